@@ -1,0 +1,72 @@
+#include "cli/cli_common.h"
+
+#include <QJsonDocument>
+#include <QLocale>
+#include <cstdio>
+#include <unistd.h>
+
+void AddCommonFlags(CLI::App* sub, CliCommonOptions& opts) {
+  sub->add_flag("--json", opts.json, "Print one JSON object instead of lines of text");
+  sub->add_flag("--quiet", opts.quiet, "No progress on stderr");
+  sub->add_flag("--yes", opts.yes, "Answer yes to the questions the desktop program would ask");
+}
+
+CliProgress::CliProgress(bool quiet) : enabled_(!quiet && ::isatty(STDERR_FILENO)) {}
+
+CliProgress::~CliProgress() { Done(); }
+
+void CliProgress::Percent(int p) {
+  if (!enabled_ || p == percent_) return;
+  percent_ = p;
+  Draw();
+}
+
+void CliProgress::Status(const QString& text) {
+  if (!enabled_ || text == status_) return;
+  status_ = text;
+  Draw();
+}
+
+void CliProgress::Draw() {
+  const int p = std::clamp(percent_, 0, 100);
+  const int filled = p * 30 / 100;
+  std::string bar(static_cast<std::size_t>(filled), '#');
+  bar.append(static_cast<std::size_t>(30 - filled), '.');
+  QString status = status_;
+  if (status.size() > 40) status = QStringLiteral("...") + status.right(37);
+  std::fprintf(stderr, "\r[%s] %3d%% %-40s", bar.c_str(), p, status.toLocal8Bit().constData());
+  std::fflush(stderr);
+  drawn_ = true;
+}
+
+void CliProgress::Done() {
+  if (!enabled_ || !drawn_) return;
+  std::fprintf(stderr, "\r%80s\r", "");
+  std::fflush(stderr);
+  drawn_ = false;
+}
+
+CliDialogScope::CliDialogScope(bool assume_yes) : dialogs_(assume_yes) { SetDialogInterface(&dialogs_); }
+CliDialogScope::~CliDialogScope() { SetDialogInterface(nullptr); }
+
+QString LocaleNumber(long long n) { return QLocale::system().toString(n); }
+QString LocaleNumber(double v, int decimals) { return QLocale::system().toString(v, 'f', decimals); }
+
+void PrintLine(const QString& line) {
+  const QByteArray b = line.toUtf8();
+  std::fwrite(b.constData(), 1, static_cast<std::size_t>(b.size()), stdout);
+  std::fputc('\n', stdout);
+}
+
+void PrintError(const QString& line) {
+  std::fprintf(stderr, "sorvel-cli: %s\n", line.toLocal8Bit().constData());
+  std::fflush(stderr);
+}
+
+void PrintJson(const QJsonObject& object) {
+  const QByteArray b = QJsonDocument(object).toJson(QJsonDocument::Indented);
+  std::fwrite(b.constData(), 1, static_cast<std::size_t>(b.size()), stdout);
+  std::fflush(stdout);
+}
+
+QString QStr(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }

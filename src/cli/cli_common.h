@@ -1,0 +1,76 @@
+#pragma once
+// What every sorvel-cli subcommand shares: the common flags, progress on
+// stderr (only when stderr is a terminal, never with --quiet), the exit
+// statuses, locale-aware numbers for human output, and JSON output.
+
+#include <QJsonObject>
+#include <QString>
+#include <CLI/CLI.hpp>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "runtime/dialogs.h"
+
+enum CliExit : int { kExitOk = 0, kExitInternal = 1, kExitBadInput = 2 };
+
+struct CliCommonOptions {
+  bool json = false;
+  bool quiet = false;
+  bool yes = false;
+};
+
+// Adds --json, --quiet and --yes to a subcommand.
+void AddCommonFlags(CLI::App* sub, CliCommonOptions& opts);
+
+// Progress to stderr as a one-line bar, redrawn in place.
+class CliProgress {
+ public:
+  explicit CliProgress(bool quiet);
+  ~CliProgress();
+  bool Enabled() const { return enabled_; }
+  void Percent(int p);
+  void Status(const QString& text);
+  void Done();  // clears the line
+  std::function<void(int)> PercentCallback() { return [this](int p) { Percent(p); }; }
+  std::function<void(const QString&)> StatusCallback() {
+    return [this](const QString& s) { Status(s); };
+  }
+
+ private:
+  void Draw();
+  bool enabled_;
+  int percent_ = -1;
+  QString status_;
+  bool drawn_ = false;
+};
+
+// Installs console dialogs for the run (questions answered by --yes).
+class CliDialogScope {
+ public:
+  explicit CliDialogScope(bool assume_yes);
+  ~CliDialogScope();
+  ConsoleDialogs& dialogs() { return dialogs_; }
+
+ private:
+  ConsoleDialogs dialogs_;
+};
+
+// A number in the user's locale, for human-readable output.
+QString LocaleNumber(long long n);
+QString LocaleNumber(double v, int decimals);
+
+void PrintLine(const QString& line);                      // stdout, UTF-8 + newline
+void PrintError(const QString& line);                     // stderr, "sorvel-cli: " + line
+void PrintJson(const QJsonObject& object);                // stdout, one object
+QString QStr(const std::string& s);
+
+// Subcommand registration: each tool's file defines one. A command stores
+// its run function in *run; main calls the one whose subcommand was parsed.
+using CliRun = std::function<int()>;
+void RegisterCorruptionCommand(CLI::App& app, CliRun* run);
+void RegisterDupContentsCommands(CLI::App& app, CliRun* run);
+void RegisterDupNamesCommand(CLI::App& app, CliRun* run);
+void RegisterBoilerplateCommand(CLI::App& app, CliRun* run);
+void RegisterRelevanceCommand(CLI::App& app, CliRun* run);
+void RegisterSamplingCommands(CLI::App& app, CliRun* run);

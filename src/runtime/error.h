@@ -1,0 +1,27 @@
+#pragma once
+// The exception type that engines raise for faults the caller must hear of:
+// an unreadable file, a reference that cannot be built, an internal fault.
+
+#include <QString>
+#include <stdexcept>
+
+class SorvelError : public std::runtime_error {
+ public:
+  explicit SorvelError(const QString& message)
+      : std::runtime_error(message.toStdString()), message_(message) {}
+  const QString& Message() const { return message_; }
+
+ private:
+  QString message_;
+};
+
+// A file that exists but could not be opened or read.
+class FileReadError : public SorvelError {
+ public:
+  FileReadError(const QString& path, const QString& reason)
+      : SorvelError(QStringLiteral("Cannot read \"%1\": %2").arg(path, reason)), path_(path) {}
+  const QString& Path() const { return path_; }
+
+ private:
+  QString path_;
+};

@@ -1,0 +1,73 @@
+#pragma once
+// Finds the files under a head folder that match a mask, optionally with
+// sub-folders, leaving out excluded folder names and hidden files and folders
+// (names starting with "."). Only regular files are listed: FIFOs, sockets
+// and devices never are. Symbolic links to files are listed; links to folders
+// are followed once, and a folder already visited is never entered again, so
+// a link loop cannot hang the walk. Folders that cannot be read are skipped
+// with a note in Problems(), and the rest of the walk goes on.
+
+#include <QString>
+#include <QStringList>
+#include <atomic>
+#include <functional>
+
+#include "runtime/file_list.h"
+
+// A ";"-joined list of masks with "*" and "?", matched without regard to
+// case. "*.*" and "*" match every name, with or without a dot.
+class FileMaskMatcher {
+ public:
+  explicit FileMaskMatcher(const QString& masks = QStringLiteral("*.*"));
+  bool Matches(const QString& name) const;
+
+ private:
+  struct Mask {
+    QString pattern;   // lower-cased
+    QString suffix;    // set when the mask is "*" + a literal suffix
+    bool all = false;
+  };
+  std::vector<Mask> masks_;
+};
+
+class TFileAndDirIterator {
+ public:
+  QString HeadDir;
+  QString FileMask = QStringLiteral("*.*");
+  bool IncludeSubFolders = false;
+  bool SkipHidden = true;
+
+  // Folder names (not paths) to leave out, without regard to case.
+  void SetExcludedDirs(const QStringList& names);
+  QStringList ExcludedDirs() const { return excluded_; }
+
+  std::function<void(const QString& folder)> OnProcessingAFolder;
+  std::function<void(const QString& full_name, const TMySimpleSearchRec& rec)> OnProcessingAFile;
+  std::function<void(int percent)> OnFilesProgress;
+  std::function<void(const QString& problem)> OnProblem;
+
+  // Fills the found-file list (cleared first). Returns the number found. The
+  // list is in walk order until BuildDetailedList sorts it.
+  int IterateFindingFiles();
+  void BuildDetailedList(TFileSortOrder order = TFileSortOrder::ByName);
+  // Fires OnProcessingAFolder whenever the folder changes, then
+  // OnProcessingAFile for each file, in list order, until stopped.
+  void ProcessAllFilesFound();
+
+  // Ends a walk or a processing loop at the next file. Safe from any thread.
+  void Stop() { stopped_.store(true); }
+  bool Stopped() const { return stopped_.load(); }
+  void Clear();
+
+  TFolderEfficientFileStringlist& FilesFound() { return found_; }
+  const TFolderEfficientFileStringlist& FilesFound() const { return found_; }
+  const QStringList& Problems() const { return problems_; }
+  bool HeadDirExists() const;
+
+ private:
+  void Problem(const QString& text);
+  QStringList excluded_;
+  TFolderEfficientFileStringlist found_;
+  QStringList problems_;
+  std::atomic<bool> stopped_{false};
+};

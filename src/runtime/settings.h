@@ -1,0 +1,43 @@
+#pragma once
+// Suite-wide settings, kept in one INI file that every tool of the suite
+// reads. The file is $SORVEL_SETTINGS when set, else lexivor.ini in the user's
+// configuration folder. No page setting is ever stored: only these.
+
+#include <QString>
+
+struct SuiteSettings {
+  QString style = QStringLiteral("Office 2019 White");
+  bool logging = false;
+  QString log_file;             // logging happens only when this file exists
+  QString help_file;            // empty: the help guide shipped beside the program
+  int help_mode = 0;            // 0 local help file, 1 online help, other: none
+  QString online_help_base = QStringLiteral("https://lexivor.example/help/");
+  QString user_read_write_folder;
+  int ignore_tags_span = 250;   // tag span for markup removal, in characters
+  int time_line_plot_base = 4;  // default time-line base ordinal (year)
+  QString default_results_folder;
+  QString ansi_code_page = QStringLiteral("windows-1252");
+};
+
+QString SuiteSettingsPath();
+// Reads the settings file (missing keys keep their defaults) and applies the
+// code page and logging choices to the runtime. Safe to call again.
+SuiteSettings LoadSuiteSettings();
+bool SaveSuiteSettings(const SuiteSettings& s);
+
+// The current settings, loaded on first use.
+const SuiteSettings& CurrentSuiteSettings();
+void ReloadSuiteSettings();
+// Replaces the current settings in memory only (tests, embedding).
+void SetCurrentSuiteSettings(const SuiteSettings& s);
+
+// The word-buffer operations by their suite names.
+QString GetCurrentTMSStyle();
+QString GetUserReadWriteFolder();
+QString GetDefaultFolder(int tool);
+QString GetHelpfilename();
+int GetHelpAccessMode();
+bool GetLogging();
+QString GetTheLogFilename();
+int GetIgnoreTagsSpan();
+int GetTimeLinePlotBase();

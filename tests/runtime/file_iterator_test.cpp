@@ -1,0 +1,127 @@
+#include "runtime/file_iterator.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "support/test_support.h"
+
+namespace {
+QStringList Names(const TFolderEfficientFileStringlist& l, const QString& root) {
+  QStringList out;
+  for (int i = 0; i < l.Count(); ++i) out << l.GetFullFilename(i).mid(root.size() + 1);
+  return out;
+}
+}  // namespace
+
+TEST(FileIterator, MasksSubFoldersHiddenAndExcluded) {
+  TempTree t;
+  t.Write("b.txt", "b");
+  t.Write("A.TXT", "a");
+  t.Write("page.html", "<p>");
+  t.Write(".hidden.txt", "h");
+  t.Write("sub/c.txt", "c");
+  t.Write("sub/deeper/d.xml", "d");
+  t.Write(".git/e.txt", "e");
+  t.Write("Filtered/f.txt", "f");
+
+  TFileAndDirIterator it;
+  it.HeadDir = t.Root();
+  it.FileMask = QStringLiteral("*.txt");
+  it.IterateFindingFiles();
+  it.BuildDetailedList();
+  EXPECT_EQ(Names(it.FilesFound(), t.Root()), (QStringList{"A.TXT", "b.txt"}));
+
+  it.IncludeSubFolders = true;
+  it.FileMask = QStringLiteral("*.xml;*.htm;*.html");
+  it.IterateFindingFiles();
+  it.BuildDetailedList();
+  EXPECT_EQ(Names(it.FilesFound(), t.Root()), (QStringList{"page.html", "sub/deeper/d.xml"}));
+
+  it.FileMask = QStringLiteral("*.*");
+  it.SetExcludedDirs({QStringLiteral("filtered")});
+  it.IterateFindingFiles();
+  it.BuildDetailedList();
+  EXPECT_EQ(Names(it.FilesFound(), t.Root()),
+            (QStringList{"A.TXT", "b.txt", "page.html", "sub/c.txt", "sub/deeper/d.xml"}));
+  const auto& rec = it.FilesFound().GetASimpleSearchRec(0);
+  EXPECT_EQ(rec.Size, 1);
+  EXPECT_EQ(rec.Name, QStringLiteral("A.TXT"));
+}
+
+TEST(FileIterator, SortsBySizeAndDateAndFiresEventsPerFolder) {
+  TempTree t;
+  t.Write("x/big.txt", QByteArray(30, 'x'));
+  t.Write("x/small.txt", QByteArray(10, 'x'));
+  t.Write("y/mid.txt", QByteArray(20, 'x'));
+  t.SetMTime("x/big.txt", 1000000000);
+  t.SetMTime("x/small.txt", 1200000000);
+  t.SetMTime("y/mid.txt", 1100000000);
+  TFileAndDirIterator it;
+  it.HeadDir = t.Root();
+  it.IncludeSubFolders = true;
+  it.IterateFindingFiles();
+  it.BuildDetailedList(TFileSortOrder::BySize);
+  EXPECT_EQ(Names(it.FilesFound(), t.Root()), (QStringList{"x/small.txt", "y/mid.txt", "x/big.txt"}));
+  it.BuildDetailedList(TFileSortOrder::ByDate);
+  EXPECT_EQ(Names(it.FilesFound(), t.Root()), (QStringList{"x/big.txt", "y/mid.txt", "x/small.txt"}));
+  EXPECT_LT(it.FilesFound().GetASimpleSearchRec(0).Time, it.FilesFound().GetASimpleSearchRec(1).Time);
+
+  it.BuildDetailedList(TFileSortOrder::ByName);
+  QStringList events;
+  it.OnProcessingAFolder = [&](const QString& f) { events << QStringLiteral("folder ") + f.mid(t.Root().size()); };
+  it.OnProcessingAFile = [&](const QString& f, const TMySimpleSearchRec&) { events << f.mid(t.Root().size()); };
+  it.ProcessAllFilesFound();
+  EXPECT_EQ(events, (QStringList{"folder /x/", "/x/big.txt", "/x/small.txt", "folder /y/", "/y/mid.txt"}));
+
+  // Stop from inside the per-file event ends the loop at the next file.
+  events.clear();
+  it.OnProcessingAFile = [&](const QString& f, const TMySimpleSearchRec&) {
+    events << f;
+    it.Stop();
+  };
+  it.ProcessAllFilesFound();
+  EXPECT_EQ(events, (QStringList{"folder /x/", t.Path("x/big.txt")}));
+}
+
+TEST(FileIterator, LinkLoopsSpecialFilesAndUnreadableFolders) {
+  TempTree t;
+  t.Write("a/one.txt", "1");
+  t.MakeDir("a/b");
+  ASSERT_EQ(::symlink(t.Path("a").toLocal8Bit().constData(), t.Path("a/b/loop").toLocal8Bit().constData()), 0);
+  ASSERT_EQ(::symlink(t.Path("a/one.txt").toLocal8Bit().constData(), t.Path("a/b/link.txt").toLocal8Bit().constData()), 0);
+  ASSERT_EQ(::symlink("/nonexistent/x", t.Path("a/dangling.txt").toLocal8Bit().constData()), 0);
+  ASSERT_EQ(::mkfifo(t.Path("a/pipe.txt").toLocal8Bit().constData(), 0600), 0);
+  t.Write("locked/secret.txt", "s");
+  ::chmod(t.Path("locked").toLocal8Bit().constData(), 0);
+
+  TFileAndDirIterator it;
+  it.HeadDir = t.Root();
+  it.IncludeSubFolders = true;
+  it.IterateFindingFiles();
+  it.BuildDetailedList();
+  QStringList names = Names(it.FilesFound(), t.Root());
+  ::chmod(t.Path("locked").toLocal8Bit().constData(), 0700);
+  // root can read every folder; only check the problem note when we could not.
+  if (::geteuid() != 0) {
+    EXPECT_EQ(it.Problems().size(), 1);
+  } else {
+    names.removeAll(QStringLiteral("locked/secret.txt"));
+  }
+  EXPECT_EQ(names, (QStringList{"a/b/link.txt", "a/one.txt"}));
+
+  TFileAndDirIterator missing;
+  missing.HeadDir = t.Path("does-not-exist");
+  EXPECT_EQ(missing.IterateFindingFiles(), 0);
+  EXPECT_FALSE(missing.HeadDirExists());
+  EXPECT_EQ(missing.Problems().size(), 1);
+}
+
+TEST(FileMaskMatcher, WindowsStyleWildcards) {
+  EXPECT_TRUE(FileMaskMatcher(QStringLiteral("*.*")).Matches(QStringLiteral("README")));
+  EXPECT_TRUE(FileMaskMatcher(QStringLiteral("*.txt")).Matches(QStringLiteral("X.TXT")));
+  EXPECT_FALSE(FileMaskMatcher(QStringLiteral("*.txt")).Matches(QStringLiteral("x.txt.bak")));
+  EXPECT_TRUE(FileMaskMatcher(QStringLiteral("a?c*.t*")).Matches(QStringLiteral("abcdef.tx")));
+  EXPECT_FALSE(FileMaskMatcher(QStringLiteral("a?c*.t*")).Matches(QStringLiteral("ac.tx")));
+  EXPECT_TRUE(FileMaskMatcher(QStringLiteral("*.xml; *.html")).Matches(QStringLiteral("p.html")));
+}

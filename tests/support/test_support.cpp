@@ -1,0 +1,51 @@
+#include "support/test_support.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <sys/stat.h>
+#include <utime.h>
+
+TempTree::TempTree() { dir_.setAutoRemove(true); }
+
+QString TempTree::Path(const QString& rel) const { return dir_.path() + QLatin1Char('/') + rel; }
+
+QString TempTree::Write(const QString& rel, const QByteArray& bytes) {
+  const QString p = Path(rel);
+  QDir().mkpath(QFileInfo(p).absolutePath());
+  QFile f(p);
+  if (f.open(QIODevice::WriteOnly | QIODevice::Truncate)) f.write(bytes);
+  return p;
+}
+
+QString TempTree::WriteText(const QString& rel, const QString& utf8_text) {
+  return Write(rel, utf8_text.toUtf8());
+}
+
+QString TempTree::MakeDir(const QString& rel) {
+  const QString p = Path(rel);
+  QDir().mkpath(p);
+  return p;
+}
+
+void TempTree::SetMTime(const QString& rel, std::int64_t unix_seconds) {
+  struct utimbuf t;
+  t.actime = static_cast<time_t>(unix_seconds);
+  t.modtime = static_cast<time_t>(unix_seconds);
+  ::utime(QFile::encodeName(Path(rel)).constData(), &t);
+}
+
+QByteArray Utf16LeWithBom(const QString& text) {
+  QByteArray b("\xFF\xFE", 2);
+  for (QChar c : text) {
+    b.append(static_cast<char>(c.unicode() & 0xFF));
+    b.append(static_cast<char>(c.unicode() >> 8));
+  }
+  return b;
+}
+
+QByteArray ReadAll(const QString& path) {
+  QFile f(path);
+  if (!f.open(QIODevice::ReadOnly)) return {};
+  return f.readAll();
+}

@@ -1,0 +1,28 @@
+#pragma once
+// Small helpers for tests that build folder trees of files.
+
+#include <QByteArray>
+#include <QString>
+#include <QTemporaryDir>
+#include <cstdint>
+
+class TempTree {
+ public:
+  TempTree();
+  QString Root() const { return dir_.path(); }
+  // Path of a file or folder relative to the root.
+  QString Path(const QString& rel) const;
+  // Writes bytes to rel (creating folders); returns the full path.
+  QString Write(const QString& rel, const QByteArray& bytes);
+  QString WriteText(const QString& rel, const QString& utf8_text);
+  QString MakeDir(const QString& rel);
+  // Sets a file's modification time (seconds since the Unix epoch, UTC).
+  void SetMTime(const QString& rel, std::int64_t unix_seconds);
+
+ private:
+  QTemporaryDir dir_;
+};
+
+// UTF-16 LE bytes with a byte-order mark.
+QByteArray Utf16LeWithBom(const QString& text);
+QByteArray ReadAll(const QString& path);
