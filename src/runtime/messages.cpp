@@ -21,12 +21,21 @@ const QHash<QString, QString>& Table() {
     t.insert(QStringLiteral("LXMoved"), QStringLiteral("moved"));
     t.insert(QStringLiteral("LXNFilesSaved"), QStringLiteral("%0.n files saved"));
     // --- corruption ---
-    // --- duplicates ---
+
+    // --- duplicate contents ---
+
+    // --- duplicate names ---
+
     // --- boilerplate ---
+
     // --- relevance ---
+
     // --- sampling ---
+
     // --- viewer ---
+
     // --- shell ---
+
     return t;
   }();
   return table;
