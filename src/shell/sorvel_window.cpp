@@ -66,6 +66,7 @@ void TFormSorvel::InstallPage(QWidget* container, QWidget* page) {
   if (!container || !page) return;
   page->setParent(container);
   container->layout()->addWidget(page);
+  page->show();
 }
 
 // --- status bar ---
