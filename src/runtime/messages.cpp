@@ -23,6 +23,25 @@ const QHash<QString, QString>& Table() {
     // --- corruption ---
 
     // --- duplicate contents ---
+    t.insert(QStringLiteral("LXNmanyTexts"), QStringLiteral("%0.n texts"));
+    t.insert(QStringLiteral("LXFunctionNFound"), QStringLiteral("%s: %0.n found"));
+    t.insert(QStringLiteral("LXNearDuplicates"), QStringLiteral("near duplicates"));
+    t.insert(QStringLiteral("LXPercentageToProcessFromQ"),
+             QStringLiteral("Start at which percentage of the list (0 = from the beginning)?"));
+    t.insert(QStringLiteral("LXFolder"), QStringLiteral("folder"));
+    t.insert(QStringLiteral("LXFolders"), QStringLiteral("folders"));
+    t.insert(QStringLiteral("LXEmptyFile"), QStringLiteral("These files are empty and were not compared:\r\n%s"));
+    t.insert(QStringLiteral("LXRemoveXQ"), QStringLiteral("Move the spare %s into a side folder"));
+    t.insert(QStringLiteral("LXUNRemoveXQ"), QStringLiteral("Restore any moved %s"));
+    t.insert(QStringLiteral("LXNmanyUNMoved"), QStringLiteral("%0.n moved files found to restore"));
+    t.insert(QStringLiteral("LXDelete"), QStringLiteral("move"));
+    t.insert(QStringLiteral("LXOK"), QStringLiteral("keep"));
+    t.insert(QStringLiteral("LXKeep"), QStringLiteral("Keep"));
+    t.insert(QStringLiteral("LXFilenames"), QStringLiteral("File names"));
+    t.insert(QStringLiteral("LXTokens"), QStringLiteral("Tokens"));
+    t.insert(QStringLiteral("LXTokenDifferences"), QStringLiteral("Token differences"));
+    t.insert(QStringLiteral("LXTypeDifferences"), QStringLiteral("Type differences"));
+    t.insert(QStringLiteral("LXCopyResultsToExcelToo"), QStringLiteral("Save the results as a spreadsheet too"));
 
     // --- duplicate names ---
 
