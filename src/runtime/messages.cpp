@@ -59,6 +59,15 @@ const QHash<QString, QString>& Table() {
     t.insert(QStringLiteral("LXFolder"), QStringLiteral("Folder"));
 
     // --- boilerplate ---
+    t.insert(QStringLiteral("LXChunk"), QStringLiteral("Chunk"));
+    t.insert(QStringLiteral("LXOverallFreq"), QStringLiteral("Hits"));
+    t.insert(QStringLiteral("LXFilenames"), QStringLiteral("File"));
+    t.insert(QStringLiteral("LXTotal"), QStringLiteral("Total"));
+    t.insert(QStringLiteral("LXNManyX"), QStringLiteral("%0.n %s"));
+    t.insert(QStringLiteral("LXRepeatedChunks"), QStringLiteral("repeated chunks"));
+    t.insert(QStringLiteral("LXFilesWord"), QStringLiteral("files"));
+    t.insert(QStringLiteral("LXXFoundNStrTimesInY"), QStringLiteral("\"%s\" found %s times in %s"));
+    t.insert(QStringLiteral("LXXFoundInY"), QStringLiteral("%s found in %s"));
 
     // --- relevance ---
     t.insert(QStringLiteral("LXFilename"), QStringLiteral("File name"));
