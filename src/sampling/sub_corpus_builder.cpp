@@ -27,22 +27,33 @@ QDateTime AtNoon(const QDate& d) { return QDateTime(d, QTime(12, 0), Qt::LocalTi
 QString StartTag(int n) { return Format(QStringLiteral("<START OF TEXT %d"), {n}) + QStringLiteral(" ****>"); }
 QString EndTag(int n) { return Format(QStringLiteral("<END OF TEXT %d"), {n}) + QStringLiteral(" ****>"); }
 
-// Writes text as UTF-16 little-endian: replacing the file (with a byte-order
-// mark) or appending to it (without one), then stamps the file's date.
-void WriteUtf16(const QString& path, const QString& text, bool append, const QDateTime& stamp) {
+// Writes the pieces of one text block as UTF-16 little-endian, replacing the
+// file (with a byte-order mark) or appending to it (without one), then stamps
+// the file's date. The pieces go out one after another, so a long text is
+// never copied into a block first. When the output folder has gone missing
+// meanwhile, it is made again.
+void WriteUtf16(const QString& path, std::initializer_list<QStringView> pieces, bool append,
+                const QDateTime& stamp) {
   QFile f(path);
   const QIODevice::OpenMode mode =
       append ? (QIODevice::WriteOnly | QIODevice::Append) : (QIODevice::WriteOnly | QIODevice::Truncate);
-  if (!f.open(mode)) throw SorvelError(QStringLiteral("Cannot write \"%1\": %2").arg(path, f.errorString()));
+  if (!f.open(mode)) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    if (!f.open(mode)) throw SorvelError(QStringLiteral("Cannot write \"%1\": %2").arg(path, f.errorString()));
+  }
   bool ok = true;
   if (!append) ok = f.write("\xFF\xFE", 2) == 2;
-  const qint64 bytes = text.size() * 2;
-  if (QSysInfo::ByteOrder == QSysInfo::LittleEndian) {
-    ok = ok && f.write(reinterpret_cast<const char*>(text.utf16()), bytes) == bytes;
-  } else {
-    QByteArray le(bytes, Qt::Uninitialized);
-    qToLittleEndian<char16_t>(text.utf16(), text.size(), le.data());
-    ok = ok && f.write(le) == bytes;
+  for (QStringView piece : pieces) {
+    if (!ok) break;
+    const qint64 bytes = piece.size() * 2;
+    if (bytes == 0) continue;
+    if (QSysInfo::ByteOrder == QSysInfo::LittleEndian) {
+      ok = f.write(reinterpret_cast<const char*>(piece.utf16()), bytes) == bytes;
+    } else {
+      QByteArray le(bytes, Qt::Uninitialized);
+      qToLittleEndian<char16_t>(piece.utf16(), piece.size(), le.data());
+      ok = f.write(le) == bytes;
+    }
   }
   // The file's date is set while it is open, after the last write, so that
   // closing it cannot change it again.
@@ -136,33 +147,34 @@ int BuildSubCorpora(TFileAndDirIterator& iterator, const SubCorpusRequest& reque
   // Sub-corpus files written in this run (by lower-cased path) and the
   // number of texts each holds so far.
   QHash<QString, int> registry;
-  QString block;
 
   auto process_file = [&](const QString& path, double day_number) {
     MyYieldProcess();
     const auto period = SubCorpusPeriodOf(base, DayNumberToDateTime(day_number));
     if (!period) return;
-    QString text = ReadTextOfFile(path);
+    const QString text = ReadTextOfFile(path);
     if (text.isEmpty()) return;
     // The path tag becomes the second line of a text of two lines or more.
     const qsizetype first_break = text.indexOf(kCrLf);
-    if (first_break >= 0 && first_break + 2 < text.size())
-      text.insert(first_break + 2, QStringLiteral("<separate filename = ") + path + QLatin1Char('>') + kCrLf);
+    const qsizetype split = (first_break >= 0 && first_break + 2 < text.size()) ? first_break + 2 : text.size();
+    const QString path_tag =
+        split < text.size() ? QStringLiteral("<separate filename = ") + path + QLatin1Char('>') + kCrLf : QString();
+    const QStringView head = QStringView(text).left(split);
+    const QStringView rest = QStringView(text).mid(split);
 
-    if (!QDir().mkpath(output_folder))
-      throw SorvelError(QStringLiteral("Cannot create the folder \"%1\"").arg(output_folder));
     const QString target = output_folder + QLatin1Char('/') + period->name + QStringLiteral(".txt");
     const QString key = target.toLower();
     auto it = registry.find(key);
-    block.clear();
     if (it == registry.end()) {
-      block += StartTag(1) + kCrLf + text + EndTag(1) + kCrLf + first_tag + kCrLf + EndTag(1) + kCrLf;
       registry.insert(key, 1);
-      WriteUtf16(target, block, false, period->stamp);
+      const QString start = StartTag(1) + kCrLf;
+      const QString end = EndTag(1) + kCrLf + first_tag + kCrLf + EndTag(1) + kCrLf;
+      WriteUtf16(target, {start, head, path_tag, rest, end}, false, period->stamp);
     } else {
       const int n = ++it.value();
-      block += kCrLf + kCrLf + kCrLf + StartTag(n) + kCrLf + text + kCrLf + further_tag + kCrLf + EndTag(n) + kCrLf;
-      WriteUtf16(target, block, true, period->stamp);
+      const QString start = kCrLf + kCrLf + kCrLf + StartTag(n) + kCrLf;
+      const QString end = kCrLf + further_tag + kCrLf + EndTag(n) + kCrLf;
+      WriteUtf16(target, {start, head, path_tag, rest, end}, true, period->stamp);
     }
   };
 
