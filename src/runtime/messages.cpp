@@ -94,6 +94,17 @@ const QHash<QString, QString>& Table() {
     t.insert(QStringLiteral("LXTextFile"), QStringLiteral("text file"));
 
     // --- sampling ---
+    t.insert(QStringLiteral("LXFolder"), QStringLiteral("Folder"));
+    t.insert(QStringLiteral("LXFolders"), QStringLiteral("Folders"));
+    t.insert(QStringLiteral("LXDate"), QStringLiteral("Date"));
+    t.insert(QStringLiteral("LXTooFew"), QStringLiteral("Too few"));
+    t.insert(QStringLiteral("LXXTextFiles"), QStringLiteral("%s text files"));
+    t.insert(QStringLiteral("LXReduceToN"), QStringLiteral("reduce the list to a random sample of %0.n"));
+    t.insert(QStringLiteral("LXN"), QStringLiteral("N"));
+    t.insert(QStringLiteral("LXFilename"), QStringLiteral("Filename"));
+    t.insert(QStringLiteral("LXFilenames"), QStringLiteral("Filenames"));
+    t.insert(QStringLiteral("LXScores"), QStringLiteral("Scores"));
+    t.insert(QStringLiteral("LXCustom"), QStringLiteral("custom time-line bases"));
 
     // --- viewer ---
 
