@@ -8,6 +8,20 @@ void AppendAscii(QByteArray& out, const char* s) { out.append(s); }
 
 void AppendNumber(QByteArray& out, long long n) { out.append(QByteArray::number(n)); }
 
+// The Windows-1252 byte of a character, or '?' when it has none: the fallback
+// that readers without \u support show, and what the header's code page says.
+unsigned char Cp1252ByteOf(char16_t c) {
+  if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return static_cast<unsigned char>(c);
+  static const char16_t k80to9F[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                       0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
+                                       0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                       0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+  for (int i = 0; i < 32; ++i) {
+    if (k80to9F[i] == c) return static_cast<unsigned char>(0x80 + i);
+  }
+  return '?';
+}
+
 // Colour table entries: index 0 stays "auto", the document's colours follow.
 class ColourTable {
  public:
@@ -67,9 +81,15 @@ void AppendRtfEscaped(QByteArray& out, QStringView text) {
     } else {
       // RTF numbers are signed 16-bit: code units above 32767 are written
       // negative. Surrogate halves are written one by one, as readers expect.
+      // The fallback is a hex escape rather than a bare "?": a bare letter
+      // would run into the following word for readers that skip a token.
+      static const char kHex[] = "0123456789abcdef";
+      const unsigned char fallback = Cp1252ByteOf(c);
       AppendAscii(out, "\\u");
       AppendNumber(out, static_cast<std::int16_t>(c));
-      out.append('?');
+      AppendAscii(out, "\\'");
+      out.append(kHex[fallback >> 4]);
+      out.append(kHex[fallback & 15]);
     }
   }
 }

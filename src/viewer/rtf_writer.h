@@ -5,9 +5,10 @@
 // heading (bold, larger) and summary paragraph, and then the text, one RTF
 // paragraph per line. Styled spans (keyword hits, greyed markup) get their
 // colours and, for keywords, bold. Every character outside printable ASCII is
-// written as an RTF Unicode escape (\uN with "?" as the fallback for readers
-// that do not know \u), so the file is plain 7-bit ASCII and opens the same in
-// any word processor, whatever its code page.
+// written as an RTF Unicode escape, \uN followed by its Windows-1252 byte as
+// a hex escape (or \'3f, "?", when it has none) for readers that do not know
+// \u, so the file is plain 7-bit ASCII and opens the same in any word
+// processor, whatever its code page.
 
 #include <QByteArray>
 #include <QString>
@@ -53,6 +54,6 @@ struct RtfDocument {
 QByteArray WriteRtf(const RtfDocument& doc);
 
 // Appends text to out with RTF escapes: \ { } escaped, tab as \tab, other
-// control characters dropped, non-ASCII as \uN? (signed 16-bit N per UTF-16
-// code unit, as RTF readers expect). Line breaks are not handled here.
+// control characters dropped, non-ASCII as \uN\'xx (signed 16-bit N per
+// UTF-16 code unit, as RTF readers expect). Line breaks are not handled here.
 void AppendRtfEscaped(QByteArray& out, QStringView text);

@@ -269,7 +269,7 @@ void TextViewerTest::SavesRtfOnlyWithConsent() {
   QCOMPARE(proposed, QStringLiteral("r"));
   const QByteArray saved = ReadAll(target);
   QVERIFY(saved.startsWith("{\\rtf1"));
-  QVERIFY(saved.contains("caf\\u233?"));
+  QVERIFY(saved.contains("caf\\u233\\'e9"));
   QCOMPARE(dialogs_.ShownNames(), QStringList{QStringLiteral("SavedOKOpenNow")});
 
   // An existing target: declining keeps it as it was.
