@@ -29,6 +29,28 @@ const QHash<QString, QString>& Table() {
     // --- boilerplate ---
 
     // --- relevance ---
+    t.insert(QStringLiteral("LXFilename"), QStringLiteral("File name"));
+    t.insert(QStringLiteral("LXN"), QStringLiteral("N"));
+    t.insert(QStringLiteral("LXScore"), QStringLiteral("Score"));
+    t.insert(QStringLiteral("LXWords"), QStringLiteral("Words"));
+    t.insert(QStringLiteral("LXHitTypes"), QStringLiteral("Hit types"));
+    t.insert(QStringLiteral("LXNmanyWords"), QStringLiteral("%0.n words"));
+    t.insert(QStringLiteral("LXUnequalLengthLines"),
+             QStringLiteral("The lines of the filter-strings file have different numbers of tabs. "
+                            "Give every line the same fields (term, weight, group threshold, options)."));
+    t.insert(QStringLiteral("LXBadFilterLines"), QStringLiteral("Some lines of %s cannot be read:"));
+    t.insert(QStringLiteral("LXRepeatedChunks"), QStringLiteral("Repeated search terms with different settings"));
+    t.insert(QStringLiteral("LXCoverage"), QStringLiteral("coverage"));
+    t.insert(QStringLiteral("LXAll"), QStringLiteral("all"));
+    t.insert(QStringLiteral("LXHalves"), QStringLiteral("halves"));
+    t.insert(QStringLiteral("LXThirds"), QStringLiteral("thirds"));
+    t.insert(QStringLiteral("LXQuarters"), QStringLiteral("quarters"));
+    t.insert(QStringLiteral("LXXths"), QStringLiteral("%dths"));
+    t.insert(QStringLiteral("LXFilterXtoYQ"), QStringLiteral("Copy %s to %s?"));
+    t.insert(QStringLiteral("LXAnyScoringAtLeastX"), QStringLiteral("Any text scoring at least %s"));
+    t.insert(QStringLiteral("LXNoFileSpecified"), QStringLiteral("no file specified"));
+    t.insert(QStringLiteral("LXXNotFound"), QStringLiteral("%s not found"));
+    t.insert(QStringLiteral("LXTextFile"), QStringLiteral("text file"));
 
     // --- sampling ---
 
