@@ -39,7 +39,8 @@ constexpr int kPanelCount = 11;
 constexpr int kListWidth = 97;
 constexpr int kHolderTerm = Qt::UserRole;       // index of the keyword in the search list
 constexpr int kHolderCount = Qt::UserRole + 1;  // its hit count
-constexpr int kNoHolderValue = -999999;
+constexpr int kNoHolderValue = TFormOneTextFileShower::kNoHolderValue;
+constexpr int kHelpContextRelevance = 6040;
 
 // Colours of the list box, as the suite's styled list draws it.
 const QColor kListBackground(218, 233, 253);
@@ -47,6 +48,16 @@ const QColor kListSelected(125, 165, 224);
 // Keyword hits: dark blue, bold, on a pale yellow.
 const QColor kKeywordText(0, 0, 128);
 const QColor kKeywordBackground(255, 236, 139);
+
+QString AngleBracketed(const QString& s) { return QLatin1Char('<') + s + QLatin1Char('>'); }
+
+// The caller's stop button, found by the panel names the suite's status bars
+// use.
+QWidget* CallerStopPanel(QWidget* caller_status) {
+  if (!caller_status) return nullptr;
+  if (auto* w = caller_status->findChild<QWidget*>(QStringLiteral("Panel8"))) return w;
+  return caller_status->findChild<QWidget*>(QStringLiteral("StatusPanel8"));
+}
 
 // Restores the normal cursor however the block is left.
 class HourGlass {
@@ -180,6 +191,8 @@ void TFormOneTextFileShower::FormCreate() {
 
   connect(SourceTextRich_, &TSourceTextRichEdit::LineShowMessage, this,
           &TFormOneTextFileShower::SourceTextRichLineShowMessage);
+  connect(StyledListboxKWs_, &QListWidget::itemClicked, this, [this] { StyledListboxKWsClick(); });
+  connect(StyledListboxKWs_, &QListWidget::itemActivated, this, [this] { StyledListboxKWsClick(); });
   connect(AdvSplitter1_, &QSplitter::splitterMoved, this, [this] { AdvSplitter1Moved(); });
   connect(PCPLotBar1_, &TPCPLotBar::PositionClicked, this,
           [this](long long position) { SourceTextRich_->CentreOnPosition(static_cast<int>(position)); });
@@ -216,7 +229,7 @@ void TFormOneTextFileShower::BuildStatusBar() {
     } else {
       panel = new QLabel(bar);
     }
-    panel->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
+    panel->setObjectName(QStringLiteral("Panel%1").arg(i));
     if (i == kPanelCount - 1) {
       bar->addWidget(panel, 1);
     } else {
@@ -240,14 +253,17 @@ void TFormOneTextFileShower::BuildMenu() {
     connect(a, &QAction::triggered, this, [this, handler] { (this->*handler)(); });
     return a;
   };
+  add("HighlighAllwords1", QStringLiteral("Highlight all"), &TFormOneTextFileShower::HighlighAllwords1Click);
+  add("Highlightselected1", QStringLiteral("Highlight selected"), &TFormOneTextFileShower::Highlightselected1Click);
   add("SaveasRTF1", QStringLiteral("Save as RTF"), &TFormOneTextFileShower::SaveasRTF1Click);
   add("HighlightTrimthetext1", QStringLiteral("Trim the text"), &TFormOneTextFileShower::HighlightTrimthetext1Click);
   add("HighlighterGreyout1", QStringLiteral("Grey out <*>"), &TFormOneTextFileShower::HighlighterGreyout1Click);
+  add("Infoonscores1", QStringLiteral("Info on scores"), &TFormOneTextFileShower::Infoonscores1Click);
+  Showruler1_ = add("Showruler1", QStringLiteral("Show ruler"), &TFormOneTextFileShower::Showruler1Click);
+  Showruler1_->setCheckable(true);
   AdvPopupMenuHighlighter_->addSeparator();
   add("Highlightsimilarities1", QStringLiteral("Highlight similarities"),
       &TFormOneTextFileShower::Highlightsimilarities1Click);
-  Showruler1_ = add("Showruler1", QStringLiteral("Show ruler"), &TFormOneTextFileShower::Showruler1Click);
-  Showruler1_->setCheckable(true);
 
   for (QWidget* w : {static_cast<QWidget*>(SourceTextRich_), static_cast<QWidget*>(StyledListboxKWs_),
                      static_cast<QWidget*>(PCPLotBar1_)}) {
@@ -307,7 +323,7 @@ void TFormOneTextFileShower::SetProgress3DoneOfTotal(long long done, long long t
 void TFormOneTextFileShower::ShowStopButton(bool show) {
   if (panels_.size() > 8) panels_[8]->setVisible(show);
   if (!PaiStatusBar) return;
-  QWidget* caller_stop = PaiStatusBar->findChild<QWidget*>(QStringLiteral("StatusPanel8"));
+  QWidget* caller_stop = CallerStopPanel(PaiStatusBar);
   if (!caller_stop) return;
   caller_stop->setVisible(show);
   QObject::disconnect(caller_stop_connection_);
@@ -323,8 +339,10 @@ void TFormOneTextFileShower::KeywordColours() {
   SourceTextRich_->SetColoursEtc(true, kKeywordText, kKeywordBackground, true);
 }
 
-bool TFormOneTextFileShower::OpenAndShowAText(const TFileDetails3_string& details, QStatusBar* caller_status) {
-  if (working_ || SourceTextRich_->Busy()) return false;
+bool TFormOneTextFileShower::Idle() const { return !working_ && !SourceTextRich_->Busy(); }
+
+bool TFormOneTextFileShower::OpenAndShowAText(const TFileDetails3_string& details, QWidget* caller_status) {
+  if (!Idle()) return false;
   PCPLotBar1_->hide();
   current_short_filename.clear();
   HourGlass hour_glass;
@@ -333,7 +351,7 @@ bool TFormOneTextFileShower::OpenAndShowAText(const TFileDetails3_string& detail
     PaiStatusBar = caller_status;
     MakeProgressPanel(2, true);
     MakeProgressPanel(3, true);
-    if (QWidget* caller_stop = caller_status->findChild<QWidget*>(QStringLiteral("StatusPanel8"))) {
+    if (QWidget* caller_stop = CallerStopPanel(caller_status)) {
       if (auto* b = qobject_cast<QAbstractButton*>(caller_stop)) {
         b->setIcon(style()->standardIcon(QStyle::SP_BrowserStop));
       }
@@ -505,6 +523,179 @@ void TFormOneTextFileShower::SourceTextRichLineShowMessage(double item, double i
 }
 
 void TFormOneTextFileShower::AdvSplitter1Moved() { StyledListboxKWs_->viewport()->update(); }
+
+void TFormOneTextFileShower::ClearKeywordList() {
+  StyledListboxKWs_->clear();
+  show_values_ = false;
+}
+
+std::vector<TFormOneTextFileShower::FoundKeyword> TFormOneTextFileShower::FoundKeywords() const {
+  std::vector<FoundKeyword> found;
+  const TSourceTextRichEdit* edit = SourceTextRich_;
+  const TermHits& hits = edit->Hits();
+  for (int i = 0; i < static_cast<int>(hits.counts.size()); ++i) {
+    const int count = hits.counts[static_cast<size_t>(i)];
+    if (count != 0) found.push_back({hits.terms[i], i, count});
+  }
+  // Most hits first; keywords with equal counts keep their search order.
+  std::stable_sort(found.begin(), found.end(),
+                   [](const FoundKeyword& a, const FoundKeyword& b) { return a.count > b.count; });
+  return found;
+}
+
+void TFormOneTextFileShower::RefillFoundKeywords() {
+  StyledListboxKWs_->clear();
+  for (const FoundKeyword& f : FoundKeywords()) {
+    auto* item = new QListWidgetItem(f.keyword, StyledListboxKWs_);
+    item->setData(kHolderTerm, f.index);
+    item->setData(kHolderCount, f.count);
+  }
+}
+
+void TFormOneTextFileShower::WidenListToFit() {
+  const QFontMetrics fm(StyledListboxKWs_->font());
+  int widest = 0;
+  for (int i = 0; i < StyledListboxKWs_->count(); ++i) {
+    widest = std::max(widest, list_delegate_->WidthOf(fm, StyledListboxKWs_->model()->index(i, 0)));
+  }
+  const int wanted = widest + StyledListboxKWs_->verticalScrollBar()->sizeHint().width() + 8;
+  QList<int> sizes = AdvSplitter1_->sizes();
+  if (sizes.size() == 2 && wanted > sizes[0]) {
+    const int grow = wanted - sizes[0];
+    sizes[0] = wanted;
+    sizes[1] = std::max(50, sizes[1] - grow);
+    AdvSplitter1_->setSizes(sizes);
+  }
+}
+
+int TFormOneTextFileShower::HighlightAnyKWS() {
+  if (!Idle()) return 0;
+  working_ = true;
+  ShowStopButton(true);
+  SourceTextRich_->SetHeaderEndMarker(QStringLiteral("</HEADER>"));
+  KeywordColours();
+  show_values_ = true;
+
+  MakeProgressPanel(3, true);
+  const int first = SourceTextRich_->HighlightKWs(SearchList(), [this](int percent) { return SetProgress3(percent); });
+  MakeProgressPanel(3, false);
+  RefillFoundKeywords();
+  const int found = SourceTextRich_->HighlightsFoundCount();
+
+  ShowStopButton(false);
+  StyledListboxKWs_->viewport()->update();
+  WidenListToFit();
+  working_ = false;
+
+  if (found > 0) {
+    PCPLotBar1_->SetColours(Qt::black, QColor(0, 0, 128));
+    PCPLotBar1_->SetRange(1, std::max<qsizetype>(1, SourceTextRich_->ShownText().size()));
+    PCPLotBar1_->SetPlotLines(SourceTextRich_->KeyWordPositionsAsArray());
+    PCPLotBar1_->SetShowRuler(false);
+    Showruler1_->setChecked(false);
+    PCPLotBar1_->show();
+    StyledListboxKWs_->setCurrentRow(0);
+    SourceTextRich_->CentreOnPosition(first);
+    SourceTextRich_->GotoNextKW(false);
+  } else {
+    PCPLotBar1_->hide();
+  }
+  return found;
+}
+
+void TFormOneTextFileShower::HighlightOneKW(const QString& keyword) {
+  if (!Idle() || keyword.isEmpty()) return;
+  working_ = true;
+  ShowStopButton(true);
+  KeywordColours();
+  MakeProgressPanel(3, true);
+  const int first =
+      SourceTextRich_->HighlightOneKW(keyword, [this](int percent) { return SetProgress3(percent); });
+  MakeProgressPanel(3, false);
+  ShowStopButton(false);
+  working_ = false;
+  if (first >= 0) {
+    SourceTextRich_->CentreOnPosition(first);
+    SourceTextRich_->GotoNextKW(false);
+  }
+}
+
+void TFormOneTextFileShower::HighlighAllwords1Click() {
+  if (!Idle()) return;
+  QStringList lines;
+  for (int i = 0; i < StyledListboxKWs_->count(); ++i) lines << StyledListboxKWs_->item(i)->text();
+  SearchList().Clear();
+  SearchList().LoadFromAStringlist(lines, false);
+  HighlightAnyKWS();
+  StyledListboxKWs_->viewport()->update();
+}
+
+void TFormOneTextFileShower::Highlightselected1Click() {
+  QListWidgetItem* item = StyledListboxKWs_->currentItem();
+  if (!item || !item->isSelected()) return;
+  HighlightOneKW(item->text());
+}
+
+QString TFormOneTextFileShower::InfoOnCurrentText() const {
+  const TermHits& hits = SourceTextRich_->Hits();
+  QStringList parts;
+  long long total = 0;
+  for (int i = 0; i < static_cast<int>(hits.counts.size()); ++i) {
+    const int count = hits.counts[static_cast<size_t>(i)];
+    if (count == 0) continue;
+    parts << Format(QStringLiteral("%s (%d)"), {hits.terms[i], count});
+    total += count;
+  }
+  return parts.join(QLatin1Char(',')) + QLatin1Char('\r') + Format(LX("LXTotalN"), {IntToSingle(total)});
+}
+
+void TFormOneTextFileShower::Infoonscores1Click() {
+  if (!Idle()) return;
+  if (SourceTextRich_->HighlightsFoundCount() == 0) HighlighAllwords1Click();
+  ReportedAFact(InfoOnCurrentText(), kHelpContextRelevance);
+}
+
+void TFormOneTextFileShower::StyledListboxKWsClick() {
+  QListWidgetItem* item = StyledListboxKWs_->currentItem();
+  if (!item || !item->isSelected()) return;
+  const int row = StyledListboxKWs_->row(item);
+  const QVariant term = item->data(kHolderTerm);
+  if (row < SearchList().Count() && term.isValid()) SourceTextRich_->SetCurrentKW(term.toInt());
+}
+
+std::pair<QString, int> TFormOneTextFileShower::StyledListboxKWsGetStringAndInt(int i) const {
+  QListWidgetItem* item = StyledListboxKWs_->item(i);
+  if (!item) return {QString(), kNoHolderValue};
+  const QVariant count = item->data(kHolderCount);
+  return {item->text(), count.isValid() ? count.toInt() : kNoHolderValue};
+}
+
+bool TFormOneTextFileShower::HighlightAndSaveToRTF(const QString& folder, const QString& heading) {
+  if (!Idle()) return false;
+  QDir().mkpath(folder);
+  working_ = true;
+  ShowStopButton(true);
+  SourceTextRich_->SetHeaderEndMarker(QStringLiteral("</HEADER>"));
+  KeywordColours();
+  MakeProgressPanel(3, true);
+  const int first = SourceTextRich_->HighlightKWs(SearchList(), [this](int percent) { return SetProgress3(percent); });
+  MakeProgressPanel(3, false);
+  ShowStopButton(false);
+  working_ = false;
+  if (first == -1) return false;
+
+  QStringList summary;
+  for (const FoundKeyword& f : FoundKeywords()) {
+    if (f.count == 0) break;
+    summary << Format(QStringLiteral("%s (%d)"), {f.keyword, f.count});
+  }
+  const QFileInfo shown(current_short_filename);
+  const QString name = (shown.suffix().isEmpty() ? current_short_filename : shown.completeBaseName()) +
+                       QStringLiteral(".rtf");
+  QString dir = QDir::fromNativeSeparators(folder);
+  if (!dir.endsWith(QLatin1Char('/'))) dir += QLatin1Char('/');
+  return SaveRtfTo(dir + name, heading, AngleBracketed(summary.join(QLatin1Char(','))));
+}
 
 void TFormOneTextFileShower::closeEvent(QCloseEvent* event) {
   // Closing hides the window; its owner keeps it for the next text.

@@ -42,7 +42,10 @@ class TFormOneTextFileShower : public QMainWindow {
   ~TFormOneTextFileShower() override;
 
   // Opens a text; false (window not shown) when it cannot be read.
-  bool OpenAndShowAText(const TFileDetails3_string& details, QStatusBar* caller_status = nullptr);
+  // caller_status is the opener's status bar (a QStatusBar or the main
+  // window's panel bar), borrowed; its child "Panel8" (or "StatusPanel8") is
+  // its stop button.
+  bool OpenAndShowAText(const TFileDetails3_string& details, QWidget* caller_status = nullptr);
   // Replaces the keyword list by lines (one keyword each); values are hidden
   // until the next highlight run.
   void AddStringsToLeftListbox(const QStringList& lines);
@@ -50,7 +53,33 @@ class TFormOneTextFileShower : public QMainWindow {
   void SetComparisonWholeLines(const QStringList* lines) { ComparisonWholeLines = lines; }
   // Highlights the reference lines present in the text as whole lines.
   void HighlightSimilarities();
+  // Highlights every term of the search list, lists the keywords found with
+  // their counts (most hits first), plots the hits and goes to the first.
+  // Returns the number of hits.
+  int HighlightAnyKWS();
+  // Highlights one keyword (its search-list term when it has one).
+  void HighlightOneKW(const QString& keyword);
   void GreyOutAnyMarkup();
+  // Highlights the search list's terms and saves the text as RTF in folder
+  // (created when missing) under the text's name with ".rtf", with heading
+  // and a summary of the keywords found. Nothing is saved when no keyword
+  // is found; false then, and when the save is declined or fails.
+  bool HighlightAndSaveToRTF(const QString& folder, const QString& heading);
+  // "Info on scores": every search term with hits, "%s (%d)" joined by ",",
+  // a carriage return, then the total.
+  QString InfoOnCurrentText() const;
+  // The text component's search list.
+  TSimpleSearchlist& SearchList() { return SourceTextRich_->SearchList(); }
+  // Empties the keyword list.
+  void ClearKeywordList();
+  // The keywords found by the last run, most hits first: (keyword as typed,
+  // search-list index, hit count).
+  struct FoundKeyword {
+    QString keyword;
+    int index = 0;
+    int count = 0;
+  };
+  std::vector<FoundKeyword> FoundKeywords() const;
   QString CurrentShortFilename() const { return current_short_filename; }
 
   // After saving RTF, offer to open the file.
@@ -85,6 +114,14 @@ class TFormOneTextFileShower : public QMainWindow {
   void AdvOfficeStatusBar1PanelClick(int panel);
   void SourceTextRichLineShowMessage(double item, double items, double line, double lines);
   void AdvSplitter1Moved();
+  void HighlighAllwords1Click();
+  void Highlightselected1Click();
+  void Infoonscores1Click();
+  void StyledListboxKWsClick();
+  // Text and value of keyword-list item i; the value is kNoHolderValue for
+  // an item without a count.
+  std::pair<QString, int> StyledListboxKWsGetStringAndInt(int i) const;
+  static constexpr int kNoHolderValue = -999999;
   void SaveasRTF1Click();
   void HighlightTrimthetext1Click();
   void HighlighterGreyout1Click();
@@ -101,10 +138,13 @@ class TFormOneTextFileShower : public QMainWindow {
   void MakeProgressPanel(int panel, bool progress);
   void SetPanelText(int panel, const QString& text);
   void KeywordColours();
+  void RefillFoundKeywords();
+  void WidenListToFit();
+  bool Idle() const;
   void ShowPopup(QWidget* from, const QPoint& pos);
 
   QString current_short_filename;
-  QPointer<QStatusBar> PaiStatusBar;
+  QPointer<QWidget> PaiStatusBar;
   TSourceTextRichEdit::ProgressFn LoadProgress;
   const QStringList* ComparisonWholeLines = nullptr;
 

@@ -57,7 +57,8 @@ class SpanHighlighter : public QSyntaxHighlighter {
   TSourceTextRichEdit* owner_;
 };
 
-TSourceTextRichEdit::TSourceTextRichEdit(QWidget* parent) : QPlainTextEdit(parent) {
+TSourceTextRichEdit::TSourceTextRichEdit(QWidget* parent)
+    : QPlainTextEdit(parent), search_list_(std::make_unique<TSimpleSearchlist>()) {
   setReadOnly(true);
   setUndoRedoEnabled(false);
   setLineWrapMode(QPlainTextEdit::WidgetWidth);
@@ -189,6 +190,7 @@ void TSourceTextRichEdit::RedrawSpans(std::vector<std::pair<int, int>> ranges, c
 
 int TSourceTextRichEdit::HighlightWith(const HitFinder& finder, const ProgressFn& progress) {
   if (busy_ || !finder) return -1;
+  stop_requested_ = false;
   TermHits hits = finder(text_);
   const int first = HighlightHits(std::move(hits), progress);
   last_finder_ = finder;
@@ -212,6 +214,86 @@ int TSourceTextRichEdit::HighlightHits(TermHits hits, const ProgressFn& progress
   busy_ = false;
   ReportLine();
   return hits_.FirstPosition();
+}
+
+namespace {
+
+// Hits of terms in text from position from on, leaving out those that touch
+// a markup tag. Terms keep the numbers they have in terms; only those in
+// wanted (all when empty) are searched.
+TermHits FindTermHits(QStringView text, const std::vector<TSearchContextRec>& terms, int from,
+                      const std::vector<TermSpan>& tags, const std::atomic<bool>* stop) {
+  TermHits hits;
+  for (const TSearchContextRec& t : terms) hits.terms.append(t.typed_in);
+  const TMultiTermMatcher matcher(terms);
+  std::vector<TTermHits> found;
+  matcher.FindAll(text.mid(from), found, stop);
+  for (size_t term = 0; term < found.size(); ++term) {
+    const TTermHits& h = found[term];
+    for (size_t k = 0; k < h.positions.size(); ++k) {
+      const int start = from + h.positions[k];
+      const int length = h.lengths[k];
+      // The last tag that starts before the hit ends is the only one that
+      // can overlap it (tags do not overlap one another).
+      auto it = std::lower_bound(tags.begin(), tags.end(), start + length,
+                                 [](const TermSpan& s, int pos) { return s.start < pos; });
+      if (it != tags.begin() && (it - 1)->start + (it - 1)->length > start) continue;
+      hits.spans.push_back({start, length, static_cast<int>(term)});
+    }
+  }
+  hits.stopped = stop && stop->load();
+  hits.Finish();
+  return hits;
+}
+
+}  // namespace
+
+int TSourceTextRichEdit::SearchFrom(QStringView text) const {
+  if (header_end_marker_.isEmpty()) return 0;
+  const qsizetype at = text.indexOf(header_end_marker_, 0, Qt::CaseInsensitive);
+  return at < 0 ? 0 : static_cast<int>(at + header_end_marker_.size());
+}
+
+int TSourceTextRichEdit::HighlightKWs(const TSimpleSearchlist& list, const ProgressFn& progress) {
+  if (busy_) return -1;
+  stop_requested_ = false;
+  const std::vector<TSearchContextRec> terms = list.Terms();
+  const bool markup = !without_markup_;
+  const QChar open = markup_open_, close = markup_close_;
+  const int span = tag_span_;
+  return HighlightWith(
+      [this, terms, markup, open, close, span](QStringView text) {
+        const std::vector<TermSpan> tags = markup ? MarkupSpans(text, open, close, span) : std::vector<TermSpan>();
+        return FindTermHits(text, terms, SearchFrom(text), tags, &stop_requested_);
+      },
+      progress);
+}
+
+int TSourceTextRichEdit::HighlightOneKW(const QString& keyword, const ProgressFn& progress) {
+  if (busy_) return -1;
+  int index = search_list_->IndexOf(keyword);
+  std::vector<TSearchContextRec> terms = search_list_->Terms();
+  if (index < 0) {
+    terms = {PlainSearchTerm(keyword)};
+    index = 0;
+  }
+  // Every term keeps its number, but only the chosen one is searched: the
+  // others become terms that cannot match.
+  for (int i = 0; i < static_cast<int>(terms.size()); ++i) {
+    if (i != index) terms[static_cast<size_t>(i)].term.clear();
+  }
+  stop_requested_ = false;
+  const bool markup = !without_markup_;
+  const QChar open = markup_open_, close = markup_close_;
+  const int span = tag_span_;
+  const int first = HighlightWith(
+      [this, terms, markup, open, close, span](QStringView text) {
+        const std::vector<TermSpan> tags = markup ? MarkupSpans(text, open, close, span) : std::vector<TermSpan>();
+        return FindTermHits(text, terms, SearchFrom(text), tags, &stop_requested_);
+      },
+      progress);
+  SetCurrentKW(index);
+  return first;
 }
 
 void TSourceTextRichEdit::ClearHighlights() { HighlightHits(TermHits(), {}); }

@@ -15,8 +15,12 @@
 #include <QColor>
 #include <QPlainTextEdit>
 #include <QString>
+#include <atomic>
 #include <functional>
+#include <memory>
 #include <vector>
+
+#include "runtime/search_list.h"
 
 #include "viewer/text_spans.h"
 
@@ -63,6 +67,18 @@ class TSourceTextRichEdit : public QPlainTextEdit {
   QColor GreyColour() const { return grey_; }
 
   // --- highlighting ---
+  // The component's own search list (owned); the viewer's "Highlight all"
+  // and its callers fill it.
+  TSimpleSearchlist& SearchList() { return *search_list_; }
+  const TSimpleSearchlist& SearchList() const { return *search_list_; }
+  // Finds every term of list in the text (one pass for all terms) and draws
+  // the hits; returns the position of the first hit or -1. Hit terms are
+  // numbered as in list. Hits inside markup tags and before the header end
+  // marker do not count.
+  int HighlightKWs(const TSimpleSearchlist& list, const ProgressFn& progress);
+  // Highlights the hits of one keyword only: the search-list term typed so
+  // (numbered as there, and made the current keyword), or a plain term.
+  int HighlightOneKW(const QString& keyword, const ProgressFn& progress);
   // Finds hits with finder in the shown text and draws them (replacing the
   // previous ones); the finder is kept so that trimming finds them again.
   using HitFinder = std::function<TermHits(QStringView text)>;
@@ -122,7 +138,7 @@ class TSourceTextRichEdit : public QPlainTextEdit {
   bool BatchStep(int done, int total, const ProgressFn& progress);
   std::vector<int> CurrentPositions() const;
   void ReportLine();
-  int SearchFrom() const;
+  int SearchFrom(QStringView text) const;
 
   QString text_;
   QString loaded_path_;
@@ -140,11 +156,12 @@ class TSourceTextRichEdit : public QPlainTextEdit {
 
   TermHits hits_;
   HitFinder last_finder_;
+  std::unique_ptr<TSimpleSearchlist> search_list_;
   int max_hit_length_ = 0;
   std::vector<TermSpan> grey_spans_;
   int max_grey_length_ = 0;
   int current_kw_ = -1;
-  bool stop_requested_ = false;
+  std::atomic<bool> stop_requested_{false};
   bool busy_ = false;
 
   QSyntaxHighlighter* highlighter_ = nullptr;
