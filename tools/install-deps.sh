@@ -13,6 +13,7 @@ packages=(
   libbackward-cpp-dev libdw-dev
   xvfb xauth fonts-dejavu-core
   jdupes bc time
+  unrtf
 )
 
 missing=()

@@ -107,6 +107,14 @@ const QHash<QString, QString>& Table() {
     t.insert(QStringLiteral("LXCustom"), QStringLiteral("custom time-line bases"));
 
     // --- viewer ---
+    t.insert(QStringLiteral("LXWords"), QStringLiteral("words"));
+    t.insert(QStringLiteral("LXHitTypes"), QStringLiteral("hit types"));
+    t.insert(QStringLiteral("LXItemNOfNAndLineNofN"), QStringLiteral("Hit %0.n of %0.n   Line %0.n of %0.n"));
+    t.insert(QStringLiteral("LXTotalN"), QStringLiteral("Total: %0.n"));
+    t.insert(QStringLiteral("LXOverwriteX"), QStringLiteral("overwrite %s"));
+    t.insert(QStringLiteral("LXFailedToSaveX"), QStringLiteral("Could not save %s"));
+    t.insert(QStringLiteral("LXRTFFiles"), QStringLiteral("RTF files (*.rtf)"));
+    t.insert(QStringLiteral("LXAllFiles"), QStringLiteral("All files (*.*)"));
 
     // --- shell ---
 
