@@ -3,6 +3,7 @@
 
 #include <QAbstractButton>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -20,6 +21,7 @@
 #include "shell/message_dialogs_gui.h"
 #include "shell/sorvel_window.h"
 #include "shell/tool_data_module_gui.h"
+#include "viewer/one_text_file_shower_window.h"
 
 namespace {
 QList<QUrl> g_opened;
@@ -137,6 +139,20 @@ class MainWindowTest : public QObject {
     QVERIFY(w.RunTool(QStringLiteral("again"), [] {}, [](bool) {}));
     QCOMPARE(int(global_panic_state), 0);
     QTRY_VERIFY(!w.ToolRunning());
+  }
+
+  void ViewersAreSharedAndFreedWithTheWindow() {
+    QPointer<TFormOneTextFileShower> shared, side;
+    {
+      TFormSorvel w;
+      shared = w.SharedViewer();
+      QVERIFY(shared);
+      QCOMPARE(w.SharedViewer(), shared.data());  // created once, kept
+      side = new TFormOneTextFileShower(nullptr);
+      w.show_forms.append(side);
+    }
+    QVERIFY(shared.isNull());
+    QVERIFY(side.isNull());
   }
 
   void SamePercentIsNotShownTwice() {
