@@ -19,8 +19,9 @@
 
 namespace {
 
-// The formats drawn over the block that holds position: (offset in the
-// block, length, bold) for every range the highlighter set.
+// The formats drawn over the block that holds position: (position, length,
+// bold) for every range set on the block. Blocks get their formats when they
+// are painted, so the text is painted first.
 struct Drawn {
   int start;
   int length;
@@ -28,6 +29,7 @@ struct Drawn {
 };
 std::vector<Drawn> DrawnAt(TSourceTextRichEdit* edit, int position) {
   std::vector<Drawn> out;
+  edit->grab();
   const QTextBlock b = edit->document()->findBlock(position);
   for (const QTextLayout::FormatRange& r : b.layout()->formats()) {
     out.push_back({b.position() + r.start, r.length, r.format.fontWeight() == QFont::Bold});
