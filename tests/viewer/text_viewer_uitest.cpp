@@ -13,6 +13,7 @@
 #include "runtime/dialogs.h"
 #include "runtime/format.h"
 #include "runtime/messages.h"
+#include "runtime/search_list.h"
 #include "support/test_support.h"
 #include "viewer/one_text_file_shower_window.h"
 #include "viewer/pcplot_bar_widget.h"
@@ -172,12 +173,21 @@ void TextViewerTest::HighlightsLinesSharedWithReference() {
   QCOMPARE(viewer.StyledListboxKWs()->count(), 1);
   QVERIFY(!viewer.PCPLotBar1()->isVisible());
 
-  // Emptying the reference removes the highlights, drawn ones included.
-  const QStringList none;
-  viewer.SetComparisonWholeLines(&none);
+  // A reference that shares one line only: the other highlights go, the
+  // drawn ones included.
+  const QStringList fewer{QStringLiteral("last shared")};
+  viewer.SetComparisonWholeLines(&fewer);
   viewer.HighlightSimilarities();
-  QCOMPARE(edit->HighlightsFoundCount(), 0);
+  QCOMPARE(edit->HighlightsFoundCount(), 1);
   QVERIFY(!IsBoldAt(viewer.SourceTextRich(), expected[1]));
+  QVERIFY(IsBoldAt(viewer.SourceTextRich(), expected[2]));
+
+  // Without reference lines only the search list is emptied.
+  viewer.SearchList().Add(QStringLiteral("own"));
+  viewer.SetComparisonWholeLines(nullptr);
+  viewer.HighlightSimilarities();
+  QCOMPARE(viewer.SearchList().Count(), 0);
+  QCOMPARE(edit->HighlightsFoundCount(), 1);
 }
 
 void TextViewerTest::StepsThroughHitsAndReportsPosition() {
