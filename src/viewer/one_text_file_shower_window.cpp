@@ -451,7 +451,7 @@ void TFormOneTextFileShower::GreyOutAnyMarkup() {
 bool TFormOneTextFileShower::SaveRtfTo(const QString& file, const QString& heading, const QString& summary) {
   if (QFileInfo::exists(file) && OKToDoX(Format(LX("LXOverwriteX"), {file})) != mrOK) return false;
   if (!SourceTextRich_->SaveAsRTF(file, heading, summary)) {
-    FailedToRead(Format(LX("LXFailedToSaveX"), {file}));
+    ReportedAFact(Format(LX("LXFailedToSaveX"), {file}));
     return false;
   }
   if (confirm_RTF_save && SavedOKOpenNow(file) == mrYes) {

@@ -93,8 +93,8 @@ void TSourceTextRichEdit::Reset(const QString& text) {
   current_positions_.clear();
   current_lengths_.clear();
   text_ = text;
-  // The highlighter has nothing to draw while the text goes in; the document
-  // is filled in steps so that a long text reports progress.
+  // A long text goes into the document in steps of whole lines, so that
+  // loading reports progress.
   QTextDocument* doc = document();
   doc->clear();
   if (text_.size() <= kLoadChunk) {
@@ -102,10 +102,14 @@ void TSourceTextRichEdit::Reset(const QString& text) {
   } else {
     QTextCursor cursor(doc);
     const qsizetype n = text_.size();
-    for (qsizetype at = 0; at < n; at += kLoadChunk) {
+    qsizetype at = 0;
+    while (at < n) {
+      const qsizetype line_end = text_.indexOf(QLatin1Char('\n'), at + kLoadChunk);
+      const qsizetype to = line_end < 0 ? n : line_end + 1;
       cursor.movePosition(QTextCursor::End);
-      cursor.insertText(text_.mid(at, kLoadChunk));
-      if (OnProgress) OnProgress(static_cast<int>(std::min<qsizetype>(n, at + kLoadChunk) * 100 / n));
+      cursor.insertText(text_.mid(at, to - at));
+      at = to;
+      if (OnProgress) OnProgress(static_cast<int>(at * 100 / n));
     }
   }
   busy_ = false;

@@ -299,6 +299,11 @@ void TextViewerTest::SavesRtfOnlyWithConsent() {
   viewer.findChild<QAction*>(QStringLiteral("SaveasRTF1"))->trigger();
   QVERIFY(ReadAll(target).startsWith("{\\rtf1"));
   QCOMPARE(dialogs_.ShownNames(), QStringList{QStringLiteral("OKToDoX")});
+
+  // A target that cannot be written is reported, not passed over.
+  dialogs_.Clear();
+  QVERIFY(!viewer.SaveRtfTo(tree.Path(QStringLiteral("no/such/folder/x.rtf")), QString(), QString()));
+  QCOMPARE(dialogs_.ShownNames(), QStringList{QStringLiteral("ReportedAFact")});
 }
 
 QTEST_MAIN(TextViewerTest)
