@@ -12,7 +12,7 @@ packages=(
   libgtest-dev libgmock-dev
   libbackward-cpp-dev libdw-dev
   xvfb xauth fonts-dejavu-core
-  jdupes
+  jdupes bc time
   unrtf
 )
 

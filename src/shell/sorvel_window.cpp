@@ -4,6 +4,7 @@
 #include <QStatusBar>
 #include <QVBoxLayout>
 
+#include "corruption/corruption_page.h"
 #include "crash/crash_reporter_gui.h"
 #include "runtime/format.h"
 #include "runtime/messages.h"
@@ -31,12 +32,16 @@ TFormSorvel::TFormSorvel(QWidget* parent) : TFormUtilitiesBase(parent) {
   AdvOfficePageBuildSubCorpora =
       AddPage("AdvOfficePageBuildSubCorpora", QStringLiteral("Build Sub-corpora"), 6280);
 
+  // ---- the engines ----
+  crap_detector = std::make_unique<TFileCrapDetector>();
+
   // ---- the tool pages ----
   // Each page is created here with the engines this window owns and put into
   // its container with InstallPage(container, page). One line per page.
-  //
-  // (pages are added here as they are built)
+  corruption_page = new CorruptionPage(this, crap_detector.get(), AdvOfficePageCorruption);
+  InstallPage(AdvOfficePageCorruption, corruption_page);
   // ---- end of the tool pages ----
+  SetCorruptionListRefresher([this] { corruption_page->PostNewFlaggedFiles(); });
 
   AdvOfficePager1->setCurrentWidget(AdvOfficePageDuplicateContents);
   resize(727, 479 + statusBar()->sizeHint().height());
@@ -47,6 +52,12 @@ TFormSorvel::TFormSorvel(QWidget* parent) : TFormUtilitiesBase(parent) {
 
 TFormSorvel::~TFormSorvel() {
   CrashReporter::Instance().after_handler_exception = nullptr;
+  if (worker_) {
+    // Destroyed during a run (the window is normally closed only after one):
+    // stop the engines and let the worker end before they are freed.
+    StopPanelClick();
+    worker_->wait();
+  }
   // Viewer windows first, then the engines (members, freed after this body).
   qDeleteAll(show_forms);
   show_forms.clear();
@@ -66,6 +77,7 @@ void TFormSorvel::InstallPage(QWidget* container, QWidget* page) {
   if (!container || !page) return;
   page->setParent(container);
   container->layout()->addWidget(page);
+  page->show();
 }
 
 // --- status bar ---
@@ -163,6 +175,7 @@ bool TFormSorvel::RunTool(const QString& tool_name, std::function<void()> work,
     }
   });
   worker->setObjectName(tool_name);
+  worker_ = worker;
   connect(worker, &QThread::finished, this, [this, worker, failure, done = std::move(done)] {
     worker->deleteLater();
     const bool ok = !*failure;

@@ -12,8 +12,11 @@
 #include <memory>
 #include <vector>
 
+#include "corruption/file_crap_detector.h"
 #include "shell/page_host_gui.h"
 #include "shell/utilities_base_window.h"
+
+class CorruptionPage;
 
 class TFormSorvel : public TFormUtilitiesBase, public PageHost {
   Q_OBJECT
@@ -73,6 +76,12 @@ class TFormSorvel : public TFormUtilitiesBase, public PageHost {
   QList<QWidget*> show_forms;  // viewer windows opened from the pages
   bool resizing_column = false;
   bool busy_with_duplicate = false;
+  // The engines, in the order they are freed (after the viewers).
+  // Page developers: add the engine your page needs here.
+  std::unique_ptr<TFileCrapDetector> crap_detector;
+
+  // The pages.
+  CorruptionPage* corruption_page = nullptr;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -82,6 +91,7 @@ class TFormSorvel : public TFormUtilitiesBase, public PageHost {
   void OnWindowThread(std::function<void()> f);
   void SetStartControlsEnabled(bool enabled);
 
+  QPointer<QThread> worker_;
   bool running_ = false;
   bool close_when_done_ = false;
   QString running_tool_;
