@@ -406,6 +406,9 @@ bool TFormOneTextFileShower::OpenAndShowAText(const TFileDetails3_string& detail
   SetPanelText(3, details.info2.isEmpty() ? QString()
                                           : Format(QStringLiteral("%s ") + LX("LXHitTypes"), {details.info2}));
   if (!isVisible()) show();
+  // A viewer given the lines of a reference text (a member of a duplicate
+  // group) shows the lines it shares with it straight away.
+  if (ComparisonWholeLines && !ComparisonWholeLines->isEmpty()) HighlightSimilarities();
   SourceTextRich_->moveCursor(QTextCursor::Start);
   SourceTextRich_->verticalScrollBar()->setValue(0);
   return true;

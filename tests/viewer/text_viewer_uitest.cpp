@@ -152,10 +152,11 @@ void TextViewerTest::HighlightsLinesSharedWithReference() {
   viewer.HighlightSimilarities();
   QCOMPARE(viewer.SourceTextRich()->HighlightsFoundCount(), 0);
 
+  // A viewer given comparison lines highlights at once when it opens a text.
   const QStringList reference{QStringLiteral("shared line"), QString(), QStringLiteral("last shared"),
                               QStringLiteral("absent line"), QStringLiteral("shared line")};
   viewer.SetComparisonWholeLines(&reference);
-  viewer.HighlightSimilarities();
+  QVERIFY(viewer.OpenAndShowAText({file, QStringLiteral("(2)"), QString()}));
   const TSourceTextRichEdit* edit = viewer.SourceTextRich();
   QCOMPARE(edit->Hits().terms, (QStringList{QStringLiteral("shared line"), QStringLiteral("last shared")}));
   QCOMPARE(edit->HighlightsFoundCount(), 3);
