@@ -14,7 +14,7 @@ TEST(MessageTable, EveryKeyHasOneText) {
   const QString source = QString::fromUtf8(f.readAll());
   QSet<QString> seen;
   QStringList twice;
-  const QRegularExpression re(QStringLiteral(R"(insert\(QStringLiteral\("(LX\w+)"\))"));
+  const QRegularExpression re(QStringLiteral(R"re(insert\(QStringLiteral\("(LX\w+)"\))re"));
   for (auto it = re.globalMatch(source); it.hasNext();) {
     const QString key = it.next().captured(1);
     if (seen.contains(key)) twice << key;
