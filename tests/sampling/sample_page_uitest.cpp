@@ -20,14 +20,6 @@
 class SamplePageTest : public QObject {
   Q_OBJECT
 
- private:
-  template <typename T>
-  T* Find(QWidget* page, const char* name) {
-    T* w = page->findChild<T*>(QString::fromLatin1(name));
-    if (!w) qFatal("control %s missing", name);
-    return w;
-  }
-
  private Q_SLOTS:
   void init() {
     script_ = std::make_unique<ScriptedDialogs>();
