@@ -32,7 +32,7 @@ best() {
     if [ -z "$bc" ] || [ "$(echo "$c < $bc" | bc -l)" = 1 ]; then bc=$c; fi
   done
   rm -f /tmp/sorvel_bench_time.$$
-  printf '%.3f %.3f' "$bw" "$bc"
+  printf '%.3f %.3f\n' "$bw" "$bc"
 }
 ratio() { echo "scale=2; $1 / $2" | bc -l; }
 

@@ -20,9 +20,11 @@
 #include "sampling/sub_corpus_builder.h"
 #include "sampling/time_line_base.h"
 #include "shell/page_host_gui.h"
+#include "shell/tool_data_module_gui.h"
 
 BuildSubCorporaPage::BuildSubCorporaPage(PageHost* host, QWidget* parent) : QWidget(parent), host_(host) {
   setObjectName(QStringLiteral("BuildSubCorporaPage"));
+  SetHelpContext(this, kSubCorporaHelpContext);
   auto* outer = new QVBoxLayout(this);
   auto* form = new QFormLayout;
   MyOpenFolderDialogSubCorporaSource_ =

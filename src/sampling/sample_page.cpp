@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QButtonGroup>
-#include <QClipboard>
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QDir>
@@ -28,11 +27,14 @@
 #include "runtime/file_details.h"
 #include "runtime/format.h"
 #include "runtime/messages.h"
+#include "duplicates/copy_a_list_gui.h"
 #include "sampling/folder_edit_widget.h"
 #include "sampling/sample_grid_model.h"
 #include "sampling/sampler.h"
 #include "sampling/zipped_text_set.h"
 #include "shell/page_host_gui.h"
+#include "shell/tool_data_module_gui.h"
+#include "viewer/one_text_file_shower_window.h"
 
 namespace {
 const char* const kFileTypes[] = {"All files (*.*)", "Text files (*.txt)", "Web files (*.xml;*.htm;*.html)"};
@@ -96,6 +98,7 @@ void SamplePage::BuildControls() {
   sg->addWidget(group, 0, 1);
   sg->setColumnStretch(0, 3);
   sg->setColumnStretch(1, 2);
+  SetHelpContext(settings, kSamplerHelpContext);
   pager_->addTab(settings, tr("Sample settings"));
 
   // Inner page "Actions".
@@ -112,6 +115,7 @@ void SamplePage::BuildControls() {
   AdvGlowButtonRandomSampleFromList_ = button("AdvGlowButtonRandomSampleFromList", tr("Random sample from a list"));
   AdvGlowButtonZippedListOfSample_ = button("AdvGlowButtonZippedListOfSample", tr("Save zipped text set"));
   al->addStretch(1);
+  SetHelpContext(actions, kSamplerHelpContext);
   pager_->addTab(actions, tr("Actions"));
   pager_->setCurrentIndex(0);
   pager_->setMaximumHeight(pager_->sizeHint().height());
@@ -152,6 +156,8 @@ void SamplePage::BuildControls() {
   copy->setObjectName(QStringLiteral("RelevanceCopy2"));
   connect(copy, &QAction::triggered, this, &SamplePage::SampleCopyClick);
   FitColumns();
+  // The window's focus-driven Copy gives the same text as this menu's Copy.
+  SetCopyTextProvider(grid_, [this] { return AllText(); }, kSamplerHelpContext);
 }
 
 void SamplePage::ShowGridMenu(const QPoint& pos) {
@@ -314,7 +320,17 @@ void SamplePage::Showthistext1Click() {
 
 void SamplePage::ShowTextInViewer(const QString& path) {
   const QStringList terms = RelevanceSearchTerms ? RelevanceSearchTerms() : QStringList();
-  if (ShowText) ShowText(path, terms);
+  if (ShowText) {
+    ShowText(path, terms);
+    return;
+  }
+  TFormOneTextFileShower* viewer = host_ ? host_->SharedViewer() : nullptr;
+  if (!viewer) return;
+  // The file name is the only detail: the two information texts stay empty.
+  TFileDetails3_string details;
+  details.full_path = path;
+  viewer->AddStringsToLeftListbox(terms);
+  if (viewer->OpenAndShowAText(details) && !terms.isEmpty()) viewer->HighlightAnyKWS();
 }
 
 QString SamplePage::AllText() const {
@@ -332,5 +348,5 @@ void SamplePage::SampleCopyClick() {
     CopyAList(text, kSamplerHelpContext);
     return;
   }
-  QApplication::clipboard()->setText(text);
+  CopyTextAsAList(text, kSamplerHelpContext);
 }

@@ -54,8 +54,7 @@ class SamplePage : public QWidget {
   std::optional<std::uint64_t> seed;
   // The relevance page's search terms, highlighted when a text is shown.
   std::function<QStringList()> RelevanceSearchTerms;
-  // The shared copy action (text, help context); without it the text goes
-  // to the clipboard.
+  // Replaces the shared copy action (text, help context), for tests.
   std::function<void(const QString& text, int help_context)> CopyAList;
   // Shows a text instead of the shared viewer (tests, embedding).
   std::function<void(const QString& path, const QStringList& terms)> ShowText;

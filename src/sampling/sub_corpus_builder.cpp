@@ -144,6 +144,7 @@ int BuildSubCorpora(TFileAndDirIterator& iterator, const SubCorpusRequest& reque
   const QString first_tag = Format(QStringLiteral("< amalgamation by %s "), {base_name}) + QLatin1Char('>');
   const QString further_tag = Format(QStringLiteral("< amalgamation: %s "), {base_name}) + QLatin1Char('>');
 
+  const QString output_prefix = QDir::cleanPath(QDir(output_folder).absolutePath()) + QLatin1Char('/');
   // Sub-corpus files written in this run (by lower-cased path) and the
   // number of texts each holds so far.
   QHash<QString, int> registry;
@@ -204,7 +205,12 @@ int BuildSubCorpora(TFileAndDirIterator& iterator, const SubCorpusRequest& reque
         if (progress.status)
           progress.status(Format(LX("LXNManyOutOfN"), {static_cast<double>(j + 1), static_cast<double>(total)}));
       }
-      process_file(found.GetFullFilename(j), found.GetASimpleSearchRec(j).Time);
+      const QString path = found.GetFullFilename(j);
+      // Sub-corpus files of an earlier run, when the results folder lies in
+      // the corpus, are not texts of the corpus: regrouping them again would
+      // nest old sub-corpora inside the new ones.
+      if (path.startsWith(output_prefix, Qt::CaseInsensitive)) continue;
+      process_file(path, found.GetASimpleSearchRec(j).Time);
     }
     iterator.Clear();
   }

@@ -62,7 +62,8 @@ bool IsCustomTimeLineBase(int time_line_base);
 
 // Runs the build. Each folder of the source text is searched with its
 // sub-folders (from no folder exclusion) and its files are processed in name
-// order. A stop request (stop, or the global stop state) skips the remaining
+// order; files inside the output folder itself (sub-corpora of an earlier
+// run, when the results folder lies in the corpus) are left out. A stop request (stop, or the global stop state) skips the remaining
 // files of the folder being processed; both are cleared when the next folder
 // begins. Returns the number of sub-corpus files written. Throws SorvelError
 // for a custom base and FileReadError/SorvelError when a text cannot be read

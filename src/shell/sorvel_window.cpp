@@ -5,6 +5,8 @@
 #include <QVBoxLayout>
 
 #include "corruption/corruption_page.h"
+#include "sampling/build_sub_corpora_page.h"
+#include "sampling/sample_page.h"
 #include "crash/crash_reporter_gui.h"
 #include "runtime/format.h"
 #include "runtime/messages.h"
@@ -41,6 +43,12 @@ TFormSorvel::TFormSorvel(QWidget* parent) : TFormUtilitiesBase(parent) {
   // its container with InstallPage(container, page). One line per page.
   corruption_page = new CorruptionPage(this, crap_detector.get(), AdvOfficePageCorruption);
   InstallPage(AdvOfficePageCorruption, corruption_page);
+  sample_page = new SamplePage(this, &SampleFileslist, AdvOfficePageSample);
+  InstallPage(AdvOfficePageSample, sample_page);
+  build_sub_corpora_page = new BuildSubCorporaPage(this, AdvOfficePageBuildSubCorpora);
+  InstallPage(AdvOfficePageBuildSubCorpora, build_sub_corpora_page);
+  connect(build_sub_corpora_page, &BuildSubCorporaPage::DelicacyChosen, this,
+          [this](int ordinal) { BuildSubCorpora_Delicacy = ordinal; });
   // ---- end of the tool pages ----
   SetCorruptionListRefresher([this] { corruption_page->PostNewFlaggedFiles(); });
 
@@ -64,6 +72,14 @@ TFormSorvel::~TFormSorvel() {
   AFormOneTextFileShower = nullptr;
   qDeleteAll(show_forms);
   show_forms.clear();
+}
+
+void TFormSorvel::showEvent(QShowEvent* event) {
+  const bool first = !shown_before_;
+  shown_before_ = true;
+  TFormUtilitiesBase::showEvent(event);
+  // The Delicacy list follows the user's default time-line base at show.
+  if (first && build_sub_corpora_page) build_sub_corpora_page->FillDelicacyList();
 }
 
 QWidget* TFormSorvel::AddPage(const char* object_name, const QString& caption, int help_context) {

@@ -4,6 +4,7 @@
 // page's tool on a worker thread.
 
 #include <QList>
+#include <QStringList>
 #include <QPointer>
 #include <QTabWidget>
 #include <QThread>
@@ -17,6 +18,8 @@
 #include "shell/utilities_base_window.h"
 
 class CorruptionPage;
+class SamplePage;
+class BuildSubCorporaPage;
 
 class TFormSorvel : public TFormUtilitiesBase, public PageHost {
   Q_OBJECT
@@ -76,6 +79,8 @@ class TFormSorvel : public TFormUtilitiesBase, public PageHost {
   TFormOneTextFileShower* AFormOneTextFileShower = nullptr;
   // Viewer windows opened side by side from the pages; freed with the window.
   QList<TFormOneTextFileShower*> show_forms;
+  QStringList SampleFileslist;  // the current sample of the Corpus Sampler
+  int BuildSubCorpora_Delicacy = 0;
   bool resizing_column = false;
   bool busy_with_duplicate = false;
   // The engines, in the order they are freed (after the viewers).
@@ -84,9 +89,12 @@ class TFormSorvel : public TFormUtilitiesBase, public PageHost {
 
   // The pages.
   CorruptionPage* corruption_page = nullptr;
+  SamplePage* sample_page = nullptr;
+  BuildSubCorporaPage* build_sub_corpora_page = nullptr;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
  private:
   QWidget* AddPage(const char* object_name, const QString& caption, int help_context);
@@ -96,6 +104,7 @@ class TFormSorvel : public TFormUtilitiesBase, public PageHost {
   QPointer<QThread> worker_;
   bool running_ = false;
   bool close_when_done_ = false;
+  bool shown_before_ = false;
   QString running_tool_;
   std::atomic<int> overall_percent_{0};
   std::atomic<int> second_percent_{0};

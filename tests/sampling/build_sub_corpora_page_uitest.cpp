@@ -8,19 +8,13 @@
 #include "runtime/dialogs.h"
 #include "runtime/settings.h"
 #include "sampling/build_sub_corpora_page.h"
+#include "sampling/sample_page.h"
 #include "sampling/sampling_test_host.h"
+#include "shell/sorvel_window.h"
 #include "support/test_support.h"
 
 class BuildSubCorporaPageTest : public QObject {
   Q_OBJECT
-
- private:
-  template <typename T>
-  T* Find(QWidget* page, const char* name) {
-    T* w = page->findChild<T*>(QString::fromLatin1(name));
-    if (!w) qFatal("control %s missing", name);
-    return w;
-  }
 
  private Q_SLOTS:
   void init() {
@@ -102,6 +96,33 @@ class BuildSubCorporaPageTest : public QObject {
     QVERIFY(!host.stop_shown);
     QCOMPARE(QDir(t.Path("out/month")).entryList(QDir::Files), (QStringList{"2003_04.txt", "2004_01.txt"}));
     QVERIFY(page.grab().save(QDir::tempPath() + QStringLiteral("/sorvel_subcorpora_page.png")));
+  }
+
+  // Both pages inside the main window, with its worker thread.
+  void pagesWorkInTheMainWindow() {
+    TempTree t;
+    t.Write("src/a.txt", "one\ntwo");
+    t.SetMTime("src/a.txt", QDateTime(QDate(1999, 12, 31), QTime(23, 0), Qt::LocalTime).toSecsSinceEpoch());
+    TFormSorvel w;
+    w.show();
+    auto* build = w.AdvOfficePageBuildSubCorpora;
+    QCOMPARE(Find<QComboBox>(build, "AdvComboBoxDelicacy")->count(), 10);
+    Find<QLineEdit>(build, "MyOpenFolderDialogSubCorporaSource")->setText(t.Path("src"));
+    Find<QLineEdit>(build, "MyOpenFolderDialogSubCorporaResults")->setText(t.Path("out"));
+    Find<QComboBox>(build, "AdvComboBoxDelicacy")->setCurrentIndex(3);
+    Find<QPushButton>(build, "AdvGlowButtonBuildSubCorpus")->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!w.ToolRunning(), 20000);
+    QCOMPARE(w.BuildSubCorpora_Delicacy, 3);
+    QTRY_VERIFY(QFileInfo::exists(t.Path("out/decade/1990-1999.txt")));
+
+    auto* sample = w.AdvOfficePageSample;
+    Find<QLineEdit>(sample, "MyOpenFolderDialogSampleSource")->setText(t.Path("src"));
+    Find<QPushButton>(sample, "AdvGlowButtonRandomSampleFromFolder")->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!w.ToolRunning(), 20000);
+    QTRY_COMPARE(w.SampleFileslist, QStringList{t.Path("src/a.txt")});
+    w.AdvOfficePager1->setCurrentWidget(sample);
+    QVERIFY(w.grab().save(QDir::tempPath() + QStringLiteral("/sorvel_window_sample.png")));
+    QCOMPARE(w.ActivePageHelpContext(), 6060);
   }
 
  private:

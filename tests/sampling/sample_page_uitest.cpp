@@ -12,6 +12,7 @@
 #include <QtTest>
 
 #include "runtime/dialogs.h"
+#include "runtime/messages.h"
 #include "sampling/sample_grid_model.h"
 #include "sampling/sample_page.h"
 #include "sampling/sampling_test_host.h"
@@ -19,14 +20,6 @@
 
 class SamplePageTest : public QObject {
   Q_OBJECT
-
- private:
-  template <typename T>
-  T* Find(QWidget* page, const char* name) {
-    T* w = page->findChild<T*>(QString::fromLatin1(name));
-    if (!w) qFatal("control %s missing", name);
-    return w;
-  }
 
  private Q_SLOTS:
   void init() {
@@ -93,7 +86,8 @@ class SamplePageTest : public QObject {
     QCOMPARE(page.SelectedSampleFile(), t.Path("c/t2.txt"));
     page.Showthistext1Click();
     QCOMPARE(shown_paths, QStringList{t.Path("c/t2.txt")});
-    QVERIFY(page.AllText().startsWith(QStringLiteral("N\tFilename\r\n1\t") + t.Path("c/t1.txt")));
+    QVERIFY(page.AllText().startsWith(LX("LXN") + QLatin1Char('\t') + LX("LXFilename") + QStringLiteral("\r\n1\t") +
+                                      t.Path("c/t1.txt")));
 
     QVERIFY(page.grab().save(QDir::tempPath() + QStringLiteral("/sorvel_sample_page.png")));
 

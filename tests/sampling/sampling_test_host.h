@@ -4,10 +4,19 @@
 
 #include <QStringList>
 #include <QWidget>
+#include <QtGlobal>
 #include <functional>
 #include <vector>
 
 #include "shell/page_host_gui.h"
+
+// A page's control by its name; the test ends at once when it is missing.
+template <typename T>
+T* Find(QWidget* page, const char* name) {
+  T* w = page->findChild<T*>(QString::fromLatin1(name));
+  if (!w) qFatal("control %s missing", name);
+  return w;
+}
 
 class SamplingTestHost : public PageHost {
  public:

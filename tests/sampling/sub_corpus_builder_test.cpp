@@ -65,6 +65,14 @@ TEST(SubCorpora, YearBaseLayoutsTagsAndFileDates) {
   t.Write("src/b.txt", "");
   EXPECT_EQ(BuildSubCorpora(it, rq), 2);
   EXPECT_FALSE(ReadSubCorpus(y97).contains(QStringLiteral("TEXT 2")));
+
+  // With the results inside the corpus, earlier sub-corpora are not regrouped
+  // as texts: two runs give the same files.
+  SubCorpusRequest inside{t.Path("src"), t.Path("src/results"), QStringLiteral("*.*"), tlbYear};
+  EXPECT_EQ(BuildSubCorpora(it, inside), 2);
+  const QByteArray first = ReadAll(t.Path("src/results/year/1997.txt"));
+  EXPECT_EQ(BuildSubCorpora(it, inside), 2);
+  EXPECT_EQ(ReadAll(t.Path("src/results/year/1997.txt")), first);
 }
 
 TEST(SubCorpora, HourWeekAndDecadeNamesAndDates) {

@@ -7,6 +7,7 @@
 #include <zip.h>
 
 #include "runtime/error.h"
+#include "runtime/messages.h"
 #include "support/test_support.h"
 
 namespace {
@@ -45,6 +46,12 @@ QString Utf8Text(const QByteArray& b) {
   return QString::fromUtf8(b.mid(3));
 }
 
+// The list's heading line and the empty line under it.
+QString Heading() {
+  return LX("LXN") + QLatin1Char('\t') + LX("LXFilenames") + QLatin1Char('\t') + LX("LXScores") +
+         QStringLiteral("\r\n\r\n");
+}
+
 void ExpectUnzipAccepts(const QString& archive) {
   const QString unzip = QStandardPaths::findExecutable(QStringLiteral("unzip"));
   if (unzip.isEmpty()) return;  // the library read-back above still checks the archive
@@ -71,7 +78,7 @@ TEST(ZippedTextSet, MissingFileIsLeftOutAndItsNumberSkipped) {
   EXPECT_EQ(entries[1].name, QStringLiteral("as_one_text.txt"));
   EXPECT_EQ(entries[2].name, QStringLiteral("one.txt"));
   EXPECT_EQ(entries[3].name, QStringLiteral("three.txt"));
-  EXPECT_EQ(Utf8Text(entries[0].data), QStringLiteral("N\tFilenames\tScores\r\n\r\n1\t") + one +
+  EXPECT_EQ(Utf8Text(entries[0].data), Heading() + QStringLiteral("1\t") + one +
                                            QStringLiteral("\t?\r\n3\t") + three + QStringLiteral("\t?\r\n"));
   EXPECT_EQ(Utf8Text(entries[1].data), QStringLiteral("1\t***") + one +
                                            QStringLiteral("\t***\r\n\r\nfirst line\r\nsecond\r\n3\t***") + three +
@@ -89,7 +96,7 @@ TEST(ZippedTextSet, EmptySampleTabEntriesEmptyFilesAndRepeatedNames) {
   auto entries = ReadArchive(zip);
   ASSERT_EQ(entries.size(), 2u);
   EXPECT_EQ(entries[0].name, QStringLiteral("List_of_0_Texts.txt"));
-  EXPECT_EQ(Utf8Text(entries[0].data), QStringLiteral("N\tFilenames\tScores\r\n\r\n"));
+  EXPECT_EQ(Utf8Text(entries[0].data), Heading());
   EXPECT_EQ(entries[1].name, QStringLiteral("as_one_text.txt"));
   EXPECT_TRUE(entries[1].data.isEmpty());
   ExpectUnzipAccepts(zip);

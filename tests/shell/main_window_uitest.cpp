@@ -20,6 +20,7 @@
 #include "runtime/settings.h"
 #include "shell/controller_link.h"
 #include "shell/message_dialogs_gui.h"
+#include "sampling/sample_page.h"
 #include "shell/sorvel_window.h"
 #include "shell/tool_data_module_gui.h"
 #include "viewer/one_text_file_shower_window.h"
@@ -185,6 +186,8 @@ class MainWindowTest : public QObject {
 
     // A page with inner pages gives the topic of the inner page on show.
     w.AdvOfficePager1->setCurrentWidget(w.AdvOfficePageSample);
+    // The real sampler page (both inner pages 6060) steps aside for this one.
+    if (w.sample_page) w.sample_page->hide();
     auto* inner = new QTabWidget(w.AdvOfficePageSample);
     auto* first = new QWidget;
     auto* second = new QWidget;
