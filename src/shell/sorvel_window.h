@@ -13,10 +13,12 @@
 #include <vector>
 
 #include "corruption/file_crap_detector.h"
+#include "duplicates/file_duplicate_names_seeking.h"
 #include "shell/page_host_gui.h"
 #include "shell/utilities_base_window.h"
 
 class CorruptionPage;
+class DuplicateNamesPage;
 
 class TFormSorvel : public TFormUtilitiesBase, public PageHost {
   Q_OBJECT
@@ -79,9 +81,11 @@ class TFormSorvel : public TFormUtilitiesBase, public PageHost {
   // The engines, in the order they are freed (after the viewers).
   // Page developers: add the engine your page needs here.
   std::unique_ptr<TFileCrapDetector> crap_detector;
+  std::unique_ptr<TFileDuplicateNamesSeeker> duplicate_names_seeker;
 
   // The pages.
   CorruptionPage* corruption_page = nullptr;
+  DuplicateNamesPage* duplicate_names_page = nullptr;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
