@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "duplicates/dup_names_page.h"
+#include "shell/sorvel_window.h"
 #include "runtime/dialogs.h"
 #include "runtime/messages.h"
 #include "support/test_support.h"
@@ -234,6 +235,33 @@ class DupNamesPageTest : public QObject {
     QVERIFY(!page.AdvGlowButtonDupnamesExpand->isEnabled());
     QVERIFY(host.Status().contains(QStringLiteral("folder 2: 0 files")));
     QCOMPARE(host.runs, 2);
+  }
+
+  // The page as the main window holds it: its real host runs the search on a
+  // worker and shows the final counts in the status bar.
+  void SearchFromTheMainWindow() {
+    qputenv("SORVEL_SETTINGS", QByteArray("/nonexistent/sorvel-test.ini"));
+    TempTree t;
+    t.Write("one/Notes.txt", "1");
+    t.Write("one/sub/notes.TXT", "1");
+    t.Write("one/other.txt", "1");
+    TFormSorvel w;
+    w.show();
+    auto* page = w.AdvOfficePageDuplicateNames->findChild<DuplicateNamesPage*>();
+    QVERIFY(page != nullptr);
+    QCOMPARE(page, w.duplicate_names_page);
+    w.AdvOfficePager1->setCurrentWidget(w.AdvOfficePageDuplicateNames);
+    page->ElFolderNameEditDuplicates1->SetChosenFolder(t.Path("one"));
+    dialogs_.QueueAnswer(mrOK);
+    RunSearch(*page);
+    QCOMPARE(TreeLines(page->TreeViewDupNames, t.Root()), (QStringList{"notes.txt (2) | ~/one", "   | ~/one/sub"}));
+    QCOMPARE(w.duplicate_names_seeker->RedundantDuplicatesFound, 1);
+    QVERIFY(!w.AdvOfficeStatusBar1->StopVisible());
+    QVERIFY(w.AdvOfficeStatusBar1->PanelText(10).contains(QStringLiteral("folder 1: 3 files")));
+    if (qEnvironmentVariableIsSet("DUPNAMES_WINDOW_SCREENSHOT")) {
+      page->AdvGlowButtonDupnamesExpand->click();
+      w.grab().save(qEnvironmentVariable("DUPNAMES_WINDOW_SCREENSHOT"));
+    }
   }
 };
 
