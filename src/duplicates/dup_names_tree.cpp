@@ -1,6 +1,7 @@
 #include "duplicates/dup_names_tree.h"
 
 #include <QLocale>
+#include <cmath>
 
 #include "runtime/file_list.h"
 
@@ -14,11 +15,16 @@ QString DupNamesFolder(const QString& dir) {
 }
 
 QString DupNamesFolderText(const TDupNamesTreeFile& file) {
-  const QString date = QLocale().toString(DayNumberToDateTime(file.time).date(), QLocale::ShortFormat);
+  const QString date = QLocale().toString(DupNamesDate(file.time), QLocale::ShortFormat);
   return file.folder + QStringLiteral(" (") + date + QLatin1Char(')');
 }
 
-QString DupNamesIsoDate(double time) { return DayNumberToDateTime(time).date().toString(Qt::ISODate); }
+QDate DupNamesDate(double time) {
+  // The whole part of a day number is the local calendar day.
+  return QDate(1899, 12, 30).addDays(static_cast<qint64>(std::floor(time)));
+}
+
+QString DupNamesIsoDate(double time) { return DupNamesDate(time).toString(Qt::ISODate); }
 
 bool TDupNamesTreeLines::AddFile(std::int32_t /*show_order*/, std::int32_t n_duplicates, const TDupNamesRec& rec) {
   const QString key = DupNamesKey(rec, n_duplicates);

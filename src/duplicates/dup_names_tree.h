@@ -6,6 +6,7 @@
 // goes under the first top-level line, from last_dup_names_treeview_search
 // on, whose key equals its own; otherwise it starts a new top-level line.
 
+#include <QDate>
 #include <QString>
 #include <cstdint>
 #include <vector>
@@ -28,6 +29,8 @@ QString DupNamesKey(const TDupNamesRec& rec, int n_duplicates);
 QString DupNamesFolder(const QString& dir);
 // "folder (short date in the user's locale)"
 QString DupNamesFolderText(const TDupNamesTreeFile& file);
+// The local calendar day of a date-time stamp.
+QDate DupNamesDate(double time);
 // The date alone, as yyyy-MM-dd, for machine-readable output.
 QString DupNamesIsoDate(double time);
 

@@ -1,5 +1,6 @@
 #include "runtime/file_iterator.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -9,6 +10,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <set>
+#include <unordered_map>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
@@ -40,6 +42,37 @@ bool WildMatch(const char16_t* p, qsizetype pn, const char16_t* s, qsizetype sn)
 }
 
 QString NativeError(int err) { return QString::fromLocal8Bit(std::strerror(err)); }
+
+// Day numbers of modification times. Converting each stamp through the local
+// time zone costs a time-zone lookup per file (the C library re-checks the
+// zone file each time), so the UTC offset is looked up once per quarter hour
+// of stamps and reused: zones change their offset only on such boundaries.
+// The arithmetic is that of DateTimeToDayNumber, so the results are equal.
+class LocalDayNumbers {
+ public:
+  double Of(std::int64_t seconds, std::int64_t nanoseconds) {
+    const std::int64_t utc_ms = seconds * 1000 + nanoseconds / 1000000;
+    const std::int64_t bucket = FloorDiv(seconds, 900);
+    auto it = offsets_.find(bucket);
+    if (it == offsets_.end()) {
+      if (offsets_.size() > 4096) offsets_.clear();
+      const int offset = QDateTime::fromMSecsSinceEpoch(utc_ms, Qt::LocalTime).offsetFromUtc();
+      it = offsets_.emplace(bucket, offset).first;
+    }
+    const std::int64_t local_ms = utc_ms + static_cast<std::int64_t>(it->second) * 1000;
+    const std::int64_t days = FloorDiv(local_ms, 86400000);
+    const std::int64_t ms_of_day = local_ms - days * 86400000;
+    return static_cast<double>(days + kUnixEpochDay) + static_cast<double>(ms_of_day) / 86400000.0;
+  }
+
+ private:
+  static constexpr std::int64_t kUnixEpochDay = 25569;  // 1970-01-01 as a day number
+  static std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
+    const std::int64_t q = a / b;
+    return (a % b != 0 && ((a < 0) != (b < 0))) ? q - 1 : q;
+  }
+  std::unordered_map<std::int64_t, int> offsets_;
+};
 
 }  // namespace
 
@@ -113,6 +146,7 @@ int TFileAndDirIterator::IterateFindingFiles() {
   stack.push_back(Pending{QFile::encodeName(head), -1});
   int top_count = 0;
   int last_percent = -1;
+  LocalDayNumbers day_numbers;
   bool first = true;
 
   while (!stack.empty()) {
@@ -180,7 +214,7 @@ int TFileAndDirIterator::IterateFindingFiles() {
       }
       if (folder_number < 0) folder_number = found_.AddFolder(folder);
       found_.AddOne(folder_number, name, static_cast<std::int64_t>(st.st_size),
-                    UnixSecondsToDayNumber(st.st_mtim.tv_sec, st.st_mtim.tv_nsec));
+                    day_numbers.Of(st.st_mtim.tv_sec, st.st_mtim.tv_nsec));
     }
     ::closedir(dir);
 
@@ -214,6 +248,9 @@ void TFileAndDirIterator::ProcessAllFilesFound() {
   stopped_.store(false);
   int last_folder = -1;
   const int n = found_.Count();
+  // One buffer for the full names: refilled in place unless a handler kept
+  // a copy of the last one.
+  QString full_name;
   for (int i = 0; i < n; ++i) {
     if (stopped_.load() || global_panic_state.load() >= 2) break;
     const TMySimpleSearchRec& rec = found_.GetASimpleSearchRec(i);
@@ -221,6 +258,11 @@ void TFileAndDirIterator::ProcessAllFilesFound() {
       last_folder = rec.FolderNumber;
       if (OnProcessingAFolder) OnProcessingAFolder(found_.GetFolder(rec.FolderNumber));
     }
-    if (OnProcessingAFile) OnProcessingAFile(found_.GetFullFilename(i), rec);
+    if (OnProcessingAFile) {
+      full_name.resize(0);
+      full_name += found_.GetFolder(rec.FolderNumber);
+      full_name += rec.Name;
+      OnProcessingAFile(full_name, rec);
+    }
   }
 }

@@ -54,10 +54,10 @@ const QHash<QString, QString>& Table() {
     t.insert(QStringLiteral("LXPerfectDuplicates"), QStringLiteral("duplicates"));
     t.insert(QStringLiteral("LXBasedOnNmanyFiles"), QStringLiteral("based on %0.n files"));
     t.insert(QStringLiteral("LXChooseADriveAndFolder"), QStringLiteral("Please choose a drive and folder first."));
-    t.insert(QStringLiteral("LXSearchWithin"), QStringLiteral("Search within %s"));
+    t.insert(QStringLiteral("LXSearchWithin"), QStringLiteral("search within %s"));
     t.insert(QStringLiteral("LXAndAllSubFoldersExcludingAnyListedBelow"),
-             QStringLiteral("and all its sub-folders, excluding any listed below?"));
-    t.insert(QStringLiteral("LXOnly"), QStringLiteral("only (no sub-folders)?"));
+             QStringLiteral("and all its sub-folders, excluding any listed below"));
+    t.insert(QStringLiteral("LXOnly"), QStringLiteral("only, without its sub-folders"));
     t.insert(QStringLiteral("LXExpand"), QStringLiteral("Expand"));
     t.insert(QStringLiteral("LXCollapse"), QStringLiteral("Collapse"));
 

@@ -8,6 +8,7 @@
 #include "sampling/build_sub_corpora_page.h"
 #include "sampling/sample_page.h"
 #include "crash/crash_reporter_gui.h"
+#include "duplicates/dup_names_page.h"
 #include "runtime/format.h"
 #include "runtime/messages.h"
 #include "runtime/panic.h"
@@ -37,6 +38,9 @@ TFormSorvel::TFormSorvel(QWidget* parent) : TFormUtilitiesBase(parent) {
 
   // ---- the engines ----
   crap_detector = std::make_unique<TFileCrapDetector>();
+  // Its file handler is the Duplicate Names page's, bound when the page is made.
+  duplicate_names_seeker = std::make_unique<TFileDuplicateNamesSeeker>(
+      nullptr, [this](const QString& s) { ShowStatusText(s); }, [this](std::int32_t p) { SetOverallProgress(p); });
 
   // ---- the tool pages ----
   // Each page is created here with the engines this window owns and put into
@@ -49,6 +53,8 @@ TFormSorvel::TFormSorvel(QWidget* parent) : TFormUtilitiesBase(parent) {
   InstallPage(AdvOfficePageBuildSubCorpora, build_sub_corpora_page);
   connect(build_sub_corpora_page, &BuildSubCorporaPage::DelicacyChosen, this,
           [this](int ordinal) { BuildSubCorpora_Delicacy = ordinal; });
+  InstallPage(AdvOfficePageDuplicateNames, duplicate_names_page = new DuplicateNamesPage(
+                                               this, duplicate_names_seeker.get(), AdvOfficePageDuplicateNames));
   // ---- end of the tool pages ----
   SetCorruptionListRefresher([this] { corruption_page->PostNewFlaggedFiles(); });
 

@@ -14,12 +14,14 @@
 #include <vector>
 
 #include "corruption/file_crap_detector.h"
+#include "duplicates/file_duplicate_names_seeking.h"
 #include "shell/page_host_gui.h"
 #include "shell/utilities_base_window.h"
 
 class CorruptionPage;
 class SamplePage;
 class BuildSubCorporaPage;
+class DuplicateNamesPage;
 
 class TFormSorvel : public TFormUtilitiesBase, public PageHost {
   Q_OBJECT
@@ -86,11 +88,13 @@ class TFormSorvel : public TFormUtilitiesBase, public PageHost {
   // The engines, in the order they are freed (after the viewers).
   // Page developers: add the engine your page needs here.
   std::unique_ptr<TFileCrapDetector> crap_detector;
+  std::unique_ptr<TFileDuplicateNamesSeeker> duplicate_names_seeker;
 
   // The pages.
   CorruptionPage* corruption_page = nullptr;
   SamplePage* sample_page = nullptr;
   BuildSubCorporaPage* build_sub_corpora_page = nullptr;
+  DuplicateNamesPage* duplicate_names_page = nullptr;
 
  protected:
   void closeEvent(QCloseEvent* event) override;

@@ -132,6 +132,9 @@ TEST(DupNames, DateAndSizeFiltersCompareWithTheBase) {
   EXPECT_EQ(rec.reports[1].dir, QStringLiteral("s2/"));
   EXPECT_EQ(rec.reports[1].n, 2);
   EXPECT_EQ(s.RedundantDuplicatesFound, 1);
+  // The collected stamps are the suite's local day numbers of the files' times.
+  EXPECT_EQ(s.DupRecNamesList1.At(0).sr.Time, UnixSecondsToDayNumber(1600000000));
+  EXPECT_EQ(s.DupRecNamesList1.At(2).sr.Time, UnixSecondsToDayNumber(1700000000));
 
   // Same size only: s2's other date no longer matters, s3's size does.
   t.SetMTime("s2/b.txt", 1650000000);
@@ -301,4 +304,16 @@ TEST(DupNames, TreeLinesPlaceFilesUnderTheirKeyFromTheLastUsedLine) {
   lines.Clear();
   EXPECT_TRUE(lines.Groups().empty());
   EXPECT_EQ(lines.last_dup_names_treeview_search, 1);
+}
+
+TEST(DupNames, QuickNameOrderAgreesWithTheSuiteComparer) {
+  const QStringList names{"a.txt", "A.TXT", "a.tx", "b", "", "_x", "Zeta", "zeta~", "\u00c4rger.txt",
+                          "\u00e4rger.txt", "arger.txt", "\u212a.txt", "k.txt", "K.TXT", "\u03a3\u03bf\u03c6.txt",
+                          "\u03c3\u03bf\u03c6.TXT", "x\U0001F600.txt", "x\U0001F601.txt", "xa.txt", "[1].txt"};
+  auto sign = [](int c) { return c < 0 ? -1 : (c > 0 ? 1 : 0); };
+  for (const QString& a : names) {
+    for (const QString& b : names) {
+      EXPECT_EQ(sign(DupNamesCompareNames(a, b)), sign(Compare2Strings(a, b))) << a.toStdString() << " / " << b.toStdString();
+    }
+  }
 }

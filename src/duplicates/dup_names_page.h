@@ -1,0 +1,102 @@
+#pragma once
+// The "Duplicate Names" page: files of the same name within one folder tree,
+// or the files of a second tree whose names also occur in a first one, shown
+// as a two-column tree with one top-level line per name key. The search runs
+// on a worker through the page host; the tree is filled when it ends.
+
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QWidget>
+#include <mutex>
+
+#include "duplicates/dup_names_tree.h"
+#include "duplicates/file_duplicate_names_seeking.h"
+#include "shell/page_host_gui.h"
+
+// A folder-name edit with a browse button that chooses folders only. A folder
+// picked through the button is announced by FolderChosen; typing is not.
+class TDupNamesFolderEdit : public QWidget {
+  Q_OBJECT
+ public:
+  explicit TDupNamesFolderEdit(const QString& object_name, QWidget* parent = nullptr);
+  QString Folder() const { return edit_->text().trimmed(); }
+  void SetFolder(const QString& folder) { edit_->setText(folder); }
+  QLineEdit* Edit() const { return edit_; }
+  // Opens the folder dialog at the current text.
+  void Browse();
+  // What the dialog does when a folder is picked: sets it and announces it.
+  void SetChosenFolder(const QString& folder);
+
+ Q_SIGNALS:
+  void FolderChosen(const QString& folder);
+
+ private:
+  QLineEdit* edit_;
+};
+
+class DuplicateNamesPage : public QWidget {
+  Q_OBJECT
+ public:
+  static constexpr int kHelpContext = 4170;
+
+  // Binds the seeker's file handler, status and progress events to this page
+  // and its host.
+  DuplicateNamesPage(PageHost* host, TFileDuplicateNamesSeeker* seeker, QWidget* parent = nullptr);
+
+  // --- controls ---
+  QGroupBox* GroupBoxDupFolder1;
+  TDupNamesFolderEdit* ElFolderNameEditDuplicates1;
+  QCheckBox* CheckBoxFolder1Subdirs;
+  QCheckBox* CheckBoxDatesMustMatch;
+  QCheckBox* CheckBoxSizeMustMatch;
+  QGroupBox* GroupBoxDupFolder2;
+  TDupNamesFolderEdit* ElFolderNameEditDuplicates2;
+  QCheckBox* CheckBoxFolder2SubDirs;
+  QGroupBox* ElGroupBoxFoldersExclude;
+  QPlainTextEdit* ElMemoDuplicatesIgnore;
+  QPushButton* AdvGlowButtonDuplicateNamesFind;
+  QPushButton* AdvGlowButtonDupnamesExpand;
+  QTreeWidget* TreeViewDupNames;
+
+  // The tree was last expanded by the Expand button.
+  bool dup_names_expanded = false;
+  // The top-level line from which the next name lookup starts.
+  std::int32_t last_dup_names_treeview_search() const { return lines_.last_dup_names_treeview_search; }
+
+  // --- handlers ---
+  void AdvGlowButtonDuplicateNamesFindClick();
+  void ElFolderNameEditDuplicates1FolderChosen();
+  void AdvGlowButtonDupnamesExpandClick();
+  // The seeker's file handler; runs on the search's thread.
+  bool DupNamesFileHandler(std::int32_t show_order, std::int32_t n_duplicates, const TDupNamesRec& rec);
+
+  bool Searching() const { return searching_; }
+
+ Q_SIGNALS:
+  // The search has ended (normally or stopped) and the tree is filled.
+  void SearchFinished();
+
+ private:
+  void SetUpTreeColumns();
+  void SearchDone();
+  void FillTree();
+  void StatusFromSearch(const QString& text);
+  void ProgressFromSearch(int percent);
+
+  PageHost* host_;
+  TFileDuplicateNamesSeeker* seeker_;
+  TDupNamesTreeLines lines_;  // written by the search's thread, read after it
+  bool searching_ = false;
+
+  // Status texts come once per file; the status bar gets at most a few a
+  // second, and always the last one when the search ends.
+  std::mutex status_mutex_;
+  QString last_status_;
+  QElapsedTimer status_timer_;
+  int last_percent_ = -1;
+};
