@@ -1,0 +1,22 @@
+#pragma once
+// Saving a run of listed texts as RTF samples: which entries, in which
+// order, with which heading. The saving of one text (highlighting its terms
+// and writing the RTF) is the caller's: the desktop program lets its viewer
+// do it, the command-line tool writes the file directly.
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+#include "relevance/file_filtering.h"
+#include "runtime/input_choices.h"
+
+// Saves one text with the given heading; true when a file was written (a
+// text without any term is not saved).
+using RtfSaveOne = std::function<bool(int result_index, const QString& file, const QString& heading)>;
+
+// Walks entries start_num .. start_num + sample_size - 1 of results, stopping
+// at the end of the list, skipping files that no longer exist, and saves each
+// with its numbered score heading. Returns the number saved.
+int SaveRtfSampleRun(const TStringListWith2IntsAndSingle& results, const TSampleRTFrec& choice,
+                     const RtfSaveOne& save, const StopFlag* stop = nullptr);
