@@ -5,6 +5,7 @@
 #include <QVBoxLayout>
 
 #include "crash/crash_reporter_gui.h"
+#include "relevance/relevance_page.h"
 #include "runtime/format.h"
 #include "runtime/messages.h"
 #include "runtime/panic.h"
@@ -36,6 +37,8 @@ TFormSorvel::TFormSorvel(QWidget* parent) : TFormUtilitiesBase(parent) {
   // its container with InstallPage(container, page). One line per page.
   //
   // (pages are added here as they are built)
+  InstallPage(AdvOfficePageRelevance, new RelevancePage(this, &relevance_filters, AdvOfficePageRelevance,
+                                                        &RelevanceFilterScores, &RelevanceFilterOverall));
   // ---- end of the tool pages ----
 
   AdvOfficePager1->setCurrentWidget(AdvOfficePageDuplicateContents);

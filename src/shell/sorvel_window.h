@@ -12,6 +12,8 @@
 #include <memory>
 #include <vector>
 
+#include "relevance/file_filtering.h"
+#include "runtime/settings.h"
 #include "shell/page_host_gui.h"
 #include "shell/utilities_base_window.h"
 
@@ -73,6 +75,13 @@ class TFormSorvel : public TFormUtilitiesBase, public PageHost {
   QList<QWidget*> show_forms;  // viewer windows opened from the pages
   bool resizing_column = false;
   bool busy_with_duplicate = false;
+  // Relevance: the filter terms with their search settings, the run state
+  // and the listed texts of the last check.
+  TSimpleSearchSettings boiler_highlight_settings{0, GetIgnoreTagsSpan()};
+  TRelevanceFilterRec RelevanceFilterOverall;
+  TStringListWith2IntsAndSingle RelevanceFilterScores;
+  TRelevanceFilterList relevance_filters{boiler_highlight_settings};
+  QStringList comparison_strings;  // lines of the head text last shown by Duplicate Contents
 
  protected:
   void closeEvent(QCloseEvent* event) override;
