@@ -126,7 +126,8 @@ bool StartATool(int tool, const QString& params, bool extra_parameter, bool elev
                 const std::function<void()>& yield, int timeout_ms) {
   ControllerLink& link = Controller();
   if (tool == kControllerToolNumber && link.GetShellWnd() != 0) return true;
-  const QString path = link.GetFullToolFilename(tool).toLower();
+  // File names are case-sensitive here, so the path is used as given.
+  const QString path = link.GetFullToolFilename(tool);
   if (path.isEmpty()) return false;
   const QFileInfo info(path);
   // The suite's tools are executables; on this platform that is the

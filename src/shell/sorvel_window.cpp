@@ -4,6 +4,7 @@
 #include <QStatusBar>
 #include <QVBoxLayout>
 
+#include "corruption/corruption_page.h"
 #include "crash/crash_reporter_gui.h"
 #include "relevance/relevance_page.h"
 #include "runtime/format.h"
@@ -32,14 +33,18 @@ TFormSorvel::TFormSorvel(QWidget* parent) : TFormUtilitiesBase(parent) {
   AdvOfficePageBuildSubCorpora =
       AddPage("AdvOfficePageBuildSubCorpora", QStringLiteral("Build Sub-corpora"), 6280);
 
+  // ---- the engines ----
+  crap_detector = std::make_unique<TFileCrapDetector>();
+
   // ---- the tool pages ----
   // Each page is created here with the engines this window owns and put into
   // its container with InstallPage(container, page). One line per page.
-  //
-  // (pages are added here as they are built)
+  corruption_page = new CorruptionPage(this, crap_detector.get(), AdvOfficePageCorruption);
+  InstallPage(AdvOfficePageCorruption, corruption_page);
   InstallPage(AdvOfficePageRelevance, new RelevancePage(this, &relevance_filters, AdvOfficePageRelevance,
                                                         &RelevanceFilterScores, &RelevanceFilterOverall));
   // ---- end of the tool pages ----
+  SetCorruptionListRefresher([this] { corruption_page->PostNewFlaggedFiles(); });
 
   AdvOfficePager1->setCurrentWidget(AdvOfficePageDuplicateContents);
   resize(727, 479 + statusBar()->sizeHint().height());
@@ -50,6 +55,12 @@ TFormSorvel::TFormSorvel(QWidget* parent) : TFormUtilitiesBase(parent) {
 
 TFormSorvel::~TFormSorvel() {
   CrashReporter::Instance().after_handler_exception = nullptr;
+  if (worker_) {
+    // Destroyed during a run (the window is normally closed only after one):
+    // stop the engines and let the worker end before they are freed.
+    StopPanelClick();
+    worker_->wait();
+  }
   // Viewer windows first, then the engines (members, freed after this body).
   qDeleteAll(show_forms);
   show_forms.clear();
@@ -69,6 +80,7 @@ void TFormSorvel::InstallPage(QWidget* container, QWidget* page) {
   if (!container || !page) return;
   page->setParent(container);
   container->layout()->addWidget(page);
+  page->show();
 }
 
 // --- status bar ---
@@ -166,6 +178,7 @@ bool TFormSorvel::RunTool(const QString& tool_name, std::function<void()> work,
     }
   });
   worker->setObjectName(tool_name);
+  worker_ = worker;
   connect(worker, &QThread::finished, this, [this, worker, failure, done = std::move(done)] {
     worker->deleteLater();
     const bool ok = !*failure;

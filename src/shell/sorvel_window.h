@@ -12,10 +12,13 @@
 #include <memory>
 #include <vector>
 
+#include "corruption/file_crap_detector.h"
 #include "relevance/file_filtering.h"
 #include "runtime/settings.h"
 #include "shell/page_host_gui.h"
 #include "shell/utilities_base_window.h"
+
+class CorruptionPage;
 
 class TFormSorvel : public TFormUtilitiesBase, public PageHost {
   Q_OBJECT
@@ -75,6 +78,9 @@ class TFormSorvel : public TFormUtilitiesBase, public PageHost {
   QList<QWidget*> show_forms;  // viewer windows opened from the pages
   bool resizing_column = false;
   bool busy_with_duplicate = false;
+  // The engines, in the order they are freed (after the viewers).
+  // Page developers: add the engine your page needs here.
+  std::unique_ptr<TFileCrapDetector> crap_detector;
   // Relevance: the filter terms with their search settings, the run state
   // and the listed texts of the last check.
   TSimpleSearchSettings boiler_highlight_settings{0, GetIgnoreTagsSpan()};
@@ -82,6 +88,9 @@ class TFormSorvel : public TFormUtilitiesBase, public PageHost {
   TStringListWith2IntsAndSingle RelevanceFilterScores;
   TRelevanceFilterList relevance_filters{boiler_highlight_settings};
   QStringList comparison_strings;  // lines of the head text last shown by Duplicate Contents
+
+  // The pages.
+  CorruptionPage* corruption_page = nullptr;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -91,6 +100,7 @@ class TFormSorvel : public TFormUtilitiesBase, public PageHost {
   void OnWindowThread(std::function<void()> f);
   void SetStartControlsEnabled(bool enabled);
 
+  QPointer<QThread> worker_;
   bool running_ = false;
   bool close_when_done_ = false;
   QString running_tool_;

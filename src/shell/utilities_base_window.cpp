@@ -163,7 +163,13 @@ TFormUtilitiesBase::~TFormUtilitiesBase() {
 }
 
 void TFormUtilitiesBase::ReadLoggingSettings() {
-  ReloadSuiteSettings();  // applies the logging switch and the log file
+  // Only the logging switch and the log file are taken again from the
+  // suite's settings file; the rest stays as read at start-up.
+  const SuiteSettings fresh = LoadSuiteSettings();
+  SuiteSettings current = CurrentSuiteSettings();
+  current.logging = fresh.logging;
+  current.log_file = fresh.log_file;
+  SetCurrentSuiteSettings(current);
 }
 
 void TFormUtilitiesBase::ApplicationActivate() { StyleChanged(); }
