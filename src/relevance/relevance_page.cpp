@@ -8,12 +8,16 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QMainWindow>
+#include <QStatusBar>
 #include <QPalette>
 #include <QSplitter>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <limits>
 
+#include "duplicates/copy_a_list_gui.h"
+#include "relevance/relevance_rtf.h"
 #include "runtime/dialogs.h"
 #include "runtime/format.h"
 #include "runtime/messages.h"
@@ -21,6 +25,7 @@
 #include "sampling/folder_choose_dialog.h"
 #include "sampling/folder_or_list_dialog.h"
 #include "sampling/sample_rtf_dialog.h"
+#include "viewer/one_text_file_shower_window.h"
 
 namespace {
 constexpr int kHelp = 6040;
@@ -382,6 +387,51 @@ void RelevancePage::FitColumns() {
     LXSimpleVirtualGridRelevance->setColumnWidth(c, width * TRelevanceGridModel::ColumnPercent(c) / 100);
 }
 
-void RelevancePage::AdvGlowButtonRelevanceCOPYRTFClick() {}
-void RelevancePage::Showthistext1Click() {}
-void RelevancePage::RelevanceCopy2Click() {}
+void RelevancePage::OpenInViewer(const TFileDetails3_string& details, bool with_keywords) {
+  TFormOneTextFileShower* viewer = host_ ? host_->SharedViewer() : nullptr;
+  if (!viewer) return;
+  auto* main_window = qobject_cast<QMainWindow*>(window());
+  viewer->OpenAndShowAText(details, main_window ? main_window->statusBar() : nullptr);
+  if (!with_keywords) return;
+  // The positive terms go to the viewer with all their settings; negative
+  // terms are neither searched nor listed there.
+  viewer->SearchList().Clear();
+  viewer->ClearKeywordList();
+  QStringList typed;
+  for (int i = 0; i < filters_->Count(); ++i) {
+    const TSearchContextRec& term = filters_->GetASearchRec(i);
+    if (term.Negative()) continue;
+    viewer->SearchList().AddOne(term);
+    typed << filters_->GetATypedInSW(i);
+  }
+  viewer->AddStringsToLeftListbox(typed);
+}
+
+void RelevancePage::Showthistext1Click() {
+  const TFileDetails3_string details = CurrentRowDetails();
+  if (details.full_path.isEmpty() || !QFileInfo(details.full_path).isFile()) return;
+  OpenInViewer(details, true);
+}
+
+void RelevancePage::RelevanceCopy2Click() { CopyAList(LXSimpleVirtualGridRelevance); }
+
+void RelevancePage::AdvGlowButtonRelevanceCOPYRTFClick() {
+  if (scores_->Count() == 0 || model_->rowCount() == 0) return;
+  TFormSampleRTF* window = SampleRTFWindow();
+  window->SampleRTF_choices.start_num = std::max(0, LXSimpleVirtualGridRelevance->currentIndex().row());
+  if (window->exec() != QDialog::Accepted) return;
+  const TSampleRTFrec choice = window->SampleRTF_choices;
+  TFormOneTextFileShower* viewer = host_ ? host_->SharedViewer() : nullptr;
+  if (!viewer) return;
+  const int saved = SaveRtfSampleRun(*scores_, choice, [&](int index, const QString&, const QString& heading) {
+    LXSimpleVirtualGridRelevance->selectRow(index);
+    const TFileDetails3_string details = RowDetails(index);
+    QCoreApplication::processEvents();
+    OpenInViewer(details, true);
+    viewer->confirm_RTF_save = false;
+    QCoreApplication::processEvents();
+    return viewer->HighlightAndSaveToRTF(choice.folder, heading);
+  });
+  viewer->close();
+  if (host_) host_->ShowStatusText(Format(LX("LXNFilesSaved"), {IntToSingle(saved)}));
+}

@@ -86,6 +86,10 @@ class RelevancePage : public QWidget {
   TFileDetails3_string CurrentRowDetails() const;
   TFileDetails3_string RowDetails(int result_index) const;
 
+  // Opens a text in the main window's viewer; with_keywords loads the
+  // positive filter terms into its search list and keyword list.
+  void OpenInViewer(const TFileDetails3_string& details, bool with_keywords);
+
   TRelevanceGridModel* GridModel() const { return model_; }
   const TStringListWith2IntsAndSingle& Scores() const { return *scores_; }
   const TRelevanceFilterRec& Overall() const { return *overall_; }

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QListWidget>
 #include <QTimer>
 #include <QtTest>
 
@@ -13,7 +14,9 @@
 #include "runtime/messages.h"
 #include "sampling/folder_choose_dialog.h"
 #include "sampling/folder_or_list_dialog.h"
+#include "sampling/sample_rtf_dialog.h"
 #include "support/test_support.h"
+#include "viewer/one_text_file_shower_window.h"
 
 namespace {
 
@@ -38,7 +41,10 @@ class TestHost : public PageHost {
   bool ToolRunning() const override { return running; }
   void RegisterStartControl(QWidget* w) override { start_controls.push_back(w); }
   void AddStopHandler(std::function<void()> stop) override { stops.push_back(stop); }
-  TFormOneTextFileShower* SharedViewer() override { return nullptr; }
+  TFormOneTextFileShower* SharedViewer() override {
+    if (!viewer) viewer = std::make_unique<TFormOneTextFileShower>();
+    return viewer.get();
+  }
   void ShowHelpTopic(int) override {}
 
   bool running = false;
@@ -47,6 +53,7 @@ class TestHost : public PageHost {
   QString status;
   std::vector<QWidget*> start_controls;
   std::vector<std::function<void()>> stops;
+  std::unique_ptr<TFormOneTextFileShower> viewer;
 };
 
 QString Words(int n, const QString& extra) {
@@ -176,6 +183,53 @@ class RelevancePageTest : public QObject {
     QTimer::singleShot(0, chooser, [chooser] { chooser->reject(); });
     page.AdvGlowButtonRelevanceCheckClick();
     QCOMPARE(host.resets.back(), true);
+  }
+
+  // "Show this text" hands the viewer the positive terms only; "RTF Sample"
+  // saves from the selected row on, skipping a text without terms.
+  void viewerAndRtfSample() {
+    TempTree t;
+    const QString filters =
+        t.WriteText(QStringLiteral("f.txt"), QStringLiteral("river\t1\t0\t\nflood*\t1\t0\t\nbank\t1\t0\tn\n"));
+    t.WriteText(QStringLiteral("c/a.txt"), Words(200, QStringLiteral("river floods river")));
+    t.WriteText(QStringLiteral("c/b.txt"), Words(200, QStringLiteral("river")));
+    t.WriteText(QStringLiteral("c/c.txt"), Words(200, QStringLiteral("bank")));
+    TestHost host;
+    TRelevanceFilterList list;
+    RelevancePage page(&host, &list, nullptr);
+    page.ElFileNameEditFilterStrings->setText(filters);
+    TFormFolderOrListChooser* chooser = page.FolderOrListChooser();
+    chooser->ElFolderNameEditFolder->setText(t.Path(QStringLiteral("c")));
+    QTimer::singleShot(0, chooser, [chooser] { chooser->AdvGlowButtonOKClick(); });
+    page.AdvGlowButtonRelevanceCheckClick();
+    QCOMPARE(page.GridModel()->rowCount(), 3);  // c.txt scores 0 and is listed at minimum 0
+
+    page.LXSimpleVirtualGridRelevance->selectRow(0);
+    page.Showthistext1Click();
+    TFormOneTextFileShower* v = host.viewer.get();
+    QVERIFY(v);
+    QCOMPARE(v->SearchList().Count(), 2);
+    QCOMPARE(v->StyledListboxKWs()->count(), 2);
+    QStringList listed;
+    for (int i = 0; i < v->StyledListboxKWs()->count(); ++i) listed << v->StyledListboxKWs()->item(i)->text();
+    QVERIFY(!listed.contains(QStringLiteral("bank")));
+    QVERIFY(listed.contains(QStringLiteral("flood*")));
+    QCOMPARE(v->CurrentShortFilename(), QStringLiteral("a.txt"));
+
+    TFormSampleRTF* w = page.SampleRTFWindow();
+    const QString out = t.Path(QStringLiteral("rtf"));
+    w->ElFolderNameEdit1->setText(out);
+    page.LXSimpleVirtualGridRelevance->selectRow(1);
+    QTimer::singleShot(0, w, [w] { w->AdvGlowButtonOKClick(); });
+    page.AdvGlowButtonRelevanceCOPYRTFClick();
+    QCOMPARE(w->SampleRTF_choices.start_num, 1);
+    QVERIFY(!QFileInfo::exists(out + QStringLiteral("/a.rtf")));
+    QVERIFY(QFileInfo::exists(out + QStringLiteral("/b.rtf")));
+    QVERIFY(!QFileInfo::exists(out + QStringLiteral("/c.rtf")));
+    const QByteArray rtf = ReadAll(out + QStringLiteral("/b.rtf"));
+    QVERIFY(rtf.contains("(2) Score: "));
+    QVERIFY(rtf.contains("river (1)"));
+    QVERIFY(!v->isVisible());
   }
 
  private:
