@@ -2,7 +2,9 @@
 // the grid, sorting, the coverage label, refused input and filtering after
 // the minimum score is raised.
 
+#include <QClipboard>
 #include <QDir>
+#include <QGuiApplication>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QListWidget>
@@ -230,6 +232,12 @@ class RelevancePageTest : public QObject {
     QVERIFY(rtf.contains("(2) Score: "));
     QVERIFY(rtf.contains("river (1)"));
     QVERIFY(!v->isVisible());
+
+    // Copy puts the grid, headings first, on the clipboard.
+    page.RelevanceCopy2Click();
+    const QString copied = QGuiApplication::clipboard()->text();
+    QVERIFY(copied.startsWith(LX("LXN") + QLatin1Char('\t') + LX("LXFilename")));
+    QVERIFY(copied.contains(QStringLiteral("b.txt")));
   }
 
  private:
