@@ -262,7 +262,9 @@ TEST(RelevanceResults, SortsAndHeading) {
   EXPECT_EQ(list.String(0) + list.String(1) + list.String(2), QStringLiteral("cba"));
 
   QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-  EXPECT_EQ(RtfSampleHeading(3, {1234, 2, 3.0f}), QStringLiteral("<(4) Score: 3.00, Hit types: 2, (1,234 words)>"));
+  EXPECT_EQ(RtfSampleHeading(3, {1234, 2, 3.0f}),
+            QStringLiteral("<(4) ") + LX("LXScore") + QStringLiteral(": 3.00, ") + LX("LXHitTypes") +
+                QStringLiteral(": 2, (1,234 words)>"));
   EXPECT_EQ(CoverageLabel(1), QStringLiteral("coverage (all)"));
   EXPECT_EQ(CoverageLabel(7), QStringLiteral("coverage (7ths)"));
 }
