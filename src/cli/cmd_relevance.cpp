@@ -10,6 +10,7 @@
 
 #include "cli/cli_common.h"
 #include "relevance/file_filtering.h"
+#include "relevance/relevance_rtf.h"
 #include "runtime/messages.h"
 #include "runtime/settings.h"
 
@@ -28,6 +29,9 @@ struct RelevanceCliOptions {
   std::string list;
   bool copy_filtered = false;
   std::string base;
+  std::string rtf;
+  int start = 0;
+  int count = 5;
 };
 
 QString MaskOfType(const std::string& type) {
@@ -107,6 +111,14 @@ int RunRelevance(const RelevanceCliOptions& o) {
     copied = CopyFilteredTexts(results, base, o.min_score, &copy_problems);
     for (const QString& p : copy_problems) PrintError(p);
   }
+  int rtf_saved = -1;
+  if (!o.rtf.empty()) {
+    const TSampleRTFrec choice{QStr(o.rtf), o.start, o.count};
+    QStringList rtf_problems;
+    rtf_saved = SaveRelevanceRtfSample(results, filters, choice, &rtf_problems);
+    for (const QString& p : rtf_problems) PrintError(p);
+  }
+
   if (o.common.json) {
     QJsonObject root;
     root.insert(QStringLiteral("examined"), overall.files_examined);
@@ -126,6 +138,7 @@ int RunRelevance(const RelevanceCliOptions& o) {
       root.insert(QStringLiteral("copied"), copied);
       root.insert(QStringLiteral("filtered_folder"), QDir::toNativeSeparators(filtered_folder));
     }
+    if (rtf_saved >= 0) root.insert(QStringLiteral("rtf_saved"), rtf_saved);
     PrintJson(root);
     return kExitOk;
   }
@@ -143,6 +156,9 @@ int RunRelevance(const RelevanceCliOptions& o) {
   }
   if (copied >= 0) PrintLine(QStringLiteral("%1 copied to %2").arg(LocaleNumber(static_cast<long long>(copied)),
                                                                    QDir::toNativeSeparators(filtered_folder)));
+  if (rtf_saved >= 0)
+    PrintLine(QStringLiteral("%1 RTF files saved in %2")
+                  .arg(LocaleNumber(static_cast<long long>(rtf_saved)), QDir::toNativeSeparators(QStr(o.rtf))));
   return kExitOk;
 }
 
@@ -171,6 +187,15 @@ void RegisterRelevanceCommand(CLI::App& app, CliRun* run) {
   auto* copy = sub->add_flag("--copy-filtered", opts->copy_filtered,
                              "Copy the listed texts scoring at least --min-score into the filtered tree");
   sub->add_option("--base", opts->base, "Base folder of the filtered tree (default: the --folder)")->needs(copy);
+  auto* rtf = sub->add_option("--rtf", opts->rtf, "Save listed texts as RTF into DIR, their terms highlighted");
+  sub->add_option("--start", opts->start, "0-based number of the first listed text to save as RTF")
+      ->needs(rtf)
+      ->check(CLI::NonNegativeNumber)
+      ->capture_default_str();
+  sub->add_option("--count", opts->count, "How many listed texts to save as RTF")
+      ->needs(rtf)
+      ->check(CLI::PositiveNumber)
+      ->capture_default_str();
   AddCommonFlags(sub, opts->common);
   sub->callback([opts, run, sub]() {
     if (opts->folder.empty() && opts->list.empty()) throw CLI::RequiredError("--folder or --list");

@@ -9,6 +9,7 @@
 #include "sampling/sample_page.h"
 #include "crash/crash_reporter_gui.h"
 #include "duplicates/dup_names_page.h"
+#include "relevance/relevance_page.h"
 #include "runtime/format.h"
 #include "runtime/messages.h"
 #include "runtime/panic.h"
@@ -55,6 +56,8 @@ TFormSorvel::TFormSorvel(QWidget* parent) : TFormUtilitiesBase(parent) {
           [this](int ordinal) { BuildSubCorpora_Delicacy = ordinal; });
   InstallPage(AdvOfficePageDuplicateNames, duplicate_names_page = new DuplicateNamesPage(
                                                this, duplicate_names_seeker.get(), AdvOfficePageDuplicateNames));
+  InstallPage(AdvOfficePageRelevance, new RelevancePage(this, &relevance_filters, AdvOfficePageRelevance,
+                                                        &RelevanceFilterScores, &RelevanceFilterOverall));
   // ---- end of the tool pages ----
   SetCorruptionListRefresher([this] { corruption_page->PostNewFlaggedFiles(); });
 

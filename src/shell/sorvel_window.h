@@ -15,6 +15,8 @@
 
 #include "corruption/file_crap_detector.h"
 #include "duplicates/file_duplicate_names_seeking.h"
+#include "relevance/file_filtering.h"
+#include "runtime/settings.h"
 #include "shell/page_host_gui.h"
 #include "shell/utilities_base_window.h"
 
@@ -89,6 +91,13 @@ class TFormSorvel : public TFormUtilitiesBase, public PageHost {
   // Page developers: add the engine your page needs here.
   std::unique_ptr<TFileCrapDetector> crap_detector;
   std::unique_ptr<TFileDuplicateNamesSeeker> duplicate_names_seeker;
+  // Relevance: the filter terms with their search settings, the run state
+  // and the listed texts of the last check.
+  TSimpleSearchSettings boiler_highlight_settings{0, GetIgnoreTagsSpan()};
+  TRelevanceFilterRec RelevanceFilterOverall;
+  TStringListWith2IntsAndSingle RelevanceFilterScores;
+  TRelevanceFilterList relevance_filters{boiler_highlight_settings};
+  QStringList comparison_strings;  // lines of the head text last shown by Duplicate Contents
 
   // The pages.
   CorruptionPage* corruption_page = nullptr;

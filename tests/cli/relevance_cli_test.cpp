@@ -5,6 +5,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 
 #include "support/test_support.h"
 
@@ -77,4 +78,33 @@ TEST(RelevanceCli, BadInputExitsWithTwo) {
   const CliResult ok = RunRelevanceCli({QStringLiteral("--filters"), filters, QStringLiteral("--list"), list});
   EXPECT_EQ(ok.code, 0);
   EXPECT_TRUE(ok.out.contains("no texts")) << ok.out.toStdString();
+}
+
+// RTF samples from the command line: numbering from the start given, a text
+// without any positive term skipped, the hits bold and highlighted, negative
+// terms never highlighted.
+TEST(RelevanceCli, RtfSampleNumbersAndHighlights) {
+  TempTree t;
+  const QString filters = t.WriteText(QStringLiteral("f.txt"), QStringLiteral("river\t1\t0\t\nbank\t1\t0\tn\n"));
+  t.WriteText(QStringLiteral("c/two.txt"), Words(200, QStringLiteral("River river river")));
+  t.WriteText(QStringLiteral("c/one.txt"), Words(200, QStringLiteral("river bank river")));
+  t.WriteText(QStringLiteral("c/none.txt"), Words(200, QStringLiteral("lake")));
+  const QString out = t.Path(QStringLiteral("rtf"));
+  const CliResult r = RunRelevanceCli({QStringLiteral("--filters"), filters, QStringLiteral("--folder"),
+                                       t.Path(QStringLiteral("c")), QStringLiteral("--rtf"), out,
+                                       QStringLiteral("--start"), QStringLiteral("1"), QStringLiteral("--json")});
+  ASSERT_EQ(r.code, 0) << r.err.toStdString();
+  const QJsonObject o = QJsonDocument::fromJson(r.out).object();
+  ASSERT_EQ(o.value(QStringLiteral("results")).toArray().size(), 3);
+  EXPECT_EQ(o.value(QStringLiteral("rtf_saved")).toInt(), 1);
+  EXPECT_FALSE(QFileInfo::exists(out + QStringLiteral("/two.rtf")));
+  EXPECT_FALSE(QFileInfo::exists(out + QStringLiteral("/none.rtf")));
+  const QByteArray rtf = ReadAll(out + QStringLiteral("/one.rtf"));
+  ASSERT_TRUE(rtf.startsWith("{\\rtf1")) << rtf.left(100).toStdString();
+  EXPECT_TRUE(rtf.contains("(2) Score: ")) << rtf.toStdString();
+  EXPECT_TRUE(rtf.contains("river (2)"));
+  const QRegularExpression bold_hit(QStringLiteral("\\\\highlight\\d+\\\\b (\\w+)"));
+  QStringList hits;
+  for (auto it = bold_hit.globalMatch(QString::fromLatin1(rtf)); it.hasNext();) hits << it.next().captured(1);
+  EXPECT_EQ(hits, (QStringList{QStringLiteral("river"), QStringLiteral("river")}));
 }

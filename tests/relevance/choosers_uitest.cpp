@@ -61,6 +61,7 @@ class ChoosersTest : public QObject {
     w.ElFolderNameEditFolder->setText(dir.path());
     QVERIFY(w.AdvOfficeRadioButtonFolder->isChecked());
     QVERIFY(w.ini_filename.endsWith(QStringLiteral("FormFolderOrListChooser.ini")));
+    w.grab().save(QDir::temp().filePath(QStringLiteral("choose_input.png")));
   }
 
   void folderChooserHandsBackTheEdit() {
@@ -101,6 +102,7 @@ class ChoosersTest : public QObject {
     QCOMPARE(w.ElFolderNameEdit1->text(), target);
     QCOMPARE(w.AdvSpinEditSampleSize->value(), 7);
     QCOMPARE(w.AdvSpinEditStartNumber->value(), 0);
+    w.grab().save(QDir::temp().filePath(QStringLiteral("sample_rtf.png")));
 
     // An empty folder: not OK, and the user hears of it.
     w.ElFolderNameEdit1->setText(QString());

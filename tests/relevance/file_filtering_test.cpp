@@ -1,4 +1,5 @@
 #include "relevance/file_filtering.h"
+#include "relevance/relevance_rtf.h"
 
 #include <gtest/gtest.h>
 
@@ -261,7 +262,34 @@ TEST(RelevanceResults, SortsAndHeading) {
   EXPECT_EQ(list.String(0) + list.String(1) + list.String(2), QStringLiteral("cba"));
 
   QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-  EXPECT_EQ(RtfSampleHeading(3, {1234, 2, 3.0f}), QStringLiteral("<(4) Score: 3.00, Hit types: 2, (1,234 words)>"));
+  EXPECT_EQ(RtfSampleHeading(3, {1234, 2, 3.0f}),
+            QStringLiteral("<(4) ") + LX("LXScore") + QStringLiteral(": 3.00, ") + LX("LXHitTypes") +
+                QStringLiteral(": 2, (1,234 words)>"));
   EXPECT_EQ(CoverageLabel(1), QStringLiteral("coverage (all)"));
   EXPECT_EQ(CoverageLabel(7), QStringLiteral("coverage (7ths)"));
+}
+
+// Start 3, five to save, six listed: entries 3, 4 and 5 are offered with
+// headings numbered 4, 5 and 6; a vanished file is skipped, and a text the
+// saver declines (no terms found) is not counted.
+TEST(RelevanceRtfSample, NumberingAndSkipping) {
+  QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+  TempTree tree;
+  TStringListWith2IntsAndSingle results;
+  for (int i = 0; i < 6; ++i) {
+    const QString name = QStringLiteral("t%1.txt").arg(i);
+    if (i != 4) tree.WriteText(name, QStringLiteral("x"));
+    results.AddOne(tree.Path(name), {100 + i, 1, static_cast<float>(6 - i)});
+  }
+  TSampleRTFrec choice{tree.Root(), 3, 5};
+  QStringList headings;
+  const int saved = SaveRtfSampleRun(results, choice, [&](int index, const QString& file, const QString& heading) {
+    EXPECT_EQ(file, results.String(index));
+    headings << heading;
+    return index != 5;
+  });
+  EXPECT_EQ(saved, 1);
+  ASSERT_EQ(headings.size(), 2);
+  EXPECT_TRUE(headings[0].startsWith(QStringLiteral("<(4) Score: 3.00,")));
+  EXPECT_TRUE(headings[1].startsWith(QStringLiteral("<(6) Score: 1.00,")));
 }

@@ -1,0 +1,126 @@
+#pragma once
+// The Relevance page: scores the texts of a folder or a list against a file
+// of filter strings, lists the relevant ones in a sortable grid, and from
+// there copies them into a filtered tree, opens one in the viewer with its
+// terms, or saves a run of them as RTF samples.
+
+#include <QAbstractTableModel>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTableView>
+#include <QWidget>
+#include <memory>
+
+#include "relevance/file_filtering.h"
+#include "relevance/path_edit_widget.h"
+#include "runtime/file_details.h"
+#include "shell/page_host_gui.h"
+
+class TFormFolderOrListChooser;
+class TFormFolderChooser;
+class TFormSampleRTF;
+
+// The result grid's model over the result list. Its row count is fixed when
+// a check ends (SetRowCount), so that the grid never reads the list while a
+// check fills it.
+class TRelevanceGridModel : public QAbstractTableModel {
+  Q_OBJECT
+ public:
+  explicit TRelevanceGridModel(TStringListWith2IntsAndSingle* scores, QObject* parent = nullptr);
+  int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+  int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
+  QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+  // Header-click sorting; column 0 (the row number) does not sort.
+  void sort(int column, Qt::SortOrder order) override;
+  // The text of a cell as the grid shows it.
+  QString CellText(int row, int column) const;
+  void SetRowCount(int rows);
+  // Column widths in per cent of the grid.
+  static int ColumnPercent(int column);
+
+ private:
+  TStringListWith2IntsAndSingle* scores_;
+  int rows_ = 0;
+};
+
+class RelevancePage : public QWidget {
+  Q_OBJECT
+ public:
+  // scores and overall are the window's result list and run state; when not
+  // given, the page keeps its own.
+  RelevancePage(PageHost* host, TRelevanceFilterList* relevance_filters, QWidget* parent,
+                TStringListWith2IntsAndSingle* scores = nullptr, TRelevanceFilterRec* overall = nullptr);
+  ~RelevancePage() override;
+
+  // --- controls ---
+  TPathEdit* ElFileNameEditFilterStrings;
+  QPushButton* AdvGlowButtonRelevanceEdit;
+  QPushButton* AdvGlowButtonRelevanceCheck;
+  QSpinBox* AdvSpinEditRelevanceMinWords;
+  QSpinBox* AdvSpinEditSEgmentType;
+  QLabel* LabelRelevanceMinSegments;
+  QSpinBox* AdvSpinEditRelevanceMinSegments;
+  QSpinBox* AdvSpinEditRelevanceFilterCopyMin;
+  QPushButton* AdvGlowButtonRelevanceFilter;
+  QPushButton* AdvGlowButtonRelevanceCOPYRTF;
+  QTableView* LXSimpleVirtualGridRelevance;
+  QMenu* AdvPopupMenuSampleOrRelevance;
+  QAction* Showthistext1;
+  QAction* RelevanceCopy2;
+  QAction* Infoontextfile1;
+
+  // --- handlers ---
+  void AdvGlowButtonRelevanceCheckClick();
+  void AdvSpinEditSEgmentTypeChange();
+  void AdvGlowButtonRelevanceEditClick();
+  void AdvGlowButtonRelevanceFilterClick();
+  void AdvGlowButtonRelevanceCOPYRTFClick();
+  void Showthistext1Click();
+  void RelevanceCopy2Click();
+
+  // The details of the grid's current row (file, words, hit types as the
+  // grid shows them); empty when no data row is current.
+  TFileDetails3_string CurrentRowDetails() const;
+  TFileDetails3_string RowDetails(int result_index) const;
+
+  // Opens a text in the main window's viewer; with_keywords loads the
+  // positive filter terms into its search list and keyword list.
+  void OpenInViewer(const TFileDetails3_string& details, bool with_keywords);
+
+  TRelevanceGridModel* GridModel() const { return model_; }
+  const TStringListWith2IntsAndSingle& Scores() const { return *scores_; }
+  const TRelevanceFilterRec& Overall() const { return *overall_; }
+  // The choosers, created on first use and kept.
+  TFormFolderOrListChooser* FolderOrListChooser();
+  TFormFolderChooser* FolderChooser();
+  TFormSampleRTF* SampleRTFWindow();
+
+ Q_SIGNALS:
+  // Emitted on the window thread when a check has ended and the grid shows it.
+  void CheckFinished();
+
+ protected:
+  // Keeps the grid's columns at their shares of its width.
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void SetButtonsEnabled(bool enabled);
+  void FitColumns();
+  void ShowGridMenu(const QPoint& pos);
+
+  PageHost* host_;
+  TRelevanceFilterList* filters_;
+  std::unique_ptr<TStringListWith2IntsAndSingle> own_scores_;
+  std::unique_ptr<TRelevanceFilterRec> own_overall_;
+  TStringListWith2IntsAndSingle* scores_;
+  TRelevanceFilterRec* overall_;
+  TRelevanceGridModel* model_;
+  StopFlag stop_;
+  TInputChoicesRec last_input_;
+  TFormFolderOrListChooser* folder_or_list_ = nullptr;
+  TFormFolderChooser* folder_chooser_ = nullptr;
+  TFormSampleRTF* sample_rtf_ = nullptr;
+};

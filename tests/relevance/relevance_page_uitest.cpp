@@ -1,0 +1,248 @@
+// The Relevance page end to end with a small host: a check from a folder,
+// the grid, sorting, the coverage label, refused input and filtering after
+// the minimum score is raised.
+
+#include <QClipboard>
+#include <QDir>
+#include <QGuiApplication>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QListWidget>
+#include <QTimer>
+#include <QtTest>
+
+#include "relevance/relevance_page.h"
+#include "runtime/dialogs.h"
+#include "runtime/messages.h"
+#include "sampling/folder_choose_dialog.h"
+#include "sampling/folder_or_list_dialog.h"
+#include "sampling/sample_rtf_dialog.h"
+#include "support/test_support.h"
+#include "viewer/one_text_file_shower_window.h"
+
+namespace {
+
+// Runs a tool synchronously and records what the page asked of the window.
+class TestHost : public PageHost {
+ public:
+  bool SetOverallProgress(int p) override {
+    percents.push_back(p);
+    return true;
+  }
+  bool SetSecondProgress(int) override { return true; }
+  void ResetProgress(bool idle) override { resets.push_back(idle); }
+  void ShowStatusText(const QString& text) override { status = text; }
+  void ShowCountOutOf(long long, long long) override {}
+  bool RunTool(const QString&, std::function<void()> work, std::function<void(bool)> done) override {
+    running = true;
+    work();
+    running = false;
+    done(true);
+    return true;
+  }
+  bool ToolRunning() const override { return running; }
+  void RegisterStartControl(QWidget* w) override { start_controls.push_back(w); }
+  void AddStopHandler(std::function<void()> stop) override { stops.push_back(stop); }
+  TFormOneTextFileShower* SharedViewer() override {
+    if (!viewer) viewer = std::make_unique<TFormOneTextFileShower>();
+    return viewer.get();
+  }
+  void ShowHelpTopic(int) override {}
+
+  bool running = false;
+  std::vector<int> percents;
+  std::vector<bool> resets;
+  QString status;
+  std::vector<QWidget*> start_controls;
+  std::vector<std::function<void()>> stops;
+  std::unique_ptr<TFormOneTextFileShower> viewer;
+};
+
+QString Words(int n, const QString& extra) {
+  QString s;
+  for (int i = 0; i < n; ++i) s += QStringLiteral("word ");
+  return s + extra;
+}
+
+}  // namespace
+
+class RelevancePageTest : public QObject {
+  Q_OBJECT
+ private Q_SLOTS:
+  void init() {
+    SetDialogInterface(&dialogs_);
+    dialogs_.Clear();
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+  }
+  void cleanup() { SetDialogInterface(nullptr); }
+
+  void checkListsSortsAndFilters() {
+    TempTree t;
+    const QString filters = t.WriteText(QStringLiteral("f.txt"), QStringLiteral("river\t1\t0\t\nbank\t1\t0\tn\n"));
+    t.WriteText(QStringLiteral("c/a.txt"), Words(200, QStringLiteral("river")));
+    t.WriteText(QStringLiteral("c/s/b.txt"), Words(1000, QStringLiteral("river river river river river river")));
+    t.WriteText(QStringLiteral("c/neg.txt"), Words(300, QStringLiteral("river bank bank")));
+    t.WriteText(QStringLiteral("c/short.txt"), Words(5, QStringLiteral("river")));
+
+    TestHost host;
+    TRelevanceFilterList list;
+    RelevancePage page(&host, &list, nullptr);
+    page.resize(900, 500);
+    page.show();
+    QCOMPARE(host.start_controls.size(), size_t(4));
+    QVERIFY(!page.AdvGlowButtonRelevanceFilter->isVisible());
+    QCOMPARE(page.LabelRelevanceMinSegments->text(), QStringLiteral("coverage (%s)"));
+    page.AdvSpinEditSEgmentType->setValue(3);
+    QCOMPARE(page.LabelRelevanceMinSegments->text(), QStringLiteral("coverage (thirds)"));
+    page.AdvSpinEditSEgmentType->setValue(1);
+
+    // No filter file: the form is not filled, and no chooser opens.
+    page.AdvGlowButtonRelevanceCheckClick();
+    QCOMPARE(dialogs_.ShownNames(), QStringList{QStringLiteral("FormNotFilled")});
+
+    page.ElFileNameEditFilterStrings->setText(filters);
+    TFormFolderOrListChooser* chooser = page.FolderOrListChooser();
+    chooser->ElFolderNameEditFolder->setText(t.Path(QStringLiteral("c")));
+    QTimer::singleShot(0, chooser, [chooser] { chooser->AdvGlowButtonOKClick(); });
+    page.AdvGlowButtonRelevanceCheckClick();
+
+    TRelevanceGridModel* m = page.GridModel();
+    QCOMPARE(m->rowCount(), 2);  // neg scores below 0, short is too short
+    QCOMPARE(m->headerData(2, Qt::Horizontal, Qt::DisplayRole).toString(), LX("LXScore"));
+    QCOMPARE(m->CellText(0, 0), QStringLiteral("1"));
+    QVERIFY(m->CellText(0, 1).endsWith(QStringLiteral("s/b.txt")));
+    QCOMPARE(m->CellText(0, 2), QStringLiteral("0.6"));
+    QCOMPARE(m->CellText(0, 3), QStringLiteral("1,006"));
+    QCOMPARE(m->CellText(0, 4), QStringLiteral("1"));
+    QCOMPARE(page.Overall().files_examined, 4);
+    QCOMPARE(host.status, LX("LXScore") + QStringLiteral(": 2 / 4  (50%)"));
+    QVERIFY(page.AdvGlowButtonRelevanceFilter->isVisible());
+    QVERIFY(page.AdvGlowButtonRelevanceCOPYRTF->isVisible());
+    QVERIFY(page.AdvGlowButtonRelevanceCheck->isEnabled());
+    QCOMPARE(host.resets.back(), true);
+    const TFileDetails3_string d = page.CurrentRowDetails();
+    QVERIFY(d.full_path.endsWith(QStringLiteral("b.txt")));
+    QCOMPARE(d.info1, QStringLiteral("1,006"));
+
+    // Header clicks: words ascending puts the 201-word text first; the N
+    // column does not sort.
+    page.LXSimpleVirtualGridRelevance->sortByColumn(3, Qt::AscendingOrder);
+    QVERIFY(m->CellText(0, 1).endsWith(QStringLiteral("a.txt")));
+    page.LXSimpleVirtualGridRelevance->sortByColumn(0, Qt::DescendingOrder);
+    QVERIFY(m->CellText(0, 1).endsWith(QStringLiteral("a.txt")));
+    page.LXSimpleVirtualGridRelevance->sortByColumn(2, Qt::DescendingOrder);
+    QVERIFY(m->CellText(0, 1).endsWith(QStringLiteral("b.txt")));
+
+    page.grab().save(QDir::temp().filePath(QStringLiteral("relevance_page.png")));
+
+    // Raising the minimum score after the check to 1 copies nothing (both
+    // score below 1); back at 0 both are copied, into the tree below the
+    // head folder.
+    dialogs_.Clear();
+    page.AdvSpinEditRelevanceFilterCopyMin->setValue(1);
+    dialogs_.QueueAnswer(mrOK);
+    page.AdvGlowButtonRelevanceFilterClick();
+    QCOMPARE(dialogs_.ShownNames(), (QStringList{QStringLiteral("OKToDoX"), QStringLiteral("NFilesCopiedOrMoved")}));
+    QVERIFY(dialogs_.Shown()[0].text.contains(QStringLiteral("any text scoring at least 1")));
+    QVERIFY(dialogs_.Shown()[1].text.startsWith(QStringLiteral("0 files copied")));
+    page.AdvSpinEditRelevanceFilterCopyMin->setValue(0);
+    dialogs_.QueueAnswer(mrOK);
+    page.AdvGlowButtonRelevanceFilterClick();
+    QVERIFY(dialogs_.Shown().back().text.startsWith(QStringLiteral("2 files copied")));
+    QVERIFY(QFileInfo::exists(t.Path(QStringLiteral("c/filtered/s/b.txt"))));
+    QVERIFY(QFileInfo::exists(t.Path(QStringLiteral("c/filtered/a.txt"))));
+
+    // Declining the question copies nothing.
+    QFile::remove(t.Path(QStringLiteral("c/filtered/a.txt")));
+    dialogs_.QueueAnswer(mrCancel);
+    page.AdvGlowButtonRelevanceFilterClick();
+    QVERIFY(!QFileInfo::exists(t.Path(QStringLiteral("c/filtered/a.txt"))));
+  }
+
+  void listInputAsksForTheBase() {
+    TempTree t;
+    const QString filters = t.WriteText(QStringLiteral("f.txt"), QStringLiteral("river\n"));
+    t.WriteText(QStringLiteral("c/a.txt"), Words(200, QStringLiteral("river")));
+    const QString list = t.WriteText(QStringLiteral("l.txt"), t.Path(QStringLiteral("c/a.txt")) + QLatin1Char('\n'));
+    TestHost host;
+    TRelevanceFilterList flist;
+    RelevancePage page(&host, &flist, nullptr);
+    page.ElFileNameEditFilterStrings->setText(filters);
+    TFormFolderOrListChooser* chooser = page.FolderOrListChooser();
+    chooser->ElFileNameEditList->setText(list);
+    QTimer::singleShot(0, chooser, [chooser] { chooser->AdvGlowButtonOKClick(); });
+    page.AdvGlowButtonRelevanceCheckClick();
+    QCOMPARE(page.GridModel()->rowCount(), 1);
+
+    TFormFolderChooser* fc = page.FolderChooser();
+    fc->ElFolderNameEditFolder->setText(t.Path(QStringLiteral("out")));
+    QTimer::singleShot(0, fc, [fc] { fc->AdvGlowButtonOKClick(); });
+    dialogs_.QueueAnswer(mrOK);
+    page.AdvGlowButtonRelevanceFilterClick();
+    QVERIFY(QFileInfo::exists(t.Path(QStringLiteral("out/filtered")) + t.Path(QStringLiteral("c/a.txt"))));
+
+    // Cancelling the chooser on the next check leaves the grid as it was.
+    QTimer::singleShot(0, chooser, [chooser] { chooser->reject(); });
+    page.AdvGlowButtonRelevanceCheckClick();
+    QCOMPARE(host.resets.back(), true);
+  }
+
+  // "Show this text" hands the viewer the positive terms only; "RTF Sample"
+  // saves from the selected row on, skipping a text without terms.
+  void viewerAndRtfSample() {
+    TempTree t;
+    const QString filters =
+        t.WriteText(QStringLiteral("f.txt"), QStringLiteral("river\t1\t0\t\nflood*\t1\t0\t\nbank\t1\t0\tn\n"));
+    t.WriteText(QStringLiteral("c/a.txt"), Words(200, QStringLiteral("river floods river")));
+    t.WriteText(QStringLiteral("c/b.txt"), Words(200, QStringLiteral("river")));
+    t.WriteText(QStringLiteral("c/c.txt"), Words(200, QStringLiteral("bank")));
+    TestHost host;
+    TRelevanceFilterList list;
+    RelevancePage page(&host, &list, nullptr);
+    page.ElFileNameEditFilterStrings->setText(filters);
+    TFormFolderOrListChooser* chooser = page.FolderOrListChooser();
+    chooser->ElFolderNameEditFolder->setText(t.Path(QStringLiteral("c")));
+    QTimer::singleShot(0, chooser, [chooser] { chooser->AdvGlowButtonOKClick(); });
+    page.AdvGlowButtonRelevanceCheckClick();
+    QCOMPARE(page.GridModel()->rowCount(), 3);  // c.txt scores 0 and is listed at minimum 0
+
+    page.LXSimpleVirtualGridRelevance->selectRow(0);
+    page.Showthistext1Click();
+    TFormOneTextFileShower* v = host.viewer.get();
+    QVERIFY(v);
+    QCOMPARE(v->SearchList().Count(), 2);
+    QCOMPARE(v->StyledListboxKWs()->count(), 2);
+    QStringList listed;
+    for (int i = 0; i < v->StyledListboxKWs()->count(); ++i) listed << v->StyledListboxKWs()->item(i)->text();
+    QVERIFY(!listed.contains(QStringLiteral("bank")));
+    QVERIFY(listed.contains(QStringLiteral("flood*")));
+    QCOMPARE(v->CurrentShortFilename(), QStringLiteral("a.txt"));
+
+    TFormSampleRTF* w = page.SampleRTFWindow();
+    const QString out = t.Path(QStringLiteral("rtf"));
+    w->ElFolderNameEdit1->setText(out);
+    page.LXSimpleVirtualGridRelevance->selectRow(1);
+    QTimer::singleShot(0, w, [w] { w->AdvGlowButtonOKClick(); });
+    page.AdvGlowButtonRelevanceCOPYRTFClick();
+    QCOMPARE(w->SampleRTF_choices.start_num, 1);
+    QVERIFY(!QFileInfo::exists(out + QStringLiteral("/a.rtf")));
+    QVERIFY(QFileInfo::exists(out + QStringLiteral("/b.rtf")));
+    QVERIFY(!QFileInfo::exists(out + QStringLiteral("/c.rtf")));
+    const QByteArray rtf = ReadAll(out + QStringLiteral("/b.rtf"));
+    QVERIFY(rtf.contains("(2) Score: "));
+    QVERIFY(rtf.contains("river (1)"));
+    QVERIFY(!v->isVisible());
+
+    // Copy puts the grid, headings first, on the clipboard.
+    page.RelevanceCopy2Click();
+    const QString copied = QGuiApplication::clipboard()->text();
+    QVERIFY(copied.startsWith(LX("LXN") + QLatin1Char('\t') + LX("LXFilename")));
+    QVERIFY(copied.contains(QStringLiteral("b.txt")));
+  }
+
+ private:
+  ScriptedDialogs dialogs_;
+};
+
+QTEST_MAIN(RelevancePageTest)
+#include "relevance_page_uitest.moc"
