@@ -49,6 +49,7 @@ QSpinBox* MakeSpin(QWidget* parent, const char* name, int value, int minimum, in
   spin->setSingleStep(step);  // Page Up/Down move ten steps
   spin->setValue(value);
   spin->setAccelerated(true);
+  spin->setMaximumWidth(120);
   return spin;
 }
 

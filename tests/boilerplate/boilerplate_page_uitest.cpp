@@ -133,6 +133,12 @@ class BoilerplatePageTest : public QObject {
     QCOMPARE(menu->actions()[0]->text(), QStringLiteral("Open && show"));
     QCOMPARE(menu->actions()[1]->text(), QStringLiteral("Copy"));
 
+    if (!qEnvironmentVariableIsEmpty("BOILER_SCREENSHOT")) {
+      page.resize(700, 420);
+      page.show();
+      page.grab().save(qEnvironmentVariable("BOILER_SCREENSHOT").replace(QStringLiteral(".png"), QStringLiteral("-settings.png")));
+    }
+
     // An empty or unknown folder starts nothing.
     Child<QLineEdit>(page, "ElFolderNameEditBoilerHeadFolder")->setText(QStringLiteral("/no/such/folder"));
     page.AdvGlowButtonBoilerSearchClick();
