@@ -48,8 +48,12 @@ printf 'sorvel-cli boilerplate: wall %.2f s, cpu %.2f s\n' "$bp_w" "$bp_c"
 printf 'ratio: wall %.1f x cat, cpu %.1f x cat (goal: at most 5)\n' \
   "$(echo "$bp_w / $cat_w" | bc -l)" "$(echo "$bp_c / $cat_c" | bc -l)"
 echo "load average: $(cut -d' ' -f1-3 /proc/loadavg) on $(nproc) cores (timings are noisy on a shared machine)"
+# Peak memory of the search itself (plain output), and with the JSON document,
+# whose size grows with the results: one entry per chunk and file.
+/usr/bin/time -v "$cli" boilerplate --quiet "$corpus" 2>&1 >/dev/null | \
+  awk -F: '/Maximum resident set size/ { printf "peak memory: %.1f MB (search, plain output)\n", $2 / 1024 }'
 /usr/bin/time -v bash -c "$bp_cmd" 2>&1 >/dev/null | \
-  awk -F: '/Maximum resident set size/ { printf "peak memory: %.1f MB\n", $2 / 1024 }'
+  awk -F: '/Maximum resident set size/ { printf "peak memory: %.1f MB (with --json)\n", $2 / 1024 }'
 bash -c "$bp_cmd" | python3 -c '
 import json, sys
 c = json.load(sys.stdin)["chunks"]
