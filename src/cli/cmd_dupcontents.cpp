@@ -1,4 +1,234 @@
-#include "cli/cli_common.h"
+// sorvel-cli dupcontents: near-duplicate texts, and moving the spare copies
+// aside; sorvel-cli restore: bringing moved copies back.
 
-// Filled in when the tool's engine lands; until then the tool has no subcommand.
-void RegisterDupContentsCommands(CLI::App& /*app*/, CliRun* /*run*/) {}
+#include <QDir>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonObject>
+
+#include "cli/cli_common.h"
+#include "duplicates/dup_contents_moving.h"
+#include "duplicates/file_duplicate_contents_seeking.h"
+#include "runtime/dialogs.h"
+#include "runtime/file_iterator.h"
+#include "runtime/format.h"
+#include "runtime/messages.h"
+#include "runtime/panic.h"
+#include "runtime/settings.h"
+#include "runtime/word_lists.h"
+
+namespace {
+
+constexpr int kHelpContext = 6020;
+
+struct DupContentsOptions {
+  CliCommonOptions common;
+  int days = 1;
+  bool no_dates = false;
+  double length_diff = 0.5;
+  double words_diff = 0.5;
+  bool any_folder = false;
+  std::string types = "all";
+  int start_percent = 0;
+  bool move = false;
+  std::string keep = "head";
+  std::string folder;
+};
+
+struct RestoreOptions {
+  CliCommonOptions common;
+  std::string folder;
+};
+
+QString MaskForTypes(const std::string& types) {
+  if (types == "text") return QStringLiteral("*.txt");
+  if (types == "web") return QStringLiteral("*.xml;*.htm;*.html");
+  return QStringLiteral("*.*");
+}
+
+TDupContentsKeepRule KeepRule(const std::string& keep) {
+  if (keep == "longest") return TDupContentsKeepRule::Longest;
+  if (keep == "shortest") return TDupContentsKeepRule::Shortest;
+  if (keep == "newest") return TDupContentsKeepRule::Newest;
+  if (keep == "oldest") return TDupContentsKeepRule::Oldest;
+  return TDupContentsKeepRule::Head;
+}
+
+// The folder as an absolute path, or an empty string after an error message.
+QString UsableFolder(const std::string& folder) {
+  const QFileInfo fi(QStr(folder));
+  if (folder.empty() || !fi.exists() || !fi.isDir()) {
+    PrintError(QStringLiteral("no such folder: %1").arg(QStr(folder)));
+    return QString();
+  }
+  return QDir::cleanPath(fi.absoluteFilePath());
+}
+
+int RunDupContents(const DupContentsOptions& o) {
+  const QString folder = UsableFolder(o.folder);
+  if (folder.isEmpty()) return kExitBadInput;
+  CliDialogScope dialog_scope(o.common.yes);
+  CliProgress progress(o.common.quiet);
+  global_panic_state.store(0);
+  ElapsedTime(true);
+
+  TFileAndDirIterator it;
+  it.HeadDir = folder;
+  it.IncludeSubFolders = true;
+  it.FileMask = MaskForTypes(o.types);
+  it.SetExcludedDirs({MovedFilesWord()});
+  progress.Status(QStringLiteral("finding files"));
+  it.IterateFindingFiles();
+  it.BuildDetailedList(TFileSortOrder::BySize);
+  for (const QString& problem : it.Problems()) PrintError(problem);
+
+  TFileDuplicateContentsSeeker seeker;
+  QStringList empty_files;
+  const int pairs = seeker.SeekContentsDuplicatesIn(
+      o.days, GetIgnoreTagsSpan(), o.start_percent, it.FilesFound(), folder, empty_files, {}, {},
+      progress.StatusCallback(),
+      [&progress](int p) {
+        progress.Percent(p);
+        return false;
+      },
+      {}, !o.no_dates, !o.any_folder, static_cast<float>(o.length_diff), static_cast<float>(o.words_diff));
+  progress.Done();
+  seeker.SetKeepByRule(KeepRule(o.keep));
+
+  const TDuplicateContentsListWithKeepInt& groups = seeker.dup_contents_top_list;
+  std::vector<TPlannedFileMove> plan;
+  int moved = 0;
+  QStringList failed;
+  if (o.move) {
+    plan = PlanMovesNotKept(seeker);
+    if (o.common.yes) moved = MoveFilesNotKept(seeker, {}, &failed);
+  }
+
+  if (o.common.json) {
+    QJsonArray jgroups;
+    for (int g = 0; g < groups.Count(); ++g) {
+      const TDupContentListAndInt group = groups.Group(g);
+      QJsonArray members;
+      for (int m = 0; m < group.dup_contents_list->Count(); ++m) {
+        const TDupContentsDataRec& r = group.dup_contents_list->GetAValue(m);
+        members.append(QJsonObject{{QStringLiteral("file"), seeker.FullFilename(r.file_index)},
+                                   {QStringLiteral("tokens"), r.token_count},
+                                   {QStringLiteral("token_diff"), r.token_diff},
+                                   {QStringLiteral("type_diff"), r.type_diff}});
+      }
+      jgroups.append(QJsonObject{{QStringLiteral("keep"), group.which_to_keep},
+                                 {QStringLiteral("members"), members}});
+    }
+    QJsonObject out{{QStringLiteral("pairs"), pairs},
+                    {QStringLiteral("groups"), jgroups},
+                    {QStringLiteral("empty_files"), QJsonArray::fromStringList(empty_files)}};
+    if (o.move) {
+      QJsonArray moves;
+      for (const TPlannedFileMove& p : plan)
+        moves.append(QJsonObject{{QStringLiteral("from"), p.from}, {QStringLiteral("to"), p.to}});
+      out.insert(QStringLiteral("moves"), moves);
+      out.insert(QStringLiteral("moved"), moved);
+      out.insert(QStringLiteral("failed"), QJsonArray::fromStringList(failed));
+    }
+    PrintJson(out);
+  } else {
+    for (int g = 0; g < groups.Count(); ++g) {
+      const int keep = groups.WhichToKeep(g);
+      for (int m = 0; m < groups.MemberCount(g); ++m)
+        PrintLine(groups.DupContentsFilename(g, m) + QLatin1Char('\t') +
+                  groups.DupContentsTokenCountAsText(g, m) + QLatin1Char('\t') +
+                  groups.DupContentsTokensAsText(g, m) + QLatin1Char('\t') +
+                  groups.DupContentsTypesAsText(g, m) + QLatin1Char('\t') +
+                  (m == keep ? LX("LXOK") : LX("LXDelete")));
+      PrintLine(QString());
+    }
+    PrintLine(QStringLiteral("%1 %2 in %3 groups among %4 files")
+                  .arg(LocaleNumber(static_cast<long long>(pairs)), LX("LXNearDuplicates"),
+                       LocaleNumber(static_cast<long long>(groups.Count())),
+                       LocaleNumber(static_cast<long long>(it.FilesFound().Count()))));
+    if (!empty_files.isEmpty()) {
+      PrintLine(QStringLiteral("Empty files, not compared:"));
+      for (const QString& f : empty_files) PrintLine(QStringLiteral("  ") + f);
+    }
+    if (o.move) {
+      if (o.common.yes) {
+        for (const QString& f : failed) PrintError(QStringLiteral("not moved (target exists or move failed): %1").arg(f));
+        PrintLine(QStringLiteral("%1 files moved into \"%2\" folders").arg(LocaleNumber(static_cast<long long>(moved)), MovedFilesWord()));
+      } else {
+        for (const TPlannedFileMove& p : plan) PrintLine(QStringLiteral("would move %1 -> %2").arg(p.from, p.to));
+        PrintLine(QStringLiteral("Nothing moved: pass --yes to move these %1 files.")
+                      .arg(LocaleNumber(static_cast<long long>(plan.size()))));
+      }
+    }
+  }
+  return kExitOk;
+}
+
+int RunRestore(const RestoreOptions& o) {
+  const QString folder = UsableFolder(o.folder);
+  if (folder.isEmpty()) return kExitBadInput;
+  CliDialogScope dialog_scope(o.common.yes);
+  global_panic_state.store(0);
+  const std::vector<TPlannedFileMove> plan = PlanRestore(folder);
+  QJsonArray jfailed;
+  TRestoreOutcome outcome;
+  outcome.found = static_cast<int>(plan.size());
+  if (o.common.yes) {
+    outcome = RestoreMovedFiles(folder, [&](const QString& from, const QString& to) {
+      jfailed.append(QJsonObject{{QStringLiteral("from"), from}, {QStringLiteral("to"), to}});
+      FailedToRename(from, to, kHelpContext);
+    });
+  }
+  if (o.common.json) {
+    QJsonArray jplan;
+    for (const TPlannedFileMove& p : plan)
+      jplan.append(QJsonObject{{QStringLiteral("from"), p.from}, {QStringLiteral("to"), p.to}});
+    PrintJson(QJsonObject{{QStringLiteral("found"), outcome.found},
+                          {QStringLiteral("restored"), outcome.restored},
+                          {QStringLiteral("moves"), jplan},
+                          {QStringLiteral("failed"), jfailed}});
+  } else if (o.common.yes) {
+    PrintLine(QStringLiteral("%1 of %2 moved files restored")
+                  .arg(LocaleNumber(static_cast<long long>(outcome.restored)),
+                       LocaleNumber(static_cast<long long>(outcome.found))));
+  } else {
+    for (const TPlannedFileMove& p : plan)
+      PrintLine(QStringLiteral("would restore %1 -> %2%3")
+                    .arg(p.from, p.to,
+                         QFileInfo::exists(p.to) ? QStringLiteral(" (exists: would stay where it is)") : QString()));
+    PrintLine(QStringLiteral("Nothing restored: pass --yes to restore these %1 files.")
+                  .arg(LocaleNumber(static_cast<long long>(plan.size()))));
+  }
+  return kExitOk;
+}
+
+}  // namespace
+
+void RegisterDupContentsCommands(CLI::App& app, CliRun* run) {
+  auto dup = std::make_shared<DupContentsOptions>();
+  CLI::App* sub = app.add_subcommand("dupcontents", "Find texts with the same or nearly the same contents");
+  AddCommonFlags(sub, dup->common);
+  auto* days = sub->add_option("--days", dup->days, "Largest distance of the date stamps in whole days (default 1)")
+                   ->check(CLI::NonNegativeNumber);
+  auto* no_dates = sub->add_flag("--no-dates", dup->no_dates, "Do not compare date stamps");
+  days->excludes(no_dates);
+  sub->add_option("--length-diff", dup->length_diff, "Largest size difference in % of the mean (default 0.5)")
+      ->check(CLI::NonNegativeNumber);
+  sub->add_option("--words-diff", dup->words_diff, "Largest word-list difference in % (default 0.5)")
+      ->check(CLI::NonNegativeNumber);
+  sub->add_flag("--any-folder", dup->any_folder, "Compare files of different folders too");
+  sub->add_option("--types", dup->types, "File types: all, text (*.txt) or web (*.xml;*.htm;*.html)")
+      ->check(CLI::IsMember({"all", "text", "web"}));
+  sub->add_option("--start-percent", dup->start_percent, "Skip the first files of the size-sorted list, in %");
+  sub->add_flag("--move", dup->move, "Move every member but the kept one into a side folder (needs --yes)");
+  sub->add_option("--keep", dup->keep, "Which member to keep: head (default), longest, shortest, newest, oldest")
+      ->check(CLI::IsMember({"head", "longest", "shortest", "newest", "oldest"}));
+  sub->add_option("FOLDER", dup->folder, "Folder to search, sub-folders included")->required();
+  sub->callback([run, dup] { *run = [dup] { return RunDupContents(*dup); }; });
+
+  auto res = std::make_shared<RestoreOptions>();
+  CLI::App* rsub = app.add_subcommand("restore", "Move the copies that dupcontents --move moved back");
+  AddCommonFlags(rsub, res->common);
+  rsub->add_option("FOLDER", res->folder, "Folder that was searched")->required();
+  rsub->callback([run, res] { *run = [res] { return RunRestore(*res); }; });
+}

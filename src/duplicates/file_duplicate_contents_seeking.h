@@ -1,0 +1,163 @@
+#pragma once
+// Finds groups of texts with the same or nearly the same contents.
+//
+// The input list is sorted by size. Pairs are compared in stages, from cheap
+// to dear: the sizes (within a percentage of their mean; the scan of partners
+// ends at the first one too far off), optionally the same folder, optionally
+// the date stamps, a 100-character passage from the middle (or one third in)
+// of the first text found in the second, and finally the word lists of the two
+// texts. A file that joined a group is done: it is neither a first file nor a
+// partner again, so each file belongs to at most one group, and the head of a
+// group is its file that came first in the size-sorted list.
+//
+// Each text is read and decoded at most once per search: decoded texts and
+// their word lists are cached while they can still be needed, that is while
+// they lie in the size window ahead of the current first file, within a memory
+// bound (cache_limit_bytes). A text that does not fit is read again when
+// needed, so the results never depend on the bound.
+
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "runtime/file_list.h"
+
+class TFileDuplicateContentsSeeker;
+
+// One member of a group.
+struct TDupContentsDataRec {
+  std::int32_t file_index = 0;   // position in the seeker's fnames
+  std::int32_t token_count = 0;  // running words of the member's text
+  std::int32_t token_diff = 0;   // token differences of the pair that brought it in
+  std::int32_t type_diff = 0;    // type differences of that pair
+};
+
+// The members of a group; member 0 is the head.
+class TDupContentsDataList {
+ public:
+  int Count() const { return static_cast<int>(items_.size()); }
+  void AddOne(const TDupContentsDataRec& rec) { items_.push_back(rec); }
+  const TDupContentsDataRec& GetAValue(int i) const { return items_[static_cast<std::size_t>(i)]; }
+
+ private:
+  std::vector<TDupContentsDataRec> items_;
+};
+
+// One near-duplicate pair, found during a search.
+struct TDupContentsPairRec {
+  std::int32_t file1 = 0;  // input position of the first file (the head)
+  std::int32_t file2 = 0;  // input position of the second file
+  std::int32_t tokens1 = 0;
+  std::int32_t tokens2 = 0;
+  std::int32_t token_diff = 0;
+  std::int32_t type_diff = 0;
+};
+using TDupContentsFilesList = std::vector<TDupContentsPairRec>;
+
+struct TDupContentListAndInt {
+  TDupContentsDataList* dup_contents_list = nullptr;  // owned by the holder
+  std::int32_t which_to_keep = 0;                      // member index of the file to keep
+};
+
+class TDupContentsListAndIntHolder {
+ public:
+  TDupContentsListAndIntHolder();
+  ~TDupContentsListAndIntHolder();
+  TDupContentsListAndIntHolder(const TDupContentsListAndIntHolder&) = delete;
+  TDupContentsListAndIntHolder& operator=(const TDupContentsListAndIntHolder&) = delete;
+  TDupContentListAndInt data;
+};
+
+enum TDupContentsSort { dcs_head_file = 0, dcs_token_count, dcs_token_diff, dcs_type_diff, dcs_keep };
+
+// The groups, in their current order.
+class TDuplicateContentsListWithKeepInt {
+ public:
+  explicit TDuplicateContentsListWithKeepInt(TFileDuplicateContentsSeeker* owner) : pai(owner) {}
+  ~TDuplicateContentsListWithKeepInt() { Clear(); }
+  TDuplicateContentsListWithKeepInt(const TDuplicateContentsListWithKeepInt&) = delete;
+  TDuplicateContentsListWithKeepInt& operator=(const TDuplicateContentsListWithKeepInt&) = delete;
+
+  void Clear() { holders_.clear(); }
+  int Count() const { return static_cast<int>(holders_.size()); }
+  void Add(std::unique_ptr<TDupContentsListAndIntHolder> holder) { holders_.push_back(std::move(holder)); }
+
+  // The group's record; an empty record (no member list) when g is out of range.
+  TDupContentListAndInt Group(int g) const;
+  int MemberCount(int g) const;
+  std::int32_t WhichToKeep(int g) const;          // -1 when g is out of range
+  void SetWhichToKeep(int g, std::int32_t keep);  // ignored when g is out of range
+  // Member k of a member list (k must be valid).
+  static const TDupContentsDataRec& Member(const TDupContentsDataList& list, int k) { return list.GetAValue(k); }
+
+  // The texts of one member; empty when g or m is out of range.
+  QString DupContentsFilename(int g, int m) const;
+  QString DupContentsTokenCountAsText(int g, int m) const;
+  QString DupContentsTokensAsText(int g, int m) const;
+  QString DupContentsTypesAsText(int g, int m) const;
+  // All members of one group, one line each: name TAB tokens TAB token
+  // differences TAB type differences, joined with CR LF.
+  QString ALineAsText(int g) const;
+
+  TFileDuplicateContentsSeeker* pai;
+  TDupContentsSort sort_system = dcs_head_file;
+
+ private:
+  friend class TFileDuplicateContentsSeeker;
+  const TDupContentsDataRec* MemberRec(int g, int m) const;
+  std::vector<std::unique_ptr<TDupContentsListAndIntHolder>> holders_;
+};
+
+// What a caller chooses to keep in every group, besides a row picked by hand.
+enum class TDupContentsKeepRule { Head, Longest, Shortest, Newest, Oldest };
+
+class TFileDuplicateContentsSeeker {
+ public:
+  TFileDuplicateContentsSeeker();
+  ~TFileDuplicateContentsSeeker();
+  TFileDuplicateContentsSeeker(const TFileDuplicateContentsSeeker&) = delete;
+  TFileDuplicateContentsSeeker& operator=(const TFileDuplicateContentsSeeker&) = delete;
+
+  void Clear();
+
+  // Returns the number of near-duplicate pairs found; 0 means no groups.
+  // time_remaining and found_label receive the texts of the time-remaining
+  // box and of the found-count label; on_percent answers whether the shown
+  // value changed. Any callback may be empty.
+  int SeekContentsDuplicatesIn(std::int32_t max_days_diff, std::int32_t tag_span,
+                               std::int32_t start_percent, const TFolderEfficientFileStringlist& files,
+                               const QString& root_folder, QStringList& empty_files,
+                               const std::function<void(const QString&)>& time_remaining,
+                               const std::function<void(const QString&)>& found_label,
+                               const std::function<void(const QString&)>& on_status,
+                               const std::function<bool(int)>& on_percent,
+                               const std::function<void(int)>& on_percent2, bool check_dates,
+                               bool same_folder, float max_length_diff_percent,
+                               float max_words_diff_percent);
+
+  void Sort(TDupContentsSort order);
+  // Makes the member shown in display row `row` the file to keep of its group.
+  void SetKeepNumber(int row);
+  // Sets the file to keep of every group by a rule (ties keep the earlier member).
+  void SetKeepByRule(TDupContentsKeepRule rule);
+  // All groups as text, one line per member (see ALineAsText), CR LF between.
+  QString AsText() const;
+
+  int RowCount() const { return static_cast<int>(row_to_toplist_numbers.size()); }
+  int GroupOfRow(int row) const;         // -1 when row is out of range
+  int FirstRowOfGroup(int g) const;      // -1 when g has no rows
+  QString FullFilename(int file_index) const;  // empty when out of range
+  const TFolderEfficientFileStringlist& Files() const { return fnames; }
+
+  TDuplicateContentsListWithKeepInt dup_contents_top_list;
+  // Most bytes of decoded texts and word lists kept between their uses.
+  std::size_t cache_limit_bytes = std::size_t{256} << 20;
+
+ private:
+  void RebuildRows();
+  TFolderEfficientFileStringlist fnames;
+  std::vector<std::int32_t> row_to_toplist_numbers;
+};

@@ -1,0 +1,73 @@
+#include <gtest/gtest.h>
+
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+
+#include "../duplicates/dup_contents_test_corpus.h"
+#include "support/test_support.h"
+
+namespace {
+
+struct CliResult {
+  int code = -1;
+  QByteArray out;
+};
+
+CliResult RunCli(const QStringList& args) {
+  QProcess p;
+  p.start(QStringLiteral(SORVEL_CLI_PATH), args);
+  p.waitForFinished(60000);
+  return {p.exitCode(), p.readAllStandardOutput()};
+}
+
+}  // namespace
+
+TEST(DupContentsCli, JsonGroupsMoveOnlyWithYesAndRestore) {
+  TempTree t;
+  const QByteArray a = DupTestText(70, 300);
+  t.Write(QStringLiteral("a.txt"), a);
+  t.Write(QStringLiteral("b.txt"), a + " ");
+  t.Write(QStringLiteral("sub/c.txt"), a);
+  t.Write(QStringLiteral("e.txt"), QByteArray());
+
+  CliResult r = RunCli({QStringLiteral("dupcontents"), QStringLiteral("--json"), QStringLiteral("--no-dates"), t.Root()});
+  ASSERT_EQ(r.code, 0);
+  QJsonObject o = QJsonDocument::fromJson(r.out).object();
+  EXPECT_EQ(o.value(QStringLiteral("pairs")).toInt(), 1);  // sub/c.txt lies in another folder
+  const QJsonArray groups = o.value(QStringLiteral("groups")).toArray();
+  ASSERT_EQ(groups.size(), 1);
+  const QJsonArray members = groups[0].toObject().value(QStringLiteral("members")).toArray();
+  ASSERT_EQ(members.size(), 2);
+  EXPECT_EQ(members[0].toObject().value(QStringLiteral("file")).toString(), t.Path(QStringLiteral("a.txt")));
+  EXPECT_EQ(members[1].toObject().value(QStringLiteral("tokens")).toInt(), 300);
+  EXPECT_EQ(o.value(QStringLiteral("empty_files")).toArray().size(), 1);
+
+  // Without --yes nothing moves; the command says what it would do.
+  r = RunCli({QStringLiteral("dupcontents"), QStringLiteral("--any-folder"), QStringLiteral("--move"),
+              QStringLiteral("--keep"), QStringLiteral("longest"), t.Root()});
+  EXPECT_EQ(r.code, 0);
+  EXPECT_TRUE(r.out.contains("would move")) << r.out.constData();
+  EXPECT_TRUE(QFileInfo::exists(t.Path(QStringLiteral("sub/c.txt"))));
+
+  r = RunCli({QStringLiteral("dupcontents"), QStringLiteral("--any-folder"), QStringLiteral("--move"),
+              QStringLiteral("--yes"), QStringLiteral("--json"), t.Root()});
+  o = QJsonDocument::fromJson(r.out).object();
+  EXPECT_EQ(o.value(QStringLiteral("moved")).toInt(), 2);
+  EXPECT_TRUE(QFileInfo::exists(t.Path(QStringLiteral("a.txt"))));
+  EXPECT_TRUE(QFileInfo::exists(t.Path(QStringLiteral("sub/moved/c.moved"))));
+
+  // A second search leaves the moved copies out.
+  r = RunCli({QStringLiteral("dupcontents"), QStringLiteral("--any-folder"), QStringLiteral("--json"), t.Root()});
+  EXPECT_EQ(QJsonDocument::fromJson(r.out).object().value(QStringLiteral("pairs")).toInt(), 0);
+
+  r = RunCli({QStringLiteral("restore"), QStringLiteral("--yes"), QStringLiteral("--json"), t.Root()});
+  o = QJsonDocument::fromJson(r.out).object();
+  EXPECT_EQ(o.value(QStringLiteral("restored")).toInt(), 2);
+  EXPECT_EQ(ReadAll(t.Path(QStringLiteral("sub/c.txt"))), a);
+  EXPECT_EQ(ReadAll(t.Path(QStringLiteral("b.txt"))), a + " ");
+
+  EXPECT_EQ(RunCli({QStringLiteral("dupcontents"), t.Path(QStringLiteral("missing"))}).code, 2);
+}

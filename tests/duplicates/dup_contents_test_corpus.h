@@ -1,0 +1,65 @@
+#pragma once
+// Texts and searches shared by the duplicate-contents tests.
+
+#include <QByteArray>
+#include <QStringList>
+#include <cstdint>
+
+#include "duplicates/file_duplicate_contents_seeking.h"
+#include "runtime/file_iterator.h"
+#include "runtime/panic.h"
+
+// A text of `words` pseudo-random words, ten to a line; different seeds give
+// texts that share almost no words.
+inline QByteArray DupTestText(std::uint32_t seed, int words) {
+  std::uint32_t x = seed * 2654435761u + 12345u;
+  auto next = [&x] {
+    x ^= x << 13;
+    x ^= x >> 17;
+    x ^= x << 5;
+    return x;
+  };
+  QByteArray out;
+  for (int w = 0; w < words; ++w) {
+    const int len = 3 + static_cast<int>(next() % 6);
+    for (int k = 0; k < len; ++k) out.append(static_cast<char>('a' + next() % 26));
+    out.append((w % 10 == 9) ? '\n' : ' ');
+  }
+  return out;
+}
+
+struct DupSearchOptions {
+  int max_days = 1;
+  int start_percent = 0;
+  bool check_dates = false;
+  bool same_folder = false;
+  float length_diff = 0.5f;
+  float words_diff = 0.5f;
+};
+
+// The files under root (sub-folders included), sorted by size.
+inline TFolderEfficientFileStringlist DupTestFilesBySize(const QString& root) {
+  TFileAndDirIterator it;
+  it.HeadDir = root;
+  it.IncludeSubFolders = true;
+  it.IterateFindingFiles();
+  it.BuildDetailedList(TFileSortOrder::BySize);
+  return it.FilesFound();
+}
+
+inline int DupTestSeek(TFileDuplicateContentsSeeker& seeker, const QString& root,
+                       const DupSearchOptions& o = {}, QStringList* empty = nullptr,
+                       QStringList* statuses = nullptr) {
+  global_panic_state.store(0);
+  const TFolderEfficientFileStringlist files = DupTestFilesBySize(root);
+  QStringList empty_files;
+  seeker.Clear();
+  const int n = seeker.SeekContentsDuplicatesIn(
+      o.max_days, 250, o.start_percent, files, root, empty_files, {}, {},
+      [statuses](const QString& s) {
+        if (statuses) *statuses << s;
+      },
+      [](int) { return false; }, {}, o.check_dates, o.same_folder, o.length_diff, o.words_diff);
+  if (empty) *empty = empty_files;
+  return n;
+}

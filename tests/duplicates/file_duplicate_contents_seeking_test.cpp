@@ -1,0 +1,293 @@
+#include <gtest/gtest.h>
+
+#include <QDateTime>
+#include <QFile>
+
+#include "dup_contents_test_corpus.h"
+#include "duplicates/file_duplicate_contents_seeking.h"
+#include "runtime/messages.h"
+#include "runtime/format.h"
+#include "support/test_support.h"
+
+namespace {
+
+const QString kPrefix = QString(4, QChar(0x00B7)) + QLatin1Char(' ');
+
+// The member names of every group, heads first, prefixes stripped, relative to root.
+QList<QStringList> GroupNames(const TFileDuplicateContentsSeeker& s, const QString& root) {
+  QList<QStringList> out;
+  const auto& groups = s.dup_contents_top_list;
+  for (int g = 0; g < groups.Count(); ++g) {
+    QStringList names;
+    for (int m = 0; m < groups.MemberCount(g); ++m) {
+      QString n = groups.DupContentsFilename(g, m);
+      if (m > 0) {
+        EXPECT_TRUE(n.startsWith(kPrefix)) << n.toStdString();
+        n = n.mid(kPrefix.size());
+      }
+      names << n.mid(root.size() + 1);
+    }
+    out << names;
+  }
+  return out;
+}
+
+// One word of the text replaced by another one, keeping the size.
+QByteArray WithOneWordChanged(QByteArray text) {
+  const int at = text.indexOf(' ', text.size() / 4);
+  text[at + 1] = text[at + 1] == 'q' ? 'z' : 'q';
+  text[at + 2] = text[at + 2] == 'q' ? 'z' : 'q';
+  return text;
+}
+
+}  // namespace
+
+TEST(DupContentsSeeker, CopiesAndNearCopiesFormOneGroupUnderTheFirstFile) {
+  TempTree t;
+  const QByteArray a = DupTestText(1, 400);
+  t.Write(QStringLiteral("c.txt"), a);
+  t.Write(QStringLiteral("a.txt"), a);
+  t.Write(QStringLiteral("b.txt"), WithOneWordChanged(a));
+  // Same size, other words: passes the size test, fails the passage test.
+  QByteArray other = DupTestText(2, 400);
+  other.resize(a.size(), ' ');
+  t.Write(QStringLiteral("d.txt"), other);
+  t.Write(QStringLiteral("empty.txt"), QByteArray());
+
+  TFileDuplicateContentsSeeker s;
+  QStringList empty, statuses;
+  EXPECT_EQ(DupTestSeek(s, t.Root(), {}, &empty, &statuses), 2);
+  ASSERT_EQ(GroupNames(s, t.Root()),
+            (QList<QStringList>{{QStringLiteral("a.txt"), QStringLiteral("b.txt"), QStringLiteral("c.txt")}}));
+  EXPECT_EQ(empty, QStringList{t.Path(QStringLiteral("empty.txt"))});
+  EXPECT_EQ(statuses.value(0), Format(LX("LXNmanyTexts"), {5}));
+
+  const auto& groups = s.dup_contents_top_list;
+  const TDupContentsDataList& m = *groups.Group(0).dup_contents_list;
+  EXPECT_EQ(m.GetAValue(0).token_count, 400);
+  EXPECT_EQ(m.GetAValue(2).token_count, 400);
+  // The changed word is one token away and one token in, and a type each way.
+  EXPECT_EQ(m.GetAValue(1).token_diff, 2);
+  EXPECT_EQ(m.GetAValue(1).type_diff, 2);
+  // The head carries the first pair's numbers; the exact copy none.
+  EXPECT_EQ(m.GetAValue(0).token_diff, 2);
+  EXPECT_EQ(m.GetAValue(2).token_diff, 0);
+  EXPECT_EQ(groups.WhichToKeep(0), 0);
+  EXPECT_EQ(s.RowCount(), 3);
+
+  // The text form: four TAB-separated fields per member, CR LF between lines.
+  const QStringList lines = s.AsText().split(QStringLiteral("\r\n"));
+  ASSERT_EQ(lines.size(), 3);
+  EXPECT_EQ(lines[0], t.Path(QStringLiteral("a.txt")) + QStringLiteral("\t400\t2\t2"));
+  EXPECT_EQ(lines[2], kPrefix + t.Path(QStringLiteral("c.txt")) + QStringLiteral("\t400\t0\t0"));
+  EXPECT_EQ(groups.DupContentsFilename(0, 3), QString());
+  EXPECT_EQ(groups.DupContentsFilename(5, 0), QString());
+  EXPECT_EQ(groups.WhichToKeep(5), -1);
+  EXPECT_EQ(s.GroupOfRow(3), -1);
+  EXPECT_EQ(s.GroupOfRow(-1), -1);
+  EXPECT_EQ(s.FullFilename(99), QString());
+
+  s.Clear();
+  EXPECT_EQ(s.AsText(), QString());
+  EXPECT_EQ(s.RowCount(), 0);
+}
+
+TEST(DupContentsSeeker, EmptyListReadsNothing) {
+  TFileDuplicateContentsSeeker s;
+  TFolderEfficientFileStringlist files;
+  QStringList empty, statuses;
+  const int n = s.SeekContentsDuplicatesIn(1, 250, 0, files, QString(), empty, {}, {},
+                                           [&](const QString& x) { statuses << x; }, {}, {}, true, true,
+                                           0.5f, 0.5f);
+  EXPECT_EQ(n, 0);
+  EXPECT_EQ(s.dup_contents_top_list.Count(), 0);
+  EXPECT_EQ(statuses, QStringList{Format(LX("LXNmanyTexts"), {0})});
+}
+
+TEST(DupContentsSeeker, SizeWindowEndsAtTheFirstPartnerTooFarOff) {
+  // A text of 199 bytes and copies padded with spaces to 201 and 202 bytes:
+  // 2 bytes of 200 on average is exactly 1 %, 3 bytes of 200.5 is more.
+  const QByteArray base = DupTestText(7, 200).left(199);
+  ASSERT_EQ(base.size(), 199);
+  for (int extra : {2, 3}) {
+    TempTree t;
+    t.Write(QStringLiteral("a.txt"), base);
+    t.Write(QStringLiteral("b.txt"), base + QByteArray(extra, ' '));
+    TFileDuplicateContentsSeeker s;
+    DupSearchOptions o;
+    o.length_diff = 1.0f;
+    EXPECT_EQ(DupTestSeek(s, t.Root(), o), extra == 2 ? 1 : 0) << extra;
+  }
+}
+
+TEST(DupContentsSeeker, SameFolderSkipsPartnersButGoesOnScanning) {
+  TempTree t;
+  const QByteArray a = DupTestText(3, 300);
+  t.Write(QStringLiteral("one/x.txt"), a);
+  t.Write(QStringLiteral("two/y.txt"), a + " ");
+  t.Write(QStringLiteral("one/z.txt"), a + "  ");
+  TFileDuplicateContentsSeeker s;
+  DupSearchOptions o;
+  o.same_folder = true;
+  EXPECT_EQ(DupTestSeek(s, t.Root(), o), 1);
+  EXPECT_EQ(GroupNames(s, t.Root()),
+            (QList<QStringList>{{QStringLiteral("one/x.txt"), QStringLiteral("one/z.txt")}}));
+  o.same_folder = false;
+  EXPECT_EQ(DupTestSeek(s, t.Root(), o), 2);
+  EXPECT_EQ(GroupNames(s, t.Root()).value(0).size(), 3);
+}
+
+TEST(DupContentsSeeker, DateStampsCountInWholeDays) {
+  const QByteArray a = DupTestText(4, 300);
+  const std::int64_t base = 1700000000;
+  struct Case {
+    std::int64_t apart_seconds;
+    bool check_dates;
+    int pairs;
+  } cases[] = {
+      {36 * 3600, true, 1},   // 1.5 days: one whole day
+      {47 * 3600, true, 1},   // still under two whole days
+      {49 * 3600, true, 0},   // two whole days
+      {49 * 3600, false, 1},  // dates not looked at
+  };
+  for (const Case& c : cases) {
+    TempTree t;
+    t.Write(QStringLiteral("a.txt"), a);
+    t.Write(QStringLiteral("b.txt"), a);
+    t.SetMTime(QStringLiteral("a.txt"), base);
+    t.SetMTime(QStringLiteral("b.txt"), base + c.apart_seconds);
+    TFileDuplicateContentsSeeker s;
+    DupSearchOptions o;
+    o.check_dates = c.check_dates;
+    EXPECT_EQ(DupTestSeek(s, t.Root(), o), c.pairs) << c.apart_seconds << " " << c.check_dates;
+  }
+}
+
+TEST(DupContentsSeeker, StartPercentSkipsTheFirstFilesOfTheList) {
+  // Ten files of rising size; 4, 5 and 6 are copies of one text, 0 and 1 of another.
+  TempTree t;
+  const QByteArray early = DupTestText(10, 100);
+  const QByteArray late = DupTestText(11, 100);
+  for (int i = 0; i < 10; ++i) {
+    static const int sizes[10] = {1000, 1001, 1500, 1800, 2200, 2201, 2202, 2600, 2900, 3200};
+    QByteArray text;
+    if (i <= 1) text = early;
+    else if (i >= 4 && i <= 6) text = late;
+    else text = DupTestText(20 + static_cast<std::uint32_t>(i), 100);
+    text.append(QByteArray(sizes[i] - text.size(), ' '));
+    t.Write(QStringLiteral("f%1.txt").arg(i), text);
+  }
+  TFileDuplicateContentsSeeker s;
+  DupSearchOptions o;
+  o.length_diff = 1.0f;
+  EXPECT_EQ(DupTestSeek(s, t.Root(), o), 3);
+  EXPECT_EQ(GroupNames(s, t.Root()).size(), 2);
+  o.start_percent = 50;
+  EXPECT_EQ(DupTestSeek(s, t.Root(), o), 1);
+  EXPECT_EQ(GroupNames(s, t.Root()),
+            (QList<QStringList>{{QStringLiteral("f5.txt"), QStringLiteral("f6.txt")}}));
+}
+
+TEST(DupContentsSeeker, ShortTextsYieldTheirWholeRestAsPassage) {
+  TempTree t;
+  t.Write(QStringLiteral("a.txt"), "x");
+  t.Write(QStringLiteral("b.txt"), "x");
+  t.Write(QStringLiteral("c.txt"), "y");
+  TFileDuplicateContentsSeeker s;
+  EXPECT_EQ(DupTestSeek(s, t.Root()), 1);
+  EXPECT_EQ(GroupNames(s, t.Root()), (QList<QStringList>{{QStringLiteral("a.txt"), QStringLiteral("b.txt")}}));
+}
+
+TEST(DupContentsSeeker, SortOrdersAndKeepRows) {
+  // Three groups of different lengths and differences.
+  TempTree t;
+  struct G {
+    const char* name;
+    int words;
+    int members;
+    bool changed;
+  } groups[] = {{"m", 300, 2, true}, {"b", 600, 3, false}, {"z", 150, 2, false}};
+  std::uint32_t seed = 30;
+  for (const G& g : groups) {
+    const QByteArray text = DupTestText(seed++, g.words);
+    for (int k = 0; k < g.members; ++k)
+      t.Write(QStringLiteral("%1%2.txt").arg(QLatin1String(g.name)).arg(k),
+              (g.changed && k == 1) ? WithOneWordChanged(text) : text);
+  }
+  TFileDuplicateContentsSeeker s;
+  EXPECT_EQ(DupTestSeek(s, t.Root()), 4);
+  auto heads = [&] {
+    QStringList h;
+    for (int g = 0; g < s.dup_contents_top_list.Count(); ++g)
+      h << s.dup_contents_top_list.DupContentsFilename(g, 0).mid(t.Root().size() + 1);
+    return h;
+  };
+  // After a search: by token differences, descending, ties by head name.
+  EXPECT_EQ(heads(), (QStringList{"m0.txt", "b0.txt", "z0.txt"}));
+  s.Sort(dcs_head_file);
+  EXPECT_EQ(heads(), (QStringList{"b0.txt", "m0.txt", "z0.txt"}));
+  s.Sort(dcs_token_count);
+  EXPECT_EQ(heads(), (QStringList{"b0.txt", "m0.txt", "z0.txt"}));
+  s.Sort(dcs_type_diff);
+  EXPECT_EQ(heads(), (QStringList{"m0.txt", "b0.txt", "z0.txt"}));
+  EXPECT_EQ(s.dup_contents_top_list.sort_system, dcs_type_diff);
+  s.Sort(dcs_keep);
+  EXPECT_EQ(heads(), (QStringList{"b0.txt", "m0.txt", "z0.txt"}));
+
+  // Rows follow the order: b (3 rows), m (2), z (2).
+  ASSERT_EQ(s.RowCount(), 7);
+  EXPECT_EQ(s.GroupOfRow(2), 0);
+  EXPECT_EQ(s.GroupOfRow(3), 1);
+  // The third row of the list is the third member of the first group; row 4
+  // is the second member of the second group.
+  s.SetKeepNumber(2);
+  s.SetKeepNumber(4);
+  EXPECT_EQ(s.dup_contents_top_list.WhichToKeep(0), 2);
+  EXPECT_EQ(s.dup_contents_top_list.WhichToKeep(1), 1);
+  EXPECT_EQ(s.dup_contents_top_list.WhichToKeep(2), 0);
+  s.SetKeepNumber(7);  // not a row: nothing changes
+  EXPECT_EQ(s.dup_contents_top_list.WhichToKeep(2), 0);
+  s.SetKeepByRule(TDupContentsKeepRule::Head);
+  EXPECT_EQ(s.dup_contents_top_list.WhichToKeep(0), 0);
+}
+
+TEST(DupContentsSeeker, ResultsDoNotDependOnTheCacheBound) {
+  TempTree t;
+  // Twenty texts, some in pairs, sizes close enough to share windows.
+  for (int i = 0; i < 20; ++i) {
+    const std::uint32_t seed = 100 + static_cast<std::uint32_t>(i / (i % 3 == 0 ? 2 : 1));
+    QByteArray text = DupTestText(seed, 250).left(1500);
+    text.append(QByteArray(i % 4, ' '));
+    t.Write(QStringLiteral("d%1/t%2.txt").arg(i % 2).arg(i), text);
+  }
+  TFileDuplicateContentsSeeker cached, uncached;
+  uncached.cache_limit_bytes = 0;
+  DupSearchOptions o;
+  o.length_diff = 2.0f;
+  const int a = DupTestSeek(cached, t.Root(), o);
+  const int b = DupTestSeek(uncached, t.Root(), o);
+  EXPECT_GT(a, 0);
+  EXPECT_EQ(a, b);
+  EXPECT_EQ(cached.AsText(), uncached.AsText());
+}
+
+TEST(DupContentsSeeker, StopEndsTheSearchButKeepsTheGroupsFound) {
+  TempTree t;
+  const QByteArray a = DupTestText(50, 200);
+  const QByteArray b = DupTestText(51, 300);
+  t.Write(QStringLiteral("a1.txt"), a);
+  t.Write(QStringLiteral("a2.txt"), a);
+  t.Write(QStringLiteral("b1.txt"), b);
+  t.Write(QStringLiteral("b2.txt"), b);
+  const TFolderEfficientFileStringlist files = DupTestFilesBySize(t.Root());
+  TFileDuplicateContentsSeeker s;
+  QStringList empty;
+  global_panic_state.store(0);
+  // Stop as soon as the first near duplicate is counted.
+  const int n = s.SeekContentsDuplicatesIn(
+      1, 250, 0, files, t.Root(), empty, {}, [](const QString&) { global_panic_state.store(2); }, {}, {},
+      {}, false, false, 0.5f, 0.5f);
+  global_panic_state.store(0);
+  EXPECT_EQ(n, 1);
+  EXPECT_EQ(s.dup_contents_top_list.Count(), 1);
+}
