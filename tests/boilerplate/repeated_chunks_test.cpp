@@ -3,14 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <QStringList>
-#include <ostream>
 #include <utility>
 #include <vector>
 
 #include "support/test_support.h"
-
-// Readable QString values in failure messages.
-void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
 namespace {
 
