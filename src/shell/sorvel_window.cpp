@@ -4,6 +4,7 @@
 #include <QStatusBar>
 #include <QVBoxLayout>
 
+#include "boilerplate/boilerplate_page.h"
 #include "corruption/corruption_page.h"
 #include "crash/crash_reporter_gui.h"
 #include "runtime/format.h"
@@ -34,12 +35,15 @@ TFormSorvel::TFormSorvel(QWidget* parent) : TFormUtilitiesBase(parent) {
 
   // ---- the engines ----
   crap_detector = std::make_unique<TFileCrapDetector>();
+  frepetition_seeker = std::make_unique<TRepeatedChunks>();
 
   // ---- the tool pages ----
   // Each page is created here with the engines this window owns and put into
   // its container with InstallPage(container, page). One line per page.
   corruption_page = new CorruptionPage(this, crap_detector.get(), AdvOfficePageCorruption);
   InstallPage(AdvOfficePageCorruption, corruption_page);
+  boilerplate_page = new BoilerplatePage(this, frepetition_seeker.get(), AdvOfficePageBoiler);
+  InstallPage(AdvOfficePageBoiler, boilerplate_page);
   // ---- end of the tool pages ----
   SetCorruptionListRefresher([this] { corruption_page->PostNewFlaggedFiles(); });
 

@@ -12,10 +12,12 @@
 #include <memory>
 #include <vector>
 
+#include "boilerplate/repeated_chunks.h"
 #include "corruption/file_crap_detector.h"
 #include "shell/page_host_gui.h"
 #include "shell/utilities_base_window.h"
 
+class BoilerplatePage;
 class CorruptionPage;
 
 class TFormSorvel : public TFormUtilitiesBase, public PageHost {
@@ -79,9 +81,11 @@ class TFormSorvel : public TFormUtilitiesBase, public PageHost {
   // The engines, in the order they are freed (after the viewers).
   // Page developers: add the engine your page needs here.
   std::unique_ptr<TFileCrapDetector> crap_detector;
+  std::unique_ptr<TRepeatedChunks> frepetition_seeker;
 
   // The pages.
   CorruptionPage* corruption_page = nullptr;
+  BoilerplatePage* boilerplate_page = nullptr;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
