@@ -123,10 +123,10 @@ void DefaultPresenter(const TExceptionRecord& record, const CrashReporter::Actio
 
 }  // namespace
 
-QString CurrentStackTrace() {
+QString CurrentStackTrace(int skip_frames) {
   backward::StackTrace st;
-  st.load_here(64);
-  return Resolve(st, 2);
+  st.load_here(64 + skip_frames);
+  return Resolve(st, 2 + static_cast<size_t>(skip_frames));
 }
 
 QStringList LoadedModules() {
@@ -284,7 +284,9 @@ void FatalSignal(int sig, siginfo_t*, void*) {
   TExceptionRecord r;
   r.exception_class = QString::fromLatin1(SignalName(sig));
   r.fatal = true;
-  r.stack_trace = CurrentStackTrace();
+  // Leave out this handler and the signal trampoline: the trace starts
+  // where the fault happened.
+  r.stack_trace = CurrentStackTrace(3);
   r.modules = LoadedModules();
   r.report_folder = ReportFolderOption();
   r.report_file = DefaultReportFileName();
@@ -305,10 +307,14 @@ void FatalSignal(int sig, siginfo_t*, void*) {
 }  // namespace
 
 void CrashReporter::InstallFatalSignalHandlers() {
-  static std::vector<char> alt_stack(1 << 16);
+  // The handler resolves the stack with the debug information, which needs
+  // far more stack than a minimal signal stack: give it 8 MiB (left
+  // untouched, so it costs no memory until used).
+  constexpr std::size_t kAltStackSize = std::size_t(8) << 20;
+  static char* alt_stack = new char[kAltStackSize];
   stack_t ss{};
-  ss.ss_sp = alt_stack.data();
-  ss.ss_size = alt_stack.size();
+  ss.ss_sp = alt_stack;
+  ss.ss_size = kAltStackSize;
   sigaltstack(&ss, nullptr);
   struct sigaction sa {};
   sa.sa_sigaction = FatalSignal;

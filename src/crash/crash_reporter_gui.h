@@ -16,8 +16,9 @@
 TExceptionRecord RecordCurrentException();
 // The loaded modules of this process, in load order.
 QStringList LoadedModules();
-// The current thread's stack, resolved, skipping this function's frames.
-QString CurrentStackTrace();
+// The current thread's stack, resolved, from the caller of this function
+// (or skip_frames further up).
+QString CurrentStackTrace(int skip_frames = 0);
 
 class CrashReporter : public QObject {
   Q_OBJECT

@@ -3,6 +3,14 @@
 #include "runtime/error.h"
 #include "runtime/text_reader.h"
 
+qsizetype MarkupTagClose(QStringView text, qsizetype open_at, QChar close, int tag_span) {
+  const qsizetype limit = std::min<qsizetype>(text.size(), open_at + 1 + tag_span);
+  for (qsizetype k = open_at + 1; k < limit; ++k) {
+    if (text[k] == close) return k;
+  }
+  return -1;
+}
+
 QString WithoutMarkup(QStringView text, QChar open, QChar close, int tag_span) {
   if (tag_span <= 0 || !text.contains(open)) return text.toString();
   QString out;
@@ -16,14 +24,7 @@ QString WithoutMarkup(QStringView text, QChar open, QChar close, int tag_span) {
       break;
     }
     out.append(text.mid(i, lt - i));
-    const qsizetype limit = std::min<qsizetype>(n, lt + 1 + tag_span);
-    qsizetype gt = -1;
-    for (qsizetype k = lt + 1; k < limit; ++k) {
-      if (text[k] == close) {
-        gt = k;
-        break;
-      }
-    }
+    const qsizetype gt = MarkupTagClose(text, lt, close, tag_span);
     if (gt < 0) {
       out.append(open);
       i = lt + 1;

@@ -11,6 +11,11 @@
 #include <QString>
 #include <QStringView>
 
+// The position of the closing character of a tag whose opening character is
+// at open_at, or -1 when none comes within tag_span characters (the opening
+// character is then ordinary text).
+qsizetype MarkupTagClose(QStringView text, qsizetype open_at, QChar close, int tag_span);
+
 QString WithoutMarkup(QStringView text, QChar open = QLatin1Char('<'),
                       QChar close = QLatin1Char('>'), int tag_span = 250);
 

@@ -10,6 +10,7 @@
 #include "runtime/format.h"
 #include "runtime/messages.h"
 #include "runtime/panic.h"
+#include "viewer/one_text_file_shower_window.h"
 #include "shell/tool_data_module_gui.h"
 
 TFormSorvel::TFormSorvel(QWidget* parent) : TFormUtilitiesBase(parent) {
@@ -63,6 +64,8 @@ TFormSorvel::~TFormSorvel() {
     worker_->wait();
   }
   // Viewer windows first, then the engines (members, freed after this body).
+  if (AFormOneTextFileShower && !show_forms.contains(AFormOneTextFileShower)) delete AFormOneTextFileShower;
+  AFormOneTextFileShower = nullptr;
   qDeleteAll(show_forms);
   show_forms.clear();
 }
@@ -233,8 +236,9 @@ void TFormSorvel::ShowHelpTopic(int help_context) {
 // --- viewer ---
 
 TFormOneTextFileShower* TFormSorvel::SharedViewer() {
-  // The text viewer window is not part of the program yet; pages check for
-  // null and offer no viewer until it is.
+  // A window of its own (no parent), so that it can sit beside the main
+  // window; this window frees it.
+  if (!AFormOneTextFileShower) AFormOneTextFileShower = new TFormOneTextFileShower(nullptr);
   return AFormOneTextFileShower;
 }
 

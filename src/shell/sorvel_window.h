@@ -74,8 +74,10 @@ class TFormSorvel : public TFormUtilitiesBase, public PageHost {
   QWidget* AdvOfficePageBuildSubCorpora = nullptr;
 
   // --- fields the window owns ---
+  // The shared viewer: created on first use, kept, freed with the window.
   TFormOneTextFileShower* AFormOneTextFileShower = nullptr;
-  QList<QWidget*> show_forms;  // viewer windows opened from the pages
+  // Viewer windows opened side by side from the pages; freed with the window.
+  QList<TFormOneTextFileShower*> show_forms;
   bool resizing_column = false;
   bool busy_with_duplicate = false;
   // The engines, in the order they are freed (after the viewers).

@@ -16,6 +16,7 @@
 #include <QPainter>
 #include <QProgressBar>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QStatusBar>
@@ -191,6 +192,11 @@ void TFormOneTextFileShower::FormCreate() {
 
   connect(SourceTextRich_, &TSourceTextRichEdit::LineShowMessage, this,
           &TFormOneTextFileShower::SourceTextRichLineShowMessage);
+  // F3 and Shift+F3 step through the hits as ">" and "<" do.
+  auto* next_hit = new QShortcut(QKeySequence(Qt::Key_F3), this);
+  connect(next_hit, &QShortcut::activated, this, [this] { AdvOfficeStatusBar1PanelClick(7); });
+  auto* previous_hit = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F3), this);
+  connect(previous_hit, &QShortcut::activated, this, [this] { AdvOfficeStatusBar1PanelClick(6); });
   connect(StyledListboxKWs_, &QListWidget::itemClicked, this, [this] { StyledListboxKWsClick(); });
   connect(StyledListboxKWs_, &QListWidget::itemActivated, this, [this] { StyledListboxKWsClick(); });
   connect(AdvSplitter1_, &QSplitter::splitterMoved, this, [this] { AdvSplitter1Moved(); });
@@ -400,6 +406,9 @@ bool TFormOneTextFileShower::OpenAndShowAText(const TFileDetails3_string& detail
   SetPanelText(3, details.info2.isEmpty() ? QString()
                                           : Format(QStringLiteral("%s ") + LX("LXHitTypes"), {details.info2}));
   if (!isVisible()) show();
+  // A viewer given the lines of a reference text (a member of a duplicate
+  // group) shows the lines it shares with it straight away.
+  if (ComparisonWholeLines && !ComparisonWholeLines->isEmpty()) HighlightSimilarities();
   SourceTextRich_->moveCursor(QTextCursor::Start);
   SourceTextRich_->verticalScrollBar()->setValue(0);
   return true;
@@ -414,10 +423,10 @@ void TFormOneTextFileShower::AddStringsToLeftListbox(const QStringList& lines) {
 
 void TFormOneTextFileShower::HighlightSimilarities() {
   if (working_ || SourceTextRich_->Busy()) return;
-  if (!ComparisonWholeLines || ComparisonWholeLines->isEmpty()) {
-    SourceTextRich_->ClearHighlights();
-    return;
-  }
+  // The search list holds no keywords while shared lines are shown; without
+  // reference lines that is all that happens.
+  SearchList().Clear();
+  if (!ComparisonWholeLines || ComparisonWholeLines->isEmpty()) return;
   const QStringList reference = *ComparisonWholeLines;
   working_ = true;
   ShowStopButton(true);
@@ -445,7 +454,7 @@ void TFormOneTextFileShower::GreyOutAnyMarkup() {
 bool TFormOneTextFileShower::SaveRtfTo(const QString& file, const QString& heading, const QString& summary) {
   if (QFileInfo::exists(file) && OKToDoX(Format(LX("LXOverwriteX"), {file})) != mrOK) return false;
   if (!SourceTextRich_->SaveAsRTF(file, heading, summary)) {
-    FailedToRead(Format(LX("LXFailedToSaveX"), {file}));
+    ReportedAFact(Format(LX("LXFailedToSaveX"), {file}));
     return false;
   }
   if (confirm_RTF_save && SavedOKOpenNow(file) == mrYes) {

@@ -3,7 +3,8 @@
 #include <QCoreApplication>
 #include <QSaveFile>
 #include <QScrollBar>
-#include <QSyntaxHighlighter>
+#include <QPaintEvent>
+#include <QTextLayout>
 #include <QTextBlock>
 #include <QTextCharFormat>
 #include <QTextCursor>
@@ -16,46 +17,28 @@
 
 namespace {
 constexpr int kLoadChunk = 1 << 20;   // characters inserted per loading step
-constexpr int kBlocksPerBatch = 400;  // blocks redrawn between progress reports
 
 RtfColour ToRtf(const QColor& c) { return RtfColour{c.red(), c.green(), c.blue()}; }
 }  // namespace
 
-// Draws the component's spans into each block as it is laid out.
-class SpanHighlighter : public QSyntaxHighlighter {
- public:
-  SpanHighlighter(TSourceTextRichEdit* owner, QTextDocument* doc) : QSyntaxHighlighter(doc), owner_(owner) {}
+namespace {
 
- protected:
-  void highlightBlock(const QString& text) override {
-    const int start = currentBlock().position();
-    const int end = start + static_cast<int>(text.size());
-    if (owner_->grey_spans_.empty() && owner_->hits_.spans.empty()) return;
-    QTextCharFormat grey;
-    grey.setForeground(owner_->grey_);
-    Apply(owner_->grey_spans_, owner_->max_grey_length_, start, end, grey);
-    QTextCharFormat kw;
-    kw.setForeground(owner_->kw_text_);
-    kw.setBackground(owner_->kw_background_);
-    if (owner_->kw_bold_) kw.setFontWeight(QFont::Bold);
-    Apply(owner_->hits_.spans, owner_->max_hit_length_, start, end, kw);
+// Adds a format range for every span that overlaps [start, end) of a block.
+void AddRanges(const std::vector<TermSpan>& spans, int max_length, int start, int end, const QTextCharFormat& f,
+               QList<QTextLayout::FormatRange>& ranges) {
+  if (spans.empty()) return;
+  // Spans are sorted by start; none is longer than max_length, so the first
+  // one that can reach this block starts no earlier than start - max_length.
+  auto it = std::lower_bound(spans.begin(), spans.end(), start - max_length,
+                             [](const TermSpan& s, int pos) { return s.start < pos; });
+  for (; it != spans.end() && it->start < end; ++it) {
+    const int from = std::max(it->start, start);
+    const int to = std::min(it->start + it->length, end);
+    if (to > from) ranges.append(QTextLayout::FormatRange{from - start, to - from, f});
   }
+}
 
- private:
-  void Apply(const std::vector<TermSpan>& spans, int max_length, int start, int end, const QTextCharFormat& f) {
-    if (spans.empty()) return;
-    // Spans are sorted by start; none is longer than max_length, so the first
-    // one that can reach this block starts no earlier than start - max_length.
-    auto it = std::lower_bound(spans.begin(), spans.end(), start - max_length,
-                               [](const TermSpan& s, int pos) { return s.start < pos; });
-    for (; it != spans.end() && it->start < end; ++it) {
-      const int from = std::max(it->start, start);
-      const int to = std::min(it->start + it->length, end);
-      if (to > from) setFormat(from - start, to - from, f);
-    }
-  }
-  TSourceTextRichEdit* owner_;
-};
+}  // namespace
 
 TSourceTextRichEdit::TSourceTextRichEdit(QWidget* parent)
     : QPlainTextEdit(parent), search_list_(std::make_unique<TSimpleSearchlist>()) {
@@ -64,7 +47,6 @@ TSourceTextRichEdit::TSourceTextRichEdit(QWidget* parent)
   setLineWrapMode(QPlainTextEdit::WidgetWidth);
   setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-  highlighter_ = new SpanHighlighter(this, document());
   connect(this, &QPlainTextEdit::cursorPositionChanged, this, &TSourceTextRichEdit::ReportLine);
   SetColoursEtc(false, normal_text_, normal_background_, false);
 }
@@ -108,9 +90,11 @@ void TSourceTextRichEdit::Reset(const QString& text) {
   grey_spans_.clear();
   max_grey_length_ = 0;
   current_kw_ = -1;
+  current_positions_.clear();
+  current_lengths_.clear();
   text_ = text;
-  // The highlighter has nothing to draw while the text goes in; the document
-  // is filled in steps so that a long text reports progress.
+  // A long text goes into the document in steps of whole lines, so that
+  // loading reports progress.
   QTextDocument* doc = document();
   doc->clear();
   if (text_.size() <= kLoadChunk) {
@@ -118,10 +102,14 @@ void TSourceTextRichEdit::Reset(const QString& text) {
   } else {
     QTextCursor cursor(doc);
     const qsizetype n = text_.size();
-    for (qsizetype at = 0; at < n; at += kLoadChunk) {
+    qsizetype at = 0;
+    while (at < n) {
+      const qsizetype line_end = text_.indexOf(QLatin1Char('\n'), at + kLoadChunk);
+      const qsizetype to = line_end < 0 ? n : line_end + 1;
       cursor.movePosition(QTextCursor::End);
-      cursor.insertText(text_.mid(at, kLoadChunk));
-      if (OnProgress) OnProgress(static_cast<int>(std::min<qsizetype>(n, at + kLoadChunk) * 100 / n));
+      cursor.insertText(text_.mid(at, to - at));
+      at = to;
+      if (OnProgress) OnProgress(static_cast<int>(at * 100 / n));
     }
   }
   busy_ = false;
@@ -164,28 +152,53 @@ void TSourceTextRichEdit::SetFont(const QString& family, double point_size) {
   setFont(f);
 }
 
-bool TSourceTextRichEdit::BatchStep(int done, int total, const ProgressFn& progress) {
-  if (progress && total > 0) progress(static_cast<int>(static_cast<long long>(done) * 100 / total));
-  return !stop_requested_;
+void TSourceTextRichEdit::FormatBlock(const QTextBlock& block) {
+  QTextLayout* layout = block.layout();
+  if (!layout) return;
+  const int start = block.position();
+  const int end = start + block.length() - 1;  // without the block's separator
+  QList<QTextLayout::FormatRange> ranges;
+  if (!grey_spans_.empty()) {
+    QTextCharFormat grey;
+    grey.setForeground(grey_);
+    AddRanges(grey_spans_, max_grey_length_, start, end, grey, ranges);
+  }
+  if (!hits_.spans.empty()) {
+    QTextCharFormat kw;
+    kw.setForeground(kw_text_);
+    kw.setBackground(kw_background_);
+    if (kw_bold_) kw.setFontWeight(QFont::Bold);
+    AddRanges(hits_.spans, max_hit_length_, start, end, kw, ranges);
+  }
+  QTextBlock b = block;
+  b.setUserState(style_generation_);
+  if (ranges.isEmpty() && layout->formats().isEmpty()) return;
+  layout->setFormats(ranges);
+  document()->markContentsDirty(start, block.length());
 }
 
-void TSourceTextRichEdit::RedrawSpans(std::vector<std::pair<int, int>> ranges, const ProgressFn& progress) {
-  // The blocks that hold any of the ranges, each once, in text order.
-  QTextDocument* doc = document();
-  std::vector<int> blocks;
-  blocks.reserve(ranges.size());
-  std::sort(ranges.begin(), ranges.end());
-  for (const auto& [start, length] : ranges) {
-    for (QTextBlock b = doc->findBlock(start); b.isValid() && b.position() <= start + length; b = b.next()) {
-      if (blocks.empty() || blocks.back() < b.blockNumber()) blocks.push_back(b.blockNumber());
-    }
+void TSourceTextRichEdit::FormatVisibleBlocks() {
+  if (text_.isEmpty()) return;
+  const QPointF offset = contentOffset();
+  const int bottom = viewport()->height();
+  for (QTextBlock b = firstVisibleBlock(); b.isValid(); b = b.next()) {
+    if (blockBoundingGeometry(b).translated(offset).top() > bottom) break;
+    if (b.userState() != style_generation_) FormatBlock(b);
   }
-  const int total = static_cast<int>(blocks.size());
-  for (int i = 0; i < total; ++i) {
-    if (i % kBlocksPerBatch == 0 && i > 0 && !BatchStep(i, total, progress)) return;
-    highlighter_->rehighlightBlock(doc->findBlockByNumber(blocks[static_cast<size_t>(i)]));
-  }
+}
+
+void TSourceTextRichEdit::Restyle(const ProgressFn& progress) {
+  // Blocks are styled when they come into view: a run costs the same for a
+  // long text as for a short one.
+  ++style_generation_;
+  FormatVisibleBlocks();
+  viewport()->update();
   if (progress) progress(100);
+}
+
+void TSourceTextRichEdit::paintEvent(QPaintEvent* event) {
+  FormatVisibleBlocks();
+  QPlainTextEdit::paintEvent(event);
 }
 
 int TSourceTextRichEdit::HighlightWith(const HitFinder& finder, const ProgressFn& progress) {
@@ -202,15 +215,12 @@ int TSourceTextRichEdit::HighlightHits(TermHits hits, const ProgressFn& progress
   last_finder_ = nullptr;
   busy_ = true;
   stop_requested_ = false;
-  std::vector<std::pair<int, int>> ranges;
-  ranges.reserve(hits_.spans.size() + hits.spans.size());
-  for (const TermSpan& s : hits_.spans) ranges.emplace_back(s.start, s.length);
-  for (const TermSpan& s : hits.spans) ranges.emplace_back(s.start, s.length);
   hits_ = std::move(hits);
   max_hit_length_ = 0;
   for (const TermSpan& s : hits_.spans) max_hit_length_ = std::max(max_hit_length_, s.length);
   current_kw_ = -1;
-  RedrawSpans(std::move(ranges), progress);
+  RefreshCurrentPositions();
+  Restyle(progress);
   busy_ = false;
   ReportLine();
   return hits_.FirstPosition();
@@ -318,23 +328,26 @@ std::vector<int> TSourceTextRichEdit::KeyWordPositionsAsArray() const {
 
 void TSourceTextRichEdit::SetCurrentKW(int term) {
   current_kw_ = term;
+  RefreshCurrentPositions();
   ReportLine();
 }
 
-std::vector<int> TSourceTextRichEdit::CurrentPositions() const {
-  std::vector<int> positions;
+void TSourceTextRichEdit::RefreshCurrentPositions() {
+  current_positions_.clear();
+  current_lengths_.clear();
   for (const TermSpan& s : hits_.spans) {
-    if (current_kw_ < 0 || s.term == current_kw_) {
-      if (positions.empty() || positions.back() != s.start) positions.push_back(s.start);
-    }
+    if (current_kw_ >= 0 && s.term != current_kw_) continue;
+    if (!current_positions_.empty() && current_positions_.back() == s.start) continue;
+    current_positions_.push_back(s.start);
+    current_lengths_.push_back(s.length);
   }
-  return positions;
 }
 
 bool TSourceTextRichEdit::GotoNextKW(bool backwards) {
-  const std::vector<int> positions = CurrentPositions();
+  const std::vector<int>& positions = current_positions_;
   if (positions.empty()) return false;
-  const int here = textCursor().selectionStart();
+  const QTextCursor now = textCursor();
+  const int here = now.selectionStart();
   size_t index;
   if (backwards) {
     auto it = std::lower_bound(positions.begin(), positions.end(), here);
@@ -343,20 +356,13 @@ bool TSourceTextRichEdit::GotoNextKW(bool backwards) {
     auto it = std::upper_bound(positions.begin(), positions.end(), here);
     // With nothing selected the cursor may sit on a hit that has not been
     // visited yet: take it rather than skip it.
-    if (!textCursor().hasSelection() && it != positions.begin() && *(it - 1) == here) --it;
+    if (!now.hasSelection() && it != positions.begin() && *(it - 1) == here) --it;
     index = it == positions.end() ? 0 : static_cast<size_t>(it - positions.begin());
   }
   const int start = positions[index];
-  int length = 0;
-  for (const TermSpan& s : hits_.spans) {
-    if (s.start == start && (current_kw_ < 0 || s.term == current_kw_)) {
-      length = s.length;
-      break;
-    }
-  }
   QTextCursor c(document());
   c.setPosition(start);
-  c.setPosition(start + length, QTextCursor::KeepAnchor);
+  c.setPosition(start + current_lengths_[index], QTextCursor::KeepAnchor);
   setTextCursor(c);
   centerCursor();
   return true;
@@ -370,7 +376,7 @@ void TSourceTextRichEdit::CentreOnPosition(int position) {
 }
 
 void TSourceTextRichEdit::ReportLine() {
-  const std::vector<int> positions = CurrentPositions();
+  const std::vector<int>& positions = current_positions_;
   const QTextCursor c = textCursor();
   const int here = c.selectionStart();
   // The hit at or before the cursor, counted from 0.
@@ -384,16 +390,11 @@ int TSourceTextRichEdit::GreyOutAnyMarkup(const DoneOfTotalFn& done_of_total, co
   if (busy_) return 0;
   busy_ = true;
   stop_requested_ = false;
-  std::vector<std::pair<int, int>> ranges;
-  for (const TermSpan& s : grey_spans_) ranges.emplace_back(s.start, s.length);
   grey_spans_ = MarkupSpans(text_, markup_open_, markup_close_, tag_span_);
   max_grey_length_ = 0;
-  for (const TermSpan& s : grey_spans_) {
-    max_grey_length_ = std::max(max_grey_length_, s.length);
-    ranges.emplace_back(s.start, s.length);
-  }
+  for (const TermSpan& s : grey_spans_) max_grey_length_ = std::max(max_grey_length_, s.length);
   if (done_of_total) done_of_total(0, static_cast<long long>(grey_spans_.size()));
-  RedrawSpans(std::move(ranges), progress);
+  Restyle(progress);
   if (done_of_total) done_of_total(static_cast<long long>(grey_spans_.size()), static_cast<long long>(grey_spans_.size()));
   busy_ = false;
   return static_cast<int>(grey_spans_.size());

@@ -4,10 +4,10 @@
 // and saves it with its highlights as RTF.
 //
 // Highlights are not written into the document: the component keeps the hit
-// spans in sorted arrays and a syntax highlighter draws them block by block.
-// A highlight run therefore costs no undo steps and no document edits, and
-// only the blocks whose spans changed are redrawn, in batches between which
-// progress is reported and the message loop may run (so Stop works).
+// spans in sorted arrays and gives each block its formats when the block
+// comes into view (the block's user state records which run styled it). A
+// highlight run therefore costs no undo steps and no document edits, and its
+// drawing costs the same for a text of a million lines as for a page.
 //
 // Positions are those of the shown text as the document holds it: one
 // character per line break, no break after the last line.
@@ -24,7 +24,7 @@
 
 #include "viewer/text_spans.h"
 
-class QSyntaxHighlighter;
+class QTextBlock;
 
 class TSourceTextRichEdit : public QPlainTextEdit {
   Q_OBJECT
@@ -126,17 +126,20 @@ class TSourceTextRichEdit : public QPlainTextEdit {
   void Stop() { stop_requested_ = true; }
   bool Busy() const { return busy_; }
 
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
  Q_SIGNALS:
   // Item (0-based index of the hit at the cursor, -1 when none), the number
   // of hits stepped through, line (1-based) and the number of lines.
   void LineShowMessage(double item, double items, double line, double lines);
 
  private:
-  friend class SpanHighlighter;
   void Reset(const QString& text);
-  void RedrawSpans(std::vector<std::pair<int, int>> ranges, const ProgressFn& progress);
-  bool BatchStep(int done, int total, const ProgressFn& progress);
-  std::vector<int> CurrentPositions() const;
+  void FormatBlock(const QTextBlock& block);
+  void FormatVisibleBlocks();
+  void Restyle(const ProgressFn& progress);
+  void RefreshCurrentPositions();
   void ReportLine();
   int SearchFrom(QStringView text) const;
 
@@ -164,5 +167,7 @@ class TSourceTextRichEdit : public QPlainTextEdit {
   std::atomic<bool> stop_requested_{false};
   bool busy_ = false;
 
-  QSyntaxHighlighter* highlighter_ = nullptr;
+  std::vector<int> current_positions_;  // hits "<" and ">" step through
+  std::vector<int> current_lengths_;
+  int style_generation_ = 0;
 };

@@ -64,14 +64,7 @@ std::vector<TermSpan> MarkupSpans(QStringView text, QChar open, QChar close, int
   while (i < n) {
     const qsizetype lt = text.indexOf(open, i);
     if (lt < 0) break;
-    const qsizetype limit = std::min<qsizetype>(n, lt + 1 + tag_span);
-    qsizetype gt = -1;
-    for (qsizetype k = lt + 1; k < limit; ++k) {
-      if (text[k] == close) {
-        gt = k;
-        break;
-      }
-    }
+    const qsizetype gt = MarkupTagClose(text, lt, close, tag_span);
     if (gt < 0) {
       i = lt + 1;
     } else {

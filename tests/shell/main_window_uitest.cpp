@@ -3,6 +3,8 @@
 
 #include <QAbstractButton>
 #include <QMessageBox>
+#include <QPointer>
+#include <QSettings>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -20,9 +22,15 @@
 #include "shell/message_dialogs_gui.h"
 #include "shell/sorvel_window.h"
 #include "shell/tool_data_module_gui.h"
+#include "viewer/one_text_file_shower_window.h"
 
 namespace {
 QList<QUrl> g_opened;
+
+QByteArray ReadAllOf(const QString& path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
 
 void UseHelpMode(int mode) {
   SuiteSettings s = CurrentSuiteSettings();
@@ -139,6 +147,20 @@ class MainWindowTest : public QObject {
     QTRY_VERIFY(!w.ToolRunning());
   }
 
+  void ViewersAreSharedAndFreedWithTheWindow() {
+    QPointer<TFormOneTextFileShower> shared, side;
+    {
+      TFormSorvel w;
+      shared = w.SharedViewer();
+      QVERIFY(shared);
+      QCOMPARE(w.SharedViewer(), shared.data());  // created once, kept
+      side = new TFormOneTextFileShower(nullptr);
+      w.show_forms.append(side);
+    }
+    QVERIFY(shared.isNull());
+    QVERIFY(side.isNull());
+  }
+
   void SamePercentIsNotShownTwice() {
     TFormSorvel w;
     QVERIFY(w.SetOverallProgress(30));
@@ -250,6 +272,40 @@ class MainWindowTest : public QObject {
     QVERIFY(link.Calls().contains(QStringLiteral("UnSetWnd 13")));
     QCOMPARE(OwnWindowHandle(), std::uintptr_t(0));
     SetControllerLink(nullptr);
+  }
+
+  void WindowEventsAndStopCommandsAreLogged() {
+    QTemporaryDir dir;
+    const QString log = dir.filePath(QStringLiteral("lexivor.log"));
+    const QString ini = dir.filePath(QStringLiteral("lexivor.ini"));
+    {
+      QSettings s(ini, QSettings::IniFormat);
+      s.setValue(QStringLiteral("suite/logging"), true);
+      s.setValue(QStringLiteral("suite/log_file"), log);
+    }
+    const QByteArray old_settings = qgetenv("SORVEL_SETTINGS");
+    qputenv("SORVEL_SETTINGS", ini.toLocal8Bit());
+    {
+      TFormSorvel w;  // the log file does not exist yet: nothing is logged
+      w.ControllerCommand(6121);
+    }
+    QVERIFY(!QFileInfo::exists(log));
+    QFile(log).open(QIODevice::WriteOnly);
+    {
+      TFormSorvel w;
+      w.ControllerCommand(6120);
+      w.show();
+      w.activateWindow();
+      QTest::qWait(20);
+    }
+    qputenv("SORVEL_SETTINGS", old_settings);
+    ReloadSuiteSettings();
+    const QStringList lines = QString::fromUtf8(ReadAllOf(log)).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QVERIFY2(lines.size() >= 3, qPrintable(lines.join(QLatin1Char('|'))));
+    QVERIFY(lines[0].startsWith(QStringLiteral("stopping at end of file ")));
+    QCOMPARE(lines[lines.size() - 2], QStringLiteral("**********Sorvel closing a tool"));
+    QCOMPARE(lines.last(), QStringLiteral("unset main_window_uitest main window and quit lexivor_minimal"));
+    global_panic_state = 0;
   }
 
   void ControllerClearsTheToolsSharedLists() {

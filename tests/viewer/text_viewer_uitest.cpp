@@ -13,14 +13,16 @@
 #include "runtime/dialogs.h"
 #include "runtime/format.h"
 #include "runtime/messages.h"
+#include "runtime/search_list.h"
 #include "support/test_support.h"
 #include "viewer/one_text_file_shower_window.h"
 #include "viewer/pcplot_bar_widget.h"
 
 namespace {
 
-// The formats drawn over the block that holds position: (offset in the
-// block, length, bold) for every range the highlighter set.
+// The formats drawn over the block that holds position: (position, length,
+// bold) for every range set on the block. Blocks get their formats when they
+// are painted, so the text is painted first.
 struct Drawn {
   int start;
   int length;
@@ -28,6 +30,7 @@ struct Drawn {
 };
 std::vector<Drawn> DrawnAt(TSourceTextRichEdit* edit, int position) {
   std::vector<Drawn> out;
+  edit->grab();
   const QTextBlock b = edit->document()->findBlock(position);
   for (const QTextLayout::FormatRange& r : b.layout()->formats()) {
     out.push_back({b.position() + r.start, r.length, r.format.fontWeight() == QFont::Bold});
@@ -149,10 +152,11 @@ void TextViewerTest::HighlightsLinesSharedWithReference() {
   viewer.HighlightSimilarities();
   QCOMPARE(viewer.SourceTextRich()->HighlightsFoundCount(), 0);
 
+  // A viewer given comparison lines highlights at once when it opens a text.
   const QStringList reference{QStringLiteral("shared line"), QString(), QStringLiteral("last shared"),
                               QStringLiteral("absent line"), QStringLiteral("shared line")};
   viewer.SetComparisonWholeLines(&reference);
-  viewer.HighlightSimilarities();
+  QVERIFY(viewer.OpenAndShowAText({file, QStringLiteral("(2)"), QString()}));
   const TSourceTextRichEdit* edit = viewer.SourceTextRich();
   QCOMPARE(edit->Hits().terms, (QStringList{QStringLiteral("shared line"), QStringLiteral("last shared")}));
   QCOMPARE(edit->HighlightsFoundCount(), 3);
@@ -170,12 +174,21 @@ void TextViewerTest::HighlightsLinesSharedWithReference() {
   QCOMPARE(viewer.StyledListboxKWs()->count(), 1);
   QVERIFY(!viewer.PCPLotBar1()->isVisible());
 
-  // Emptying the reference removes the highlights, drawn ones included.
-  const QStringList none;
-  viewer.SetComparisonWholeLines(&none);
+  // A reference that shares one line only: the other highlights go, the
+  // drawn ones included.
+  const QStringList fewer{QStringLiteral("last shared")};
+  viewer.SetComparisonWholeLines(&fewer);
   viewer.HighlightSimilarities();
-  QCOMPARE(edit->HighlightsFoundCount(), 0);
+  QCOMPARE(edit->HighlightsFoundCount(), 1);
   QVERIFY(!IsBoldAt(viewer.SourceTextRich(), expected[1]));
+  QVERIFY(IsBoldAt(viewer.SourceTextRich(), expected[2]));
+
+  // Without reference lines only the search list is emptied.
+  viewer.SearchList().Add(QStringLiteral("own"));
+  viewer.SetComparisonWholeLines(nullptr);
+  viewer.HighlightSimilarities();
+  QCOMPARE(viewer.SearchList().Count(), 0);
+  QCOMPARE(edit->HighlightsFoundCount(), 1);
 }
 
 void TextViewerTest::StepsThroughHitsAndReportsPosition() {
@@ -287,6 +300,11 @@ void TextViewerTest::SavesRtfOnlyWithConsent() {
   viewer.findChild<QAction*>(QStringLiteral("SaveasRTF1"))->trigger();
   QVERIFY(ReadAll(target).startsWith("{\\rtf1"));
   QCOMPARE(dialogs_.ShownNames(), QStringList{QStringLiteral("OKToDoX")});
+
+  // A target that cannot be written is reported, not passed over.
+  dialogs_.Clear();
+  QVERIFY(!viewer.SaveRtfTo(tree.Path(QStringLiteral("no/such/folder/x.rtf")), QString(), QString()));
+  QCOMPARE(dialogs_.ShownNames(), QStringList{QStringLiteral("ReportedAFact")});
 }
 
 QTEST_MAIN(TextViewerTest)

@@ -1,0 +1,201 @@
+// Exceptions that escape a handler or a tool's work, and fatal signals: the
+// report, its saving and mailing, the log lines, and a window that stays
+// usable.
+
+#include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUrlQuery>
+#include <csignal>
+#include <cstring>
+#include <QProcess>
+
+#include "crash/crash_reporter_gui.h"
+#include "crash/exception_handling_unit.h"
+#include "runtime/error.h"
+#include "runtime/log.h"
+#include "runtime/settings.h"
+#include "shell/sorvel_window.h"
+#include "shell/tool_data_module_gui.h"
+#include "support/test_support.h"
+
+namespace {
+
+[[gnu::noinline]] void ThrowFromDeepInsideTheHandler() {
+  throw SorvelError(QStringLiteral("lopsided data: stack overflow in Tree"));
+}
+
+QStringList LogLines(const QString& path) {
+  QFile f(path);
+  if (!f.open(QIODevice::ReadOnly)) return {};
+  return QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+}  // namespace
+
+class CrashReportTest : public QObject {
+  Q_OBJECT
+ private:
+  QTemporaryDir dir_;
+  QString log_;
+  QList<QUrl> opened_;
+  QList<TExceptionRecord> shown_;
+  // What the user does in the report window: 's' save, 'm' mail.
+  QString user_actions_;
+
+ private Q_SLOTS:
+  void initTestCase() {
+    log_ = dir_.filePath(QStringLiteral("lexivor.log"));
+    QFile(log_).open(QIODevice::WriteOnly);
+    const QString ini = dir_.filePath(QStringLiteral("lexivor.ini"));
+    {
+      QSettings s(ini, QSettings::IniFormat);
+      s.setValue(QStringLiteral("suite/logging"), true);
+      s.setValue(QStringLiteral("suite/log_file"), log_);
+    }
+    qputenv("SORVEL_SETTINGS", ini.toLocal8Bit());
+    InitExceptionHandlingUnit(dir_.filePath(QStringLiteral("sorvel")));
+    TDataModuleLexivor::SetUrlOpener([this](const QUrl& u) {
+      opened_ << u;
+      return true;
+    });
+    CrashReporter::Instance().SetPresenter([this](const TExceptionRecord& r, const CrashReporter::Actions& a) {
+      shown_ << r;
+      for (QChar c : user_actions_) {
+        if (c == QLatin1Char('s')) a.save();
+        if (c == QLatin1Char('m')) a.mail();
+      }
+    });
+  }
+  void init() {
+    shown_.clear();
+    opened_.clear();
+    user_actions_.clear();
+    QFile(log_).resize(0);
+  }
+
+  void HandlerThatThrowsLeavesTheWindowUsable() {
+    TFormSorvel w;
+    w.show();
+    w.AdvOfficePager1->setCurrentWidget(w.AdvOfficePageBoiler);
+    auto* start = new QPushButton(QStringLiteral("Start"), w.AdvOfficePageBoiler);
+    w.InstallPage(w.AdvOfficePageBoiler, start);
+    w.RegisterStartControl(start);
+    int clicks = 0;
+    QObject::connect(start, &QPushButton::clicked, [&] {
+      ++clicks;
+      start->setEnabled(false);
+      if (clicks == 1) ThrowFromDeepInsideTheHandler();
+    });
+    user_actions_ = QStringLiteral("s");
+    QTest::mouseClick(start, Qt::LeftButton);
+    QCOMPARE(shown_.size(), 1);
+    const TExceptionRecord& r = shown_[0];
+    QCOMPARE(r.exception_class, QStringLiteral("SorvelError"));
+    QCOMPARE(r.message, QStringLiteral("lopsided data: stack overflow in Tree"));
+    // The trace is the thrower's, not the catcher's.
+    QVERIFY2(r.stack_trace.contains(QStringLiteral("ThrowFromDeepInsideTheHandler")), qPrintable(r.stack_trace));
+    QVERIFY(r.modules.size() >= 3);
+    QVERIFY(r.ReportText().contains(QStringLiteral("lopsided data")));
+    // The Start that the failed handler disabled works again.
+    QVERIFY(start->isEnabled());
+    QTest::mouseClick(start, Qt::LeftButton);
+    QCOMPARE(clicks, 2);
+    QCOMPARE(shown_.size(), 1);
+
+    // The log tells the story, and the saved report is beside the program.
+    const QStringList lines = LogLines(log_);
+    QCOMPARE(lines.value(0), QStringLiteral("Lexivor Error noticed"));
+    QCOMPARE(lines.value(1), QStringLiteral("Outputpath = ") + dir_.path());
+    QCOMPARE(lines.value(2), QStringLiteral("Module 1: ") + r.modules[0]);
+    const int showing = int(lines.indexOf(QStringLiteral("Showing error")));
+    QCOMPARE(showing, 2 + int(r.modules.size()));
+    QVERIFY(lines.value(showing + 1).startsWith(QStringLiteral("Saving error in ") + dir_.path() + QLatin1Char('/')));
+    QVERIFY(lines.value(showing + 1).endsWith(QStringLiteral(".elf")));
+    QCOMPARE(lines.value(showing + 2), QStringLiteral("Saved"));
+    QCOMPARE(lines.value(showing + 3), QStringLiteral("finished showing"));
+    const QString saved = lines.value(showing + 1).mid(QStringLiteral("Saving error in ").size());
+    QVERIFY(QString::fromUtf8(ReadAll(saved)).contains(QStringLiteral("ThrowFromDeepInsideTheHandler")));
+  }
+
+  void ToolWorkThatThrowsIsReportedAndEndsTheRun() {
+    TFormSorvel w;
+    auto* start = new QPushButton(QStringLiteral("Start"), w.AdvOfficePageRelevance);
+    w.RegisterStartControl(start);
+    bool done_called = false, done_ok = true;
+    user_actions_ = QStringLiteral("m");
+    QVERIFY(w.RunTool(
+        QStringLiteral("failing"), [] { throw FileReadError(QStringLiteral("/data/locked.txt"), QStringLiteral("Permission denied")); },
+        [&](bool ok) {
+          done_called = true;
+          done_ok = ok;
+        }));
+    QTRY_VERIFY(done_called);
+    QVERIFY(!done_ok);
+    QVERIFY(start->isEnabled());
+    QVERIFY(!w.ToolRunning());
+    QCOMPARE(shown_.size(), 1);
+    QCOMPARE(shown_[0].exception_class, QStringLiteral("FileReadError"));
+    QVERIFY(shown_[0].message.contains(QStringLiteral("/data/locked.txt")));
+    // Mailing hands a mailto: address with the report to the mail program.
+    QCOMPARE(opened_.size(), 1);
+    QCOMPARE(opened_[0].scheme(), QStringLiteral("mailto"));
+    const QUrlQuery q(opened_[0]);
+    QVERIFY(q.queryItemValue(QStringLiteral("subject")).contains(QStringLiteral("FileReadError")));
+    QVERIFY(q.queryItemValue(QStringLiteral("body"), QUrl::FullyDecoded).contains(QStringLiteral("Permission denied")));
+    const QStringList lines = LogLines(log_);
+    QVERIFY(lines.contains(QStringLiteral("Sending email")));
+    QVERIFY(lines.contains(QStringLiteral("Sent email")));
+  }
+
+  void FailedSaveIsLoggedWithTheMarker() {
+    TExceptionRecord r;
+    r.exception_class = QStringLiteral("test");
+    r.report_folder = dir_.filePath(QStringLiteral("no/such/folder"));
+    r.report_file = QStringLiteral("x.elf");
+    QVERIFY(!CrashReporter::Instance().SaveReport(r));
+    const QStringList lines = LogLines(log_);
+    QCOMPARE(lines.mid(lines.size() - 2), QStringList({"***", "Failed to save"}));
+    // A report never overwrites an earlier one.
+    r.report_folder = dir_.path();
+    QVERIFY(CrashReporter::Instance().SaveReport(r));
+    QVERIFY(!CrashReporter::Instance().SaveReport(r));
+  }
+
+  void FatalSignalWritesTheReportBeforeTheProgramEnds() {
+    // A fresh process of this test program crashes on purpose.
+    QTemporaryDir reports;
+    QProcess child;
+    child.start(QCoreApplication::applicationFilePath(),
+                {QStringLiteral("--crash-in"), reports.filePath(QStringLiteral("sorvel"))});
+    QVERIFY(child.waitForFinished(60000));
+    QCOMPARE(child.exitStatus(), QProcess::CrashExit);
+    QVERIFY(QString::fromLocal8Bit(child.readAllStandardError()).contains(QStringLiteral("SIGSEGV")));
+    const QStringList files = QDir(reports.path()).entryList({QStringLiteral("*.elf")}, QDir::Files);
+    QCOMPARE(files.size(), 1);
+    const QString report = QString::fromUtf8(ReadAll(reports.filePath(files[0])));
+    QVERIFY(report.contains(QStringLiteral("SIGSEGV")));
+    QVERIFY2(report.contains(QStringLiteral("CrashOnPurpose")), qPrintable(report));
+    const QStringList lines = LogLines(log_);
+    QVERIFY(lines.contains(QStringLiteral("Quitting")));
+  }
+};
+
+// The child process of the fatal-signal test: reports go beside the given
+// program path; then it crashes.
+[[gnu::noinline]] int CrashOnPurpose(const char* program_path) {
+  CurrentSuiteSettings();  // the suite's logging, as the program reads it at start
+  InitExceptionHandlingUnit(QString::fromLocal8Bit(program_path));
+  CrashReporter::InstallFatalSignalHandlers();
+  std::raise(SIGSEGV);
+  return 0;
+}
+
+int main(int argc, char** argv) {
+  if (argc == 3 && std::strcmp(argv[1], "--crash-in") == 0) return CrashOnPurpose(argv[2]);
+  TSorvelApplication app(argc, argv);
+  CrashReportTest test;
+  return QTest::qExec(&test, argc, argv);
+}
+#include "crash_report_uitest.moc"
