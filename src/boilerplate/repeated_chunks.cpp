@@ -40,7 +40,7 @@ inline bool IsCloser(char16_t c) {
   switch (c) {
     case u'"': case u'\'': case u')': case u']': case u'}':
     case 0xBB: case 0x2019: case 0x201D: case 0x203A:
-    case 0x300D: case 0x300F: case 0x3009: case 0x300B: case 0xFF09: case 0x300F + 2:
+    case 0x300D: case 0x300F: case 0x3009: case 0x300B: case 0x3011: case 0xFF09:
       return true;
     default:
       return false;
