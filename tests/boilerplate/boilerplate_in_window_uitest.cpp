@@ -4,6 +4,7 @@
 
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
@@ -14,6 +15,7 @@
 #include "runtime/messages.h"
 #include "runtime/panic.h"
 #include "shell/sorvel_window.h"
+#include "viewer/one_text_file_shower_window.h"
 #include "support/test_support.h"
 
 class BoilerplateInWindowTest : public QObject {
@@ -50,6 +52,14 @@ class BoilerplateInWindowTest : public QObject {
     view->setCurrentIndex(page->TreeModel()->index(2, 0, page->TreeModel()->index(0, 0)));
     QCOMPARE(w.AdvOfficeStatusBar1->PanelText(10),
              QStringLiteral("\"%1\" found 1 times in %2").arg(licence, tree.Path(QStringLiteral("texts/t2.txt"))));
+
+    // "Open && show" opens the selected file in the window's shared viewer.
+    page->OpenshowBoilerSourceClick();
+    TFormOneTextFileShower* viewer = w.SharedViewer();
+    QVERIFY(viewer && viewer->isVisible());
+    QCOMPARE(viewer->CurrentShortFilename(), QStringLiteral("t2.txt"));
+    QCOMPARE(viewer->StyledListboxKWs()->count(), 1);
+    QCOMPARE(viewer->StyledListboxKWs()->item(0)->text(), licence);
 
     // A wider window: the file column takes the extra width.
     const int before = view->header()->sectionSize(2);
