@@ -11,11 +11,13 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QMenu>
 #include <QPushButton>
 #include <QShortcut>
 #include <QSpinBox>
 #include <QStandardPaths>
+#include <QStatusBar>
 #include <QStyledItemDelegate>
 #include <QTabWidget>
 #include <QToolButton>
@@ -26,8 +28,10 @@
 
 #include "boilerplate/boilerplate_search.h"
 #include "boilerplate/boilerplate_tree_model.h"
+#include "duplicates/copy_a_list_gui.h"
 #include "runtime/format.h"
 #include "runtime/messages.h"
+#include "viewer/one_text_file_shower_window.h"
 
 namespace {
 
@@ -49,6 +53,7 @@ QSpinBox* MakeSpin(QWidget* parent, const char* name, int value, int minimum, in
   spin->setSingleStep(step);  // Page Up/Down move ten steps
   spin->setValue(value);
   spin->setAccelerated(true);
+  spin->setMaximumWidth(120);
   return spin;
 }
 
@@ -83,11 +88,10 @@ BoilerplatePage::BoilerplatePage(PageHost* host, TRepeatedChunks* frepetition_se
 }
 
 BoilerplatePage::~BoilerplatePage() {
-  // A run still going holds pointers into this page: stop it before leaving.
-  if (running_) {
-    FileAndDirIteratorCorpus.Stop();
-    if (frepetition_seeker_) frepetition_seeker_->Stop();
-  }
+  // The owner waits for a run to end before it frees the finder; this only
+  // makes the page's own file walk end at once. (The finder may be gone
+  // already when the window is being destroyed, so it is not touched here.)
+  if (running_) FileAndDirIteratorCorpus.Stop();
 }
 
 void BoilerplatePage::BuildSettingsPage() {
@@ -333,6 +337,19 @@ void BoilerplatePage::ShowTreeMenu(const QPoint& pos) {
   AdvPopupMenuBoilerList->popup(AdvTreeViewBoiler->viewport()->mapToGlobal(pos));
 }
 
-void BoilerplatePage::OpenshowBoilerSourceClick() {}
+void BoilerplatePage::OpenshowBoilerSourceClick() {
+  const QString path = boiler_fname_to_open.full_path;
+  // A total row stands for the head folder; a file may have gone meanwhile.
+  if (path.isEmpty() || path == boiler_head_folder || !QFileInfo(path).isFile()) return;
+  if (running_ || !frepetition_seeker_ || model_->Engine() == nullptr) return;
+  TFormOneTextFileShower* viewer = host_->SharedViewer();
+  if (!viewer) return;
+  QStringList chunks;
+  CountChunksOfFile(*frepetition_seeker_, path, &chunks);
+  viewer->ClearKeywordList();
+  viewer->AddStringsToLeftListbox(chunks);
+  auto* main_window = qobject_cast<QMainWindow*>(window());
+  viewer->OpenAndShowAText(boiler_fname_to_open, main_window ? main_window->statusBar() : nullptr);
+}
 
-void BoilerplatePage::BoilerListCopy2Click() {}
+void BoilerplatePage::BoilerListCopy2Click() { CopyAList(AdvTreeViewBoiler); }

@@ -40,7 +40,7 @@ inline bool IsCloser(char16_t c) {
   switch (c) {
     case u'"': case u'\'': case u')': case u']': case u'}':
     case 0xBB: case 0x2019: case 0x201D: case 0x203A:
-    case 0x300D: case 0x300F: case 0x3009: case 0x300B: case 0xFF09: case 0x300F + 2:
+    case 0x300D: case 0x300F: case 0x3009: case 0x300B: case 0x3011: case 0xFF09:
       return true;
     default:
       return false;
@@ -203,8 +203,10 @@ void TRepeatedChunks::Clear() {
   chunks_.Clear();
   files_.Clear();
   row_order_.Clear();
-  table_.clear();
-  table_.shrink_to_fit();
+  keys_.clear();
+  keys_.shrink_to_fit();
+  values_.clear();
+  values_.shrink_to_fit();
   used_ = 0;
   records_.clear();
   records_.shrink_to_fit();
@@ -244,52 +246,61 @@ int TRepeatedChunks::LoadATextFile(const QString& file_name) {
   return loaded_number_;
 }
 
-TRepeatedChunks::Slot& TRepeatedChunks::FindSlot(std::uint64_t key) {
-  const std::size_t mask = table_.size() - 1;
+std::size_t TRepeatedChunks::FindSlot(std::uint64_t key) const {
+  const std::size_t mask = keys_.size() - 1;
   std::size_t i = static_cast<std::size_t>(key) & mask;
-  while (table_[i].key != 0 && table_[i].key != key) i = (i + 1) & mask;
-  return table_[i];
+  while (keys_[i] != 0 && keys_[i] != key) i = (i + 1) & mask;
+  return i;
 }
 
 void TRepeatedChunks::Grow() {
-  std::vector<Slot> old;
-  old.swap(table_);
-  table_.assign(old.empty() ? 1u << 16 : old.size() * 2, Slot{});
-  for (const Slot& s : old) {
-    if (s.key != 0) FindSlot(s.key) = s;
+  std::vector<std::uint64_t> old_keys;
+  std::vector<std::int32_t> old_values;
+  old_keys.swap(keys_);
+  old_values.swap(values_);
+  const std::size_t size = old_keys.empty() ? std::size_t(1) << 16 : old_keys.size() * 2;
+  keys_.assign(size, 0);
+  values_.assign(size, 0);
+  for (std::size_t i = 0; i < old_keys.size(); ++i) {
+    if (old_keys[i] == 0) continue;
+    const std::size_t j = FindSlot(old_keys[i]);
+    keys_[j] = old_keys[i];
+    values_[j] = old_values[i];
   }
 }
 
 void TRepeatedChunks::CountChunk(QStringView chunk, std::int32_t file) {
-  if ((used_ + 1) * 2 > table_.size()) Grow();
-  std::uint64_t key = static_cast<std::uint64_t>(qHashBits(chunk.utf16(), static_cast<std::size_t>(chunk.size()) * 2, 0x5eed));
+  // Grown at three quarters full: linear probing stays short.
+  if ((used_ + 1) * 4 > keys_.size() * 3) Grow();
+  std::uint64_t key = static_cast<std::uint64_t>(
+      qHashBits(chunk.utf16(), static_cast<std::size_t>(chunk.size()) * 2, 0x5eed));
   if (key == 0) key = 1;
-  Slot& slot = FindSlot(key);
-  if (slot.key == 0) {
-    slot.key = key;
-    slot.file = file;
-    slot.rec = -1;
+  const std::size_t slot = FindSlot(key);
+  if (keys_[slot] == 0) {
+    keys_[slot] = key;
+    values_[slot] = file;
     ++used_;
     ++distinct_;
     return;
   }
-  if (slot.rec < 0) {
+  if (values_[slot] >= 0) {
     // Second hit: from now on the text is worth keeping.
+    const std::int32_t first_file = values_[slot];
     Record r;
     r.text = chunk.toString();
-    if (slot.file == file) {
+    if (first_file == file) {
       r.occurrences.AddOne(file, 2);
     } else {
-      r.occurrences.AddOne(slot.file, 1);
+      r.occurrences.AddOne(first_file, 1);
       r.occurrences.AddOne(file, 1);
     }
     r.total = 2;
-    slot.rec = static_cast<std::int32_t>(records_.size());
+    values_[slot] = -static_cast<std::int32_t>(records_.size()) - 1;
     records_.push_back(std::move(r));
     if (min_hits_ <= 2) ++reached_;
     return;
   }
-  Record& r = records_[static_cast<std::size_t>(slot.rec)];
+  Record& r = records_[static_cast<std::size_t>(-values_[slot] - 1)];
   // Two different texts with the same 64-bit hash are astronomically rare;
   // if it happens, the later one is not counted rather than miscounted.
   if (QStringView(r.text) != chunk) return;

@@ -101,11 +101,6 @@ class TRepeatedChunks {
   int MinHits() const { return min_hits_; }
 
  private:
-  struct Slot {
-    std::uint64_t key = 0;  // 0: empty
-    std::int32_t file = 0;  // the file of the first hit
-    std::int32_t rec = -1;  // index into records_ once the chunk has 2 hits
-  };
   struct Record {
     QString text;
     boiler::T2LongintList occurrences;
@@ -113,7 +108,7 @@ class TRepeatedChunks {
   };
 
   void CountChunk(QStringView chunk, std::int32_t file);
-  Slot& FindSlot(std::uint64_t key);
+  std::size_t FindSlot(std::uint64_t key) const;
   void Grow();
   void Finish();
 
@@ -125,7 +120,11 @@ class TRepeatedChunks {
   ProgressFunc progress_overall_;
   CountFunc count_reporter_;
 
-  std::vector<Slot> table_;
+  // Open addressing over two parallel arrays, 12 bytes a slot. keys_[i] == 0
+  // marks an empty slot. values_[i] >= 0 is the file of a chunk's only hit so
+  // far; values_[i] < 0 is -(record + 1) once the chunk has been hit twice.
+  std::vector<std::uint64_t> keys_;
+  std::vector<std::int32_t> values_;
   std::size_t used_ = 0;
   std::vector<Record> records_;
   std::int64_t distinct_ = 0;

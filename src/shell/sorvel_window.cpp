@@ -4,6 +4,7 @@
 #include <QStatusBar>
 #include <QVBoxLayout>
 
+#include "boilerplate/boilerplate_page.h"
 #include "corruption/corruption_page.h"
 #include "sampling/build_sub_corpora_page.h"
 #include "sampling/sample_page.h"
@@ -42,6 +43,7 @@ TFormSorvel::TFormSorvel(QWidget* parent) : TFormUtilitiesBase(parent) {
   // Its file handler is the Duplicate Names page's, bound when the page is made.
   duplicate_names_seeker = std::make_unique<TFileDuplicateNamesSeeker>(
       nullptr, [this](const QString& s) { ShowStatusText(s); }, [this](std::int32_t p) { SetOverallProgress(p); });
+  frepetition_seeker = std::make_unique<TRepeatedChunks>();
 
   // ---- the tool pages ----
   // Each page is created here with the engines this window owns and put into
@@ -58,6 +60,8 @@ TFormSorvel::TFormSorvel(QWidget* parent) : TFormUtilitiesBase(parent) {
                                                this, duplicate_names_seeker.get(), AdvOfficePageDuplicateNames));
   InstallPage(AdvOfficePageRelevance, new RelevancePage(this, &relevance_filters, AdvOfficePageRelevance,
                                                         &RelevanceFilterScores, &RelevanceFilterOverall));
+  boilerplate_page = new BoilerplatePage(this, frepetition_seeker.get(), AdvOfficePageBoiler);
+  InstallPage(AdvOfficePageBoiler, boilerplate_page);
   // ---- end of the tool pages ----
   SetCorruptionListRefresher([this] { corruption_page->PostNewFlaggedFiles(); });
 

@@ -13,6 +13,7 @@
 #include <memory>
 #include <vector>
 
+#include "boilerplate/repeated_chunks.h"
 #include "corruption/file_crap_detector.h"
 #include "duplicates/file_duplicate_names_seeking.h"
 #include "relevance/file_filtering.h"
@@ -20,6 +21,7 @@
 #include "shell/page_host_gui.h"
 #include "shell/utilities_base_window.h"
 
+class BoilerplatePage;
 class CorruptionPage;
 class SamplePage;
 class BuildSubCorporaPage;
@@ -97,6 +99,7 @@ class TFormSorvel : public TFormUtilitiesBase, public PageHost {
   TRelevanceFilterRec RelevanceFilterOverall;
   TStringListWith2IntsAndSingle RelevanceFilterScores;
   TRelevanceFilterList relevance_filters{boiler_highlight_settings};
+  std::unique_ptr<TRepeatedChunks> frepetition_seeker;
   QStringList comparison_strings;  // lines of the head text last shown by Duplicate Contents
 
   // The pages.
@@ -104,6 +107,7 @@ class TFormSorvel : public TFormUtilitiesBase, public PageHost {
   SamplePage* sample_page = nullptr;
   BuildSubCorporaPage* build_sub_corpora_page = nullptr;
   DuplicateNamesPage* duplicate_names_page = nullptr;
+  BoilerplatePage* boilerplate_page = nullptr;
 
  protected:
   void closeEvent(QCloseEvent* event) override;

@@ -2,6 +2,8 @@
 // worker thread as in the program, and the tests wait for it to end.
 
 #include <QApplication>
+#include <QClipboard>
+#include <QListWidget>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QHeaderView>
@@ -16,11 +18,14 @@
 #include <QThread>
 #include <QTreeView>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "boilerplate/boilerplate_page.h"
 #include "boilerplate/boilerplate_tree_model.h"
+#include "runtime/dialogs.h"
 #include "runtime/messages.h"
+#include "viewer/one_text_file_shower_window.h"
 #include "support/test_support.h"
 
 namespace {
@@ -53,7 +58,11 @@ class TestHost : public PageHost {
   bool ToolRunning() const override { return running_; }
   void RegisterStartControl(QWidget* control) override { start_controls_.push_back(control); }
   void AddStopHandler(std::function<void()> stop) override { stops_.push_back(std::move(stop)); }
-  TFormOneTextFileShower* SharedViewer() override { return nullptr; }
+  TFormOneTextFileShower* SharedViewer() override {
+    if (!viewer_) viewer_ = std::make_unique<TFormOneTextFileShower>();
+    return viewer_.get();
+  }
+  TFormOneTextFileShower* Viewer() const { return viewer_.get(); }
   void ShowHelpTopic(int context) override { help_ = context; }
 
   void PressStop() {
@@ -71,6 +80,7 @@ class TestHost : public PageHost {
  private:
   QMutex mutex_;
   QString status_;
+  std::unique_ptr<TFormOneTextFileShower> viewer_;
   bool running_ = false;
   std::vector<QWidget*> start_controls_;
   std::vector<std::function<void()>> stops_;
@@ -133,6 +143,12 @@ class BoilerplatePageTest : public QObject {
     QCOMPARE(menu->actions()[0]->text(), QStringLiteral("Open && show"));
     QCOMPARE(menu->actions()[1]->text(), QStringLiteral("Copy"));
 
+    if (!qEnvironmentVariableIsEmpty("BOILER_SCREENSHOT")) {
+      page.resize(700, 420);
+      page.show();
+      page.grab().save(qEnvironmentVariable("BOILER_SCREENSHOT").replace(QStringLiteral(".png"), QStringLiteral("-settings.png")));
+    }
+
     // An empty or unknown folder starts nothing.
     Child<QLineEdit>(page, "ElFolderNameEditBoilerHeadFolder")->setText(QStringLiteral("/no/such/folder"));
     page.AdvGlowButtonBoilerSearchClick();
@@ -166,7 +182,7 @@ class BoilerplatePageTest : public QObject {
     QCOMPARE(m->data(m->index(0, 2)).toString(), LX("LXTotal"));
     QCOMPARE(m->rowCount(m->index(0, 0)), 3);
     QCOMPARE(m->data(m->index(1, 2)).toString(), c);
-    QCOMPARE(host.Status(), QStringLiteral("2 repeated chunks"));
+    QCOMPARE(host.Status(), QStringLiteral("2 ") + LX("LXRepeatedChunks"));
 
     // The last column takes the width that the others leave.
     auto* view = Child<QTreeView>(page, "AdvTreeViewBoiler");
@@ -187,7 +203,7 @@ class BoilerplatePageTest : public QObject {
     QCOMPARE(page.FileToOpen().info2, QStringLiteral("1"));  // one repeated chunk, twice
     QCOMPARE(host.Status(), QStringLiteral("\"%1\" found 2 times in %2").arg(kNotice, a));
     view->setCurrentIndex(m->index(1, 0));
-    QCOMPARE(host.Status(), QStringLiteral("2 repeated chunks found in %1").arg(c));
+    QCOMPARE(host.Status(), QStringLiteral("2 %1 found in %2").arg(LX("LXRepeatedChunks"), c));
     view->setCurrentIndex(m->index(0, 1));
     QCOMPARE(page.FileToOpen().full_path, tree.Root());
     QCOMPARE(page.ChunkToShow(), kNotice);
@@ -226,6 +242,56 @@ class BoilerplatePageTest : public QObject {
     QCOMPARE(page.TreeModel()->rowCount(page.TreeModel()->index(0, 0)), 2);
   }
 
+  void OpenAndShowAndCopy() {
+    TempTree tree;
+    const QString twice = QStringLiteral("Gamma is said twice here.");
+    const QString a = tree.WriteText(QStringLiteral("a.txt"), kNotice + u' ' + twice + u' ' + twice);
+    const QString b = tree.WriteText(QStringLiteral("b.txt"), kNotice + u' ' + kNotice);
+    TestHost host;
+    TRepeatedChunks engine;
+    BoilerplatePage page(&host, &engine);
+    Search(page, tree.Root());
+    auto* m = page.TreeModel();
+    auto* view = Child<QTreeView>(page, "AdvTreeViewBoiler");
+
+    // A total row opens nothing.
+    view->setCurrentIndex(m->index(0, 0));
+    QCOMPARE(m->data(m->index(0, 2)).toString(), LX("LXTotal"));
+    page.OpenshowBoilerSourceClick();
+    QVERIFY(!host.Viewer() || !host.Viewer()->isVisible());
+
+    // A file row opens that file with its repeated chunks listed on the left.
+    view->setCurrentIndex(m->index(0, 0, m->index(0, 0)));
+    QCOMPARE(page.FileToOpen().full_path, a);
+    page.OpenshowBoilerSourceClick();
+    TFormOneTextFileShower* viewer = host.Viewer();
+    QVERIFY(viewer && viewer->isVisible());
+    QCOMPARE(viewer->CurrentShortFilename(), QStringLiteral("a.txt"));
+    QStringList listed;
+    for (int i = 0; i < viewer->StyledListboxKWs()->count(); ++i) listed << viewer->StyledListboxKWs()->item(i)->text();
+    QCOMPARE(listed, (QStringList{kNotice, twice}));
+
+    // The selection outlives a search that finds nothing; a file that has gone opens nothing.
+    viewer->hide();
+    TempTree plain;
+    plain.WriteText(QStringLiteral("x.txt"), QStringLiteral("Nothing here is said twice."));
+    Search(page, plain.Root());
+    QCOMPARE(page.FileToOpen().full_path, a);
+    QVERIFY(QFile::remove(a));
+    page.OpenshowBoilerSourceClick();
+    QVERIFY(!viewer->isVisible());
+
+    // Copy puts the tree's rows on the clipboard (no spreadsheet wanted); a.txt is gone now.
+    Search(page, tree.Root());
+    ScriptedDialogs dialogs;
+    SetDialogInterface(&dialogs);
+    dialogs.QueueAnswer(mrNo);
+    page.BoilerListCopy2Click();
+    SetDialogInterface(nullptr);
+    const QString copied = QGuiApplication::clipboard()->text();
+    QCOMPARE(copied, QStringLiteral("\t%1\t2\t%2").arg(kNotice, b));
+  }
+
   void StopStillShowsWhatWasFound() {
     TempTree tree;
     for (int i = 0; i < 40; ++i)
@@ -235,7 +301,7 @@ class BoilerplatePageTest : public QObject {
     BoilerplatePage page(&host, &engine);
     // The user presses Stop as soon as the first repeat is reported (after the second file).
     host.on_status = [&host](const QString& text) {
-      if (text == QStringLiteral("1 repeated chunks")) host.PressStop();
+      if (text == QStringLiteral("1 ") + LX("LXRepeatedChunks")) host.PressStop();
     };
     Search(page, tree.Root());
     QCOMPARE(TopTexts(page), QStringList{kNotice});

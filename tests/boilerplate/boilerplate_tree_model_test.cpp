@@ -76,7 +76,7 @@ TEST_F(BoilerTreeTest, SelectionSummaryAndChunksOfAFile) {
   EXPECT_EQ(s.message, QStringLiteral("\"%1\" found 2 times in %2").arg(three, b));
 
   s = SummariseBoilerRow(model, model.index(0, 2, top0), tree.Root());
-  EXPECT_EQ(s.message, QStringLiteral("2 repeated chunks found in %1").arg(a));
+  EXPECT_EQ(s.message, QStringLiteral("2 %1 found in %2").arg(LX("LXRepeatedChunks"), a));
   EXPECT_EQ(s.to_open.info2, QStringLiteral("2"));
 
   s = SummariseBoilerRow(model, top0, tree.Root());

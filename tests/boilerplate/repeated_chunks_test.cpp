@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <QStringList>
-#include <ostream>
 #include <utility>
 #include <vector>
 
@@ -139,6 +138,23 @@ TEST_F(RepeatedChunksTest, CountsAcrossAndWithinFiles) {
   Run({a, b, c}, true, 3);
   ASSERT_EQ(engine.Chunks().Count(), 1);
   EXPECT_EQ(engine.Chunks().Strings(0), legal);
+}
+
+TEST_F(RepeatedChunksTest, CountsSurviveTheTableGrowing) {
+  // Enough distinct sentences to make the count table grow several times.
+  const QString repeated = QStringLiteral("The same sentence opens and closes.");
+  QString text = repeated + u' ';
+  for (int i = 0; i < 200000; ++i) text += QStringLiteral("Sentence number %1 stands alone. ").arg(i);
+  const QString big = tree.WriteText(QStringLiteral("big.txt"), text + repeated);
+  const QString small = tree.WriteText(QStringLiteral("small.txt"), QStringLiteral("Sentence number 77 stands alone."));
+  Run({big, small});
+  EXPECT_EQ(engine.DistinctChunks(), 200001);
+  ASSERT_EQ(engine.Chunks().Count(), 2);
+  ASSERT_GE(Find(repeated), 0);
+  EXPECT_EQ(Pairs(Find(repeated)), (std::vector<std::pair<QString, int>>{{big, 2}}));
+  const int n77 = Find(QStringLiteral("Sentence number 77 stands alone."));
+  ASSERT_GE(n77, 0);
+  EXPECT_EQ(Pairs(n77), (std::vector<std::pair<QString, int>>{{big, 1}, {small, 1}}));
 }
 
 TEST_F(RepeatedChunksTest, TheTwoSortOrders) {

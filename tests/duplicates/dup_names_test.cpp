@@ -90,7 +90,7 @@ TEST(DupNames, OneFolderGroupsNamesWithoutRegardToCaseAndReportsEachGroupOnce) {
   // Status texts: the count of folder 1 first, the running count, then the end.
   ASSERT_GE(rec.statuses.size(), 2u);
   EXPECT_EQ(rec.statuses.front(), QStringLiteral("folder 1: 9 files"));
-  EXPECT_EQ(rec.statuses.back(), QStringLiteral("folder 1: 9 files duplicates found: 4 (based on 9 files)"));
+  EXPECT_EQ(rec.statuses.back(), QStringLiteral("folder 1: 9 files duplicates: 4 found (based on 9 files)"));
   ASSERT_FALSE(rec.percents.empty());
   EXPECT_EQ(rec.percents.front(), 0);
   EXPECT_TRUE(std::is_sorted(rec.percents.begin(), rec.percents.end()));
@@ -177,7 +177,7 @@ TEST(DupNames, TwoFoldersReportOnlyFolderTwoFilesAgainstTheFolderOneBase) {
   EXPECT_EQ(s.BaseCompare().sr.Name, QStringLiteral("b.txt"));
 
   EXPECT_EQ(rec.statuses.back(),
-            QStringLiteral("folder 1: 3 files ; folder 2: 4 files duplicates found: 3 (based on 3 files)"));
+            QStringLiteral("folder 1: 3 files ; folder 2: 4 files duplicates: 3 found (based on 3 files)"));
   const auto& groups = rec.lines.Groups();
   ASSERT_EQ(groups.size(), 2u);
   EXPECT_EQ(groups[0].key, QStringLiteral("a.txt (2)"));
@@ -211,7 +211,7 @@ TEST(DupNames, MissingFoldersAndLinkLoopsGiveCountsAndEnd) {
   EXPECT_TRUE(missing.reports.empty());
   EXPECT_TRUE(missing.lines.Groups().empty());
   EXPECT_EQ(missing.statuses.back(),
-            QStringLiteral("folder 1: 0 files ; folder 2: 0 files duplicates found: 0 (based on 0 files)"));
+            QStringLiteral("folder 1: 0 files ; folder 2: 0 files duplicates: 0 found (based on 0 files)"));
 }
 
 TEST(DupNames, StopDuringTheScanKeepsWhatWasFoundAndReportsTheFinalStatus) {
@@ -229,7 +229,7 @@ TEST(DupNames, StopDuringTheScanKeepsWhatWasFoundAndReportsTheFinalStatus) {
   // The group under way is finished; the scan ends before the next entry.
   EXPECT_EQ(rec.reports.size(), 2u);
   EXPECT_FALSE(s.Processing_files.load());
-  EXPECT_EQ(rec.statuses.back(), QStringLiteral("folder 1: 8 files duplicates found: 1 (based on 8 files)"));
+  EXPECT_EQ(rec.statuses.back(), QStringLiteral("folder 1: 8 files duplicates: 1 found (based on 8 files)"));
 
   // A new search runs again in full.
   rec.on_report = nullptr;
