@@ -12,7 +12,8 @@ packages=(
   libgtest-dev libgmock-dev
   libbackward-cpp-dev libdw-dev
   xvfb xauth fonts-dejavu-core
-  jdupes
+  jdupes bc time
+  unrtf
 )
 
 missing=()

@@ -1,4 +1,180 @@
-#include "cli/cli_common.h"
+// sorvel-cli relevance: scores the texts of a folder or a list against a
+// filter-strings file, lists the relevant ones, and can copy them into the
+// filtered tree and save a run of them as RTF samples.
 
-// Filled in when the tool's engine lands; until then the tool has no subcommand.
-void RegisterRelevanceCommand(CLI::App& /*app*/, CliRun* /*run*/) {}
+#include <QDir>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <memory>
+
+#include "cli/cli_common.h"
+#include "relevance/file_filtering.h"
+#include "runtime/messages.h"
+#include "runtime/settings.h"
+
+namespace {
+
+struct RelevanceCliOptions {
+  CliCommonOptions common;
+  std::string filters;
+  int min_words = 200;
+  int segments = 1;
+  int coverage = 0;
+  double min_score = 0;
+  std::string folder;
+  std::string types = "all";
+  bool no_subfolders = false;
+  std::string list;
+  bool copy_filtered = false;
+  std::string base;
+};
+
+QString MaskOfType(const std::string& type) {
+  if (type == "text") return QStringLiteral("*.txt");
+  if (type == "web") return QStringLiteral("*.xml;*.htm;*.html");
+  return QStringLiteral("*.*");
+}
+
+int RunRelevance(const RelevanceCliOptions& o) {
+  CliDialogScope dialogs(o.common.yes);
+  if (!QFileInfo(QStr(o.filters)).isFile()) {
+    PrintError(QStringLiteral("filter file not found: %1").arg(QStr(o.filters)));
+    return kExitBadInput;
+  }
+  TRelevanceFilterList filters(TSimpleSearchSettings{0, GetIgnoreTagsSpan()});
+  const FilterLoadOutcome loaded = LoadFiltersForCheck(&filters, QStr(o.filters));
+  if (loaded == FilterLoadOutcome::RepeatsRefused) {
+    PrintError(QStringLiteral("stopped: the filter file repeats terms with different settings (--yes goes on)"));
+    return kExitBadInput;
+  }
+  if (loaded != FilterLoadOutcome::Ok) return kExitBadInput;
+
+  RelevanceCheckParams params;
+  params.min_words = o.min_words;
+  params.segments = o.segments;
+  params.coverage = o.coverage;
+  params.min_score = o.min_score;
+  TInputChoicesRec& in = params.input;
+  if (!o.list.empty()) {
+    in.file_or_folder = TLXFileOrFolder::t_textfile;
+    in.file_list = QStr(o.list);
+    if (!QFileInfo(in.file_list).isFile()) {
+      PrintError(QStringLiteral("list file not found: %1").arg(in.file_list));
+      return kExitBadInput;
+    }
+  } else {
+    in.file_or_folder = TLXFileOrFolder::t_folder_contents;
+    in.head_folder = QStr(o.folder);
+    in.filemask = MaskOfType(o.types);
+    in.include_sub_folders = !o.no_subfolders;
+    if (!QFileInfo(in.head_folder).isDir()) {
+      PrintError(QStringLiteral("folder not found: %1").arg(in.head_folder));
+      return kExitBadInput;
+    }
+  }
+  QString base;
+  if (o.copy_filtered) {
+    base = !o.base.empty() ? QStr(o.base) : in.head_folder;
+    if (!base.isEmpty()) base = QFileInfo(base).absoluteFilePath();
+    if (base.isEmpty()) {
+      PrintError(QStringLiteral("--copy-filtered with --list needs --base DIR"));
+      return kExitBadInput;
+    }
+  }
+
+  CliProgress progress(o.common.quiet);
+  RelevanceCheckCallbacks cb;
+  cb.percent = progress.PercentCallback();
+  QString summary;
+  cb.status = [&](const QString& s) {
+    summary = s;
+    progress.Status(s);
+  };
+  QStringList problems;
+  const QStringList texts = GatherRelevanceTexts(in, nullptr, &problems);
+  for (const QString& p : problems) PrintError(p);
+  TRelevanceFilterRec overall;
+  TStringListWith2IntsAndSingle results;
+  summary = ScoreRelevanceTexts(texts, filters, params, &overall, &results, cb);
+  progress.Done();
+
+  int copied = -1;
+  QString filtered_folder;
+  if (o.copy_filtered) {
+    filtered_folder = FilteredFolderOf(base);
+    QStringList copy_problems;
+    copied = CopyFilteredTexts(results, base, o.min_score, &copy_problems);
+    for (const QString& p : copy_problems) PrintError(p);
+  }
+  if (o.common.json) {
+    QJsonObject root;
+    root.insert(QStringLiteral("examined"), overall.files_examined);
+    QJsonArray arr;
+    for (int i = 0; i < results.Count(); ++i) {
+      const T2LongintAndSingleRec& r = results.GetOne(i);
+      QJsonObject e;
+      e.insert(QStringLiteral("file"), QDir::toNativeSeparators(results.String(i)));
+      // The score is single precision: give it with the digits it holds.
+      e.insert(QStringLiteral("score"), QString::number(r.score, 'g', 7).toDouble());
+      e.insert(QStringLiteral("words"), r.words);
+      e.insert(QStringLiteral("hit_types"), r.positive_terms);
+      arr.append(e);
+    }
+    root.insert(QStringLiteral("results"), arr);
+    if (copied >= 0) {
+      root.insert(QStringLiteral("copied"), copied);
+      root.insert(QStringLiteral("filtered_folder"), QDir::toNativeSeparators(filtered_folder));
+    }
+    PrintJson(root);
+    return kExitOk;
+  }
+  for (int i = 0; i < results.Count(); ++i) {
+    const T2LongintAndSingleRec& r = results.GetOne(i);
+    PrintLine(QStringLiteral("%1\t%2\t%3\t%4\t%5")
+                  .arg(LocaleNumber(static_cast<long long>(i + 1)), LocaleNumber(static_cast<double>(r.score), 1),
+                       LocaleNumber(static_cast<long long>(r.words)), LocaleNumber(static_cast<long long>(r.positive_terms)),
+                       QDir::toNativeSeparators(results.String(i))));
+  }
+  if (texts.isEmpty()) {
+    PrintLine(QStringLiteral("no texts to examine"));
+  } else {
+    PrintLine(summary);
+  }
+  if (copied >= 0) PrintLine(QStringLiteral("%1 copied to %2").arg(LocaleNumber(static_cast<long long>(copied)),
+                                                                   QDir::toNativeSeparators(filtered_folder)));
+  return kExitOk;
+}
+
+}  // namespace
+
+void RegisterRelevanceCommand(CLI::App& app, CliRun* run) {
+  auto opts = std::make_shared<RelevanceCliOptions>();
+  CLI::App* sub = app.add_subcommand("relevance", "Score texts against a file of filter strings and list the relevant ones");
+  sub->add_option("--filters", opts->filters, "Filter-strings file: term<TAB>weight<TAB>group threshold<TAB>options per line")
+      ->required();
+  sub->add_option("--min-words", opts->min_words, "Minimum words of a listed text")->capture_default_str();
+  sub->add_option("--segments", opts->segments, "Equal segments a text is cut into")
+      ->check(CLI::Range(1, 10))
+      ->capture_default_str();
+  sub->add_option("--coverage", opts->coverage, "Segments that must hold a positive hit")->capture_default_str();
+  sub->add_option("--min-score", opts->min_score, "Minimum score of a listed (and copied) text")->capture_default_str();
+  auto* folder = sub->add_option("--folder", opts->folder, "Folder of texts");
+  sub->add_option("--types", opts->types, "File types of the folder: all, text (*.txt) or web (*.xml;*.htm;*.html)")
+      ->check(CLI::IsMember({"all", "text", "web"}))
+      ->needs(folder)
+      ->capture_default_str();
+  sub->add_flag("--no-subfolders", opts->no_subfolders, "Leave out the folder's sub-folders")->needs(folder);
+  auto* list = sub->add_option("--list", opts->list, "File naming one text per line");
+  folder->excludes(list);
+  list->excludes(folder);
+  auto* copy = sub->add_flag("--copy-filtered", opts->copy_filtered,
+                             "Copy the listed texts scoring at least --min-score into the filtered tree");
+  sub->add_option("--base", opts->base, "Base folder of the filtered tree (default: the --folder)")->needs(copy);
+  AddCommonFlags(sub, opts->common);
+  sub->callback([opts, run, sub]() {
+    if (opts->folder.empty() && opts->list.empty()) throw CLI::RequiredError("--folder or --list");
+    (void)sub;
+    *run = [opts]() { return RunRelevance(*opts); };
+  });
+}

@@ -1,4 +1,205 @@
-#include "cli/cli_common.h"
+// sorvel-cli sample: draw a random sample of texts from a folder or a list
+// file, optionally packed as a zipped text set.
+// sorvel-cli subcorpora: regroup a corpus by date into one file per period.
 
-// Filled in when the tool's engine lands; until then the tool has no subcommand.
-void RegisterSamplingCommands(CLI::App& /*app*/, CliRun* /*run*/) {}
+#include <QDir>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <optional>
+
+#include "cli/cli_common.h"
+#include "runtime/error.h"
+#include "runtime/format.h"
+#include "runtime/messages.h"
+#include "sampling/sampler.h"
+#include "sampling/sub_corpus_builder.h"
+#include "sampling/zipped_text_set.h"
+
+namespace {
+
+// Questions (the reduce question of the list variant) are answered from the
+// --no-reduce flag; every other box goes to stderr as usual.
+class SampleDialogs : public ConsoleDialogs {
+ public:
+  explicit SampleDialogs(bool reduce) : ConsoleDialogs(reduce), reduce_(reduce) {}
+  int Show(const BoxRequest& request) override {
+    if (request.buttons == BoxButtons::YesNo) return reduce_ ? mrYes : mrNo;
+    return ConsoleDialogs::Show(request);
+  }
+
+ private:
+  bool reduce_;
+};
+
+class DialogInstall {
+ public:
+  explicit DialogInstall(DialogInterface* d) { SetDialogInterface(d); }
+  ~DialogInstall() { SetDialogInterface(nullptr); }
+};
+
+struct SampleOptions {
+  CliCommonOptions common;
+  long long size = 0;
+  std::string preference = "anywhere";
+  std::optional<unsigned long long> seed;
+  std::string folder;
+  std::string types = "all";
+  std::string list;
+  bool no_reduce = false;
+  std::string zip;
+};
+
+struct SubCorporaOptions {
+  CliCommonOptions common;
+  std::string delicacy;
+  std::string types = "all";
+  std::string source;
+  std::string results;
+};
+
+TSamplePreference PreferenceByName(const std::string& name) {
+  if (name == "top") return spTopQuarter;
+  if (name == "middle") return spMiddleQuarter;
+  if (name == "bottom") return spBottomQuarter;
+  return spAnywhere;
+}
+
+int RunSample(const SampleOptions& o) {
+  SampleDialogs dialogs(!o.no_reduce);
+  DialogInstall install(&dialogs);
+  const TSamplePreference pref = PreferenceByName(o.preference);
+  std::optional<std::uint64_t> seed;
+  if (o.seed) seed = static_cast<std::uint64_t>(*o.seed);
+
+  QStringList sample;
+  if (!o.folder.empty()) {
+    const QString folder = QStr(o.folder);
+    if (!QFileInfo(folder).isDir()) {
+      PrintError(QStringLiteral("No such folder: %1").arg(folder));
+      return kExitBadInput;
+    }
+    CliProgress progress(o.common.quiet);
+    TFileAndDirIterator iterator;
+    sample = RandomSampleFromFolder(iterator, QDir(folder).absolutePath(), FileTypesMaskByName(QStr(o.types)),
+                                    o.size, pref, seed, {progress.PercentCallback(), progress.StatusCallback()});
+    progress.Done();
+    for (const QString& p : iterator.Problems()) PrintError(p);
+    if (sample.isEmpty()) PrintError(Format(LX("LXXTextFiles"), {LX("LXTooFew")}));
+  } else {
+    QStringList lines;
+    try {
+      lines = ReadListFileLines(QStr(o.list));
+    } catch (const FileReadError& e) {
+      PrintError(e.Message());
+      return kExitBadInput;
+    }
+    sample = RandomSampleFromList(lines, o.size, pref, seed);
+  }
+
+  if (!o.zip.empty()) {
+    const QString zip = QStr(o.zip);
+    try {
+      WriteZippedTextSet(sample, zip);
+    } catch (const FileReadError& e) {
+      PrintError(e.Message());
+      return kExitBadInput;
+    } catch (const SorvelError& e) {
+      PrintError(e.Message());
+      return kExitBadInput;
+    }
+  }
+
+  if (o.common.json) {
+    QJsonArray arr;
+    for (const QString& s : sample) arr.append(s);
+    PrintJson(QJsonObject{{QStringLiteral("sample"), arr}});
+  } else {
+    for (const QString& s : sample) PrintLine(s);
+    if (!o.zip.empty()) PrintLine(QStringLiteral("Saved %1 (%2 texts)").arg(QStr(o.zip), LocaleNumber(sample.size())));
+  }
+  return kExitOk;
+}
+
+int RunSubCorpora(const SubCorporaOptions& o) {
+  CliDialogScope dialogs(o.common.yes);
+  const int base = TimeLinePlotbaseFromName(QStr(o.delicacy));
+  const QStringList folders = FoldersFromSameHead(QStr(o.source));
+  if (folders.isEmpty()) {
+    PrintError(QStringLiteral("No source folder given"));
+    return kExitBadInput;
+  }
+  for (const QString& f : folders) {
+    if (!QFileInfo(f).isDir()) {
+      PrintError(QStringLiteral("No such folder: %1").arg(f));
+      return kExitBadInput;
+    }
+  }
+  const QString results = QDir(QStr(o.results)).absolutePath();
+  if (QFileInfo::exists(results) && !QFileInfo(results).isDir()) {
+    PrintError(QStringLiteral("Not a folder: %1").arg(results));
+    return kExitBadInput;
+  }
+  SubCorpusRequest rq;
+  rq.source_text = QStr(o.source);
+  rq.results_folder = results;
+  rq.file_mask = FileTypesMaskByName(QStr(o.types));
+  rq.time_line_base = base;
+
+  CliProgress progress(o.common.quiet);
+  TFileAndDirIterator iterator;
+  int saved = 0;
+  try {
+    saved = BuildSubCorpora(iterator, rq, {progress.PercentCallback(), progress.StatusCallback()});
+  } catch (const FileReadError& e) {
+    progress.Done();
+    PrintError(e.Message());
+    return kExitBadInput;
+  }
+  progress.Done();
+  for (const QString& p : iterator.Problems()) PrintError(p);
+  const QString output = SubCorpusOutputFolder(results, base);
+  if (o.common.json) {
+    PrintJson(QJsonObject{{QStringLiteral("files_saved"), saved}, {QStringLiteral("output_folder"), output}});
+  } else {
+    PrintLine(Format(LX("LXNFilesSaved"), {static_cast<double>(saved)}));
+    PrintLine(output);
+  }
+  return kExitOk;
+}
+
+}  // namespace
+
+void RegisterSamplingCommands(CLI::App& app, CliRun* run) {
+  auto so = std::make_shared<SampleOptions>();
+  CLI::App* s = app.add_subcommand("sample", "Draw a random sample of texts from a folder or a list file");
+  s->add_option("--size", so->size, "Number of texts wanted")->required();
+  s->add_option("--preference", so->preference, "Region of the sorted source to draw from")
+      ->check(CLI::IsMember({"top", "middle", "bottom", "anywhere"}));
+  s->add_option("--seed", so->seed, "Seed of the random draw, to repeat a run");
+  auto* folder = s->add_option("--folder", so->folder, "Sample the files under this folder (sub-folders included)");
+  s->add_option("--types", so->types, "File types of the folder variant")
+      ->check(CLI::IsMember({"all", "text", "web"}))
+      ->needs(folder);
+  auto* list = s->add_option("--list", so->list, "Sample the lines of this list file");
+  s->add_flag("--no-reduce", so->no_reduce, "Take the whole list instead of a sample")->needs(list);
+  folder->excludes(list);
+  s->add_option("--zip", so->zip, "Save the sample as a zipped text set");
+  AddCommonFlags(s, so->common);
+  s->callback([so, run, folder, list] {
+    if (folder->count() == 0 && list->count() == 0) throw CLI::RequiredError("--folder or --list");
+    *run = [so] { return RunSample(*so); };
+  });
+
+  auto co = std::make_shared<SubCorporaOptions>();
+  CLI::App* b = app.add_subcommand("subcorpora", "Regroup a corpus by date into one UTF-16 file per period");
+  b->add_option("--delicacy", co->delicacy, "Period of each sub-corpus file")
+      ->required()
+      ->check(CLI::IsMember({"decade", "year", "month", "week", "day", "hour"}));
+  b->add_option("--types", co->types, "File types to regroup")->check(CLI::IsMember({"all", "text", "web"}));
+  b->add_option("SOURCE", co->source, "Corpus folder, or \"HEAD;SUB1;SUB2\" for folders under one head")
+      ->required();
+  b->add_option("RESULTS", co->results, "Folder that receives the sub-corpora")->required();
+  AddCommonFlags(b, co->common);
+  b->callback([co, run] { *run = [co] { return RunSubCorpora(*co); }; });
+}

@@ -165,3 +165,8 @@ void NotImplemented(int help_context) {
   Ask("NotImplemented", QStringLiteral("Not implemented yet."), BoxButtons::OK, BoxIcon::Information,
       help_context);
 }
+
+void NotImplemented(const QString& what, int help_context) {
+  Ask("NotImplemented", QStringLiteral("Not implemented yet: %1.").arg(what), BoxButtons::OK,
+      BoxIcon::Information, help_context);
+}

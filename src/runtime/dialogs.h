@@ -85,3 +85,5 @@ void FailedToRename(const QString& from, const QString& to, int help_context = 0
 void NoCorruptFilesFound(int help_context = 0);
 void ReferenceTextTooShort(const QString& reference_files, int help_context = 0);
 void NotImplemented(int help_context = 0);
+// The same, naming what is not implemented.
+void NotImplemented(const QString& what, int help_context);

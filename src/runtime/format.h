@@ -6,7 +6,7 @@
 // = decimals, default 2), n (as f with thousands separators), e, g, x (hex),
 // and %% for a percent sign. f, n, e and g use the decimal and group
 // separators of the locale (QLocale(), the user's unless a default was set).
-// A pattern/argument mismatch never throws: the spec is written out as is.
+// A pattern/argument mismatch never throws: the pattern item is written out as is.
 
 #include <QLocale>
 #include <QString>

@@ -44,14 +44,77 @@ const QHash<QString, QString>& Table() {
     t.insert(QStringLiteral("LXCopyResultsToExcelToo"), QStringLiteral("Save the results as a spreadsheet too"));
 
     // --- duplicate names ---
+    t.insert(QStringLiteral("LXFolderNNmanyFiles"), QStringLiteral("folder %d: %0.n files"));
+    t.insert(QStringLiteral("LXFunctionNFound"), QStringLiteral("%s found: %0.n"));
+    t.insert(QStringLiteral("LXPerfectDuplicates"), QStringLiteral("duplicates"));
+    t.insert(QStringLiteral("LXBasedOnNmanyFiles"), QStringLiteral("based on %0.n files"));
+    t.insert(QStringLiteral("LXChooseADriveAndFolder"), QStringLiteral("Please choose a drive and folder first."));
+    t.insert(QStringLiteral("LXSearchWithin"), QStringLiteral("Search within %s"));
+    t.insert(QStringLiteral("LXAndAllSubFoldersExcludingAnyListedBelow"),
+             QStringLiteral("and all its sub-folders, excluding any listed below?"));
+    t.insert(QStringLiteral("LXOnly"), QStringLiteral("only (no sub-folders)?"));
+    t.insert(QStringLiteral("LXExpand"), QStringLiteral("Expand"));
+    t.insert(QStringLiteral("LXCollapse"), QStringLiteral("Collapse"));
+    t.insert(QStringLiteral("LXFilename"), QStringLiteral("File name"));
+    t.insert(QStringLiteral("LXFolder"), QStringLiteral("Folder"));
 
     // --- boilerplate ---
+    t.insert(QStringLiteral("LXChunk"), QStringLiteral("Chunk"));
+    t.insert(QStringLiteral("LXOverallFreq"), QStringLiteral("Hits"));
+    t.insert(QStringLiteral("LXFilenames"), QStringLiteral("File"));
+    t.insert(QStringLiteral("LXTotal"), QStringLiteral("Total"));
+    t.insert(QStringLiteral("LXNManyX"), QStringLiteral("%0.n %s"));
+    t.insert(QStringLiteral("LXRepeatedChunks"), QStringLiteral("repeated chunks"));
+    t.insert(QStringLiteral("LXFilesWord"), QStringLiteral("files"));
+    t.insert(QStringLiteral("LXXFoundNStrTimesInY"), QStringLiteral("\"%s\" found %s times in %s"));
+    t.insert(QStringLiteral("LXXFoundInY"), QStringLiteral("%s found in %s"));
 
     // --- relevance ---
+    t.insert(QStringLiteral("LXFilename"), QStringLiteral("File name"));
+    t.insert(QStringLiteral("LXN"), QStringLiteral("N"));
+    t.insert(QStringLiteral("LXScore"), QStringLiteral("Score"));
+    t.insert(QStringLiteral("LXWords"), QStringLiteral("Words"));
+    t.insert(QStringLiteral("LXHitTypes"), QStringLiteral("Hit types"));
+    t.insert(QStringLiteral("LXNmanyWords"), QStringLiteral("%0.n words"));
+    t.insert(QStringLiteral("LXUnequalLengthLines"),
+             QStringLiteral("The lines of the filter-strings file have different numbers of tabs. "
+                            "Give every line the same fields (term, weight, group threshold, options)."));
+    t.insert(QStringLiteral("LXBadFilterLines"), QStringLiteral("Some lines of %s cannot be read:"));
+    t.insert(QStringLiteral("LXRepeatedChunks"), QStringLiteral("Repeated search terms with different settings"));
+    t.insert(QStringLiteral("LXCoverage"), QStringLiteral("coverage"));
+    t.insert(QStringLiteral("LXAll"), QStringLiteral("all"));
+    t.insert(QStringLiteral("LXHalves"), QStringLiteral("halves"));
+    t.insert(QStringLiteral("LXThirds"), QStringLiteral("thirds"));
+    t.insert(QStringLiteral("LXQuarters"), QStringLiteral("quarters"));
+    t.insert(QStringLiteral("LXXths"), QStringLiteral("%dths"));
+    t.insert(QStringLiteral("LXFilterXtoYQ"), QStringLiteral("Copy %s to %s?"));
+    t.insert(QStringLiteral("LXAnyScoringAtLeastX"), QStringLiteral("Any text scoring at least %s"));
+    t.insert(QStringLiteral("LXNoFileSpecified"), QStringLiteral("no file specified"));
+    t.insert(QStringLiteral("LXXNotFound"), QStringLiteral("%s not found"));
+    t.insert(QStringLiteral("LXTextFile"), QStringLiteral("text file"));
 
     // --- sampling ---
+    t.insert(QStringLiteral("LXFolder"), QStringLiteral("Folder"));
+    t.insert(QStringLiteral("LXFolders"), QStringLiteral("Folders"));
+    t.insert(QStringLiteral("LXDate"), QStringLiteral("Date"));
+    t.insert(QStringLiteral("LXTooFew"), QStringLiteral("Too few"));
+    t.insert(QStringLiteral("LXXTextFiles"), QStringLiteral("%s text files"));
+    t.insert(QStringLiteral("LXReduceToN"), QStringLiteral("reduce the list to a random sample of %0.n"));
+    t.insert(QStringLiteral("LXN"), QStringLiteral("N"));
+    t.insert(QStringLiteral("LXFilename"), QStringLiteral("Filename"));
+    t.insert(QStringLiteral("LXFilenames"), QStringLiteral("Filenames"));
+    t.insert(QStringLiteral("LXScores"), QStringLiteral("Scores"));
+    t.insert(QStringLiteral("LXCustom"), QStringLiteral("custom time-line bases"));
 
     // --- viewer ---
+    t.insert(QStringLiteral("LXWords"), QStringLiteral("words"));
+    t.insert(QStringLiteral("LXHitTypes"), QStringLiteral("hit types"));
+    t.insert(QStringLiteral("LXItemNOfNAndLineNofN"), QStringLiteral("Hit %0.n of %0.n   Line %0.n of %0.n"));
+    t.insert(QStringLiteral("LXTotalN"), QStringLiteral("Total: %0.n"));
+    t.insert(QStringLiteral("LXOverwriteX"), QStringLiteral("overwrite %s"));
+    t.insert(QStringLiteral("LXFailedToSaveX"), QStringLiteral("Could not save %s"));
+    t.insert(QStringLiteral("LXRTFFiles"), QStringLiteral("RTF files (*.rtf)"));
+    t.insert(QStringLiteral("LXAllFiles"), QStringLiteral("All files (*.*)"));
 
     // --- shell ---
 

@@ -1,16 +1,41 @@
-// The Sorvel desktop program. It reads no command-line options.
+// The Sorvel desktop program. It reads no command-line options; its own path
+// only places the crash reports beside the program.
 
-#include <QApplication>
-#include <QMainWindow>
+#include <QCoreApplication>
 
+#include "crash/crash_reporter_gui.h"
+#include "crash/exception_handling_unit.h"
 #include "runtime/messages.h"
+#include "runtime/settings.h"
+#include "shell/lexivor_minimal_progress.h"
+#include "shell/message_dialogs_gui.h"
+#include "shell/sorvel_window.h"
+#include "shell/tool_data_module_gui.h"
 
 int main(int argc, char** argv) {
-  QApplication app(argc, argv);
-  QApplication::setApplicationName(Tool_Name(kSorvelToolNumber));
-  QMainWindow window;
-  window.setWindowTitle(QStringLiteral("Sorvel"));
-  window.resize(727, 479);
-  window.show();
-  return QApplication::exec();
+  // The suite's shared settings (logging, help, style) before anything logs.
+  CurrentSuiteSettings();
+
+  TSorvelApplication app(argc, argv);
+  QCoreApplication::setApplicationName(Tool_Name(kSorvelToolNumber));
+  InitExceptionHandlingUnit(QCoreApplication::applicationFilePath());
+  CrashReporter::InstallFatalSignalHandlers();
+
+  TDataModuleLexivor data_module;
+  GuiDialogs dialogs;
+  SetDialogInterface(&dialogs);
+
+  int rc = 0;
+  {
+    TFormSorvel window;
+    dialogs.SetOwnerWindow(&window);
+    Progress().SetProgressStatusBar(window.AdvOfficeStatusBar1);
+    window.show();
+    rc = QCoreApplication::exec();
+    Progress().SetProgressStatusBar(nullptr);
+  }
+  SetDialogInterface(nullptr);
+  QuitMinimalProgress();
+  FinaliseExceptionHandlingUnit();
+  return rc;
 }

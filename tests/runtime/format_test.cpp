@@ -21,6 +21,6 @@ TEST(Format, DelphiStylePatterns) {
   EXPECT_EQ(Format(QStringLiteral("100%%"), {}, en), QStringLiteral("100%"));
   EXPECT_EQ(Format(QStringLiteral("%1:s %0:s"), {QStringLiteral("x"), QStringLiteral("y")}, en),
             QStringLiteral("y x"));
-  // Missing arguments leave the spec in place rather than failing.
+  // Missing arguments leave the pattern item in place rather than failing.
   EXPECT_EQ(Format(QStringLiteral("%d and %d"), {1}, en), QStringLiteral("1 and %d"));
 }

@@ -1,0 +1,93 @@
+#include "boilerplate/boilerplate_search.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <set>
+
+#include "runtime/messages.h"
+#include "runtime/panic.h"
+
+QStringList BoilerFileTypeItems() {
+  return {QStringLiteral("All files (*.*)"), QStringLiteral("Text files (*.txt)"),
+          QStringLiteral("Web files (*.xml;*.htm;*.html)")};
+}
+
+QString FileMaskOfTypeText(const QString& text) {
+  const qsizetype open = text.lastIndexOf(QLatin1Char('('));
+  const qsizetype close = text.lastIndexOf(QLatin1Char(')'));
+  if (open >= 0 && close > open + 1 && BoilerFileTypeItems().contains(text))
+    return text.mid(open + 1, close - open - 1);
+  const QString t = text.trimmed();
+  return t.isEmpty() ? QStringLiteral("*.*") : t;
+}
+
+QString WithoutTrailingSeparator(const QString& folder) {
+  QString f = QDir::fromNativeSeparators(folder);
+  while (f.size() > 1 && f.endsWith(QLatin1Char('/'))) f.chop(1);
+  return f;
+}
+
+bool ResolveFolderOrFile(const QString& text, QString* head_folder, QString* file_name) {
+  if (text.trimmed().isEmpty()) return false;
+  const QFileInfo fi(text);
+  if (fi.isDir()) {
+    *head_folder = WithoutTrailingSeparator(fi.absoluteFilePath());
+    file_name->clear();
+    return true;
+  }
+  if (fi.isFile()) {
+    *head_folder = WithoutTrailingSeparator(fi.absolutePath());
+    *file_name = fi.fileName();
+    return true;
+  }
+  return false;
+}
+
+int RunBoilerplateSearch(TRepeatedChunks& engine, TFileAndDirIterator& iterator,
+                         const TBoilerplateSearch& search, const TBoilerplateCallbacks& callbacks) {
+  engine.Clear();
+  engine.SetSettings(search.include_unterminated, search.tag_span, search.min_hits,
+                     search.min_length, callbacks.progress_in_file, callbacks.progress_overall,
+                     callbacks.count_reporter);
+
+  iterator.HeadDir = search.head_folder;
+  // Copies made by the relevance filter sit in folders of this name; they
+  // would count every sentence of the filtered texts twice.
+  iterator.SetExcludedDirs({LX("LXFiltered")});
+  iterator.FileMask = search.file_mask;
+  iterator.IncludeSubFolders = search.include_subfolders;
+  iterator.OnFilesProgress = [&](int p) {
+    if (callbacks.progress_overall) callbacks.progress_overall(p);
+  };
+  const int found = iterator.IterateFindingFiles();
+  iterator.BuildDetailedList(TFileSortOrder::ByName);
+
+  const TFolderEfficientFileStringlist& files = iterator.FilesFound();
+  std::set<int> folders_with_files;
+  for (int i = 0; i < files.Count(); ++i) folders_with_files.insert(files.GetASimpleSearchRec(i).FolderNumber);
+  const int folder_count = static_cast<int>(folders_with_files.size());
+  int folder_number = 0;
+  const bool walk_stopped = iterator.Stopped();
+
+  iterator.OnProcessingAFolder = [&](const QString& folder) {
+    ++folder_number;
+    MyYieldProcess();
+    if (callbacks.on_folder) callbacks.on_folder(WithoutTrailingSeparator(folder), folder_number, folder_count);
+  };
+  iterator.OnProcessingAFile = [&](const QString& file_name, const TMySimpleSearchRec&) {
+    MyYieldProcess();
+    if (engine.Stopped()) {
+      iterator.Stop();
+      return;
+    }
+    const int n = engine.LoadATextFile(file_name);
+    if (n >= 0) engine.AddToRepeatedSentencesInTxt(n, found);
+  };
+  if (!walk_stopped && !engine.Stopped()) iterator.ProcessAllFilesFound();
+  iterator.OnProcessingAFolder = nullptr;
+  iterator.OnProcessingAFile = nullptr;
+  iterator.OnFilesProgress = nullptr;
+
+  engine.SortDescendingFreq();
+  return found;
+}

@@ -1,0 +1,52 @@
+#pragma once
+// One boilerplate search from start to end, as the page and the command line
+// both run it: find the files under a head folder, feed them to the
+// repeated-chunk finder in name order, and sort the result by hits.
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+#include "boilerplate/repeated_chunks.h"
+#include "runtime/file_iterator.h"
+
+struct TBoilerplateSearch {
+  QString head_folder;
+  QString file_mask = QStringLiteral("*.*");
+  bool include_subfolders = true;
+  bool include_unterminated = false;
+  int tag_span = 200;
+  int min_hits = 2;
+  int min_length = 20;
+};
+
+struct TBoilerplateCallbacks {
+  TRepeatedChunks::ProgressFunc progress_in_file;
+  TRepeatedChunks::ProgressFunc progress_overall;
+  TRepeatedChunks::CountFunc count_reporter;
+  // A folder's files are about to be read: its path without a trailing
+  // separator, its number (from 1) and the number of folders with files.
+  std::function<void(const QString& folder, int number, int count)> on_folder;
+};
+
+// The items of the file-types box and the mask each one stands for.
+QStringList BoilerFileTypeItems();
+// The mask of a file-types text: what stands in its brackets for one of the
+// items, else the text itself (a file name typed or picked by the user).
+QString FileMaskOfTypeText(const QString& text);
+
+// Folder resolution: for an existing folder, head_folder is that folder
+// (without a trailing separator) and file_name is left empty; for an
+// existing file, head_folder is its folder and file_name its name, which the
+// caller uses as the mask. Returns false, setting nothing, otherwise.
+bool ResolveFolderOrFile(const QString& text, QString* head_folder, QString* file_name);
+
+// The folder path without a trailing separator (a root stays as it is).
+QString WithoutTrailingSeparator(const QString& folder);
+
+// Runs the search: clears the engine, walks the head folder (leaving out
+// every folder named like the relevance filter's copies), loads each file and
+// sorts by hits. Stopping the iterator or the engine ends the walk early; the
+// chunks found so far are still sorted. Returns the number of files found.
+int RunBoilerplateSearch(TRepeatedChunks& engine, TFileAndDirIterator& iterator,
+                         const TBoilerplateSearch& search, const TBoilerplateCallbacks& callbacks);

@@ -1,0 +1,149 @@
+#include "boilerplate/boilerplate_tree_model.h"
+
+#include "runtime/format.h"
+#include "runtime/messages.h"
+
+// Internal ids: 0 marks a top-level row; r + 1 marks a child of top-level row r.
+TBoilerplateTreeModel::TBoilerplateTreeModel(QObject* parent) : QAbstractItemModel(parent) {}
+
+void TBoilerplateTreeModel::Fill(TRepeatedChunks* engine) {
+  beginResetModel();
+  engine_ = engine;
+  if (engine_) {
+    boiler::T1LongintList& order = engine_->RowOrder();
+    order.Clear();
+    for (int i = 0; i < engine_->Chunks().Count(); ++i) order.AddOne(i);
+  }
+  endResetModel();
+}
+
+int TBoilerplateTreeModel::ChunkOfRow(int row) const {
+  if (!engine_ || row < 0) return -1;
+  const boiler::T1LongintList& order = engine_->RowOrder();
+  const int chunk = row < order.Count() ? order.GetAValue(row) : row;
+  return (chunk >= 0 && chunk < engine_->Chunks().Count()) ? chunk : -1;
+}
+
+QModelIndex TBoilerplateTreeModel::index(int row, int column, const QModelIndex& parent) const {
+  if (row < 0 || column < 0 || column >= 3 || row >= rowCount(parent)) return {};
+  if (!parent.isValid()) return createIndex(row, column, quintptr(0));
+  return createIndex(row, column, quintptr(parent.row()) + 1);
+}
+
+QModelIndex TBoilerplateTreeModel::parent(const QModelIndex& child) const {
+  if (!child.isValid() || child.internalId() == 0) return {};
+  return createIndex(static_cast<int>(child.internalId() - 1), 0, quintptr(0));
+}
+
+int TBoilerplateTreeModel::rowCount(const QModelIndex& parent) const {
+  if (!engine_) return 0;
+  if (!parent.isValid()) return engine_->Chunks().Count();
+  if (parent.internalId() != 0 || parent.column() != 0) return 0;
+  const int chunk = ChunkOfRow(parent.row());
+  if (chunk < 0) return 0;
+  const int pairs = engine_->Chunks().GetAListOfOccurrences(chunk).Count();
+  return pairs > 1 ? pairs : 0;
+}
+
+int TBoilerplateTreeModel::columnCount(const QModelIndex&) const { return 3; }
+
+QString TBoilerplateTreeModel::CellText(const QModelIndex& index, int column) const {
+  if (!engine_ || !index.isValid()) return {};
+  const bool child = index.internalId() != 0;
+  const int top_row = child ? static_cast<int>(index.internalId() - 1) : index.row();
+  if (top_row >= engine_->Chunks().Count()) return {};
+  const int chunk = ChunkOfRow(top_row);
+  if (chunk < 0) return BeyondTheList();
+  const auto& chunks = engine_->Chunks();
+  const auto& occ = chunks.GetAListOfOccurrences(chunk);
+  if (column == 0) return chunks.Strings(chunk);
+  if (child) {
+    if (index.row() >= occ.Count()) return BeyondTheList();
+    const boiler::T2LongintRec& pair = occ.GetAValue(index.row());
+    if (column == 1) return Format(QStringLiteral("%0.n"), {double(pair.value2)});
+    return engine_->ChunkFiles().GetFullFilename(pair.value1);
+  }
+  if (column == 1) return Format(QStringLiteral("%0.n"), {double(occ.TotalOf(1))});
+  if (occ.Count() > 1) return LX("LXTotal");
+  if (occ.Count() == 1) return engine_->ChunkFiles().GetFullFilename(occ.GetAValue(0).value1);
+  return {};
+}
+
+QVariant TBoilerplateTreeModel::data(const QModelIndex& index, int role) const {
+  if (!index.isValid()) return {};
+  if (role == Qt::DisplayRole) return CellText(index, index.column());
+  if (role == Qt::TextAlignmentRole && index.column() == 1)
+    return QVariant::fromValue(Qt::Alignment(Qt::AlignRight | Qt::AlignVCenter));
+  if (role == Qt::ToolTipRole && index.column() != 1) return CellText(index, index.column());
+  return {};
+}
+
+QVariant TBoilerplateTreeModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (orientation != Qt::Horizontal) return {};
+  if (role == Qt::DisplayRole) {
+    switch (section) {
+      case 0: return LX("LXChunk");
+      case 1: return LX("LXOverallFreq");
+      case 2: return LX("LXFilenames");
+      default: return {};
+    }
+  }
+  if (role == Qt::TextAlignmentRole && section == 1)
+    return QVariant::fromValue(Qt::Alignment(Qt::AlignRight | Qt::AlignVCenter));
+  return {};
+}
+
+int CountChunksOfFile(const TRepeatedChunks& engine, const QString& path, QStringList* texts) {
+  int count = 0;
+  const auto& chunks = engine.Chunks();
+  const TFolderEfficientFileStringlist& files = engine.ChunkFiles();
+  // File numbers are compared, not paths, once the path's number is known.
+  int number = -1;
+  for (int f = 0; f < files.Count(); ++f) {
+    if (files.GetFullFilename(f) == path) {
+      number = f;
+      break;
+    }
+  }
+  if (number < 0) return 0;
+  for (int i = 0; i < chunks.Count(); ++i) {
+    const auto& occ = chunks.GetAListOfOccurrences(i);
+    bool listed = false;
+    for (int j = 0; j < occ.Count(); ++j) {
+      if (occ.GetAValue(j).value1 != number) continue;
+      ++count;
+      if (texts && !listed) {
+        texts->append(chunks.Strings(i));
+        listed = true;
+      }
+    }
+  }
+  return count;
+}
+
+TBoilerSelection SummariseBoilerRow(const TBoilerplateTreeModel& model, const QModelIndex& index,
+                                    const QString& head_folder) {
+  TBoilerSelection s;
+  if (!index.isValid() || !model.Engine()) return s;
+  QString file = model.CellText(index, 2);
+  const QString count_text = model.CellText(index, 1);
+  s.chunk = model.CellText(index, 0);
+  if (file == LX("LXTotal")) {
+    file = head_folder;
+    s.total_row = true;
+  }
+  s.to_open.full_path = file;
+  const int k = CountChunksOfFile(*model.Engine(), file);
+  if (s.total_row) {
+    // A total row stands for several files: say how often and in how many.
+    const int files = model.rowCount(index.sibling(index.row(), 0));
+    s.message = Format(LX("LXXFoundNStrTimesInY"),
+                       {s.chunk, count_text, Format(LX("LXNManyX"), {IntToSingle(files), LX("LXFilesWord")})});
+  } else if (k == 1) {
+    s.message = Format(LX("LXXFoundNStrTimesInY"), {s.chunk, count_text, file});
+  } else {
+    s.message = Format(LX("LXXFoundInY"), {Format(LX("LXNManyX"), {IntToSingle(k), LX("LXRepeatedChunks")}), file});
+  }
+  s.to_open.info2 = Format(QStringLiteral("%0.n"), {IntToSingle(k)});
+  return s;
+}

@@ -1,0 +1,102 @@
+#pragma once
+// Digraph frequency profiles: every two-character sequence of an upper-cased
+// text that starts with a letter and goes on with a letter or a space,
+// counted, and the frequent ones kept in ascending code-unit order.
+
+#include <QString>
+#include <QStringView>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "corruption/general_trees.h"
+
+// One distinct digraph: two code units and a terminating zero, and its count.
+struct TDigraphRec {
+  char16_t characters[3] = {0, 0, 0};
+  std::int32_t count = 1;
+};
+
+// (digraph, count) pairs in the order of their digraphs' code units; lookups
+// are binary searches in that same order.
+class TMySaveStringList {
+ public:
+  struct Entry {
+    QString text;
+    std::int32_t value;
+  };
+  int Count() const { return static_cast<int>(entries_.size()); }
+  const Entry& At(int i) const { return entries_[static_cast<std::size_t>(i)]; }
+  void Append(const QString& text, std::int32_t value) { entries_.push_back({text, value}); }
+  void Clear() { entries_.clear(); sorted_ = false; }
+  // Marks the list sorted (the tree's in-order walk already produced the order).
+  void SetSorted() { sorted_ = true; }
+  bool Sorted() const { return sorted_; }
+  // Index of text, or -1. Needs a sorted list.
+  int Find(QStringView text) const;
+
+ private:
+  std::vector<Entry> entries_;
+  bool sorted_ = false;
+};
+
+class TDigraphTree : public TGeneral_Tree {
+ public:
+  explicit TDigraphTree(std::int32_t min_freq);
+  ~TDigraphTree() override;
+
+  // Ordinal comparison of two records' zero-terminated code units.
+  static int Compare(const void* a, const void* b);
+
+  std::int32_t min_freq;
+  TMySaveStringList sorted_results;
+
+ protected:
+  void Do_Found_Match(TTreeNode** slot) override;
+  void Do_In_Order(TTreeNode** slot) override;
+  void Do_Deleting(TTreeNode** slot) override;
+  void Seed_Tree() override {}
+};
+
+// One side of a comparison: the tree (holding the results after collection)
+// and the total of digraph occurrences counted, repeats included.
+struct sample_array {
+  std::unique_ptr<TDigraphTree> Tree;
+  std::int64_t digraphs = 0;
+};
+
+// Counts the digraphs of a text fed in pieces, in order, as normalised text
+// (not yet upper-cased). Counting is done in flat tables; the tree is built
+// afterwards from the distinct digraphs in the order of their first
+// occurrence, which gives it exactly the shape that inserting every
+// occurrence would give, at a fraction of the cost.
+class DigraphCounter {
+ public:
+  DigraphCounter();
+  void Reset();
+  void Feed(QStringView piece);
+  std::int64_t Digraphs() const { return digraphs_; }
+  std::int64_t Length() const { return length_; }
+  int Distinct() const { return static_cast<int>(order_.size()); }
+  // Inserts the distinct digraphs, with their counts, into the tree.
+  void FillTree(TDigraphTree& tree) const;
+  // Ends the current text: its last unit starts no digraph with the next text.
+  void EndOfText() { prev_letter_ = false; }
+
+ private:
+  std::int32_t& Slot(std::uint32_t key);
+  std::int32_t Lookup(std::uint32_t key) const;
+  std::vector<std::int32_t> ascii_;         // (c1 << 7 | c2) for c1, c2 < 128
+  std::vector<std::uint32_t> order_;        // keys in order of first occurrence
+  std::vector<std::pair<std::uint32_t, std::int32_t>> other_;  // open addressing
+  std::size_t other_used_ = 0;
+  std::int64_t digraphs_ = 0;
+  std::int64_t length_ = 0;
+  char16_t prev_upper_ = 0;
+  bool prev_letter_ = false;
+};
+
+// Finishes a profile: the tree's in-order walk fills sorted_results with the
+// digraphs counted at least min_freq times, then the tree's nodes are freed.
+// Throws SorvelError for a lopsided tree.
+void FinishProfile(sample_array& profile);

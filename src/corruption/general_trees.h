@@ -1,0 +1,63 @@
+#pragma once
+// An unbalanced binary search tree with a pluggable comparison and
+// per-event callbacks. Its shape follows the order in which keys are first
+// inserted; it is never rebalanced. Walks use an explicit stack of at most
+// 2047 nodes: deeper left chains raise "lopsided data: stack overflow in Tree".
+
+#include <cstdint>
+#include <functional>
+
+struct TTreeNode {
+  void* item = nullptr;
+  TTreeNode* left = nullptr;
+  TTreeNode* right = nullptr;
+};
+
+// Called with the slot (address of the node pointer) of the node concerned.
+using TDo_Something = std::function<void(TTreeNode** slot)>;
+using TCompareFunctOfObject = std::function<int(const void* a, const void* b)>;
+
+class TGeneral_Tree {
+ public:
+  static constexpr int kStackLimit = 2048;
+
+  explicit TGeneral_Tree(TCompareFunctOfObject compare = nullptr);
+  virtual ~TGeneral_Tree();
+  TGeneral_Tree(const TGeneral_Tree&) = delete;
+  TGeneral_Tree& operator=(const TGeneral_Tree&) = delete;
+
+  // Inserts the item held in `current`. True when a new node was made; false
+  // when an equal key existed (that node went through DoFoundMatchFunction and
+  // the caller still owns `current`).
+  bool Add_One();
+  // Visits every node in ascending key order through DoInOrderFunction.
+  void Traverse();
+  // Frees every node, calling DoDeletingFunction for each first.
+  void Clear();
+
+  bool TreeModified() const { return fTreeModified; }
+  TTreeNode* Root() const { return froot; }
+  std::int32_t Count() const { return counter; }
+
+  TDo_Something fDoFoundMatchFunct;
+  TDo_Something fDoInOrderFunct;
+  TDo_Something fDoAddedOneFunct;
+  TDo_Something fDoDeletingFunct;
+  TCompareFunctOfObject fCompareFunctOfObject;
+  void* current = nullptr;
+
+ protected:
+  virtual void Do_Found_Match(TTreeNode** /*slot*/) {}
+  virtual void Do_Added_One(TTreeNode** /*slot*/) {}
+  virtual void Do_In_Order(TTreeNode** /*slot*/) {}
+  virtual void Do_Deleting(TTreeNode** /*slot*/) {}
+  virtual void Seed_Tree() {}
+  // Frees all nodes without raising (used on destruction, where a lopsided
+  // tree must still be released).
+  void FreeAllNodesQuietly();
+
+  bool fTreeModified = false;
+  TTreeNode* froot = nullptr;
+  std::int32_t counter = 0;
+  std::int32_t going = 0;
+};

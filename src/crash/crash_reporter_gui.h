@@ -1,0 +1,69 @@
+#pragma once
+// The crash reporter: takes over exceptions that escape an event handler or a
+// tool's work, and fatal signals. It shows a report with a stack trace, can
+// save it beside the program and hand it to the user's mail program, and
+// follows each stage through the reporter's events (see exception_record.h).
+
+#include <QApplication>
+#include <QObject>
+#include <exception>
+#include <functional>
+
+#include "crash/exception_record.h"
+
+// Builds the record for the exception being handled (call inside a catch).
+// The stack trace is the one captured where the exception was thrown.
+TExceptionRecord RecordCurrentException();
+// The loaded modules of this process, in load order.
+QStringList LoadedModules();
+// The current thread's stack, resolved, skipping this function's frames.
+QString CurrentStackTrace();
+
+class CrashReporter : public QObject {
+  Q_OBJECT
+ public:
+  static CrashReporter& Instance();
+
+  // What the report window can ask for while it is open.
+  struct Actions {
+    std::function<bool()> save;  // true when saved
+    std::function<bool()> mail;  // true when handed to the mail program
+  };
+  // Shows the report; returns when the user closes it. The default is a
+  // modal window with Save, Mail and Close; tests replace it.
+  using Presenter = std::function<void(const TExceptionRecord&, const Actions&)>;
+  void SetPresenter(Presenter presenter);
+
+  // Runs the report of one exception on the window thread (from another
+  // thread it is queued and this call waits). Returns when the report is done.
+  void Report(TExceptionRecord record);
+  // Called after an exception escaped an event handler, once its report is
+  // done: the main window uses it to make its pages usable again.
+  std::function<void()> after_handler_exception;
+
+  // Saves the report as <report folder>/<report file base>.elf.
+  static QString ReportPath(const TExceptionRecord& record);
+  bool SaveReport(TExceptionRecord& record);
+  bool MailReport(TExceptionRecord& record);
+
+  // Installs handlers for fatal signals: they write the report with its
+  // stack trace to the report folder and to stderr, log the stages, then let
+  // the signal end the program.
+  static void InstallFatalSignalHandlers();
+
+ private:
+  CrashReporter();
+  void ReportHere(TExceptionRecord& record);
+  bool Stage(TExceptionRecord& record, int stage);
+  void Failed(TExceptionRecord& record, int stage);
+  Presenter presenter_;
+  bool reporting_ = false;
+};
+
+// The application object: an exception escaping an event handler goes to the
+// crash reporter, and the program goes on.
+class TSorvelApplication : public QApplication {
+ public:
+  TSorvelApplication(int& argc, char** argv);
+  bool notify(QObject* receiver, QEvent* event) override;
+};

@@ -1,0 +1,27 @@
+#pragma once
+// The program's hooks into the crash reporter: the report folder is the
+// program's own folder, and each stage of handling a report is written to the
+// suite's log, so that a log shows what happened around a crash.
+
+#include <QString>
+#include <functional>
+
+#include "crash/exception_record.h"
+
+// Stores the folder of the program's executable as the report folder and
+// installs the three hooks below as the reporter's events.
+void InitExceptionHandlingUnit(const QString& executable_path);
+// Logs the unit's closing entry.
+void FinaliseExceptionHandlingUnit();
+QString ExceptionReportFolder();
+
+void ExceptionNoticedHook(TExceptionRecord& record, bool& handled);
+void ReportStageHook(TExceptionRecord& record, int stage, bool& go_on);
+void ReportStageFailedHook(TExceptionRecord& record, int stage, int detail);
+
+// Where the hooks' lines go: the line and its flag (false only for the "***"
+// marker before a failure line). The default sink appends to the suite's log
+// and, for flagged lines, forces them to disk at once so that they survive a
+// crash that follows; the marker is left to the system's buffering.
+using ExceptionLogSink = std::function<void(const QString& line, bool flag)>;
+void SetExceptionLogSink(ExceptionLogSink sink);  // empty restores the default

@@ -1,0 +1,144 @@
+#pragma once
+// Finds files that share a file name, within one folder tree or between two,
+// optionally requiring the same date stamp and size as well. File contents
+// are never read. Every match goes out through OnDuplicatesHandle, one file at
+// a time, so that the caller builds its own display.
+//
+// Names and folders are lower-cased as they are collected; two names are then
+// compared with Compare2Strings.
+//
+// Threading: a search runs synchronously on the calling thread. Stop() may be
+// called from any other thread while it runs; the search notices it at its
+// next check (once per entry of the first list and once per reported file).
+
+#include <QString>
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "runtime/file_iterator.h"
+#include "runtime/file_list.h"
+
+// One collected file: its search record (the name lower-cased) and its folder
+// (lower-cased, with the trailing path delimiter).
+struct TDupNamesRec {
+  TMySimpleSearchRec sr;
+  QString dir;
+};
+
+class TDupNamesSearchRecHolder {
+ public:
+  explicit TDupNamesSearchRecHolder(const TDupNamesRec& rec) : data(rec) {}
+  TDupNamesRec data;
+};
+
+// 0 when the record's name (its size, its date) equals that of the base.
+using TDuplicatesNamesCompareFunct = std::function<std::int16_t(const TDupNamesRec&)>;
+using TDuplicatesNamesCompareSizesFunct = std::function<std::int16_t(std::int64_t)>;
+using TDuplicateNamesCompareDatesFunct = std::function<std::int16_t(double)>;
+
+using TBaseCompareSetEvent = std::function<void(const TDupNamesRec& Value)>;
+using TDuplicatesStatusEvent = std::function<void(const QString& s)>;
+// The answer is not used.
+using TDuplicatesHandleEvent =
+    std::function<bool(std::int32_t show_order, std::int32_t n_duplicates, const TDupNamesRec& d1)>;
+using TProgressShowEvent = std::function<void(std::int32_t percent)>;
+
+class TFileDuplicateNamesSeeker;
+
+// The files collected from one folder tree. Owns its holders.
+class TDupNamesRecList {
+ public:
+  TDupNamesRecList(TFileDuplicateNamesSeeker* owner, bool same_date, bool same_size,
+                   TDuplicatesNamesCompareFunct on_compare, TDuplicatesNamesCompareSizesFunct on_compare_size,
+                   TDuplicateNamesCompareDatesFunct on_compare_date);
+
+  TDuplicatesNamesCompareFunct FonCompare;
+  TDuplicatesNamesCompareSizesFunct FonCompareSize;
+  TDuplicateNamesCompareDatesFunct FonCompareDate;
+  bool must_be_same_date = false;
+  bool must_be_same_size = false;
+  TFileDuplicateNamesSeeker* pai = nullptr;  // not owned
+
+  void Clear();
+  int Count() const { return static_cast<int>(items_.size()); }
+  void Add(const TDupNamesRec& rec);
+  void Reserve(std::size_t n) { items_.reserve(n); }
+
+  // A copy of entry k; a zeroed record when k is out of range.
+  TDupNamesRec Record(int k) const;
+  const TDupNamesRec& At(int k) const { return items_[static_cast<std::size_t>(k)]->data; }
+
+  // Ascending by name (same names in folder order), or by date stamp (same
+  // stamps by name, then folder).
+  void SortByName();
+  void SortByDate();
+
+  // In a list sorted by name: the index of an entry with that name, or -1.
+  int FoundExactSameName(const QString& name) const;
+  // The run of same-name entries around idx that pass the date and size
+  // filters against the base (entry idx, which this sets as the seeker's base).
+  std::vector<std::int32_t> ListOfAllSameShortFName(int idx);
+  // The run of entries from idx on whose date stamps equal exactly.
+  std::vector<std::int32_t> ListOfAllSameDate(int idx);
+
+ private:
+  std::vector<std::unique_ptr<TDupNamesSearchRecHolder>> items_;
+};
+
+class TFileDuplicateNamesSeeker {
+ public:
+  // Missing compare functions are replaced by the seeker's own, which compare
+  // against BaseCompare.
+  TFileDuplicateNamesSeeker(TDuplicatesHandleEvent on_handle, TDuplicatesStatusEvent on_status,
+                            TProgressShowEvent on_progress, TDuplicatesNamesCompareFunct compare_names = {},
+                            TDuplicatesNamesCompareSizesFunct compare_sizes = {},
+                            TDuplicateNamesCompareDatesFunct compare_dates = {},
+                            TBaseCompareSetEvent on_base_compare_set = {});
+  TFileDuplicateNamesSeeker(const TFileDuplicateNamesSeeker&) = delete;
+  TFileDuplicateNamesSeeker& operator=(const TFileDuplicateNamesSeeker&) = delete;
+
+  const TDupNamesRec& BaseCompare() const { return fbase_compare; }
+  void SetBaseCompare(const TDupNamesRec& value);
+
+  TBaseCompareSetEvent OnBaseCompareSet;
+  TDuplicatesStatusEvent OnDuplicatesStatus;
+  TDuplicatesHandleEvent OnDuplicatesHandle;
+  TProgressShowEvent OnProgressShow;
+
+  bool sort_on_date = false;
+  bool using_folder1_only = false;
+  TDupNamesRecList DupRecNamesList1;
+  TDupNamesRecList DupRecNamesList2;
+  TFileAndDirIterator Iterator1;
+  TFileAndDirIterator Iterator2;
+  std::int32_t RedundantDuplicatesFound = 0;
+  std::atomic<bool> Processing_files{false};
+
+  // Results go out through the events. excluded_folders holds folder names,
+  // one per line.
+  void SeekNamesDuplicatesIn(const QString& folder1, const QString& folder2, bool folder2_subfolders,
+                             bool folder1_subfolders, bool sort_on_date_, bool must_be_same_date,
+                             bool must_be_same_size, bool using_folder1_only_,
+                             const TDuplicatesNamesCompareFunct& compare_names, const QString& file_mask,
+                             const QString& excluded_folders);
+
+  // Ends a running search at its next check. Safe from any thread.
+  void Stop();
+
+  // The seeker's own compare functions, against BaseCompare.
+  std::int16_t DefaultCompareNames(const TDupNamesRec& rec) const;
+  std::int16_t DefaultCompareSizes(std::int64_t size) const;
+  std::int16_t DefaultCompareDates(double date) const;
+
+ private:
+  void Collect(TFileAndDirIterator& iterator, TDupNamesRecList& list);
+  QString FoundText() const;
+
+  TDupNamesRec fbase_compare;
+};
+
+// Splits the excluded-folder text (one name per line) into folder names.
+QStringList DupNamesExcludedFolderNames(const QString& text);

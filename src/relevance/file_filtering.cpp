@@ -1,0 +1,376 @@
+#include "relevance/file_filtering.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <algorithm>
+#include <cmath>
+
+#include "runtime/dialogs.h"
+#include "runtime/file_iterator.h"
+#include "runtime/format.h"
+#include "runtime/log.h"
+#include "runtime/markup.h"
+#include "runtime/messages.h"
+#include "runtime/text_reader.h"
+
+namespace {
+constexpr int kRelevanceHelp = 6040;
+
+bool Stopped(const StopFlag* stop) { return StopRequested() || (stop && stop->Requested()); }
+}  // namespace
+
+// --- result list ---
+
+void TStringListWith2IntsAndSingle::SortOnStrings(bool ascending) {
+  std::stable_sort(entries_.begin(), entries_.end(), [ascending](const Entry& a, const Entry& b) {
+    const int c = QString::compare(a.s, b.s, Qt::CaseInsensitive);
+    return ascending ? c < 0 : c > 0;
+  });
+}
+
+void TStringListWith2IntsAndSingle::SortOnSingle_Sort2String(bool ascending) {
+  std::stable_sort(entries_.begin(), entries_.end(), [ascending](const Entry& a, const Entry& b) {
+    if (a.rec.score != b.rec.score) return ascending ? a.rec.score < b.rec.score : a.rec.score > b.rec.score;
+    return QString::compare(a.s, b.s, Qt::CaseInsensitive) < 0;
+  });
+}
+
+void TStringListWith2IntsAndSingle::SortOn_Int(int which, bool ascending) {
+  std::stable_sort(entries_.begin(), entries_.end(), [which, ascending](const Entry& a, const Entry& b) {
+    const std::int32_t x = which == 2 ? a.rec.positive_terms : a.rec.words;
+    const std::int32_t y = which == 2 ? b.rec.positive_terms : b.rec.words;
+    return ascending ? x < y : x > y;
+  });
+}
+
+// --- file check ---
+
+void CheckFilterLines(QStringList& lines, bool* unequal, QString* repeated) {
+  *unequal = false;
+  repeated->clear();
+  const int n = static_cast<int>(lines.size());
+  if (n == 0) return;
+  const qsizetype tabs = lines[0].count(QLatin1Char('\t'));
+  for (int i = 1; i < n; ++i) {
+    if (lines[i].count(QLatin1Char('\t')) != tabs) {
+      *unequal = true;
+      return;
+    }
+  }
+  if (std::min<qsizetype>(tabs, 2) == 0) return;
+  std::vector<QString> keys;
+  keys.reserve(static_cast<std::size_t>(n));
+  for (const QString& line : lines) keys.push_back(line.section(QLatin1Char('\t'), 0, 0));
+  auto commas = [](QString s) { return s.replace(QLatin1Char('\t'), QLatin1Char(',')); };
+  for (int i = 0; i < n; ++i) {
+    const QString& key = keys[static_cast<std::size_t>(i)];
+    for (int j = i + 1; j < n && QString::compare(keys[static_cast<std::size_t>(j)], key) <= 0; ++j) {
+      if (keys[static_cast<std::size_t>(j)] != key) continue;
+      if (lines[i] == lines[j]) {
+        // The later copy stays; line i is gone, so it meets no further line.
+        lines[i].clear();
+        break;
+      }
+      for (const QString& l : {lines[i], lines[j]}) {
+        if (!repeated->isEmpty()) repeated->append(QStringLiteral("\r\n"));
+        repeated->append(commas(l));
+      }
+    }
+  }
+}
+
+void TRelevanceFilterList::Clear() {
+  TSimpleSearchlist::Clear();
+  unequal_strings = false;
+  repeated_search_terms.clear();
+}
+
+void TRelevanceFilterList::ParseTheList(QStringList& lines) {
+  PreParseTheList(lines);
+  lines.removeIf([](const QString& l) { return l.isEmpty(); });
+  lines.sort(Qt::CaseSensitive);
+  CheckFilterLines(lines, &unequal_strings, &repeated_search_terms);
+  if (unequal_strings) lines.clear();  // nothing of such a file is used
+}
+
+// --- scorer ---
+
+void Yikes(const QString& what) { AddToLogFile(QStringLiteral("Yikes: ") + what); }
+
+TRelevanceScorer::TRelevanceScorer(const TRelevanceFilterList& filters)
+    : filters_(filters), matcher_(filters.Terms()) {}
+
+T2LongintAndSingleRec TRelevanceScorer::ScoreText(QStringView text, int segments, int coverage,
+                                                  TRelevanceFilterRec* overall) const {
+  T2LongintAndSingleRec result;
+  overall->positive_terms_this_file = 0;
+  overall->negative_terms_this_file = 0;
+  const int S = std::max(1, segments);
+  std::vector<std::int32_t> G(static_cast<std::size_t>(S), 0), H(static_cast<std::size_t>(S), 0);
+  const std::int32_t W = BasicWordCount(text);
+  if (W == 0) return result;
+  overall->filtered_wordcount_overall += W;
+  overall->unfiltered_wordcount_overall += W;
+  const std::int64_t L = text.size();
+
+  std::vector<TTermHits> hits;
+  matcher_.FindAll(text, hits);
+
+  std::int64_t pos_sum = 0, neg_sum = 0;
+  std::int32_t P = 0;
+  TPosNegList grouped;
+  for (int i = 0; i < filters_.Count(); ++i) {
+    const TSearchContextRec& term = filters_[i];
+    const auto& positions = hits[static_cast<std::size_t>(i)].positions;
+    const std::int64_t h = static_cast<std::int64_t>(positions.size());
+    if (h == 0) continue;
+    const std::int64_t weight = term.EffectiveWeight();
+    std::int64_t pos = 0, neg = 0;
+    if (term.Negative()) {
+      neg = h * weight;
+    } else {
+      pos = h * weight;
+      auto& counters = term.Grouped() ? G : H;
+      for (const std::int32_t p : positions) {
+        std::int64_t s = static_cast<std::int64_t>(p) * S / L;
+        if (s >= S) s = S - 1;
+        ++counters[static_cast<std::size_t>(s)];
+      }
+    }
+    if (term.Grouped()) {
+      grouped.push_back({static_cast<std::int32_t>(pos), static_cast<std::int32_t>(neg), i, term.other_sws_needed});
+    } else {
+      if (pos > 0) ++P;
+      if (neg > 0) ++overall->negative_terms_this_file;
+      pos_sum += pos;
+      neg_sum += neg;
+    }
+  }
+
+  // Grouped terms count only in texts dense enough in distinct terms.
+  std::int32_t Q = 0;
+  for (const TPosNeg_rec& g : grouped)
+    if (g.pos_tokens > 0) ++Q;
+  const float density = static_cast<float>(P + Q) * (1000.0f / static_cast<float>(W));
+  const float rounded = std::nearbyint(density);  // ties to even in the default rounding mode
+  for (const TPosNeg_rec& g : grouped) {
+    if (g.pos_tokens > 0 && static_cast<float>(g.other_Sws_Needed) <= rounded) {
+      for (int s = 0; s < S; ++s)
+        if (G[static_cast<std::size_t>(s)] > 0) ++H[static_cast<std::size_t>(s)];
+      pos_sum += g.pos_tokens;
+      ++P;
+    }
+  }
+
+  result.words = W;
+  result.positive_terms = P;
+  overall->positive_terms_this_file = P;
+  if (pos_sum == 0) return result;
+  const int M = std::clamp(coverage, 0, S);
+  const int C = static_cast<int>(std::count_if(H.begin(), H.end(), [](std::int32_t v) { return v > 0; }));
+  if (C < M) return result;
+  float score = static_cast<float>((pos_sum - neg_sum) * C);
+  if (score != 0) score = static_cast<float>(static_cast<double>(score) * 100.0 / W);
+  result.score = score;
+  return result;
+}
+
+T2LongintAndSingleRec TRelevanceScorer::ScoreFile(const QString& filename, int segments, int coverage,
+                                                  TRelevanceFilterRec* overall) const {
+  overall->positive_terms_this_file = 0;
+  overall->negative_terms_this_file = 0;
+  if (!QFileInfo(filename).isFile()) return {};
+  const QString text = MarkupFreeTextFromAFile(filename, filters_.Settings().tag_span);
+  const T2LongintAndSingleRec r = ScoreText(text, segments, coverage, overall);
+  if (r.words == 0) Yikes(QStringLiteral("no words in ") + filename);
+  return r;
+}
+
+// --- the check run ---
+
+FilterLoadOutcome LoadFiltersForCheck(TRelevanceFilterList* filters, const QString& filter_file) {
+  filters->Clear();
+  if (filter_file.isEmpty() || !QFileInfo(filter_file).isFile()) {
+    FormNotFilled(LX("LXFilename"), kRelevanceHelp);
+    return FilterLoadOutcome::NotFilled;
+  }
+  const bool ok = filters->LoadFromFile(filter_file, false);
+  if (filters->unequal_strings) {
+    ReportedAFact(LX("LXUnequalLengthLines"), kRelevanceHelp);
+    return FilterLoadOutcome::UnequalLines;
+  }
+  if (!ok && filters->Count() > 0) {
+    ReportedAFact(Format(LX("LXBadFilterLines"), {filter_file}) + QStringLiteral("\r\n") +
+                      filters->Problems().join(QStringLiteral("\r\n")),
+                  kRelevanceHelp);
+    return FilterLoadOutcome::BadLines;
+  }
+  if (filters->Count() == 0) {
+    QString what = filter_file;
+    if (!filters->Problems().isEmpty()) what += QStringLiteral("\r\n") + filters->Problems().join(QStringLiteral("\r\n"));
+    FailedToRead(what, kRelevanceHelp);
+    return FilterLoadOutcome::NoTerms;
+  }
+  if (!filters->repeated_search_terms.isEmpty()) {
+    const int answer = WarnAboutAndASKOK(
+        LX("LXRepeatedChunks").toUpper() + QStringLiteral("\r\n") + filters->repeated_search_terms, kRelevanceHelp);
+    if (answer != mrOK) return FilterLoadOutcome::RepeatsRefused;
+  }
+  return FilterLoadOutcome::Ok;
+}
+
+QStringList GatherRelevanceTexts(const TInputChoicesRec& input, const StopFlag* stop, QStringList* problems) {
+  QStringList texts;
+  if (input.file_or_folder == TLXFileOrFolder::t_textfile) {
+    if (!QFileInfo(input.file_list).isFile()) {
+      if (problems) *problems << Format(LX("LXXNotFound"), {input.file_list});
+      return texts;
+    }
+    const QString list = GetTextFromFile(input.file_list);
+    const QString list_folder = QFileInfo(input.file_list).absolutePath();
+    for (const QString& raw : list.split(QStringLiteral("\r\n"))) {
+      const QString name = raw.section(QLatin1Char('\t'), 0, 0).trimmed();
+      if (name.isEmpty()) continue;
+      // Relative names are taken from the list file's folder.
+      const QString full = QDir::isAbsolutePath(name) ? name : QDir(list_folder).filePath(name);
+      if (QFileInfo(full).isFile()) texts << QDir::cleanPath(full);
+    }
+    return texts;
+  }
+  TFileAndDirIterator it;
+  it.HeadDir = input.head_folder;
+  it.FileMask = input.filemask.isEmpty() ? QStringLiteral("*.*") : input.filemask;
+  it.IncludeSubFolders = input.include_sub_folders;
+  it.SetExcludedDirs({LX("LXFiltered")});
+  if (problems) it.OnProblem = [problems](const QString& p) { *problems << p; };
+  if (!it.HeadDirExists()) {
+    if (problems) *problems << Format(LX("LXXNotFound"), {input.head_folder});
+    return texts;
+  }
+  it.IterateFindingFiles();
+  if (Stopped(stop)) return texts;
+  it.BuildDetailedList(TFileSortOrder::ByName);
+  const auto& found = it.FilesFound();
+  texts.reserve(found.Count());
+  for (int i = 0; i < found.Count(); ++i) texts << found.GetFullFilename(i);
+  return texts;
+}
+
+QString ScoreRelevanceTexts(const QStringList& texts, const TRelevanceFilterList& filters,
+                            const RelevanceCheckParams& params, TRelevanceFilterRec* overall,
+                            TStringListWith2IntsAndSingle* results, const RelevanceCheckCallbacks& callbacks) {
+  results->Clear();
+  const int S = std::clamp(params.segments, 1, 10);
+  const int M = std::clamp(params.coverage, 0, S);
+  overall->files_examined = 0;
+  overall->files_meeting_requirements = 0;
+  overall->min_wordcount = params.min_words;
+  overall->min_score = static_cast<float>(params.min_score);
+  const TRelevanceScorer scorer(filters);
+  const int F = static_cast<int>(texts.size());
+  QString last_folder;
+  for (int k = 0; k < F; ++k) {
+    MyYieldProcess();
+    if (Stopped(callbacks.stop)) break;
+    const QString& file = texts[k];
+    const QString folder = QFileInfo(file).path();
+    if (folder != last_folder && callbacks.status) callbacks.status(folder);
+    last_folder = folder;
+    ++overall->files_examined;
+    const T2LongintAndSingleRec r = scorer.ScoreFile(file, S, M, overall);
+    if (r.words >= overall->min_wordcount && r.score >= overall->min_score) results->AddOne(file, r);
+    if (callbacks.percent) callbacks.percent(static_cast<int>(static_cast<std::int64_t>(overall->files_examined) * 100 / F));
+  }
+  overall->files_meeting_requirements = results->Count();
+  results->SortOnSingle_Sort2String(false);
+  QString status;
+  if (F >= 1) {
+    const double listed = results->Count();
+    status = LX("LXScore") + Format(QStringLiteral(": %0.n / %0.n  (%0.n%%)"),
+                                    {listed, static_cast<double>(F), listed * 100.0 / F});
+  }
+  if (callbacks.status && !status.isEmpty()) callbacks.status(status);
+  return status;
+}
+
+QString CoverageLabel(int segments) {
+  QString word;
+  switch (segments) {
+    case 1: word = LX("LXAll"); break;
+    case 2: word = LX("LXHalves"); break;
+    case 3: word = LX("LXThirds"); break;
+    case 4: word = LX("LXQuarters"); break;
+    default: word = Format(LX("LXXths"), {segments}); break;
+  }
+  return LX("LXCoverage") + Format(QStringLiteral(" (%s)"), {word});
+}
+
+// --- filtered copies ---
+
+QString NewSubFolderFrom(const QString& filename, const QString& base) {
+  const QString folder = QDir::cleanPath(QFileInfo(filename).absolutePath());
+  const QString b = QDir::cleanPath(QDir(base).absolutePath());
+  const QString rel = QDir(b).relativeFilePath(folder);
+  if (rel == QLatin1String(".")) return QString();
+  if (!rel.startsWith(QLatin1String("..")) && !QDir::isAbsolutePath(rel)) return rel;
+  // Outside the base: the whole folder path, without its root or drive.
+  QString path = folder;
+  if (path.size() >= 2 && path[1] == QLatin1Char(':')) path.remove(0, 2);
+  while (path.startsWith(QLatin1Char('/'))) path.remove(0, 1);
+  return path;
+}
+
+QString FilteredFolderOf(const QString& base) {
+  QString b = QDir::cleanPath(base);
+  if (!b.endsWith(QLatin1Char('/'))) b += QLatin1Char('/');
+  return b + LX("LXFiltered");
+}
+
+int CopyFilteredTexts(const TStringListWith2IntsAndSingle& results, const QString& base, double min_score,
+                      QStringList* problems) {
+  const QString root = FilteredFolderOf(base);
+  int copied = 0;
+  for (int i = 0; i < results.Count(); ++i) {
+    QString file;
+    T2LongintAndSingleRec rec;
+    results.GetOneStrIntsSingle(i, &file, &rec);
+    if (!QFileInfo(file).isFile() || rec.score < min_score) continue;
+    const QString sub = NewSubFolderFrom(file, base);
+    const QString target_folder = sub.isEmpty() ? root : root + QLatin1Char('/') + sub;
+    if (!QDir().mkpath(target_folder)) {
+      if (problems) *problems << QStringLiteral("cannot create %1").arg(target_folder);
+      continue;
+    }
+    const QString target = target_folder + QLatin1Char('/') + QFileInfo(file).fileName();
+    if (QFileInfo(target).canonicalFilePath() == QFileInfo(file).canonicalFilePath()) continue;
+    // Copy beside the target first, so that a failed copy leaves an older
+    // copy of the same name as it was.
+    const QString part = target + QStringLiteral(".part");
+    QFile::remove(part);
+    if (!QFile::copy(file, part)) {
+      if (problems) *problems << QStringLiteral("cannot copy %1 to %2").arg(file, target_folder);
+      continue;
+    }
+    if (QFileInfo::exists(target) && !QFile::remove(target)) {
+      QFile::remove(part);
+      if (problems) *problems << QStringLiteral("cannot replace %1").arg(target);
+      continue;
+    }
+    if (!QFile::rename(part, target)) {
+      QFile::remove(part);
+      if (problems) *problems << QStringLiteral("cannot copy %1 to %2").arg(file, target_folder);
+      continue;
+    }
+    ++copied;
+  }
+  return copied;
+}
+
+QString RtfSampleHeading(int index, const T2LongintAndSingleRec& rec) {
+  const QString pattern = QStringLiteral("(%d) ") + LX("LXScore") + QStringLiteral(": %.2n, ") + LX("LXHitTypes") +
+                          QStringLiteral(": %0.n, (") + LX("LXNmanyWords") + QStringLiteral(")");
+  const QString heading = Format(pattern, {index + 1, static_cast<double>(rec.score),
+                                           IntToSingle(rec.positive_terms), IntToSingle(rec.words)});
+  return QLatin1Char('<') + heading + QLatin1Char('>');
+}

@@ -1,0 +1,21 @@
+#include "sampling/folder_edit_widget.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFileDialog>
+#include <QStyle>
+
+TFolderEdit::TFolderEdit(const QString& object_name, const QString& dialog_caption, QWidget* parent)
+    : QLineEdit(parent), caption_(dialog_caption) {
+  setObjectName(object_name);
+  setClearButtonEnabled(true);
+  QAction* browse = addAction(style()->standardIcon(QStyle::SP_DirOpenIcon), QLineEdit::TrailingPosition);
+  browse->setToolTip(tr("Choose a folder"));
+  connect(browse, &QAction::triggered, this, &TFolderEdit::Browse);
+}
+
+void TFolderEdit::Browse() {
+  const QString chosen = QFileDialog::getExistingDirectory(this, caption_, text().trimmed(),
+                                                           QFileDialog::ShowDirsOnly);
+  if (!chosen.isEmpty()) setText(QDir::toNativeSeparators(chosen));
+}

@@ -1,0 +1,76 @@
+#include "sampling/sampler.h"
+
+#include "runtime/dialogs.h"
+#include "runtime/format.h"
+#include "runtime/messages.h"
+#include "runtime/text_reader.h"
+
+QString FileTypesMask(int item_index) {
+  switch (item_index) {
+    case 1:
+      return QStringLiteral("*.txt");
+    case 2:
+      return QStringLiteral("*.xml;*.htm;*.html");
+    default:
+      return QStringLiteral("*.*");
+  }
+}
+
+QString FileTypesMaskByName(const QString& name) {
+  const QString n = name.trimmed().toLower();
+  if (n == QLatin1String("all")) return FileTypesMask(0);
+  if (n == QLatin1String("text")) return FileTypesMask(1);
+  if (n == QLatin1String("web")) return FileTypesMask(2);
+  return {};
+}
+
+QStringList ExcludedFoldersForSampleSource(const QString& source_folder) {
+  // Case-sensitive on purpose: the convention is the upper-case folder name.
+  if (source_folder.contains(QLatin1String("\\FILTERS")) || source_folder.contains(QLatin1String("/FILTERS")))
+    return {};
+  return {QStringLiteral("FILTERS")};
+}
+
+QStringList RandomSampleFromFolder(TFileAndDirIterator& iterator, const QString& folder,
+                                   const QString& file_mask, std::int64_t sample_size,
+                                   TSamplePreference preference, std::optional<std::uint64_t> seed,
+                                   const SampleProgress& progress) {
+  iterator.HeadDir = folder;
+  iterator.IncludeSubFolders = true;
+  iterator.FileMask = file_mask;
+  iterator.SetExcludedDirs(ExcludedFoldersForSampleSource(folder));
+  iterator.OnFilesProgress = progress.percent;
+  iterator.OnProcessingAFolder = nullptr;
+  iterator.OnProcessingAFile = nullptr;
+  if (progress.status) progress.status(folder);
+  iterator.IterateFindingFiles();
+  iterator.BuildDetailedList(TFileSortOrder::ByName);
+  iterator.OnFilesProgress = nullptr;
+
+  const TFolderEfficientFileStringlist& found = iterator.FilesFound();
+  const auto idx =
+      RandomSampleIndices(found.Count(), sample_size, preference, seed ? *seed : FreshSampleSeed());
+  QStringList sample;
+  sample.reserve(static_cast<qsizetype>(idx.size()));
+  for (std::int64_t i : idx) sample << found.GetFullFilename(static_cast<int>(i));
+  return sample;
+}
+
+QStringList ReadListFileLines(const QString& path) {
+  const QString text = ReadTextOfFile(path);
+  // The reader ends every line, the last one included, with CR LF.
+  QStringList lines = text.split(QStringLiteral("\r\n"));
+  if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
+  return lines;
+}
+
+QStringList RandomSampleFromList(const QStringList& lines, std::int64_t sample_size,
+                                 TSamplePreference preference, std::optional<std::uint64_t> seed,
+                                 int help_context) {
+  const int answer = DoYouWantToDoX(
+      Format(LX("LXReduceToN"), {static_cast<double>(sample_size)}), help_context);
+  if (answer != mrYes) return lines;
+  QStringList sample;
+  CopyRandomSampleFromStringlistAtoB(lines, sample, sample_size, preference, seed);
+  return sample;
+}

@@ -1,0 +1,214 @@
+#include "sampling/sub_corpus_builder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QSysInfo>
+#include <QtEndian>
+
+#include "runtime/error.h"
+#include "runtime/file_list.h"
+#include "runtime/format.h"
+#include "runtime/messages.h"
+#include "runtime/text_reader.h"
+
+namespace {
+
+const QString kCrLf = QStringLiteral("\r\n");
+
+QString WithoutTrailingDelimiters(QString path) {
+  while (path.size() > 1 && (path.endsWith(QLatin1Char('/')) || path.endsWith(QLatin1Char('\\')))) path.chop(1);
+  return path;
+}
+
+QDateTime AtNoon(const QDate& d) { return QDateTime(d, QTime(12, 0), Qt::LocalTime); }
+
+QString StartTag(int n) { return Format(QStringLiteral("<START OF TEXT %d"), {n}) + QStringLiteral(" ****>"); }
+QString EndTag(int n) { return Format(QStringLiteral("<END OF TEXT %d"), {n}) + QStringLiteral(" ****>"); }
+
+// Writes the pieces of one text block as UTF-16 little-endian, replacing the
+// file (with a byte-order mark) or appending to it (without one), then stamps
+// the file's date. The pieces go out one after another, so a long text is
+// never copied into a block first. When the output folder has gone missing
+// meanwhile, it is made again.
+void WriteUtf16(const QString& path, std::initializer_list<QStringView> pieces, bool append,
+                const QDateTime& stamp) {
+  QFile f(path);
+  const QIODevice::OpenMode mode =
+      append ? (QIODevice::WriteOnly | QIODevice::Append) : (QIODevice::WriteOnly | QIODevice::Truncate);
+  if (!f.open(mode)) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    if (!f.open(mode)) throw SorvelError(QStringLiteral("Cannot write \"%1\": %2").arg(path, f.errorString()));
+  }
+  bool ok = true;
+  if (!append) ok = f.write("\xFF\xFE", 2) == 2;
+  for (QStringView piece : pieces) {
+    if (!ok) break;
+    const qint64 bytes = piece.size() * 2;
+    if (bytes == 0) continue;
+    if (QSysInfo::ByteOrder == QSysInfo::LittleEndian) {
+      ok = f.write(reinterpret_cast<const char*>(piece.utf16()), bytes) == bytes;
+    } else {
+      QByteArray le(bytes, Qt::Uninitialized);
+      qToLittleEndian<char16_t>(piece.utf16(), piece.size(), le.data());
+      ok = f.write(le) == bytes;
+    }
+  }
+  // The file's date is set while it is open, after the last write, so that
+  // closing it cannot change it again.
+  ok = ok && f.flush();
+  if (!ok) throw SorvelError(QStringLiteral("Cannot write \"%1\": %2").arg(path, f.errorString()));
+  f.setFileTime(stamp, QFileDevice::FileModificationTime);
+  f.close();
+}
+
+}  // namespace
+
+QStringList FoldersFromSameHead(const QString& source_text) {
+  QStringList parts;
+  for (const QString& p : source_text.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+    const QString t = WithoutTrailingDelimiters(p.trimmed());
+    if (!t.isEmpty()) parts << t;
+  }
+  QStringList out;
+  auto add = [&out](const QString& folder) {
+    for (const QString& o : out)
+      if (Compare2Strings(o, folder) == 0) return;
+    out << folder;
+  };
+  if (parts.size() == 1) {
+    add(parts.first());
+    return out;
+  }
+  for (qsizetype i = 1; i < parts.size(); ++i) {
+    const QString& p = parts.at(i);
+    add(QDir::isAbsolutePath(p) ? p : QDir::cleanPath(parts.first() + QLatin1Char('/') + p));
+  }
+  return out;
+}
+
+QDate MatchingWednesday(const QDate& date) {
+  const int occurrence = (date.day() - 1) / 7 + 1;
+  const QDate first(date.year(), date.month(), 1);
+  const int to_wednesday = (3 - first.dayOfWeek() + 7) % 7;  // Qt: Monday 1 ... Wednesday 3
+  const QDate wednesday = first.addDays(to_wednesday + 7 * (occurrence - 1));
+  if (wednesday.month() != date.month()) return date;
+  return wednesday;
+}
+
+std::optional<SubCorpusPeriod> SubCorpusPeriodOf(int time_line_base, const QDateTime& date) {
+  const QDate d = date.date();
+  const int y = d.year();
+  switch (time_line_base) {
+    case tlbDecade: {
+      const int first = (y / 10) * 10;
+      return SubCorpusPeriod{Format(QStringLiteral("%.4d-%.4d"), {first, first + 9}), AtNoon(QDate(first + 5, 6, 15))};
+    }
+    case tlbYear:
+      return SubCorpusPeriod{Format(QStringLiteral("%.4d"), {y}), AtNoon(QDate(y, 6, 15))};
+    case tlbMonth:
+      return SubCorpusPeriod{Format(QStringLiteral("%.4d_%.2d"), {y, d.month()}), AtNoon(QDate(y, d.month(), 15))};
+    case tlbWeek:
+      return SubCorpusPeriod{Format(QStringLiteral("%.4d_Week_%.2d"), {y, d.dayOfYear() / 7}),
+                             AtNoon(MatchingWednesday(d))};
+    case tlbDay:
+      return SubCorpusPeriod{Format(QStringLiteral("%.4d_%.2d_%.2d"), {y, d.month(), d.day()}), AtNoon(d)};
+    case tlbHour: {
+      const int h = date.time().hour();
+      return SubCorpusPeriod{Format(QStringLiteral("%.4d_%.2d_%.2d_%.2d"), {y, d.month(), d.day(), h}),
+                             QDateTime(d, QTime(h, 0), Qt::LocalTime)};
+    }
+    default:
+      return std::nullopt;
+  }
+}
+
+QString SubCorpusOutputFolder(const QString& results_folder, int time_line_base) {
+  QString out = results_folder;
+  if (!out.endsWith(QLatin1Char('/'))) out += QLatin1Char('/');
+  return out + TimeLinePlotbaseStr(time_line_base);
+}
+
+bool IsCustomTimeLineBase(int time_line_base) {
+  return time_line_base == tlbCustom || time_line_base == tlbUserDefined;
+}
+
+int BuildSubCorpora(TFileAndDirIterator& iterator, const SubCorpusRequest& request,
+                    const SubCorpusProgress& progress, StopFlag* stop) {
+  const int base = request.time_line_base;
+  if (IsCustomTimeLineBase(base)) throw SorvelError(LX("LXCustom"));
+  const QStringList folders = FoldersFromSameHead(request.source_text);
+  const QString output_folder = SubCorpusOutputFolder(request.results_folder, base);
+  const QString base_name = TimeLinePlotbaseStr(base);
+  const QString first_tag = Format(QStringLiteral("< amalgamation by %s "), {base_name}) + QLatin1Char('>');
+  const QString further_tag = Format(QStringLiteral("< amalgamation: %s "), {base_name}) + QLatin1Char('>');
+
+  // Sub-corpus files written in this run (by lower-cased path) and the
+  // number of texts each holds so far.
+  QHash<QString, int> registry;
+
+  auto process_file = [&](const QString& path, double day_number) {
+    MyYieldProcess();
+    const auto period = SubCorpusPeriodOf(base, DayNumberToDateTime(day_number));
+    if (!period) return;
+    const QString text = ReadTextOfFile(path);
+    if (text.isEmpty()) return;
+    // The path tag becomes the second line of a text of two lines or more.
+    const qsizetype first_break = text.indexOf(kCrLf);
+    const qsizetype split = (first_break >= 0 && first_break + 2 < text.size()) ? first_break + 2 : text.size();
+    const QString path_tag =
+        split < text.size() ? QStringLiteral("<separate filename = ") + path + QLatin1Char('>') + kCrLf : QString();
+    const QStringView head = QStringView(text).left(split);
+    const QStringView rest = QStringView(text).mid(split);
+
+    const QString target = output_folder + QLatin1Char('/') + period->name + QStringLiteral(".txt");
+    const QString key = target.toLower();
+    auto it = registry.find(key);
+    if (it == registry.end()) {
+      registry.insert(key, 1);
+      const QString start = StartTag(1) + kCrLf;
+      const QString end = EndTag(1) + kCrLf + first_tag + kCrLf + EndTag(1) + kCrLf;
+      WriteUtf16(target, {start, head, path_tag, rest, end}, false, period->stamp);
+    } else {
+      const int n = ++it.value();
+      const QString start = kCrLf + kCrLf + kCrLf + StartTag(n) + kCrLf;
+      const QString end = kCrLf + further_tag + kCrLf + EndTag(n) + kCrLf;
+      WriteUtf16(target, {start, head, path_tag, rest, end}, true, period->stamp);
+    }
+  };
+
+  for (const QString& folder : folders) {
+    iterator.HeadDir = folder;
+    iterator.FileMask = request.file_mask;
+    iterator.IncludeSubFolders = true;
+    iterator.SetExcludedDirs({});
+    iterator.OnProcessingAFolder = nullptr;
+    iterator.OnProcessingAFile = nullptr;
+    iterator.OnFilesProgress = progress.percent;
+    if (progress.status) progress.status(folder);
+    iterator.IterateFindingFiles();
+    iterator.BuildDetailedList(TFileSortOrder::ByName);
+    iterator.OnFilesProgress = nullptr;
+    if (!QDir().mkpath(output_folder))
+      throw SorvelError(QStringLiteral("Cannot create the folder \"%1\"").arg(output_folder));
+
+    global_panic_state.store(0);
+    if (stop) stop->Reset();
+    const TFolderEfficientFileStringlist& found = iterator.FilesFound();
+    const int total = found.Count();
+    for (int j = 0; j < total; ++j) {
+      if (global_panic_state.load() > 0 || (stop && stop->Requested())) break;
+      if (j % 100 == 0) {
+        if (progress.percent) progress.percent(static_cast<int>(static_cast<long long>(j) * 100 / total));
+        if (progress.status)
+          progress.status(Format(LX("LXNManyOutOfN"), {static_cast<double>(j + 1), static_cast<double>(total)}));
+      }
+      process_file(found.GetFullFilename(j), found.GetASimpleSearchRec(j).Time);
+    }
+    iterator.Clear();
+  }
+  const int saved = static_cast<int>(registry.size());
+  if (progress.status) progress.status(Format(LX("LXNFilesSaved"), {static_cast<double>(saved)}));
+  return saved;
+}

@@ -1,0 +1,71 @@
+#pragma once
+// The sub-corpus builder: regroups the texts of a corpus by date. Every file
+// found is given a period by its modification time (a decade, year, month,
+// week, day or hour) and appended, framed by numbered tags, to the one
+// sub-corpus file of that period. Sub-corpus files are UTF-16 little-endian
+// with a byte-order mark and CR LF line ends, and carry a date inside their
+// period. Runs without any window.
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <optional>
+
+#include "runtime/file_iterator.h"
+#include "runtime/panic.h"
+#include "sampling/time_line_base.h"
+
+constexpr int kSubCorporaHelpContext = 6280;
+
+// The folders a source-folder text names. One folder gives itself. Several,
+// separated by ";", share a head: the first is the head folder, and each
+// further name that is not a full path is a folder under that head, so
+// "/corpus;news;sport" gives /corpus/news and /corpus/sport. Full paths among
+// the further names stand for themselves. Blanks around names and trailing
+// delimiters are dropped; a folder named twice is searched once.
+QStringList FoldersFromSameHead(const QString& source_text);
+
+struct SubCorpusPeriod {
+  QString name;      // file name without ".txt", such as "1997_03"
+  QDateTime stamp;   // date given to the sub-corpus file (local time)
+};
+
+// The period of a text's date for a time-line base; none for the bases that
+// give no sub-corpus (millennium, century, minute, second and the custom
+// ones). Weeks are seven-day blocks from 1 January: days 1-6 of the year are
+// week 00, days 7-13 week 01. Date-only stamps are set at noon, so that the
+// day survives any shift of time zone in the tools that show it.
+std::optional<SubCorpusPeriod> SubCorpusPeriodOf(int time_line_base, const QDateTime& date);
+
+// The Wednesday of date's month with the same occurrence number as date (the
+// 3rd Wednesday for a 3rd Friday), or date itself when the month has none.
+QDate MatchingWednesday(const QDate& date);
+
+// Results folder + the base's display name.
+QString SubCorpusOutputFolder(const QString& results_folder, int time_line_base);
+
+struct SubCorpusRequest {
+  QString source_text;     // one folder, or several from the same head
+  QString results_folder;
+  QString file_mask = QStringLiteral("*.*");
+  int time_line_base = tlbYear;
+};
+
+struct SubCorpusProgress {
+  std::function<void(int percent)> percent;
+  std::function<void(const QString& status)> status;
+};
+
+// True for the bases the builder cannot group by (custom ones).
+bool IsCustomTimeLineBase(int time_line_base);
+
+// Runs the build. Each folder of the source text is searched with its
+// sub-folders (from no folder exclusion) and its files are processed in name
+// order. A stop request (stop, or the global stop state) skips the remaining
+// files of the folder being processed; both are cleared when the next folder
+// begins. Returns the number of sub-corpus files written. Throws SorvelError
+// for a custom base and FileReadError/SorvelError when a text cannot be read
+// or a sub-corpus file cannot be written.
+int BuildSubCorpora(TFileAndDirIterator& iterator, const SubCorpusRequest& request,
+                    const SubCorpusProgress& progress = {}, StopFlag* stop = nullptr);

@@ -1,0 +1,219 @@
+#include "shell/lexivor_minimal_progress.h"
+
+#include <QtEndian>
+#include <cstdlib>
+#include <cstring>
+
+#include "runtime/dialogs.h"
+#include "runtime/log.h"
+#include "runtime/messages.h"
+#include "runtime/panic.h"
+#include "shell/controller_link.h"
+
+namespace pr = progress_record;
+
+std::uint16_t ProgressNotificationCode(int kind) {
+  switch (kind) {
+    case kProgThisPercent: return 0x17D8;
+    case kProgOverallPercent: return 0x17D9;
+    case kProgShortMessage: return 0x17E1;
+    case kProgLongMessage: return 0x17DA;
+    case kProgShowWhere: return 0x17D4;
+    case kProgRunningWords: return 0x17DC;
+    case kProgMemory: return 0x17D5;
+    case kProgClearAll: return 0x17E0;
+    case kProgClearAll2: return 0x17DF;
+    case kProgTimeToGo: return 0x17D6;
+    default: return 0;
+  }
+}
+
+TProgressClass::TProgressClass() : fparams(pr::kSize, '\0') {
+  halt = [] { std::exit(1); };
+}
+
+void TProgressClass::PutInt(int offset, std::int32_t value) {
+  qToLittleEndian<std::int32_t>(value, fparams.data() + offset);
+}
+
+std::int32_t TProgressClass::GetInt(int offset) const {
+  return qFromLittleEndian<std::int32_t>(fparams.constData() + offset);
+}
+
+void TProgressClass::PutMessage(int offset, const QString& text) {
+  const QString cut = text.left(pr::kMessageUnits);
+  char* p = fparams.data() + offset;
+  std::memset(p, 0, (pr::kMessageUnits + 1) * 2);
+  for (int i = 0; i < cut.size(); ++i) qToLittleEndian<std::uint16_t>(cut.at(i).unicode(), p + 2 * i);
+}
+
+QString TProgressClass::GetMessage(int offset) const {
+  QString s;
+  const char* p = fparams.constData() + offset;
+  for (int i = 0; i < pr::kMessageUnits; ++i) {
+    const std::uint16_t u = qFromLittleEndian<std::uint16_t>(p + 2 * i);
+    if (u == 0) break;
+    s.append(QChar(u));
+  }
+  return s;
+}
+
+void TProgressClass::ClearAllAndShow(std::int64_t start_value, std::uint8_t at_shell_or_tool) {
+  AtShellOrTool = at_shell_or_tool;
+  if (at_shell_or_tool == 0) Controller().BringProgressWindowToFront();
+  ShowWhere(at_shell_or_tool);
+  const bool bars = at_shell_or_tool == 1;
+  fuse_statusbar_progress_THIS = bars;
+  fuse_statusbar_progress_OVERALL = bars;
+  if (ProgressStatusBar) {
+    ProgressStatusBar->SetPanelShowsBar(2, bars);
+    ProgressStatusBar->SetPanelShowsBar(3, bars);
+  }
+  fparams.fill('\0');
+  qToLittleEndian<std::int64_t>(start_value, fparams.data() + pr::kStartValue);
+  Send(kProgClearAll);
+}
+
+void TProgressClass::ClearBarsOnly() {
+  ThisPercent(0);
+  OverallPercent(0);
+}
+
+bool TProgressClass::ThisPercent(int percent) {
+  if (GetInt(pr::kThisPercent) == percent) return false;
+  PutInt(pr::kThisPercent, percent);
+  Send(kProgThisPercent);
+  return true;
+}
+
+bool TProgressClass::OverallPercent(int percent) {
+  if (GetInt(pr::kOverallPercent) == percent) return false;
+  PutInt(pr::kOverallPercent, percent);
+  Send(kProgOverallPercent);
+  return true;
+}
+
+void TProgressClass::ProgressShortMessage(const QString& text) {
+  PutMessage(pr::kShortMessage, text);
+  Send(kProgShortMessage);
+}
+
+void TProgressClass::ProgressShortMessageOutOf(const QString& text, long long n, long long total) {
+  ProgressShortMessage(text);
+  if (total > 0) ThisPercent(static_cast<int>(n * 100 / total));
+}
+
+void TProgressClass::ProgressLongMessage(const QString& text) {
+  PutMessage(pr::kLongMessage, text);
+  Send(kProgLongMessage);
+}
+
+void TProgressClass::ShowWhere(std::uint8_t mode) {
+  AtShellOrTool = mode;
+  Hidden = false;
+  Send(kProgShowWhere);
+}
+
+void TProgressClass::RunningWords(int count) {
+  PutInt(pr::kRunningWords, count);
+  Send(kProgRunningWords);
+}
+
+void TProgressClass::Memory() { Send(kProgMemory); }
+
+void TProgressClass::ShowTimeToGo() {
+  Hidden = false;
+  Send(kProgTimeToGo);
+}
+
+void TProgressClass::ShowError(const QString& text) {
+  PutMessage(pr::kLongMessage, text);
+  Send(kProgError);
+}
+
+void TProgressClass::FatalError(const QString& text) {
+  PutMessage(pr::kLongMessage, text);
+  Send(kProgFatalError);
+}
+
+void TProgressClass::Hide() {
+  fuse_statusbar_progress_THIS = false;
+  fuse_statusbar_progress_OVERALL = false;
+  ClearBarsOnly();
+  NotifyController(kProgHideCode);
+  if (ProgressStatusBar && ProgressStatusBar->PanelCount() > 10) {
+    ProgressStatusBar->SetPanelText(3, QString());
+    ProgressStatusBar->SetPanelText(2, QString());
+    ProgressStatusBar->SetPanelText(10, QString());
+  }
+  Hidden = true;
+  if (bring_to_front) bring_to_front();
+}
+
+void TProgressClass::SetPercentPanel(int panel, bool bar, int percent) {
+  if (bar) {
+    ProgressStatusBar->SetPanelBar(panel, percent);
+  } else {
+    ProgressStatusBar->SetPanelText(panel, percent >= 1 ? QString::number(percent) + QLatin1Char('%') : QString());
+  }
+}
+
+void TProgressClass::ShowInStatusBar(int kind) {
+  switch (kind) {
+    case kProgThisPercent:
+      SetPercentPanel(3, fuse_statusbar_progress_THIS, GetInt(pr::kThisPercent));
+      break;
+    case kProgOverallPercent:
+      SetPercentPanel(2, fuse_statusbar_progress_OVERALL, GetInt(pr::kOverallPercent));
+      break;
+    case kProgShortMessage:
+      ProgressStatusBar->SetPanelText(1, GetMessage(pr::kShortMessage));
+      break;
+    case kProgLongMessage:
+      ProgressStatusBar->SetPanelText(10, GetMessage(pr::kLongMessage));
+      break;
+    case kProgClearAll:
+    case kProgClearAll2:
+      SetPercentPanel(3, fuse_statusbar_progress_THIS, 0);
+      SetPercentPanel(2, fuse_statusbar_progress_OVERALL, 0);
+      ProgressStatusBar->SetPanelText(10, QString());
+      ProgressStatusBar->SetPanelText(1, QString());
+      break;
+    default:
+      break;
+  }
+}
+
+void TProgressClass::Send(int kind) {
+  MyYieldProcess();
+  if (Hidden) return;
+  // Errors are boxes wherever the report goes.
+  if (kind == kProgError || kind == kProgFatalError) {
+    BoxRequest r;
+    r.name = kind == kProgError ? QStringLiteral("ProgressError") : QStringLiteral("ProgressFatalError");
+    r.caption = LX(kind == kProgError ? "LXErrorCaption" : "LXHaltingCaption");
+    r.text = GetMessage(pr::kLongMessage);
+    r.icon = BoxIcon::Warning;
+    Dialogs().Show(r);
+    if (kind == kProgFatalError && halt) halt();
+    MyYieldProcess();
+    return;
+  }
+  if (AtShellOrTool == 1 && ProgressStatusBar && ProgressStatusBar->PanelCount() > 0) {
+    ShowInStatusBar(kind);
+  } else {
+    const std::uint16_t code = ProgressNotificationCode(kind);
+    if (code != 0) {
+      Controller().SetProgressParams(fparams);
+      NotifyController(code);
+    }
+  }
+  MyYieldProcess();
+}
+
+TProgressClass& Progress() {
+  static TProgressClass progress;
+  return progress;
+}
+
+void QuitMinimalProgress() { AddToLogFile(QStringLiteral("quit lexivor_minimal_progress, ")); }

@@ -1,0 +1,247 @@
+#include "shell/sorvel_window.h"
+
+#include <QCloseEvent>
+#include <QStatusBar>
+#include <QVBoxLayout>
+
+#include "corruption/corruption_page.h"
+#include "crash/crash_reporter_gui.h"
+#include "runtime/format.h"
+#include "runtime/messages.h"
+#include "runtime/panic.h"
+#include "shell/tool_data_module_gui.h"
+
+TFormSorvel::TFormSorvel(QWidget* parent) : TFormUtilitiesBase(parent) {
+  if (!TDataModuleLexivor::Instance()) own_data_module_ = std::make_unique<TDataModuleLexivor>();
+  setObjectName(QStringLiteral("FormSorvel"));
+  setWindowTitle(QStringLiteral("Sorvel"));
+  SetHelpContext(this, 5150);
+  QFont f(QStringLiteral("Tahoma"), 8);
+  setFont(f);
+
+  AdvOfficePager1 = new QTabWidget(this);
+  AdvOfficePager1->setObjectName(QStringLiteral("AdvOfficePager1"));
+  setCentralWidget(AdvOfficePager1);
+  AdvOfficePageCorruption = AddPage("AdvOfficePageCorruption", QStringLiteral("Corruption"), 5140);
+  AdvOfficePageDuplicateNames = AddPage("AdvOfficePageDuplicateNames", QStringLiteral("Duplicate Names"), 4170);
+  AdvOfficePageDuplicateContents =
+      AddPage("AdvOfficePageDuplicateContents", QStringLiteral("Duplicate Contents"), 6020);
+  AdvOfficePageBoiler = AddPage("AdvOfficePageBoiler", QStringLiteral("Boilerplate text"), 6030);
+  AdvOfficePageRelevance = AddPage("AdvOfficePageRelevance", QStringLiteral("Relevance"), 6040);
+  AdvOfficePageSample = AddPage("AdvOfficePageSample", QStringLiteral("Corpus Sampler"), 6060);
+  AdvOfficePageBuildSubCorpora =
+      AddPage("AdvOfficePageBuildSubCorpora", QStringLiteral("Build Sub-corpora"), 6280);
+
+  // ---- the engines ----
+  crap_detector = std::make_unique<TFileCrapDetector>();
+
+  // ---- the tool pages ----
+  // Each page is created here with the engines this window owns and put into
+  // its container with InstallPage(container, page). One line per page.
+  corruption_page = new CorruptionPage(this, crap_detector.get(), AdvOfficePageCorruption);
+  InstallPage(AdvOfficePageCorruption, corruption_page);
+  // ---- end of the tool pages ----
+  SetCorruptionListRefresher([this] { corruption_page->PostNewFlaggedFiles(); });
+
+  AdvOfficePager1->setCurrentWidget(AdvOfficePageDuplicateContents);
+  resize(727, 479 + statusBar()->sizeHint().height());
+
+  // An exception that escaped a handler may have left a Start disabled.
+  CrashReporter::Instance().after_handler_exception = [this] { RestoreStartControls(); };
+}
+
+TFormSorvel::~TFormSorvel() {
+  CrashReporter::Instance().after_handler_exception = nullptr;
+  if (worker_) {
+    // Destroyed during a run (the window is normally closed only after one):
+    // stop the engines and let the worker end before they are freed.
+    StopPanelClick();
+    worker_->wait();
+  }
+  // Viewer windows first, then the engines (members, freed after this body).
+  qDeleteAll(show_forms);
+  show_forms.clear();
+}
+
+QWidget* TFormSorvel::AddPage(const char* object_name, const QString& caption, int help_context) {
+  auto* page = new QWidget(AdvOfficePager1);
+  page->setObjectName(QString::fromLatin1(object_name));
+  auto* layout = new QVBoxLayout(page);
+  layout->setContentsMargins(0, 0, 0, 0);
+  SetHelpContext(page, help_context);
+  AdvOfficePager1->addTab(page, caption);
+  return page;
+}
+
+void TFormSorvel::InstallPage(QWidget* container, QWidget* page) {
+  if (!container || !page) return;
+  page->setParent(container);
+  container->layout()->addWidget(page);
+  page->show();
+}
+
+// --- status bar ---
+
+void TFormSorvel::OnWindowThread(std::function<void()> f) {
+  if (QThread::currentThread() == thread()) {
+    f();
+  } else {
+    QMetaObject::invokeMethod(this, std::move(f), Qt::QueuedConnection);
+  }
+}
+
+bool TFormSorvel::SetOverallProgress(int percent) {
+  MyYieldProcess();
+  if (overall_percent_.exchange(percent) == percent) return false;
+  OnWindowThread([this, percent] { AdvOfficeStatusBar1->SetPanelBar(2, percent); });
+  return true;
+}
+
+bool TFormSorvel::SetSecondProgress(int percent) {
+  MyYieldProcess();
+  if (second_percent_.exchange(percent) == percent) return false;
+  OnWindowThread([this, percent] { AdvOfficeStatusBar1->SetPanelBar(3, percent); });
+  return true;
+}
+
+bool TFormSorvel::SetOverallProgressAndRefreshCorruptionList(int percent) {
+  const bool changed = SetOverallProgress(percent);
+  if (corruption_list_refresher_) corruption_list_refresher_();
+  MyYieldProcess();
+  return changed;
+}
+
+void TFormSorvel::SetCorruptionListRefresher(std::function<void()> refresh) {
+  corruption_list_refresher_ = std::move(refresh);
+}
+
+void TFormSorvel::ResetProgress(bool idle) {
+  overall_percent_ = 0;
+  second_percent_ = 0;
+  OnWindowThread([this, idle] {
+    AdvOfficeStatusBar1->SetPanelBar(2, 0);
+    AdvOfficeStatusBar1->SetPanelBar(3, 0);
+    AdvOfficeStatusBar1->SetStopVisible(!idle);
+  });
+}
+
+void TFormSorvel::ShowStatusText(const QString& text) {
+  OnWindowThread([this, text] { AdvOfficeStatusBar1->SetPanelText(10, text); });
+}
+
+void TFormSorvel::ShowCountOutOf(long long n, long long total) {
+  ShowStatusText(Format(LX("LXNManyOutOfN"), {n, total}));
+}
+
+// --- running a tool ---
+
+void TFormSorvel::RegisterStartControl(QWidget* control) {
+  if (!control) return;
+  start_controls_.append(control);
+  if (running_) control->setEnabled(false);
+}
+
+void TFormSorvel::AddStopHandler(std::function<void()> stop) {
+  if (stop) stop_handlers_.push_back(std::move(stop));
+}
+
+void TFormSorvel::SetStartControlsEnabled(bool enabled) {
+  for (const QPointer<QWidget>& w : start_controls_) {
+    if (w) w->setEnabled(enabled);
+  }
+}
+
+void TFormSorvel::RestoreStartControls() {
+  if (!running_) SetStartControlsEnabled(true);
+}
+
+bool TFormSorvel::RunTool(const QString& tool_name, std::function<void()> work,
+                          std::function<void(bool ok)> done) {
+  if (running_) return false;
+  running_ = true;
+  running_tool_ = tool_name;
+  global_panic_state = 0;
+  SetStartControlsEnabled(false);
+  AdvOfficeStatusBar1->SetStopVisible(true);
+
+  // The work's exception, if any, is kept with its report record and
+  // reported on the window thread once the worker has ended.
+  auto failure = std::make_shared<std::unique_ptr<TExceptionRecord>>();
+  QThread* worker = QThread::create([work = std::move(work), failure] {
+    try {
+      work();
+    } catch (...) {
+      *failure = std::make_unique<TExceptionRecord>(RecordCurrentException());
+    }
+  });
+  worker->setObjectName(tool_name);
+  worker_ = worker;
+  connect(worker, &QThread::finished, this, [this, worker, failure, done = std::move(done)] {
+    worker->deleteLater();
+    const bool ok = !*failure;
+    if (!ok) CrashReporter::Instance().Report(**failure);
+    running_ = false;
+    running_tool_.clear();
+    SetStartControlsEnabled(true);
+    AdvOfficeStatusBar1->SetStopVisible(false);
+    if (done) done(ok);
+    if (close_when_done_) close();
+  });
+  worker->start();
+  return true;
+}
+
+// --- Stop and Help ---
+
+void TFormSorvel::PanelClick(int panel) {
+  if (panel == 8) {
+    StopPanelClick();
+  } else if (panel == 9) {
+    HelpPanelClick();
+  }
+}
+
+void TFormSorvel::StopPanelClick() {
+  global_panic_state = 2;
+  for (const auto& stop : stop_handlers_) stop();
+}
+
+int TFormSorvel::ActivePageHelpContext() const {
+  QWidget* page = AdvOfficePager1->currentWidget();
+  int context = HelpContextOf(page);
+  // A page with inner pages (the Corpus Sampler) gives the help of the inner
+  // page on show.
+  const auto inner = page ? page->findChildren<QTabWidget*>() : QList<QTabWidget*>();
+  for (QTabWidget* tabs : inner) {
+    if (!tabs->isVisibleTo(page)) continue;
+    const int c = HelpContextOf(tabs->currentWidget());
+    if (c > 1000) return c;
+  }
+  return context;
+}
+
+void TFormSorvel::HelpPanelClick() { ShowHelpTopic(ActivePageHelpContext()); }
+
+void TFormSorvel::ShowHelpTopic(int help_context) {
+  if (auto* dm = TDataModuleLexivor::Instance()) dm->HandleAHelpFileChoice(help_context);
+}
+
+// --- viewer ---
+
+TFormOneTextFileShower* TFormSorvel::SharedViewer() {
+  // The text viewer window is not part of the program yet; pages check for
+  // null and offer no viewer until it is.
+  return AFormOneTextFileShower;
+}
+
+void TFormSorvel::closeEvent(QCloseEvent* event) {
+  if (running_) {
+    // The worker may be waiting for an answer from this window: ask it to
+    // stop and close once it has.
+    StopPanelClick();
+    close_when_done_ = true;
+    event->ignore();
+    return;
+  }
+  TFormUtilitiesBase::closeEvent(event);
+}

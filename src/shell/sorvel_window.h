@@ -1,0 +1,104 @@
+#pragma once
+// The main window: a pager of the seven tool pages over the status bar, the
+// engines that live as long as the window, and the page host that runs a
+// page's tool on a worker thread.
+
+#include <QList>
+#include <QPointer>
+#include <QTabWidget>
+#include <QThread>
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "corruption/file_crap_detector.h"
+#include "shell/page_host_gui.h"
+#include "shell/utilities_base_window.h"
+
+class CorruptionPage;
+
+class TFormSorvel : public TFormUtilitiesBase, public PageHost {
+  Q_OBJECT
+ public:
+  explicit TFormSorvel(QWidget* parent = nullptr);
+  ~TFormSorvel() override;
+
+  // --- status bar (any thread) ---
+  bool SetOverallProgress(int percent) override;
+  bool SetSecondProgress(int percent) override;
+  void ResetProgress(bool idle) override;
+  void ShowStatusText(const QString& text) override;
+  void ShowCountOutOf(long long n, long long total) override;
+  // Overall progress, then the Corruption page's list takes the detector's
+  // new results, then pending events run. The corruption run's per-file
+  // callback and the Boilerplate folder scan's progress.
+  bool SetOverallProgressAndRefreshCorruptionList(int percent);
+  // What refreshes the Corruption page's list (set by that page; called on
+  // whichever thread reports the progress).
+  void SetCorruptionListRefresher(std::function<void()> refresh);
+
+  // --- running a tool ---
+  bool RunTool(const QString& tool_name, std::function<void()> work,
+               std::function<void(bool ok)> done) override;
+  bool ToolRunning() const override { return running_; }
+  void RegisterStartControl(QWidget* control) override;
+  void AddStopHandler(std::function<void()> stop) override;
+  // Re-enables every start control when no tool runs (after an exception in
+  // a handler that had disabled its Start).
+  void RestoreStartControls();
+
+  TFormOneTextFileShower* SharedViewer() override;
+  void ShowHelpTopic(int help_context) override;
+
+  // The panel-click handler: Stop and Help.
+  void PanelClick(int panel) override;
+  void StopPanelClick();
+  void HelpPanelClick();
+  // The help context of the active page (its active inner page if it has one).
+  int ActivePageHelpContext() const;
+
+  // Puts a page widget into its container on the pager.
+  void InstallPage(QWidget* container, QWidget* page);
+
+  // --- controls ---
+  QTabWidget* AdvOfficePager1 = nullptr;
+  QWidget* AdvOfficePageCorruption = nullptr;
+  QWidget* AdvOfficePageDuplicateNames = nullptr;
+  QWidget* AdvOfficePageDuplicateContents = nullptr;
+  QWidget* AdvOfficePageBoiler = nullptr;
+  QWidget* AdvOfficePageRelevance = nullptr;
+  QWidget* AdvOfficePageSample = nullptr;
+  QWidget* AdvOfficePageBuildSubCorpora = nullptr;
+
+  // --- fields the window owns ---
+  TFormOneTextFileShower* AFormOneTextFileShower = nullptr;
+  QList<QWidget*> show_forms;  // viewer windows opened from the pages
+  bool resizing_column = false;
+  bool busy_with_duplicate = false;
+  // The engines, in the order they are freed (after the viewers).
+  // Page developers: add the engine your page needs here.
+  std::unique_ptr<TFileCrapDetector> crap_detector;
+
+  // The pages.
+  CorruptionPage* corruption_page = nullptr;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  QWidget* AddPage(const char* object_name, const QString& caption, int help_context);
+  void OnWindowThread(std::function<void()> f);
+  void SetStartControlsEnabled(bool enabled);
+
+  QPointer<QThread> worker_;
+  bool running_ = false;
+  bool close_when_done_ = false;
+  QString running_tool_;
+  std::atomic<int> overall_percent_{0};
+  std::atomic<int> second_percent_{0};
+  QList<QPointer<QWidget>> start_controls_;
+  std::vector<std::function<void()>> stop_handlers_;
+  std::function<void()> corruption_list_refresher_;
+  std::unique_ptr<class TDataModuleLexivor> own_data_module_;
+};

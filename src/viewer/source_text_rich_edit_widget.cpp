@@ -1,0 +1,442 @@
+#include "viewer/source_text_rich_edit_widget.h"
+
+#include <QCoreApplication>
+#include <QSaveFile>
+#include <QScrollBar>
+#include <QSyntaxHighlighter>
+#include <QTextBlock>
+#include <QTextCharFormat>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <algorithm>
+
+#include "runtime/error.h"
+#include "runtime/text_reader.h"
+#include "viewer/rtf_writer.h"
+
+namespace {
+constexpr int kLoadChunk = 1 << 20;   // characters inserted per loading step
+constexpr int kBlocksPerBatch = 400;  // blocks redrawn between progress reports
+
+RtfColour ToRtf(const QColor& c) { return RtfColour{c.red(), c.green(), c.blue()}; }
+}  // namespace
+
+// Draws the component's spans into each block as it is laid out.
+class SpanHighlighter : public QSyntaxHighlighter {
+ public:
+  SpanHighlighter(TSourceTextRichEdit* owner, QTextDocument* doc) : QSyntaxHighlighter(doc), owner_(owner) {}
+
+ protected:
+  void highlightBlock(const QString& text) override {
+    const int start = currentBlock().position();
+    const int end = start + static_cast<int>(text.size());
+    if (owner_->grey_spans_.empty() && owner_->hits_.spans.empty()) return;
+    QTextCharFormat grey;
+    grey.setForeground(owner_->grey_);
+    Apply(owner_->grey_spans_, owner_->max_grey_length_, start, end, grey);
+    QTextCharFormat kw;
+    kw.setForeground(owner_->kw_text_);
+    kw.setBackground(owner_->kw_background_);
+    if (owner_->kw_bold_) kw.setFontWeight(QFont::Bold);
+    Apply(owner_->hits_.spans, owner_->max_hit_length_, start, end, kw);
+  }
+
+ private:
+  void Apply(const std::vector<TermSpan>& spans, int max_length, int start, int end, const QTextCharFormat& f) {
+    if (spans.empty()) return;
+    // Spans are sorted by start; none is longer than max_length, so the first
+    // one that can reach this block starts no earlier than start - max_length.
+    auto it = std::lower_bound(spans.begin(), spans.end(), start - max_length,
+                               [](const TermSpan& s, int pos) { return s.start < pos; });
+    for (; it != spans.end() && it->start < end; ++it) {
+      const int from = std::max(it->start, start);
+      const int to = std::min(it->start + it->length, end);
+      if (to > from) setFormat(from - start, to - from, f);
+    }
+  }
+  TSourceTextRichEdit* owner_;
+};
+
+TSourceTextRichEdit::TSourceTextRichEdit(QWidget* parent)
+    : QPlainTextEdit(parent), search_list_(std::make_unique<TSimpleSearchlist>()) {
+  setReadOnly(true);
+  setUndoRedoEnabled(false);
+  setLineWrapMode(QPlainTextEdit::WidgetWidth);
+  setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+  highlighter_ = new SpanHighlighter(this, document());
+  connect(this, &QPlainTextEdit::cursorPositionChanged, this, &TSourceTextRichEdit::ReportLine);
+  SetColoursEtc(false, normal_text_, normal_background_, false);
+}
+
+TSourceTextRichEdit::~TSourceTextRichEdit() = default;
+
+int TSourceTextRichEdit::LineCount() const { return text_.isEmpty() ? 0 : document()->blockCount(); }
+
+bool TSourceTextRichEdit::LoadedASourceText(const QString& path) {
+  if (busy_) return false;
+  QString text;
+  try {
+    text = ReadTextOfFile(path);
+  } catch (const SorvelError&) {
+    return false;
+  }
+  // The reader ends every line in CR LF; the document holds one character per
+  // break and no break after the last line.
+  text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  if (text.endsWith(QLatin1Char('\n'))) text.chop(1);
+  loaded_path_ = path;
+  Reset(text);
+  return true;
+}
+
+void TSourceTextRichEdit::ShowText(const QString& text) {
+  if (busy_) return;
+  QString t = NormaliseDecodedText(text);
+  t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  if (t.endsWith(QLatin1Char('\n'))) t.chop(1);
+  loaded_path_.clear();
+  Reset(t);
+}
+
+void TSourceTextRichEdit::Reset(const QString& text) {
+  busy_ = true;
+  stop_requested_ = false;
+  hits_ = TermHits();
+  last_finder_ = nullptr;
+  max_hit_length_ = 0;
+  grey_spans_.clear();
+  max_grey_length_ = 0;
+  current_kw_ = -1;
+  text_ = text;
+  // The highlighter has nothing to draw while the text goes in; the document
+  // is filled in steps so that a long text reports progress.
+  QTextDocument* doc = document();
+  doc->clear();
+  if (text_.size() <= kLoadChunk) {
+    setPlainText(text_);
+  } else {
+    QTextCursor cursor(doc);
+    const qsizetype n = text_.size();
+    for (qsizetype at = 0; at < n; at += kLoadChunk) {
+      cursor.movePosition(QTextCursor::End);
+      cursor.insertText(text_.mid(at, kLoadChunk));
+      if (OnProgress) OnProgress(static_cast<int>(std::min<qsizetype>(n, at + kLoadChunk) * 100 / n));
+    }
+  }
+  busy_ = false;
+  moveCursor(QTextCursor::Start);
+  ReportLine();
+}
+
+void TSourceTextRichEdit::SetMarkupEtc(bool without_markup, int tag_span) {
+  without_markup_ = without_markup;
+  tag_span_ = tag_span;
+}
+
+void TSourceTextRichEdit::SetMarkupEtc(QChar open, QChar close) {
+  markup_open_ = open;
+  markup_close_ = close;
+}
+
+void TSourceTextRichEdit::SetColoursEtc(bool special, const QColor& text, const QColor& background, bool bold) {
+  if (special) {
+    kw_text_ = text;
+    kw_background_ = background;
+    kw_bold_ = bold;
+    return;
+  }
+  normal_text_ = text;
+  normal_background_ = background;
+  QPalette p = palette();
+  p.setColor(QPalette::Text, text);
+  p.setColor(QPalette::Base, background);
+  setPalette(p);
+  QFont f = font();
+  f.setBold(bold);
+  setFont(f);
+}
+
+void TSourceTextRichEdit::SetFont(const QString& family, double point_size) {
+  QFont f = font();
+  if (!family.isEmpty()) f.setFamily(family);
+  if (point_size > 0) f.setPointSizeF(point_size);
+  setFont(f);
+}
+
+bool TSourceTextRichEdit::BatchStep(int done, int total, const ProgressFn& progress) {
+  if (progress && total > 0) progress(static_cast<int>(static_cast<long long>(done) * 100 / total));
+  return !stop_requested_;
+}
+
+void TSourceTextRichEdit::RedrawSpans(std::vector<std::pair<int, int>> ranges, const ProgressFn& progress) {
+  // The blocks that hold any of the ranges, each once, in text order.
+  QTextDocument* doc = document();
+  std::vector<int> blocks;
+  blocks.reserve(ranges.size());
+  std::sort(ranges.begin(), ranges.end());
+  for (const auto& [start, length] : ranges) {
+    for (QTextBlock b = doc->findBlock(start); b.isValid() && b.position() <= start + length; b = b.next()) {
+      if (blocks.empty() || blocks.back() < b.blockNumber()) blocks.push_back(b.blockNumber());
+    }
+  }
+  const int total = static_cast<int>(blocks.size());
+  for (int i = 0; i < total; ++i) {
+    if (i % kBlocksPerBatch == 0 && i > 0 && !BatchStep(i, total, progress)) return;
+    highlighter_->rehighlightBlock(doc->findBlockByNumber(blocks[static_cast<size_t>(i)]));
+  }
+  if (progress) progress(100);
+}
+
+int TSourceTextRichEdit::HighlightWith(const HitFinder& finder, const ProgressFn& progress) {
+  if (busy_ || !finder) return -1;
+  stop_requested_ = false;
+  TermHits hits = finder(text_);
+  const int first = HighlightHits(std::move(hits), progress);
+  last_finder_ = finder;
+  return first;
+}
+
+int TSourceTextRichEdit::HighlightHits(TermHits hits, const ProgressFn& progress) {
+  if (busy_) return -1;
+  last_finder_ = nullptr;
+  busy_ = true;
+  stop_requested_ = false;
+  std::vector<std::pair<int, int>> ranges;
+  ranges.reserve(hits_.spans.size() + hits.spans.size());
+  for (const TermSpan& s : hits_.spans) ranges.emplace_back(s.start, s.length);
+  for (const TermSpan& s : hits.spans) ranges.emplace_back(s.start, s.length);
+  hits_ = std::move(hits);
+  max_hit_length_ = 0;
+  for (const TermSpan& s : hits_.spans) max_hit_length_ = std::max(max_hit_length_, s.length);
+  current_kw_ = -1;
+  RedrawSpans(std::move(ranges), progress);
+  busy_ = false;
+  ReportLine();
+  return hits_.FirstPosition();
+}
+
+namespace {
+
+// Hits of terms in text from position from on, leaving out those that touch
+// a markup tag. Terms keep the numbers they have in terms; only those in
+// wanted (all when empty) are searched.
+TermHits FindTermHits(QStringView text, const std::vector<TSearchContextRec>& terms, int from,
+                      const std::vector<TermSpan>& tags, const std::atomic<bool>* stop) {
+  TermHits hits;
+  for (const TSearchContextRec& t : terms) hits.terms.append(t.typed_in);
+  const TMultiTermMatcher matcher(terms);
+  std::vector<TTermHits> found;
+  matcher.FindAll(text.mid(from), found, stop);
+  for (size_t term = 0; term < found.size(); ++term) {
+    const TTermHits& h = found[term];
+    for (size_t k = 0; k < h.positions.size(); ++k) {
+      const int start = from + h.positions[k];
+      const int length = h.lengths[k];
+      // The last tag that starts before the hit ends is the only one that
+      // can overlap it (tags do not overlap one another).
+      auto it = std::lower_bound(tags.begin(), tags.end(), start + length,
+                                 [](const TermSpan& s, int pos) { return s.start < pos; });
+      if (it != tags.begin() && (it - 1)->start + (it - 1)->length > start) continue;
+      hits.spans.push_back({start, length, static_cast<int>(term)});
+    }
+  }
+  hits.stopped = stop && stop->load();
+  hits.Finish();
+  return hits;
+}
+
+}  // namespace
+
+int TSourceTextRichEdit::SearchFrom(QStringView text) const {
+  if (header_end_marker_.isEmpty()) return 0;
+  const qsizetype at = text.indexOf(header_end_marker_, 0, Qt::CaseInsensitive);
+  return at < 0 ? 0 : static_cast<int>(at + header_end_marker_.size());
+}
+
+int TSourceTextRichEdit::HighlightKWs(const TSimpleSearchlist& list, const ProgressFn& progress) {
+  if (busy_) return -1;
+  stop_requested_ = false;
+  const std::vector<TSearchContextRec> terms = list.Terms();
+  const bool markup = !without_markup_;
+  const QChar open = markup_open_, close = markup_close_;
+  const int span = tag_span_;
+  return HighlightWith(
+      [this, terms, markup, open, close, span](QStringView text) {
+        const std::vector<TermSpan> tags = markup ? MarkupSpans(text, open, close, span) : std::vector<TermSpan>();
+        return FindTermHits(text, terms, SearchFrom(text), tags, &stop_requested_);
+      },
+      progress);
+}
+
+int TSourceTextRichEdit::HighlightOneKW(const QString& keyword, const ProgressFn& progress) {
+  if (busy_) return -1;
+  int index = search_list_->IndexOf(keyword);
+  std::vector<TSearchContextRec> terms = search_list_->Terms();
+  if (index < 0) {
+    terms = {PlainSearchTerm(keyword)};
+    index = 0;
+  }
+  // Every term keeps its number, but only the chosen one is searched: the
+  // others become terms that cannot match.
+  for (int i = 0; i < static_cast<int>(terms.size()); ++i) {
+    if (i != index) terms[static_cast<size_t>(i)].term.clear();
+  }
+  stop_requested_ = false;
+  const bool markup = !without_markup_;
+  const QChar open = markup_open_, close = markup_close_;
+  const int span = tag_span_;
+  const int first = HighlightWith(
+      [this, terms, markup, open, close, span](QStringView text) {
+        const std::vector<TermSpan> tags = markup ? MarkupSpans(text, open, close, span) : std::vector<TermSpan>();
+        return FindTermHits(text, terms, SearchFrom(text), tags, &stop_requested_);
+      },
+      progress);
+  SetCurrentKW(index);
+  return first;
+}
+
+void TSourceTextRichEdit::ClearHighlights() { HighlightHits(TermHits(), {}); }
+
+std::pair<int, int> TSourceTextRichEdit::CountAndFirstPosOfKWPositions(int term) const {
+  int count = 0;
+  int first = -1;
+  for (const TermSpan& s : hits_.spans) {
+    if (s.term != term) continue;
+    if (count == 0) first = s.start;
+    ++count;
+  }
+  return {count, first};
+}
+
+std::vector<int> TSourceTextRichEdit::KeyWordPositionsAsArray() const {
+  std::vector<int> positions;
+  positions.reserve(hits_.spans.size());
+  for (const TermSpan& s : hits_.spans) positions.push_back(s.start);
+  return positions;
+}
+
+void TSourceTextRichEdit::SetCurrentKW(int term) {
+  current_kw_ = term;
+  ReportLine();
+}
+
+std::vector<int> TSourceTextRichEdit::CurrentPositions() const {
+  std::vector<int> positions;
+  for (const TermSpan& s : hits_.spans) {
+    if (current_kw_ < 0 || s.term == current_kw_) {
+      if (positions.empty() || positions.back() != s.start) positions.push_back(s.start);
+    }
+  }
+  return positions;
+}
+
+bool TSourceTextRichEdit::GotoNextKW(bool backwards) {
+  const std::vector<int> positions = CurrentPositions();
+  if (positions.empty()) return false;
+  const int here = textCursor().selectionStart();
+  size_t index;
+  if (backwards) {
+    auto it = std::lower_bound(positions.begin(), positions.end(), here);
+    index = it == positions.begin() ? positions.size() - 1 : static_cast<size_t>(it - positions.begin()) - 1;
+  } else {
+    auto it = std::upper_bound(positions.begin(), positions.end(), here);
+    // With nothing selected the cursor may sit on a hit that has not been
+    // visited yet: take it rather than skip it.
+    if (!textCursor().hasSelection() && it != positions.begin() && *(it - 1) == here) --it;
+    index = it == positions.end() ? 0 : static_cast<size_t>(it - positions.begin());
+  }
+  const int start = positions[index];
+  int length = 0;
+  for (const TermSpan& s : hits_.spans) {
+    if (s.start == start && (current_kw_ < 0 || s.term == current_kw_)) {
+      length = s.length;
+      break;
+    }
+  }
+  QTextCursor c(document());
+  c.setPosition(start);
+  c.setPosition(start + length, QTextCursor::KeepAnchor);
+  setTextCursor(c);
+  centerCursor();
+  return true;
+}
+
+void TSourceTextRichEdit::CentreOnPosition(int position) {
+  QTextCursor c(document());
+  c.setPosition(std::clamp(position, 0, std::max(0, document()->characterCount() - 1)));
+  setTextCursor(c);
+  centerCursor();
+}
+
+void TSourceTextRichEdit::ReportLine() {
+  const std::vector<int> positions = CurrentPositions();
+  const QTextCursor c = textCursor();
+  const int here = c.selectionStart();
+  // The hit at or before the cursor, counted from 0.
+  auto it = std::upper_bound(positions.begin(), positions.end(), here);
+  const double item = static_cast<double>(it - positions.begin()) - 1;
+  Q_EMIT LineShowMessage(item, static_cast<double>(positions.size()), c.blockNumber() + 1.0,
+                         static_cast<double>(LineCount()));
+}
+
+int TSourceTextRichEdit::GreyOutAnyMarkup(const DoneOfTotalFn& done_of_total, const ProgressFn& progress) {
+  if (busy_) return 0;
+  busy_ = true;
+  stop_requested_ = false;
+  std::vector<std::pair<int, int>> ranges;
+  for (const TermSpan& s : grey_spans_) ranges.emplace_back(s.start, s.length);
+  grey_spans_ = MarkupSpans(text_, markup_open_, markup_close_, tag_span_);
+  max_grey_length_ = 0;
+  for (const TermSpan& s : grey_spans_) {
+    max_grey_length_ = std::max(max_grey_length_, s.length);
+    ranges.emplace_back(s.start, s.length);
+  }
+  if (done_of_total) done_of_total(0, static_cast<long long>(grey_spans_.size()));
+  RedrawSpans(std::move(ranges), progress);
+  if (done_of_total) done_of_total(static_cast<long long>(grey_spans_.size()), static_cast<long long>(grey_spans_.size()));
+  busy_ = false;
+  return static_cast<int>(grey_spans_.size());
+}
+
+bool TSourceTextRichEdit::TrimTheText(bool remove_markup) {
+  if (busy_) return false;
+  const QString trimmed = TrimmedText(text_, remove_markup, markup_open_, markup_close_, tag_span_);
+  // The last run's terms are found again in the trimmed text.
+  const HitFinder finder = last_finder_;
+  const bool had_grey = !grey_spans_.empty();
+  QString shown = trimmed;
+  shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  if (shown.endsWith(QLatin1Char('\n'))) shown.chop(1);
+  Reset(shown);
+  if (had_grey && !remove_markup) GreyOutAnyMarkup({}, OnProgress);
+  if (finder) HighlightWith(finder, OnProgress);
+  return !stop_requested_;
+}
+
+QByteArray TSourceTextRichEdit::RtfBytes(const QString& heading, const QString& summary) const {
+  RtfDocument doc;
+  doc.text = text_;
+  doc.font_name = font().family();
+  doc.font_size_points = std::max(1, static_cast<int>(font().pointSizeF() + 0.5));
+  doc.normal = RtfSpanStyle{ToRtf(normal_text_), ToRtf(normal_background_), false};
+  doc.styles.push_back(RtfSpanStyle{ToRtf(grey_), ToRtf(normal_background_), false});
+  doc.styles.push_back(RtfSpanStyle{ToRtf(kw_text_), ToRtf(kw_background_), kw_bold_});
+  doc.spans.reserve(grey_spans_.size() + hits_.spans.size());
+  for (const TermSpan& s : grey_spans_) doc.spans.push_back({s.start, s.length, 0});
+  for (const TermSpan& s : hits_.spans) doc.spans.push_back({s.start, s.length, 1});
+  doc.heading = heading;
+  doc.summary = summary;
+  return WriteRtf(doc);
+}
+
+bool TSourceTextRichEdit::SaveAsRTF(const QString& file, const QString& heading, const QString& summary) const {
+  QSaveFile out(file);
+  if (!out.open(QIODevice::WriteOnly)) return false;
+  const QByteArray bytes = RtfBytes(heading, summary);
+  if (out.write(bytes) != bytes.size()) {
+    out.cancelWriting();
+    return false;
+  }
+  return out.commit();
+}

@@ -1,0 +1,261 @@
+// The Boilerplate page with a small host of its own: the search runs on a
+// worker thread as in the program, and the tests wait for it to end.
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMutex>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTest>
+#include <QThread>
+#include <QTreeView>
+#include <functional>
+#include <vector>
+
+#include "boilerplate/boilerplate_page.h"
+#include "boilerplate/boilerplate_tree_model.h"
+#include "runtime/messages.h"
+#include "support/test_support.h"
+
+namespace {
+
+class TestHost : public PageHost {
+ public:
+  bool SetOverallProgress(int) override { return true; }
+  bool SetSecondProgress(int) override { return true; }
+  void ResetProgress(bool idle) override { idle_ = idle; }
+  void ShowStatusText(const QString& text) override {
+    QMutexLocker lock(&mutex_);
+    status_ = text;
+    if (on_status) on_status(text);
+  }
+  void ShowCountOutOf(long long, long long) override {}
+  bool RunTool(const QString&, std::function<void()> work, std::function<void(bool)> done) override {
+    if (running_) return false;
+    running_ = true;
+    for (QWidget* w : start_controls_) w->setEnabled(false);
+    QThread* t = QThread::create(std::move(work));
+    QObject::connect(t, &QThread::finished, qApp, [this, t, done] {
+      t->deleteLater();
+      running_ = false;
+      for (QWidget* w : start_controls_) w->setEnabled(true);
+      done(true);
+    });
+    t->start();
+    return true;
+  }
+  bool ToolRunning() const override { return running_; }
+  void RegisterStartControl(QWidget* control) override { start_controls_.push_back(control); }
+  void AddStopHandler(std::function<void()> stop) override { stops_.push_back(std::move(stop)); }
+  TFormOneTextFileShower* SharedViewer() override { return nullptr; }
+  void ShowHelpTopic(int context) override { help_ = context; }
+
+  void PressStop() {
+    for (auto& s : stops_) s();
+  }
+  QString Status() {
+    QMutexLocker lock(&mutex_);
+    return status_;
+  }
+
+  std::function<void(const QString&)> on_status;  // runs on the worker thread
+  bool idle_ = true;
+  int help_ = 0;
+
+ private:
+  QMutex mutex_;
+  QString status_;
+  bool running_ = false;
+  std::vector<QWidget*> start_controls_;
+  std::vector<std::function<void()>> stops_;
+};
+
+const QString kNotice = QStringLiteral("Reprinted with the kind permission of the owners.");
+const QString kMenu = QStringLiteral("Home | World | Sport | Weather");
+
+}  // namespace
+
+class BoilerplatePageTest : public QObject {
+  Q_OBJECT
+
+ private:
+  template <class T>
+  T* Child(QWidget& page, const char* name) {
+    T* w = page.findChild<T*>(QLatin1String(name));
+    if (!w) qFatal("no control %s", name);
+    return w;
+  }
+
+  void Search(BoilerplatePage& page, const QString& folder) {
+    Child<QLineEdit>(page, "ElFolderNameEditBoilerHeadFolder")->setText(folder);
+    QTest::mouseClick(Child<QPushButton>(page, "AdvGlowButtonBoilerSearch"), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(!page.Running(), 20000);
+  }
+
+  QStringList TopTexts(BoilerplatePage& page) {
+    QStringList out;
+    auto* m = page.TreeModel();
+    for (int r = 0; r < m->rowCount(); ++r) out << m->data(m->index(r, 0)).toString();
+    return out;
+  }
+
+ private Q_SLOTS:
+  void DefaultsAndNames() {
+    TestHost host;
+    TRepeatedChunks engine;
+    BoilerplatePage page(&host, &engine);
+    auto* pager = Child<QTabWidget>(page, "AdvOfficePagerBoiler");
+    QCOMPARE(pager->tabPosition(), QTabWidget::South);
+    QCOMPARE(pager->currentWidget(), Child<QWidget>(page, "AdvOfficePageBoilerSettings"));
+    auto* span = Child<QSpinBox>(page, "AdvSpinEditBoilerTagSpan");
+    QCOMPARE(span->value(), 200);
+    QCOMPARE(span->singleStep(), 10);
+    QCOMPARE(span->minimum(), 0);
+    QCOMPARE(Child<QSpinBox>(page, "AdvSpinEditBoilerMinSentFreq")->value(), 2);
+    QCOMPARE(Child<QSpinBox>(page, "AdvSpinEditBoilerMinSentFreq")->minimum(), 2);
+    QCOMPARE(Child<QSpinBox>(page, "AdvSpinEditBoilerMinChunkLength")->value(), 20);
+    QCOMPARE(Child<QSpinBox>(page, "AdvSpinEditBoilerMinChunkLength")->minimum(), 1);
+    QVERIFY(Child<QCheckBox>(page, "AdvOfficeCheckBoxSubFoldersTooBoiler")->isChecked());
+    QVERIFY(!Child<QCheckBox>(page, "AdvOfficeCheckBoxBoilerUNfinishedSents")->isChecked());
+    auto* types = Child<QComboBox>(page, "myAdvFilterComboBoiler");
+    QCOMPARE(types->count(), 3);
+    QCOMPARE(types->currentText(), QStringLiteral("All files (*.*)"));
+    QCOMPARE(Child<QPushButton>(page, "AdvGlowButtonBoilerSearch")->text(), QStringLiteral("start"));
+    QVERIFY(Child<QLabel>(page, "LabelBoilerplateFolder")->text().isEmpty());
+    auto* menu = Child<QMenu>(page, "AdvPopupMenuBoilerList");
+    QCOMPARE(menu->actions().size(), 2);
+    QCOMPARE(menu->actions()[0]->text(), QStringLiteral("Open && show"));
+    QCOMPARE(menu->actions()[1]->text(), QStringLiteral("Copy"));
+
+    // An empty or unknown folder starts nothing.
+    Child<QLineEdit>(page, "ElFolderNameEditBoilerHeadFolder")->setText(QStringLiteral("/no/such/folder"));
+    page.AdvGlowButtonBoilerSearchClick();
+    QVERIFY(!page.Running());
+    QVERIFY(host.idle_);
+  }
+
+  void SearchListSortAndSelect() {
+    TempTree tree;
+    const QString a = tree.WriteText(QStringLiteral("a.txt"), kNotice + QStringLiteral(" Alpha starts. ") + kNotice);
+    const QString b = tree.WriteText(QStringLiteral("sub/b.txt"), QStringLiteral("Beta here, alone. ") + kNotice);
+    const QString c = tree.WriteText(QStringLiteral("sub/c.txt"), kNotice + QStringLiteral(" Gamma is said twice here. Gamma is said twice here."));
+    tree.WriteText(QStringLiteral("sub/") + LX("LXFiltered") + QStringLiteral("/d.txt"), kNotice);
+    TestHost host;
+    TRepeatedChunks engine;
+    BoilerplatePage page(&host, &engine);
+    page.resize(900, 500);
+    page.show();
+    Search(page, tree.Root());
+
+    QVERIFY(host.idle_);
+    QVERIFY(Child<QPushButton>(page, "AdvGlowButtonBoilerSearch")->isEnabled());
+    QVERIFY(Child<QLabel>(page, "LabelBoilerplateFolder")->text().isEmpty());
+    QCOMPARE(Child<QTabWidget>(page, "AdvOfficePagerBoiler")->currentWidget(),
+             Child<QWidget>(page, "AdvOfficePageBoilerList"));
+    QCOMPARE(page.HeadFolder(), tree.Root());
+    // The notice is in a, b and c (4 hits; the filtered copy is not searched).
+    auto* m = page.TreeModel();
+    QCOMPARE(TopTexts(page), (QStringList{kNotice, QStringLiteral("Gamma is said twice here.")}));
+    QCOMPARE(m->data(m->index(0, 1)).toString(), QStringLiteral("4"));
+    QCOMPARE(m->data(m->index(0, 2)).toString(), LX("LXTotal"));
+    QCOMPARE(m->rowCount(m->index(0, 0)), 3);
+    QCOMPARE(m->data(m->index(1, 2)).toString(), c);
+    QCOMPARE(host.Status(), QStringLiteral("2 repeated chunks"));
+
+    // The last column takes the width that the others leave.
+    auto* view = Child<QTreeView>(page, "AdvTreeViewBoiler");
+    QHeaderView* header = view->header();
+    QCOMPARE(header->sectionSize(0) + header->sectionSize(1) + header->sectionSize(2), view->viewport()->width());
+    header->resizeSection(0, header->sectionSize(0) - 40);
+    QCOMPARE(header->sectionSize(0) + header->sectionSize(1) + header->sectionSize(2), view->viewport()->width());
+
+    // Header clicks: the chunk column does not sort; the file column sorts by file order.
+    page.AdvTreeViewBoilerClick(2);
+    QCOMPARE(TopTexts(page), (QStringList{kNotice, QStringLiteral("Gamma is said twice here.")}));
+    page.AdvTreeViewBoilerClick(0);
+    QCOMPARE(TopTexts(page), (QStringList{kNotice, QStringLiteral("Gamma is said twice here.")}));
+
+    // Selecting a file row, then a total row.
+    view->setCurrentIndex(m->index(0, 0, m->index(0, 0)));
+    QCOMPARE(page.FileToOpen().full_path, a);
+    QCOMPARE(page.FileToOpen().info2, QStringLiteral("1"));  // one repeated chunk, twice
+    QCOMPARE(host.Status(), QStringLiteral("\"%1\" found 2 times in %2").arg(kNotice, a));
+    view->setCurrentIndex(m->index(1, 0));
+    QCOMPARE(host.Status(), QStringLiteral("2 repeated chunks found in %1").arg(c));
+    view->setCurrentIndex(m->index(0, 1));
+    QCOMPARE(page.FileToOpen().full_path, tree.Root());
+    QCOMPARE(page.ChunkToShow(), kNotice);
+    QCOMPARE(host.Status(), QStringLiteral("\"%1\" found 4 times in 3 files").arg(kNotice));
+    (void)b;
+
+    if (!qEnvironmentVariableIsEmpty("BOILER_SCREENSHOT")) {
+      view->expandAll();
+      page.grab().save(qEnvironmentVariable("BOILER_SCREENSHOT"));
+    }
+
+    // A new search that finds nothing leaves the Settings page showing and the tree empty.
+    TempTree plain;
+    plain.WriteText(QStringLiteral("x.txt"), QStringLiteral("Nothing here is said twice."));
+    Child<QTabWidget>(page, "AdvOfficePagerBoiler")->setCurrentIndex(0);
+    Search(page, plain.Root());
+    QCOMPARE(m->rowCount(), 0);
+    QCOMPARE(Child<QTabWidget>(page, "AdvOfficePagerBoiler")->currentIndex(), 0);
+  }
+
+  void AFileForTheFolderAndUnterminated() {
+    TempTree tree;
+    const QString given = tree.WriteText(QStringLiteral("one/page.html"), QStringLiteral("<p>") + kMenu + QStringLiteral("</p>"));
+    tree.WriteText(QStringLiteral("one/other.html"), QStringLiteral("<p>") + kMenu + QStringLiteral("</p>"));
+    tree.WriteText(QStringLiteral("one/two/page.html"), QStringLiteral("<p>") + kMenu + QStringLiteral("</p><p>End.</p>"));
+    TestHost host;
+    TRepeatedChunks engine;
+    BoilerplatePage page(&host, &engine);
+    Search(page, given);
+    QCOMPARE(Child<QComboBox>(page, "myAdvFilterComboBoiler")->currentText(), QStringLiteral("page.html"));
+    QCOMPARE(page.TreeModel()->rowCount(), 0);  // the menu line has no full stop
+    Child<QCheckBox>(page, "AdvOfficeCheckBoxBoilerUNfinishedSents")->setChecked(true);
+    Search(page, given);
+    QCOMPARE(TopTexts(page), QStringList{kMenu});
+    // Only the files named page.html: the given one and the one in the sub-folder.
+    QCOMPARE(page.TreeModel()->rowCount(page.TreeModel()->index(0, 0)), 2);
+  }
+
+  void StopStillShowsWhatWasFound() {
+    TempTree tree;
+    for (int i = 0; i < 40; ++i)
+      tree.WriteText(QStringLiteral("t%1.txt").arg(i, 2, 10, QLatin1Char('0')), kNotice);
+    TestHost host;
+    TRepeatedChunks engine;
+    BoilerplatePage page(&host, &engine);
+    // The user presses Stop as soon as the first repeat is reported (after the second file).
+    host.on_status = [&host](const QString& text) {
+      if (text == QStringLiteral("1 repeated chunks")) host.PressStop();
+    };
+    Search(page, tree.Root());
+    QCOMPARE(TopTexts(page), QStringList{kNotice});
+    QCOMPARE(page.TreeModel()->data(page.TreeModel()->index(0, 1)).toString(), QStringLiteral("2"));
+    QVERIFY(Child<QPushButton>(page, "AdvGlowButtonBoilerSearch")->isEnabled());
+    QVERIFY(host.idle_);
+
+    // F1 asks for the page's help topic.
+    page.show();
+    page.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&page));
+    QTest::keyClick(&page, Qt::Key_F1);
+    QCOMPARE(host.help_, 6030);
+  }
+};
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  BoilerplatePageTest t;
+  return QTest::qExec(&t, argc, argv);
+}
+
+#include "boilerplate_page_uitest.moc"

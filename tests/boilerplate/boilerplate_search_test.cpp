@@ -1,0 +1,100 @@
+#include "boilerplate/boilerplate_search.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFileInfo>
+
+#include "runtime/messages.h"
+#include "support/test_support.h"
+
+namespace {
+
+const QString kShared = QStringLiteral("This notice is shared by several texts.");
+
+QStringList FilesOf(const TRepeatedChunks& engine, int chunk) {
+  QStringList out;
+  const auto& occ = engine.Chunks().GetAListOfOccurrences(chunk);
+  for (int j = 0; j < occ.Count(); ++j)
+  {
+    const QFileInfo fi(engine.ChunkFiles().GetFullFilename(occ.GetAValue(j).value1));
+    out << fi.dir().dirName() + QLatin1Char('/') + fi.fileName();
+  }
+  return out;
+}
+
+TEST(BoilerplateSearch, LeavesOutFilteredFoldersAndReportsFolders) {
+  TempTree tree;
+  tree.WriteText(QStringLiteral("top/a.txt"), kShared);
+  tree.WriteText(QStringLiteral("top/sub/b.txt"), kShared);
+  tree.WriteText(QStringLiteral("top/sub/") + LX("LXFiltered") + QStringLiteral("/c.txt"), kShared);
+  tree.WriteText(QStringLiteral("top/deep/") + LX("LXFiltered").toUpper() + QStringLiteral("/d.txt"), kShared);
+  TRepeatedChunks engine;
+  TFileAndDirIterator it;
+  TBoilerplateSearch search;
+  search.head_folder = tree.Path(QStringLiteral("top"));
+  TBoilerplateCallbacks cb;
+  QStringList folders;
+  cb.on_folder = [&](const QString& f, int n, int count) {
+    folders << QStringLiteral("%1 (%2/%3)").arg(QDir(search.head_folder).relativeFilePath(f)).arg(n).arg(count);
+    EXPECT_FALSE(f.endsWith(QLatin1Char('/')));
+  };
+  int last_count = -1;
+  cb.count_reporter = [&](int n) { last_count = n; };
+  EXPECT_EQ(RunBoilerplateSearch(engine, it, search, cb), 2);
+  ASSERT_EQ(engine.Chunks().Count(), 1);
+  EXPECT_EQ(engine.Chunks().Total(0), 2);
+  EXPECT_EQ(folders, (QStringList{QStringLiteral(". (1/2)"), QStringLiteral("sub (2/2)")}));
+  EXPECT_EQ(last_count, 1);
+}
+
+TEST(BoilerplateSearch, AFileGivenForAFolderBecomesTheMask) {
+  TempTree tree;
+  const QString given = tree.WriteText(QStringLiteral("c/notes.txt"), kShared);
+  tree.WriteText(QStringLiteral("c/other.txt"), kShared);
+  tree.WriteText(QStringLiteral("c/x/notes.txt"), kShared);
+  QString head, name;
+  ASSERT_TRUE(ResolveFolderOrFile(given, &head, &name));
+  EXPECT_EQ(head, tree.Path(QStringLiteral("c")));
+  EXPECT_EQ(name, QStringLiteral("notes.txt"));
+  EXPECT_FALSE(ResolveFolderOrFile(tree.Path(QStringLiteral("nowhere")), &head, &name));
+  EXPECT_EQ(name, QStringLiteral("notes.txt"));  // left as it was
+
+  TRepeatedChunks engine;
+  TFileAndDirIterator it;
+  TBoilerplateSearch search;
+  search.head_folder = head;
+  search.file_mask = FileMaskOfTypeText(name);
+  RunBoilerplateSearch(engine, it, search, {});
+  ASSERT_EQ(engine.Chunks().Count(), 1);
+  EXPECT_EQ(FilesOf(engine, 0), (QStringList{QStringLiteral("c/notes.txt"), QStringLiteral("x/notes.txt")}));
+  search.include_subfolders = false;
+  RunBoilerplateSearch(engine, it, search, {});
+  EXPECT_EQ(engine.Chunks().Count(), 0);  // one file alone repeats nothing
+
+  EXPECT_EQ(FileMaskOfTypeText(QStringLiteral("Web files (*.xml;*.htm;*.html)")), QStringLiteral("*.xml;*.htm;*.html"));
+}
+
+TEST(BoilerplateSearch, StopDuringTheWalkStillSorts) {
+  TempTree tree;
+  for (int i = 0; i < 6; ++i)
+    tree.WriteText(QStringLiteral("d%1/f.txt").arg(i), kShared + QStringLiteral(" Second line shared too, in every one."));
+  TRepeatedChunks engine;
+  TFileAndDirIterator it;
+  TBoilerplateSearch search;
+  search.head_folder = tree.Root();
+  TBoilerplateCallbacks cb;
+  cb.on_folder = [&](const QString&, int number, int) {
+    // A user pressing Stop after the third file.
+    if (number == 4) {
+      engine.Stop();
+      it.Stop();
+    }
+  };
+  RunBoilerplateSearch(engine, it, search, cb);
+  ASSERT_EQ(engine.Chunks().Count(), 2);
+  EXPECT_EQ(engine.Chunks().Total(0), 3);
+  EXPECT_EQ(engine.ChunkFiles().Count(), 3);
+}
+
+}  // namespace

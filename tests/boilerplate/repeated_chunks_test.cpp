@@ -1,0 +1,191 @@
+#include "boilerplate/repeated_chunks.h"
+
+#include <gtest/gtest.h>
+
+#include <QStringList>
+#include <ostream>
+#include <utility>
+#include <vector>
+
+#include "support/test_support.h"
+
+// Readable QString values in failure messages.
+void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+
+namespace {
+
+struct Cut {
+  QString text;
+  bool terminated;
+};
+
+std::vector<Cut> CutAll(const QString& text, int tag_span = 200) {
+  std::vector<Cut> out;
+  CutTextIntoChunks(text, TChunkRules{tag_span}, [&](QStringView c, bool t, qsizetype) {
+    out.push_back(Cut{c.toString(), t});
+  });
+  return out;
+}
+
+QStringList Texts(const std::vector<Cut>& cuts) {
+  QStringList l;
+  for (const Cut& c : cuts) l << c.text;
+  return l;
+}
+
+TEST(ChunkCutting, SentenceEndsAbbreviationsAndNumbers) {
+  const auto cuts = CutAll(QStringLiteral(
+      "Dr. Smith met J. R. Jones at 3.14 p.m. in the U.S. office.  It rained!\r\n"
+      "Was it \"cold?\" Yes. see www.example.org. Fine... really fine."));
+  EXPECT_EQ(Texts(cuts),
+            (QStringList{QStringLiteral("Dr. Smith met J. R. Jones at 3.14 p.m. in the U.S. office."),
+                         QStringLiteral("It rained!"), QStringLiteral("Was it \"cold?\""),
+                         QStringLiteral("Yes. see www.example.org."),
+                         QStringLiteral("Fine... really fine.")}));
+  for (const Cut& c : cuts) EXPECT_TRUE(c.terminated) << c.text.toStdString();
+}
+
+TEST(ChunkCutting, TextsWithoutSpacesAndUnterminatedPieces) {
+  const auto cuts = CutAll(QStringLiteral("今天下雨。明天晴天！后天\r\n\r\nA title line\r\nwrapped over two lines\r\n\r\nLast words"));
+  ASSERT_EQ(cuts.size(), 5u);
+  EXPECT_EQ(cuts[0].text, QStringLiteral("今天下雨。"));
+  EXPECT_TRUE(cuts[0].terminated);
+  EXPECT_EQ(cuts[1].text, QStringLiteral("明天晴天！"));
+  EXPECT_EQ(cuts[2].text, QStringLiteral("后天"));
+  EXPECT_FALSE(cuts[2].terminated);  // ended by a blank line
+  EXPECT_EQ(cuts[3].text, QStringLiteral("A title line wrapped over two lines"));
+  EXPECT_FALSE(cuts[3].terminated);
+  EXPECT_EQ(cuts[4].text, QStringLiteral("Last words"));
+  EXPECT_FALSE(cuts[4].terminated);  // the end of the text without a full stop
+}
+
+TEST(ChunkCutting, MarkupWithinTheTagSpan) {
+  const QString page = QStringLiteral(
+      "<ul><li><a href=\"/\">Home</a></li><li>About <b>us</b></li></ul>"
+      "<p>This is <i>very</i> important. If a < b then</p><!-- note --><p>x</p>");
+  EXPECT_EQ(Texts(CutAll(page)),
+            (QStringList{QStringLiteral("Home"), QStringLiteral("About us"),
+                         QStringLiteral("This is very important."), QStringLiteral("If a < b then"),
+                         QStringLiteral("x")}));
+  // With a span too short for the href tag, that tag is text; with 0 nothing is markup.
+  const auto narrow = Texts(CutAll(QStringLiteral("<a href=\"/x\">Home</a> page."), 5));
+  EXPECT_EQ(narrow, QStringList{QStringLiteral("<a href=\"/x\">Home page.")});
+  EXPECT_EQ(Texts(CutAll(QStringLiteral("<p>One.</p>"), 0)),
+            (QStringList{QStringLiteral("<p>One."), QStringLiteral("</p>")}));
+}
+
+TEST(ChunkCutting, OverlongTextIsCutIntoPieces) {
+  const QString text(kMaxChunkLength * 2 + 10, QLatin1Char('x'));
+  const auto cuts = CutAll(text);
+  ASSERT_EQ(cuts.size(), 3u);
+  EXPECT_EQ(cuts[0].text.size(), kMaxChunkLength);
+  EXPECT_EQ(cuts[2].text.size(), 10);
+}
+
+class RepeatedChunksTest : public ::testing::Test {
+ protected:
+  TempTree tree;
+  TRepeatedChunks engine;
+
+  void Run(const QStringList& files, bool unterminated = false, int min_hits = 2, int min_length = 10) {
+    engine.Clear();
+    engine.SetSettings(unterminated, 200, min_hits, min_length, nullptr, nullptr, nullptr);
+    for (const QString& f : files) {
+      const int n = engine.LoadATextFile(f);
+      if (n >= 0) engine.AddToRepeatedSentencesInTxt(n, static_cast<int>(files.size()));
+    }
+    engine.SortDescendingFreq();
+  }
+
+  int Find(const QString& text) const {
+    for (int i = 0; i < engine.Chunks().Count(); ++i)
+      if (engine.Chunks().Strings(i) == text) return i;
+    return -1;
+  }
+
+  std::vector<std::pair<QString, int>> Pairs(int chunk) const {
+    std::vector<std::pair<QString, int>> out;
+    const auto& occ = engine.Chunks().GetAListOfOccurrences(chunk);
+    for (int j = 0; j < occ.Count(); ++j)
+      out.emplace_back(engine.ChunkFiles().GetFullFilename(occ.GetAValue(j).value1), occ.GetAValue(j).value2);
+    return out;
+  }
+};
+
+TEST_F(RepeatedChunksTest, CountsAcrossAndWithinFiles) {
+  const QString legal = QStringLiteral("All rights reserved by the publisher.");
+  const QString a = tree.WriteText(QStringLiteral("a.txt"),
+                                   legal + QStringLiteral(" Alpha is unique here. ") + legal + QStringLiteral("\n\nNavigation bar"));
+  const QString b = tree.WriteText(QStringLiteral("b.txt"), QStringLiteral("Beta  text\r\nis unique. ") + legal +
+                                                                QStringLiteral(" Say it twice, twice. Say it twice, twice.\n\nNavigation bar"));
+  const QString c = tree.WriteText(QStringLiteral("c.txt"), QStringLiteral("Gamma. ") + legal);
+  const QString missing = tree.Path(QStringLiteral("gone.txt"));
+  Run({a, missing, b, c});
+
+  ASSERT_EQ(engine.Chunks().Count(), 2);
+  EXPECT_EQ(engine.Chunks().Strings(0), legal);  // highest total first
+  EXPECT_EQ(Pairs(0), (std::vector<std::pair<QString, int>>{{a, 2}, {b, 1}, {c, 1}}));
+  EXPECT_EQ(engine.Chunks().GetAListOfOccurrences(0).TotalOf(1), 4);
+  const int twice = Find(QStringLiteral("Say it twice, twice."));
+  ASSERT_GE(twice, 0);
+  EXPECT_EQ(Pairs(twice), (std::vector<std::pair<QString, int>>{{b, 2}}));
+  EXPECT_EQ(Find(QStringLiteral("Navigation bar")), -1);  // unterminated, not asked for
+  EXPECT_EQ(engine.ChunkFiles().Count(), 3);              // the unreadable file is not taken
+
+  // Unterminated pieces on request; a minimum length that "Navigation bar" misses.
+  Run({a, b, c}, true);
+  EXPECT_EQ(Pairs(Find(QStringLiteral("Navigation bar"))), (std::vector<std::pair<QString, int>>{{a, 1}, {b, 1}}));
+  Run({a, b, c}, true, 2, 15);
+  EXPECT_EQ(Find(QStringLiteral("Navigation bar")), -1);
+  EXPECT_GE(Find(legal), 0);
+  // Minimum hits: only the chunk found 4 times is left.
+  Run({a, b, c}, true, 3);
+  ASSERT_EQ(engine.Chunks().Count(), 1);
+  EXPECT_EQ(engine.Chunks().Strings(0), legal);
+}
+
+TEST_F(RepeatedChunksTest, TheTwoSortOrders) {
+  const QString s1 = QStringLiteral("First shared sentence here.");
+  const QString s2 = QStringLiteral("Second shared sentence here.");
+  const QString s3 = QStringLiteral("Third shared sentence here.");
+  const QString f0 = tree.WriteText(QStringLiteral("0.txt"), s3 + u' ' + s3);
+  const QString f1 = tree.WriteText(QStringLiteral("1.txt"), s2 + u' ' + s1);
+  const QString f2 = tree.WriteText(QStringLiteral("2.txt"), s1 + u' ' + s2 + u' ' + s1 + u' ' + s3);
+  Run({f0, f1, f2});
+  // Totals: s1 3, s3 3, s2 2; on equal totals the chunk seen in an earlier file comes first.
+  QStringList by_hits;
+  for (int i = 0; i < engine.Chunks().Count(); ++i) by_hits << engine.Chunks().Strings(i);
+  EXPECT_EQ(by_hits, (QStringList{s3, s1, s2}));
+
+  engine.SortAScendingFilenumbers();
+  QStringList by_files;
+  for (int i = 0; i < engine.Chunks().Count(); ++i) by_files << engine.Chunks().Strings(i);
+  // s3: files 0,2; s1: files 1,2; s2: files 1,2 (s1 has more hits).
+  EXPECT_EQ(by_files, (QStringList{s3, s1, s2}));
+  engine.SortDescendingFreq();
+  EXPECT_EQ(engine.Chunks().Total(0), 3);
+  EXPECT_EQ(engine.Chunks().Total(2), 2);
+}
+
+TEST_F(RepeatedChunksTest, StopEndsLoadingButKeepsWhatWasCounted) {
+  const QString s = QStringLiteral("This sentence is repeated in every file.");
+  QStringList files;
+  for (int i = 0; i < 5; ++i) files << tree.WriteText(QStringLiteral("f%1.txt").arg(i), s);
+  engine.SetSettings(false, 200, 2, 10, nullptr, nullptr, nullptr);
+  int loaded = 0;
+  for (const QString& f : files) {
+    const int n = engine.LoadATextFile(f);
+    if (n < 0) continue;
+    ++loaded;
+    engine.AddToRepeatedSentencesInTxt(n, 5);
+    if (loaded == 3) engine.Stop();
+  }
+  engine.SortDescendingFreq();
+  EXPECT_EQ(loaded, 3);
+  ASSERT_EQ(engine.Chunks().Count(), 1);
+  EXPECT_EQ(engine.Chunks().Total(0), 3);
+  engine.Clear();  // a new search starts unstopped
+  EXPECT_GE(engine.LoadATextFile(files[0]), 0);
+}
+
+}  // namespace

@@ -1,0 +1,80 @@
+#include <gtest/gtest.h>
+
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+
+#include "support/test_support.h"
+
+namespace {
+
+struct CliResult {
+  int code = -1;
+  QByteArray out;
+  QByteArray err;
+};
+
+CliResult RunRelevanceCli(const QStringList& args) {
+  QProcess p;
+  p.start(QStringLiteral(SORVEL_CLI_PATH), QStringList{QStringLiteral("relevance")} + args);
+  p.waitForFinished(60000);
+  return {p.exitCode(), p.readAllStandardOutput(), p.readAllStandardError()};
+}
+
+QString Words(int n, const QString& extra) {
+  QString s;
+  for (int i = 0; i < n; ++i) s += QStringLiteral("word ");
+  return s + extra;
+}
+
+}  // namespace
+
+TEST(RelevanceCli, JsonSortedByScoreAndFilteredCopies) {
+  TempTree t;
+  const QString filters = t.WriteText(QStringLiteral("f.txt"), QStringLiteral("river\t1\t0\t\nbank\t1\t0\tn\n"));
+  t.WriteText(QStringLiteral("c/one.txt"), Words(200, QStringLiteral("river river")));
+  t.WriteText(QStringLiteral("c/s/two.txt"), Words(200, QStringLiteral("river river river")));
+  t.WriteText(QStringLiteral("c/neg.txt"), Words(200, QStringLiteral("river bank bank")));
+  t.WriteText(QStringLiteral("c/short.txt"), Words(10, QStringLiteral("river")));
+
+  const CliResult r = RunRelevanceCli({QStringLiteral("--filters"), filters, QStringLiteral("--folder"), t.Path(QStringLiteral("c")),
+                        QStringLiteral("--min-score"), QStringLiteral("0.5"), QStringLiteral("--copy-filtered"),
+                        QStringLiteral("--json")});
+  ASSERT_EQ(r.code, 0) << r.err.toStdString();
+  const QJsonObject o = QJsonDocument::fromJson(r.out).object();
+  EXPECT_EQ(o.value(QStringLiteral("examined")).toInt(), 4);
+  const QJsonArray res = o.value(QStringLiteral("results")).toArray();
+  ASSERT_EQ(res.size(), 2);
+  EXPECT_TRUE(res[0].toObject().value(QStringLiteral("file")).toString().endsWith(QStringLiteral("two.txt")));
+  EXPECT_NEAR(res[0].toObject().value(QStringLiteral("score")).toDouble(), 300.0 / 203, 1e-5);
+  EXPECT_EQ(res[0].toObject().value(QStringLiteral("hit_types")).toInt(), 1);
+  EXPECT_EQ(o.value(QStringLiteral("copied")).toInt(), 2);
+  EXPECT_TRUE(QFileInfo::exists(t.Path(QStringLiteral("c/filtered/s/two.txt"))));
+  EXPECT_FALSE(QFileInfo::exists(t.Path(QStringLiteral("c/filtered/neg.txt"))));
+
+  // The filtered tree is not read again by a later run of the same folder.
+  const CliResult again = RunRelevanceCli({QStringLiteral("--filters"), filters, QStringLiteral("--folder"),
+                            t.Path(QStringLiteral("c")), QStringLiteral("--json")});
+  EXPECT_EQ(QJsonDocument::fromJson(again.out).object().value(QStringLiteral("examined")).toInt(), 4);
+}
+
+TEST(RelevanceCli, BadInputExitsWithTwo) {
+  TempTree t;
+  const QString filters = t.WriteText(QStringLiteral("f.txt"), QStringLiteral("river\n"));
+  const QString bad = t.WriteText(QStringLiteral("b.txt"), QStringLiteral("river\t1\nlake\tmany\n"));
+  const QString list = t.WriteText(QStringLiteral("l.txt"), QStringLiteral("nothing.txt\n"));
+  t.MakeDir(QStringLiteral("c"));
+  EXPECT_EQ(RunRelevanceCli({QStringLiteral("--filters"), t.Path(QStringLiteral("none.txt")), QStringLiteral("--folder"),
+                 t.Path(QStringLiteral("c"))}).code, 2);
+  const CliResult b = RunRelevanceCli({QStringLiteral("--filters"), bad, QStringLiteral("--folder"), t.Path(QStringLiteral("c"))});
+  EXPECT_EQ(b.code, 2);
+  EXPECT_TRUE(b.err.contains("line 2")) << b.err.toStdString();
+  EXPECT_EQ(RunRelevanceCli({QStringLiteral("--filters"), filters}).code, 2);
+  EXPECT_EQ(RunRelevanceCli({QStringLiteral("--filters"), filters, QStringLiteral("--folder"), t.Path(QStringLiteral("nope"))}).code, 2);
+  EXPECT_EQ(RunRelevanceCli({QStringLiteral("--filters"), filters, QStringLiteral("--list"), list, QStringLiteral("--copy-filtered")}).code, 2);
+  const CliResult ok = RunRelevanceCli({QStringLiteral("--filters"), filters, QStringLiteral("--list"), list});
+  EXPECT_EQ(ok.code, 0);
+  EXPECT_TRUE(ok.out.contains("no texts")) << ok.out.toStdString();
+}

@@ -1,0 +1,97 @@
+#include "corruption/digraph_tree.h"
+
+#include <gtest/gtest.h>
+
+#include "runtime/error.h"
+#include "support/test_support.h"
+
+namespace {
+
+sample_array Profile(const QString& text, int min_freq) {
+  DigraphCounter c;
+  c.Feed(text);
+  sample_array p;
+  p.Tree = std::make_unique<TDigraphTree>(min_freq);
+  p.digraphs = c.Digraphs();
+  c.FillTree(*p.Tree);
+  FinishProfile(p);
+  return p;
+}
+
+QStringList Digraphs(const sample_array& p) {
+  QStringList out;
+  for (int i = 0; i < p.Tree->sorted_results.Count(); ++i) out << p.Tree->sorted_results.At(i).text;
+  return out;
+}
+
+}  // namespace
+
+TEST(DigraphProfile, WhatStartsADigraph) {
+  // AB counts; "A " counts; a letter before a digit, full stop, tab, no-break
+  // space or line break starts nothing; the last letter starts nothing.
+  const sample_array p = Profile(QStringLiteral("ab a b a1 a. a\ta\u00A0a\r\nz"), 1);
+  EXPECT_EQ(Digraphs(p), (QStringList{QStringLiteral("A "), QStringLiteral("AB"), QStringLiteral("B ")}));
+  EXPECT_EQ(p.digraphs, 4);  // AB, "B " twice, "A " once
+  const auto& r = p.Tree->sorted_results;
+  EXPECT_EQ(r.At(r.Find(u"A ")).value, 1);
+  EXPECT_EQ(r.At(r.Find(u"B ")).value, 2);
+  EXPECT_EQ(r.At(r.Find(u"AB")).value, 1);
+  EXPECT_EQ(r.Find(u"ZZ"), -1);
+
+  const sample_array none = Profile(QStringLiteral("123 ... \r\n 456"), 1);
+  EXPECT_EQ(none.digraphs, 0);
+  EXPECT_EQ(none.Tree->sorted_results.Count(), 0);
+}
+
+TEST(DigraphProfile, CaseFoldingMinimumCountAndOrder) {
+  // Lower case is counted under upper case; a digraph below the minimum count
+  // is left out of the results but its occurrences stay in the total.
+  QString text;
+  for (int i = 0; i < 9; ++i) text += QStringLiteral("Th. ");
+  for (int i = 0; i < 6; ++i) text += QStringLiteral("tH. ");
+  for (int i = 0; i < 9; ++i) text += QStringLiteral("xy. ");
+  text += QStringLiteral("ÉÀ. éà. ба. ");
+  const sample_array p = Profile(text, 10);
+  EXPECT_EQ(Digraphs(p), QStringList{QStringLiteral("TH")});
+  EXPECT_EQ(p.Tree->sorted_results.At(0).value, 15);
+  EXPECT_EQ(p.digraphs, 15 + 9 + 3);
+
+  const sample_array all = Profile(text, 1);
+  EXPECT_EQ(Digraphs(all), (QStringList{QStringLiteral("TH"), QStringLiteral("XY"), QStringLiteral("ÉÀ"),
+                                        QStringLiteral("БА")}));
+  EXPECT_EQ(all.Tree->sorted_results.At(2).value, 2);
+}
+
+TEST(DigraphProfile, PiecesJoinLikeOneText) {
+  DigraphCounter c;
+  c.Feed(u"A");
+  c.Feed(u"B A");
+  c.Feed(u"");
+  c.Feed(u"B");
+  EXPECT_EQ(c.Digraphs(), 3);  // AB, B_, AB
+  EXPECT_EQ(c.Distinct(), 2);
+}
+
+TEST(DigraphProfile, ALopsidedTreeFailsItsWalk) {
+  // Distinct digraphs arriving in strictly descending order build a left
+  // chain; 2048 of them overflow the walk's stack, 2047 do not.
+  auto descending = [](int n) {
+    QString text;
+    for (int i = 0; i < n; ++i) {
+      text += QChar(static_cast<char16_t>(0x9FFF - i));
+      text += QStringLiteral("A.");
+    }
+    return text;
+  };
+  EXPECT_NO_THROW(Profile(descending(2047), 1));
+  try {
+    Profile(descending(2048), 1);
+    FAIL() << "no error for a lopsided tree";
+  } catch (const SorvelError& e) {
+    EXPECT_EQ(e.Message(), QStringLiteral("lopsided data: stack overflow in Tree"));
+  }
+  // Ascending order builds a right chain, which the walk handles.
+  QString up;
+  for (int i = 0; i < 3000; ++i) up += QChar(static_cast<char16_t>(0x4E00 + i)) + QStringLiteral("A.");
+  EXPECT_EQ(Profile(up, 1).Tree->sorted_results.Count(), 3000);
+}

@@ -1,0 +1,304 @@
+#include <QDir>
+#include <QFile>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include "duplicates/dup_names_tree.h"
+#include "duplicates/file_duplicate_names_seeking.h"
+#include "runtime/panic.h"
+#include "support/test_support.h"
+
+namespace {
+
+// One reported file as the handler saw it.
+struct Report {
+  int show_order;
+  int n;
+  QString name;
+  QString dir;  // relative to the lower-cased root, trailing '/'
+};
+
+class Recorder {
+ public:
+  explicit Recorder(const QString& root) : root_(QDir(root).absolutePath().toLower() + QLatin1Char('/')) {}
+
+  TFileDuplicateNamesSeeker MakeSeeker() {
+    return TFileDuplicateNamesSeeker(
+        [this](std::int32_t order, std::int32_t n, const TDupNamesRec& r) {
+          reports.push_back({order, n, r.sr.Name, Rel(r.dir)});
+          lines.AddFile(order, n, r);
+          if (on_report) on_report();
+          return true;
+        },
+        [this](const QString& s) { statuses.push_back(s); }, [this](std::int32_t p) { percents.push_back(p); },
+        {}, {}, {}, [this](const TDupNamesRec& base) { bases.push_back(base.sr.Name + "@" + Rel(base.dir)); });
+  }
+
+  QString Rel(const QString& dir) const { return dir.startsWith(root_) ? dir.mid(root_.size()) : dir; }
+
+  std::vector<Report> reports;
+  std::vector<QString> statuses;
+  std::vector<int> percents;
+  std::vector<QString> bases;
+  TDupNamesTreeLines lines;
+  std::function<void()> on_report;
+
+ private:
+  QString root_;
+};
+
+void OneFolder(TFileDuplicateNamesSeeker& s, const QString& folder, bool same_date = false, bool same_size = false,
+               const QString& excluded = {}, bool subfolders = true, bool on_date = false) {
+  s.SeekNamesDuplicatesIn(folder, folder, subfolders, subfolders, on_date, same_date, same_size, true, {},
+                          QStringLiteral("*.*"), excluded);
+}
+
+void TwoFolders(TFileDuplicateNamesSeeker& s, const QString& f1, const QString& f2) {
+  s.SeekNamesDuplicatesIn(f1, f2, true, true, false, false, false, false, {}, QStringLiteral("*.*"), {});
+}
+
+}  // namespace
+
+TEST(DupNames, OneFolderGroupsNamesWithoutRegardToCaseAndReportsEachGroupOnce) {
+  TempTree t;
+  t.Write("A.TXT", "1");
+  t.Write("Sub/a.txt", "22");
+  // Singles and groups interleaved, so that the scan's steps over files
+  // without duplicates land both on and inside later groups.
+  t.Write("b.txt", "b");
+  t.Write("c.txt", "c");
+  t.Write("x/c.txt", "c");
+  t.Write("y/c.txt", "c");
+  t.Write("d.txt", "d");
+  t.Write("e.txt", "e");
+  t.Write("x/e.txt", "e");
+  t.Write("skipme/a.txt", "excluded");
+  t.Write(".hidden/a.txt", "hidden");
+
+  Recorder rec(t.Root());
+  auto s = rec.MakeSeeker();
+  OneFolder(s, t.Root(), false, false, QStringLiteral("SkipMe\n\n  other \n"));
+
+  std::vector<QString> seen;
+  for (const Report& r : rec.reports) seen.push_back(QString("%1 %2/%3 %4").arg(r.name).arg(r.show_order).arg(r.n).arg(r.dir));
+  EXPECT_EQ(seen, (std::vector<QString>{"a.txt 0/2 ", "a.txt 1/2 sub/", "c.txt 0/3 ", "c.txt 1/3 x/",
+                                        "c.txt 2/3 y/", "e.txt 0/2 ", "e.txt 1/2 x/"}));
+  EXPECT_EQ(s.RedundantDuplicatesFound, 4);
+  EXPECT_EQ(s.DupRecNamesList1.Count(), 9);
+  EXPECT_EQ(s.DupRecNamesList2.Count(), 0);  // one-folder search: folder 2 is not walked
+
+  // Status texts: the count of folder 1 first, the running count, then the end.
+  ASSERT_GE(rec.statuses.size(), 2u);
+  EXPECT_EQ(rec.statuses.front(), QStringLiteral("folder 1: 9 files"));
+  EXPECT_EQ(rec.statuses.back(), QStringLiteral("folder 1: 9 files duplicates found: 4 (based on 9 files)"));
+  ASSERT_FALSE(rec.percents.empty());
+  EXPECT_EQ(rec.percents.front(), 0);
+  EXPECT_TRUE(std::is_sorted(rec.percents.begin(), rec.percents.end()));
+  EXPECT_LT(rec.percents.back(), 100);
+
+  // The tree lines: one top-level line per name, the other files below it.
+  const auto& groups = rec.lines.Groups();
+  ASSERT_EQ(groups.size(), 3u);
+  EXPECT_EQ(groups[0].key, QStringLiteral("a.txt (2)"));
+  EXPECT_EQ(groups[1].key, QStringLiteral("c.txt (3)"));
+  ASSERT_EQ(groups[1].files.size(), 3u);
+  EXPECT_EQ(groups[1].files[0].folder, QDir(t.Root()).absolutePath().toLower());
+  EXPECT_EQ(groups[1].files[2].folder, QDir(t.Root()).absolutePath().toLower() + "/y");
+
+  // Without sub-folders only the head folder's files count.
+  Recorder flat(t.Root());
+  auto s2 = flat.MakeSeeker();
+  OneFolder(s2, t.Root(), false, false, {}, false);
+  EXPECT_EQ(s2.DupRecNamesList1.Count(), 5);
+  EXPECT_TRUE(flat.reports.empty());
+  EXPECT_EQ(s2.RedundantDuplicatesFound, 0);
+}
+
+TEST(DupNames, DateAndSizeFiltersCompareWithTheBase) {
+  TempTree t;
+  t.Write("s1/b.txt", "same");
+  t.Write("s2/b.txt", "same");
+  t.Write("s3/b.txt", "other size");
+  t.SetMTime("s1/b.txt", 1600000000);
+  t.SetMTime("s2/b.txt", 1600000000);
+  t.SetMTime("s3/b.txt", 1700000000);
+
+  Recorder rec(t.Root());
+  auto s = rec.MakeSeeker();
+  OneFolder(s, t.Root(), true, false);
+  // The first two share the base's stamp; the third's own group is only itself.
+  ASSERT_EQ(rec.reports.size(), 2u);
+  EXPECT_EQ(rec.reports[0].dir, QStringLiteral("s1/"));
+  EXPECT_EQ(rec.reports[1].dir, QStringLiteral("s2/"));
+  EXPECT_EQ(rec.reports[1].n, 2);
+  EXPECT_EQ(s.RedundantDuplicatesFound, 1);
+
+  // Same size only: s2's other date no longer matters, s3's size does.
+  t.SetMTime("s2/b.txt", 1650000000);
+  Recorder by_size(t.Root());
+  auto s2 = by_size.MakeSeeker();
+  OneFolder(s2, t.Root(), false, true);
+  ASSERT_EQ(by_size.reports.size(), 2u);
+  EXPECT_EQ(by_size.reports[0].dir, QStringLiteral("s1/"));
+  EXPECT_EQ(by_size.reports[1].dir, QStringLiteral("s2/"));
+
+  // Both filters: s2 fails on date, s3 on size, so no group at all.
+  Recorder both(t.Root());
+  auto s3 = both.MakeSeeker();
+  OneFolder(s3, t.Root(), true, true);
+  EXPECT_TRUE(both.reports.empty());
+}
+
+TEST(DupNames, TwoFoldersReportOnlyFolderTwoFilesAgainstTheFolderOneBase) {
+  TempTree t;
+  t.Write("one/a.txt", "1");
+  t.Write("one/B.txt", "1");
+  t.Write("one/only_here.txt", "1");
+  t.Write("two/a.txt", "2");
+  t.Write("two/deep/A.txt", "2");
+  t.Write("two/b.txt", "2");
+  t.Write("two/not_in_one.txt", "2");
+
+  Recorder rec(t.Root());
+  auto s = rec.MakeSeeker();
+  TwoFolders(s, t.Path("one"), t.Path("two"));
+
+  std::vector<QString> seen;
+  for (const Report& r : rec.reports) seen.push_back(QString("%1 %2/%3 %4").arg(r.name).arg(r.show_order).arg(r.n).arg(r.dir));
+  EXPECT_EQ(seen, (std::vector<QString>{"a.txt 0/2 two/", "a.txt 1/2 two/deep/", "b.txt 0/1 two/"}));
+  EXPECT_EQ(s.RedundantDuplicatesFound, 3);
+  // The last base set before each group is the folder-1 file.
+  ASSERT_FALSE(rec.bases.empty());
+  EXPECT_EQ(rec.bases.back(), QStringLiteral("b.txt@one/"));
+  EXPECT_NE(std::find(rec.bases.begin(), rec.bases.end(), QStringLiteral("a.txt@one/")), rec.bases.end());
+  EXPECT_EQ(s.BaseCompare().sr.Name, QStringLiteral("b.txt"));
+
+  EXPECT_EQ(rec.statuses.back(),
+            QStringLiteral("folder 1: 3 files ; folder 2: 4 files duplicates found: 3 (based on 3 files)"));
+  const auto& groups = rec.lines.Groups();
+  ASSERT_EQ(groups.size(), 2u);
+  EXPECT_EQ(groups[0].key, QStringLiteral("a.txt (2)"));
+  EXPECT_EQ(groups[0].files.size(), 2u);
+  EXPECT_EQ(groups[1].key, QStringLiteral("b.txt (1)"));
+
+  // A missing folder 1 gives nothing, whatever folder 2 holds.
+  Recorder none(t.Root());
+  auto s2 = none.MakeSeeker();
+  TwoFolders(s2, t.Path("one/only_dir_missing"), t.Path("two"));
+  EXPECT_TRUE(none.reports.empty());
+}
+
+TEST(DupNames, MissingFoldersAndLinkLoopsGiveCountsAndEnd) {
+  TempTree t;
+  t.Write("real/a.txt", "a");
+  t.Write("real/sub/a.txt", "a");
+  ASSERT_EQ(::symlink(QFile::encodeName(t.Path("real")).constData(),
+                      QFile::encodeName(t.Path("real/sub/loop")).constData()),
+            0);
+
+  Recorder rec(t.Root());
+  auto s = rec.MakeSeeker();
+  OneFolder(s, t.Path("real"));
+  EXPECT_EQ(s.DupRecNamesList1.Count(), 2);
+  EXPECT_EQ(s.RedundantDuplicatesFound, 1);
+
+  Recorder missing(t.Root());
+  auto s2 = missing.MakeSeeker();
+  TwoFolders(s2, t.Path("nowhere"), t.Path("nowhere either"));
+  EXPECT_TRUE(missing.reports.empty());
+  EXPECT_TRUE(missing.lines.Groups().empty());
+  EXPECT_EQ(missing.statuses.back(),
+            QStringLiteral("folder 1: 0 files ; folder 2: 0 files duplicates found: 0 (based on 0 files)"));
+}
+
+TEST(DupNames, StopDuringTheScanKeepsWhatWasFoundAndReportsTheFinalStatus) {
+  TempTree t;
+  for (const char* name : {"a", "b", "c", "d"}) {
+    t.Write(QString("%1.txt").arg(name), "x");
+    t.Write(QString("sub/%1.txt").arg(name), "x");
+  }
+  Recorder rec(t.Root());
+  auto s = rec.MakeSeeker();
+  rec.on_report = [&] {
+    if (rec.reports.size() == 2) s.Stop();
+  };
+  OneFolder(s, t.Root());
+  // The group under way is finished; the scan ends before the next entry.
+  EXPECT_EQ(rec.reports.size(), 2u);
+  EXPECT_FALSE(s.Processing_files.load());
+  EXPECT_EQ(rec.statuses.back(), QStringLiteral("folder 1: 8 files duplicates found: 1 (based on 8 files)"));
+
+  // A new search runs again in full.
+  rec.on_report = nullptr;
+  rec.reports.clear();
+  OneFolder(s, t.Root());
+  EXPECT_EQ(rec.reports.size(), 8u);
+  EXPECT_TRUE(s.Processing_files.load());  // not cleared at the end of a normal search
+}
+
+TEST(DupNames, ListLookupsAndDateGroups) {
+  TempTree t;
+  t.Write("x/one.txt", "1");
+  t.Write("y/two.txt", "2");
+  t.Write("z/three.txt", "3");
+  t.Write("w/four.txt", "4");
+  t.SetMTime("x/one.txt", 1500000000);
+  t.SetMTime("y/two.txt", 1500000000);
+  t.SetMTime("z/three.txt", 1600000000);
+  t.SetMTime("w/four.txt", 1700000000);
+
+  Recorder rec(t.Root());
+  auto s = rec.MakeSeeker();
+  OneFolder(s, t.Root());
+  const TDupNamesRecList& l = s.DupRecNamesList1;
+  ASSERT_EQ(l.Count(), 4);
+  EXPECT_EQ(l.FoundExactSameName(QStringLiteral("four.txt")), 0);
+  EXPECT_EQ(l.FoundExactSameName(QStringLiteral("TWO.TXT")), 3);
+  EXPECT_EQ(l.FoundExactSameName(QStringLiteral("five.txt")), -1);
+  EXPECT_TRUE(l.Record(4).sr.Name.isEmpty());
+  EXPECT_EQ(l.Record(4).sr.Size, 0);
+  EXPECT_TRUE(l.Record(-1).dir.isEmpty());
+  TDupNamesRecList empty(&s, false, false, {}, {}, {});
+  EXPECT_EQ(empty.FoundExactSameName(QStringLiteral("a")), -1);
+
+  // Grouped on dates: the two files stamped alike form one group.
+  Recorder dated(t.Root());
+  auto s2 = dated.MakeSeeker();
+  OneFolder(s2, t.Root(), false, false, {}, true, true);
+  ASSERT_EQ(dated.reports.size(), 2u);
+  EXPECT_EQ(dated.reports[0].name, QStringLiteral("one.txt"));
+  EXPECT_EQ(dated.reports[1].name, QStringLiteral("two.txt"));
+  EXPECT_EQ(s2.DupRecNamesList1.ListOfAllSameDate(2), (std::vector<std::int32_t>{2}));
+}
+
+TEST(DupNames, TreeLinesPlaceFilesUnderTheirKeyFromTheLastUsedLine) {
+  auto rec = [](const char* name, const char* dir) {
+    TDupNamesRec r;
+    r.sr.Name = QString::fromUtf8(name);
+    r.dir = QString::fromUtf8(dir);
+    r.sr.Time = 45000.5;
+    return r;
+  };
+  TDupNamesTreeLines lines;
+  lines.last_dup_names_treeview_search = 7;  // left over from an earlier search
+  lines.AddFile(0, 2, rec("a.txt", "/x/"));
+  EXPECT_EQ(lines.last_dup_names_treeview_search, 0);
+  lines.AddFile(1, 2, rec("a.txt", "/y/"));
+  lines.AddFile(0, 2, rec("b.txt", "/x/"));
+  EXPECT_EQ(lines.last_dup_names_treeview_search, 0);  // the line before the new one
+  lines.AddFile(1, 2, rec("b.txt", "/"));
+  EXPECT_EQ(lines.last_dup_names_treeview_search, 1);
+  // The same name with another group size is another key.
+  lines.AddFile(0, 3, rec("a.txt", "/z/"));
+  const auto& g = lines.Groups();
+  ASSERT_EQ(g.size(), 3u);
+  EXPECT_EQ(g[0].files.size(), 2u);
+  EXPECT_EQ(g[1].files[1].folder, QStringLiteral("/"));
+  EXPECT_EQ(g[2].key, QStringLiteral("a.txt (3)"));
+  EXPECT_EQ(g[0].files[1].folder, QStringLiteral("/y"));
+  EXPECT_EQ(DupNamesIsoDate(g[0].files[0].time), QStringLiteral("2023-03-15"));
+  EXPECT_TRUE(DupNamesFolderText(g[0].files[0]).startsWith(QStringLiteral("/x (")));
+  lines.Clear();
+  EXPECT_TRUE(lines.Groups().empty());
+  EXPECT_EQ(lines.last_dup_names_treeview_search, 1);
+}

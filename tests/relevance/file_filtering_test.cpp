@@ -1,0 +1,267 @@
+#include "relevance/file_filtering.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFileInfo>
+
+#include "runtime/dialogs.h"
+#include "runtime/messages.h"
+#include "support/test_support.h"
+
+namespace {
+
+// A text of n words, "filler" everywhere except at the given word indexes,
+// which hold the given words. Every word is followed by one space, so word k
+// starts at character 7 k.
+QString Text(int n, const std::vector<std::pair<int, QString>>& at) {
+  QStringList words(n, QStringLiteral("filler"));
+  for (const auto& [k, w] : at) words[k] = w;
+  return words.join(QLatin1Char(' ')) + QLatin1Char(' ');
+}
+
+TRelevanceFilterList Filters(const QStringList& lines) {
+  TRelevanceFilterList list;
+  list.LoadFromAStringlist(lines, true);
+  return list;
+}
+
+float Score(const TRelevanceFilterList& f, const QString& text, int S, int M, T2LongintAndSingleRec* out = nullptr) {
+  TRelevanceFilterRec overall;
+  const TRelevanceScorer scorer(f);
+  const T2LongintAndSingleRec r = scorer.ScoreText(text, S, M, &overall);
+  if (out) *out = r;
+  return r.score;
+}
+
+class DialogScope {
+ public:
+  DialogScope() { SetDialogInterface(&dialogs); }
+  ~DialogScope() { SetDialogInterface(nullptr); }
+  ScriptedDialogs dialogs;
+};
+
+}  // namespace
+
+// 1,000 words, a term of weight 2 found 5 times in 3 of 4 segments:
+// (10 x 3) x 100 / 1000 = 3.0, and 0 once all 4 segments are required.
+TEST(RelevanceScorer, WeightedHitsCoverageAndSegments) {
+  const auto f = Filters({QStringLiteral("target\t2\t0\t")});
+  const QString text = Text(1000, {{10, QStringLiteral("target")},
+                                   {200, QStringLiteral("Target")},
+                                   {300, QStringLiteral("target")},
+                                   {800, QStringLiteral("target")},
+                                   {999, QStringLiteral("TARGET")}});
+  T2LongintAndSingleRec r;
+  EXPECT_FLOAT_EQ(Score(f, text, 4, 3, &r), 3.0f);
+  EXPECT_EQ(r.words, 1000);
+  EXPECT_EQ(r.positive_terms, 1);
+  EXPECT_FLOAT_EQ(Score(f, text, 4, 4), 0.0f);
+  EXPECT_FLOAT_EQ(Score(f, text, 4, 0), 3.0f);
+  // One segment: every hit lands in it; net weighted hits per 100 words.
+  EXPECT_FLOAT_EQ(Score(f, text, 1, 1), 1.0f);
+  // Coverage above the segments counts as all of them, a negative one as 0.
+  EXPECT_FLOAT_EQ(Score(f, text, 2, 5), 2.0f);
+  EXPECT_FLOAT_EQ(Score(f, text, 2, -3), 2.0f);
+  // A text whose last hit sits in the very last character stays in range.
+  EXPECT_GT(Score(f, QStringLiteral("target"), 10, 1), 0.0f);
+}
+
+TEST(RelevanceScorer, NegativeTermsLowerTheScore) {
+  const auto f = Filters({QStringLiteral("good\t1\t0\t"), QStringLiteral("bad\t3\t0\tn")});
+  std::vector<std::pair<int, QString>> at{{5, QStringLiteral("good")}, {6, QStringLiteral("good")}};
+  for (int k = 0; k < 4; ++k) at.push_back({50 + k, QStringLiteral("bad")});
+  TRelevanceFilterRec overall;
+  const TRelevanceScorer scorer(f);
+  // (2 - 12) x 1 x 100 / 200 = -5
+  const auto r = scorer.ScoreText(Text(200, at), 1, 1, &overall);
+  EXPECT_FLOAT_EQ(r.score, -5.0f);
+  EXPECT_EQ(r.positive_terms, 1);
+  EXPECT_EQ(overall.negative_terms_this_file, 1);
+  EXPECT_EQ(overall.unfiltered_wordcount_overall, 200);
+  // Only negative hits: 0, not a negative score.
+  EXPECT_FLOAT_EQ(Score(f, Text(200, {{9, QStringLiteral("bad")}}), 1, 1), 0.0f);
+  // Listed only when the minimum score allows it.
+  TempTree tree;
+  tree.WriteText(QStringLiteral("in/neg.txt"), Text(200, at));
+  RelevanceCheckParams params;
+  params.min_words = 0;
+  params.input.head_folder = tree.Path(QStringLiteral("in"));
+  TStringListWith2IntsAndSingle results;
+  ScoreRelevanceTexts(GatherRelevanceTexts(params.input), f, params, &overall, &results, {});
+  EXPECT_EQ(results.Count(), 0);
+  params.min_score = -5;
+  ScoreRelevanceTexts(GatherRelevanceTexts(params.input), f, params, &overall, &results, {});
+  EXPECT_EQ(results.Count(), 1);
+}
+
+// A grouped term counts only when (P + Q) x 1000 / W, rounded half to even,
+// reaches its threshold; it then also covers every segment a grouped hit lies in.
+TEST(RelevanceScorer, GroupedTermsNeedDensity) {
+  const auto f = Filters({QStringLiteral("a1\t1\t0\t"), QStringLiteral("a2\t1\t0\t"), QStringLiteral("a3\t1\t0\t"),
+                          QStringLiteral("a4\t1\t0\t"), QStringLiteral("g\t1\t5\t")});
+  // P = 4, Q = 1, W = 1000: density 5 meets threshold 5.
+  const QString dense = Text(1000, {{1, QStringLiteral("a1")}, {2, QStringLiteral("a2")}, {3, QStringLiteral("a3")},
+                                    {4, QStringLiteral("a4")}, {900, QStringLiteral("g")}});
+  T2LongintAndSingleRec r;
+  EXPECT_FLOAT_EQ(Score(f, dense, 2, 2, &r), 5.0f * 2 * 100 / 1000);
+  EXPECT_EQ(r.positive_terms, 5);
+  // Without a4 the density is 4: the grouped hit neither counts nor covers.
+  const QString sparse = Text(1000, {{1, QStringLiteral("a1")}, {2, QStringLiteral("a2")}, {3, QStringLiteral("a3")},
+                                     {900, QStringLiteral("g")}});
+  EXPECT_FLOAT_EQ(Score(f, sparse, 2, 2, &r), 0.0f);
+  EXPECT_EQ(r.positive_terms, 3);
+  EXPECT_FLOAT_EQ(Score(f, sparse, 2, 1), 3.0f * 1 * 100 / 1000);
+
+  // Rounding: 5 x 1000 / 2000 = 2.5 rounds to 2; 7 x 1000 / 2000 = 3.5 to 4.
+  QStringList lines;
+  std::vector<std::pair<int, QString>> at;
+  for (int k = 0; k < 6; ++k) {
+    lines << QStringLiteral("t%1\t1\t0\t").arg(k);
+    at.push_back({k, QStringLiteral("t%1").arg(k)});
+  }
+  lines << QStringLiteral("g3\t1\t3\t") << QStringLiteral("g4\t1\t4\t");
+  at.push_back({100, QStringLiteral("g3")});
+  // P = 4, Q = 1 (g3 alone): density 2.5 -> 2 < 3.
+  std::vector<std::pair<int, QString>> five(at.begin(), at.begin() + 4);
+  five.push_back(at.back());
+  EXPECT_EQ([&] { T2LongintAndSingleRec x; Score(Filters(lines), Text(2000, five), 1, 0, &x); return x.positive_terms; }(), 4);
+  // P = 6, Q = 1 (g4 alone): density 3.5 -> 4 meets g4's threshold 4.
+  at.back() = {100, QStringLiteral("g4")};
+  EXPECT_EQ([&] { T2LongintAndSingleRec x; Score(Filters(lines), Text(2000, at), 1, 0, &x); return x.positive_terms; }(), 7);
+  // Negative hits of a grouped term are never counted.
+  const auto fn = Filters({QStringLiteral("p\t1\t0\t"), QStringLiteral("q\t9\t1\tn")});
+  EXPECT_FLOAT_EQ(Score(fn, Text(100, {{1, QStringLiteral("p")}, {2, QStringLiteral("q")}}), 1, 0), 1.0f);
+}
+
+TEST(RelevanceFileCheck, TabsRepeatsAndExactCopies) {
+  bool unequal = false;
+  QString repeated;
+  QStringList l1{QStringLiteral("a\t1"), QStringLiteral("b\t1"), QStringLiteral("c\t1\t2")};
+  CheckFilterLines(l1, &unequal, &repeated);
+  EXPECT_TRUE(unequal);
+
+  QStringList l2{QStringLiteral("a"), QStringLiteral("a"), QStringLiteral("b")};
+  CheckFilterLines(l2, &unequal, &repeated);
+  EXPECT_FALSE(unequal);
+  EXPECT_TRUE(repeated.isEmpty());
+  EXPECT_EQ(l2.size(), 3);
+
+  QStringList l3{QStringLiteral("alpha\t1\t0"), QStringLiteral("alpha\t1\t0"), QStringLiteral("alpha\t2\t0"),
+                 QStringLiteral("beta\t1\t0")};
+  CheckFilterLines(l3, &unequal, &repeated);
+  EXPECT_FALSE(unequal);
+  EXPECT_TRUE(l3[0].isEmpty());
+  EXPECT_EQ(l3[1], QStringLiteral("alpha\t1\t0"));
+  EXPECT_EQ(repeated, QStringLiteral("alpha,1,0\r\nalpha,2,0"));
+
+  // Through a file: the exact copy is dropped, the conflict is asked about.
+  TempTree tree;
+  const QString file = tree.WriteText(QStringLiteral("f.txt"),
+                                      QStringLiteral("beta\t1\t0\nalpha\t1\t0\nalpha\t1\t0\nalpha\t2\t0\n"));
+  TRelevanceFilterList list;
+  DialogScope ds;
+  ds.dialogs.QueueAnswer(mrCancel);
+  EXPECT_EQ(LoadFiltersForCheck(&list, file), FilterLoadOutcome::RepeatsRefused);
+  ASSERT_EQ(ds.dialogs.ShownNames(), QStringList{QStringLiteral("WarnAboutAndASKOK")});
+  EXPECT_TRUE(ds.dialogs.Shown()[0].text.contains(QStringLiteral("alpha,2,0")));
+  EXPECT_EQ(list.Count(), 3);
+  ds.dialogs.QueueAnswer(mrOK);
+  EXPECT_EQ(LoadFiltersForCheck(&list, file), FilterLoadOutcome::Ok);
+
+  const QString uneven = tree.WriteText(QStringLiteral("u.txt"), QStringLiteral("a\t1\nb\t1\nc\t1\t2\n"));
+  EXPECT_EQ(LoadFiltersForCheck(&list, uneven), FilterLoadOutcome::UnequalLines);
+  EXPECT_EQ(list.Count(), 0);
+  const QString bad = tree.WriteText(QStringLiteral("b.txt"), QStringLiteral("a\t1\nb\tx\n"));
+  EXPECT_EQ(LoadFiltersForCheck(&list, bad), FilterLoadOutcome::BadLines);
+  EXPECT_TRUE(ds.dialogs.Shown().back().text.contains(QStringLiteral("line 2")));
+  const QString empty = tree.WriteText(QStringLiteral("e.txt"), QStringLiteral("# nothing\n\n"));
+  EXPECT_EQ(LoadFiltersForCheck(&list, empty), FilterLoadOutcome::NoTerms);
+  EXPECT_EQ(ds.dialogs.ShownNames().back(), QStringLiteral("FailedToRead"));
+  EXPECT_EQ(LoadFiltersForCheck(&list, QString()), FilterLoadOutcome::NotFilled);
+  EXPECT_EQ(ds.dialogs.ShownNames().back(), QStringLiteral("FormNotFilled"));
+}
+
+TEST(RelevanceCheck, FromFolderAndFromListThenFilter) {
+  QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+  TempTree tree;
+  const auto f = Filters({QStringLiteral("river\t1\t0\t"), QStringLiteral("flood*\t1\t0\t")});
+  tree.WriteText(QStringLiteral("c/a.txt"), Text(300, {{1, QStringLiteral("river")}, {2, QStringLiteral("floods")}}));
+  tree.WriteText(QStringLiteral("c/sub/b.txt"), Text(300, {{1, QStringLiteral("river")}}));
+  tree.WriteText(QStringLiteral("c/sub/short.txt"), Text(50, {{1, QStringLiteral("river")}}));
+  tree.WriteText(QStringLiteral("c/none.txt"), Text(300, {}));
+  tree.WriteText(QStringLiteral("c/page.htm"), QStringLiteral("<p class=\"river\">") + Text(300, {{0, QStringLiteral("river")}}));
+  tree.WriteText(QStringLiteral("c/") + LX("LXFiltered") + QStringLiteral("/old.txt"),
+                 Text(300, {{1, QStringLiteral("river")}}));
+
+  RelevanceCheckParams params;
+  params.input.head_folder = tree.Path(QStringLiteral("c"));
+  params.input.filemask = QStringLiteral("*.txt");
+  TRelevanceFilterRec overall;
+  TStringListWith2IntsAndSingle results;
+  QStringList statuses;
+  RelevanceCheckCallbacks cb;
+  cb.status = [&](const QString& s) { statuses << s; };
+  const QStringList texts = GatherRelevanceTexts(params.input);
+  EXPECT_EQ(texts.size(), 4);  // the filtered copy and the web page are not read
+  const QString status = ScoreRelevanceTexts(texts, f, params, &overall, &results, cb);
+  // With a minimum score of 0 a text without hits is listed too.
+  ASSERT_EQ(results.Count(), 3);
+  EXPECT_TRUE(results.String(0).endsWith(QStringLiteral("c/a.txt")));
+  EXPECT_TRUE(results.String(2).endsWith(QStringLiteral("c/none.txt")));
+  EXPECT_NEAR(results.GetOne(0).score, 2.0f * 100 / 300, 1e-5);
+  EXPECT_EQ(overall.files_examined, 4);
+  EXPECT_EQ(overall.files_meeting_requirements, 3);
+  EXPECT_EQ(status, LX("LXScore") + QStringLiteral(": 3 / 4  (75%)"));
+  EXPECT_EQ(statuses.back(), status);
+
+  // Without sub-folders only the head folder's texts are read.
+  params.input.include_sub_folders = false;
+  EXPECT_EQ(GatherRelevanceTexts(params.input).size(), 2);
+
+  // From a list: relative and missing names.
+  tree.WriteText(QStringLiteral("list.txt"), QStringLiteral("c/sub/b.txt\n%1\nc/gone.txt\n\n")
+                                                  .arg(tree.Path(QStringLiteral("c/a.txt"))));
+  TInputChoicesRec in;
+  in.file_or_folder = TLXFileOrFolder::t_textfile;
+  in.file_list = tree.Path(QStringLiteral("list.txt"));
+  const QStringList listed = GatherRelevanceTexts(in);
+  ASSERT_EQ(listed.size(), 2);
+  ScoreRelevanceTexts(listed, f, params, &overall, &results, {});
+  EXPECT_EQ(results.Count(), 2);
+
+  // Filtering after the minimum score is raised copies only the best text,
+  // into the tree below the base, overwriting a stale copy of the same name.
+  const QString base = tree.Path(QStringLiteral("c"));
+  const QString filtered = FilteredFolderOf(base);
+  tree.WriteText(QStringLiteral("c/") + LX("LXFiltered") + QStringLiteral("/a.txt"), QStringLiteral("stale"));
+  EXPECT_EQ(CopyFilteredTexts(results, base, 0.5, nullptr), 1);
+  EXPECT_EQ(ReadAll(filtered + QStringLiteral("/a.txt")), ReadAll(tree.Path(QStringLiteral("c/a.txt"))));
+  EXPECT_FALSE(QFileInfo::exists(filtered + QStringLiteral("/sub/b.txt")));
+  EXPECT_TRUE(QFileInfo::exists(filtered + QStringLiteral("/old.txt")));
+  EXPECT_EQ(CopyFilteredTexts(results, base, 0.0, nullptr), 2);
+  EXPECT_TRUE(QFileInfo::exists(filtered + QStringLiteral("/sub/b.txt")));
+  // A file outside the base keeps its whole folder path under the filtered tree.
+  EXPECT_EQ(NewSubFolderFrom(QStringLiteral("/x/y/z.txt"), QStringLiteral("/base")), QStringLiteral("x/y"));
+  EXPECT_EQ(NewSubFolderFrom(QStringLiteral("/base/z.txt"), QStringLiteral("/base/")), QString());
+}
+
+TEST(RelevanceResults, SortsAndHeading) {
+  TStringListWith2IntsAndSingle list;
+  list.AddOne(QStringLiteral("b"), {10, 3, 1.5f});
+  list.AddOne(QStringLiteral("a"), {30, 1, 1.5f});
+  list.AddOne(QStringLiteral("c"), {20, 2, 4.0f});
+  list.SortOnSingle_Sort2String(false);
+  EXPECT_EQ(list.String(0) + list.String(1) + list.String(2), QStringLiteral("cab"));
+  list.SortOn_Int(1, true);
+  EXPECT_EQ(list.String(0) + list.String(1) + list.String(2), QStringLiteral("bca"));
+  list.SortOn_Int(2, false);
+  EXPECT_EQ(list.String(0) + list.String(1) + list.String(2), QStringLiteral("bca"));
+  list.SortOnStrings(false);
+  EXPECT_EQ(list.String(0) + list.String(1) + list.String(2), QStringLiteral("cba"));
+
+  QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+  EXPECT_EQ(RtfSampleHeading(3, {1234, 2, 3.0f}), QStringLiteral("<(4) Score: 3.00, Hit types: 2, (1,234 words)>"));
+  EXPECT_EQ(CoverageLabel(1), QStringLiteral("coverage (all)"));
+  EXPECT_EQ(CoverageLabel(7), QStringLiteral("coverage (7ths)"));
+}

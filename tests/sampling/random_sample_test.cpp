@@ -1,0 +1,140 @@
+#include "sampling/random_sample.h"
+#include "sampling/sampler.h"
+
+#include <gtest/gtest.h>
+#include <set>
+
+#include "runtime/dialogs.h"
+#include "runtime/error.h"
+#include "support/test_support.h"
+
+namespace {
+QStringList Numbered(int n) {
+  QStringList l;
+  for (int i = 0; i < n; ++i) l << QString::number(i);
+  return l;
+}
+}  // namespace
+
+TEST(RandomSample, EachPreferenceDrawsDistinctLinesFromItsRegionInSourceOrder) {
+  const QStringList source = Numbered(100);
+  struct Case {
+    TSamplePreference pref;
+    int lo, hi;  // region [lo, hi)
+  };
+  for (const Case c : {Case{spTopQuarter, 0, 25}, Case{spMiddleQuarter, 37, 62}, Case{spBottomQuarter, 75, 100},
+                       Case{spAnywhere, 0, 100}}) {
+    // 3 lines exercise the sparse draw, 20 lines the dense one.
+    for (int size : {3, 20}) {
+      QStringList sample{QStringLiteral("left over from before")};
+      CopyRandomSampleFromStringlistAtoB(source, sample, size, c.pref, 42u + static_cast<unsigned>(size));
+      ASSERT_EQ(sample.size(), size) << c.pref;
+      std::set<int> seen;
+      int last = -1;
+      for (const QString& s : sample) {
+        const int v = s.toInt();
+        EXPECT_GE(v, c.lo);
+        EXPECT_LT(v, c.hi);
+        EXPECT_GT(v, last) << "sample must keep the source order";
+        last = v;
+        seen.insert(v);
+      }
+      EXPECT_EQ(seen.size(), static_cast<std::size_t>(size));
+    }
+  }
+}
+
+TEST(RandomSample, SizesLargerThanTheSourceOrRegionTakeItWhole) {
+  QStringList sample;
+  CopyRandomSampleFromStringlistAtoB(Numbered(7), sample, 100, spAnywhere, 1u);
+  EXPECT_EQ(sample, Numbered(7));
+  // A quarter of 7 lines is 2 lines; the bottom ones are 5 and 6.
+  CopyRandomSampleFromStringlistAtoB(Numbered(7), sample, 100, spBottomQuarter, 1u);
+  EXPECT_EQ(sample, (QStringList{"5", "6"}));
+  // A single line is every quarter.
+  CopyRandomSampleFromStringlistAtoB(Numbered(1), sample, 5, spMiddleQuarter, 1u);
+  EXPECT_EQ(sample, (QStringList{"0"}));
+  CopyRandomSampleFromStringlistAtoB(QStringList{}, sample, 5, spAnywhere, 1u);
+  EXPECT_TRUE(sample.isEmpty());
+  CopyRandomSampleFromStringlistAtoB(Numbered(7), sample, 0, spAnywhere, 1u);
+  EXPECT_TRUE(sample.isEmpty());
+  EXPECT_EQ(SamplePreferenceFromIndex(-1), spAnywhere);
+  EXPECT_EQ(SamplePreferenceFromIndex(2), spBottomQuarter);
+}
+
+TEST(RandomSample, SameSeedRepeatsAndDrawIsUniform) {
+  const QStringList source = Numbered(1000);
+  QStringList a, b;
+  CopyRandomSampleFromStringlistAtoB(source, a, 10, spAnywhere, 7u);
+  CopyRandomSampleFromStringlistAtoB(source, b, 10, spAnywhere, 7u);
+  EXPECT_EQ(a, b);
+  CopyRandomSampleFromStringlistAtoB(source, b, 10, spAnywhere, 8u);
+  EXPECT_NE(a, b);
+
+  // One line out of 40 (sparse draw) and 30 out of 40 (dense draw): every
+  // line must come up about equally often.
+  for (int size : {1, 30}) {
+    std::vector<int> hits(40, 0);
+    const int runs = 10000;
+    for (int r = 0; r < runs; ++r)
+      for (auto i : RandomSampleIndices(40, size, spAnywhere, static_cast<std::uint64_t>(r)))
+        ++hits[static_cast<std::size_t>(i)];
+    const double expected = static_cast<double>(runs) * size / 40;
+    for (int h : hits) {
+      EXPECT_GT(h, expected * 0.8) << "size " << size;
+      EXPECT_LT(h, expected * 1.2) << "size " << size;
+    }
+  }
+}
+
+TEST(Sampler, FolderVariantAppliesMaskAndTheFiltersRuleFromNoEarlierExclusion) {
+  TempTree t;
+  t.Write("b.txt", "b");
+  t.Write("a.txt", "a");
+  t.Write("c.html", "c");
+  t.Write("sub/d.txt", "d");
+  t.Write("FILTERS/f.txt", "f");
+  t.Write("FILTERS/inner/g.txt", "g");
+
+  TFileAndDirIterator it;
+  it.SetExcludedDirs({QStringLiteral("sub")});  // left by another page's search
+  QStringList s = RandomSampleFromFolder(it, t.Root(), FileTypesMask(1), 1000, spAnywhere, 3u);
+  const QString r = t.Root() + QLatin1Char('/');
+  EXPECT_EQ(s, (QStringList{r + "a.txt", r + "b.txt", r + "sub/d.txt"}));
+
+  // Inside a FILTERS folder its own sub-folders are searched.
+  s = RandomSampleFromFolder(it, t.Path("FILTERS"), FileTypesMask(0), 1000, spAnywhere, 3u);
+  EXPECT_EQ(s, (QStringList{r + "FILTERS/f.txt", r + "FILTERS/inner/g.txt"}));
+  EXPECT_TRUE(ExcludedFoldersForSampleSource(QStringLiteral("C:\\corpus\\FILTERS\\x")).isEmpty());
+  EXPECT_FALSE(ExcludedFoldersForSampleSource(QStringLiteral("/corpus/filters")).isEmpty());
+
+  s = RandomSampleFromFolder(it, t.Root(), FileTypesMask(2), 1, spAnywhere, 3u);
+  EXPECT_EQ(s, (QStringList{r + "c.html"}));
+  s = RandomSampleFromFolder(it, t.Path("missing"), FileTypesMask(0), 10, spAnywhere, 3u);
+  EXPECT_TRUE(s.isEmpty());
+}
+
+TEST(Sampler, ListVariantAsksAndOnNoKeepsTheWholeListInFileOrder) {
+  TempTree t;
+  const QString list = t.Write("list.txt", "/c/one.txt\r\n\r\n/c/two.txt\tscore 3\n/c/three.txt\n");
+  const QStringList lines = ReadListFileLines(list);
+  ASSERT_EQ(lines, (QStringList{"/c/one.txt", "", "/c/two.txt\tscore 3", "/c/three.txt"}));
+
+  ScriptedDialogs script;
+  SetDialogInterface(&script);
+  script.QueueAnswer(mrNo);
+  EXPECT_EQ(RandomSampleFromList(lines, 2, spAnywhere, 5u), lines);
+  script.QueueAnswer(mrYes);
+  const QStringList reduced = RandomSampleFromList(lines, 2, spAnywhere, 5u);
+  EXPECT_EQ(reduced.size(), 2);
+  for (const QString& s : reduced) EXPECT_TRUE(lines.contains(s));
+  // Asked both times, even though the list is short, and with the size.
+  const auto shown = script.Shown();
+  ASSERT_EQ(shown.size(), 2u);
+  EXPECT_EQ(shown[0].name, QStringLiteral("DoYouWantToDoX"));
+  EXPECT_EQ(shown[0].help_context, 6060);
+  EXPECT_TRUE(shown[0].text.contains(QLatin1Char('2')));
+  SetDialogInterface(nullptr);
+
+  EXPECT_THROW(ReadListFileLines(t.Path("nope.txt")), FileReadError);
+}

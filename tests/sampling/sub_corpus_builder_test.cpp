@@ -1,0 +1,146 @@
+#include "sampling/sub_corpus_builder.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <gtest/gtest.h>
+
+#include "runtime/error.h"
+#include "support/test_support.h"
+
+namespace {
+
+std::int64_t Local(int y, int m, int d, int h = 12, int min = 0) {
+  return QDateTime(QDate(y, m, d), QTime(h, min), Qt::LocalTime).toSecsSinceEpoch();
+}
+
+void WriteDated(TempTree& t, const QString& rel, const QByteArray& text, std::int64_t when) {
+  t.Write(rel, text);
+  t.SetMTime(rel, when);
+}
+
+// A sub-corpus file must be UTF-16 LE with a mark; returns its text.
+QString ReadSubCorpus(const QString& path) {
+  const QByteArray b = ReadAll(path);
+  EXPECT_TRUE(b.startsWith("\xFF\xFE")) << path.toStdString();
+  EXPECT_EQ(b.size() % 2, 0);
+  return QString::fromUtf16(reinterpret_cast<const char16_t*>(b.constData() + 2), (b.size() - 2) / 2);
+}
+
+QDateTime FileDate(const QString& path) { return QFileInfo(path).lastModified(); }
+
+}  // namespace
+
+TEST(SubCorpora, YearBaseLayoutsTagsAndFileDates) {
+  TempTree t;
+  WriteDated(t, "src/a.txt", "line one\r\nline two\r\n", Local(1997, 3, 18, 14, 5));
+  WriteDated(t, "src/b.txt", "single line", Local(1997, 3, 18, 9, 0));
+  WriteDated(t, "src/c.txt", "x\ny\nz", Local(1998, 1, 2));
+  WriteDated(t, "src/empty.txt", "", Local(1999, 5, 5));
+
+  TFileAndDirIterator it;
+  QStringList statuses;
+  SubCorpusRequest rq{t.Path("src"), t.Path("out/"), QStringLiteral("*.*"), tlbYear};
+  const int saved = BuildSubCorpora(it, rq, {nullptr, [&](const QString& s) { statuses << s; }});
+  EXPECT_EQ(saved, 2);
+  EXPECT_EQ(statuses.last(), QStringLiteral("2 files saved"));
+
+  const QString y97 = t.Path("out/year/1997.txt");
+  const QString a = t.Path("src/a.txt");
+  const QString c = t.Path("src/c.txt");
+  EXPECT_EQ(ReadSubCorpus(y97),
+            QStringLiteral("<START OF TEXT 1 ****>\r\nline one\r\n<separate filename = ") + a +
+                QStringLiteral(">\r\nline two\r\n<END OF TEXT 1 ****>\r\n< amalgamation by year >\r\n"
+                               "<END OF TEXT 1 ****>\r\n"
+                               "\r\n\r\n\r\n<START OF TEXT 2 ****>\r\nsingle line\r\n\r\n< amalgamation: year >\r\n"
+                               "<END OF TEXT 2 ****>\r\n"));
+  EXPECT_EQ(ReadSubCorpus(t.Path("out/year/1998.txt")),
+            QStringLiteral("<START OF TEXT 1 ****>\r\nx\r\n<separate filename = ") + c +
+                QStringLiteral(">\r\ny\r\nz\r\n<END OF TEXT 1 ****>\r\n< amalgamation by year >\r\n"
+                               "<END OF TEXT 1 ****>\r\n"));
+  EXPECT_FALSE(QFileInfo::exists(t.Path("out/year/1999.txt")));  // the empty text
+  EXPECT_EQ(FileDate(y97).date(), QDate(1997, 6, 15));
+  EXPECT_EQ(FileDate(t.Path("out/year/1998.txt")).date(), QDate(1998, 6, 15));
+
+  // A second run overwrites the file of a period it meets again.
+  t.Write("src/b.txt", "");
+  EXPECT_EQ(BuildSubCorpora(it, rq), 2);
+  EXPECT_FALSE(ReadSubCorpus(y97).contains(QStringLiteral("TEXT 2")));
+}
+
+TEST(SubCorpora, HourWeekAndDecadeNamesAndDates) {
+  TempTree t;
+  WriteDated(t, "src/a.txt", "a", Local(1997, 3, 18, 14, 5));
+  WriteDated(t, "src/b.txt", "b", Local(1997, 3, 18, 9, 0));
+  TFileAndDirIterator it;
+  EXPECT_EQ(BuildSubCorpora(it, {t.Path("src"), t.Path("out"), QStringLiteral("*.txt"), tlbHour}), 2);
+  EXPECT_TRUE(QFileInfo::exists(t.Path("out/hour/1997_03_18_14.txt")));
+  EXPECT_TRUE(QFileInfo::exists(t.Path("out/hour/1997_03_18_09.txt")));
+  EXPECT_EQ(FileDate(t.Path("out/hour/1997_03_18_09.txt")), QDateTime(QDate(1997, 3, 18), QTime(9, 0)));
+
+  TempTree w;
+  WriteDated(w, "src/jan7.txt", "a", Local(2011, 1, 7));
+  WriteDated(w, "src/jan6.txt", "b", Local(2011, 1, 6));
+  WriteDated(w, "src/fri.txt", "c", Local(2011, 3, 18));
+  WriteDated(w, "src/dec31.txt", "d", Local(2012, 12, 31));
+  EXPECT_EQ(BuildSubCorpora(it, {w.Path("src"), w.Path("out"), QStringLiteral("*.*"), tlbWeek}), 4);
+  EXPECT_TRUE(QFileInfo::exists(w.Path("out/week/2011_Week_01.txt")));
+  EXPECT_TRUE(QFileInfo::exists(w.Path("out/week/2011_Week_00.txt")));
+  EXPECT_TRUE(QFileInfo::exists(w.Path("out/week/2012_Week_52.txt")));  // day 366 of a leap year
+  EXPECT_EQ(FileDate(w.Path("out/week/2011_Week_11.txt")).date(), QDate(2011, 3, 16));
+  // Monday 31 January 2011 is a 5th Monday, and that month has no 5th Wednesday: the text's own date.
+  EXPECT_EQ(MatchingWednesday(QDate(2011, 1, 31)), QDate(2011, 1, 31));
+  EXPECT_EQ(MatchingWednesday(QDate(2011, 1, 28)), QDate(2011, 1, 26));  // 4th Friday
+
+  TempTree d;
+  WriteDated(d, "src/x.txt", "x", Local(2009, 11, 30));
+  EXPECT_EQ(BuildSubCorpora(it, {d.Path("src"), d.Path("out"), QStringLiteral("*.*"), tlbDecade}), 1);
+  EXPECT_EQ(FileDate(d.Path("out/decade/2000-2009.txt")).date(), QDate(2005, 6, 15));
+  EXPECT_EQ(SubCorpusPeriodOf(tlbMonth, QDateTime(QDate(812, 2, 3), QTime(1, 0)))->name, QStringLiteral("0812_02"));
+  EXPECT_EQ(SubCorpusPeriodOf(tlbDay, QDateTime(QDate(2020, 2, 3), QTime(1, 0)))->name,
+            QStringLiteral("2020_02_03"));
+}
+
+TEST(SubCorpora, BasesWithoutPeriodsAndCustomBases) {
+  TempTree t;
+  WriteDated(t, "src/a.txt", "a\nb", Local(2000, 1, 1));
+  TFileAndDirIterator it;
+  QStringList statuses;
+  EXPECT_EQ(BuildSubCorpora(it, {t.Path("src"), t.Path("out"), QStringLiteral("*.*"), tlbCentury},
+                            {nullptr, [&](const QString& s) { statuses << s; }}),
+            0);
+  EXPECT_TRUE(QFileInfo(t.Path("out/century")).isDir());
+  EXPECT_TRUE(QDir(t.Path("out/century")).isEmpty());
+  EXPECT_EQ(statuses.last(), QStringLiteral("0 files saved"));
+  EXPECT_THROW(BuildSubCorpora(it, {t.Path("src"), t.Path("out"), QStringLiteral("*.*"), tlbCustom}), SorvelError);
+  EXPECT_THROW(BuildSubCorpora(it, {t.Path("src"), t.Path("out"), QStringLiteral("*.*"), tlbUserDefined}),
+               SorvelError);
+  EXPECT_FALSE(QFileInfo::exists(t.Path("out/custom")));
+}
+
+TEST(SubCorpora, StopInTheFirstOfTwoFoldersSkipsOnlyItsRest) {
+  TempTree t;
+  for (const char* f : {"one/a.txt", "one/b.txt", "one/c.txt", "two/d.txt", "two/e.txt"})
+    WriteDated(t, f, QByteArray("text of ") + f, Local(2001, 4, 2));
+  EXPECT_EQ(FoldersFromSameHead(t.Root() + QStringLiteral(" ; one/ ;two;one")),
+            (QStringList{t.Path("one"), t.Path("two")}));
+
+  TFileAndDirIterator it;
+  StopFlag stop;
+  bool stopped_once = false;
+  SubCorpusProgress progress;
+  progress.status = [&](const QString& s) {
+    // The first count status comes before the first file of a folder.
+    if (!stopped_once && s.startsWith(QLatin1String("1 of"))) {
+      stopped_once = true;
+      stop.Request();
+    }
+  };
+  EXPECT_EQ(BuildSubCorpora(it, {t.Root() + QStringLiteral(";one;two"), t.Path("out"), QStringLiteral("*.*"), tlbDay},
+                            progress, &stop),
+            1);
+  const QString text = ReadSubCorpus(t.Path("out/day/2001_04_02.txt"));
+  EXPECT_TRUE(text.contains(QStringLiteral("text of one/a.txt")));
+  EXPECT_FALSE(text.contains(QStringLiteral("text of one/b.txt")));
+  EXPECT_FALSE(text.contains(QStringLiteral("text of one/c.txt")));
+  EXPECT_TRUE(text.contains(QStringLiteral("<START OF TEXT 3 ****>\r\ntext of two/e.txt")));
+}
