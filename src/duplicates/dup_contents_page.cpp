@@ -14,12 +14,17 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QScreen>
+#include <QStatusBar>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
 
 #include "duplicates/copy_a_list_gui.h"
+#include "viewer/one_text_file_shower_window.h"
+#include "runtime/error.h"
+#include "runtime/text_reader.h"
 #include "duplicates/dup_contents_moving.h"
 #include "runtime/dialogs.h"
 #include "runtime/format.h"
@@ -433,8 +438,19 @@ void DuplicateContentsPage::CopyAListClick() { CopyAList(QApplication::focusWidg
 void DuplicateContentsPage::AdvListViewDupContentsDblClick() { ShowDupContents1Click(); }
 
 void DuplicateContentsPage::FreeShowForms() {
+  for (QPointer<TFormOneTextFileShower>& form : show_forms) delete form.data();
   show_forms.clear();
 }
+
+namespace {
+
+// A line that is markup only, such as "<p>" or "</head>".
+bool IsAngleBracketed(const QString& line) {
+  const QString t = line.trimmed();
+  return t.size() >= 2 && t.startsWith(QLatin1Char('<')) && t.endsWith(QLatin1Char('>'));
+}
+
+}  // namespace
 
 void DuplicateContentsPage::ShowDupContents1Click() {
   if (busy_ || busy_with_duplicate || !seeker_) return;
@@ -445,6 +461,46 @@ void DuplicateContentsPage::ShowDupContents1Click() {
     return;
   }
   FreeShowForms();
+  const TDupContentListAndInt group = seeker_->dup_contents_top_list.Group(g);
+  const int members = group.dup_contents_list->Count();
+  show_forms.resize(static_cast<std::size_t>(members));
   comparison_strings.clear();
+
+  // The viewers stand side by side across the screen, one per member.
+  QWidget* main_window = window();
+  QWidget* status = main_window->findChild<QWidget*>(QStringLiteral("AdvOfficeStatusBar1"));
+  if (!status) status = main_window->findChild<QStatusBar*>();
+  const QScreen* screen = main_window->screen() ? main_window->screen() : QGuiApplication::primaryScreen();
+  const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+  const int width = std::max(240, area.width() / std::max(members, 1));
+
+  for (int m = 0; m < members; ++m) {
+    const QString name = seeker_->FullFilename(group.dup_contents_list->GetAValue(m).file_index);
+    if (!QFileInfo(name).isFile()) continue;
+    if (m == 0) {
+      QString text;
+      try {
+        text = ReadTextOfFile(name);
+      } catch (const SorvelError&) {
+        text.clear();
+      }
+      comparison_strings = text.split(QStringLiteral("\r\n"));
+      if (!comparison_strings.isEmpty() && comparison_strings.last().isEmpty()) comparison_strings.removeLast();
+      comparison_strings.removeIf(IsAngleBracketed);
+    }
+    auto* form = new TFormOneTextFileShower(main_window);
+    form->setWindowFlag(Qt::Window, true);
+    form->setAttribute(Qt::WA_DeleteOnClose, false);
+    show_forms[static_cast<std::size_t>(m)] = form;
+    if (m > 0) form->SetComparisonWholeLines(&comparison_strings);
+    form->setGeometry(area.left() + m * width, area.top() + 40, width, std::min(area.height() - 80, 600));
+    TFileDetails3_string details;
+    details.full_path = name;
+    details.info1 = Format(QStringLiteral("(%d)"), {m + 1});
+    form->OpenAndShowAText(details, status);
+    form->show();
+    // The lines this member shares with the head, at once.
+    if (m > 0 && form->isVisible()) form->HighlightSimilarities();
+  }
   busy_with_duplicate = false;
 }

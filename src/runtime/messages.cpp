@@ -24,12 +24,9 @@ const QHash<QString, QString>& Table() {
 
     // --- duplicate contents ---
     t.insert(QStringLiteral("LXNmanyTexts"), QStringLiteral("%0.n texts"));
-    t.insert(QStringLiteral("LXFunctionNFound"), QStringLiteral("%s: %0.n found"));
     t.insert(QStringLiteral("LXNearDuplicates"), QStringLiteral("near duplicates"));
     t.insert(QStringLiteral("LXPercentageToProcessFromQ"),
              QStringLiteral("Start at which percentage of the list (0 = from the beginning)?"));
-    t.insert(QStringLiteral("LXFolder"), QStringLiteral("folder"));
-    t.insert(QStringLiteral("LXFolders"), QStringLiteral("folders"));
     t.insert(QStringLiteral("LXEmptyFile"), QStringLiteral("These files are empty and were not compared:\r\n%s"));
     t.insert(QStringLiteral("LXRemoveXQ"), QStringLiteral("Move the spare %s into a side folder"));
     t.insert(QStringLiteral("LXUNRemoveXQ"), QStringLiteral("Restore any moved %s"));
@@ -37,7 +34,6 @@ const QHash<QString, QString>& Table() {
     t.insert(QStringLiteral("LXDelete"), QStringLiteral("move"));
     t.insert(QStringLiteral("LXOK"), QStringLiteral("keep"));
     t.insert(QStringLiteral("LXKeep"), QStringLiteral("Keep"));
-    t.insert(QStringLiteral("LXFilenames"), QStringLiteral("File names"));
     t.insert(QStringLiteral("LXTokens"), QStringLiteral("Tokens"));
     t.insert(QStringLiteral("LXTokenDifferences"), QStringLiteral("Token differences"));
     t.insert(QStringLiteral("LXTypeDifferences"), QStringLiteral("Type differences"));

@@ -5,6 +5,7 @@
 #include <QVBoxLayout>
 
 #include "corruption/corruption_page.h"
+#include "duplicates/dup_contents_page.h"
 #include "crash/crash_reporter_gui.h"
 #include "runtime/format.h"
 #include "runtime/messages.h"
@@ -34,12 +35,16 @@ TFormSorvel::TFormSorvel(QWidget* parent) : TFormUtilitiesBase(parent) {
 
   // ---- the engines ----
   crap_detector = std::make_unique<TFileCrapDetector>();
+  duplicate_contents_seeker = std::make_unique<TFileDuplicateContentsSeeker>();
 
   // ---- the tool pages ----
   // Each page is created here with the engines this window owns and put into
   // its container with InstallPage(container, page). One line per page.
   corruption_page = new CorruptionPage(this, crap_detector.get(), AdvOfficePageCorruption);
   InstallPage(AdvOfficePageCorruption, corruption_page);
+  duplicate_contents_page =
+      new DuplicateContentsPage(this, duplicate_contents_seeker.get(), AdvOfficePageDuplicateContents);
+  InstallPage(AdvOfficePageDuplicateContents, duplicate_contents_page);
   // ---- end of the tool pages ----
   SetCorruptionListRefresher([this] { corruption_page->PostNewFlaggedFiles(); });
 

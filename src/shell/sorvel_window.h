@@ -13,10 +13,12 @@
 #include <vector>
 
 #include "corruption/file_crap_detector.h"
+#include "duplicates/file_duplicate_contents_seeking.h"
 #include "shell/page_host_gui.h"
 #include "shell/utilities_base_window.h"
 
 class CorruptionPage;
+class DuplicateContentsPage;
 
 class TFormSorvel : public TFormUtilitiesBase, public PageHost {
   Q_OBJECT
@@ -79,9 +81,11 @@ class TFormSorvel : public TFormUtilitiesBase, public PageHost {
   // The engines, in the order they are freed (after the viewers).
   // Page developers: add the engine your page needs here.
   std::unique_ptr<TFileCrapDetector> crap_detector;
+  std::unique_ptr<TFileDuplicateContentsSeeker> duplicate_contents_seeker;
 
   // The pages.
   CorruptionPage* corruption_page = nullptr;
+  DuplicateContentsPage* duplicate_contents_page = nullptr;
 
  protected:
   void closeEvent(QCloseEvent* event) override;

@@ -17,6 +17,7 @@
 #include "dup_contents_xlsx_reader.h"
 #include "duplicates/dup_contents_moving.h"
 #include "duplicates/dup_contents_page.h"
+#include "viewer/one_text_file_shower_window.h"
 #include "runtime/dialogs.h"
 #include "runtime/messages.h"
 #include "shell/page_host_gui.h"
@@ -203,6 +204,50 @@ class DupContentsPageTest : public QObject {
     QCOMPARE(dialogs_.ShownNames(), (QStringList{QStringLiteral("OKToDoX"), QStringLiteral("FailedToRename"),
                                                   QStringLiteral("ReportedAFact")}));
     QVERIFY(dialogs_.Shown().at(1).text.contains(t.Path(QStringLiteral("x/c.txt"))));
+  }
+
+  void ShowOpensOneViewerPerMemberSideBySide() {
+    TempTree t;
+    const QByteArray a = "<doc>\n" + DupTestText(97, 300) + "</doc>\n";
+    t.Write(QStringLiteral("a.txt"), a);
+    t.Write(QStringLiteral("b.txt"), a);
+    t.Write(QStringLiteral("c.txt"), a);
+    TestHost host;
+    TFileDuplicateContentsSeeker seeker;
+    DuplicateContentsPage page(&host, &seeker);
+    Folder(page)->setText(t.Root());
+    page.AdvGlowButtonDuplicateContentsSearchClick();
+    auto* list = page.findChild<QTableWidget*>(QStringLiteral("AdvListViewDupContents"));
+    QCOMPARE(list->rowCount(), 3);
+    list->setCurrentCell(2, 0);
+    page.ShowDupContents1Click();
+    QCOMPARE(page.ShowForms().size(), 3u);
+    // The head's lines without its markup lines are what the others compare with.
+    QCOMPARE(page.ComparisonStrings().size(), 30);
+    QVERIFY(!page.ComparisonStrings().contains(QStringLiteral("<doc>")));
+    QList<int> lefts;
+    for (std::size_t m = 0; m < 3; ++m) {
+      TFormOneTextFileShower* form = page.ShowForms()[m];
+      QVERIFY(form);
+      QVERIFY(form->isVisible());
+      QCOMPARE(form->CurrentShortFilename(), QStringLiteral("%1.txt").arg(QChar(u'a' + static_cast<char16_t>(m))));
+      QVERIFY(form->PanelText(2).startsWith(QStringLiteral("(%1)").arg(m + 1)));
+      lefts << form->geometry().left();
+    }
+    QVERIFY(lefts[0] < lefts[1] && lefts[1] < lefts[2]);  // side by side
+    QPointer<TFormOneTextFileShower> first = page.ShowForms()[0];
+    QVERIFY(first->grab().save(QStringLiteral("/tmp/sorvel-shots/dup_contents_viewer_head.png")));
+    QVERIFY(page.ShowForms()[1]->grab().save(QStringLiteral("/tmp/sorvel-shots/dup_contents_viewer_member.png")));
+    // The next Show frees the viewers of the last one.
+    QFile::remove(t.Path(QStringLiteral("a.txt")));
+    page.AdvListViewDupContentsDblClick();
+    QVERIFY(first.isNull());
+    QVERIFY(!page.ShowForms()[0]);  // the head is gone: no viewer, no comparison lines
+    QVERIFY(page.ShowForms()[1]);
+    QVERIFY(page.ComparisonStrings().isEmpty());
+    list->setCurrentCell(-1, -1);
+    page.ShowDupContents1Click();  // no row: nothing changes
+    QVERIFY(page.ShowForms()[1]);
   }
 
   void CtrlSearchAsksForTheStartPercentage() {
