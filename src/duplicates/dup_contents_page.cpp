@@ -223,6 +223,17 @@ void DuplicateContentsPage::SetBusy(bool busy) {
     QApplication::restoreOverrideCursor();
 }
 
+void DuplicateContentsPage::RunPageTool(const std::function<void()>& work,
+                                        const std::function<void(bool)>& done) {
+  SetBusy(true);
+  if (host_ && host_->RunTool(QStringLiteral("Duplicate Contents"), work, done)) return;
+  SetBusy(false);
+  if (!host_) {  // no window to run it for us: run it here
+    work();
+    done(true);
+  }
+}
+
 void DuplicateContentsPage::AdvOfficeCheckBoxDupContentsUseDatesClick() {
   AdvSpinEditDupContentsDateDiff->setEnabled(AdvOfficeCheckBoxDupContentsUseDates->isChecked());
 }
@@ -308,14 +319,7 @@ void DuplicateContentsPage::AdvGlowButtonDuplicateContentsSearchClick() {
     Q_EMIT SearchFinished(*pairs);
   };
   if (host) host->ResetProgress(false);
-  SetBusy(true);
-  if (!host || !host->RunTool(QStringLiteral("Duplicate Contents"), work, done)) {
-    SetBusy(false);
-    if (!host) {
-      work();
-      done(true);
-    }
-  }
+  RunPageTool(work, done);
 }
 
 void DuplicateContentsPage::FillRows() {
@@ -373,15 +377,8 @@ void DuplicateContentsPage::AdvGlowButtonDupContentsMoveClick() {
                         kHelpContext);
     Q_EMIT MoveFinished(*moved);
   };
-  SetBusy(true);
   if (host) host->ResetProgress(false);
-  if (!host || !host->RunTool(QStringLiteral("Duplicate Contents"), work, done)) {
-    SetBusy(false);
-    if (!host) {
-      work();
-      done(true);
-    }
-  }
+  RunPageTool(work, done);
 }
 
 void DuplicateContentsPage::AdvGlowButtonDupContentsUNRemoveClick() {
@@ -401,7 +398,6 @@ void DuplicateContentsPage::AdvGlowButtonDupContentsUNRemoveClick() {
   };
   auto found = std::make_shared<int>(0);
   QPointer<DuplicateContentsPage> self(this);
-  PageHost* host = host_;
   TFileAndDirIterator* iterator = &it;
   auto work = [=] {
     global_panic_state.store(0);
@@ -416,14 +412,7 @@ void DuplicateContentsPage::AdvGlowButtonDupContentsUNRemoveClick() {
     ReportedAFact(Format(LX("LXNmanyUNMoved"), {*found}), kHelpContext);
     Q_EMIT RestoreFinished(*found);
   };
-  SetBusy(true);
-  if (!host || !host->RunTool(QStringLiteral("Duplicate Contents"), work, done)) {
-    SetBusy(false);
-    if (!host) {
-      work();
-      done(true);
-    }
-  }
+  RunPageTool(work, done);
 }
 
 void DuplicateContentsPage::FileAndDirIteratorDuplicateContentsUNMovingAFile(const QString& full_name,

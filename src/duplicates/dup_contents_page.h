@@ -69,6 +69,8 @@ class DuplicateContentsPage : public QWidget {
   void BuildControls();
   QString FolderText() const;
   void SetBusy(bool busy);
+  // Runs work on the host's worker thread, the page busy until done has run.
+  void RunPageTool(const std::function<void()>& work, const std::function<void(bool)>& done);
   void FreeShowForms();
 
   PageHost* host_;

@@ -21,6 +21,7 @@
 #include "runtime/dialogs.h"
 #include "runtime/messages.h"
 #include "shell/page_host_gui.h"
+#include "shell/sorvel_window.h"
 #include "support/test_support.h"
 
 namespace {
@@ -248,6 +249,29 @@ class DupContentsPageTest : public QObject {
     list->setCurrentCell(-1, -1);
     page.ShowDupContents1Click();  // no row: nothing changes
     QVERIFY(page.ShowForms()[1]);
+  }
+
+  void SearchesOnTheMainWindowsWorker() {
+    qputenv("SORVEL_SETTINGS", QByteArray("/nonexistent/sorvel-test.ini"));
+    TempTree t;
+    const QByteArray a = DupTestText(98, 400);
+    t.Write(QStringLiteral("a.txt"), a);
+    t.Write(QStringLiteral("b.txt"), a);
+    TFormSorvel w;
+    SetDialogInterface(&dialogs_);
+    w.show();
+    auto* page = w.AdvOfficePageDuplicateContents->findChild<DuplicateContentsPage*>();
+    QVERIFY(page);
+    QCOMPARE(w.AdvOfficePager1->currentWidget(), w.AdvOfficePageDuplicateContents);
+    Folder(*page)->setText(t.Root());
+    QSignalSpy searched(page, &DuplicateContentsPage::SearchFinished);
+    Button(*page, "AdvGlowButtonDuplicateContentsSearch")->click();
+    QVERIFY(searched.wait(30000));
+    QCOMPARE(searched.at(0).at(0).toInt(), 1);
+    QCOMPARE(page->findChild<QTableWidget*>(QStringLiteral("AdvListViewDupContents"))->rowCount(), 2);
+    QVERIFY(Button(*page, "AdvGlowButtonDuplicateContentsSearch")->isEnabled());
+    QVERIFY(Button(*page, "AdvGlowButtonDupContentsRemove")->isEnabled());
+    QVERIFY(w.grab().save(QStringLiteral("/tmp/sorvel-shots/dup_contents_main_window.png")));
   }
 
   void CtrlSearchAsksForTheStartPercentage() {
