@@ -20,6 +20,16 @@ const QHash<QString, QString>& Table() {
     t.insert(QStringLiteral("LXFiltered"), QStringLiteral("filtered"));
     t.insert(QStringLiteral("LXMoved"), QStringLiteral("moved"));
     t.insert(QStringLiteral("LXNFilesSaved"), QStringLiteral("%0.n files saved"));
+    // Texts more than one subsystem shows: one text per key.
+    t.insert(QStringLiteral("LXFilename"), QStringLiteral("File name"));
+    t.insert(QStringLiteral("LXFilenames"), QStringLiteral("File names"));
+    t.insert(QStringLiteral("LXFolder"), QStringLiteral("Folder"));
+    t.insert(QStringLiteral("LXFolders"), QStringLiteral("Folders"));
+    t.insert(QStringLiteral("LXFunctionNFound"), QStringLiteral("%s: %0.n found"));
+    t.insert(QStringLiteral("LXHitTypes"), QStringLiteral("hit types"));
+    t.insert(QStringLiteral("LXN"), QStringLiteral("N"));
+    t.insert(QStringLiteral("LXRepeatedChunks"), QStringLiteral("repeated chunks"));
+    t.insert(QStringLiteral("LXWords"), QStringLiteral("words"));
     // --- corruption ---
 
     // --- duplicate contents ---
@@ -41,7 +51,6 @@ const QHash<QString, QString>& Table() {
 
     // --- duplicate names ---
     t.insert(QStringLiteral("LXFolderNNmanyFiles"), QStringLiteral("folder %d: %0.n files"));
-    t.insert(QStringLiteral("LXFunctionNFound"), QStringLiteral("%s found: %0.n"));
     t.insert(QStringLiteral("LXPerfectDuplicates"), QStringLiteral("duplicates"));
     t.insert(QStringLiteral("LXBasedOnNmanyFiles"), QStringLiteral("based on %0.n files"));
     t.insert(QStringLiteral("LXChooseADriveAndFolder"), QStringLiteral("Please choose a drive and folder first."));
@@ -51,32 +60,23 @@ const QHash<QString, QString>& Table() {
     t.insert(QStringLiteral("LXOnly"), QStringLiteral("only (no sub-folders)?"));
     t.insert(QStringLiteral("LXExpand"), QStringLiteral("Expand"));
     t.insert(QStringLiteral("LXCollapse"), QStringLiteral("Collapse"));
-    t.insert(QStringLiteral("LXFilename"), QStringLiteral("File name"));
-    t.insert(QStringLiteral("LXFolder"), QStringLiteral("Folder"));
 
     // --- boilerplate ---
     t.insert(QStringLiteral("LXChunk"), QStringLiteral("Chunk"));
     t.insert(QStringLiteral("LXOverallFreq"), QStringLiteral("Hits"));
-    t.insert(QStringLiteral("LXFilenames"), QStringLiteral("File"));
     t.insert(QStringLiteral("LXTotal"), QStringLiteral("Total"));
     t.insert(QStringLiteral("LXNManyX"), QStringLiteral("%0.n %s"));
-    t.insert(QStringLiteral("LXRepeatedChunks"), QStringLiteral("repeated chunks"));
     t.insert(QStringLiteral("LXFilesWord"), QStringLiteral("files"));
     t.insert(QStringLiteral("LXXFoundNStrTimesInY"), QStringLiteral("\"%s\" found %s times in %s"));
     t.insert(QStringLiteral("LXXFoundInY"), QStringLiteral("%s found in %s"));
 
     // --- relevance ---
-    t.insert(QStringLiteral("LXFilename"), QStringLiteral("File name"));
-    t.insert(QStringLiteral("LXN"), QStringLiteral("N"));
     t.insert(QStringLiteral("LXScore"), QStringLiteral("Score"));
-    t.insert(QStringLiteral("LXWords"), QStringLiteral("Words"));
-    t.insert(QStringLiteral("LXHitTypes"), QStringLiteral("Hit types"));
     t.insert(QStringLiteral("LXNmanyWords"), QStringLiteral("%0.n words"));
     t.insert(QStringLiteral("LXUnequalLengthLines"),
              QStringLiteral("The lines of the filter-strings file have different numbers of tabs. "
                             "Give every line the same fields (term, weight, group threshold, options)."));
     t.insert(QStringLiteral("LXBadFilterLines"), QStringLiteral("Some lines of %s cannot be read:"));
-    t.insert(QStringLiteral("LXRepeatedChunks"), QStringLiteral("Repeated search terms with different settings"));
     t.insert(QStringLiteral("LXCoverage"), QStringLiteral("coverage"));
     t.insert(QStringLiteral("LXAll"), QStringLiteral("all"));
     t.insert(QStringLiteral("LXHalves"), QStringLiteral("halves"));
@@ -90,21 +90,14 @@ const QHash<QString, QString>& Table() {
     t.insert(QStringLiteral("LXTextFile"), QStringLiteral("text file"));
 
     // --- sampling ---
-    t.insert(QStringLiteral("LXFolder"), QStringLiteral("Folder"));
-    t.insert(QStringLiteral("LXFolders"), QStringLiteral("Folders"));
     t.insert(QStringLiteral("LXDate"), QStringLiteral("Date"));
     t.insert(QStringLiteral("LXTooFew"), QStringLiteral("Too few"));
     t.insert(QStringLiteral("LXXTextFiles"), QStringLiteral("%s text files"));
     t.insert(QStringLiteral("LXReduceToN"), QStringLiteral("reduce the list to a random sample of %0.n"));
-    t.insert(QStringLiteral("LXN"), QStringLiteral("N"));
-    t.insert(QStringLiteral("LXFilename"), QStringLiteral("Filename"));
-    t.insert(QStringLiteral("LXFilenames"), QStringLiteral("Filenames"));
     t.insert(QStringLiteral("LXScores"), QStringLiteral("Scores"));
     t.insert(QStringLiteral("LXCustom"), QStringLiteral("custom time-line bases"));
 
     // --- viewer ---
-    t.insert(QStringLiteral("LXWords"), QStringLiteral("words"));
-    t.insert(QStringLiteral("LXHitTypes"), QStringLiteral("hit types"));
     t.insert(QStringLiteral("LXItemNOfNAndLineNofN"), QStringLiteral("Hit %0.n of %0.n   Line %0.n of %0.n"));
     t.insert(QStringLiteral("LXTotalN"), QStringLiteral("Total: %0.n"));
     t.insert(QStringLiteral("LXOverwriteX"), QStringLiteral("overwrite %s"));

@@ -9,9 +9,6 @@
 
 #include "support/test_support.h"
 
-// Readable QString values in failure messages.
-void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
-
 namespace {
 
 struct Cut {
