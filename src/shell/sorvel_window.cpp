@@ -8,6 +8,7 @@
 #include "corruption/corruption_page.h"
 #include "sampling/build_sub_corpora_page.h"
 #include "sampling/sample_page.h"
+#include "duplicates/dup_contents_page.h"
 #include "crash/crash_reporter_gui.h"
 #include "duplicates/dup_names_page.h"
 #include "relevance/relevance_page.h"
@@ -44,6 +45,7 @@ TFormSorvel::TFormSorvel(QWidget* parent) : TFormUtilitiesBase(parent) {
   duplicate_names_seeker = std::make_unique<TFileDuplicateNamesSeeker>(
       nullptr, [this](const QString& s) { ShowStatusText(s); }, [this](std::int32_t p) { SetOverallProgress(p); });
   frepetition_seeker = std::make_unique<TRepeatedChunks>();
+  duplicate_contents_seeker = std::make_unique<TFileDuplicateContentsSeeker>();
 
   // ---- the tool pages ----
   // Each page is created here with the engines this window owns and put into
@@ -62,6 +64,9 @@ TFormSorvel::TFormSorvel(QWidget* parent) : TFormUtilitiesBase(parent) {
                                                         &RelevanceFilterScores, &RelevanceFilterOverall));
   boilerplate_page = new BoilerplatePage(this, frepetition_seeker.get(), AdvOfficePageBoiler);
   InstallPage(AdvOfficePageBoiler, boilerplate_page);
+  duplicate_contents_page =
+      new DuplicateContentsPage(this, duplicate_contents_seeker.get(), AdvOfficePageDuplicateContents);
+  InstallPage(AdvOfficePageDuplicateContents, duplicate_contents_page);
   // ---- end of the tool pages ----
   SetCorruptionListRefresher([this] { corruption_page->PostNewFlaggedFiles(); });
 

@@ -18,6 +18,7 @@
 #include "duplicates/file_duplicate_names_seeking.h"
 #include "relevance/file_filtering.h"
 #include "runtime/settings.h"
+#include "duplicates/file_duplicate_contents_seeking.h"
 #include "shell/page_host_gui.h"
 #include "shell/utilities_base_window.h"
 
@@ -26,6 +27,7 @@ class CorruptionPage;
 class SamplePage;
 class BuildSubCorporaPage;
 class DuplicateNamesPage;
+class DuplicateContentsPage;
 
 class TFormSorvel : public TFormUtilitiesBase, public PageHost {
   Q_OBJECT
@@ -92,6 +94,7 @@ class TFormSorvel : public TFormUtilitiesBase, public PageHost {
   // The engines, in the order they are freed (after the viewers).
   // Page developers: add the engine your page needs here.
   std::unique_ptr<TFileCrapDetector> crap_detector;
+  std::unique_ptr<TFileDuplicateContentsSeeker> duplicate_contents_seeker;
   std::unique_ptr<TFileDuplicateNamesSeeker> duplicate_names_seeker;
   // Relevance: the filter terms with their search settings, the run state
   // and the listed texts of the last check.
@@ -108,6 +111,7 @@ class TFormSorvel : public TFormUtilitiesBase, public PageHost {
   BuildSubCorporaPage* build_sub_corpora_page = nullptr;
   DuplicateNamesPage* duplicate_names_page = nullptr;
   BoilerplatePage* boilerplate_page = nullptr;
+  DuplicateContentsPage* duplicate_contents_page = nullptr;
 
  protected:
   void closeEvent(QCloseEvent* event) override;

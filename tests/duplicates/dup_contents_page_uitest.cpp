@@ -1,0 +1,322 @@
+// The Duplicate Contents page, offscreen, with a host that runs each tool at
+// once on the calling thread.
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTableWidget>
+#include <QtTest>
+
+#include "dup_contents_test_corpus.h"
+#include "dup_contents_xlsx_reader.h"
+#include "duplicates/dup_contents_moving.h"
+#include "duplicates/dup_contents_page.h"
+#include "viewer/one_text_file_shower_window.h"
+#include "runtime/dialogs.h"
+#include "runtime/messages.h"
+#include "shell/page_host_gui.h"
+#include "shell/sorvel_window.h"
+#include "support/test_support.h"
+
+namespace {
+
+class TestHost : public PageHost {
+ public:
+  bool SetOverallProgress(int percent) override {
+    const bool changed = percent != overall;
+    overall = percent;
+    return changed;
+  }
+  bool SetSecondProgress(int percent) override {
+    second = percent;
+    return true;
+  }
+  void ResetProgress(bool idle) override { stop_shown = !idle; }
+  void ShowStatusText(const QString& text) override { statuses << text; }
+  void ShowCountOutOf(long long, long long) override {}
+  bool RunTool(const QString&, std::function<void()> work, std::function<void(bool)> done) override {
+    ++runs;
+    work();
+    done(true);
+    return true;
+  }
+  bool ToolRunning() const override { return false; }
+  void RegisterStartControl(QWidget* control) override { start_controls << control; }
+  void AddStopHandler(std::function<void()> stop) override { stops.push_back(std::move(stop)); }
+  TFormOneTextFileShower* SharedViewer() override { return nullptr; }
+  void ShowHelpTopic(int) override {}
+
+  int overall = -1, second = -1, runs = 0;
+  bool stop_shown = false;
+  QStringList statuses;
+  QList<QWidget*> start_controls;
+  std::vector<std::function<void()>> stops;
+};
+
+}  // namespace
+
+class DupContentsPageTest : public QObject {
+  Q_OBJECT
+
+ private Q_SLOTS:
+  void init() {
+    SetDialogInterface(&dialogs_);
+    dialogs_.Clear();
+  }
+  void cleanup() { SetDialogInterface(nullptr); }
+
+  void DefaultsAndCaptions() {
+    TestHost host;
+    TFileDuplicateContentsSeeker seeker;
+    DuplicateContentsPage page(&host, &seeker);
+    auto* dates = page.findChild<QCheckBox*>(QStringLiteral("AdvOfficeCheckBoxDupContentsUseDates"));
+    auto* days = page.findChild<QSpinBox*>(QStringLiteral("AdvSpinEditDupContentsDateDiff"));
+    QVERIFY(dates && days);
+    QVERIFY(dates->isChecked());
+    QCOMPARE(days->value(), 1);
+    QVERIFY(page.findChild<QCheckBox*>(QStringLiteral("AdvOfficeCheckBoxDupContentsSameFolder"))->isChecked());
+    QVERIFY(!Button(page, "AdvGlowButtonDupContentsRemove")->isEnabled());
+    QCOMPARE(Button(page, "AdvGlowButtonDupContentsUNRemove")->text(), QStringLiteral("Restore any moved"));
+    QCOMPARE(host.start_controls.size(), 2);
+    QCOMPARE(host.stops.size(), 1u);
+    dates->click();
+    QVERIFY(!days->isEnabled());
+    dates->click();
+    QVERIFY(days->isEnabled());
+
+    // No folder: the search says so and changes nothing.
+    Button(page, "AdvGlowButtonDuplicateContentsSearch")->click();
+    QCOMPARE(dialogs_.ShownNames(), QStringList{QStringLiteral("FormNotFilled")});
+    QCOMPARE(host.runs, 0);
+  }
+
+  void SearchKeepMoveRestoreAndCopy() {
+    TempTree t;
+    const QByteArray a = DupTestText(90, 300);
+    t.Write(QStringLiteral("x/a.txt"), a);
+    t.Write(QStringLiteral("x/b.htm"), a);
+    t.Write(QStringLiteral("x/c.txt"), a + " ");
+    t.Write(QStringLiteral("x/u.txt"), DupTestText(91, 300));
+    t.Write(QStringLiteral("x/e.txt"), QByteArray());
+    TestHost host;
+    TFileDuplicateContentsSeeker seeker;
+    DuplicateContentsPage page(&host, &seeker);
+    page.resize(900, 420);
+    page.show();
+    Folder(page)->setText(t.Root());
+    auto* list = page.findChild<QTableWidget*>(QStringLiteral("AdvListViewDupContents"));
+    QSignalSpy searched(&page, &DuplicateContentsPage::SearchFinished);
+
+    // Search.
+    Button(page, "AdvGlowButtonDuplicateContentsSearch")->click();
+    QCoreApplication::processEvents();
+    QCOMPARE(searched.count(), 1);
+    QCOMPARE(searched.at(0).at(0).toInt(), 2);
+    QCOMPARE(list->rowCount(), 3);
+    QCOMPARE(list->item(0, 0)->text(), t.Path(QStringLiteral("x/a.txt")));
+    QCOMPARE(list->item(1, 0)->text(), QString(4, QChar(0x00B7)) + QStringLiteral(" ") + t.Path(QStringLiteral("x/b.htm")));
+    QCOMPARE(list->item(1, 1)->text(), QStringLiteral("300"));
+    QCOMPARE(list->item(0, 4)->text(), LX("LXOK"));
+    QCOMPARE(list->item(2, 4)->text(), LX("LXDelete"));
+    QVERIFY(Button(page, "AdvGlowButtonDupContentsRemove")->isEnabled());
+    QVERIFY(page.findChild<QLabel*>(QStringLiteral("LabelDuplicatesFound"))->text().contains(QStringLiteral("2")));
+    QVERIFY(!page.findChild<QLineEdit*>(QStringLiteral("AdvEditTimeRemaining"))->isVisible());
+    QVERIFY(!host.stop_shown);
+    // The empty file is reported in one box after the search.
+    QCOMPARE(dialogs_.ShownNames(), QStringList{QStringLiteral("ReportedAFact")});
+    QVERIFY(dialogs_.Shown().at(0).text.contains(t.Path(QStringLiteral("x/e.txt"))));
+
+    // Keep the second member: only column 4 of the group changes.
+    list->setCurrentCell(1, 0);
+    page.DuplicateContentsKeepClick();
+    QCOMPARE(list->item(0, 4)->text(), LX("LXDelete"));
+    QCOMPARE(list->item(1, 4)->text(), LX("LXOK"));
+    QCOMPARE(list->item(1, 0)->text(), QString(4, QChar(0x00B7)) + QStringLiteral(" ") + t.Path(QStringLiteral("x/b.htm")));
+    QVERIFY(QDir().mkpath(QStringLiteral("/tmp/sorvel-shots")));
+    QVERIFY(page.grab().save(QStringLiteral("/tmp/sorvel-shots/dup_contents_page.png")));
+
+    // Copy with the list focused: the groups as text on the clipboard, and
+    // as a spreadsheet when asked.
+    dialogs_.Clear();
+    dialogs_.QueueAnswer(mrYes);
+    dialogs_.QueueAnswer(mrNo);
+    list->setFocus();
+    page.CopyAListClick();
+    QCOMPARE(QGuiApplication::clipboard()->text(), seeker.AsText());
+    QCOMPARE(seeker.AsText().split(QStringLiteral("\r\n")).size(), 3);
+    QCOMPARE(dialogs_.ShownNames(), (QStringList{QStringLiteral("CopyResultsToExcelToo"), QStringLiteral("SavedOKOpenNow")}));
+    const QString box = dialogs_.Shown().at(1).text;
+    const QString xlsx = box.mid(6, box.indexOf(QStringLiteral(".xlsx")) + 5 - 6);
+    const QMap<QString, QString> cells = XlsxCells(xlsx);
+    QCOMPARE(cells.value(QStringLiteral("A1")), t.Path(QStringLiteral("x/a.txt")));
+    QCOMPARE(cells.value(QStringLiteral("B2")), QStringLiteral("300"));
+    QCOMPARE(cells.value(QStringLiteral("A3")), QString(4, QChar(0x00B7)) + QStringLiteral(" ") + t.Path(QStringLiteral("x/c.txt")));
+    QVERIFY(!cells.contains(QStringLiteral("E1")));  // the keep column is not copied
+    QFile::remove(xlsx);
+
+    // Move: declined first, then agreed.
+    dialogs_.Clear();
+    dialogs_.QueueAnswer(mrCancel);
+    Button(page, "AdvGlowButtonDupContentsRemove")->click();
+    QVERIFY(QFileInfo::exists(t.Path(QStringLiteral("x/a.txt"))));
+    QSignalSpy moved(&page, &DuplicateContentsPage::MoveFinished);
+    dialogs_.QueueAnswer(mrOK);
+    Button(page, "AdvGlowButtonDupContentsRemove")->click();
+    QCOMPARE(moved.count(), 1);
+    QCOMPARE(moved.at(0).at(0).toInt(), 2);
+    const QString w = MovedFilesWord();
+    QCOMPARE(ReadAll(t.Path(QStringLiteral("x/%1/a.%1").arg(w))), a);
+    QCOMPARE(ReadAll(t.Path(QStringLiteral("x/%1/c.%1").arg(w))), a + " ");
+    QVERIFY(QFileInfo::exists(t.Path(QStringLiteral("x/b.htm"))));
+    QCOMPARE(dialogs_.ShownNames().last(), QStringLiteral("NFilesCopiedOrMoved"));
+    QVERIFY(dialogs_.Shown().back().text.startsWith(QStringLiteral("2 ")));
+    QCOMPARE(list->rowCount(), 3);  // the rows stay
+
+    // Move again: nothing is left where the groups say.
+    dialogs_.QueueAnswer(mrOK);
+    Button(page, "AdvGlowButtonDupContentsRemove")->click();
+    QCOMPARE(moved.at(1).at(0).toInt(), 0);
+    QVERIFY(dialogs_.Shown().back().text.startsWith(QStringLiteral("0 ")));
+
+    // A new search leaves the moved-files folder out.
+    dialogs_.Clear();
+    Button(page, "AdvGlowButtonDuplicateContentsSearch")->click();
+    QCOMPARE(searched.last().at(0).toInt(), 0);
+    QCOMPARE(list->rowCount(), 0);
+    QVERIFY(!Button(page, "AdvGlowButtonDupContentsRemove")->isEnabled());
+
+    // Restore, with a new c.txt in the way: a comes back, c stays moved.
+    t.Write(QStringLiteral("x/c.txt"), "written meanwhile");
+    dialogs_.Clear();
+    dialogs_.QueueAnswer(mrOK);
+    QSignalSpy restored(&page, &DuplicateContentsPage::RestoreFinished);
+    Button(page, "AdvGlowButtonDupContentsUNRemove")->click();
+    QCOMPARE(restored.count(), 1);
+    QCOMPARE(restored.at(0).at(0).toInt(), 2);
+    QCOMPARE(ReadAll(t.Path(QStringLiteral("x/a.txt"))), a);
+    QCOMPARE(ReadAll(t.Path(QStringLiteral("x/c.txt"))), QByteArray("written meanwhile"));
+    QCOMPARE(ReadAll(t.Path(QStringLiteral("x/%1/c.%1").arg(w))), a + " ");
+    QCOMPARE(dialogs_.ShownNames(), (QStringList{QStringLiteral("OKToDoX"), QStringLiteral("FailedToRename"),
+                                                  QStringLiteral("ReportedAFact")}));
+    QVERIFY(dialogs_.Shown().at(1).text.contains(t.Path(QStringLiteral("x/c.txt"))));
+  }
+
+  void ShowOpensOneViewerPerMemberSideBySide() {
+    TempTree t;
+    const QByteArray a = "<doc>\n" + DupTestText(97, 300) + "</doc>\n";
+    t.Write(QStringLiteral("a.txt"), a);
+    t.Write(QStringLiteral("b.txt"), a);
+    t.Write(QStringLiteral("c.txt"), a);
+    TestHost host;
+    TFileDuplicateContentsSeeker seeker;
+    DuplicateContentsPage page(&host, &seeker);
+    Folder(page)->setText(t.Root());
+    page.AdvGlowButtonDuplicateContentsSearchClick();
+    auto* list = page.findChild<QTableWidget*>(QStringLiteral("AdvListViewDupContents"));
+    QCOMPARE(list->rowCount(), 3);
+    list->setCurrentCell(2, 0);
+    page.ShowDupContents1Click();
+    QCOMPARE(page.ShowForms().size(), 3u);
+    // The head's lines without its markup lines are what the others compare with.
+    QCOMPARE(page.ComparisonStrings().size(), 30);
+    QVERIFY(!page.ComparisonStrings().contains(QStringLiteral("<doc>")));
+    QList<int> lefts;
+    for (std::size_t m = 0; m < 3; ++m) {
+      TFormOneTextFileShower* form = page.ShowForms()[m];
+      QVERIFY(form);
+      QVERIFY(form->isVisible());
+      QCOMPARE(form->CurrentShortFilename(), QStringLiteral("%1.txt").arg(QChar(u'a' + static_cast<char16_t>(m))));
+      QVERIFY(form->PanelText(2).startsWith(QStringLiteral("(%1)").arg(m + 1)));
+      lefts << form->geometry().left();
+    }
+    QVERIFY(lefts[0] < lefts[1] && lefts[1] < lefts[2]);  // side by side
+    QPointer<TFormOneTextFileShower> first = page.ShowForms()[0];
+    QVERIFY(first->grab().save(QStringLiteral("/tmp/sorvel-shots/dup_contents_viewer_head.png")));
+    QVERIFY(page.ShowForms()[1]->grab().save(QStringLiteral("/tmp/sorvel-shots/dup_contents_viewer_member.png")));
+    // The next Show frees the viewers of the last one.
+    QFile::remove(t.Path(QStringLiteral("a.txt")));
+    page.AdvListViewDupContentsDblClick();
+    QVERIFY(first.isNull());
+    QVERIFY(!page.ShowForms()[0]);  // the head is gone: no viewer, no comparison lines
+    QVERIFY(page.ShowForms()[1]);
+    QVERIFY(page.ComparisonStrings().isEmpty());
+    list->setCurrentCell(-1, -1);
+    page.ShowDupContents1Click();  // no row: nothing changes
+    QVERIFY(page.ShowForms()[1]);
+  }
+
+  void SearchesOnTheMainWindowsWorker() {
+    qputenv("SORVEL_SETTINGS", QByteArray("/nonexistent/sorvel-test.ini"));
+    TempTree t;
+    const QByteArray a = DupTestText(98, 400);
+    t.Write(QStringLiteral("a.txt"), a);
+    t.Write(QStringLiteral("b.txt"), a);
+    TFormSorvel w;
+    SetDialogInterface(&dialogs_);
+    w.show();
+    auto* page = w.AdvOfficePageDuplicateContents->findChild<DuplicateContentsPage*>();
+    QVERIFY(page);
+    QCOMPARE(w.AdvOfficePager1->currentWidget(), w.AdvOfficePageDuplicateContents);
+    Folder(*page)->setText(t.Root());
+    QSignalSpy searched(page, &DuplicateContentsPage::SearchFinished);
+    Button(*page, "AdvGlowButtonDuplicateContentsSearch")->click();
+    QVERIFY(searched.wait(30000));
+    QCOMPARE(searched.at(0).at(0).toInt(), 1);
+    QCOMPARE(page->findChild<QTableWidget*>(QStringLiteral("AdvListViewDupContents"))->rowCount(), 2);
+    QVERIFY(Button(*page, "AdvGlowButtonDuplicateContentsSearch")->isEnabled());
+    QVERIFY(Button(*page, "AdvGlowButtonDupContentsRemove")->isEnabled());
+    QVERIFY(w.grab().save(QStringLiteral("/tmp/sorvel-shots/dup_contents_main_window.png")));
+  }
+
+  void CtrlSearchAsksForTheStartPercentage() {
+    TempTree t;
+    // Two groups far apart in size: the larger one lies in the second half.
+    const QByteArray small = DupTestText(95, 100);
+    const QByteArray large = DupTestText(96, 900);
+    t.Write(QStringLiteral("s1.txt"), small);
+    t.Write(QStringLiteral("s2.txt"), small);
+    t.Write(QStringLiteral("l1.txt"), large);
+    t.Write(QStringLiteral("l2.txt"), large);
+    TestHost host;
+    TFileDuplicateContentsSeeker seeker;
+    DuplicateContentsPage page(&host, &seeker);
+    Folder(page)->setText(t.Root());
+    QSignalSpy searched(&page, &DuplicateContentsPage::SearchFinished);
+    int asked = 0;
+    page.control_key_down = [] { return true; };
+    page.ask_start_percent = [&asked](int*) {
+      ++asked;
+      return false;  // cancelled: from the beginning
+    };
+    page.AdvGlowButtonDuplicateContentsSearchClick();
+    QCOMPARE(asked, 1);
+    QCOMPARE(searched.last().at(0).toInt(), 2);
+    page.ask_start_percent = [](int* p) {
+      *p = 50;
+      return true;
+    };
+    page.AdvGlowButtonDuplicateContentsSearchClick();
+    QCOMPARE(searched.last().at(0).toInt(), 1);
+    page.control_key_down = [] { return false; };
+    page.AdvGlowButtonDuplicateContentsSearchClick();
+    QCOMPARE(searched.last().at(0).toInt(), 2);
+  }
+
+ private:
+  static QPushButton* Button(QWidget& page, const char* name) {
+    return page.findChild<QPushButton*>(QLatin1String(name));
+  }
+  static QLineEdit* Folder(QWidget& page) {
+    return page.findChild<QLineEdit*>(QStringLiteral("MyOpenFolderDialogDuplicateContents"));
+  }
+  ScriptedDialogs dialogs_;
+};
+
+QTEST_MAIN(DupContentsPageTest)
+#include "dup_contents_page_uitest.moc"
