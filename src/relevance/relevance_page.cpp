@@ -197,10 +197,12 @@ RelevancePage::RelevancePage(PageHost* host, TRelevanceFilterList* relevance_fil
   top->addWidget(AdvSpinEditSEgmentType, 1, 3);
   top->addWidget(LabelRelevanceMinSegments, 1, 4, Qt::AlignRight);
   top->addWidget(AdvSpinEditRelevanceMinSegments, 1, 5);
-  top->addWidget(new QLabel(QStringLiteral("Min. score"), this), 1, 6, Qt::AlignRight);
-  top->addWidget(AdvSpinEditRelevanceFilterCopyMin, 1, 7);
-  top->addWidget(AdvGlowButtonRelevanceFilter, 1, 8);
-  top->addWidget(AdvGlowButtonRelevanceCOPYRTF, 1, 9);
+  // The score threshold and the two actions on the results get a row of
+  // their own, so that the page fits the window's default width.
+  top->addWidget(new QLabel(QStringLiteral("Min. score"), this), 2, 0);
+  top->addWidget(AdvSpinEditRelevanceFilterCopyMin, 2, 1);
+  top->addWidget(AdvGlowButtonRelevanceFilter, 2, 8);
+  top->addWidget(AdvGlowButtonRelevanceCOPYRTF, 2, 9);
   top->setColumnStretch(1, 1);
   top->setColumnStretch(7, 1);
   auto* layout = new QVBoxLayout(this);

@@ -191,7 +191,7 @@ class DupNamesPageTest : public QObject {
     QVERIFY(page.AdvGlowButtonDuplicateNamesFind->isEnabled());
     QVERIFY(!host.stop_shown);
     QCOMPARE(host.progress.load(), 0);
-    QVERIFY(host.Status().contains(QStringLiteral("found: 2")));
+    QVERIFY(host.Status().contains(QStringLiteral("duplicates: 2 found")));
 
     // Expand twice: expanded with "Collapse", then collapsed with "Expand".
     QVERIFY(!page.TreeViewDupNames->topLevelItem(0)->isExpanded());
