@@ -12,7 +12,7 @@ packages=(
   libgtest-dev libgmock-dev
   libbackward-cpp-dev libdw-dev
   xvfb xauth fonts-dejavu-core
-  jdupes bc time
+  jdupes bc time python3
   unrtf
 )
 

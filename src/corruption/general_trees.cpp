@@ -49,10 +49,10 @@ bool TGeneral_Tree::Add_One() {
   return true;
 }
 
-void TGeneral_Tree::Traverse() {
-  fTreeModified = false;
-  if (!froot) return;
-  going = 0;
+// The in-order walk that Traverse and Clear share: an explicit stack of at
+// most kStackLimit - 1 nodes. The right child is read before visit runs, so
+// visit may free the node.
+void TGeneral_Tree::WalkInOrder(const std::function<void(TTreeNode*)>& visit) {
   std::vector<TTreeNode*> stack;
   stack.reserve(64);
   TTreeNode* cur = froot;
@@ -66,34 +66,33 @@ void TGeneral_Tree::Traverse() {
     TTreeNode* node = stack.back();
     stack.pop_back();
     cur = node->right;
-    ++going;
-    TTreeNode* slot = node;
-    if (fDoInOrderFunct) fDoInOrderFunct(&slot);
+    visit(node);
   }
 }
 
+void TGeneral_Tree::Traverse() {
+  fTreeModified = false;
+  if (!froot) return;
+  going = 0;
+  WalkInOrder([this](TTreeNode* node) {
+    ++going;
+    TTreeNode* slot = node;
+    if (fDoInOrderFunct) fDoInOrderFunct(&slot);
+  });
+}
+
 void TGeneral_Tree::Clear() {
-  // The same walk as Traverse, with the same stack limit, freeing as it goes;
-  // the right child is read before its parent is freed.
   if (froot) {
+    // A dry walk first: a lopsided tree raises before any node is freed, so
+    // the tree stays whole and can still be released quietly.
+    WalkInOrder([](TTreeNode*) {});
     going = counter;
-    std::vector<TTreeNode*> stack;
-    TTreeNode* cur = froot;
-    for (;;) {
-      while (cur) {
-        stack.push_back(cur);
-        if (static_cast<int>(stack.size()) >= kStackLimit) Lopsided();
-        cur = cur->left;
-      }
-      if (stack.empty()) break;
-      TTreeNode* node = stack.back();
-      stack.pop_back();
-      cur = node->right;
+    WalkInOrder([this](TTreeNode* node) {
       TTreeNode* slot = node;
       if (fDoDeletingFunct) fDoDeletingFunct(&slot);
       delete node;
       --going;
-    }
+    });
   }
   froot = nullptr;
   counter = 0;

@@ -55,6 +55,7 @@ class TGeneral_Tree {
   // Frees all nodes without raising (used on destruction, where a lopsided
   // tree must still be released).
   void FreeAllNodesQuietly();
+  void WalkInOrder(const std::function<void(TTreeNode*)>& visit);
 
   bool fTreeModified = false;
   TTreeNode* froot = nullptr;

@@ -5,21 +5,11 @@
 #include <QJsonObject>
 #include <QProcess>
 
+#include "cli/cli_runner.h"
 #include "support/test_support.h"
 
 namespace {
 
-struct CliResult {
-  int code = -1;
-  QByteArray out;
-};
-
-CliResult RunCli(const QStringList& args) {
-  QProcess p;
-  p.start(QStringLiteral(SORVEL_CLI_PATH), args);
-  p.waitForFinished(60000);
-  return CliResult{p.exitCode(), p.readAllStandardOutput()};
-}
 
 TEST(BoilerplateCli, JsonInTheChosenOrderAndBadInput) {
   TempTree tree;

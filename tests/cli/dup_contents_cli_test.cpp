@@ -7,21 +7,11 @@
 #include <QProcess>
 
 #include "../duplicates/dup_contents_test_corpus.h"
+#include "cli/cli_runner.h"
 #include "support/test_support.h"
 
 namespace {
 
-struct CliResult {
-  int code = -1;
-  QByteArray out;
-};
-
-CliResult RunCli(const QStringList& args) {
-  QProcess p;
-  p.start(QStringLiteral(SORVEL_CLI_PATH), args);
-  p.waitForFinished(60000);
-  return {p.exitCode(), p.readAllStandardOutput()};
-}
 
 }  // namespace
 

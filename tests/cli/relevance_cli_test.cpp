@@ -7,22 +7,12 @@
 #include <QProcess>
 #include <QRegularExpression>
 
+#include "cli/cli_runner.h"
 #include "support/test_support.h"
 
 namespace {
 
-struct CliResult {
-  int code = -1;
-  QByteArray out;
-  QByteArray err;
-};
-
-CliResult RunRelevanceCli(const QStringList& args) {
-  QProcess p;
-  p.start(QStringLiteral(SORVEL_CLI_PATH), QStringList{QStringLiteral("relevance")} + args);
-  p.waitForFinished(60000);
-  return {p.exitCode(), p.readAllStandardOutput(), p.readAllStandardError()};
-}
+CliResult RunRelevanceCli(const QStringList& args) { return RunCli(QStringList{QStringLiteral("relevance")} + args); }
 
 QString Words(int n, const QString& extra) {
   QString s;
