@@ -69,13 +69,19 @@ void TFolderEfficientFileStringlist::Clear() {
 
 void TFolderEfficientFileStringlist::DoASort(TFileSortOrder order) {
   if (order == TFileSortOrder::None || recs_.size() < 2) return;
-  // Sort the full names once, not once per comparison.
+  // Build each full name and its lower-cased form once, not once per
+  // comparison: names are compared without regard to case, as lower-cased
+  // text, and names equal but for case by their exact text.
   std::vector<QString> full(recs_.size());
-  for (std::size_t i = 0; i < recs_.size(); ++i) full[i] = folders_[recs_[i].FolderNumber] + recs_[i].Name;
+  std::vector<QString> lower(recs_.size());
+  for (std::size_t i = 0; i < recs_.size(); ++i) {
+    full[i] = folders_[recs_[i].FolderNumber] + recs_[i].Name;
+    lower[i] = full[i].toLower();
+  }
   std::vector<std::size_t> idx(recs_.size());
   std::iota(idx.begin(), idx.end(), 0);
   auto byName = [&](std::size_t a, std::size_t b) {
-    const int c = full[a].compare(full[b], Qt::CaseInsensitive);
+    const int c = QStringView(lower[a]).compare(QStringView(lower[b]));
     if (c != 0) return c < 0;
     return full[a] < full[b];
   };
