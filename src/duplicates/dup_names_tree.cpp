@@ -1,5 +1,6 @@
 #include "duplicates/dup_names_tree.h"
 
+#include <QHash>
 #include <QLocale>
 #include <cmath>
 
@@ -15,8 +16,25 @@ QString DupNamesFolder(const QString& dir) {
 }
 
 QString DupNamesFolderText(const TDupNamesTreeFile& file) {
-  const QString date = QLocale().toString(DupNamesDate(file.time), QLocale::ShortFormat);
-  return file.folder + QStringLiteral(" (") + date + QLatin1Char(')');
+  // Asking the locale to format a date is slow (it queries the system's
+  // settings each time), and a tree of many files holds few distinct days:
+  // each day is formatted once per locale and kept.
+  struct DateCache {
+    QLocale locale;
+    QHash<qint64, QString> texts;
+  };
+  thread_local DateCache cache;
+  const QLocale current;
+  if (current != cache.locale) {
+    cache.locale = current;
+    cache.texts.clear();
+  }
+  const QDate day = DupNamesDate(file.time);
+  auto it = cache.texts.constFind(day.toJulianDay());
+  if (it == cache.texts.constEnd()) {
+    it = cache.texts.insert(day.toJulianDay(), current.toString(day, QLocale::ShortFormat));
+  }
+  return file.folder + QStringLiteral(" (") + it.value() + QLatin1Char(')');
 }
 
 QDate DupNamesDate(double time) {
