@@ -41,7 +41,6 @@ struct FileOutcome {
 FileOutcome TestOneFile(const QString& path, std::int64_t size_on_list, const RunSettings& rs,
                         DigraphCounter& counter, const std::function<void(int)>& progress) {
   FileOutcome out;
-  if (!FileExists(path)) return out;
   counter.Reset();
   TextFileInfo info;
   // The expected text length, for within-file progress only.
@@ -60,7 +59,9 @@ FileOutcome TestOneFile(const QString& path, std::int64_t size_on_list, const Ru
       length = ReadNormalisedText(path, [](QStringView) {}, &info);
     }
   } catch (const FileReadError&) {
-    if (!FileExists(path)) return out;  // deleted while its turn came: skipped like a missing file
+    // A file that is missing (or was deleted before its turn came) is skipped
+    // silently; the reader's own error tells, so no file is looked up twice.
+    if (!FileExists(path)) return out;
     throw;
   }
   out.tested = true;
