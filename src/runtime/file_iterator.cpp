@@ -11,7 +11,12 @@
 #include <fcntl.h>
 #include <set>
 #include <unordered_map>
+#include <condition_variable>
+#include <deque>
+#include <memory>
+#include <mutex>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 #include <utility>
 #include <vector>
@@ -39,6 +44,12 @@ bool WildMatch(const char16_t* p, qsizetype pn, const char16_t* s, qsizetype sn)
   }
   while (pi < pn && p[pi] == u'*') ++pi;
   return pi == pn;
+}
+
+bool IsPlainAscii(const char* s) {
+  for (; *s; ++s)
+    if (static_cast<unsigned char>(*s) >= 0x80) return false;
+  return true;
 }
 
 QString NativeError(int err) { return QString::fromLocal8Bit(std::strerror(err)); }
@@ -72,6 +83,101 @@ class LocalDayNumbers {
     return (a % b != 0 && ((a < 0) != (b < 0))) ? q - 1 : q;
   }
   std::unordered_map<std::int64_t, int> offsets_;
+};
+
+
+// Asking the system for a file's size and date costs more than reading its
+// name from the folder, so the sizes and dates are asked for on a helper
+// thread while the walk reads on. The walk hands over each folder's files as
+// one job, with the folder open; the helper asks for each file's details and
+// closes the folder. Results are put in place once the walk is over, so the
+// list keeps its walk order and no one else ever sees a half-filled record.
+class FolderDetailsHelper {
+ public:
+  struct Details {
+    bool regular = false;  // the file is still there and still a plain file
+    std::int64_t size = 0;
+    std::int64_t seconds = 0;
+    std::int64_t nanoseconds = 0;
+  };
+  struct Job {
+    int dfd = -1;                 // the open folder; the helper closes it
+    std::vector<int> indexes;     // where the files stand in the found list
+    std::vector<std::size_t> name_starts;
+    std::string names;            // the native names, each ended by a NUL
+    std::vector<Details> details;
+  };
+
+  FolderDetailsHelper() : thread_([this] { Run(); }) {}
+
+  // Asks for the details of every file of a job, in its open folder.
+  static void TakeDetails(Job& job) {
+    job.details.assign(job.indexes.size(), Details{});
+    for (std::size_t k = 0; k < job.indexes.size(); ++k) {
+      struct stat st;
+      if (::fstatat(job.dfd, job.names.c_str() + job.name_starts[k], &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
+      Details& d = job.details[k];
+      d.regular = S_ISREG(st.st_mode);
+      d.size = static_cast<std::int64_t>(st.st_size);
+      d.seconds = st.st_mtim.tv_sec;
+      d.nanoseconds = st.st_mtim.tv_nsec;
+    }
+  }
+  ~FolderDetailsHelper() { Finish(); }
+
+  // Whether the helper takes another folder. When many are waiting already
+  // the walk asks for the details itself: so both threads stay busy, and
+  // only a bounded number of folders stay open.
+  bool HasRoom() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return queue_.size() < kMaxWaiting;
+  }
+
+  // Hands a folder's files to the helper.
+  void Submit(std::unique_ptr<Job> job) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    queue_.push_back(std::move(job));
+    if (queue_.size() == 1) work_.notify_one();
+  }
+
+  // Waits for every folder handed over; the jobs come back in the order
+  // they were handed over, each with its files' details.
+  std::vector<std::unique_ptr<Job>> Finish() {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      closing_ = true;
+      work_.notify_one();
+    }
+    if (thread_.joinable()) thread_.join();
+    return std::move(done_);
+  }
+
+ private:
+  static constexpr std::size_t kMaxWaiting = 64;
+
+  void Run() {
+    for (;;) {
+      std::unique_ptr<Job> job;
+      {
+        std::unique_lock<std::mutex> lock(mutex_);
+        work_.wait(lock, [this] { return closing_ || !queue_.empty(); });
+        if (queue_.empty()) return;
+        job = std::move(queue_.front());
+        queue_.pop_front();
+      }
+      TakeDetails(*job);
+      ::close(job->dfd);
+      job->dfd = -1;
+      done_.push_back(std::move(job));  // only this thread touches done_ until the join
+    }
+  }
+
+  std::mutex mutex_;
+  std::condition_variable work_;
+  std::deque<std::unique_ptr<Job>> queue_;
+  bool closing_ = false;
+  std::vector<std::unique_ptr<Job>> done_;
+  std::thread thread_;  // last: starts once everything above is ready
 };
 
 }  // namespace
@@ -148,6 +254,8 @@ int TFileAndDirIterator::IterateFindingFiles() {
   int last_percent = -1;
   LocalDayNumbers day_numbers;
   bool first = true;
+  std::unique_ptr<FolderDetailsHelper> helper;
+  std::vector<std::unique_ptr<FolderDetailsHelper::Job>> inline_jobs;
 
   while (!stack.empty()) {
     if (stopped_.load() || global_panic_state.load() >= 2) break;
@@ -177,6 +285,7 @@ int TFileAndDirIterator::IterateFindingFiles() {
     const QString folder = QFile::decodeName(cur.path) + QLatin1Char('/');
     int folder_number = -1;
     std::vector<std::pair<QString, QByteArray>> subdirs;
+    std::unique_ptr<FolderDetailsHelper::Job> job;
 
     while (dirent* e = ::readdir(dir)) {
       const char* nm = e->d_name;
@@ -202,19 +311,47 @@ int TFileAndDirIterator::IterateFindingFiles() {
         continue;
       }
       if (type != DT_REG) continue;
-      const QString name = QFile::decodeName(nm);
-      if (QFile::encodeName(name) != QByteArray(nm)) {
+      // Most names are plain ASCII, which reads as Latin-1 without the
+      // round trip that proves other names are valid text.
+      const bool ascii = IsPlainAscii(nm);
+      const QString name = ascii ? QString::fromLatin1(nm) : QFile::decodeName(nm);
+      if (!ascii && QFile::encodeName(name) != QByteArray(nm)) {
         Problem(QStringLiteral("Skipped a file whose name is not valid text in \"%1\"").arg(folder));
         continue;
       }
       if (!matcher.Matches(name)) continue;
-      if (!have_stat) {
-        if (::fstatat(dfd, nm, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;  // gone meanwhile
-        if (!S_ISREG(st.st_mode)) continue;
-      }
       if (folder_number < 0) folder_number = found_.AddFolder(folder);
-      found_.AddOne(folder_number, name, static_cast<std::int64_t>(st.st_size),
-                    day_numbers.Of(st.st_mtim.tv_sec, st.st_mtim.tv_nsec));
+      if (have_stat) {
+        found_.AddOne(folder_number, name, static_cast<std::int64_t>(st.st_size),
+                      day_numbers.Of(st.st_mtim.tv_sec, st.st_mtim.tv_nsec));
+        continue;
+      }
+      // Size and date come from the helper; the entry keeps its place.
+      if (!job) {
+        job = std::make_unique<FolderDetailsHelper::Job>();
+        job->indexes.reserve(64);
+        job->name_starts.reserve(64);
+        job->names.reserve(64 * 24);
+      }
+      job->indexes.push_back(found_.AddOne(folder_number, name, 0, 0));
+      job->name_starts.push_back(job->names.size());
+      job->names.append(nm);
+      job->names.push_back('\0');
+    }
+    if (job) {
+      if (!helper) helper = std::make_unique<FolderDetailsHelper>();
+      if (helper->HasRoom()) {
+        job->dfd = ::fcntl(dfd, F_DUPFD_CLOEXEC, 0);
+        if (job->dfd >= 0) helper->Submit(std::move(job));
+      }
+      if (job) {
+        // The helper has enough to do, or no descriptor was left to hand
+        // over: ask here, with the folder still open.
+        job->dfd = dfd;
+        FolderDetailsHelper::TakeDetails(*job);
+        job->dfd = -1;
+        inline_jobs.push_back(std::move(job));
+      }
     }
     ::closedir(dir);
 
@@ -238,6 +375,23 @@ int TFileAndDirIterator::IterateFindingFiles() {
     }
     first = false;
   }
+  // Put the sizes and dates in place; files that vanished or stopped being
+  // plain files meanwhile are dropped.
+  std::vector<std::unique_ptr<FolderDetailsHelper::Job>> jobs;
+  if (helper) jobs = helper->Finish();
+  for (auto& j : inline_jobs) jobs.push_back(std::move(j));
+  std::vector<int> vanished;
+  for (const auto& j : jobs) {
+    for (std::size_t k = 0; k < j->indexes.size(); ++k) {
+      const FolderDetailsHelper::Details& d = j->details[k];
+      if (!d.regular) {
+        vanished.push_back(j->indexes[k]);
+        continue;
+      }
+      found_.SetSizeAndTime(j->indexes[k], d.size, day_numbers.Of(d.seconds, d.nanoseconds));
+    }
+  }
+  if (!vanished.empty()) found_.RemoveEntries(std::move(vanished));
   if (OnFilesProgress && !stopped_.load()) OnFilesProgress(100);
   return found_.Count();
 }

@@ -58,6 +58,9 @@ class TFileAndDirIterator {
   void Stop() { stopped_.store(true); }
   bool Stopped() const { return stopped_.load(); }
   void Clear();
+  // Lets go of the found-file list, keeping the problems met: for a caller
+  // that has taken what it needs from the list.
+  void ReleaseFilesFound() { found_ = TFolderEfficientFileStringlist(); }
 
   TFolderEfficientFileStringlist& FilesFound() { return found_; }
   const TFolderEfficientFileStringlist& FilesFound() const { return found_; }

@@ -61,6 +61,22 @@ int TFolderEfficientFileStringlist::AddOne(const QString& full_name, std::int64_
   return AddOne(AddFolder(folder), name, size, time);
 }
 
+void TFolderEfficientFileStringlist::RemoveEntries(std::vector<int> indexes) {
+  std::sort(indexes.begin(), indexes.end());
+  indexes.erase(std::unique(indexes.begin(), indexes.end()), indexes.end());
+  std::size_t out = 0;
+  std::size_t next = 0;
+  for (std::size_t i = 0; i < recs_.size(); ++i) {
+    if (next < indexes.size() && static_cast<std::size_t>(indexes[next]) == i) {
+      ++next;
+      continue;
+    }
+    if (out != i) recs_[out] = std::move(recs_[i]);
+    ++out;
+  }
+  recs_.resize(out);
+}
+
 void TFolderEfficientFileStringlist::Clear() {
   folders_.clear();
   folder_index_.clear();

@@ -39,6 +39,13 @@ class TFolderEfficientFileStringlist {
   int AddOne(int folder_number, const QString& name, std::int64_t size, double time);
   // Adds a file by full path, finding or adding its folder.
   int AddOne(const QString& full_name, std::int64_t size, double time);
+  // Fills in the size and date of an entry added before they were known.
+  void SetSizeAndTime(int i, std::int64_t size, double time) {
+    recs_[static_cast<std::size_t>(i)].Size = size;
+    recs_[static_cast<std::size_t>(i)].Time = time;
+  }
+  // Removes the entries at these indexes (any order); the rest keep theirs.
+  void RemoveEntries(std::vector<int> indexes);
   void Clear();
   void Reserve(std::size_t n) { recs_.reserve(n); }
   // Sorts the entries. By name: full path without regard to case (ties by

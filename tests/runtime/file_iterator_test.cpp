@@ -125,3 +125,49 @@ TEST(FileMaskMatcher, WindowsStyleWildcards) {
   EXPECT_FALSE(FileMaskMatcher(QStringLiteral("a?c*.t*")).Matches(QStringLiteral("ac.tx")));
   EXPECT_TRUE(FileMaskMatcher(QStringLiteral("*.xml; *.html")).Matches(QStringLiteral("p.html")));
 }
+
+// Sizes and dates are read beside the walk and put in place afterwards; with
+// many folders some are read by the walk itself. Every record must carry the
+// details of its own file, in walk order.
+TEST(FileIterator, SizesAndDatesOfManyFoldersBelongToTheirFiles) {
+  TempTree t;
+  constexpr int kFolders = 150;
+  for (int f = 0; f < kFolders; ++f) {
+    for (int k = 0; k < 3; ++k) {
+      const QString rel = QStringLiteral("f%1/n%2.txt").arg(f, 3, 10, QLatin1Char('0')).arg(k);
+      t.Write(rel, QByteArray(f * 3 + k, 'x'));
+      t.SetMTime(rel, 1500000000 + 3600LL * (f * 3 + k));
+    }
+  }
+  TFileAndDirIterator it;
+  it.HeadDir = t.Root();
+  it.IncludeSubFolders = true;
+  ASSERT_EQ(it.IterateFindingFiles(), kFolders * 3);
+  const TFolderEfficientFileStringlist& found = it.FilesFound();
+  QString last_folder;
+  for (int i = 0; i < found.Count(); ++i) {
+    const TMySimpleSearchRec& rec = found.GetASimpleSearchRec(i);
+    const QString folder = found.GetFolder(rec.FolderNumber);
+    EXPECT_GE(folder, last_folder) << "folders are walked in name order";
+    last_folder = folder;
+    const QString rel = found.GetFullFilename(i).mid(t.Root().size() + 1);
+    const int f = rel.mid(1, 3).toInt();
+    const int k = rel.mid(6, 1).toInt();
+    EXPECT_EQ(rec.Size, f * 3 + k) << rel.toStdString();
+    EXPECT_DOUBLE_EQ(rec.Time, UnixSecondsToDayNumber(1500000000 + 3600LL * (f * 3 + k))) << rel.toStdString();
+  }
+}
+
+TEST(FileList, RemovedEntriesLeaveTheRestInOrder) {
+  TFolderEfficientFileStringlist l;
+  const int folder = l.AddFolder(QStringLiteral("/d"));
+  for (int i = 0; i < 6; ++i) l.AddOne(folder, QStringLiteral("f%1").arg(i), i, 0);
+  l.SetSizeAndTime(5, 50, 2.5);
+  l.RemoveEntries({3, 0, 3});
+  QStringList names;
+  for (int i = 0; i < l.Count(); ++i) names << l.GetASimpleSearchRec(i).Name;
+  EXPECT_EQ(names, (QStringList{"f1", "f2", "f4", "f5"}));
+  EXPECT_EQ(l.GetFullFilename(3), QStringLiteral("/d/f5"));
+  EXPECT_EQ(l.GetASimpleSearchRec(3).Size, 50);
+  EXPECT_EQ(l.GetASimpleSearchRec(3).Time, 2.5);
+}
