@@ -9,6 +9,7 @@
 #include <QJsonObject>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "cli/cli_common.h"
@@ -58,7 +59,8 @@ int RunDupNames(const DupNamesOptions& o) {
   TFileDuplicateNamesSeeker seeker(
       [&](std::int32_t order, std::int32_t n, const TDupNamesRec& r) { return lines.AddFile(order, n, r); },
       [&](const QString& s) {
-        final_status = s;
+        // The scan repeats one text many times over: copy it only when new.
+        if (s.constData() != final_status.constData()) final_status = s;
         progress.Status(s);
       },
       progress.PercentCallback());
@@ -66,6 +68,17 @@ int RunDupNames(const DupNamesOptions& o) {
                                o.check_date, o.check_size, one_folder, {}, QStringLiteral("*.*"),
                                excluded.join(QLatin1Char('\n')));
   progress.Done();
+  // The results are in the lines now, which share only folder texts with the
+  // seeker's lists. Letting go of the lists' records takes about as long as
+  // printing the results, so it goes on beside the printing.
+  std::thread release_lists([&seeker] {
+    seeker.DupRecNamesList1.Clear();
+    seeker.DupRecNamesList2.Clear();
+  });
+  struct Joiner {
+    std::thread& t;
+    ~Joiner() { t.join(); }
+  } join_release{release_lists};
   ReportWalkProblems(seeker.Iterator1, folder1);
   if (!one_folder) ReportWalkProblems(seeker.Iterator2, folder2);
 
@@ -74,16 +87,25 @@ int RunDupNames(const DupNamesOptions& o) {
     for (const TDupNamesTreeGroup& g : lines.Groups()) {
       QJsonArray files;
       for (const TDupNamesTreeFile& f : g.files)
-        files.append(QJsonObject{{QStringLiteral("folder"), f.folder}, {QStringLiteral("date"), DupNamesIsoDate(f.time)}});
+        files.append(QJsonObject{{QStringLiteral("folder"), f.Folder().toString()}, {QStringLiteral("date"), DupNamesIsoDate(f.time)}});
       groups.append(QJsonObject{{QStringLiteral("key"), g.key}, {QStringLiteral("files"), files}});
     }
     PrintJson(QJsonObject{{QStringLiteral("redundant"), seeker.RedundantDuplicatesFound},
                           {QStringLiteral("groups"), groups}});
     return kExitOk;
   }
+  // A group's lines are written in one go, from one buffer.
+  QString text;
+  const QLocale locale;
   for (const TDupNamesTreeGroup& g : lines.Groups()) {
-    for (std::size_t k = 0; k < g.files.size(); ++k)
-      PrintLine((k == 0 ? g.key : QString()) + QLatin1Char('\t') + DupNamesFolderText(g.files[k]));
+    text.resize(0);
+    for (std::size_t k = 0; k < g.files.size(); ++k) {
+      if (k > 0) text.append(QLatin1Char('\n'));
+      if (k == 0) text.append(g.key);
+      text.append(QLatin1Char('\t'));
+      AppendDupNamesFolderText(text, g.files[k], locale);
+    }
+    PrintLine(text);
   }
   if (!lines.Groups().empty()) PrintLine(QString());
   PrintLine(final_status);

@@ -10,12 +10,13 @@ QString DupNamesKey(const TDupNamesRec& rec, int n_duplicates) {
   return rec.sr.Name + QStringLiteral(" (") + QString::number(n_duplicates) + QLatin1Char(')');
 }
 
-QString DupNamesFolder(const QString& dir) {
-  if (dir.size() > 1 && dir.endsWith(QLatin1Char('/'))) return dir.left(dir.size() - 1);
-  return dir;
+QStringView TDupNamesTreeFile::Folder() const {
+  const QStringView d(dir);
+  if (d.size() > 1 && d.back() == QLatin1Char('/')) return d.chopped(1);
+  return d;
 }
 
-QString DupNamesFolderText(const TDupNamesTreeFile& file) {
+void AppendDupNamesFolderText(QString& out, const TDupNamesTreeFile& file, const QLocale& locale) {
   // Asking the locale to format a date is slow (it queries the system's
   // settings each time), and a tree of many files holds few distinct days:
   // each day is formatted once per locale and kept.
@@ -24,17 +25,22 @@ QString DupNamesFolderText(const TDupNamesTreeFile& file) {
     QHash<qint64, QString> texts;
   };
   thread_local DateCache cache;
-  const QLocale current;
-  if (current != cache.locale) {
-    cache.locale = current;
+  if (locale != cache.locale) {
+    cache.locale = locale;
     cache.texts.clear();
   }
   const QDate day = DupNamesDate(file.time);
   auto it = cache.texts.constFind(day.toJulianDay());
   if (it == cache.texts.constEnd()) {
-    it = cache.texts.insert(day.toJulianDay(), current.toString(day, QLocale::ShortFormat));
+    it = cache.texts.insert(day.toJulianDay(), locale.toString(day, QLocale::ShortFormat));
   }
-  return file.folder + QStringLiteral(" (") + it.value() + QLatin1Char(')');
+  out.append(file.Folder()).append(QLatin1String(" (")).append(it.value()).append(QLatin1Char(')'));
+}
+
+QString DupNamesFolderText(const TDupNamesTreeFile& file) {
+  QString text;
+  AppendDupNamesFolderText(text, file, QLocale());
+  return text;
 }
 
 QDate DupNamesDate(double time) {
@@ -44,18 +50,32 @@ QDate DupNamesDate(double time) {
 
 QString DupNamesIsoDate(double time) { return DupNamesDate(time).toString(Qt::ISODate); }
 
+bool TDupNamesTreeLines::KeyIs(const QString& key, const QString& name, std::int32_t n_duplicates) {
+  if (n_duplicates != suffix_count_) {
+    suffix_count_ = n_duplicates;
+    suffix_ = QStringLiteral(" (") + QString::number(n_duplicates) + QLatin1Char(')');
+  }
+  if (key.size() != name.size() + suffix_.size()) return false;
+  const QStringView k(key);
+  return k.first(name.size()) == QStringView(name) && k.sliced(name.size()) == QStringView(suffix_);
+}
+
 bool TDupNamesTreeLines::AddFile(std::int32_t /*show_order*/, std::int32_t n_duplicates, const TDupNamesRec& rec) {
-  const QString key = DupNamesKey(rec, n_duplicates);
-  TDupNamesTreeFile file{DupNamesFolder(rec.dir), rec.sr.Time};
+  // The key is compared in its parts and built only for a new line: most
+  // files join a line that is already there.
+  TDupNamesTreeFile file{rec.dir, rec.sr.Time};
   const int count = static_cast<int>(groups_.size());
   for (int i = std::max(0, last_dup_names_treeview_search); i < count; ++i) {
-    if (groups_[static_cast<std::size_t>(i)].key == key) {
+    if (KeyIs(groups_[static_cast<std::size_t>(i)].key, rec.sr.Name, n_duplicates)) {
       groups_[static_cast<std::size_t>(i)].files.push_back(std::move(file));
       last_dup_names_treeview_search = i;
       return true;
     }
   }
   last_dup_names_treeview_search = count > 0 ? count - 1 : 0;
-  groups_.push_back(TDupNamesTreeGroup{key, {std::move(file)}});
+  TDupNamesTreeGroup group{DupNamesKey(rec, n_duplicates), {}};
+  group.files.reserve(static_cast<std::size_t>(std::max(1, n_duplicates)));
+  group.files.push_back(std::move(file));
+  groups_.push_back(std::move(group));
   return true;
 }

@@ -7,6 +7,7 @@
 // on, whose key equals its own; otherwise it starts a new top-level line.
 
 #include <QDate>
+#include <QLocale>
 #include <QString>
 #include <cstdint>
 #include <vector>
@@ -14,8 +15,10 @@
 #include "duplicates/file_duplicate_names_seeking.h"
 
 struct TDupNamesTreeFile {
-  QString folder;  // without its trailing path delimiter
+  QString dir;      // the file's folder as the seeker reports it, with its trailing delimiter
   double time = 0;  // the file's date-time stamp (day number)
+  // The folder without its trailing path delimiter (the root keeps its own).
+  QStringView Folder() const;
 };
 
 struct TDupNamesTreeGroup {
@@ -25,10 +28,10 @@ struct TDupNamesTreeGroup {
 
 // "name (n)"
 QString DupNamesKey(const TDupNamesRec& rec, int n_duplicates);
-// The folder without its trailing path delimiter (the root keeps its own).
-QString DupNamesFolder(const QString& dir);
 // "folder (short date in the user's locale)"
 QString DupNamesFolderText(const TDupNamesTreeFile& file);
+// The same in a given locale, appended to out: for many lines in a row.
+void AppendDupNamesFolderText(QString& out, const TDupNamesTreeFile& file, const QLocale& locale);
 // The local calendar day of a date-time stamp.
 QDate DupNamesDate(double time);
 // The date alone, as yyyy-MM-dd, for machine-readable output.
@@ -47,5 +50,11 @@ class TDupNamesTreeLines {
   std::int32_t last_dup_names_treeview_search = 0;
 
  private:
+  // Whether a top-level line's key is "name (n)" for this name and count.
+  bool KeyIs(const QString& key, const QString& name, std::int32_t n_duplicates);
+
   std::vector<TDupNamesTreeGroup> groups_;
+  // " (n)" for the last count asked about: files come in groups of one count.
+  std::int32_t suffix_count_ = -1;
+  QString suffix_;
 };

@@ -1,8 +1,10 @@
 #include "duplicates/file_duplicate_names_seeking.h"
 
+#include <QLocale>
 #include <QRegularExpression>
 #include <algorithm>
 #include <cstring>
+#include <thread>
 
 #include "runtime/format.h"
 #include "runtime/messages.h"
@@ -69,10 +71,19 @@ TDupNamesRecList::TDupNamesRecList(TFileDuplicateNamesSeeker* owner, bool same_d
       must_be_same_size(same_size),
       pai(owner) {}
 
-void TDupNamesRecList::Clear() { items_.clear(); }
+void TDupNamesRecList::Clear() {
+  items_.clear();
+  blocks_.clear();
+}
 
-void TDupNamesRecList::Add(const TDupNamesRec& rec) {
-  items_.push_back(std::make_unique<TDupNamesSearchRecHolder>(rec));
+void TDupNamesRecList::Add(TDupNamesRec rec) {
+  constexpr std::size_t kBlock = 4096;
+  if (blocks_.empty() || blocks_.back().size() == kBlock) {
+    blocks_.emplace_back();
+    blocks_.back().reserve(kBlock);
+  }
+  blocks_.back().emplace_back(std::move(rec));
+  items_.push_back(&blocks_.back().back());
 }
 
 TDupNamesRec TDupNamesRecList::Record(int k) const {
@@ -80,43 +91,153 @@ TDupNamesRec TDupNamesRecList::Record(int k) const {
   return At(k);
 }
 
-void TDupNamesRecList::SortByName() {
-  // Sorting compares each name about twenty times. The names are reached
-  // through a small array of their characters' addresses, kept in one block,
-  // rather than through holder after holder all over memory.
-  struct Entry {
-    const QChar* chars;
-    qsizetype size;
-    std::size_t index;
-  };
-  std::vector<Entry> entries;
-  entries.reserve(items_.size());
-  for (std::size_t k = 0; k < items_.size(); ++k) {
-    const QString& name = items_[k]->data.sr.Name;
-    entries.push_back(Entry{name.constData(), name.size(), k});
+namespace {
+
+// What a sort needs of one entry, packed so that most comparisons never
+// reach the name itself: sorting compares each entry about twenty times, and
+// names lie all over memory. The first 16 characters of the (lower-cased)
+// name are packed one byte each, most significant first, so that comparing
+// the two numbers compares the names' starts. This holds only for plain
+// ASCII: `exact` tells how many leading bytes stand for the name's own
+// characters (a name shorter than 16 is padded with zeros, which order it
+// before any longer name with the same start, as a comparison would).
+struct SortEntry {
+  double time;
+  std::uint64_t hi;
+  std::uint64_t lo;
+  std::uint32_t folder_rank;
+  std::uint32_t index;
+  std::uint8_t exact;
+  bool whole;  // the name lies wholly within the packed bytes
+};
+
+SortEntry MakeSortEntry(const TDupNamesRec& rec, std::uint32_t folder_rank, std::uint32_t index) {
+  const QString& name = rec.sr.Name;
+  SortEntry e{rec.sr.Time, 0, 0, folder_rank, index, 16, false};
+  const char16_t* p = reinterpret_cast<const char16_t*>(name.utf16());
+  for (int i = 0; i < 16; ++i) {
+    std::uint64_t byte = 0;
+    if (i < name.size()) {
+      if (p[i] < 0x80) {
+        // Collected names are lower-cased already; folding here too keeps the
+        // packed order that of a comparison without regard to case.
+        byte = (p[i] >= u'A' && p[i] <= u'Z') ? p[i] + 32u : p[i];
+      } else {
+        e.exact = static_cast<std::uint8_t>(i);
+        break;
+      }
+    }
+    if (i < 8)
+      e.hi |= byte << (56 - 8 * i);
+    else
+      e.lo |= byte << (56 - 8 * (i - 8));
   }
-  // Stable, and same names ordered by folder, so that a group always lists
-  // its files in the same order whatever order the folders were read in.
-  std::stable_sort(entries.begin(), entries.end(), [this](const Entry& a, const Entry& b) {
-    const int c = DupNamesCompareNames(QStringView(a.chars, a.size), QStringView(b.chars, b.size));
-    if (c != 0) return c < 0;
-    return items_[a.index]->data.dir < items_[b.index]->data.dir;
-  });
-  std::vector<std::unique_ptr<TDupNamesSearchRecHolder>> sorted;
-  sorted.reserve(items_.size());
-  for (const Entry& e : entries) sorted.push_back(std::move(items_[e.index]));
-  items_ = std::move(sorted);
+  e.whole = e.exact == 16 && name.size() <= 16;
+  return e;
 }
 
-void TDupNamesRecList::SortByDate() {
-  std::stable_sort(items_.begin(), items_.end(), [](const auto& a, const auto& b) {
-    const int c = CompareDates(a->data.sr.Time, b->data.sr.Time);
-    if (c != 0) return c < 0;
-    const int n = DupNamesCompareNames(a->data.sr.Name, b->data.sr.Name);
-    if (n != 0) return n < 0;
-    return a->data.dir < b->data.dir;
-  });
+// Orders two names as DupNamesCompareNames does; the names themselves are
+// read only when the packed bytes cannot tell.
+int CompareSortNames(const SortEntry& a, const SortEntry& b, const QString& name_a, const QString& name_b) {
+  if (a.hi != b.hi || a.lo != b.lo) {
+    const int at = a.hi != b.hi ? __builtin_clzll(a.hi ^ b.hi) / 8 : 8 + __builtin_clzll(a.lo ^ b.lo) / 8;
+    if (at < a.exact && at < b.exact) {
+      if (a.hi != b.hi) return a.hi < b.hi ? -1 : 1;
+      return a.lo < b.lo ? -1 : 1;
+    }
+  } else if (a.whole && b.whole) {
+    return 0;
+  }
+  return DupNamesCompareNames(name_a, name_b);
 }
+
+}  // namespace
+
+void TDupNamesRecList::SortEntries(bool by_date) {
+  // Same names are ordered by folder, so that a group always lists its files
+  // in the same order whatever order the folders were read in; and then by
+  // their place in the list, so that the order is fully defined. Files of a
+  // folder share one folder text, so each folder is ranked once.
+  std::vector<std::pair<const TDupNamesRec*, std::uint32_t>> folders;  // a record of each folder text, its rank
+  std::vector<std::uint32_t> rank_of(items_.size());
+  {
+    const QChar* last = nullptr;
+    bool any = false;
+    for (std::size_t k = 0; k < items_.size(); ++k) {
+      const QChar* d = items_[k]->data.dir.constData();
+      if (!any || d != last) {
+        folders.emplace_back(&items_[k]->data, 0);
+        last = d;
+        any = true;
+      }
+      rank_of[k] = static_cast<std::uint32_t>(folders.size() - 1);
+    }
+    std::vector<std::uint32_t> order(folders.size());
+    for (std::uint32_t f = 0; f < order.size(); ++f) order[f] = f;
+    std::sort(order.begin(), order.end(),
+              [&](std::uint32_t x, std::uint32_t y) { return folders[x].first->dir < folders[y].first->dir; });
+    std::uint32_t rank = 0;
+    for (std::size_t r = 0; r < order.size(); ++r) {
+      if (r > 0 && folders[order[r]].first->dir != folders[order[r - 1]].first->dir) ++rank;
+      folders[order[r]].second = rank;
+    }
+    for (std::uint32_t& r : rank_of) r = folders[r].second;
+  }
+
+  std::vector<SortEntry> entries;
+  entries.reserve(items_.size());
+  for (std::size_t k = 0; k < items_.size(); ++k)
+    entries.push_back(MakeSortEntry(items_[k]->data, rank_of[k], static_cast<std::uint32_t>(k)));
+  auto before = [this, by_date](const SortEntry& a, const SortEntry& b) {
+    if (by_date) {
+      const int d = CompareDates(a.time, b.time);
+      if (d != 0) return d < 0;
+    }
+    const int c = CompareSortNames(a, b, items_[a.index]->data.sr.Name, items_[b.index]->data.sr.Name);
+    if (c != 0) return c < 0;
+    if (a.folder_rank != b.folder_rank) return a.folder_rank < b.folder_rank;
+    return a.index < b.index;
+  };
+  // The order is total (ties end on the list position), so a large list is
+  // sorted in two halves on two threads and merged, with the same result.
+  constexpr std::size_t kSplitFrom = 65536;
+  if (entries.size() >= kSplitFrom && std::thread::hardware_concurrency() > 1) {
+    const auto middle = entries.begin() + static_cast<std::ptrdiff_t>(entries.size() / 2);
+    std::thread first_half([&] { std::sort(entries.begin(), middle, before); });
+    std::sort(middle, entries.end(), before);
+    first_half.join();
+    std::inplace_merge(entries.begin(), middle, entries.end(), before);
+  } else {
+    std::sort(entries.begin(), entries.end(), before);
+  }
+
+  // The records themselves are put in sorted order, in place (holder k
+  // stays slot k of the blocks), so that the scan that follows reads them
+  // one after the other instead of all over memory.
+  std::vector<std::uint32_t> source(entries.size());
+  for (std::size_t p = 0; p < entries.size(); ++p) source[p] = entries[p].index;
+  entries = std::vector<SortEntry>();
+  std::vector<bool> placed(source.size(), false);
+  for (std::uint32_t start = 0; start < source.size(); ++start) {
+    if (placed[start] || source[start] == start) continue;
+    TDupNamesRec first = std::move(items_[start]->data);
+    std::uint32_t at = start;
+    for (;;) {
+      placed[at] = true;
+      const std::uint32_t from = source[at];
+      if (from == start) {
+        items_[at]->data = std::move(first);
+        break;
+      }
+      items_[at]->data = std::move(items_[from]->data);
+      at = from;
+    }
+  }
+}
+
+void TDupNamesRecList::SortByName() { SortEntries(false); }
+
+void TDupNamesRecList::SortByDate() { SortEntries(true); }
 
 int TDupNamesRecList::FoundExactSameName(const QString& name) const {
   int lo = 0;
@@ -236,14 +357,21 @@ void TFileDuplicateNamesSeeker::Collect(TFileAndDirIterator& iterator, TDupNames
     }
     TDupNamesRec r{rec, dir};
     r.sr.Name = rec.Name.toLower();
-    list.Add(r);
+    list.Add(std::move(r));
   };
   iterator.ProcessAllFilesFound();
   iterator.OnProcessingAFile = nullptr;
+  // The records are the list's now: the iterator's copy goes, so that the
+  // memory serves the sort and the results instead of growing further.
+  iterator.ReleaseFilesFound();
 }
 
 QString TFileDuplicateNamesSeeker::FoundText() const {
-  return Format(LX("LXFunctionNFound"), {LX("LXPerfectDuplicates"), static_cast<double>(RedundantDuplicatesFound)});
+  return FoundText(LX("LXFunctionNFound"), LX("LXPerfectDuplicates"), QLocale());
+}
+
+QString TFileDuplicateNamesSeeker::FoundText(const QString& pattern, const QString& what, const QLocale& locale) const {
+  return Format(pattern, {what, static_cast<double>(RedundantDuplicatesFound)}, locale);
 }
 
 void TFileDuplicateNamesSeeker::SeekNamesDuplicatesIn(const QString& folder1, const QString& folder2,
@@ -299,13 +427,17 @@ void TFileDuplicateNamesSeeker::SeekNamesDuplicatesIn(const QString& folder1, co
   fill(Iterator1, DupRecNamesList1);
   if (!using_folder1_only) fill(Iterator2, DupRecNamesList2);
 
-  // The found-count text changes only when the count does; build it then.
+  // The found-count text changes only when the count does; build it then,
+  // from texts looked up once.
   int text_count = -1;
   QString running_status;
+  const QString found_pattern = LX("LXFunctionNFound");
+  const QString found_what = LX("LXPerfectDuplicates");
+  const QLocale locale;
   auto report_running = [&] {
     if (text_count != RedundantDuplicatesFound) {
       text_count = RedundantDuplicatesFound;
-      running_status = status + QLatin1Char(' ') + FoundText();
+      running_status = status + QLatin1Char(' ') + FoundText(found_pattern, found_what, locale);
     }
     if (OnDuplicatesStatus) OnDuplicatesStatus(running_status);
   };
@@ -323,7 +455,7 @@ void TFileDuplicateNamesSeeker::SeekNamesDuplicatesIn(const QString& folder1, co
         for (int k = 0; k < n; ++k) {
           MyYieldProcess();
           if (k > 0) ++RedundantDuplicatesFound;
-          if (OnDuplicatesHandle) OnDuplicatesHandle(k, n, DupRecNamesList1.Record(group[static_cast<std::size_t>(k)]));
+          if (OnDuplicatesHandle) OnDuplicatesHandle(k, n, DupRecNamesList1.At(group[static_cast<std::size_t>(k)]));
         }
         i += n;
       } else {
@@ -341,7 +473,7 @@ void TFileDuplicateNamesSeeker::SeekNamesDuplicatesIn(const QString& folder1, co
           for (int k = 0; k < n; ++k) {
             MyYieldProcess();
             ++RedundantDuplicatesFound;
-            if (OnDuplicatesHandle) OnDuplicatesHandle(k, n, DupRecNamesList2.Record(group[static_cast<std::size_t>(k)]));
+            if (OnDuplicatesHandle) OnDuplicatesHandle(k, n, DupRecNamesList2.At(group[static_cast<std::size_t>(k)]));
           }
         }
       }

@@ -11,6 +11,7 @@
 // called from any other thread while it runs; the search notices it at its
 // next check (once per entry of the first list and once per reported file).
 
+#include <QLocale>
 #include <QString>
 #include <QStringView>
 #include <atomic>
@@ -32,6 +33,7 @@ struct TDupNamesRec {
 class TDupNamesSearchRecHolder {
  public:
   explicit TDupNamesSearchRecHolder(const TDupNamesRec& rec) : data(rec) {}
+  explicit TDupNamesSearchRecHolder(TDupNamesRec&& rec) : data(std::move(rec)) {}
   TDupNamesRec data;
 };
 
@@ -65,7 +67,7 @@ class TDupNamesRecList {
 
   void Clear();
   int Count() const { return static_cast<int>(items_.size()); }
-  void Add(const TDupNamesRec& rec);
+  void Add(TDupNamesRec rec);
   void Reserve(std::size_t n) { items_.reserve(n); }
 
   // A copy of entry k; a zeroed record when k is out of range.
@@ -86,7 +88,13 @@ class TDupNamesRecList {
   std::vector<std::int32_t> ListOfAllSameDate(int idx);
 
  private:
-  std::vector<std::unique_ptr<TDupNamesSearchRecHolder>> items_;
+  // Ascending by date first when by_date, then by name, then by folder.
+  void SortEntries(bool by_date);
+
+  // The list's order: pointers to the holders, which live in blocks of a
+  // fixed size that never move, so a file costs no allocation of its own.
+  std::vector<TDupNamesSearchRecHolder*> items_;
+  std::vector<std::vector<TDupNamesSearchRecHolder>> blocks_;
 };
 
 class TFileDuplicateNamesSeeker {
@@ -137,6 +145,7 @@ class TFileDuplicateNamesSeeker {
  private:
   void Collect(TFileAndDirIterator& iterator, TDupNamesRecList& list);
   QString FoundText() const;
+  QString FoundText(const QString& pattern, const QString& what, const QLocale& locale) const;
 
   TDupNamesRec fbase_compare;
 };

@@ -102,8 +102,8 @@ TEST(DupNames, OneFolderGroupsNamesWithoutRegardToCaseAndReportsEachGroupOnce) {
   EXPECT_EQ(groups[0].key, QStringLiteral("a.txt (2)"));
   EXPECT_EQ(groups[1].key, QStringLiteral("c.txt (3)"));
   ASSERT_EQ(groups[1].files.size(), 3u);
-  EXPECT_EQ(groups[1].files[0].folder, QDir(t.Root()).absolutePath().toLower());
-  EXPECT_EQ(groups[1].files[2].folder, QDir(t.Root()).absolutePath().toLower() + "/y");
+  EXPECT_EQ(groups[1].files[0].Folder(), QDir(t.Root()).absolutePath().toLower());
+  EXPECT_EQ(groups[1].files[2].Folder(), QDir(t.Root()).absolutePath().toLower() + "/y");
 
   // Without sub-folders only the head folder's files count.
   Recorder flat(t.Root());
@@ -296,9 +296,9 @@ TEST(DupNames, TreeLinesPlaceFilesUnderTheirKeyFromTheLastUsedLine) {
   const auto& g = lines.Groups();
   ASSERT_EQ(g.size(), 3u);
   EXPECT_EQ(g[0].files.size(), 2u);
-  EXPECT_EQ(g[1].files[1].folder, QStringLiteral("/"));
+  EXPECT_EQ(g[1].files[1].Folder(), QStringLiteral("/"));
   EXPECT_EQ(g[2].key, QStringLiteral("a.txt (3)"));
-  EXPECT_EQ(g[0].files[1].folder, QStringLiteral("/y"));
+  EXPECT_EQ(g[0].files[1].Folder(), QStringLiteral("/y"));
   EXPECT_EQ(DupNamesIsoDate(g[0].files[0].time), QStringLiteral("2023-03-15"));
   EXPECT_TRUE(DupNamesFolderText(g[0].files[0]).startsWith(QStringLiteral("/x (")));
   lines.Clear();
@@ -314,6 +314,58 @@ TEST(DupNames, QuickNameOrderAgreesWithTheSuiteComparer) {
   for (const QString& a : names) {
     for (const QString& b : names) {
       EXPECT_EQ(sign(DupNamesCompareNames(a, b)), sign(Compare2Strings(a, b))) << a.toStdString() << " / " << b.toStdString();
+    }
+  }
+}
+
+// The sort reads packed name starts and the names themselves only when those
+// cannot tell; a large list is sorted on two threads. Whatever the path, the
+// order must be that of the suite's comparer, then folder, then the order the
+// files were collected in, and every record must survive the reordering.
+TEST(DupNames, SortingLongAndNonAsciiNamesKeepsTheComparerOrder) {
+  const QStringList parts{"a", "B", "_", "\u00e4", "\u00c4", "\u212a", "k", "~", "1", ".txt",
+                          "corpus_newspaper_article_", "\U0001F600"};
+  std::srand(7);
+  auto random_name = [&] {
+    QString name;
+    const int n = 1 + std::rand() % 5;
+    for (int i = 0; i < n; ++i) name += parts[std::rand() % parts.size()];
+    return name;
+  };
+  TFileDuplicateNamesSeeker owner([](std::int32_t, std::int32_t, const TDupNamesRec&) { return true; },
+                                  [](const QString&) {}, [](std::int32_t) {});
+  for (const int count : {500, 70000}) {
+    for (const bool by_date : {false, true}) {
+      TDupNamesRecList list(&owner, false, false, {}, {}, {});
+      for (int i = 0; i < count; ++i) {
+        TDupNamesRec r;
+        r.sr.Name = random_name();
+        r.dir = QStringLiteral("/d%1/").arg(std::rand() % 4);
+        r.sr.Time = 45000 + std::rand() % 3;
+        r.sr.Size = i;  // the order of collection
+        list.Add(r);
+      }
+      by_date ? list.SortByDate() : list.SortByName();
+      ASSERT_EQ(list.Count(), count);
+      std::vector<bool> seen(static_cast<std::size_t>(count), false);
+      for (int i = 0; i < count; ++i) {
+        const TDupNamesRec& b = list.At(i);
+        ASSERT_FALSE(seen[static_cast<std::size_t>(b.sr.Size)]);
+        seen[static_cast<std::size_t>(b.sr.Size)] = true;
+        if (i == 0) continue;
+        const TDupNamesRec& a = list.At(i - 1);
+        if (by_date && a.sr.Time != b.sr.Time) {
+          ASSERT_LT(a.sr.Time, b.sr.Time) << i;
+          continue;
+        }
+        const int c = Compare2Strings(a.sr.Name, b.sr.Name);
+        ASSERT_LE(c, 0) << a.sr.Name.toStdString() << " / " << b.sr.Name.toStdString();
+        if (c == 0 && a.dir != b.dir) {
+          ASSERT_LT(a.dir, b.dir);
+        } else if (c == 0) {
+          ASSERT_LT(a.sr.Size, b.sr.Size);
+        }
+      }
     }
   }
 }
