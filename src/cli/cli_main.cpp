@@ -8,9 +8,11 @@
 
 #include "cli/cli_common.h"
 #include "runtime/error.h"
+#include "runtime/heap_tuning.h"
 #include "runtime/settings.h"
 
 int main(int argc, char** argv) {
+  TuneHeapForLargeRuns();
   std::setlocale(LC_ALL, "");
   QCoreApplication qapp(argc, argv);
   QCoreApplication::setApplicationName(QStringLiteral("sorvel-cli"));
