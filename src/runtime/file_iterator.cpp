@@ -86,6 +86,33 @@ class LocalDayNumbers {
 };
 
 
+// Reads a folder's entries straight from the system, a large block at a
+// time, into one buffer kept for the whole walk: no directory stream (and no
+// buffer of its own) per folder.
+class FolderEntryReader {
+ public:
+  FolderEntryReader(int dfd, std::vector<char>& buffer) : dfd_(dfd), buffer_(buffer) {}
+
+  // The next entry, or nullptr at the end (or on a read error).
+  const struct dirent64* Next() {
+    if (at_ >= end_) {
+      const ssize_t n = ::getdents64(dfd_, buffer_.data(), buffer_.size());
+      if (n <= 0) return nullptr;
+      at_ = 0;
+      end_ = static_cast<std::size_t>(n);
+    }
+    const auto* e = reinterpret_cast<const struct dirent64*>(buffer_.data() + at_);
+    at_ += e->d_reclen;
+    return e;
+  }
+
+ private:
+  int dfd_;
+  std::vector<char>& buffer_;
+  std::size_t at_ = 0;
+  std::size_t end_ = 0;
+};
+
 // Asking the system for a file's size and date costs more than reading its
 // name from the folder, so the sizes and dates are asked for on a helper
 // thread while the walk reads on. The walk hands over each folder's files as
@@ -256,6 +283,7 @@ int TFileAndDirIterator::IterateFindingFiles() {
   bool first = true;
   std::unique_ptr<FolderDetailsHelper> helper;
   std::vector<std::unique_ptr<FolderDetailsHelper::Job>> inline_jobs;
+  std::vector<char> entry_buffer(64 * 1024);
 
   while (!stack.empty()) {
     if (stopped_.load() || global_panic_state.load() >= 2) break;
@@ -277,17 +305,13 @@ int TFileAndDirIterator::IterateFindingFiles() {
         continue;
       }
     }
-    DIR* dir = ::fdopendir(dfd);
-    if (!dir) {
-      ::close(dfd);
-      continue;
-    }
+    FolderEntryReader entries(dfd, entry_buffer);
     const QString folder = QFile::decodeName(cur.path) + QLatin1Char('/');
     int folder_number = -1;
     std::vector<std::pair<QString, QByteArray>> subdirs;
     std::unique_ptr<FolderDetailsHelper::Job> job;
 
-    while (dirent* e = ::readdir(dir)) {
+    while (const struct dirent64* e = entries.Next()) {
       const char* nm = e->d_name;
       if (nm[0] == '.' && (nm[1] == 0 || (nm[1] == '.' && nm[2] == 0))) continue;
       if (SkipHidden && nm[0] == '.') continue;
@@ -353,7 +377,7 @@ int TFileAndDirIterator::IterateFindingFiles() {
         inline_jobs.push_back(std::move(job));
       }
     }
-    ::closedir(dir);
+    ::close(dfd);
 
     // Sub-folders in descending name order on the stack, so that they are
     // walked in ascending order.
