@@ -52,9 +52,10 @@ CliDialogScope::~CliDialogScope() { SetDialogInterface(nullptr); }
 QString LocaleNumber(long long n) { return QLocale::system().toString(n); }
 QString LocaleNumber(double v, int decimals) { return QLocale::system().toString(v, 'f', decimals); }
 
-void PrintLine(const QString& line) {
-  const QByteArray b = line.toUtf8();
-  std::fwrite(b.constData(), 1, static_cast<std::size_t>(b.size()), stdout);
+void PrintLine(const QString& line) { PrintUtf8Line(line.toUtf8()); }
+
+void PrintUtf8Line(const QByteArray& line) {
+  std::fwrite(line.constData(), 1, static_cast<std::size_t>(line.size()), stdout);
   std::fputc('\n', stdout);
 }
 

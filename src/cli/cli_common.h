@@ -61,6 +61,7 @@ QString LocaleNumber(long long n);
 QString LocaleNumber(double v, int decimals);
 
 void PrintLine(const QString& line);                      // stdout, UTF-8 + newline
+void PrintUtf8Line(const QByteArray& line);               // stdout, as it is + newline
 void PrintError(const QString& line);                     // stderr, "sorvel-cli: " + line
 void PrintJson(const QJsonObject& object);                // stdout, one object
 QString QStr(const std::string& s);

@@ -4,9 +4,11 @@
 // file's folder and date, then one indented line for each further file.
 
 #include <QDir>
+#include <QHash>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonObject>
+#include <cmath>
 #include <memory>
 #include <string>
 #include <thread>
@@ -94,18 +96,27 @@ int RunDupNames(const DupNamesOptions& o) {
                           {QStringLiteral("groups"), groups}});
     return kExitOk;
   }
-  // A group's lines are written in one go, from one buffer.
-  QString text;
+  // A group's lines are written in one go, from one buffer. Each folder and
+  // each day is turned into UTF-8 once: a line is then a few copies.
+  QHash<const QChar*, QByteArray> folder_bytes;  // by the folder text the lines share and keep
+  QHash<double, QByteArray> date_bytes;          // by the day
   const QLocale locale;
+  QByteArray text;
   for (const TDupNamesTreeGroup& g : lines.Groups()) {
     text.resize(0);
     for (std::size_t k = 0; k < g.files.size(); ++k) {
-      if (k > 0) text.append(QLatin1Char('\n'));
-      if (k == 0) text.append(g.key);
-      text.append(QLatin1Char('\t'));
-      AppendDupNamesFolderText(text, g.files[k], locale);
+      const TDupNamesTreeFile& f = g.files[k];
+      if (k > 0) text.append('\n');
+      if (k == 0) text.append(g.key.toUtf8());
+      text.append('\t');
+      auto folder = folder_bytes.constFind(f.dir.constData());
+      if (folder == folder_bytes.constEnd()) folder = folder_bytes.insert(f.dir.constData(), f.Folder().toUtf8());
+      const double day = std::floor(f.time);
+      auto date = date_bytes.constFind(day);
+      if (date == date_bytes.constEnd()) date = date_bytes.insert(day, DupNamesDateText(f.time, locale).toUtf8());
+      text.append(folder.value()).append(" (", 2).append(date.value()).append(')');
     }
-    PrintLine(text);
+    PrintUtf8Line(text);
   }
   if (!lines.Groups().empty()) PrintLine(QString());
   PrintLine(final_status);

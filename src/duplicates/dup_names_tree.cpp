@@ -16,7 +16,7 @@ QStringView TDupNamesTreeFile::Folder() const {
   return d;
 }
 
-void AppendDupNamesFolderText(QString& out, const TDupNamesTreeFile& file, const QLocale& locale) {
+const QString& DupNamesDateText(double time, const QLocale& locale) {
   // Asking the locale to format a date is slow (it queries the system's
   // settings each time), and a tree of many files holds few distinct days:
   // each day is formatted once per locale and kept.
@@ -29,12 +29,19 @@ void AppendDupNamesFolderText(QString& out, const TDupNamesTreeFile& file, const
     cache.locale = locale;
     cache.texts.clear();
   }
-  const QDate day = DupNamesDate(file.time);
+  const QDate day = DupNamesDate(time);
   auto it = cache.texts.constFind(day.toJulianDay());
   if (it == cache.texts.constEnd()) {
     it = cache.texts.insert(day.toJulianDay(), locale.toString(day, QLocale::ShortFormat));
   }
-  out.append(file.Folder()).append(QLatin1String(" (")).append(it.value()).append(QLatin1Char(')'));
+  return it.value();
+}
+
+void AppendDupNamesFolderText(QString& out, const TDupNamesTreeFile& file, const QLocale& locale) {
+  out.append(file.Folder())
+      .append(QLatin1String(" ("))
+      .append(DupNamesDateText(file.time, locale))
+      .append(QLatin1Char(')'));
 }
 
 QString DupNamesFolderText(const TDupNamesTreeFile& file) {

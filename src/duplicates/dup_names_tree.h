@@ -30,6 +30,9 @@ struct TDupNamesTreeGroup {
 QString DupNamesKey(const TDupNamesRec& rec, int n_duplicates);
 // "folder (short date in the user's locale)"
 QString DupNamesFolderText(const TDupNamesTreeFile& file);
+// The file's date as the short date of the locale; the text stays valid until
+// the locale changes.
+const QString& DupNamesDateText(double time, const QLocale& locale);
 // The same in a given locale, appended to out: for many lines in a row.
 void AppendDupNamesFolderText(QString& out, const TDupNamesTreeFile& file, const QLocale& locale);
 // The local calendar day of a date-time stamp.
