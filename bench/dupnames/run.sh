@@ -2,8 +2,10 @@
 # Times `sorvel-cli dupnames` (release build) on a tree of 200,000 files in
 # 5,000 folders against the shell pipeline that lists the repeated names:
 #   find DIR -type f -printf '%f\n' | sort | uniq -d
-# Both run warm (one untimed run first); the best of RUNS timed runs counts.
-# Prints both times, the ratio, and the peak memory of sorvel-cli.
+# as it stands (sort in the user's locale), and also with LC_ALL=C sort,
+# which compares bytes and is the faster baseline. All run warm (one untimed
+# run first); the best of RUNS timed runs counts. Prints the times, the
+# ratios, and the peak memory of sorvel-cli.
 #
 #   bench/dupnames/run.sh            # build, generate once, time
 #   RUNS=5 bench/dupnames/run.sh
@@ -45,21 +47,26 @@ best_of() {
   echo "$best_wall $best_cpu"
 }
 
-pipeline="find '$tree' -type f -printf '%f\n' | LC_ALL=C sort | uniq -d"
+pipeline="find '$tree' -type f -printf '%f\n' | sort | uniq -d"
+pipeline_c="find '$tree' -type f -printf '%f\n' | LC_ALL=C sort | uniq -d"
 sorvel="'$cli' dupnames --quiet '$tree'"
 
 read -r t_pipe c_pipe < <(best_of "$pipeline")
+read -r t_pipe_c c_pipe_c < <(best_of "$pipeline_c")
 read -r t_sorvel c_sorvel < <(best_of "$sorvel")
 ratio=$(echo "$t_sorvel / $t_pipe" | bc -l)
 cpu_ratio=$(echo "$c_sorvel / $c_pipe" | bc -l)
+ratio_c=$(echo "$t_sorvel / $t_pipe_c" | bc -l)
 peak_kb=$( { /usr/bin/time -v "$cli" dupnames --quiet "$tree" >/dev/null; } 2>&1 |
   awk -F': ' '/Maximum resident set size/ {print $2}')
 groups=$("$cli" dupnames --quiet --json "$tree" | python3 -c 'import json,sys; d=json.load(sys.stdin); print(len(d["groups"]), d["redundant"])')
 names=$(bash -c "$pipeline" | wc -l)
 
 printf 'files: 200000 in 5000 folders; repeated names: pipeline %s, sorvel groups/redundant %s\n' "$names" "$groups"
-printf 'pipeline (find | sort | uniq -d): %.2f s wall, %.2f s cpu\n' "$t_pipe" "$c_pipe"
+printf 'pipeline (find | sort | uniq -d): %.2f s wall, %.2f s cpu (sort in locale %s)\n' "$t_pipe" "$c_pipe" "${LC_ALL:-${LC_COLLATE:-${LANG:-C}}}"
+printf 'same with LC_ALL=C sort:          %.2f s wall, %.2f s cpu\n' "$t_pipe_c" "$c_pipe_c"
 printf 'sorvel-cli dupnames:              %.2f s wall, %.2f s cpu\n' "$t_sorvel" "$c_sorvel"
 printf 'ratio sorvel / pipeline:          %.2f wall, %.2f cpu (goal: at most 2)\n' "$ratio" "$cpu_ratio"
+printf 'ratio sorvel / LC_ALL=C pipeline: %.2f wall\n' "$ratio_c"
 printf 'sorvel-cli peak memory:           %d MB\n' $((peak_kb / 1024))
 echo "note: wall-clock times on a shared machine; repeat a few times before trusting a single figure." >&2

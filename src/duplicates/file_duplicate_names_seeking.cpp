@@ -355,8 +355,12 @@ void TFileDuplicateNamesSeeker::Collect(TFileAndDirIterator& iterator, TDupNames
       last_folder = rec.FolderNumber;
       dir = found.GetFolder(rec.FolderNumber).toLower();
     }
-    TDupNamesRec r{rec, dir};
+    TDupNamesRec r;
+    r.sr.Time = rec.Time;
+    r.sr.Size = rec.Size;
+    r.sr.FolderNumber = rec.FolderNumber;
     r.sr.Name = rec.Name.toLower();
+    r.dir = dir;
     list.Add(std::move(r));
   };
   iterator.ProcessAllFilesFound();

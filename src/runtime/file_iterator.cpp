@@ -338,7 +338,7 @@ int TFileAndDirIterator::IterateFindingFiles() {
       // Most names are plain ASCII, which reads as Latin-1 without the
       // round trip that proves other names are valid text.
       const bool ascii = IsPlainAscii(nm);
-      const QString name = ascii ? QString::fromLatin1(nm) : QFile::decodeName(nm);
+      QString name = ascii ? QString::fromLatin1(nm) : QFile::decodeName(nm);
       if (!ascii && QFile::encodeName(name) != QByteArray(nm)) {
         Problem(QStringLiteral("Skipped a file whose name is not valid text in \"%1\"").arg(folder));
         continue;
@@ -346,7 +346,7 @@ int TFileAndDirIterator::IterateFindingFiles() {
       if (!matcher.Matches(name)) continue;
       if (folder_number < 0) folder_number = found_.AddFolder(folder);
       if (have_stat) {
-        found_.AddOne(folder_number, name, static_cast<std::int64_t>(st.st_size),
+        found_.AddOne(folder_number, std::move(name), static_cast<std::int64_t>(st.st_size),
                       day_numbers.Of(st.st_mtim.tv_sec, st.st_mtim.tv_nsec));
         continue;
       }
@@ -357,7 +357,7 @@ int TFileAndDirIterator::IterateFindingFiles() {
         job->name_starts.reserve(64);
         job->names.reserve(64 * 24);
       }
-      job->indexes.push_back(found_.AddOne(folder_number, name, 0, 0));
+      job->indexes.push_back(found_.AddOne(folder_number, std::move(name), 0, 0));
       job->name_starts.push_back(job->names.size());
       job->names.append(nm);
       job->names.push_back('\0');

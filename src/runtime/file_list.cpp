@@ -48,9 +48,8 @@ int TFolderEfficientFileStringlist::AddFolder(const QString& folder) {
   return n;
 }
 
-int TFolderEfficientFileStringlist::AddOne(int folder_number, const QString& name, std::int64_t size,
-                                           double time) {
-  recs_.push_back(TMySimpleSearchRec{time, size, folder_number, name});
+int TFolderEfficientFileStringlist::AddOne(int folder_number, QString name, std::int64_t size, double time) {
+  recs_.push_back(TMySimpleSearchRec{time, size, folder_number, std::move(name)});
   return static_cast<int>(recs_.size()) - 1;
 }
 

@@ -36,7 +36,7 @@ class TFolderEfficientFileStringlist {
   // Folder paths are stored with a trailing '/'. Returns the folder's number.
   int AddFolder(const QString& folder);
   // Adds a file of a folder already added; returns its index.
-  int AddOne(int folder_number, const QString& name, std::int64_t size, double time);
+  int AddOne(int folder_number, QString name, std::int64_t size, double time);
   // Adds a file by full path, finding or adding its folder.
   int AddOne(const QString& full_name, std::int64_t size, double time);
   // Fills in the size and date of an entry added before they were known.
