@@ -11,7 +11,6 @@
 #include <cmath>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "cli/cli_common.h"
@@ -70,17 +69,6 @@ int RunDupNames(const DupNamesOptions& o) {
                                o.check_date, o.check_size, one_folder, {}, QStringLiteral("*.*"),
                                excluded.join(QLatin1Char('\n')));
   progress.Done();
-  // The results are in the lines now, which share only folder texts with the
-  // seeker's lists. Letting go of the lists' records takes about as long as
-  // printing the results, so it goes on beside the printing.
-  std::thread release_lists([&seeker] {
-    seeker.DupRecNamesList1.Clear();
-    seeker.DupRecNamesList2.Clear();
-  });
-  struct Joiner {
-    std::thread& t;
-    ~Joiner() { t.join(); }
-  } join_release{release_lists};
   ReportWalkProblems(seeker.Iterator1, folder1);
   if (!one_folder) ReportWalkProblems(seeker.Iterator2, folder2);
 
