@@ -14,6 +14,24 @@ namespace {
 
 std::int16_t Sign(int c) { return static_cast<std::int16_t>(c < 0 ? -1 : (c > 0 ? 1 : 0)); }
 
+// A name lower-cased as QString::toLower does it, without the Unicode tables
+// for plain ASCII: most names are, and most are lower-case already, in which
+// case the text is shared rather than copied.
+QString LowerCasedName(const QString& name) {
+  const char16_t* p = reinterpret_cast<const char16_t*>(name.utf16());
+  const qsizetype n = name.size();
+  bool upper = false;
+  for (qsizetype i = 0; i < n; ++i) {
+    if (p[i] >= 0x80) return name.toLower();
+    upper |= (p[i] >= u'A' && p[i] <= u'Z');
+  }
+  if (!upper) return name;
+  QString lower(n, Qt::Uninitialized);
+  char16_t* q = reinterpret_cast<char16_t*>(lower.data());
+  for (qsizetype i = 0; i < n; ++i) q[i] = (p[i] >= u'A' && p[i] <= u'Z') ? static_cast<char16_t>(p[i] + 32) : p[i];
+  return lower;
+}
+
 }  // namespace
 
 // Compare2Strings, with a quick path for the plain-ASCII start of two names:
@@ -184,10 +202,16 @@ void TDupNamesRecList::SortEntries(bool by_date) {
     for (std::uint32_t& r : rank_of) r = folders[r].second;
   }
 
-  std::vector<SortEntry> entries;
-  entries.reserve(items_.size());
-  for (std::size_t k = 0; k < items_.size(); ++k)
-    entries.push_back(MakeSortEntry(items_[k]->data, rank_of[k], static_cast<std::uint32_t>(k)));
+  // The order is total (ties end on the list position), so a large list is
+  // prepared and sorted in two halves on two threads and merged, with the
+  // same result.
+  constexpr std::size_t kSplitFrom = 65536;
+  const bool split = items_.size() >= kSplitFrom && std::thread::hardware_concurrency() > 1;
+  std::vector<SortEntry> entries(items_.size());
+  auto prepare = [&](std::size_t from, std::size_t to) {
+    for (std::size_t k = from; k < to; ++k)
+      entries[k] = MakeSortEntry(items_[k]->data, rank_of[k], static_cast<std::uint32_t>(k));
+  };
   auto before = [this, by_date](const SortEntry& a, const SortEntry& b) {
     if (by_date) {
       const int d = CompareDates(a.time, b.time);
@@ -198,16 +222,19 @@ void TDupNamesRecList::SortEntries(bool by_date) {
     if (a.folder_rank != b.folder_rank) return a.folder_rank < b.folder_rank;
     return a.index < b.index;
   };
-  // The order is total (ties end on the list position), so a large list is
-  // sorted in two halves on two threads and merged, with the same result.
-  constexpr std::size_t kSplitFrom = 65536;
-  if (entries.size() >= kSplitFrom && std::thread::hardware_concurrency() > 1) {
-    const auto middle = entries.begin() + static_cast<std::ptrdiff_t>(entries.size() / 2);
-    std::thread first_half([&] { std::sort(entries.begin(), middle, before); });
+  if (split) {
+    const std::size_t half = entries.size() / 2;
+    const auto middle = entries.begin() + static_cast<std::ptrdiff_t>(half);
+    std::thread first_half([&] {
+      prepare(0, half);
+      std::sort(entries.begin(), middle, before);
+    });
+    prepare(half, entries.size());
     std::sort(middle, entries.end(), before);
     first_half.join();
     std::inplace_merge(entries.begin(), middle, entries.end(), before);
   } else {
+    prepare(0, entries.size());
     std::sort(entries.begin(), entries.end(), before);
   }
 
@@ -359,7 +386,7 @@ void TFileDuplicateNamesSeeker::Collect(TFileAndDirIterator& iterator, TDupNames
     r.sr.Time = rec.Time;
     r.sr.Size = rec.Size;
     r.sr.FolderNumber = rec.FolderNumber;
-    r.sr.Name = rec.Name.toLower();
+    r.sr.Name = LowerCasedName(rec.Name);
     r.dir = dir;
     list.Add(std::move(r));
   };
