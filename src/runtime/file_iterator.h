@@ -6,6 +6,10 @@
 // are followed once, and a folder already visited is never entered again, so
 // a link loop cannot hang the walk. Folders that cannot be read are skipped
 // with a note in Problems(), and the rest of the walk goes on.
+//
+// A walk runs on the calling thread, and every event fires there; the files'
+// sizes and dates are read meanwhile on one helper thread of the walk's own,
+// which ends with the walk.
 
 #include <QString>
 #include <QStringList>
