@@ -56,6 +56,20 @@ SuiteSettings LoadSuiteSettings() {
   return s;
 }
 
+namespace {
+QString MenuItemKey(int item) { return QStringLiteral("menu_state/item%1").arg(item); }
+}  // namespace
+
+void SetMenuItemChecked(int item, bool checked) {
+  QSettings ini(SuiteSettingsPath(), QSettings::IniFormat);
+  ini.setValue(MenuItemKey(item), checked);
+}
+
+bool GetMenuItemChecked(int item) {
+  QSettings ini(SuiteSettingsPath(), QSettings::IniFormat);
+  return ini.value(MenuItemKey(item), false).toBool();
+}
+
 bool SaveSuiteSettings(const SuiteSettings& s) {
   QSettings ini(SuiteSettingsPath(), QSettings::IniFormat);
   ini.beginGroup(QStringLiteral("suite"));

@@ -31,6 +31,12 @@ void ReloadSuiteSettings();
 // Replaces the current settings in memory only (tests, embedding).
 void SetCurrentSuiteSettings(const SuiteSettings& s);
 
+// The suite's shared menu state: whether a numbered menu item is checked.
+// Kept in the settings file (group "menu_state"), where every tool of the
+// suite sees the same choice.
+void SetMenuItemChecked(int item, bool checked);
+bool GetMenuItemChecked(int item);
+
 // The word-buffer operations by their suite names.
 QString GetCurrentTMSStyle();
 QString GetUserReadWriteFolder();

@@ -506,6 +506,9 @@ void TFormOneTextFileShower::HighlightTrimthetext1Click() {
 void TFormOneTextFileShower::HighlighterGreyout1Click() { GreyOutAnyMarkup(); }
 
 void TFormOneTextFileShower::Showruler1Click() {
+  // The choice is the suite's: its menu state holds it as item 46.
+  constexpr int kShowRulerMenuItem = 46;
+  SetMenuItemChecked(kShowRulerMenuItem, Showruler1_->isChecked());
   if (PCPLotBar1_->isVisible()) PCPLotBar1_->SetShowRuler(Showruler1_->isChecked());
 }
 

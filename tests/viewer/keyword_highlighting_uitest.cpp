@@ -14,6 +14,7 @@
 #include "runtime/format.h"
 #include "runtime/messages.h"
 #include "runtime/search_list.h"
+#include "runtime/settings.h"
 #include "support/test_support.h"
 #include "viewer/one_text_file_shower_window.h"
 #include "viewer/pcplot_bar_widget.h"
@@ -48,6 +49,8 @@ class KeywordHighlightingTest : public QObject {
   Q_OBJECT
 
  private Q_SLOTS:
+  // The viewer writes the suite's menu state: into a settings file of the test's own.
+  void initTestCase() { qputenv("SORVEL_SETTINGS", settings_dir_.filePath(QStringLiteral("lexivor.ini")).toLocal8Bit()); }
   void init() {
     dialogs_.Clear();
     SetDialogInterface(&dialogs_);
@@ -63,6 +66,7 @@ class KeywordHighlightingTest : public QObject {
 
  private:
   ScriptedDialogs dialogs_;
+  QTemporaryDir settings_dir_;
   TempTree tree_;
 };
 
@@ -92,6 +96,11 @@ void KeywordHighlightingTest::HighlightAllListsFoundKeywordsByCount() {
   QVERIFY(!viewer.PCPLotBar1()->ShowRuler());
   Item(viewer, "Showruler1")->trigger();
   QVERIFY(viewer.PCPLotBar1()->ShowRuler());
+  QVERIFY(GetMenuItemChecked(46));  // the suite's menu state holds the choice
+  Item(viewer, "Showruler1")->trigger();
+  QVERIFY(!viewer.PCPLotBar1()->ShowRuler());
+  QVERIFY(!GetMenuItemChecked(46));
+  Item(viewer, "Showruler1")->trigger();
 
   // None of the hits lies in the header or in a tag, and the view stands on
   // the first hit.
