@@ -26,65 +26,10 @@
 #include "runtime/dialogs.h"
 #include "runtime/messages.h"
 #include "viewer/one_text_file_shower_window.h"
+#include "support/test_page_host.h"
 #include "support/test_support.h"
 
 namespace {
-
-class TestHost : public PageHost {
- public:
-  bool SetOverallProgress(int) override { return true; }
-  bool SetSecondProgress(int) override { return true; }
-  void ResetProgress(bool idle) override { idle_ = idle; }
-  void ShowStatusText(const QString& text) override {
-    QMutexLocker lock(&mutex_);
-    status_ = text;
-    if (on_status) on_status(text);
-  }
-  void ShowCountOutOf(long long, long long) override {}
-  bool RunTool(const QString&, std::function<void()> work, std::function<void(bool)> done) override {
-    if (running_) return false;
-    running_ = true;
-    for (QWidget* w : start_controls_) w->setEnabled(false);
-    QThread* t = QThread::create(std::move(work));
-    QObject::connect(t, &QThread::finished, qApp, [this, t, done] {
-      t->deleteLater();
-      running_ = false;
-      for (QWidget* w : start_controls_) w->setEnabled(true);
-      done(true);
-    });
-    t->start();
-    return true;
-  }
-  bool ToolRunning() const override { return running_; }
-  void RegisterStartControl(QWidget* control) override { start_controls_.push_back(control); }
-  void AddStopHandler(std::function<void()> stop) override { stops_.push_back(std::move(stop)); }
-  TFormOneTextFileShower* SharedViewer() override {
-    if (!viewer_) viewer_ = std::make_unique<TFormOneTextFileShower>();
-    return viewer_.get();
-  }
-  TFormOneTextFileShower* Viewer() const { return viewer_.get(); }
-  void ShowHelpTopic(int context) override { help_ = context; }
-
-  void PressStop() {
-    for (auto& s : stops_) s();
-  }
-  QString Status() {
-    QMutexLocker lock(&mutex_);
-    return status_;
-  }
-
-  std::function<void(const QString&)> on_status;  // runs on the worker thread
-  bool idle_ = true;
-  int help_ = 0;
-
- private:
-  QMutex mutex_;
-  QString status_;
-  std::unique_ptr<TFormOneTextFileShower> viewer_;
-  bool running_ = false;
-  std::vector<QWidget*> start_controls_;
-  std::vector<std::function<void()>> stops_;
-};
 
 const QString kNotice = QStringLiteral("Reprinted with the kind permission of the owners.");
 const QString kMenu = QStringLiteral("Home | World | Sport | Weather");
@@ -117,7 +62,7 @@ class BoilerplatePageTest : public QObject {
 
  private Q_SLOTS:
   void DefaultsAndNames() {
-    TestHost host;
+    TestPageHost host(TestPageHost::Runs::OnThread, TestPageHost::Viewer::Shared);
     TRepeatedChunks engine;
     BoilerplatePage page(&host, &engine);
     auto* pager = Child<QTabWidget>(page, "AdvOfficePagerBoiler");
@@ -153,7 +98,7 @@ class BoilerplatePageTest : public QObject {
     Child<QLineEdit>(page, "ElFolderNameEditBoilerHeadFolder")->setText(QStringLiteral("/no/such/folder"));
     page.AdvGlowButtonBoilerSearchClick();
     QVERIFY(!page.Running());
-    QVERIFY(host.idle_);
+    QVERIFY(!host.stop_shown);
   }
 
   void SearchListSortAndSelect() {
@@ -162,14 +107,14 @@ class BoilerplatePageTest : public QObject {
     const QString b = tree.WriteText(QStringLiteral("sub/b.txt"), QStringLiteral("Beta here, alone. ") + kNotice);
     const QString c = tree.WriteText(QStringLiteral("sub/c.txt"), kNotice + QStringLiteral(" Gamma is said twice here. Gamma is said twice here."));
     tree.WriteText(QStringLiteral("sub/") + LX("LXFiltered") + QStringLiteral("/d.txt"), kNotice);
-    TestHost host;
+    TestPageHost host(TestPageHost::Runs::OnThread, TestPageHost::Viewer::Shared);
     TRepeatedChunks engine;
     BoilerplatePage page(&host, &engine);
     page.resize(900, 500);
     page.show();
     Search(page, tree.Root());
 
-    QVERIFY(host.idle_);
+    QVERIFY(!host.stop_shown);
     QVERIFY(Child<QPushButton>(page, "AdvGlowButtonBoilerSearch")->isEnabled());
     QVERIFY(Child<QLabel>(page, "LabelBoilerplateFolder")->text().isEmpty());
     QCOMPARE(Child<QTabWidget>(page, "AdvOfficePagerBoiler")->currentWidget(),
@@ -229,7 +174,7 @@ class BoilerplatePageTest : public QObject {
     const QString given = tree.WriteText(QStringLiteral("one/page.html"), QStringLiteral("<p>") + kMenu + QStringLiteral("</p>"));
     tree.WriteText(QStringLiteral("one/other.html"), QStringLiteral("<p>") + kMenu + QStringLiteral("</p>"));
     tree.WriteText(QStringLiteral("one/two/page.html"), QStringLiteral("<p>") + kMenu + QStringLiteral("</p><p>End.</p>"));
-    TestHost host;
+    TestPageHost host(TestPageHost::Runs::OnThread, TestPageHost::Viewer::Shared);
     TRepeatedChunks engine;
     BoilerplatePage page(&host, &engine);
     Search(page, given);
@@ -247,7 +192,7 @@ class BoilerplatePageTest : public QObject {
     const QString twice = QStringLiteral("Gamma is said twice here.");
     const QString a = tree.WriteText(QStringLiteral("a.txt"), kNotice + u' ' + twice + u' ' + twice);
     const QString b = tree.WriteText(QStringLiteral("b.txt"), kNotice + u' ' + kNotice);
-    TestHost host;
+    TestPageHost host(TestPageHost::Runs::OnThread, TestPageHost::Viewer::Shared);
     TRepeatedChunks engine;
     BoilerplatePage page(&host, &engine);
     Search(page, tree.Root());
@@ -258,13 +203,13 @@ class BoilerplatePageTest : public QObject {
     view->setCurrentIndex(m->index(0, 0));
     QCOMPARE(m->data(m->index(0, 2)).toString(), LX("LXTotal"));
     page.OpenshowBoilerSourceClick();
-    QVERIFY(!host.Viewer() || !host.Viewer()->isVisible());
+    QVERIFY(!host.ShownViewer() || !host.ShownViewer()->isVisible());
 
     // A file row opens that file with its repeated chunks listed on the left.
     view->setCurrentIndex(m->index(0, 0, m->index(0, 0)));
     QCOMPARE(page.FileToOpen().full_path, a);
     page.OpenshowBoilerSourceClick();
-    TFormOneTextFileShower* viewer = host.Viewer();
+    TFormOneTextFileShower* viewer = host.ShownViewer();
     QVERIFY(viewer && viewer->isVisible());
     QCOMPARE(viewer->CurrentShortFilename(), QStringLiteral("a.txt"));
     QStringList listed;
@@ -296,7 +241,7 @@ class BoilerplatePageTest : public QObject {
     TempTree tree;
     for (int i = 0; i < 40; ++i)
       tree.WriteText(QStringLiteral("t%1.txt").arg(i, 2, 10, QLatin1Char('0')), kNotice);
-    TestHost host;
+    TestPageHost host(TestPageHost::Runs::OnThread, TestPageHost::Viewer::Shared);
     TRepeatedChunks engine;
     BoilerplatePage page(&host, &engine);
     // The user presses Stop as soon as the first repeat is reported (after the second file).
@@ -307,14 +252,14 @@ class BoilerplatePageTest : public QObject {
     QCOMPARE(TopTexts(page), QStringList{kNotice});
     QCOMPARE(page.TreeModel()->data(page.TreeModel()->index(0, 1)).toString(), QStringLiteral("2"));
     QVERIFY(Child<QPushButton>(page, "AdvGlowButtonBoilerSearch")->isEnabled());
-    QVERIFY(host.idle_);
+    QVERIFY(!host.stop_shown);
 
     // F1 asks for the page's help topic.
     page.show();
     page.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&page));
     QTest::keyClick(&page, Qt::Key_F1);
-    QCOMPARE(host.help_, 6030);
+    QCOMPARE(host.help_topics, std::vector<int>{6030});
   }
 };
 

@@ -22,42 +22,10 @@
 #include "runtime/messages.h"
 #include "shell/page_host_gui.h"
 #include "shell/sorvel_window.h"
+#include "support/test_page_host.h"
 #include "support/test_support.h"
 
 namespace {
-
-class TestHost : public PageHost {
- public:
-  bool SetOverallProgress(int percent) override {
-    const bool changed = percent != overall;
-    overall = percent;
-    return changed;
-  }
-  bool SetSecondProgress(int percent) override {
-    second = percent;
-    return true;
-  }
-  void ResetProgress(bool idle) override { stop_shown = !idle; }
-  void ShowStatusText(const QString& text) override { statuses << text; }
-  void ShowCountOutOf(long long, long long) override {}
-  bool RunTool(const QString&, std::function<void()> work, std::function<void(bool)> done) override {
-    ++runs;
-    work();
-    done(true);
-    return true;
-  }
-  bool ToolRunning() const override { return false; }
-  void RegisterStartControl(QWidget* control) override { start_controls << control; }
-  void AddStopHandler(std::function<void()> stop) override { stops.push_back(std::move(stop)); }
-  TFormOneTextFileShower* SharedViewer() override { return nullptr; }
-  void ShowHelpTopic(int) override {}
-
-  int overall = -1, second = -1, runs = 0;
-  bool stop_shown = false;
-  QStringList statuses;
-  QList<QWidget*> start_controls;
-  std::vector<std::function<void()>> stops;
-};
 
 }  // namespace
 
@@ -72,7 +40,7 @@ class DupContentsPageTest : public QObject {
   void cleanup() { SetDialogInterface(nullptr); }
 
   void DefaultsAndCaptions() {
-    TestHost host;
+    TestPageHost host;
     TFileDuplicateContentsSeeker seeker;
     DuplicateContentsPage page(&host, &seeker);
     auto* dates = page.findChild<QCheckBox*>(QStringLiteral("AdvOfficeCheckBoxDupContentsUseDates"));
@@ -83,8 +51,8 @@ class DupContentsPageTest : public QObject {
     QVERIFY(page.findChild<QCheckBox*>(QStringLiteral("AdvOfficeCheckBoxDupContentsSameFolder"))->isChecked());
     QVERIFY(!Button(page, "AdvGlowButtonDupContentsRemove")->isEnabled());
     QCOMPARE(Button(page, "AdvGlowButtonDupContentsUNRemove")->text(), QStringLiteral("Restore any moved"));
-    QCOMPARE(host.start_controls.size(), 2);
-    QCOMPARE(host.stops.size(), 1u);
+    QCOMPARE(host.start_controls.size(), 2u);
+    QCOMPARE(host.stop_handlers.size(), 1u);
     dates->click();
     QVERIFY(!days->isEnabled());
     dates->click();
@@ -104,7 +72,7 @@ class DupContentsPageTest : public QObject {
     t.Write(QStringLiteral("x/c.txt"), a + " ");
     t.Write(QStringLiteral("x/u.txt"), DupTestText(91, 300));
     t.Write(QStringLiteral("x/e.txt"), QByteArray());
-    TestHost host;
+    TestPageHost host;
     TFileDuplicateContentsSeeker seeker;
     DuplicateContentsPage page(&host, &seeker);
     page.resize(900, 420);
@@ -213,7 +181,7 @@ class DupContentsPageTest : public QObject {
     t.Write(QStringLiteral("a.txt"), a);
     t.Write(QStringLiteral("b.txt"), a);
     t.Write(QStringLiteral("c.txt"), a);
-    TestHost host;
+    TestPageHost host;
     TFileDuplicateContentsSeeker seeker;
     DuplicateContentsPage page(&host, &seeker);
     Folder(page)->setText(t.Root());
@@ -283,7 +251,7 @@ class DupContentsPageTest : public QObject {
     t.Write(QStringLiteral("s2.txt"), small);
     t.Write(QStringLiteral("l1.txt"), large);
     t.Write(QStringLiteral("l2.txt"), large);
-    TestHost host;
+    TestPageHost host;
     TFileDuplicateContentsSeeker seeker;
     DuplicateContentsPage page(&host, &seeker);
     Folder(page)->setText(t.Root());

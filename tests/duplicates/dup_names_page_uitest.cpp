@@ -9,58 +9,10 @@
 #include "shell/sorvel_window.h"
 #include "runtime/dialogs.h"
 #include "runtime/messages.h"
+#include "support/test_page_host.h"
 #include "support/test_support.h"
 
 namespace {
-
-// Runs each tool on a thread of its own, as the main window does, and records
-// what reaches the status bar.
-class TestHost : public PageHost {
- public:
-  bool SetOverallProgress(int percent) override {
-    progress.store(percent);
-    return true;
-  }
-  bool SetSecondProgress(int) override { return true; }
-  void ResetProgress(bool idle) override { stop_shown = !idle; }
-  void ShowStatusText(const QString& text) override {
-    std::lock_guard<std::mutex> lock(mutex);
-    status = text;
-  }
-  void ShowCountOutOf(long long, long long) override {}
-  bool RunTool(const QString&, std::function<void()> work, std::function<void(bool)> done) override {
-    if (running) return false;
-    running = true;
-    ++runs;
-    QThread* thread = QThread::create(std::move(work));
-    QObject::connect(thread, &QThread::finished, thread, [this, thread, done] {
-      running = false;
-      thread->deleteLater();
-      done(true);
-    });
-    thread->start();
-    return true;
-  }
-  bool ToolRunning() const override { return running; }
-  void RegisterStartControl(QWidget* control) override { start_controls.push_back(control); }
-  void AddStopHandler(std::function<void()> stop) override { stop_handlers.push_back(std::move(stop)); }
-  TFormOneTextFileShower* SharedViewer() override { return nullptr; }
-  void ShowHelpTopic(int) override {}
-
-  QString Status() {
-    std::lock_guard<std::mutex> lock(mutex);
-    return status;
-  }
-
-  std::mutex mutex;
-  QString status;
-  std::atomic<int> progress{-1};
-  bool stop_shown = false;
-  bool running = false;
-  int runs = 0;
-  std::vector<QWidget*> start_controls;
-  std::vector<std::function<void()>> stop_handlers;
-};
 
 // Top-level lines as "key | folder text", children as "  | folder text",
 // with the root folder shortened to "~".
@@ -103,7 +55,7 @@ class DupNamesPageTest : public QObject {
   void cleanup() { SetDialogInterface(nullptr); }
 
   void ControlsStartWithTheirDefaults() {
-    TestHost host;
+    TestPageHost host(TestPageHost::Runs::OnThread);
     TFileDuplicateNamesSeeker seeker(nullptr, nullptr, nullptr);
     DuplicateNamesPage page(&host, &seeker);
     for (const char* name : {"GroupBoxDupFolder1", "ElFolderNameEditDuplicates1", "CheckBoxFolder1Subdirs",
@@ -136,7 +88,7 @@ class DupNamesPageTest : public QObject {
   }
 
   void NoFolderOneAndACancelledQuestionDoNothing() {
-    TestHost host;
+    TestPageHost host(TestPageHost::Runs::OnThread);
     TFileDuplicateNamesSeeker seeker(nullptr, nullptr, nullptr);
     DuplicateNamesPage page(&host, &seeker);
     page.AdvGlowButtonDuplicateNamesFind->click();
@@ -169,7 +121,7 @@ class DupNamesPageTest : public QObject {
     t.Write("y/b.txt", "3");
     t.Write("single.txt", "4");
     t.Write("skip/single.txt", "5");
-    TestHost host;
+    TestPageHost host(TestPageHost::Runs::OnThread);
     TFileDuplicateNamesSeeker seeker(nullptr, nullptr, nullptr);
     DuplicateNamesPage page(&host, &seeker);
 
@@ -218,7 +170,7 @@ class DupNamesPageTest : public QObject {
     t.Write("two/sub/A.txt", "2");
     t.Write("two/c.txt", "2");
     t.Write("two/only_in_two.txt", "2");
-    TestHost host;
+    TestPageHost host(TestPageHost::Runs::OnThread);
     TFileDuplicateNamesSeeker seeker(nullptr, nullptr, nullptr);
     DuplicateNamesPage page(&host, &seeker);
     page.ElFolderNameEditDuplicates1->SetFolder(t.Path("one"));

@@ -17,46 +17,11 @@
 #include "sampling/folder_choose_dialog.h"
 #include "sampling/folder_or_list_dialog.h"
 #include "sampling/sample_rtf_dialog.h"
+#include "support/test_page_host.h"
 #include "support/test_support.h"
 #include "viewer/one_text_file_shower_window.h"
 
 namespace {
-
-// Runs a tool synchronously and records what the page asked of the window.
-class TestHost : public PageHost {
- public:
-  bool SetOverallProgress(int p) override {
-    percents.push_back(p);
-    return true;
-  }
-  bool SetSecondProgress(int) override { return true; }
-  void ResetProgress(bool idle) override { resets.push_back(idle); }
-  void ShowStatusText(const QString& text) override { status = text; }
-  void ShowCountOutOf(long long, long long) override {}
-  bool RunTool(const QString&, std::function<void()> work, std::function<void(bool)> done) override {
-    running = true;
-    work();
-    running = false;
-    done(true);
-    return true;
-  }
-  bool ToolRunning() const override { return running; }
-  void RegisterStartControl(QWidget* w) override { start_controls.push_back(w); }
-  void AddStopHandler(std::function<void()> stop) override { stops.push_back(stop); }
-  TFormOneTextFileShower* SharedViewer() override {
-    if (!viewer) viewer = std::make_unique<TFormOneTextFileShower>();
-    return viewer.get();
-  }
-  void ShowHelpTopic(int) override {}
-
-  bool running = false;
-  std::vector<int> percents;
-  std::vector<bool> resets;
-  QString status;
-  std::vector<QWidget*> start_controls;
-  std::vector<std::function<void()>> stops;
-  std::unique_ptr<TFormOneTextFileShower> viewer;
-};
 
 QString Words(int n, const QString& extra) {
   QString s;
@@ -84,7 +49,7 @@ class RelevancePageTest : public QObject {
     t.WriteText(QStringLiteral("c/neg.txt"), Words(300, QStringLiteral("river bank bank")));
     t.WriteText(QStringLiteral("c/short.txt"), Words(5, QStringLiteral("river")));
 
-    TestHost host;
+    TestPageHost host(TestPageHost::Runs::InPlace, TestPageHost::Viewer::Shared);
     TRelevanceFilterList list;
     RelevancePage page(&host, &list, nullptr);
     page.resize(900, 500);
@@ -115,11 +80,11 @@ class RelevancePageTest : public QObject {
     QCOMPARE(m->CellText(0, 3), QStringLiteral("1,006"));
     QCOMPARE(m->CellText(0, 4), QStringLiteral("1"));
     QCOMPARE(page.Overall().files_examined, 4);
-    QCOMPARE(host.status, LX("LXScore") + QStringLiteral(": 2 / 4  (50%)"));
+    QCOMPARE(host.Status(), LX("LXScore") + QStringLiteral(": 2 / 4  (50%)"));
     QVERIFY(page.AdvGlowButtonRelevanceFilter->isVisible());
     QVERIFY(page.AdvGlowButtonRelevanceCOPYRTF->isVisible());
     QVERIFY(page.AdvGlowButtonRelevanceCheck->isEnabled());
-    QCOMPARE(host.resets.back(), true);
+    QCOMPARE(host.Resets().back(), true);
     const TFileDetails3_string d = page.CurrentRowDetails();
     QVERIFY(d.full_path.endsWith(QStringLiteral("b.txt")));
     QCOMPARE(d.info1, QStringLiteral("1,006"));
@@ -164,7 +129,7 @@ class RelevancePageTest : public QObject {
     const QString filters = t.WriteText(QStringLiteral("f.txt"), QStringLiteral("river\n"));
     t.WriteText(QStringLiteral("c/a.txt"), Words(200, QStringLiteral("river")));
     const QString list = t.WriteText(QStringLiteral("l.txt"), t.Path(QStringLiteral("c/a.txt")) + QLatin1Char('\n'));
-    TestHost host;
+    TestPageHost host(TestPageHost::Runs::InPlace, TestPageHost::Viewer::Shared);
     TRelevanceFilterList flist;
     RelevancePage page(&host, &flist, nullptr);
     page.ElFileNameEditFilterStrings->setText(filters);
@@ -184,7 +149,7 @@ class RelevancePageTest : public QObject {
     // Cancelling the chooser on the next check leaves the grid as it was.
     QTimer::singleShot(0, chooser, [chooser] { chooser->reject(); });
     page.AdvGlowButtonRelevanceCheckClick();
-    QCOMPARE(host.resets.back(), true);
+    QCOMPARE(host.Resets().back(), true);
   }
 
   // "Show this text" hands the viewer the positive terms only; "RTF Sample"
@@ -196,7 +161,7 @@ class RelevancePageTest : public QObject {
     t.WriteText(QStringLiteral("c/a.txt"), Words(200, QStringLiteral("river floods river")));
     t.WriteText(QStringLiteral("c/b.txt"), Words(200, QStringLiteral("river")));
     t.WriteText(QStringLiteral("c/c.txt"), Words(200, QStringLiteral("bank")));
-    TestHost host;
+    TestPageHost host(TestPageHost::Runs::InPlace, TestPageHost::Viewer::Shared);
     TRelevanceFilterList list;
     RelevancePage page(&host, &list, nullptr);
     page.ElFileNameEditFilterStrings->setText(filters);
@@ -208,7 +173,7 @@ class RelevancePageTest : public QObject {
 
     page.LXSimpleVirtualGridRelevance->selectRow(0);
     page.Showthistext1Click();
-    TFormOneTextFileShower* v = host.viewer.get();
+    TFormOneTextFileShower* v = host.ShownViewer();
     QVERIFY(v);
     QCOMPARE(v->SearchList().Count(), 2);
     QCOMPARE(v->StyledListboxKWs()->count(), 2);

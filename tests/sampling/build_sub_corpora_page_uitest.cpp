@@ -9,7 +9,7 @@
 #include "runtime/settings.h"
 #include "sampling/build_sub_corpora_page.h"
 #include "sampling/sample_page.h"
-#include "sampling/sampling_test_host.h"
+#include "sampling/sampling_test_support.h"
 #include "shell/sorvel_window.h"
 #include "support/test_support.h"
 
@@ -27,7 +27,7 @@ class BuildSubCorporaPageTest : public QObject {
     SuiteSettings s;
     s.time_line_plot_base = 5;
     SetCurrentSuiteSettings(s);
-    SamplingTestHost host;
+    TestPageHost host;
     BuildSubCorporaPage page(&host);
     auto* combo = Find<QComboBox>(&page, "AdvComboBoxDelicacy");
     QCOMPARE(combo->count(), 10);
@@ -48,7 +48,7 @@ class BuildSubCorporaPageTest : public QObject {
   void formChecksAndCustomBases() {
     TempTree t;
     t.Write("src/a.txt", "a");
-    SamplingTestHost host;
+    TestPageHost host;
     BuildSubCorporaPage page(&host);
     Find<QPushButton>(&page, "AdvGlowButtonBuildSubCorpus")->click();
     QCOMPARE(script_->ShownNames(), QStringList{QStringLiteral("FormNotFilled")});
@@ -78,7 +78,7 @@ class BuildSubCorporaPageTest : public QObject {
     t.SetMTime("src/b.txt", when(2003, 4, 20));
     t.Write("src/c.txt", "four");
     t.SetMTime("src/c.txt", when(2004, 1, 1));
-    SamplingTestHost host;
+    TestPageHost host;
     BuildSubCorporaPage page(&host);
     int chosen = -1;
     connect(&page, &BuildSubCorporaPage::DelicacyChosen, this, [&](int o) { chosen = o; });
@@ -92,7 +92,7 @@ class BuildSubCorporaPageTest : public QObject {
     QVERIFY(script_->ShownNames().isEmpty());
     QCOMPARE(chosen, 5);
     QCOMPARE(page.LastFilesSaved(), 2);
-    QCOMPARE(host.statuses.last(), QStringLiteral("2 files saved"));
+    QCOMPARE(host.Status(), QStringLiteral("2 files saved"));
     QVERIFY(!host.stop_shown);
     QCOMPARE(QDir(t.Path("out/month")).entryList(QDir::Files), (QStringList{"2003_04.txt", "2004_01.txt"}));
     QVERIFY(page.grab().save(QDir::tempPath() + QStringLiteral("/sorvel_subcorpora_page.png")));

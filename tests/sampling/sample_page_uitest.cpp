@@ -15,7 +15,7 @@
 #include "runtime/messages.h"
 #include "sampling/sample_grid_model.h"
 #include "sampling/sample_page.h"
-#include "sampling/sampling_test_host.h"
+#include "sampling/sampling_test_support.h"
 #include "support/test_support.h"
 
 class SamplePageTest : public QObject {
@@ -29,7 +29,7 @@ class SamplePageTest : public QObject {
   void cleanup() { SetDialogInterface(nullptr); }
 
   void defaultsAndEmptyFolder() {
-    SamplingTestHost host;
+    TestPageHost host;
     QStringList sample{QStringLiteral("kept until a run")};
     SamplePage page(&host, &sample);
     QCOMPARE(Find<QSpinBox>(&page, "AdvSpinEditSample")->value(), 100);
@@ -61,7 +61,7 @@ class SamplePageTest : public QObject {
     for (int i = 1; i <= 8; ++i) t.Write(QStringLiteral("c/t%1.txt").arg(i), "x");
     t.Write("c/FILTERS/skip.txt", "x");
     t.MakeDir("empty");
-    SamplingTestHost host;
+    TestPageHost host;
     QStringList sample;
     SamplePage page(&host, &sample);
     page.seed = 11u;
@@ -103,7 +103,7 @@ class SamplePageTest : public QObject {
     TempTree t;
     const QString real = t.Write("texts/a.txt", "alpha");
     const QString list = t.Write("list.txt", (real + "\tscore 9\n\n" + real + "\n").toUtf8());
-    SamplingTestHost host;
+    TestPageHost host;
     QStringList sample;
     SamplePage page(&host, &sample);
     QStringList shown_paths;
