@@ -56,6 +56,7 @@ int RunBoilerplateSearch(TRepeatedChunks& engine, TFileAndDirIterator& iterator,
   iterator.SetExcludedDirs({LX("LXFiltered")});
   iterator.FileMask = search.file_mask;
   iterator.IncludeSubFolders = search.include_subfolders;
+  iterator.ReadDetails = false;  // texts are read whole; their sizes and dates play no part
   iterator.OnFilesProgress = [&](int p) {
     if (callbacks.progress_overall) callbacks.progress_overall(p);
   };

@@ -242,6 +242,7 @@ QStringList GatherRelevanceTexts(const TInputChoicesRec& input, const StopFlag* 
   it.HeadDir = input.head_folder;
   it.FileMask = input.filemask.isEmpty() ? QStringLiteral("*.*") : input.filemask;
   it.IncludeSubFolders = input.include_sub_folders;
+  it.ReadDetails = false;  // the texts are listed by name only
   it.SetExcludedDirs({LX("LXFiltered")});
   if (problems) it.OnProblem = [problems](const QString& p) { *problems << p; };
   if (!it.HeadDirExists()) {

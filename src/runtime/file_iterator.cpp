@@ -345,6 +345,10 @@ int TFileAndDirIterator::IterateFindingFiles() {
       }
       if (!matcher.Matches(name)) continue;
       if (folder_number < 0) folder_number = found_.AddFolder(folder);
+      if (!ReadDetails) {
+        found_.AddOne(folder_number, std::move(name), 0, 0);
+        continue;
+      }
       if (have_stat) {
         found_.AddOne(folder_number, std::move(name), static_cast<std::int64_t>(st.st_size),
                       day_numbers.Of(st.st_mtim.tv_sec, st.st_mtim.tv_nsec));

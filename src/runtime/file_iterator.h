@@ -40,6 +40,10 @@ class TFileAndDirIterator {
   QString FileMask = QStringLiteral("*.*");
   bool IncludeSubFolders = false;
   bool SkipHidden = true;
+  // Whether to read each file's size and date. Asking the system for them
+  // costs more than the rest of the walk together; a caller that needs only
+  // the names turns this off, and its records then hold 0 for both.
+  bool ReadDetails = true;
 
   // Folder names (not paths) to leave out, without regard to case.
   void SetExcludedDirs(const QStringList& names);

@@ -38,6 +38,7 @@ QStringList RandomSampleFromFolder(TFileAndDirIterator& iterator, const QString&
   iterator.HeadDir = folder;
   iterator.IncludeSubFolders = true;
   iterator.FileMask = file_mask;
+  iterator.ReadDetails = false;  // a sample needs the names only
   iterator.SetExcludedDirs(ExcludedFoldersForSampleSource(folder));
   iterator.OnFilesProgress = progress.percent;
   iterator.OnProcessingAFolder = nullptr;

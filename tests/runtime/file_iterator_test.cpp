@@ -156,6 +156,16 @@ TEST(FileIterator, SizesAndDatesOfManyFoldersBelongToTheirFiles) {
     EXPECT_EQ(rec.Size, f * 3 + k) << rel.toStdString();
     EXPECT_DOUBLE_EQ(rec.Time, UnixSecondsToDayNumber(1500000000 + 3600LL * (f * 3 + k))) << rel.toStdString();
   }
+
+  // Without details the same files come in the same order, with 0 for both.
+  const QStringList with_details = found.GetAsStringlist();
+  it.ReadDetails = false;
+  ASSERT_EQ(it.IterateFindingFiles(), kFolders * 3);
+  EXPECT_EQ(it.FilesFound().GetAsStringlist(), with_details);
+  for (int i = 0; i < it.FilesFound().Count(); ++i) {
+    EXPECT_EQ(it.FilesFound().GetASimpleSearchRec(i).Size, 0);
+    EXPECT_EQ(it.FilesFound().GetASimpleSearchRec(i).Time, 0);
+  }
 }
 
 TEST(FileList, RemovedEntriesLeaveTheRestInOrder) {
