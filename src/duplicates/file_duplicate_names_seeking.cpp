@@ -8,6 +8,7 @@
 
 #include "runtime/format.h"
 #include "runtime/messages.h"
+#include "runtime/packed_key.h"
 #include "runtime/panic.h"
 
 namespace {
@@ -111,62 +112,20 @@ TDupNamesRec TDupNamesRecList::Record(int k) const {
 
 namespace {
 
-// What a sort needs of one entry, packed so that most comparisons never
-// reach the name itself: sorting compares each entry about twenty times, and
-// names lie all over memory. The first 16 characters of the (lower-cased)
-// name are packed one byte each, most significant first, so that comparing
-// the two numbers compares the names' starts. This holds only for plain
-// ASCII: `exact` tells how many leading bytes stand for the name's own
-// characters (a name shorter than 16 is padded with zeros, which order it
-// before any longer name with the same start, as a comparison would).
+// What a sort needs of one entry: the name's packed start (so that most
+// comparisons never read the name), its folder's rank and its place.
 struct SortEntry {
   double time;
-  std::uint64_t hi;
-  std::uint64_t lo;
+  PackedKey<2> key;
   std::uint32_t folder_rank;
   std::uint32_t index;
-  std::uint8_t exact;
-  bool whole;  // the name lies wholly within the packed bytes
 };
 
-SortEntry MakeSortEntry(const TDupNamesRec& rec, std::uint32_t folder_rank, std::uint32_t index) {
-  const QString& name = rec.sr.Name;
-  SortEntry e{rec.sr.Time, 0, 0, folder_rank, index, 16, false};
-  const char16_t* p = reinterpret_cast<const char16_t*>(name.utf16());
-  for (int i = 0; i < 16; ++i) {
-    std::uint64_t byte = 0;
-    if (i < name.size()) {
-      if (p[i] < 0x80) {
-        // Collected names are lower-cased already; folding here too keeps the
-        // packed order that of a comparison without regard to case.
-        byte = (p[i] >= u'A' && p[i] <= u'Z') ? p[i] + 32u : p[i];
-      } else {
-        e.exact = static_cast<std::uint8_t>(i);
-        break;
-      }
-    }
-    if (i < 8)
-      e.hi |= byte << (56 - 8 * i);
-    else
-      e.lo |= byte << (56 - 8 * (i - 8));
-  }
-  e.whole = e.exact == 16 && name.size() <= 16;
-  return e;
-}
-
 // Orders two names as DupNamesCompareNames does; the names themselves are
-// read only when the packed bytes cannot tell.
+// read only when the packed starts cannot tell.
 int CompareSortNames(const SortEntry& a, const SortEntry& b, const QString& name_a, const QString& name_b) {
-  if (a.hi != b.hi || a.lo != b.lo) {
-    const int at = a.hi != b.hi ? __builtin_clzll(a.hi ^ b.hi) / 8 : 8 + __builtin_clzll(a.lo ^ b.lo) / 8;
-    if (at < a.exact && at < b.exact) {
-      if (a.hi != b.hi) return a.hi < b.hi ? -1 : 1;
-      return a.lo < b.lo ? -1 : 1;
-    }
-  } else if (a.whole && b.whole) {
-    return 0;
-  }
-  return DupNamesCompareNames(name_a, name_b);
+  const int c = ComparePackedKeys(a.key, b.key);
+  return c != 2 ? c : DupNamesCompareNames(name_a, name_b);
 }
 
 }  // namespace
@@ -210,7 +169,8 @@ void TDupNamesRecList::SortEntries(bool by_date) {
   std::vector<SortEntry> entries(items_.size());
   auto prepare = [&](std::size_t from, std::size_t to) {
     for (std::size_t k = from; k < to; ++k)
-      entries[k] = MakeSortEntry(items_[k]->data, rank_of[k], static_cast<std::uint32_t>(k));
+      entries[k] = SortEntry{items_[k]->data.sr.Time, PackKey<2>(items_[k]->data.sr.Name), rank_of[k],
+                             static_cast<std::uint32_t>(k)};
   };
   auto before = [this, by_date](const SortEntry& a, const SortEntry& b) {
     if (by_date) {

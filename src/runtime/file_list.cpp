@@ -1,5 +1,7 @@
 #include "runtime/file_list.h"
 
+#include "runtime/packed_key.h"
+
 #include <cmath>
 #include <algorithm>
 #include <numeric>
@@ -82,38 +84,90 @@ void TFolderEfficientFileStringlist::Clear() {
   recs_.clear();
 }
 
+namespace {
+
+// Compares the texts a1 + a2 and b1 + b2, code unit by code unit, from
+// position `from` on, without joining them.
+int CompareJoined(QStringView a1, QStringView a2, QStringView b1, QStringView b2, qsizetype from) {
+  const qsizetype la = a1.size() + a2.size();
+  const qsizetype lb = b1.size() + b2.size();
+  const qsizetype n = std::min(la, lb);
+  for (qsizetype i = from; i < n; ++i) {
+    const char16_t ca = i < a1.size() ? a1[i].unicode() : a2[i - a1.size()].unicode();
+    const char16_t cb = i < b1.size() ? b1[i].unicode() : b2[i - b1.size()].unicode();
+    if (ca != cb) return ca < cb ? -1 : 1;
+  }
+  return la == lb ? 0 : (la < lb ? -1 : 1);
+}
+
+}  // namespace
+
 void TFolderEfficientFileStringlist::DoASort(TFileSortOrder order) {
   if (order == TFileSortOrder::None || recs_.size() < 2) return;
-  // Build each full name and its lower-cased form once, not once per
-  // comparison: names are compared without regard to case, as lower-cased
-  // text, and names equal but for case by their exact text.
-  std::vector<QString> full(recs_.size());
-  std::vector<QString> lower(recs_.size());
-  for (std::size_t i = 0; i < recs_.size(); ++i) {
-    full[i] = folders_[recs_[i].FolderNumber] + recs_[i].Name;
-    lower[i] = full[i].toLower();
+  // Names are compared as lower-cased full paths, and equal ones by their
+  // exact text. A path is its folder and its name, and folders are few: each
+  // is lower-cased once, each name once, and paths are compared in their two
+  // parts, never joined. Every path starts with one of the folders, so the
+  // part all folders share is skipped, and the next 32 characters are packed
+  // into a key that settles most comparisons without reading the paths.
+  std::vector<QString> lower_folders;
+  lower_folders.reserve(static_cast<std::size_t>(folders_.size()));
+  for (const QString& f : folders_) lower_folders.push_back(f.toLower());
+  qsizetype shared = lower_folders.empty() ? 0 : lower_folders.front().size();
+  for (const QString& f : lower_folders) {
+    const QString& first = lower_folders.front();
+    qsizetype k = 0;
+    while (k < shared && k < f.size() && f[k] == first[k]) ++k;
+    shared = k;
   }
-  std::vector<std::size_t> idx(recs_.size());
-  std::iota(idx.begin(), idx.end(), 0);
-  auto byName = [&](std::size_t a, std::size_t b) {
-    const int c = QStringView(lower[a]).compare(QStringView(lower[b]));
+
+  struct Entry {
+    PackedKey<4> key;
+    std::uint32_t index;
+  };
+  std::vector<QString> lower_names(recs_.size());
+  std::vector<Entry> entries(recs_.size());
+  for (std::size_t i = 0; i < recs_.size(); ++i) {
+    const QString& folder = lower_folders[static_cast<std::size_t>(recs_[i].FolderNumber)];
+    lower_names[i] = recs_[i].Name.toLower();
+    // One character more than the key holds tells it that the path goes on.
+    char16_t start[33];
+    qsizetype n = 0;
+    for (qsizetype k = shared; k < folder.size() && n < 33; ++k) start[n++] = folder[k].unicode();
+    for (qsizetype k = 0; k < lower_names[i].size() && n < 33; ++k) start[n++] = lower_names[i][k].unicode();
+    entries[i] = Entry{PackKey<4>(QStringView(start, n)), static_cast<std::uint32_t>(i)};
+  }
+  auto by_name = [&](const Entry& a, const Entry& b) {
+    int c = ComparePackedKeys(a.key, b.key);
+    const auto& ra = recs_[a.index];
+    const auto& rb = recs_[b.index];
+    if (c == 2) {
+      c = CompareJoined(lower_folders[static_cast<std::size_t>(ra.FolderNumber)], lower_names[a.index],
+                        lower_folders[static_cast<std::size_t>(rb.FolderNumber)], lower_names[b.index], shared);
+    }
     if (c != 0) return c < 0;
-    return full[a] < full[b];
+    c = CompareJoined(folders_[ra.FolderNumber], ra.Name, folders_[rb.FolderNumber], rb.Name, 0);
+    if (c != 0) return c < 0;
+    return a.index < b.index;  // the order of adding
   };
   switch (order) {
     case TFileSortOrder::ByName:
-      std::stable_sort(idx.begin(), idx.end(), byName);
+      std::sort(entries.begin(), entries.end(), by_name);
       break;
     case TFileSortOrder::BySize:
-      std::stable_sort(idx.begin(), idx.end(), [&](std::size_t a, std::size_t b) {
-        if (recs_[a].Size != recs_[b].Size) return recs_[a].Size < recs_[b].Size;
-        return byName(a, b);
+      std::sort(entries.begin(), entries.end(), [&](const Entry& a, const Entry& b) {
+        const auto sa = recs_[a.index].Size;
+        const auto sb = recs_[b.index].Size;
+        if (sa != sb) return sa < sb;
+        return by_name(a, b);
       });
       break;
     case TFileSortOrder::ByDate:
-      std::stable_sort(idx.begin(), idx.end(), [&](std::size_t a, std::size_t b) {
-        if (recs_[a].Time != recs_[b].Time) return recs_[a].Time < recs_[b].Time;
-        return byName(a, b);
+      std::sort(entries.begin(), entries.end(), [&](const Entry& a, const Entry& b) {
+        const double ta = recs_[a.index].Time;
+        const double tb = recs_[b.index].Time;
+        if (ta != tb) return ta < tb;
+        return by_name(a, b);
       });
       break;
     case TFileSortOrder::None:
@@ -121,7 +175,7 @@ void TFolderEfficientFileStringlist::DoASort(TFileSortOrder order) {
   }
   std::vector<TMySimpleSearchRec> sorted;
   sorted.reserve(recs_.size());
-  for (std::size_t i : idx) sorted.push_back(std::move(recs_[i]));
+  for (const Entry& e : entries) sorted.push_back(std::move(recs_[e.index]));
   recs_ = std::move(sorted);
 }
 
