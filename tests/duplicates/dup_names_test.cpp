@@ -326,12 +326,7 @@ TEST(DupNames, SortingLongAndNonAsciiNamesKeepsTheComparerOrder) {
   const QStringList parts{"a", "B", "_", "\u00e4", "\u00c4", "\u212a", "k", "~", "1", ".txt",
                           "corpus_newspaper_article_", "\U0001F600"};
   std::srand(7);
-  auto random_name = [&] {
-    QString name;
-    const int n = 1 + std::rand() % 5;
-    for (int i = 0; i < n; ++i) name += parts[std::rand() % parts.size()];
-    return name;
-  };
+  auto random_name = [&] { return RandomPiecesText(parts, 5); };
   TFileDuplicateNamesSeeker owner([](std::int32_t, std::int32_t, const TDupNamesRec&) { return true; },
                                   [](const QString&) {}, [](std::int32_t) {});
   for (const int count : {500, 70000}) {

@@ -189,12 +189,7 @@ TEST(FileList, RemovedEntriesLeaveTheRestInOrder) {
 TEST(FileList, SortOrdersAgreeWithTheirDefinition) {
   const QStringList parts{"a", "B", "_", "\u00e4", "\u00c4", "part07", "Texts", "~", "1", ".txt", "x"};
   std::srand(11);
-  auto piece = [&] {
-    QString s;
-    const int n = 1 + std::rand() % 4;
-    for (int i = 0; i < n; ++i) s += parts[std::rand() % parts.size()];
-    return s;
-  };
+  auto piece = [&] { return RandomPiecesText(parts, 4); };
   for (const TFileSortOrder order : {TFileSortOrder::ByName, TFileSortOrder::BySize, TFileSortOrder::ByDate}) {
     TFolderEfficientFileStringlist l;
     QStringList folders;

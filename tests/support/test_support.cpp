@@ -1,5 +1,7 @@
 #include "support/test_support.h"
 
+#include <cstdlib>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -48,4 +50,11 @@ QByteArray ReadAll(const QString& path) {
   QFile f(path);
   if (!f.open(QIODevice::ReadOnly)) return {};
   return f.readAll();
+}
+
+QString RandomPiecesText(const QStringList& parts, int max_pieces) {
+  QString text;
+  const int n = 1 + std::rand() % max_pieces;
+  for (int i = 0; i < n; ++i) text += parts[std::rand() % parts.size()];
+  return text;
 }

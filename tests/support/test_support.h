@@ -33,6 +33,10 @@ class TempTree {
   QTemporaryDir dir_;
 };
 
+// 1 to max_pieces of the parts, drawn with std::rand (seed it for a test
+// that repeats): names that mix cases, scripts and lengths.
+QString RandomPiecesText(const QStringList& parts, int max_pieces);
+
 // UTF-16 LE bytes with a byte-order mark.
 QByteArray Utf16LeWithBom(const QString& text);
 QByteArray ReadAll(const QString& path);
