@@ -37,17 +37,8 @@ const QString& DupNamesDateText(double time, const QLocale& locale) {
   return it.value();
 }
 
-void AppendDupNamesFolderText(QString& out, const TDupNamesTreeFile& file, const QLocale& locale) {
-  out.append(file.Folder())
-      .append(QLatin1String(" ("))
-      .append(DupNamesDateText(file.time, locale))
-      .append(QLatin1Char(')'));
-}
-
 QString DupNamesFolderText(const TDupNamesTreeFile& file) {
-  QString text;
-  AppendDupNamesFolderText(text, file, QLocale());
-  return text;
+  return file.Folder().toString() + QStringLiteral(" (") + DupNamesDateText(file.time, QLocale()) + QLatin1Char(')');
 }
 
 QDate DupNamesDate(double time) {

@@ -33,8 +33,6 @@ QString DupNamesFolderText(const TDupNamesTreeFile& file);
 // The file's date as the short date of the locale; the text stays valid until
 // the locale changes.
 const QString& DupNamesDateText(double time, const QLocale& locale);
-// The same in a given locale, appended to out: for many lines in a row.
-void AppendDupNamesFolderText(QString& out, const TDupNamesTreeFile& file, const QLocale& locale);
 // The local calendar day of a date-time stamp.
 QDate DupNamesDate(double time);
 // The date alone, as yyyy-MM-dd, for machine-readable output.

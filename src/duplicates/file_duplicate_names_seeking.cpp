@@ -10,28 +10,11 @@
 #include "runtime/messages.h"
 #include "runtime/packed_key.h"
 #include "runtime/panic.h"
+#include "runtime/text_case.h"
 
 namespace {
 
 std::int16_t Sign(int c) { return static_cast<std::int16_t>(c < 0 ? -1 : (c > 0 ? 1 : 0)); }
-
-// A name lower-cased as QString::toLower does it, without the Unicode tables
-// for plain ASCII: most names are, and most are lower-case already, in which
-// case the text is shared rather than copied.
-QString LowerCasedName(const QString& name) {
-  const char16_t* p = reinterpret_cast<const char16_t*>(name.utf16());
-  const qsizetype n = name.size();
-  bool upper = false;
-  for (qsizetype i = 0; i < n; ++i) {
-    if (p[i] >= 0x80) return name.toLower();
-    upper |= (p[i] >= u'A' && p[i] <= u'Z');
-  }
-  if (!upper) return name;
-  QString lower(n, Qt::Uninitialized);
-  char16_t* q = reinterpret_cast<char16_t*>(lower.data());
-  for (qsizetype i = 0; i < n; ++i) q[i] = (p[i] >= u'A' && p[i] <= u'Z') ? static_cast<char16_t>(p[i] + 32) : p[i];
-  return lower;
-}
 
 }  // namespace
 
@@ -59,8 +42,8 @@ int DupNamesCompareNames(QStringView a, QStringView b) {
     if (ca >= 0x80 || cb >= 0x80) {
       return QStringView(pa + i, a.size() - i).compare(QStringView(pb + i, b.size() - i), Qt::CaseInsensitive);
     }
-    if (ca >= u'A' && ca <= u'Z') ca = static_cast<char16_t>(ca + 32);
-    if (cb >= u'A' && cb <= u'Z') cb = static_cast<char16_t>(cb + 32);
+    ca = AsciiLower(ca);
+    cb = AsciiLower(cb);
     if (ca != cb) return ca < cb ? -1 : 1;
   }
   return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);

@@ -1,10 +1,10 @@
 #include "runtime/file_list.h"
 
 #include "runtime/packed_key.h"
+#include "runtime/text_case.h"
 
 #include <cmath>
 #include <algorithm>
-#include <numeric>
 
 namespace {
 const QDateTime& Epoch() {
@@ -112,7 +112,7 @@ void TFolderEfficientFileStringlist::DoASort(TFileSortOrder order) {
   // into a key that settles most comparisons without reading the paths.
   std::vector<QString> lower_folders;
   lower_folders.reserve(static_cast<std::size_t>(folders_.size()));
-  for (const QString& f : folders_) lower_folders.push_back(f.toLower());
+  for (const QString& f : folders_) lower_folders.push_back(LowerCasedName(f));
   qsizetype shared = lower_folders.empty() ? 0 : lower_folders.front().size();
   for (const QString& f : lower_folders) {
     const QString& first = lower_folders.front();
@@ -129,7 +129,7 @@ void TFolderEfficientFileStringlist::DoASort(TFileSortOrder order) {
   std::vector<Entry> entries(recs_.size());
   for (std::size_t i = 0; i < recs_.size(); ++i) {
     const QString& folder = lower_folders[static_cast<std::size_t>(recs_[i].FolderNumber)];
-    lower_names[i] = recs_[i].Name.toLower();
+    lower_names[i] = LowerCasedName(recs_[i].Name);
     // One character more than the key holds tells it that the path goes on.
     char16_t start[33];
     qsizetype n = 0;

@@ -14,6 +14,8 @@
 #include <array>
 #include <cstdint>
 
+#include "runtime/text_case.h"
+
 template <int Words>
 struct PackedKey {
   std::array<std::uint64_t, Words> w{};
@@ -32,7 +34,7 @@ PackedKey<Words> PackKey(QStringView text) {
         key.exact = static_cast<std::uint8_t>(i);
         break;
       }
-      byte = (p[i] >= u'A' && p[i] <= u'Z') ? p[i] + 32u : p[i];
+      byte = AsciiLower(p[i]);
     }
     key.w[static_cast<std::size_t>(i / 8)] |= byte << (56 - 8 * (i % 8));
   }
