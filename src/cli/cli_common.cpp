@@ -1,5 +1,6 @@
 #include "cli/cli_common.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QLocale>
 #include <cstdio>
@@ -71,3 +72,18 @@ void PrintJson(const QJsonObject& object) {
 }
 
 QString QStr(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+
+void CliProblems::Add(const QString& file, const QString& reason) {
+  problems_.push_back({file, reason});
+  if (!json_) PrintError(file + QStringLiteral(": ") + reason);
+}
+
+void CliProblems::AddTo(QJsonObject& object) const {
+  QJsonArray list;
+  for (const Problem& p : problems_) {
+    list.append(QJsonObject{{QStringLiteral("file"), p.file}, {QStringLiteral("reason"), p.reason}});
+  }
+  object.insert(QStringLiteral("problems"), list);
+}
+
+int CliProblems::ExitCode() const { return problems_.empty() ? kExitOk : kExitProblems; }

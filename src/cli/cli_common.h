@@ -9,10 +9,14 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "runtime/dialogs.h"
 
-enum CliExit : int { kExitOk = 0, kExitInternal = 1, kExitBadInput = 2 };
+// 0: everything asked was done (findings or not); 1: internal error only;
+// 2: unusable input or output; 3: the run completed but some files could not
+// be read, moved, restored, copied or written (each listed as a problem).
+enum CliExit : int { kExitOk = 0, kExitInternal = 1, kExitBadInput = 2, kExitProblems = 3 };
 
 struct CliCommonOptions {
   bool json = false;
@@ -54,6 +58,30 @@ class CliDialogScope {
 
  private:
   ConsoleDialogs dialogs_;
+};
+
+// Files a run could not read, move, restore, copy or write. Each is printed on
+// stderr as it is added (unless --json is on, where it goes into the object
+// instead), and a run that has any ends with exit status 3.
+class CliProblems {
+ public:
+  struct Problem {
+    QString file;
+    QString reason;
+  };
+  explicit CliProblems(bool json) : json_(json) {}
+  void Add(const QString& file, const QString& reason);
+  bool Empty() const { return problems_.empty(); }
+  const std::vector<Problem>& List() const { return problems_; }
+  // Adds "problems": [{"file": ..., "reason": ...}] to the object (always,
+  // an empty array when there are none).
+  void AddTo(QJsonObject& object) const;
+  // kExitProblems when there are any, else kExitOk.
+  int ExitCode() const;
+
+ private:
+  bool json_;
+  std::vector<Problem> problems_;
 };
 
 // A number in the user's locale, for human-readable output.
