@@ -70,23 +70,27 @@ int RunBoilerplateSearch(TRepeatedChunks& engine, TFileAndDirIterator& iterator,
   int folder_number = 0;
   const bool walk_stopped = iterator.Stopped();
 
-  iterator.OnProcessingAFolder = [&](const QString& folder) {
-    ++folder_number;
+  // The files are read several at a time but counted in list order, so the
+  // folder events come in the order of the walk.
+  QStringList names;
+  names.reserve(files.Count());
+  for (int i = 0; i < files.Count(); ++i) names << files.GetFullFilename(i);
+  int last_folder = -1;
+  auto before_file = [&](int i) {
     MyYieldProcess();
-    if (callbacks.on_folder) callbacks.on_folder(WithoutTrailingSeparator(folder), folder_number, folder_count);
-  };
-  iterator.OnProcessingAFile = [&](const QString& file_name, const TMySimpleSearchRec&) {
-    MyYieldProcess();
-    if (engine.Stopped()) {
-      iterator.Stop();
+    if (iterator.Stopped()) {
+      engine.Stop();
       return;
     }
-    const int n = engine.LoadATextFile(file_name);
-    if (n >= 0) engine.AddToRepeatedSentencesInTxt(n, found);
+    const int folder = files.GetASimpleSearchRec(i).FolderNumber;
+    if (folder != last_folder) {
+      last_folder = folder;
+      ++folder_number;
+      if (callbacks.on_folder)
+        callbacks.on_folder(WithoutTrailingSeparator(files.GetFolder(folder)), folder_number, folder_count);
+    }
   };
-  if (!walk_stopped && !engine.Stopped()) iterator.ProcessAllFilesFound();
-  iterator.OnProcessingAFolder = nullptr;
-  iterator.OnProcessingAFile = nullptr;
+  if (!walk_stopped && !engine.Stopped()) engine.AddTextFiles(names, before_file);
   iterator.OnFilesProgress = nullptr;
 
   engine.SortDescendingFreq();

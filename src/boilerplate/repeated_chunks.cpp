@@ -1,9 +1,15 @@
 #include "boilerplate/repeated_chunks.h"
 
 #include <QChar>
+#include <QFileInfo>
 #include <QHashFunctions>
 #include <algorithm>
-#include <string>
+#include <condition_variable>
+#include <cstring>
+#include <deque>
+#include <exception>
+#include <mutex>
+#include <thread>
 
 #include "runtime/error.h"
 #include "runtime/panic.h"
@@ -101,112 +107,301 @@ inline bool StartsATag(char16_t c) {
          (c > 0x7F && QChar::isLetter(c));
 }
 
-// Whether the terminator run that ends at position j of the text ends the
-// sentence. dot_at is the position in the chunk of a lone "." (no run, no
-// closer), or -1.
-bool EndsSentence(const char16_t* s, qsizetype n, qsizetype j, const std::u16string& chunk,
-                  qsizetype dot_at) {
-  if (j >= n) return true;
-  if (!IsSpace(s[j]) && s[j] != u'<') return false;  // "3.14", "www.example.org", "e.g.,"
-  qsizetype k = j;
-  while (k < n && IsSpace(s[k])) ++k;
-  if (k >= n) return true;
-  if (QChar::isLower(s[k])) return false;
-  if (dot_at > 0) {
-    qsizetype w = dot_at;
-    while (w > 0 && QChar::isLetter(chunk[static_cast<std::size_t>(w - 1)])) --w;
-    const qsizetype len = dot_at - w;
-    if (len > 0 && IsAbbreviation(chunk.data() + w, len)) return false;
+// Character classes, looked up once per code unit.
+enum : std::uint8_t { kPlain = 0, kSpace = 1, kLineBreak = 2, kSpecial = 4 };
+
+struct ClassTable {
+  std::uint8_t of[0x10000];
+  ClassTable() {
+    for (int c = 0; c < 0x10000; ++c) {
+      const auto u = static_cast<char16_t>(c);
+      std::uint8_t k = kPlain;
+      if (IsSpace(u)) k |= kSpace;
+      if (u == u'\n' || u == u'\r' || u == 0x85 || u == 0x2028 || u == 0x2029) k |= kLineBreak;
+      if (u == u'<' || IsSpacedTerminator(u) || IsImmediateTerminator(u) || IsCloser(u)) k |= kSpecial;
+      of[c] = k;
+    }
   }
-  return true;
+};
+
+const ClassTable& Classes() {
+  static const ClassTable table;
+  return table;
+}
+
+inline std::uint64_t Mix(std::uint64_t a, std::uint64_t b) {
+  const unsigned __int128 r = static_cast<unsigned __int128>(a) * b;
+  return static_cast<std::uint64_t>(r) ^ static_cast<std::uint64_t>(r >> 64);
+}
+
+inline std::uint64_t Load64(const char16_t* p) {
+  std::uint64_t v;
+  std::memcpy(&v, p, 8);
+  return v;
 }
 
 }  // namespace
 
-void CutTextIntoChunks(QStringView text, const TChunkRules& rules,
-                       const std::function<void(QStringView, bool, qsizetype)>& found) {
-  const char16_t* s = text.utf16();
-  const qsizetype n = text.size();
-  std::u16string chunk;
-  chunk.reserve(512);
-  bool space_pending = false;
-  int line_feeds = 0;  // line feeds in the white space since the last visible character
-  qsizetype i = 0;
+std::uint64_t ChunkHash(const char16_t* s, std::size_t n) {
+  constexpr std::uint64_t k1 = 0xa0761d6478bd642fULL, k2 = 0xe7037ed1a0b428dbULL,
+                          k3 = 0x8ebc6af09c88c6e3ULL, k4 = 0x589965cc75374cc3ULL;
+  std::uint64_t h = k4 ^ (n * k1);
+  std::size_t i = 0;
+  for (; i + 8 <= n; i += 8) h = Mix(Load64(s + i) ^ k1, Load64(s + i + 4) ^ h ^ k2);
+  if (i < n) {
+    char16_t tail[8] = {};
+    std::memcpy(tail, s + i, (n - i) * 2);
+    h = Mix(Load64(tail) ^ k3, Load64(tail + 4) ^ h ^ k2);
+  }
+  h = Mix(h ^ k1, n ^ k3);
+  return h == 0 ? 1 : h;
+}
 
-  auto emit = [&](bool terminated) {
-    if (!chunk.empty()) found(QStringView(chunk.data(), static_cast<qsizetype>(chunk.size())), terminated, i);
-    chunk.clear();
-    space_pending = false;
-  };
-  auto put = [&](char16_t c) {
-    if (space_pending) {
-      if (!chunk.empty()) chunk.push_back(u' ');
-      space_pending = false;
+TChunkCutter::TChunkCutter(const TChunkRules& rules, bool keep_unterminated, int min_length)
+    : tag_span_(rules.tag_span),
+      keep_unterminated_(keep_unterminated),
+      min_length_(static_cast<std::size_t>(std::max(1, min_length))) {
+  Classes();
+  text_.reserve(1 << 12);
+}
+
+void TChunkCutter::TakeChunks(TChunkBatch* out) {
+  out->chunks.clear();
+  out->chunks.swap(chunks_);
+  out->text.clear();
+  if (start_ == text_.size()) {
+    out->text.swap(text_);
+    run_at_ = 0;
+  } else {
+    out->text.assign(text_.begin(), text_.begin() + static_cast<std::ptrdiff_t>(start_));
+    text_.erase(text_.begin(), text_.begin() + static_cast<std::ptrdiff_t>(start_));
+    run_at_ = run_at_ >= start_ ? run_at_ - start_ : 0;
+  }
+  start_ = 0;
+}
+
+void TChunkCutter::Emit(bool terminated) {
+  const std::size_t n = ChunkLength();
+  if (n > 0 && (terminated || keep_unterminated_) && n >= min_length_) {
+    chunks_.push_back(TCutChunk{ChunkHash(text_.data() + start_, n), start_, static_cast<std::uint32_t>(n), terminated});
+    start_ = text_.size();
+  } else {
+    text_.resize(start_);
+  }
+  run_ = Run::None;
+  end_pending_ = false;
+  space_pending_ = false;
+}
+
+// Cut at the last space, so that the next chunk starts with a whole word.
+void TChunkCutter::CutOverlong() {
+  std::size_t space = text_.size();
+  while (space > start_ && text_[space - 1] != u' ') --space;
+  const Run run = run_;
+  const bool pending = end_pending_;
+  if (space > start_ + 1) {
+    // [start_, space - 1) is the piece; [space, end) goes on.
+    std::vector<char16_t> rest(text_.begin() + static_cast<std::ptrdiff_t>(space), text_.end());
+    text_.resize(space - 1);
+    Emit(false);
+    text_.insert(text_.end(), rest.begin(), rest.end());
+    if (run_at_ >= space) {
+      run_at_ = run_at_ - space + start_;
+    } else {
+      run_at_ = start_;
     }
-    chunk.push_back(c);
-    line_feeds = 0;
-    if (chunk.size() >= static_cast<std::size_t>(kMaxChunkLength)) emit(false);
-  };
+  } else {
+    Emit(false);
+    run_at_ = start_;
+  }
+  run_ = run;
+  end_pending_ = pending;
+}
 
+void TChunkCutter::Put(char16_t c) {
+  if (space_pending_) {
+    space_pending_ = false;
+    if (ChunkLength() > 0) {
+      text_.push_back(u' ');
+      if (ChunkLength() >= static_cast<std::size_t>(kMaxChunkLength)) CutOverlong();
+    }
+  }
+  text_.push_back(c);
+  if (ChunkLength() >= static_cast<std::size_t>(kMaxChunkLength)) CutOverlong();
+}
+
+bool TChunkCutter::RunEndsSentence() const {
+  if (!lone_dot_ || run_at_ <= start_) return true;
+  std::size_t w = run_at_;
+  while (w > start_ && QChar::isLetter(text_[w - 1])) --w;
+  const qsizetype len = static_cast<qsizetype>(run_at_ - w);
+  return !(len > 0 && IsAbbreviation(text_.data() + w, len));
+}
+
+void TChunkCutter::Space(char16_t c) {
+  if (run_ == Run::Immediate) {
+    Emit(true);
+  } else if (run_ != Run::None) {
+    run_ = Run::None;
+    end_pending_ = RunEndsSentence();
+  }
+  if (Classes().of[c] & kLineBreak) {
+    // A sentence end at the end of a line is one, whatever the next line starts with.
+    if (end_pending_) Emit(true);
+    if (c == u'\n' && ++line_feeds_ >= 2) Emit(false);  // a blank line
+  }
+  space_pending_ = true;
+}
+
+void TChunkCutter::Boundary() {
+  bool terminated = end_pending_;
+  if (run_ == Run::Immediate) terminated = true;
+  if (run_ == Run::Spaced || run_ == Run::Closers) terminated = RunEndsSentence();
+  Emit(terminated);
+  line_feeds_ = 0;
+}
+
+void TChunkCutter::Visible(char16_t c) {
+  line_feeds_ = 0;
+  switch (run_) {
+    case Run::Spaced:
+      if (IsSpacedTerminator(c)) {
+        lone_dot_ = false;
+        Put(c);
+        return;
+      }
+      [[fallthrough]];
+    case Run::Closers:
+      if (IsCloser(c)) {
+        run_ = Run::Closers;
+        Put(c);
+        return;
+      }
+      run_ = Run::None;  // "3.14", "e.g.,": no white space after the stop, no end
+      break;
+    case Run::Immediate:
+      if (IsImmediateTerminator(c) || IsCloser(c)) {
+        Put(c);
+        return;
+      }
+      Emit(true);
+      break;
+    case Run::None:
+      break;
+  }
+  if (end_pending_) {
+    if (QChar::isLower(c)) {
+      end_pending_ = false;
+    } else {
+      Emit(true);
+    }
+  }
+  if (IsImmediateTerminator(c)) {
+    Put(c);
+    run_ = Run::Immediate;
+  } else if (IsSpacedTerminator(c)) {
+    Put(c);
+    run_ = Run::Spaced;
+    lone_dot_ = c == u'.';
+    run_at_ = text_.size() - 1;
+  } else {
+    Put(c);
+  }
+}
+
+qsizetype TChunkCutter::Process(const char16_t* s, qsizetype n, bool final) {
+  const std::uint8_t* cls = Classes().of;
+  qsizetype i = 0;
   while (i < n) {
     const char16_t c = s[i];
-    if (IsSpace(c)) {
-      if (c == u'\n' && ++line_feeds >= 2) emit(false);  // a blank line
-      space_pending = true;
-      ++i;
-      continue;
-    }
-    if (c == u'<' && rules.tag_span > 0 && i + 1 < n && StartsATag(s[i + 1])) {
-      const qsizetype limit = std::min<qsizetype>(n, i + 1 + rules.tag_span);
-      qsizetype gt = -1;
-      for (qsizetype k = i + 1; k < limit; ++k) {
-        if (s[k] == u'>') {
-          gt = k;
-          break;
-        }
-      }
-      if (gt >= 0) {
-        if (!IsInlineTag(s + i + 1, gt - i - 1)) {
-          emit(false);
-          line_feeds = 0;
-        }
-        i = gt + 1;
+    const std::uint8_t k = cls[c];
+    if (k == kPlain) {
+      if (run_ == Run::None && !end_pending_ && !space_pending_) {
+        // The common case: a stretch of ordinary characters inside a chunk.
+        const qsizetype room = kMaxChunkLength - static_cast<qsizetype>(ChunkLength());
+        qsizetype j = i + 1;
+        const qsizetype stop = std::min(n, i + room);
+        // A single blank between two ordinary characters is already normalised.
+        while (j < stop && (cls[s[j]] == kPlain || (s[j] == u' ' && j + 1 < stop && cls[s[j + 1]] == kPlain))) ++j;
+        text_.insert(text_.end(), s + i, s + j);
+        line_feeds_ = 0;
+        i = j;
+        if (ChunkLength() >= static_cast<std::size_t>(kMaxChunkLength)) CutOverlong();
         continue;
       }
-      // No ">" within the span: an ordinary "<".
-    }
-    if (IsImmediateTerminator(c)) {
-      put(c);
+      Visible(c);
       ++i;
-      while (i < n && (IsImmediateTerminator(s[i]) || IsCloser(s[i]))) put(s[i++]);
-      emit(true);
       continue;
     }
-    if (IsSpacedTerminator(c)) {
-      put(c);
-      const qsizetype dot_pos = static_cast<qsizetype>(chunk.size()) - 1;
-      qsizetype j = i + 1;
-      while (j < n && IsSpacedTerminator(s[j])) put(s[j++]);
-      while (j < n && IsCloser(s[j])) put(s[j++]);
-      const bool lone_dot = c == u'.' && j == i + 1;
-      i = j;
-      if (!chunk.empty() && EndsSentence(s, n, j, chunk, lone_dot ? dot_pos : -1)) emit(true);
+    if (k & kSpace) {
+      Space(c);
+      ++i;
       continue;
     }
-    put(c);
+    if (c == u'<' && tag_span_ > 0) {
+      if (i + 1 >= n) {
+        if (!final) return i;
+      } else if (StartsATag(s[i + 1])) {
+        const qsizetype limit = i + 1 + static_cast<qsizetype>(tag_span_);
+        const qsizetype end = std::min(n, limit);
+        qsizetype gt = -1;
+        for (qsizetype j = i + 1; j < end; ++j) {
+          if (s[j] == u'>') {
+            gt = j;
+            break;
+          }
+        }
+        if (gt >= 0) {
+          if (!IsInlineTag(s + i + 1, gt - i - 1)) Boundary();
+          i = gt + 1;
+          continue;
+        }
+        if (limit > n && !final) return i;  // the ">" may still come
+      }
+    }
+    Visible(c);
     ++i;
   }
-  emit(false);
+  return n;
+}
+
+void TChunkCutter::Feed(const char16_t* s, qsizetype n) {
+  if (carry_.empty()) {
+    const qsizetype used = Process(s, n, false);
+    carry_.assign(s + used, s + n);
+    return;
+  }
+  carry_.insert(carry_.end(), s, s + n);
+  const qsizetype used = Process(carry_.data(), static_cast<qsizetype>(carry_.size()), false);
+  carry_.erase(carry_.begin(), carry_.begin() + used);
+}
+
+void TChunkCutter::Finish() {
+  if (!carry_.empty()) {
+    Process(carry_.data(), static_cast<qsizetype>(carry_.size()), true);
+    carry_.clear();
+  }
+  Boundary();
+  space_pending_ = false;
+  line_feeds_ = 0;
+}
+
+void CutTextIntoChunks(QStringView text, const TChunkRules& rules,
+                       const std::function<void(QStringView, bool)>& found) {
+  TChunkCutter cutter(rules, true, 1);
+  cutter.Feed(reinterpret_cast<const char16_t*>(text.utf16()), text.size());
+  cutter.Finish();
+  TChunkBatch batch;
+  cutter.TakeChunks(&batch);
+  for (const TCutChunk& c : batch.chunks) found(batch.TextOf(c), c.terminated);
 }
 
 void TRepeatedChunks::Clear() {
   chunks_.Clear();
   files_.Clear();
   row_order_.Clear();
-  keys_.clear();
-  keys_.shrink_to_fit();
-  values_.clear();
-  values_.shrink_to_fit();
+  slots_.clear();
+  slots_.shrink_to_fit();
   used_ = 0;
   records_.clear();
   records_.shrink_to_fit();
@@ -215,8 +410,9 @@ void TRepeatedChunks::Clear() {
   reported_ = -1;
   last_overall_ = -1;
   dirty_ = false;
-  loaded_.clear();
+  loaded_ = TChunkBatch{};
   loaded_number_ = -1;
+  files_counted_ = 0;
   stop_.store(false, std::memory_order_relaxed);
 }
 
@@ -232,60 +428,86 @@ void TRepeatedChunks::SetSettings(bool include_unterminated, int tag_span, int m
   count_reporter_ = std::move(count_reporter);
 }
 
+TChunkCutter TRepeatedChunks::MakeCutter() const {
+  return TChunkCutter(rules_, include_unterminated_, min_length_);
+}
+
+bool TRepeatedChunks::StopAsked() const {
+  return Stopped() || global_panic_state.load(std::memory_order_relaxed) >= 2;
+}
+
 int TRepeatedChunks::LoadATextFile(const QString& file_name) {
-  if (Stopped()) return -1;
+  loaded_ = TChunkBatch{};
+  loaded_number_ = -1;
+  if (StopAsked()) return -1;
+  TChunkCutter cutter = MakeCutter();
   TextFileInfo info;
   try {
-    loaded_ = ReadTextOfFile(file_name, &info);
+    ReadNormalisedText(
+        file_name, [&](QStringView piece) { cutter.Feed(reinterpret_cast<const char16_t*>(piece.utf16()), piece.size()); },
+        &info);
   } catch (const SorvelError&) {
-    loaded_.clear();
-    loaded_number_ = -1;
     return -1;
   }
+  cutter.Finish();
+  cutter.TakeChunks(&loaded_);
   loaded_number_ = files_.AddOne(file_name, info.size, 0);
   return loaded_number_;
 }
 
+void TRepeatedChunks::AddToRepeatedSentencesInTxt(int text_number, int file_count) {
+  if (text_number < 0 || text_number != loaded_number_) return;
+  loaded_number_ = -1;
+  const TChunkBatch batch = std::move(loaded_);
+  loaded_ = TChunkBatch{};
+  if (StopAsked()) return;
+  CountChunks(batch, text_number);
+  AfterFile(file_count);
+  if (text_number + 1 >= file_count) Finish();
+}
+
 std::size_t TRepeatedChunks::FindSlot(std::uint64_t key) const {
-  const std::size_t mask = keys_.size() - 1;
+  const std::size_t mask = slots_.size() - 1;
   std::size_t i = static_cast<std::size_t>(key) & mask;
-  while (keys_[i] != 0 && keys_[i] != key) i = (i + 1) & mask;
+  while (slots_[i].key != 0 && slots_[i].key != key) i = (i + 1) & mask;
   return i;
 }
 
 void TRepeatedChunks::Grow() {
-  std::vector<std::uint64_t> old_keys;
-  std::vector<std::int32_t> old_values;
-  old_keys.swap(keys_);
-  old_values.swap(values_);
-  const std::size_t size = old_keys.empty() ? std::size_t(1) << 16 : old_keys.size() * 2;
-  keys_.assign(size, 0);
-  values_.assign(size, 0);
-  for (std::size_t i = 0; i < old_keys.size(); ++i) {
-    if (old_keys[i] == 0) continue;
-    const std::size_t j = FindSlot(old_keys[i]);
-    keys_[j] = old_keys[i];
-    values_[j] = old_values[i];
+  std::vector<Slot> old;
+  old.swap(slots_);
+  const std::size_t size = old.empty() ? std::size_t(1) << 16 : old.size() * 2;
+  slots_.assign(size, Slot{0, 0});
+  for (const Slot& s : old) {
+    if (s.key != 0) slots_[FindSlot(s.key)] = s;
   }
 }
 
-void TRepeatedChunks::CountChunk(QStringView chunk, std::int32_t file) {
-  // Grown at three quarters full: linear probing stays short.
-  if ((used_ + 1) * 4 > keys_.size() * 3) Grow();
-  std::uint64_t key = static_cast<std::uint64_t>(
-      qHashBits(chunk.utf16(), static_cast<std::size_t>(chunk.size()) * 2, 0x5eed));
-  if (key == 0) key = 1;
-  const std::size_t slot = FindSlot(key);
-  if (keys_[slot] == 0) {
-    keys_[slot] = key;
-    values_[slot] = file;
+void TRepeatedChunks::CountChunks(const TChunkBatch& batch, std::int32_t file) {
+  dirty_ = true;
+  const std::vector<TCutChunk>& list = batch.chunks;
+  const std::size_t n = list.size();
+  for (std::size_t k = 0; k < n; ++k) {
+    // The table is far larger than the caches: ask for a slot a few chunks ahead.
+    if (k + 8 < n && !slots_.empty())
+      __builtin_prefetch(&slots_[static_cast<std::size_t>(list[k + 8].key) & (slots_.size() - 1)]);
+    CountChunk(list[k].key, batch.TextOf(list[k]), file);
+  }
+}
+
+void TRepeatedChunks::CountChunk(std::uint64_t key, QStringView chunk, std::int32_t file) {
+  if ((used_ + 1) * 4 > slots_.size() * 3) Grow();
+  Slot& slot = slots_[FindSlot(key)];
+  if (slot.key == 0) {
+    slot.key = key;
+    slot.value = file;
     ++used_;
     ++distinct_;
     return;
   }
-  if (values_[slot] >= 0) {
+  if (slot.value >= 0) {
     // Second hit: from now on the text is worth keeping.
-    const std::int32_t first_file = values_[slot];
+    const std::int32_t first_file = slot.value;
     Record r;
     r.text = chunk.toString();
     if (first_file == file) {
@@ -295,15 +517,16 @@ void TRepeatedChunks::CountChunk(QStringView chunk, std::int32_t file) {
       r.occurrences.AddOne(file, 1);
     }
     r.total = 2;
-    values_[slot] = -static_cast<std::int32_t>(records_.size()) - 1;
+    slot.value = -static_cast<std::int32_t>(records_.size()) - 1;
     records_.push_back(std::move(r));
     if (min_hits_ <= 2) ++reached_;
     return;
   }
-  Record& r = records_[static_cast<std::size_t>(-values_[slot] - 1)];
-  // Two different texts with the same 64-bit hash are astronomically rare;
-  // if it happens, the later one is not counted rather than miscounted.
-  if (QStringView(r.text) != chunk) return;
+  Record& r = records_[static_cast<std::size_t>(-slot.value - 1)];
+  // Two different texts with the same 64-bit key are astronomically rare;
+  // one of another length is not counted rather than miscounted. (Comparing
+  // the whole text on every hit would cost a cache miss per hit.)
+  if (r.text.size() != chunk.size()) return;
   boiler::T2LongintRec& last = r.occurrences.Last();
   if (last.value1 == file) {
     ++last.value2;
@@ -314,44 +537,10 @@ void TRepeatedChunks::CountChunk(QStringView chunk, std::int32_t file) {
   if (r.total == min_hits_) ++reached_;
 }
 
-void TRepeatedChunks::AddToRepeatedSentencesInTxt(int text_number, int file_count) {
-  if (text_number < 0 || text_number != loaded_number_) return;
-  const QString text = std::move(loaded_);
-  loaded_ = QString();
-  loaded_number_ = -1;
-  if (Stopped() || global_panic_state.load(std::memory_order_relaxed) >= 2) return;
-  dirty_ = true;
-
-  // Progress within the text only for long texts, where it is worth seeing.
-  const qsizetype n = text.size();
-  const bool show_in_file = progress_in_file_ && n > (1 << 20);
-  int last_in_file = -1;
-  int chunks_seen = 0;
-  bool stopped = false;
-  const std::int32_t file = text_number;
-  CutTextIntoChunks(text, rules_, [&](QStringView chunk, bool terminated, qsizetype at) {
-    if (stopped) return;
-    if ((++chunks_seen & 1023) == 0) {
-      if (Stopped() || global_panic_state.load(std::memory_order_relaxed) >= 2) {
-        stopped = true;
-        return;
-      }
-      if (show_in_file) {
-        const int p = static_cast<int>(std::int64_t(at) * 100 / n);
-        if (p != last_in_file) {
-          last_in_file = p;
-          progress_in_file_(p);
-        }
-      }
-    }
-    if (!terminated && !include_unterminated_) return;
-    if (chunk.size() < min_length_) return;
-    CountChunk(chunk, file);
-  });
-  if (show_in_file && last_in_file != 100) progress_in_file_(100);
-
+void TRepeatedChunks::AfterFile(int file_count) {
+  ++files_counted_;
   if (progress_overall_ && file_count > 0) {
-    const int p = static_cast<int>(std::min<std::int64_t>(100, (std::int64_t(text_number) + 1) * 100 / file_count));
+    const int p = static_cast<int>(std::min<std::int64_t>(100, std::int64_t(files_counted_) * 100 / file_count));
     if (p != last_overall_) {
       last_overall_ = p;
       progress_overall_(p);
@@ -361,7 +550,170 @@ void TRepeatedChunks::AddToRepeatedSentencesInTxt(int text_number, int file_coun
     reported_ = reached_;
     count_reporter_(reached_);
   }
-  if (text_number + 1 >= file_count) Finish();
+}
+
+namespace {
+
+// Chunks of one file, or of a stretch of a long file, on their way from a
+// reading thread to the counting one.
+struct ChunkBatch {
+  TChunkBatch chunks;
+  std::int64_t units_read = 0;  // of the file so far
+};
+
+// The files being read ahead of the one being counted, in a ring.
+struct FileInFlight {
+  int file = -1;  // which file of the list the slot holds now
+  std::deque<ChunkBatch> batches;
+  bool done = false;
+  bool unreadable = false;
+  std::exception_ptr error;
+  std::int64_t size = 0;
+};
+
+struct AbortReading {};
+
+}  // namespace
+
+void TRepeatedChunks::AddTextFiles(const QStringList& file_names, const std::function<void(int)>& before_file) {
+  const int n = static_cast<int>(file_names.size());
+  if (n == 0) return;
+  // Files read ahead of the one being counted, and code units of chunk text
+  // waiting to be counted: together they bound the memory of the reading.
+  constexpr int kAhead = 64;
+  constexpr std::size_t kBatchUnits = std::size_t(1) << 20;
+  constexpr std::size_t kWaitingUnitsCap = std::size_t(16) << 20;
+
+  std::mutex mutex;
+  std::condition_variable counter_wakes, readers_wake;
+  std::vector<FileInFlight> ring(kAhead);
+  int next_to_read = 0;
+  int counting = 0;
+  std::size_t waiting_units = 0;
+  bool abort = false;
+
+  auto read_files = [&] {
+    for (;;) {
+      int i;
+      {
+        std::unique_lock<std::mutex> lock(mutex);
+        readers_wake.wait(lock, [&] { return abort || next_to_read >= n || next_to_read < counting + kAhead; });
+        if (abort || next_to_read >= n) return;
+        i = next_to_read++;
+        ring[static_cast<std::size_t>(i % kAhead)] = FileInFlight{};
+        ring[static_cast<std::size_t>(i % kAhead)].file = i;
+      }
+      FileInFlight& slot = ring[static_cast<std::size_t>(i % kAhead)];
+      TChunkCutter cutter = MakeCutter();
+      std::int64_t units_read = 0;
+      auto hand_over = [&](bool last, std::int64_t size) {
+        ChunkBatch batch;
+        cutter.TakeChunks(&batch.chunks);
+        batch.units_read = units_read;
+        std::unique_lock<std::mutex> lock(mutex);
+        waiting_units += batch.chunks.text.size();
+        slot.batches.push_back(std::move(batch));
+        if (last) {
+          slot.size = size;
+          slot.done = true;
+        }
+        counter_wakes.notify_all();
+        // A long file waits while the counter is behind, unless it is the one being counted.
+        readers_wake.wait(lock, [&] { return abort || waiting_units < kWaitingUnitsCap || i == counting; });
+        if (abort) throw AbortReading{};
+      };
+      try {
+        TextFileInfo info;
+        ReadNormalisedText(
+            file_names[i],
+            [&](QStringView piece) {
+              if (abort) throw AbortReading{};
+              cutter.Feed(reinterpret_cast<const char16_t*>(piece.utf16()), piece.size());
+              units_read += piece.size();
+              if (cutter.HeldUnits() >= kBatchUnits) hand_over(false, 0);
+            },
+            &info);
+        cutter.Finish();
+        hand_over(true, info.size);
+      } catch (const AbortReading&) {
+        return;
+      } catch (const SorvelError&) {
+        std::lock_guard<std::mutex> lock(mutex);
+        slot.unreadable = true;
+        slot.done = true;
+        counter_wakes.notify_all();
+      } catch (...) {
+        std::lock_guard<std::mutex> lock(mutex);
+        slot.error = std::current_exception();
+        slot.done = true;
+        counter_wakes.notify_all();
+      }
+    }
+  };
+
+  const int reader_count = std::max(1, std::min<int>(n, static_cast<int>(std::thread::hardware_concurrency())));
+  std::vector<std::thread> readers;
+  for (int r = 0; r < reader_count; ++r) readers.emplace_back(read_files);
+
+  std::exception_ptr error;
+  for (int i = 0; i < n && !error; ++i) {
+    if (StopAsked()) break;
+    if (before_file) before_file(i);
+    if (StopAsked()) break;
+    FileInFlight& slot = ring[static_cast<std::size_t>(i % kAhead)];
+    int number = -1;
+    std::int64_t size_hint = -1;
+    int last_in_file = -1;
+    for (;;) {
+      ChunkBatch batch;
+      bool finished = false;
+      {
+        std::unique_lock<std::mutex> lock(mutex);
+        counter_wakes.wait(lock, [&] { return slot.file == i && (!slot.batches.empty() || slot.done); });
+        if (!slot.batches.empty()) {
+          batch = std::move(slot.batches.front());
+          slot.batches.pop_front();
+          waiting_units -= batch.chunks.text.size();
+          finished = slot.done && slot.batches.empty();
+          readers_wake.notify_all();
+        } else {
+          finished = true;
+          if (slot.error) error = slot.error;
+          if (slot.unreadable && number < 0) break;  // not taken, like a file that LoadATextFile refuses
+        }
+      }
+      if (error) break;
+      if (number < 0) number = files_.AddOne(file_names[i], 0, 0);
+      CountChunks(batch.chunks, number);
+      if (!finished && progress_in_file_) {
+        // A long text, read in stretches: show how far it has come.
+        if (size_hint < 0) size_hint = std::max<std::int64_t>(1, QFileInfo(file_names[i]).size());
+        const int p = static_cast<int>(std::min<std::int64_t>(99, batch.units_read * 100 / size_hint));
+        if (p != last_in_file) progress_in_file_(last_in_file = p);
+      }
+      if (finished) {
+        std::lock_guard<std::mutex> lock(mutex);
+        files_.SetSizeAndTime(number, slot.size, 0);
+        break;
+      }
+      if (StopAsked()) break;
+    }
+    if (last_in_file >= 0 && progress_in_file_) progress_in_file_(100);
+    if (number >= 0) AfterFile(n);
+    {
+      std::lock_guard<std::mutex> lock(mutex);
+      counting = i + 1;
+    }
+    readers_wake.notify_all();
+  }
+  {
+    std::lock_guard<std::mutex> lock(mutex);
+    abort = true;
+  }
+  readers_wake.notify_all();
+  for (std::thread& t : readers) t.join();
+  Finish();
+  if (error) std::rethrow_exception(error);
 }
 
 void TRepeatedChunks::Finish() {

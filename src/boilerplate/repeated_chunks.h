@@ -2,41 +2,51 @@
 // The repeated-chunk finder: cuts texts into sentences ("chunks") and counts
 // the chunks that recur within and across the texts of a corpus.
 //
-// How a text is cut (CutTextIntoChunks):
-// - A chunk ends after a sentence terminator: "." "!" "?" and the ellipsis
-//   end a sentence when followed by white space or the end of the text and
-//   the next word does not start with a lower-case letter; closing quotes and
-//   brackets right after the terminator belong to the sentence. The full
-//   stops of scripts written without spaces ("。" "！" "？" and their
-//   half-width and full-width forms) and the danda end a sentence at once.
-// - A "." after a single letter (initials, "U.S.") or after a common
-//   abbreviation ("Dr.", "Mr.", "Fig.", "No." ...) does not end a sentence,
-//   nor does a "." inside a word or number ("3.14", "www.example.org").
-// - Markup: from "<" to the first ">" within the tag span is a tag and is
-//   skipped, when a name, "/", "!" or "?" follows the "<" at once; any other
-//   "<" ("a < b"), or one without a ">" that close, is ordinary text. Tags of inline
-//   markup (b, i, a, span, em, strong, font ...) vanish without a trace; any
-//   other tag (p, br, li, div, td, h1, s, doc ...) ends the chunk, because
-//   block markup separates the pieces of a page such as navigation items.
-// - A blank line ends the chunk too. A chunk that ends without a terminator
-//   (at a blank line, at block markup, at the end of the text, or because it
-//   grew past kMaxChunkLength) is "unterminated".
+// How a text is cut (TChunkCutter, CutTextIntoChunks):
+// - Markup first: from "<" to the first ">" within the tag span is a tag
+//   when a name, "/", "!" or "?" follows the "<" at once; any other "<"
+//   ("a < b", "x.<3"), or one without a ">" that close, is ordinary text. Tags
+//   of inline markup (b, i, a, span, em, strong, font ...) vanish without a
+//   trace, as if they had never been in the text; any other tag (p, br, li,
+//   div, td, h1, s, doc ...) ends the chunk, because block markup separates
+//   the pieces of a page such as navigation items.
+// - A run of "." "!" "?" "…" (closing quotes and brackets right after it
+//   belong to it) ends a sentence when white space, block markup or the end
+//   of the text follows, except when the white space holds no line break and
+//   the next word starts with a lower-case letter. So "3.14",
+//   "www.example.org" and "Buffer</span>.<span>alloc" hold no sentence end,
+//   and a stop at the end of a line always ends one.
+// - A lone "." after a single letter (initials, "U.S.", "A.C.)") or after a
+//   common abbreviation ("Dr.", "Mr.", "Fig.", "No." ...) never ends a
+//   sentence.
+// - The full stops of scripts written without spaces ("。" "！" "？" and
+//   their half-width and full-width forms) and the danda end a sentence at
+//   once, with any closers right after them.
+// - A blank line ends the chunk too. A chunk that ends without a sentence end
+//   (at a blank line, at block markup, at the end of the text) is
+//   "unterminated".
+// - A chunk that reaches kMaxChunkLength characters is cut at its last space:
+//   the part before is an unterminated chunk, the words after it begin the
+//   next chunk. Without any space in it (a data blob, a script written
+//   without spaces) it is cut at kMaxChunkLength exactly.
 // - The chunk's text is normalised: every run of white space (line breaks
 //   included) becomes one space, and there is none at either end. Case is
-//   kept. Its length, for "minimum length", is counted in characters of this
-//   normalised text.
+//   kept. Its length, for "minimum length", is counted in UTF-16 code units
+//   of this normalised text.
 //
 // Counting: each chunk is keyed by a 64-bit hash of its normalised text. A
-// chunk seen once costs one small table slot (hash, first file); its text is
-// kept only from its second hit on. Memory therefore grows with the number of
-// distinct chunks, never with the size of the corpus.
+// chunk seen once costs one table slot (hash, first file); its text is kept
+// only from its second hit on. Memory therefore grows with the number of
+// distinct chunks, never with the size of a text: texts are read, cut and
+// hashed as a stream, on every core, and counted in file order.
 //
-// Use: Clear, SetSettings, then for each file LoadATextFile and
-// AddToRepeatedSentencesInTxt, then SortDescendingFreq or
-// SortAScendingFilenumbers, which also drop the chunks below minimum hits.
-// Stop may be called from another thread.
+// Use: Clear, SetSettings, then AddTextFiles with the files in order (or, one
+// file at a time, LoadATextFile and AddToRepeatedSentencesInTxt), then
+// SortDescendingFreq or SortAScendingFilenumbers, which also drop the chunks
+// below minimum hits. Stop may be called from another thread.
 
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 #include <atomic>
 #include <cstdint>
@@ -52,12 +62,78 @@ struct TChunkRules {
   int tag_span = 200;  // 0 or less: no markup is recognised
 };
 
-// Calls found(chunk, terminated, position) for each chunk of text, in order;
-// chunk is the normalised text and is only valid during the call, position
-// is about where in text the chunk ended. Empty chunks are never reported.
-void CutTextIntoChunks(
-    QStringView text, const TChunkRules& rules,
-    const std::function<void(QStringView chunk, bool terminated, qsizetype position)>& found);
+// The 64-bit key of a chunk's text; never 0.
+std::uint64_t ChunkHash(const char16_t* text, std::size_t length);
+
+// Chunks cut from a text, with their keys and normalised texts.
+struct TCutChunk {
+  std::uint64_t key;
+  std::size_t offset;  // into the batch's text
+  std::uint32_t length;
+  bool terminated;
+};
+
+struct TChunkBatch {
+  std::vector<TCutChunk> chunks;
+  std::vector<char16_t> text;
+  QStringView TextOf(const TCutChunk& c) const {
+    return QStringView(text.data() + c.offset, static_cast<qsizetype>(c.length));
+  }
+};
+
+// Cuts one text, fed in pieces of any size, into chunks. The chunks that are
+// kept (terminated ones, unterminated ones too when asked, each at least
+// min_length long) are gathered with their keys until ClearChunks. A piece
+// boundary never changes the result: markup and sentence ends that straddle
+// two pieces are decided once enough of the text has come.
+class TChunkCutter {
+ public:
+  TChunkCutter(const TChunkRules& rules, bool keep_unterminated, int min_length);
+  void Feed(const char16_t* text, qsizetype n);
+  // The end of the text: the last chunk is cut; the cutter is then ready for
+  // the next text.
+  void Finish();
+
+  // Hands over the chunks gathered so far (the one being cut stays).
+  void TakeChunks(TChunkBatch* out);
+  // Code units held for the gathered chunks.
+  std::size_t HeldUnits() const { return text_.size(); }
+
+ private:
+  enum class Run { None, Spaced, Closers, Immediate };
+
+  qsizetype Process(const char16_t* s, qsizetype n, bool final);
+  void Space(char16_t c);
+  void Visible(char16_t c);
+  void Boundary();
+  void Put(char16_t c);
+  void CutOverlong();
+  bool RunEndsSentence() const;
+  void Emit(bool terminated);
+  std::size_t ChunkLength() const { return text_.size() - start_; }
+
+  int tag_span_;
+  bool keep_unterminated_;
+  std::size_t min_length_;
+
+  std::vector<char16_t> text_;  // kept chunks, then the chunk being cut from start_ on
+  std::size_t start_ = 0;
+  std::vector<TCutChunk> chunks_;
+  std::vector<char16_t> carry_;  // input waiting for more text (a "<" whose tag may close later)
+
+  bool space_pending_ = false;
+  int line_feeds_ = 0;  // line feeds in the white space since the last visible character
+  Run run_ = Run::None;
+  bool lone_dot_ = false;         // the run is a single "."
+  std::size_t run_at_ = 0;        // where the run starts in text_
+  bool end_pending_ = false;      // a run followed by white space: the next word decides
+};
+
+// Calls found(chunk, terminated) for each chunk of text, in order; chunk is
+// the normalised text and is only valid during the call. Empty chunks are
+// never reported.
+void CutTextIntoChunks(QStringView text, const TChunkRules& rules,
+                       const std::function<void(QStringView chunk, bool terminated)>& found);
 
 class TRepeatedChunks {
  public:
@@ -77,12 +153,18 @@ class TRepeatedChunks {
   void SetSettings(bool include_unterminated, int tag_span, int min_hits, int min_length,
                    ProgressFunc progress_in_file, ProgressFunc progress_overall,
                    CountFunc count_reporter);
-  // Reads a text; returns its file number (0 or more) or -1 when the file
-  // cannot be read or a stop was asked.
+  // Reads and cuts a text; returns its file number (0 or more) or -1 when
+  // the file cannot be read or a stop was asked.
   int LoadATextFile(const QString& file_name);
-  // Cuts the loaded text with that number into chunks and counts them.
+  // Counts the chunks of the loaded text with that number.
   // file_count is the number of files of the whole run, for progress.
   void AddToRepeatedSentencesInTxt(int text_number, int file_count);
+  // Reads, cuts and counts the files in this order, several at a time, with
+  // the same result as LoadATextFile and AddToRepeatedSentencesInTxt on each
+  // in turn. before_file(i) runs on the calling thread just before file i is
+  // counted. A file that cannot be read is left out (and gets no number).
+  // Returns early on Stop, with the files counted so far.
+  void AddTextFiles(const QStringList& file_names, const std::function<void(int index)>& before_file = {});
   // Total hits, highest first (ties: earlier first file, then text).
   void SortDescendingFreq();
   // By the file numbers of the occurrences, ascending (ties: more hits first).
@@ -106,10 +188,21 @@ class TRepeatedChunks {
     boiler::T2LongintList occurrences;
     std::int64_t total = 0;
   };
+  // One slot of the count table. key == 0 marks an empty slot. value >= 0 is
+  // the file of a chunk's only hit so far; value < 0 is -(record + 1) once
+  // the chunk has been hit twice.
+  struct Slot {
+    std::uint64_t key;
+    std::int32_t value;
+  };
 
-  void CountChunk(QStringView chunk, std::int32_t file);
+  TChunkCutter MakeCutter() const;
+  bool StopAsked() const;
+  void CountChunks(const TChunkBatch& batch, std::int32_t file);
+  void CountChunk(std::uint64_t key, QStringView chunk, std::int32_t file);
   std::size_t FindSlot(std::uint64_t key) const;
   void Grow();
+  void AfterFile(int file_count);
   void Finish();
 
   bool include_unterminated_ = false;
@@ -120,20 +213,19 @@ class TRepeatedChunks {
   ProgressFunc progress_overall_;
   CountFunc count_reporter_;
 
-  // Open addressing over two parallel arrays, 12 bytes a slot. keys_[i] == 0
-  // marks an empty slot. values_[i] >= 0 is the file of a chunk's only hit so
-  // far; values_[i] < 0 is -(record + 1) once the chunk has been hit twice.
-  std::vector<std::uint64_t> keys_;
-  std::vector<std::int32_t> values_;
+  // Open addressing with linear probing, grown at three quarters full.
+  std::vector<Slot> slots_;
   std::size_t used_ = 0;
   std::vector<Record> records_;
   std::int64_t distinct_ = 0;
   int reached_ = 0;
   int reported_ = -1;
   int last_overall_ = -1;
+  int files_counted_ = 0;
   bool dirty_ = false;
 
-  QString loaded_;
+  // The text loaded by LoadATextFile, already cut.
+  TChunkBatch loaded_;
   int loaded_number_ = -1;
 
   boiler::TStringlistWithListOfOccurrences chunks_;

@@ -1,10 +1,13 @@
 // sorvel-cli boilerplate: the sentences that recur across the texts of a
 // folder tree, ranked by hits or by file, with the files each one occurs in.
 
-#include <QJsonArray>
-#include <QJsonObject>
+#include <QByteArray>
+#include <QLocale>
 #include <climits>
+#include <cstdio>
+#include <cstring>
 #include <string>
+#include <vector>
 
 #include "boilerplate/boilerplate_search.h"
 #include "cli/cli_common.h"
@@ -29,6 +32,120 @@ QString TypesMask(const std::string& types) {
   if (types == "text") return FileMaskOfTypeText(items[1]);
   if (types == "web") return FileMaskOfTypeText(items[2]);
   return FileMaskOfTypeText(items[0]);
+}
+
+// Output grows with the results (a line or an object per chunk and file, a
+// million of them on a large corpus), so it is written as it is made, into
+// one buffer flushed now and then, with each file name and number turned
+// into text only once.
+class OutputBuffer {
+ public:
+  ~OutputBuffer() { Flush(); }
+  void Add(const QByteArray& b) { Add(b.constData(), b.size()); }
+  void Add(const char* s) { Add(s, static_cast<qsizetype>(std::strlen(s))); }
+  void Add(const char* s, qsizetype n) {
+    buffer_.append(s, n);
+    if (buffer_.size() >= (1 << 20)) Flush();
+  }
+  void Flush() {
+    std::fwrite(buffer_.constData(), 1, static_cast<std::size_t>(buffer_.size()), stdout);
+    buffer_.clear();
+  }
+
+ private:
+  QByteArray buffer_;
+};
+
+// A JSON string: quotes, backslashes and control characters escaped.
+QByteArray JsonString(const QString& text) {
+  const QByteArray utf8 = text.toUtf8();
+  QByteArray out;
+  out.reserve(utf8.size() + 2);
+  out.append('"');
+  for (const char ch : utf8) {
+    const auto c = static_cast<unsigned char>(ch);
+    switch (c) {
+      case '"': out.append("\\\""); break;
+      case '\\': out.append("\\\\"); break;
+      case '\b': out.append("\\b"); break;
+      case '\f': out.append("\\f"); break;
+      case '\n': out.append("\\n"); break;
+      case '\r': out.append("\\r"); break;
+      case '\t': out.append("\\t"); break;
+      default:
+        if (c < 0x20) {
+          char hex[8];
+          std::snprintf(hex, sizeof hex, "\\u%04x", c);
+          out.append(hex);
+        } else {
+          out.append(ch);
+        }
+    }
+  }
+  out.append('"');
+  return out;
+}
+
+void WriteChunks(const TRepeatedChunks& engine, int files_found, const QString& head_folder, bool json) {
+  const auto& chunks = engine.Chunks();
+  const auto& names = engine.ChunkFiles();
+  std::vector<QByteArray> file_text(static_cast<std::size_t>(names.Count()));
+  for (int i = 0; i < names.Count(); ++i) {
+    file_text[static_cast<std::size_t>(i)] =
+        json ? JsonString(names.GetFullFilename(i)) : names.GetFullFilename(i).toUtf8();
+  }
+  const QLocale locale = QLocale::system();
+  std::vector<QByteArray> small_numbers(1000);  // hits in one file are mostly small
+  auto number = [&](long long n) -> QByteArray {
+    if (json) return QByteArray::number(n);
+    if (n >= 0 && n < 1000) {
+      QByteArray& b = small_numbers[static_cast<std::size_t>(n)];
+      if (b.isEmpty()) b = locale.toString(n).toUtf8();
+      return b;
+    }
+    return locale.toString(n).toUtf8();
+  };
+  OutputBuffer out;
+  if (json) {
+    out.Add("{\n    \"chunks\": [");
+    for (int i = 0; i < chunks.Count(); ++i) {
+      out.Add(i ? ",\n        {\n            \"files\": [" : "\n        {\n            \"files\": [");
+      const auto& occ = chunks.GetAListOfOccurrences(i);
+      for (int j = 0; j < occ.Count(); ++j) {
+        out.Add(j ? ",\n                {\n                    \"file\": " : "\n                {\n                    \"file\": ");
+        out.Add(file_text[static_cast<std::size_t>(occ.GetAValue(j).value1)]);
+        out.Add(",\n                    \"hits\": ");
+        out.Add(number(occ.GetAValue(j).value2));
+        out.Add("\n                }");
+      }
+      out.Add("\n            ],\n            \"text\": ");
+      out.Add(JsonString(chunks.Strings(i)));
+      out.Add(",\n            \"total\": ");
+      out.Add(number(chunks.Total(i)));
+      out.Add("\n        }");
+    }
+    out.Add(chunks.Count() ? "\n    ]\n}\n" : "]\n}\n");
+    return;
+  }
+  out.Add(QStringLiteral("%1 repeated chunks in %2 of %3 files under %4\n")
+              .arg(LocaleNumber(static_cast<long long>(chunks.Count())),
+                   LocaleNumber(static_cast<long long>(names.Count())),
+                   LocaleNumber(static_cast<long long>(files_found)), head_folder)
+              .toUtf8());
+  for (int i = 0; i < chunks.Count(); ++i) {
+    out.Add(number(chunks.Total(i)));
+    out.Add("\t");
+    out.Add(chunks.Strings(i).toUtf8());
+    out.Add("\n");
+    const auto& occ = chunks.GetAListOfOccurrences(i);
+    for (int j = 0; j < occ.Count(); ++j) {
+      out.Add("\t");
+      out.Add(number(occ.GetAValue(j).value2));
+      out.Add("\t");
+      out.Add(file_text[static_cast<std::size_t>(occ.GetAValue(j).value1)]);
+      out.Add("\n");
+    }
+  }
 }
 
 int RunBoilerplate(const BoilerplateOptions& o) {
@@ -61,36 +178,7 @@ int RunBoilerplate(const BoilerplateOptions& o) {
   progress.Done();
   for (const QString& p : iterator.Problems()) PrintError(p);
 
-  const auto& chunks = engine.Chunks();
-  const auto& names = engine.ChunkFiles();
-  if (o.common.json) {
-    QJsonArray list;
-    for (int i = 0; i < chunks.Count(); ++i) {
-      const auto& occ = chunks.GetAListOfOccurrences(i);
-      QJsonArray in_files;
-      for (int j = 0; j < occ.Count(); ++j) {
-        in_files.append(QJsonObject{{QStringLiteral("file"), names.GetFullFilename(occ.GetAValue(j).value1)},
-                                    {QStringLiteral("hits"), occ.GetAValue(j).value2}});
-      }
-      list.append(QJsonObject{{QStringLiteral("text"), chunks.Strings(i)},
-                              {QStringLiteral("total"), static_cast<qint64>(chunks.Total(i))},
-                              {QStringLiteral("files"), in_files}});
-    }
-    PrintJson(QJsonObject{{QStringLiteral("chunks"), list}});
-    return kExitOk;
-  }
-  PrintLine(QStringLiteral("%1 repeated chunks in %2 of %3 files under %4")
-                .arg(LocaleNumber(static_cast<long long>(chunks.Count())),
-                     LocaleNumber(static_cast<long long>(names.Count())),
-                     LocaleNumber(static_cast<long long>(files)), search.head_folder));
-  for (int i = 0; i < chunks.Count(); ++i) {
-    PrintLine(LocaleNumber(static_cast<long long>(chunks.Total(i))) + QLatin1Char('\t') + chunks.Strings(i));
-    const auto& occ = chunks.GetAListOfOccurrences(i);
-    for (int j = 0; j < occ.Count(); ++j) {
-      PrintLine(QStringLiteral("\t%1\t%2").arg(LocaleNumber(static_cast<long long>(occ.GetAValue(j).value2)),
-                                               names.GetFullFilename(occ.GetAValue(j).value1)));
-    }
-  }
+  WriteChunks(engine, files, search.head_folder, o.common.json);
   return kExitOk;
 }
 

@@ -17,7 +17,7 @@ struct Cut {
 
 std::vector<Cut> CutAll(const QString& text, int tag_span = 200) {
   std::vector<Cut> out;
-  CutTextIntoChunks(text, TChunkRules{tag_span}, [&](QStringView c, bool t, qsizetype) {
+  CutTextIntoChunks(text, TChunkRules{tag_span}, [&](QStringView c, bool t) {
     out.push_back(Cut{c.toString(), t});
   });
   return out;
@@ -66,16 +66,54 @@ TEST(ChunkCutting, MarkupWithinTheTagSpan) {
   // With a span too short for the href tag, that tag is text; with 0 nothing is markup.
   const auto narrow = Texts(CutAll(QStringLiteral("<a href=\"/x\">Home</a> page."), 5));
   EXPECT_EQ(narrow, QStringList{QStringLiteral("<a href=\"/x\">Home page.")});
-  EXPECT_EQ(Texts(CutAll(QStringLiteral("<p>One.</p>"), 0)),
-            (QStringList{QStringLiteral("<p>One."), QStringLiteral("</p>")}));
+  // Nor does a stop directly before a "<" then end a sentence.
+  EXPECT_EQ(Texts(CutAll(QStringLiteral("<p>One.</p> Two. Xx.<3 delta. Three."), 0)),
+            (QStringList{QStringLiteral("<p>One.</p> Two."), QStringLiteral("Xx.<3 delta."), QStringLiteral("Three.")}));
 }
 
-TEST(ChunkCutting, OverlongTextIsCutIntoPieces) {
-  const QString text(kMaxChunkLength * 2 + 10, QLatin1Char('x'));
-  const auto cuts = CutAll(text);
+TEST(ChunkCutting, StopsAtLineEndsInitialsAndInlineMarkup) {
+  // A stop at the end of a line ends the sentence whatever the next line
+  // starts with, a blank line included.
+  const auto licence = CutAll(QStringLiteral(
+      "a) The work must be a library.\r\n\r\nb) the notice stays.\r\nand so does this line.\r\n"));
+  ASSERT_EQ(licence.size(), 3u);
+  EXPECT_EQ(licence[0].text, QStringLiteral("a) The work must be a library."));
+  EXPECT_EQ(licence[1].text, QStringLiteral("b) the notice stays."));
+  for (const Cut& c : licence) EXPECT_TRUE(c.terminated) << c.text.toStdString();
+  // On the same line a small letter still carries the sentence on.
+  EXPECT_EQ(Texts(CutAll(QStringLiteral("It works, i.e. mostly. Fine."))),
+            (QStringList{QStringLiteral("It works, i.e. mostly."), QStringLiteral("Fine.")}));
+  // An initial before a closing bracket is no sentence end.
+  EXPECT_EQ(Texts(CutAll(QStringLiteral("Séneca (4 a.C.-65 d.C.) Filósofo. (106-43 A.C.) Escritor romano."))),
+            (QStringList{QStringLiteral("Séneca (4 a.C.-65 d.C.) Filósofo."),
+                         QStringLiteral("(106-43 A.C.) Escritor romano.")}));
+  // Inline markup disappears without a trace, also between a stop and the next word.
+  EXPECT_EQ(Texts(CutAll(QStringLiteral("<p>Use <code>Buffer</span>.<span>alloc(10);</code> first. Then <b>go</b>.</p>"))),
+            (QStringList{QStringLiteral("Use Buffer.alloc(10); first."), QStringLiteral("Then go.")}));
+  EXPECT_EQ(Texts(CutAll(QStringLiteral("Done. <b>next</b> words follow. <i>New</i> one."))),
+            (QStringList{QStringLiteral("Done. next words follow."), QStringLiteral("New one.")}));
+}
+
+TEST(ChunkCutting, OverlongPiecesAreCutBetweenWords) {
+  QString words;
+  for (int i = 0; words.size() < kMaxChunkLength * 2; ++i) words += QStringLiteral("word%1 ").arg(i);
+  const auto cuts = CutAll(words + QStringLiteral("end."));
   ASSERT_EQ(cuts.size(), 3u);
-  EXPECT_EQ(cuts[0].text.size(), kMaxChunkLength);
-  EXPECT_EQ(cuts[2].text.size(), 10);
+  QString joined;
+  for (const Cut& c : cuts) {
+    EXPECT_LE(c.text.size(), kMaxChunkLength);
+    EXPECT_TRUE(c.text.startsWith(QStringLiteral("word"))) << c.text.left(20).toStdString();
+    joined += (joined.isEmpty() ? QString() : QStringLiteral(" ")) + c.text;
+  }
+  EXPECT_EQ(joined, words + QStringLiteral("end."));  // nothing lost, no word split
+  EXPECT_FALSE(cuts[0].terminated);
+  EXPECT_TRUE(cuts[2].terminated);
+  // A run without any space has no word boundary: it is cut at the length.
+  const QString text(kMaxChunkLength * 2 + 10, QLatin1Char('x'));
+  const auto blob = CutAll(text);
+  ASSERT_EQ(blob.size(), 3u);
+  EXPECT_EQ(blob[0].text.size(), kMaxChunkLength);
+  EXPECT_EQ(blob[2].text.size(), 10);
 }
 
 class RepeatedChunksTest : public ::testing::Test {
