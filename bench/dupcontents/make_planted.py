@@ -5,7 +5,8 @@
 
 N real texts (default 80): the licence texts under /usr/share/common-licenses
 and texts of about 3 to 8 KB joined from consecutive fortunes of Debian's
-fortune collections (English, German, Spanish, Italian). Each text gets a
+fortune collections (English, German, Spanish, Italian; read as the hard
+corpus of bench/lib reads them). Each text gets a
 folder t000, t001, ... holding the original (orig.txt, LF line ends, UTF-8)
 and one copy for each of 13 kinds of change, named after the kind. Copies are
 dated up to 20 hours after the original, so that the default date test
@@ -18,11 +19,13 @@ import argparse
 import glob
 import os
 import random
+import sys
 import time
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "lib"))
+from make_hard_corpus import read_fortunes  # noqa: E402
+
 LICENCES = "/usr/share/common-licenses"
-FORTUNES = ["/usr/share/games/fortunes", "/usr/share/games/fortunes/de",
-            "/usr/share/games/fortunes/es", "/usr/share/games/fortunes/it"]
 
 
 def licence_texts():
@@ -36,27 +39,14 @@ def licence_texts():
 
 
 def fortune_texts(rng, wanted):
-    pieces = []
-    for folder in FORTUNES:
-        for path in sorted(glob.glob(os.path.join(folder, "*"))):
-            if not os.path.isfile(path) or path.endswith(".dat") or "art" in os.path.basename(path):
-                continue
-            raw = open(path, "rb").read()
-            try:
-                text = raw.decode("utf-8")
-            except UnicodeDecodeError:
-                text = raw.decode("latin-1")
-            fortunes = [f.strip("\n") for f in text.split("\n%\n") if len(f) > 40]
-            if len(fortunes) > 20:
-                pieces.append(fortunes)
+    """Texts of 3 to 8 KB, each joined from consecutive fortunes of one language."""
+    fortunes = read_fortunes()
     out = []
     while len(out) < wanted:
-        fortunes = rng.choice(pieces)
-        start = rng.randrange(len(fortunes))
-        target = rng.randrange(3000, 8000)
-        text, k = "", start
-        while len(text) < target and k < len(fortunes):
-            text += fortunes[k] + "\n\n"
+        k = rng.randrange(len(fortunes))
+        lang, target, text = fortunes[k][0], rng.randrange(3000, 8000), ""
+        while len(text) < target and k < len(fortunes) and fortunes[k][0] == lang:
+            text += fortunes[k][1] + "\n\n"
             k += 1
         if len(text) >= 2000:
             out.append(text)

@@ -301,6 +301,13 @@ int TFileDuplicateContentsSeeker::SeekContentsDuplicatesIn(
     word_list_bytes += bytes;
     return &word_lists.emplace(p, std::move(list)).first->second;
   };
+  // The kept word list of p, or one built into `spare`.
+  auto kept_or_built = [&](int p, TSimpleWordList& spare) -> const TSimpleWordList* {
+    auto it = word_lists.find(p);
+    if (it != word_lists.end()) return &it->second;
+    spare = word_list_of(p);
+    return &spare;
+  };
   auto drop_word_lists_below = [&](int p) {
     for (auto it = word_lists.begin(); it != word_lists.end();) {
       if (it->first < p) {
@@ -384,24 +391,9 @@ int TFileDuplicateContentsSeeker::SeekContentsDuplicatesIn(
       if (fi.by_bytes) {
         similar = true;  // the same bytes: the same words
       } else if (TokenCountsCloseEnough(tokens_i, tokens_of(j), max_length_diff_percent)) {
-        if (!words_i) {
-          auto it = word_lists.find(i);
-          if (it != word_lists.end()) {
-            words_i = &it->second;
-          } else {
-            spare_i = word_list_of(i);
-            words_i = &spare_i;
-          }
-        }
+        if (!words_i) words_i = kept_or_built(i, spare_i);
         TSimpleWordList spare_j;
-        const TSimpleWordList* words_j = nullptr;
-        auto it = word_lists.find(j);
-        if (it != word_lists.end()) {
-          words_j = &it->second;
-        } else {
-          spare_j = word_list_of(j);
-          words_j = &spare_j;
-        }
+        const TSimpleWordList* words_j = kept_or_built(j, spare_j);
         similar = TypeAndTokenDifferences2SimpleWordLists(*words_i, *words_j, max_length_diff_percent,
                                                           max_words_diff_percent, &type_diff, &token_diff);
       }
