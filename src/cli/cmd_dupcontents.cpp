@@ -28,6 +28,7 @@ struct DupContentsOptions {
   double length_diff = 0.5;
   double words_diff = 0.5;
   bool any_folder = false;
+  bool normalize_space = false;
   std::string types = "all";
   int start_percent = 0;
   bool move = false;
@@ -83,6 +84,7 @@ int RunDupContents(const DupContentsOptions& o) {
   for (const QString& problem : it.Problems()) PrintError(problem);
 
   TFileDuplicateContentsSeeker seeker;
+  seeker.normalize_space = o.normalize_space;
   QStringList empty_files;
   const int pairs = seeker.SeekContentsDuplicatesIn(
       o.days, GetIgnoreTagsSpan(), o.start_percent, it.FilesFound(), folder, empty_files, {}, {},
@@ -217,6 +219,9 @@ void RegisterDupContentsCommands(CLI::App& app, CliRun* run) {
   sub->add_option("--words-diff", dup->words_diff, "Largest word-list difference in % (default 0.5)")
       ->check(CLI::NonNegativeNumber);
   sub->add_flag("--any-folder", dup->any_folder, "Compare files of different folders too");
+  sub->add_flag("--normalize-space", dup->normalize_space,
+                "Ignore line ends and spacing: take sizes and passages from the text with every run of white "
+                "space made one blank and any byte-order mark dropped");
   sub->add_option("--types", dup->types, "File types: all, text (*.txt) or web (*.xml;*.htm;*.html)")
       ->check(CLI::IsMember({"all", "text", "web"}));
   sub->add_option("--start-percent", dup->start_percent, "Skip the first files of the size-sorted list, in %");

@@ -139,6 +139,12 @@ void DuplicateContentsPage::BuildControls() {
   AdvOfficeCheckBoxDupContentsSameFolder->setObjectName(QStringLiteral("AdvOfficeCheckBoxDupContentsSameFolder"));
   AdvOfficeCheckBoxDupContentsSameFolder->setChecked(true);
   grid->addWidget(AdvOfficeCheckBoxDupContentsSameFolder, 2, 4);
+  CheckBoxDupContentsIgnoreSpacing = new QCheckBox(QStringLiteral("ignore line ends and spacing"), this);
+  CheckBoxDupContentsIgnoreSpacing->setObjectName(QStringLiteral("CheckBoxDupContentsIgnoreSpacing"));
+  CheckBoxDupContentsIgnoreSpacing->setToolTip(
+      QStringLiteral("Compare sizes and passages as if every run of white space were one blank and there were no "
+                     "byte-order mark: finds copies with other line ends or line wrapping."));
+  grid->addWidget(CheckBoxDupContentsIgnoreSpacing, 2, 5);
 
   auto* buttons = new QHBoxLayout;
   AdvGlowButtonDuplicateContentsSearch = new QPushButton(QStringLiteral("Search"), this);
@@ -267,6 +273,7 @@ void DuplicateContentsPage::AdvGlowButtonDuplicateContentsSearchClick() {
   const float words_diff = static_cast<float>(AdvSpinEditDupContentsTTDiff->value());
   const bool check_dates = AdvOfficeCheckBoxDupContentsUseDates->isChecked();
   const bool same_folder = AdvOfficeCheckBoxDupContentsSameFolder->isChecked();
+  seeker_->normalize_space = CheckBoxDupContentsIgnoreSpacing->isChecked();
   const QString mask = MaskOfFileTypeItem(myAdvFilterComboDupContents->currentText());
 
   auto pairs = std::make_shared<int>(0);

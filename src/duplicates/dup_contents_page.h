@@ -88,6 +88,7 @@ class DuplicateContentsPage : public QWidget {
   QDoubleSpinBox* AdvSpinEditDupContentsLengthDiff = nullptr;
   QDoubleSpinBox* AdvSpinEditDupContentsTTDiff = nullptr;
   QCheckBox* AdvOfficeCheckBoxDupContentsSameFolder = nullptr;
+  QCheckBox* CheckBoxDupContentsIgnoreSpacing = nullptr;  // off by default
   QPushButton* AdvGlowButtonDuplicateContentsSearch = nullptr;
   QPushButton* AdvGlowButtonDupContentsRemove = nullptr;
   QPushButton* AdvGlowButtonDupContentsUNRemove = nullptr;

@@ -1,14 +1,22 @@
 #include "duplicates/file_duplicate_contents_seeking.h"
 
-#include <QFileInfo>
+#include <QFile>
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <cstring>
+#include <numeric>
+#include <thread>
 #include <unordered_map>
+
+#include "duplicates/passage_index.h"
+#include "runtime/error.h"
 
 #include "runtime/format.h"
 #include "runtime/markup.h"
 #include "runtime/messages.h"
 #include "runtime/panic.h"
+#include "runtime/text_reader.h"
 #include "runtime/word_lists.h"
 
 namespace {
@@ -19,30 +27,6 @@ constexpr int kPassageLength = 100;
 
 QString WholeNumber(std::int32_t n) { return Format(QStringLiteral("%0.n"), {static_cast<double>(n)}); }
 
-// Occurrence of a needle in a text with a Horspool skip table keyed on the
-// low byte of each code unit. Units that share a low byte share a skip, which
-// can only make a skip shorter, never wrong. With the 100-unit passages
-// searched here a mismatch usually moves the window by dozens of units.
-bool Occurs(QStringView needle, QStringView hay) {
-  const qsizetype m = needle.size();
-  const qsizetype n = hay.size();
-  if (m == 0 || m > n) return false;
-  const char16_t* p = reinterpret_cast<const char16_t*>(needle.utf16());
-  const char16_t* t = reinterpret_cast<const char16_t*>(hay.utf16());
-  if (m < 4) return hay.indexOf(needle) >= 0;
-  qsizetype skip[256];
-  for (auto& s : skip) s = m;
-  for (qsizetype k = 0; k < m - 1; ++k) skip[p[k] & 0xFF] = m - 1 - k;
-  const char16_t last = p[m - 1];
-  qsizetype pos = 0;
-  while (pos <= n - m) {
-    const char16_t c = t[pos + m - 1];
-    if (c == last && std::equal(p, p + m - 1, t + pos)) return true;
-    pos += skip[c & 0xFF];
-  }
-  return false;
-}
-
 // The passage of a text that begins at the 1-based character position
 // `start` (a position below 1 counts as 1) and is up to 100 characters long.
 QStringView PassageAt(const QString& text, qsizetype start) {
@@ -51,73 +35,93 @@ QStringView PassageAt(const QString& text, qsizetype start) {
   return QStringView(text).mid(from, kPassageLength);
 }
 
-// Decoded texts and word lists of the files that a search may still need.
-// Entries below the current first file are never needed again and are
-// dropped as the search moves on.
-class TextCache {
- public:
-  TextCache(const TFolderEfficientFileStringlist& files, int tag_span, std::size_t limit)
-      : files_(files), tag_span_(tag_span), limit_(limit) {}
-
-  struct Entry {
-    QString text;
-    bool has_words = false;
-    TSimpleWordList words;
-    std::size_t bytes = 0;
+// Runs fn(0) .. fn(n-1) on all cores; returns when every call has returned.
+void ParallelFor(int n, const std::function<void(int)>& fn) {
+  const unsigned threads = std::clamp(std::thread::hardware_concurrency(), 1u, 8u);
+  if (n < 2 || threads < 2) {
+    for (int k = 0; k < n; ++k) fn(k);
+    return;
+  }
+  std::atomic<int> next{0};
+  auto work = [&] {
+    for (int k = next.fetch_add(1); k < n; k = next.fetch_add(1)) fn(k);
   };
+  std::vector<std::thread> helpers;
+  for (unsigned t = 1; t < std::min<unsigned>(threads, static_cast<unsigned>(n)); ++t) helpers.emplace_back(work);
+  work();
+  for (std::thread& t : helpers) t.join();
+}
 
-  // The entry for file i: the cached one, or a fresh one (kept in `spare`
-  // when it does not fit under the bound).
-  Entry& Get(int i, Entry& spare) {
-    auto it = entries_.find(i);
-    if (it != entries_.end()) return it->second;
-    Entry e;
-    e.text = MarkupFreeTextFromAFile(files_.GetFullFilename(i), tag_span_);
-    e.bytes = static_cast<std::size_t>(e.text.capacity()) * sizeof(QChar) + 64;
-    if (used_ + e.bytes <= limit_) {
-      used_ += e.bytes;
-      return entries_.emplace(i, std::move(e)).first->second;
-    }
-    spare = std::move(e);
-    return spare;
-  }
-
-  const TSimpleWordList& Words(int i, Entry& e) {
-    if (!e.has_words) {
-      e.words = SimpleWordListOfTxt(e.text, 1, false);
-      e.has_words = true;
-      if (entries_.count(i)) {
-        const std::size_t more = e.words.MemoryBytes();
-        used_ += more;
-        e.bytes += more;
-      }
-    }
-    return e.words;
-  }
-
-  void DropBelow(int i) {
-    if (entries_.empty() || i <= lowest_kept_) return;
-    for (auto it = entries_.begin(); it != entries_.end();) {
-      if (it->first < i) {
-        used_ -= it->second.bytes;
-        it = entries_.erase(it);
-      } else {
-        ++it;
-      }
-    }
-    lowest_kept_ = i;
-  }
-
- private:
-  const TFolderEfficientFileStringlist& files_;
-  int tag_span_;
-  std::size_t limit_;
-  std::size_t used_ = 0;
-  int lowest_kept_ = 0;
-  std::unordered_map<int, Entry> entries_;
+// The text of a file as the search compares it: markup removed and, when
+// asked, every run of white space made one blank and byte-order marks dropped.
+struct ComparedText {
+  QString text;
+  bool cut_at_nul = false;
 };
 
+ComparedText ReadComparedText(const QString& path, int tag_span, bool normalize_space) {
+  ComparedText out;
+  try {
+    TextFileInfo info;
+    out.text = WithoutMarkup(ReadTextOfFile(path, &info), QLatin1Char('<'), QLatin1Char('>'), tag_span);
+    out.cut_at_nul = info.cut_at_nul;
+  } catch (const SorvelError&) {
+    out.text.clear();  // an unreadable file has no text, as for every tool
+  }
+  if (normalize_space) out.text = SpaceNormalisedText(out.text);
+  return out;
+}
+
+// A 64-bit fingerprint of a file's bytes; false when it cannot be read.
+bool FileBytesFingerprint(const QString& path, std::uint64_t* fingerprint) {
+  QFile f(path);
+  if (!f.open(QIODevice::ReadOnly)) return false;
+  std::uint64_t h = 1469598103934665603ULL;
+  std::vector<char> buf(1 << 16);
+  for (;;) {
+    const qint64 got = f.read(buf.data(), static_cast<qint64>(buf.size()));
+    if (got < 0) return false;
+    if (got == 0) break;
+    for (qint64 k = 0; k < got; ++k) {
+      h ^= static_cast<unsigned char>(buf[static_cast<std::size_t>(k)]);
+      h *= 1099511628211ULL;
+    }
+  }
+  *fingerprint = h;
+  return true;
+}
+
+bool SameFileBytes(const QString& a, const QString& b) {
+  QFile fa(a), fb(b);
+  if (!fa.open(QIODevice::ReadOnly) || !fb.open(QIODevice::ReadOnly) || fa.size() != fb.size()) return false;
+  std::vector<char> ba(1 << 16), bb(1 << 16);
+  for (;;) {
+    const qint64 ga = fa.read(ba.data(), static_cast<qint64>(ba.size()));
+    const qint64 gb = fb.read(bb.data(), static_cast<qint64>(bb.size()));
+    if (ga != gb || ga < 0) return false;
+    if (ga == 0) return true;
+    if (std::memcmp(ba.data(), bb.data(), static_cast<std::size_t>(ga)) != 0) return false;
+  }
+}
+
 }  // namespace
+
+QString SpaceNormalisedText(QStringView text) {
+  QString out;
+  out.reserve(text.size());
+  bool in_space = false;
+  for (const QChar c : text) {
+    if (c.unicode() == 0xFEFF) continue;
+    if (c.isSpace()) {
+      if (!in_space) out += QLatin1Char(' ');
+      in_space = true;
+    } else {
+      out += c;
+      in_space = false;
+    }
+  }
+  return out;
+}
 
 // ---------------------------------------------------------------------------
 // Groups
@@ -222,71 +226,158 @@ int TFileDuplicateContentsSeeker::SeekContentsDuplicatesIn(
     const std::function<void(const QString&)>& on_status, const std::function<bool(int)>& on_percent,
     const std::function<void(int)>& on_percent2, bool check_dates, bool same_folder,
     float max_length_diff_percent, float max_words_diff_percent) {
+  // The search walks list positions. A position is a file of `files`; the
+  // list is sorted by size, and with normalize_space it is ordered again by
+  // the length of the normalised text (ties keep their order), which is then
+  // the size that the size test uses.
   const int n = files.Count();
+  const bool normalize = normalize_space;
+  if (on_status) on_status(Format(LX("LXNmanyTexts"), {n}));
+  std::vector<std::int32_t> order(static_cast<std::size_t>(n));
+  std::iota(order.begin(), order.end(), 0);
+  std::vector<double> sizes(static_cast<std::size_t>(n));
+  if (normalize) {
+    std::vector<double> lengths(static_cast<std::size_t>(n), 0.0);
+    ParallelFor(n, [&](int f) {
+      if (files.GetASimpleSearchRec(f).Size == 0 || StopRequested()) return;
+      lengths[static_cast<std::size_t>(f)] =
+          static_cast<double>(ReadComparedText(files.GetFullFilename(f), tag_span, true).text.size());
+    });
+    std::stable_sort(order.begin(), order.end(), [&](std::int32_t a, std::int32_t b) {
+      return lengths[static_cast<std::size_t>(a)] < lengths[static_cast<std::size_t>(b)];
+    });
+    for (int p = 0; p < n; ++p) sizes[static_cast<std::size_t>(p)] = lengths[static_cast<std::size_t>(order[static_cast<std::size_t>(p)])];
+  } else {
+    for (int p = 0; p < n; ++p) sizes[static_cast<std::size_t>(p)] = static_cast<double>(files.GetASimpleSearchRec(p).Size);
+  }
+  auto rec = [&](int p) -> const TMySimpleSearchRec& { return files.GetASimpleSearchRec(order[static_cast<std::size_t>(p)]); };
+  auto path = [&](int p) { return files.GetFullFilename(order[static_cast<std::size_t>(p)]); };
+  auto too_far_apart = [&](int p, int q) {
+    const double si = sizes[static_cast<std::size_t>(p)], sj = sizes[static_cast<std::size_t>(q)];
+    const float d = static_cast<float>(std::fabs(si - sj) / ((si + sj) / 2.0) * 100.0);
+    return d > max_length_diff_percent;
+  };
+  // Partners of p lie in (p, window_end[p]): sizes are monotonic along the
+  // list, so the end of the size window never moves back as p moves on.
+  std::vector<std::int32_t> window_end(static_cast<std::size_t>(n));
+  for (int p = 0, q = 0; p < n; ++p) {
+    q = std::max(q, p + 1);
+    while (q < n && !too_far_apart(p, q)) ++q;
+    window_end[static_cast<std::size_t>(p)] = q;
+  }
+  auto end_of = [&](int p) { return window_end[static_cast<std::size_t>(p)]; };
+  int start_pos = 0;
+  while (start_pos < n && static_cast<std::int64_t>(start_pos) * 100 / n < start_percent) ++start_pos;
+  // Only files that are a first file or a partner of one are ever read.
+  auto needs_reading = [&](int p) {
+    if (p < start_pos || rec(p).Size == 0) return false;
+    return end_of(p) > p + 1 || (p > start_pos && end_of(p - 1) > p);
+  };
+
+  // What the scan learns of each text: its token count, and whether it is
+  // compared byte for byte (a text that is empty, ends at a NUL or has no
+  // word: its word list says nothing about it) with the fingerprint of its bytes.
+  struct TextFacts {
+    std::int32_t tokens = 0;
+    bool read = false;
+    bool by_bytes = false;
+    bool bytes_readable = false;
+    std::uint64_t bytes_fingerprint = 0;
+  };
+  std::vector<TextFacts> facts(static_cast<std::size_t>(n));
+  // passage_hits[i]: the positions j > i in i's size window whose text holds
+  // one of i's passages, ascending; filled while the texts are scanned.
+  std::vector<std::vector<std::int32_t>> passage_hits(static_cast<std::size_t>(n));
+  std::unordered_map<std::uint64_t, std::vector<std::int32_t>> by_bytes;  // fingerprint -> positions
+  PassageIndex passages;
+
+  // Word lists of texts that are compared, kept while they may be needed again.
+  std::unordered_map<int, TSimpleWordList> word_lists;
+  std::size_t word_list_bytes = 0;
+  auto word_list_of = [&](int p) { return SimpleWordListOfTxt(ReadComparedText(path(p), tag_span, normalize).text, 1, false); };
+  auto keep_word_list = [&](int p, TSimpleWordList list) -> const TSimpleWordList* {
+    const std::size_t bytes = list.MemoryBytes() + 64;
+    if (word_list_bytes + bytes > cache_limit_bytes) return nullptr;
+    word_list_bytes += bytes;
+    return &word_lists.emplace(p, std::move(list)).first->second;
+  };
+  // The kept word list of p, or one built into `spare`.
+  auto kept_or_built = [&](int p, TSimpleWordList& spare) -> const TSimpleWordList* {
+    auto it = word_lists.find(p);
+    if (it != word_lists.end()) return &it->second;
+    spare = word_list_of(p);
+    return &spare;
+  };
+  auto drop_word_lists_below = [&](int p) {
+    for (auto it = word_lists.begin(); it != word_lists.end();) {
+      if (it->first < p) {
+        word_list_bytes -= it->second.MemoryBytes() + 64;
+        it = word_lists.erase(it);
+      } else {
+        ++it;
+      }
+    }
+  };
+
   std::vector<char> done(static_cast<std::size_t>(n), 0);
+  auto is_done = [&](int p) { return done[static_cast<std::size_t>(p)] != 0; };
+  auto passes_folder_and_date = [&](int i, int j) {
+    const TMySimpleSearchRec& ri = rec(i);
+    const TMySimpleSearchRec& rj = rec(j);
+    if (same_folder && rj.FolderNumber != ri.FolderNumber) return false;
+    return !(check_dates && std::trunc(std::fabs(ri.Time - rj.Time)) > max_days_diff);
+  };
+  auto tokens_of = [&](int p) { return facts[static_cast<std::size_t>(p)].tokens; };
+
   TDupContentsFilesList pairs;
-  std::vector<std::int32_t> in_pair;  // sorted input positions already in a pair
+  std::vector<std::int32_t> in_pair;  // sorted positions already in a pair
   std::int64_t processed = 0, skipped = 0;
   auto in_pair_set = [&](std::int32_t v) { return std::binary_search(in_pair.begin(), in_pair.end(), v); };
   auto add_to_pair_set = [&](std::int32_t v) { in_pair.insert(std::lower_bound(in_pair.begin(), in_pair.end(), v), v); };
+  std::vector<int> candidates;
 
-  if (on_status) on_status(Format(LX("LXNmanyTexts"), {n}));
-  TextCache cache(files, tag_span, cache_limit_bytes);
-  std::vector<int> pre;         // partners that pass the size, folder and date tests
-  std::vector<int> candidates;  // partners whose text holds the passage
-
-  for (int i = 0; i < n; ++i) {
+  // One first file, in list order: its candidates are the partners that are
+  // not done, pass the folder and date tests and share a passage (or, for
+  // texts compared byte for byte, all their bytes); each similar one becomes
+  // done and joins i's group. Answers false when a stop was asked for.
+  auto search_first_file = [&](int i) {
     MyYieldProcess();
-    if (StopRequested()) break;
+    if (StopRequested()) return false;
     const int percent = static_cast<int>(static_cast<std::int64_t>(i) * 100 / n);
     if (on_percent && on_percent(percent)) TryToDoElapsedTime(time_remaining, processed, n, skipped);
     if (percent < start_percent) {
       ++skipped;
-      continue;
+      return true;
     }
-    const TMySimpleSearchRec& ri = files.GetASimpleSearchRec(i);
-    if (done[static_cast<std::size_t>(i)]) continue;
-    if (ri.Size == 0) {
-      empty_files << files.GetFullFilename(i);
-      continue;
+    if (is_done(i)) return true;
+    if (rec(i).Size == 0) {
+      empty_files << path(i);
+      return true;
     }
     ++processed;
-    cache.DropBelow(i);
-
-    // Size, folder and date tests first: they need no text, and a first file
-    // without a partner that passes them needs no reading at all.
-    pre.clear();
-    for (int j = i + 1; j < n; ++j) {
-      if (done[static_cast<std::size_t>(j)]) continue;
-      const TMySimpleSearchRec& rj = files.GetASimpleSearchRec(j);
-      if (same_folder && rj.FolderNumber != ri.FolderNumber) continue;
-      const double si = static_cast<double>(ri.Size), sj = static_cast<double>(rj.Size);
-      const float d = static_cast<float>(std::fabs(si - sj) / ((si + sj) / 2.0) * 100.0);
-      if (d > max_length_diff_percent) break;
-      if (check_dates && std::trunc(std::fabs(ri.Time - rj.Time)) > max_days_diff) continue;
-      pre.push_back(j);
-    }
-    if (pre.empty()) continue;
-
-    TextCache::Entry spare_i;
-    TextCache::Entry& ei = cache.Get(i, spare_i);
-    const QString& text_i = ei.text;
-    const QStringView middle = PassageAt(text_i, text_i.size() / 2);
-    const QStringView third = PassageAt(text_i, text_i.size() / 3);
+    const TextFacts& fi = facts[static_cast<std::size_t>(i)];
     candidates.clear();
-    for (int j : pre) {
-      MyYieldProcess();
-      TextCache::Entry spare_j;
-      const QString& text_j = cache.Get(j, spare_j).text;
-      if (Occurs(middle, text_j) || Occurs(third, text_j)) candidates.push_back(j);
+    if (fi.read && fi.by_bytes) {
+      if (fi.bytes_readable) {
+        for (std::int32_t j : by_bytes.find(fi.bytes_fingerprint)->second) {
+          if (j <= i || j >= end_of(i) || is_done(j) || !passes_folder_and_date(i, j)) continue;
+          if (SameFileBytes(path(i), path(j))) candidates.push_back(j);
+        }
+      }
+    } else {
+      for (std::int32_t j : passage_hits[static_cast<std::size_t>(i)])
+        if (!is_done(j)) candidates.push_back(j);
     }
-    if (candidates.empty()) continue;
+    std::vector<std::int32_t>().swap(passage_hits[static_cast<std::size_t>(i)]);
+    if (candidates.empty()) return true;
 
+    drop_word_lists_below(i);
+    const std::int32_t tokens_i = tokens_of(i);
+    TSimpleWordList spare_i;
+    const TSimpleWordList* words_i = nullptr;
     bool first_entered = false;
-    const TSimpleWordList& words_i = cache.Words(i, ei);
-    const std::int32_t tokens_i = words_i.TokenCount();
     if (on_status) {
-      const QString name = files.GetFullFilename(i);
+      const QString name = path(i);
       const int from = std::max<int>(static_cast<int>(root_folder.size()), 1) - 1;
       on_status(Format(LX("LXNManyOutOfN"), {i + 1, n}) + QLatin1Char(' ') + name.mid(from));
     }
@@ -295,12 +386,17 @@ int TFileDuplicateContentsSeeker::SeekContentsDuplicatesIn(
       if (on_percent2) on_percent2(static_cast<int>(static_cast<std::int64_t>(k) * 100 / nc));
       MyYieldProcess();
       const int j = candidates[static_cast<std::size_t>(k)];
-      TextCache::Entry spare_j;
-      TextCache::Entry& ej = cache.Get(j, spare_j);
-      const TSimpleWordList& words_j = cache.Words(j, ej);
       std::int32_t type_diff = 0, token_diff = 0;
-      const bool similar = TypeAndTokenDifferences2SimpleWordLists(
-          words_i, words_j, max_length_diff_percent, max_words_diff_percent, &type_diff, &token_diff);
+      bool similar = false;
+      if (fi.by_bytes) {
+        similar = true;  // the same bytes: the same words
+      } else if (TokenCountsCloseEnough(tokens_i, tokens_of(j), max_length_diff_percent)) {
+        if (!words_i) words_i = kept_or_built(i, spare_i);
+        TSimpleWordList spare_j;
+        const TSimpleWordList* words_j = kept_or_built(j, spare_j);
+        similar = TypeAndTokenDifferences2SimpleWordLists(*words_i, *words_j, max_length_diff_percent,
+                                                          max_words_diff_percent, &type_diff, &token_diff);
+      }
       if (!similar) continue;
       done[static_cast<std::size_t>(j)] = 1;
       TryToDoElapsedTime(time_remaining, processed, n, skipped);
@@ -310,12 +406,142 @@ int TFileDuplicateContentsSeeker::SeekContentsDuplicatesIn(
       }
       if (!in_pair_set(j)) {
         add_to_pair_set(j);
-        pairs.push_back({i, j, tokens_i, words_j.TokenCount(), token_diff, type_diff});
+        pairs.push_back({order[static_cast<std::size_t>(i)], order[static_cast<std::size_t>(j)], tokens_i,
+                         tokens_of(j), token_diff, type_diff});
         if (found_label)
-          found_label(Format(LX("LXFunctionNFound"),
-                             {LX("LXNearDuplicates"), static_cast<int>(pairs.size())}));
+          found_label(Format(LX("LXFunctionNFound"), {LX("LXNearDuplicates"), static_cast<int>(pairs.size())}));
       }
     }
+    return true;
+  };
+
+  // Builds, on all cores, the word lists that the first files of [from, to)
+  // will probably compare, so that the comparisons themselves find them ready.
+  auto prepare_word_lists = [&](int from, int to) {
+    std::vector<int> wanted;
+    for (int i = std::max(from, start_pos); i < to; ++i) {
+      const TextFacts& fi = facts[static_cast<std::size_t>(i)];
+      if (is_done(i) || !fi.read || fi.by_bytes) continue;
+      bool any = false;
+      for (std::int32_t j : passage_hits[static_cast<std::size_t>(i)]) {
+        if (is_done(j) || !TokenCountsCloseEnough(fi.tokens, tokens_of(j), max_length_diff_percent))
+          continue;
+        wanted.push_back(j);
+        any = true;
+      }
+      if (any) wanted.push_back(i);
+    }
+    std::sort(wanted.begin(), wanted.end());
+    wanted.erase(std::unique(wanted.begin(), wanted.end()), wanted.end());
+    wanted.erase(std::remove_if(wanted.begin(), wanted.end(), [&](int p) { return word_lists.count(p) > 0; }),
+                 wanted.end());
+    // In slices, so that lists that do not fit under the bound are not all
+    // built at once.
+    constexpr std::size_t kSlice = 256;
+    for (std::size_t s = 0; s < wanted.size(); s += kSlice) {
+      const std::size_t e = std::min(wanted.size(), s + kSlice);
+      std::vector<TSimpleWordList> built(e - s);
+      ParallelFor(static_cast<int>(e - s), [&](int k) { built[static_cast<std::size_t>(k)] = word_list_of(wanted[s + static_cast<std::size_t>(k)]); });
+      bool full = false;
+      for (std::size_t k = 0; k < built.size(); ++k)
+        if (!keep_word_list(wanted[s + k], std::move(built[k]))) full = true;
+      if (full) break;
+    }
+  };
+
+  // The scan: texts are read in batches along the list, on all cores. Each
+  // text's passages enter the index; each text is searched once for the
+  // passages of the texts before it whose size window reaches it. First files
+  // whose whole window has been scanned are then searched, in list order.
+  constexpr int kBatchFiles = 256;
+  constexpr std::int64_t kBatchBytes = std::int64_t{32} << 20;
+  int scanned = start_pos;  // positions below have been scanned
+  int next_first = 0;
+  std::vector<QString> texts;
+  std::vector<std::vector<std::int32_t>> owners_found;
+  int lowest_needed = 0;  // lowest first file whose window reaches the batch
+  bool stopped = false;
+  while (!stopped) {
+    int ready = next_first;
+    while (ready < n && (ready < start_pos || scanned == n || end_of(ready) <= scanned)) ++ready;
+    for (int from = next_first; from < ready && !stopped; from += kBatchFiles) {
+      const int to = std::min(ready, from + kBatchFiles);
+      prepare_word_lists(from, to);
+      for (int i = from; i < to; ++i) {
+        if (!search_first_file(i)) {
+          stopped = true;
+          break;
+        }
+      }
+    }
+    next_first = ready;
+    if (stopped || next_first >= n) break;
+    MyYieldProcess();
+    if (StopRequested()) break;
+
+    const int b0 = scanned;
+    int b1 = b0;
+    std::int64_t bytes = 0;
+    while (b1 < n && b1 - b0 < kBatchFiles && (b1 == b0 || bytes < kBatchBytes)) {
+      if (needs_reading(b1)) bytes += rec(b1).Size;
+      ++b1;
+    }
+    texts.assign(static_cast<std::size_t>(b1 - b0), QString());
+    ParallelFor(b1 - b0, [&](int k) {
+      const int p = b0 + k;
+      if (!needs_reading(p)) return;
+      ComparedText ct = ReadComparedText(path(p), tag_span, normalize);
+      TextFacts& f = facts[static_cast<std::size_t>(p)];
+      f.read = true;
+      f.tokens = TokenCountOfTxt(ct.text);
+      f.by_bytes = ct.text.isEmpty() || ct.cut_at_nul || f.tokens == 0;
+      if (f.by_bytes)
+        f.bytes_readable = FileBytesFingerprint(path(p), &f.bytes_fingerprint);
+      else
+        texts[static_cast<std::size_t>(k)] = std::move(ct.text);
+    });
+    for (int p = b0; p < b1; ++p) {
+      const TextFacts& f = facts[static_cast<std::size_t>(p)];
+      if (!f.read) continue;
+      if (f.by_bytes) {
+        if (f.bytes_readable) by_bytes[f.bytes_fingerprint].push_back(p);
+        continue;
+      }
+      if (end_of(p) <= p + 1) continue;  // no partner: never a first file with candidates
+      const QString& t = texts[static_cast<std::size_t>(p - b0)];
+      const QStringView middle = PassageAt(t, t.size() / 2);
+      const QStringView third = PassageAt(t, t.size() / 3);
+      passages.Add(p, middle);
+      if (third != middle) passages.Add(p, third);
+    }
+    // Texts from b0 on can no longer reach the windows of first files whose
+    // window ends at or before b0.
+    while (lowest_needed < b0 && end_of(lowest_needed) <= b0) ++lowest_needed;
+    passages.RemoveOwnersBelow(lowest_needed);
+    passages.Seal();
+    owners_found.assign(static_cast<std::size_t>(b1 - b0), {});
+    if (!passages.Empty()) {
+      ParallelFor(b1 - b0, [&](int k) {
+        const int j = b0 + k;
+        const QString& t = texts[static_cast<std::size_t>(k)];
+        if (t.isEmpty()) return;
+        std::vector<std::int32_t>& owners = owners_found[static_cast<std::size_t>(k)];
+        passages.FindIn(t, owners);
+        // The folder and date tests never change during a search, so they
+        // can be applied here already; only the done flags must wait.
+        owners.erase(std::remove_if(owners.begin(), owners.end(),
+                                    [&](std::int32_t i) {
+                                      return i >= j || end_of(i) <= j || !passes_folder_and_date(i, j);
+                                    }),
+                     owners.end());
+        std::sort(owners.begin(), owners.end());
+        owners.erase(std::unique(owners.begin(), owners.end()), owners.end());
+      });
+    }
+    for (int k = 0; k < b1 - b0; ++k)
+      for (std::int32_t i : owners_found[static_cast<std::size_t>(k)]) passage_hits[static_cast<std::size_t>(i)].push_back(b0 + k);
+    scanned = b1;
+    if (on_percent2) on_percent2(static_cast<int>(static_cast<std::int64_t>(scanned) * 100 / n));
   }
 
   // Consecutive pairs with the same first file form one group.

@@ -10,11 +10,19 @@
 // partner again, so each file belongs to at most one group, and the head of a
 // group is its file that came first in the size-sorted list.
 //
-// Each text is read and decoded at most once per search: decoded texts and
-// their word lists are cached while they can still be needed, that is while
-// they lie in the size window ahead of the current first file, within a memory
-// bound (cache_limit_bytes). A text that does not fit is read again when
-// needed, so the results never depend on the bound.
+// A text that is empty, ends at a NUL character (the rest of the file is not
+// text) or holds no word is compared byte for byte instead: it only has
+// exact copies.
+//
+// The passage test is turned around so that it costs one pass over each
+// text, not one per pair: the passages of every first file enter an index,
+// and each text is scanned once for the passages of the files whose size
+// window reaches it. The size, folder, date and done rules then filter these
+// few candidates in list order, so the groups are those of the pairwise
+// definition. Texts are read and scanned in batches on all cores; word lists
+// are built only for candidate pairs whose token counts can be similar, and
+// kept within a memory bound (cache_limit_bytes) while they can still be
+// needed. Results never depend on the bound.
 
 #include <QString>
 #include <QStringList>
@@ -26,6 +34,10 @@
 #include "runtime/file_list.h"
 
 class TFileDuplicateContentsSeeker;
+
+// The text with every run of white space made one blank and every byte-order
+// mark (U+FEFF) dropped.
+QString SpaceNormalisedText(QStringView text);
 
 // One member of a group.
 struct TDupContentsDataRec {
@@ -153,8 +165,13 @@ class TFileDuplicateContentsSeeker {
   const TFolderEfficientFileStringlist& Files() const { return fnames; }
 
   TDuplicateContentsListWithKeepInt dup_contents_top_list;
-  // Most bytes of decoded texts and word lists kept between their uses.
+  // Most bytes of word lists kept between their uses.
   std::size_t cache_limit_bytes = std::size_t{256} << 20;
+  // Ignore line ends and spacing: sizes and passages are taken from the text
+  // with every run of white space made one blank and byte-order marks
+  // dropped, so that copies that differ only in line ends, line wrapping or a
+  // mark are found. The list is then ordered by that size. Off by default.
+  bool normalize_space = false;
 
  private:
   void RebuildRows();

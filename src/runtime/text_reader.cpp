@@ -291,6 +291,7 @@ std::int64_t ReadNormalisedText(const QString& path, const std::function<void(QS
     if (!rest.isEmpty()) norm.Feed(reinterpret_cast<const char16_t*>(rest.utf16()), rest.size());
   }
   norm.Finish();
+  local.cut_at_nul = norm.Ended();
   if (info) *info = local;
   return norm.Length();
 }

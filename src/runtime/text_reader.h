@@ -19,6 +19,7 @@ struct TextFileInfo {
   TextEncoding encoding = TextEncoding::Ansi;
   bool has_bom = false;
   std::int64_t size = 0;  // bytes on disk
+  bool cut_at_nul = false;  // the text ended at a NUL character before the end of the file
 };
 
 // Which single-byte code page decodes files without a byte-order mark. The

@@ -10,14 +10,24 @@
 
 namespace {
 
-bool IsWordUnit(char16_t c) { return (c >= u'0' && c <= u'9') || IsLetterUnit(c); }
+// Most units of most texts are ASCII: those are decided here without the
+// table lookup of IsLetterUnit and UpperCaseUnit.
+inline bool IsWordUnit(char16_t c) {
+  if (c < 128) return (c >= u'0' && c <= u'9') || ((c | 0x20) >= u'a' && (c | 0x20) <= u'z');
+  return IsLetterUnit(c);
+}
+
+inline char16_t UpperUnit(char16_t c) {
+  if (c < 128) return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 32) : c;
+  return UpperCaseUnit(c);
+}
 
 // FNV-1a over the code units, finished with a 64-bit mixer so that words
 // differing only in their last unit land far apart.
 std::uint64_t Fingerprint(const char16_t* p, qsizetype n, bool case_sensitive) {
   std::uint64_t h = 1469598103934665603ULL;
   for (qsizetype k = 0; k < n; ++k) {
-    const char16_t c = case_sensitive ? p[k] : UpperCaseUnit(p[k]);
+    const char16_t c = case_sensitive ? p[k] : UpperUnit(p[k]);
     h ^= static_cast<std::uint64_t>(c);
     h *= 1099511628211ULL;
   }
@@ -57,6 +67,25 @@ TSimpleWordList SimpleWordListOfTxt(QStringView text, int min_word_length, bool 
   list.tokens_ = static_cast<std::int32_t>(prints.size());
   if (token_count) *token_count = list.tokens_;
   return list;
+}
+
+std::int32_t TokenCountOfTxt(QStringView text) {
+  const auto* p = reinterpret_cast<const char16_t*>(text.utf16());
+  const qsizetype n = text.size();
+  std::int32_t tokens = 0;
+  bool in_word = false;
+  for (qsizetype i = 0; i < n; ++i) {
+    const bool w = IsWordUnit(p[i]);
+    tokens += (w && !in_word) ? 1 : 0;
+    in_word = w;
+  }
+  return tokens;
+}
+
+bool TokenCountsCloseEnough(std::int32_t tokens_a, std::int32_t tokens_b, float max_length_diff_percent) {
+  const double ta = tokens_a;
+  const double tb = tokens_b;
+  return std::fabs(ta - tb) <= static_cast<double>(max_length_diff_percent) / 100.0 * ((ta + tb) / 2.0);
 }
 
 std::int32_t TSimpleWordList::CountOf(QStringView word) const {
@@ -99,11 +128,10 @@ bool TypeAndTokenDifferences2SimpleWordLists(const TSimpleWordList& a, const TSi
   }
   const double ta = a.TokenCount();
   const double tb = b.TokenCount();
-  const double mean_tokens = (ta + tb) / 2.0;
-  const double length_diff = std::fabs(ta - tb);
   const double words_share = static_cast<double>(max_words_diff_percent) / 100.0;
   const bool similar =
-      length_diff <= static_cast<double>(max_length_diff_percent) / 100.0 * mean_tokens &&
+      a.TokenCount() > 0 && b.TokenCount() > 0 &&
+      TokenCountsCloseEnough(a.TokenCount(), b.TokenCount(), max_length_diff_percent) &&
       static_cast<double>(token_diff) <= words_share * (ta + tb) &&
       static_cast<double>(type_diff) <= words_share * (a.TypeCount() + b.TypeCount());
   if (type_differences) *type_differences = static_cast<std::int32_t>(type_diff);

@@ -44,6 +44,14 @@ class TSimpleWordList {
 TSimpleWordList SimpleWordListOfTxt(QStringView text, int min_word_length, bool case_sensitive,
                                     std::int32_t* token_count = nullptr);
 
+// The number of tokens SimpleWordListOfTxt(text, 1, false) counts, without
+// building the list.
+std::int32_t TokenCountOfTxt(QStringView text);
+
+// Condition 1 of the comparison below, on the token counts alone: a pair that
+// fails it is not similar whatever its words are.
+bool TokenCountsCloseEnough(std::int32_t tokens_a, std::int32_t tokens_b, float max_length_diff_percent);
+
 // Compares two word lists.
 //   token differences: the running words of either text that the other text
 //     does not match, i.e. the sum over all types of |count in A - count in B|;
@@ -56,8 +64,9 @@ TSimpleWordList SimpleWordListOfTxt(QStringView text, int min_word_length, bool 
 //      max_words_diff_percent of their types together (most running words
 //      and most distinct words are shared).
 // Smaller thresholds are therefore stricter; 0 and 0 accept only texts with
-// the same words the same number of times, in any order. Two texts without
-// any word are similar. report (when given) receives a one-line summary.
+// the same words the same number of times, in any order. A text without any
+// word is similar to no text: two empty word lists say nothing about the
+// texts. report (when given) receives a one-line summary.
 bool TypeAndTokenDifferences2SimpleWordLists(const TSimpleWordList& a, const TSimpleWordList& b,
                                              float max_length_diff_percent,
                                              float max_words_diff_percent,

@@ -61,3 +61,19 @@ TEST(DupContentsCli, JsonGroupsMoveOnlyWithYesAndRestore) {
 
   EXPECT_EQ(RunCli({QStringLiteral("dupcontents"), t.Path(QStringLiteral("missing"))}).code, 2);
 }
+
+TEST(DupContentsCli, NormalizeSpaceFindsACopyWithOtherLineEnds) {
+  TempTree t;
+  const QByteArray lf = DupTestText(71, 300);
+  QByteArray crlf = lf;
+  crlf.replace("\n", "\r\n");
+  t.Write(QStringLiteral("a.txt"), lf);
+  t.Write(QStringLiteral("b.txt"), crlf);
+  for (const bool normalize : {false, true}) {
+    QStringList args{QStringLiteral("dupcontents"), QStringLiteral("--json"), QStringLiteral("--no-dates")};
+    if (normalize) args << QStringLiteral("--normalize-space");
+    const CliResult r = RunCli(args << t.Root());
+    ASSERT_EQ(r.code, 0);
+    EXPECT_EQ(QJsonDocument::fromJson(r.out).object().value(QStringLiteral("pairs")).toInt(), normalize ? 1 : 0);
+  }
+}

@@ -47,6 +47,12 @@ TEST(DupContentsWordLists, DifferencesAndStricterThresholds) {
   EXPECT_FALSE(TypeAndTokenDifferences2SimpleWordLists(wa, longer, 1.9f, 5.0f, &types, &tokens));
   EXPECT_EQ(tokens, 2);
   EXPECT_EQ(types, 0);
+
+  // Texts without words are similar to nothing, not even to each other.
+  const TSimpleWordList none = SimpleWordListOfTxt(u"-- !! --", 1, false);
+  EXPECT_FALSE(TypeAndTokenDifferences2SimpleWordLists(none, none, 100.0f, 100.0f, &types, &tokens));
+  EXPECT_FALSE(TypeAndTokenDifferences2SimpleWordLists(wa, none, 200.0f, 100.0f, &types, &tokens));
+  EXPECT_EQ(TokenCountOfTxt(u"The cat, the CAT and 42 dogs - \u00e9t\u00e9 d'\u00e9t\u00e9"), 10);
 }
 
 TEST(DupContentsWordLists, TimeRemainingEstimate) {

@@ -291,3 +291,74 @@ TEST(DupContentsSeeker, StopEndsTheSearchButKeepsTheGroupsFound) {
   EXPECT_EQ(n, 1);
   EXPECT_EQ(s.dup_contents_top_list.Count(), 1);
 }
+
+TEST(DupContentsSeeker, AFileThatJoinedAGroupIsNotAFirstFileAgain) {
+  // Three copies padded to 199, 201 and 203 bytes with length threshold 1 %:
+  // the first and second, and the second and third, are within it; the first
+  // and third are not. The second joins the first's group and is done, so it
+  // does not start a group of its own with the third.
+  const QByteArray base = DupTestText(7, 200).left(199);
+  TempTree t;
+  t.Write(QStringLiteral("a.txt"), base);
+  t.Write(QStringLiteral("b.txt"), base + "  ");
+  t.Write(QStringLiteral("c.txt"), base + "    ");
+  TFileDuplicateContentsSeeker s;
+  DupSearchOptions o;
+  o.length_diff = 1.0f;
+  EXPECT_EQ(DupTestSeek(s, t.Root(), o), 1);
+  EXPECT_EQ(GroupNames(s, t.Root()), (QList<QStringList>{{QStringLiteral("a.txt"), QStringLiteral("b.txt")}}));
+}
+
+TEST(DupContentsSeeker, TextsWithoutWordsOrCutShortByANulHaveOnlyExactCopies) {
+  TempTree t;
+  // Compressed files: the text stops at the first NUL and has no word.
+  const QByteArray gzip_head("\x1f\x8b\x08\x00\x12\x34\x00\x00", 8);
+  t.Write(QStringLiteral("g1.gz"), gzip_head + "AAAA");
+  t.Write(QStringLiteral("g2.gz"), gzip_head + "BBBB");
+  t.Write(QStringLiteral("g3.gz"), gzip_head + "AAAA");
+  // Words before a NUL, different bytes after it.
+  t.Write(QStringLiteral("n1.txt"), QByteArray("Hello world\0xyz1", 16));
+  t.Write(QStringLiteral("n2.txt"), QByteArray("Hello world\0xyz2", 16));
+  // Text without any word; markup without any text.
+  t.Write(QStringLiteral("w1.txt"), "--- !!!\n");
+  t.Write(QStringLiteral("w2.txt"), "--- ???\n");
+  t.Write(QStringLiteral("w3.txt"), "--- !!!\n");
+  t.Write(QStringLiteral("m1.htm"), "<a></a>");
+  t.Write(QStringLiteral("m2.htm"), "<b></b>");
+  TFileDuplicateContentsSeeker s;
+  EXPECT_EQ(DupTestSeek(s, t.Root()), 2);
+  s.Sort(dcs_head_file);
+  EXPECT_EQ(GroupNames(s, t.Root()), (QList<QStringList>{{QStringLiteral("g1.gz"), QStringLiteral("g3.gz")},
+                                                         {QStringLiteral("w1.txt"), QStringLiteral("w3.txt")}}));
+  // Exact copies carry their token counts and no differences.
+  EXPECT_EQ(s.AsText().count(QStringLiteral("\t0\t0\t0")), 4);
+}
+
+TEST(DupContentsSeeker, IgnoringLineEndsAndSpacingFindsReformattedCopies) {
+  TempTree t;
+  const QByteArray lf = DupTestText(60, 400);
+  QByteArray crlf = lf;
+  crlf.replace("\n", "\r\n");
+  QByteArray rewrapped = lf;  // the same words, lines broken elsewhere
+  for (qsizetype k = 0; k < rewrapped.size(); ++k) {
+    if (rewrapped[k] == '\n') rewrapped[k] = ' ';
+    else if (rewrapped[k] == ' ' && k % 7 == 0) rewrapped[k] = '\n';
+  }
+  t.Write(QStringLiteral("a.txt"), lf);
+  t.Write(QStringLiteral("b.txt"), crlf);
+  t.Write(QStringLiteral("c.txt"), rewrapped);
+  t.Write(QStringLiteral("d.txt"), "\xEF\xBB\xBF" + lf + "  \n");
+  // Only the spacing: same words, but not a copy.
+  t.Write(QStringLiteral("e.txt"), DupTestText(61, 400));
+  TFileDuplicateContentsSeeker s;
+  DupSearchOptions o;
+  // By default only the copy with a mark (3 bytes more) is near enough in size.
+  EXPECT_EQ(DupTestSeek(s, t.Root(), o), 1);
+  EXPECT_EQ(GroupNames(s, t.Root()), (QList<QStringList>{{QStringLiteral("a.txt"), QStringLiteral("d.txt")}}));
+  s.normalize_space = true;
+  EXPECT_EQ(DupTestSeek(s, t.Root(), o), 3);
+  ASSERT_EQ(s.dup_contents_top_list.Count(), 1);
+  QStringList members = GroupNames(s, t.Root()).value(0);
+  members.sort();
+  EXPECT_EQ(members, (QStringList{"a.txt", "b.txt", "c.txt", "d.txt"}));
+}
