@@ -213,8 +213,8 @@ TEST(MoveKillCli, MoveKilledAcrossFileSystemsLosesNothing) {
   QString why;
   if (!SecondFileSystemAvailable(&why)) GTEST_SKIP() << "no second file system: " << why.toStdString();
   std::mt19937 random(7u);
-  constexpr int kPairs = 3;
-  constexpr int kWords = 600000;  // about 4 MB per text
+  constexpr int kPairs = 2;
+  constexpr int kWords = 300000;  // about 2 MB per text
   std::vector<QByteArray> texts;
   for (int k = 0; k < kPairs; ++k) texts.push_back(DupTestText(static_cast<std::uint32_t>(100 + k), kWords));
   auto make = [&](KillSetup& s) {
@@ -249,7 +249,7 @@ TEST(MoveKillCli, MoveKilledAcrossFileSystemsLosesNothing) {
   };
   const QStringList options{QStringLiteral("dupcontents"), QStringLiteral("--move"), QStringLiteral("--yes"),
                             QStringLiteral("--no-dates"), QStringLiteral("--quiet")};
-  for (int round = 0; round < 4; ++round) {
+  for (int round = 0; round < 3; ++round) {
     KillSetup s;
     make(s);
     QProcess p;
