@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonObject>
+#include <optional>
 
 #include "cli/cli_common.h"
 #include "duplicates/dup_contents_moving.h"
@@ -15,11 +16,11 @@
 #include "runtime/messages.h"
 #include "runtime/panic.h"
 #include "runtime/settings.h"
+#include "runtime/tree_lock.h"
 #include "runtime/word_lists.h"
 
 namespace {
 
-constexpr int kHelpContext = 6020;
 
 struct DupContentsOptions {
   CliCommonOptions common;
@@ -78,6 +79,7 @@ int RunDupContents(const DupContentsOptions& o) {
   it.IncludeSubFolders = true;
   it.FileMask = MaskForTypes(o.types);
   it.SetExcludedDirs({MovedFilesWord()});
+  it.OneNamePerFile = true;
   progress.Status(QStringLiteral("finding files"));
   it.IterateFindingFiles();
   it.BuildDetailedList(TFileSortOrder::BySize);
@@ -99,12 +101,22 @@ int RunDupContents(const DupContentsOptions& o) {
 
   const TDuplicateContentsListWithKeepInt& groups = seeker.dup_contents_top_list;
   std::vector<TPlannedFileMove> plan;
+  std::vector<TFileMoveProblem> not_moved;
   int moved = 0;
-  QStringList failed;
-  if (o.move) {
-    plan = PlanMovesNotKept(seeker);
-    if (o.common.yes) moved = MoveFilesNotKept(seeker, {}, &failed);
+  if (o.move && o.common.yes) {
+    const TreeMoveLock lock(folder);
+    if (!lock.Held()) {
+      PrintError(lock.Refusal());
+      return kExitBadInput;
+    }
+    plan = PlanMovesNotKept(seeker, folder);
+    moved = MoveFilesNotKept(seeker, folder, {}, &not_moved);
+  } else if (o.move) {
+    plan = PlanMovesNotKept(seeker, folder, &not_moved);
   }
+  CliProblems problems(o.common.json);
+  if (o.common.yes)
+    for (const TFileMoveProblem& p : not_moved) problems.Add(p.file, p.reason);
 
   if (o.common.json) {
     QJsonArray jgroups;
@@ -130,8 +142,11 @@ int RunDupContents(const DupContentsOptions& o) {
         moves.append(QJsonObject{{QStringLiteral("from"), p.from}, {QStringLiteral("to"), p.to}});
       out.insert(QStringLiteral("moves"), moves);
       out.insert(QStringLiteral("moved"), moved);
-      out.insert(QStringLiteral("failed"), QJsonArray::fromStringList(failed));
+      QJsonArray failed;
+      for (const TFileMoveProblem& p : not_moved) failed.append(p.file);
+      out.insert(QStringLiteral("failed"), failed);
     }
+    problems.AddTo(out);
     PrintJson(out);
   } else {
     for (int g = 0; g < groups.Count(); ++g) {
@@ -154,16 +169,16 @@ int RunDupContents(const DupContentsOptions& o) {
     }
     if (o.move) {
       if (o.common.yes) {
-        for (const QString& f : failed) PrintError(QStringLiteral("not moved (target exists or move failed): %1").arg(f));
         PrintLine(QStringLiteral("%1 files moved into \"%2\" folders").arg(LocaleNumber(static_cast<long long>(moved)), MovedFilesWord()));
       } else {
         for (const TPlannedFileMove& p : plan) PrintLine(QStringLiteral("would move %1 -> %2").arg(p.from, p.to));
+        for (const TFileMoveProblem& p : not_moved) PrintLine(QStringLiteral("would leave %1 (%2)").arg(p.file, p.reason));
         PrintLine(QStringLiteral("Nothing moved: pass --yes to move these %1 files.")
                       .arg(LocaleNumber(static_cast<long long>(plan.size()))));
       }
     }
   }
-  return kExitOk;
+  return problems.ExitCode();
 }
 
 int RunRestore(const RestoreOptions& o) {
@@ -171,24 +186,35 @@ int RunRestore(const RestoreOptions& o) {
   if (folder.isEmpty()) return kExitBadInput;
   CliDialogScope dialog_scope(o.common.yes);
   global_panic_state.store(0);
+  std::optional<TreeMoveLock> lock;
+  if (o.common.yes) {
+    lock.emplace(folder);
+    if (!lock->Held()) {
+      PrintError(lock->Refusal());
+      return kExitBadInput;
+    }
+  }
   const std::vector<TPlannedFileMove> plan = PlanRestore(folder);
   QJsonArray jfailed;
+  CliProblems problems(o.common.json);
   TRestoreOutcome outcome;
   outcome.found = static_cast<int>(plan.size());
   if (o.common.yes) {
-    outcome = RestoreMovedFiles(folder, [&](const QString& from, const QString& to) {
+    outcome = RestoreMovedFiles(folder, [&](const QString& from, const QString& to, const QString& reason) {
       jfailed.append(QJsonObject{{QStringLiteral("from"), from}, {QStringLiteral("to"), to}});
-      FailedToRename(from, to, kHelpContext);
+      problems.Add(from, QStringLiteral("not restored as \"%1\": %2").arg(to, reason));
     });
   }
   if (o.common.json) {
     QJsonArray jplan;
     for (const TPlannedFileMove& p : plan)
       jplan.append(QJsonObject{{QStringLiteral("from"), p.from}, {QStringLiteral("to"), p.to}});
-    PrintJson(QJsonObject{{QStringLiteral("found"), outcome.found},
-                          {QStringLiteral("restored"), outcome.restored},
-                          {QStringLiteral("moves"), jplan},
-                          {QStringLiteral("failed"), jfailed}});
+    QJsonObject out{{QStringLiteral("found"), outcome.found},
+                    {QStringLiteral("restored"), outcome.restored},
+                    {QStringLiteral("moves"), jplan},
+                    {QStringLiteral("failed"), jfailed}};
+    problems.AddTo(out);
+    PrintJson(out);
   } else if (o.common.yes) {
     PrintLine(QStringLiteral("%1 of %2 moved files restored")
                   .arg(LocaleNumber(static_cast<long long>(outcome.restored)),
@@ -201,7 +227,7 @@ int RunRestore(const RestoreOptions& o) {
     PrintLine(QStringLiteral("Nothing restored: pass --yes to restore these %1 files.")
                   .arg(LocaleNumber(static_cast<long long>(plan.size()))));
   }
-  return kExitOk;
+  return problems.ExitCode();
 }
 
 }  // namespace

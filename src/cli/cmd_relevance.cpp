@@ -42,8 +42,11 @@ QString MaskOfType(const std::string& type) {
 
 int RunRelevance(const RelevanceCliOptions& o) {
   CliDialogScope dialogs(o.common.yes);
-  if (!QFileInfo(QStr(o.filters)).isFile()) {
-    PrintError(QStringLiteral("filter file not found: %1").arg(QStr(o.filters)));
+  const QFileInfo filter_file(QStr(o.filters));
+  if (!filter_file.isFile()) {
+    PrintError((filter_file.exists() ? QStringLiteral("filter file is not a regular file: %1")
+                                     : QStringLiteral("filter file not found: %1"))
+                   .arg(QStr(o.filters)));
     return kExitBadInput;
   }
   TRelevanceFilterList filters(TSimpleSearchSettings{0, GetIgnoreTagsSpan()});

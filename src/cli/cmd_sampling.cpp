@@ -11,6 +11,7 @@
 #include "cli/cli_common.h"
 #include "runtime/error.h"
 #include "runtime/format.h"
+#include "runtime/interrupt_cleanup.h"
 #include "runtime/messages.h"
 #include "sampling/sampler.h"
 #include "sampling/sub_corpus_builder.h"
@@ -72,6 +73,24 @@ int RunSample(const SampleOptions& o) {
   std::optional<std::uint64_t> seed;
   if (o.seed) seed = static_cast<std::uint64_t>(*o.seed);
 
+  // The archive's target is checked before anything is drawn or read.
+  const QString zip = QStr(o.zip);
+  if (!zip.isEmpty()) {
+    const QFileInfo target(zip);
+    QString refusal = ArchiveOverSampledFolderRefusal(zip, o.folder.empty() ? QString() : QStr(o.folder));
+    if (refusal.isEmpty() && !o.list.empty() && target.exists() &&
+        target.canonicalFilePath() == QFileInfo(QStr(o.list)).canonicalFilePath())
+      refusal = QStringLiteral("\"%1\" is the list file: the archive is never written over it").arg(zip);
+    if (refusal.isEmpty() && target.isDir()) refusal = QStringLiteral("\"%1\" is a folder").arg(zip);
+    if (refusal.isEmpty() && (target.exists() || target.isSymLink()) && !o.common.yes)
+      refusal = QStringLiteral("\"%1\" exists already: pass --yes to replace it").arg(zip);
+    if (!refusal.isEmpty()) {
+      PrintError(refusal);
+      return kExitBadInput;
+    }
+    InstallPartialOutputCleanup();
+  }
+
   QStringList sample;
   if (!o.folder.empty()) {
     const QString folder = QStr(o.folder);
@@ -97,28 +116,34 @@ int RunSample(const SampleOptions& o) {
     sample = RandomSampleFromList(lines, o.size, pref, seed);
   }
 
-  if (!o.zip.empty()) {
-    const QString zip = QStr(o.zip);
+  CliProblems problems(o.common.json);
+  std::optional<ZippedTextSetOutcome> zipped;
+  if (!zip.isEmpty()) {
     try {
-      WriteZippedTextSet(sample, zip);
+      zipped = WriteZippedTextSet(sample, zip, {}, o.common.yes);
     } catch (const FileReadError& e) {
-      PrintError(e.Message());
-      return kExitBadInput;
+      problems.Add(e.Path(), e.Message() + QStringLiteral("; the archive was not written"));
     } catch (const SorvelError& e) {
-      PrintError(e.Message());
-      return kExitBadInput;
+      problems.Add(zip, e.Message());
     }
   }
 
   if (o.common.json) {
     QJsonArray arr;
     for (const QString& s : sample) arr.append(s);
-    PrintJson(QJsonObject{{QStringLiteral("sample"), arr}});
+    QJsonObject out{{QStringLiteral("sample"), arr}};
+    if (zipped)
+      out.insert(QStringLiteral("zip"), QJsonObject{{QStringLiteral("path"), zip},
+                                                    {QStringLiteral("texts"), zipped->texts},
+                                                    {QStringLiteral("files"), zipped->files_added}});
+    problems.AddTo(out);
+    PrintJson(out);
   } else {
     for (const QString& s : sample) PrintLine(s);
-    if (!o.zip.empty()) PrintLine(QStringLiteral("Saved %1 (%2 texts)").arg(QStr(o.zip), LocaleNumber(sample.size())));
+    if (zipped)
+      PrintLine(QStringLiteral("Saved %1 (%2 texts)").arg(zip, LocaleNumber(static_cast<long long>(zipped->files_added))));
   }
-  return kExitOk;
+  return problems.ExitCode();
 }
 
 int RunSubCorpora(const SubCorporaOptions& o) {
@@ -146,18 +171,21 @@ int RunSubCorpora(const SubCorporaOptions& o) {
   rq.file_mask = FileTypesMaskByName(QStr(o.types));
   rq.time_line_base = base;
 
+  InstallPartialOutputCleanup();
   CliProgress progress(o.common.quiet);
   TFileAndDirIterator iterator;
+  SubCorpusOutcome outcome;
   int saved = 0;
   try {
-    saved = BuildSubCorpora(iterator, rq, {progress.PercentCallback(), progress.StatusCallback()});
-  } catch (const FileReadError& e) {
+    saved = BuildSubCorpora(iterator, rq, {progress.PercentCallback(), progress.StatusCallback()}, nullptr, &outcome);
+  } catch (const SorvelError& e) {
     progress.Done();
+    for (const QString& p : outcome.walk_problems) PrintError(p);
     PrintError(e.Message());
     return kExitBadInput;
   }
   progress.Done();
-  for (const QString& p : iterator.Problems()) PrintError(p);
+  for (const QString& p : outcome.walk_problems) PrintError(p);
   const QString output = SubCorpusOutputFolder(results, base);
   if (o.common.json) {
     PrintJson(QJsonObject{{QStringLiteral("files_saved"), saved}, {QStringLiteral("output_folder"), output}});

@@ -22,9 +22,40 @@ bool IsFile(const QString& path) {
   return fi.exists() && fi.isFile();
 }
 
+// The reason text of a failed move: what kind of failure, and the system's
+// own words for it.
+QString MoveFailureReason(SafeFileResult result, const QString& to, const QString& error) {
+  const QString why = error.isEmpty() ? QStringLiteral("unknown error") : error;
+  switch (result) {
+    case SafeFileResult::TargetExists:
+      return QStringLiteral("not moved: \"%1\" exists (%2)").arg(to, why);
+    case SafeFileResult::SourceMissing:
+      return QStringLiteral("not moved: the file is gone (%1)").arg(why);
+    default:
+      return QStringLiteral("not moved to \"%1\": %2").arg(to, why);
+  }
+}
+
 }  // namespace
 
 QString MovedFilesWord() { return LX("LXMoved"); }
+
+QString MoveThroughLinkRefusal(const QString& path, const QString& tree) {
+  const QFileInfo file(path);
+  if (file.isSymLink()) return QStringLiteral("not moved: the name is a symbolic link");
+  const QString root = QDir::cleanPath(QDir(tree).absolutePath());
+  const QString folder = QDir::cleanPath(file.absolutePath());
+  if (folder != root && !folder.startsWith(root + QLatin1Char('/')))
+    return QStringLiteral("not moved: outside the folder searched");
+  // The folder reached without any link is the one whose real path is the
+  // tree's real path followed by the same names.
+  const QString real_root = QFileInfo(root).canonicalFilePath();
+  const QString real_folder = QFileInfo(folder).canonicalFilePath();
+  if (real_root.isEmpty() || real_folder.isEmpty()) return QStringLiteral("not moved: the folder is gone");
+  if (real_folder != real_root + folder.mid(root.size()))
+    return QStringLiteral("not moved: reached through a symbolic link to a folder");
+  return QString();
+}
 
 QString MovedFileTarget(const QString& full_name) {
   const QFileInfo fi(full_name);
@@ -41,7 +72,22 @@ QString RestoreTarget(const QString& moved_full_name) {
   return above + WithExtension(fi.fileName(), QStringLiteral(".txt"));
 }
 
-std::vector<TPlannedFileMove> PlanMovesNotKept(const TFileDuplicateContentsSeeker& seeker) {
+namespace {
+
+// Why a member must not go into its moved-files folder (see the header), or
+// empty when it may.
+QString MoveRefusal(const QString& from, const QString& tree) {
+  if (tree.isEmpty()) return QString();
+  QString refusal = MoveThroughLinkRefusal(from, tree);
+  if (refusal.isEmpty() && QFileInfo(QFileInfo(MovedFileTarget(from)).absolutePath()).isSymLink())
+    refusal = QStringLiteral("not moved: the \"%1\" folder beside it is a symbolic link").arg(MovedFilesWord());
+  return refusal;
+}
+
+}  // namespace
+
+std::vector<TPlannedFileMove> PlanMovesNotKept(const TFileDuplicateContentsSeeker& seeker, const QString& tree,
+                                               std::vector<TFileMoveProblem>* refused) {
   std::vector<TPlannedFileMove> plan;
   const TDuplicateContentsListWithKeepInt& groups = seeker.dup_contents_top_list;
   for (int g = 0; g < groups.Count(); ++g) {
@@ -49,14 +95,23 @@ std::vector<TPlannedFileMove> PlanMovesNotKept(const TFileDuplicateContentsSeeke
     for (int m = 0; m < group.dup_contents_list->Count(); ++m) {
       if (m == group.which_to_keep) continue;
       const QString from = seeker.FullFilename(group.dup_contents_list->GetAValue(m).file_index);
-      if (IsFile(from)) plan.push_back({from, MovedFileTarget(from)});
+      if (!IsFile(from)) continue;
+      const QString refusal = MoveRefusal(from, tree);
+      if (!refusal.isEmpty()) {
+        if (refused) refused->push_back({from, refusal});
+        continue;
+      }
+      plan.push_back({from, MovedFileTarget(from)});
     }
   }
   return plan;
 }
 
-int MoveFilesNotKept(const TFileDuplicateContentsSeeker& seeker,
-                     const std::function<void(int, int)>& on_group, QStringList* failures) {
+int MoveFilesNotKept(const TFileDuplicateContentsSeeker& seeker, const QString& tree,
+                     const std::function<void(int, int)>& on_group, std::vector<TFileMoveProblem>* problems) {
+  auto problem = [problems](const QString& file, const QString& reason) {
+    if (problems) problems->push_back({file, reason});
+  };
   int moved = 0;
   const TDuplicateContentsListWithKeepInt& groups = seeker.dup_contents_top_list;
   for (int g = 0; g < groups.Count(); ++g) {
@@ -68,16 +123,23 @@ int MoveFilesNotKept(const TFileDuplicateContentsSeeker& seeker,
       if (m == group.which_to_keep) continue;
       const QString from = seeker.FullFilename(group.dup_contents_list->GetAValue(m).file_index);
       if (!IsFile(from)) continue;
-      const QString to = MovedFileTarget(from);
-      QString error;
-      if (!QDir().mkpath(QFileInfo(to).absolutePath())) {
-        if (failures) *failures << from;
+      const QString refusal = MoveRefusal(from, tree);
+      if (!refusal.isEmpty()) {
+        problem(from, refusal);
         continue;
       }
-      if (SafeMoveFile(from, to, &error) == SafeFileResult::Done) {
+      const QString to = MovedFileTarget(from);
+      const QString moved_folder = QFileInfo(to).absolutePath();
+      if (!QDir().mkpath(moved_folder)) {
+        problem(from, QStringLiteral("not moved: cannot create the folder \"%1\"").arg(moved_folder));
+        continue;
+      }
+      QString error;
+      const SafeFileResult result = SafeMoveFile(from, to, &error);
+      if (result == SafeFileResult::Done) {
         ++moved;
-      } else if (failures) {
-        *failures << from;
+      } else {
+        problem(from, MoveFailureReason(result, to, error));
       }
     }
   }
@@ -101,18 +163,22 @@ std::vector<TPlannedFileMove> PlanRestore(const QString& folder) {
   return plan;
 }
 
-bool RestoreOneMovedFile(const QString& full_name,
-                         const std::function<void(const QString&, const QString&)>& on_failure) {
+bool RestoreOneMovedFile(const QString& full_name, const TRestoreFailure& on_failure, const QString& tree) {
   MyYieldProcess();
   const QString to = RestoreTarget(full_name);
   if (to.isEmpty()) return false;
-  if (!QFileInfo::exists(to) && SafeMoveFile(full_name, to) == SafeFileResult::Done) return true;
-  if (on_failure) on_failure(full_name, to);
+  QString reason = tree.isEmpty() ? QString() : MoveThroughLinkRefusal(full_name, tree);
+  if (reason.isEmpty()) {
+    QString error;
+    const SafeFileResult result = SafeMoveFile(full_name, to, &error);
+    if (result == SafeFileResult::Done) return true;
+    reason = error.isEmpty() ? QStringLiteral("unknown error") : error;
+  }
+  if (on_failure) on_failure(full_name, to, reason);
   return false;
 }
 
-TRestoreOutcome RestoreMovedFiles(const QString& folder,
-                                  const std::function<void(const QString&, const QString&)>& on_failure,
+TRestoreOutcome RestoreMovedFiles(const QString& folder, const TRestoreFailure& on_failure,
                                   const std::function<void(int, int)>& on_file) {
   TRestoreOutcome outcome;
   const std::vector<TPlannedFileMove> plan = PlanRestore(folder);
@@ -120,7 +186,7 @@ TRestoreOutcome RestoreMovedFiles(const QString& folder,
   for (std::size_t k = 0; k < plan.size(); ++k) {
     if (StopRequested()) break;
     if (on_file) on_file(static_cast<int>(k), outcome.found);
-    if (RestoreOneMovedFile(plan[k].from, on_failure)) ++outcome.restored;
+    if (RestoreOneMovedFile(plan[k].from, on_failure, folder)) ++outcome.restored;
   }
   return outcome;
 }

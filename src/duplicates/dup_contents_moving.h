@@ -8,6 +8,12 @@
 // file with that extension inside a moved-files folder and moves it to the
 // folder above, always with the extension ".txt". Nothing is ever overwritten:
 // a target that exists makes that one file fail and stay where it is.
+//
+// Links: a move takes only files that lie inside the searched tree and are
+// reached without going through a symbolic link. A member named by a link,
+// or lying in a folder reached through a link (which may be a folder outside
+// the tree), or one whose moved-files folder is a link, is not moved and is
+// listed with the reason. Restores go by the same rule.
 
 #include <QString>
 #include <QStringList>
@@ -29,15 +35,31 @@ struct TPlannedFileMove {
   QString to;
 };
 
-// Every existing member of every group except the one to keep, in group order.
-std::vector<TPlannedFileMove> PlanMovesNotKept(const TFileDuplicateContentsSeeker& seeker);
+// A file that was not moved or restored, and why.
+struct TFileMoveProblem {
+  QString file;
+  QString reason;
+};
 
-// Moves the members not kept. Returns the number moved; a file that is gone,
-// or whose target exists, is not moved and not counted (failures lists them
-// when given). on_group is called before each group with its index.
-int MoveFilesNotKept(const TFileDuplicateContentsSeeker& seeker,
+// Why the file at path must not be moved out of, or back into, the tree
+// (a link, reached through a link, outside the tree); empty when it may.
+QString MoveThroughLinkRefusal(const QString& path, const QString& tree);
+
+// Every existing member of every group except the one to keep, in group
+// order. With tree given, members that must not be moved (see above) are
+// left out and listed in refused.
+std::vector<TPlannedFileMove> PlanMovesNotKept(const TFileDuplicateContentsSeeker& seeker,
+                                               const QString& tree = {},
+                                               std::vector<TFileMoveProblem>* refused = nullptr);
+
+// Moves the members not kept out of the tree that was searched. Returns the
+// number moved; a file that is gone is passed over, and a file that must
+// not be moved or could not be (its target exists, the move failed) stays
+// where it is, listed in problems with the reason. on_group is called before
+// each group with its index.
+int MoveFilesNotKept(const TFileDuplicateContentsSeeker& seeker, const QString& tree,
                      const std::function<void(int group, int groups)>& on_group = {},
-                     QStringList* failures = nullptr);
+                     std::vector<TFileMoveProblem>* problems = nullptr);
 
 // The moved files under folder (sub-folders included) and where each goes.
 std::vector<TPlannedFileMove> PlanRestore(const QString& folder);
@@ -47,13 +69,14 @@ struct TRestoreOutcome {
   int restored = 0;  // moved back
 };
 
-// Moves one moved file back; on a clash or failure calls on_failure(from, to)
-// and leaves the file where it is. Returns whether it was moved.
-bool RestoreOneMovedFile(const QString& full_name,
-                         const std::function<void(const QString& from, const QString& to)>& on_failure);
+using TRestoreFailure = std::function<void(const QString& from, const QString& to, const QString& reason)>;
+
+// Moves one moved file back; on a clash or failure calls on_failure(from, to,
+// reason) and leaves the file where it is. Returns whether it was moved.
+// With tree given, a file reached through a link is not moved back.
+bool RestoreOneMovedFile(const QString& full_name, const TRestoreFailure& on_failure, const QString& tree = {});
 
 // Restores every moved file under folder. on_file (when given) is called
 // before each file with its number and the total.
-TRestoreOutcome RestoreMovedFiles(const QString& folder,
-                                  const std::function<void(const QString& from, const QString& to)>& on_failure,
+TRestoreOutcome RestoreMovedFiles(const QString& folder, const TRestoreFailure& on_failure,
                                   const std::function<void(int done, int total)>& on_file = {});

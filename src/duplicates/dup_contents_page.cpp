@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -26,6 +27,7 @@
 #include "runtime/error.h"
 #include "runtime/text_reader.h"
 #include "duplicates/dup_contents_moving.h"
+#include "runtime/tree_lock.h"
 #include "runtime/dialogs.h"
 #include "runtime/format.h"
 #include "runtime/messages.h"
@@ -263,6 +265,7 @@ void DuplicateContentsPage::AdvGlowButtonDuplicateContentsSearchClick() {
     FormNotFilled(LX("LXFolder"), kHelpContext);
     return;
   }
+  searched_folder_ = QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
   // The list shows the seeker's groups, which are being rebuilt.
   AdvListViewDupContents->setRowCount(0);
   AdvGlowButtonDupContentsRemove->setEnabled(false);
@@ -289,6 +292,7 @@ void DuplicateContentsPage::AdvGlowButtonDuplicateContentsSearchClick() {
   auto work = [=] {
     global_panic_state.store(0);
     iterator->IncludeSubFolders = true;
+    iterator->OneNamePerFile = true;
     iterator->FileMask = mask;
     iterator->IterateFindingFiles();
     iterator->BuildDetailedList(TFileSortOrder::BySize);
@@ -367,21 +371,41 @@ void DuplicateContentsPage::AdvGlowButtonDupContentsMoveClick() {
   if (busy_ || !seeker_ || (host_ && host_->ToolRunning())) return;
   if (OKToDoX(Format(LX("LXRemoveXQ").toLower(), {LX("LXNearDuplicates")}), kHelpContext) != mrOK) return;
   auto moved = std::make_shared<int>(0);
+  auto problems = std::make_shared<std::vector<TFileMoveProblem>>();
+  auto refusal = std::make_shared<QString>();
   QPointer<DuplicateContentsPage> self(this);
   TFileDuplicateContentsSeeker* seeker = seeker_;
   PageHost* host = host_;
+  const QString tree = searched_folder_;
   auto work = [=] {
     global_panic_state.store(0);
-    *moved = MoveFilesNotKept(*seeker, [host](int g, int n) {
-      if (host) host->SetOverallProgress(n > 0 ? g * 100 / n : 0);
-    });
+    const TreeMoveLock lock(tree);
+    if (!lock.Held()) {
+      *refusal = lock.Refusal();
+      return;
+    }
+    *moved = MoveFilesNotKept(
+        *seeker, tree,
+        [host](int g, int n) {
+          if (host) host->SetOverallProgress(n > 0 ? g * 100 / n : 0);
+        },
+        problems.get());
   };
   auto done = [=, this](bool) {
     if (!self) return;
     if (host) host->ResetProgress(true);
     SetBusy(false);
+    if (!refusal->isEmpty()) {
+      ReportedAFact(*refusal, kHelpContext);
+      return;
+    }
     NFilesCopiedOrMoved(*moved, true, (MovedFilesWord() + QLatin1Char(' ') + LX("LXFolders")).toLower(),
                         kHelpContext);
+    if (!problems->empty()) {
+      QStringList lines;
+      for (const TFileMoveProblem& p : *problems) lines << p.file + QStringLiteral(": ") + p.reason;
+      ReportedAFact(lines.join(QStringLiteral("\r\n")), kHelpContext);
+    }
     Q_EMIT MoveFinished(*moved);
   };
   if (host) host->ResetProgress(false);
@@ -404,10 +428,16 @@ void DuplicateContentsPage::AdvGlowButtonDupContentsUNRemoveClick() {
     FileAndDirIteratorDuplicateContentsUNMovingAFile(name, rec);
   };
   auto found = std::make_shared<int>(0);
+  auto refusal = std::make_shared<QString>();
   QPointer<DuplicateContentsPage> self(this);
   TFileAndDirIterator* iterator = &it;
   auto work = [=] {
     global_panic_state.store(0);
+    const TreeMoveLock lock(folder);
+    if (!lock.Held()) {
+      *refusal = lock.Refusal();
+      return;
+    }
     *found = iterator->IterateFindingFiles();
     iterator->ProcessAllFilesFound();
   };
@@ -416,6 +446,10 @@ void DuplicateContentsPage::AdvGlowButtonDupContentsUNRemoveClick() {
     FileAndDirIteratorDuplicateContents.OnProcessingAFile = nullptr;
     FileAndDirIteratorDuplicateContents.Clear();
     SetBusy(false);
+    if (!refusal->isEmpty()) {
+      ReportedAFact(*refusal, kHelpContext);
+      return;
+    }
     ReportedAFact(Format(LX("LXNmanyUNMoved"), {*found}), kHelpContext);
     Q_EMIT RestoreFinished(*found);
   };
@@ -424,9 +458,12 @@ void DuplicateContentsPage::AdvGlowButtonDupContentsUNRemoveClick() {
 
 void DuplicateContentsPage::FileAndDirIteratorDuplicateContentsUNMovingAFile(const QString& full_name,
                                                                             const TMySimpleSearchRec&) {
-  RestoreOneMovedFile(full_name, [](const QString& from, const QString& to) {
-    FailedToRename(from, to, kHelpContext);
-  });
+  RestoreOneMovedFile(
+      full_name,
+      [](const QString& from, const QString& to, const QString& reason) {
+        FailedToRename(from, to, kHelpContext, reason);
+      },
+      FileAndDirIteratorDuplicateContents.HeadDir);
 }
 
 void DuplicateContentsPage::CopyAListClick() { CopyAList(QApplication::focusWidget()); }

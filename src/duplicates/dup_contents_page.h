@@ -76,6 +76,7 @@ class DuplicateContentsPage : public QWidget {
   PageHost* host_;
   TFileDuplicateContentsSeeker* seeker_;
   TFileAndDirIterator FileAndDirIteratorDuplicateContents;
+  QString searched_folder_;  // the tree of the last search, which Move works on
   bool busy_ = false;
   bool busy_with_duplicate = false;
   std::vector<QPointer<TFormOneTextFileShower>> show_forms;

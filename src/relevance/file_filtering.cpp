@@ -206,6 +206,11 @@ FilterLoadOutcome LoadFiltersForCheck(TRelevanceFilterList* filters, const QStri
                   kRelevanceHelp);
     return FilterLoadOutcome::BadLines;
   }
+  if (filters->Count() == 0 && ok && filters->Problems().isEmpty()) {
+    // The file was read, but it is empty or holds blank lines only.
+    ReportedAFact(QStringLiteral("%1 holds no terms: nothing to check for").arg(filter_file), kRelevanceHelp);
+    return FilterLoadOutcome::NoTerms;
+  }
   if (filters->Count() == 0) {
     QString what = filter_file;
     if (!filters->Problems().isEmpty()) what += QStringLiteral("\r\n") + filters->Problems().join(QStringLiteral("\r\n"));

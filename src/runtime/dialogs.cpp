@@ -142,9 +142,10 @@ void FailedToRead(const QString& what, int help_context) {
       help_context);
 }
 
-void FailedToRename(const QString& from, const QString& to, int help_context) {
-  Ask("FailedToRename", QStringLiteral("Failed to rename %1 as %2").arg(from, to), BoxButtons::OK,
-      BoxIcon::Error, help_context);
+void FailedToRename(const QString& from, const QString& to, int help_context, const QString& reason) {
+  QString text = QStringLiteral("Failed to rename %1 as %2").arg(from, to);
+  if (!reason.isEmpty()) text += QStringLiteral(": ") + reason;
+  Ask("FailedToRename", text, BoxButtons::OK, BoxIcon::Error, help_context);
 }
 
 void NoCorruptFilesFound(int help_context) {

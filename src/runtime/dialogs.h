@@ -81,7 +81,8 @@ void NFilesCopiedOrMoved(int n, bool moved, const QString& where, int help_conte
 int SavedOKOpenNow(const QString& path, int help_context = 0);  // Yes or No
 void FailedToFind(const QString& what, int help_context = 0);
 void FailedToRead(const QString& what, int help_context = 0);
-void FailedToRename(const QString& from, const QString& to, int help_context = 0);
+// reason, when given, says why (the system's error text).
+void FailedToRename(const QString& from, const QString& to, int help_context = 0, const QString& reason = {});
 void NoCorruptFilesFound(int help_context = 0);
 void ReferenceTextTooShort(const QString& reference_files, int help_context = 0);
 void NotImplemented(int help_context = 0);

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <map>
 #include <set>
 #include <unordered_map>
 #include <condition_variable>
@@ -123,12 +124,15 @@ class FolderDetailsHelper {
  public:
   struct Details {
     bool regular = false;  // the file is still there and still a plain file
+    dev_t device = 0;
+    ino_t inode = 0;
     std::int64_t size = 0;
     std::int64_t seconds = 0;
     std::int64_t nanoseconds = 0;
   };
   struct Job {
     int dfd = -1;                 // the open folder; the helper closes it
+    bool through_link = false;    // the folder was reached through a link
     std::vector<int> indexes;     // where the files stand in the found list
     std::vector<std::size_t> name_starts;
     std::string names;            // the native names, each ended by a NUL
@@ -145,6 +149,8 @@ class FolderDetailsHelper {
       if (::fstatat(job.dfd, job.names.c_str() + job.name_starts[k], &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
       Details& d = job.details[k];
       d.regular = S_ISREG(st.st_mode);
+      d.device = st.st_dev;
+      d.inode = st.st_ino;
       d.size = static_cast<std::int64_t>(st.st_size);
       d.seconds = st.st_mtim.tv_sec;
       d.nanoseconds = st.st_mtim.tv_nsec;
@@ -273,10 +279,25 @@ int TFileAndDirIterator::IterateFindingFiles() {
   struct Pending {
     QByteArray path;  // native, no trailing slash
     int top_index;    // which top-level entry it descends from (for progress)
+    bool through_link = false;
   };
   std::set<std::pair<dev_t, ino_t>> visited;
   std::vector<Pending> stack;
   stack.push_back(Pending{QFile::encodeName(head), -1});
+  // With OneNamePerFile: folders reached through a link, walked last, and
+  // which file each found entry is (by its index in the found list).
+  std::vector<Pending> linked_folders;
+  struct Identity {
+    dev_t device = 0;
+    ino_t inode = 0;
+    bool known = false;
+    bool through_link = false;
+  };
+  std::vector<Identity> identities;
+  auto note_identity = [&](int index, dev_t device, ino_t inode, bool through_link) {
+    if (static_cast<std::size_t>(index) >= identities.size()) identities.resize(static_cast<std::size_t>(index) + 1);
+    identities[static_cast<std::size_t>(index)] = Identity{device, inode, true, through_link};
+  };
   int top_count = 0;
   int last_percent = -1;
   LocalDayNumbers day_numbers;
@@ -285,8 +306,12 @@ int TFileAndDirIterator::IterateFindingFiles() {
   std::vector<std::unique_ptr<FolderDetailsHelper::Job>> inline_jobs;
   std::vector<char> entry_buffer(64 * 1024);
 
-  while (!stack.empty()) {
+  while (!stack.empty() || !linked_folders.empty()) {
     if (stopped_.load() || global_panic_state.load() >= 2) break;
+    if (stack.empty()) {
+      stack.assign(std::make_move_iterator(linked_folders.rbegin()), std::make_move_iterator(linked_folders.rend()));
+      linked_folders.clear();
+    }
     Pending cur = std::move(stack.back());
     stack.pop_back();
     MyYieldProcess();
@@ -308,7 +333,12 @@ int TFileAndDirIterator::IterateFindingFiles() {
     FolderEntryReader entries(dfd, entry_buffer);
     const QString folder = QFile::decodeName(cur.path) + QLatin1Char('/');
     int folder_number = -1;
-    std::vector<std::pair<QString, QByteArray>> subdirs;
+    struct Subfolder {
+      QString name;
+      QByteArray path;
+      bool through_link;
+    };
+    std::vector<Subfolder> subdirs;
     std::unique_ptr<FolderDetailsHelper::Job> job;
 
     while (const struct dirent64* e = entries.Next()) {
@@ -318,6 +348,11 @@ int TFileAndDirIterator::IterateFindingFiles() {
       unsigned char type = e->d_type;
       struct stat st;
       bool have_stat = false;
+      bool is_link = type == DT_LNK;
+      if (type == DT_UNKNOWN && OneNamePerFile) {
+        if (::fstatat(dfd, nm, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
+        is_link = S_ISLNK(st.st_mode);
+      }
       if (type == DT_UNKNOWN || type == DT_LNK) {
         // Follow links to learn what they point at; a dangling link is skipped.
         if (::fstatat(dfd, nm, &st, 0) != 0) continue;
@@ -331,7 +366,7 @@ int TFileAndDirIterator::IterateFindingFiles() {
         QByteArray child = cur.path;
         if (!child.endsWith('/')) child += '/';
         child += nm;
-        subdirs.emplace_back(name, std::move(child));
+        subdirs.push_back(Subfolder{name, std::move(child), cur.through_link || is_link});
         continue;
       }
       if (type != DT_REG) continue;
@@ -345,18 +380,20 @@ int TFileAndDirIterator::IterateFindingFiles() {
       }
       if (!matcher.Matches(name)) continue;
       if (folder_number < 0) folder_number = found_.AddFolder(folder);
-      if (!ReadDetails) {
+      if (!ReadDetails && !OneNamePerFile) {
         found_.AddOne(folder_number, std::move(name), 0, 0);
         continue;
       }
       if (have_stat) {
-        found_.AddOne(folder_number, std::move(name), static_cast<std::int64_t>(st.st_size),
-                      day_numbers.Of(st.st_mtim.tv_sec, st.st_mtim.tv_nsec));
+        const int index = found_.AddOne(folder_number, std::move(name), static_cast<std::int64_t>(st.st_size),
+                                        day_numbers.Of(st.st_mtim.tv_sec, st.st_mtim.tv_nsec));
+        if (OneNamePerFile) note_identity(index, st.st_dev, st.st_ino, cur.through_link || is_link);
         continue;
       }
       // Size and date come from the helper; the entry keeps its place.
       if (!job) {
         job = std::make_unique<FolderDetailsHelper::Job>();
+        job->through_link = cur.through_link;
         job->indexes.reserve(64);
         job->name_starts.reserve(64);
         job->names.reserve(64 * 24);
@@ -386,13 +423,18 @@ int TFileAndDirIterator::IterateFindingFiles() {
     // Sub-folders in descending name order on the stack, so that they are
     // walked in ascending order.
     std::sort(subdirs.begin(), subdirs.end(), [](const auto& a, const auto& b) {
-      const int c = a.first.compare(b.first, Qt::CaseInsensitive);
-      return c != 0 ? c > 0 : a.first > b.first;
+      const int c = a.name.compare(b.name, Qt::CaseInsensitive);
+      return c != 0 ? c > 0 : a.name > b.name;
     });
     if (first) top_count = static_cast<int>(subdirs.size());
     for (std::size_t k = 0; k < subdirs.size(); ++k) {
       const int top = first ? static_cast<int>(subdirs.size() - 1 - k) : cur.top_index;
-      stack.push_back(Pending{std::move(subdirs[k].second), top});
+      Pending next{std::move(subdirs[k].path), top, subdirs[k].through_link};
+      if (OneNamePerFile && next.through_link) {
+        linked_folders.push_back(std::move(next));
+      } else {
+        stack.push_back(std::move(next));
+      }
     }
     if (OnFilesProgress && top_count > 0 && cur.top_index >= 0) {
       const int pct = static_cast<int>(100LL * cur.top_index / top_count);
@@ -416,7 +458,25 @@ int TFileAndDirIterator::IterateFindingFiles() {
         vanished.push_back(j->indexes[k]);
         continue;
       }
-      found_.SetSizeAndTime(j->indexes[k], d.size, day_numbers.Of(d.seconds, d.nanoseconds));
+      if (OneNamePerFile) note_identity(j->indexes[k], d.device, d.inode, j->through_link);
+      if (ReadDetails) found_.SetSizeAndTime(j->indexes[k], d.size, day_numbers.Of(d.seconds, d.nanoseconds));
+    }
+  }
+  if (OneNamePerFile) {
+    // Among the names of one file keep the first reached without a link, or
+    // else the first of all.
+    std::map<std::pair<dev_t, ino_t>, int> kept;
+    for (std::size_t i = 0; i < identities.size(); ++i) {
+      const Identity& id = identities[i];
+      if (!id.known) continue;
+      auto [it, fresh] = kept.emplace(std::make_pair(id.device, id.inode), static_cast<int>(i));
+      if (fresh) continue;
+      if (identities[static_cast<std::size_t>(it->second)].through_link && !id.through_link) {
+        vanished.push_back(it->second);
+        it->second = static_cast<int>(i);
+      } else {
+        vanished.push_back(static_cast<int>(i));
+      }
     }
   }
   if (!vanished.empty()) found_.RemoveEntries(std::move(vanished));

@@ -44,6 +44,12 @@ class TFileAndDirIterator {
   // costs more than the rest of the walk together; a caller that needs only
   // the names turns this off, and its records then hold 0 for both.
   bool ReadDetails = true;
+  // Lists each file once, however many names reach it: a link and its
+  // target, or two hard links, are one file (the same device and inode). The
+  // name reached without going through any link is kept; folders reached
+  // through a link are walked after every other folder, so that their files
+  // keep their own names where the tree has them.
+  bool OneNamePerFile = false;
 
   // Folder names (not paths) to leave out, without regard to case.
   void SetExcludedDirs(const QStringList& names);

@@ -98,7 +98,29 @@ bool SameContents(const QByteArray& a, const QByteArray& b) {
   }
 }
 
-// The copy step shared by copying and by moving across file systems.
+// Puts a finished temporary file under its final name without replacing
+// anything: an atomic rename that refuses an existing target, or where the
+// file system cannot refuse within a rename, a hard link (which never
+// replaces either) followed by dropping the temporary name.
+SafeFileResult PutInPlace(const QByteArray& temp, const QByteArray& to, QString* error) {
+  if (::renameat2(AT_FDCWD, temp.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
+    return SafeFileResult::Done;
+  int e = errno;
+  if (e == EINVAL || e == ENOSYS || e == EOPNOTSUPP) {
+    if (::link(temp.constData(), to.constData()) == 0) {
+      ::unlink(temp.constData());
+      return SafeFileResult::Done;
+    }
+    e = errno;
+  }
+  SetError(error, ErrnoText(e));
+  return e == EEXIST ? SafeFileResult::TargetExists : SafeFileResult::Failed;
+}
+
+// The copy step shared by copying and by moving across file systems. The
+// data goes to a temporary name beside the target, is synced and compared
+// with the source, and only then gets the target's name, so that a copy cut
+// short (a full disk, a killed run) never stands under the final name.
 SafeFileResult CopyNew(const QByteArray& from, const QByteArray& to, const QString& to_text,
                        QString* error) {
   Fd in(::open(from.constData(), O_RDONLY | O_CLOEXEC));
@@ -112,16 +134,24 @@ SafeFileResult CopyNew(const QByteArray& from, const QByteArray& to, const QStri
     SetError(error, QStringLiteral("not a regular file"));
     return SafeFileResult::Failed;
   }
-  Fd out(::open(to.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, st.st_mode & 07777));
-  if (out.get() < 0) {
-    const int e = errno;
-    SetError(error, ErrnoText(e));
-    return e == EEXIST ? SafeFileResult::TargetExists : SafeFileResult::Failed;
+  const QByteArray temp = QFile::encodeName(PartialCopyName(to_text));
+  // A temporary file of this name is left from a run that was killed while
+  // copying this very file: its source is still in place, so it is spare.
+  ::unlink(temp.constData());
+  struct stat existing;
+  if (::lstat(to.constData(), &existing) == 0) {
+    SetError(error, ErrnoText(EEXIST));
+    return SafeFileResult::TargetExists;
   }
-  // From here on the target is ours: any failure removes it again.
+  Fd out(::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, st.st_mode & 07777));
+  if (out.get() < 0) {
+    SetError(error, ErrnoText(errno));
+    return SafeFileResult::Failed;
+  }
+  // From here on the temporary file is ours: any failure removes it again.
   auto fail = [&](const QString& why) {
     out.Close();
-    ::unlink(to.constData());
+    ::unlink(temp.constData());
     SetError(error, why);
     return SafeFileResult::Failed;
   };
@@ -136,12 +166,22 @@ SafeFileResult CopyNew(const QByteArray& from, const QByteArray& to, const QStri
   ::futimens(out.get(), times);  // a copy without its date is still a copy
   if (::fsync(out.get()) != 0) return fail(ErrnoText(errno));
   if (!out.Close()) return fail(ErrnoText(errno));
-  if (!SameContents(from, to)) return fail(QStringLiteral("the copy differs from the original"));
+  if (!SameContents(from, temp)) return fail(QStringLiteral("the copy differs from the original"));
+  const SafeFileResult placed = PutInPlace(temp, to, error);
+  if (placed != SafeFileResult::Done) {
+    ::unlink(temp.constData());
+    return placed;
+  }
   SyncFolderOf(to_text);
   return SafeFileResult::Done;
 }
 
 }  // namespace
+
+QString PartialCopyName(const QString& target) {
+  const QFileInfo fi(target);
+  return fi.path() + QStringLiteral("/.") + fi.fileName() + QStringLiteral(".sorvel-partial");
+}
 
 bool SyncPath(const QString& path) {
   const QByteArray native = Native(path);

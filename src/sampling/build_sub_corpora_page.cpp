@@ -96,28 +96,37 @@ void BuildSubCorporaPage::AdvGlowButtonBuildSubCorpusClick() {
   rq.time_line_base = delicacy;
   auto saved = std::make_shared<int>(0);
   auto failure = std::make_shared<QString>();
+  auto outcome = std::make_shared<SubCorpusOutcome>();
   PageHost* host = host_;
   host_->ResetProgress(false);
   QApplication::setOverrideCursor(Qt::WaitCursor);
   const bool started = host_->RunTool(
       tr("Build Sub-corpora"),
-      [this, host, rq, saved, failure] {
+      [this, host, rq, saved, failure, outcome] {
         SubCorpusProgress progress;
         progress.percent = [host](int p) { host->SetOverallProgress(p); };
         progress.status = [host](const QString& s) { host->ShowStatusText(s); };
         try {
-          *saved = BuildSubCorpora(FileAndDirIteratorCorpus_, rq, progress, &stop_);
+          *saved = BuildSubCorpora(FileAndDirIteratorCorpus_, rq, progress, &stop_, outcome.get());
         } catch (const SorvelError& e) {
           *failure = e.Message();
         }
       },
-      [this, saved, failure](bool ok) {
+      [this, saved, failure, outcome](bool ok) {
         QApplication::restoreOverrideCursor();
         if (host_) host_->ResetProgress(true);
         if (!ok) return;
         last_saved_ = *saved;
+        // Folders that could not be read and names that were skipped come
+        // first, so that the closing message says what the run did not see.
+        if (!outcome->walk_problems.isEmpty())
+          ReportedAFact(outcome->walk_problems.join(QStringLiteral("\r\n")), kSubCorporaHelpContext);
         if (!failure->isEmpty()) {
           ReportedAFact(*failure, kSubCorporaHelpContext);
+          return;
+        }
+        if (!outcome->finished) {
+          ReportedAFact(outcome->unfinished, kSubCorporaHelpContext);
           return;
         }
         // The closing count stays in the status text.

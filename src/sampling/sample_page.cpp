@@ -275,20 +275,31 @@ void SamplePage::AdvGlowButtonZippedListOfSampleClick() {
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setDefaultSuffix(QStringLiteral("zip"));
   dialog.setNameFilters({tr("Zip files (*.zip)"), tr("All files (*.*)")});
+  // Replacing an existing file is asked about once, by SaveZippedTextSet.
+  dialog.setOption(QFileDialog::DontConfirmOverwrite);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
   SaveZippedTextSet(dialog.selectedFiles().first());
 }
 
 void SamplePage::SaveZippedTextSet(const QString& zip_path) {
   if (zip_path.isEmpty()) return;
+  const QString refusal =
+      ArchiveOverSampledFolderRefusal(zip_path, MyOpenFolderDialogSampleSource_->text().trimmed());
+  if (!refusal.isEmpty()) {
+    ReportedAFact(refusal, kSamplerHelpContext);
+    return;
+  }
+  const QFileInfo target(zip_path);
+  const bool replace = target.exists() || target.isSymLink();
+  if (replace && OKToDoX(tr("%1 exists already. Replace it?").arg(zip_path), kSamplerHelpContext) != mrOK) return;
   const QStringList sample = *SampleFileslist_;
   auto failure = std::make_shared<QString>();
   SetBusy(true);
   const bool started = host_->RunTool(
       tr("Save zipped text set"),
-      [sample, zip_path, failure] {
+      [sample, zip_path, failure, replace] {
         try {
-          WriteZippedTextSet(sample, zip_path);
+          WriteZippedTextSet(sample, zip_path, {}, replace);
         } catch (const SorvelError& e) {
           *failure = e.Message();
         }

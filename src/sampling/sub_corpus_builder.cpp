@@ -6,10 +6,14 @@
 #include <QHash>
 #include <QSysInfo>
 #include <QtEndian>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 
 #include "runtime/error.h"
 #include "runtime/file_list.h"
 #include "runtime/format.h"
+#include "runtime/interrupt_cleanup.h"
 #include "runtime/messages.h"
 #include "runtime/text_reader.h"
 
@@ -134,8 +138,13 @@ bool IsCustomTimeLineBase(int time_line_base) {
   return time_line_base == tlbCustom || time_line_base == tlbUserDefined;
 }
 
+QString SubCorpusPartialPrefix() { return QStringLiteral(".sorvel-partial."); }
+
 int BuildSubCorpora(TFileAndDirIterator& iterator, const SubCorpusRequest& request,
-                    const SubCorpusProgress& progress, StopFlag* stop) {
+                    const SubCorpusProgress& progress, StopFlag* stop, SubCorpusOutcome* outcome) {
+  SubCorpusOutcome local_outcome;
+  SubCorpusOutcome& result = outcome ? *outcome : local_outcome;
+  result = SubCorpusOutcome();
   const int base = request.time_line_base;
   if (IsCustomTimeLineBase(base)) throw SorvelError(LX("LXCustom"));
   const QStringList folders = FoldersFromSameHead(request.source_text);
@@ -145,9 +154,22 @@ int BuildSubCorpora(TFileAndDirIterator& iterator, const SubCorpusRequest& reque
   const QString further_tag = Format(QStringLiteral("< amalgamation: %s "), {base_name}) + QLatin1Char('>');
 
   const QString output_prefix = QDir::cleanPath(QDir(output_folder).absolutePath()) + QLatin1Char('/');
-  // Sub-corpus files written in this run (by lower-cased path) and the
-  // number of texts each holds so far.
-  QHash<QString, int> registry;
+  // Sub-corpus files of this run (by lower-cased final path): the final and
+  // the temporary name, and the number of texts written so far.
+  struct Pending {
+    QString target;
+    QString temporary;
+    int texts = 0;
+  };
+  QHash<QString, Pending> registry;
+  const QString partial_prefix = SubCorpusPartialPrefix();
+  if (!QDir().mkpath(output_folder))
+    throw SorvelError(QStringLiteral("Cannot create the folder \"%1\"").arg(output_folder));
+  RemovePartialOutput(output_folder, partial_prefix);  // left by a run that was killed
+  const PartialOutputScope on_interrupt(output_folder, partial_prefix);
+  auto discard = [&] {
+    for (const Pending& p : registry) QFile::remove(p.temporary);
+  };
 
   auto process_file = [&](const QString& path, double day_number) {
     MyYieldProcess();
@@ -163,58 +185,101 @@ int BuildSubCorpora(TFileAndDirIterator& iterator, const SubCorpusRequest& reque
     const QStringView head = QStringView(text).left(split);
     const QStringView rest = QStringView(text).mid(split);
 
-    const QString target = output_folder + QLatin1Char('/') + period->name + QStringLiteral(".txt");
+    const QString file_name = period->name + QStringLiteral(".txt");
+    const QString target = output_folder + QLatin1Char('/') + file_name;
     const QString key = target.toLower();
     auto it = registry.find(key);
     if (it == registry.end()) {
-      registry.insert(key, 1);
+      it = registry.insert(key, Pending{target, output_folder + QLatin1Char('/') + partial_prefix + file_name, 1});
       const QString start = StartTag(1) + kCrLf;
       const QString end = EndTag(1) + kCrLf + first_tag + kCrLf + EndTag(1) + kCrLf;
-      WriteUtf16(target, {start, head, path_tag, rest, end}, false, period->stamp);
+      WriteUtf16(it->temporary, {start, head, path_tag, rest, end}, false, period->stamp);
     } else {
-      const int n = ++it.value();
+      const int n = ++it->texts;
       const QString start = kCrLf + kCrLf + kCrLf + StartTag(n) + kCrLf;
       const QString end = kCrLf + further_tag + kCrLf + EndTag(n) + kCrLf;
-      WriteUtf16(target, {start, head, path_tag, rest, end}, true, period->stamp);
+      WriteUtf16(it->temporary, {start, head, path_tag, rest, end}, true, period->stamp);
     }
   };
 
-  for (const QString& folder : folders) {
-    iterator.HeadDir = folder;
-    iterator.FileMask = request.file_mask;
-    iterator.IncludeSubFolders = true;
-    iterator.SetExcludedDirs({});
-    iterator.OnProcessingAFolder = nullptr;
-    iterator.OnProcessingAFile = nullptr;
-    iterator.OnFilesProgress = progress.percent;
-    if (progress.status) progress.status(folder);
-    iterator.IterateFindingFiles();
-    iterator.BuildDetailedList(TFileSortOrder::ByName);
-    iterator.OnFilesProgress = nullptr;
-    if (!QDir().mkpath(output_folder))
-      throw SorvelError(QStringLiteral("Cannot create the folder \"%1\"").arg(output_folder));
+  global_panic_state.store(0);
+  if (stop) stop->Reset();
+  bool stopped = false;
+  int processed = 0;
+  try {
+    for (const QString& folder : folders) {
+      iterator.HeadDir = folder;
+      iterator.FileMask = request.file_mask;
+      iterator.IncludeSubFolders = true;
+      iterator.SetExcludedDirs({});
+      iterator.OnProcessingAFolder = nullptr;
+      iterator.OnProcessingAFile = nullptr;
+      iterator.OnFilesProgress = progress.percent;
+      if (progress.status) progress.status(folder);
+      iterator.IterateFindingFiles();
+      iterator.BuildDetailedList(TFileSortOrder::ByName);
+      iterator.OnFilesProgress = nullptr;
+      result.walk_problems << iterator.Problems();
+      if (!QDir().mkpath(output_folder))
+        throw SorvelError(QStringLiteral("Cannot create the folder \"%1\"").arg(output_folder));
 
-    global_panic_state.store(0);
-    if (stop) stop->Reset();
-    const TFolderEfficientFileStringlist& found = iterator.FilesFound();
-    const int total = found.Count();
-    for (int j = 0; j < total; ++j) {
-      if (global_panic_state.load() > 0 || (stop && stop->Requested())) break;
-      if (j % 100 == 0) {
-        if (progress.percent) progress.percent(static_cast<int>(static_cast<long long>(j) * 100 / total));
-        if (progress.status)
-          progress.status(Format(LX("LXNManyOutOfN"), {static_cast<double>(j + 1), static_cast<double>(total)}));
+      const TFolderEfficientFileStringlist& found = iterator.FilesFound();
+      const int total = found.Count();
+      for (int j = 0; j < total; ++j) {
+        if (global_panic_state.load() > 0 || (stop && stop->Requested())) {
+          stopped = true;
+          break;
+        }
+        if (j % 100 == 0) {
+          if (progress.percent) progress.percent(static_cast<int>(static_cast<long long>(j) * 100 / total));
+          if (progress.status)
+            progress.status(Format(LX("LXNManyOutOfN"), {static_cast<double>(j + 1), static_cast<double>(total)}));
+        }
+        const QString path = found.GetFullFilename(j);
+        // Sub-corpus files of an earlier run, when the results folder lies in
+        // the corpus, are not texts of the corpus: regrouping them again would
+        // nest old sub-corpora inside the new ones.
+        if (path.startsWith(output_prefix, Qt::CaseInsensitive)) continue;
+        process_file(path, found.GetASimpleSearchRec(j).Time);
+        ++processed;
       }
-      const QString path = found.GetFullFilename(j);
-      // Sub-corpus files of an earlier run, when the results folder lies in
-      // the corpus, are not texts of the corpus: regrouping them again would
-      // nest old sub-corpora inside the new ones.
-      if (path.startsWith(output_prefix, Qt::CaseInsensitive)) continue;
-      process_file(path, found.GetASimpleSearchRec(j).Time);
+      iterator.Clear();
+      if (stopped) break;
     }
-    iterator.Clear();
+  } catch (const SorvelError& e) {
+    discard();
+    throw SorvelError(e.Message() + QStringLiteral(" (the run ended there: no sub-corpus file was written, and "
+                                                   "the files of earlier runs are unchanged)"));
   }
-  const int saved = static_cast<int>(registry.size());
+  if (stopped) {
+    discard();
+    result.unfinished = QStringLiteral("Stopped after %1 texts: the %2 sub-corpus files of this run were not "
+                                       "written, and the files of earlier runs are unchanged")
+                            .arg(processed)
+                            .arg(registry.size());
+    if (progress.status) progress.status(result.unfinished);
+    return 0;
+  }
+
+  {
+    // All or nothing: the finished files replace the earlier ones together.
+    const InterruptsHeldBack hold;
+    for (auto it = registry.cbegin(); it != registry.cend(); ++it) {
+      const QByteArray from = QFile::encodeName(it->temporary);
+      const QByteArray to = QFile::encodeName(it->target);
+      if (::rename(from.constData(), to.constData()) != 0) {
+        const QString why = QString::fromLocal8Bit(std::strerror(errno));
+        discard();
+        throw SorvelError(QStringLiteral("Failed to rename %1 as %2: %3 (%4 of %5 sub-corpus files were written)")
+                              .arg(it->temporary, it->target, why)
+                              .arg(result.files_saved)
+                              .arg(registry.size()));
+      }
+      ++result.files_saved;
+    }
+  }
+  result.finished = true;
+  const int saved = result.files_saved;
   if (progress.status) progress.status(Format(LX("LXNFilesSaved"), {static_cast<double>(saved)}));
   return saved;
 }

@@ -60,13 +60,31 @@ struct SubCorpusProgress {
 // True for the bases the builder cannot group by (custom ones).
 bool IsCustomTimeLineBase(int time_line_base);
 
+struct SubCorpusOutcome {
+  int files_saved = 0;
+  bool finished = false;      // false: stopped or failed, and no file was written
+  QString unfinished;         // what was not done, for the user (when not finished)
+  QStringList walk_problems;  // folders that could not be read, names skipped
+};
+
+// The prefix of the temporary names under which a run writes its sub-corpus
+// files in the output folder.
+QString SubCorpusPartialPrefix();
+
 // Runs the build. Each folder of the source text is searched with its
 // sub-folders (from no folder exclusion) and its files are processed in name
 // order; files inside the output folder itself (sub-corpora of an earlier
-// run, when the results folder lies in the corpus) are left out. A stop request (stop, or the global stop state) skips the remaining
-// files of the folder being processed; both are cleared when the next folder
-// begins. Returns the number of sub-corpus files written. Throws SorvelError
-// for a custom base and FileReadError/SorvelError when a text cannot be read
-// or a sub-corpus file cannot be written.
+// run, when the results folder lies in the corpus) are left out.
+//
+// Every sub-corpus file is written under a temporary name and renamed into
+// place only when the whole run is complete, so a run that is stopped (stop,
+// or the global stop state), fails or is killed leaves the files of earlier
+// runs exactly as they were; temporary files of a killed run are removed by
+// the next run. Returns the number of sub-corpus files written (0 when the
+// run did not finish); outcome, when given, says what was not finished and
+// lists the problems of the walk. Throws SorvelError for a custom base and
+// FileReadError/SorvelError when a text cannot be read or a sub-corpus file
+// cannot be written (with no file written).
 int BuildSubCorpora(TFileAndDirIterator& iterator, const SubCorpusRequest& request,
-                    const SubCorpusProgress& progress = {}, StopFlag* stop = nullptr);
+                    const SubCorpusProgress& progress = {}, StopFlag* stop = nullptr,
+                    SubCorpusOutcome* outcome = nullptr);

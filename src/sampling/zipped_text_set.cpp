@@ -5,10 +5,18 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
+#include <QStringEncoder>
 #include <vector>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <zip.h>
 
 #include "runtime/error.h"
+#include "runtime/interrupt_cleanup.h"
+#include "runtime/safe_move.h"
 #include "runtime/format.h"
 #include "runtime/messages.h"
 #include "runtime/text_reader.h"
@@ -62,9 +70,9 @@ QStringList FilesForMask(const QString& mask) {
 
 class Archive {
  public:
-  explicit Archive(const QString& path) : path_(path) {
+  Archive(const QString& path, const QString& shown_name) : path_(shown_name) {
     int err = 0;
-    za_ = zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_TRUNCATE, &err);
+    za_ = zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_EXCL, &err);
     if (!za_) {
       zip_error_t ze;
       zip_error_init_with_code(&ze, err);
@@ -88,10 +96,11 @@ class Archive {
     Added(name, src, dos_attributes);
   }
 
-  void AddFile(const QString& name, const QString& path) {
+  void AddFile(const QString& name, const QString& path, std::uint32_t dos_attributes = 0, bool dated = true) {
     zip_source_t* src = zip_source_file(za_, QFile::encodeName(path).constData(), 0, -1);
     if (!src) Fail(path);
-    const zip_int64_t idx = Added(name, src, 0);
+    const zip_int64_t idx = Added(name, src, dos_attributes);
+    if (!dated) return;
     const QDateTime mtime = QFileInfo(path).lastModified();
     zip_file_set_mtime(za_, static_cast<zip_uint64_t>(idx), static_cast<time_t>(mtime.toSecsSinceEpoch()), 0);
   }
@@ -163,23 +172,166 @@ ZippedTextSetTexts BuildZippedTextSetTexts(const QStringList& sample, const std:
   return t;
 }
 
-void WriteZippedTextSet(const QStringList& sample, const QString& zip_path, const std::function<void()>& yield) {
-  // Read the texts first, so that an unreadable text stops the action before
-  // an older archive of that name is touched.
-  const ZippedTextSetTexts texts = BuildZippedTextSetTexts(sample, yield);
-  // An archive of that name is replaced, but only once the new one is
-  // complete: the archive is written beside it and renamed over it on close.
+namespace {
 
-  Archive archive(zip_path);
+QString ErrnoText(int e) { return QString::fromLocal8Bit(std::strerror(e)); }
+
+// The device and inode of an existing file, to tell whether two names are
+// one file.
+bool FileIdentity(const QString& path, dev_t* device, ino_t* inode) {
+  struct stat st;
+  if (::stat(QFile::encodeName(path).constData(), &st) != 0) return false;
+  *device = st.st_dev;
+  *inode = st.st_ino;
+  return true;
+}
+
+// Removes the temporary files of one writing, however it ends.
+class PartialFilesGuard {
+ public:
+  PartialFilesGuard(const QString& folder, const QString& prefix) : folder_(folder), prefix_(prefix) {
+    RemovePartialOutput(folder_, prefix_);  // left by a run that was killed
+  }
+  ~PartialFilesGuard() { RemovePartialOutput(folder_, prefix_); }
+  PartialFilesGuard(const PartialFilesGuard&) = delete;
+  PartialFilesGuard& operator=(const PartialFilesGuard&) = delete;
+
+ private:
+  QString folder_;
+  QString prefix_;
+};
+
+// Writes the joined text to path piece by piece: the header of each text
+// and its lines, read and encoded as they stream from the file.
+void WriteJoinedText(const QString& path, const QStringList& sample, const std::function<void()>& yield) {
+  QFile out(path);
+  if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+    throw SorvelError(QStringLiteral("Cannot write \"%1\": %2").arg(path, out.errorString()));
+  QStringEncoder to_utf8(QStringEncoder::Utf8);
+  bool ok = true;
+  bool started = false;
+  auto put = [&](QStringView piece) {
+    if (!ok || piece.isEmpty()) return;
+    const QByteArray bytes = to_utf8.encode(piece);
+    ok = out.write(bytes) == bytes.size();
+  };
+  static const QString kCrLf = QStringLiteral("\r\n");
+  for (qsizetype i = 0; i < sample.size(); ++i) {
+    if (yield) yield();
+    const QString& entry = sample.at(i);
+    const QString file = CleanSamplePath(entry);
+    if (file.isEmpty()) continue;
+    if (!started) {
+      ok = out.write("\xEF\xBB\xBF", 3) == 3;
+      started = true;
+    }
+    // The header ends with its own CR LF and then the line break that every
+    // line of the joined text gets, which leaves an empty line under it; the
+    // reader ends every line of the text, the last one too, with CR LF.
+    put(QString::number(i + 1) + QStringLiteral("\t***") + entry + QStringLiteral("\t***") + kCrLf + kCrLf);
+    ReadNormalisedText(file, put);
+    if (!ok) break;
+  }
+  ok = ok && out.flush();
+  if (!ok) throw SorvelError(QStringLiteral("Cannot write \"%1\": %2").arg(path, out.errorString()));
+  out.close();
+}
+
+}  // namespace
+
+QString ArchiveOverSampledFolderRefusal(const QString& zip_path, const QString& sampled_folder) {
+  if (sampled_folder.isEmpty()) return QString();
+  const QFileInfo target(zip_path);
+  if (!target.exists() && !target.isSymLink()) return QString();
+  const QString real_folder = QFileInfo(sampled_folder).canonicalFilePath();
+  // A link is judged by where it leads, as writing through it would go there.
+  const QString real_target = target.exists() ? target.canonicalFilePath() : target.absoluteFilePath();
+  if (real_folder.isEmpty() || real_target.isEmpty()) return QString();
+  if (real_target == real_folder || real_target.startsWith(real_folder + QLatin1Char('/')))
+    return QStringLiteral("\"%1\" is a file of the sampled folder \"%2\": the archive is never written over it")
+        .arg(zip_path, sampled_folder);
+  return QString();
+}
+
+QString ZippedTextSetPartialPrefix(const QString& zip_path) {
+  return QLatin1Char('.') + QFileInfo(zip_path).fileName() + QStringLiteral(".sorvel-partial");
+}
+
+ZippedTextSetOutcome WriteZippedTextSet(const QStringList& sample, const QString& zip_path,
+                                        const std::function<void()>& yield, bool replace_existing) {
+  const QFileInfo target(zip_path);
+  const QString folder = target.absolutePath();
+  if (!QFileInfo(folder).isDir()) throw SorvelError(QStringLiteral("Cannot create \"%1\": no such folder").arg(zip_path));
+  dev_t target_device = 0;
+  ino_t target_inode = 0;
+  const bool target_exists = FileIdentity(zip_path, &target_device, &target_inode) || target.isSymLink();
+  if (target_exists && target.isDir())
+    throw SorvelError(QStringLiteral("Cannot write \"%1\": it is a folder").arg(zip_path));
+  if (target_exists && !replace_existing)
+    throw SorvelError(QStringLiteral("\"%1\" exists already; nothing was written").arg(zip_path));
+
+  // The list text is small; it also settles which entries have a file.
+  static const QString kCrLf = QStringLiteral("\r\n");
+  ZippedTextSetOutcome outcome;
+  const QString list_name =
+      Format(QStringLiteral("List_of_%d_Texts.txt"), {static_cast<long long>(sample.size())});
+  QString list_text =
+      LX("LXN") + QLatin1Char('\t') + LX("LXFilenames") + QLatin1Char('\t') + LX("LXScores") + kCrLf + kCrLf;
+  QList<QStringList> files_of_entries;
+  files_of_entries.reserve(sample.size());
+  for (qsizetype i = 0; i < sample.size(); ++i) {
+    const QString& entry = sample.at(i);
+    if (!CleanSamplePath(entry).isEmpty()) {
+      list_text += QString::number(i + 1) + QLatin1Char('\t') + entry + QStringLiteral("\t?") + kCrLf;
+      ++outcome.texts;
+    }
+    files_of_entries << FilesForMask(entry);
+    // The archive must never take the place of a text it packs.
+    if (target_exists) {
+      for (const QString& f : files_of_entries.last()) {
+        dev_t d = 0;
+        ino_t n = 0;
+        if (FileIdentity(f, &d, &n) && d == target_device && n == target_inode)
+          throw SorvelError(
+              QStringLiteral("\"%1\" is a text of the sample: the archive is not written over it").arg(zip_path));
+      }
+    }
+  }
+
+  const QString prefix = ZippedTextSetPartialPrefix(zip_path);
+  const PartialFilesGuard guard(folder, prefix);
+  const PartialOutputScope on_interrupt(folder, prefix);
+  const QString partial_zip = folder + QLatin1Char('/') + prefix;
+  const QString joined_file = partial_zip + QStringLiteral("-joined");
+  WriteJoinedText(joined_file, sample, yield);
+
+  Archive archive(partial_zip, zip_path);
   constexpr std::uint32_t kArchiveAttribute = 0x20;
   QSet<QString> used;
-  used.insert(texts.list_name.toLower());
+  used.insert(list_name.toLower());
   used.insert(QStringLiteral("as_one_text.txt"));
-  archive.AddFromBytes(texts.list_name, Utf8WithBom(texts.list_text), kArchiveAttribute);
-  archive.AddFromBytes(QStringLiteral("as_one_text.txt"), Utf8WithBom(texts.joined_text), kArchiveAttribute);
-  for (const QString& entry : sample) {
+  archive.AddFromBytes(list_name, Utf8WithBom(list_text), kArchiveAttribute);
+  // An empty joined text stays an empty entry (no byte-order mark alone).
+  archive.AddFile(QStringLiteral("as_one_text.txt"), joined_file, kArchiveAttribute, false);
+  for (const QStringList& files : files_of_entries) {
     if (yield) yield();
-    for (const QString& file : FilesForMask(entry)) archive.AddFile(EntryNameFor(QFileInfo(file).fileName(), used), file);
+    for (const QString& file : files) {
+      archive.AddFile(EntryNameFor(QFileInfo(file).fileName(), used), file);
+      ++outcome.files_added;
+    }
   }
   archive.Close();
+
+  const QByteArray from = QFile::encodeName(partial_zip);
+  const QByteArray to = QFile::encodeName(zip_path);
+  SyncPath(partial_zip);
+  const int renamed = replace_existing
+                          ? ::rename(from.constData(), to.constData())
+                          : ::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE);
+  if (renamed != 0) {
+    const int e = errno;
+    throw SorvelError(QStringLiteral("Failed to rename %1 as %2: %3").arg(partial_zip, zip_path, ErrnoText(e)));
+  }
+  SyncPath(folder);
+  return outcome;
 }

@@ -28,13 +28,35 @@ struct ZippedTextSetTexts {
 ZippedTextSetTexts BuildZippedTextSetTexts(const QStringList& sample,
                                            const std::function<void()>& yield = {});
 
-// Writes the archive to zip_path, replacing any file of that name. Sample
-// entries are added from disk as given: an entry that names no existing file
-// (such as one with tab fields) adds nothing; one with "*" or "?" in its name
-// adds the matching files of its folder. Each file is stored under its own
-// name; a name met again gets a number (text_2.txt), so that no file of the
-// sample hides another. Throws SorvelError when the archive cannot be
-// written and FileReadError when a text cannot be read; an older archive of
-// that name is then kept as it was.
-void WriteZippedTextSet(const QStringList& sample, const QString& zip_path,
-                        const std::function<void()>& yield = {});
+struct ZippedTextSetOutcome {
+  int texts = 0;        // sample entries whose file exists: listed and joined
+  int files_added = 0;  // files packed from disk
+};
+
+// Writes the archive to zip_path. Sample entries are added from disk as
+// given: an entry that names no existing file (such as one with tab fields)
+// adds nothing; one with "*" or "?" in its name adds the matching files of
+// its folder. Each file is stored under its own name; a name met again gets
+// a number (text_2.txt), so that no file of the sample hides another.
+//
+// Nothing is held in memory beyond one piece of text at a time: the joined
+// text is written to a temporary file beside the archive and packed from
+// there, as the sample files are. The archive is written under a temporary
+// name in the same folder and renamed into place when complete, so an
+// archive of that name is either the old one or the new one, never half of
+// one. An existing file of that name is replaced only when replace_existing
+// is set, and never when it is one of the sample's files. Throws SorvelError
+// when the archive cannot be written or must not be (the target exists, or
+// is a file of the sample) and FileReadError when a text cannot be read;
+// the temporary files are removed and an older archive is kept as it was.
+ZippedTextSetOutcome WriteZippedTextSet(const QStringList& sample, const QString& zip_path,
+                                        const std::function<void()>& yield = {}, bool replace_existing = false);
+
+// Why an archive must not be written to zip_path: it names an existing file
+// inside the folder the sample was drawn from (a text of the corpus given by
+// mistake as the archive's name). Empty when it may be written.
+QString ArchiveOverSampledFolderRefusal(const QString& zip_path, const QString& sampled_folder);
+
+// The prefix of the temporary files written beside an archive of that name
+// (the archive under construction and the joined text).
+QString ZippedTextSetPartialPrefix(const QString& zip_path);

@@ -8,6 +8,7 @@
 
 #include "../duplicates/dup_contents_test_corpus.h"
 #include "cli/cli_runner.h"
+#include "runtime/tree_lock.h"
 #include "support/test_support.h"
 
 namespace {
@@ -76,4 +77,21 @@ TEST(DupContentsCli, NormalizeSpaceFindsACopyWithOtherLineEnds) {
     ASSERT_EQ(r.code, 0);
     EXPECT_EQ(QJsonDocument::fromJson(r.out).object().value(QStringLiteral("pairs")).toInt(), normalize ? 1 : 0);
   }
+}
+
+TEST(DupContentsCli, MoveAndRestoreRefuseATreeInUse) {
+  TempTree t;
+  const QByteArray a = DupTestText(9, 300);
+  t.Write(QStringLiteral("a.txt"), a);
+  t.Write(QStringLiteral("b.txt"), a);
+  const TreeMoveLock other_run(t.Root());
+  ASSERT_TRUE(other_run.Held());
+  CliResult r = RunCli({QStringLiteral("dupcontents"), QStringLiteral("--no-dates"), QStringLiteral("--move"),
+                        QStringLiteral("--yes"), t.Root()});
+  EXPECT_EQ(r.code, 2);
+  EXPECT_TRUE(r.err.contains("Another run")) << r.err.constData();
+  EXPECT_TRUE(QFile::exists(t.Path(QStringLiteral("b.txt"))));
+  r = RunCli({QStringLiteral("restore"), QStringLiteral("--yes"), t.Root()});
+  EXPECT_EQ(r.code, 2);
+  EXPECT_TRUE(r.err.contains("Another run")) << r.err.constData();
 }

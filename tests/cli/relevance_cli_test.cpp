@@ -59,6 +59,16 @@ TEST(RelevanceCli, BadInputExitsWithTwo) {
   t.MakeDir(QStringLiteral("c"));
   EXPECT_EQ(RunRelevanceCli({QStringLiteral("--filters"), t.Path(QStringLiteral("none.txt")), QStringLiteral("--folder"),
                  t.Path(QStringLiteral("c"))}).code, 2);
+  // The message names the cause: a folder given as the filter file, and a
+  // filter file without any term.
+  CliResult why = RunRelevanceCli({QStringLiteral("--filters"), t.Path(QStringLiteral("c")), QStringLiteral("--folder"),
+                                   t.Path(QStringLiteral("c"))});
+  EXPECT_EQ(why.code, 2);
+  EXPECT_TRUE(why.err.contains("is not a regular file")) << why.err.toStdString();
+  why = RunRelevanceCli({QStringLiteral("--filters"), t.WriteText(QStringLiteral("empty.txt"), QString()),
+                         QStringLiteral("--folder"), t.Path(QStringLiteral("c"))});
+  EXPECT_EQ(why.code, 2);
+  EXPECT_TRUE(why.err.contains("holds no terms")) << why.err.toStdString();
   const CliResult b = RunRelevanceCli({QStringLiteral("--filters"), bad, QStringLiteral("--folder"), t.Path(QStringLiteral("c"))});
   EXPECT_EQ(b.code, 2);
   EXPECT_TRUE(b.err.contains("line 2")) << b.err.toStdString();

@@ -1,9 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <QFileInfo>
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
 
 #include "dup_contents_test_corpus.h"
 #include "duplicates/dup_contents_moving.h"
+#include "runtime/file_iterator.h"
+#include "runtime/panic.h"
 #include "support/test_support.h"
 
 TEST(DupContentsMoving, TargetNamesUseTheMovedFilesWord) {
@@ -32,13 +37,13 @@ TEST(DupContentsMoving, MoveKeepsTheChosenFileMovesTheRestAndRestoresThem) {
   EXPECT_EQ(plan[0].to, t.Path(QStringLiteral("x/%1/a.%1").arg(w)));
   EXPECT_TRUE(QFileInfo::exists(t.Path(QStringLiteral("x/a.txt"))));  // planning moves nothing
 
-  EXPECT_EQ(MoveFilesNotKept(s), 2);
+  EXPECT_EQ(MoveFilesNotKept(s, t.Root()), 2);
   EXPECT_FALSE(QFileInfo::exists(t.Path(QStringLiteral("x/a.txt"))));
   EXPECT_FALSE(QFileInfo::exists(t.Path(QStringLiteral("x/c.txt"))));
   EXPECT_EQ(ReadAll(t.Path(QStringLiteral("x/b.htm"))), a);
   EXPECT_EQ(ReadAll(t.Path(QStringLiteral("x/%1/c.%1").arg(w))), a);
   // Again: the files are no longer where the groups say.
-  EXPECT_EQ(MoveFilesNotKept(s), 0);
+  EXPECT_EQ(MoveFilesNotKept(s, t.Root()), 0);
   // A new search leaves the moved-files folders out only when told to; the
   // page and the command line exclude them, so here the kept file is alone.
   TFileAndDirIterator it;
@@ -51,13 +56,17 @@ TEST(DupContentsMoving, MoveKeepsTheChosenFileMovesTheRestAndRestoresThem) {
   // c.moved stays and the clash is reported.
   t.Write(QStringLiteral("x/c.txt"), "new text");
   QStringList clashes;
-  const TRestoreOutcome r = RestoreMovedFiles(
-      t.Root(), [&](const QString& from, const QString& to) { clashes << from + QStringLiteral(" -> ") + to; });
+  QString reason;
+  const TRestoreOutcome r = RestoreMovedFiles(t.Root(), [&](const QString& from, const QString& to, const QString& why) {
+    clashes << from + QStringLiteral(" -> ") + to;
+    reason = why;
+  });
   EXPECT_EQ(r.found, 2);
   EXPECT_EQ(r.restored, 1);
   EXPECT_EQ(ReadAll(t.Path(QStringLiteral("x/a.txt"))), a);
   EXPECT_EQ(clashes, QStringList{t.Path(QStringLiteral("x/%1/c.%1").arg(w)) + QStringLiteral(" -> ") +
                                  t.Path(QStringLiteral("x/c.txt"))});
+  EXPECT_EQ(reason, QString::fromLocal8Bit(std::strerror(EEXIST)));  // the system's words for the clash
   EXPECT_EQ(ReadAll(t.Path(QStringLiteral("x/c.txt"))), QByteArray("new text"));
   EXPECT_EQ(ReadAll(t.Path(QStringLiteral("x/%1/c.%1").arg(w))), a);
 }
@@ -70,9 +79,87 @@ TEST(DupContentsMoving, SameNamesInOneFolderNeverOverwriteEachOther) {
   t.Write(QStringLiteral("r.txt"), a);
   TFileDuplicateContentsSeeker s;
   ASSERT_EQ(DupTestSeek(s, t.Root()), 2);
-  QStringList failed;
-  // r.htm and r.txt both map to r.moved: the second one stays where it is.
-  EXPECT_EQ(MoveFilesNotKept(s, {}, &failed), 1);
-  EXPECT_EQ(failed.size(), 1);
-  EXPECT_TRUE(QFileInfo::exists(failed.value(0)));
+  std::vector<TFileMoveProblem> failed;
+  // r.htm and r.txt both map to r.moved: the second one stays where it is,
+  // and the reason names the clash in the system's words.
+  EXPECT_EQ(MoveFilesNotKept(s, t.Root(), {}, &failed), 1);
+  ASSERT_EQ(failed.size(), 1u);
+  EXPECT_TRUE(QFileInfo::exists(failed[0].file));
+  EXPECT_TRUE(failed[0].reason.contains(QString::fromLocal8Bit(std::strerror(EEXIST)))) << failed[0].reason.toStdString();
+}
+
+namespace {
+
+// The near-duplicate search as the page and the command line run it: each
+// file once, however many links name it.
+int SeekOneNamePerFile(TFileDuplicateContentsSeeker& s, const QString& root) {
+  TFileAndDirIterator it;
+  it.HeadDir = root;
+  it.IncludeSubFolders = true;
+  it.OneNamePerFile = true;
+  it.SetExcludedDirs({MovedFilesWord()});
+  it.IterateFindingFiles();
+  it.BuildDetailedList(TFileSortOrder::BySize);
+  QStringList empty;
+  global_panic_state.store(0);
+  return s.SeekContentsDuplicatesIn(1, 250, 0, it.FilesFound(), root, empty, {}, {}, {}, [](int) { return false; },
+                                    {}, false, false, 0.5f, 0.5f);
+}
+
+}  // namespace
+
+TEST(DupContentsMoving, LinksAreOneFileAndNothingIsMovedThroughThem) {
+  TempTree outside;
+  const QByteArray text = DupTestText(8, 300);
+  outside.Write(QStringLiteral("o.txt"), text);
+  TempTree t;
+  t.Write(QStringLiteral("b/real.txt"), text);
+  // A link to a file of the tree, met before its target in name order.
+  ASSERT_EQ(::symlink(t.Path(QStringLiteral("b/real.txt")).toLocal8Bit().constData(),
+                      t.Path(QStringLiteral("a_link.txt")).toLocal8Bit().constData()),
+            0);
+  // A link to a folder outside the tree, whose file is a copy of the text.
+  ASSERT_EQ(::symlink(outside.Root().toLocal8Bit().constData(), t.Path(QStringLiteral("c_out")).toLocal8Bit().constData()),
+            0);
+  // A linked folder inside the tree, met before the folder itself.
+  t.Write(QStringLiteral("z/zz.txt"), text);
+  ASSERT_EQ(::symlink(t.Path(QStringLiteral("z")).toLocal8Bit().constData(),
+                      t.Path(QStringLiteral("a_dir")).toLocal8Bit().constData()),
+            0);
+
+  TFileDuplicateContentsSeeker s;
+  SeekOneNamePerFile(s, t.Root());
+  // The link and its target are one member under the target's own name;
+  // the linked folder adds no second name for zz.txt.
+  QStringList members;
+  const TDuplicateContentsListWithKeepInt& groups = s.dup_contents_top_list;
+  for (int g = 0; g < groups.Count(); ++g)
+    for (int m = 0; m < groups.MemberCount(g); ++m)
+      members << s.FullFilename(groups.Group(g).dup_contents_list->GetAValue(m).file_index);
+  members.sort();
+  EXPECT_EQ(members, (QStringList{t.Path(QStringLiteral("b/real.txt")), t.Path(QStringLiteral("c_out/o.txt")),
+                                  t.Path(QStringLiteral("z/zz.txt"))}));
+
+  // Whatever is kept, the file outside the tree is never moved.
+  for (int keep_row = 0; keep_row < 3; ++keep_row) {
+    s.SetKeepNumber(keep_row);
+    std::vector<TFileMoveProblem> refused;
+    const auto plan = PlanMovesNotKept(s, t.Root(), &refused);
+    for (const TPlannedFileMove& p : plan) EXPECT_FALSE(p.from.contains(QStringLiteral("c_out"))) << p.from.toStdString();
+  }
+  s.SetKeepNumber(0);
+  std::vector<TFileMoveProblem> problems;
+  MoveFilesNotKept(s, t.Root(), {}, &problems);
+  EXPECT_EQ(ReadAll(outside.Path(QStringLiteral("o.txt"))), text);
+  EXPECT_FALSE(QFileInfo::exists(outside.Path(MovedFilesWord())));
+  ASSERT_EQ(problems.size(), 1u);
+  EXPECT_EQ(problems[0].file, t.Path(QStringLiteral("c_out/o.txt")));
+  EXPECT_TRUE(problems[0].reason.contains(QStringLiteral("symbolic link"))) << problems[0].reason.toStdString();
+
+  // A name that is itself a link, or a moved-files folder that is a link, is
+  // refused by the same rule.
+  EXPECT_FALSE(MoveThroughLinkRefusal(t.Path(QStringLiteral("a_link.txt")), t.Root()).isEmpty());
+  EXPECT_FALSE(MoveThroughLinkRefusal(t.Path(QStringLiteral("a_dir/zz.txt")), t.Root()).isEmpty());
+  EXPECT_TRUE(MoveThroughLinkRefusal(t.Path(QStringLiteral("z/zz.txt")), t.Root()).isEmpty());
+  EXPECT_FALSE(MoveThroughLinkRefusal(outside.Path(QStringLiteral("o.txt")), t.Root()).isEmpty());
 }

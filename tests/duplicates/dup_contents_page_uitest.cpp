@@ -12,6 +12,8 @@
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QtTest>
+#include <cerrno>
+#include <cstring>
 
 #include "dup_contents_test_corpus.h"
 #include "dup_contents_xlsx_reader.h"
@@ -173,6 +175,8 @@ class DupContentsPageTest : public QObject {
     QCOMPARE(dialogs_.ShownNames(), (QStringList{QStringLiteral("OKToDoX"), QStringLiteral("FailedToRename"),
                                                   QStringLiteral("ReportedAFact")}));
     QVERIFY(dialogs_.Shown().at(1).text.contains(t.Path(QStringLiteral("x/c.txt"))));
+    // The box says why, in the system's words.
+    QVERIFY(dialogs_.Shown().at(1).text.contains(QString::fromLocal8Bit(std::strerror(EEXIST))));
   }
 
   void ShowOpensOneViewerPerMemberSideBySide() {

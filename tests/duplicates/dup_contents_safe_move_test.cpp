@@ -40,6 +40,17 @@ TEST(DupContentsSafeMove, CopiesNewFilesOnlyKeepingTheDate) {
   EXPECT_EQ(ReadAll(c), ReadAll(a));
   EXPECT_EQ(QFileInfo(c).lastModified().toSecsSinceEpoch(), 1600000000);
   EXPECT_TRUE(QFileInfo::exists(a));
+
+  // A copy cut short by a killed run lies under the temporary name only; the
+  // next copy of that file removes it, and a clash leaves no temporary file.
+  const QString d = t.Path(QStringLiteral("d.txt"));
+  t.Write(QFileInfo(PartialCopyName(d)).fileName(), "cut sh");
+  EXPECT_EQ(SafeCopyFile(a, d), SafeFileResult::Done);
+  EXPECT_EQ(ReadAll(d), ReadAll(a));
+  EXPECT_FALSE(QFileInfo::exists(PartialCopyName(d)));
+  t.Write(QFileInfo(PartialCopyName(b)).fileName(), "cut sh");
+  EXPECT_EQ(SafeCopyFile(a, b), SafeFileResult::TargetExists);
+  EXPECT_FALSE(QFileInfo::exists(PartialCopyName(b)));
 }
 
 TEST(DupContentsSafeMove, AcrossFileSystemsCopiesVerifiesThenDeletes) {

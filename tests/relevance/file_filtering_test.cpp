@@ -178,7 +178,9 @@ TEST(RelevanceFileCheck, TabsRepeatsAndExactCopies) {
   EXPECT_TRUE(ds.dialogs.Shown().back().text.contains(QStringLiteral("line 2")));
   const QString empty = tree.WriteText(QStringLiteral("e.txt"), QStringLiteral("# nothing\n\n"));
   EXPECT_EQ(LoadFiltersForCheck(&list, empty), FilterLoadOutcome::NoTerms);
-  EXPECT_EQ(ds.dialogs.ShownNames().back(), QStringLiteral("FailedToRead"));
+  // The file was read: it holds no terms, which the message says.
+  EXPECT_EQ(ds.dialogs.ShownNames().back(), QStringLiteral("ReportedAFact"));
+  EXPECT_TRUE(ds.dialogs.Shown().back().text.contains(QStringLiteral("holds no terms")));
   EXPECT_EQ(LoadFiltersForCheck(&list, QString()), FilterLoadOutcome::NotFilled);
   EXPECT_EQ(ds.dialogs.ShownNames().back(), QStringLiteral("FormNotFilled"));
 }

@@ -136,6 +136,19 @@ class SamplePageTest : public QObject {
     QCOMPARE(script_->ShownNames(), QStringList{QStringLiteral("SavedOKOpenNow")});
     QCOMPARE(opened, zip);
     QVERIFY(QFileInfo(zip).size() > 0);
+
+    // Saving again under that name asks first; Cancel leaves it as it was.
+    const QByteArray first_archive = ReadAll(zip);
+    script_->Clear();
+    script_->QueueAnswer(mrCancel);
+    page.SaveZippedTextSet(zip);
+    QCOMPARE(script_->ShownNames(), QStringList{QStringLiteral("OKToDoX")});
+    QCOMPARE(ReadAll(zip), first_archive);
+    script_->Clear();
+    script_->QueueAnswer(mrOK);
+    script_->QueueAnswer(mrNo);
+    page.SaveZippedTextSet(zip);
+    QCOMPARE(script_->ShownNames(), (QStringList{QStringLiteral("OKToDoX"), QStringLiteral("SavedOKOpenNow")}));
   }
 
  private:

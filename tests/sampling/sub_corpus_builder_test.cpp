@@ -1,7 +1,10 @@
 #include "sampling/sub_corpus_builder.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <fcntl.h>
+#include <unistd.h>
 #include <gtest/gtest.h>
 
 #include "runtime/error.h"
@@ -125,30 +128,64 @@ TEST(SubCorpora, BasesWithoutPeriodsAndCustomBases) {
   EXPECT_FALSE(QFileInfo::exists(t.Path("out/custom")));
 }
 
-TEST(SubCorpora, StopInTheFirstOfTwoFoldersSkipsOnlyItsRest) {
+TEST(SubCorpora, StoppedOrFailedRunLeavesEarlierFilesAsTheyWere) {
   TempTree t;
   for (const char* f : {"one/a.txt", "one/b.txt", "one/c.txt", "two/d.txt", "two/e.txt"})
     WriteDated(t, f, QByteArray("text of ") + f, Local(2001, 4, 2));
   EXPECT_EQ(FoldersFromSameHead(t.Root() + QStringLiteral(" ; one/ ;two;one")),
             (QStringList{t.Path("one"), t.Path("two")}));
-
+  const SubCorpusRequest rq{t.Root() + QStringLiteral(";one;two"), t.Path("out"), QStringLiteral("*.*"), tlbDay};
   TFileAndDirIterator it;
+  SubCorpusOutcome outcome;
+  EXPECT_EQ(BuildSubCorpora(it, rq, {}, nullptr, &outcome), 1);
+  EXPECT_TRUE(outcome.finished);
+  const QString day_file = t.Path("out/day/2001_04_02.txt");
+  const QByteArray complete = ReadAll(day_file);
+  EXPECT_TRUE(ReadSubCorpus(day_file).contains(QStringLiteral("<START OF TEXT 5 ****>\r\ntext of two/e.txt")));
+
+  // The texts change; a run stopped in the first folder writes nothing.
+  for (const char* f : {"one/a.txt", "one/b.txt", "one/c.txt", "two/d.txt", "two/e.txt"})
+    WriteDated(t, f, QByteArray("new text of ") + f, Local(2001, 4, 2));
   StopFlag stop;
-  bool stopped_once = false;
   SubCorpusProgress progress;
   progress.status = [&](const QString& s) {
     // The first count status comes before the first file of a folder.
-    if (!stopped_once && s.startsWith(QLatin1String("1 of"))) {
-      stopped_once = true;
-      stop.Request();
-    }
+    if (s.startsWith(QLatin1String("1 of"))) stop.Request();
   };
-  EXPECT_EQ(BuildSubCorpora(it, {t.Root() + QStringLiteral(";one;two"), t.Path("out"), QStringLiteral("*.*"), tlbDay},
-                            progress, &stop),
-            1);
-  const QString text = ReadSubCorpus(t.Path("out/day/2001_04_02.txt"));
-  EXPECT_TRUE(text.contains(QStringLiteral("text of one/a.txt")));
-  EXPECT_FALSE(text.contains(QStringLiteral("text of one/b.txt")));
-  EXPECT_FALSE(text.contains(QStringLiteral("text of one/c.txt")));
-  EXPECT_TRUE(text.contains(QStringLiteral("<START OF TEXT 3 ****>\r\ntext of two/e.txt")));
+  EXPECT_EQ(BuildSubCorpora(it, rq, progress, &stop, &outcome), 0);
+  EXPECT_FALSE(outcome.finished);
+  EXPECT_TRUE(outcome.unfinished.contains(QStringLiteral("not written"))) << outcome.unfinished.toStdString();
+  EXPECT_EQ(ReadAll(day_file), complete);
+
+  // A text that vanishes during the run ends it, again with nothing written.
+  progress.status = [&](const QString& s) {
+    if (s.startsWith(QLatin1String("1 of"))) QFile::remove(t.Path("one/b.txt"));
+  };
+  EXPECT_THROW(BuildSubCorpora(it, rq, progress, nullptr, &outcome), SorvelError);
+  EXPECT_EQ(ReadAll(day_file), complete);
+  // No temporary file is left in either case.
+  EXPECT_EQ(QDir(t.Path("out/day")).entryList(QDir::Files | QDir::Hidden), QStringList{"2001_04_02.txt"});
+
+  // A temporary file of a killed run is removed by the next run, which
+  // replaces the earlier file only once it is complete.
+  t.Write(QStringLiteral("out/day/") + SubCorpusPartialPrefix() + QStringLiteral("2001_04_02.txt"), "cut sh");
+  EXPECT_EQ(BuildSubCorpora(it, rq, {}, nullptr, &outcome), 1);
+  EXPECT_EQ(QDir(t.Path("out/day")).entryList(QDir::Files | QDir::Hidden), QStringList{"2001_04_02.txt"});
+  EXPECT_TRUE(ReadSubCorpus(day_file).contains(QStringLiteral("<START OF TEXT 4 ****>\r\nnew text of two/e.txt")));
+}
+
+TEST(SubCorpora, WalkProblemsReachTheOutcome) {
+  TempTree t;
+  WriteDated(t, "src/good.txt", "good", Local(2003, 1, 9));
+  // A name that is not valid text in the file-name encoding is skipped with
+  // a note, in each of the folders searched.
+  const QByteArray bad = QFile::encodeName(t.Path("src")) + "/bad\xff.txt";
+  const int fd = ::open(bad.constData(), O_WRONLY | O_CREAT, 0644);
+  ASSERT_GE(fd, 0);
+  ::close(fd);
+  TFileAndDirIterator it;
+  SubCorpusOutcome outcome;
+  EXPECT_EQ(BuildSubCorpora(it, {t.Path("src"), t.Path("out"), QStringLiteral("*.*"), tlbYear}, {}, nullptr, &outcome), 1);
+  ASSERT_EQ(outcome.walk_problems.size(), 1);
+  EXPECT_TRUE(outcome.walk_problems[0].contains(QStringLiteral("not valid text")));
 }

@@ -1,6 +1,8 @@
 #include "sampling/zipped_text_set.h"
 
+#include <QDir>
 #include <QFile>
+#include <unistd.h>
 #include <QProcess>
 #include <QStandardPaths>
 #include <gtest/gtest.h>
@@ -70,7 +72,11 @@ TEST(ZippedTextSet, MissingFileIsLeftOutAndItsNumberSkipped) {
   const QStringList sample{one, t.Path("gone.txt"), three};
   const QString zip = t.Path("set.zip");
   t.Write("set.zip", "an older archive of the same name");
-  WriteZippedTextSet(sample, zip);
+  EXPECT_THROW(WriteZippedTextSet(sample, zip), SorvelError);  // replaced only when asked to
+  EXPECT_EQ(ReadAll(zip), QByteArray("an older archive of the same name"));
+  const ZippedTextSetOutcome outcome = WriteZippedTextSet(sample, zip, {}, true);
+  EXPECT_EQ(outcome.texts, 2);
+  EXPECT_EQ(outcome.files_added, 2);
 
   const auto entries = ReadArchive(zip);
   ASSERT_EQ(entries.size(), 4u);
@@ -109,7 +115,7 @@ TEST(ZippedTextSet, EmptySampleTabEntriesEmptyFilesAndRepeatedNames) {
   const QString same1 = t.Write("p/same.txt", "p");
   const QString same2 = t.Write("q/same.txt", "q");
   const QStringList sample{QStringLiteral("  ") + tabbed + QStringLiteral("\t0.75\tx"), empty, same1, same2};
-  WriteZippedTextSet(sample, zip);
+  WriteZippedTextSet(sample, zip, {}, true);
   entries = ReadArchive(zip);
   ASSERT_EQ(entries.size(), 5u);
   EXPECT_EQ(entries[0].name, QStringLiteral("List_of_4_Texts.txt"));
@@ -133,4 +139,63 @@ TEST(ZippedTextSet, CleanSamplePathAndUnwritableTarget) {
   EXPECT_TRUE(CleanSamplePath(t.Path("no.txt")).isEmpty());
   EXPECT_TRUE(CleanSamplePath(t.Root()).isEmpty());  // a folder is not a text
   EXPECT_THROW(WriteZippedTextSet({f}, t.Path("no/such/folder/out.zip")), SorvelError);
+}
+
+TEST(ZippedTextSet, NeverOverASampleTextAndNoTemporaryFilesLeft) {
+  TempTree t;
+  const QString a = t.Write("corpus/a.txt", "alpha text");
+  const QString b = t.Write("corpus/b.txt", "beta text");
+  // A text of the sample given as the archive's name is never replaced, even
+  // when replacing is allowed; nor through a link to it.
+  EXPECT_THROW(WriteZippedTextSet({a, b}, b, {}, true), SorvelError);
+  EXPECT_EQ(ReadAll(b), QByteArray("beta text"));
+  ASSERT_EQ(::symlink(QFile::encodeName(a).constData(), QFile::encodeName(t.Path("link.zip")).constData()), 0);
+  EXPECT_THROW(WriteZippedTextSet({a, b}, t.Path("link.zip"), {}, true), SorvelError);
+  EXPECT_EQ(ReadAll(a), QByteArray("alpha text"));
+  // Any existing file inside the sampled folder is refused; a new name there
+  // or a file elsewhere is not.
+  const QString other = t.Write("corpus/sub/other.txt", "not drawn");
+  EXPECT_FALSE(ArchiveOverSampledFolderRefusal(other, t.Path("corpus")).isEmpty());
+  EXPECT_TRUE(ArchiveOverSampledFolderRefusal(t.Path("corpus/new.zip"), t.Path("corpus")).isEmpty());
+  EXPECT_TRUE(ArchiveOverSampledFolderRefusal(t.Write("out/old.zip", "z"), t.Path("corpus")).isEmpty());
+
+  // Temporary files of a killed run are removed; a finished run leaves none.
+  const QString zip = t.Path("out/set.zip");
+  const QString prefix = ZippedTextSetPartialPrefix(zip);
+  t.Write(QStringLiteral("out/") + prefix, "stale archive");
+  t.Write(QStringLiteral("out/") + prefix + QStringLiteral(".Xy12Zw"), "stale archive of the zip library");
+  WriteZippedTextSet({a, b}, zip);
+  EXPECT_EQ(QDir(t.Path("out")).entryList(QDir::Files | QDir::Hidden), (QStringList{"old.zip", "set.zip"}));
+  EXPECT_EQ(ReadArchive(zip).size(), 4u);
+}
+
+TEST(ZippedTextSet, StreamedJoinedTextEqualsTheWholeTextBuiltInMemory) {
+  // Long texts in every encoding, with characters outside the basic plane
+  // that straddle the reader's pieces, must come out as the in-memory
+  // joining gives them.
+  TempTree t;
+  QStringList sample;
+  std::srand(5);
+  for (int k = 0; k < 3; ++k) {
+    QString text;
+    // Over 256 KB in every encoding: more than one piece of the reader.
+    while (text.size() < 220000 + k * 7777) {
+      text += RandomPiecesText({QStringLiteral("word"), QStringLiteral("\U0001F600"), QStringLiteral("\u00e4\u00df"),
+                                QStringLiteral("\r\n"), QStringLiteral("\n"), QStringLiteral("\u4e2d")},
+                               8);
+    }
+    QByteArray bytes;
+    if (k == 0) bytes = text.toUtf8();
+    if (k == 1) bytes = Utf16LeWithBom(text);
+    if (k == 2) bytes = QByteArray("\xEF\xBB\xBF") + text.toUtf8();
+    sample << t.Write(QStringLiteral("t%1.txt").arg(k), bytes);
+  }
+  sample.insert(1, t.Path("missing.txt"));
+  const QString zip = t.Path("big.zip");
+  WriteZippedTextSet(sample, zip);
+  const auto entries = ReadArchive(zip);
+  ASSERT_GE(entries.size(), 2u);
+  const ZippedTextSetTexts whole = BuildZippedTextSetTexts(sample);
+  EXPECT_TRUE(Utf8Text(entries[1].data) == whole.joined_text);
+  EXPECT_EQ(Utf8Text(entries[0].data), whole.list_text);
 }

@@ -1,0 +1,152 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <csignal>
+#include <fcntl.h>
+#include <random>
+#include <sys/resource.h>
+#include <unistd.h>
+#include <zip.h>
+
+#include "../duplicates/dup_contents_test_corpus.h"
+#include "cli/cli_runner.h"
+#include "support/test_support.h"
+
+namespace {
+
+// The number of entries of a complete archive, or -1 when it is not one.
+int ArchiveEntries(const QString& path) {
+  int err = 0;
+  zip_t* za = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY | ZIP_CHECKCONS, &err);
+  if (!za) return -1;
+  const int n = static_cast<int>(zip_get_num_entries(za, 0));
+  zip_discard(za);
+  return n;
+}
+
+QStringList HiddenLeftovers(const QString& folder) {
+  return QDir(folder).entryList({QStringLiteral(".*sorvel-partial*")}, QDir::Files | QDir::Hidden);
+}
+
+}  // namespace
+
+TEST(SamplingCli, ZipNeverReplacesWithoutYesNorOverACorpusText) {
+  TempTree t;
+  for (int k = 0; k < 4; ++k) t.Write(QStringLiteral("corpus/t%1.txt").arg(k), "text number " + QByteArray::number(k));
+  const QString corpus = t.Path(QStringLiteral("corpus"));
+  const QString text = t.Path(QStringLiteral("corpus/t2.txt"));
+  const QStringList draw{QStringLiteral("sample"), QStringLiteral("--size"), QStringLiteral("3"),
+                         QStringLiteral("--seed"), QStringLiteral("1"), QStringLiteral("--folder"), corpus};
+
+  // A corpus text given as the archive's name: refused, even with --yes.
+  for (const QStringList& extra : {QStringList{}, QStringList{QStringLiteral("--yes")}}) {
+    const CliResult r = RunCli(draw + extra + QStringList{QStringLiteral("--zip"), text});
+    EXPECT_EQ(r.code, 2) << r.err.constData();
+    EXPECT_TRUE(r.err.contains("sampled folder")) << r.err.constData();
+    EXPECT_EQ(ReadAll(text), QByteArray("text number 2"));
+  }
+  // An existing file elsewhere: refused without --yes, replaced with it.
+  const QString zip = t.Write(QStringLiteral("out/set.zip"), "older file");
+  CliResult r = RunCli(draw + QStringList{QStringLiteral("--zip"), zip});
+  EXPECT_EQ(r.code, 2);
+  EXPECT_TRUE(r.err.contains("--yes")) << r.err.constData();
+  EXPECT_EQ(ReadAll(zip), QByteArray("older file"));
+  r = RunCli(draw + QStringList{QStringLiteral("--yes"), QStringLiteral("--zip"), zip});
+  EXPECT_EQ(r.code, 0) << r.err.constData();
+  EXPECT_EQ(ArchiveEntries(zip), 2 + 3);
+  EXPECT_TRUE(HiddenLeftovers(t.Path(QStringLiteral("out"))).isEmpty());
+
+  // The report counts the texts archived, not the lines of the list.
+  const QString list = t.Write(QStringLiteral("list.txt"), (t.Path(QStringLiteral("corpus/t0.txt")) + "\n" +
+                                                            t.Path(QStringLiteral("gone1.txt")) + "\n" +
+                                                            t.Path(QStringLiteral("corpus/t1.txt")) + "\n" +
+                                                            t.Path(QStringLiteral("gone2.txt")) + "\n")
+                                                               .toUtf8());
+  const QString zip2 = t.Path(QStringLiteral("out/list.zip"));
+  r = RunCli({QStringLiteral("sample"), QStringLiteral("--size"), QStringLiteral("9"), QStringLiteral("--list"), list,
+              QStringLiteral("--no-reduce"), QStringLiteral("--zip"), zip2});
+  EXPECT_EQ(r.code, 0) << r.err.constData();
+  EXPECT_TRUE(r.out.contains("(2 texts)")) << r.out.constData();
+  r = RunCli({QStringLiteral("sample"), QStringLiteral("--size"), QStringLiteral("9"), QStringLiteral("--list"), list,
+              QStringLiteral("--no-reduce"), QStringLiteral("--json"), QStringLiteral("--yes"), QStringLiteral("--zip"),
+              zip2});
+  const QJsonObject o = QJsonDocument::fromJson(r.out).object();
+  EXPECT_EQ(o.value(QStringLiteral("zip")).toObject().value(QStringLiteral("files")).toInt(), 2);
+  // Nor is the list file itself ever the archive.
+  r = RunCli({QStringLiteral("sample"), QStringLiteral("--size"), QStringLiteral("9"), QStringLiteral("--list"), list,
+              QStringLiteral("--yes"), QStringLiteral("--zip"), list});
+  EXPECT_EQ(r.code, 2);
+  EXPECT_TRUE(ReadAll(list).startsWith(t.Path(QStringLiteral("corpus/t0.txt")).toUtf8()));
+}
+
+TEST(SamplingCli, InterruptedZipLeavesNoTemporaryArchive) {
+  TempTree t;
+  for (int k = 0; k < 4; ++k) t.Write(QStringLiteral("corpus/t%1.txt").arg(k), DupTestText(static_cast<std::uint32_t>(k), 600000));
+  const QString out = t.MakeDir(QStringLiteral("out"));
+  const QString zip = out + QStringLiteral("/set.zip");
+  const QStringList args{QStringLiteral("sample"), QStringLiteral("--size"), QStringLiteral("4"),
+                         QStringLiteral("--folder"), t.Path(QStringLiteral("corpus")), QStringLiteral("--yes"),
+                         QStringLiteral("--quiet"), QStringLiteral("--zip"), zip};
+  // A temporary archive of a killed run is removed by the next run.
+  t.Write(QStringLiteral("out/.set.zip.sorvel-partial.Ab12Cd"), "left by a killed run");
+  QElapsedTimer timer;
+  timer.start();
+  ASSERT_EQ(RunCli(args).code, 0);
+  const qint64 whole_ms = timer.elapsed();
+  EXPECT_EQ(HiddenLeftovers(out), QStringList());
+  QFile::remove(zip);
+
+  std::mt19937 random(11u);
+  for (int round = 0; round < 4; ++round) {
+    QProcess p;
+    p.start(QStringLiteral(SORVEL_CLI_PATH), args);
+    ASSERT_TRUE(p.waitForStarted());
+    const int wait_ms = static_cast<int>(std::uniform_int_distribution<qint64>(whole_ms / 5, whole_ms)(random));
+    if (!p.waitForFinished(wait_ms)) ::kill(static_cast<pid_t>(p.processId()), SIGINT);
+    p.waitForFinished(60000);  // false as well when it had ended already
+    ASSERT_EQ(p.state(), QProcess::NotRunning);
+    EXPECT_EQ(HiddenLeftovers(out), QStringList()) << "interrupted after " << wait_ms << " ms";
+    // The archive is there complete, or not at all.
+    if (QFile::exists(zip)) {
+      EXPECT_EQ(ArchiveEntries(zip), 2 + 4);
+    }
+    QFile::remove(zip);
+  }
+}
+
+TEST(SamplingCli, ZipMemoryStaysNearTheLargestText) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "the address sanitizer's shadow memory swamps the figure";
+#endif
+  TempTree t;
+  const QByteArray big = DupTestText(3, 3000000);  // about 20 MB
+  t.Write(QStringLiteral("corpus/big.txt"), big);
+  t.Write(QStringLiteral("corpus/small.txt"), "small");
+  const CliResult r = RunCli({QStringLiteral("sample"), QStringLiteral("--size"), QStringLiteral("2"),
+                              QStringLiteral("--folder"), t.Path(QStringLiteral("corpus")), QStringLiteral("--zip"),
+                              t.Path(QStringLiteral("set.zip"))});
+  ASSERT_EQ(r.code, 0) << r.err.constData();
+  struct rusage usage;
+  ASSERT_EQ(::getrusage(RUSAGE_CHILDREN, &usage), 0);
+  const long long peak_bytes = static_cast<long long>(usage.ru_maxrss) * 1024;
+  // Twice the largest text plus a fixed amount for the program itself.
+  EXPECT_LT(peak_bytes, 2LL * big.size() + (60LL << 20)) << "peak " << (peak_bytes >> 20) << " MB";
+}
+
+TEST(SamplingCli, SubCorporaPrintsWalkProblems) {
+  TempTree t;
+  t.Write(QStringLiteral("src/good.txt"), "good text");
+  const QByteArray bad = QFile::encodeName(t.Path(QStringLiteral("src"))) + "/bad\xff.txt";
+  const int fd = ::open(bad.constData(), O_WRONLY | O_CREAT, 0644);
+  ASSERT_GE(fd, 0);
+  ::close(fd);
+  const CliResult r = RunCli({QStringLiteral("subcorpora"), QStringLiteral("--delicacy"), QStringLiteral("year"),
+                              t.Path(QStringLiteral("src")), t.Path(QStringLiteral("out"))});
+  EXPECT_EQ(r.code, 0) << r.err.constData();
+  EXPECT_TRUE(r.err.contains("not valid text")) << r.err.constData();
+}
