@@ -56,3 +56,16 @@ flagged=$(run_digraph | wc -l)
 echo "cat:                      ${t_cat} s"
 echo "corruption --digraph:     ${t_dig} s  ($(ratio "$t_dig" "$t_cat") x cat), $flagged files flagged"
 echo "corruption (size test):   ${t_size} s  ($(ratio "$t_size" "$t_cat") x cat)"
+
+# The hard corpus: 10,000 multilingual texts of about 10 KB each (a large
+# inventory of characters and digraphs), tested against one small English
+# reference text; timed interleaved with cat, median of RUNS rounds.
+hard=$(hard_corpus multilingual ${HARD_TEXTS:+--texts "$HARD_TEXTS"})
+ref_en="$data/good/english-reference.txt"
+[ -f "$ref_en" ] || head -c 20000 /usr/share/games/fortunes/fortunes > "$ref_en"
+find "$hard" -type f -print0 | xargs -0 cat > /dev/null  # warm the page cache
+read -r h_cat h_dig h_ratio < <(interleaved_ratio "${RUNS:-3}" \
+  "find '$hard' -type f -print0 | xargs -0 cat" \
+  "'$cli' corruption --quiet --digraph --subfolders --good '$ref_en' '$hard'")
+echo "hard corpus ($(find "$hard" -type f | wc -l) texts, $(du -sm "$hard" | cut -f1) MB, one English reference):"
+echo "  cat ${h_cat} s, corruption --digraph ${h_dig} s: median ratio ${h_ratio} x cat (goal: at most 2)"

@@ -70,3 +70,13 @@ printf 'ratio sorvel / pipeline:          %.2f wall, %.2f cpu (goal: at most 2)\
 printf 'ratio sorvel / LC_ALL=C pipeline: %.2f wall\n' "$ratio_c"
 printf 'sorvel-cli peak memory:           %d MB\n' $((peak_kb / 1024))
 echo "note: wall-clock times on a shared machine; repeat a few times before trusting a single figure." >&2
+
+# A real tree where most names are unique: /usr (about 141,000 files here),
+# timed interleaved with the same pipeline, median of RUNS rounds.
+source bench/lib/timing.sh
+usr_files=$(find /usr -type f 2>/dev/null | wc -l)
+read -r u_pipe u_sorvel u_ratio < <(interleaved_ratio "$runs" \
+  "find /usr -type f -printf '%f\n' 2>/dev/null | sort | uniq -d" \
+  "'$cli' dupnames --quiet /usr")
+printf '/usr (%s files): pipeline %s s, sorvel-cli dupnames %s s: median ratio %s (goal: at most 1.5)\n' \
+  "$usr_files" "$u_pipe" "$u_sorvel" "$u_ratio"

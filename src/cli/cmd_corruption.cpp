@@ -46,6 +46,7 @@ int RunCorruption(const CorruptionOptions& o) {
   detector.digraph_percent_fail_allowed = o.percent_fail;
 
   CliProgress progress(o.common.quiet);
+  CliProblems problems(o.common.json);
   TFileAndDirIterator it;
   it.HeadDir = folder;
   it.FileMask = QStringLiteral("*.*");
@@ -85,6 +86,8 @@ int RunCorruption(const CorruptionOptions& o) {
     status = kExitInternal;
   }
   progress.Done();
+  for (const FileProblem& p : detector.unreadable_files) problems.Add(p.file, p.reason);
+  if (status == kExitOk) status = problems.ExitCode();
   if (o.common.json) {
     QJsonArray flagged;
     for (int i = 0; i < detector.weird_files.Count(); ++i) {
@@ -92,7 +95,8 @@ int RunCorruption(const CorruptionOptions& o) {
                                  {QStringLiteral("note"), detector.weird_files.Objects(i)->data}});
     }
     QJsonObject out{{QStringLiteral("files"), files.Count()}, {QStringLiteral("flagged"), flagged}};
-    if (status != kExitOk) out.insert(QStringLiteral("error"), QStringLiteral("run ended early"));
+    if (status == kExitInternal) out.insert(QStringLiteral("error"), QStringLiteral("run ended early"));
+    problems.AddTo(out);
     PrintJson(out);
     return status;
   }

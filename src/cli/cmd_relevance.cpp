@@ -132,7 +132,7 @@ int RunRelevance(const RelevanceCliOptions& o) {
       e.insert(QStringLiteral("file"), QDir::toNativeSeparators(results.String(i)));
       // The score is single precision: give it with the digits it holds.
       e.insert(QStringLiteral("score"), QString::number(r.score, 'g', 7).toDouble());
-      e.insert(QStringLiteral("words"), r.words);
+      e.insert(QStringLiteral("words"), static_cast<qint64>(r.words));
       e.insert(QStringLiteral("hit_types"), r.positive_terms);
       arr.append(e);
     }

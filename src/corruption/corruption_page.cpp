@@ -278,6 +278,11 @@ void CorruptionPage::ButtonCorruptStartClick() {
   };
   auto done = [this](bool ok) {
     AppendRemainingResults();
+    // Folders that could not be entered and files that could not be read are
+    // told in one message after the run, which went on past them.
+    QStringList unread = FileAndDirIteratorCorrupt.Problems();
+    for (const FileProblem& p : detector_->unreadable_files) unread << p.file + QStringLiteral(": ") + p.reason;
+    if (!unread.isEmpty()) FailedToRead(unread.join(QStringLiteral("\r\n")), kHelpContext);
     if (ok && detector_->weird_files.Count() == 0) NoCorruptFilesFound(kHelpContext);
     ButtonCorruptStart->setEnabled(true);
     host_->ResetProgress(true);

@@ -65,6 +65,21 @@ struct sample_array {
   std::int64_t digraphs = 0;
 };
 
+// A finished profile in flat form: the digraphs counted at least min_freq
+// times, in ascending code-unit order, with their counts. A key holds the
+// first unit in its high 16 bits and the second in its low 16 bits, so the
+// order of keys is the order of the two-unit strings.
+struct DigraphProfile {
+  std::vector<std::uint32_t> keys;
+  std::vector<std::int64_t> counts;
+  std::int64_t digraphs = 0;  // every occurrence counted, repeats and rare ones included
+  // Index of key, or -1.
+  std::ptrdiff_t Find(std::uint32_t key) const;
+};
+
+// The two-character text of a key.
+QString DigraphText(std::uint32_t key);
+
 // Counts the digraphs of a text fed in pieces, in order, as normalised text
 // (not yet upper-cased). Counting is done in flat tables; the tree is built
 // afterwards from the distinct digraphs in the order of their first
@@ -80,16 +95,23 @@ class DigraphCounter {
   int Distinct() const { return static_cast<int>(order_.size()); }
   // Inserts the distinct digraphs, with their counts, into the tree.
   void FillTree(TDigraphTree& tree) const;
+  // Finishes the profile without building a tree: the digraphs counted at
+  // least min_freq times, sorted. Throws SorvelError "lopsided data: stack
+  // overflow in Tree" exactly when the tree built from these digraphs would
+  // fail its walk.
+  void Finish(std::int32_t min_freq, DigraphProfile& out);
   // Ends the current text: its last unit starts no digraph with the next text.
   void EndOfText() { prev_letter_ = false; }
 
  private:
-  std::int32_t& Slot(std::uint32_t key);
-  std::int32_t Lookup(std::uint32_t key) const;
-  std::vector<std::int32_t> ascii_;         // (c1 << 7 | c2) for c1, c2 < 128
+  std::int64_t& Slot(std::uint32_t key);
+  std::int64_t Count(std::uint32_t key) const;
+  void CheckTreeDepth();
+  std::vector<std::int64_t> ascii_;         // (c1 << 7 | c2) for c1, c2 < 128
   std::vector<std::uint32_t> order_;        // keys in order of first occurrence
-  std::vector<std::pair<std::uint32_t, std::int32_t>> other_;  // open addressing
-  std::size_t other_used_ = 0;
+  std::vector<std::pair<std::uint32_t, std::int64_t>> other_;  // open addressing
+  std::vector<std::size_t> other_slots_;    // the slots of other_ in use
+  std::vector<std::uint32_t> by_key_;       // scratch of CheckTreeDepth
   std::int64_t digraphs_ = 0;
   std::int64_t length_ = 0;
   char16_t prev_upper_ = 0;

@@ -4,15 +4,13 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
-#include <condition_variable>
-#include <exception>
-#include <mutex>
 #include <sys/stat.h>
 #include <thread>
 
 #include "runtime/dialogs.h"
 #include "runtime/error.h"
 #include "runtime/format.h"
+#include "runtime/ordered_work.h"
 #include "runtime/panic.h"
 #include "runtime/text_reader.h"
 
@@ -29,18 +27,27 @@ struct RunSettings {
   std::int32_t min_digraphs = 10;
   std::int32_t per_mille = 15;
   std::int32_t percent_fail_allowed = 20;
-  const sample_array* reference = nullptr;
+  const DigraphProfile* reference = nullptr;
+  QLocale locale;  // made once: the default locale is behind a lock
 };
 
 struct FileOutcome {
-  bool tested = false;  // false: the file was missing and skipped
+  bool tested = false;  // false: the file was missing and skipped, or unreadable
+  QString unreadable;   // why the file could not be read, when it could not
   CrapVerdict verdict;
+};
+
+// What one thread keeps from file to file.
+struct TestScratch {
+  DigraphCounter counter;
+  DigraphProfile sample;
 };
 
 // Tests one file. progress (may be null) receives the within-file percentage.
 FileOutcome TestOneFile(const QString& path, std::int64_t size_on_list, const RunSettings& rs,
-                        DigraphCounter& counter, const std::function<void(int)>& progress) {
+                        TestScratch& scratch, const std::function<void(int)>& progress) {
   FileOutcome out;
+  DigraphCounter& counter = scratch.counter;
   counter.Reset();
   TextFileInfo info;
   // The expected text length, for within-file progress only.
@@ -58,11 +65,11 @@ FileOutcome TestOneFile(const QString& path, std::int64_t size_on_list, const Ru
     } else {
       length = ReadNormalisedText(path, [](QStringView) {}, &info);
     }
-  } catch (const FileReadError&) {
+  } catch (const FileReadError& e) {
     // A file that is missing (or was deleted before its turn came) is skipped
     // silently; the reader's own error tells, so no file is looked up twice.
-    if (!FileExists(path)) return out;
-    throw;
+    if (FileExists(path)) out.unreadable = e.Reason().isEmpty() ? e.Message() : e.Reason();
+    return out;
   }
   out.tested = true;
   const std::int64_t s = size_on_list;
@@ -75,14 +82,12 @@ FileOutcome TestOneFile(const QString& path, std::int64_t size_on_list, const Ru
   }
   if (!rs.thorough) return out;
 
-  sample_array sample;
-  sample.Tree = std::make_unique<TDigraphTree>(rs.min_digraphs);
-  sample.digraphs = counter.Digraphs();
-  counter.FillTree(*sample.Tree);
-  FinishProfile(sample);
+  DigraphProfile& sample = scratch.sample;
+  counter.Finish(rs.min_digraphs, sample);
   float ratio = 0.0f;
-  if (sample.Tree->sorted_results.Count() > 0) {
-    ratio = CompareDigraphProfiles(sample, *rs.reference, rs.per_mille, out.verdict.too_many, out.verdict.too_few);
+  if (!sample.keys.empty()) {
+    ratio = CompareDigraphProfiles(sample, *rs.reference, rs.per_mille, out.verdict.too_many, out.verdict.too_few,
+                                   rs.locale);
   }
   if (static_cast<double>(ratio) > rs.percent_fail_allowed / 100.0) {
     QString note;
@@ -94,146 +99,43 @@ FileOutcome TestOneFile(const QString& path, std::int64_t size_on_list, const Ru
   return out;
 }
 
-// Files tested ahead of the caller on helper threads. Files are claimed in
-// list order; the caller takes each result in order and claims a file itself
-// when no helper has, so a one-thread run is the plain loop.
-class AheadPool {
- public:
-  struct Slot {
-    bool done = false;
-    FileOutcome outcome;
-    std::exception_ptr error;
-    std::atomic<int> progress{0};
-  };
-
-  AheadPool(const TFolderEfficientFileStringlist& files, const RunSettings& rs, int helpers)
-      : files_(files), rs_(rs), slots_(static_cast<std::size_t>(files.Count())) {
-    window_ = std::max(8, helpers * 8);
-    for (int k = 0; k < helpers; ++k) threads_.emplace_back([this] { HelperLoop(); });
-  }
-
-  ~AheadPool() {
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      quit_ = true;
-    }
-    cv_.notify_all();
-    for (auto& t : threads_) t.join();
-  }
-
-  // The outcome of file i, tested by a helper or, when none has claimed it,
-  // here. progress_tick gets the within-file percentage, on this thread.
-  FileOutcome Take(int i, DigraphCounter& own_counter, const std::function<void(int)>& progress_tick) {
-    Slot& slot = slots_[static_cast<std::size_t>(i)];
-    std::unique_lock<std::mutex> lock(mutex_);
-    consumer_pos_ = i;
-    cv_.notify_all();
-    if (next_claim_ <= i) {
-      next_claim_ = i + 1;
-      lock.unlock();
-      return TestOneFile(files_.GetFullFilename(i), files_.GetASimpleSearchRec(i).Size, rs_, own_counter,
-                         progress_tick);
-    }
-    int shown = -1;
-    while (!slot.done) {
-      done_cv_.wait_for(lock, std::chrono::milliseconds(50));
-      const int p = slot.progress.load();
-      if (p != shown && progress_tick) {
-        shown = p;
-        lock.unlock();
-        progress_tick(p);
-        lock.lock();
-      }
-    }
-    if (slot.error) std::rethrow_exception(slot.error);
-    return std::move(slot.outcome);
-  }
-
-  void Halt() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    quit_ = true;
-    cv_.notify_all();
-  }
-
- private:
-  void HelperLoop() {
-    DigraphCounter counter;
-    for (;;) {
-      int i;
-      {
-        std::unique_lock<std::mutex> lock(mutex_);
-        cv_.wait(lock, [&] {
-          return quit_ || (next_claim_ < files_.Count() && next_claim_ < consumer_pos_ + window_);
-        });
-        if (quit_) return;
-        i = next_claim_++;
-      }
-      Slot& slot = slots_[static_cast<std::size_t>(i)];
-      FileOutcome outcome;
-      std::exception_ptr error;
-      try {
-        outcome = TestOneFile(files_.GetFullFilename(i), files_.GetASimpleSearchRec(i).Size, rs_, counter,
-                              [&slot](int p) { slot.progress.store(p); });
-      } catch (...) {
-        error = std::current_exception();
-      }
-      {
-        std::lock_guard<std::mutex> lock(mutex_);
-        slot.outcome = std::move(outcome);
-        slot.error = error;
-        slot.done = true;
-      }
-      done_cv_.notify_all();
-    }
-  }
-
-  const TFolderEfficientFileStringlist& files_;
-  const RunSettings& rs_;
-  std::vector<Slot> slots_;
-  std::vector<std::thread> threads_;
-  std::mutex mutex_;
-  std::condition_variable cv_;
-  std::condition_variable done_cv_;
-  int next_claim_ = 0;
-  int consumer_pos_ = 0;
-  int window_ = 8;
-  bool quit_ = false;
-};
-
 }  // namespace
 
-float CompareDigraphProfiles(const sample_array& sample, const sample_array& reference,
-                             std::int32_t frequency_variation_per_mille, QString& too_many, QString& too_few) {
+float CompareDigraphProfiles(const DigraphProfile& sample, const DigraphProfile& reference,
+                             std::int32_t frequency_variation_per_mille, QString& too_many, QString& too_few,
+                             const QLocale& locale) {
   const float threshold = static_cast<float>(frequency_variation_per_mille / 1000.0);
   const bool walk_sample = reference.digraphs > sample.digraphs;
-  const sample_array& walked = walk_sample ? sample : reference;
-  const sample_array& other = walk_sample ? reference : sample;
+  const DigraphProfile& walked = walk_sample ? sample : reference;
+  const DigraphProfile& other = walk_sample ? reference : sample;
   const double nw = static_cast<double>(walked.digraphs);
   const double no = static_cast<double>(other.digraphs);
-  const TMySaveStringList& wl = walked.Tree->sorted_results;
-  const TMySaveStringList& ol = other.Tree->sorted_results;
-  int fails = 0;
-  for (int k = 0; k < wl.Count(); ++k) {
-    const auto& e = wl.At(k);
-    const float fw = static_cast<float>(e.value / nw);
-    const int found = ol.Find(e.text);
-    if (found < 0) {
+  const QString pattern = QStringLiteral("%3.2f");
+  std::int64_t fails = 0;
+  // Both lists are in key order, so each lookup resumes where the last ended.
+  std::size_t o = 0;
+  const std::size_t on = other.keys.size();
+  for (std::size_t k = 0; k < walked.keys.size(); ++k) {
+    const std::uint32_t key = walked.keys[k];
+    const float fw = static_cast<float>(static_cast<double>(walked.counts[k]) / nw);
+    while (o < on && other.keys[o] < key) ++o;
+    if (o == on || other.keys[o] != key) {
       ++fails;
-      too_many += QLatin1Char(' ') + e.text;
+      too_many += QLatin1Char(' ');
+      too_many += DigraphText(key);
       continue;
     }
-    const float fo = static_cast<float>(ol.At(found).value / no);
+    const float fo = static_cast<float>(static_cast<double>(other.counts[o]) / no);
     if (std::fabs(static_cast<double>(fw) - static_cast<double>(fo)) > static_cast<double>(threshold)) {
       ++fails;
-      const QString entry = QLatin1Char('(') + Format(QStringLiteral("%3.2f"), {fw}) + QStringLiteral(") ") + e.text;
-      if (fw > fo) {
-        too_many += entry;
-      } else {
-        too_few += entry;
-      }
+      QString& part = fw > fo ? too_many : too_few;
+      part += QLatin1Char('(');
+      part += Format(pattern, {fw}, locale);
+      part += QStringLiteral(") ");
+      part += DigraphText(key);
     }
   }
-  return static_cast<float>(static_cast<double>(fails) / sample.Tree->sorted_results.Count());
+  return static_cast<float>(static_cast<double>(fails) / static_cast<double>(sample.keys.size()));
 }
 
 TFileCrapDetector::TFileCrapDetector() = default;
@@ -250,8 +152,7 @@ void TFileCrapDetector::SetReferenceFiles(const QString& one_full_name_per_line)
 
 bool TFileCrapDetector::BuildReference() {
   reference_setup = false;
-  ref.Tree = std::make_unique<TDigraphTree>(min_digraphs);
-  ref.digraphs = 0;
+  ref = DigraphProfile();
   DigraphCounter counter;
   for (const QString& name : fReferenceFiles) {
     if (!FileExists(name)) {
@@ -266,10 +167,8 @@ bool TFileCrapDetector::BuildReference() {
     }
     counter.EndOfText();
   }
-  ref.digraphs = counter.Digraphs();
-  if (ref.digraphs > 0) {
-    counter.FillTree(*ref.Tree);
-    FinishProfile(ref);
+  if (counter.Digraphs() > 0) {
+    counter.Finish(min_digraphs, ref);
     reference_setup = true;
   }
   return reference_setup;
@@ -278,6 +177,7 @@ bool TFileCrapDetector::BuildReference() {
 void TFileCrapDetector::CheckForCrap(const TFolderEfficientFileStringlist& files, bool thorough,
                                      TPercentCallback on_percent, TPercentCallback on_percent2) {
   weird_files.Clear();
+  unreadable_files.clear();
   fOnPercent = std::move(on_percent);
   fOnPercent2 = std::move(on_percent2);
   if (!reference_setup && !BuildReference()) return;
@@ -294,8 +194,11 @@ void TFileCrapDetector::CheckForCrap(const TFolderEfficientFileStringlist& files
   int helpers = threads > 0 ? threads - 1 : static_cast<int>(std::thread::hardware_concurrency()) - 1;
   helpers = std::clamp(helpers, 0, 16);
   if (n < 2) helpers = 0;
-  DigraphCounter own_counter;
-  AheadPool pool(files, rs, helpers);
+  TestScratch own;
+  OrderedWork<FileOutcome, TestScratch> pool(
+      n, helpers, [&files, &rs](int i, TestScratch& scratch, const std::function<void(int)>& progress) {
+        return TestOneFile(files.GetFullFilename(i), files.GetASimpleSearchRec(i).Size, rs, scratch, progress);
+      });
   for (int i = 0; i < n; ++i) {
     if (!processing.load()) {
       pool.Halt();
@@ -303,7 +206,8 @@ void TFileCrapDetector::CheckForCrap(const TFolderEfficientFileStringlist& files
     }
     if (fOnPercent) fOnPercent(static_cast<int>(std::nearbyint(100.0 * i / n)));
     MyYieldProcess();
-    FileOutcome outcome = pool.Take(i, own_counter, fOnPercent2);
+    FileOutcome outcome = pool.Take(i, own, fOnPercent2);
+    if (!outcome.unreadable.isEmpty()) unreadable_files.push_back({files.GetFullFilename(i), outcome.unreadable});
     if (!outcome.tested) continue;
     too_many_str = outcome.verdict.too_many;
     too_few_str = outcome.verdict.too_few;

@@ -8,6 +8,7 @@
 // compares the file's digraph profile with a reference profile built from
 // known-good texts.
 
+#include <QLocale>
 #include <QString>
 #include <QStringList>
 #include <atomic>
@@ -18,6 +19,7 @@
 #include <vector>
 
 #include "corruption/digraph_tree.h"
+#include "runtime/error.h"
 #include "runtime/file_list.h"
 
 class TWideStringHolder {
@@ -55,14 +57,14 @@ class TFileCrapDetector {
   bool ReferenceUsable() const { return reference_setup; }
 
   // Tests every file of the list in order; results are left in weird_files.
-  // Callbacks run on the calling thread. Throws SorvelError when a file that
-  // exists cannot be read, or for a lopsided digraph tree; the files flagged
-  // before stay in weird_files.
+  // A file that exists but cannot be read is listed in unreadable_files with
+  // the reason, and the run goes on. Callbacks run on the calling thread.
+  // Throws SorvelError for a lopsided digraph tree; the files flagged before
+  // stay in weird_files.
   void CheckForCrap(const TFolderEfficientFileStringlist& files, bool thorough, TPercentCallback on_percent,
                     TPercentCallback on_percent2);
 
-  sample_array sample;
-  sample_array ref;
+  DigraphProfile ref;
   bool reference_setup = false;
   TPercentCallback fOnPercent;
   TPercentCallback fOnPercent2;
@@ -76,6 +78,8 @@ class TFileCrapDetector {
   std::int32_t digraph_frequency_variation_per_mille = 15;
   std::int32_t digraph_percent_fail_allowed = 20;
   TCrapFileWideStringlist weird_files;
+  // Files of the last run that could not be read, in list order.
+  std::vector<FileProblem> unreadable_files;
   // Files are read and tested on this many threads (0: one per core). The
   // results, their notes and their order are those of a one-thread run.
   int threads = 0;
@@ -93,6 +97,8 @@ struct CrapVerdict {
 };
 
 // The digraph comparison: the failure ratio as a 32-bit float, with the
-// flagged digraphs written into too_many / too_few.
-float CompareDigraphProfiles(const sample_array& sample, const sample_array& reference,
-                             std::int32_t frequency_variation_per_mille, QString& too_many, QString& too_few);
+// flagged digraphs written into too_many / too_few (shares formatted in
+// locale's decimal notation).
+float CompareDigraphProfiles(const DigraphProfile& sample, const DigraphProfile& reference,
+                             std::int32_t frequency_variation_per_mille, QString& too_many, QString& too_few,
+                             const QLocale& locale);

@@ -6,9 +6,7 @@
 #include "runtime/error.h"
 #include "runtime/panic.h"
 
-namespace {
-[[noreturn]] void Lopsided() { throw SorvelError(QStringLiteral("lopsided data: stack overflow in Tree")); }
-}  // namespace
+void ThrowLopsidedTree() { throw SorvelError(QStringLiteral("lopsided data: stack overflow in Tree")); }
 
 TGeneral_Tree::TGeneral_Tree(TCompareFunctOfObject compare)
     : fCompareFunctOfObject(compare ? std::move(compare)
@@ -59,7 +57,7 @@ void TGeneral_Tree::WalkInOrder(const std::function<void(TTreeNode*)>& visit) {
   for (;;) {
     while (cur) {
       stack.push_back(cur);
-      if (static_cast<int>(stack.size()) >= kStackLimit) Lopsided();
+      if (static_cast<int>(stack.size()) >= kStackLimit) ThrowLopsidedTree();
       cur = cur->left;
     }
     if (stack.empty()) break;

@@ -7,6 +7,9 @@
 #include <cstdint>
 #include <functional>
 
+// Raises the error of a walk whose stack overflows.
+[[noreturn]] void ThrowLopsidedTree();
+
 struct TTreeNode {
   void* item = nullptr;
   TTreeNode* left = nullptr;

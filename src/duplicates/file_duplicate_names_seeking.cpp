@@ -4,6 +4,7 @@
 #include <QRegularExpression>
 #include <algorithm>
 #include <cstring>
+#include <set>
 #include <thread>
 
 #include "runtime/format.h"
@@ -258,6 +259,24 @@ std::vector<std::int32_t> TDupNamesRecList::ListOfAllSameDate(int idx) {
   return result;
 }
 
+void TDupNamesRecList::TakeDetailsFrom(TFileAndDirIterator& iterator, const std::vector<char>& wanted) {
+  std::vector<int> indexes;
+  for (std::size_t k = 0; k < items_.size(); ++k)
+    if (wanted[k]) indexes.push_back(items_[k]->data.found_index);
+  const std::vector<int> vanished = iterator.ReadDetailsOf(indexes);
+  const TFolderEfficientFileStringlist& found = iterator.FilesFound();
+  for (std::size_t k = 0; k < items_.size(); ++k) {
+    if (!wanted[k]) continue;
+    TMySimpleSearchRec& sr = items_[k]->data.sr;
+    const TMySimpleSearchRec& from = found.GetASimpleSearchRec(items_[k]->data.found_index);
+    sr.Size = from.Size;
+    sr.Time = from.Time;
+  }
+  if (vanished.empty()) return;
+  const std::set<int> gone(vanished.begin(), vanished.end());
+  std::erase_if(items_, [&gone](const TDupNamesSearchRecHolder* h) { return gone.count(h->data.found_index) > 0; });
+}
+
 // ---------------------------------------------------------------------------
 // TFileDuplicateNamesSeeker
 
@@ -274,6 +293,7 @@ TFileDuplicateNamesSeeker::TFileDuplicateNamesSeeker(TDuplicatesHandleEvent on_h
       OnProgressShow(std::move(on_progress)),
       DupRecNamesList1(this, false, false, nullptr, nullptr, nullptr),
       DupRecNamesList2(this, false, false, nullptr, nullptr, nullptr) {
+  own_name_compare_ = !compare_names;
   if (!compare_names) compare_names = [this](const TDupNamesRec& r) { return DefaultCompareNames(r); };
   if (!compare_sizes) compare_sizes = [this](std::int64_t s) { return DefaultCompareSizes(s); };
   if (!compare_dates) compare_dates = [this](double d) { return DefaultCompareDates(d); };
@@ -314,10 +334,12 @@ void TFileDuplicateNamesSeeker::Stop() {
   Processing_files.store(false);
 }
 
-void TFileDuplicateNamesSeeker::Collect(TFileAndDirIterator& iterator, TDupNamesRecList& list) {
+void TFileDuplicateNamesSeeker::Collect(TFileAndDirIterator& iterator, TDupNamesRecList& list,
+                                        bool keep_walk_list) {
   // Every file of one folder shares one lower-cased folder string.
   const TFolderEfficientFileStringlist& found = iterator.FilesFound();
   int last_folder = -1;
+  std::int32_t index = 0;
   QString dir;
   list.Reserve(static_cast<std::size_t>(found.Count()));
   iterator.OnProcessingAFile = [&](const QString&, const TMySimpleSearchRec& rec) {
@@ -331,13 +353,68 @@ void TFileDuplicateNamesSeeker::Collect(TFileAndDirIterator& iterator, TDupNames
     r.sr.FolderNumber = rec.FolderNumber;
     r.sr.Name = LowerCasedName(rec.Name);
     r.dir = dir;
+    r.found_index = index++;
     list.Add(std::move(r));
   };
   iterator.ProcessAllFilesFound();
   iterator.OnProcessingAFile = nullptr;
   // The records are the list's now: the iterator's copy goes, so that the
   // memory serves the sort and the results instead of growing further.
-  iterator.ReleaseFilesFound();
+  if (!keep_walk_list) iterator.ReleaseFilesFound();
+}
+
+void TFileDuplicateNamesSeeker::ReadDetailsOfRepeatedNames() {
+  TDupNamesRecList& l1 = DupRecNamesList1;
+  TDupNamesRecList& l2 = DupRecNamesList2;
+  std::vector<char> want1(static_cast<std::size_t>(l1.Count()), 0);
+  std::vector<char> want2(static_cast<std::size_t>(l2.Count()), 0);
+  auto same = [](const TDupNamesRec& a, const TDupNamesRec& b) { return DupNamesCompareNames(a.sr.Name, b.sr.Name); };
+  if (using_folder1_only) {
+    // Every member of a run of two or more equal names.
+    for (int k = 0; k + 1 < l1.Count(); ++k) {
+      if (same(l1.At(k), l1.At(k + 1)) == 0) want1[static_cast<std::size_t>(k)] = want1[static_cast<std::size_t>(k) + 1] = 1;
+    }
+    l1.TakeDetailsFrom(Iterator1, want1);
+    // The scan also makes some single files the base it announces. Which
+    // ones follows from the groups alone, whose details are known now: when
+    // someone listens, the scan's steps are replayed without announcing
+    // anything, and those files are read too.
+    if (OnBaseCompareSet) {
+      std::vector<char> bases(static_cast<std::size_t>(l1.Count()), 0);
+      TBaseCompareSetEvent announce = std::move(OnBaseCompareSet);
+      OnBaseCompareSet = nullptr;
+      for (int i = 0; i < l1.Count();) {
+        const int n = static_cast<int>(l1.ListOfAllSameShortFName(i).size());
+        const bool single = (i == 0 || same(l1.At(i - 1), l1.At(i)) != 0) &&
+                            (i + 1 == l1.Count() || same(l1.At(i), l1.At(i + 1)) != 0);
+        if (single) bases[static_cast<std::size_t>(i)] = 1;
+        i += n >= 2 ? n : 2;
+      }
+      OnBaseCompareSet = std::move(announce);
+      l1.TakeDetailsFrom(Iterator1, bases);
+    }
+    Iterator1.ReleaseFilesFound();
+    return;
+  }
+  // Every file of either folder whose name the other folder has too: the
+  // folder-1 file is the base its folder-2 namesakes are compared with.
+  int i = 0, j = 0;
+  while (i < l1.Count() && j < l2.Count()) {
+    const int c = same(l1.At(i), l2.At(j));
+    if (c < 0) {
+      ++i;
+    } else if (c > 0) {
+      ++j;
+    } else {
+      const TDupNamesRec& name = l1.At(i);
+      for (; i < l1.Count() && same(l1.At(i), name) == 0; ++i) want1[static_cast<std::size_t>(i)] = 1;
+      for (; j < l2.Count() && same(l2.At(j), name) == 0; ++j) want2[static_cast<std::size_t>(j)] = 1;
+    }
+  }
+  l1.TakeDetailsFrom(Iterator1, want1);
+  Iterator1.ReleaseFilesFound();
+  l2.TakeDetailsFrom(Iterator2, want2);
+  Iterator2.ReleaseFilesFound();
 }
 
 QString TFileDuplicateNamesSeeker::FoundText() const {
@@ -358,6 +435,14 @@ void TFileDuplicateNamesSeeker::SeekNamesDuplicatesIn(const QString& folder1, co
   Processing_files.store(true);
   sort_on_date = sort_on_date_;
   using_folder1_only = using_folder1_only_;
+
+  // A search by name needs sizes and dates only for the files whose name
+  // comes up more than once, usually a small part of a tree: those are read
+  // after the sort, and the walk reads names alone. A date sort, or groups
+  // made by a caller's own comparison, need them for every file.
+  if (compare_names) own_name_compare_ = false;  // the lists keep it for later searches
+  const bool details_later = !sort_on_date && own_name_compare_;
+  for (TFileAndDirIterator* it : {&Iterator1, &Iterator2}) it->ReadDetails = !details_later;
 
   for (TDupNamesRecList* list : {&DupRecNamesList1, &DupRecNamesList2}) {
     list->Clear();
@@ -392,7 +477,7 @@ void TFileDuplicateNamesSeeker::SeekNamesDuplicatesIn(const QString& folder1, co
 
   const int n1 = Iterator1.FilesFound().Count();
   auto fill = [&](TFileAndDirIterator& it, TDupNamesRecList& list) {
-    Collect(it, list);
+    Collect(it, list, details_later);
     if (sort_on_date)
       list.SortByDate();
     else
@@ -400,6 +485,7 @@ void TFileDuplicateNamesSeeker::SeekNamesDuplicatesIn(const QString& folder1, co
   };
   fill(Iterator1, DupRecNamesList1);
   if (!using_folder1_only) fill(Iterator2, DupRecNamesList2);
+  if (details_later) ReadDetailsOfRepeatedNames();
 
   // The found-count text changes only when the count does; build it then,
   // from texts looked up once.

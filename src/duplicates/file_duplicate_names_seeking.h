@@ -28,6 +28,7 @@
 struct TDupNamesRec {
   TMySimpleSearchRec sr;
   QString dir;
+  std::int32_t found_index = -1;  // the file's place in its walk's list, while that list is kept
 };
 
 class TDupNamesSearchRecHolder {
@@ -87,6 +88,11 @@ class TDupNamesRecList {
   // The run of entries from idx on whose date stamps equal exactly.
   std::vector<std::int32_t> ListOfAllSameDate(int idx);
 
+  // Sizes and dates read after the walk: copies them from the walk's list
+  // into the entries marked in wanted (one flag per entry), and drops the
+  // entries whose files vanished meanwhile. The order stays.
+  void TakeDetailsFrom(TFileAndDirIterator& iterator, const std::vector<char>& wanted);
+
  private:
   // Ascending by date first when by_date, then by name, then by folder.
   void SortEntries(bool by_date);
@@ -143,11 +149,13 @@ class TFileDuplicateNamesSeeker {
   std::int16_t DefaultCompareDates(double date) const;
 
  private:
-  void Collect(TFileAndDirIterator& iterator, TDupNamesRecList& list);
+  void Collect(TFileAndDirIterator& iterator, TDupNamesRecList& list, bool keep_walk_list);
+  void ReadDetailsOfRepeatedNames();
   QString FoundText() const;
   QString FoundText(const QString& pattern, const QString& what, const QLocale& locale) const;
 
   TDupNamesRec fbase_compare;
+  bool own_name_compare_ = true;  // groups are runs of equal names
 };
 
 // Splits the excluded-folder text (one name per line) into folder names.

@@ -3,7 +3,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QThread>
 #include <algorithm>
+#include <bit>
 #include <cmath>
 
 #include "runtime/dialogs.h"
@@ -12,6 +14,7 @@
 #include "runtime/log.h"
 #include "runtime/markup.h"
 #include "runtime/messages.h"
+#include "runtime/ordered_work.h"
 #include "runtime/text_reader.h"
 
 namespace {
@@ -38,8 +41,8 @@ void TStringListWith2IntsAndSingle::SortOnSingle_Sort2String(bool ascending) {
 
 void TStringListWith2IntsAndSingle::SortOn_Int(int which, bool ascending) {
   std::stable_sort(entries_.begin(), entries_.end(), [which, ascending](const Entry& a, const Entry& b) {
-    const std::int32_t x = which == 2 ? a.rec.positive_terms : a.rec.words;
-    const std::int32_t y = which == 2 ? b.rec.positive_terms : b.rec.words;
+    const std::int64_t x = which == 2 ? a.rec.positive_terms : a.rec.words;
+    const std::int64_t y = which == 2 ? b.rec.positive_terms : b.rec.words;
     return ascending ? x < y : x > y;
   });
 }
@@ -106,40 +109,35 @@ T2LongintAndSingleRec TRelevanceScorer::ScoreText(QStringView text, int segments
   T2LongintAndSingleRec result;
   overall->positive_terms_this_file = 0;
   overall->negative_terms_this_file = 0;
-  const int S = std::max(1, segments);
-  std::vector<std::int32_t> G(static_cast<std::size_t>(S), 0), H(static_cast<std::size_t>(S), 0);
-  const std::int32_t W = BasicWordCount(text);
+  const int S = std::clamp(segments, 1, 32);
+  const std::int64_t W = BasicWordCount(text);
   if (W == 0) return result;
   overall->filtered_wordcount_overall += W;
   overall->unfiltered_wordcount_overall += W;
-  const std::int64_t L = text.size();
 
-  std::vector<TTermHits> hits;
-  matcher_.FindAll(text, hits);
-
+  // Which segments hold hits only matters as "any hit there", so the
+  // segments of the ordinary positive terms (H) and of the grouped ones (G)
+  // are kept as sets of bits.
+  std::vector<TMultiTermMatcher::Tally> tally;
+  matcher_.TallyAll(text, S, tally);
+  std::uint32_t G = 0, H = 0;
   std::int64_t pos_sum = 0, neg_sum = 0;
   std::int32_t P = 0;
   TPosNegList grouped;
   for (int i = 0; i < filters_.Count(); ++i) {
     const TSearchContextRec& term = filters_[i];
-    const auto& positions = hits[static_cast<std::size_t>(i)].positions;
-    const std::int64_t h = static_cast<std::int64_t>(positions.size());
-    if (h == 0) continue;
+    const TMultiTermMatcher::Tally& t = tally[static_cast<std::size_t>(i)];
+    if (t.hits == 0) continue;
     const std::int64_t weight = term.EffectiveWeight();
     std::int64_t pos = 0, neg = 0;
     if (term.Negative()) {
-      neg = h * weight;
+      neg = t.hits * weight;
     } else {
-      pos = h * weight;
-      auto& counters = term.Grouped() ? G : H;
-      for (const std::int32_t p : positions) {
-        std::int64_t s = static_cast<std::int64_t>(p) * S / L;
-        if (s >= S) s = S - 1;
-        ++counters[static_cast<std::size_t>(s)];
-      }
+      pos = t.hits * weight;
+      (term.Grouped() ? G : H) |= t.segments;
     }
     if (term.Grouped()) {
-      grouped.push_back({static_cast<std::int32_t>(pos), static_cast<std::int32_t>(neg), i, term.other_sws_needed});
+      grouped.push_back({pos, neg, i, term.other_sws_needed});
     } else {
       if (pos > 0) ++P;
       if (neg > 0) ++overall->negative_terms_this_file;
@@ -156,8 +154,7 @@ T2LongintAndSingleRec TRelevanceScorer::ScoreText(QStringView text, int segments
   const float rounded = std::nearbyint(density);  // ties to even in the default rounding mode
   for (const TPosNeg_rec& g : grouped) {
     if (g.pos_tokens > 0 && static_cast<float>(g.other_Sws_Needed) <= rounded) {
-      for (int s = 0; s < S; ++s)
-        if (G[static_cast<std::size_t>(s)] > 0) ++H[static_cast<std::size_t>(s)];
+      H |= G;  // every segment holding a grouped term's hit is covered
       pos_sum += g.pos_tokens;
       ++P;
     }
@@ -168,21 +165,28 @@ T2LongintAndSingleRec TRelevanceScorer::ScoreText(QStringView text, int segments
   overall->positive_terms_this_file = P;
   if (pos_sum == 0) return result;
   const int M = std::clamp(coverage, 0, S);
-  const int C = static_cast<int>(std::count_if(H.begin(), H.end(), [](std::int32_t v) { return v > 0; }));
+  const int C = std::popcount(H);
   if (C < M) return result;
   float score = static_cast<float>((pos_sum - neg_sum) * C);
-  if (score != 0) score = static_cast<float>(static_cast<double>(score) * 100.0 / W);
+  if (score != 0) score = static_cast<float>(static_cast<double>(score) * 100.0 / static_cast<double>(W));
   result.score = score;
   return result;
 }
 
 T2LongintAndSingleRec TRelevanceScorer::ScoreFile(const QString& filename, int segments, int coverage,
                                                   TRelevanceFilterRec* overall) const {
+  TextUnitBuffer text;
+  return ScoreFile(filename, segments, coverage, overall, text);
+}
+
+T2LongintAndSingleRec TRelevanceScorer::ScoreFile(const QString& filename, int segments, int coverage,
+                                                  TRelevanceFilterRec* overall, TextUnitBuffer& buffer) const {
   overall->positive_terms_this_file = 0;
   overall->negative_terms_this_file = 0;
-  if (!QFileInfo(filename).isFile()) return {};
-  const QString text = MarkupFreeTextFromAFile(filename, filters_.Settings().tag_span);
-  const T2LongintAndSingleRec r = ScoreText(text, segments, coverage, overall);
+  const QFileInfo info(filename);
+  if (!info.isFile()) return {};
+  ReadMarkupFreeText(filename, info.size(), filters_.Settings().tag_span, buffer);
+  const T2LongintAndSingleRec r = ScoreText(buffer.View(), segments, coverage, overall);
   if (r.words == 0) Yikes(QStringLiteral("no words in ") + filename);
   return r;
 }
@@ -263,6 +267,20 @@ QStringList GatherRelevanceTexts(const TInputChoicesRec& input, const StopFlag* 
   return texts;
 }
 
+namespace {
+
+// One text scored on any thread: its result and what it adds to the run state.
+struct ScoredText {
+  T2LongintAndSingleRec result;
+  TRelevanceFilterRec state;  // the text's own counts and word totals
+};
+
+struct ScoringScratch {
+  TextUnitBuffer text;  // reused, so that each thread grows one buffer
+};
+
+}  // namespace
+
 QString ScoreRelevanceTexts(const QStringList& texts, const TRelevanceFilterList& filters,
                             const RelevanceCheckParams& params, TRelevanceFilterRec* overall,
                             TStringListWith2IntsAndSingle* results, const RelevanceCheckCallbacks& callbacks) {
@@ -275,16 +293,37 @@ QString ScoreRelevanceTexts(const QStringList& texts, const TRelevanceFilterList
   overall->min_score = static_cast<float>(params.min_score);
   const TRelevanceScorer scorer(filters);
   const int F = static_cast<int>(texts.size());
+  // Texts are read and scored on every core; results are taken in list
+  // order here, so totals, listing and stopping are those of one thread.
+  const int helpers =
+      F < 2 ? 0 : std::clamp(params.threads > 0 ? params.threads - 1 : QThread::idealThreadCount() - 1, 0, 16);
+  OrderedWork<ScoredText, ScoringScratch> work(
+      F, helpers, [&](int k, ScoringScratch& scratch, const std::function<void(int)>&) {
+        ScoredText out;
+        out.result = scorer.ScoreFile(texts[k], S, M, &out.state, scratch.text);
+        // A long text's buffer is not kept for the next, short ones.
+        if (scratch.text.Capacity() > (qsizetype(1) << 24)) scratch.text.Release();
+        return out;
+      });
+  ScoringScratch own;
   QString last_folder;
   for (int k = 0; k < F; ++k) {
     MyYieldProcess();
-    if (Stopped(callbacks.stop)) break;
+    if (Stopped(callbacks.stop)) {
+      work.Halt();
+      break;
+    }
     const QString& file = texts[k];
     const QString folder = QFileInfo(file).path();
     if (folder != last_folder && callbacks.status) callbacks.status(folder);
     last_folder = folder;
     ++overall->files_examined;
-    const T2LongintAndSingleRec r = scorer.ScoreFile(file, S, M, overall);
+    const ScoredText scored = work.Take(k, own, nullptr);
+    const T2LongintAndSingleRec& r = scored.result;
+    overall->positive_terms_this_file = scored.state.positive_terms_this_file;
+    overall->negative_terms_this_file = scored.state.negative_terms_this_file;
+    overall->filtered_wordcount_overall += scored.state.filtered_wordcount_overall;
+    overall->unfiltered_wordcount_overall += scored.state.unfiltered_wordcount_overall;
     if (r.words >= overall->min_wordcount && r.score >= overall->min_score) results->AddOne(file, r);
     if (callbacks.percent) callbacks.percent(static_cast<int>(static_cast<std::int64_t>(overall->files_examined) * 100 / F));
   }

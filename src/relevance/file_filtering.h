@@ -21,12 +21,13 @@
 #include <vector>
 
 #include "runtime/input_choices.h"
+#include "runtime/markup.h"
 #include "runtime/panic.h"
 #include "runtime/search_list.h"
 
 // Per-text result.
 struct T2LongintAndSingleRec {
-  std::int32_t words = 0;
+  std::int64_t words = 0;
   std::int32_t positive_terms = 0;  // distinct positive terms found (hit types)
   float score = 0;
 };
@@ -47,8 +48,8 @@ struct TRelevanceFilterRec {
 
 // A grouped term kept aside while a text is scored.
 struct TPosNeg_rec {
-  std::int32_t pos_tokens = 0;
-  std::int32_t neg_tokens = 0;
+  std::int64_t pos_tokens = 0;
+  std::int64_t neg_tokens = 0;
   std::int32_t filter_num = 0;
   std::int32_t other_Sws_Needed = 0;
 };
@@ -115,9 +116,12 @@ class TRelevanceScorer {
   T2LongintAndSingleRec ScoreText(QStringView text, int segments, int coverage,
                                   TRelevanceFilterRec* overall) const;
   // Reads the file, removes markup with the list's tag span and scores it. A
-  // missing or unreadable file gives the zero result.
+  // missing or unreadable file gives the zero result. The second form reads
+  // into buffer, which a caller scoring many texts keeps between them.
   T2LongintAndSingleRec ScoreFile(const QString& filename, int segments, int coverage,
                                   TRelevanceFilterRec* overall) const;
+  T2LongintAndSingleRec ScoreFile(const QString& filename, int segments, int coverage,
+                                  TRelevanceFilterRec* overall, TextUnitBuffer& buffer) const;
 
  private:
   const TRelevanceFilterList& filters_;
@@ -141,6 +145,7 @@ struct RelevanceCheckParams {
   int coverage = 0;   // M, brought into 0..S
   double min_score = 0;
   TInputChoicesRec input;
+  int threads = 0;    // texts read and scored at once (0: one per core)
 };
 
 struct RelevanceCheckCallbacks {

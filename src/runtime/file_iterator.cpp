@@ -484,6 +484,49 @@ int TFileAndDirIterator::IterateFindingFiles() {
   return found_.Count();
 }
 
+std::vector<int> TFileAndDirIterator::ReadDetailsOf(std::vector<int> indexes) {
+  // In list order the files of a folder stand together, so each folder is
+  // opened once and its files are asked for by name alone.
+  std::sort(indexes.begin(), indexes.end());
+  indexes.erase(std::unique(indexes.begin(), indexes.end()), indexes.end());
+  std::vector<char> gone(indexes.size(), 0);
+  auto read_part = [&](std::size_t from, std::size_t to) {
+    LocalDayNumbers day_numbers;
+    int open_folder = -1;
+    int dfd = -1;
+    for (std::size_t k = from; k < to; ++k) {
+      const TMySimpleSearchRec& rec = found_.GetASimpleSearchRec(indexes[k]);
+      if (rec.FolderNumber != open_folder) {
+        if (dfd >= 0) ::close(dfd);
+        open_folder = rec.FolderNumber;
+        dfd = ::open(QFile::encodeName(found_.GetFolder(open_folder)).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+      }
+      // Links are followed, as the walk follows them to the file they name.
+      struct stat st;
+      if (dfd < 0 || ::fstatat(dfd, QFile::encodeName(rec.Name).constData(), &st, 0) != 0 ||
+          !S_ISREG(st.st_mode)) {
+        gone[k] = 1;
+        continue;
+      }
+      found_.SetSizeAndTime(indexes[k], static_cast<std::int64_t>(st.st_size),
+                            day_numbers.Of(st.st_mtim.tv_sec, st.st_mtim.tv_nsec));
+    }
+    if (dfd >= 0) ::close(dfd);
+  };
+  const std::size_t half = indexes.size() / 2;
+  if (indexes.size() >= 256 && std::thread::hardware_concurrency() > 1) {
+    std::thread first([&] { read_part(0, half); });
+    read_part(half, indexes.size());
+    first.join();
+  } else {
+    read_part(0, indexes.size());
+  }
+  std::vector<int> vanished;
+  for (std::size_t k = 0; k < indexes.size(); ++k)
+    if (gone[k]) vanished.push_back(indexes[k]);
+  return vanished;
+}
+
 void TFileAndDirIterator::BuildDetailedList(TFileSortOrder order) { found_.DoASort(order); }
 
 void TFileAndDirIterator::ProcessAllFilesFound() {

@@ -72,6 +72,12 @@ class TFileAndDirIterator {
   void Stop() { stopped_.store(true); }
   bool Stopped() const { return stopped_.load(); }
   void Clear();
+  // Reads the size and date of the listed entries (indexes into the found
+  // list, walk order before any sort) after a walk made without details, on
+  // two threads. Returns the indexes of entries that vanished or stopped
+  // being plain files meanwhile, which a walk with details would have left
+  // out; their records keep 0 for both.
+  std::vector<int> ReadDetailsOf(std::vector<int> indexes);
   // Lets go of the found-file list, keeping the problems met: for a caller
   // that has taken what it needs from the list.
   void ReleaseFilesFound() { found_ = TFolderEfficientFileStringlist(); }

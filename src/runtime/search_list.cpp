@@ -70,22 +70,21 @@ void SetTermFromTyped(TSearchContextRec* rec) {
 
 bool IsWordUnit(char16_t c) { return Units().word[c] != 0; }
 
-int BasicWordCount(QStringView text) {
+std::int64_t BasicWordCount(QStringView text) {
   const auto& word = Units().word;
   const char16_t* p = reinterpret_cast<const char16_t*>(text.data());
   const qsizetype n = text.size();
-  int count = 0;
-  bool in_word = false;
+  std::int64_t count = 0;
+  // A word starts at a word unit that follows no word; an apostrophe or a
+  // hyphen between two word units keeps the word going. Worked without
+  // branches, as this runs over every unit of every text.
+  std::uint32_t in_word = 0;
   for (qsizetype i = 0; i < n; ++i) {
     const char16_t c = p[i];
-    if (word[c]) {
-      if (!in_word) ++count;
-      in_word = true;
-    } else if (in_word && IsJoiner(c) && i + 1 < n && word[p[i + 1]]) {
-      // stays inside the word
-    } else {
-      in_word = false;
-    }
+    const std::uint32_t w = word[c];
+    count += w & (in_word ^ 1u);
+    const std::uint32_t joins = IsJoiner(c) && i + 1 < n && word[p[i + 1]] ? 1u : 0u;
+    in_word = w | (in_word & joins);
   }
   return count;
 }
@@ -261,7 +260,10 @@ struct Automaton {
   std::vector<std::uint16_t> cls;      // 65536 entries: unit -> class
   int nclasses = 1;
   std::uint16_t space_class = 0;       // 0 when no pattern holds a space
-  std::vector<std::int32_t> delta;     // state * nclasses + class -> state
+  // state * nclasses + class -> the next state's row (next * nclasses),
+  // shifted left by one, with the low bit set when the next state ends a
+  // pattern: one look-up per unit of text, and none more unless a term ends.
+  std::vector<std::uint32_t> step;
   std::vector<std::int32_t> out_begin; // per state, into out_terms (size states + 1)
   std::vector<std::int32_t> out_terms;
   int max_len = 0;
@@ -370,13 +372,20 @@ void BuildAutomaton(Automaton& a, const std::vector<std::u16string>& patterns,
       }
     }
   }
-  a.delta = std::move(go);
   a.out_begin.assign(static_cast<std::size_t>(states) + 1, 0);
   for (int s = 0; s < states; ++s) {
     a.out_begin[static_cast<std::size_t>(s) + 1] =
         a.out_begin[static_cast<std::size_t>(s)] + static_cast<std::int32_t>(out[static_cast<std::size_t>(s)].size());
     a.out_terms.insert(a.out_terms.end(), out[static_cast<std::size_t>(s)].begin(),
                        out[static_cast<std::size_t>(s)].end());
+  }
+  if (static_cast<std::uint64_t>(states) * static_cast<std::uint64_t>(nc) >= (std::uint64_t(1) << 31))
+    throw SorvelError(QStringLiteral("too many search terms to search at once"));
+  a.step.resize(go.size());
+  for (std::size_t k = 0; k < go.size(); ++k) {
+    const auto t = static_cast<std::size_t>(go[k]);
+    const bool ends = a.out_begin[t + 1] != a.out_begin[t];
+    a.step[k] = (static_cast<std::uint32_t>(t * static_cast<std::size_t>(nc)) << 1) | (ends ? 1u : 0u);
   }
 }
 
@@ -387,8 +396,12 @@ struct TMultiTermMatcher::Impl {
   Automaton folded;  // terms that ignore case
   Automaton exact;   // terms that keep case
 
-  void Scan(const Automaton& a, QStringView text, std::vector<TTermHits>& hits,
-            std::vector<std::int32_t>& last_end, const std::atomic<bool>* stop) const;
+  // Calls hit(term, start, end) for every hit of the automaton's terms, end
+  // being the position of the hit's last unit. last_end holds, per term, the
+  // position after its last hit, which keeps one term's hits apart.
+  template <class OnHit>
+  void Scan(const Automaton& a, QStringView text, std::vector<qsizetype>& last_end, const std::atomic<bool>* stop,
+            OnHit&& hit) const;
 };
 
 TMultiTermMatcher::TMultiTermMatcher() : impl_(new Impl) {}
@@ -436,29 +449,29 @@ void TMultiTermMatcher::Build(const std::vector<TSearchContextRec>& recs) {
   impl_ = fresh.release();
 }
 
-void TMultiTermMatcher::Impl::Scan(const Automaton& a, QStringView text, std::vector<TTermHits>& hits,
-                                   std::vector<std::int32_t>& last_end,
-                                   const std::atomic<bool>* stop) const {
+template <class OnHit>
+void TMultiTermMatcher::Impl::Scan(const Automaton& a, QStringView text, std::vector<qsizetype>& last_end,
+                                   const std::atomic<bool>* stop, OnHit&& hit) const {
   if (a.empty) return;
   const auto& word = Units().word;
   const char16_t* p = reinterpret_cast<const char16_t*>(text.data());
-  const std::int32_t n = static_cast<std::int32_t>(text.size());
+  const qsizetype n = text.size();
   const std::uint16_t* cls = a.cls.data();
-  const std::int32_t* delta = a.delta.data();
+  const std::uint32_t* step = a.step.data();
   const std::int32_t* ob = a.out_begin.data();
-  const std::int32_t nc = a.nclasses;
+  const std::uint32_t nc = static_cast<std::uint32_t>(a.nclasses);
   const std::uint16_t space_class = a.space_class;
   // Positions of the last fed units, for hit starts when white space was
   // collapsed; a power of two above the longest pattern.
   std::size_t ring_size = 1;
   while (ring_size <= static_cast<std::size_t>(a.max_len)) ring_size <<= 1;
-  std::vector<std::int32_t> ring(space_class ? ring_size : 0);
+  std::vector<qsizetype> ring(space_class ? ring_size : 0);
   const std::size_t mask = ring_size - 1;
   std::size_t fed = 0;
   bool prev_space = false;
-  std::int32_t s = 0;
+  std::uint32_t row = 0;  // the current state's row in step
 
-  auto record = [&](int t, std::int32_t start, std::int32_t end) {
+  auto record = [&](int t, qsizetype start, qsizetype end) {
     const TermInfo& info = terms[static_cast<std::size_t>(t)];
     const int opts = info.options;
     const bool anywhere = (opts & kSoAnywhere) != 0;
@@ -474,15 +487,13 @@ void TMultiTermMatcher::Impl::Scan(const Automaton& a, QStringView text, std::ve
         while (end + 1 < n && word[p[end + 1]]) ++end;
       }
     }
-    std::int32_t& le = last_end[static_cast<std::size_t>(t)];
+    qsizetype& le = last_end[static_cast<std::size_t>(t)];
     if (start < le) return;
     le = end + 1;
-    TTermHits& h = hits[static_cast<std::size_t>(t)];
-    h.positions.push_back(start);
-    h.lengths.push_back(end + 1 - start);
+    hit(t, start, end);
   };
 
-  for (std::int32_t i = 0; i < n; ++i) {
+  for (qsizetype i = 0; i < n; ++i) {
     const std::uint16_t c = cls[p[i]];
     if (space_class) {
       if (c == space_class) {
@@ -494,13 +505,14 @@ void TMultiTermMatcher::Impl::Scan(const Automaton& a, QStringView text, std::ve
       ring[fed & mask] = i;
     }
     ++fed;
-    s = delta[static_cast<std::size_t>(s) * nc + c];
-    const std::int32_t b = ob[s], e = ob[s + 1];
-    if (b != e) {
-      for (std::int32_t k = b; k < e; ++k) {
+    const std::uint32_t v = step[row + c];
+    row = v >> 1;
+    if (v & 1) {
+      const std::uint32_t s = row / nc;
+      for (std::int32_t k = ob[s], e = ob[s + 1]; k < e; ++k) {
         const int t = a.out_terms[static_cast<std::size_t>(k)];
         const int len = terms[static_cast<std::size_t>(t)].length;
-        const std::int32_t start = space_class ? ring[(fed - static_cast<std::size_t>(len)) & mask] : i - len + 1;
+        const qsizetype start = space_class ? ring[(fed - static_cast<std::size_t>(len)) & mask] : i - len + 1;
         record(t, start, i);
       }
     }
@@ -512,15 +524,41 @@ void TMultiTermMatcher::FindAll(QStringView text, std::vector<TTermHits>& hits,
                                 const std::atomic<bool>* stop) const {
   hits.resize(impl_->terms.size());
   for (auto& h : hits) h.clear();
-  std::vector<std::int32_t> last_end(impl_->terms.size(), 0);
-  impl_->Scan(impl_->folded, text, hits, last_end, stop);
-  impl_->Scan(impl_->exact, text, hits, last_end, stop);
+  std::vector<qsizetype> last_end(impl_->terms.size(), 0);
+  auto keep = [&hits](int t, qsizetype start, qsizetype end) {
+    TTermHits& h = hits[static_cast<std::size_t>(t)];
+    h.positions.push_back(start);
+    h.lengths.push_back(end + 1 - start);
+  };
+  impl_->Scan(impl_->folded, text, last_end, stop, keep);
+  impl_->Scan(impl_->exact, text, last_end, stop, keep);
 }
 
-std::vector<std::int32_t> CharacterPositionsWordFoundIn(const QString& term, const QString& /*second_term*/,
+int TMultiTermMatcher::SegmentOf(std::int64_t position, std::int64_t length, int segments) {
+  if (length <= 0) return segments - 1;
+  // position < 2^62 and segments <= 32 keep the product inside 64 bits.
+  const std::int64_t s = position * segments / length;
+  return s >= segments ? segments - 1 : static_cast<int>(s);
+}
+
+void TMultiTermMatcher::TallyAll(QStringView text, int segments, std::vector<Tally>& tally) const {
+  segments = std::clamp(segments, 1, 32);
+  tally.assign(impl_->terms.size(), Tally());
+  std::vector<qsizetype> last_end(impl_->terms.size(), 0);
+  const std::int64_t length = text.size();
+  auto count = [&](int t, qsizetype start, qsizetype) {
+    Tally& y = tally[static_cast<std::size_t>(t)];
+    ++y.hits;
+    y.segments |= 1u << SegmentOf(start, length, segments);
+  };
+  impl_->Scan(impl_->folded, text, last_end, nullptr, count);
+  impl_->Scan(impl_->exact, text, last_end, nullptr, count);
+}
+
+std::vector<std::int64_t> CharacterPositionsWordFoundIn(const QString& term, const QString& /*second_term*/,
                                                         const QString& /*third*/, QStringView text,
                                                         int /*search_param*/, int options, int /*options2*/,
-                                                        std::vector<std::int32_t>* lengths) {
+                                                        std::vector<std::int64_t>* lengths) {
   TSearchContextRec rec;
   rec.typed_in = term;
   rec.term = term;

@@ -127,11 +127,11 @@ bool IsWordUnit(char16_t c);
 
 // The number of words of a text: runs of word units, where an apostrophe or
 // a hyphen between two word units keeps the word together ("don't", "well-known").
-int BasicWordCount(QStringView text);
+std::int64_t BasicWordCount(QStringView text);
 
 struct TTermHits {
-  std::vector<std::int32_t> positions;  // start of each hit, in UTF-16 units of the text
-  std::vector<std::int32_t> lengths;    // its length, the same count
+  std::vector<std::int64_t> positions;  // start of each hit, in UTF-16 units of the text
+  std::vector<std::int64_t> lengths;    // its length, the same count
   void clear() {
     positions.clear();
     lengths.clear();
@@ -157,6 +157,19 @@ class TMultiTermMatcher {
   void FindAll(QStringView text, std::vector<TTermHits>& hits,
                const std::atomic<bool>* stop = nullptr) const;
 
+  // How often each term is found, and in which of `segments` equal parts of
+  // the text (by position: a hit starting at p lies in part p x segments / L
+  // for a text of L units). The same hits as FindAll, without keeping them.
+  struct Tally {
+    std::int64_t hits = 0;
+    std::uint32_t segments = 0;  // bit s set: a hit lies in part s
+  };
+  void TallyAll(QStringView text, int segments, std::vector<Tally>& tally) const;
+
+  // The part (0 to segments - 1) of a text of length units that position
+  // lies in.
+  static int SegmentOf(std::int64_t position, std::int64_t length, int segments);
+
  private:
   struct Impl;
   Impl* impl_;
@@ -167,7 +180,7 @@ class TMultiTermMatcher {
 // so text may be given as it is or already upper-cased. second_term, third,
 // search_param and options2 are accepted for callers that carry them; they do
 // not change the search. lengths, when given, receives each hit's length.
-std::vector<std::int32_t> CharacterPositionsWordFoundIn(const QString& term, const QString& second_term,
+std::vector<std::int64_t> CharacterPositionsWordFoundIn(const QString& term, const QString& second_term,
                                                         const QString& third, QStringView text,
                                                         int search_param, int options, int options2,
-                                                        std::vector<std::int32_t>* lengths = nullptr);
+                                                        std::vector<std::int64_t>* lengths = nullptr);

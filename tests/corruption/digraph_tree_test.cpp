@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
+
+#include <QRandomGenerator>
+
 #include "runtime/error.h"
 #include "support/test_support.h"
 
@@ -33,9 +38,11 @@ TEST(DigraphProfile, WhatStartsADigraph) {
   EXPECT_EQ(Digraphs(p), (QStringList{QStringLiteral("A "), QStringLiteral("AB"), QStringLiteral("B ")}));
   EXPECT_EQ(p.digraphs, 4);  // AB, "B " twice, "A " once
   const auto& r = p.Tree->sorted_results;
-  EXPECT_EQ(r.At(r.Find(u"A ")).value, 1);
-  EXPECT_EQ(r.At(r.Find(u"B ")).value, 2);
-  EXPECT_EQ(r.At(r.Find(u"AB")).value, 1);
+  ASSERT_EQ(r.Count(), 3);
+  EXPECT_EQ(r.At(0).value, 1);  // "A "
+  EXPECT_EQ(r.At(1).value, 1);  // AB
+  EXPECT_EQ(r.At(2).value, 2);  // "B "
+  EXPECT_EQ(r.Find(u"B "), 2);
   EXPECT_EQ(r.Find(u"ZZ"), -1);
 
   const sample_array none = Profile(QStringLiteral("123 ... \r\n 456"), 1);
@@ -52,12 +59,12 @@ TEST(DigraphProfile, CaseFoldingMinimumCountAndOrder) {
   for (int i = 0; i < 9; ++i) text += QStringLiteral("xy. ");
   text += QStringLiteral("ÉÀ. éà. ба. ");
   const sample_array p = Profile(text, 10);
-  EXPECT_EQ(Digraphs(p), QStringList{QStringLiteral("TH")});
+  ASSERT_EQ(Digraphs(p), QStringList{QStringLiteral("TH")});
   EXPECT_EQ(p.Tree->sorted_results.At(0).value, 15);
   EXPECT_EQ(p.digraphs, 15 + 9 + 3);
 
   const sample_array all = Profile(text, 1);
-  EXPECT_EQ(Digraphs(all), (QStringList{QStringLiteral("TH"), QStringLiteral("XY"), QStringLiteral("ÉÀ"),
+  ASSERT_EQ(Digraphs(all), (QStringList{QStringLiteral("TH"), QStringLiteral("XY"), QStringLiteral("ÉÀ"),
                                         QStringLiteral("БА")}));
   EXPECT_EQ(all.Tree->sorted_results.At(2).value, 2);
 }
@@ -94,4 +101,60 @@ TEST(DigraphProfile, ALopsidedTreeFailsItsWalk) {
   QString up;
   for (int i = 0; i < 3000; ++i) up += QChar(static_cast<char16_t>(0x4E00 + i)) + QStringLiteral("A.");
   EXPECT_EQ(Profile(up, 1).Tree->sorted_results.Count(), 3000);
+}
+
+TEST(DigraphProfile, FlatFinishAgreesWithTheTree) {
+  // Texts of many distinct digraphs (a CJK block with letters after it) in
+  // orders near the lopsided limit: mostly descending with random swaps, so
+  // that the deepest left chain lies just under, at or just over 2047.
+  QRandomGenerator rng(77);
+  int lopsided = 0, whole = 0;
+  for (int round = 0; round < 40; ++round) {
+    // Rounds 0 to 5 are plain descending runs around the limit.
+    const int n = round < 6 ? 2046 + round
+                            : (round < 30 ? 2040 + static_cast<int>(rng.bounded(30)) : static_cast<int>(rng.bounded(1, 400)));
+    std::vector<char16_t> firsts;
+    for (int i = 0; i < n; ++i) firsts.push_back(static_cast<char16_t>(0x9FFF - i));
+    for (int s = round < 6 ? 0 : static_cast<int>(rng.bounded(4)); s > 0; --s)
+      std::swap(firsts[rng.bounded(n)], firsts[rng.bounded(n)]);
+    if (round >= 30) std::shuffle(firsts.begin(), firsts.end(), std::mt19937(round));
+    QString text;
+    for (char16_t c : firsts) {
+      const int repeats = 1 + static_cast<int>(rng.bounded(3));
+      for (int k = 0; k < repeats; ++k) text += QChar(c) + QStringLiteral("a b.");
+    }
+    const int min_freq = 1 + static_cast<int>(rng.bounded(3));
+    DigraphCounter c;
+    c.Feed(text);
+    sample_array tree;
+    tree.Tree = std::make_unique<TDigraphTree>(min_freq);
+    c.FillTree(*tree.Tree);
+    bool tree_failed = false;
+    try {
+      FinishProfile(tree);
+    } catch (const SorvelError&) {
+      tree_failed = true;
+    }
+    DigraphProfile flat;
+    bool flat_failed = false;
+    try {
+      c.Finish(min_freq, flat);
+    } catch (const SorvelError& e) {
+      flat_failed = true;
+      EXPECT_EQ(e.Message(), QStringLiteral("lopsided data: stack overflow in Tree"));
+    }
+    ASSERT_EQ(flat_failed, tree_failed) << "round " << round << ", " << n << " first letters";
+    (tree_failed ? lopsided : whole) += 1;
+    if (tree_failed) continue;
+    const TMySaveStringList& r = tree.Tree->sorted_results;
+    ASSERT_EQ(static_cast<int>(flat.keys.size()), r.Count());
+    for (int k = 0; k < r.Count(); ++k) {
+      EXPECT_EQ(DigraphText(flat.keys[static_cast<std::size_t>(k)]), r.At(k).text);
+      EXPECT_EQ(flat.counts[static_cast<std::size_t>(k)], r.At(k).value);
+    }
+    EXPECT_EQ(flat.digraphs, c.Digraphs());
+  }
+  // Both outcomes were met, or the comparison proved little.
+  EXPECT_GT(lopsided, 3);
+  EXPECT_GT(whole, 12);
 }

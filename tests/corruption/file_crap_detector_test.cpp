@@ -69,8 +69,13 @@ TEST(CrapDetector, SizeTestBoundaries) {
   QByteArray short16 = Utf16LeWithBom(u498);
   short16.append(2, '\0');  // a NUL unit at the end: S = 1000, L = 498
   f.Add(QStringLiteral("utf16-short.txt"), short16);
+  // 8 bits, one character shorter than the file: passes; two shorter: flagged.
+  // (E9 is no UTF-8, so these are read in the code page.)
+  f.Add(QStringLiteral("cp-one-short.txt"), QByteArray("\xE9" "bc\r\n\0", 6));
+  f.Add(QStringLiteral("cp-two-short.txt"), QByteArray("\xE9" "bc\r\n\0\0", 7));
   f.detector.CheckForCrap(f.list, false, nullptr, nullptr);
-  EXPECT_EQ(f.FlaggedNames(), (QStringList{"nul.txt", "utf16-short.txt"}));
+  ASSERT_EQ(f.FlaggedNames(), (QStringList{"nul.txt", "utf16-short.txt", "cp-two-short.txt"}));
+  EXPECT_EQ(f.detector.weird_files.Objects(2)->data, QStringLiteral("File-size 7 but text-length 5"));
   EXPECT_EQ(f.detector.weird_files.Objects(0)->data, QStringLiteral("File-size 1000 but text-length 102"));
   EXPECT_EQ(f.detector.weird_files.Objects(1)->data, QStringLiteral("File-size 1000 but text-length 498"));
 }
@@ -86,7 +91,7 @@ TEST(CrapDetector, DigraphTestBoundariesFollowSinglePrecision) {
     f.detector.digraph_percent_fail_allowed = 10;
     f.detector.CheckForCrap(f.list, true, nullptr, nullptr);
     // 10/100 as a 32-bit float lies just above 0.1, so 10 failures are marked.
-    EXPECT_EQ(f.detector.weird_files.Count(), k == 10 ? 1 : 0) << k;
+    ASSERT_EQ(f.detector.weird_files.Count(), k == 10 ? 1 : 0) << k;
     if (k == 10) {
       EXPECT_TRUE(f.detector.weird_files.Objects(0)->data.startsWith(
           QStringLiteral("Too few: (0.01) AK(0.01) AL(0.01) AM")))
@@ -104,6 +109,29 @@ TEST(CrapDetector, DigraphTestBoundariesFollowSinglePrecision) {
     f.detector.digraph_percent_fail_allowed = 50;
     f.detector.CheckForCrap(f.list, true, nullptr, nullptr);
     EXPECT_EQ(f.detector.weird_files.Count(), k == 51 ? 1 : 0) << k;  // 0.5 is exact
+  }
+}
+
+TEST(CrapDetector, ADifferenceEqualToTheThresholdIsNoFailure) {
+  // Sample: AK and AL 10 times each (shares 0.5). Reference: AK and AL 20
+  // times each (shares 0.25) and AM 40 times. A threshold of 250 per mille
+  // is the exact difference: nothing fails. At 249 both digraphs fail.
+  auto repeat = [](const char* token, int n) {
+    QByteArray b;
+    for (int k = 0; k < n; ++k) b += token;
+    return b;
+  };
+  for (int per_mille : {250, 249}) {
+    Fixture f;
+    f.Reference(repeat("AK. ", 20) + repeat("AL. ", 20) + repeat("AM. ", 40));
+    f.Add(QStringLiteral("sample.txt"), repeat("AK. ", 10) + repeat("AL. ", 10));
+    f.detector.digraph_frequency_variation_per_mille = per_mille;
+    f.detector.digraph_percent_fail_allowed = 0;
+    f.detector.CheckForCrap(f.list, true, nullptr, nullptr);
+    ASSERT_EQ(f.detector.weird_files.Count(), per_mille == 250 ? 0 : 1) << per_mille;
+    if (per_mille == 249) {
+      EXPECT_EQ(f.detector.weird_files.Objects(0)->data, QStringLiteral("Too many: (0.50) AK(0.50) AL"));
+    }
   }
 }
 
@@ -193,16 +221,20 @@ TEST(CrapDetector, ThreadsGiveTheResultsOfOneThread) {
   EXPECT_EQ(one, four);
 }
 
-TEST(CrapDetector, AnUnreadableFileEndsTheRunKeepingEarlierResults) {
+TEST(CrapDetector, AnUnreadableFileIsListedAndTheRunGoesOn) {
   for (int threads : {1, 3}) {
     Fixture f;
     f.Reference(Text(20, 0, 0));
     f.Add(QStringLiteral("a.txt"), QByteArray("aaaaaaaa\0bbbbbbbb", 17));
     f.tree.MakeDir(QStringLiteral("b.txt"));  // not a regular file: cannot be read
     f.list.AddOne(f.tree.Path(QStringLiteral("b.txt")), 4096, 0);
+    f.list.AddOne(f.tree.Path(QStringLiteral("gone.txt")), 10, 0);  // missing: skipped silently
     f.Add(QStringLiteral("c.txt"), QByteArray("cccccccc\0dddddddd", 17));
     f.detector.threads = threads;
-    EXPECT_THROW(f.detector.CheckForCrap(f.list, false, nullptr, nullptr), FileReadError);
-    EXPECT_EQ(f.FlaggedNames(), QStringList{"a.txt"});
+    f.detector.CheckForCrap(f.list, true, nullptr, nullptr);
+    EXPECT_EQ(f.FlaggedNames(), (QStringList{"a.txt", "c.txt"}));
+    ASSERT_EQ(f.detector.unreadable_files.size(), 1u);
+    EXPECT_EQ(f.detector.unreadable_files[0].file, f.tree.Path(QStringLiteral("b.txt")));
+    EXPECT_EQ(f.detector.unreadable_files[0].reason, QStringLiteral("not a regular file"));
   }
 }

@@ -364,3 +364,42 @@ TEST(DupNames, SortingLongAndNonAsciiNamesKeepsTheComparerOrder) {
     }
   }
 }
+
+TEST(DupNames, SizesAndDatesReadAfterTheSortGiveTheSameReports) {
+  // A name search reads sizes and dates only for repeated names; a caller's
+  // own name comparison (here one that orders as the seeker's own) makes it
+  // read them for every file during the walk. Both must report the same
+  // files with the same sizes and dates, filters on or off, in one folder
+  // and in two.
+  TempTree tree;
+  std::srand(5);
+  const QStringList names{"a.txt", "A.TXT", "b.txt", "c.txt", "dé.txt", "DÉ.txt", "e.txt", "only1.txt", "only2.txt"};
+  for (int i = 0; i < 120; ++i) {
+    const QString rel = QStringLiteral("%1/s%2/%3").arg(i % 2 ? "one" : "two").arg(i % 7).arg(names[std::rand() % names.size()]);
+    tree.Write(rel, QByteArray(std::rand() % 3, 'x'));
+    tree.SetMTime(rel, 1600000000 + 86400 * (std::rand() % 2));
+  }
+  auto run = [&](bool own_compare, bool one_folder, bool same_date, bool same_size) {
+    std::vector<QString> seen;
+    TFileDuplicateNamesSeeker* self = nullptr;
+    TFileDuplicateNamesSeeker s(
+        [&](std::int32_t order, std::int32_t n, const TDupNamesRec& r) {
+          seen.push_back(QStringLiteral("%1/%2 %3%4 %5 %6").arg(order).arg(n).arg(r.dir, r.sr.Name).arg(r.sr.Size).arg(r.sr.Time));
+          return true;
+        },
+        nullptr, [](std::int32_t) {},
+        own_compare ? TDuplicatesNamesCompareFunct{}
+                    : TDuplicatesNamesCompareFunct([&self](const TDupNamesRec& r) { return self->DefaultCompareNames(r); }),
+        {}, {}, [&](const TDupNamesRec& base) { seen.push_back(QStringLiteral("base %1 %2").arg(base.sr.Size).arg(base.sr.Time)); });
+    self = &s;
+    s.SeekNamesDuplicatesIn(tree.Path("one"), tree.Path("two"), true, true, false, same_date, same_size, one_folder, {},
+                            QStringLiteral("*.*"), {});
+    return seen;
+  };
+  for (int mode = 0; mode < 8; ++mode) {
+    const bool one = mode & 1, date = mode & 2, size = mode & 4;
+    const std::vector<QString> later = run(true, one, date, size);
+    EXPECT_GT(later.size(), 4u) << mode;
+    EXPECT_EQ(later, run(false, one, date, size)) << mode;
+  }
+}

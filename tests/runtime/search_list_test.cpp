@@ -9,12 +9,12 @@
 
 namespace {
 
-std::vector<std::int32_t> Find(const QString& term, const QString& text, int options = 0,
-                               std::vector<std::int32_t>* lengths = nullptr) {
+std::vector<std::int64_t> Find(const QString& term, const QString& text, int options = 0,
+                               std::vector<std::int64_t>* lengths = nullptr) {
   return CharacterPositionsWordFoundIn(term, QString(), QString(), text, 0, options, 0, lengths);
 }
 
-using V = std::vector<std::int32_t>;
+using V = std::vector<std::int64_t>;
 
 }  // namespace
 
@@ -85,7 +85,7 @@ TEST(WordSearch, WholeWordsCaseAndWildcards) {
   EXPECT_EQ(Find(QStringLiteral("tax"), text), (V{0, 15, 27}));
   EXPECT_EQ(Find(QStringLiteral("TAX"), text, kSoCaseKept), (V{15}));
   EXPECT_EQ(Find(QStringLiteral("tax"), text, kSoAnywhere), (V{0, 5, 15, 23, 27}));
-  std::vector<std::int32_t> lengths;
+  std::vector<std::int64_t> lengths;
   EXPECT_EQ(Find(QStringLiteral("econom"), text, kSoWordGoesOn, &lengths), (V{37, 45}));
   EXPECT_EQ(lengths, (V{7, 9}));  // the hit covers the whole word
   EXPECT_EQ(Find(QStringLiteral("tax"), text, kSoWordBeganBefore, &lengths), (V{0, 15, 20, 27}));
@@ -99,7 +99,7 @@ TEST(WordSearch, WholeWordsCaseAndWildcards) {
 
 TEST(WordSearch, PhrasesSpanLineBreaksAndHitsDoNotOverlap) {
   const QString text = QStringLiteral("global\r\n  warming and global warming");
-  std::vector<std::int32_t> lengths;
+  std::vector<std::int64_t> lengths;
   EXPECT_EQ(Find(QStringLiteral("global  warming"), text, 0, &lengths), (V{0, 22}));
   EXPECT_EQ(lengths, (V{17, 14}));
   EXPECT_EQ(Find(QStringLiteral("aa"), QStringLiteral("aaaaa"), kSoAnywhere), (V{0, 2}));
@@ -160,7 +160,7 @@ TEST(MultiTermMatcher, AgreesWithAPlainScanOnRandomTexts) {
           if (is_word(r.term.back()) && e < text.size() && is_word(text[e])) continue;
         }
         if (i < last_end) continue;
-        expected.push_back(static_cast<std::int32_t>(i));
+        expected.push_back(static_cast<std::int64_t>(i));
         last_end = e;
       }
       EXPECT_EQ(hits[k].positions, expected)
