@@ -391,16 +391,22 @@ void EncodeUtf8(const std::vector<char16_t>& units, std::vector<unsigned char>& 
   }
 }
 
-std::size_t AsciiPrefix(const unsigned char* p, std::size_t n) {
-  std::size_t i = 0;
-  while (i + 8 <= n) {
+// Widens the ASCII start of p[0..n) into out (resized to fit); returns its
+// length. The scan goes eight bytes at a time and the widening is a plain
+// loop the compiler vectorises.
+std::size_t WidenAsciiPrefix(const unsigned char* p, std::size_t n, std::vector<char16_t>& out) {
+  std::size_t k = 0;
+  while (k + 8 <= n) {
     std::uint64_t word;
-    std::memcpy(&word, p + i, 8);
+    std::memcpy(&word, p + k, 8);
     if (!AllAscii(word)) break;
-    i += 8;
+    k += 8;
   }
-  while (i < n && p[i] < 0x80) ++i;
-  return i;
+  while (k < n && p[k] < 0x80) ++k;
+  out.resize(k);
+  char16_t* o = out.data();
+  for (std::size_t i = 0; i < k; ++i) o[i] = p[i];
+  return k;
 }
 
 void DecodeEightBit(const CodePage& page, const unsigned char* p, std::size_t n,
@@ -453,8 +459,7 @@ class TextDecoder {
       case Step::Utf8:
         return FeedUtf8(p, n, eof);
       case Step::AutoAscii: {
-        const std::size_t k = AsciiPrefix(p, n);
-        DecodeEightBit(*page_, p, k, units_);
+        const std::size_t k = WidenAsciiPrefix(p, n, units_);
         Out(units_);
         valid_bytes_ += static_cast<std::int64_t>(k);
         if (k == n || norm_.Ended()) return n;
@@ -499,6 +504,17 @@ class TextDecoder {
   }
 
   std::size_t FeedHolding(const unsigned char* p, std::size_t n, bool eof) {
+    // Most 8-bit texts fail at their first non-ASCII byte: settle those
+    // before anything is held.
+    if (held_.empty() && n > 0 && p[0] >= 0x80) {
+      const SequenceCheck first = CheckSequence(p, n);
+      if (first.length == 0 && !first.cut) {
+        Decide(false);
+        DecodeEightBit(*page_, p, n, units_);
+        Out(units_);
+        return n;
+      }
+    }
     const Utf8Run r = DecodeUtf8Run<true>(p, n, &held_);
     valid_bytes_ += static_cast<std::int64_t>(r.used);
     switch (r.stop) {
