@@ -3,13 +3,62 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QLocale>
+#include <charconv>
 #include <cstdio>
+#include <cstdlib>
 #include <unistd.h>
+
+#include "runtime/settings.h"
+#include "runtime/text_reader.h"
 
 void AddCommonFlags(CLI::App* sub, CliCommonOptions& opts) {
   sub->add_flag("--json", opts.json, "Print one JSON object instead of lines of text");
   sub->add_flag("--quiet", opts.quiet, "No progress on stderr");
   sub->add_flag("--yes", opts.yes, "Answer yes to the questions the desktop program would ask");
+}
+
+void AddCodePageOption(CLI::App* sub) {
+  // Loading the settings here, before parsing, also means that they are
+  // applied before the option and can never overwrite it afterwards.
+  const SuiteSettings& settings = CurrentSuiteSettings();
+  const std::string stored = settings.text_encoding.toStdString();
+  const std::string help =
+      "How texts without a byte-order mark are read: auto (UTF-8 when their bytes are well-formed "
+      "UTF-8, "
+      "else the 8-bit code page " +
+      settings.ansi_code_page.toStdString() +
+      "), utf-8, or an 8-bit code page such as windows-1252 or iso-8859-15 for every text. "
+      "Default: the suite setting, now \"" +
+      stored + "\"";
+  // A given choice is checked and put in force by the option's validator. When
+  // the option is left out, the stored choice (already in force, or replaced
+  // by the default when unusable) is checked once the command is parsed, and
+  // so is the stored code page of auto mode.
+  CLI::Option* option =
+      sub->add_option("--codepage", help)
+          ->type_name("auto|utf-8|NAME")
+          ->check(CLI::Validator(
+              [](std::string& choice) -> std::string {
+                QString why;
+                return SetTextDecoding(QStr(choice), &why) ? std::string() : why.toStdString();
+              },
+              std::string()));
+  const QString auto_page = settings.ansi_code_page;
+  sub->parse_complete_callback([option, stored, auto_page] {
+    QString why;
+    if (option->count() == 0 && !SetTextDecoding(QStr(stored), &why)) {
+      throw CLI::ValidationError("--codepage",
+                                 QStringLiteral("%1 (the text_encoding setting in %2)")
+                                     .arg(why, SuiteSettingsPath())
+                                     .toStdString());
+    }
+    if (TextDecoding() == QLatin1String("auto") && !IsUsableAnsiCodePage(auto_page, &why)) {
+      throw CLI::ValidationError("--codepage",
+                                 QStringLiteral("%1 (the ansi_code_page setting in %2)")
+                                     .arg(why, SuiteSettingsPath())
+                                     .toStdString());
+    }
+  });
 }
 
 CliProgress::CliProgress(bool quiet) : enabled_(!quiet && ::isatty(STDERR_FILENO)) {}
@@ -69,6 +118,13 @@ void PrintJson(const QJsonObject& object) {
   const QByteArray b = QJsonDocument(object).toJson(QJsonDocument::Indented);
   std::fwrite(b.constData(), 1, static_cast<std::size_t>(b.size()), stdout);
   std::fflush(stdout);
+}
+
+double JsonNumber(float v) {
+  char text[64];
+  const auto r = std::to_chars(text, text + sizeof text - 1, v);
+  *r.ptr = '\0';
+  return std::strtod(text, nullptr);
 }
 
 QString QStr(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }

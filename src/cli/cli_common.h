@@ -27,6 +27,12 @@ struct CliCommonOptions {
 // Adds --json, --quiet and --yes to a subcommand.
 void AddCommonFlags(CLI::App* sub, CliCommonOptions& opts);
 
+// Adds --codepage auto|utf-8|NAME to a command that reads texts: how texts
+// without a byte-order mark are decoded, defaulting to the suite setting. The
+// choice is checked and put in force while the command line is parsed, so an
+// unusable one ends the run (exit status 2) before anything is read.
+void AddCodePageOption(CLI::App* sub);
+
 // Progress to stderr as a one-line bar, redrawn in place.
 class CliProgress {
  public:
@@ -93,6 +99,10 @@ void PrintUtf8Line(const QByteArray& line);               // stdout, as it is + 
 void PrintError(const QString& line);                     // stderr, "sorvel-cli: " + line
 void PrintJson(const QJsonObject& object);                // stdout, one object
 QString QStr(const std::string& s);
+// A single-precision value for JSON: the double nearest to the shortest
+// decimal that reads back as the same float, so 11.328125f prints as
+// 11.328125 and 0.1f as 0.1.
+double JsonNumber(float v);
 
 // Subcommand registration: each tool's file defines one. A command stores
 // its run function in *run; main calls the one whose subcommand was parsed.

@@ -208,6 +208,7 @@ void RegisterBoilerplateCommand(CLI::App& app, CliRun* run) {
       ->capture_default_str();
   sub->add_option("FOLDER_OR_FILE", opts->input, "Folder to search, or a file whose name becomes the mask")
       ->required();
+  AddCodePageOption(sub);
   AddCommonFlags(sub, opts->common);
   sub->callback([opts, run] { *run = [opts] { return RunBoilerplate(*opts); }; });
 }

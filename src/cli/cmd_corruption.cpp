@@ -19,17 +19,12 @@ struct CorruptionOptions {
   bool digraph = false;
   int frequency_variation = 15;
   int percent_fail = 10;
-  std::string codepage;
   int threads = 0;
   std::string folder;
 };
 
 int RunCorruption(const CorruptionOptions& o) {
   CliDialogScope dialogs(o.common.yes);
-  if (!o.codepage.empty() && !SetAnsiCodePage(QStr(o.codepage))) {
-    PrintError(QStringLiteral("unknown code page \"%1\"").arg(QStr(o.codepage)));
-    return kExitBadInput;
-  }
   const QString folder = QStr(o.folder);
   if (!QFileInfo(folder).isDir()) {
     PrintError(QStringLiteral("folder not found: %1").arg(folder));
@@ -119,7 +114,7 @@ void RegisterCorruptionCommand(CLI::App& app, CliRun* run) {
       ->capture_default_str()->check(CLI::NonNegativeNumber);
   sub->add_option("--percent-fail", opts->percent_fail, "Largest allowed share of differing digraphs, in percent")
       ->capture_default_str()->check(CLI::NonNegativeNumber);
-  sub->add_option("--codepage", opts->codepage, "Code page of files without a byte-order mark (default windows-1252)");
+  AddCodePageOption(sub);
   sub->add_option("--threads", opts->threads, "Threads that read and test files (0: one per core)")->capture_default_str();
   sub->add_option("FOLDER", opts->folder, "The folder to check")->required();
   AddCommonFlags(sub, opts->common);

@@ -235,6 +235,7 @@ int RunRestore(const RestoreOptions& o) {
 void RegisterDupContentsCommands(CLI::App& app, CliRun* run) {
   auto dup = std::make_shared<DupContentsOptions>();
   CLI::App* sub = app.add_subcommand("dupcontents", "Find texts with the same or nearly the same contents");
+  AddCodePageOption(sub);
   AddCommonFlags(sub, dup->common);
   auto* days = sub->add_option("--days", dup->days, "Largest distance of the date stamps in whole days (default 1)")
                    ->check(CLI::NonNegativeNumber);

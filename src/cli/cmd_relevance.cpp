@@ -130,8 +130,7 @@ int RunRelevance(const RelevanceCliOptions& o) {
       const T2LongintAndSingleRec& r = results.GetOne(i);
       QJsonObject e;
       e.insert(QStringLiteral("file"), QDir::toNativeSeparators(results.String(i)));
-      // The score is single precision: give it with the digits it holds.
-      e.insert(QStringLiteral("score"), QString::number(r.score, 'g', 7).toDouble());
+      e.insert(QStringLiteral("score"), JsonNumber(r.score));
       e.insert(QStringLiteral("words"), static_cast<qint64>(r.words));
       e.insert(QStringLiteral("hit_types"), r.positive_terms);
       arr.append(e);
@@ -199,6 +198,7 @@ void RegisterRelevanceCommand(CLI::App& app, CliRun* run) {
       ->needs(rtf)
       ->check(CLI::PositiveNumber)
       ->capture_default_str();
+  AddCodePageOption(sub);
   AddCommonFlags(sub, opts->common);
   sub->callback([opts, run, sub]() {
     if (opts->folder.empty() && opts->list.empty()) throw CLI::RequiredError("--folder or --list");

@@ -213,6 +213,7 @@ void RegisterSamplingCommands(CLI::App& app, CliRun* run) {
   s->add_flag("--no-reduce", so->no_reduce, "Take the whole list instead of a sample")->needs(list);
   folder->excludes(list);
   s->add_option("--zip", so->zip, "Save the sample as a zipped text set");
+  AddCodePageOption(s);
   AddCommonFlags(s, so->common);
   s->callback([so, run, folder, list] {
     if (folder->count() == 0 && list->count() == 0) throw CLI::RequiredError("--folder or --list");
@@ -228,6 +229,7 @@ void RegisterSamplingCommands(CLI::App& app, CliRun* run) {
   b->add_option("SOURCE", co->source, "Corpus folder, or \"HEAD;SUB1;SUB2\" for folders under one head")
       ->required();
   b->add_option("RESULTS", co->results, "Folder that receives the sub-corpora")->required();
+  AddCodePageOption(b);
   AddCommonFlags(b, co->common);
   b->callback([co, run] { *run = [co] { return RunSubCorpora(*co); }; });
 }

@@ -14,7 +14,10 @@ bool g_loaded = false;
 SuiteSettings g_settings;
 
 void Apply(const SuiteSettings& s) {
-  SetAnsiCodePage(s.ansi_code_page);
+  // A value the runtime cannot use leaves the built-in default in force; the
+  // command line checks the stored choice itself and says so.
+  if (!SetAnsiCodePage(s.ansi_code_page)) SetAnsiCodePage(QStringLiteral("windows-1252"));
+  if (!SetTextDecoding(s.text_encoding)) SetTextDecoding(QStringLiteral("auto"));
   SetLogFilename(s.log_file);
   SetLogging(s.logging);
 }
@@ -45,6 +48,7 @@ SuiteSettings LoadSuiteSettings() {
       ini.value(QStringLiteral("time_line_plot_base"), s.time_line_plot_base).toInt();
   s.default_results_folder =
       ini.value(QStringLiteral("default_results_folder"), s.default_results_folder).toString();
+  s.text_encoding = ini.value(QStringLiteral("text_encoding"), s.text_encoding).toString();
   s.ansi_code_page = ini.value(QStringLiteral("ansi_code_page"), s.ansi_code_page).toString();
   ini.endGroup();
   if (s.user_read_write_folder.isEmpty()) {
@@ -83,6 +87,17 @@ bool SaveSuiteSettings(const SuiteSettings& s) {
   ini.setValue(QStringLiteral("ignore_tags_span"), s.ignore_tags_span);
   ini.setValue(QStringLiteral("time_line_plot_base"), s.time_line_plot_base);
   ini.setValue(QStringLiteral("default_results_folder"), s.default_results_folder);
+  ini.setValue(QStringLiteral("text_encoding"), s.text_encoding);
+  ini.setValue(QStringLiteral("ansi_code_page"), s.ansi_code_page);
+  ini.endGroup();
+  ini.sync();
+  return ini.status() == QSettings::NoError;
+}
+
+bool SaveTextEncodingSettings(const SuiteSettings& s) {
+  QSettings ini(SuiteSettingsPath(), QSettings::IniFormat);
+  ini.beginGroup(QStringLiteral("suite"));
+  ini.setValue(QStringLiteral("text_encoding"), s.text_encoding);
   ini.setValue(QStringLiteral("ansi_code_page"), s.ansi_code_page);
   ini.endGroup();
   ini.sync();

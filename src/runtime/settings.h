@@ -16,7 +16,11 @@ struct SuiteSettings {
   int ignore_tags_span = 250;   // tag span for markup removal, in characters
   int time_line_plot_base = 4;  // default time-line base ordinal (year)
   QString default_results_folder;
-  QString ansi_code_page = QStringLiteral("windows-1252");
+  // Texts without a byte-order mark: "auto" (UTF-8 when the bytes are
+  // well-formed UTF-8, else ansi_code_page), "utf-8", or a code page name
+  // that every such text is read in.
+  QString text_encoding = QStringLiteral("auto");
+  QString ansi_code_page = QStringLiteral("windows-1252");  // the 8-bit code page of auto mode
 };
 
 QString SuiteSettingsPath();
@@ -24,6 +28,9 @@ QString SuiteSettingsPath();
 // code page and logging choices to the runtime. Safe to call again.
 SuiteSettings LoadSuiteSettings();
 bool SaveSuiteSettings(const SuiteSettings& s);
+// Stores only the choice of how texts without a byte-order mark are read
+// (text_encoding and ansi_code_page), leaving the rest of the file alone.
+bool SaveTextEncodingSettings(const SuiteSettings& s);
 
 // The current settings, loaded on first use.
 const SuiteSettings& CurrentSuiteSettings();

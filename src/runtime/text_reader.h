@@ -2,11 +2,16 @@
 // Reading a text file the way every tool of the suite reads it.
 //
 // The byte-order mark decides the encoding: EF BB BF is UTF-8, FF FE UTF-16
-// little-endian, FE FF UTF-16 big-endian. Without a mark the bytes are decoded
-// in the "ANSI code page", a suite setting that defaults to Windows-1252. The
-// mark is not part of the text. The text ends at the first NUL character. It is
-// cut into lines at CR LF, lone CR and lone LF, and joined again with CR LF
-// after every line, the last one included; an empty text has no lines.
+// little-endian, FE FF UTF-16 big-endian. The mark is not part of the text.
+// Without a mark the decoding choice decides (a suite setting, "auto" by
+// default): in auto mode, a text whose bytes are well-formed UTF-8 and hold
+// at least one multi-byte sequence is read as UTF-8, anything else in the
+// 8-bit code page (default Windows-1252); pure ASCII reads the same either
+// way. The choice can also force UTF-8 or one 8-bit code page. The text ends
+// at the first NUL character, and only the bytes before it count for the
+// auto decision. It is cut into lines at CR LF, lone CR and lone LF, and
+// joined again with CR LF after every line, the last one included; an empty
+// text has no lines.
 
 #include <QString>
 #include <QStringView>
@@ -16,19 +21,41 @@
 enum class TextEncoding { Ansi, Utf8, Utf16LE, Utf16BE };
 
 struct TextFileInfo {
-  TextEncoding encoding = TextEncoding::Ansi;
+  TextEncoding encoding = TextEncoding::Ansi;  // Ansi: the 8-bit code page named below
   bool has_bom = false;
   std::int64_t size = 0;  // bytes on disk
   bool cut_at_nul = false;  // the text ended at a NUL character before the end of the file
+  // For UTF-8 without a mark: the UTF-8 length of the text read, not counting
+  // the replacement characters that stand for ill-formed bytes. Comparing it
+  // with the size tells whether bytes were lost between the file and its text.
+  std::int64_t utf8_length = 0;
+  QString code_page;  // the 8-bit code page used, when encoding is Ansi
 };
 
-// Which single-byte code page decodes files without a byte-order mark. The
-// name is one that QStringDecoder knows, or "windows-1252" (our own table).
-// Returns false, leaving the current choice, when the name is not usable.
-bool SetAnsiCodePage(const QString& name);
-QString AnsiCodePage();
+// A short name of the encoding a file was read in, for the user: "UTF-8 with
+// byte-order mark", "UTF-16 LE", "UTF-16 BE", "UTF-8" or the code page name.
+QString TextEncodingName(const TextFileInfo& info);
 
-// Decodes bytes in the ANSI code page (no mark handling, no NUL cut).
+// How texts without a byte-order mark are decoded: "auto", "utf-8", or the
+// name of an 8-bit code page (Windows-1252 built in, any other through the
+// system's iconv) that every file is then read in. Returns false and says why
+// in *error, leaving the current choice, when the choice is not usable.
+bool SetTextDecoding(const QString& choice, QString* error = nullptr);
+QString TextDecoding();
+// Checks a choice without making it.
+bool IsUsableTextDecoding(const QString& choice, QString* error = nullptr);
+
+// The 8-bit code page of auto mode. A code page must give one character per
+// byte and keep ASCII as it is; multi-byte and stateful encodings are refused.
+// Returns false (and says why), leaving the current page, when the name is not
+// usable.
+bool SetAnsiCodePage(const QString& name, QString* error = nullptr);
+QString AnsiCodePage();
+// Checks a code page name without making it the current one.
+bool IsUsableAnsiCodePage(const QString& name, QString* error = nullptr);
+
+// Decodes bytes in the 8-bit code page that files without a mark fall back
+// to (the forced one, if the choice forces one); no mark handling, no NUL cut.
 QString DecodeAnsi(const char* data, std::int64_t n);
 
 // Streams the normalised text of a file to sink in pieces, in order. Returns

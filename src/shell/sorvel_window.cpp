@@ -1,6 +1,8 @@
 #include "shell/sorvel_window.h"
 
+#include <QAction>
 #include <QCloseEvent>
+#include <QToolButton>
 #include <QStatusBar>
 #include <QVBoxLayout>
 
@@ -16,6 +18,7 @@
 #include "runtime/messages.h"
 #include "runtime/panic.h"
 #include "viewer/one_text_file_shower_window.h"
+#include "shell/preferences_dialog.h"
 #include "shell/tool_data_module_gui.h"
 
 TFormSorvel::TFormSorvel(QWidget* parent) : TFormUtilitiesBase(parent) {
@@ -70,6 +73,21 @@ TFormSorvel::TFormSorvel(QWidget* parent) : TFormUtilitiesBase(parent) {
   // ---- end of the tool pages ----
   SetCorruptionListRefresher([this] { corruption_page->PostNewFlaggedFiles(); });
 
+  // Preferences (Ctrl+,): a button beside the tool tabs, and the shortcut
+  // anywhere in the window.
+  ActionPreferences = new QAction(QStringLiteral("Preferences..."), this);
+  ActionPreferences->setObjectName(QStringLiteral("ActionPreferences"));
+  ActionPreferences->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
+  ActionPreferences->setShortcutContext(Qt::WindowShortcut);
+  ActionPreferences->setToolTip(QStringLiteral("How texts are read (Ctrl+,)"));
+  connect(ActionPreferences, &QAction::triggered, this, [this] { ShowPreferences(); });
+  addAction(ActionPreferences);
+  auto* preferences_button = new QToolButton(AdvOfficePager1);
+  preferences_button->setObjectName(QStringLiteral("ButtonPreferences"));
+  preferences_button->setDefaultAction(ActionPreferences);
+  preferences_button->setAutoRaise(true);
+  AdvOfficePager1->setCornerWidget(preferences_button, Qt::TopRightCorner);
+
   AdvOfficePager1->setCurrentWidget(AdvOfficePageDuplicateContents);
   resize(727, 479 + statusBar()->sizeHint().height());
 
@@ -90,6 +108,11 @@ TFormSorvel::~TFormSorvel() {
   AFormOneTextFileShower = nullptr;
   qDeleteAll(show_forms);
   show_forms.clear();
+}
+
+void TFormSorvel::ShowPreferences() {
+  PreferencesDialog dialog(this);
+  dialog.exec();
 }
 
 void TFormSorvel::showEvent(QShowEvent* event) {

@@ -22,6 +22,7 @@
 #include "shell/page_host_gui.h"
 #include "shell/utilities_base_window.h"
 
+class QAction;
 class BoilerplatePage;
 class CorruptionPage;
 class SamplePage;
@@ -72,6 +73,9 @@ class TFormSorvel : public TFormUtilitiesBase, public PageHost {
   // Puts a page widget into its container on the pager.
   void InstallPage(QWidget* container, QWidget* page);
 
+  // Opens the Preferences dialog (Ctrl+,).
+  void ShowPreferences();
+
   // --- controls ---
   QTabWidget* AdvOfficePager1 = nullptr;
   QWidget* AdvOfficePageCorruption = nullptr;
@@ -81,6 +85,7 @@ class TFormSorvel : public TFormUtilitiesBase, public PageHost {
   QWidget* AdvOfficePageRelevance = nullptr;
   QWidget* AdvOfficePageSample = nullptr;
   QWidget* AdvOfficePageBuildSubCorpora = nullptr;
+  QAction* ActionPreferences = nullptr;
 
   // --- fields the window owns ---
   // The shared viewer: created on first use, kept, freed with the window.

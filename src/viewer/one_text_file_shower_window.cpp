@@ -243,6 +243,11 @@ void TFormOneTextFileShower::BuildStatusBar() {
     }
     panels_.push_back(panel);
   }
+  // The encoding the open text was read in, at the right end.
+  encoding_label_ = new QLabel(bar);
+  encoding_label_->setObjectName(QStringLiteral("EncodingPanel"));
+  encoding_label_->setToolTip(QStringLiteral("The encoding the text was read in"));
+  bar->addPermanentWidget(encoding_label_);
   // Panels without a role take no room.
   for (int i : {0, 1, 4, 5, 9}) panels_[static_cast<size_t>(i)]->hide();
   panels_[8]->hide();
@@ -400,6 +405,7 @@ bool TFormOneTextFileShower::OpenAndShowAText(const TFileDetails3_string& detail
   MakeProgressPanel(3, false);
   current_short_filename = QFileInfo(details.full_path).fileName();
   setWindowTitle(current_short_filename);
+  encoding_label_->setText(SourceTextRich_->LoadedEncoding());
   panel_bar_[1]->setValue(0);
   SetPanelText(2, details.info1.isEmpty() ? QString()
                                           : Format(QStringLiteral("%s ") + LX("LXWords"), {details.info1}));

@@ -156,6 +156,7 @@ class TFormOneTextFileShower : public QMainWindow {
   QMenu* AdvPopupMenuHighlighter_ = nullptr;
   QAction* Showruler1_ = nullptr;
   std::vector<QWidget*> panels_;
+  QLabel* encoding_label_ = nullptr;                   // the open text's encoding
   QLabel* panel_label_[2] = {nullptr, nullptr};        // text forms of panels 2 and 3
   QProgressBar* panel_bar_[2] = {nullptr, nullptr};    // progress forms of panels 2 and 3
   QStackedWidget* panel_stack_[2] = {nullptr, nullptr};

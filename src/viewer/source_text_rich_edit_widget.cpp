@@ -58,8 +58,9 @@ int TSourceTextRichEdit::LineCount() const { return text_.isEmpty() ? 0 : docume
 bool TSourceTextRichEdit::LoadedASourceText(const QString& path) {
   if (busy_) return false;
   QString text;
+  TextFileInfo info;
   try {
-    text = ReadTextOfFile(path);
+    text = ReadTextOfFile(path, &info);
   } catch (const SorvelError&) {
     return false;
   }
@@ -68,6 +69,7 @@ bool TSourceTextRichEdit::LoadedASourceText(const QString& path) {
   text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   if (text.endsWith(QLatin1Char('\n'))) text.chop(1);
   loaded_path_ = path;
+  loaded_encoding_ = TextEncodingName(info);
   Reset(text);
   return true;
 }
@@ -78,6 +80,7 @@ void TSourceTextRichEdit::ShowText(const QString& text) {
   t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   if (t.endsWith(QLatin1Char('\n'))) t.chop(1);
   loaded_path_.clear();
+  loaded_encoding_.clear();
   Reset(t);
 }
 

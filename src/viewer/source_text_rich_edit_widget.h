@@ -46,6 +46,9 @@ class TSourceTextRichEdit : public QPlainTextEdit {
   // Shows a text given directly (no file), as loading does.
   void ShowText(const QString& text);
   QString LoadedPath() const { return loaded_path_; }
+  // The encoding the loaded file was read in ("UTF-8", "windows-1252", ...);
+  // empty for a text given directly.
+  QString LoadedEncoding() const { return loaded_encoding_; }
   const QString& ShownText() const { return text_; }
   int LineCount() const;
   // Texts with fewer lines than this get their markup greyed out at load.
@@ -145,6 +148,7 @@ class TSourceTextRichEdit : public QPlainTextEdit {
 
   QString text_;
   QString loaded_path_;
+  QString loaded_encoding_;
   QString header_end_marker_;
   QChar markup_open_ = QLatin1Char('<');
   QChar markup_close_ = QLatin1Char('>');

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "runtime/dialogs.h"
 #include "runtime/error.h"
 #include "support/test_support.h"
@@ -78,6 +80,54 @@ TEST(CrapDetector, SizeTestBoundaries) {
   EXPECT_EQ(f.detector.weird_files.Objects(2)->data, QStringLiteral("File-size 7 but text-length 5"));
   EXPECT_EQ(f.detector.weird_files.Objects(0)->data, QStringLiteral("File-size 1000 but text-length 102"));
   EXPECT_EQ(f.detector.weird_files.Objects(1)->data, QStringLiteral("File-size 1000 but text-length 498"));
+}
+
+TEST(CrapDetector, SizeTestOfUtf8WithoutAMarkCountsBytes) {
+  // German prose in UTF-8: each accented letter is two bytes but one
+  // character, so the text has fewer characters than the file has bytes.
+  QByteArray clean;
+  for (int i = 0; i < 20; ++i)
+    clean += QStringLiteral("Schöne Grüße aus Köln, wo es unmöglich süß ist.\r\n").toUtf8();
+  QByteArray cut = clean;
+  cut[200] = '\0';
+  QByteArray ill_formed = clean;
+  ill_formed[300] = '\xFF';  // two stray bytes: one lost byte is within the size test's slack
+  ill_formed[301] = '\xFE';
+  const auto run = [&](const QString& choice) {
+    TextDecodingScope decoding(choice);
+    auto f = std::make_unique<Fixture>();
+    f->Reference(Text(20, 0, 0));
+    f->Add(QStringLiteral("clean.txt"), clean);
+    f->Add(QStringLiteral("cut.txt"), cut);
+    f->Add(QStringLiteral("ill-formed.txt"), ill_formed);
+    f->detector.CheckForCrap(f->list, false, nullptr, nullptr);
+    return f;
+  };
+  const QString clean_text = QString::fromUtf8(clean);
+  const qsizetype cut_chars = QString::fromUtf8(cut.left(200)).size();
+  {
+    // Auto: the clean and the cut text are UTF-8, the ill-formed one 8-bit
+    // (every byte one character, nothing lost).
+    auto f = run(QStringLiteral("auto"));
+    // 200 bytes before the NUL, and the line break that ends the text.
+    EXPECT_EQ(f->FlaggedNames(), QStringList{"cut.txt"});
+    EXPECT_EQ(f->detector.weird_files.Objects(0)->data,
+              QStringLiteral("File-size %1 but text-length %2").arg(cut.size()).arg(202));
+  }
+  {
+    // Forced UTF-8: an ill-formed byte is a lost byte.
+    auto f = run(QStringLiteral("utf-8"));
+    EXPECT_EQ(f->FlaggedNames(), (QStringList{"cut.txt", "ill-formed.txt"}));
+  }
+  {
+    // Forced Windows-1252: the 8-bit rule and its numbers, one character per byte.
+    auto f = run(QStringLiteral("windows-1252"));
+    EXPECT_EQ(f->FlaggedNames(), QStringList{"cut.txt"});
+    EXPECT_EQ(f->detector.weird_files.Objects(0)->data,
+              QStringLiteral("File-size %1 but text-length %2").arg(cut.size()).arg(202));
+  }
+  EXPECT_LT(clean_text.size(), clean.size() - 1);  // what the character count alone would flag
+  EXPECT_LT(cut_chars, 200);
 }
 
 TEST(CrapDetector, DigraphTestBoundariesFollowSinglePrecision) {

@@ -2,10 +2,15 @@
 // tool on a worker, Stop, Help routing, the controller link and message boxes.
 
 #include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDialogButtonBox>
 #include <QMessageBox>
 #include <QPointer>
 #include <QSettings>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -18,8 +23,10 @@
 #include "runtime/dialogs.h"
 #include "runtime/panic.h"
 #include "runtime/settings.h"
+#include "runtime/text_reader.h"
 #include "shell/controller_link.h"
 #include "shell/message_dialogs_gui.h"
+#include "shell/preferences_dialog.h"
 #include "sampling/sample_page.h"
 #include "shell/sorvel_window.h"
 #include "shell/tool_data_module_gui.h"
@@ -309,6 +316,60 @@ class MainWindowTest : public QObject {
     QCOMPARE(lines[lines.size() - 2], QStringLiteral("**********Sorvel closing a tool"));
     QCOMPARE(lines.last(), QStringLiteral("unset main_window_uitest main window and quit lexivor_minimal"));
     global_panic_state = 0;
+  }
+
+  void PreferencesStoreHowTextsAreRead() {
+    QTemporaryDir dir;
+    const QString ini = dir.filePath(QStringLiteral("lexivor.ini"));
+    const QByteArray old_settings = qgetenv("SORVEL_SETTINGS");
+    qputenv("SORVEL_SETTINGS", ini.toLocal8Bit());
+    ReloadSuiteSettings();
+    {
+      TFormSorvel w;
+      QCOMPARE(w.ActionPreferences->shortcut(), QKeySequence(QStringLiteral("Ctrl+,")));
+      // The action opens the dialog, showing the current choice.
+      bool shown_auto = false;
+      QTimer::singleShot(0, [&] {
+        auto* d = qobject_cast<PreferencesDialog*>(QApplication::activeModalWidget());
+        if (d)
+          shown_auto =
+              d->AutoButton()->isChecked() && d->CodePage() == QStringLiteral("windows-1252");
+        if (d) d->reject();
+      });
+      w.ActionPreferences->trigger();
+      QVERIFY(shown_auto);
+
+      PreferencesDialog d(&w);
+      // A code page the system does not know cannot be chosen.
+      d.CodePageButton()->setChecked(true);
+      d.CodePageBox()->setCurrentText(QStringLiteral("klingon-1"));
+      QVERIFY(!d.Buttons()->button(QDialogButtonBox::Ok)->isEnabled());
+      d.CodePageBox()->setCurrentText(QStringLiteral("ISO-8859-15"));
+      QVERIFY(d.Buttons()->button(QDialogButtonBox::Ok)->isEnabled());
+      d.accept();
+    }
+    // Stored in the settings file and in force at once.
+    QCOMPARE(TextDecoding(), QStringLiteral("ISO-8859-15"));
+    QCOMPARE(QSettings(ini, QSettings::IniFormat)
+                 .value(QStringLiteral("suite/text_encoding"))
+                 .toString(),
+             QStringLiteral("ISO-8859-15"));
+    {
+      PreferencesDialog d;
+      QVERIFY(d.CodePageButton()->isChecked());
+      d.AutoButton()->setChecked(true);
+      d.CodePageBox()->setCurrentText(QStringLiteral("KOI8-R"));
+      d.accept();
+    }
+    QCOMPARE(TextDecoding(), QStringLiteral("auto"));
+    QCOMPARE(AnsiCodePage(), QStringLiteral("KOI8-R"));
+    QCOMPARE(QSettings(ini, QSettings::IniFormat)
+                 .value(QStringLiteral("suite/ansi_code_page"))
+                 .toString(),
+             QStringLiteral("KOI8-R"));
+    qputenv("SORVEL_SETTINGS", old_settings);
+    ReloadSuiteSettings();
+    QCOMPARE(AnsiCodePage(), QStringLiteral("windows-1252"));
   }
 
   void ControllerClearsTheToolsSharedLists() {

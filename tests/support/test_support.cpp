@@ -5,8 +5,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <stdexcept>
 #include <sys/stat.h>
 #include <utime.h>
+
+#include "runtime/text_reader.h"
 
 TempTree::TempTree() { dir_.setAutoRemove(true); }
 
@@ -57,4 +60,15 @@ QString RandomPiecesText(const QStringList& parts, int max_pieces) {
   const int n = 1 + std::rand() % max_pieces;
   for (int i = 0; i < n; ++i) text += parts[std::rand() % parts.size()];
   return text;
+}
+
+TextDecodingScope::TextDecodingScope(const QString& choice, const QString& auto_code_page) {
+  if (!SetAnsiCodePage(auto_code_page) || !SetTextDecoding(choice)) {
+    throw std::runtime_error("unusable decoding choice in a test");
+  }
+}
+
+TextDecodingScope::~TextDecodingScope() {
+  SetAnsiCodePage(QStringLiteral("windows-1252"));
+  SetTextDecoding(QStringLiteral("auto"));
 }

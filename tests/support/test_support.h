@@ -40,3 +40,14 @@ QString RandomPiecesText(const QStringList& parts, int max_pieces);
 // UTF-16 LE bytes with a byte-order mark.
 QByteArray Utf16LeWithBom(const QString& text);
 QByteArray ReadAll(const QString& path);
+
+// Puts a decoding choice for texts without a byte-order mark ("auto",
+// "utf-8" or a code page) in force for one test, and the defaults back after.
+class TextDecodingScope {
+ public:
+  explicit TextDecodingScope(const QString& choice,
+                             const QString& auto_code_page = QStringLiteral("windows-1252"));
+  ~TextDecodingScope();
+  TextDecodingScope(const TextDecodingScope&) = delete;
+  TextDecodingScope& operator=(const TextDecodingScope&) = delete;
+};

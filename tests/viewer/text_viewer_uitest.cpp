@@ -2,6 +2,7 @@
 // highlighting, stepping, trimming and saving RTF.
 
 #include <QApplication>
+#include <QLabel>
 #include <QListWidget>
 #include <QMenu>
 #include <QStatusBar>
@@ -64,6 +65,7 @@ class TextViewerTest : public QObject {
   void StepsThroughHitsAndReportsPosition();
   void GreysOutMarkupAtLoadAndTrimsText();
   void SavesRtfOnlyWithConsent();
+  void ShowsTextsAsWrittenWithTheirEncoding();
 
  private:
   ScriptedDialogs dialogs_;
@@ -305,6 +307,29 @@ void TextViewerTest::SavesRtfOnlyWithConsent() {
   dialogs_.Clear();
   QVERIFY(!viewer.SaveRtfTo(tree.Path(QStringLiteral("no/such/folder/x.rtf")), QString(), QString()));
   QCOMPARE(dialogs_.ShownNames(), QStringList{QStringLiteral("ReportedAFact")});
+}
+
+void TextViewerTest::ShowsTextsAsWrittenWithTheirEncoding() {
+  TempTree tree;
+  const QString utf8 =
+      tree.Write(QStringLiteral("utf8.txt"), QStringLiteral("Das ist unmöglich schön.\n").toUtf8());
+  const QString latin =
+      tree.Write(QStringLiteral("latin.txt"), QByteArray("Das ist unm\xF6glich sch\xF6n.\n"));
+  const QString utf16 =
+      tree.Write(QStringLiteral("utf16.txt"), Utf16LeWithBom(QStringLiteral("Grüße")));
+  TFormOneTextFileShower viewer;
+  auto* encoding =
+      viewer.AdvOfficeStatusBar1()->findChild<QLabel*>(QStringLiteral("EncodingPanel"));
+  QVERIFY(encoding);
+  for (const QString& file : {utf8, latin}) {
+    QVERIFY(viewer.OpenAndShowAText({file, QString(), QString()}));
+    QCOMPARE(viewer.SourceTextRich()->toPlainText(), QStringLiteral("Das ist unmöglich schön."));
+  }
+  QCOMPARE(encoding->text(), QStringLiteral("windows-1252"));
+  QVERIFY(viewer.OpenAndShowAText({utf8, QString(), QString()}));
+  QCOMPARE(encoding->text(), QStringLiteral("UTF-8"));
+  QVERIFY(viewer.OpenAndShowAText({utf16, QString(), QString()}));
+  QCOMPARE(encoding->text(), QStringLiteral("UTF-16 LE"));
 }
 
 QTEST_MAIN(TextViewerTest)
