@@ -93,9 +93,9 @@ void DefaultPresenter(const TExceptionRecord& record, const CrashReporter::Actio
   dlg.setWindowTitle(Tool_Name(kSorvelToolNumber) + QStringLiteral(" error report"));
   dlg.resize(640, 420);
   auto* layout = new QVBoxLayout(&dlg);
-  auto* intro = new QLabel(QStringLiteral(
-      "Something went wrong: the last action was stopped, and the program goes on.\n"
-      "You can save this report beside the program or send it by e-mail."));
+  auto* intro = new QLabel(QStringLiteral("Something went wrong: the last action was stopped, and the program "
+                                          "goes on.\nYou can save this report in %1 or send it by e-mail.")
+                               .arg(QDir::toNativeSeparators(record.report_folder)));
   intro->setWordWrap(true);
   layout->addWidget(intro);
   auto* text = new QPlainTextEdit(record.ReportText());
@@ -186,7 +186,7 @@ bool CrashReporter::SaveReport(TExceptionRecord& record) {
   const QString path = ReportPath(record);
   // A report never replaces an earlier one.
   QFile f(path);
-  if (f.exists() || !f.open(QIODevice::WriteOnly | QIODevice::NewOnly) ||
+  if (f.exists() || !QDir().mkpath(record.report_folder) || !f.open(QIODevice::WriteOnly | QIODevice::NewOnly) ||
       f.write(record.ReportText().toUtf8()) < 0 || !f.flush()) {
     Failed(record, kStageSaving);
     return false;
@@ -297,7 +297,10 @@ void FatalSignal(int sig, siginfo_t*, void*) {
     bool go_on = true;
     if (ev.OnActionNotify) ev.OnActionNotify(r, kStageShowing, go_on);
     if (go_on) std::fprintf(stderr, "%s\n", r.ReportText().toLocal8Bit().constData());
-    CrashReporter::Instance().SaveReport(r);
+    if (CrashReporter::Instance().SaveReport(r)) {
+      std::fprintf(stderr, "The report was saved as %s\n",
+                   QDir::toNativeSeparators(CrashReporter::ReportPath(r)).toLocal8Bit().constData());
+    }
     go_on = true;
     if (ev.OnActionNotify) ev.OnActionNotify(r, kStageQuitting, go_on);
   }

@@ -5,6 +5,7 @@
 #include <QVBoxLayout>
 
 #include "boilerplate/boilerplate_page.h"
+#include "shell/about_dialog.h"
 #include "corruption/corruption_page.h"
 #include "sampling/build_sub_corpora_page.h"
 #include "sampling/sample_page.h"
@@ -71,6 +72,7 @@ TFormSorvel::TFormSorvel(QWidget* parent) : TFormUtilitiesBase(parent) {
   SetCorruptionListRefresher([this] { corruption_page->PostNewFlaggedFiles(); });
 
   AdvOfficePager1->setCurrentWidget(AdvOfficePageDuplicateContents);
+  AddHelpMenu(this);
   resize(727, 479 + statusBar()->sizeHint().height());
 
   // An exception that escaped a handler may have left a Start disabled.
