@@ -44,10 +44,14 @@ Completion CompletionOf(const CLI::Option& opt) {
 // The shell lines that fill COMPREPLY for one kind of value.
 std::string Reply(const Completion& c) {
   switch (c.kind) {
-    case ValueKind::kWords: return "COMPREPLY=($(compgen -W '" + c.words + "' -- \"$cur\"))";
-    case ValueKind::kFiles: return "compopt -o filenames 2>/dev/null; COMPREPLY=($(compgen -f -- \"$cur\"))";
-    case ValueKind::kFolders: return "compopt -o filenames 2>/dev/null; COMPREPLY=($(compgen -d -- \"$cur\"))";
-    case ValueKind::kNone: break;
+    case ValueKind::kWords:
+      return "COMPREPLY=($(compgen -W '" + c.words + "' -- \"$cur\"))";
+    case ValueKind::kFiles:
+      return "compopt -o filenames 2>/dev/null; COMPREPLY=($(compgen -f -- \"$cur\"))";
+    case ValueKind::kFolders:
+      return "compopt -o filenames 2>/dev/null; COMPREPLY=($(compgen -d -- \"$cur\"))";
+    case ValueKind::kNone:
+      break;
   }
   return "COMPREPLY=()";
 }
@@ -60,7 +64,8 @@ std::string BashCompletionScript(const CLI::App& app) {
   std::ostringstream out;
   std::vector<const CLI::App*> tools = app.get_subcommands([](const CLI::App*) { return true; });
   std::string tool_names;
-  for (const CLI::App* tool : tools) tool_names += (tool_names.empty() ? "" : " ") + tool->get_name();
+  for (const CLI::App* tool : tools)
+    tool_names += (tool_names.empty() ? "" : " ") + tool->get_name();
   std::string top_options;
   for (const CLI::Option* opt : app.get_options()) {
     if (!Listed(*opt)) continue;
@@ -185,7 +190,8 @@ std::string ManualPageTools(const CLI::App& app) {
       out << ".TP\n";
       if (opt->nonpositional()) {
         std::string names;
-        for (const std::string& n : opt->get_snames()) names += (names.empty() ? "" : ", ") + ("\\fB\\-" + n + "\\fR");
+        for (const std::string& n : opt->get_snames())
+          names += (names.empty() ? "" : ", ") + ("\\fB\\-" + n + "\\fR");
         for (const std::string& n : opt->get_lnames()) {
           names += (names.empty() ? "" : ", ") + ("\\fB" + Roff("--" + n) + "\\fR");
         }
@@ -195,7 +201,8 @@ std::string ManualPageTools(const CLI::App& app) {
         out << "\\fI" << opt->get_name(true, false) << "\\fR\n";
       }
       std::string text = Roff(opt->get_description());
-      if (!opt->get_default_str().empty()) text += " (default " + Roff(opt->get_default_str()) + ")";
+      if (!opt->get_default_str().empty())
+        text += " (default " + Roff(opt->get_default_str()) + ")";
       if (opt->get_required()) text += "; required";
       out << text << "\n";
     }

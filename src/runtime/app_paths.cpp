@@ -37,6 +37,7 @@ QString FindHelpFolder(const QString& program_folder) {
 QString UserStateFolder() {
   // The XDG rules: a relative path in the variable is invalid and ignored.
   QString base = qEnvironmentVariable("XDG_STATE_HOME");
-  if (base.isEmpty() || QDir::isRelativePath(base)) base = QDir::homePath() + QStringLiteral("/.local/state");
+  if (base.isEmpty() || QDir::isRelativePath(base))
+    base = QDir::homePath() + QStringLiteral("/.local/state");
   return QDir::cleanPath(base + QStringLiteral("/sorvel"));
 }

@@ -25,10 +25,13 @@ AboutSorvelDialog::AboutSorvelDialog(QWidget* parent) : QDialog(parent) {
 QString AboutSorvelDialog::Text() {
   return QStringLiteral(
              "<h3>Sorvel %1</h3>"
-             "<p>Checks a corpus of plain-text files before it is analysed: files that are not clean text, "
-             "files of the same name, near-duplicate texts, boilerplate sentences, texts relevant to a list of "
+             "<p>Checks a corpus of plain-text files before it is analysed: files that are not "
+             "clean text, "
+             "files of the same name, near-duplicate texts, boilerplate sentences, texts relevant "
+             "to a list of "
              "terms, random samples and date-based sub-corpora.</p>"
-             "<p>Part of the Lexivor suite. The same tools run on the command line as <tt>sorvel-cli</tt>.</p>")
+             "<p>Part of the Lexivor suite. The same tools run on the command line as "
+             "<tt>sorvel-cli</tt>.</p>")
       .arg(QStringLiteral(SORVEL_VERSION));
 }
 

@@ -136,7 +136,7 @@ fi
 [[ $(ls "$usr/bin" | tr '\n' ' ') == "sorvel sorvel-cli " ]] || fail "sorvel wrote beside the program"
 
 # On a display: F1 opens the page's topic from the installed help folder.
-PATH=$stage/fakebin:$PATH xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+PATH=$stage/fakebin:$PATH QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
   "$1" & app=$!
   for i in $(seq 1 40); do
     win=$(xdotool search --onlyvisible --class sorvel 2>/dev/null | head -n 1)

@@ -1,11 +1,12 @@
 // Where the program finds its help guide (build tree, installed tree, XDG
 // data folders) and where it writes its state.
 
+#include "runtime/app_paths.h"
+
 #include <gtest/gtest.h>
 
 #include <QDir>
 
-#include "runtime/app_paths.h"
 #include "support/test_support.h"
 
 namespace {
@@ -13,7 +14,8 @@ namespace {
 // Sets an environment variable for one test and puts the old value back.
 class ScopedEnv {
  public:
-  ScopedEnv(const char* name, const QByteArray& value) : name_(name), had_(qEnvironmentVariableIsSet(name)) {
+  ScopedEnv(const char* name, const QByteArray& value)
+      : name_(name), had_(qEnvironmentVariableIsSet(name)) {
     old_ = qgetenv(name);
     if (value.isNull()) {
       qunsetenv(name);
@@ -46,7 +48,8 @@ TEST(HelpFolder, BuildTreeThenInstalledPrefixThenXdgDataFolders) {
   const QString installed = tree.Path(QStringLiteral("stage/usr/share/sorvel/help"));
   const QString user_data = tree.Path(QStringLiteral("home-data/sorvel/help"));
   const QString system_data = tree.Path(QStringLiteral("system-data/sorvel/help"));
-  EXPECT_EQ(HelpFolderCandidates(program), QStringList({beside, installed, user_data, system_data}));
+  EXPECT_EQ(HelpFolderCandidates(program),
+            QStringList({beside, installed, user_data, system_data}));
 
   // No guide anywhere: the folder beside the program, to name in a message.
   EXPECT_EQ(FindHelpFolder(program), beside);
@@ -57,7 +60,8 @@ TEST(HelpFolder, BuildTreeThenInstalledPrefixThenXdgDataFolders) {
   EXPECT_EQ(FindHelpFolder(program), system_data);
   tree.WriteText(QStringLiteral("home-data/sorvel/help/index.html"), QStringLiteral("<html>"));
   EXPECT_EQ(FindHelpFolder(program), user_data);
-  tree.WriteText(QStringLiteral("stage/usr/share/sorvel/help/index.html"), QStringLiteral("<html>"));
+  tree.WriteText(QStringLiteral("stage/usr/share/sorvel/help/index.html"),
+                 QStringLiteral("<html>"));
   EXPECT_EQ(FindHelpFolder(program), installed);
   tree.WriteText(QStringLiteral("stage/usr/bin/help/index.html"), QStringLiteral("<html>"));
   EXPECT_EQ(FindHelpFolder(program), beside);

@@ -44,7 +44,8 @@ class AboutDialogTest : public QObject {
     QVERIFY2(text.contains(QStringLiteral("Sorvel " SORVEL_VERSION)), qPrintable(text));
     QVERIFY(text.contains(QStringLiteral("corpus")));
     // The build's version is the project's: a plain dotted version.
-    QVERIFY(QString::fromLatin1(SORVEL_VERSION).contains(QRegularExpression(QStringLiteral("^\\d+\\.\\d+\\.\\d+$"))));
+    QVERIFY(QString::fromLatin1(SORVEL_VERSION)
+                .contains(QRegularExpression(QStringLiteral("^\\d+\\.\\d+\\.\\d+$"))));
     box->close();
     QTRY_VERIFY(!w.findChild<AboutSorvelDialog*>());
     TDataModuleLexivor::SetUrlOpener(nullptr);
