@@ -7,9 +7,11 @@
 #include <exception>
 
 #include "cli/cli_common.h"
+#include "cli/option_reference.h"
 #include "runtime/error.h"
 #include "runtime/heap_tuning.h"
 #include "runtime/settings.h"
+#include "sorvel_version.h"
 
 int main(int argc, char** argv) {
   TuneHeapForLargeRuns();
@@ -27,6 +29,9 @@ int main(int argc, char** argv) {
   RegisterBoilerplateCommand(app, &run);
   RegisterRelevanceCommand(app, &run);
   RegisterSamplingCommands(app, &run);
+  app.set_version_flag("--version", std::string("sorvel-cli ") + SORVEL_VERSION);
+  // The build asks for the completion script and the manual page this way.
+  if (argc == 2 && PrintOptionReference(argv[1], app)) return kExitOk;
 
   try {
     app.parse(argc, argv);

@@ -212,7 +212,7 @@ void RegisterSamplingCommands(CLI::App& app, CliRun* run) {
   auto* list = s->add_option("--list", so->list, "Sample the lines of this list file");
   s->add_flag("--no-reduce", so->no_reduce, "Take the whole list instead of a sample")->needs(list);
   folder->excludes(list);
-  s->add_option("--zip", so->zip, "Save the sample as a zipped text set");
+  s->add_option("--zip", so->zip, "Save the sample as a zipped text set")->type_name("FILE");
   AddCodePageOption(s);
   AddCommonFlags(s, so->common);
   s->callback([so, run, folder, list] {

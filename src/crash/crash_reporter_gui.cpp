@@ -22,6 +22,7 @@
 #include <dlfcn.h>
 #include <sstream>
 #include <typeinfo>
+#include <ucontext.h>
 
 #include "runtime/messages.h"
 #include "shell/tool_data_module_gui.h"
@@ -54,6 +55,18 @@ extern "C" void __cxa_throw(void* thrown, std::type_info* type, void (*destructo
 }  // namespace __cxxabiv1
 
 namespace {
+
+// The index of the first frame after the one in `function` (a function this
+// program exports, so that dladdr names its start), or 0 when no frame is in
+// it. Frames are told apart by the function they are in, not counted: an
+// optimised build inlines some of them away.
+size_t FirstFrameAfter(const backward::StackTrace& st, const void* function) {
+  for (size_t i = 0; i < st.size(); ++i) {
+    Dl_info info{};
+    if (dladdr(st[i].addr, &info) != 0 && info.dli_saddr == function) return i + 1;
+  }
+  return 0;
+}
 
 QString Resolve(backward::StackTrace& st, size_t skip) {
   backward::TraceResolver resolver;
@@ -93,9 +106,9 @@ void DefaultPresenter(const TExceptionRecord& record, const CrashReporter::Actio
   dlg.setWindowTitle(Tool_Name(kSorvelToolNumber) + QStringLiteral(" error report"));
   dlg.resize(640, 420);
   auto* layout = new QVBoxLayout(&dlg);
-  auto* intro = new QLabel(QStringLiteral(
-      "Something went wrong: the last action was stopped, and the program goes on.\n"
-      "You can save this report beside the program or send it by e-mail."));
+  auto* intro = new QLabel(QStringLiteral("Something went wrong: the last action was stopped, and the program "
+                                          "goes on.\nYou can save this report in %1 or send it by e-mail.")
+                               .arg(QDir::toNativeSeparators(record.report_folder)));
   intro->setWordWrap(true);
   layout->addWidget(intro);
   auto* text = new QPlainTextEdit(record.ReportText());
@@ -123,7 +136,7 @@ void DefaultPresenter(const TExceptionRecord& record, const CrashReporter::Actio
 
 }  // namespace
 
-QString CurrentStackTrace(int skip_frames) {
+[[gnu::noinline]] QString CurrentStackTrace(int skip_frames) {
   backward::StackTrace st;
   st.load_here(64 + skip_frames);
   return Resolve(st, 2 + static_cast<size_t>(skip_frames));
@@ -158,7 +171,9 @@ TExceptionRecord RecordCurrentException() {
     r.message = QString::fromUtf8(e.what());
   } catch (...) {
   }
-  r.stack_trace = Resolve(ThrowTrace(), 2);
+  // The trace starts at the function that threw, below the throw wrapper.
+  const void* wrapper = reinterpret_cast<void*>(&__cxxabiv1::__cxa_throw);
+  r.stack_trace = Resolve(ThrowTrace(), FirstFrameAfter(ThrowTrace(), wrapper));
   r.modules = LoadedModules();
   r.report_folder = ReportFolderOption();
   r.report_file = DefaultReportFileName();
@@ -186,7 +201,7 @@ bool CrashReporter::SaveReport(TExceptionRecord& record) {
   const QString path = ReportPath(record);
   // A report never replaces an earlier one.
   QFile f(path);
-  if (f.exists() || !f.open(QIODevice::WriteOnly | QIODevice::NewOnly) ||
+  if (f.exists() || !QDir().mkpath(record.report_folder) || !f.open(QIODevice::WriteOnly | QIODevice::NewOnly) ||
       f.write(record.ReportText().toUtf8()) < 0 || !f.flush()) {
     Failed(record, kStageSaving);
     return false;
@@ -279,14 +294,27 @@ const char* SignalName(int sig) {
   }
 }
 
-void FatalSignal(int sig, siginfo_t*, void*) {
+// The stack of the interrupted code, from the instruction the signal stopped
+// (the handler's own frames left out, however many an optimised build kept).
+QString FaultStackTrace(siginfo_t* info, void* context) {
+  void* fault = nullptr;
+#if defined(__x86_64__)
+  fault = reinterpret_cast<void*>(static_cast<ucontext_t*>(context)->uc_mcontext.gregs[REG_RIP]);
+#elif defined(__aarch64__)
+  fault = reinterpret_cast<void*>(static_cast<ucontext_t*>(context)->uc_mcontext.pc);
+#endif
+  backward::StackTrace st;
+  if (!fault) return CurrentStackTrace(3);
+  st.load_from(fault, 64, context, info ? info->si_addr : nullptr);
+  return Resolve(st, 0);
+}
+
+void FatalSignal(int sig, siginfo_t* info, void* context) {
   // The program is going down; the report is written as far as it can be.
   TExceptionRecord r;
   r.exception_class = QString::fromLatin1(SignalName(sig));
   r.fatal = true;
-  // Leave out this handler and the signal trampoline: the trace starts
-  // where the fault happened.
-  r.stack_trace = CurrentStackTrace(3);
+  r.stack_trace = FaultStackTrace(info, context);
   r.modules = LoadedModules();
   r.report_folder = ReportFolderOption();
   r.report_file = DefaultReportFileName();
@@ -297,7 +325,10 @@ void FatalSignal(int sig, siginfo_t*, void*) {
     bool go_on = true;
     if (ev.OnActionNotify) ev.OnActionNotify(r, kStageShowing, go_on);
     if (go_on) std::fprintf(stderr, "%s\n", r.ReportText().toLocal8Bit().constData());
-    CrashReporter::Instance().SaveReport(r);
+    if (CrashReporter::Instance().SaveReport(r)) {
+      std::fprintf(stderr, "The report was saved as %s\n",
+                   QDir::toNativeSeparators(CrashReporter::ReportPath(r)).toLocal8Bit().constData());
+    }
     go_on = true;
     if (ev.OnActionNotify) ev.OnActionNotify(r, kStageQuitting, go_on);
   }

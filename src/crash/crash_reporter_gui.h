@@ -1,7 +1,7 @@
 #pragma once
 // The crash reporter: takes over exceptions that escape an event handler or a
 // tool's work, and fatal signals. It shows a report with a stack trace, can
-// save it beside the program and hand it to the user's mail program, and
+// save it in the report folder and hand it to the user's mail program, and
 // follows each stage through the reporter's events (see exception_record.h).
 
 #include <QApplication>
@@ -42,7 +42,8 @@ class CrashReporter : public QObject {
   // done: the main window uses it to make its pages usable again.
   std::function<void()> after_handler_exception;
 
-  // Saves the report as <report folder>/<report file base>.elf.
+  // Saves the report as <report folder>/<report file base>.elf, creating the
+  // folder when it is missing.
   static QString ReportPath(const TExceptionRecord& record);
   bool SaveReport(TExceptionRecord& record);
   bool MailReport(TExceptionRecord& record);

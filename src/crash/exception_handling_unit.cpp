@@ -68,8 +68,8 @@ QString ExceptionReportFolder() {
   return g_report_folder;
 }
 
-void InitExceptionHandlingUnit(const QString& executable_path) {
-  const QString folder = QFileInfo(executable_path).absolutePath();
+void InitExceptionHandlingUnit(const QString& report_folder) {
+  const QString folder = QDir::cleanPath(QDir(report_folder).absolutePath());
   {
     std::lock_guard<std::mutex> lock(g_mutex);
     g_report_folder = folder;

@@ -1,16 +1,18 @@
 #pragma once
-// The program's hooks into the crash reporter: the report folder is the
-// program's own folder, and each stage of handling a report is written to the
-// suite's log, so that a log shows what happened around a crash.
+// The program's hooks into the crash reporter: the report folder is one the
+// user can write to (the program's own folder may be /usr/bin), and each stage
+// of handling a report is written to the suite's log, so that a log shows what
+// happened around a crash.
 
 #include <QString>
 #include <functional>
 
 #include "crash/exception_record.h"
 
-// Stores the folder of the program's executable as the report folder and
-// installs the three hooks below as the reporter's events.
-void InitExceptionHandlingUnit(const QString& executable_path);
+// Stores the report folder (the program passes the user's state folder,
+// UserStateFolder() in runtime/app_paths.h) and installs the three hooks below
+// as the reporter's events. The folder is created when a report is saved.
+void InitExceptionHandlingUnit(const QString& report_folder);
 // Logs the unit's closing entry.
 void FinaliseExceptionHandlingUnit();
 QString ExceptionReportFolder();

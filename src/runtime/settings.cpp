@@ -5,6 +5,7 @@
 #include <QStandardPaths>
 #include <mutex>
 
+#include "runtime/app_paths.h"
 #include "runtime/log.h"
 #include "runtime/text_reader.h"
 
@@ -51,6 +52,10 @@ SuiteSettings LoadSuiteSettings() {
   s.text_encoding = ini.value(QStringLiteral("text_encoding"), s.text_encoding).toString();
   s.ansi_code_page = ini.value(QStringLiteral("ansi_code_page"), s.ansi_code_page).toString();
   ini.endGroup();
+  if (s.log_file.isEmpty()) {
+    // The log goes where the user can write, never beside the program.
+    s.log_file = UserStateFolder() + QStringLiteral("/sorvel.log");
+  }
   if (s.user_read_write_folder.isEmpty()) {
     s.user_read_write_folder = QDir::homePath() + QStringLiteral("/Lexivor");
   }

@@ -1,10 +1,12 @@
-// The Sorvel desktop program. It reads no command-line options; its own path
-// only places the crash reports beside the program.
+// The Sorvel desktop program. It reads no command-line options.
 
 #include <QCoreApplication>
+#include <QGuiApplication>
+#include <QIcon>
 
 #include "crash/crash_reporter_gui.h"
 #include "crash/exception_handling_unit.h"
+#include "runtime/app_paths.h"
 #include "runtime/messages.h"
 #include "runtime/settings.h"
 #include "shell/lexivor_minimal_progress.h"
@@ -18,7 +20,11 @@ int main(int argc, char** argv) {
 
   TSorvelApplication app(argc, argv);
   QCoreApplication::setApplicationName(Tool_Name(kSorvelToolNumber));
-  InitExceptionHandlingUnit(QCoreApplication::applicationFilePath());
+  QGuiApplication::setDesktopFileName(QStringLiteral("org.sorvel.Sorvel"));
+  QGuiApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.sorvel.Sorvel")));
+  // Crash reports go to the user's state folder: the program's own folder is
+  // not writable once installed.
+  InitExceptionHandlingUnit(UserStateFolder());
   CrashReporter::InstallFatalSignalHandlers();
 
   TDataModuleLexivor data_module;

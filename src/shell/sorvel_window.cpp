@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "boilerplate/boilerplate_page.h"
+#include "shell/about_dialog.h"
 #include "corruption/corruption_page.h"
 #include "sampling/build_sub_corpora_page.h"
 #include "sampling/sample_page.h"
@@ -89,6 +90,7 @@ TFormSorvel::TFormSorvel(QWidget* parent) : TFormUtilitiesBase(parent) {
   AdvOfficePager1->setCornerWidget(preferences_button, Qt::TopRightCorner);
 
   AdvOfficePager1->setCurrentWidget(AdvOfficePageDuplicateContents);
+  AddHelpMenu(this);
   resize(727, 479 + statusBar()->sizeHint().height());
 
   // An exception that escaped a handler may have left a Start disabled.

@@ -9,6 +9,7 @@
 #include <QWidget>
 #include <atomic>
 
+#include "runtime/app_paths.h"
 #include "runtime/format.h"
 #include "runtime/settings.h"
 
@@ -61,14 +62,14 @@ bool TDataModuleLexivor::OpenUrl(const QUrl& url) {
 }
 
 QString TDataModuleLexivor::HelpFolder() {
-  // A help file named in the suite's settings wins; otherwise the guide that
-  // is installed beside the program.
+  // A help file named in the suite's settings wins; otherwise the guide
+  // shipped with the program, in the build tree or where it was installed.
   const QString configured = GetHelpfilename();
   if (!configured.isEmpty()) {
     const QFileInfo fi(configured);
     return fi.isDir() ? fi.absoluteFilePath() : fi.absolutePath();
   }
-  return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("help"));
+  return FindHelpFolder(QCoreApplication::applicationDirPath());
 }
 
 QString TDataModuleLexivor::LocalHelpFile(int help_context) {

@@ -13,6 +13,7 @@
 
 #include "crash/crash_reporter_gui.h"
 #include "crash/exception_handling_unit.h"
+#include "runtime/app_paths.h"
 #include "runtime/error.h"
 #include "runtime/log.h"
 #include "runtime/settings.h"
@@ -55,7 +56,7 @@ class CrashReportTest : public QObject {
       s.setValue(QStringLiteral("suite/log_file"), log_);
     }
     qputenv("SORVEL_SETTINGS", ini.toLocal8Bit());
-    InitExceptionHandlingUnit(dir_.filePath(QStringLiteral("sorvel")));
+    InitExceptionHandlingUnit(dir_.path());
     TDataModuleLexivor::SetUrlOpener([this](const QUrl& u) {
       opened_ << u;
       return true;
@@ -104,7 +105,7 @@ class CrashReportTest : public QObject {
     QCOMPARE(clicks, 2);
     QCOMPARE(shown_.size(), 1);
 
-    // The log tells the story, and the saved report is beside the program.
+    // The log tells the story, and the saved report is in the report folder.
     const QStringList lines = LogLines(log_);
     QCOMPARE(lines.value(0), QStringLiteral("Lexivor Error noticed"));
     QCOMPARE(lines.value(1), QStringLiteral("Outputpath = ") + dir_.path());
@@ -131,7 +132,7 @@ class CrashReportTest : public QObject {
           done_called = true;
           done_ok = ok;
         }));
-    QTRY_VERIFY(done_called);
+    QTRY_VERIFY_WITH_TIMEOUT(done_called, 60000);  // resolving the trace takes a while on a busy machine
     QVERIFY(!done_ok);
     QVERIFY(start->isEnabled());
     QVERIFY(!w.ToolRunning());
@@ -152,7 +153,9 @@ class CrashReportTest : public QObject {
   void FailedSaveIsLoggedWithTheMarker() {
     TExceptionRecord r;
     r.exception_class = QStringLiteral("test");
-    r.report_folder = dir_.filePath(QStringLiteral("no/such/folder"));
+    // A folder that cannot be made: its parent is a file.
+    QFile(dir_.filePath(QStringLiteral("a-file"))).open(QIODevice::WriteOnly);
+    r.report_folder = dir_.filePath(QStringLiteral("a-file/reports"));
     r.report_file = QStringLiteral("x.elf");
     QVERIFY(!CrashReporter::Instance().SaveReport(r));
     const QStringList lines = LogLines(log_);
@@ -164,17 +167,25 @@ class CrashReportTest : public QObject {
   }
 
   void FatalSignalWritesTheReportBeforeTheProgramEnds() {
-    // A fresh process of this test program crashes on purpose.
-    QTemporaryDir reports;
+    // A fresh process of this test program crashes on purpose. It sets its
+    // report folder up as the program does: the user's state folder, which
+    // does not exist yet.
+    QTemporaryDir state;
     QProcess child;
-    child.start(QCoreApplication::applicationFilePath(),
-                {QStringLiteral("--crash-in"), reports.filePath(QStringLiteral("sorvel"))});
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_STATE_HOME"), state.path());
+    child.setProcessEnvironment(env);
+    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--crash")});
     QVERIFY(child.waitForFinished(60000));
     QCOMPARE(child.exitStatus(), QProcess::CrashExit);
-    QVERIFY(QString::fromLocal8Bit(child.readAllStandardError()).contains(QStringLiteral("SIGSEGV")));
-    const QStringList files = QDir(reports.path()).entryList({QStringLiteral("*.elf")}, QDir::Files);
+    const QString reports = state.filePath(QStringLiteral("sorvel"));
+    const QStringList files = QDir(reports).entryList({QStringLiteral("*.elf")}, QDir::Files);
     QCOMPARE(files.size(), 1);
-    const QString report = QString::fromUtf8(ReadAll(reports.filePath(files[0])));
+    // The user is told where the report went.
+    const QString err = QString::fromLocal8Bit(child.readAllStandardError());
+    QVERIFY(err.contains(QStringLiteral("SIGSEGV")));
+    QVERIFY2(err.contains(QStringLiteral("saved as ") + QDir(reports).filePath(files[0])), qPrintable(err));
+    const QString report = QString::fromUtf8(ReadAll(QDir(reports).filePath(files[0])));
     QVERIFY(report.contains(QStringLiteral("SIGSEGV")));
     QVERIFY2(report.contains(QStringLiteral("CrashOnPurpose")), qPrintable(report));
     const QStringList lines = LogLines(log_);
@@ -182,18 +193,18 @@ class CrashReportTest : public QObject {
   }
 };
 
-// The child process of the fatal-signal test: reports go beside the given
-// program path; then it crashes.
-[[gnu::noinline]] int CrashOnPurpose(const char* program_path) {
+// The child process of the fatal-signal test: reports go to the user's state
+// folder, as the program's are; then it crashes.
+[[gnu::noinline]] int CrashOnPurpose() {
   CurrentSuiteSettings();  // the suite's logging, as the program reads it at start
-  InitExceptionHandlingUnit(QString::fromLocal8Bit(program_path));
+  InitExceptionHandlingUnit(UserStateFolder());
   CrashReporter::InstallFatalSignalHandlers();
   std::raise(SIGSEGV);
   return 0;
 }
 
 int main(int argc, char** argv) {
-  if (argc == 3 && std::strcmp(argv[1], "--crash-in") == 0) return CrashOnPurpose(argv[2]);
+  if (argc == 2 && std::strcmp(argv[1], "--crash") == 0) return CrashOnPurpose();
   TSorvelApplication app(argc, argv);
   CrashReportTest test;
   return QTest::qExec(&test, argc, argv);

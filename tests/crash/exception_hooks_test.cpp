@@ -22,7 +22,7 @@ struct HookTest : ::testing::Test {
     SetLogFilename(tree.WriteText(QStringLiteral("lexivor.log"), QString()));
     SetLogging(true);
     SetExceptionLogSink([this](const QString& l, bool f) { lines.push_back({l, f}); });
-    InitExceptionHandlingUnit(QStringLiteral("/opt/lexivor/bin/sorvel"));
+    InitExceptionHandlingUnit(QStringLiteral("/home/ann/.local/state/sorvel/"));
   }
   void TearDown() override {
     SetExceptionLogSink(nullptr);
@@ -37,16 +37,16 @@ struct HookTest : ::testing::Test {
 
 }  // namespace
 
-TEST_F(HookTest, ReportFolderIsTheProgramsFolder) {
-  EXPECT_EQ(ExceptionReportFolder(), QStringLiteral("/opt/lexivor/bin"));
-  EXPECT_EQ(ReportFolderOption(), QStringLiteral("/opt/lexivor/bin"));
+TEST_F(HookTest, ReportFolderIsTheOneGiven) {
+  EXPECT_EQ(ExceptionReportFolder(), QStringLiteral("/home/ann/.local/state/sorvel"));
+  EXPECT_EQ(ReportFolderOption(), QStringLiteral("/home/ann/.local/state/sorvel"));
   TExceptionRecord r;
   r.report_folder = QStringLiteral("/elsewhere");
   bool handled = false;
   ExceptionReportEvents().OnExceptionNotify(r, handled);
   EXPECT_TRUE(handled);
-  EXPECT_EQ(r.report_folder, QStringLiteral("/opt/lexivor/bin"));
-  EXPECT_EQ(Lines(), QStringList({"Lexivor Error noticed", "Outputpath = /opt/lexivor/bin"}));
+  EXPECT_EQ(r.report_folder, QStringLiteral("/home/ann/.local/state/sorvel"));
+  EXPECT_EQ(Lines(), QStringList({"Lexivor Error noticed", "Outputpath = /home/ann/.local/state/sorvel"}));
 }
 
 TEST_F(HookTest, EachStageLogsItsLines) {
@@ -86,7 +86,7 @@ TEST_F(HookTest, LoggingOffStillLetsTheReportGoOn) {
   FinaliseExceptionHandlingUnit();
   EXPECT_TRUE(handled);
   EXPECT_TRUE(go_on);
-  EXPECT_EQ(r.report_folder, QStringLiteral("/opt/lexivor/bin"));
+  EXPECT_EQ(r.report_folder, QStringLiteral("/home/ann/.local/state/sorvel"));
   EXPECT_TRUE(lines.empty());
 }
 
