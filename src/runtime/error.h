@@ -19,9 +19,18 @@ class SorvelError : public std::runtime_error {
 class FileReadError : public SorvelError {
  public:
   FileReadError(const QString& path, const QString& reason)
-      : SorvelError(QStringLiteral("Cannot read \"%1\": %2").arg(path, reason)), path_(path) {}
+      : SorvelError(QStringLiteral("Cannot read \"%1\": %2").arg(path, reason)), path_(path), reason_(reason) {}
   const QString& Path() const { return path_; }
+  const QString& Reason() const { return reason_; }
 
  private:
   QString path_;
+  QString reason_;
+};
+
+// A file that a run could not read or write, and why; runs go on past such
+// files and list them at the end.
+struct FileProblem {
+  QString file;
+  QString reason;
 };
