@@ -30,16 +30,21 @@ int RunCorruption(const CorruptionOptions& o) {
     PrintError(QStringLiteral("unknown code page \"%1\"").arg(QStr(o.codepage)));
     return kExitBadInput;
   }
-  const QString folder = QStr(o.folder);
-  if (!QFileInfo(folder).isDir()) {
-    PrintError(QStringLiteral("folder not found: %1").arg(folder));
+  const QString folder = RequireFolder(QStr(o.folder));
+  if (folder.isEmpty()) return kExitBadInput;
+  if (o.threads < 0) {
+    ReportBadNumber(QStringLiteral("--threads"), QStringLiteral("must be 0 (one per core) or more"));
     return kExitBadInput;
   }
 
   TFileCrapDetector detector;
   detector.threads = o.threads;
   QStringList good;
-  for (const auto& g : o.good) good << QFileInfo(QStr(g)).absoluteFilePath();
+  for (const auto& g : o.good) {
+    const QString file = RequireFile(QStr(g), QStringLiteral("known-good file"));
+    if (file.isEmpty()) return kExitBadInput;
+    good << file;
+  }
   detector.SetReferenceFiles(good.join(QLatin1Char('\n')));
   if (!detector.ReferenceUsable()) return kExitBadInput;  // the reason is already on stderr
   detector.digraph_frequency_variation_per_mille = o.frequency_variation;
@@ -50,14 +55,16 @@ int RunCorruption(const CorruptionOptions& o) {
   it.HeadDir = folder;
   it.FileMask = QStringLiteral("*.*");
   it.IncludeSubFolders = o.subfolders;
-  it.OnProblem = [&](const QString& p) {
-    progress.Done();
-    PrintError(p);
-  };
   progress.Status(QStringLiteral("finding files"));
   it.IterateFindingFiles();
   it.BuildDetailedList(TFileSortOrder::ByName);
   const TFolderEfficientFileStringlist& files = it.FilesFound();
+  progress.Done();
+  CliProblems problems(o.common.json);
+  problems.AddWalkProblems(it);
+  if (files.Count() == 0) {
+    return NoFilesToWorkOn(problems, folder);
+  }
 
   int printed = 0;
   auto printNew = [&] {
@@ -68,7 +75,8 @@ int RunCorruption(const CorruptionOptions& o) {
     }
   };
   progress.Status(QStringLiteral("testing %1 files").arg(LocaleNumber(static_cast<long long>(files.Count()))));
-  int status = kExitOk;
+  bool ended_early = false;
+  bool internal_error = false;
   try {
     detector.CheckForCrap(
         files, o.digraph,
@@ -78,11 +86,18 @@ int RunCorruption(const CorruptionOptions& o) {
           printNew();
         },
         nullptr);
+  } catch (const FileReadError& e) {
+    // A file that cannot be read ends the engine's run; the files tested
+    // until then are still listed.
+    progress.Done();
+    printNew();
+    problems.Add(e.Path(), e.Reason());
+    ended_early = true;
   } catch (const SorvelError& e) {
     progress.Done();
     printNew();
     PrintError(e.Message());
-    status = kExitInternal;
+    internal_error = true;
   }
   progress.Done();
   if (o.common.json) {
@@ -92,15 +107,18 @@ int RunCorruption(const CorruptionOptions& o) {
                                  {QStringLiteral("note"), detector.weird_files.Objects(i)->data}});
     }
     QJsonObject out{{QStringLiteral("files"), files.Count()}, {QStringLiteral("flagged"), flagged}};
-    if (status != kExitOk) out.insert(QStringLiteral("error"), QStringLiteral("run ended early"));
+    if (ended_early || internal_error) out.insert(QStringLiteral("error"), QStringLiteral("run ended early"));
+    problems.AddTo(out);
     PrintJson(out);
-    return status;
+    return internal_error ? kExitInternal : problems.ExitCode();
   }
   printNew();
-  if (status == kExitOk && detector.weird_files.Count() == 0) {
+  if (ended_early) {
+    PrintError(QStringLiteral("the check ended early at a file that could not be read"));
+  } else if (!internal_error && detector.weird_files.Count() == 0) {
     PrintError(QStringLiteral("no corrupt files found among %1 files").arg(LocaleNumber(static_cast<long long>(files.Count()))));
   }
-  return status;
+  return internal_error ? kExitInternal : problems.ExitCode();
 }
 
 }  // namespace
