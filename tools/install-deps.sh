@@ -14,6 +14,7 @@ packages=(
   xvfb xauth fonts-dejavu-core
   jdupes bc time python3
   unrtf
+  clang-14 libclang-rt-14-dev
 )
 
 missing=()
