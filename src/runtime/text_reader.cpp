@@ -137,6 +137,20 @@ class FileHandle {
 
 QString ErrnoText(int err) { return QString::fromLocal8Bit(std::strerror(err)); }
 
+// Where a piece of UTF-8 may end for separate decoding: just after an ASCII
+// byte, which leaves a decoder at a fresh start whatever came before, or else
+// just before a lead byte. Only the last four bytes are looked at, so that at
+// most four are carried to the next piece; without either, the piece is
+// taken whole.
+std::size_t Utf8PieceEnd(const unsigned char* u, std::size_t n) {
+  const std::size_t from = n > 4 ? n - 4 : 0;
+  for (std::size_t k = n; k > from; --k)
+    if (u[k - 1] < 0x80) return k;
+  for (std::size_t k = n; k > from; --k)
+    if (u[k - 1] >= 0xC0) return k - 1;
+  return n;
+}
+
 }  // namespace
 
 bool SetAnsiCodePage(const QString& name) {
@@ -240,7 +254,6 @@ std::int64_t ReadNormalisedText(const QString& path, const std::function<void(QS
         local.has_bom = true;
         p += 3;
         avail -= 3;
-        decoder = std::make_unique<QStringDecoder>(QStringDecoder::Utf8);
       } else if (avail >= 2 && u[0] == 0xFF && u[1] == 0xFE) {
         local.encoding = TextEncoding::Utf16LE;
         local.has_bom = true;
@@ -263,7 +276,13 @@ std::int64_t ReadNormalisedText(const QString& path, const std::function<void(QS
         DecodeAnsiInto(p, static_cast<qsizetype>(avail), is1252, decoder.get(), units);
         break;
       case TextEncoding::Utf8: {
-        const QString s = decoder->decode(QByteArrayView(p, static_cast<qsizetype>(avail)));
+        // Each piece is decoded on its own, so it must end where decoding
+        // the whole file would be at a fresh start; otherwise an invalid
+        // sequence cut by the chunk boundary would yield a different number
+        // of replacement characters, and the text would depend on where the
+        // reads happen to fall.
+        if (!eof) used = Utf8PieceEnd(reinterpret_cast<const unsigned char*>(p), avail);
+        const QString s = QString::fromUtf8(p, static_cast<qsizetype>(used));
         units.assign(s.utf16(), s.utf16() + s.size());
         break;
       }
@@ -284,11 +303,6 @@ std::int64_t ReadNormalisedText(const QString& path, const std::function<void(QS
     if (norm.Ended() || eof) break;
     carry = avail - used;
     if (carry) std::memmove(buf.data(), p + used, carry);
-  }
-  if (decoder && local.encoding == TextEncoding::Utf8 && !norm.Ended()) {
-    // An incomplete sequence at the very end decodes to a replacement character.
-    const QString rest = decoder->decode(QByteArrayView());
-    if (!rest.isEmpty()) norm.Feed(reinterpret_cast<const char16_t*>(rest.utf16()), rest.size());
   }
   norm.Finish();
   if (info) *info = local;
