@@ -118,16 +118,25 @@ QString Refuse(const QString& what, const QString& path, const QString& reason) 
   return QString();
 }
 
+// Whether a named path exists, with its status in *st; prints the refusal
+// (missing_text when there is nothing of that name) when it does not.
+bool StatNamed(const QString& path, const QString& what, const QString& missing_text, struct stat* st) {
+  if (path.isEmpty()) {
+    Refuse(what, path, QStringLiteral("no name given"));
+    return false;
+  }
+  if (::stat(QFile::encodeName(path).constData(), st) == 0) return true;
+  Refuse(what, path, errno == ENOENT ? missing_text : ErrnoText(errno));
+  return false;
+}
+
 }  // namespace
 
 QString RequireFolder(const QString& path, const QString& what) {
-  if (path.isEmpty()) return Refuse(what, path, QStringLiteral("no name given"));
-  const QByteArray native = QFile::encodeName(path);
   struct stat st;
-  if (::stat(native.constData(), &st) != 0) {
-    return Refuse(what, path, errno == ENOENT ? QStringLiteral("no such folder") : ErrnoText(errno));
-  }
+  if (!StatNamed(path, what, QStringLiteral("no such folder"), &st)) return QString();
   if (!S_ISDIR(st.st_mode)) return Refuse(what, path, QStringLiteral("not a folder"));
+  const QByteArray native = QFile::encodeName(path);
   // Opening and listing it is the only sure test of whether it can be read.
   DIR* dir = ::opendir(native.constData());
   if (!dir) return Refuse(what, path, QStringLiteral("cannot be read: %1").arg(ErrnoText(errno)));
@@ -136,13 +145,10 @@ QString RequireFolder(const QString& path, const QString& what) {
 }
 
 QString RequireFile(const QString& path, const QString& what) {
-  if (path.isEmpty()) return Refuse(what, path, QStringLiteral("no name given"));
-  const QByteArray native = QFile::encodeName(path);
   struct stat st;
-  if (::stat(native.constData(), &st) != 0) {
-    return Refuse(what, path, errno == ENOENT ? QStringLiteral("no such file") : ErrnoText(errno));
-  }
+  if (!StatNamed(path, what, QStringLiteral("no such file"), &st)) return QString();
   if (!S_ISREG(st.st_mode)) return Refuse(what, path, QStringLiteral("not a regular file"));
+  const QByteArray native = QFile::encodeName(path);
   // Non-blocking, so that a file swapped for a FIFO meanwhile cannot hang us.
   const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return Refuse(what, path, QStringLiteral("cannot be read: %1").arg(ErrnoText(errno)));
