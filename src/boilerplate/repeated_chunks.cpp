@@ -399,6 +399,7 @@ void CutTextIntoChunks(QStringView text, const TChunkRules& rules,
 void TRepeatedChunks::Clear() {
   chunks_.Clear();
   files_.Clear();
+  read_problems_.clear();
   row_order_.Clear();
   slots_.clear();
   slots_.shrink_to_fit();
@@ -446,7 +447,11 @@ int TRepeatedChunks::LoadATextFile(const QString& file_name) {
     ReadNormalisedText(
         file_name, [&](QStringView piece) { cutter.Feed(reinterpret_cast<const char16_t*>(piece.utf16()), piece.size()); },
         &info);
-  } catch (const SorvelError&) {
+  } catch (const FileReadError& e) {
+    read_problems_.push_back({file_name, e.Reason()});
+    return -1;
+  } catch (const SorvelError& e) {
+    read_problems_.push_back({file_name, e.Message()});
     return -1;
   }
   cutter.Finish();
@@ -567,6 +572,7 @@ struct FileInFlight {
   std::deque<ChunkBatch> batches;
   bool done = false;
   bool unreadable = false;
+  QString unreadable_reason;
   std::exception_ptr error;
   std::int64_t size = 0;
 };
@@ -637,9 +643,11 @@ void TRepeatedChunks::AddTextFiles(const QStringList& file_names, const std::fun
         hand_over(true, info.size);
       } catch (const AbortReading&) {
         return;
-      } catch (const SorvelError&) {
+      } catch (const SorvelError& e) {
+        const auto* read_error = dynamic_cast<const FileReadError*>(&e);
         std::lock_guard<std::mutex> lock(mutex);
         slot.unreadable = true;
+        slot.unreadable_reason = read_error ? read_error->Reason() : e.Message();
         slot.done = true;
         counter_wakes.notify_all();
       } catch (...) {
@@ -679,7 +687,10 @@ void TRepeatedChunks::AddTextFiles(const QStringList& file_names, const std::fun
         } else {
           finished = true;
           if (slot.error) error = slot.error;
-          if (slot.unreadable && number < 0) break;  // not taken, like a file that LoadATextFile refuses
+          if (slot.unreadable && number < 0) {  // not taken, like a file that LoadATextFile refuses
+            read_problems_.push_back({file_names[i], slot.unreadable_reason});
+            break;
+          }
         }
       }
       if (error) break;

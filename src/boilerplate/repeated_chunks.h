@@ -54,6 +54,7 @@
 #include <vector>
 
 #include "boilerplate/chunk_lists.h"
+#include "runtime/error.h"
 #include "runtime/file_list.h"
 
 constexpr int kMaxChunkLength = 2000;
@@ -175,6 +176,8 @@ class TRepeatedChunks {
   // Results, valid after a sort.
   const boiler::TStringlistWithListOfOccurrences& Chunks() const { return chunks_; }
   const TFolderEfficientFileStringlist& ChunkFiles() const { return files_; }
+  // The files LoadATextFile could not read since the last Clear, with why.
+  const std::vector<FileProblem>& ReadProblems() const { return read_problems_; }
   boiler::T1LongintList& RowOrder() { return row_order_; }
   const boiler::T1LongintList& RowOrder() const { return row_order_; }
 
@@ -230,6 +233,7 @@ class TRepeatedChunks {
 
   boiler::TStringlistWithListOfOccurrences chunks_;
   TFolderEfficientFileStringlist files_;
+  std::vector<FileProblem> read_problems_;
   boiler::T1LongintList row_order_;
   std::atomic<bool> stop_{false};
 };

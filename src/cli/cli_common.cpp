@@ -1,17 +1,31 @@
 #include "cli/cli_common.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QLocale>
 #include <charconv>
 #include <cstdio>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include "runtime/file_iterator.h"
 #include "runtime/settings.h"
 #include "runtime/text_reader.h"
 
+const char* const kExitStatusHelp =
+    "Exit status: 0 everything asked was done; 2 unusable input or output (the reason is on stderr);\n"
+    "3 the run completed but some files could not be read, moved, restored, copied or written\n"
+    "(each on stderr, or under \"problems\" with --json); 1 internal error.";
+
 void AddCommonFlags(CLI::App* sub, CliCommonOptions& opts) {
+  sub->footer(kExitStatusHelp);
   sub->add_flag("--json", opts.json, "Print one JSON object instead of lines of text");
   sub->add_flag("--quiet", opts.quiet, "No progress on stderr");
   sub->add_flag("--yes", opts.yes, "Answer yes to the questions the desktop program would ask");
@@ -143,3 +157,96 @@ void CliProblems::AddTo(QJsonObject& object) const {
 }
 
 int CliProblems::ExitCode() const { return problems_.empty() ? kExitOk : kExitProblems; }
+
+void CliProblems::Add(const std::vector<FileProblem>& problems) {
+  for (const FileProblem& p : problems) Add(p);
+}
+
+void CliProblems::AddWalkProblems(const TFileAndDirIterator& walk) { Add(walk.FileProblems()); }
+
+namespace {
+
+QString ErrnoText(int err) { return QString::fromLocal8Bit(std::strerror(err)); }
+
+QString Refuse(const QString& what, const QString& path, const QString& reason) {
+  PrintError(QStringLiteral("%1 \"%2\": %3").arg(what, path, reason));
+  return QString();
+}
+
+// Whether a named path exists, with its status in *st; prints the refusal
+// (missing_text when there is nothing of that name) when it does not.
+bool StatNamed(const QString& path, const QString& what, const QString& missing_text, struct stat* st) {
+  if (path.isEmpty()) {
+    Refuse(what, path, QStringLiteral("no name given"));
+    return false;
+  }
+  if (::stat(QFile::encodeName(path).constData(), st) == 0) return true;
+  Refuse(what, path, errno == ENOENT ? missing_text : ErrnoText(errno));
+  return false;
+}
+
+}  // namespace
+
+QString RequireFolder(const QString& path, const QString& what) {
+  struct stat st;
+  if (!StatNamed(path, what, QStringLiteral("no such folder"), &st)) return QString();
+  if (!S_ISDIR(st.st_mode)) return Refuse(what, path, QStringLiteral("not a folder"));
+  const QByteArray native = QFile::encodeName(path);
+  // Opening and listing it is the only sure test of whether it can be read.
+  DIR* dir = ::opendir(native.constData());
+  if (!dir) return Refuse(what, path, QStringLiteral("cannot be read: %1").arg(ErrnoText(errno)));
+  ::closedir(dir);
+  return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+}
+
+QString RequireFile(const QString& path, const QString& what) {
+  struct stat st;
+  if (!StatNamed(path, what, QStringLiteral("no such file"), &st)) return QString();
+  if (!S_ISREG(st.st_mode)) return Refuse(what, path, QStringLiteral("not a regular file"));
+  const QByteArray native = QFile::encodeName(path);
+  // Non-blocking, so that a file swapped for a FIFO meanwhile cannot hang us.
+  const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return Refuse(what, path, QStringLiteral("cannot be read: %1").arg(ErrnoText(errno)));
+  ::close(fd);
+  return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+}
+
+QString RequireOutputFolder(const QString& path, const QString& what) {
+  if (path.isEmpty()) return Refuse(what, path, QStringLiteral("no name given"));
+  const QString absolute = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+  // The folder itself, or the nearest parent that exists when it is missing.
+  QString existing = absolute;
+  struct stat st;
+  while (::stat(QFile::encodeName(existing).constData(), &st) != 0) {
+    if (errno != ENOENT && errno != ENOTDIR) return Refuse(what, path, ErrnoText(errno));
+    const QString parent = QFileInfo(existing).path();
+    if (parent == existing) return Refuse(what, path, QStringLiteral("no such folder"));
+    existing = parent;
+  }
+  if (!S_ISDIR(st.st_mode)) {
+    return Refuse(what, path, existing == absolute ? QStringLiteral("not a folder")
+                                                   : QStringLiteral("\"%1\" is not a folder").arg(existing));
+  }
+  if (::access(QFile::encodeName(existing).constData(), W_OK | X_OK) != 0) {
+    const QString reason = ErrnoText(errno);
+    return Refuse(what, path, existing == absolute ? QStringLiteral("cannot be written to: %1").arg(reason)
+                                                   : QStringLiteral("cannot be created in \"%1\": %2").arg(existing, reason));
+  }
+  return absolute;
+}
+
+void CliProblems::PrintAll() const {
+  for (const Problem& p : problems_) PrintError(p.file + QStringLiteral(": ") + p.reason);
+}
+
+int NoFilesToWorkOn(const CliProblems& problems, const QString& folder, const QString& mask) {
+  if (problems.Json()) problems.PrintAll();
+  const bool all = mask.isEmpty() || mask == QLatin1String("*.*") || mask == QLatin1String("*");
+  PrintError(all ? QStringLiteral("no files found in \"%1\"").arg(folder)
+                 : QStringLiteral("no files found in \"%1\" (matching %2)").arg(folder, mask));
+  return kExitBadInput;
+}
+
+void ReportBadNumber(const QString& option, const QString& reason) {
+  PrintError(QStringLiteral("%1: %2").arg(option, reason));
+}

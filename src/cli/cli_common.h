@@ -12,6 +12,9 @@
 #include <vector>
 
 #include "runtime/dialogs.h"
+#include "runtime/error.h"
+
+class TFileAndDirIterator;
 
 // 0: everything asked was done (findings or not); 1: internal error only;
 // 2: unusable input or output; 3: the run completed but some files could not
@@ -77,18 +80,49 @@ class CliProblems {
   };
   explicit CliProblems(bool json) : json_(json) {}
   void Add(const QString& file, const QString& reason);
+  void Add(const FileProblem& problem) { Add(problem.file, problem.reason); }
+  void Add(const std::vector<FileProblem>& problems);
+  // The folders a walk could not enter and the names it had to skip.
+  void AddWalkProblems(const TFileAndDirIterator& walk);
   bool Empty() const { return problems_.empty(); }
+  bool Json() const { return json_; }
   const std::vector<Problem>& List() const { return problems_; }
   // Adds "problems": [{"file": ..., "reason": ...}] to the object (always,
   // an empty array when there are none).
   void AddTo(QJsonObject& object) const;
   // kExitProblems when there are any, else kExitOk.
   int ExitCode() const;
+  // Prints every problem on stderr (those of a --json run that ends without
+  // its object).
+  void PrintAll() const;
 
  private:
   bool json_;
   std::vector<Problem> problems_;
 };
+
+// The checks of what a user names on the command line, with one wording for
+// every tool. Each returns the absolute path, or an empty string after
+// printing why the path cannot be used ("folder \"x\": no such folder"); the
+// caller then ends with kExitBadInput. what names the role ("folder",
+// "filter file", "list file", "output folder").
+QString RequireFolder(const QString& path, const QString& what = QStringLiteral("folder"));
+QString RequireFile(const QString& path, const QString& what = QStringLiteral("file"));
+// A folder that receives output: it may be missing (it is created when
+// written to, so its nearest existing parent must be writable), and when it
+// exists it must be a folder that can be written to.
+QString RequireOutputFolder(const QString& path, const QString& what = QStringLiteral("output folder"));
+class CliProblems;
+// Says that a walk found nothing to work on ("no files found in FOLDER
+// (matching MASK)") and
+// returns kExitBadInput. With --json no object follows, so the problems met
+// on the way are printed on stderr here rather than lost.
+int NoFilesToWorkOn(const CliProblems& problems, const QString& folder, const QString& mask = QString());
+// Prints a reason that a number given to an option cannot be used.
+void ReportBadNumber(const QString& option, const QString& reason);
+
+// The closing lines of every tool's --help: what the exit statuses mean.
+extern const char* const kExitStatusHelp;
 
 // A number in the user's locale, for human-readable output.
 QString LocaleNumber(long long n);

@@ -2,6 +2,9 @@
 // folder tree, ranked by hits or by file, with the files each one occurs in.
 
 #include <QByteArray>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLocale>
 #include <climits>
 #include <cstdio>
@@ -86,7 +89,9 @@ QByteArray JsonString(const QString& text) {
   return out;
 }
 
-void WriteChunks(const TRepeatedChunks& engine, int files_found, const QString& head_folder, bool json) {
+void WriteChunks(const TRepeatedChunks& engine, int files_found, const QString& head_folder,
+                 const CliProblems& problems) {
+  const bool json = problems.Json();
   const auto& chunks = engine.Chunks();
   const auto& names = engine.ChunkFiles();
   std::vector<QByteArray> file_text(static_cast<std::size_t>(names.Count()));
@@ -124,7 +129,11 @@ void WriteChunks(const TRepeatedChunks& engine, int files_found, const QString& 
       out.Add(number(chunks.Total(i)));
       out.Add("\n        }");
     }
-    out.Add(chunks.Count() ? "\n    ]\n}\n" : "]\n}\n");
+    out.Add(chunks.Count() ? "\n    ],\n    \"problems\": " : "],\n    \"problems\": ");
+    QJsonObject listed;
+    problems.AddTo(listed);
+    out.Add(QJsonDocument(listed.value(QStringLiteral("problems")).toArray()).toJson(QJsonDocument::Compact));
+    out.Add("\n}\n");
     return;
   }
   out.Add(QStringLiteral("%1 repeated chunks in %2 of %3 files under %4\n")
@@ -153,9 +162,10 @@ int RunBoilerplate(const BoilerplateOptions& o) {
   TBoilerplateSearch search;
   QString file_name;
   if (!ResolveFolderOrFile(input, &search.head_folder, &file_name)) {
-    PrintError(QStringLiteral("no folder or file named \"%1\"").arg(input));
+    PrintError(QStringLiteral("folder or file \"%1\": no such folder or file").arg(input));
     return kExitBadInput;
   }
+  if (RequireFolder(search.head_folder).isEmpty()) return kExitBadInput;
   // A file given instead of a folder: its folder is searched for files of its name.
   search.file_mask = file_name.isEmpty() ? TypesMask(o.types) : file_name;
   search.include_subfolders = !o.no_subfolders;
@@ -176,10 +186,15 @@ int RunBoilerplate(const BoilerplateOptions& o) {
   const int files = RunBoilerplateSearch(engine, iterator, search, cb);
   if (o.sort == "files") engine.SortAScendingFilenumbers();
   progress.Done();
-  for (const QString& p : iterator.Problems()) PrintError(p);
+  CliProblems problems(o.common.json);
+  problems.AddWalkProblems(iterator);
+  problems.Add(engine.ReadProblems());
+  if (files == 0) {
+    return NoFilesToWorkOn(problems, search.head_folder, search.file_mask);
+  }
 
-  WriteChunks(engine, files, search.head_folder, o.common.json);
-  return kExitOk;
+  WriteChunks(engine, files, search.head_folder, problems);
+  return problems.ExitCode();
 }
 
 }  // namespace

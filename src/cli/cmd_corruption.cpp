@@ -25,16 +25,21 @@ struct CorruptionOptions {
 
 int RunCorruption(const CorruptionOptions& o) {
   CliDialogScope dialogs(o.common.yes);
-  const QString folder = QStr(o.folder);
-  if (!QFileInfo(folder).isDir()) {
-    PrintError(QStringLiteral("folder not found: %1").arg(folder));
+  const QString folder = RequireFolder(QStr(o.folder));
+  if (folder.isEmpty()) return kExitBadInput;
+  if (o.threads < 0) {
+    ReportBadNumber(QStringLiteral("--threads"), QStringLiteral("must be 0 (one per core) or more"));
     return kExitBadInput;
   }
 
   TFileCrapDetector detector;
   detector.threads = o.threads;
   QStringList good;
-  for (const auto& g : o.good) good << QFileInfo(QStr(g)).absoluteFilePath();
+  for (const auto& g : o.good) {
+    const QString file = RequireFile(QStr(g), QStringLiteral("known-good file"));
+    if (file.isEmpty()) return kExitBadInput;
+    good << file;
+  }
   detector.SetReferenceFiles(good.join(QLatin1Char('\n')));
   if (!detector.ReferenceUsable()) return kExitBadInput;  // the reason is already on stderr
   detector.digraph_frequency_variation_per_mille = o.frequency_variation;
@@ -46,14 +51,15 @@ int RunCorruption(const CorruptionOptions& o) {
   it.HeadDir = folder;
   it.FileMask = QStringLiteral("*.*");
   it.IncludeSubFolders = o.subfolders;
-  it.OnProblem = [&](const QString& p) {
-    progress.Done();
-    PrintError(p);
-  };
   progress.Status(QStringLiteral("finding files"));
   it.IterateFindingFiles();
   it.BuildDetailedList(TFileSortOrder::ByName);
   const TFolderEfficientFileStringlist& files = it.FilesFound();
+  progress.Done();
+  problems.AddWalkProblems(it);
+  if (files.Count() == 0) {
+    return NoFilesToWorkOn(problems, folder);
+  }
 
   int printed = 0;
   auto printNew = [&] {

@@ -56,18 +56,8 @@ TDupContentsKeepRule KeepRule(const std::string& keep) {
   return TDupContentsKeepRule::Head;
 }
 
-// The folder as an absolute path, or an empty string after an error message.
-QString UsableFolder(const std::string& folder) {
-  const QFileInfo fi(QStr(folder));
-  if (folder.empty() || !fi.exists() || !fi.isDir()) {
-    PrintError(QStringLiteral("no such folder: %1").arg(QStr(folder)));
-    return QString();
-  }
-  return QDir::cleanPath(fi.absoluteFilePath());
-}
-
 int RunDupContents(const DupContentsOptions& o) {
-  const QString folder = UsableFolder(o.folder);
+  const QString folder = RequireFolder(QStr(o.folder));
   if (folder.isEmpty()) return kExitBadInput;
   CliDialogScope dialog_scope(o.common.yes);
   CliProgress progress(o.common.quiet);
@@ -83,7 +73,12 @@ int RunDupContents(const DupContentsOptions& o) {
   progress.Status(QStringLiteral("finding files"));
   it.IterateFindingFiles();
   it.BuildDetailedList(TFileSortOrder::BySize);
-  for (const QString& problem : it.Problems()) PrintError(problem);
+  progress.Done();
+  CliProblems problems(o.common.json);
+  problems.AddWalkProblems(it);
+  if (it.FilesFound().Count() == 0) {
+    return NoFilesToWorkOn(problems, folder, it.FileMask);
+  }
 
   TFileDuplicateContentsSeeker seeker;
   seeker.normalize_space = o.normalize_space;
@@ -114,7 +109,6 @@ int RunDupContents(const DupContentsOptions& o) {
   } else if (o.move) {
     plan = PlanMovesNotKept(seeker, folder, &not_moved);
   }
-  CliProblems problems(o.common.json);
   if (o.common.yes)
     for (const TFileMoveProblem& p : not_moved) problems.Add(p.file, p.reason);
 
@@ -136,6 +130,7 @@ int RunDupContents(const DupContentsOptions& o) {
     QJsonObject out{{QStringLiteral("pairs"), pairs},
                     {QStringLiteral("groups"), jgroups},
                     {QStringLiteral("empty_files"), QJsonArray::fromStringList(empty_files)}};
+    problems.AddTo(out);
     if (o.move) {
       QJsonArray moves;
       for (const TPlannedFileMove& p : plan)
@@ -182,7 +177,7 @@ int RunDupContents(const DupContentsOptions& o) {
 }
 
 int RunRestore(const RestoreOptions& o) {
-  const QString folder = UsableFolder(o.folder);
+  const QString folder = RequireFolder(QStr(o.folder));
   if (folder.isEmpty()) return kExitBadInput;
   CliDialogScope dialog_scope(o.common.yes);
   global_panic_state.store(0);
@@ -251,7 +246,8 @@ void RegisterDupContentsCommands(CLI::App& app, CliRun* run) {
                 "space made one blank and any byte-order mark dropped");
   sub->add_option("--types", dup->types, "File types: all, text (*.txt) or web (*.xml;*.htm;*.html)")
       ->check(CLI::IsMember({"all", "text", "web"}));
-  sub->add_option("--start-percent", dup->start_percent, "Skip the first files of the size-sorted list, in %");
+  sub->add_option("--start-percent", dup->start_percent, "Skip the first files of the size-sorted list, in %")
+      ->check(CLI::Range(0, 100));
   sub->add_flag("--move", dup->move, "Move every member but the kept one into a side folder (needs --yes)");
   sub->add_option("--keep", dup->keep, "Which member to keep: head (default), longest, shortest, newest, oldest")
       ->check(CLI::IsMember({"head", "longest", "shortest", "newest", "oldest"}));

@@ -31,14 +31,6 @@ struct DupNamesOptions {
   std::vector<std::string> exclude;
 };
 
-void ReportWalkProblems(const TFileAndDirIterator& it, const QString& folder) {
-  if (!it.HeadDirExists()) {
-    PrintError(QStringLiteral("folder not found: ") + folder);
-    return;
-  }
-  for (const QString& p : it.Problems()) PrintError(p);
-}
-
 int RunDupNames(const DupNamesOptions& o) {
   const QString folder1 = QStr(o.folder1);
   const QString folder2 = QStr(o.folder2);
@@ -46,6 +38,8 @@ int RunDupNames(const DupNamesOptions& o) {
     PrintError(LX("LXChooseADriveAndFolder"));
     return kExitBadInput;
   }
+  if (RequireFolder(folder1).isEmpty()) return kExitBadInput;
+  if (!folder2.isEmpty() && RequireFolder(folder2, QStringLiteral("second folder")).isEmpty()) return kExitBadInput;
   // With no second folder (or the same one) the search stays within folder 1,
   // as on the page. The page asks first because a press of its button may be
   // a slip; a command line that names one folder has said what it wants.
@@ -69,8 +63,15 @@ int RunDupNames(const DupNamesOptions& o) {
                                o.check_date, o.check_size, one_folder, {}, QStringLiteral("*.*"),
                                excluded.join(QLatin1Char('\n')));
   progress.Done();
-  ReportWalkProblems(seeker.Iterator1, folder1);
-  if (!one_folder) ReportWalkProblems(seeker.Iterator2, folder2);
+  CliProblems problems(o.common.json);
+  problems.AddWalkProblems(seeker.Iterator1);
+  if (!one_folder) problems.AddWalkProblems(seeker.Iterator2);
+  if (seeker.DupRecNamesList1.Count() == 0) {
+    return NoFilesToWorkOn(problems, folder1);
+  }
+  if (!one_folder && seeker.DupRecNamesList2.Count() == 0) {
+    return NoFilesToWorkOn(problems, folder2);
+  }
 
   if (o.common.json) {
     QJsonArray groups;
@@ -80,9 +81,10 @@ int RunDupNames(const DupNamesOptions& o) {
         files.append(QJsonObject{{QStringLiteral("folder"), f.Folder().toString()}, {QStringLiteral("date"), DupNamesIsoDate(f.time)}});
       groups.append(QJsonObject{{QStringLiteral("key"), g.key}, {QStringLiteral("files"), files}});
     }
-    PrintJson(QJsonObject{{QStringLiteral("redundant"), seeker.RedundantDuplicatesFound},
-                          {QStringLiteral("groups"), groups}});
-    return kExitOk;
+    QJsonObject out{{QStringLiteral("redundant"), seeker.RedundantDuplicatesFound}, {QStringLiteral("groups"), groups}};
+    problems.AddTo(out);
+    PrintJson(out);
+    return problems.ExitCode();
   }
   // A group's lines are written in one go, from one buffer. Each folder and
   // each day is turned into UTF-8 once: a line is then a few copies.
@@ -108,7 +110,7 @@ int RunDupNames(const DupNamesOptions& o) {
   }
   if (!lines.Groups().empty()) PrintLine(QString());
   PrintLine(final_status);
-  return kExitOk;
+  return problems.ExitCode();
 }
 
 }  // namespace

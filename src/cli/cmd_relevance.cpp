@@ -42,15 +42,19 @@ QString MaskOfType(const std::string& type) {
 
 int RunRelevance(const RelevanceCliOptions& o) {
   CliDialogScope dialogs(o.common.yes);
-  const QFileInfo filter_file(QStr(o.filters));
-  if (!filter_file.isFile()) {
-    PrintError((filter_file.exists() ? QStringLiteral("filter file is not a regular file: %1")
-                                     : QStringLiteral("filter file not found: %1"))
-                   .arg(QStr(o.filters)));
+  const QString filter_file = RequireFile(QStr(o.filters), QStringLiteral("filter file"));
+  if (filter_file.isEmpty()) return kExitBadInput;
+  if (o.min_words < 0) {
+    ReportBadNumber(QStringLiteral("--min-words"), QStringLiteral("must be 0 or more"));
+    return kExitBadInput;
+  }
+  if (o.coverage < 0 || o.coverage > o.segments) {
+    ReportBadNumber(QStringLiteral("--coverage"),
+                    QStringLiteral("must be from 0 to the number of segments (%1)").arg(o.segments));
     return kExitBadInput;
   }
   TRelevanceFilterList filters(TSimpleSearchSettings{0, GetIgnoreTagsSpan()});
-  const FilterLoadOutcome loaded = LoadFiltersForCheck(&filters, QStr(o.filters));
+  const FilterLoadOutcome loaded = LoadFiltersForCheck(&filters, filter_file);
   if (loaded == FilterLoadOutcome::RepeatsRefused) {
     PrintError(QStringLiteral("stopped: the filter file repeats terms with different settings (--yes goes on)"));
     return kExitBadInput;
@@ -65,20 +69,14 @@ int RunRelevance(const RelevanceCliOptions& o) {
   TInputChoicesRec& in = params.input;
   if (!o.list.empty()) {
     in.file_or_folder = TLXFileOrFolder::t_textfile;
-    in.file_list = QStr(o.list);
-    if (!QFileInfo(in.file_list).isFile()) {
-      PrintError(QStringLiteral("list file not found: %1").arg(in.file_list));
-      return kExitBadInput;
-    }
+    in.file_list = RequireFile(QStr(o.list), QStringLiteral("list file"));
+    if (in.file_list.isEmpty()) return kExitBadInput;
   } else {
     in.file_or_folder = TLXFileOrFolder::t_folder_contents;
-    in.head_folder = QStr(o.folder);
+    in.head_folder = RequireFolder(QStr(o.folder));
     in.filemask = MaskOfType(o.types);
     in.include_sub_folders = !o.no_subfolders;
-    if (!QFileInfo(in.head_folder).isDir()) {
-      PrintError(QStringLiteral("folder not found: %1").arg(in.head_folder));
-      return kExitBadInput;
-    }
+    if (in.head_folder.isEmpty()) return kExitBadInput;
   }
   QString base;
   if (o.copy_filtered) {
@@ -88,6 +86,10 @@ int RunRelevance(const RelevanceCliOptions& o) {
       PrintError(QStringLiteral("--copy-filtered with --list needs --base DIR"));
       return kExitBadInput;
     }
+    if (RequireOutputFolder(base, QStringLiteral("base folder")).isEmpty()) return kExitBadInput;
+  }
+  if (!o.rtf.empty() && RequireOutputFolder(QStr(o.rtf), QStringLiteral("RTF folder")).isEmpty()) {
+    return kExitBadInput;
   }
 
   CliProgress progress(o.common.quiet);
@@ -98,9 +100,18 @@ int RunRelevance(const RelevanceCliOptions& o) {
     summary = s;
     progress.Status(s);
   };
-  QStringList problems;
-  const QStringList texts = GatherRelevanceTexts(in, nullptr, &problems);
-  for (const QString& p : problems) PrintError(p);
+  CliProblems problems(o.common.json);
+  cb.problem = [&](const FileProblem& p) {
+    progress.Done();
+    problems.Add(p);
+  };
+  std::vector<FileProblem> walk_problems;
+  const QStringList texts = GatherRelevanceTexts(in, nullptr, &walk_problems);
+  problems.Add(walk_problems);
+  if (texts.isEmpty()) {
+    return NoFilesToWorkOn(problems, in.file_or_folder == TLXFileOrFolder::t_textfile ? in.file_list : in.head_folder,
+                           in.file_or_folder == TLXFileOrFolder::t_textfile ? QString() : in.filemask);
+  }
   TRelevanceFilterRec overall;
   TStringListWith2IntsAndSingle results;
   summary = ScoreRelevanceTexts(texts, filters, params, &overall, &results, cb);
@@ -110,16 +121,16 @@ int RunRelevance(const RelevanceCliOptions& o) {
   QString filtered_folder;
   if (o.copy_filtered) {
     filtered_folder = FilteredFolderOf(base);
-    QStringList copy_problems;
+    std::vector<FileProblem> copy_problems;
     copied = CopyFilteredTexts(results, base, o.min_score, &copy_problems);
-    for (const QString& p : copy_problems) PrintError(p);
+    problems.Add(copy_problems);
   }
   int rtf_saved = -1;
   if (!o.rtf.empty()) {
     const TSampleRTFrec choice{QStr(o.rtf), o.start, o.count};
-    QStringList rtf_problems;
+    std::vector<FileProblem> rtf_problems;
     rtf_saved = SaveRelevanceRtfSample(results, filters, choice, &rtf_problems);
-    for (const QString& p : rtf_problems) PrintError(p);
+    problems.Add(rtf_problems);
   }
 
   if (o.common.json) {
@@ -141,8 +152,9 @@ int RunRelevance(const RelevanceCliOptions& o) {
       root.insert(QStringLiteral("filtered_folder"), QDir::toNativeSeparators(filtered_folder));
     }
     if (rtf_saved >= 0) root.insert(QStringLiteral("rtf_saved"), rtf_saved);
+    problems.AddTo(root);
     PrintJson(root);
-    return kExitOk;
+    return problems.ExitCode();
   }
   for (int i = 0; i < results.Count(); ++i) {
     const T2LongintAndSingleRec& r = results.GetOne(i);
@@ -151,17 +163,13 @@ int RunRelevance(const RelevanceCliOptions& o) {
                        LocaleNumber(static_cast<long long>(r.words)), LocaleNumber(static_cast<long long>(r.positive_terms)),
                        QDir::toNativeSeparators(results.String(i))));
   }
-  if (texts.isEmpty()) {
-    PrintLine(QStringLiteral("no texts to examine"));
-  } else {
-    PrintLine(summary);
-  }
+  PrintLine(summary);
   if (copied >= 0) PrintLine(QStringLiteral("%1 copied to %2").arg(LocaleNumber(static_cast<long long>(copied)),
                                                                    QDir::toNativeSeparators(filtered_folder)));
   if (rtf_saved >= 0)
     PrintLine(QStringLiteral("%1 RTF files saved in %2")
                   .arg(LocaleNumber(static_cast<long long>(rtf_saved)), QDir::toNativeSeparators(QStr(o.rtf))));
-  return kExitOk;
+  return problems.ExitCode();
 }
 
 }  // namespace

@@ -67,8 +67,17 @@ TSamplePreference PreferenceByName(const std::string& name) {
 }
 
 int RunSample(const SampleOptions& o) {
+  if (o.size <= 0) {
+    ReportBadNumber(QStringLiteral("--size"), QStringLiteral("must be 1 or more"));
+    return kExitBadInput;
+  }
+  if (!o.zip.empty() &&
+      RequireOutputFolder(QFileInfo(QStr(o.zip)).absolutePath(), QStringLiteral("archive folder")).isEmpty()) {
+    return kExitBadInput;
+  }
   SampleDialogs dialogs(!o.no_reduce);
   DialogInstall install(&dialogs);
+  CliProblems problems(o.common.json);
   const TSamplePreference pref = PreferenceByName(o.preference);
   std::optional<std::uint64_t> seed;
   if (o.seed) seed = static_cast<std::uint64_t>(*o.seed);
@@ -93,30 +102,33 @@ int RunSample(const SampleOptions& o) {
 
   QStringList sample;
   if (!o.folder.empty()) {
-    const QString folder = QStr(o.folder);
-    if (!QFileInfo(folder).isDir()) {
-      PrintError(QStringLiteral("No such folder: %1").arg(folder));
-      return kExitBadInput;
-    }
+    const QString folder = RequireFolder(QStr(o.folder));
+    if (folder.isEmpty()) return kExitBadInput;
     CliProgress progress(o.common.quiet);
     TFileAndDirIterator iterator;
-    sample = RandomSampleFromFolder(iterator, QDir(folder).absolutePath(), FileTypesMaskByName(QStr(o.types)),
-                                    o.size, pref, seed, {progress.PercentCallback(), progress.StatusCallback()});
+    const QString mask = FileTypesMaskByName(QStr(o.types));
+    sample = RandomSampleFromFolder(iterator, folder, mask, o.size, pref, seed,
+                                    {progress.PercentCallback(), progress.StatusCallback()});
     progress.Done();
-    for (const QString& p : iterator.Problems()) PrintError(p);
-    if (sample.isEmpty()) PrintError(Format(LX("LXXTextFiles"), {LX("LXTooFew")}));
+    problems.AddWalkProblems(iterator);
+    if (sample.isEmpty()) return NoFilesToWorkOn(problems, folder, mask);
   } else {
+    const QString list = RequireFile(QStr(o.list), QStringLiteral("list file"));
+    if (list.isEmpty()) return kExitBadInput;
     QStringList lines;
     try {
-      lines = ReadListFileLines(QStr(o.list));
+      lines = ReadListFileLines(list);
     } catch (const FileReadError& e) {
       PrintError(e.Message());
+      return kExitBadInput;
+    }
+    if (lines.isEmpty()) {
+      PrintError(QStringLiteral("list file \"%1\": no lines").arg(list));
       return kExitBadInput;
     }
     sample = RandomSampleFromList(lines, o.size, pref, seed);
   }
 
-  CliProblems problems(o.common.json);
   std::optional<ZippedTextSetOutcome> zipped;
   if (!zip.isEmpty()) {
     try {
@@ -155,16 +167,10 @@ int RunSubCorpora(const SubCorporaOptions& o) {
     return kExitBadInput;
   }
   for (const QString& f : folders) {
-    if (!QFileInfo(f).isDir()) {
-      PrintError(QStringLiteral("No such folder: %1").arg(f));
-      return kExitBadInput;
-    }
+    if (RequireFolder(f, QStringLiteral("source folder")).isEmpty()) return kExitBadInput;
   }
-  const QString results = QDir(QStr(o.results)).absolutePath();
-  if (QFileInfo::exists(results) && !QFileInfo(results).isDir()) {
-    PrintError(QStringLiteral("Not a folder: %1").arg(results));
-    return kExitBadInput;
-  }
+  const QString results = RequireOutputFolder(QStr(o.results), QStringLiteral("results folder"));
+  if (results.isEmpty()) return kExitBadInput;
   SubCorpusRequest rq;
   rq.source_text = QStr(o.source);
   rq.results_folder = results;
@@ -176,8 +182,13 @@ int RunSubCorpora(const SubCorporaOptions& o) {
   TFileAndDirIterator iterator;
   SubCorpusOutcome outcome;
   int saved = 0;
+  CliProblems problems(o.common.json);
   try {
     saved = BuildSubCorpora(iterator, rq, {progress.PercentCallback(), progress.StatusCallback()}, nullptr, &outcome);
+  } catch (const FileReadError& e) {
+    // The builder stops at a text it cannot read; what it saved until then stays.
+    progress.Done();
+    problems.Add(e.Path(), e.Reason() + QStringLiteral(" (the run stopped here)"));
   } catch (const SorvelError& e) {
     progress.Done();
     for (const QString& p : outcome.walk_problems) PrintError(p);
@@ -188,12 +199,14 @@ int RunSubCorpora(const SubCorporaOptions& o) {
   for (const QString& p : outcome.walk_problems) PrintError(p);
   const QString output = SubCorpusOutputFolder(results, base);
   if (o.common.json) {
-    PrintJson(QJsonObject{{QStringLiteral("files_saved"), saved}, {QStringLiteral("output_folder"), output}});
+    QJsonObject out{{QStringLiteral("files_saved"), saved}, {QStringLiteral("output_folder"), output}};
+    problems.AddTo(out);
+    PrintJson(out);
   } else {
     PrintLine(Format(LX("LXNFilesSaved"), {static_cast<double>(saved)}));
     PrintLine(output);
   }
-  return kExitOk;
+  return problems.ExitCode();
 }
 
 }  // namespace

@@ -6,9 +6,12 @@
 #include <QThread>
 #include <algorithm>
 #include <bit>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 
 #include "runtime/dialogs.h"
+#include "runtime/error.h"
 #include "runtime/file_iterator.h"
 #include "runtime/format.h"
 #include "runtime/log.h"
@@ -174,18 +177,28 @@ T2LongintAndSingleRec TRelevanceScorer::ScoreText(QStringView text, int segments
 }
 
 T2LongintAndSingleRec TRelevanceScorer::ScoreFile(const QString& filename, int segments, int coverage,
-                                                  TRelevanceFilterRec* overall) const {
+                                                  TRelevanceFilterRec* overall, FileProblem* problem) const {
   TextUnitBuffer text;
-  return ScoreFile(filename, segments, coverage, overall, text);
+  return ScoreFile(filename, segments, coverage, overall, text, problem);
 }
 
 T2LongintAndSingleRec TRelevanceScorer::ScoreFile(const QString& filename, int segments, int coverage,
-                                                  TRelevanceFilterRec* overall, TextUnitBuffer& buffer) const {
+                                                  TRelevanceFilterRec* overall, TextUnitBuffer& buffer,
+                                                  FileProblem* problem) const {
   overall->positive_terms_this_file = 0;
   overall->negative_terms_this_file = 0;
   const QFileInfo info(filename);
-  if (!info.isFile()) return {};
-  ReadMarkupFreeText(filename, info.size(), filters_.Settings().tag_span, buffer);
+  if (!info.isFile()) {
+    if (problem)
+      *problem = FileProblem{filename, info.exists() ? QStringLiteral("not a regular file") : QStringLiteral("no such file")};
+    return {};
+  }
+  try {
+    ReadMarkupFreeText(filename, info.size(), filters_.Settings().tag_span, buffer);
+  } catch (const FileReadError& e) {
+    if (problem) *problem = FileProblem{filename, e.Reason()};
+    return {};
+  }
   const T2LongintAndSingleRec r = ScoreText(buffer.View(), segments, coverage, overall);
   if (r.words == 0) Yikes(QStringLiteral("no words in ") + filename);
   return r;
@@ -229,21 +242,29 @@ FilterLoadOutcome LoadFiltersForCheck(TRelevanceFilterList* filters, const QStri
   return FilterLoadOutcome::Ok;
 }
 
-QStringList GatherRelevanceTexts(const TInputChoicesRec& input, const StopFlag* stop, QStringList* problems) {
+QStringList GatherRelevanceTexts(const TInputChoicesRec& input, const StopFlag* stop, std::vector<FileProblem>* problems) {
   QStringList texts;
   if (input.file_or_folder == TLXFileOrFolder::t_textfile) {
-    if (!QFileInfo(input.file_list).isFile()) {
-      if (problems) *problems << Format(LX("LXXNotFound"), {input.file_list});
+    QString list;
+    try {
+      list = ReadTextOfFile(input.file_list);
+    } catch (const FileReadError& e) {
+      if (problems) problems->push_back({input.file_list, e.Reason()});
       return texts;
     }
-    const QString list = GetTextFromFile(input.file_list);
     const QString list_folder = QFileInfo(input.file_list).absolutePath();
     for (const QString& raw : list.split(QStringLiteral("\r\n"))) {
       const QString name = raw.section(QLatin1Char('\t'), 0, 0).trimmed();
       if (name.isEmpty()) continue;
       // Relative names are taken from the list file's folder.
       const QString full = QDir::isAbsolutePath(name) ? name : QDir(list_folder).filePath(name);
-      if (QFileInfo(full).isFile()) texts << QDir::cleanPath(full);
+      const QFileInfo named(full);
+      if (named.isFile()) {
+        texts << QDir::cleanPath(full);
+      } else if (problems) {
+        problems->push_back({QDir::cleanPath(full), named.exists() ? QStringLiteral("not a regular file")
+                                                                   : QStringLiteral("no such file")});
+      }
     }
     return texts;
   }
@@ -253,12 +274,12 @@ QStringList GatherRelevanceTexts(const TInputChoicesRec& input, const StopFlag* 
   it.IncludeSubFolders = input.include_sub_folders;
   it.ReadDetails = false;  // the texts are listed by name only
   it.SetExcludedDirs({LX("LXFiltered")});
-  if (problems) it.OnProblem = [problems](const QString& p) { *problems << p; };
   if (!it.HeadDirExists()) {
-    if (problems) *problems << Format(LX("LXXNotFound"), {input.head_folder});
+    if (problems) problems->push_back({input.head_folder, QStringLiteral("no such folder")});
     return texts;
   }
   it.IterateFindingFiles();
+  if (problems) problems->insert(problems->end(), it.FileProblems().begin(), it.FileProblems().end());
   if (Stopped(stop)) return texts;
   it.BuildDetailedList(TFileSortOrder::ByName);
   const auto& found = it.FilesFound();
@@ -273,6 +294,7 @@ namespace {
 struct ScoredText {
   T2LongintAndSingleRec result;
   TRelevanceFilterRec state;  // the text's own counts and word totals
+  FileProblem problem;        // set when the text could not be read
 };
 
 struct ScoringScratch {
@@ -300,7 +322,7 @@ QString ScoreRelevanceTexts(const QStringList& texts, const TRelevanceFilterList
   OrderedWork<ScoredText, ScoringScratch> work(
       F, helpers, [&](int k, ScoringScratch& scratch, const std::function<void(int)>&) {
         ScoredText out;
-        out.result = scorer.ScoreFile(texts[k], S, M, &out.state, scratch.text);
+        out.result = scorer.ScoreFile(texts[k], S, M, &out.state, scratch.text, &out.problem);
         // A long text's buffer is not kept for the next, short ones.
         if (scratch.text.Capacity() > (qsizetype(1) << 24)) scratch.text.Release();
         return out;
@@ -324,6 +346,7 @@ QString ScoreRelevanceTexts(const QStringList& texts, const TRelevanceFilterList
     overall->negative_terms_this_file = scored.state.negative_terms_this_file;
     overall->filtered_wordcount_overall += scored.state.filtered_wordcount_overall;
     overall->unfiltered_wordcount_overall += scored.state.unfiltered_wordcount_overall;
+    if (!scored.problem.file.isEmpty() && callbacks.problem) callbacks.problem(scored.problem);
     if (r.words >= overall->min_wordcount && r.score >= overall->min_score) results->AddOne(file, r);
     if (callbacks.percent) callbacks.percent(static_cast<int>(static_cast<std::int64_t>(overall->files_examined) * 100 / F));
   }
@@ -373,7 +396,7 @@ QString FilteredFolderOf(const QString& base) {
 }
 
 int CopyFilteredTexts(const TStringListWith2IntsAndSingle& results, const QString& base, double min_score,
-                      QStringList* problems) {
+                      std::vector<FileProblem>* problems) {
   const QString root = FilteredFolderOf(base);
   int copied = 0;
   for (int i = 0; i < results.Count(); ++i) {
@@ -384,7 +407,10 @@ int CopyFilteredTexts(const TStringListWith2IntsAndSingle& results, const QStrin
     const QString sub = NewSubFolderFrom(file, base);
     const QString target_folder = sub.isEmpty() ? root : root + QLatin1Char('/') + sub;
     if (!QDir().mkpath(target_folder)) {
-      if (problems) *problems << QStringLiteral("cannot create %1").arg(target_folder);
+      const int err = errno;
+      if (problems)
+        problems->push_back({target_folder, QStringLiteral("cannot create the folder: %1")
+                                                .arg(QString::fromLocal8Bit(std::strerror(err)))});
       continue;
     }
     const QString target = target_folder + QLatin1Char('/') + QFileInfo(file).fileName();
@@ -393,18 +419,24 @@ int CopyFilteredTexts(const TStringListWith2IntsAndSingle& results, const QStrin
     // copy of the same name as it was.
     const QString part = target + QStringLiteral(".part");
     QFile::remove(part);
-    if (!QFile::copy(file, part)) {
-      if (problems) *problems << QStringLiteral("cannot copy %1 to %2").arg(file, target_folder);
+    QFile source(file);
+    if (!source.copy(part)) {
+      QFile::remove(part);
+      if (problems)
+        problems->push_back({file, QStringLiteral("cannot copy to %1: %2").arg(target_folder, source.errorString())});
       continue;
     }
-    if (QFileInfo::exists(target) && !QFile::remove(target)) {
+    QFile older(target);
+    if (older.exists() && !older.remove()) {
       QFile::remove(part);
-      if (problems) *problems << QStringLiteral("cannot replace %1").arg(target);
+      if (problems) problems->push_back({target, QStringLiteral("cannot replace: %1").arg(older.errorString())});
       continue;
     }
-    if (!QFile::rename(part, target)) {
+    QFile copy(part);
+    if (!copy.rename(target)) {
       QFile::remove(part);
-      if (problems) *problems << QStringLiteral("cannot copy %1 to %2").arg(file, target_folder);
+      if (problems)
+        problems->push_back({file, QStringLiteral("cannot copy to %1: %2").arg(target_folder, copy.errorString())});
       continue;
     }
     ++copied;

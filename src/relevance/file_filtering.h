@@ -20,6 +20,7 @@
 #include <memory>
 #include <vector>
 
+#include "runtime/error.h"
 #include "runtime/input_choices.h"
 #include "runtime/markup.h"
 #include "runtime/panic.h"
@@ -116,12 +117,14 @@ class TRelevanceScorer {
   T2LongintAndSingleRec ScoreText(QStringView text, int segments, int coverage,
                                   TRelevanceFilterRec* overall) const;
   // Reads the file, removes markup with the list's tag span and scores it. A
-  // missing or unreadable file gives the zero result. The second form reads
-  // into buffer, which a caller scoring many texts keeps between them.
+  // missing file gives the zero result; an unreadable one gives it too, with
+  // the reason in *problem when one is given. The second form reads into
+  // buffer, which a caller scoring many texts keeps between them.
   T2LongintAndSingleRec ScoreFile(const QString& filename, int segments, int coverage,
-                                  TRelevanceFilterRec* overall) const;
+                                  TRelevanceFilterRec* overall, FileProblem* problem = nullptr) const;
   T2LongintAndSingleRec ScoreFile(const QString& filename, int segments, int coverage,
-                                  TRelevanceFilterRec* overall, TextUnitBuffer& buffer) const;
+                                  TRelevanceFilterRec* overall, TextUnitBuffer& buffer,
+                                  FileProblem* problem = nullptr) const;
 
  private:
   const TRelevanceFilterList& filters_;
@@ -152,13 +155,17 @@ struct RelevanceCheckCallbacks {
   std::function<void(int)> percent;
   std::function<void(const QString&)> status;
   const StopFlag* stop = nullptr;  // besides the global stop state
+  // A text that could not be read; it is counted as examined, with no words.
+  std::function<void(const FileProblem&)> problem;
 };
 
 // The texts a check reads: the existing files named by the list file, or
 // the files of the folder (sub-folders as asked, filtered copies left out),
-// folder by folder in name order. problems gets unreadable folders.
+// folder by folder in name order. problems gets the folders that could not
+// be read, the list file when it cannot be read and the files it names that
+// are missing.
 QStringList GatherRelevanceTexts(const TInputChoicesRec& input, const StopFlag* stop = nullptr,
-                                 QStringList* problems = nullptr);
+                                 std::vector<FileProblem>* problems = nullptr);
 
 // Scores every text (until stopped) and lists those with enough words and a
 // high enough score; results is cleared first and ends sorted on score,
@@ -183,7 +190,7 @@ QString FilteredFolderOf(const QString& base);
 // the same name at the target. Returns the number of copies made; failures
 // go to problems.
 int CopyFilteredTexts(const TStringListWith2IntsAndSingle& results, const QString& base, double min_score,
-                      QStringList* problems = nullptr);
+                      std::vector<FileProblem>* problems = nullptr);
 
 // The heading of an RTF sample text: "(4) Score: 3.00, Hit types: 2, (1,000 words)".
 QString RtfSampleHeading(int index, const T2LongintAndSingleRec& rec);

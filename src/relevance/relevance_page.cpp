@@ -290,7 +290,7 @@ void RelevancePage::AdvGlowButtonRelevanceCheckClick() {
     cb.status = [this](const QString& s) {
       if (host_) host_->ShowStatusText(s);
     };
-    QStringList problems;
+    std::vector<FileProblem> problems;
     const QStringList texts = GatherRelevanceTexts(params.input, &stop_, &problems);
     ScoreRelevanceTexts(texts, *filters_, params, overall_, scores_, cb);
   };
@@ -351,7 +351,7 @@ void RelevancePage::AdvGlowButtonRelevanceFilterClick() {
              {Format(LX("LXAnyScoringAtLeastX"), {Format(QStringLiteral("%d"), {m})}).toLower(), target});
   if (OKToDoX(question, kFilterHelp) != mrOK) return;
   QApplication::setOverrideCursor(Qt::WaitCursor);
-  QStringList problems;
+  std::vector<FileProblem> problems;
   const int copied = CopyFilteredTexts(*scores_, base, m, &problems);
   QApplication::restoreOverrideCursor();
   NFilesCopiedOrMoved(copied, false, target, kHelp);

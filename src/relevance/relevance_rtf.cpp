@@ -41,8 +41,8 @@ bool SaveTextAsHighlightedRtf(const QString& file, const std::vector<TSearchCont
   QString text;
   try {
     text = ReadTextOfFile(file);
-  } catch (const SorvelError& e) {
-    if (problem) *problem = e.Message();
+  } catch (const FileReadError& e) {
+    if (problem) *problem = e.Reason();
     return false;
   }
   // Terms are looked for after a header block, and never inside markup.
@@ -87,19 +87,19 @@ bool SaveTextAsHighlightedRtf(const QString& file, const std::vector<TSearchCont
   QSaveFile out(target);
   const QByteArray bytes = WriteRtf(doc);
   if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit()) {
-    if (problem) *problem = QStringLiteral("cannot write %1").arg(target);
+    if (problem) *problem = QStringLiteral("cannot write %1: %2").arg(target, out.errorString());
     return false;
   }
   return true;
 }
 
 int SaveRelevanceRtfSample(const TStringListWith2IntsAndSingle& results, const TRelevanceFilterList& filters,
-                           const TSampleRTFrec& choice, QStringList* problems) {
+                           const TSampleRTFrec& choice, std::vector<FileProblem>* problems) {
   const std::vector<TSearchContextRec> terms = PositiveTerms(filters);
   return SaveRtfSampleRun(results, choice, [&](int, const QString& file, const QString& heading) {
     QString problem;
     const bool saved = SaveTextAsHighlightedRtf(file, terms, choice.folder, heading, &problem);
-    if (!problem.isEmpty() && problems) *problems << problem;
+    if (!problem.isEmpty() && problems) problems->push_back({file, problem});
     return saved;
   });
 }

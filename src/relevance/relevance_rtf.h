@@ -36,4 +36,4 @@ bool SaveTextAsHighlightedRtf(const QString& file, const std::vector<TSearchCont
 
 // The RTF sample of the command-line tool: SaveRtfSampleRun with the above.
 int SaveRelevanceRtfSample(const TStringListWith2IntsAndSingle& results, const TRelevanceFilterList& filters,
-                           const TSampleRTFrec& choice, QStringList* problems = nullptr);
+                           const TSampleRTFrec& choice, std::vector<FileProblem>* problems = nullptr);

@@ -258,10 +258,12 @@ void TFileAndDirIterator::SetExcludedDirs(const QStringList& names) {
 void TFileAndDirIterator::Clear() {
   found_.Clear();
   problems_.clear();
+  file_problems_.clear();
 }
 
-void TFileAndDirIterator::Problem(const QString& text) {
+void TFileAndDirIterator::Problem(const QString& file, const QString& reason, const QString& text) {
   problems_ << text;
+  file_problems_.push_back({file, reason});
   if (OnProblem) OnProblem(text);
 }
 
@@ -318,8 +320,9 @@ int TFileAndDirIterator::IterateFindingFiles() {
 
     const int dfd = ::open(cur.path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dfd < 0) {
-      Problem(QStringLiteral("Cannot read folder \"%1\": %2")
-                  .arg(QFile::decodeName(cur.path), NativeError(errno)));
+      const QString reason = NativeError(errno);
+      const QString path = QFile::decodeName(cur.path);
+      Problem(path, reason, QStringLiteral("Cannot read folder \"%1\": %2").arg(path, reason));
       first = false;
       continue;
     }
@@ -375,7 +378,8 @@ int TFileAndDirIterator::IterateFindingFiles() {
       const bool ascii = IsPlainAscii(nm);
       QString name = ascii ? QString::fromLatin1(nm) : QFile::decodeName(nm);
       if (!ascii && QFile::encodeName(name) != QByteArray(nm)) {
-        Problem(QStringLiteral("Skipped a file whose name is not valid text in \"%1\"").arg(folder));
+        Problem(folder + QFile::decodeName(nm), QStringLiteral("skipped: the name is not valid text"),
+                QStringLiteral("Skipped a file whose name is not valid text in \"%1\"").arg(folder));
         continue;
       }
       if (!matcher.Matches(name)) continue;

@@ -15,7 +15,9 @@
 #include <QStringList>
 #include <atomic>
 #include <functional>
+#include <vector>
 
+#include "runtime/error.h"
 #include "runtime/file_list.h"
 
 // A ";"-joined list of masks with "*" and "?", matched without regard to
@@ -85,12 +87,15 @@ class TFileAndDirIterator {
   TFolderEfficientFileStringlist& FilesFound() { return found_; }
   const TFolderEfficientFileStringlist& FilesFound() const { return found_; }
   const QStringList& Problems() const { return problems_; }
+  // The same problems with the folder (or file) and the reason apart.
+  const std::vector<FileProblem>& FileProblems() const { return file_problems_; }
   bool HeadDirExists() const;
 
  private:
-  void Problem(const QString& text);
+  void Problem(const QString& file, const QString& reason, const QString& text);
   QStringList excluded_;
   TFolderEfficientFileStringlist found_;
   QStringList problems_;
+  std::vector<FileProblem> file_problems_;
   std::atomic<bool> stopped_{false};
 };

@@ -128,7 +128,7 @@ void ReadMarkupFreeText(const QString& path, std::int64_t size_hint, int tag_spa
     ReadNormalisedText(path, [&out](QStringView piece) { out.Append(piece); });
   } catch (const SorvelError&) {
     out.Clear();
-    return;
+    throw;
   }
   out.Truncate(RemoveMarkupInPlace(out.Data(), out.Size(), u'<', u'>', tag_span));
 }

@@ -67,6 +67,6 @@ qsizetype RemoveMarkupInPlace(char16_t* text, qsizetype n, char16_t open, char16
 
 // The same as MarkupFreeTextFromAFile, read into out. The block is sized
 // from the file's size in bytes (size_hint) and grows by an eighth at a time
-// when the text turns out longer; markup is removed in place. Empty when the
-// file cannot be read.
+// when the text turns out longer; markup is removed in place. When the file
+// cannot be read, out is left empty and the reader's error is passed on.
 void ReadMarkupFreeText(const QString& path, std::int64_t size_hint, int tag_span, TextUnitBuffer& out);

@@ -48,7 +48,8 @@ TEST(CorruptionCli, FlaggedFilesAsLinesAndJsonWithExitStatuses) {
   r = RunCli({QStringLiteral("corruption"), QStringLiteral("--good"), t.Path(QStringLiteral("missing.txt")),
               t.Path(QStringLiteral("data"))});
   EXPECT_EQ(r.code, 2);
-  EXPECT_TRUE(r.err.contains("Failed to find")) << r.err.toStdString();
+  EXPECT_TRUE(r.err.contains("known-good file")) << r.err.toStdString();
+  EXPECT_TRUE(r.err.contains("no such file")) << r.err.toStdString();
   const QString digits = t.Write(QStringLiteral("good/digits.txt"), "123 456\r\n");
   EXPECT_EQ(RunCli({QStringLiteral("corruption"), QStringLiteral("--good"), digits, t.Path(QStringLiteral("data"))}).code, 2);
   EXPECT_EQ(RunCli({QStringLiteral("corruption"), QStringLiteral("--good"), good, QStringLiteral("--codepage"),

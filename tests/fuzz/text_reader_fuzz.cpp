@@ -1,0 +1,112 @@
+// The text reader on arbitrary bytes, through every encoding it knows: the
+// three byte-order marks and, without one, the built-in Windows-1252 table or
+// a code page decoded by Qt (single-byte and multi-byte). The reader streams
+// the file in large chunks; a control bit pads the input so that its tail
+// straddles a chunk boundary, where a CR LF pair, a UTF-8 sequence, a UTF-16
+// unit or a multi-byte character can be cut in two.
+//
+// Input: one control byte, then the file's bytes.
+//   bits 0-1  code page for files without a mark
+//   bit 2     pad across the first chunk boundary
+//   bits 3-7  where the boundary falls in the tail
+
+#include <QString>
+#include <QStringDecoder>
+#include <array>
+#include <vector>
+
+#include "fuzz_targets.h"
+#include "runtime/error.h"
+#include "runtime/text_reader.h"
+
+namespace {
+
+// The reader's read size; the padding aims just short of it.
+constexpr std::size_t kReadChunk = std::size_t(1) << 18;
+
+const std::array<const char*, 4> kCodePages = {"windows-1252", "ISO-8859-7", "windows-1251", "KOI8-R"};
+
+std::size_t MarkLength(const std::vector<char>& file) {
+  const auto* u = reinterpret_cast<const unsigned char*>(file.data());
+  if (file.size() >= 3 && u[0] == 0xEF && u[1] == 0xBB && u[2] == 0xBF) return 3;
+  if (file.size() >= 2 && ((u[0] == 0xFF && u[1] == 0xFE) || (u[0] == 0xFE && u[1] == 0xFF))) return 2;
+  return 0;
+}
+
+// The whole file decoded in one piece, the mark left out: what the streamed
+// reading must match, whatever its chunking.
+QString DecodeWhole(const std::vector<char>& file, TextEncoding encoding, std::size_t mark) {
+  const char* p = file.data() + mark;
+  const std::size_t n = file.size() - mark;
+  switch (encoding) {
+    case TextEncoding::Utf8:
+      return QString::fromUtf8(p, static_cast<qsizetype>(n));
+    case TextEncoding::Utf16LE:
+    case TextEncoding::Utf16BE: {
+      const auto* u = reinterpret_cast<const unsigned char*>(p);
+      QString s;
+      for (std::size_t k = 0; k + 1 < n; k += 2) {
+        const char16_t c = encoding == TextEncoding::Utf16LE ? char16_t(u[k] | (u[k + 1] << 8))
+                                                             : char16_t((u[k] << 8) | u[k + 1]);
+        s.append(QChar(c));
+      }
+      return s;
+    }
+    case TextEncoding::Ansi:
+      break;
+  }
+  return DecodeAnsi(p, static_cast<std::int64_t>(n));
+}
+
+}  // namespace
+
+int FuzzTextReader(const std::uint8_t* data, std::size_t size) {
+  if (size < 1) return 0;
+  const std::uint8_t control = data[0];
+  std::vector<char> file(reinterpret_cast<const char*>(data) + 1, reinterpret_cast<const char*>(data) + size);
+  if (control & 4) {
+    // Filler of 'a' bytes after the mark: plain text in every code page, and
+    // an even count keeps UTF-16 units aligned.
+    const std::size_t mark = MarkLength(file);
+    const std::size_t filler = (kReadChunk - mark - 64 + (control >> 3) * 2) & ~std::size_t(1);
+    file.insert(file.begin() + static_cast<std::ptrdiff_t>(mark), filler, 'a');
+  }
+  FuzzCheck(SetAnsiCodePage(QString::fromLatin1(kCodePages[control & 3])), "code page not available");
+  const QString path = WriteFuzzScratchFile(QStringLiteral("text.txt"), file.data(), file.size());
+
+  TextFileInfo info;
+  QString text;
+  std::int64_t length = -1;
+  try {
+    length = ReadNormalisedText(path, [&](QStringView piece) { text.append(piece); }, &info);
+  } catch (const FileReadError&) {
+    FuzzCheck(false, "a readable regular file was refused");
+  }
+  FuzzCheck(length == text.size(), "returned length differs from the text streamed");
+  FuzzCheck(info.size == static_cast<std::int64_t>(file.size()), "size on disk misreported");
+  FuzzCheck(info.has_bom == (MarkLength(file) != 0), "byte-order mark misdetected");
+
+  // Line breaks come out as CR LF only, after every line, and no NUL passes.
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    FuzzCheck(text[i] != QChar(u'\0'), "NUL in the text");
+    if (text[i] == QChar(u'\r')) FuzzCheck(i + 1 < text.size() && text[i + 1] == QChar(u'\n'), "lone CR");
+    if (text[i] == QChar(u'\n')) FuzzCheck(i > 0 && text[i - 1] == QChar(u'\r'), "lone LF");
+  }
+  FuzzCheck(text.isEmpty() || text.endsWith(QStringLiteral("\r\n")), "last line not ended");
+
+  // Qt's decoder replaces ill-formed UTF-8 by a rule of its own, not the
+  // reader's (one U+FFFD for each ill-formed sequence), so decoding in one
+  // piece with it is a reference for well-formed UTF-8 only; for ill-formed
+  // UTF-8 the whole-file reading below is compared with the streamed text.
+  QStringDecoder strict(QStringDecoder::Utf8);
+  const std::size_t mark = MarkLength(file);
+  const QString decoded_by_qt = strict.decode(QByteArrayView(file.data() + mark, static_cast<qsizetype>(file.size() - mark)));
+  if (info.encoding != TextEncoding::Utf8 || (!strict.hasError() && !decoded_by_qt.isNull())) {
+    const QString whole = NormaliseDecodedText(DecodeWhole(file, info.encoding, mark));
+    FuzzCheck(text == whole, "streamed text differs from the text decoded in one piece");
+  }
+  FuzzCheck(ReadTextOfFile(path) == text, "whole-file reading differs from streaming");
+
+  SetAnsiCodePage(QStringLiteral("windows-1252"));
+  return 0;
+}
