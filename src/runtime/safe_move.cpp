@@ -10,9 +10,11 @@
 #include <unistd.h>
 #include <vector>
 
+#include "runtime/native_names.h"
+
 namespace {
 
-QByteArray Native(const QString& path) { return QFile::encodeName(path); }
+QByteArray Native(const QString& path) { return NativeFromName(path); }
 
 QString ErrnoText(int e) { return QString::fromLocal8Bit(std::strerror(e)); }
 
