@@ -141,17 +141,25 @@ double JsonNumber(float v) {
   return std::strtod(text, nullptr);
 }
 
-QString QStr(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+// Arguments are bytes like file names, and most of them are paths: decoded
+// without loss, so that a path that is not valid UTF-8 still reaches its file.
+QString QStr(const std::string& s) { return NameFromNative(std::string_view(s)); }
+
+QJsonArray DisplayNames(const QStringList& paths) {
+  QJsonArray out;
+  for (const QString& p : paths) out.append(DisplayName(p));
+  return out;
+}
 
 void CliProblems::Add(const QString& file, const QString& reason) {
   problems_.push_back({file, reason});
-  if (!json_) PrintError(file + QStringLiteral(": ") + reason);
+  if (!json_) PrintError(DisplayName(file) + QStringLiteral(": ") + reason);
 }
 
 void CliProblems::AddTo(QJsonObject& object) const {
   QJsonArray list;
   for (const Problem& p : problems_) {
-    list.append(QJsonObject{{QStringLiteral("file"), p.file}, {QStringLiteral("reason"), p.reason}});
+    list.append(QJsonObject{{QStringLiteral("file"), DisplayName(p.file)}, {QStringLiteral("reason"), p.reason}});
   }
   object.insert(QStringLiteral("problems"), list);
 }

@@ -5,6 +5,7 @@
 
 #include "runtime/file_iterator.h"
 #include "runtime/messages.h"
+#include "runtime/native_files.h"
 #include "runtime/panic.h"
 #include "runtime/safe_move.h"
 
@@ -17,10 +18,7 @@ QString WithExtension(const QString& name, const QString& ext) {
   return (dot > 0 ? name.left(dot) : name) + ext;
 }
 
-bool IsFile(const QString& path) {
-  const QFileInfo fi(path);
-  return fi.exists() && fi.isFile();
-}
+bool IsFile(const QString& path) { return IsExistingFile(path); }
 
 // The reason text of a failed move: what kind of failure, and the system's
 // own words for it.
@@ -130,8 +128,9 @@ int MoveFilesNotKept(const TFileDuplicateContentsSeeker& seeker, const QString& 
       }
       const QString to = MovedFileTarget(from);
       const QString moved_folder = QFileInfo(to).absolutePath();
-      if (!QDir().mkpath(moved_folder)) {
-        problem(from, QStringLiteral("not moved: cannot create the folder \"%1\"").arg(moved_folder));
+      QString folder_error;
+      if (!MakeFolders(moved_folder, &folder_error)) {
+        problem(from, QStringLiteral("not moved: cannot create the folder \"%1\": %2").arg(DisplayName(moved_folder), folder_error));
         continue;
       }
       QString error;
