@@ -191,12 +191,13 @@ int RunSubCorpora(const SubCorporaOptions& o) {
     problems.Add(e.Path(), e.Reason() + QStringLiteral(" (the run stopped here)"));
   } catch (const SorvelError& e) {
     progress.Done();
-    for (const QString& p : outcome.walk_problems) PrintError(p);
+    problems.Add(outcome.walk_file_problems);
     PrintError(e.Message());
     return kExitBadInput;
   }
   progress.Done();
-  for (const QString& p : outcome.walk_problems) PrintError(p);
+  // Folders that could not be read: their texts are missing from the output.
+  problems.Add(outcome.walk_file_problems);
   const QString output = SubCorpusOutputFolder(results, base);
   if (o.common.json) {
     QJsonObject out{{QStringLiteral("files_saved"), saved}, {QStringLiteral("output_folder"), DisplayName(output)}};

@@ -8,6 +8,7 @@
 #include "runtime/native_files.h"
 #include "runtime/panic.h"
 #include "runtime/safe_move.h"
+#include "runtime/native_names.h"
 
 namespace {
 
@@ -47,8 +48,8 @@ QString MoveThroughLinkRefusal(const QString& path, const QString& tree) {
     return QStringLiteral("not moved: outside the folder searched");
   // The folder reached without any link is the one whose real path is the
   // tree's real path followed by the same names.
-  const QString real_root = QFileInfo(root).canonicalFilePath();
-  const QString real_folder = QFileInfo(folder).canonicalFilePath();
+  const QString real_root = CanonicalPath(root);
+  const QString real_folder = CanonicalPath(folder);
   if (real_root.isEmpty() || real_folder.isEmpty()) return QStringLiteral("not moved: the folder is gone");
   if (real_folder != real_root + folder.mid(root.size()))
     return QStringLiteral("not moved: reached through a symbolic link to a folder");

@@ -167,12 +167,12 @@ int BuildSubCorpora(TFileAndDirIterator& iterator, const SubCorpusRequest& reque
   };
   QHash<QString, Pending> registry;
   const QString partial_prefix = SubCorpusPartialPrefix();
-  if (!QDir().mkpath(output_folder))
+  if (!MakeFolders(output_folder))
     throw SorvelError(QStringLiteral("Cannot create the folder \"%1\"").arg(output_folder));
   RemovePartialOutput(output_folder, partial_prefix);  // left by a run that was killed
   const PartialOutputScope on_interrupt(output_folder, partial_prefix);
   auto discard = [&] {
-    for (const Pending& p : registry) QFile::remove(p.temporary);
+    for (const Pending& p : registry) RemoveFile(p.temporary);
   };
 
   auto process_file = [&](const QString& path, double day_number) {
@@ -224,6 +224,8 @@ int BuildSubCorpora(TFileAndDirIterator& iterator, const SubCorpusRequest& reque
       iterator.BuildDetailedList(TFileSortOrder::ByName);
       iterator.OnFilesProgress = nullptr;
       result.walk_problems << iterator.Problems();
+      const std::vector<FileProblem> walk = iterator.FileProblems();
+      result.walk_file_problems.insert(result.walk_file_problems.end(), walk.begin(), walk.end());
       if (!MakeFolders(output_folder))
         throw SorvelError(QStringLiteral("Cannot create the folder \"%1\"").arg(DisplayName(output_folder)));
 
@@ -269,8 +271,8 @@ int BuildSubCorpora(TFileAndDirIterator& iterator, const SubCorpusRequest& reque
     // All or nothing: the finished files replace the earlier ones together.
     const InterruptsHeldBack hold;
     for (auto it = registry.cbegin(); it != registry.cend(); ++it) {
-      const QByteArray from = QFile::encodeName(it->temporary);
-      const QByteArray to = QFile::encodeName(it->target);
+      const QByteArray from = NativeFromName(it->temporary);
+      const QByteArray to = NativeFromName(it->target);
       if (::rename(from.constData(), to.constData()) != 0) {
         const QString why = QString::fromLocal8Bit(std::strerror(errno));
         discard();

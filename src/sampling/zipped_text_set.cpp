@@ -201,7 +201,7 @@ QString ErrnoText(int e) { return QString::fromLocal8Bit(std::strerror(e)); }
 // one file.
 bool FileIdentity(const QString& path, dev_t* device, ino_t* inode) {
   struct stat st;
-  if (::stat(QFile::encodeName(path).constData(), &st) != 0) return false;
+  if (::stat(NativeFromName(path).constData(), &st) != 0) return false;
   *device = st.st_dev;
   *inode = st.st_ino;
   return true;
@@ -264,7 +264,7 @@ QString ArchiveOverSampledFolderRefusal(const QString& zip_path, const QString& 
   if (sampled_folder.isEmpty()) return QString();
   const QFileInfo target(zip_path);
   if (!target.exists() && !target.isSymLink()) return QString();
-  const QString real_folder = QFileInfo(sampled_folder).canonicalFilePath();
+  const QString real_folder = CanonicalPath(sampled_folder);
   // A link is judged by where it leads, as writing through it would go there.
   const QString real_target = target.exists() ? target.canonicalFilePath() : target.absoluteFilePath();
   if (real_folder.isEmpty() || real_target.isEmpty()) return QString();
@@ -282,7 +282,7 @@ ZippedTextSetOutcome WriteZippedTextSet(const QStringList& sample, const QString
                                         const std::function<void()>& yield, bool replace_existing) {
   const QFileInfo target(zip_path);
   const QString folder = target.absolutePath();
-  if (!QFileInfo(folder).isDir()) throw SorvelError(QStringLiteral("Cannot create \"%1\": no such folder").arg(zip_path));
+  if (!IsExistingFolder(folder)) throw SorvelError(QStringLiteral("Cannot create \"%1\": no such folder").arg(zip_path));
   dev_t target_device = 0;
   ino_t target_inode = 0;
   const bool target_exists = FileIdentity(zip_path, &target_device, &target_inode) || target.isSymLink();
@@ -303,7 +303,7 @@ ZippedTextSetOutcome WriteZippedTextSet(const QStringList& sample, const QString
   for (qsizetype i = 0; i < sample.size(); ++i) {
     const QString& entry = sample.at(i);
     if (!CleanSamplePath(entry).isEmpty()) {
-      list_text += QString::number(i + 1) + QLatin1Char('\t') + entry + QStringLiteral("\t?") + kCrLf;
+      list_text += QString::number(i + 1) + QLatin1Char('\t') + SampleEntryDisplay(entry) + QStringLiteral("\t?") + kCrLf;
       ++outcome.texts;
     }
     files_of_entries << FilesForMask(entry);
@@ -343,8 +343,8 @@ ZippedTextSetOutcome WriteZippedTextSet(const QStringList& sample, const QString
   }
   archive.Close();
 
-  const QByteArray from = QFile::encodeName(partial_zip);
-  const QByteArray to = QFile::encodeName(zip_path);
+  const QByteArray from = NativeFromName(partial_zip);
+  const QByteArray to = NativeFromName(zip_path);
   SyncPath(partial_zip);
   const int renamed = replace_existing
                           ? ::rename(from.constData(), to.constData())
