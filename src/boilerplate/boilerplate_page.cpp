@@ -32,6 +32,8 @@
 #include "runtime/format.h"
 #include "runtime/messages.h"
 #include "viewer/one_text_file_shower_window.h"
+#include "runtime/native_files.h"
+#include "runtime/native_names.h"
 
 namespace {
 
@@ -255,7 +257,7 @@ void BoilerplatePage::AdvGlowButtonBoilerSearchClick() {
       host->ShowStatusText(Format(LX("LXNManyX"), {IntToSingle(n), LX("LXRepeatedChunks")}));
     };
     cb.on_folder = [this](const QString& folder, int number, int count) {
-      const QString line = Format(QStringLiteral("%s (%d/%d)"), {QDir::toNativeSeparators(folder), number, count});
+      const QString line = Format(QStringLiteral("%s (%d/%d)"), {DisplayName(folder), number, count});
       QMetaObject::invokeMethod(this, [this, line] { if (running_) LabelBoilerplateFolder->setText(line); },
                                 Qt::QueuedConnection);
     };
@@ -340,7 +342,7 @@ void BoilerplatePage::ShowTreeMenu(const QPoint& pos) {
 void BoilerplatePage::OpenshowBoilerSourceClick() {
   const QString path = boiler_fname_to_open.full_path;
   // A total row stands for the head folder; a file may have gone meanwhile.
-  if (path.isEmpty() || path == boiler_head_folder || !QFileInfo(path).isFile()) return;
+  if (path.isEmpty() || path == boiler_head_folder || !IsExistingFile(path)) return;
   if (running_ || !frepetition_seeker_ || model_->Engine() == nullptr) return;
   TFormOneTextFileShower* viewer = host_->SharedViewer();
   if (!viewer) return;

@@ -6,6 +6,7 @@
 
 #include "runtime/messages.h"
 #include "runtime/panic.h"
+#include "runtime/native_files.h"
 
 QStringList BoilerFileTypeItems() {
   return {QStringLiteral("All files (*.*)"), QStringLiteral("Text files (*.txt)"),
@@ -29,13 +30,14 @@ QString WithoutTrailingSeparator(const QString& folder) {
 
 bool ResolveFolderOrFile(const QString& text, QString* head_folder, QString* file_name) {
   if (text.trimmed().isEmpty()) return false;
-  const QFileInfo fi(text);
-  if (fi.isDir()) {
+  const QFileInfo fi(text);  // for the path's parts only: the system is asked by the path's bytes
+  const NativeFileStatus status = StatPath(text);
+  if (status.is_folder) {
     *head_folder = WithoutTrailingSeparator(fi.absoluteFilePath());
     file_name->clear();
     return true;
   }
-  if (fi.isFile()) {
+  if (status.is_file) {
     *head_folder = WithoutTrailingSeparator(fi.absolutePath());
     *file_name = fi.fileName();
     return true;

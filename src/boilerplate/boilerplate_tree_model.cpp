@@ -2,6 +2,7 @@
 
 #include "runtime/format.h"
 #include "runtime/messages.h"
+#include "runtime/native_names.h"
 
 // Internal ids: 0 marks a top-level row; r + 1 marks a child of top-level row r.
 TBoilerplateTreeModel::TBoilerplateTreeModel(QObject* parent) : QAbstractItemModel(parent) {}
@@ -71,10 +72,13 @@ QString TBoilerplateTreeModel::CellText(const QModelIndex& index, int column) co
 
 QVariant TBoilerplateTreeModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid()) return {};
-  if (role == Qt::DisplayRole) return CellText(index, index.column());
+  // The file column shows the display form of the path; CellText keeps it.
+  if (role == Qt::DisplayRole || (role == Qt::ToolTipRole && index.column() != 1)) {
+    const QString text = CellText(index, index.column());
+    return index.column() == 2 ? DisplayName(text) : text;
+  }
   if (role == Qt::TextAlignmentRole && index.column() == 1)
     return QVariant::fromValue(Qt::Alignment(Qt::AlignRight | Qt::AlignVCenter));
-  if (role == Qt::ToolTipRole && index.column() != 1) return CellText(index, index.column());
   return {};
 }
 

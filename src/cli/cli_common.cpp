@@ -141,17 +141,25 @@ double JsonNumber(float v) {
   return std::strtod(text, nullptr);
 }
 
-QString QStr(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+// Arguments are bytes like file names, and most of them are paths: decoded
+// without loss, so that a path that is not valid UTF-8 still reaches its file.
+QString QStr(const std::string& s) { return NameFromNative(std::string_view(s)); }
+
+QJsonArray DisplayNames(const QStringList& paths) {
+  QJsonArray out;
+  for (const QString& p : paths) out.append(DisplayName(p));
+  return out;
+}
 
 void CliProblems::Add(const QString& file, const QString& reason) {
   problems_.push_back({file, reason});
-  if (!json_) PrintError(file + QStringLiteral(": ") + reason);
+  if (!json_) PrintError(DisplayName(file) + QStringLiteral(": ") + reason);
 }
 
 void CliProblems::AddTo(QJsonObject& object) const {
   QJsonArray list;
   for (const Problem& p : problems_) {
-    list.append(QJsonObject{{QStringLiteral("file"), p.file}, {QStringLiteral("reason"), p.reason}});
+    list.append(QJsonObject{{QStringLiteral("file"), DisplayName(p.file)}, {QStringLiteral("reason"), p.reason}});
   }
   object.insert(QStringLiteral("problems"), list);
 }
@@ -169,7 +177,7 @@ namespace {
 QString ErrnoText(int err) { return QString::fromLocal8Bit(std::strerror(err)); }
 
 QString Refuse(const QString& what, const QString& path, const QString& reason) {
-  PrintError(QStringLiteral("%1 \"%2\": %3").arg(what, path, reason));
+  PrintError(QStringLiteral("%1 \"%2\": %3").arg(what, DisplayName(path), reason));
   return QString();
 }
 
@@ -180,7 +188,7 @@ bool StatNamed(const QString& path, const QString& what, const QString& missing_
     Refuse(what, path, QStringLiteral("no name given"));
     return false;
   }
-  if (::stat(QFile::encodeName(path).constData(), st) == 0) return true;
+  if (::stat(NativeFromName(path).constData(), st) == 0) return true;
   Refuse(what, path, errno == ENOENT ? missing_text : ErrnoText(errno));
   return false;
 }
@@ -191,7 +199,7 @@ QString RequireFolder(const QString& path, const QString& what) {
   struct stat st;
   if (!StatNamed(path, what, QStringLiteral("no such folder"), &st)) return QString();
   if (!S_ISDIR(st.st_mode)) return Refuse(what, path, QStringLiteral("not a folder"));
-  const QByteArray native = QFile::encodeName(path);
+  const QByteArray native = NativeFromName(path);
   // Opening and listing it is the only sure test of whether it can be read.
   DIR* dir = ::opendir(native.constData());
   if (!dir) return Refuse(what, path, QStringLiteral("cannot be read: %1").arg(ErrnoText(errno)));
@@ -203,7 +211,7 @@ QString RequireFile(const QString& path, const QString& what) {
   struct stat st;
   if (!StatNamed(path, what, QStringLiteral("no such file"), &st)) return QString();
   if (!S_ISREG(st.st_mode)) return Refuse(what, path, QStringLiteral("not a regular file"));
-  const QByteArray native = QFile::encodeName(path);
+  const QByteArray native = NativeFromName(path);
   // Non-blocking, so that a file swapped for a FIFO meanwhile cannot hang us.
   const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return Refuse(what, path, QStringLiteral("cannot be read: %1").arg(ErrnoText(errno)));
@@ -217,7 +225,7 @@ QString RequireOutputFolder(const QString& path, const QString& what) {
   // The folder itself, or the nearest parent that exists when it is missing.
   QString existing = absolute;
   struct stat st;
-  while (::stat(QFile::encodeName(existing).constData(), &st) != 0) {
+  while (::stat(NativeFromName(existing).constData(), &st) != 0) {
     if (errno != ENOENT && errno != ENOTDIR) return Refuse(what, path, ErrnoText(errno));
     const QString parent = QFileInfo(existing).path();
     if (parent == existing) return Refuse(what, path, QStringLiteral("no such folder"));
@@ -225,25 +233,25 @@ QString RequireOutputFolder(const QString& path, const QString& what) {
   }
   if (!S_ISDIR(st.st_mode)) {
     return Refuse(what, path, existing == absolute ? QStringLiteral("not a folder")
-                                                   : QStringLiteral("\"%1\" is not a folder").arg(existing));
+                                                   : QStringLiteral("\"%1\" is not a folder").arg(DisplayName(existing)));
   }
-  if (::access(QFile::encodeName(existing).constData(), W_OK | X_OK) != 0) {
+  if (::access(NativeFromName(existing).constData(), W_OK | X_OK) != 0) {
     const QString reason = ErrnoText(errno);
     return Refuse(what, path, existing == absolute ? QStringLiteral("cannot be written to: %1").arg(reason)
-                                                   : QStringLiteral("cannot be created in \"%1\": %2").arg(existing, reason));
+                                                   : QStringLiteral("cannot be created in \"%1\": %2").arg(DisplayName(existing), reason));
   }
   return absolute;
 }
 
 void CliProblems::PrintAll() const {
-  for (const Problem& p : problems_) PrintError(p.file + QStringLiteral(": ") + p.reason);
+  for (const Problem& p : problems_) PrintError(DisplayName(p.file) + QStringLiteral(": ") + p.reason);
 }
 
 int NoFilesToWorkOn(const CliProblems& problems, const QString& folder, const QString& mask) {
   if (problems.Json()) problems.PrintAll();
   const bool all = mask.isEmpty() || mask == QLatin1String("*.*") || mask == QLatin1String("*");
-  PrintError(all ? QStringLiteral("no files found in \"%1\"").arg(folder)
-                 : QStringLiteral("no files found in \"%1\" (matching %2)").arg(folder, mask));
+  PrintError(all ? QStringLiteral("no files found in \"%1\"").arg(DisplayName(folder))
+                 : QStringLiteral("no files found in \"%1\" (matching %2)").arg(DisplayName(folder), mask));
   return kExitBadInput;
 }
 

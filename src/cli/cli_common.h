@@ -3,7 +3,9 @@
 // stderr (only when stderr is a terminal, never with --quiet), the exit
 // statuses, locale-aware numbers for human output, and JSON output.
 
+#include <QJsonArray>
 #include <QJsonObject>
+#include <QStringList>
 #include <QString>
 #include <CLI/CLI.hpp>
 #include <functional>
@@ -15,6 +17,7 @@
 #include "runtime/error.h"
 
 class TFileAndDirIterator;
+#include "runtime/native_names.h"
 
 // 0: everything asked was done (findings or not); 1: internal error only;
 // 2: unusable input or output; 3: the run completed but some files could not
@@ -137,6 +140,8 @@ QString QStr(const std::string& s);
 // decimal that reads back as the same float, so 11.328125f prints as
 // 11.328125 and 0.1f as 0.1.
 double JsonNumber(float v);
+// The display forms (runtime/native_names.h) of paths, for JSON output.
+QJsonArray DisplayNames(const QStringList& paths);
 
 // Subcommand registration: each tool's file defines one. A command stores
 // its run function in *run; main calls the one whose subcommand was parsed.

@@ -15,6 +15,7 @@
 #include "boilerplate/boilerplate_search.h"
 #include "cli/cli_common.h"
 #include "runtime/file_iterator.h"
+#include "runtime/native_names.h"
 
 namespace {
 
@@ -97,7 +98,7 @@ void WriteChunks(const TRepeatedChunks& engine, int files_found, const QString& 
   std::vector<QByteArray> file_text(static_cast<std::size_t>(names.Count()));
   for (int i = 0; i < names.Count(); ++i) {
     file_text[static_cast<std::size_t>(i)] =
-        json ? JsonString(names.GetFullFilename(i)) : names.GetFullFilename(i).toUtf8();
+        json ? JsonString(DisplayName(names.GetFullFilename(i))) : DisplayName(names.GetFullFilename(i)).toUtf8();
   }
   const QLocale locale = QLocale::system();
   std::vector<QByteArray> small_numbers(1000);  // hits in one file are mostly small
@@ -139,7 +140,7 @@ void WriteChunks(const TRepeatedChunks& engine, int files_found, const QString& 
   out.Add(QStringLiteral("%1 repeated chunks in %2 of %3 files under %4\n")
               .arg(LocaleNumber(static_cast<long long>(chunks.Count())),
                    LocaleNumber(static_cast<long long>(names.Count())),
-                   LocaleNumber(static_cast<long long>(files_found)), head_folder)
+                   LocaleNumber(static_cast<long long>(files_found)), DisplayName(head_folder))
               .toUtf8());
   for (int i = 0; i < chunks.Count(); ++i) {
     out.Add(number(chunks.Total(i)));
@@ -162,7 +163,7 @@ int RunBoilerplate(const BoilerplateOptions& o) {
   TBoilerplateSearch search;
   QString file_name;
   if (!ResolveFolderOrFile(input, &search.head_folder, &file_name)) {
-    PrintError(QStringLiteral("folder or file \"%1\": no such folder or file").arg(input));
+    PrintError(QStringLiteral("folder or file \"%1\": no such folder or file").arg(DisplayName(input)));
     return kExitBadInput;
   }
   if (RequireFolder(search.head_folder).isEmpty()) return kExitBadInput;
@@ -180,7 +181,7 @@ int RunBoilerplate(const BoilerplateOptions& o) {
     progress.Percent(p);
     return true;
   };
-  cb.on_folder = [&](const QString& folder, int, int) { progress.Status(folder); };
+  cb.on_folder = [&](const QString& folder, int, int) { progress.Status(DisplayName(folder)); };
   TRepeatedChunks engine;
   TFileAndDirIterator iterator;
   const int files = RunBoilerplateSearch(engine, iterator, search, cb);

@@ -5,6 +5,7 @@
 #include <QJsonArray>
 
 #include "cli/cli_common.h"
+#include "runtime/native_files.h"
 #include "corruption/file_crap_detector.h"
 #include "runtime/error.h"
 #include "runtime/file_iterator.h"
@@ -65,7 +66,7 @@ int RunCorruption(const CorruptionOptions& o) {
   auto printNew = [&] {
     if (o.common.json) return;
     for (; printed < detector.weird_files.Count(); ++printed) {
-      PrintLine(detector.weird_files.Strings(printed) + QLatin1Char('\t') +
+      PrintLine(DisplayName(detector.weird_files.Strings(printed)) + QLatin1Char('\t') +
                 detector.weird_files.Objects(printed)->data);
     }
   };
@@ -92,7 +93,7 @@ int RunCorruption(const CorruptionOptions& o) {
   if (o.common.json) {
     QJsonArray flagged;
     for (int i = 0; i < detector.weird_files.Count(); ++i) {
-      flagged.append(QJsonObject{{QStringLiteral("file"), detector.weird_files.Strings(i)},
+      flagged.append(QJsonObject{{QStringLiteral("file"), DisplayName(detector.weird_files.Strings(i))},
                                  {QStringLiteral("note"), detector.weird_files.Objects(i)->data}});
     }
     QJsonObject out{{QStringLiteral("files"), files.Count()}, {QStringLiteral("flagged"), flagged}};

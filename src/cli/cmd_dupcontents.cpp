@@ -2,7 +2,6 @@
 // aside; sorvel-cli restore: bringing moved copies back.
 
 #include <QDir>
-#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <optional>
@@ -14,6 +13,8 @@
 #include "runtime/file_iterator.h"
 #include "runtime/format.h"
 #include "runtime/messages.h"
+#include "runtime/native_files.h"
+#include "runtime/native_names.h"
 #include "runtime/panic.h"
 #include "runtime/settings.h"
 #include "runtime/tree_lock.h"
@@ -119,7 +120,7 @@ int RunDupContents(const DupContentsOptions& o) {
       QJsonArray members;
       for (int m = 0; m < group.dup_contents_list->Count(); ++m) {
         const TDupContentsDataRec& r = group.dup_contents_list->GetAValue(m);
-        members.append(QJsonObject{{QStringLiteral("file"), seeker.FullFilename(r.file_index)},
+        members.append(QJsonObject{{QStringLiteral("file"), DisplayName(seeker.FullFilename(r.file_index))},
                                    {QStringLiteral("tokens"), r.token_count},
                                    {QStringLiteral("token_diff"), r.token_diff},
                                    {QStringLiteral("type_diff"), r.type_diff}});
@@ -129,16 +130,16 @@ int RunDupContents(const DupContentsOptions& o) {
     }
     QJsonObject out{{QStringLiteral("pairs"), pairs},
                     {QStringLiteral("groups"), jgroups},
-                    {QStringLiteral("empty_files"), QJsonArray::fromStringList(empty_files)}};
+                    {QStringLiteral("empty_files"), DisplayNames(empty_files)}};
     problems.AddTo(out);
     if (o.move) {
       QJsonArray moves;
       for (const TPlannedFileMove& p : plan)
-        moves.append(QJsonObject{{QStringLiteral("from"), p.from}, {QStringLiteral("to"), p.to}});
+        moves.append(QJsonObject{{QStringLiteral("from"), DisplayName(p.from)}, {QStringLiteral("to"), DisplayName(p.to)}});
       out.insert(QStringLiteral("moves"), moves);
       out.insert(QStringLiteral("moved"), moved);
       QJsonArray failed;
-      for (const TFileMoveProblem& p : not_moved) failed.append(p.file);
+      for (const TFileMoveProblem& p : not_moved) failed.append(DisplayName(p.file));
       out.insert(QStringLiteral("failed"), failed);
     }
     problems.AddTo(out);
@@ -147,7 +148,7 @@ int RunDupContents(const DupContentsOptions& o) {
     for (int g = 0; g < groups.Count(); ++g) {
       const int keep = groups.WhichToKeep(g);
       for (int m = 0; m < groups.MemberCount(g); ++m)
-        PrintLine(groups.DupContentsFilename(g, m) + QLatin1Char('\t') +
+        PrintLine(DisplayName(groups.DupContentsFilename(g, m)) + QLatin1Char('\t') +
                   groups.DupContentsTokenCountAsText(g, m) + QLatin1Char('\t') +
                   groups.DupContentsTokensAsText(g, m) + QLatin1Char('\t') +
                   groups.DupContentsTypesAsText(g, m) + QLatin1Char('\t') +
@@ -160,14 +161,14 @@ int RunDupContents(const DupContentsOptions& o) {
                        LocaleNumber(static_cast<long long>(it.FilesFound().Count()))));
     if (!empty_files.isEmpty()) {
       PrintLine(QStringLiteral("Empty files, not compared:"));
-      for (const QString& f : empty_files) PrintLine(QStringLiteral("  ") + f);
+      for (const QString& f : empty_files) PrintLine(QStringLiteral("  ") + DisplayName(f));
     }
     if (o.move) {
       if (o.common.yes) {
         PrintLine(QStringLiteral("%1 files moved into \"%2\" folders").arg(LocaleNumber(static_cast<long long>(moved)), MovedFilesWord()));
       } else {
-        for (const TPlannedFileMove& p : plan) PrintLine(QStringLiteral("would move %1 -> %2").arg(p.from, p.to));
-        for (const TFileMoveProblem& p : not_moved) PrintLine(QStringLiteral("would leave %1 (%2)").arg(p.file, p.reason));
+        for (const TPlannedFileMove& p : plan) PrintLine(QStringLiteral("would move %1 -> %2").arg(DisplayName(p.from), DisplayName(p.to)));
+        for (const TFileMoveProblem& p : not_moved) PrintLine(QStringLiteral("would leave %1 (%2)").arg(DisplayName(p.file), p.reason));
         PrintLine(QStringLiteral("Nothing moved: pass --yes to move these %1 files.")
                       .arg(LocaleNumber(static_cast<long long>(plan.size()))));
       }
@@ -196,14 +197,14 @@ int RunRestore(const RestoreOptions& o) {
   outcome.found = static_cast<int>(plan.size());
   if (o.common.yes) {
     outcome = RestoreMovedFiles(folder, [&](const QString& from, const QString& to, const QString& reason) {
-      jfailed.append(QJsonObject{{QStringLiteral("from"), from}, {QStringLiteral("to"), to}});
-      problems.Add(from, QStringLiteral("not restored as \"%1\": %2").arg(to, reason));
+      jfailed.append(QJsonObject{{QStringLiteral("from"), DisplayName(from)}, {QStringLiteral("to"), DisplayName(to)}});
+      problems.Add(from, QStringLiteral("not restored as \"%1\": %2").arg(DisplayName(to), reason));
     });
   }
   if (o.common.json) {
     QJsonArray jplan;
     for (const TPlannedFileMove& p : plan)
-      jplan.append(QJsonObject{{QStringLiteral("from"), p.from}, {QStringLiteral("to"), p.to}});
+      jplan.append(QJsonObject{{QStringLiteral("from"), DisplayName(p.from)}, {QStringLiteral("to"), DisplayName(p.to)}});
     QJsonObject out{{QStringLiteral("found"), outcome.found},
                     {QStringLiteral("restored"), outcome.restored},
                     {QStringLiteral("moves"), jplan},
@@ -217,8 +218,8 @@ int RunRestore(const RestoreOptions& o) {
   } else {
     for (const TPlannedFileMove& p : plan)
       PrintLine(QStringLiteral("would restore %1 -> %2%3")
-                    .arg(p.from, p.to,
-                         QFileInfo::exists(p.to) ? QStringLiteral(" (exists: would stay where it is)") : QString()));
+                    .arg(DisplayName(p.from), DisplayName(p.to),
+                         PathExists(p.to) ? QStringLiteral(" (exists: would stay where it is)") : QString()));
     PrintLine(QStringLiteral("Nothing restored: pass --yes to restore these %1 files.")
                   .arg(LocaleNumber(static_cast<long long>(plan.size()))));
   }

@@ -17,6 +17,7 @@
 #include "duplicates/dup_names_tree.h"
 #include "duplicates/file_duplicate_names_seeking.h"
 #include "runtime/messages.h"
+#include "runtime/native_names.h"
 
 namespace {
 
@@ -78,8 +79,9 @@ int RunDupNames(const DupNamesOptions& o) {
     for (const TDupNamesTreeGroup& g : lines.Groups()) {
       QJsonArray files;
       for (const TDupNamesTreeFile& f : g.files)
-        files.append(QJsonObject{{QStringLiteral("folder"), f.Folder().toString()}, {QStringLiteral("date"), DupNamesIsoDate(f.time)}});
-      groups.append(QJsonObject{{QStringLiteral("key"), g.key}, {QStringLiteral("files"), files}});
+        files.append(QJsonObject{{QStringLiteral("folder"), DisplayName(f.Folder().toString())},
+                                 {QStringLiteral("date"), DupNamesIsoDate(f.time)}});
+      groups.append(QJsonObject{{QStringLiteral("key"), DisplayName(g.key)}, {QStringLiteral("files"), files}});
     }
     QJsonObject out{{QStringLiteral("redundant"), seeker.RedundantDuplicatesFound}, {QStringLiteral("groups"), groups}};
     problems.AddTo(out);
@@ -97,10 +99,10 @@ int RunDupNames(const DupNamesOptions& o) {
     for (std::size_t k = 0; k < g.files.size(); ++k) {
       const TDupNamesTreeFile& f = g.files[k];
       if (k > 0) text.append('\n');
-      if (k == 0) text.append(g.key.toUtf8());
+      if (k == 0) text.append(DisplayName(g.key).toUtf8());
       text.append('\t');
       auto folder = folder_bytes.constFind(f.dir.constData());
-      if (folder == folder_bytes.constEnd()) folder = folder_bytes.insert(f.dir.constData(), f.Folder().toUtf8());
+      if (folder == folder_bytes.constEnd()) folder = folder_bytes.insert(f.dir.constData(), DisplayName(f.Folder().toString()).toUtf8());
       const double day = std::floor(f.time);
       auto date = date_bytes.constFind(day);
       if (date == date_bytes.constEnd()) date = date_bytes.insert(day, DupNamesDateText(f.time, locale).toUtf8());

@@ -12,6 +12,7 @@
 #include "relevance/file_filtering.h"
 #include "relevance/relevance_rtf.h"
 #include "runtime/messages.h"
+#include "runtime/native_files.h"
 #include "runtime/settings.h"
 
 namespace {
@@ -140,7 +141,7 @@ int RunRelevance(const RelevanceCliOptions& o) {
     for (int i = 0; i < results.Count(); ++i) {
       const T2LongintAndSingleRec& r = results.GetOne(i);
       QJsonObject e;
-      e.insert(QStringLiteral("file"), QDir::toNativeSeparators(results.String(i)));
+      e.insert(QStringLiteral("file"), DisplayName(results.String(i)));
       e.insert(QStringLiteral("score"), JsonNumber(r.score));
       e.insert(QStringLiteral("words"), static_cast<qint64>(r.words));
       e.insert(QStringLiteral("hit_types"), r.positive_terms);
@@ -149,7 +150,7 @@ int RunRelevance(const RelevanceCliOptions& o) {
     root.insert(QStringLiteral("results"), arr);
     if (copied >= 0) {
       root.insert(QStringLiteral("copied"), copied);
-      root.insert(QStringLiteral("filtered_folder"), QDir::toNativeSeparators(filtered_folder));
+      root.insert(QStringLiteral("filtered_folder"), DisplayName(filtered_folder));
     }
     if (rtf_saved >= 0) root.insert(QStringLiteral("rtf_saved"), rtf_saved);
     problems.AddTo(root);
@@ -161,14 +162,14 @@ int RunRelevance(const RelevanceCliOptions& o) {
     PrintLine(QStringLiteral("%1\t%2\t%3\t%4\t%5")
                   .arg(LocaleNumber(static_cast<long long>(i + 1)), LocaleNumber(static_cast<double>(r.score), 1),
                        LocaleNumber(static_cast<long long>(r.words)), LocaleNumber(static_cast<long long>(r.positive_terms)),
-                       QDir::toNativeSeparators(results.String(i))));
+                       DisplayName(results.String(i))));
   }
   PrintLine(summary);
   if (copied >= 0) PrintLine(QStringLiteral("%1 copied to %2").arg(LocaleNumber(static_cast<long long>(copied)),
-                                                                   QDir::toNativeSeparators(filtered_folder)));
+                                                                   DisplayName(filtered_folder)));
   if (rtf_saved >= 0)
     PrintLine(QStringLiteral("%1 RTF files saved in %2")
-                  .arg(LocaleNumber(static_cast<long long>(rtf_saved)), QDir::toNativeSeparators(QStr(o.rtf))));
+                  .arg(LocaleNumber(static_cast<long long>(rtf_saved)), DisplayName(QStr(o.rtf))));
   return problems.ExitCode();
 }
 

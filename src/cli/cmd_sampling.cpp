@@ -13,6 +13,7 @@
 #include "runtime/format.h"
 #include "runtime/interrupt_cleanup.h"
 #include "runtime/messages.h"
+#include "runtime/native_files.h"
 #include "sampling/sampler.h"
 #include "sampling/sub_corpus_builder.h"
 #include "sampling/zipped_text_set.h"
@@ -85,14 +86,13 @@ int RunSample(const SampleOptions& o) {
   // The archive's target is checked before anything is drawn or read.
   const QString zip = QStr(o.zip);
   if (!zip.isEmpty()) {
-    const QFileInfo target(zip);
     QString refusal = ArchiveOverSampledFolderRefusal(zip, o.folder.empty() ? QString() : QStr(o.folder));
-    if (refusal.isEmpty() && !o.list.empty() && target.exists() &&
-        target.canonicalFilePath() == QFileInfo(QStr(o.list)).canonicalFilePath())
-      refusal = QStringLiteral("\"%1\" is the list file: the archive is never written over it").arg(zip);
-    if (refusal.isEmpty() && target.isDir()) refusal = QStringLiteral("\"%1\" is a folder").arg(zip);
-    if (refusal.isEmpty() && (target.exists() || target.isSymLink()) && !o.common.yes)
-      refusal = QStringLiteral("\"%1\" exists already: pass --yes to replace it").arg(zip);
+    if (refusal.isEmpty() && !o.list.empty() && PathExists(zip) &&
+        CanonicalPath(zip) == CanonicalPath(QStr(o.list)))
+      refusal = QStringLiteral("\"%1\" is the list file: the archive is never written over it").arg(DisplayName(zip));
+    if (refusal.isEmpty() && IsExistingFolder(zip)) refusal = QStringLiteral("\"%1\" is a folder").arg(DisplayName(zip));
+    if (refusal.isEmpty() && PathExists(zip) && !o.common.yes)
+      refusal = QStringLiteral("\"%1\" exists already: pass --yes to replace it").arg(DisplayName(zip));
     if (!refusal.isEmpty()) {
       PrintError(refusal);
       return kExitBadInput;
@@ -142,18 +142,18 @@ int RunSample(const SampleOptions& o) {
 
   if (o.common.json) {
     QJsonArray arr;
-    for (const QString& s : sample) arr.append(s);
+    for (const QString& s : sample) arr.append(SampleEntryDisplay(s));
     QJsonObject out{{QStringLiteral("sample"), arr}};
     if (zipped)
-      out.insert(QStringLiteral("zip"), QJsonObject{{QStringLiteral("path"), zip},
+      out.insert(QStringLiteral("zip"), QJsonObject{{QStringLiteral("path"), DisplayName(zip)},
                                                     {QStringLiteral("texts"), zipped->texts},
                                                     {QStringLiteral("files"), zipped->files_added}});
     problems.AddTo(out);
     PrintJson(out);
   } else {
-    for (const QString& s : sample) PrintLine(s);
+    for (const QString& s : sample) PrintLine(SampleEntryDisplay(s));
     if (zipped)
-      PrintLine(QStringLiteral("Saved %1 (%2 texts)").arg(zip, LocaleNumber(static_cast<long long>(zipped->files_added))));
+      PrintLine(QStringLiteral("Saved %1 (%2 texts)").arg(DisplayName(zip), LocaleNumber(static_cast<long long>(zipped->files_added))));
   }
   return problems.ExitCode();
 }
@@ -191,20 +191,21 @@ int RunSubCorpora(const SubCorporaOptions& o) {
     problems.Add(e.Path(), e.Reason() + QStringLiteral(" (the run stopped here)"));
   } catch (const SorvelError& e) {
     progress.Done();
-    for (const QString& p : outcome.walk_problems) PrintError(p);
+    problems.Add(outcome.walk_file_problems);
     PrintError(e.Message());
     return kExitBadInput;
   }
   progress.Done();
-  for (const QString& p : outcome.walk_problems) PrintError(p);
+  // Folders that could not be read: their texts are missing from the output.
+  problems.Add(outcome.walk_file_problems);
   const QString output = SubCorpusOutputFolder(results, base);
   if (o.common.json) {
-    QJsonObject out{{QStringLiteral("files_saved"), saved}, {QStringLiteral("output_folder"), output}};
+    QJsonObject out{{QStringLiteral("files_saved"), saved}, {QStringLiteral("output_folder"), DisplayName(output)}};
     problems.AddTo(out);
     PrintJson(out);
   } else {
     PrintLine(Format(LX("LXNFilesSaved"), {static_cast<double>(saved)}));
-    PrintLine(output);
+    PrintLine(DisplayName(output));
   }
   return problems.ExitCode();
 }

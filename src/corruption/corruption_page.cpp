@@ -17,6 +17,7 @@
 #include "runtime/error.h"
 #include "runtime/panic.h"
 #include "runtime/text_reader.h"
+#include "runtime/native_names.h"
 
 namespace {
 
@@ -208,8 +209,9 @@ void CorruptionPage::FileAndDirIteratorCorruptFilesProgress(int percent) {
 }
 
 void CorruptionPage::AppendFlagged(const QString& file, const QString& note) {
-  auto* item = new QListWidgetItem(file, ListBoxCorrupt);
+  auto* item = new QListWidgetItem(DisplayName(file), ListBoxCorrupt);
   item->setData(kNoteRole, note);
+  item->setData(kPathRole, file);
 }
 
 void CorruptionPage::PostNewFlaggedFiles() {
@@ -301,7 +303,7 @@ void CorruptionPage::ListBoxCorruptDblClick() {
   if (!detector_ || !item) return;
   AdvMemoCorrupt->clear();
   try {
-    QString text = ReadTextOfFile(item->text());
+    QString text = ReadTextOfFile(item->data(kPathRole).toString());
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     AdvMemoCorrupt->setPlainText(text);
   } catch (const SorvelError& e) {

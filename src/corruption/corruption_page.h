@@ -53,6 +53,8 @@ class CorruptionPage : public QWidget {
   static constexpr int kHelpContext = 5140;
   // Item data role of a list line's note.
   static constexpr int kNoteRole = Qt::UserRole + 1;
+  // The flagged file's path; the item's text is its display form.
+  static constexpr int kPathRole = Qt::UserRole + 2;
 
   CorruptionPage(PageHost* host, TFileCrapDetector* detector, QWidget* parent = nullptr);
 

@@ -11,6 +11,7 @@
 #include "runtime/error.h"
 #include "runtime/format.h"
 #include "runtime/ordered_work.h"
+#include "runtime/native_names.h"
 #include "runtime/panic.h"
 #include "runtime/text_reader.h"
 
@@ -18,7 +19,7 @@ namespace {
 
 bool FileExists(const QString& path) {
   struct stat st;
-  return ::stat(QFile::encodeName(path).constData(), &st) == 0;
+  return ::stat(NativeFromName(path).constData(), &st) == 0;
 }
 
 // Everything one file's test needs, fixed for the whole run.

@@ -5,8 +5,10 @@
 
 #include "runtime/file_iterator.h"
 #include "runtime/messages.h"
+#include "runtime/native_files.h"
 #include "runtime/panic.h"
 #include "runtime/safe_move.h"
+#include "runtime/native_names.h"
 
 namespace {
 
@@ -17,10 +19,7 @@ QString WithExtension(const QString& name, const QString& ext) {
   return (dot > 0 ? name.left(dot) : name) + ext;
 }
 
-bool IsFile(const QString& path) {
-  const QFileInfo fi(path);
-  return fi.exists() && fi.isFile();
-}
+bool IsFile(const QString& path) { return IsExistingFile(path); }
 
 // The reason text of a failed move: what kind of failure, and the system's
 // own words for it.
@@ -49,8 +48,8 @@ QString MoveThroughLinkRefusal(const QString& path, const QString& tree) {
     return QStringLiteral("not moved: outside the folder searched");
   // The folder reached without any link is the one whose real path is the
   // tree's real path followed by the same names.
-  const QString real_root = QFileInfo(root).canonicalFilePath();
-  const QString real_folder = QFileInfo(folder).canonicalFilePath();
+  const QString real_root = CanonicalPath(root);
+  const QString real_folder = CanonicalPath(folder);
   if (real_root.isEmpty() || real_folder.isEmpty()) return QStringLiteral("not moved: the folder is gone");
   if (real_folder != real_root + folder.mid(root.size()))
     return QStringLiteral("not moved: reached through a symbolic link to a folder");
@@ -130,8 +129,9 @@ int MoveFilesNotKept(const TFileDuplicateContentsSeeker& seeker, const QString& 
       }
       const QString to = MovedFileTarget(from);
       const QString moved_folder = QFileInfo(to).absolutePath();
-      if (!QDir().mkpath(moved_folder)) {
-        problem(from, QStringLiteral("not moved: cannot create the folder \"%1\"").arg(moved_folder));
+      QString folder_error;
+      if (!MakeFolders(moved_folder, &folder_error)) {
+        problem(from, QStringLiteral("not moved: cannot create the folder \"%1\": %2").arg(DisplayName(moved_folder), folder_error));
         continue;
       }
       QString error;

@@ -35,6 +35,8 @@
 #include "runtime/settings.h"
 #include "runtime/word_lists.h"
 #include "shell/page_host_gui.h"
+#include "runtime/native_names.h"
+#include "runtime/native_files.h"
 
 namespace {
 
@@ -261,7 +263,7 @@ void DuplicateContentsPage::AdvGlowButtonDuplicateContentsSearchClick() {
   const QString folder = FolderText();
   FileAndDirIteratorDuplicateContents.HeadDir = folder;
   FileAndDirIteratorDuplicateContents.SetExcludedDirs({MovedFilesWord()});
-  if (folder.isEmpty() || !QFileInfo(folder).isDir()) {
+  if (folder.isEmpty() || !IsExistingFolder(folder)) {
     FormNotFilled(LX("LXFolder"), kHelpContext);
     return;
   }
@@ -343,7 +345,7 @@ void DuplicateContentsPage::FillRows() {
     for (int g = 0; g < groups.Count(); ++g) {
       const int keep = groups.WhichToKeep(g);
       for (int m = 0; m < groups.MemberCount(g); ++m, ++row) {
-        const QString texts[5] = {groups.DupContentsFilename(g, m), groups.DupContentsTokenCountAsText(g, m),
+        const QString texts[5] = {DisplayName(groups.DupContentsFilename(g, m)), groups.DupContentsTokenCountAsText(g, m),
                                   groups.DupContentsTokensAsText(g, m), groups.DupContentsTypesAsText(g, m),
                                   m == keep ? LX("LXOK") : LX("LXDelete")};
         for (int c = 0; c < 5; ++c) {
@@ -419,7 +421,7 @@ void DuplicateContentsPage::AdvGlowButtonDupContentsUNRemoveClick() {
   it.Clear();
   const QString folder = FolderText();
   it.HeadDir = folder;
-  if (folder.isEmpty() || !QFileInfo(folder).isDir()) return;
+  if (folder.isEmpty() || !IsExistingFolder(folder)) return;
   // The moved-files folders are where the moved files are: search them too.
   it.SetExcludedDirs({});
   it.IncludeSubFolders = true;
@@ -509,7 +511,7 @@ void DuplicateContentsPage::ShowDupContents1Click() {
 
   for (int m = 0; m < members; ++m) {
     const QString name = seeker_->FullFilename(group.dup_contents_list->GetAValue(m).file_index);
-    if (!QFileInfo(name).isFile()) continue;
+    if (!IsExistingFile(name)) continue;
     if (m == 0) {
       QString text;
       try {

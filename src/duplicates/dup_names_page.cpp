@@ -11,6 +11,7 @@
 #include "runtime/format.h"
 #include "runtime/messages.h"
 #include "runtime/panic.h"
+#include "runtime/native_names.h"
 
 // ---------------------------------------------------------------------------
 // TDupNamesFolderEdit
@@ -229,7 +230,7 @@ void DuplicateNamesPage::FillTree() {
   QList<QTreeWidgetItem*> items;
   items.reserve(static_cast<qsizetype>(lines_.Groups().size()));
   for (const TDupNamesTreeGroup& g : lines_.Groups()) {
-    auto* top = new QTreeWidgetItem(QStringList{g.key, DupNamesFolderText(g.files.front())});
+    auto* top = new QTreeWidgetItem(QStringList{DisplayName(g.key), DupNamesFolderText(g.files.front())});
     for (std::size_t k = 1; k < g.files.size(); ++k)
       top->addChild(new QTreeWidgetItem(QStringList{QString(), DupNamesFolderText(g.files[k])}));
     items.push_back(top);

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "runtime/file_list.h"
+#include "runtime/native_names.h"
 
 QString DupNamesKey(const TDupNamesRec& rec, int n_duplicates) {
   return rec.sr.Name + QStringLiteral(" (") + QString::number(n_duplicates) + QLatin1Char(')');
@@ -38,7 +39,7 @@ const QString& DupNamesDateText(double time, const QLocale& locale) {
 }
 
 QString DupNamesFolderText(const TDupNamesTreeFile& file) {
-  return file.Folder().toString() + QStringLiteral(" (") + DupNamesDateText(file.time, QLocale()) + QLatin1Char(')');
+  return DisplayName(file.Folder().toString()) + QStringLiteral(" (") + DupNamesDateText(file.time, QLocale()) + QLatin1Char(')');
 }
 
 QDate DupNamesDate(double time) {

@@ -18,6 +18,7 @@
 #include "runtime/panic.h"
 #include "runtime/text_reader.h"
 #include "runtime/word_lists.h"
+#include "runtime/native_files.h"
 
 namespace {
 
@@ -74,8 +75,8 @@ ComparedText ReadComparedText(const QString& path, int tag_span, bool normalize_
 
 // A 64-bit fingerprint of a file's bytes; false when it cannot be read.
 bool FileBytesFingerprint(const QString& path, std::uint64_t* fingerprint) {
-  QFile f(path);
-  if (!f.open(QIODevice::ReadOnly)) return false;
+  QFile f;
+  if (!OpenNativeFile(f, path, QIODevice::ReadOnly)) return false;
   std::uint64_t h = 1469598103934665603ULL;
   std::vector<char> buf(1 << 16);
   for (;;) {
@@ -92,8 +93,10 @@ bool FileBytesFingerprint(const QString& path, std::uint64_t* fingerprint) {
 }
 
 bool SameFileBytes(const QString& a, const QString& b) {
-  QFile fa(a), fb(b);
-  if (!fa.open(QIODevice::ReadOnly) || !fb.open(QIODevice::ReadOnly) || fa.size() != fb.size()) return false;
+  QFile fa, fb;
+  if (!OpenNativeFile(fa, a, QIODevice::ReadOnly) || !OpenNativeFile(fb, b, QIODevice::ReadOnly) ||
+      fa.size() != fb.size())
+    return false;
   std::vector<char> ba(1 << 16), bb(1 << 16);
   for (;;) {
     const qint64 ga = fa.read(ba.data(), static_cast<qint64>(ba.size()));

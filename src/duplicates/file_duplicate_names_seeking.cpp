@@ -12,6 +12,7 @@
 #include "runtime/packed_key.h"
 #include "runtime/panic.h"
 #include "runtime/text_case.h"
+#include "runtime/native_names.h"
 
 namespace {
 
@@ -306,7 +307,7 @@ TFileDuplicateNamesSeeker::TFileDuplicateNamesSeeker(TDuplicatesHandleEvent on_h
   // text follows the collection.
   for (TFileAndDirIterator* it : {&Iterator1, &Iterator2}) {
     it->OnProcessingAFolder = [this](const QString& folder) {
-      if (OnDuplicatesStatus) OnDuplicatesStatus(folder);
+      if (OnDuplicatesStatus) OnDuplicatesStatus(DisplayName(folder));
     };
   }
 }
@@ -345,7 +346,7 @@ void TFileDuplicateNamesSeeker::Collect(TFileAndDirIterator& iterator, TDupNames
   iterator.OnProcessingAFile = [&](const QString&, const TMySimpleSearchRec& rec) {
     if (rec.FolderNumber != last_folder) {
       last_folder = rec.FolderNumber;
-      dir = found.GetFolder(rec.FolderNumber).toLower();
+      dir = LowerCasedName(found.GetFolder(rec.FolderNumber));
     }
     TDupNamesRec r;
     r.sr.Time = rec.Time;

@@ -19,6 +19,9 @@
 #include "runtime/messages.h"
 #include "runtime/ordered_work.h"
 #include "runtime/text_reader.h"
+#include "runtime/native_files.h"
+#include "runtime/native_names.h"
+#include "runtime/safe_move.h"
 
 namespace {
 constexpr int kRelevanceHelp = 6040;
@@ -187,20 +190,20 @@ T2LongintAndSingleRec TRelevanceScorer::ScoreFile(const QString& filename, int s
                                                   FileProblem* problem) const {
   overall->positive_terms_this_file = 0;
   overall->negative_terms_this_file = 0;
-  const QFileInfo info(filename);
-  if (!info.isFile()) {
+  const NativeFileStatus info = StatPath(filename);
+  if (!info.is_file) {
     if (problem)
-      *problem = FileProblem{filename, info.exists() ? QStringLiteral("not a regular file") : QStringLiteral("no such file")};
+      *problem = FileProblem{filename, info.exists ? QStringLiteral("not a regular file") : QStringLiteral("no such file")};
     return {};
   }
   try {
-    ReadMarkupFreeText(filename, info.size(), filters_.Settings().tag_span, buffer);
+    ReadMarkupFreeText(filename, info.size, filters_.Settings().tag_span, buffer);
   } catch (const FileReadError& e) {
     if (problem) *problem = FileProblem{filename, e.Reason()};
     return {};
   }
   const T2LongintAndSingleRec r = ScoreText(buffer.View(), segments, coverage, overall);
-  if (r.words == 0) Yikes(QStringLiteral("no words in ") + filename);
+  if (r.words == 0) Yikes(QStringLiteral("no words in ") + DisplayName(filename));
   return r;
 }
 
@@ -208,7 +211,7 @@ T2LongintAndSingleRec TRelevanceScorer::ScoreFile(const QString& filename, int s
 
 FilterLoadOutcome LoadFiltersForCheck(TRelevanceFilterList* filters, const QString& filter_file) {
   filters->Clear();
-  if (filter_file.isEmpty() || !QFileInfo(filter_file).isFile()) {
+  if (filter_file.isEmpty() || !IsExistingFile(filter_file)) {
     FormNotFilled(LX("LXFilename"), kRelevanceHelp);
     return FilterLoadOutcome::NotFilled;
   }
@@ -218,7 +221,7 @@ FilterLoadOutcome LoadFiltersForCheck(TRelevanceFilterList* filters, const QStri
     return FilterLoadOutcome::UnequalLines;
   }
   if (!ok && filters->Count() > 0) {
-    ReportedAFact(Format(LX("LXBadFilterLines"), {filter_file}) + QStringLiteral("\r\n") +
+    ReportedAFact(Format(LX("LXBadFilterLines"), {DisplayName(filter_file)}) + QStringLiteral("\r\n") +
                       filters->Problems().join(QStringLiteral("\r\n")),
                   kRelevanceHelp);
     return FilterLoadOutcome::BadLines;
@@ -229,7 +232,7 @@ FilterLoadOutcome LoadFiltersForCheck(TRelevanceFilterList* filters, const QStri
     return FilterLoadOutcome::NoTerms;
   }
   if (filters->Count() == 0) {
-    QString what = filter_file;
+    QString what = DisplayName(filter_file);
     if (!filters->Problems().isEmpty()) what += QStringLiteral("\r\n") + filters->Problems().join(QStringLiteral("\r\n"));
     FailedToRead(what, kRelevanceHelp);
     return FilterLoadOutcome::NoTerms;
@@ -258,12 +261,12 @@ QStringList GatherRelevanceTexts(const TInputChoicesRec& input, const StopFlag* 
       if (name.isEmpty()) continue;
       // Relative names are taken from the list file's folder.
       const QString full = QDir::isAbsolutePath(name) ? name : QDir(list_folder).filePath(name);
-      const QFileInfo named(full);
-      if (named.isFile()) {
+      const NativeFileStatus named = StatPath(full);
+      if (named.is_file) {
         texts << QDir::cleanPath(full);
       } else if (problems) {
-        problems->push_back({QDir::cleanPath(full), named.exists() ? QStringLiteral("not a regular file")
-                                                                   : QStringLiteral("no such file")});
+        problems->push_back({QDir::cleanPath(full), named.exists ? QStringLiteral("not a regular file")
+                                                                 : QStringLiteral("no such file")});
       }
     }
     return texts;
@@ -337,7 +340,7 @@ QString ScoreRelevanceTexts(const QStringList& texts, const TRelevanceFilterList
     }
     const QString& file = texts[k];
     const QString folder = QFileInfo(file).path();
-    if (folder != last_folder && callbacks.status) callbacks.status(folder);
+    if (folder != last_folder && callbacks.status) callbacks.status(DisplayName(folder));
     last_folder = folder;
     ++overall->files_examined;
     const ScoredText scored = work.Take(k, own, nullptr);
@@ -403,40 +406,36 @@ int CopyFilteredTexts(const TStringListWith2IntsAndSingle& results, const QStrin
     QString file;
     T2LongintAndSingleRec rec;
     results.GetOneStrIntsSingle(i, &file, &rec);
-    if (!QFileInfo(file).isFile() || rec.score < min_score) continue;
+    if (!IsExistingFile(file) || rec.score < min_score) continue;
     const QString sub = NewSubFolderFrom(file, base);
     const QString target_folder = sub.isEmpty() ? root : root + QLatin1Char('/') + sub;
-    if (!QDir().mkpath(target_folder)) {
-      const int err = errno;
-      if (problems)
-        problems->push_back({target_folder, QStringLiteral("cannot create the folder: %1")
-                                                .arg(QString::fromLocal8Bit(std::strerror(err)))});
+    QString folder_error;
+    if (!MakeFolders(target_folder, &folder_error)) {
+      if (problems) problems->push_back({target_folder, QStringLiteral("cannot create the folder: %1").arg(folder_error)});
       continue;
     }
     const QString target = target_folder + QLatin1Char('/') + QFileInfo(file).fileName();
-    if (QFileInfo(target).canonicalFilePath() == QFileInfo(file).canonicalFilePath()) continue;
+    if (CanonicalPath(target) == CanonicalPath(file)) continue;
     // Copy beside the target first, so that a failed copy leaves an older
     // copy of the same name as it was.
     const QString part = target + QStringLiteral(".part");
-    QFile::remove(part);
-    QFile source(file);
-    if (!source.copy(part)) {
-      QFile::remove(part);
+    RemoveFile(part);
+    QString error;
+    if (SafeCopyFile(file, part, &error) != SafeFileResult::Done) {
+      RemoveFile(part);
       if (problems)
-        problems->push_back({file, QStringLiteral("cannot copy to %1: %2").arg(target_folder, source.errorString())});
+        problems->push_back({file, QStringLiteral("cannot copy to %1: %2").arg(DisplayName(target_folder), error)});
       continue;
     }
-    QFile older(target);
-    if (older.exists() && !older.remove()) {
-      QFile::remove(part);
-      if (problems) problems->push_back({target, QStringLiteral("cannot replace: %1").arg(older.errorString())});
+    if (PathExists(target) && !RemoveFile(target, &error)) {
+      RemoveFile(part);
+      if (problems) problems->push_back({target, QStringLiteral("cannot replace: %1").arg(error)});
       continue;
     }
-    QFile copy(part);
-    if (!copy.rename(target)) {
-      QFile::remove(part);
+    if (!RenameNoReplace(part, target, &error)) {
+      RemoveFile(part);
       if (problems)
-        problems->push_back({file, QStringLiteral("cannot copy to %1: %2").arg(target_folder, copy.errorString())});
+        problems->push_back({file, QStringLiteral("cannot copy to %1: %2").arg(DisplayName(target_folder), error)});
       continue;
     }
     ++copied;

@@ -26,6 +26,8 @@
 #include "sampling/folder_or_list_dialog.h"
 #include "sampling/sample_rtf_dialog.h"
 #include "viewer/one_text_file_shower_window.h"
+#include "runtime/native_names.h"
+#include "runtime/native_files.h"
 
 namespace {
 constexpr int kHelp = 6040;
@@ -60,10 +62,12 @@ QString TRelevanceGridModel::CellText(int row, int column) const {
 
 QVariant TRelevanceGridModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid()) return {};
-  if (role == Qt::DisplayRole) return CellText(index.row(), index.column());
+  // The file column shows the display form of the path; CellText keeps it.
+  if (role == Qt::DisplayRole)
+    return index.column() == 1 ? DisplayName(CellText(index.row(), 1)) : CellText(index.row(), index.column());
   if (role == Qt::TextAlignmentRole)
     return QVariant::fromValue(Qt::AlignVCenter | (index.column() == 1 ? Qt::AlignLeft : Qt::AlignRight));
-  if (role == Qt::ToolTipRole && index.column() == 1) return CellText(index.row(), 1);
+  if (role == Qt::ToolTipRole && index.column() == 1) return DisplayName(CellText(index.row(), 1));
   return {};
 }
 
@@ -256,7 +260,7 @@ void RelevancePage::AdvGlowButtonRelevanceCheckClick() {
   stop_.Reset();
   global_panic_state = 0;
   const QString filter_file = ElFileNameEditFilterStrings->text().trimmed();
-  if (filter_file.isEmpty() || !QFileInfo(filter_file).isFile()) {
+  if (filter_file.isEmpty() || !IsExistingFile(filter_file)) {
     filters_->Clear();
     FormNotFilled(LX("LXFilename"), kHelp);
     return;
@@ -325,7 +329,7 @@ void RelevancePage::AdvSpinEditSEgmentTypeChange() {
 
 void RelevancePage::AdvGlowButtonRelevanceEditClick() {
   const QString file = ElFileNameEditFilterStrings->text().trimmed();
-  if (file.isEmpty() || !QFileInfo(file).isFile()) return;
+  if (file.isEmpty() || !IsExistingFile(file)) return;
   QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(file).absoluteFilePath()));
 }
 
@@ -411,7 +415,7 @@ void RelevancePage::OpenInViewer(const TFileDetails3_string& details, bool with_
 
 void RelevancePage::Showthistext1Click() {
   const TFileDetails3_string details = CurrentRowDetails();
-  if (details.full_path.isEmpty() || !QFileInfo(details.full_path).isFile()) return;
+  if (details.full_path.isEmpty() || !IsExistingFile(details.full_path)) return;
   OpenInViewer(details, true);
 }
 

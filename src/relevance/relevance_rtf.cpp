@@ -2,7 +2,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <algorithm>
 
 #include "runtime/dialogs.h"
@@ -13,6 +12,8 @@
 #include "runtime/text_reader.h"
 #include "viewer/rtf_writer.h"
 #include "viewer/text_spans.h"
+#include "runtime/native_files.h"
+#include "runtime/native_names.h"
 
 int SaveRtfSampleRun(const TStringListWith2IntsAndSingle& results, const TSampleRTFrec& choice,
                      const RtfSaveOne& save, const StopFlag* stop) {
@@ -23,7 +24,7 @@ int SaveRtfSampleRun(const TStringListWith2IntsAndSingle& results, const TSample
     MyYieldProcess();
     if (StopRequested() || (stop && stop->Requested())) break;
     const QString& file = results.String(i);
-    if (!QFileInfo(file).isFile()) continue;
+    if (!IsExistingFile(file)) continue;
     if (save(i, file, RtfSampleHeading(i, results.GetOne(i)))) ++saved;
   }
   return saved;
@@ -79,15 +80,14 @@ bool SaveTextAsHighlightedRtf(const QString& file, const std::vector<TSearchCont
   doc.heading = heading;
   doc.summary = QLatin1Char('<') + summary.join(QLatin1Char(',')) + QLatin1Char('>');
 
-  QDir().mkpath(folder);
+  MakeFolders(folder);
   const QFileInfo shown(file);
   const QString name = (shown.suffix().isEmpty() ? shown.fileName() : shown.completeBaseName()) + QStringLiteral(".rtf");
   const QString target = QDir(folder).filePath(name);
-  if (QFileInfo::exists(target) && OKToDoX(Format(LX("LXOverwriteX"), {target})) != mrOK) return false;
-  QSaveFile out(target);
-  const QByteArray bytes = WriteRtf(doc);
-  if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit()) {
-    if (problem) *problem = QStringLiteral("cannot write %1: %2").arg(target, out.errorString());
+  if (PathExists(target) && OKToDoX(Format(LX("LXOverwriteX"), {DisplayName(target)})) != mrOK) return false;
+  QString why;
+  if (!WriteFileReplacing(target, WriteRtf(doc), &why)) {
+    if (problem) *problem = QStringLiteral("cannot write %1: %2").arg(DisplayName(target), why);
     return false;
   }
   return true;

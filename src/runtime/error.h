@@ -5,6 +5,8 @@
 #include <QString>
 #include <stdexcept>
 
+#include "runtime/native_names.h"
+
 class SorvelError : public std::runtime_error {
  public:
   explicit SorvelError(const QString& message)
@@ -15,11 +17,12 @@ class SorvelError : public std::runtime_error {
   QString message_;
 };
 
-// A file that exists but could not be opened or read.
+// A file that exists but could not be opened or read. The message shows the
+// path in its display form; Path() keeps its bytes.
 class FileReadError : public SorvelError {
  public:
   FileReadError(const QString& path, const QString& reason)
-      : SorvelError(QStringLiteral("Cannot read \"%1\": %2").arg(path, reason)), path_(path), reason_(reason) {}
+      : SorvelError(QStringLiteral("Cannot read \"%1\": %2").arg(DisplayName(path), reason)), path_(path), reason_(reason) {}
   const QString& Path() const { return path_; }
   const QString& Reason() const { return reason_; }
 

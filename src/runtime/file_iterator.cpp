@@ -2,8 +2,6 @@
 
 #include <QDateTime>
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -22,6 +20,8 @@
 #include <utility>
 #include <vector>
 
+#include "runtime/native_files.h"
+#include "runtime/native_names.h"
 #include "runtime/panic.h"
 
 namespace {
@@ -268,7 +268,7 @@ void TFileAndDirIterator::Problem(const QString& file, const QString& reason, co
 }
 
 bool TFileAndDirIterator::HeadDirExists() const {
-  return !HeadDir.isEmpty() && QFileInfo(HeadDir).isDir();
+  return IsExistingFolder(HeadDir);
 }
 
 int TFileAndDirIterator::IterateFindingFiles() {
@@ -285,7 +285,7 @@ int TFileAndDirIterator::IterateFindingFiles() {
   };
   std::set<std::pair<dev_t, ino_t>> visited;
   std::vector<Pending> stack;
-  stack.push_back(Pending{QFile::encodeName(head), -1});
+  stack.push_back(Pending{NativeFromName(head), -1});
   // With OneNamePerFile: folders reached through a link, walked last, and
   // which file each found entry is (by its index in the found list).
   std::vector<Pending> linked_folders;
@@ -321,8 +321,8 @@ int TFileAndDirIterator::IterateFindingFiles() {
     const int dfd = ::open(cur.path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dfd < 0) {
       const QString reason = NativeError(errno);
-      const QString path = QFile::decodeName(cur.path);
-      Problem(path, reason, QStringLiteral("Cannot read folder \"%1\": %2").arg(path, reason));
+      const QString path = NameFromNative(cur.path);
+      Problem(path, reason, QStringLiteral("Cannot read folder \"%1\": %2").arg(DisplayName(path), reason));
       first = false;
       continue;
     }
@@ -334,7 +334,7 @@ int TFileAndDirIterator::IterateFindingFiles() {
       }
     }
     FolderEntryReader entries(dfd, entry_buffer);
-    const QString folder = QFile::decodeName(cur.path) + QLatin1Char('/');
+    const QString folder = NameFromNative(cur.path) + QLatin1Char('/');
     int folder_number = -1;
     struct Subfolder {
       QString name;
@@ -364,7 +364,7 @@ int TFileAndDirIterator::IterateFindingFiles() {
       }
       if (type == DT_DIR) {
         if (!IncludeSubFolders) continue;
-        const QString name = QFile::decodeName(nm);
+        const QString name = NameFromNative(std::string_view(nm));
         if (!excluded_.isEmpty() && excluded_.contains(name.toLower())) continue;
         QByteArray child = cur.path;
         if (!child.endsWith('/')) child += '/';
@@ -373,15 +373,9 @@ int TFileAndDirIterator::IterateFindingFiles() {
         continue;
       }
       if (type != DT_REG) continue;
-      // Most names are plain ASCII, which reads as Latin-1 without the
-      // round trip that proves other names are valid text.
-      const bool ascii = IsPlainAscii(nm);
-      QString name = ascii ? QString::fromLatin1(nm) : QFile::decodeName(nm);
-      if (!ascii && QFile::encodeName(name) != QByteArray(nm)) {
-        Problem(folder + QFile::decodeName(nm), QStringLiteral("skipped: the name is not valid text"),
-                QStringLiteral("Skipped a file whose name is not valid text in \"%1\"").arg(folder));
-        continue;
-      }
+      // Most names are plain ASCII, which reads as Latin-1 without any
+      // check; any other name keeps its bytes (see native_names.h).
+      QString name = IsPlainAscii(nm) ? QString::fromLatin1(nm) : NameFromNative(std::string_view(nm));
       if (!matcher.Matches(name)) continue;
       if (folder_number < 0) folder_number = found_.AddFolder(folder);
       if (!ReadDetails && !OneNamePerFile) {
@@ -503,11 +497,11 @@ std::vector<int> TFileAndDirIterator::ReadDetailsOf(std::vector<int> indexes) {
       if (rec.FolderNumber != open_folder) {
         if (dfd >= 0) ::close(dfd);
         open_folder = rec.FolderNumber;
-        dfd = ::open(QFile::encodeName(found_.GetFolder(open_folder)).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        dfd = ::open(NativeFromName(found_.GetFolder(open_folder)).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
       }
       // Links are followed, as the walk follows them to the file they name.
       struct stat st;
-      if (dfd < 0 || ::fstatat(dfd, QFile::encodeName(rec.Name).constData(), &st, 0) != 0 ||
+      if (dfd < 0 || ::fstatat(dfd, NativeFromName(rec.Name).constData(), &st, 0) != 0 ||
           !S_ISREG(st.st_mode)) {
         gone[k] = 1;
         continue;

@@ -9,6 +9,8 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include "runtime/native_names.h"
+
 namespace {
 
 // The handler may only use what is safe inside a signal handler: fixed
@@ -94,8 +96,8 @@ PartialOutputScope::PartialOutputScope(const QString& folder, const QString& pre
   for (int i = 0; i < kSlots; ++i) {
     Slot& s = g_slots[i];
     if (s.used.load()) continue;
-    if (!CopyTo(s.folder, kPathMax, QFile::encodeName(folder)) ||
-        !CopyTo(s.prefix, kPrefixMax, QFile::encodeName(prefix)))
+    if (!CopyTo(s.folder, kPathMax, NativeFromName(folder)) ||
+        !CopyTo(s.prefix, kPrefixMax, NativeFromName(prefix)))
       return;
     s.used.store(true);
     slot_ = i;
@@ -117,5 +119,5 @@ InterruptsHeldBack::~InterruptsHeldBack() {
 }
 
 int RemovePartialOutput(const QString& folder, const QString& prefix) {
-  return RemoveMatching(QFile::encodeName(folder).constData(), QFile::encodeName(prefix).constData());
+  return RemoveMatching(NativeFromName(folder).constData(), NativeFromName(prefix).constData());
 }

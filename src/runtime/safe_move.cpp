@@ -10,9 +10,11 @@
 #include <unistd.h>
 #include <vector>
 
+#include "runtime/native_names.h"
+
 namespace {
 
-QByteArray Native(const QString& path) { return QFile::encodeName(path); }
+QByteArray Native(const QString& path) { return NativeFromName(path); }
 
 QString ErrnoText(int e) { return QString::fromLocal8Bit(std::strerror(e)); }
 
@@ -134,7 +136,7 @@ SafeFileResult CopyNew(const QByteArray& from, const QByteArray& to, const QStri
     SetError(error, QStringLiteral("not a regular file"));
     return SafeFileResult::Failed;
   }
-  const QByteArray temp = QFile::encodeName(PartialCopyName(to_text));
+  const QByteArray temp = NativeFromName(PartialCopyName(to_text));
   // A temporary file of this name is left from a run that was killed while
   // copying this very file: its source is still in place, so it is spare.
   ::unlink(temp.constData());

@@ -15,6 +15,8 @@
 #include <vector>
 
 #include "runtime/error.h"
+#include "runtime/native_files.h"
+#include "runtime/native_names.h"
 
 namespace {
 
@@ -687,7 +689,7 @@ QString DecodeAnsi(const char* data, std::int64_t n) {
 
 std::int64_t ReadNormalisedText(const QString& path, const std::function<void(QStringView)>& sink,
                                 TextFileInfo* info) {
-  const QByteArray native = QFile::encodeName(path);
+  const QByteArray native = NativeFromName(path);
   struct stat st;
   if (::stat(native.constData(), &st) != 0) throw FileReadError(path, ErrnoText(errno));
   // FIFOs, sockets and devices are never opened: opening one could block or
@@ -798,9 +800,9 @@ QString NormaliseDecodedText(QStringView text) {
 
 bool TextFileInUnicode(const QString& path) {
   struct stat st;
-  if (::stat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
-  QFile f(path);
-  if (!f.open(QIODevice::ReadOnly)) return false;
+  if (::stat(NativeFromName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  QFile f;
+  if (!OpenNativeFile(f, path, QIODevice::ReadOnly)) return false;
   const QByteArray head = f.read(3);
   const auto* u = reinterpret_cast<const unsigned char*>(head.constData());
   if (head.size() >= 3 && u[0] == 0xEF && u[1] == 0xBB && u[2] == 0xBF) return true;

@@ -9,8 +9,11 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include "runtime/native_files.h"
+#include "runtime/native_names.h"
+
 TreeMoveLock::TreeMoveLock(const QString& folder) {
-  const QString tree = QFileInfo(folder).canonicalFilePath();
+  const QString tree = CanonicalPath(folder);
   if (tree.isEmpty()) {
     refusal_ = QStringLiteral("Cannot lock \"%1\": no such folder").arg(folder);
     return;
@@ -19,7 +22,7 @@ TreeMoveLock::TreeMoveLock(const QString& folder) {
   QString current = tree;
   bool exclusive = true;
   for (;;) {
-    const int fd = ::open(QFile::encodeName(current).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd = ::open(NativeFromName(current).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
       if (::flock(fd, (exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0) {
         const int e = errno;

@@ -2,6 +2,7 @@
 
 #include "runtime/format.h"
 #include "runtime/messages.h"
+#include "sampling/zipped_text_set.h"
 
 SampleGridModel::SampleGridModel(const QStringList* sample, QObject* parent)
     : QAbstractTableModel(parent), sample_(sample) {}
@@ -17,7 +18,7 @@ QVariant SampleGridModel::data(const QModelIndex& index, int role) const {
   // Model row r is grid row r + 1: the heading row of the grid is the header.
   if (role == Qt::DisplayRole) {
     if (index.column() == 0) return Format(QStringLiteral("%6.0n"), {static_cast<double>(index.row() + 1)});
-    return sample_->at(index.row());
+    return SampleEntryDisplay(sample_->at(index.row()));
   }
   if (role == Qt::TextAlignmentRole) {
     return index.column() == 0 ? QVariant(Qt::AlignRight | Qt::AlignVCenter)

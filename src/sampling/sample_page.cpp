@@ -35,6 +35,7 @@
 #include "shell/page_host_gui.h"
 #include "shell/tool_data_module_gui.h"
 #include "viewer/one_text_file_shower_window.h"
+#include "runtime/native_files.h"
 
 namespace {
 const char* const kFileTypes[] = {"All files (*.*)", "Text files (*.txt)", "Web files (*.xml;*.htm;*.html)"};
@@ -325,7 +326,7 @@ QString SamplePage::SelectedSampleFile() const {
 
 void SamplePage::Showthistext1Click() {
   const QString name = SelectedSampleFile();
-  if (name.isEmpty() || !QFileInfo(name).isFile()) return;
+  if (name.isEmpty() || !IsExistingFile(name)) return;
   ShowTextInViewer(name);
 }
 

@@ -4,6 +4,7 @@
 #include "runtime/format.h"
 #include "runtime/messages.h"
 #include "runtime/text_reader.h"
+#include "runtime/native_names.h"
 
 QString FileTypesMask(int item_index) {
   switch (item_index) {
@@ -43,7 +44,7 @@ QStringList RandomSampleFromFolder(TFileAndDirIterator& iterator, const QString&
   iterator.OnFilesProgress = progress.percent;
   iterator.OnProcessingAFolder = nullptr;
   iterator.OnProcessingAFile = nullptr;
-  if (progress.status) progress.status(folder);
+  if (progress.status) progress.status(DisplayName(folder));
   iterator.IterateFindingFiles();
   iterator.BuildDetailedList(TFileSortOrder::ByName);
   iterator.OnFilesProgress = nullptr;

@@ -15,6 +15,8 @@
 #include "runtime/format.h"
 #include "runtime/interrupt_cleanup.h"
 #include "runtime/messages.h"
+#include "runtime/native_files.h"
+#include "runtime/native_names.h"
 #include "runtime/text_reader.h"
 
 namespace {
@@ -38,12 +40,14 @@ QString EndTag(int n) { return Format(QStringLiteral("<END OF TEXT %d"), {n}) + 
 // meanwhile, it is made again.
 void WriteUtf16(const QString& path, std::initializer_list<QStringView> pieces, bool append,
                 const QDateTime& stamp) {
-  QFile f(path);
+  QFile f;
   const QIODevice::OpenMode mode =
       append ? (QIODevice::WriteOnly | QIODevice::Append) : (QIODevice::WriteOnly | QIODevice::Truncate);
-  if (!f.open(mode)) {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    if (!f.open(mode)) throw SorvelError(QStringLiteral("Cannot write \"%1\": %2").arg(path, f.errorString()));
+  QString error;
+  if (!OpenNativeFile(f, path, mode, &error)) {
+    MakeFolders(QFileInfo(path).absolutePath());
+    if (!OpenNativeFile(f, path, mode, &error))
+      throw SorvelError(QStringLiteral("Cannot write \"%1\": %2").arg(DisplayName(path), error));
   }
   bool ok = true;
   if (!append) ok = f.write("\xFF\xFE", 2) == 2;
@@ -62,7 +66,7 @@ void WriteUtf16(const QString& path, std::initializer_list<QStringView> pieces, 
   // The file's date is set while it is open, after the last write, so that
   // closing it cannot change it again.
   ok = ok && f.flush();
-  if (!ok) throw SorvelError(QStringLiteral("Cannot write \"%1\": %2").arg(path, f.errorString()));
+  if (!ok) throw SorvelError(QStringLiteral("Cannot write \"%1\": %2").arg(DisplayName(path), f.errorString()));
   f.setFileTime(stamp, QFileDevice::FileModificationTime);
   f.close();
 }
@@ -163,12 +167,12 @@ int BuildSubCorpora(TFileAndDirIterator& iterator, const SubCorpusRequest& reque
   };
   QHash<QString, Pending> registry;
   const QString partial_prefix = SubCorpusPartialPrefix();
-  if (!QDir().mkpath(output_folder))
+  if (!MakeFolders(output_folder))
     throw SorvelError(QStringLiteral("Cannot create the folder \"%1\"").arg(output_folder));
   RemovePartialOutput(output_folder, partial_prefix);  // left by a run that was killed
   const PartialOutputScope on_interrupt(output_folder, partial_prefix);
   auto discard = [&] {
-    for (const Pending& p : registry) QFile::remove(p.temporary);
+    for (const Pending& p : registry) RemoveFile(p.temporary);
   };
 
   auto process_file = [&](const QString& path, double day_number) {
@@ -181,7 +185,7 @@ int BuildSubCorpora(TFileAndDirIterator& iterator, const SubCorpusRequest& reque
     const qsizetype first_break = text.indexOf(kCrLf);
     const qsizetype split = (first_break >= 0 && first_break + 2 < text.size()) ? first_break + 2 : text.size();
     const QString path_tag =
-        split < text.size() ? QStringLiteral("<separate filename = ") + path + QLatin1Char('>') + kCrLf : QString();
+        split < text.size() ? QStringLiteral("<separate filename = ") + DisplayName(path) + QLatin1Char('>') + kCrLf : QString();
     const QStringView head = QStringView(text).left(split);
     const QStringView rest = QStringView(text).mid(split);
 
@@ -215,13 +219,15 @@ int BuildSubCorpora(TFileAndDirIterator& iterator, const SubCorpusRequest& reque
       iterator.OnProcessingAFolder = nullptr;
       iterator.OnProcessingAFile = nullptr;
       iterator.OnFilesProgress = progress.percent;
-      if (progress.status) progress.status(folder);
+      if (progress.status) progress.status(DisplayName(folder));
       iterator.IterateFindingFiles();
       iterator.BuildDetailedList(TFileSortOrder::ByName);
       iterator.OnFilesProgress = nullptr;
       result.walk_problems << iterator.Problems();
-      if (!QDir().mkpath(output_folder))
-        throw SorvelError(QStringLiteral("Cannot create the folder \"%1\"").arg(output_folder));
+      const std::vector<FileProblem> walk = iterator.FileProblems();
+      result.walk_file_problems.insert(result.walk_file_problems.end(), walk.begin(), walk.end());
+      if (!MakeFolders(output_folder))
+        throw SorvelError(QStringLiteral("Cannot create the folder \"%1\"").arg(DisplayName(output_folder)));
 
       const TFolderEfficientFileStringlist& found = iterator.FilesFound();
       const int total = found.Count();
@@ -265,8 +271,8 @@ int BuildSubCorpora(TFileAndDirIterator& iterator, const SubCorpusRequest& reque
     // All or nothing: the finished files replace the earlier ones together.
     const InterruptsHeldBack hold;
     for (auto it = registry.cbegin(); it != registry.cend(); ++it) {
-      const QByteArray from = QFile::encodeName(it->temporary);
-      const QByteArray to = QFile::encodeName(it->target);
+      const QByteArray from = NativeFromName(it->temporary);
+      const QByteArray to = NativeFromName(it->target);
       if (::rename(from.constData(), to.constData()) != 0) {
         const QString why = QString::fromLocal8Bit(std::strerror(errno));
         discard();

@@ -11,7 +11,9 @@
 #include <QStringList>
 #include <functional>
 #include <optional>
+#include <vector>
 
+#include "runtime/error.h"
 #include "runtime/file_iterator.h"
 #include "runtime/panic.h"
 #include "sampling/time_line_base.h"
@@ -65,6 +67,7 @@ struct SubCorpusOutcome {
   bool finished = false;      // false: stopped or failed, and no file was written
   QString unfinished;         // what was not done, for the user (when not finished)
   QStringList walk_problems;  // folders that could not be read, names skipped
+  std::vector<FileProblem> walk_file_problems;  // the same, by file and reason
 };
 
 // The prefix of the temporary names under which a run writes its sub-corpus

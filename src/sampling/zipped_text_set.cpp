@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QSet>
 #include <QStringEncoder>
+#include <algorithm>
 #include <vector>
 #include <cerrno>
 #include <cstring>
@@ -19,6 +20,9 @@
 #include "runtime/safe_move.h"
 #include "runtime/format.h"
 #include "runtime/messages.h"
+#include "runtime/file_iterator.h"
+#include "runtime/native_files.h"
+#include "runtime/native_names.h"
 #include "runtime/text_reader.h"
 
 namespace {
@@ -51,20 +55,25 @@ QByteArray Utf8WithBom(const QString& text) {
 
 // The files an archive entry mask names: the file itself, or for a mask with
 // wild cards the matching files of its folder, in name order.
+// A file that exists under the entry's own name is that file, wild cards or
+// tabs in its name notwithstanding.
 QStringList FilesForMask(const QString& mask) {
-  if (mask.isEmpty() || mask.contains(QLatin1Char('\t'))) return {};
-  if (!mask.contains(QLatin1Char('*')) && !mask.contains(QLatin1Char('?'))) {
-    const QFileInfo fi(mask);
-    if (fi.isFile()) return {fi.absoluteFilePath()};
-    return {};
-  }
-  const QFileInfo fi(mask);
-  QDir dir = fi.dir();
-  if (!dir.exists()) return {};
+  if (mask.isEmpty()) return {};
+  const QFileInfo fi(mask);  // for the path's parts only: the system is asked by the path's bytes
+  if (IsExistingFile(mask)) return {fi.absoluteFilePath()};
+  if (mask.contains(QLatin1Char('\t'))) return {};
+  if (!mask.contains(QLatin1Char('*')) && !mask.contains(QLatin1Char('?'))) return {};
+  const QString folder = fi.absolutePath();
+  const FileMaskMatcher matcher(fi.fileName());
+  QStringList names;
+  for (const QString& name : FileNamesInFolder(folder))
+    if (!name.startsWith(QLatin1Char('.')) && matcher.Matches(name)) names << name;
+  std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
+    const int c = a.compare(b, Qt::CaseInsensitive);
+    return c != 0 ? c < 0 : a < b;
+  });
   QStringList out;
-  for (const QFileInfo& f :
-       dir.entryInfoList({fi.fileName()}, QDir::Files | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase))
-    out << f.absoluteFilePath();
+  for (const QString& name : names) out << folder + QLatin1Char('/') + name;
   return out;
 }
 
@@ -72,13 +81,13 @@ class Archive {
  public:
   Archive(const QString& path, const QString& shown_name) : path_(shown_name) {
     int err = 0;
-    za_ = zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_EXCL, &err);
+    za_ = zip_open(NativeFromName(path).constData(), ZIP_CREATE | ZIP_EXCL, &err);
     if (!za_) {
       zip_error_t ze;
       zip_error_init_with_code(&ze, err);
       const QString why = QString::fromLocal8Bit(zip_error_strerror(&ze));
       zip_error_fini(&ze);
-      throw SorvelError(QStringLiteral("Cannot create \"%1\": %2").arg(path, why));
+      throw SorvelError(QStringLiteral("Cannot create \"%1\": %2").arg(DisplayName(path), why));
     }
   }
   ~Archive() {
@@ -97,11 +106,11 @@ class Archive {
   }
 
   void AddFile(const QString& name, const QString& path, std::uint32_t dos_attributes = 0, bool dated = true) {
-    zip_source_t* src = zip_source_file(za_, QFile::encodeName(path).constData(), 0, -1);
+    zip_source_t* src = zip_source_file(za_, NativeFromName(path).constData(), 0, -1);
     if (!src) Fail(path);
     const zip_int64_t idx = Added(name, src, dos_attributes);
     if (!dated) return;
-    const QDateTime mtime = QFileInfo(path).lastModified();
+    const QDateTime mtime = StatPath(path).modified;
     zip_file_set_mtime(za_, static_cast<zip_uint64_t>(idx), static_cast<time_t>(mtime.toSecsSinceEpoch()), 0);
   }
 
@@ -110,14 +119,18 @@ class Archive {
       const QString why = QString::fromLocal8Bit(zip_strerror(za_));
       zip_discard(za_);
       za_ = nullptr;
-      throw SorvelError(QStringLiteral("Cannot write \"%1\": %2").arg(path_, why));
+      throw SorvelError(QStringLiteral("Cannot write \"%1\": %2").arg(DisplayName(path_), why));
     }
     za_ = nullptr;
   }
 
  private:
   zip_int64_t Added(const QString& name, zip_source_t* src, std::uint32_t dos_attributes) {
-    const zip_int64_t idx = zip_file_add(za_, name.toUtf8().constData(), src, ZIP_FL_ENC_UTF_8);
+    // A name that is not valid UTF-8 on disk keeps its bytes in the archive,
+    // so that unpacking gives the file its own name back.
+    const zip_int64_t idx = HasEscapedBytes(name)
+                                ? zip_file_add(za_, NativeFromName(name).constData(), src, ZIP_FL_ENC_GUESS)
+                                : zip_file_add(za_, name.toUtf8().constData(), src, ZIP_FL_ENC_UTF_8);
     if (idx < 0) {
       zip_source_free(src);
       Fail(name);
@@ -132,7 +145,7 @@ class Archive {
 
   [[noreturn]] void Fail(const QString& what) {
     throw SorvelError(QStringLiteral("Cannot add \"%1\" to \"%2\": %3")
-                          .arg(what, path_, QString::fromLocal8Bit(zip_strerror(za_))));
+                          .arg(DisplayName(what), DisplayName(path_), QString::fromLocal8Bit(zip_strerror(za_))));
   }
 
   QString path_;
@@ -143,10 +156,17 @@ class Archive {
 }  // namespace
 
 QString CleanSamplePath(const QString& entry) {
+  if (IsExistingFile(entry)) return entry;
   const qsizetype tab = entry.indexOf(QLatin1Char('\t'));
   const QString path = (tab >= 0 ? entry.left(tab) : entry).trimmed();
-  if (path.isEmpty() || !QFileInfo(path).isFile()) return {};
+  if (path.isEmpty() || !IsExistingFile(path)) return {};
   return path;
+}
+
+QString SampleEntryDisplay(const QString& entry) {
+  const qsizetype tab = entry.indexOf(QLatin1Char('\t'));
+  if (tab < 0 || IsExistingFile(entry)) return DisplayName(entry);
+  return DisplayName(entry.left(tab)) + entry.mid(tab);
 }
 
 ZippedTextSetTexts BuildZippedTextSetTexts(const QStringList& sample, const std::function<void()>& yield) {
@@ -165,9 +185,10 @@ ZippedTextSetTexts BuildZippedTextSetTexts(const QStringList& sample, const std:
     const QString text = ReadTextOfFile(path);
     // The header ends with its own CR LF and then the line break that every
     // line of the joined text gets, which leaves an empty line under it.
-    t.joined_text += number + QStringLiteral("\t***") + entry + QStringLiteral("\t***") + kCrLf + kCrLf;
+    const QString shown = SampleEntryDisplay(entry);
+    t.joined_text += number + QStringLiteral("\t***") + shown + QStringLiteral("\t***") + kCrLf + kCrLf;
     t.joined_text += text;
-    t.list_text += number + QLatin1Char('\t') + entry + QStringLiteral("\t?") + kCrLf;
+    t.list_text += number + QLatin1Char('\t') + shown + QStringLiteral("\t?") + kCrLf;
   }
   return t;
 }
@@ -180,7 +201,7 @@ QString ErrnoText(int e) { return QString::fromLocal8Bit(std::strerror(e)); }
 // one file.
 bool FileIdentity(const QString& path, dev_t* device, ino_t* inode) {
   struct stat st;
-  if (::stat(QFile::encodeName(path).constData(), &st) != 0) return false;
+  if (::stat(NativeFromName(path).constData(), &st) != 0) return false;
   *device = st.st_dev;
   *inode = st.st_ino;
   return true;
@@ -243,7 +264,7 @@ QString ArchiveOverSampledFolderRefusal(const QString& zip_path, const QString& 
   if (sampled_folder.isEmpty()) return QString();
   const QFileInfo target(zip_path);
   if (!target.exists() && !target.isSymLink()) return QString();
-  const QString real_folder = QFileInfo(sampled_folder).canonicalFilePath();
+  const QString real_folder = CanonicalPath(sampled_folder);
   // A link is judged by where it leads, as writing through it would go there.
   const QString real_target = target.exists() ? target.canonicalFilePath() : target.absoluteFilePath();
   if (real_folder.isEmpty() || real_target.isEmpty()) return QString();
@@ -261,7 +282,7 @@ ZippedTextSetOutcome WriteZippedTextSet(const QStringList& sample, const QString
                                         const std::function<void()>& yield, bool replace_existing) {
   const QFileInfo target(zip_path);
   const QString folder = target.absolutePath();
-  if (!QFileInfo(folder).isDir()) throw SorvelError(QStringLiteral("Cannot create \"%1\": no such folder").arg(zip_path));
+  if (!IsExistingFolder(folder)) throw SorvelError(QStringLiteral("Cannot create \"%1\": no such folder").arg(zip_path));
   dev_t target_device = 0;
   ino_t target_inode = 0;
   const bool target_exists = FileIdentity(zip_path, &target_device, &target_inode) || target.isSymLink();
@@ -282,7 +303,7 @@ ZippedTextSetOutcome WriteZippedTextSet(const QStringList& sample, const QString
   for (qsizetype i = 0; i < sample.size(); ++i) {
     const QString& entry = sample.at(i);
     if (!CleanSamplePath(entry).isEmpty()) {
-      list_text += QString::number(i + 1) + QLatin1Char('\t') + entry + QStringLiteral("\t?") + kCrLf;
+      list_text += QString::number(i + 1) + QLatin1Char('\t') + SampleEntryDisplay(entry) + QStringLiteral("\t?") + kCrLf;
       ++outcome.texts;
     }
     files_of_entries << FilesForMask(entry);
@@ -322,8 +343,8 @@ ZippedTextSetOutcome WriteZippedTextSet(const QStringList& sample, const QString
   }
   archive.Close();
 
-  const QByteArray from = QFile::encodeName(partial_zip);
-  const QByteArray to = QFile::encodeName(zip_path);
+  const QByteArray from = NativeFromName(partial_zip);
+  const QByteArray to = NativeFromName(zip_path);
   SyncPath(partial_zip);
   const int renamed = replace_existing
                           ? ::rename(from.constData(), to.constData())

@@ -11,10 +11,15 @@
 #include <QStringList>
 #include <functional>
 
-// The path part of a sample entry: the part before the first tab (a list
-// file may carry further fields after the path), trimmed of blanks; empty
-// when no such file exists.
+// The path part of a sample entry: the whole entry when it names an existing
+// file (a file's own name may hold a tab, "*" or "?"), else the part before
+// the first tab (a list file may carry further fields after the path),
+// trimmed of blanks; empty when no such file exists.
 QString CleanSamplePath(const QString& entry);
+
+// A sample entry as it is shown and listed: its path part in the display
+// form (runtime/native_names.h), then any tab-separated fields as they are.
+QString SampleEntryDisplay(const QString& entry);
 
 struct ZippedTextSetTexts {
   QString list_name;    // List_of_<count>_Texts.txt
@@ -34,9 +39,10 @@ struct ZippedTextSetOutcome {
 };
 
 // Writes the archive to zip_path. Sample entries are added from disk as
-// given: an entry that names no existing file (such as one with tab fields)
-// adds nothing; one with "*" or "?" in its name adds the matching files of
-// its folder. Each file is stored under its own name; a name met again gets
+// given: an entry that names an existing file adds that file, even when its
+// name holds "*", "?" or a tab; an entry that names no existing file adds
+// nothing when it holds a tab (a list line with fields), and the matching
+// files of its folder when it holds "*" or "?". Each file is stored under its own name; a name met again gets
 // a number (text_2.txt), so that no file of the sample hides another.
 //
 // Nothing is held in memory beyond one piece of text at a time: the joined

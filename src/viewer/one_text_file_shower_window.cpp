@@ -33,6 +33,8 @@
 #include "runtime/settings.h"
 #include "viewer/pcplot_bar_widget.h"
 #include "viewer/text_spans.h"
+#include "runtime/native_files.h"
+#include "runtime/native_names.h"
 
 namespace {
 
@@ -404,7 +406,7 @@ bool TFormOneTextFileShower::OpenAndShowAText(const TFileDetails3_string& detail
   MakeProgressPanel(2, false);
   MakeProgressPanel(3, false);
   current_short_filename = QFileInfo(details.full_path).fileName();
-  setWindowTitle(current_short_filename);
+  setWindowTitle(DisplayName(current_short_filename));
   encoding_label_->setText(SourceTextRich_->LoadedEncoding());
   panel_bar_[1]->setValue(0);
   SetPanelText(2, details.info1.isEmpty() ? QString()
@@ -458,12 +460,12 @@ void TFormOneTextFileShower::GreyOutAnyMarkup() {
 }
 
 bool TFormOneTextFileShower::SaveRtfTo(const QString& file, const QString& heading, const QString& summary) {
-  if (QFileInfo::exists(file) && OKToDoX(Format(LX("LXOverwriteX"), {file})) != mrOK) return false;
+  if (PathExists(file) && OKToDoX(Format(LX("LXOverwriteX"), {DisplayName(file)})) != mrOK) return false;
   if (!SourceTextRich_->SaveAsRTF(file, heading, summary)) {
-    ReportedAFact(Format(LX("LXFailedToSaveX"), {file}));
+    ReportedAFact(Format(LX("LXFailedToSaveX"), {DisplayName(file)}));
     return false;
   }
-  if (confirm_RTF_save && SavedOKOpenNow(file) == mrYes) {
+  if (confirm_RTF_save && SavedOKOpenNow(DisplayName(file)) == mrYes) {
     QDesktopServices::openUrl(QUrl::fromLocalFile(file));
   }
   return true;
@@ -690,7 +692,7 @@ std::pair<QString, int> TFormOneTextFileShower::StyledListboxKWsGetStringAndInt(
 
 bool TFormOneTextFileShower::HighlightAndSaveToRTF(const QString& folder, const QString& heading) {
   if (!Idle()) return false;
-  QDir().mkpath(folder);
+  MakeFolders(folder);
   working_ = true;
   ShowStopButton(true);
   SourceTextRich_->SetHeaderEndMarker(QStringLiteral("</HEADER>"));

@@ -1,7 +1,6 @@
 #include "viewer/source_text_rich_edit_widget.h"
 
 #include <QCoreApplication>
-#include <QSaveFile>
 #include <QScrollBar>
 #include <QPaintEvent>
 #include <QTextLayout>
@@ -14,6 +13,7 @@
 #include "runtime/error.h"
 #include "runtime/text_reader.h"
 #include "viewer/rtf_writer.h"
+#include "runtime/native_files.h"
 
 namespace {
 constexpr int kLoadChunk = 1 << 20;   // characters inserted per loading step
@@ -435,12 +435,5 @@ QByteArray TSourceTextRichEdit::RtfBytes(const QString& heading, const QString& 
 }
 
 bool TSourceTextRichEdit::SaveAsRTF(const QString& file, const QString& heading, const QString& summary) const {
-  QSaveFile out(file);
-  if (!out.open(QIODevice::WriteOnly)) return false;
-  const QByteArray bytes = RtfBytes(heading, summary);
-  if (out.write(bytes) != bytes.size()) {
-    out.cancelWriting();
-    return false;
-  }
-  return out.commit();
+  return WriteFileReplacing(file, RtfBytes(heading, summary));
 }

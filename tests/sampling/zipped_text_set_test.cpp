@@ -10,6 +10,7 @@
 
 #include "runtime/error.h"
 #include "runtime/messages.h"
+#include "runtime/native_names.h"
 #include "support/test_support.h"
 
 namespace {
@@ -198,4 +199,37 @@ TEST(ZippedTextSet, StreamedJoinedTextEqualsTheWholeTextBuiltInMemory) {
   const ZippedTextSetTexts whole = BuildZippedTextSetTexts(sample);
   EXPECT_TRUE(Utf8Text(entries[1].data) == whole.joined_text);
   EXPECT_EQ(Utf8Text(entries[0].data), whole.list_text);
+}
+
+// Files whose names hold "*", a tab or bytes that are not UTF-8 are packed
+// as themselves: "a*.txt" is not taken as a mask (which would add ab.txt
+// twice), the tab is not taken as the start of fields, and the Latin-1 name
+// keeps its bytes in the archive. The list shows the names' display forms.
+TEST(ZippedTextSet, OddNamesArePackedAsThemselves) {
+  TempTree t;
+  const QString latin1 = NameFromNative(QByteArray("Gr\xFC\xDF.txt"));
+  const QStringList sample{t.Write("in/a*.txt", "star"), t.Write("in/ab.txt", "ab"), t.Write("in/a\tb.txt", "tab"),
+                           t.Write(QStringLiteral("in/") + latin1, "latin")};
+  const QString zip = t.Path("set.zip");
+  WriteZippedTextSet(sample, zip);
+
+  const auto entries = ReadArchive(zip);
+  ASSERT_EQ(entries.size(), 6u);
+  EXPECT_EQ(entries[2].name, QStringLiteral("a*.txt"));
+  EXPECT_EQ(entries[2].data, QByteArray("star"));
+  EXPECT_EQ(entries[3].name, QStringLiteral("ab.txt"));
+  EXPECT_EQ(entries[4].name, QStringLiteral("a\tb.txt"));
+  EXPECT_EQ(entries[4].data, QByteArray("tab"));
+  EXPECT_EQ(entries[5].data, QByteArray("latin"));
+  int err = 0;
+  zip_t* za = zip_open(NativeFromName(zip).constData(), ZIP_RDONLY, &err);
+  ASSERT_NE(za, nullptr);
+  EXPECT_EQ(QByteArray(zip_get_name(za, 5, ZIP_FL_ENC_RAW)), QByteArray("Gr\xFC\xDF.txt"));
+  zip_close(za);
+
+  const QString list = Utf8Text(entries[0].data);
+  EXPECT_TRUE(list.contains(QStringLiteral("\t") + t.Path("in/a\\tb.txt") + QStringLiteral("\t?\r\n"))) << list.toStdString();
+  EXPECT_TRUE(list.contains(t.Path("in/Gr\\xfc\\xdf.txt"))) << list.toStdString();
+  EXPECT_FALSE(list.contains(QChar(0xFFFD)));
+  EXPECT_TRUE(Utf8Text(entries[1].data).contains(QStringLiteral("***\r\n\r\ntab\r\n")));
 }

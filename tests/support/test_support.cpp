@@ -7,19 +7,35 @@
 #include <QFileInfo>
 #include <stdexcept>
 #include <sys/stat.h>
+#include <cstdio>
+#include <ftw.h>
 #include <utime.h>
 
 #include "runtime/text_reader.h"
+#include "runtime/native_files.h"
+#include "runtime/native_names.h"
 
 TempTree::TempTree() { dir_.setAutoRemove(true); }
+
+TempTree::~TempTree() {
+  const QByteArray root = NativeFromName(dir_.path());
+  ::nftw(
+      root.constData(),
+      [](const char* path, const struct stat*, int, struct FTW*) {
+        ::chmod(path, 0700);  // a test may have taken a folder's permissions away
+        ::remove(path);
+        return 0;
+      },
+      16, FTW_DEPTH | FTW_PHYS);
+}
 
 QString TempTree::Path(const QString& rel) const { return dir_.path() + QLatin1Char('/') + rel; }
 
 QString TempTree::Write(const QString& rel, const QByteArray& bytes) {
   const QString p = Path(rel);
-  QDir().mkpath(QFileInfo(p).absolutePath());
-  QFile f(p);
-  if (f.open(QIODevice::WriteOnly | QIODevice::Truncate)) f.write(bytes);
+  MakeFolders(QFileInfo(p).absolutePath());
+  QFile f;
+  if (OpenNativeFile(f, p, QIODevice::WriteOnly | QIODevice::Truncate)) f.write(bytes);
   return p;
 }
 
@@ -29,7 +45,7 @@ QString TempTree::WriteText(const QString& rel, const QString& utf8_text) {
 
 QString TempTree::MakeDir(const QString& rel) {
   const QString p = Path(rel);
-  QDir().mkpath(p);
+  MakeFolders(p);
   return p;
 }
 
@@ -37,7 +53,7 @@ void TempTree::SetMTime(const QString& rel, std::int64_t unix_seconds) {
   struct utimbuf t;
   t.actime = static_cast<time_t>(unix_seconds);
   t.modtime = static_cast<time_t>(unix_seconds);
-  ::utime(QFile::encodeName(Path(rel)).constData(), &t);
+  ::utime(NativeFromName(Path(rel)).constData(), &t);
 }
 
 QByteArray Utf16LeWithBom(const QString& text) {
@@ -50,9 +66,9 @@ QByteArray Utf16LeWithBom(const QString& text) {
 }
 
 QByteArray ReadAll(const QString& path) {
-  QFile f(path);
-  if (!f.open(QIODevice::ReadOnly)) return {};
-  return f.readAll();
+  QByteArray bytes;
+  ReadWholeFile(path, &bytes);
+  return bytes;
 }
 
 QString RandomPiecesText(const QStringList& parts, int max_pieces) {

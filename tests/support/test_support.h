@@ -19,10 +19,15 @@ inline void PrintTo(const QStringList& l, std::ostream* os) {
 class TempTree {
  public:
   TempTree();
+  // Removes the tree by its bytes: Qt's own removal misses names that are
+  // not valid UTF-8.
+  ~TempTree();
   QString Root() const { return dir_.path(); }
   // Path of a file or folder relative to the root.
   QString Path(const QString& rel) const;
-  // Writes bytes to rel (creating folders); returns the full path.
+  // Writes bytes to rel (creating folders); returns the full path. Paths go
+  // to the system by their bytes, so rel may hold escaped bytes
+  // (NameFromNative) to make names that are not valid UTF-8.
   QString Write(const QString& rel, const QByteArray& bytes);
   QString WriteText(const QString& rel, const QString& utf8_text);
   QString MakeDir(const QString& rel);
