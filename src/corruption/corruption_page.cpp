@@ -14,6 +14,7 @@
 #include <climits>
 
 #include "runtime/dialogs.h"
+#include "runtime/file_problems.h"
 #include "runtime/error.h"
 #include "runtime/panic.h"
 #include "runtime/text_reader.h"
@@ -283,7 +284,7 @@ void CorruptionPage::ButtonCorruptStartClick() {
     // Folders that could not be entered and files that could not be read are
     // told in one message after the run, which went on past them.
     QStringList unread = FileAndDirIteratorCorrupt.Problems();
-    for (const FileProblem& p : detector_->unreadable_files) unread << p.file + QStringLiteral(": ") + p.reason;
+    if (!detector_->unreadable_files.empty()) unread << FileProblemLines(detector_->unreadable_files);
     if (!unread.isEmpty()) FailedToRead(unread.join(QStringLiteral("\r\n")), kHelpContext);
     if (ok && detector_->weird_files.Count() == 0) NoCorruptFilesFound(kHelpContext);
     ButtonCorruptStart->setEnabled(true);

@@ -19,6 +19,7 @@
 #include "duplicates/copy_a_list_gui.h"
 #include "relevance/relevance_rtf.h"
 #include "runtime/dialogs.h"
+#include "runtime/file_problems.h"
 #include "runtime/format.h"
 #include "runtime/messages.h"
 #include "runtime/settings.h"
@@ -294,12 +295,16 @@ void RelevancePage::AdvGlowButtonRelevanceCheckClick() {
     cb.status = [this](const QString& s) {
       if (host_) host_->ShowStatusText(s);
     };
-    std::vector<FileProblem> problems;
-    const QStringList texts = GatherRelevanceTexts(params.input, &stop_, &problems);
+    // Filled here on the worker and read by `done` on the window's thread
+    // once the worker has finished.
+    read_problems_.clear();
+    cb.problem = [this](const FileProblem& p) { read_problems_.push_back(p); };
+    const QStringList texts = GatherRelevanceTexts(params.input, &stop_, &read_problems_);
     ScoreRelevanceTexts(texts, *filters_, params, overall_, scores_, cb);
   };
   auto done = [this](bool /*ok*/) {
     SetButtonsEnabled(true);
+    FilesWithProblems(CountOfFiles(QStringLiteral("Could not read %1:"), read_problems_.size()), read_problems_, kHelp);
     overall_->files_meeting_requirements = scores_->Count();
     const bool any = scores_->Count() > 0;
     AdvGlowButtonRelevanceFilter->setVisible(any);
@@ -358,6 +363,7 @@ void RelevancePage::AdvGlowButtonRelevanceFilterClick() {
   std::vector<FileProblem> problems;
   const int copied = CopyFilteredTexts(*scores_, base, m, &problems);
   QApplication::restoreOverrideCursor();
+  FilesWithProblems(CountOfFiles(QStringLiteral("Could not copy %1:"), problems.size()), problems, kHelp);
   NFilesCopiedOrMoved(copied, false, target, kHelp);
 }
 

@@ -12,6 +12,7 @@
 #include <QTableView>
 #include <QWidget>
 #include <memory>
+#include <vector>
 
 #include "relevance/file_filtering.h"
 #include "relevance/path_edit_widget.h"
@@ -119,6 +120,7 @@ class RelevancePage : public QWidget {
   TRelevanceFilterRec* overall_;
   TRelevanceGridModel* model_;
   StopFlag stop_;
+  std::vector<FileProblem> read_problems_;  // files the last check could not read
   TInputChoicesRec last_input_;
   TFormFolderOrListChooser* folder_or_list_ = nullptr;
   TFormFolderChooser* folder_chooser_ = nullptr;

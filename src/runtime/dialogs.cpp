@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdio>
 
+#include "runtime/file_problems.h"
 #include "runtime/messages.h"
 
 namespace {
@@ -140,6 +141,12 @@ void FailedToFind(const QString& what, int help_context) {
 void FailedToRead(const QString& what, int help_context) {
   Ask("FailedToRead", QStringLiteral("Failed to read %1").arg(what), BoxButtons::OK, BoxIcon::Error,
       help_context);
+}
+
+void FilesWithProblems(const QString& heading, const std::vector<FileProblem>& problems, int help_context) {
+  if (problems.empty()) return;
+  Ask("FilesWithProblems", heading + QStringLiteral("\r\n\r\n") + FileProblemLines(problems), BoxButtons::OK,
+      BoxIcon::Error, help_context);
 }
 
 void FailedToRename(const QString& from, const QString& to, int help_context, const QString& reason) {

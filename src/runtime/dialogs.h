@@ -13,6 +13,8 @@
 #include <mutex>
 #include <vector>
 
+#include "runtime/error.h"
+
 // Modal results, numbered as the suite numbers them.
 enum ModalResult : int { mrNone = 0, mrOK = 1, mrCancel = 2, mrYes = 6, mrNo = 7 };
 
@@ -81,6 +83,9 @@ void NFilesCopiedOrMoved(int n, bool moved, const QString& where, int help_conte
 int SavedOKOpenNow(const QString& path, int help_context = 0);  // Yes or No
 void FailedToFind(const QString& what, int help_context = 0);
 void FailedToRead(const QString& what, int help_context = 0);
+// The files a run went on past, each with its reason, under a heading that
+// says what could not be done with them ("Could not read 3 files:").
+void FilesWithProblems(const QString& heading, const std::vector<FileProblem>& problems, int help_context = 0);
 // reason, when given, says why (the system's error text).
 void FailedToRename(const QString& from, const QString& to, int help_context = 0, const QString& reason = {});
 void NoCorruptFilesFound(int help_context = 0);

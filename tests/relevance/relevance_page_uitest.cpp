@@ -128,7 +128,8 @@ class RelevancePageTest : public QObject {
     TempTree t;
     const QString filters = t.WriteText(QStringLiteral("f.txt"), QStringLiteral("river\n"));
     t.WriteText(QStringLiteral("c/a.txt"), Words(200, QStringLiteral("river")));
-    const QString list = t.WriteText(QStringLiteral("l.txt"), t.Path(QStringLiteral("c/a.txt")) + QLatin1Char('\n'));
+    const QString list = t.WriteText(QStringLiteral("l.txt"), t.Path(QStringLiteral("c/a.txt")) + QLatin1Char('\n') +
+                                                                  t.Path(QStringLiteral("c/gone.txt")) + QLatin1Char('\n'));
     TestPageHost host(TestPageHost::Runs::InPlace, TestPageHost::Viewer::Shared);
     TRelevanceFilterList flist;
     RelevancePage page(&host, &flist, nullptr);
@@ -138,6 +139,11 @@ class RelevancePageTest : public QObject {
     QTimer::singleShot(0, chooser, [chooser] { chooser->AdvGlowButtonOKClick(); });
     page.AdvGlowButtonRelevanceCheckClick();
     QCOMPARE(page.GridModel()->rowCount(), 1);
+    // The listed file that is missing is named after the check, with why.
+    QCOMPARE(dialogs_.ShownNames(), QStringList{QStringLiteral("FilesWithProblems")});
+    QVERIFY(dialogs_.Shown()[0].text.startsWith(QStringLiteral("Could not read 1 file:")));
+    QVERIFY(dialogs_.Shown()[0].text.contains(t.Path(QStringLiteral("c/gone.txt")) + QStringLiteral(": no such file")));
+    dialogs_.Clear();
 
     TFormFolderChooser* fc = page.FolderChooser();
     fc->ElFolderNameEditFolder->setText(t.Path(QStringLiteral("out")));
