@@ -16,8 +16,8 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION text)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://lexivor.example/sorvel/")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}
-Sorvel checks a corpus, a folder tree of plain-text files, before it is
+# The long description; CPack puts the summary above it as the synopsis line.
+set(CPACK_PACKAGE_DESCRIPTION "Sorvel checks a corpus, a folder tree of plain-text files, before it is
 analysed, and tells what is wrong with it: files that are not clean text,
 files of the same name, near-duplicate texts (moved aside and restorable),
 boilerplate sentences repeated across texts, texts relevant to a list of

@@ -14,7 +14,7 @@ packages=(
   xvfb xauth fonts-dejavu-core
   jdupes bc time python3
   unrtf
-  appstream desktop-file-utils lintian bash-completion xdotool xz-utils man-db bsdextrautils
+  appstream desktop-file-utils lintian dpkg-dev file bash-completion xdotool xz-utils man-db bsdextrautils
   clang-14 libclang-rt-14-dev
 )
 

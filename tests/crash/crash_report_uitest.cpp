@@ -8,6 +8,7 @@
 #include <QTest>
 #include <QUrlQuery>
 #include <csignal>
+#include <cstdio>
 #include <cstring>
 #include <QProcess>
 
@@ -44,6 +45,28 @@ class CrashReportTest : public QObject {
   QList<TExceptionRecord> shown_;
   // What the user does in the report window: 's' save, 'm' mail.
   QString user_actions_;
+  QTemporaryDir shipped_dir_;
+  QString shipped_program_;
+
+  // A copy of this test program stripped as the package strips its programs
+  // (only a compressed table of function names kept), made once; empty, with
+  // a test failure, when it cannot be made.
+  QString ShippedCopy() {
+    if (!shipped_program_.isEmpty()) return shipped_program_;
+    const QString copy = shipped_dir_.filePath(QStringLiteral("shipped-program"));
+    if (!QFile::copy(QCoreApplication::applicationFilePath(), copy)) {
+      qWarning("could not copy the test program to %s", qPrintable(copy));
+      return {};
+    }
+    QProcess strip;
+    strip.start(QStringLiteral("sh"), {QStringLiteral(SORVEL_STRIP_SCRIPT), copy});
+    if (!strip.waitForFinished(120000) || strip.exitStatus() != QProcess::NormalExit || strip.exitCode() != 0) {
+      qWarning("stripping failed: %s", strip.readAllStandardError().constData());
+      return {};
+    }
+    shipped_program_ = copy;
+    return copy;
+  }
 
  private Q_SLOTS:
   void initTestCase() {
@@ -166,16 +189,32 @@ class CrashReportTest : public QObject {
     QVERIFY(!CrashReporter::Instance().SaveReport(r));
   }
 
+  void ShippedProgramNamesTheFrameThatThrew() {
+    // What the report of a caught exception shows when the program is
+    // stripped as the package ships it.
+    const QString program = ShippedCopy();
+    QVERIFY(!program.isEmpty());
+    QProcess child;
+    child.start(program, {QStringLiteral("--throw")});
+    QVERIFY(child.waitForFinished(60000));
+    QCOMPARE(child.exitCode(), 0);
+    const QString trace = QString::fromUtf8(child.readAllStandardOutput());
+    QVERIFY2(trace.contains(QStringLiteral("ThrowFromDeepInsideTheHandler")), qPrintable(trace));
+    QVERIFY2(trace.contains(QStringLiteral("ThrowOnPurpose")), qPrintable(trace));
+  }
+
   void FatalSignalWritesTheReportBeforeTheProgramEnds() {
-    // A fresh process of this test program crashes on purpose. It sets its
-    // report folder up as the program does: the user's state folder, which
-    // does not exist yet.
+    // A fresh process crashes on purpose: this test program, stripped as the
+    // package ships it. It sets its report folder up as the program does: the
+    // user's state folder, which does not exist yet.
+    const QString program = ShippedCopy();
+    QVERIFY(!program.isEmpty());
     QTemporaryDir state;
     QProcess child;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("XDG_STATE_HOME"), state.path());
     child.setProcessEnvironment(env);
-    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--crash")});
+    child.start(program, {QStringLiteral("--crash")});
     QVERIFY(child.waitForFinished(60000));
     QCOMPARE(child.exitStatus(), QProcess::CrashExit);
     const QString reports = state.filePath(QStringLiteral("sorvel"));
@@ -203,8 +242,20 @@ class CrashReportTest : public QObject {
   return 0;
 }
 
+// The child process of the stripped-throw test: the trace of an exception,
+// as the report would show it, on standard output.
+[[gnu::noinline]] int ThrowOnPurpose() {
+  try {
+    ThrowFromDeepInsideTheHandler();
+  } catch (...) {
+    std::fputs(RecordCurrentException().stack_trace.toUtf8().constData(), stdout);
+  }
+  return 0;
+}
+
 int main(int argc, char** argv) {
   if (argc == 2 && std::strcmp(argv[1], "--crash") == 0) return CrashOnPurpose();
+  if (argc == 2 && std::strcmp(argv[1], "--throw") == 0) return ThrowOnPurpose();
   TSorvelApplication app(argc, argv);
   CrashReportTest test;
   return QTest::qExec(&test, argc, argv);
