@@ -12,6 +12,38 @@
 
 namespace pr = progress_record;
 
+namespace {
+
+std::int32_t IntAt(const QByteArray& record, int offset) {
+  return qFromLittleEndian<std::int32_t>(record.constData() + offset);
+}
+
+// A message field: UTF-16 units up to the first zero or the field's end.
+QString MessageAt(const QByteArray& record, int offset) {
+  QString s;
+  const char* p = record.constData() + offset;
+  for (int i = 0; i < pr::kMessageUnits; ++i) {
+    const std::uint16_t u = qFromLittleEndian<std::uint16_t>(p + 2 * i);
+    if (u == 0) break;
+    s.append(QChar(u));
+  }
+  return s;
+}
+
+}  // namespace
+
+std::optional<pr::Fields> pr::Read(const QByteArray& record) {
+  if (record.size() != kSize) return std::nullopt;
+  Fields f;
+  f.this_percent = IntAt(record, kThisPercent);
+  f.overall_percent = IntAt(record, kOverallPercent);
+  f.start_value = qFromLittleEndian<std::int64_t>(record.constData() + kStartValue);
+  f.running_words = IntAt(record, kRunningWords);
+  f.short_message = MessageAt(record, kShortMessage);
+  f.long_message = MessageAt(record, kLongMessage);
+  return f;
+}
+
 std::uint16_t ProgressNotificationCode(int kind) {
   switch (kind) {
     case kProgThisPercent: return 0x17D8;
@@ -36,9 +68,7 @@ void TProgressClass::PutInt(int offset, std::int32_t value) {
   qToLittleEndian<std::int32_t>(value, fparams.data() + offset);
 }
 
-std::int32_t TProgressClass::GetInt(int offset) const {
-  return qFromLittleEndian<std::int32_t>(fparams.constData() + offset);
-}
+std::int32_t TProgressClass::GetInt(int offset) const { return IntAt(fparams, offset); }
 
 void TProgressClass::PutMessage(int offset, const QString& text) {
   const QString cut = text.left(pr::kMessageUnits);
@@ -47,16 +77,7 @@ void TProgressClass::PutMessage(int offset, const QString& text) {
   for (int i = 0; i < cut.size(); ++i) qToLittleEndian<std::uint16_t>(cut.at(i).unicode(), p + 2 * i);
 }
 
-QString TProgressClass::GetMessage(int offset) const {
-  QString s;
-  const char* p = fparams.constData() + offset;
-  for (int i = 0; i < pr::kMessageUnits; ++i) {
-    const std::uint16_t u = qFromLittleEndian<std::uint16_t>(p + 2 * i);
-    if (u == 0) break;
-    s.append(QChar(u));
-  }
-  return s;
-}
+QString TProgressClass::GetMessage(int offset) const { return MessageAt(fparams, offset); }
 
 void TProgressClass::ClearAllAndShow(std::int64_t start_value, std::uint8_t at_shell_or_tool) {
   AtShellOrTool = at_shell_or_tool;

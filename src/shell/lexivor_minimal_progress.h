@@ -7,6 +7,7 @@
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 // The status-bar panels a progress event may write to. The main window's
 // status bar implements it; tests use a recording one.
@@ -30,6 +31,18 @@ constexpr int kRunningWords = 24;
 constexpr int kShortMessage = 28;
 constexpr int kLongMessage = 430;
 constexpr int kMessageUnits = 200;  // UTF-16 units kept, then a zero
+
+// The fields of a record, as the controller reads them.
+struct Fields {
+  std::int32_t this_percent = 0;
+  std::int32_t overall_percent = 0;
+  std::int64_t start_value = 0;
+  std::int32_t running_words = 0;
+  QString short_message;
+  QString long_message;
+};
+// The fields of a record; nullopt when it is not kSize bytes long.
+std::optional<Fields> Read(const QByteArray& record);
 }  // namespace progress_record
 
 enum TProgressEventKind : int {

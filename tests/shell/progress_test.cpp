@@ -51,21 +51,9 @@ struct LinkedController : ::testing::Test {
   }
 };
 
-std::int32_t IntAt(const QByteArray& r, int offset) { return qFromLittleEndian<std::int32_t>(r.constData() + offset); }
-
-QString MessageAt(const QByteArray& r, int offset) {
-  QString s;
-  for (int i = 0; i < 201; ++i) {
-    const auto u = qFromLittleEndian<std::uint16_t>(r.constData() + offset + 2 * i);
-    if (!u) break;
-    s.append(QChar(u));
-  }
-  return s;
-}
-
 }  // namespace
 
-TEST_F(LinkedController, RecordLayoutAndCodesGoToTheController) {
+TEST_F(LinkedController, RecordReadsBackAndCodesGoToTheController) {
   TProgressClass p;
   p.ClearAllAndShow(0x1122334455667788LL, 0);
   EXPECT_TRUE(link.Calls().contains(QStringLiteral("front")));
@@ -84,25 +72,31 @@ TEST_F(LinkedController, RecordLayoutAndCodesGoToTheController) {
   EXPECT_EQ(posted[0].msg, kMsgToolIdentity);
   EXPECT_EQ(posted[0].wparam, 13u);
 
-  const QByteArray r = link.Records().back();
-  ASSERT_EQ(r.size(), 832);
-  EXPECT_EQ(IntAt(r, 4), 42);
-  EXPECT_EQ(IntAt(r, 8), -3);
-  EXPECT_EQ(qFromLittleEndian<std::int64_t>(r.constData() + 12), 0x1122334455667788LL);
-  EXPECT_EQ(quint8(r[12]), 0x88);  // little-endian
-  EXPECT_EQ(IntAt(r, 24), 123456);
-  EXPECT_EQ(MessageAt(r, 28), QStringLiteral("short é"));
-  EXPECT_EQ(MessageAt(r, 430), QString(200, QChar(0x4E2D)));
-  EXPECT_EQ(IntAt(r, 0), 0);
-  EXPECT_EQ(IntAt(r, 20), 0);
-  // The long message's terminating zero fills the last two bytes.
-  EXPECT_EQ(r[830], '\0');
-  EXPECT_EQ(r[831], '\0');
-  // A shorter message leaves no trace of the longer one.
+  // What the controller reads back is what was reported, the long message
+  // cut to 200 UTF-16 units.
+  const auto r = progress_record::Read(link.Records().back());
+  ASSERT_TRUE(r.has_value());
+  EXPECT_EQ(r->this_percent, 42);
+  EXPECT_EQ(r->overall_percent, -3);
+  EXPECT_EQ(r->start_value, 0x1122334455667788LL);
+  EXPECT_EQ(r->running_words, 123456);
+  EXPECT_EQ(r->short_message, QStringLiteral("short é"));
+  EXPECT_EQ(r->long_message, QString(200, QChar(0x4E2D)));
+  EXPECT_FALSE(progress_record::Read(link.Records().back().left(831)).has_value());
+
+  // A shorter message leaves no trace of the longer one: the record is the
+  // one a reporter that never saw the longer message sends.
   p.ProgressLongMessage(QStringLiteral("ok"));
-  const QByteArray r2 = link.Records().back();
-  EXPECT_EQ(MessageAt(r2, 430), QStringLiteral("ok"));
-  EXPECT_EQ(r2.mid(434, 396), QByteArray(396, '\0'));
+  const QByteArray sent = link.Records().back();
+  TProgressClass fresh;
+  fresh.ClearAllAndShow(0x1122334455667788LL, 0);
+  fresh.ThisPercent(42);
+  fresh.OverallPercent(-3);
+  fresh.RunningWords(123456);
+  fresh.ProgressShortMessage(QStringLiteral("short é"));
+  fresh.ProgressLongMessage(QStringLiteral("ok"));
+  EXPECT_EQ(sent, fresh.Record());
+  EXPECT_EQ(progress_record::Read(fresh.Record())->long_message, QStringLiteral("ok"));
 }
 
 TEST_F(LinkedController, UnchangedPercentagesSendNothing) {
@@ -116,9 +110,9 @@ TEST_F(LinkedController, UnchangedPercentagesSendNothing) {
   EXPECT_EQ(Codes(), (std::vector<int>{0x17D8, 0x17D9}));
   // Out of: the message, then the this-item percentage n*100 div total.
   p.ProgressShortMessageOutOf(QStringLiteral("files"), 1, 3);
-  EXPECT_EQ(IntAt(p.Record(), 4), 33);
+  EXPECT_EQ(progress_record::Read(p.Record())->this_percent, 33);
   p.ProgressShortMessageOutOf(QStringLiteral("files"), 1, 0);
-  EXPECT_EQ(IntAt(p.Record(), 4), 33);
+  EXPECT_EQ(progress_record::Read(p.Record())->this_percent, 33);
 }
 
 TEST_F(LinkedController, HideStopsReportingUntilShownAgain) {
