@@ -29,6 +29,7 @@
 #include "boilerplate/boilerplate_search.h"
 #include "boilerplate/boilerplate_tree_model.h"
 #include "duplicates/copy_a_list_gui.h"
+#include "runtime/file_types.h"
 #include "runtime/format.h"
 #include "runtime/messages.h"
 #include "viewer/one_text_file_shower_window.h"
@@ -120,7 +121,7 @@ void BoilerplatePage::BuildSettingsPage() {
   myAdvFilterComboBoiler = new QComboBox(AdvOfficePageBoilerSettings);
   myAdvFilterComboBoiler->setObjectName(QStringLiteral("myAdvFilterComboBoiler"));
   myAdvFilterComboBoiler->setEditable(true);
-  myAdvFilterComboBoiler->addItems(BoilerFileTypeItems());
+  myAdvFilterComboBoiler->addItems(FileTypeCaptions());
   myAdvFilterComboBoiler->setCurrentIndex(0);
   form->addRow(QStringLiteral("File-types"), myAdvFilterComboBoiler);
 
@@ -236,7 +237,7 @@ void BoilerplatePage::AdvGlowButtonBoilerSearchClick() {
 
   TBoilerplateSearch search;
   search.head_folder = head;
-  search.file_mask = FileMaskOfTypeText(myAdvFilterComboBoiler->currentText());
+  search.file_mask = FileTypeMaskOfCaption(myAdvFilterComboBoiler->currentText());
   search.include_subfolders = AdvOfficeCheckBoxSubFoldersTooBoiler->isChecked();
   search.include_unterminated = AdvOfficeCheckBoxBoilerUNfinishedSents->isChecked();
   search.tag_span = AdvSpinEditBoilerTagSpan->value();

@@ -8,20 +8,6 @@
 #include "runtime/panic.h"
 #include "runtime/native_files.h"
 
-QStringList BoilerFileTypeItems() {
-  return {QStringLiteral("All files (*.*)"), QStringLiteral("Text files (*.txt)"),
-          QStringLiteral("Web files (*.xml;*.htm;*.html)")};
-}
-
-QString FileMaskOfTypeText(const QString& text) {
-  const qsizetype open = text.lastIndexOf(QLatin1Char('('));
-  const qsizetype close = text.lastIndexOf(QLatin1Char(')'));
-  if (open >= 0 && close > open + 1 && BoilerFileTypeItems().contains(text))
-    return text.mid(open + 1, close - open - 1);
-  const QString t = text.trimmed();
-  return t.isEmpty() ? QStringLiteral("*.*") : t;
-}
-
 QString WithoutTrailingSeparator(const QString& folder) {
   QString f = QDir::fromNativeSeparators(folder);
   while (f.size() > 1 && f.endsWith(QLatin1Char('/'))) f.chop(1);

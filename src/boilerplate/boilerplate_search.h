@@ -29,11 +29,6 @@ struct TBoilerplateCallbacks {
   std::function<void(const QString& folder, int number, int count)> on_folder;
 };
 
-// The items of the file-types box and the mask each one stands for.
-QStringList BoilerFileTypeItems();
-// The mask of a file-types text: what stands in its brackets for one of the
-// items, else the text itself (a file name typed or picked by the user).
-QString FileMaskOfTypeText(const QString& text);
 
 // Folder resolution: for an existing folder, head_folder is that folder
 // (without a trailing separator) and file_name is left empty; for an

@@ -14,6 +14,7 @@
 
 #include "boilerplate/boilerplate_search.h"
 #include "cli/cli_common.h"
+#include "runtime/file_types.h"
 #include "runtime/file_iterator.h"
 #include "runtime/native_names.h"
 
@@ -30,13 +31,6 @@ struct BoilerplateOptions {
   std::string sort = "hits";
   std::string input;
 };
-
-QString TypesMask(const std::string& types) {
-  const QStringList items = BoilerFileTypeItems();
-  if (types == "text") return FileMaskOfTypeText(items[1]);
-  if (types == "web") return FileMaskOfTypeText(items[2]);
-  return FileMaskOfTypeText(items[0]);
-}
 
 // Output grows with the results (a line or an object per chunk and file, a
 // million of them on a large corpus), so it is written as it is made, into
@@ -168,7 +162,7 @@ int RunBoilerplate(const BoilerplateOptions& o) {
   }
   if (RequireFolder(search.head_folder).isEmpty()) return kExitBadInput;
   // A file given instead of a folder: its folder is searched for files of its name.
-  search.file_mask = file_name.isEmpty() ? TypesMask(o.types) : file_name;
+  search.file_mask = file_name.isEmpty() ? FileTypeMaskOfCliName(QStr(o.types)) : file_name;
   search.include_subfolders = !o.no_subfolders;
   search.include_unterminated = o.unterminated;
   search.tag_span = o.tag_span;
@@ -217,7 +211,7 @@ void RegisterBoilerplateCommand(CLI::App& app, CliRun* run) {
                 "Include unterminated sentences (headings, navigation lines, the last words of a text)");
   sub->add_flag("--no-subfolders", opts->no_subfolders, "Search the folder only, not its sub-folders");
   sub->add_option("--types", opts->types, "File types: all, text (*.txt) or web (*.xml;*.htm;*.html)")
-      ->check(CLI::IsMember({"all", "text", "web"}))
+      ->check(CLI::IsMember(FileTypeCliNames()))
       ->capture_default_str();
   sub->add_option("--sort", opts->sort, "Order: hits (highest first) or files (by file order)")
       ->check(CLI::IsMember({"hits", "files"}))

@@ -5,8 +5,9 @@
 #include <QJsonArray>
 
 #include "cli/cli_common.h"
-#include "runtime/native_files.h"
+#include "corruption/corruption_check.h"
 #include "corruption/file_crap_detector.h"
+#include "runtime/native_files.h"
 #include "runtime/error.h"
 #include "runtime/file_iterator.h"
 #include "runtime/text_reader.h"
@@ -48,20 +49,6 @@ int RunCorruption(const CorruptionOptions& o) {
 
   CliProgress progress(o.common.quiet);
   CliProblems problems(o.common.json);
-  TFileAndDirIterator it;
-  it.HeadDir = folder;
-  it.FileMask = QStringLiteral("*.*");
-  it.IncludeSubFolders = o.subfolders;
-  progress.Status(QStringLiteral("finding files"));
-  it.IterateFindingFiles();
-  it.BuildDetailedList(TFileSortOrder::ByName);
-  const TFolderEfficientFileStringlist& files = it.FilesFound();
-  progress.Done();
-  problems.AddWalkProblems(it);
-  if (files.Count() == 0) {
-    return NoFilesToWorkOn(problems, folder);
-  }
-
   int printed = 0;
   auto printNew = [&] {
     if (o.common.json) return;
@@ -70,25 +57,39 @@ int RunCorruption(const CorruptionOptions& o) {
                 detector.weird_files.Objects(printed)->data);
     }
   };
-  progress.Status(QStringLiteral("testing %1 files").arg(LocaleNumber(static_cast<long long>(files.Count()))));
+  TFileAndDirIterator walker;
+  CorruptionCheck check;
+  check.folder = folder;
+  check.include_subfolders = o.subfolders;
+  check.thorough = o.digraph;
+  CorruptionCallbacks callbacks;
+  callbacks.walked = [&](int files) {
+    progress.Done();
+    if (files > 0) progress.Status(QStringLiteral("testing %1 files").arg(LocaleNumber(static_cast<long long>(files))));
+  };
+  callbacks.percent = [&](int p) {
+    progress.Percent(p);
+    if (progress.Enabled()) return;  // lines are printed at the end when a bar is drawn
+    printNew();
+  };
+  progress.Status(QStringLiteral("finding files"));
   int status = kExitOk;
+  CorruptionCheckResult result;
   try {
-    detector.CheckForCrap(
-        files, o.digraph,
-        [&](int p) {
-          progress.Percent(p);
-          if (progress.Enabled()) return;  // lines are printed at the end when a bar is drawn
-          printNew();
-        },
-        nullptr);
+    result = RunCorruptionCheck(detector, walker, check, callbacks);
   } catch (const SorvelError& e) {
     progress.Done();
     printNew();
     PrintError(e.Message());
     status = kExitInternal;
+    result.files = walker.FilesFound().Count();
+    result.problems = walker.FileProblems();
+    result.problems.insert(result.problems.end(), detector.unreadable_files.begin(), detector.unreadable_files.end());
   }
   progress.Done();
-  for (const FileProblem& p : detector.unreadable_files) problems.Add(p.file, p.reason);
+  const int files = result.files;
+  problems.Add(result.problems);
+  if (files == 0 && status == kExitOk) return NoFilesToWorkOn(problems, folder);
   if (status == kExitOk) status = problems.ExitCode();
   if (o.common.json) {
     QJsonArray flagged;
@@ -96,7 +97,7 @@ int RunCorruption(const CorruptionOptions& o) {
       flagged.append(QJsonObject{{QStringLiteral("file"), DisplayName(detector.weird_files.Strings(i))},
                                  {QStringLiteral("note"), detector.weird_files.Objects(i)->data}});
     }
-    QJsonObject out{{QStringLiteral("files"), files.Count()}, {QStringLiteral("flagged"), flagged}};
+    QJsonObject out{{QStringLiteral("files"), files}, {QStringLiteral("flagged"), flagged}};
     if (status == kExitInternal) out.insert(QStringLiteral("error"), QStringLiteral("run ended early"));
     problems.AddTo(out);
     PrintJson(out);
@@ -104,7 +105,7 @@ int RunCorruption(const CorruptionOptions& o) {
   }
   printNew();
   if (status == kExitOk && detector.weird_files.Count() == 0) {
-    PrintError(QStringLiteral("no corrupt files found among %1 files").arg(LocaleNumber(static_cast<long long>(files.Count()))));
+    PrintError(QStringLiteral("no corrupt files found among %1 files").arg(LocaleNumber(static_cast<long long>(files))));
   }
   return status;
 }

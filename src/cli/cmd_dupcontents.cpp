@@ -4,11 +4,12 @@
 #include <QDir>
 #include <QJsonArray>
 #include <QJsonObject>
-#include <optional>
 
 #include "cli/cli_common.h"
 #include "duplicates/dup_contents_moving.h"
+#include "duplicates/dup_contents_search.h"
 #include "duplicates/file_duplicate_contents_seeking.h"
+#include "runtime/file_types.h"
 #include "runtime/dialogs.h"
 #include "runtime/file_iterator.h"
 #include "runtime/format.h"
@@ -43,12 +44,6 @@ struct RestoreOptions {
   std::string folder;
 };
 
-QString MaskForTypes(const std::string& types) {
-  if (types == "text") return QStringLiteral("*.txt");
-  if (types == "web") return QStringLiteral("*.xml;*.htm;*.html");
-  return QStringLiteral("*.*");
-}
-
 TDupContentsKeepRule KeepRule(const std::string& keep) {
   if (keep == "longest") return TDupContentsKeepRule::Longest;
   if (keep == "shortest") return TDupContentsKeepRule::Shortest;
@@ -65,34 +60,35 @@ int RunDupContents(const DupContentsOptions& o) {
   global_panic_state.store(0);
   ElapsedTime(true);
 
-  TFileAndDirIterator it;
-  it.HeadDir = folder;
-  it.IncludeSubFolders = true;
-  it.FileMask = MaskForTypes(o.types);
-  it.SetExcludedDirs({MovedFilesWord()});
-  it.OneNamePerFile = true;
+  TFileAndDirIterator walker;
+  TFileDuplicateContentsSeeker seeker;
+  DupContentsSearch search;
+  search.folder = folder;
+  search.file_mask = FileTypeMaskOfCliName(QStr(o.types));
+  search.criteria.max_days_diff = o.days;
+  search.criteria.check_dates = !o.no_dates;
+  search.criteria.same_folder = !o.any_folder;
+  search.criteria.max_length_diff_percent = static_cast<float>(o.length_diff);
+  search.criteria.max_words_diff_percent = static_cast<float>(o.words_diff);
+  search.criteria.tag_span = GetIgnoreTagsSpan();
+  search.criteria.start_percent = o.start_percent;
+  search.criteria.normalize_space = o.normalize_space;
+  DupContentsCallbacks callbacks;
+  callbacks.status = progress.StatusCallback();
+  callbacks.percent = [&progress](int p) {
+    progress.Percent(p);
+    return false;
+  };
   progress.Status(QStringLiteral("finding files"));
-  it.IterateFindingFiles();
-  it.BuildDetailedList(TFileSortOrder::BySize);
+  const DupContentsSearchResult found = RunDupContentsSearch(seeker, walker, search, callbacks, [&](int) { progress.Done(); });
   progress.Done();
   CliProblems problems(o.common.json);
-  problems.AddWalkProblems(it);
-  if (it.FilesFound().Count() == 0) {
-    return NoFilesToWorkOn(problems, folder, it.FileMask);
+  problems.Add(found.problems);
+  if (found.files == 0) {
+    return NoFilesToWorkOn(problems, folder, search.file_mask);
   }
-
-  TFileDuplicateContentsSeeker seeker;
-  seeker.normalize_space = o.normalize_space;
-  QStringList empty_files;
-  const int pairs = seeker.SeekContentsDuplicatesIn(
-      o.days, GetIgnoreTagsSpan(), o.start_percent, it.FilesFound(), folder, empty_files, {}, {},
-      progress.StatusCallback(),
-      [&progress](int p) {
-        progress.Percent(p);
-        return false;
-      },
-      {}, !o.no_dates, !o.any_folder, static_cast<float>(o.length_diff), static_cast<float>(o.words_diff));
-  progress.Done();
+  const int pairs = found.pairs;
+  const QStringList& empty_files = found.empty_files;
   seeker.SetKeepByRule(KeepRule(o.keep));
 
   const TDuplicateContentsListWithKeepInt& groups = seeker.dup_contents_top_list;
@@ -158,7 +154,7 @@ int RunDupContents(const DupContentsOptions& o) {
     PrintLine(QStringLiteral("%1 %2 in %3 groups among %4 files")
                   .arg(LocaleNumber(static_cast<long long>(pairs)), LX("LXNearDuplicates"),
                        LocaleNumber(static_cast<long long>(groups.Count())),
-                       LocaleNumber(static_cast<long long>(it.FilesFound().Count()))));
+                       LocaleNumber(static_cast<long long>(found.files))));
     if (!empty_files.isEmpty()) {
       PrintLine(QStringLiteral("Empty files, not compared:"));
       for (const QString& f : empty_files) PrintLine(QStringLiteral("  ") + DisplayName(f));
@@ -182,24 +178,21 @@ int RunRestore(const RestoreOptions& o) {
   if (folder.isEmpty()) return kExitBadInput;
   CliDialogScope dialog_scope(o.common.yes);
   global_panic_state.store(0);
-  std::optional<TreeMoveLock> lock;
-  if (o.common.yes) {
-    lock.emplace(folder);
-    if (!lock->Held()) {
-      PrintError(lock->Refusal());
-      return kExitBadInput;
-    }
-  }
   const std::vector<TPlannedFileMove> plan = PlanRestore(folder);
   QJsonArray jfailed;
   CliProblems problems(o.common.json);
   TRestoreOutcome outcome;
   outcome.found = static_cast<int>(plan.size());
   if (o.common.yes) {
-    outcome = RestoreMovedFiles(folder, [&](const QString& from, const QString& to, const QString& reason) {
-      jfailed.append(QJsonObject{{QStringLiteral("from"), DisplayName(from)}, {QStringLiteral("to"), DisplayName(to)}});
-      problems.Add(from, QStringLiteral("not restored as \"%1\": %2").arg(DisplayName(to), reason));
-    });
+    outcome = RestoreMovedFiles(folder);
+    if (!outcome.refusal.isEmpty()) {
+      PrintError(outcome.refusal);
+      return kExitBadInput;
+    }
+    for (const TRestoreFailure& f : outcome.failures) {
+      jfailed.append(QJsonObject{{QStringLiteral("from"), DisplayName(f.from)}, {QStringLiteral("to"), DisplayName(f.to)}});
+      problems.Add(f.from, QStringLiteral("not restored as \"%1\": %2").arg(DisplayName(f.to), f.reason));
+    }
   }
   if (o.common.json) {
     QJsonArray jplan;
@@ -246,7 +239,7 @@ void RegisterDupContentsCommands(CLI::App& app, CliRun* run) {
                 "Ignore line ends and spacing: take sizes and passages from the text with every run of white "
                 "space made one blank and any byte-order mark dropped");
   sub->add_option("--types", dup->types, "File types: all, text (*.txt) or web (*.xml;*.htm;*.html)")
-      ->check(CLI::IsMember({"all", "text", "web"}));
+      ->check(CLI::IsMember(FileTypeCliNames()));
   sub->add_option("--start-percent", dup->start_percent, "Skip the first files of the size-sorted list, in %")
       ->check(CLI::Range(0, 100));
   sub->add_flag("--move", dup->move, "Move every member but the kept one into a side folder (needs --yes)");

@@ -35,10 +35,6 @@ struct DupNamesOptions {
 int RunDupNames(const DupNamesOptions& o) {
   const QString folder1 = QStr(o.folder1);
   const QString folder2 = QStr(o.folder2);
-  if (folder1.trimmed().isEmpty()) {
-    PrintError(LX("LXChooseADriveAndFolder"));
-    return kExitBadInput;
-  }
   if (RequireFolder(folder1).isEmpty()) return kExitBadInput;
   if (!folder2.isEmpty() && RequireFolder(folder2, QStringLiteral("second folder")).isEmpty()) return kExitBadInput;
   // With no second folder (or the same one) the search stays within folder 1,
@@ -60,9 +56,16 @@ int RunDupNames(const DupNamesOptions& o) {
         progress.Status(s);
       },
       progress.PercentCallback());
-  seeker.SeekNamesDuplicatesIn(folder1, one_folder ? folder1 : folder2, !o.no_subfolders2, !o.no_subfolders, false,
-                               o.check_date, o.check_size, one_folder, {}, QStringLiteral("*.*"),
-                               excluded.join(QLatin1Char('\n')));
+  DupNamesSearch search;
+  search.folder1 = folder1;
+  search.folder2 = one_folder ? folder1 : folder2;
+  search.folder1_subfolders = !o.no_subfolders;
+  search.folder2_subfolders = !o.no_subfolders2;
+  search.only_folder1 = one_folder;
+  search.must_be_same_date = o.check_date;
+  search.must_be_same_size = o.check_size;
+  search.excluded_folders = excluded.join(QLatin1Char('\n'));
+  seeker.SeekNamesDuplicatesIn(search);
   progress.Done();
   CliProblems problems(o.common.json);
   problems.AddWalkProblems(seeker.Iterator1);

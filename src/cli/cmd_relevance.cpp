@@ -11,6 +11,7 @@
 #include "cli/cli_common.h"
 #include "relevance/file_filtering.h"
 #include "relevance/relevance_rtf.h"
+#include "runtime/file_types.h"
 #include "runtime/messages.h"
 #include "runtime/native_files.h"
 #include "runtime/settings.h"
@@ -34,12 +35,6 @@ struct RelevanceCliOptions {
   int start = 0;
   int count = 5;
 };
-
-QString MaskOfType(const std::string& type) {
-  if (type == "text") return QStringLiteral("*.txt");
-  if (type == "web") return QStringLiteral("*.xml;*.htm;*.html");
-  return QStringLiteral("*.*");
-}
 
 int RunRelevance(const RelevanceCliOptions& o) {
   CliDialogScope dialogs(o.common.yes);
@@ -75,7 +70,7 @@ int RunRelevance(const RelevanceCliOptions& o) {
   } else {
     in.file_or_folder = TLXFileOrFolder::t_folder_contents;
     in.head_folder = RequireFolder(QStr(o.folder));
-    in.filemask = MaskOfType(o.types);
+    in.filemask = FileTypeMaskOfCliName(QStr(o.types));
     in.include_sub_folders = !o.no_subfolders;
     if (in.head_folder.isEmpty()) return kExitBadInput;
   }
@@ -188,7 +183,7 @@ void RegisterRelevanceCommand(CLI::App& app, CliRun* run) {
   sub->add_option("--min-score", opts->min_score, "Minimum score of a listed (and copied) text")->capture_default_str();
   auto* folder = sub->add_option("--folder", opts->folder, "Folder of texts");
   sub->add_option("--types", opts->types, "File types of the folder: all, text (*.txt) or web (*.xml;*.htm;*.html)")
-      ->check(CLI::IsMember({"all", "text", "web"}))
+      ->check(CLI::IsMember(FileTypeCliNames()))
       ->needs(folder)
       ->capture_default_str();
   sub->add_flag("--no-subfolders", opts->no_subfolders, "Leave out the folder's sub-folders")->needs(folder);

@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "cli/cli_common.h"
+#include "runtime/file_types.h"
 #include "runtime/error.h"
 #include "runtime/format.h"
 #include "runtime/interrupt_cleanup.h"
@@ -106,7 +107,7 @@ int RunSample(const SampleOptions& o) {
     if (folder.isEmpty()) return kExitBadInput;
     CliProgress progress(o.common.quiet);
     TFileAndDirIterator iterator;
-    const QString mask = FileTypesMaskByName(QStr(o.types));
+    const QString mask = FileTypeMaskOfCliName(QStr(o.types));
     sample = RandomSampleFromFolder(iterator, folder, mask, o.size, pref, seed,
                                     {progress.PercentCallback(), progress.StatusCallback()});
     progress.Done();
@@ -163,7 +164,7 @@ int RunSubCorpora(const SubCorporaOptions& o) {
   const int base = TimeLinePlotbaseFromName(QStr(o.delicacy));
   const QStringList folders = FoldersFromSameHead(QStr(o.source));
   if (folders.isEmpty()) {
-    PrintError(QStringLiteral("No source folder given"));
+    RequireFolder(QString(), QStringLiteral("source folder"));  // tells that no folder was named
     return kExitBadInput;
   }
   for (const QString& f : folders) {
@@ -174,7 +175,7 @@ int RunSubCorpora(const SubCorporaOptions& o) {
   SubCorpusRequest rq;
   rq.source_text = QStr(o.source);
   rq.results_folder = results;
-  rq.file_mask = FileTypesMaskByName(QStr(o.types));
+  rq.file_mask = FileTypeMaskOfCliName(QStr(o.types));
   rq.time_line_base = base;
 
   InstallPartialOutputCleanup();
@@ -221,7 +222,7 @@ void RegisterSamplingCommands(CLI::App& app, CliRun* run) {
   s->add_option("--seed", so->seed, "Seed of the random draw, to repeat a run");
   auto* folder = s->add_option("--folder", so->folder, "Sample the files under this folder (sub-folders included)");
   s->add_option("--types", so->types, "File types of the folder variant")
-      ->check(CLI::IsMember({"all", "text", "web"}))
+      ->check(CLI::IsMember(FileTypeCliNames()))
       ->needs(folder);
   auto* list = s->add_option("--list", so->list, "Sample the lines of this list file");
   s->add_flag("--no-reduce", so->no_reduce, "Take the whole list instead of a sample")->needs(list);
@@ -239,7 +240,7 @@ void RegisterSamplingCommands(CLI::App& app, CliRun* run) {
   b->add_option("--delicacy", co->delicacy, "Period of each sub-corpus file")
       ->required()
       ->check(CLI::IsMember({"decade", "year", "month", "week", "day", "hour"}));
-  b->add_option("--types", co->types, "File types to regroup")->check(CLI::IsMember({"all", "text", "web"}));
+  b->add_option("--types", co->types, "File types to regroup")->check(CLI::IsMember(FileTypeCliNames()));
   b->add_option("SOURCE", co->source, "Corpus folder, or \"HEAD;SUB1;SUB2\" for folders under one head")
       ->required();
   b->add_option("RESULTS", co->results, "Folder that receives the sub-corpora")->required();

@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 #include <climits>
 
+#include "corruption/corruption_check.h"
 #include "runtime/dialogs.h"
 #include "runtime/error.h"
 #include "runtime/panic.h"
@@ -260,23 +261,19 @@ void CorruptionPage::ButtonCorruptStartClick() {
     detector_->SetReferenceFiles(reference);
     detector_->digraph_frequency_variation_per_mille = freq_var;
     detector_->digraph_percent_fail_allowed = percent_fail;
-    TFileAndDirIterator& it = FileAndDirIteratorCorrupt;
-    it.Clear();
-    it.HeadDir = folder;
-    it.IncludeSubFolders = subfolders;
-    it.OnFilesProgress = [this](int p) { FileAndDirIteratorCorruptFilesProgress(p); };
-    if (!folder.isEmpty() && it.HeadDirExists()) {
-      it.IterateFindingFiles();
-      it.BuildDetailedList(TFileSortOrder::ByName);
-    }
-    detector_->CheckForCrap(
-        it.FilesFound(), thorough,
-        [this](int p) {
-          host_->SetOverallProgress(p);
-          PostNewFlaggedFiles();
-          MyYieldProcess();
-        },
-        [this](int p) { host_->SetSecondProgress(p); });
+    CorruptionCheck check;
+    check.folder = folder;
+    check.include_subfolders = subfolders;
+    check.thorough = thorough;
+    CorruptionCallbacks callbacks;
+    callbacks.walk_percent = [this](int p) { FileAndDirIteratorCorruptFilesProgress(p); };
+    callbacks.percent = [this](int p) {
+      host_->SetOverallProgress(p);
+      PostNewFlaggedFiles();
+      MyYieldProcess();
+    };
+    callbacks.file_percent = [this](int p) { host_->SetSecondProgress(p); };
+    RunCorruptionCheck(*detector_, FileAndDirIteratorCorrupt, check, callbacks);
   };
   auto done = [this](bool ok) {
     AppendRemainingResults();

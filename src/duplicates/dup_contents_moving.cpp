@@ -9,6 +9,7 @@
 #include "runtime/panic.h"
 #include "runtime/safe_move.h"
 #include "runtime/native_names.h"
+#include "runtime/tree_lock.h"
 
 namespace {
 
@@ -163,7 +164,7 @@ std::vector<TPlannedFileMove> PlanRestore(const QString& folder) {
   return plan;
 }
 
-bool RestoreOneMovedFile(const QString& full_name, const TRestoreFailure& on_failure, const QString& tree) {
+bool RestoreOneMovedFile(const QString& full_name, TRestoreFailure* failure, const QString& tree) {
   MyYieldProcess();
   const QString to = RestoreTarget(full_name);
   if (to.isEmpty()) return false;
@@ -174,19 +175,28 @@ bool RestoreOneMovedFile(const QString& full_name, const TRestoreFailure& on_fai
     if (result == SafeFileResult::Done) return true;
     reason = error.isEmpty() ? QStringLiteral("unknown error") : error;
   }
-  if (on_failure) on_failure(full_name, to, reason);
+  if (failure) *failure = {full_name, to, reason};
   return false;
 }
 
-TRestoreOutcome RestoreMovedFiles(const QString& folder, const TRestoreFailure& on_failure,
-                                  const std::function<void(int, int)>& on_file) {
+TRestoreOutcome RestoreMovedFiles(const QString& folder, const std::function<void(int, int)>& on_file) {
   TRestoreOutcome outcome;
+  const TreeMoveLock lock(folder);
+  if (!lock.Held()) {
+    outcome.refusal = lock.Refusal();
+    return outcome;
+  }
   const std::vector<TPlannedFileMove> plan = PlanRestore(folder);
   outcome.found = static_cast<int>(plan.size());
   for (std::size_t k = 0; k < plan.size(); ++k) {
     if (StopRequested()) break;
     if (on_file) on_file(static_cast<int>(k), outcome.found);
-    if (RestoreOneMovedFile(plan[k].from, on_failure, folder)) ++outcome.restored;
+    TRestoreFailure failure;
+    if (RestoreOneMovedFile(plan[k].from, &failure, folder)) {
+      ++outcome.restored;
+    } else {
+      outcome.failures.push_back(failure);
+    }
   }
   return outcome;
 }

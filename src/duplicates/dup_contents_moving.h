@@ -64,19 +64,28 @@ int MoveFilesNotKept(const TFileDuplicateContentsSeeker& seeker, const QString& 
 // The moved files under folder (sub-folders included) and where each goes.
 std::vector<TPlannedFileMove> PlanRestore(const QString& folder);
 
-struct TRestoreOutcome {
-  int found = 0;     // moved files found
-  int restored = 0;  // moved back
+// A moved file that stayed where it is, where it would have gone, and why.
+struct TRestoreFailure {
+  QString from;
+  QString to;
+  QString reason;
 };
 
-using TRestoreFailure = std::function<void(const QString& from, const QString& to, const QString& reason)>;
+struct TRestoreOutcome {
+  int found = 0;     // moved files found (files of the extension inside a moved-files folder)
+  int restored = 0;  // moved back
+  std::vector<TRestoreFailure> failures;
+  // Why nothing was done: another run is moving files in the same tree.
+  QString refusal;
+};
 
-// Moves one moved file back; on a clash or failure calls on_failure(from, to,
-// reason) and leaves the file where it is. Returns whether it was moved.
-// With tree given, a file reached through a link is not moved back.
-bool RestoreOneMovedFile(const QString& full_name, const TRestoreFailure& on_failure, const QString& tree = {});
+// Moves one moved file back; on a clash or failure the file stays where it
+// is and *failure (when given) tells why. Returns whether it was moved. With
+// tree given, a file reached through a link is not moved back.
+bool RestoreOneMovedFile(const QString& full_name, TRestoreFailure* failure = nullptr, const QString& tree = {});
 
-// Restores every moved file under folder. on_file (when given) is called
-// before each file with its number and the total.
-TRestoreOutcome RestoreMovedFiles(const QString& folder, const TRestoreFailure& on_failure,
-                                  const std::function<void(int done, int total)>& on_file = {});
+// Restores every moved file under folder, holding the tree's move lock (see
+// runtime/tree_lock.h) while it does. on_file (when given) is called before
+// each file with its number and the total. The page and the command line
+// both restore with this.
+TRestoreOutcome RestoreMovedFiles(const QString& folder, const std::function<void(int done, int total)>& on_file = {});

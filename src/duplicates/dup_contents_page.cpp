@@ -24,9 +24,11 @@
 
 #include "duplicates/copy_a_list_gui.h"
 #include "viewer/one_text_file_shower_window.h"
+#include "runtime/file_types.h"
 #include "runtime/error.h"
 #include "runtime/text_reader.h"
 #include "duplicates/dup_contents_moving.h"
+#include "duplicates/dup_contents_search.h"
 #include "runtime/tree_lock.h"
 #include "runtime/dialogs.h"
 #include "runtime/format.h"
@@ -39,17 +41,6 @@
 #include "runtime/native_files.h"
 
 namespace {
-
-const QStringList kFileTypeItems = {QStringLiteral("All files (*.*)"), QStringLiteral("Text files (*.txt)"),
-                                    QStringLiteral("Web files (*.xml;*.htm;*.html)")};
-
-// The mask between the brackets of a file-type item.
-QString MaskOfFileTypeItem(const QString& item) {
-  const qsizetype open = item.lastIndexOf(QLatin1Char('('));
-  const qsizetype close = item.lastIndexOf(QLatin1Char(')'));
-  if (open < 0 || close <= open) return QStringLiteral("*.*");
-  return item.mid(open + 1, close - open - 1);
-}
 
 QDoubleSpinBox* PercentBox(QWidget* parent, const char* name) {
   auto* box = new QDoubleSpinBox(parent);
@@ -129,7 +120,7 @@ void DuplicateContentsPage::BuildControls() {
   grid->addWidget(new QLabel(QStringLiteral("File-types"), this), 1, 3);
   myAdvFilterComboDupContents = new QComboBox(this);
   myAdvFilterComboDupContents->setObjectName(QStringLiteral("myAdvFilterComboDupContents"));
-  myAdvFilterComboDupContents->addItems(kFileTypeItems);
+  myAdvFilterComboDupContents->addItems(FileTypeCaptions());
   myAdvFilterComboDupContents->setCurrentIndex(0);
   grid->addWidget(myAdvFilterComboDupContents, 1, 4, 1, 2);
 
@@ -259,10 +250,7 @@ void DuplicateContentsPage::AdvGlowButtonDuplicateContentsSearchClick() {
   LabelDuplicatesFound->clear();
   AdvEditTimeRemaining->clear();
   seeker_->Clear();
-  FileAndDirIteratorDuplicateContents.Clear();
   const QString folder = FolderText();
-  FileAndDirIteratorDuplicateContents.HeadDir = folder;
-  FileAndDirIteratorDuplicateContents.SetExcludedDirs({MovedFilesWord()});
   if (folder.isEmpty() || !IsExistingFolder(folder)) {
     FormNotFilled(LX("LXFolder"), kHelpContext);
     return;
@@ -272,14 +260,17 @@ void DuplicateContentsPage::AdvGlowButtonDuplicateContentsSearchClick() {
   AdvListViewDupContents->setRowCount(0);
   AdvGlowButtonDupContentsRemove->setEnabled(false);
 
-  const int tag_span = GetIgnoreTagsSpan();
-  const float length_diff = static_cast<float>(AdvSpinEditDupContentsLengthDiff->value());
-  const int max_days = AdvSpinEditDupContentsDateDiff->value();
-  const float words_diff = static_cast<float>(AdvSpinEditDupContentsTTDiff->value());
-  const bool check_dates = AdvOfficeCheckBoxDupContentsUseDates->isChecked();
-  const bool same_folder = AdvOfficeCheckBoxDupContentsSameFolder->isChecked();
-  seeker_->normalize_space = CheckBoxDupContentsIgnoreSpacing->isChecked();
-  const QString mask = MaskOfFileTypeItem(myAdvFilterComboDupContents->currentText());
+  DupContentsSearch search;
+  search.folder = folder;
+  search.file_mask = FileTypeMaskAt(myAdvFilterComboDupContents->currentIndex());
+  search.criteria.tag_span = GetIgnoreTagsSpan();
+  search.criteria.max_length_diff_percent = static_cast<float>(AdvSpinEditDupContentsLengthDiff->value());
+  search.criteria.max_days_diff = AdvSpinEditDupContentsDateDiff->value();
+  search.criteria.max_words_diff_percent = static_cast<float>(AdvSpinEditDupContentsTTDiff->value());
+  search.criteria.check_dates = AdvOfficeCheckBoxDupContentsUseDates->isChecked();
+  search.criteria.same_folder = AdvOfficeCheckBoxDupContentsSameFolder->isChecked();
+  search.criteria.normalize_space = CheckBoxDupContentsIgnoreSpacing->isChecked();
+  search.criteria.start_percent = start_percent;
 
   auto pairs = std::make_shared<int>(0);
   auto empty_files = std::make_shared<QStringList>();
@@ -289,32 +280,30 @@ void DuplicateContentsPage::AdvGlowButtonDuplicateContentsSearchClick() {
         self.data(), [self, f] { if (self) f(self.data()); }, Qt::QueuedConnection);
   };
   PageHost* host = host_;
+  DupContentsCallbacks callbacks;
+  callbacks.time_remaining = [on_page](const QString& t) {
+    on_page([t](DuplicateContentsPage* p) {
+      p->AdvEditTimeRemaining->setText(t);
+      p->AdvEditTimeRemaining->show();
+    });
+  };
+  callbacks.found_label = [on_page](const QString& t) {
+    on_page([t](DuplicateContentsPage* p) { p->LabelDuplicatesFound->setText(t); });
+  };
+  callbacks.status = [host](const QString& s) {
+    if (host) host->ShowStatusText(s);
+  };
+  callbacks.percent = [host](int p) { return host ? host->SetOverallProgress(p) : false; };
+  callbacks.second_percent = [host](int p) {
+    if (host) host->SetSecondProgress(p);
+  };
   TFileDuplicateContentsSeeker* seeker = seeker_;
-  TFileAndDirIterator* iterator = &FileAndDirIteratorDuplicateContents;
+  TFileAndDirIterator* walker = &FileAndDirIteratorDuplicateContents;
   auto work = [=] {
     global_panic_state.store(0);
-    iterator->IncludeSubFolders = true;
-    iterator->OneNamePerFile = true;
-    iterator->FileMask = mask;
-    iterator->IterateFindingFiles();
-    iterator->BuildDetailedList(TFileSortOrder::BySize);
-    *pairs = seeker->SeekContentsDuplicatesIn(
-        max_days, tag_span, start_percent, iterator->FilesFound(), folder, *empty_files,
-        [on_page](const QString& t) {
-          on_page([t](DuplicateContentsPage* p) {
-            p->AdvEditTimeRemaining->setText(t);
-            p->AdvEditTimeRemaining->show();
-          });
-        },
-        [on_page](const QString& t) { on_page([t](DuplicateContentsPage* p) { p->LabelDuplicatesFound->setText(t); }); },
-        [host](const QString& s) {
-          if (host) host->ShowStatusText(s);
-        },
-        [host](int p) { return host ? host->SetOverallProgress(p) : false; },
-        [host](int p) {
-          if (host) host->SetSecondProgress(p);
-        },
-        check_dates, same_folder, length_diff, words_diff);
+    DupContentsSearchResult result = RunDupContentsSearch(*seeker, *walker, search, callbacks);
+    *pairs = result.pairs;
+    *empty_files = std::move(result.empty_files);
   };
   auto done = [=, this](bool) {
     if (!self) return;
@@ -417,55 +406,38 @@ void DuplicateContentsPage::AdvGlowButtonDupContentsMoveClick() {
 void DuplicateContentsPage::AdvGlowButtonDupContentsUNRemoveClick() {
   if (busy_ || (host_ && host_->ToolRunning())) return;
   if (OKToDoX(Format(LX("LXUNRemoveXQ").toLower(), {LX("LXNearDuplicates")}), kHelpContext) != mrOK) return;
-  TFileAndDirIterator& it = FileAndDirIteratorDuplicateContents;
-  it.Clear();
   const QString folder = FolderText();
-  it.HeadDir = folder;
   if (folder.isEmpty() || !IsExistingFolder(folder)) return;
-  // The moved-files folders are where the moved files are: search them too.
-  it.SetExcludedDirs({});
-  it.IncludeSubFolders = true;
-  it.FileMask = QStringLiteral("*.") + MovedFilesWord();
-  it.OnProcessingAFile = [this](const QString& name, const TMySimpleSearchRec& rec) {
-    FileAndDirIteratorDuplicateContentsUNMovingAFile(name, rec);
-  };
-  auto found = std::make_shared<int>(0);
-  auto refusal = std::make_shared<QString>();
+  auto outcome = std::make_shared<TRestoreOutcome>();
   QPointer<DuplicateContentsPage> self(this);
-  TFileAndDirIterator* iterator = &it;
+  PageHost* host = host_;
   auto work = [=] {
     global_panic_state.store(0);
-    const TreeMoveLock lock(folder);
-    if (!lock.Held()) {
-      *refusal = lock.Refusal();
-      return;
-    }
-    *found = iterator->IterateFindingFiles();
-    iterator->ProcessAllFilesFound();
+    *outcome = RestoreMovedFiles(folder, [host](int done, int total) {
+      if (host) host->SetOverallProgress(total > 0 ? done * 100 / total : 0);
+    });
   };
   auto done = [=, this](bool) {
     if (!self) return;
-    FileAndDirIteratorDuplicateContents.OnProcessingAFile = nullptr;
-    FileAndDirIteratorDuplicateContents.Clear();
+    if (host) host->ResetProgress(true);
     SetBusy(false);
-    if (!refusal->isEmpty()) {
-      ReportedAFact(*refusal, kHelpContext);
+    if (!outcome->refusal.isEmpty()) {
+      ReportedAFact(outcome->refusal, kHelpContext);
       return;
     }
-    ReportedAFact(Format(LX("LXNmanyUNMoved"), {*found}), kHelpContext);
-    Q_EMIT RestoreFinished(*found);
+    // One box for the whole run: how many were found, and each file that
+    // stayed where it is with the reason.
+    QStringList lines{Format(LX("LXNmanyUNMoved"), {outcome->found})};
+    for (const TRestoreFailure& f : outcome->failures) {
+      QString line = QStringLiteral("Failed to rename %1 as %2").arg(DisplayName(f.from), DisplayName(f.to));
+      if (!f.reason.isEmpty()) line += QStringLiteral(": ") + f.reason;
+      lines << line;
+    }
+    ReportedAFact(lines.join(QStringLiteral("\r\n")), kHelpContext);
+    Q_EMIT RestoreFinished(outcome->found);
   };
+  if (host) host->ResetProgress(false);
   RunPageTool(work, done);
-}
-
-void DuplicateContentsPage::FileAndDirIteratorDuplicateContentsUNMovingAFile(const QString& full_name,
-                                                                            const TMySimpleSearchRec&) {
-  RestoreOneMovedFile(
-      full_name,
-      [](const QString& from, const QString& to, const QString& reason) {
-        FailedToRename(from, to, kHelpContext, reason);
-      },
-      FileAndDirIteratorDuplicateContents.HeadDir);
 }
 
 void DuplicateContentsPage::CopyAListClick() { CopyAList(QApplication::focusWidget()); }

@@ -41,7 +41,6 @@ class DuplicateContentsPage : public QWidget {
   void AdvGlowButtonDuplicateContentsSearchClick();
   void AdvGlowButtonDupContentsMoveClick();
   void AdvGlowButtonDupContentsUNRemoveClick();
-  void FileAndDirIteratorDuplicateContentsUNMovingAFile(const QString& full_name, const TMySimpleSearchRec& rec);
   void DuplicateContentsKeepClick();
   void ShowDupContents1Click();
   void AdvListViewDupContentsDblClick();

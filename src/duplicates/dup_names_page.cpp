@@ -190,16 +190,17 @@ void DuplicateNamesPage::AdvGlowButtonDuplicateNamesFindClick() {
     last_percent_ = -1;
   }
 
-  const bool sub2 = CheckBoxFolder2SubDirs->isChecked();
-  const bool sub1 = CheckBoxFolder1Subdirs->isChecked();
-  const bool same_date = CheckBoxDatesMustMatch->isChecked();
-  const bool same_size = CheckBoxSizeMustMatch->isChecked();
-  const QString excluded = ElMemoDuplicatesIgnore->toPlainText();
+  DupNamesSearch search;
+  search.folder1 = folder1;
+  search.folder2 = folder2;
+  search.folder1_subfolders = CheckBoxFolder1Subdirs->isChecked();
+  search.folder2_subfolders = CheckBoxFolder2SubDirs->isChecked();
+  search.only_folder1 = one_folder;
+  search.must_be_same_date = CheckBoxDatesMustMatch->isChecked();
+  search.must_be_same_size = CheckBoxSizeMustMatch->isChecked();
+  search.excluded_folders = ElMemoDuplicatesIgnore->toPlainText();
   searching_ = true;
-  auto work = [=, this] {
-    seeker_->SeekNamesDuplicatesIn(folder1, folder2, sub2, sub1, false, same_date, same_size, one_folder, {},
-                                   QStringLiteral("*.*"), excluded);
-  };
+  auto work = [search, this] { seeker_->SeekNamesDuplicatesIn(search); };
   if (!host_->RunTool(QStringLiteral("Duplicate Names"), work, [this](bool) { SearchDone(); })) SearchDone();
 }
 

@@ -221,20 +221,31 @@ int TFileDuplicateContentsSeeker::FirstRowOfGroup(int g) const {
   return it == row_to_toplist_numbers.end() ? -1 : static_cast<int>(it - row_to_toplist_numbers.begin());
 }
 
-int TFileDuplicateContentsSeeker::SeekContentsDuplicatesIn(
-    std::int32_t max_days_diff, std::int32_t tag_span, std::int32_t start_percent,
-    const TFolderEfficientFileStringlist& files, const QString& root_folder, QStringList& empty_files,
-    const std::function<void(const QString&)>& time_remaining,
-    const std::function<void(const QString&)>& found_label,
-    const std::function<void(const QString&)>& on_status, const std::function<bool(int)>& on_percent,
-    const std::function<void(int)>& on_percent2, bool check_dates, bool same_folder,
-    float max_length_diff_percent, float max_words_diff_percent) {
+int TFileDuplicateContentsSeeker::SeekContentsDuplicatesIn(const TFolderEfficientFileStringlist& files,
+                                                          const QString& root_folder,
+                                                          const DupContentsCriteria& criteria,
+                                                          const DupContentsCallbacks& callbacks,
+                                                          QStringList* empty_files_out) {
+  const std::int32_t max_days_diff = criteria.max_days_diff;
+  const std::int32_t tag_span = criteria.tag_span;
+  const std::int32_t start_percent = criteria.start_percent;
+  const bool check_dates = criteria.check_dates;
+  const bool same_folder = criteria.same_folder;
+  const float max_length_diff_percent = criteria.max_length_diff_percent;
+  const float max_words_diff_percent = criteria.max_words_diff_percent;
+  const auto& time_remaining = callbacks.time_remaining;
+  const auto& found_label = callbacks.found_label;
+  const auto& on_status = callbacks.status;
+  const auto& on_percent = callbacks.percent;
+  const auto& on_percent2 = callbacks.second_percent;
+  QStringList spare_empty_files;
+  QStringList& empty_files = empty_files_out ? *empty_files_out : spare_empty_files;
   // The search walks list positions. A position is a file of `files`; the
   // list is sorted by size, and with normalize_space it is ordered again by
   // the length of the normalised text (ties keep their order), which is then
   // the size that the size test uses.
   const int n = files.Count();
-  const bool normalize = normalize_space;
+  const bool normalize = criteria.normalize_space;
   if (on_status) on_status(Format(LX("LXNmanyTexts"), {n}));
   std::vector<std::int32_t> order(static_cast<std::size_t>(n));
   std::iota(order.begin(), order.end(), 0);

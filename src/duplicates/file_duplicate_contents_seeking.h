@@ -123,6 +123,41 @@ class TDuplicateContentsListWithKeepInt {
   std::vector<std::unique_ptr<TDupContentsListAndIntHolder>> holders_;
 };
 
+// When two texts count as near duplicates, and how the search runs.
+struct DupContentsCriteria {
+  // Date stamps at most this many whole days apart (when check_dates).
+  std::int32_t max_days_diff = 1;
+  bool check_dates = true;
+  // Only texts of the same folder are compared.
+  bool same_folder = true;
+  // Sizes within this percentage of their mean.
+  float max_length_diff_percent = 0.5f;
+  // Word lists that differ in at most this percentage.
+  float max_words_diff_percent = 0.5f;
+  // Markup tags longer than this are not taken for tags.
+  std::int32_t tag_span = 200;
+  // The first files of the size-sorted list up to this percentage are skipped.
+  std::int32_t start_percent = 0;
+  // Ignore line ends and spacing: sizes and passages are taken from the text
+  // with every run of white space made one blank and byte-order marks
+  // dropped, so that copies that differ only in line ends, line wrapping or a
+  // mark are found. The list is then ordered by that size.
+  bool normalize_space = false;
+};
+
+// Any of them may be empty.
+struct DupContentsCallbacks {
+  // The text of the time-remaining box.
+  std::function<void(const QString&)> time_remaining;
+  // The text of the found-count label.
+  std::function<void(const QString&)> found_label;
+  std::function<void(const QString&)> status;
+  // The share of the list done; answers whether the shown value changed.
+  std::function<bool(int)> percent;
+  // The share of the current file's candidates done.
+  std::function<void(int)> second_percent;
+};
+
 // What a caller chooses to keep in every group, besides a row picked by hand.
 enum class TDupContentsKeepRule { Head, Longest, Shortest, Newest, Oldest };
 
@@ -135,20 +170,13 @@ class TFileDuplicateContentsSeeker {
 
   void Clear();
 
-  // Returns the number of near-duplicate pairs found; 0 means no groups.
-  // time_remaining and found_label receive the texts of the time-remaining
-  // box and of the found-count label; on_percent answers whether the shown
-  // value changed. Any callback may be empty.
-  int SeekContentsDuplicatesIn(std::int32_t max_days_diff, std::int32_t tag_span,
-                               std::int32_t start_percent, const TFolderEfficientFileStringlist& files,
-                               const QString& root_folder, QStringList& empty_files,
-                               const std::function<void(const QString&)>& time_remaining,
-                               const std::function<void(const QString&)>& found_label,
-                               const std::function<void(const QString&)>& on_status,
-                               const std::function<bool(int)>& on_percent,
-                               const std::function<void(int)>& on_percent2, bool check_dates,
-                               bool same_folder, float max_length_diff_percent,
-                               float max_words_diff_percent);
+  // Seeks the groups among files, which must be sorted by size. Returns the
+  // number of near-duplicate pairs found; 0 means no groups. Empty files are
+  // not compared; they are listed in empty_files. root_folder is cut from the
+  // names in status texts.
+  int SeekContentsDuplicatesIn(const TFolderEfficientFileStringlist& files, const QString& root_folder,
+                               const DupContentsCriteria& criteria, const DupContentsCallbacks& callbacks,
+                               QStringList* empty_files);
 
   void Sort(TDupContentsSort order);
   // Makes the member shown in display row `row` the file to keep of its group.
@@ -167,11 +195,6 @@ class TFileDuplicateContentsSeeker {
   TDuplicateContentsListWithKeepInt dup_contents_top_list;
   // Most bytes of word lists kept between their uses.
   std::size_t cache_limit_bytes = std::size_t{256} << 20;
-  // Ignore line ends and spacing: sizes and passages are taken from the text
-  // with every run of white space made one blank and byte-order marks
-  // dropped, so that copies that differ only in line ends, line wrapping or a
-  // mark are found. The list is then ordered by that size. Off by default.
-  bool normalize_space = false;
 
  private:
   void RebuildRows();

@@ -426,16 +426,20 @@ QString TFileDuplicateNamesSeeker::FoundText(const QString& pattern, const QStri
   return Format(pattern, {what, static_cast<double>(RedundantDuplicatesFound)}, locale);
 }
 
-void TFileDuplicateNamesSeeker::SeekNamesDuplicatesIn(const QString& folder1, const QString& folder2,
-                                                      bool folder2_subfolders, bool folder1_subfolders,
-                                                      bool sort_on_date_, bool must_be_same_date,
-                                                      bool must_be_same_size, bool using_folder1_only_,
-                                                      const TDuplicatesNamesCompareFunct& compare_names,
-                                                      const QString& file_mask, const QString& excluded_folders) {
+void TFileDuplicateNamesSeeker::SeekNamesDuplicatesIn(const DupNamesSearch& search) {
+  const QString& folder1 = search.folder1;
+  const QString& folder2 = search.folder2;
+  const bool folder1_subfolders = search.folder1_subfolders;
+  const bool folder2_subfolders = search.folder2_subfolders;
+  const bool must_be_same_date = search.must_be_same_date;
+  const bool must_be_same_size = search.must_be_same_size;
+  const TDuplicatesNamesCompareFunct& compare_names = search.compare_names;
+  const QString& file_mask = search.file_mask;
+  const QString& excluded_folders = search.excluded_folders;
   RedundantDuplicatesFound = 0;
   Processing_files.store(true);
-  sort_on_date = sort_on_date_;
-  using_folder1_only = using_folder1_only_;
+  sort_on_date = search.sort_on_date;
+  using_folder1_only = search.only_folder1;
 
   // A search by name needs sizes and dates only for the files whose name
   // comes up more than once, usually a small part of a tree: those are read

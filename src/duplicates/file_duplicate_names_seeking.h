@@ -103,6 +103,25 @@ class TDupNamesRecList {
   std::vector<std::vector<TDupNamesSearchRecHolder>> blocks_;
 };
 
+// What one duplicate-names search looks at.
+struct DupNamesSearch {
+  QString folder1;
+  // The folder compared with folder1; the same folder when only_folder1.
+  QString folder2;
+  bool folder1_subfolders = true;
+  bool folder2_subfolders = true;
+  // Files of one name grouped only within folder1's tree.
+  bool only_folder1 = false;
+  bool sort_on_date = false;
+  bool must_be_same_date = false;
+  bool must_be_same_size = false;
+  // A caller's own grouping of names; empty: the same name, case ignored.
+  TDuplicatesNamesCompareFunct compare_names;
+  QString file_mask = QStringLiteral("*.*");
+  // Folder names left out of the walk, one per line.
+  QString excluded_folders;
+};
+
 class TFileDuplicateNamesSeeker {
  public:
   // Missing compare functions are replaced by the seeker's own, which compare
@@ -132,13 +151,8 @@ class TFileDuplicateNamesSeeker {
   std::int32_t RedundantDuplicatesFound = 0;
   std::atomic<bool> Processing_files{false};
 
-  // Results go out through the events. excluded_folders holds folder names,
-  // one per line.
-  void SeekNamesDuplicatesIn(const QString& folder1, const QString& folder2, bool folder2_subfolders,
-                             bool folder1_subfolders, bool sort_on_date_, bool must_be_same_date,
-                             bool must_be_same_size, bool using_folder1_only_,
-                             const TDuplicatesNamesCompareFunct& compare_names, const QString& file_mask,
-                             const QString& excluded_folders);
+  // Results go out through the events.
+  void SeekNamesDuplicatesIn(const DupNamesSearch& search);
 
   // Ends a running search at its next check. Safe from any thread.
   void Stop();

@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 #include <memory>
 
+#include "runtime/file_types.h"
 #include "runtime/dialogs.h"
 #include "runtime/error.h"
 #include "runtime/format.h"
@@ -36,8 +37,7 @@ BuildSubCorporaPage::BuildSubCorporaPage(PageHost* host, QWidget* parent) : QWid
   form->addRow(tr("Results folder"), MyOpenFolderDialogSubCorporaResults_);
   myAdvFilterComboSubCorpus_ = new QComboBox(this);
   myAdvFilterComboSubCorpus_->setObjectName(QStringLiteral("myAdvFilterComboSubCorpus"));
-  myAdvFilterComboSubCorpus_->addItems(
-      {tr("All files (*.*)"), tr("Text files (*.txt)"), tr("Web files (*.xml;*.htm;*.html)")});
+  myAdvFilterComboSubCorpus_->addItems(FileTypeCaptions());
   form->addRow(tr("File-types"), myAdvFilterComboSubCorpus_);
   AdvComboBoxDelicacy_ = new QComboBox(this);
   AdvComboBoxDelicacy_->setObjectName(QStringLiteral("AdvComboBoxDelicacy"));
@@ -92,7 +92,7 @@ void BuildSubCorporaPage::AdvGlowButtonBuildSubCorpusClick() {
   SubCorpusRequest rq;
   rq.source_text = QDir::fromNativeSeparators(source);
   rq.results_folder = QDir::fromNativeSeparators(results);
-  rq.file_mask = FileTypesMask(myAdvFilterComboSubCorpus_->currentIndex());
+  rq.file_mask = FileTypeMaskAt(myAdvFilterComboSubCorpus_->currentIndex());
   rq.time_line_base = delicacy;
   auto saved = std::make_shared<int>(0);
   auto failure = std::make_shared<QString>();

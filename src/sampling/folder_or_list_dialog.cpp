@@ -6,15 +6,15 @@
 #include <QHBoxLayout>
 #include <QLabel>
 
+#include "runtime/file_types.h"
 #include "runtime/dialogs.h"
 #include "runtime/format.h"
 #include "runtime/messages.h"
 #include "runtime/settings.h"
 
 void FillFileTypesCombo(QComboBox* combo) {
-  combo->addItem(QStringLiteral("All files (*.*)"), QStringLiteral("*.*"));
-  combo->addItem(QStringLiteral("Text files (*.txt)"), QStringLiteral("*.txt"));
-  combo->addItem(QStringLiteral("Web files (*.xml;*.htm;*.html)"), QStringLiteral("*.xml;*.htm;*.html"));
+  for (const FileTypeChoice& t : FileTypeChoices())
+    combo->addItem(QString::fromLatin1(t.caption), QString::fromLatin1(t.mask));
   combo->setCurrentIndex(0);
 }
 

@@ -22,6 +22,7 @@
 #include <QVBoxLayout>
 #include <memory>
 
+#include "runtime/file_types.h"
 #include "runtime/dialogs.h"
 #include "runtime/error.h"
 #include "runtime/file_details.h"
@@ -38,7 +39,6 @@
 #include "runtime/native_files.h"
 
 namespace {
-const char* const kFileTypes[] = {"All files (*.*)", "Text files (*.txt)", "Web files (*.xml;*.htm;*.html)"};
 }
 
 SamplePage::SamplePage(PageHost* host, QStringList* SampleFileslist, QWidget* parent)
@@ -75,7 +75,7 @@ void SamplePage::BuildControls() {
   form->addRow(tr("sample size"), AdvSpinEditSample_);
   myAdvFilterComboSample_ = new QComboBox(settings);
   myAdvFilterComboSample_->setObjectName(QStringLiteral("myAdvFilterComboSample"));
-  for (const char* t : kFileTypes) myAdvFilterComboSample_->addItem(QString::fromLatin1(t));
+  myAdvFilterComboSample_->addItems(FileTypeCaptions());
   myAdvFilterComboSample_->setCurrentIndex(0);
   form->addRow(tr("File-types"), myAdvFilterComboSample_);
   MyOpenFolderDialogSampleSource_ =
@@ -207,7 +207,7 @@ void SamplePage::AdvGlowButtonRandomSampleFromFolderClick() {
     FormNotFilled(Format(QStringLiteral("%s?"), {LX("LXFolder")}), kSamplerHelpContext);
     return;
   }
-  const QString mask = FileTypesMask(myAdvFilterComboSample_->currentIndex());
+  const QString mask = FileTypeMaskAt(myAdvFilterComboSample_->currentIndex());
   const std::int64_t size = AdvSpinEditSample_->value();
   const TSamplePreference pref = SamplePreference();
   const auto run_seed = seed;

@@ -6,25 +6,6 @@
 #include "runtime/text_reader.h"
 #include "runtime/native_names.h"
 
-QString FileTypesMask(int item_index) {
-  switch (item_index) {
-    case 1:
-      return QStringLiteral("*.txt");
-    case 2:
-      return QStringLiteral("*.xml;*.htm;*.html");
-    default:
-      return QStringLiteral("*.*");
-  }
-}
-
-QString FileTypesMaskByName(const QString& name) {
-  const QString n = name.trimmed().toLower();
-  if (n == QLatin1String("all")) return FileTypesMask(0);
-  if (n == QLatin1String("text")) return FileTypesMask(1);
-  if (n == QLatin1String("web")) return FileTypesMask(2);
-  return {};
-}
-
 QStringList ExcludedFoldersForSampleSource(const QString& source_folder) {
   // Case-sensitive on purpose: the convention is the upper-case folder name.
   if (source_folder.contains(QLatin1String("\\FILTERS")) || source_folder.contains(QLatin1String("/FILTERS")))

@@ -15,12 +15,6 @@
 
 constexpr int kSamplerHelpContext = 6060;
 
-// The masks of the "File-types" box: 0 all files, 1 text files, 2 web files.
-QString FileTypesMask(int item_index);
-// The same for the command-line names "all", "text" and "web"; empty when the
-// name is unknown.
-QString FileTypesMaskByName(const QString& name);
-
 // The folder names a search of this source folder leaves out. A corpus keeps
 // its filter files in sub-folders named FILTERS, which are not texts of the
 // corpus; only when the source itself lies inside such a folder (its path

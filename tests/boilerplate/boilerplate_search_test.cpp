@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include "runtime/file_types.h"
 #include "runtime/messages.h"
 #include "support/test_support.h"
 
@@ -64,7 +65,7 @@ TEST(BoilerplateSearch, AFileGivenForAFolderBecomesTheMask) {
   TFileAndDirIterator it;
   TBoilerplateSearch search;
   search.head_folder = head;
-  search.file_mask = FileMaskOfTypeText(name);
+  search.file_mask = FileTypeMaskOfCaption(name);
   RunBoilerplateSearch(engine, it, search, {});
   ASSERT_EQ(engine.Chunks().Count(), 1);
   EXPECT_EQ(FilesOf(engine, 0), (QStringList{QStringLiteral("c/notes.txt"), QStringLiteral("x/notes.txt")}));
@@ -72,7 +73,7 @@ TEST(BoilerplateSearch, AFileGivenForAFolderBecomesTheMask) {
   RunBoilerplateSearch(engine, it, search, {});
   EXPECT_EQ(engine.Chunks().Count(), 0);  // one file alone repeats nothing
 
-  EXPECT_EQ(FileMaskOfTypeText(QStringLiteral("Web files (*.xml;*.htm;*.html)")), QStringLiteral("*.xml;*.htm;*.html"));
+  EXPECT_EQ(FileTypeMaskOfCaption(QStringLiteral("Web files (*.xml;*.htm;*.html)")), QStringLiteral("*.xml;*.htm;*.html"));
 }
 
 TEST(BoilerplateSearch, StopDuringTheWalkStillSorts) {

@@ -55,18 +55,14 @@ TEST(DupContentsMoving, MoveKeepsTheChosenFileMovesTheRestAndRestoresThem) {
   // Restore: a.moved comes back as a.txt; c.txt meanwhile exists again, so
   // c.moved stays and the clash is reported.
   t.Write(QStringLiteral("x/c.txt"), "new text");
-  QStringList clashes;
-  QString reason;
-  const TRestoreOutcome r = RestoreMovedFiles(t.Root(), [&](const QString& from, const QString& to, const QString& why) {
-    clashes << from + QStringLiteral(" -> ") + to;
-    reason = why;
-  });
+  const TRestoreOutcome r = RestoreMovedFiles(t.Root());
   EXPECT_EQ(r.found, 2);
   EXPECT_EQ(r.restored, 1);
   EXPECT_EQ(ReadAll(t.Path(QStringLiteral("x/a.txt"))), a);
-  EXPECT_EQ(clashes, QStringList{t.Path(QStringLiteral("x/%1/c.%1").arg(w)) + QStringLiteral(" -> ") +
-                                 t.Path(QStringLiteral("x/c.txt"))});
-  EXPECT_EQ(reason, QString::fromLocal8Bit(std::strerror(EEXIST)));  // the system's words for the clash
+  ASSERT_EQ(r.failures.size(), 1u);
+  EXPECT_EQ(r.failures[0].from, t.Path(QStringLiteral("x/%1/c.%1").arg(w)));
+  EXPECT_EQ(r.failures[0].to, t.Path(QStringLiteral("x/c.txt")));
+  EXPECT_EQ(r.failures[0].reason, QString::fromLocal8Bit(std::strerror(EEXIST)));  // the system's words for the clash
   EXPECT_EQ(ReadAll(t.Path(QStringLiteral("x/c.txt"))), QByteArray("new text"));
   EXPECT_EQ(ReadAll(t.Path(QStringLiteral("x/%1/c.%1").arg(w))), a);
 }
@@ -102,8 +98,7 @@ int SeekOneNamePerFile(TFileDuplicateContentsSeeker& s, const QString& root) {
   it.BuildDetailedList(TFileSortOrder::BySize);
   QStringList empty;
   global_panic_state.store(0);
-  return s.SeekContentsDuplicatesIn(1, 250, 0, it.FilesFound(), root, empty, {}, {}, {}, [](int) { return false; },
-                                    {}, false, false, 0.5f, 0.5f);
+  return s.SeekContentsDuplicatesIn(it.FilesFound(), root, DupTestCriteria({}), {}, &empty);
 }
 
 }  // namespace

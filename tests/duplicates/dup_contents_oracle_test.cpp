@@ -111,18 +111,17 @@ void CompareOnRandomCorpus(std::uint32_t seed) {
 
     const OracleOutcome expected = OracleSeek(list, round.options, round.normalize, round.stop_after);
     TFileDuplicateContentsSeeker s;
-    s.normalize_space = round.normalize;
     if (round.small_cache) s.cache_limit_bytes = 0;
     QStringList empty;
     int found = 0;
     global_panic_state.store(0);
-    const int pairs = s.SeekContentsDuplicatesIn(
-        round.options.max_days, 250, round.options.start_percent, list, t.Root(), empty, {},
-        [&](const QString&) {
-          if (++found == round.stop_after) global_panic_state.store(2);
-        },
-        {}, {}, {}, round.options.check_dates, round.options.same_folder, round.options.length_diff,
-        round.options.words_diff);
+    DupSearchOptions options = round.options;
+    options.normalize = round.normalize;
+    DupContentsCallbacks callbacks;
+    callbacks.found_label = [&](const QString&) {
+      if (++found == round.stop_after) global_panic_state.store(2);
+    };
+    const int pairs = s.SeekContentsDuplicatesIn(list, t.Root(), DupTestCriteria(options), callbacks, &empty);
     global_panic_state.store(0);
     EXPECT_EQ(pairs, expected.pairs) << what;
     EXPECT_EQ(empty, expected.empty_files) << what;

@@ -49,12 +49,22 @@ class Recorder {
 
 void OneFolder(TFileDuplicateNamesSeeker& s, const QString& folder, bool same_date = false, bool same_size = false,
                const QString& excluded = {}, bool subfolders = true, bool on_date = false) {
-  s.SeekNamesDuplicatesIn(folder, folder, subfolders, subfolders, on_date, same_date, same_size, true, {},
-                          QStringLiteral("*.*"), excluded);
+  DupNamesSearch search;
+  search.folder1 = search.folder2 = folder;
+  search.folder1_subfolders = search.folder2_subfolders = subfolders;
+  search.only_folder1 = true;
+  search.sort_on_date = on_date;
+  search.must_be_same_date = same_date;
+  search.must_be_same_size = same_size;
+  search.excluded_folders = excluded;
+  s.SeekNamesDuplicatesIn(search);
 }
 
 void TwoFolders(TFileDuplicateNamesSeeker& s, const QString& f1, const QString& f2) {
-  s.SeekNamesDuplicatesIn(f1, f2, true, true, false, false, false, false, {}, QStringLiteral("*.*"), {});
+  DupNamesSearch search;
+  search.folder1 = f1;
+  search.folder2 = f2;
+  s.SeekNamesDuplicatesIn(search);
 }
 
 }  // namespace
@@ -392,8 +402,13 @@ TEST(DupNames, SizesAndDatesReadAfterTheSortGiveTheSameReports) {
                     : TDuplicatesNamesCompareFunct([&self](const TDupNamesRec& r) { return self->DefaultCompareNames(r); }),
         {}, {}, [&](const TDupNamesRec& base) { seen.push_back(QStringLiteral("base %1 %2").arg(base.sr.Size).arg(base.sr.Time)); });
     self = &s;
-    s.SeekNamesDuplicatesIn(tree.Path("one"), tree.Path("two"), true, true, false, same_date, same_size, one_folder, {},
-                            QStringLiteral("*.*"), {});
+    DupNamesSearch search;
+    search.folder1 = tree.Path("one");
+    search.folder2 = tree.Path("two");
+    search.only_folder1 = one_folder;
+    search.must_be_same_date = same_date;
+    search.must_be_same_size = same_size;
+    s.SeekNamesDuplicatesIn(search);
     return seen;
   };
   for (int mode = 0; mode < 8; ++mode) {

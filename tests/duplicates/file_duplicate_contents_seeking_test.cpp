@@ -96,9 +96,9 @@ TEST(DupContentsSeeker, EmptyListReadsNothing) {
   TFileDuplicateContentsSeeker s;
   TFolderEfficientFileStringlist files;
   QStringList empty, statuses;
-  const int n = s.SeekContentsDuplicatesIn(1, 250, 0, files, QString(), empty, {}, {},
-                                           [&](const QString& x) { statuses << x; }, {}, {}, true, true,
-                                           0.5f, 0.5f);
+  DupContentsCallbacks callbacks;
+  callbacks.status = [&](const QString& x) { statuses << x; };
+  const int n = s.SeekContentsDuplicatesIn(files, QString(), DupContentsCriteria{}, callbacks, &empty);
   EXPECT_EQ(n, 0);
   EXPECT_EQ(s.dup_contents_top_list.Count(), 0);
   EXPECT_EQ(statuses, QStringList{Format(LX("LXNmanyTexts"), {0})});
@@ -284,9 +284,9 @@ TEST(DupContentsSeeker, StopEndsTheSearchButKeepsTheGroupsFound) {
   QStringList empty;
   global_panic_state.store(0);
   // Stop as soon as the first near duplicate is counted.
-  const int n = s.SeekContentsDuplicatesIn(
-      1, 250, 0, files, t.Root(), empty, {}, [](const QString&) { global_panic_state.store(2); }, {}, {},
-      {}, false, false, 0.5f, 0.5f);
+  DupContentsCallbacks callbacks;
+  callbacks.found_label = [](const QString&) { global_panic_state.store(2); };
+  const int n = s.SeekContentsDuplicatesIn(files, t.Root(), DupTestCriteria({}), callbacks, &empty);
   global_panic_state.store(0);
   EXPECT_EQ(n, 1);
   EXPECT_EQ(s.dup_contents_top_list.Count(), 1);
@@ -355,7 +355,7 @@ TEST(DupContentsSeeker, IgnoringLineEndsAndSpacingFindsReformattedCopies) {
   // By default only the copy with a mark (3 bytes more) is near enough in size.
   EXPECT_EQ(DupTestSeek(s, t.Root(), o), 1);
   EXPECT_EQ(GroupNames(s, t.Root()), (QList<QStringList>{{QStringLiteral("a.txt"), QStringLiteral("d.txt")}}));
-  s.normalize_space = true;
+  o.normalize = true;
   EXPECT_EQ(DupTestSeek(s, t.Root(), o), 3);
   ASSERT_EQ(s.dup_contents_top_list.Count(), 1);
   QStringList members = GroupNames(s, t.Root()).value(0);

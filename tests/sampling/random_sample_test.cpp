@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <set>
 
+#include "runtime/file_types.h"
 #include "runtime/dialogs.h"
 #include "runtime/error.h"
 #include "support/test_support.h"
@@ -98,19 +99,19 @@ TEST(Sampler, FolderVariantAppliesMaskAndTheFiltersRuleFromNoEarlierExclusion) {
 
   TFileAndDirIterator it;
   it.SetExcludedDirs({QStringLiteral("sub")});  // left by another page's search
-  QStringList s = RandomSampleFromFolder(it, t.Root(), FileTypesMask(1), 1000, spAnywhere, 3u);
+  QStringList s = RandomSampleFromFolder(it, t.Root(), FileTypeMaskAt(1), 1000, spAnywhere, 3u);
   const QString r = t.Root() + QLatin1Char('/');
   EXPECT_EQ(s, (QStringList{r + "a.txt", r + "b.txt", r + "sub/d.txt"}));
 
   // Inside a FILTERS folder its own sub-folders are searched.
-  s = RandomSampleFromFolder(it, t.Path("FILTERS"), FileTypesMask(0), 1000, spAnywhere, 3u);
+  s = RandomSampleFromFolder(it, t.Path("FILTERS"), FileTypeMaskAt(0), 1000, spAnywhere, 3u);
   EXPECT_EQ(s, (QStringList{r + "FILTERS/f.txt", r + "FILTERS/inner/g.txt"}));
   EXPECT_TRUE(ExcludedFoldersForSampleSource(QStringLiteral("C:\\corpus\\FILTERS\\x")).isEmpty());
   EXPECT_FALSE(ExcludedFoldersForSampleSource(QStringLiteral("/corpus/filters")).isEmpty());
 
-  s = RandomSampleFromFolder(it, t.Root(), FileTypesMask(2), 1, spAnywhere, 3u);
+  s = RandomSampleFromFolder(it, t.Root(), FileTypeMaskAt(2), 1, spAnywhere, 3u);
   EXPECT_EQ(s, (QStringList{r + "c.html"}));
-  s = RandomSampleFromFolder(it, t.Path("missing"), FileTypesMask(0), 10, spAnywhere, 3u);
+  s = RandomSampleFromFolder(it, t.Path("missing"), FileTypeMaskAt(0), 10, spAnywhere, 3u);
   EXPECT_TRUE(s.isEmpty());
 }
 
