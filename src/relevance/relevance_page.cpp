@@ -427,17 +427,13 @@ void RelevancePage::AdvGlowButtonRelevanceCOPYRTFClick() {
   window->SampleRTF_choices.start_num = std::max(0, LXSimpleVirtualGridRelevance->currentIndex().row());
   if (window->exec() != QDialog::Accepted) return;
   const TSampleRTFrec choice = window->SampleRTF_choices;
-  TFormOneTextFileShower* viewer = host_ ? host_->SharedViewer() : nullptr;
-  if (!viewer) return;
-  const int saved = SaveRtfSampleRun(*scores_, choice, [&](int index, const QString&, const QString& heading) {
-    LXSimpleVirtualGridRelevance->selectRow(index);
-    const TFileDetails3_string details = RowDetails(index);
-    QCoreApplication::processEvents();
-    OpenInViewer(details, true);
-    viewer->confirm_RTF_save = false;
-    QCoreApplication::processEvents();
-    return viewer->HighlightAndSaveToRTF(choice.folder, heading);
-  });
-  viewer->close();
+  // The same files as sorvel-cli relevance --rtf writes, byte for byte.
+  std::vector<FileProblem> problems;
+  const int saved = SaveRelevanceRtfSample(*scores_, *filters_, choice, &problems);
+  if (!problems.empty()) {
+    QStringList lines;
+    for (const FileProblem& p : problems) lines << p.file + QStringLiteral(": ") + p.reason;
+    FailedToRead(lines.join(QStringLiteral("\r\n")), kHelp);
+  }
   if (host_) host_->ShowStatusText(Format(LX("LXNFilesSaved"), {IntToSingle(saved)}));
 }

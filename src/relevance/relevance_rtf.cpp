@@ -51,27 +51,16 @@ bool SaveTextAsHighlightedRtf(const QString& file, const std::vector<TSearchCont
   const int from = header_end < 0 ? 0 : static_cast<int>(header_end + 9);
   const std::vector<TermSpan> tags =
       MarkupSpans(text, QLatin1Char('<'), QLatin1Char('>'), GetIgnoreTagsSpan());
-  std::vector<TTermHits> found;
-  TMultiTermMatcher(terms).FindAll(QStringView(text).mid(from), found);
+  const TermHits hits = FindTermHits(text, terms, from, tags);
 
   RtfDocument doc;
   doc.text = text;
   doc.normal = RtfSpanStyle{{0, 0, 0}, {255, 255, 255}, false};
-  doc.styles.push_back(RtfSpanStyle{{0, 0, 128}, {255, 236, 139}, true});
+  doc.styles.push_back(RtfSpanStyle{kHighlightText, kHighlightBackground, true});
+  for (const TermSpan& span : hits.spans) doc.spans.push_back({span.start, span.length, 0});
   std::vector<std::pair<int, int>> counts;  // (hits, term index)
-  for (std::size_t t = 0; t < found.size(); ++t) {
-    int count = 0;
-    for (std::size_t k = 0; k < found[t].positions.size(); ++k) {
-      const int start = from + found[t].positions[k];
-      const int length = found[t].lengths[k];
-      auto it = std::lower_bound(tags.begin(), tags.end(), start + length,
-                                 [](const TermSpan& s, int pos) { return s.start < pos; });
-      if (it != tags.begin() && (it - 1)->start + (it - 1)->length > start) continue;
-      doc.spans.push_back({start, length, 0});
-      ++count;
-    }
-    if (count > 0) counts.emplace_back(count, static_cast<int>(t));
-  }
+  for (std::size_t t = 0; t < hits.counts.size(); ++t)
+    if (hits.counts[t] > 0) counts.emplace_back(hits.counts[t], static_cast<int>(t));
   if (doc.spans.empty()) return false;
   std::stable_sort(counts.begin(), counts.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
   QStringList summary;

@@ -32,6 +32,7 @@
 #include "runtime/messages.h"
 #include "runtime/settings.h"
 #include "viewer/pcplot_bar_widget.h"
+#include "viewer/rtf_writer.h"
 #include "viewer/text_spans.h"
 #include "runtime/native_files.h"
 #include "runtime/native_names.h"
@@ -49,10 +50,9 @@ constexpr int kHelpContextRelevance = 6040;
 const QColor kListBackground(218, 233, 253);
 const QColor kListSelected(125, 165, 224);
 // Keyword hits: dark blue, bold, on a pale yellow.
-const QColor kKeywordText(0, 0, 128);
-const QColor kKeywordBackground(255, 236, 139);
+const QColor kKeywordText(kHighlightText.red, kHighlightText.green, kHighlightText.blue);
+const QColor kKeywordBackground(kHighlightBackground.red, kHighlightBackground.green, kHighlightBackground.blue);
 
-QString AngleBracketed(const QString& s) { return QLatin1Char('<') + s + QLatin1Char('>'); }
 
 // The caller's stop button, found by the panel names the suite's status bars
 // use.
@@ -688,33 +688,6 @@ std::pair<QString, int> TFormOneTextFileShower::StyledListboxKWsGetStringAndInt(
   if (!item) return {QString(), kNoHolderValue};
   const QVariant count = item->data(kHolderCount);
   return {item->text(), count.isValid() ? count.toInt() : kNoHolderValue};
-}
-
-bool TFormOneTextFileShower::HighlightAndSaveToRTF(const QString& folder, const QString& heading) {
-  if (!Idle()) return false;
-  MakeFolders(folder);
-  working_ = true;
-  ShowStopButton(true);
-  SourceTextRich_->SetHeaderEndMarker(QStringLiteral("</HEADER>"));
-  KeywordColours();
-  MakeProgressPanel(3, true);
-  const int first = SourceTextRich_->HighlightKWs(SearchList(), [this](int percent) { return SetProgress3(percent); });
-  MakeProgressPanel(3, false);
-  ShowStopButton(false);
-  working_ = false;
-  if (first == -1) return false;
-
-  QStringList summary;
-  for (const FoundKeyword& f : FoundKeywords()) {
-    if (f.count == 0) break;
-    summary << Format(QStringLiteral("%s (%d)"), {f.keyword, f.count});
-  }
-  const QFileInfo shown(current_short_filename);
-  const QString name = (shown.suffix().isEmpty() ? current_short_filename : shown.completeBaseName()) +
-                       QStringLiteral(".rtf");
-  QString dir = QDir::fromNativeSeparators(folder);
-  if (!dir.endsWith(QLatin1Char('/'))) dir += QLatin1Char('/');
-  return SaveRtfTo(dir + name, heading, AngleBracketed(summary.join(QLatin1Char(','))));
 }
 
 void TFormOneTextFileShower::closeEvent(QCloseEvent* event) {

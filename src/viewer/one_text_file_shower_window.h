@@ -60,11 +60,6 @@ class TFormOneTextFileShower : public QMainWindow {
   // Highlights one keyword (its search-list term when it has one).
   void HighlightOneKW(const QString& keyword);
   void GreyOutAnyMarkup();
-  // Highlights the search list's terms and saves the text as RTF in folder
-  // (created when missing) under the text's name with ".rtf", with heading
-  // and a summary of the keywords found. Nothing is saved when no keyword
-  // is found; false then, and when the save is declined or fails.
-  bool HighlightAndSaveToRTF(const QString& folder, const QString& heading);
   // "Info on scores": every search term with hits, "%s (%d)" joined by ",",
   // a carriage return, then the total.
   QString InfoOnCurrentText() const;

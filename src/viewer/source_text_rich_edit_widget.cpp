@@ -229,38 +229,6 @@ int TSourceTextRichEdit::HighlightHits(TermHits hits, const ProgressFn& progress
   return hits_.FirstPosition();
 }
 
-namespace {
-
-// Hits of terms in text from position from on, leaving out those that touch
-// a markup tag. Terms keep the numbers they have in terms; only those in
-// wanted (all when empty) are searched.
-TermHits FindTermHits(QStringView text, const std::vector<TSearchContextRec>& terms, int from,
-                      const std::vector<TermSpan>& tags, const std::atomic<bool>* stop) {
-  TermHits hits;
-  for (const TSearchContextRec& t : terms) hits.terms.append(t.typed_in);
-  const TMultiTermMatcher matcher(terms);
-  std::vector<TTermHits> found;
-  matcher.FindAll(text.mid(from), found, stop);
-  for (size_t term = 0; term < found.size(); ++term) {
-    const TTermHits& h = found[term];
-    for (size_t k = 0; k < h.positions.size(); ++k) {
-      const int start = from + h.positions[k];
-      const int length = h.lengths[k];
-      // The last tag that starts before the hit ends is the only one that
-      // can overlap it (tags do not overlap one another).
-      auto it = std::lower_bound(tags.begin(), tags.end(), start + length,
-                                 [](const TermSpan& s, int pos) { return s.start < pos; });
-      if (it != tags.begin() && (it - 1)->start + (it - 1)->length > start) continue;
-      hits.spans.push_back({start, length, static_cast<int>(term)});
-    }
-  }
-  hits.stopped = stop && stop->load();
-  hits.Finish();
-  return hits;
-}
-
-}  // namespace
-
 int TSourceTextRichEdit::SearchFrom(QStringView text) const {
   if (header_end_marker_.isEmpty()) return 0;
   const qsizetype at = text.indexOf(header_end_marker_, 0, Qt::CaseInsensitive);

@@ -133,3 +133,28 @@ QString TrimmedText(QStringView text, bool remove_markup, QChar open, QChar clos
   });
   return out;
 }
+
+TermHits FindTermHits(QStringView text, const std::vector<TSearchContextRec>& terms, int from,
+                      const std::vector<TermSpan>& tags, const std::atomic<bool>* stop) {
+  TermHits hits;
+  for (const TSearchContextRec& t : terms) hits.terms.append(t.typed_in);
+  const TMultiTermMatcher matcher(terms);
+  std::vector<TTermHits> found;
+  matcher.FindAll(text.mid(from), found, stop);
+  for (size_t term = 0; term < found.size(); ++term) {
+    const TTermHits& h = found[term];
+    for (size_t k = 0; k < h.positions.size(); ++k) {
+      const int start = from + h.positions[k];
+      const int length = h.lengths[k];
+      // The last tag that starts before the hit ends is the only one that
+      // can overlap it (tags do not overlap one another).
+      auto it = std::lower_bound(tags.begin(), tags.end(), start + length,
+                                 [](const TermSpan& s, int pos) { return s.start < pos; });
+      if (it != tags.begin() && (it - 1)->start + (it - 1)->length > start) continue;
+      hits.spans.push_back({start, length, static_cast<int>(term)});
+    }
+  }
+  hits.stopped = stop && stop->load();
+  hits.Finish();
+  return hits;
+}

@@ -61,8 +61,7 @@ class KeywordHighlightingTest : public QObject {
   void InfoOnScoresReportsCountsInSearchOrder();
   void ListClickStepsThroughOneKeyword();
   void HighlightSelectedAndCallerTerms();
-  void HighlightAndSaveToRtfWritesSummary();
-  void NoKeywordFoundLeavesListEmptyAndSavesNothing();
+  void NoKeywordFoundLeavesListEmpty();
 
  private:
   ScriptedDialogs dialogs_;
@@ -208,30 +207,7 @@ void KeywordHighlightingTest::HighlightSelectedAndCallerTerms() {
   QCOMPARE(viewer.StyledListboxKWsGetStringAndInt(0), std::make_pair(QStringLiteral("GAMMA"), 5));
 }
 
-void KeywordHighlightingTest::HighlightAndSaveToRtfWritesSummary() {
-  const QString file = tree_.WriteText(QStringLiteral("texts/report.v2.txt"), QString::fromUtf8(kText));
-  TFormOneTextFileShower viewer;
-  viewer.confirm_RTF_save = false;
-  QVERIFY(viewer.OpenAndShowAText({file, QString(), QString()}));
-  viewer.SearchList().Clear();
-  for (const char* t : {"alpha", "beta", "gamma"}) viewer.SearchList().Add(QString::fromLatin1(t));
-  const QString folder = tree_.Path(QStringLiteral("rtf/new/deeper"));
-  QVERIFY(viewer.HighlightAndSaveToRTF(folder, QStringLiteral("Score 12.50")));
-  const QByteArray rtf = ReadAll(folder + QStringLiteral("/report.v2.rtf"));
-  QVERIFY(rtf.startsWith("{\\rtf1"));
-  QVERIFY(rtf.contains("Score 12.50"));
-  QVERIFY(rtf.contains("<gamma (5),alpha (3)>"));
-  QVERIFY(dialogs_.Shown().empty());
-
-  // Saving again over the file needs consent; declined, the file stays.
-  const QByteArray before = ReadAll(folder + QStringLiteral("/report.v2.rtf"));
-  dialogs_.QueueAnswer(mrCancel);
-  QVERIFY(!viewer.HighlightAndSaveToRTF(folder, QStringLiteral("Other heading")));
-  QCOMPARE(ReadAll(folder + QStringLiteral("/report.v2.rtf")), before);
-  QCOMPARE(dialogs_.ShownNames(), QStringList{QStringLiteral("OKToDoX")});
-}
-
-void KeywordHighlightingTest::NoKeywordFoundLeavesListEmptyAndSavesNothing() {
+void KeywordHighlightingTest::NoKeywordFoundLeavesListEmpty() {
   const QString file = tree_.WriteText(QStringLiteral("none.txt"), QStringLiteral("delta epsilon\n"));
   TFormOneTextFileShower viewer;
   QVERIFY(viewer.OpenAndShowAText({file, QString(), QString()}));
@@ -240,12 +216,6 @@ void KeywordHighlightingTest::NoKeywordFoundLeavesListEmptyAndSavesNothing() {
   QCOMPARE(viewer.StyledListboxKWs()->count(), 0);
   QVERIFY(!viewer.PCPLotBar1()->isVisible());
   QCOMPARE(viewer.InfoOnCurrentText(), QStringLiteral("\r") + Format(LX("LXTotalN"), {0.0}));
-
-  viewer.SearchList().Clear();
-  viewer.SearchList().Add(QStringLiteral("alpha"));
-  const QString folder = tree_.Path(QStringLiteral("empty-out"));
-  QVERIFY(!viewer.HighlightAndSaveToRTF(folder, QStringLiteral("h")));
-  QVERIFY(QDir(folder).entryList(QDir::Files).isEmpty());
 }
 
 QTEST_MAIN(KeywordHighlightingTest)
