@@ -5,11 +5,11 @@
 #include <QJsonArray>
 
 #include "cli/cli_common.h"
+#include "corruption/corrupt_file_detector.h"
 #include "corruption/corruption_check.h"
-#include "corruption/file_crap_detector.h"
-#include "runtime/native_files.h"
 #include "runtime/error.h"
-#include "runtime/file_iterator.h"
+#include "runtime/file_walker.h"
+#include "runtime/native_files.h"
 #include "runtime/text_reader.h"
 
 namespace {
@@ -30,11 +30,12 @@ int RunCorruption(const CorruptionOptions& o) {
   const QString folder = RequireFolder(QStr(o.folder));
   if (folder.isEmpty()) return kExitBadInput;
   if (o.threads < 0) {
-    ReportBadNumber(QStringLiteral("--threads"), QStringLiteral("must be 0 (one per core) or more"));
+    ReportBadNumber(QStringLiteral("--threads"),
+                    QStringLiteral("must be 0 (one per core) or more"));
     return kExitBadInput;
   }
 
-  TFileCrapDetector detector;
+  CorruptFileDetector detector;
   detector.threads = o.threads;
   QStringList good;
   for (const auto& g : o.good) {
@@ -57,7 +58,7 @@ int RunCorruption(const CorruptionOptions& o) {
                 detector.weird_files.Objects(printed)->data);
     }
   };
-  TFileAndDirIterator walker;
+  FileWalker walker;
   CorruptionCheck check;
   check.folder = folder;
   check.include_subfolders = o.subfolders;
@@ -65,7 +66,9 @@ int RunCorruption(const CorruptionOptions& o) {
   CorruptionCallbacks callbacks;
   callbacks.walked = [&](int files) {
     progress.Done();
-    if (files > 0) progress.Status(QStringLiteral("testing %1 files").arg(LocaleNumber(static_cast<long long>(files))));
+    if (files > 0)
+      progress.Status(
+          QStringLiteral("testing %1 files").arg(LocaleNumber(static_cast<long long>(files))));
   };
   callbacks.percent = [&](int p) {
     progress.Percent(p);
@@ -84,7 +87,8 @@ int RunCorruption(const CorruptionOptions& o) {
     status = kExitInternal;
     result.files = walker.FilesFound().Count();
     result.problems = walker.FileProblems();
-    result.problems.insert(result.problems.end(), detector.unreadable_files.begin(), detector.unreadable_files.end());
+    result.problems.insert(result.problems.end(), detector.unreadable_files.begin(),
+                           detector.unreadable_files.end());
   }
   progress.Done();
   const int files = result.files;
@@ -94,18 +98,21 @@ int RunCorruption(const CorruptionOptions& o) {
   if (o.common.json) {
     QJsonArray flagged;
     for (int i = 0; i < detector.weird_files.Count(); ++i) {
-      flagged.append(QJsonObject{{QStringLiteral("file"), DisplayName(detector.weird_files.Strings(i))},
-                                 {QStringLiteral("note"), detector.weird_files.Objects(i)->data}});
+      flagged.append(
+          QJsonObject{{QStringLiteral("file"), DisplayName(detector.weird_files.Strings(i))},
+                      {QStringLiteral("note"), detector.weird_files.Objects(i)->data}});
     }
     QJsonObject out{{QStringLiteral("files"), files}, {QStringLiteral("flagged"), flagged}};
-    if (status == kExitInternal) out.insert(QStringLiteral("error"), QStringLiteral("run ended early"));
+    if (status == kExitInternal)
+      out.insert(QStringLiteral("error"), QStringLiteral("run ended early"));
     problems.AddTo(out);
     PrintJson(out);
     return status;
   }
   printNew();
   if (status == kExitOk && detector.weird_files.Count() == 0) {
-    PrintError(QStringLiteral("no corrupt files found among %1 files").arg(LocaleNumber(static_cast<long long>(files))));
+    PrintError(QStringLiteral("no corrupt files found among %1 files")
+                   .arg(LocaleNumber(static_cast<long long>(files))));
   }
   return status;
 }
@@ -114,16 +121,23 @@ int RunCorruption(const CorruptionOptions& o) {
 
 void RegisterCorruptionCommand(CLI::App& app, CliRun* run) {
   auto opts = std::make_shared<CorruptionOptions>();
-  CLI::App* sub = app.add_subcommand("corruption", "List the files of a folder that are not clean text");
+  CLI::App* sub =
+      app.add_subcommand("corruption", "List the files of a folder that are not clean text");
   sub->add_option("--good", opts->good, "A known-good text file (repeat for several)")->required();
   sub->add_flag("--subfolders", opts->subfolders, "Include sub-folders");
-  sub->add_flag("--digraph", opts->digraph, "Also compare digraph statistics with the known-good texts");
-  sub->add_option("--frequency-variation", opts->frequency_variation, "Largest allowed difference of a digraph's relative frequency, per 1000")
-      ->capture_default_str()->check(CLI::NonNegativeNumber);
-  sub->add_option("--percent-fail", opts->percent_fail, "Largest allowed share of differing digraphs, in percent")
-      ->capture_default_str()->check(CLI::NonNegativeNumber);
+  sub->add_flag("--digraph", opts->digraph,
+                "Also compare digraph statistics with the known-good texts");
+  sub->add_option("--frequency-variation", opts->frequency_variation,
+                  "Largest allowed difference of a digraph's relative frequency, per 1000")
+      ->capture_default_str()
+      ->check(CLI::NonNegativeNumber);
+  sub->add_option("--percent-fail", opts->percent_fail,
+                  "Largest allowed share of differing digraphs, in percent")
+      ->capture_default_str()
+      ->check(CLI::NonNegativeNumber);
   AddCodePageOption(sub);
-  sub->add_option("--threads", opts->threads, "Threads that read and test files (0: one per core)")->capture_default_str();
+  sub->add_option("--threads", opts->threads, "Threads that read and test files (0: one per core)")
+      ->capture_default_str();
   sub->add_option("FOLDER", opts->folder, "The folder to check")->required();
   AddCommonFlags(sub, opts->common);
   sub->callback([run, opts] { *run = [opts] { return RunCorruption(*opts); }; });

@@ -1,6 +1,6 @@
 #include "corruption/corruption_check.h"
 
-CorruptionCheckResult RunCorruptionCheck(TFileCrapDetector& detector, TFileAndDirIterator& walker,
+CorruptionCheckResult RunCorruptionCheck(CorruptFileDetector& detector, FileWalker& walker,
                                          const CorruptionCheck& check,
                                          const CorruptionCallbacks& callbacks) {
   CorruptionCheckResult result;
@@ -12,7 +12,7 @@ CorruptionCheckResult RunCorruptionCheck(TFileCrapDetector& detector, TFileAndDi
   result.folder_found = !check.folder.isEmpty() && walker.HeadDirExists();
   if (result.folder_found) {
     walker.IterateFindingFiles();
-    walker.BuildDetailedList(TFileSortOrder::ByName);
+    walker.BuildDetailedList(FileSortOrder::ByName);
   }
   walker.OnFilesProgress = nullptr;
   result.problems = walker.FileProblems();

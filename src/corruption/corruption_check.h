@@ -7,9 +7,9 @@
 #include <functional>
 #include <vector>
 
-#include "corruption/file_crap_detector.h"
+#include "corruption/corrupt_file_detector.h"
 #include "runtime/error.h"
-#include "runtime/file_iterator.h"
+#include "runtime/file_walker.h"
 
 struct CorruptionCheck {
   QString folder;
@@ -22,11 +22,11 @@ struct CorruptionCallbacks {
   // The walk has ended with this many files to test.
   std::function<void(int files)> walked;
   // The walk's progress over the folders.
-  TPercentCallback walk_percent;
+  PercentReport walk_percent;
   // The test's progress over the files.
-  TPercentCallback percent;
+  PercentReport percent;
   // The test of the file under way (a large file takes a while).
-  TPercentCallback file_percent;
+  PercentReport file_percent;
 };
 
 struct CorruptionCheckResult {
@@ -41,6 +41,6 @@ struct CorruptionCheckResult {
 // file found; the flagged files are left in the detector's weird_files. A
 // folder that does not exist gives folder_found false and tests nothing.
 // Throws what CheckForCrap throws.
-CorruptionCheckResult RunCorruptionCheck(TFileCrapDetector& detector, TFileAndDirIterator& walker,
+CorruptionCheckResult RunCorruptionCheck(CorruptFileDetector& detector, FileWalker& walker,
                                          const CorruptionCheck& check,
                                          const CorruptionCallbacks& callbacks);

@@ -16,9 +16,9 @@
 #include "corruption/corruption_check.h"
 #include "runtime/dialogs.h"
 #include "runtime/error.h"
+#include "runtime/native_names.h"
 #include "runtime/panic.h"
 #include "runtime/text_reader.h"
-#include "runtime/native_names.h"
 
 namespace {
 
@@ -37,14 +37,17 @@ class CorruptListDelegate : public QStyledItemDelegate {
     return c;
   }
 
-  void paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+  void paint(QPainter* p, const QStyleOptionViewItem& option,
+             const QModelIndex& index) const override {
     const QPalette& pal = option.palette;
     QColor text = pal.color(QPalette::Text);
     QColor back = pal.color(QPalette::Base);
     if (option.state & QStyle::State_Selected) {
       text = pal.color(QPalette::HighlightedText);
       back = pal.color(QPalette::Highlight);
-    } else if (index.data(CorruptionPage::kNoteRole).toString().contains(QStringLiteral("File-size"))) {
+    } else if (index.data(CorruptionPage::kNoteRole)
+                   .toString()
+                   .contains(QStringLiteral("File-size"))) {
       text = WarningText();
       back = WarningBackground();
     }
@@ -74,7 +77,7 @@ QToolButton* ChooserButton(QWidget* parent) {
 
 // --- file and folder edits ---
 
-TFileNamesEdit::TFileNamesEdit(const QString& chooser_title, QWidget* parent)
+FileNamesEdit::FileNamesEdit(const QString& chooser_title, QWidget* parent)
     : QWidget(parent), edit_(new QLineEdit(this)), title_(chooser_title) {
   auto* row = new QHBoxLayout(this);
   row->setContentsMargins(0, 0, 0, 0);
@@ -82,12 +85,13 @@ TFileNamesEdit::TFileNamesEdit(const QString& chooser_title, QWidget* parent)
   QToolButton* choose = ChooserButton(this);
   row->addWidget(choose);
   connect(choose, &QToolButton::clicked, this, [this] {
-    const QStringList names = QFileDialog::getOpenFileNames(this, title_, QFileInfo(FileNames().value(0)).path());
+    const QStringList names =
+        QFileDialog::getOpenFileNames(this, title_, QFileInfo(FileNames().value(0)).path());
     if (!names.isEmpty()) SetFileNames(names);
   });
 }
 
-QStringList TFileNamesEdit::FileNames() const {
+QStringList FileNamesEdit::FileNames() const {
   const QString text = edit_->text().trimmed();
   if (text.isEmpty()) return {};
   if (!text.startsWith(QLatin1Char('"'))) return {text};
@@ -100,7 +104,7 @@ QStringList TFileNamesEdit::FileNames() const {
   return names;
 }
 
-void TFileNamesEdit::SetFileNames(const QStringList& names) {
+void FileNamesEdit::SetFileNames(const QStringList& names) {
   if (names.size() == 1) {
     edit_->setText(names.first());
     return;
@@ -110,7 +114,7 @@ void TFileNamesEdit::SetFileNames(const QStringList& names) {
   edit_->setText(quoted.join(QLatin1Char(' ')));
 }
 
-TFolderNameEdit::TFolderNameEdit(QWidget* parent) : QWidget(parent), edit_(new QLineEdit(this)) {
+FolderNameEdit::FolderNameEdit(QWidget* parent) : QWidget(parent), edit_(new QLineEdit(this)) {
   auto* row = new QHBoxLayout(this);
   row->setContentsMargins(0, 0, 0, 0);
   row->addWidget(edit_, 1);
@@ -124,7 +128,7 @@ TFolderNameEdit::TFolderNameEdit(QWidget* parent) : QWidget(parent), edit_(new Q
 
 // --- the page ---
 
-CorruptionPage::CorruptionPage(PageHost* host, TFileCrapDetector* detector, QWidget* parent)
+CorruptionPage::CorruptionPage(PageHost* host, CorruptFileDetector* detector, QWidget* parent)
     : QWidget(parent), host_(host), detector_(detector) {
   setObjectName(QStringLiteral("CorruptionPage"));
 
@@ -149,19 +153,23 @@ CorruptionPage::CorruptionPage(PageHost* host, TFileCrapDetector* detector, QWid
   settings->setObjectName(QStringLiteral("PanelCorruptSettings"));
   auto* form = new QVBoxLayout(settings);
   form->setContentsMargins(6, 6, 6, 6);
-  ElFileNameEditCorruptGoodFiles = new TFileNamesEdit(QStringLiteral("Select one or more"), settings);
+  ElFileNameEditCorruptGoodFiles =
+      new FileNamesEdit(QStringLiteral("Select one or more"), settings);
   ElFileNameEditCorruptGoodFiles->setObjectName(QStringLiteral("ElFileNameEditCorruptGoodFiles"));
   form->addWidget(new QLabel(QStringLiteral("Known good text files"), settings));
   form->addWidget(ElFileNameEditCorruptGoodFiles);
-  ElFolderNameEditCorrupt = new TFolderNameEdit(settings);
+  ElFolderNameEditCorrupt = new FolderNameEdit(settings);
   ElFolderNameEditCorrupt->setObjectName(QStringLiteral("ElFolderNameEditCorrupt"));
   form->addWidget(new QLabel(QStringLiteral("Folder of data"), settings));
   form->addWidget(ElFolderNameEditCorrupt);
-  AdvOfficeCheckBoxCorruptIncludeSubfolders = new QCheckBox(QStringLiteral("include subfolders"), settings);
-  AdvOfficeCheckBoxCorruptIncludeSubfolders->setObjectName(QStringLiteral("AdvOfficeCheckBoxCorruptIncludeSubfolders"));
+  AdvOfficeCheckBoxCorruptIncludeSubfolders =
+      new QCheckBox(QStringLiteral("include subfolders"), settings);
+  AdvOfficeCheckBoxCorruptIncludeSubfolders->setObjectName(
+      QStringLiteral("AdvOfficeCheckBoxCorruptIncludeSubfolders"));
   form->addWidget(AdvOfficeCheckBoxCorruptIncludeSubfolders);
   AdvOfficeCheckBoxCorruptThorough = new QCheckBox(QStringLiteral("digraph check"), settings);
-  AdvOfficeCheckBoxCorruptThorough->setObjectName(QStringLiteral("AdvOfficeCheckBoxCorruptThorough"));
+  AdvOfficeCheckBoxCorruptThorough->setObjectName(
+      QStringLiteral("AdvOfficeCheckBoxCorruptThorough"));
   form->addWidget(AdvOfficeCheckBoxCorruptThorough);
   auto* numbers = new QFormLayout;
   ElSpinEditCorruptFreqVar = new QSpinBox(settings);
@@ -194,7 +202,8 @@ CorruptionPage::CorruptionPage(PageHost* host, TFileCrapDetector* detector, QWid
 
   connect(ButtonCorruptStart, &QPushButton::clicked, this, [this] { ButtonCorruptStartClick(); });
   connect(ListBoxCorrupt, &QListWidget::itemClicked, this, [this] { ListBoxCorruptClick(); });
-  connect(ListBoxCorrupt, &QListWidget::itemDoubleClicked, this, [this] { ListBoxCorruptDblClick(); });
+  connect(ListBoxCorrupt, &QListWidget::itemDoubleClicked, this,
+          [this] { ListBoxCorruptDblClick(); });
 
   if (host_) {
     host_->RegisterStartControl(ButtonCorruptStart);
@@ -217,7 +226,7 @@ void CorruptionPage::AppendFlagged(const QString& file, const QString& note) {
 
 void CorruptionPage::PostNewFlaggedFiles() {
   if (!detector_) return;
-  const TCrapFileWideStringlist& found = detector_->weird_files;
+  const CorruptFileList& found = detector_->weird_files;
   const int n = found.Count();
   if (n <= posted_) return;
   QList<QPair<QString, QString>> fresh;
@@ -235,8 +244,9 @@ void CorruptionPage::PostNewFlaggedFiles() {
 
 void CorruptionPage::AppendRemainingResults() {
   if (!detector_) return;
-  const TCrapFileWideStringlist& found = detector_->weird_files;
-  for (int i = ListBoxCorrupt->count(); i < found.Count(); ++i) AppendFlagged(found.Strings(i), found.Objects(i)->data);
+  const CorruptFileList& found = detector_->weird_files;
+  for (int i = ListBoxCorrupt->count(); i < found.Count(); ++i)
+    AppendFlagged(found.Strings(i), found.Objects(i)->data);
 }
 
 void CorruptionPage::ButtonCorruptStartClick() {
@@ -249,7 +259,8 @@ void CorruptionPage::ButtonCorruptStartClick() {
   // Everything the run needs is read now: changing the controls during the
   // run does not affect it.
   QStringList good;
-  for (const QString& f : ElFileNameEditCorruptGoodFiles->FileNames()) good << QFileInfo(f).absoluteFilePath();
+  for (const QString& f : ElFileNameEditCorruptGoodFiles->FileNames())
+    good << QFileInfo(f).absoluteFilePath();
   const QString reference = good.join(QLatin1Char('\n'));
   const int freq_var = ElSpinEditCorruptFreqVar->value();
   const int percent_fail = ElSpinEditCorruptPercentFail->value();
@@ -270,7 +281,7 @@ void CorruptionPage::ButtonCorruptStartClick() {
     callbacks.percent = [this](int p) {
       host_->SetOverallProgress(p);
       PostNewFlaggedFiles();
-      MyYieldProcess();
+      YieldToEvents();
     };
     callbacks.file_percent = [this](int p) { host_->SetSecondProgress(p); };
     RunCorruptionCheck(*detector_, FileAndDirIteratorCorrupt, check, callbacks);
@@ -280,13 +291,15 @@ void CorruptionPage::ButtonCorruptStartClick() {
     // Folders that could not be entered and files that could not be read are
     // told in one message after the run, which went on past them.
     QStringList unread = FileAndDirIteratorCorrupt.Problems();
-    for (const FileProblem& p : detector_->unreadable_files) unread << p.file + QStringLiteral(": ") + p.reason;
+    for (const FileProblem& p : detector_->unreadable_files)
+      unread << p.file + QStringLiteral(": ") + p.reason;
     if (!unread.isEmpty()) FailedToRead(unread.join(QStringLiteral("\r\n")), kHelpContext);
     if (ok && detector_->weird_files.Count() == 0) NoCorruptFilesFound(kHelpContext);
     ButtonCorruptStart->setEnabled(true);
     host_->ResetProgress(true);
   };
-  if (!host_->RunTool(QStringLiteral("Corruption"), work, done)) ButtonCorruptStart->setEnabled(true);
+  if (!host_->RunTool(QStringLiteral("Corruption"), work, done))
+    ButtonCorruptStart->setEnabled(true);
 }
 
 void CorruptionPage::ListBoxCorruptClick() {

@@ -3,8 +3,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDoubleSpinBox>
 #include <QDir>
+#include <QDoubleSpinBox>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -16,29 +16,29 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QScreen>
-#include <QStatusBar>
 #include <QSpinBox>
+#include <QStatusBar>
 #include <QTableWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "duplicates/copy_a_list_gui.h"
-#include "viewer/one_text_file_shower_window.h"
-#include "runtime/file_types.h"
-#include "runtime/error.h"
-#include "runtime/text_reader.h"
 #include "duplicates/dup_contents_moving.h"
 #include "duplicates/dup_contents_search.h"
-#include "runtime/tree_lock.h"
 #include "runtime/dialogs.h"
+#include "runtime/error.h"
+#include "runtime/file_types.h"
 #include "runtime/format.h"
 #include "runtime/messages.h"
+#include "runtime/native_files.h"
+#include "runtime/native_names.h"
 #include "runtime/panic.h"
 #include "runtime/settings.h"
+#include "runtime/text_reader.h"
+#include "runtime/tree_lock.h"
 #include "runtime/word_lists.h"
-#include "shell/page_host_gui.h"
-#include "runtime/native_names.h"
-#include "runtime/native_files.h"
+#include "ui_kit/copy_a_list_gui.h"
+#include "ui_kit/page_host_gui.h"
+#include "ui_kit/text_viewer_window.h"
 
 namespace {
 
@@ -54,11 +54,14 @@ QDoubleSpinBox* PercentBox(QWidget* parent, const char* name) {
 
 }  // namespace
 
-DuplicateContentsPage::DuplicateContentsPage(PageHost* host, TFileDuplicateContentsSeeker* seeker, QWidget* parent)
+DuplicateContentsPage::DuplicateContentsPage(PageHost* host, DupContentsSeeker* seeker,
+                                             QWidget* parent)
     : QWidget(parent), host_(host), seeker_(seeker) {
   setObjectName(QStringLiteral("DuplicateContentsPage"));
   BuildControls();
-  control_key_down = [] { return QGuiApplication::queryKeyboardModifiers().testFlag(Qt::ControlModifier); };
+  control_key_down = [] {
+    return QGuiApplication::queryKeyboardModifiers().testFlag(Qt::ControlModifier);
+  };
   ask_start_percent = [this](int* start_percent) {
     QInputDialog dlg(this);
     dlg.setWindowTitle(QStringLiteral("Input"));
@@ -80,7 +83,8 @@ DuplicateContentsPage::DuplicateContentsPage(PageHost* host, TFileDuplicateConte
     });
   }
   SetCopyTextProvider(
-      AdvListViewDupContents, [this] { return busy_ || !seeker_ ? QString() : seeker_->AsText(); }, kHelpContext);
+      AdvListViewDupContents, [this] { return busy_ || !seeker_ ? QString() : seeker_->AsText(); },
+      kHelpContext);
 }
 
 DuplicateContentsPage::~DuplicateContentsPage() { FreeShowForms(); }
@@ -93,12 +97,14 @@ void DuplicateContentsPage::BuildControls() {
   grid->addWidget(new QLabel(QStringLiteral("Folder to search"), this), 0, 0);
   auto* folder_row = new QHBoxLayout;
   MyOpenFolderDialogDuplicateContents = new QLineEdit(this);
-  MyOpenFolderDialogDuplicateContents->setObjectName(QStringLiteral("MyOpenFolderDialogDuplicateContents"));
+  MyOpenFolderDialogDuplicateContents->setObjectName(
+      QStringLiteral("MyOpenFolderDialogDuplicateContents"));
   auto* browse = new QToolButton(this);
   browse->setText(QStringLiteral("..."));
   browse->setObjectName(QStringLiteral("MyOpenFolderDialogDuplicateContentsBrowse"));
   connect(browse, &QToolButton::clicked, this, [this] {
-    const QString dir = QFileDialog::getExistingDirectory(this, QStringLiteral("Folder to search"), FolderText());
+    const QString dir =
+        QFileDialog::getExistingDirectory(this, QStringLiteral("Folder to search"), FolderText());
     if (!dir.isEmpty()) MyOpenFolderDialogDuplicateContents->setText(dir);
   });
   folder_row->addWidget(MyOpenFolderDialogDuplicateContents, 1);
@@ -106,7 +112,8 @@ void DuplicateContentsPage::BuildControls() {
   grid->addLayout(folder_row, 0, 1, 1, 5);
 
   AdvOfficeCheckBoxDupContentsUseDates = new QCheckBox(QStringLiteral("Check dates"), this);
-  AdvOfficeCheckBoxDupContentsUseDates->setObjectName(QStringLiteral("AdvOfficeCheckBoxDupContentsUseDates"));
+  AdvOfficeCheckBoxDupContentsUseDates->setObjectName(
+      QStringLiteral("AdvOfficeCheckBoxDupContentsUseDates"));
   AdvOfficeCheckBoxDupContentsUseDates->setChecked(true);
   connect(AdvOfficeCheckBoxDupContentsUseDates, &QCheckBox::clicked, this,
           &DuplicateContentsPage::AdvOfficeCheckBoxDupContentsUseDatesClick);
@@ -131,26 +138,31 @@ void DuplicateContentsPage::BuildControls() {
   AdvSpinEditDupContentsTTDiff = PercentBox(this, "AdvSpinEditDupContentsTTDiff");
   grid->addWidget(AdvSpinEditDupContentsTTDiff, 2, 3);
   AdvOfficeCheckBoxDupContentsSameFolder = new QCheckBox(QStringLiteral("same folder"), this);
-  AdvOfficeCheckBoxDupContentsSameFolder->setObjectName(QStringLiteral("AdvOfficeCheckBoxDupContentsSameFolder"));
+  AdvOfficeCheckBoxDupContentsSameFolder->setObjectName(
+      QStringLiteral("AdvOfficeCheckBoxDupContentsSameFolder"));
   AdvOfficeCheckBoxDupContentsSameFolder->setChecked(true);
   grid->addWidget(AdvOfficeCheckBoxDupContentsSameFolder, 2, 4);
-  CheckBoxDupContentsIgnoreSpacing = new QCheckBox(QStringLiteral("ignore line ends and spacing"), this);
-  CheckBoxDupContentsIgnoreSpacing->setObjectName(QStringLiteral("CheckBoxDupContentsIgnoreSpacing"));
-  CheckBoxDupContentsIgnoreSpacing->setToolTip(
-      QStringLiteral("Compare sizes and passages as if every run of white space were one blank and there were no "
-                     "byte-order mark: finds copies with other line ends or line wrapping."));
+  CheckBoxDupContentsIgnoreSpacing =
+      new QCheckBox(QStringLiteral("ignore line ends and spacing"), this);
+  CheckBoxDupContentsIgnoreSpacing->setObjectName(
+      QStringLiteral("CheckBoxDupContentsIgnoreSpacing"));
+  CheckBoxDupContentsIgnoreSpacing->setToolTip(QStringLiteral(
+      "Compare sizes and passages as if every run of white space were one blank and there were no "
+      "byte-order mark: finds copies with other line ends or line wrapping."));
   grid->addWidget(CheckBoxDupContentsIgnoreSpacing, 2, 5);
 
   auto* buttons = new QHBoxLayout;
   AdvGlowButtonDuplicateContentsSearch = new QPushButton(QStringLiteral("Search"), this);
-  AdvGlowButtonDuplicateContentsSearch->setObjectName(QStringLiteral("AdvGlowButtonDuplicateContentsSearch"));
-  AdvGlowButtonDuplicateContentsSearch->setToolTip(
-      QStringLiteral("Search the folder and its sub-folders. Hold Ctrl to start part of the way down the list."));
+  AdvGlowButtonDuplicateContentsSearch->setObjectName(
+      QStringLiteral("AdvGlowButtonDuplicateContentsSearch"));
+  AdvGlowButtonDuplicateContentsSearch->setToolTip(QStringLiteral(
+      "Search the folder and its sub-folders. Hold Ctrl to start part of the way down the list."));
   AdvGlowButtonDupContentsRemove = new QPushButton(QStringLiteral("Move"), this);
   AdvGlowButtonDupContentsRemove->setObjectName(QStringLiteral("AdvGlowButtonDupContentsRemove"));
   AdvGlowButtonDupContentsRemove->setEnabled(false);
   AdvGlowButtonDupContentsUNRemove = new QPushButton(QStringLiteral("Restore any moved"), this);
-  AdvGlowButtonDupContentsUNRemove->setObjectName(QStringLiteral("AdvGlowButtonDupContentsUNRemove"));
+  AdvGlowButtonDupContentsUNRemove->setObjectName(
+      QStringLiteral("AdvGlowButtonDupContentsUNRemove"));
   LabelDuplicatesFound = new QLabel(this);
   LabelDuplicatesFound->setObjectName(QStringLiteral("LabelDuplicatesFound"));
   AdvEditTimeRemaining = new QLineEdit(this);
@@ -174,8 +186,9 @@ void DuplicateContentsPage::BuildControls() {
 
   AdvListViewDupContents = new QTableWidget(0, 5, this);
   AdvListViewDupContents->setObjectName(QStringLiteral("AdvListViewDupContents"));
-  AdvListViewDupContents->setHorizontalHeaderLabels(
-      {LX("LXFilenames"), LX("LXTokens"), LX("LXTokenDifferences"), LX("LXTypeDifferences"), LX("LXKeep")});
+  AdvListViewDupContents->setHorizontalHeaderLabels({LX("LXFilenames"), LX("LXTokens"),
+                                                     LX("LXTokenDifferences"),
+                                                     LX("LXTypeDifferences"), LX("LXKeep")});
   AdvListViewDupContents->setSelectionBehavior(QAbstractItemView::SelectRows);
   AdvListViewDupContents->setSelectionMode(QAbstractItemView::SingleSelection);
   AdvListViewDupContents->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -188,36 +201,45 @@ void DuplicateContentsPage::BuildControls() {
   for (int c = 1; c < 5; ++c) {
     // At least as wide as the heading, so that no heading is cut.
     AdvListViewDupContents->setColumnWidth(
-        c, std::max(ppi, AdvListViewDupContents->horizontalHeader()->fontMetrics().horizontalAdvance(
-                          AdvListViewDupContents->horizontalHeaderItem(c)->text()) + 16));
-    AdvListViewDupContents->horizontalHeaderItem(c)->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        c,
+        std::max(ppi, AdvListViewDupContents->horizontalHeader()->fontMetrics().horizontalAdvance(
+                          AdvListViewDupContents->horizontalHeaderItem(c)->text()) +
+                          16));
+    AdvListViewDupContents->horizontalHeaderItem(c)->setTextAlignment(Qt::AlignRight |
+                                                                      Qt::AlignVCenter);
   }
   AdvListViewDupContents->setContextMenuPolicy(Qt::CustomContextMenu);
   outer->addWidget(AdvListViewDupContents, 1);
 
   AdvPopupMenuDuplicContents = new QMenu(this);
   AdvPopupMenuDuplicContents->setObjectName(QStringLiteral("AdvPopupMenuDuplicContents"));
-  AdvPopupMenuDuplicContents->addAction(QStringLiteral("Copy"), this, &DuplicateContentsPage::CopyAListClick);
+  AdvPopupMenuDuplicContents->addAction(QStringLiteral("Copy"), this,
+                                        &DuplicateContentsPage::CopyAListClick);
   AdvPopupMenuDuplicContents->addAction(QStringLiteral("Remove"), this,
                                         &DuplicateContentsPage::AdvGlowButtonDupContentsMoveClick);
-  AdvPopupMenuDuplicContents->addAction(QStringLiteral("Show"), this, &DuplicateContentsPage::ShowDupContents1Click);
+  AdvPopupMenuDuplicContents->addAction(QStringLiteral("Show"), this,
+                                        &DuplicateContentsPage::ShowDupContents1Click);
   AdvPopupMenuDuplicContents->addAction(QStringLiteral("Keep"), this,
                                         &DuplicateContentsPage::DuplicateContentsKeepClick);
-  connect(AdvListViewDupContents, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
-    AdvListViewDupContents->setFocus();
-    AdvPopupMenuDuplicContents->popup(AdvListViewDupContents->viewport()->mapToGlobal(pos));
-  });
+  connect(AdvListViewDupContents, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& pos) {
+            AdvListViewDupContents->setFocus();
+            AdvPopupMenuDuplicContents->popup(AdvListViewDupContents->viewport()->mapToGlobal(pos));
+          });
   connect(AdvListViewDupContents, &QTableWidget::cellDoubleClicked, this,
           [this](int, int) { AdvListViewDupContentsDblClick(); });
 }
 
-QString DuplicateContentsPage::FolderText() const { return MyOpenFolderDialogDuplicateContents->text().trimmed(); }
+QString DuplicateContentsPage::FolderText() const {
+  return MyOpenFolderDialogDuplicateContents->text().trimmed();
+}
 
 void DuplicateContentsPage::SetBusy(bool busy) {
   busy_ = busy;
   AdvGlowButtonDuplicateContentsSearch->setEnabled(!busy);
   AdvGlowButtonDupContentsUNRemove->setEnabled(!busy);
-  AdvGlowButtonDupContentsRemove->setEnabled(!busy && seeker_ && seeker_->dup_contents_top_list.Count() > 0);
+  AdvGlowButtonDupContentsRemove->setEnabled(!busy && seeker_ &&
+                                             seeker_->dup_contents_top_list.Count() > 0);
   if (busy)
     QApplication::setOverrideCursor(Qt::WaitCursor);
   else
@@ -264,9 +286,11 @@ void DuplicateContentsPage::AdvGlowButtonDuplicateContentsSearchClick() {
   search.folder = folder;
   search.file_mask = FileTypeMaskAt(myAdvFilterComboDupContents->currentIndex());
   search.criteria.tag_span = GetIgnoreTagsSpan();
-  search.criteria.max_length_diff_percent = static_cast<float>(AdvSpinEditDupContentsLengthDiff->value());
+  search.criteria.max_length_diff_percent =
+      static_cast<float>(AdvSpinEditDupContentsLengthDiff->value());
   search.criteria.max_days_diff = AdvSpinEditDupContentsDateDiff->value();
-  search.criteria.max_words_diff_percent = static_cast<float>(AdvSpinEditDupContentsTTDiff->value());
+  search.criteria.max_words_diff_percent =
+      static_cast<float>(AdvSpinEditDupContentsTTDiff->value());
   search.criteria.check_dates = AdvOfficeCheckBoxDupContentsUseDates->isChecked();
   search.criteria.same_folder = AdvOfficeCheckBoxDupContentsSameFolder->isChecked();
   search.criteria.normalize_space = CheckBoxDupContentsIgnoreSpacing->isChecked();
@@ -277,7 +301,11 @@ void DuplicateContentsPage::AdvGlowButtonDuplicateContentsSearchClick() {
   QPointer<DuplicateContentsPage> self(this);
   auto on_page = [self](std::function<void(DuplicateContentsPage*)> f) {
     QMetaObject::invokeMethod(
-        self.data(), [self, f] { if (self) f(self.data()); }, Qt::QueuedConnection);
+        self.data(),
+        [self, f] {
+          if (self) f(self.data());
+        },
+        Qt::QueuedConnection);
   };
   PageHost* host = host_;
   DupContentsCallbacks callbacks;
@@ -297,8 +325,8 @@ void DuplicateContentsPage::AdvGlowButtonDuplicateContentsSearchClick() {
   callbacks.second_percent = [host](int p) {
     if (host) host->SetSecondProgress(p);
   };
-  TFileDuplicateContentsSeeker* seeker = seeker_;
-  TFileAndDirIterator* walker = &FileAndDirIteratorDuplicateContents;
+  DupContentsSeeker* seeker = seeker_;
+  FileWalker* walker = &FileAndDirIteratorDuplicateContents;
   auto work = [=] {
     global_panic_state.store(0);
     DupContentsSearchResult result = RunDupContentsSearch(*seeker, *walker, search, callbacks);
@@ -317,7 +345,8 @@ void DuplicateContentsPage::AdvGlowButtonDuplicateContentsSearchClick() {
     FileAndDirIteratorDuplicateContents.Clear();
     AdvGlowButtonDupContentsRemove->setEnabled(*pairs > 0);
     if (!empty_files->isEmpty())
-      ReportedAFact(Format(LX("LXEmptyFile"), {empty_files->join(QStringLiteral("\r\n"))}), kHelpContext);
+      ReportedAFact(Format(LX("LXEmptyFile"), {empty_files->join(QStringLiteral("\r\n"))}),
+                    kHelpContext);
     Q_EMIT SearchFinished(*pairs);
   };
   if (host) host->ResetProgress(false);
@@ -329,14 +358,15 @@ void DuplicateContentsPage::FillRows() {
   AdvListViewDupContents->clearContents();
   AdvListViewDupContents->setRowCount(seeker_ ? seeker_->RowCount() : 0);
   if (seeker_) {
-    const TDuplicateContentsListWithKeepInt& groups = seeker_->dup_contents_top_list;
+    const DupContentsGroups& groups = seeker_->dup_contents_top_list;
     int row = 0;
     for (int g = 0; g < groups.Count(); ++g) {
       const int keep = groups.WhichToKeep(g);
       for (int m = 0; m < groups.MemberCount(g); ++m, ++row) {
-        const QString texts[5] = {DisplayName(groups.DupContentsFilename(g, m)), groups.DupContentsTokenCountAsText(g, m),
-                                  groups.DupContentsTokensAsText(g, m), groups.DupContentsTypesAsText(g, m),
-                                  m == keep ? LX("LXOK") : LX("LXDelete")};
+        const QString texts[5] = {
+            DisplayName(groups.DupContentsFilename(g, m)), groups.DupContentsTokenCountAsText(g, m),
+            groups.DupContentsTokensAsText(g, m), groups.DupContentsTypesAsText(g, m),
+            m == keep ? LX("LXOK") : LX("LXDelete")};
         for (int c = 0; c < 5; ++c) {
           auto* item = new QTableWidgetItem(texts[c]);
           if (c > 0) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -360,12 +390,13 @@ void DuplicateContentsPage::DuplicateContentsKeepClick() {
 
 void DuplicateContentsPage::AdvGlowButtonDupContentsMoveClick() {
   if (busy_ || !seeker_ || (host_ && host_->ToolRunning())) return;
-  if (OKToDoX(Format(LX("LXRemoveXQ").toLower(), {LX("LXNearDuplicates")}), kHelpContext) != mrOK) return;
+  if (OKToDoX(Format(LX("LXRemoveXQ").toLower(), {LX("LXNearDuplicates")}), kHelpContext) != mrOK)
+    return;
   auto moved = std::make_shared<int>(0);
-  auto problems = std::make_shared<std::vector<TFileMoveProblem>>();
+  auto problems = std::make_shared<std::vector<FileMoveProblem>>();
   auto refusal = std::make_shared<QString>();
   QPointer<DuplicateContentsPage> self(this);
-  TFileDuplicateContentsSeeker* seeker = seeker_;
+  DupContentsSeeker* seeker = seeker_;
   PageHost* host = host_;
   const QString tree = searched_folder_;
   auto work = [=] {
@@ -390,11 +421,12 @@ void DuplicateContentsPage::AdvGlowButtonDupContentsMoveClick() {
       ReportedAFact(*refusal, kHelpContext);
       return;
     }
-    NFilesCopiedOrMoved(*moved, true, (MovedFilesWord() + QLatin1Char(' ') + LX("LXFolders")).toLower(),
+    NFilesCopiedOrMoved(*moved, true,
+                        (MovedFilesWord() + QLatin1Char(' ') + LX("LXFolders")).toLower(),
                         kHelpContext);
     if (!problems->empty()) {
       QStringList lines;
-      for (const TFileMoveProblem& p : *problems) lines << p.file + QStringLiteral(": ") + p.reason;
+      for (const FileMoveProblem& p : *problems) lines << p.file + QStringLiteral(": ") + p.reason;
       ReportedAFact(lines.join(QStringLiteral("\r\n")), kHelpContext);
     }
     Q_EMIT MoveFinished(*moved);
@@ -405,10 +437,11 @@ void DuplicateContentsPage::AdvGlowButtonDupContentsMoveClick() {
 
 void DuplicateContentsPage::AdvGlowButtonDupContentsUNRemoveClick() {
   if (busy_ || (host_ && host_->ToolRunning())) return;
-  if (OKToDoX(Format(LX("LXUNRemoveXQ").toLower(), {LX("LXNearDuplicates")}), kHelpContext) != mrOK) return;
+  if (OKToDoX(Format(LX("LXUNRemoveXQ").toLower(), {LX("LXNearDuplicates")}), kHelpContext) != mrOK)
+    return;
   const QString folder = FolderText();
   if (folder.isEmpty() || !IsExistingFolder(folder)) return;
-  auto outcome = std::make_shared<TRestoreOutcome>();
+  auto outcome = std::make_shared<RestoreOutcome>();
   QPointer<DuplicateContentsPage> self(this);
   PageHost* host = host_;
   auto work = [=] {
@@ -428,8 +461,9 @@ void DuplicateContentsPage::AdvGlowButtonDupContentsUNRemoveClick() {
     // One box for the whole run: how many were found, and each file that
     // stayed where it is with the reason.
     QStringList lines{Format(LX("LXNmanyUNMoved"), {outcome->found})};
-    for (const TRestoreFailure& f : outcome->failures) {
-      QString line = QStringLiteral("Failed to rename %1 as %2").arg(DisplayName(f.from), DisplayName(f.to));
+    for (const RestoreFailure& f : outcome->failures) {
+      QString line =
+          QStringLiteral("Failed to rename %1 as %2").arg(DisplayName(f.from), DisplayName(f.to));
       if (!f.reason.isEmpty()) line += QStringLiteral(": ") + f.reason;
       lines << line;
     }
@@ -445,7 +479,7 @@ void DuplicateContentsPage::CopyAListClick() { CopyAList(QApplication::focusWidg
 void DuplicateContentsPage::AdvListViewDupContentsDblClick() { ShowDupContents1Click(); }
 
 void DuplicateContentsPage::FreeShowForms() {
-  for (QPointer<TFormOneTextFileShower>& form : show_forms) delete form.data();
+  for (QPointer<TextViewerWindow>& form : show_forms) delete form.data();
   show_forms.clear();
 }
 
@@ -468,7 +502,7 @@ void DuplicateContentsPage::ShowDupContents1Click() {
     return;
   }
   FreeShowForms();
-  const TDupContentListAndInt group = seeker_->dup_contents_top_list.Group(g);
+  const DupContentsGroup group = seeker_->dup_contents_top_list.Group(g);
   const int members = group.dup_contents_list->Count();
   show_forms.resize(static_cast<std::size_t>(members));
   comparison_strings.clear();
@@ -477,7 +511,8 @@ void DuplicateContentsPage::ShowDupContents1Click() {
   QWidget* main_window = window();
   QWidget* status = main_window->findChild<QWidget*>(QStringLiteral("AdvOfficeStatusBar1"));
   if (!status) status = main_window->findChild<QStatusBar*>();
-  const QScreen* screen = main_window->screen() ? main_window->screen() : QGuiApplication::primaryScreen();
+  const QScreen* screen =
+      main_window->screen() ? main_window->screen() : QGuiApplication::primaryScreen();
   const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
   const int width = std::max(240, area.width() / std::max(members, 1));
 
@@ -492,16 +527,18 @@ void DuplicateContentsPage::ShowDupContents1Click() {
         text.clear();
       }
       comparison_strings = text.split(QStringLiteral("\r\n"));
-      if (!comparison_strings.isEmpty() && comparison_strings.last().isEmpty()) comparison_strings.removeLast();
+      if (!comparison_strings.isEmpty() && comparison_strings.last().isEmpty())
+        comparison_strings.removeLast();
       comparison_strings.removeIf(IsAngleBracketed);
     }
-    auto* form = new TFormOneTextFileShower(main_window);
+    auto* form = new TextViewerWindow(main_window);
     form->setWindowFlag(Qt::Window, true);
     form->setAttribute(Qt::WA_DeleteOnClose, false);
     show_forms[static_cast<std::size_t>(m)] = form;
     if (m > 0) form->SetComparisonWholeLines(&comparison_strings);
-    form->setGeometry(area.left() + m * width, area.top() + 40, width, std::min(area.height() - 80, 600));
-    TFileDetails3_string details;
+    form->setGeometry(area.left() + m * width, area.top() + 40, width,
+                      std::min(area.height() - 80, 600));
+    ViewerFileDetails details;
     details.full_path = name;
     details.info1 = Format(QStringLiteral("(%d)"), {m + 1});
     form->OpenAndShowAText(details, status);

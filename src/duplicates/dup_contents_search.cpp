@@ -2,8 +2,7 @@
 
 #include "duplicates/dup_contents_moving.h"
 
-DupContentsSearchResult RunDupContentsSearch(TFileDuplicateContentsSeeker& seeker,
-                                             TFileAndDirIterator& walker,
+DupContentsSearchResult RunDupContentsSearch(DupContentsSeeker& seeker, FileWalker& walker,
                                              const DupContentsSearch& search,
                                              const DupContentsCallbacks& callbacks,
                                              const std::function<void(int files)>& walked) {
@@ -16,7 +15,7 @@ DupContentsSearchResult RunDupContentsSearch(TFileDuplicateContentsSeeker& seeke
   // Files moved aside by an earlier run are not part of the corpus.
   walker.SetExcludedDirs({MovedFilesWord()});
   walker.IterateFindingFiles();
-  walker.BuildDetailedList(TFileSortOrder::BySize);
+  walker.BuildDetailedList(FileSortOrder::BySize);
   result.problems = walker.FileProblems();
   result.files = walker.FilesFound().Count();
   if (walked) walked(result.files);

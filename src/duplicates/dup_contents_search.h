@@ -10,7 +10,7 @@
 
 #include "duplicates/file_duplicate_contents_seeking.h"
 #include "runtime/error.h"
-#include "runtime/file_iterator.h"
+#include "runtime/file_walker.h"
 
 struct DupContentsSearch {
   QString folder;
@@ -29,8 +29,7 @@ struct DupContentsSearchResult {
 // Walks the folder with walker (which the caller may stop) and leaves the
 // groups in seeker. walked, when given, is called between the walk and the
 // search with the number of files found.
-DupContentsSearchResult RunDupContentsSearch(TFileDuplicateContentsSeeker& seeker,
-                                             TFileAndDirIterator& walker,
+DupContentsSearchResult RunDupContentsSearch(DupContentsSeeker& seeker, FileWalker& walker,
                                              const DupContentsSearch& search,
                                              const DupContentsCallbacks& callbacks,
                                              const std::function<void(int files)>& walked = {});

@@ -10,7 +10,7 @@
 #include <functional>
 #include <optional>
 
-#include "runtime/file_iterator.h"
+#include "runtime/file_walker.h"
 #include "sampling/random_sample.h"
 
 constexpr int kSamplerHelpContext = 6060;
@@ -32,9 +32,9 @@ struct SampleProgress {
 // search and keeps its found-file list afterwards. Only the drawn entries
 // become path strings, so a folder of a million files costs little more than
 // the walk itself.
-QStringList RandomSampleFromFolder(TFileAndDirIterator& iterator, const QString& folder,
+QStringList RandomSampleFromFolder(FileWalker& iterator, const QString& folder,
                                    const QString& file_mask, std::int64_t sample_size,
-                                   TSamplePreference preference,
+                                   SampleSpread preference,
                                    std::optional<std::uint64_t> seed = std::nullopt,
                                    const SampleProgress& progress = {});
 
@@ -48,6 +48,6 @@ QStringList ReadListFileLines(const QString& path);
 // the sample is the whole list, in file order, unchanged. The question is
 // asked whatever the length of the list.
 QStringList RandomSampleFromList(const QStringList& lines, std::int64_t sample_size,
-                                 TSamplePreference preference,
+                                 SampleSpread preference,
                                  std::optional<std::uint64_t> seed = std::nullopt,
                                  int help_context = kSamplerHelpContext);

@@ -22,10 +22,10 @@ struct TermSpan {
 
 // Hits of a set of terms in one text.
 struct TermHits {
-  QStringList terms;             // the terms as typed, in search order
-  std::vector<TermSpan> spans;   // every hit, sorted by start
-  std::vector<int> counts;       // hits per term (terms.size() entries)
-  bool stopped = false;          // the search was stopped before the end
+  QStringList terms;            // the terms as typed, in search order
+  std::vector<TermSpan> spans;  // every hit, sorted by start
+  std::vector<int> counts;      // hits per term (terms.size() entries)
+  bool stopped = false;         // the search was stopped before the end
 
   int TotalCount() const { return static_cast<int>(spans.size()); }
   // Position of the first hit, -1 when there is none.
@@ -51,7 +51,7 @@ std::vector<TermSpan> MarkupSpans(QStringView text, QChar open, QChar close, int
 // header, is not searched), leaving out those that overlap one of tags
 // (sorted, not overlapping one another). Each span carries the term's index
 // in terms. stop, when given, ends the search early when set.
-TermHits FindTermHits(QStringView text, const std::vector<TSearchContextRec>& terms, int from,
+TermHits FindTermHits(QStringView text, const std::vector<SearchTerm>& terms, int from,
                       const std::vector<TermSpan>& tags, const std::atomic<bool>* stop = nullptr);
 
 // Lines shared with a reference text. The terms are the distinct non-empty

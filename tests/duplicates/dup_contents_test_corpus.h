@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "duplicates/file_duplicate_contents_seeking.h"
-#include "runtime/file_iterator.h"
+#include "runtime/file_walker.h"
 #include "runtime/panic.h"
 
 // A text of `words` pseudo-random words, ten to a line; different seeds give
@@ -52,20 +52,20 @@ inline DupContentsCriteria DupTestCriteria(const DupSearchOptions& o) {
 }
 
 // The files under root (sub-folders included), sorted by size.
-inline TFolderEfficientFileStringlist DupTestFilesBySize(const QString& root) {
-  TFileAndDirIterator it;
+inline FolderFileList DupTestFilesBySize(const QString& root) {
+  FileWalker it;
   it.HeadDir = root;
   it.IncludeSubFolders = true;
   it.IterateFindingFiles();
-  it.BuildDetailedList(TFileSortOrder::BySize);
+  it.BuildDetailedList(FileSortOrder::BySize);
   return it.FilesFound();
 }
 
-inline int DupTestSeek(TFileDuplicateContentsSeeker& seeker, const QString& root,
+inline int DupTestSeek(DupContentsSeeker& seeker, const QString& root,
                        const DupSearchOptions& o = {}, QStringList* empty = nullptr,
                        QStringList* statuses = nullptr) {
   global_panic_state.store(0);
-  const TFolderEfficientFileStringlist files = DupTestFilesBySize(root);
+  const FolderFileList files = DupTestFilesBySize(root);
   QStringList empty_files;
   seeker.Clear();
   DupContentsCallbacks callbacks;
@@ -73,7 +73,8 @@ inline int DupTestSeek(TFileDuplicateContentsSeeker& seeker, const QString& root
     if (statuses) *statuses << s;
   };
   callbacks.percent = [](int) { return false; };
-  const int n = seeker.SeekContentsDuplicatesIn(files, root, DupTestCriteria(o), callbacks, &empty_files);
+  const int n =
+      seeker.SeekContentsDuplicatesIn(files, root, DupTestCriteria(o), callbacks, &empty_files);
   if (empty) *empty = empty_files;
   return n;
 }

@@ -18,8 +18,8 @@ const char kText[] =
     "<alpha id=1>A gamma, a gamma, a GAMMA.</alpha>\n"
     "alphabet is no alpha; gamma ends it.\n";
 
-std::vector<TSearchContextRec> Terms(std::initializer_list<const char*> typed) {
-  std::vector<TSearchContextRec> terms;
+std::vector<SearchTerm> Terms(std::initializer_list<const char*> typed) {
+  std::vector<SearchTerm> terms;
   for (const char* t : typed) terms.push_back(PlainSearchTerm(QString::fromLatin1(t)));
   return terms;
 }

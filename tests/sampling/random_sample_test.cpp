@@ -1,12 +1,13 @@
 #include "sampling/random_sample.h"
-#include "sampling/sampler.h"
 
 #include <gtest/gtest.h>
+
 #include <set>
 
-#include "runtime/file_types.h"
 #include "runtime/dialogs.h"
 #include "runtime/error.h"
+#include "runtime/file_types.h"
+#include "sampling/sampler.h"
 #include "support/test_support.h"
 
 namespace {
@@ -20,15 +21,16 @@ QStringList Numbered(int n) {
 TEST(RandomSample, EachPreferenceDrawsDistinctLinesFromItsRegionInSourceOrder) {
   const QStringList source = Numbered(100);
   struct Case {
-    TSamplePreference pref;
+    SampleSpread pref;
     int lo, hi;  // region [lo, hi)
   };
-  for (const Case c : {Case{spTopQuarter, 0, 25}, Case{spMiddleQuarter, 37, 62}, Case{spBottomQuarter, 75, 100},
-                       Case{spAnywhere, 0, 100}}) {
+  for (const Case c : {Case{spTopQuarter, 0, 25}, Case{spMiddleQuarter, 37, 62},
+                       Case{spBottomQuarter, 75, 100}, Case{spAnywhere, 0, 100}}) {
     // 3 lines exercise the sparse draw, 20 lines the dense one.
     for (int size : {3, 20}) {
       QStringList sample{QStringLiteral("left over from before")};
-      CopyRandomSampleFromStringlistAtoB(source, sample, size, c.pref, 42u + static_cast<unsigned>(size));
+      CopyRandomSampleFromStringlistAtoB(source, sample, size, c.pref,
+                                         42u + static_cast<unsigned>(size));
       ASSERT_EQ(sample.size(), size) << c.pref;
       std::set<int> seen;
       int last = -1;
@@ -97,7 +99,7 @@ TEST(Sampler, FolderVariantAppliesMaskAndTheFiltersRuleFromNoEarlierExclusion) {
   t.Write("FILTERS/f.txt", "f");
   t.Write("FILTERS/inner/g.txt", "g");
 
-  TFileAndDirIterator it;
+  FileWalker it;
   it.SetExcludedDirs({QStringLiteral("sub")});  // left by another page's search
   QStringList s = RandomSampleFromFolder(it, t.Root(), FileTypeMaskAt(1), 1000, spAnywhere, 3u);
   const QString r = t.Root() + QLatin1Char('/');

@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Checks that includes only point down the layers of the program.
 
-The layers, from the bottom: runtime, engines, ui kit, pages, and the app and
-the command-line tool at the top. CMake writes a manifest at generate time:
+The layers, from the bottom: runtime, engines, ui kit, pages, and the app at
+the top. The command-line tool is listed with the engines, since it may
+include nothing above them. CMake writes a manifest at generate time:
 
   src_root <dir>                  the folder the project's includes start from
   layer <n> <label> <sources>     the sources of one layer (';'-separated)
