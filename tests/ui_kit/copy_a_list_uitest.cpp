@@ -11,7 +11,7 @@
 #include <QTreeWidget>
 #include <QtTest>
 
-#include "dup_contents_xlsx_reader.h"
+#include "duplicates/dup_contents_xlsx_reader.h"
 #include "runtime/dialogs.h"
 #include "ui_kit/copy_a_list_gui.h"
 
