@@ -15,7 +15,7 @@ packages=(
   jdupes bc time python3
   unrtf
   appstream desktop-file-utils lintian dpkg-dev file bash-completion xdotool xz-utils man-db bsdextrautils
-  clang-14 libclang-rt-14-dev
+  clang-14 libclang-rt-14-dev clang-format-14
 )
 
 missing=()

@@ -9,7 +9,7 @@ bash tools/build.sh release
 bash demo/make-demo-corpus.sh demo/corpus
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
   echo "Starting Sorvel. The demo corpus is in demo/corpus (known-good texts in demo/corpus/good)."
-  exec ./build/release/src/shell/sorvel
+  exec ./build/release/src/app/sorvel
 fi
 ./build/release/src/cli/sorvel-cli corruption --digraph \
   --good demo/corpus/good/english.txt --good demo/corpus/good/german.txt \

@@ -28,12 +28,13 @@
 
 #include "boilerplate/boilerplate_search.h"
 #include "boilerplate/boilerplate_tree_model.h"
-#include "duplicates/copy_a_list_gui.h"
+#include "runtime/file_types.h"
 #include "runtime/format.h"
 #include "runtime/messages.h"
-#include "viewer/one_text_file_shower_window.h"
 #include "runtime/native_files.h"
 #include "runtime/native_names.h"
+#include "ui_kit/copy_a_list_gui.h"
+#include "ui_kit/text_viewer_window.h"
 
 namespace {
 
@@ -61,7 +62,8 @@ QSpinBox* MakeSpin(QWidget* parent, const char* name, int value, int minimum, in
 
 }  // namespace
 
-BoilerplatePage::BoilerplatePage(PageHost* host, TRepeatedChunks* frepetition_seeker, QWidget* parent)
+BoilerplatePage::BoilerplatePage(PageHost* host, RepeatedChunks* frepetition_seeker,
+                                 QWidget* parent)
     : QWidget(parent), host_(host), frepetition_seeker_(frepetition_seeker) {
   setObjectName(QStringLiteral("BoilerplatePage"));
   setProperty("helpContext", kHelpContext);
@@ -106,7 +108,8 @@ void BoilerplatePage::BuildSettingsPage() {
 
   auto* folder_row = new QHBoxLayout();
   ElFolderNameEditBoilerHeadFolder = new QLineEdit(AdvOfficePageBoilerSettings);
-  ElFolderNameEditBoilerHeadFolder->setObjectName(QStringLiteral("ElFolderNameEditBoilerHeadFolder"));
+  ElFolderNameEditBoilerHeadFolder->setObjectName(
+      QStringLiteral("ElFolderNameEditBoilerHeadFolder"));
   ElFolderNameEditBoilerHeadFolder->setToolTip(
       QStringLiteral("A folder to search, or a file: then files of that name are searched"));
   browse_button_ = new QToolButton(AdvOfficePageBoilerSettings);
@@ -120,25 +123,29 @@ void BoilerplatePage::BuildSettingsPage() {
   myAdvFilterComboBoiler = new QComboBox(AdvOfficePageBoilerSettings);
   myAdvFilterComboBoiler->setObjectName(QStringLiteral("myAdvFilterComboBoiler"));
   myAdvFilterComboBoiler->setEditable(true);
-  myAdvFilterComboBoiler->addItems(BoilerFileTypeItems());
+  myAdvFilterComboBoiler->addItems(FileTypeCaptions());
   myAdvFilterComboBoiler->setCurrentIndex(0);
   form->addRow(QStringLiteral("File-types"), myAdvFilterComboBoiler);
 
   AdvOfficeCheckBoxSubFoldersTooBoiler =
       new QCheckBox(QStringLiteral("and sub-folders too"), AdvOfficePageBoilerSettings);
-  AdvOfficeCheckBoxSubFoldersTooBoiler->setObjectName(QStringLiteral("AdvOfficeCheckBoxSubFoldersTooBoiler"));
+  AdvOfficeCheckBoxSubFoldersTooBoiler->setObjectName(
+      QStringLiteral("AdvOfficeCheckBoxSubFoldersTooBoiler"));
   AdvOfficeCheckBoxSubFoldersTooBoiler->setChecked(true);
   form->addRow(QString(), AdvOfficeCheckBoxSubFoldersTooBoiler);
 
   AdvOfficeCheckBoxBoilerUNfinishedSents =
       new QCheckBox(QStringLiteral("include unterminated sentences"), AdvOfficePageBoilerSettings);
-  AdvOfficeCheckBoxBoilerUNfinishedSents->setObjectName(QStringLiteral("AdvOfficeCheckBoxBoilerUNfinishedSents"));
+  AdvOfficeCheckBoxBoilerUNfinishedSents->setObjectName(
+      QStringLiteral("AdvOfficeCheckBoxBoilerUNfinishedSents"));
   AdvOfficeCheckBoxBoilerUNfinishedSents->setChecked(false);
   form->addRow(QString(), AdvOfficeCheckBoxBoilerUNfinishedSents);
 
-  AdvSpinEditBoilerTagSpan = MakeSpin(AdvOfficePageBoilerSettings, "AdvSpinEditBoilerTagSpan", 200, 0, 10);
+  AdvSpinEditBoilerTagSpan =
+      MakeSpin(AdvOfficePageBoilerSettings, "AdvSpinEditBoilerTagSpan", 200, 0, 10);
   form->addRow(QStringLiteral("Tag span"), AdvSpinEditBoilerTagSpan);
-  AdvSpinEditBoilerMinSentFreq = MakeSpin(AdvOfficePageBoilerSettings, "AdvSpinEditBoilerMinSentFreq", 2, 2, 1);
+  AdvSpinEditBoilerMinSentFreq =
+      MakeSpin(AdvOfficePageBoilerSettings, "AdvSpinEditBoilerMinSentFreq", 2, 2, 1);
   form->addRow(QStringLiteral("Min. hits"), AdvSpinEditBoilerMinSentFreq);
   AdvSpinEditBoilerMinChunkLength =
       MakeSpin(AdvOfficePageBoilerSettings, "AdvSpinEditBoilerMinChunkLength", 20, 1, 1);
@@ -147,7 +154,8 @@ void BoilerplatePage::BuildSettingsPage() {
 
   AdvGlowButtonBoilerSearch = new QPushButton(QStringLiteral("start"), AdvOfficePageBoilerSettings);
   AdvGlowButtonBoilerSearch->setObjectName(QStringLiteral("AdvGlowButtonBoilerSearch"));
-  connect(AdvGlowButtonBoilerSearch, &QPushButton::clicked, this, &BoilerplatePage::AdvGlowButtonBoilerSearchClick);
+  connect(AdvGlowButtonBoilerSearch, &QPushButton::clicked, this,
+          &BoilerplatePage::AdvGlowButtonBoilerSearchClick);
   auto* start_row = new QHBoxLayout();
   start_row->addWidget(AdvGlowButtonBoilerSearch);
   start_row->addStretch(1);
@@ -169,7 +177,7 @@ void BoilerplatePage::BuildListPage() {
 
   AdvTreeViewBoiler = new QTreeView(AdvOfficePageBoilerList);
   AdvTreeViewBoiler->setObjectName(QStringLiteral("AdvTreeViewBoiler"));
-  model_ = new TBoilerplateTreeModel(this);
+  model_ = new BoilerplateTreeModel(this);
   AdvTreeViewBoiler->setModel(model_);
   AdvTreeViewBoiler->setFont(QApplication::font());
   AdvTreeViewBoiler->header()->setFont(QApplication::font());
@@ -190,10 +198,14 @@ void BoilerplatePage::BuildListPage() {
   header->resizeSection(0, static_cast<int>(std::lround(3.0 * AdvTreeViewBoiler->logicalDpiX())));
   header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   connect(header, &QHeaderView::sectionClicked, this, &BoilerplatePage::AdvTreeViewBoilerClick);
-  connect(header, &QHeaderView::sectionResized, this, [this](int column, int, int) { ColumnResized(column); });
+  connect(header, &QHeaderView::sectionResized, this,
+          [this](int column, int, int) { ColumnResized(column); });
   connect(AdvTreeViewBoiler->selectionModel(), &QItemSelectionModel::currentChanged, this,
-          [this](const QModelIndex& current, const QModelIndex&) { AdvTreeViewBoilerAfterSelectNode(current); });
-  connect(AdvTreeViewBoiler, &QTreeView::customContextMenuRequested, this, &BoilerplatePage::ShowTreeMenu);
+          [this](const QModelIndex& current, const QModelIndex&) {
+            AdvTreeViewBoilerAfterSelectNode(current);
+          });
+  connect(AdvTreeViewBoiler, &QTreeView::customContextMenuRequested, this,
+          &BoilerplatePage::ShowTreeMenu);
   AdvTreeViewBoiler->viewport()->installEventFilter(this);
 
   AdvPopupMenuBoilerList = new QMenu(this);
@@ -213,10 +225,12 @@ void BoilerplatePage::BrowseForFolder() {
   dialog.setOption(QFileDialog::ShowDirsOnly, false);
   dialog.setOption(QFileDialog::DontUseNativeDialog, true);
   const QString start = ElFolderNameEditBoilerHeadFolder->text();
-  dialog.setDirectory(QFileInfo(start).isDir() ? start
-                                               : QStandardPaths::writableLocation(QStandardPaths::DesktopLocation));
+  dialog.setDirectory(QFileInfo(start).isDir()
+                          ? start
+                          : QStandardPaths::writableLocation(QStandardPaths::DesktopLocation));
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
-  ElFolderNameEditBoilerHeadFolder->setText(QDir::toNativeSeparators(dialog.selectedFiles().first()));
+  ElFolderNameEditBoilerHeadFolder->setText(
+      QDir::toNativeSeparators(dialog.selectedFiles().first()));
   ElFolderNameEditBoilerHeadFolderDialogExecute();
 }
 
@@ -234,9 +248,9 @@ void BoilerplatePage::AdvGlowButtonBoilerSearchClick() {
   if (!ResolveFolderOrFile(text, &head, &file_name)) return;
   if (!file_name.isEmpty()) myAdvFilterComboBoiler->setEditText(file_name);
 
-  TBoilerplateSearch search;
+  BoilerplateSearch search;
   search.head_folder = head;
-  search.file_mask = FileMaskOfTypeText(myAdvFilterComboBoiler->currentText());
+  search.file_mask = FileTypeMaskOfCaption(myAdvFilterComboBoiler->currentText());
   search.include_subfolders = AdvOfficeCheckBoxSubFoldersTooBoiler->isChecked();
   search.include_unterminated = AdvOfficeCheckBoxBoilerUNfinishedSents->isChecked();
   search.tag_span = AdvSpinEditBoilerTagSpan->value();
@@ -248,18 +262,23 @@ void BoilerplatePage::AdvGlowButtonBoilerSearchClick() {
   model_->Detach();
   running_ = true;
   PageHost* host = host_;
-  TRepeatedChunks* engine = frepetition_seeker_;
+  RepeatedChunks* engine = frepetition_seeker_;
   auto work = [this, host, engine, search] {
-    TBoilerplateCallbacks cb;
+    BoilerplateCallbacks cb;
     cb.progress_in_file = [host](int p) { return host->SetSecondProgress(p); };
     cb.progress_overall = [host](int p) { return host->SetOverallProgress(p); };
     cb.count_reporter = [host](int n) {
       host->ShowStatusText(Format(LX("LXNManyX"), {IntToSingle(n), LX("LXRepeatedChunks")}));
     };
     cb.on_folder = [this](const QString& folder, int number, int count) {
-      const QString line = Format(QStringLiteral("%s (%d/%d)"), {DisplayName(folder), number, count});
-      QMetaObject::invokeMethod(this, [this, line] { if (running_) LabelBoilerplateFolder->setText(line); },
-                                Qt::QueuedConnection);
+      const QString line =
+          Format(QStringLiteral("%s (%d/%d)"), {DisplayName(folder), number, count});
+      QMetaObject::invokeMethod(
+          this,
+          [this, line] {
+            if (running_) LabelBoilerplateFolder->setText(line);
+          },
+          Qt::QueuedConnection);
     };
     RunBoilerplateSearch(*engine, FileAndDirIteratorCorpus, search, cb);
   };
@@ -313,7 +332,8 @@ void BoilerplatePage::ColumnResized(int column) {
 void BoilerplatePage::FitBoilerColumns() {
   QHeaderView* header = AdvTreeViewBoiler->header();
   const int others = header->sectionSize(0) + header->sectionSize(1);
-  const int width = std::max(header->minimumSectionSize(), AdvTreeViewBoiler->viewport()->width() - others);
+  const int width =
+      std::max(header->minimumSectionSize(), AdvTreeViewBoiler->viewport()->width() - others);
   fitting_ = true;
   header->resizeSection(2, width);
   fitting_ = false;
@@ -321,13 +341,14 @@ void BoilerplatePage::FitBoilerColumns() {
 }
 
 bool BoilerplatePage::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == AdvTreeViewBoiler->viewport() && event->type() == QEvent::Resize) FitBoilerColumns();
+  if (watched == AdvTreeViewBoiler->viewport() && event->type() == QEvent::Resize)
+    FitBoilerColumns();
   return QWidget::eventFilter(watched, event);
 }
 
 void BoilerplatePage::AdvTreeViewBoilerAfterSelectNode(const QModelIndex& index) {
   if (!index.isValid()) return;
-  const TBoilerSelection s = SummariseBoilerRow(*model_, index, boiler_head_folder);
+  const BoilerplateSelection s = SummariseBoilerRow(*model_, index, boiler_head_folder);
   boiler_chunk_to_show = s.chunk;
   boiler_fname_to_open = s.to_open;
   host_->ShowStatusText(s.message);
@@ -344,7 +365,7 @@ void BoilerplatePage::OpenshowBoilerSourceClick() {
   // A total row stands for the head folder; a file may have gone meanwhile.
   if (path.isEmpty() || path == boiler_head_folder || !IsExistingFile(path)) return;
   if (running_ || !frepetition_seeker_ || model_->Engine() == nullptr) return;
-  TFormOneTextFileShower* viewer = host_->SharedViewer();
+  TextViewerWindow* viewer = host_->SharedViewer();
   if (!viewer) return;
   QStringList chunks;
   CountChunksOfFile(*frepetition_seeker_, path, &chunks);

@@ -15,8 +15,8 @@
 
 #include "boilerplate/repeated_chunks.h"
 #include "runtime/file_details.h"
-#include "runtime/file_iterator.h"
-#include "shell/page_host_gui.h"
+#include "runtime/file_walker.h"
+#include "ui_kit/page_host_gui.h"
 
 class QAction;
 class QCheckBox;
@@ -29,14 +29,14 @@ class QSpinBox;
 class QTabWidget;
 class QToolButton;
 class QTreeView;
-class TBoilerplateTreeModel;
+class BoilerplateTreeModel;
 
 class BoilerplatePage : public QWidget {
   Q_OBJECT
  public:
   static constexpr int kHelpContext = 6030;
 
-  BoilerplatePage(PageHost* host, TRepeatedChunks* frepetition_seeker, QWidget* parent = nullptr);
+  BoilerplatePage(PageHost* host, RepeatedChunks* frepetition_seeker, QWidget* parent = nullptr);
   ~BoilerplatePage() override;
 
   // Starts a search with the current settings (the "start" button).
@@ -57,9 +57,9 @@ class BoilerplatePage : public QWidget {
   void ElFolderNameEditBoilerHeadFolderDialogExecute();
 
   QString HeadFolder() const { return boiler_head_folder; }
-  const TFileDetails3_string& FileToOpen() const { return boiler_fname_to_open; }
+  const ViewerFileDetails& FileToOpen() const { return boiler_fname_to_open; }
   QString ChunkToShow() const { return boiler_chunk_to_show; }
-  TBoilerplateTreeModel* TreeModel() const { return model_; }
+  BoilerplateTreeModel* TreeModel() const { return model_; }
   bool Running() const { return running_; }
 
  Q_SIGNALS:
@@ -78,8 +78,8 @@ class BoilerplatePage : public QWidget {
   void ColumnResized(int column);
 
   PageHost* host_;
-  TRepeatedChunks* frepetition_seeker_;
-  TFileAndDirIterator FileAndDirIteratorCorpus;
+  RepeatedChunks* frepetition_seeker_;
+  FileWalker FileAndDirIteratorCorpus;
 
   QTabWidget* AdvOfficePagerBoiler = nullptr;
   QWidget* AdvOfficePageBoilerSettings = nullptr;
@@ -95,14 +95,14 @@ class BoilerplatePage : public QWidget {
   QPushButton* AdvGlowButtonBoilerSearch = nullptr;
   QLabel* LabelBoilerplateFolder = nullptr;
   QTreeView* AdvTreeViewBoiler = nullptr;
-  TBoilerplateTreeModel* model_ = nullptr;
+  BoilerplateTreeModel* model_ = nullptr;
   QMenu* AdvPopupMenuBoilerList = nullptr;
   QAction* Openshow1 = nullptr;
   QAction* BoilerListCopy2 = nullptr;
 
   QString boiler_head_folder;
   QString boiler_chunk_to_show;
-  TFileDetails3_string boiler_fname_to_open;
+  ViewerFileDetails boiler_fname_to_open;
   bool resizing_column = false;
   bool fitting_ = false;
   bool running_ = false;

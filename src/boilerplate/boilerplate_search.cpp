@@ -5,22 +5,8 @@
 #include <set>
 
 #include "runtime/messages.h"
-#include "runtime/panic.h"
 #include "runtime/native_files.h"
-
-QStringList BoilerFileTypeItems() {
-  return {QStringLiteral("All files (*.*)"), QStringLiteral("Text files (*.txt)"),
-          QStringLiteral("Web files (*.xml;*.htm;*.html)")};
-}
-
-QString FileMaskOfTypeText(const QString& text) {
-  const qsizetype open = text.lastIndexOf(QLatin1Char('('));
-  const qsizetype close = text.lastIndexOf(QLatin1Char(')'));
-  if (open >= 0 && close > open + 1 && BoilerFileTypeItems().contains(text))
-    return text.mid(open + 1, close - open - 1);
-  const QString t = text.trimmed();
-  return t.isEmpty() ? QStringLiteral("*.*") : t;
-}
+#include "runtime/panic.h"
 
 QString WithoutTrailingSeparator(const QString& folder) {
   QString f = QDir::fromNativeSeparators(folder);
@@ -45,8 +31,8 @@ bool ResolveFolderOrFile(const QString& text, QString* head_folder, QString* fil
   return false;
 }
 
-int RunBoilerplateSearch(TRepeatedChunks& engine, TFileAndDirIterator& iterator,
-                         const TBoilerplateSearch& search, const TBoilerplateCallbacks& callbacks) {
+int RunBoilerplateSearch(RepeatedChunks& engine, FileWalker& iterator,
+                         const BoilerplateSearch& search, const BoilerplateCallbacks& callbacks) {
   engine.Clear();
   engine.SetSettings(search.include_unterminated, search.tag_span, search.min_hits,
                      search.min_length, callbacks.progress_in_file, callbacks.progress_overall,
@@ -63,11 +49,12 @@ int RunBoilerplateSearch(TRepeatedChunks& engine, TFileAndDirIterator& iterator,
     if (callbacks.progress_overall) callbacks.progress_overall(p);
   };
   const int found = iterator.IterateFindingFiles();
-  iterator.BuildDetailedList(TFileSortOrder::ByName);
+  iterator.BuildDetailedList(FileSortOrder::ByName);
 
-  const TFolderEfficientFileStringlist& files = iterator.FilesFound();
+  const FolderFileList& files = iterator.FilesFound();
   std::set<int> folders_with_files;
-  for (int i = 0; i < files.Count(); ++i) folders_with_files.insert(files.GetASimpleSearchRec(i).FolderNumber);
+  for (int i = 0; i < files.Count(); ++i)
+    folders_with_files.insert(files.GetASimpleSearchRec(i).FolderNumber);
   const int folder_count = static_cast<int>(folders_with_files.size());
   int folder_number = 0;
   const bool walk_stopped = iterator.Stopped();
@@ -79,7 +66,7 @@ int RunBoilerplateSearch(TRepeatedChunks& engine, TFileAndDirIterator& iterator,
   for (int i = 0; i < files.Count(); ++i) names << files.GetFullFilename(i);
   int last_folder = -1;
   auto before_file = [&](int i) {
-    MyYieldProcess();
+    YieldToEvents();
     if (iterator.Stopped()) {
       engine.Stop();
       return;
@@ -89,7 +76,8 @@ int RunBoilerplateSearch(TRepeatedChunks& engine, TFileAndDirIterator& iterator,
       last_folder = folder;
       ++folder_number;
       if (callbacks.on_folder)
-        callbacks.on_folder(WithoutTrailingSeparator(files.GetFolder(folder)), folder_number, folder_count);
+        callbacks.on_folder(WithoutTrailingSeparator(files.GetFolder(folder)), folder_number,
+                            folder_count);
     }
   };
   if (!walk_stopped && !engine.Stopped()) engine.AddTextFiles(names, before_file);

@@ -8,9 +8,9 @@
 #include <functional>
 
 #include "boilerplate/repeated_chunks.h"
-#include "runtime/file_iterator.h"
+#include "runtime/file_walker.h"
 
-struct TBoilerplateSearch {
+struct BoilerplateSearch {
   QString head_folder;
   QString file_mask = QStringLiteral("*.*");
   bool include_subfolders = true;
@@ -20,20 +20,14 @@ struct TBoilerplateSearch {
   int min_length = 20;
 };
 
-struct TBoilerplateCallbacks {
-  TRepeatedChunks::ProgressFunc progress_in_file;
-  TRepeatedChunks::ProgressFunc progress_overall;
-  TRepeatedChunks::CountFunc count_reporter;
+struct BoilerplateCallbacks {
+  RepeatedChunks::ProgressFunc progress_in_file;
+  RepeatedChunks::ProgressFunc progress_overall;
+  RepeatedChunks::CountFunc count_reporter;
   // A folder's files are about to be read: its path without a trailing
   // separator, its number (from 1) and the number of folders with files.
   std::function<void(const QString& folder, int number, int count)> on_folder;
 };
-
-// The items of the file-types box and the mask each one stands for.
-QStringList BoilerFileTypeItems();
-// The mask of a file-types text: what stands in its brackets for one of the
-// items, else the text itself (a file name typed or picked by the user).
-QString FileMaskOfTypeText(const QString& text);
 
 // Folder resolution: for an existing folder, head_folder is that folder
 // (without a trailing separator) and file_name is left empty; for an
@@ -48,5 +42,5 @@ QString WithoutTrailingSeparator(const QString& folder);
 // every folder named like the relevance filter's copies), loads each file and
 // sorts by hits. Stopping the iterator or the engine ends the walk early; the
 // chunks found so far are still sorted. Returns the number of files found.
-int RunBoilerplateSearch(TRepeatedChunks& engine, TFileAndDirIterator& iterator,
-                         const TBoilerplateSearch& search, const TBoilerplateCallbacks& callbacks);
+int RunBoilerplateSearch(RepeatedChunks& engine, FileWalker& iterator,
+                         const BoilerplateSearch& search, const BoilerplateCallbacks& callbacks);

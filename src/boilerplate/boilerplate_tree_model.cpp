@@ -5,38 +5,38 @@
 #include "runtime/native_names.h"
 
 // Internal ids: 0 marks a top-level row; r + 1 marks a child of top-level row r.
-TBoilerplateTreeModel::TBoilerplateTreeModel(QObject* parent) : QAbstractItemModel(parent) {}
+BoilerplateTreeModel::BoilerplateTreeModel(QObject* parent) : QAbstractItemModel(parent) {}
 
-void TBoilerplateTreeModel::Fill(TRepeatedChunks* engine) {
+void BoilerplateTreeModel::Fill(RepeatedChunks* engine) {
   beginResetModel();
   engine_ = engine;
   if (engine_) {
-    boiler::T1LongintList& order = engine_->RowOrder();
+    boiler::FileNumberList& order = engine_->RowOrder();
     order.Clear();
     for (int i = 0; i < engine_->Chunks().Count(); ++i) order.AddOne(i);
   }
   endResetModel();
 }
 
-int TBoilerplateTreeModel::ChunkOfRow(int row) const {
+int BoilerplateTreeModel::ChunkOfRow(int row) const {
   if (!engine_ || row < 0) return -1;
-  const boiler::T1LongintList& order = engine_->RowOrder();
+  const boiler::FileNumberList& order = engine_->RowOrder();
   const int chunk = row < order.Count() ? order.GetAValue(row) : row;
   return (chunk >= 0 && chunk < engine_->Chunks().Count()) ? chunk : -1;
 }
 
-QModelIndex TBoilerplateTreeModel::index(int row, int column, const QModelIndex& parent) const {
+QModelIndex BoilerplateTreeModel::index(int row, int column, const QModelIndex& parent) const {
   if (row < 0 || column < 0 || column >= 3 || row >= rowCount(parent)) return {};
   if (!parent.isValid()) return createIndex(row, column, quintptr(0));
   return createIndex(row, column, quintptr(parent.row()) + 1);
 }
 
-QModelIndex TBoilerplateTreeModel::parent(const QModelIndex& child) const {
+QModelIndex BoilerplateTreeModel::parent(const QModelIndex& child) const {
   if (!child.isValid() || child.internalId() == 0) return {};
   return createIndex(static_cast<int>(child.internalId() - 1), 0, quintptr(0));
 }
 
-int TBoilerplateTreeModel::rowCount(const QModelIndex& parent) const {
+int BoilerplateTreeModel::rowCount(const QModelIndex& parent) const {
   if (!engine_) return 0;
   if (!parent.isValid()) return engine_->Chunks().Count();
   if (parent.internalId() != 0 || parent.column() != 0) return 0;
@@ -46,9 +46,9 @@ int TBoilerplateTreeModel::rowCount(const QModelIndex& parent) const {
   return pairs > 1 ? pairs : 0;
 }
 
-int TBoilerplateTreeModel::columnCount(const QModelIndex&) const { return 3; }
+int BoilerplateTreeModel::columnCount(const QModelIndex&) const { return 3; }
 
-QString TBoilerplateTreeModel::CellText(const QModelIndex& index, int column) const {
+QString BoilerplateTreeModel::CellText(const QModelIndex& index, int column) const {
   if (!engine_ || !index.isValid()) return {};
   const bool child = index.internalId() != 0;
   const int top_row = child ? static_cast<int>(index.internalId() - 1) : index.row();
@@ -60,7 +60,7 @@ QString TBoilerplateTreeModel::CellText(const QModelIndex& index, int column) co
   if (column == 0) return chunks.Strings(chunk);
   if (child) {
     if (index.row() >= occ.Count()) return BeyondTheList();
-    const boiler::T2LongintRec& pair = occ.GetAValue(index.row());
+    const boiler::OccurrenceRec& pair = occ.GetAValue(index.row());
     if (column == 1) return Format(QStringLiteral("%0.n"), {double(pair.value2)});
     return engine_->ChunkFiles().GetFullFilename(pair.value1);
   }
@@ -70,7 +70,7 @@ QString TBoilerplateTreeModel::CellText(const QModelIndex& index, int column) co
   return {};
 }
 
-QVariant TBoilerplateTreeModel::data(const QModelIndex& index, int role) const {
+QVariant BoilerplateTreeModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid()) return {};
   // The file column shows the display form of the path; CellText keeps it.
   if (role == Qt::DisplayRole || (role == Qt::ToolTipRole && index.column() != 1)) {
@@ -82,14 +82,19 @@ QVariant TBoilerplateTreeModel::data(const QModelIndex& index, int role) const {
   return {};
 }
 
-QVariant TBoilerplateTreeModel::headerData(int section, Qt::Orientation orientation, int role) const {
+QVariant BoilerplateTreeModel::headerData(int section, Qt::Orientation orientation,
+                                          int role) const {
   if (orientation != Qt::Horizontal) return {};
   if (role == Qt::DisplayRole) {
     switch (section) {
-      case 0: return LX("LXChunk");
-      case 1: return LX("LXOverallFreq");
-      case 2: return LX("LXFilenames");
-      default: return {};
+      case 0:
+        return LX("LXChunk");
+      case 1:
+        return LX("LXOverallFreq");
+      case 2:
+        return LX("LXFilenames");
+      default:
+        return {};
     }
   }
   if (role == Qt::TextAlignmentRole && section == 1)
@@ -97,10 +102,10 @@ QVariant TBoilerplateTreeModel::headerData(int section, Qt::Orientation orientat
   return {};
 }
 
-int CountChunksOfFile(const TRepeatedChunks& engine, const QString& path, QStringList* texts) {
+int CountChunksOfFile(const RepeatedChunks& engine, const QString& path, QStringList* texts) {
   int count = 0;
   const auto& chunks = engine.Chunks();
-  const TFolderEfficientFileStringlist& files = engine.ChunkFiles();
+  const FolderFileList& files = engine.ChunkFiles();
   // File numbers are compared, not paths, once the path's number is known.
   int number = -1;
   for (int f = 0; f < files.Count(); ++f) {
@@ -125,9 +130,9 @@ int CountChunksOfFile(const TRepeatedChunks& engine, const QString& path, QStrin
   return count;
 }
 
-TBoilerSelection SummariseBoilerRow(const TBoilerplateTreeModel& model, const QModelIndex& index,
-                                    const QString& head_folder) {
-  TBoilerSelection s;
+BoilerplateSelection SummariseBoilerRow(const BoilerplateTreeModel& model, const QModelIndex& index,
+                                        const QString& head_folder) {
+  BoilerplateSelection s;
   if (!index.isValid() || !model.Engine()) return s;
   QString file = model.CellText(index, 2);
   const QString count_text = model.CellText(index, 1);
@@ -141,12 +146,14 @@ TBoilerSelection SummariseBoilerRow(const TBoilerplateTreeModel& model, const QM
   if (s.total_row) {
     // A total row stands for several files: say how often and in how many.
     const int files = model.rowCount(index.sibling(index.row(), 0));
-    s.message = Format(LX("LXXFoundNStrTimesInY"),
-                       {s.chunk, count_text, Format(LX("LXNManyX"), {IntToSingle(files), LX("LXFilesWord")})});
+    s.message = Format(
+        LX("LXXFoundNStrTimesInY"),
+        {s.chunk, count_text, Format(LX("LXNManyX"), {IntToSingle(files), LX("LXFilesWord")})});
   } else if (k == 1) {
     s.message = Format(LX("LXXFoundNStrTimesInY"), {s.chunk, count_text, file});
   } else {
-    s.message = Format(LX("LXXFoundInY"), {Format(LX("LXNManyX"), {IntToSingle(k), LX("LXRepeatedChunks")}), file});
+    s.message = Format(LX("LXXFoundInY"),
+                       {Format(LX("LXNManyX"), {IntToSingle(k), LX("LXRepeatedChunks")}), file});
   }
   s.to_open.info2 = Format(QStringLiteral("%0.n"), {IntToSingle(k)});
   return s;

@@ -16,24 +16,25 @@
 #include "boilerplate/repeated_chunks.h"
 #include "runtime/file_details.h"
 
-class TBoilerplateTreeModel : public QAbstractItemModel {
+class BoilerplateTreeModel : public QAbstractItemModel {
   Q_OBJECT
  public:
-  explicit TBoilerplateTreeModel(QObject* parent = nullptr);
+  explicit BoilerplateTreeModel(QObject* parent = nullptr);
 
   // Shows the finder's results in its current order (refills its row order),
   // or nothing when engine is null. Detach before the finder is changed by a
   // run, so that no view reads it meanwhile.
-  void Fill(TRepeatedChunks* engine);
+  void Fill(RepeatedChunks* engine);
   void Detach() { Fill(nullptr); }
-  TRepeatedChunks* Engine() const { return engine_; }
+  RepeatedChunks* Engine() const { return engine_; }
 
   QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
   QModelIndex parent(const QModelIndex& child) const override;
   int rowCount(const QModelIndex& parent = {}) const override;
   int columnCount(const QModelIndex& parent = {}) const override;
   QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
-  QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+  QVariant headerData(int section, Qt::Orientation orientation,
+                      int role = Qt::DisplayRole) const override;
 
   // The text of one cell, as shown.
   QString CellText(const QModelIndex& index, int column) const;
@@ -42,21 +43,22 @@ class TBoilerplateTreeModel : public QAbstractItemModel {
 
  private:
   int ChunkOfRow(int row) const;  // -1 when the row map points outside the chunk list
-  TRepeatedChunks* engine_ = nullptr;
+  RepeatedChunks* engine_ = nullptr;
 };
 
 // How many occurrences, over all chunks, lie in the file with exactly this
 // path (case matters); with texts, the text of each such chunk is appended
 // once, in chunk order.
-int CountChunksOfFile(const TRepeatedChunks& engine, const QString& path, QStringList* texts = nullptr);
+int CountChunksOfFile(const RepeatedChunks& engine, const QString& path,
+                      QStringList* texts = nullptr);
 
 // What the status bar says about a selected row, and what "Open && show"
 // then opens.
-struct TBoilerSelection {
-  QString chunk;                // column 0 text
-  TFileDetails3_string to_open;  // the file (the head folder for a total row), "", its chunk count
+struct BoilerplateSelection {
+  QString chunk;              // column 0 text
+  ViewerFileDetails to_open;  // the file (the head folder for a total row), "", its chunk count
   QString message;
   bool total_row = false;
 };
-TBoilerSelection SummariseBoilerRow(const TBoilerplateTreeModel& model, const QModelIndex& index,
-                                    const QString& head_folder);
+BoilerplateSelection SummariseBoilerRow(const BoilerplateTreeModel& model, const QModelIndex& index,
+                                        const QString& head_folder);

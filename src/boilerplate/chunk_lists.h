@@ -12,7 +12,7 @@
 
 namespace boiler {
 
-class T1LongintList {
+class FileNumberList {
  public:
   int Count() const { return static_cast<int>(v_.size()); }
   void AddOne(std::int32_t value) { v_.push_back(value); }
@@ -23,42 +23,42 @@ class T1LongintList {
   std::vector<std::int32_t> v_;
 };
 
-struct T2LongintRec {
+struct OccurrenceRec {
   std::int32_t value1 = 0;  // file number
   std::int32_t value2 = 0;  // hits in that file
 };
 
-class T2LongintList {
+class OccurrenceList {
  public:
   int Count() const { return static_cast<int>(v_.size()); }
-  void AddOne(std::int32_t a, std::int32_t b) { v_.push_back(T2LongintRec{a, b}); }
-  const T2LongintRec& GetAValue(int j) const { return v_[static_cast<std::size_t>(j)]; }
-  T2LongintRec& Last() { return v_.back(); }
+  void AddOne(std::int32_t a, std::int32_t b) { v_.push_back(OccurrenceRec{a, b}); }
+  const OccurrenceRec& GetAValue(int j) const { return v_[static_cast<std::size_t>(j)]; }
+  OccurrenceRec& Last() { return v_.back(); }
   bool Empty() const { return v_.empty(); }
   // Sum of one column: 0 for the first members, 1 for the second.
   std::int64_t TotalOf(int column) const {
     std::int64_t sum = 0;
-    for (const T2LongintRec& r : v_) sum += column == 0 ? r.value1 : r.value2;
+    for (const OccurrenceRec& r : v_) sum += column == 0 ? r.value1 : r.value2;
     return sum;
   }
   void Clear() { v_.clear(); }
 
  private:
-  std::vector<T2LongintRec> v_;
+  std::vector<OccurrenceRec> v_;
 };
 
 // Chunk texts, each with its list of occurrences.
-class TStringlistWithListOfOccurrences {
+class ChunkOccurrenceList {
  public:
   struct Entry {
     QString text;
-    T2LongintList occurrences;
+    OccurrenceList occurrences;
     std::int64_t total = 0;  // sum of the hits, kept so that sorting need not add up
   };
 
   int Count() const { return static_cast<int>(entries_.size()); }
   const QString& Strings(int i) const { return entries_[static_cast<std::size_t>(i)].text; }
-  const T2LongintList& GetAListOfOccurrences(int i) const {
+  const OccurrenceList& GetAListOfOccurrences(int i) const {
     return entries_[static_cast<std::size_t>(i)].occurrences;
   }
   std::int64_t Total(int i) const { return entries_[static_cast<std::size_t>(i)].total; }

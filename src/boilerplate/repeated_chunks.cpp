@@ -20,9 +20,20 @@ namespace {
 inline bool IsSpace(char16_t c) {
   if (c > u' ' && c < 0x80) return false;
   switch (c) {
-    case u' ': case u'\t': case u'\r': case u'\n': case u'\f': case u'\v':
-    case 0x85: case 0xA0: case 0x1680: case 0x2028: case 0x2029:
-    case 0x202F: case 0x205F: case 0x3000:
+    case u' ':
+    case u'\t':
+    case u'\r':
+    case u'\n':
+    case u'\f':
+    case u'\v':
+    case 0x85:
+    case 0xA0:
+    case 0x1680:
+    case 0x2028:
+    case 0x2029:
+    case 0x202F:
+    case 0x205F:
+    case 0x3000:
       return true;
     default:
       return c >= 0x2000 && c <= 0x200A;
@@ -44,9 +55,21 @@ inline bool IsImmediateTerminator(char16_t c) {
 // Closing quotes and brackets that stay with the sentence they end.
 inline bool IsCloser(char16_t c) {
   switch (c) {
-    case u'"': case u'\'': case u')': case u']': case u'}':
-    case 0xBB: case 0x2019: case 0x201D: case 0x203A:
-    case 0x300D: case 0x300F: case 0x3009: case 0x300B: case 0x3011: case 0xFF09:
+    case u'"':
+    case u'\'':
+    case u')':
+    case u']':
+    case u'}':
+    case 0xBB:
+    case 0x2019:
+    case 0x201D:
+    case 0x203A:
+    case 0x300D:
+    case 0x300F:
+    case 0x3009:
+    case 0x300B:
+    case 0x3011:
+    case 0xFF09:
       return true;
     default:
       return false;
@@ -66,11 +89,11 @@ bool EqualsLowerAscii(const char16_t* s, qsizetype n, const char* word) {
 // Words that are usually followed by a "." that does not end the sentence.
 bool IsAbbreviation(const char16_t* w, qsizetype n) {
   static const char* const kWords[] = {
-      "mr", "mrs", "ms", "dr", "prof", "st", "sr", "jr", "vs", "cf", "fig", "figs", "no",
-      "nos", "nr", "vol", "pp", "approx", "ca", "dept", "gen", "col", "lt", "sgt", "capt",
-      "rev", "hon", "mt", "ft", "jan", "feb", "mar", "apr", "jun", "jul", "aug", "sep",
-      "sept", "oct", "nov", "dec", "bzw", "ggf", "vgl", "evtl", "inkl", "mme", "mlle", "sra",
-      "srta", "ed", "eds", "ch", "art", "abs", "op", "cit", "ibid", "resp"};
+      "mr",   "mrs",  "ms",  "dr",  "prof", "st",     "sr",  "jr",   "vs",   "cf",   "fig", "figs",
+      "no",   "nos",  "nr",  "vol", "pp",   "approx", "ca",  "dept", "gen",  "col",  "lt",  "sgt",
+      "capt", "rev",  "hon", "mt",  "ft",   "jan",    "feb", "mar",  "apr",  "jun",  "jul", "aug",
+      "sep",  "sept", "oct", "nov", "dec",  "bzw",    "ggf", "vgl",  "evtl", "inkl", "mme", "mlle",
+      "sra",  "srta", "ed",  "eds", "ch",   "art",    "abs", "op",   "cit",  "ibid", "resp"};
   if (n == 1) return true;  // an initial
   if (n > 6) return false;
   for (const char* k : kWords) {
@@ -85,15 +108,17 @@ bool IsInlineTag(const char16_t* s, qsizetype n) {
   if (i < n && s[i] == u'/') ++i;
   if (i < n && (s[i] == u'!' || s[i] == u'?')) return true;  // comments, declarations
   qsizetype start = i;
-  while (i < n && i - start < 12 && ((s[i] >= u'a' && s[i] <= u'z') || (s[i] >= u'A' && s[i] <= u'Z') ||
-                                     (s[i] >= u'0' && s[i] <= u'9')))
+  while (i < n && i - start < 12 &&
+         ((s[i] >= u'a' && s[i] <= u'z') || (s[i] >= u'A' && s[i] <= u'Z') ||
+          (s[i] >= u'0' && s[i] <= u'9')))
     ++i;
   const qsizetype len = i - start;
   if (len == 0) return false;
   static const char* const kInline[] = {
-      "a", "abbr", "acronym", "b", "bdi", "bdo", "big", "cite", "code", "data", "del", "dfn",
-      "em", "font", "i", "img", "ins", "kbd", "label", "mark", "nobr", "q", "samp", "small",
-      "span", "strike", "strong", "sub", "sup", "time", "tt", "u", "var", "wbr"};
+      "a",     "abbr", "acronym", "b",  "bdi",  "bdo",   "big",  "cite",   "code",
+      "data",  "del",  "dfn",     "em", "font", "i",     "img",  "ins",    "kbd",
+      "label", "mark", "nobr",    "q",  "samp", "small", "span", "strike", "strong",
+      "sub",   "sup",  "time",    "tt", "u",    "var",   "wbr"};
   for (const char* k : kInline) {
     if (EqualsLowerAscii(s + start, len, k)) return true;
   }
@@ -103,8 +128,8 @@ bool IsInlineTag(const char16_t* s, qsizetype n) {
 // A "<" opens a tag only when a name, "/", "!" or "?" follows at once, so
 // that "a < b" in prose is never taken for markup.
 inline bool StartsATag(char16_t c) {
-  return c == u'/' || c == u'!' || c == u'?' || (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') ||
-         (c > 0x7F && QChar::isLetter(c));
+  return c == u'/' || c == u'!' || c == u'?' || (c >= u'a' && c <= u'z') ||
+         (c >= u'A' && c <= u'Z') || (c > 0x7F && QChar::isLetter(c));
 }
 
 // Character classes, looked up once per code unit.
@@ -118,7 +143,8 @@ struct ClassTable {
       std::uint8_t k = kPlain;
       if (IsSpace(u)) k |= kSpace;
       if (u == u'\n' || u == u'\r' || u == 0x85 || u == 0x2028 || u == 0x2029) k |= kLineBreak;
-      if (u == u'<' || IsSpacedTerminator(u) || IsImmediateTerminator(u) || IsCloser(u)) k |= kSpecial;
+      if (u == u'<' || IsSpacedTerminator(u) || IsImmediateTerminator(u) || IsCloser(u))
+        k |= kSpecial;
       of[c] = k;
     }
   }
@@ -157,7 +183,7 @@ std::uint64_t ChunkHash(const char16_t* s, std::size_t n) {
   return h == 0 ? 1 : h;
 }
 
-TChunkCutter::TChunkCutter(const TChunkRules& rules, bool keep_unterminated, int min_length)
+ChunkCutter::ChunkCutter(const ChunkRules& rules, bool keep_unterminated, int min_length)
     : tag_span_(rules.tag_span),
       keep_unterminated_(keep_unterminated),
       min_length_(static_cast<std::size_t>(std::max(1, min_length))) {
@@ -165,7 +191,7 @@ TChunkCutter::TChunkCutter(const TChunkRules& rules, bool keep_unterminated, int
   text_.reserve(1 << 12);
 }
 
-void TChunkCutter::TakeChunks(TChunkBatch* out) {
+void ChunkCutter::TakeChunks(CutChunkBatch* out) {
   out->chunks.clear();
   out->chunks.swap(chunks_);
   out->text.clear();
@@ -180,10 +206,11 @@ void TChunkCutter::TakeChunks(TChunkBatch* out) {
   start_ = 0;
 }
 
-void TChunkCutter::Emit(bool terminated) {
+void ChunkCutter::Emit(bool terminated) {
   const std::size_t n = ChunkLength();
   if (n > 0 && (terminated || keep_unterminated_) && n >= min_length_) {
-    chunks_.push_back(TCutChunk{ChunkHash(text_.data() + start_, n), start_, static_cast<std::uint32_t>(n), terminated});
+    chunks_.push_back(CutChunk{ChunkHash(text_.data() + start_, n), start_,
+                               static_cast<std::uint32_t>(n), terminated});
     start_ = text_.size();
   } else {
     text_.resize(start_);
@@ -194,7 +221,7 @@ void TChunkCutter::Emit(bool terminated) {
 }
 
 // Cut at the last space, so that the next chunk starts with a whole word.
-void TChunkCutter::CutOverlong() {
+void ChunkCutter::CutOverlong() {
   std::size_t space = text_.size();
   while (space > start_ && text_[space - 1] != u' ') --space;
   const Run run = run_;
@@ -218,7 +245,7 @@ void TChunkCutter::CutOverlong() {
   end_pending_ = pending;
 }
 
-void TChunkCutter::Put(char16_t c) {
+void ChunkCutter::Put(char16_t c) {
   if (space_pending_) {
     space_pending_ = false;
     if (ChunkLength() > 0) {
@@ -230,7 +257,7 @@ void TChunkCutter::Put(char16_t c) {
   if (ChunkLength() >= static_cast<std::size_t>(kMaxChunkLength)) CutOverlong();
 }
 
-bool TChunkCutter::RunEndsSentence() const {
+bool ChunkCutter::RunEndsSentence() const {
   if (!lone_dot_ || run_at_ <= start_) return true;
   std::size_t w = run_at_;
   while (w > start_ && QChar::isLetter(text_[w - 1])) --w;
@@ -238,7 +265,7 @@ bool TChunkCutter::RunEndsSentence() const {
   return !(len > 0 && IsAbbreviation(text_.data() + w, len));
 }
 
-void TChunkCutter::Space(char16_t c) {
+void ChunkCutter::Space(char16_t c) {
   if (run_ == Run::Immediate) {
     Emit(true);
   } else if (run_ != Run::None) {
@@ -253,7 +280,7 @@ void TChunkCutter::Space(char16_t c) {
   space_pending_ = true;
 }
 
-void TChunkCutter::Boundary() {
+void ChunkCutter::Boundary() {
   bool terminated = end_pending_;
   if (run_ == Run::Immediate) terminated = true;
   if (run_ == Run::Spaced || run_ == Run::Closers) terminated = RunEndsSentence();
@@ -261,7 +288,7 @@ void TChunkCutter::Boundary() {
   line_feeds_ = 0;
 }
 
-void TChunkCutter::Visible(char16_t c) {
+void ChunkCutter::Visible(char16_t c) {
   line_feeds_ = 0;
   switch (run_) {
     case Run::Spaced:
@@ -309,7 +336,7 @@ void TChunkCutter::Visible(char16_t c) {
   }
 }
 
-qsizetype TChunkCutter::Process(const char16_t* s, qsizetype n, bool final) {
+qsizetype ChunkCutter::Process(const char16_t* s, qsizetype n, bool final) {
   const std::uint8_t* cls = Classes().of;
   qsizetype i = 0;
   while (i < n) {
@@ -322,7 +349,9 @@ qsizetype TChunkCutter::Process(const char16_t* s, qsizetype n, bool final) {
         qsizetype j = i + 1;
         const qsizetype stop = std::min(n, i + room);
         // A single blank between two ordinary characters is already normalised.
-        while (j < stop && (cls[s[j]] == kPlain || (s[j] == u' ' && j + 1 < stop && cls[s[j + 1]] == kPlain))) ++j;
+        while (j < stop &&
+               (cls[s[j]] == kPlain || (s[j] == u' ' && j + 1 < stop && cls[s[j + 1]] == kPlain)))
+          ++j;
         text_.insert(text_.end(), s + i, s + j);
         line_feeds_ = 0;
         i = j;
@@ -365,7 +394,7 @@ qsizetype TChunkCutter::Process(const char16_t* s, qsizetype n, bool final) {
   return n;
 }
 
-void TChunkCutter::Feed(const char16_t* s, qsizetype n) {
+void ChunkCutter::Feed(const char16_t* s, qsizetype n) {
   if (carry_.empty()) {
     const qsizetype used = Process(s, n, false);
     carry_.assign(s + used, s + n);
@@ -376,7 +405,7 @@ void TChunkCutter::Feed(const char16_t* s, qsizetype n) {
   carry_.erase(carry_.begin(), carry_.begin() + used);
 }
 
-void TChunkCutter::Finish() {
+void ChunkCutter::Finish() {
   if (!carry_.empty()) {
     Process(carry_.data(), static_cast<qsizetype>(carry_.size()), true);
     carry_.clear();
@@ -386,17 +415,17 @@ void TChunkCutter::Finish() {
   line_feeds_ = 0;
 }
 
-void CutTextIntoChunks(QStringView text, const TChunkRules& rules,
+void CutTextIntoChunks(QStringView text, const ChunkRules& rules,
                        const std::function<void(QStringView, bool)>& found) {
-  TChunkCutter cutter(rules, true, 1);
+  ChunkCutter cutter(rules, true, 1);
   cutter.Feed(reinterpret_cast<const char16_t*>(text.utf16()), text.size());
   cutter.Finish();
-  TChunkBatch batch;
+  CutChunkBatch batch;
   cutter.TakeChunks(&batch);
-  for (const TCutChunk& c : batch.chunks) found(batch.TextOf(c), c.terminated);
+  for (const CutChunk& c : batch.chunks) found(batch.TextOf(c), c.terminated);
 }
 
-void TRepeatedChunks::Clear() {
+void RepeatedChunks::Clear() {
   chunks_.Clear();
   files_.Clear();
   read_problems_.clear();
@@ -411,15 +440,15 @@ void TRepeatedChunks::Clear() {
   reported_ = -1;
   last_overall_ = -1;
   dirty_ = false;
-  loaded_ = TChunkBatch{};
+  loaded_ = CutChunkBatch{};
   loaded_number_ = -1;
   files_counted_ = 0;
   stop_.store(false, std::memory_order_relaxed);
 }
 
-void TRepeatedChunks::SetSettings(bool include_unterminated, int tag_span, int min_hits,
-                                  int min_length, ProgressFunc progress_in_file,
-                                  ProgressFunc progress_overall, CountFunc count_reporter) {
+void RepeatedChunks::SetSettings(bool include_unterminated, int tag_span, int min_hits,
+                                 int min_length, ProgressFunc progress_in_file,
+                                 ProgressFunc progress_overall, CountFunc count_reporter) {
   include_unterminated_ = include_unterminated;
   rules_.tag_span = tag_span;
   min_hits_ = std::max(2, min_hits);
@@ -429,23 +458,26 @@ void TRepeatedChunks::SetSettings(bool include_unterminated, int tag_span, int m
   count_reporter_ = std::move(count_reporter);
 }
 
-TChunkCutter TRepeatedChunks::MakeCutter() const {
-  return TChunkCutter(rules_, include_unterminated_, min_length_);
+ChunkCutter RepeatedChunks::MakeCutter() const {
+  return ChunkCutter(rules_, include_unterminated_, min_length_);
 }
 
-bool TRepeatedChunks::StopAsked() const {
+bool RepeatedChunks::StopAsked() const {
   return Stopped() || global_panic_state.load(std::memory_order_relaxed) >= 2;
 }
 
-int TRepeatedChunks::LoadATextFile(const QString& file_name) {
-  loaded_ = TChunkBatch{};
+int RepeatedChunks::LoadATextFile(const QString& file_name) {
+  loaded_ = CutChunkBatch{};
   loaded_number_ = -1;
   if (StopAsked()) return -1;
-  TChunkCutter cutter = MakeCutter();
+  ChunkCutter cutter = MakeCutter();
   TextFileInfo info;
   try {
     ReadNormalisedText(
-        file_name, [&](QStringView piece) { cutter.Feed(reinterpret_cast<const char16_t*>(piece.utf16()), piece.size()); },
+        file_name,
+        [&](QStringView piece) {
+          cutter.Feed(reinterpret_cast<const char16_t*>(piece.utf16()), piece.size());
+        },
         &info);
   } catch (const FileReadError& e) {
     read_problems_.push_back({file_name, e.Reason()});
@@ -460,25 +492,25 @@ int TRepeatedChunks::LoadATextFile(const QString& file_name) {
   return loaded_number_;
 }
 
-void TRepeatedChunks::AddToRepeatedSentencesInTxt(int text_number, int file_count) {
+void RepeatedChunks::AddToRepeatedSentencesInTxt(int text_number, int file_count) {
   if (text_number < 0 || text_number != loaded_number_) return;
   loaded_number_ = -1;
-  const TChunkBatch batch = std::move(loaded_);
-  loaded_ = TChunkBatch{};
+  const CutChunkBatch batch = std::move(loaded_);
+  loaded_ = CutChunkBatch{};
   if (StopAsked()) return;
   CountChunks(batch, text_number);
   AfterFile(file_count);
   if (text_number + 1 >= file_count) Finish();
 }
 
-std::size_t TRepeatedChunks::FindSlot(std::uint64_t key) const {
+std::size_t RepeatedChunks::FindSlot(std::uint64_t key) const {
   const std::size_t mask = slots_.size() - 1;
   std::size_t i = static_cast<std::size_t>(key) & mask;
   while (slots_[i].key != 0 && slots_[i].key != key) i = (i + 1) & mask;
   return i;
 }
 
-void TRepeatedChunks::Grow() {
+void RepeatedChunks::Grow() {
   std::vector<Slot> old;
   old.swap(slots_);
   const std::size_t size = old.empty() ? std::size_t(1) << 16 : old.size() * 2;
@@ -488,9 +520,9 @@ void TRepeatedChunks::Grow() {
   }
 }
 
-void TRepeatedChunks::CountChunks(const TChunkBatch& batch, std::int32_t file) {
+void RepeatedChunks::CountChunks(const CutChunkBatch& batch, std::int32_t file) {
   dirty_ = true;
-  const std::vector<TCutChunk>& list = batch.chunks;
+  const std::vector<CutChunk>& list = batch.chunks;
   const std::size_t n = list.size();
   for (std::size_t k = 0; k < n; ++k) {
     // The table is far larger than the caches: ask for a slot a few chunks ahead.
@@ -500,7 +532,7 @@ void TRepeatedChunks::CountChunks(const TChunkBatch& batch, std::int32_t file) {
   }
 }
 
-void TRepeatedChunks::CountChunk(std::uint64_t key, QStringView chunk, std::int32_t file) {
+void RepeatedChunks::CountChunk(std::uint64_t key, QStringView chunk, std::int32_t file) {
   if ((used_ + 1) * 4 > slots_.size() * 3) Grow();
   Slot& slot = slots_[FindSlot(key)];
   if (slot.key == 0) {
@@ -532,7 +564,7 @@ void TRepeatedChunks::CountChunk(std::uint64_t key, QStringView chunk, std::int3
   // one of another length is not counted rather than miscounted. (Comparing
   // the whole text on every hit would cost a cache miss per hit.)
   if (r.text.size() != chunk.size()) return;
-  boiler::T2LongintRec& last = r.occurrences.Last();
+  boiler::OccurrenceRec& last = r.occurrences.Last();
   if (last.value1 == file) {
     ++last.value2;
   } else {
@@ -542,10 +574,11 @@ void TRepeatedChunks::CountChunk(std::uint64_t key, QStringView chunk, std::int3
   if (r.total == min_hits_) ++reached_;
 }
 
-void TRepeatedChunks::AfterFile(int file_count) {
+void RepeatedChunks::AfterFile(int file_count) {
   ++files_counted_;
   if (progress_overall_ && file_count > 0) {
-    const int p = static_cast<int>(std::min<std::int64_t>(100, std::int64_t(files_counted_) * 100 / file_count));
+    const int p = static_cast<int>(
+        std::min<std::int64_t>(100, std::int64_t(files_counted_) * 100 / file_count));
     if (p != last_overall_) {
       last_overall_ = p;
       progress_overall_(p);
@@ -562,7 +595,7 @@ namespace {
 // Chunks of one file, or of a stretch of a long file, on their way from a
 // reading thread to the counting one.
 struct ChunkBatch {
-  TChunkBatch chunks;
+  CutChunkBatch chunks;
   std::int64_t units_read = 0;  // of the file so far
 };
 
@@ -581,7 +614,8 @@ struct AbortReading {};
 
 }  // namespace
 
-void TRepeatedChunks::AddTextFiles(const QStringList& file_names, const std::function<void(int)>& before_file) {
+void RepeatedChunks::AddTextFiles(const QStringList& file_names,
+                                  const std::function<void(int)>& before_file) {
   const int n = static_cast<int>(file_names.size());
   if (n == 0) return;
   // Files read ahead of the one being counted, and code units of chunk text
@@ -603,14 +637,15 @@ void TRepeatedChunks::AddTextFiles(const QStringList& file_names, const std::fun
       int i;
       {
         std::unique_lock<std::mutex> lock(mutex);
-        readers_wake.wait(lock, [&] { return abort || next_to_read >= n || next_to_read < counting + kAhead; });
+        readers_wake.wait(
+            lock, [&] { return abort || next_to_read >= n || next_to_read < counting + kAhead; });
         if (abort || next_to_read >= n) return;
         i = next_to_read++;
         ring[static_cast<std::size_t>(i % kAhead)] = FileInFlight{};
         ring[static_cast<std::size_t>(i % kAhead)].file = i;
       }
       FileInFlight& slot = ring[static_cast<std::size_t>(i % kAhead)];
-      TChunkCutter cutter = MakeCutter();
+      ChunkCutter cutter = MakeCutter();
       std::int64_t units_read = 0;
       auto hand_over = [&](bool last, std::int64_t size) {
         ChunkBatch batch;
@@ -625,7 +660,8 @@ void TRepeatedChunks::AddTextFiles(const QStringList& file_names, const std::fun
         }
         counter_wakes.notify_all();
         // A long file waits while the counter is behind, unless it is the one being counted.
-        readers_wake.wait(lock, [&] { return abort || waiting_units < kWaitingUnitsCap || i == counting; });
+        readers_wake.wait(
+            lock, [&] { return abort || waiting_units < kWaitingUnitsCap || i == counting; });
         if (abort) throw AbortReading{};
       };
       try {
@@ -659,7 +695,8 @@ void TRepeatedChunks::AddTextFiles(const QStringList& file_names, const std::fun
     }
   };
 
-  const int reader_count = std::max(1, std::min<int>(n, static_cast<int>(std::thread::hardware_concurrency())));
+  const int reader_count =
+      std::max(1, std::min<int>(n, static_cast<int>(std::thread::hardware_concurrency())));
   std::vector<std::thread> readers;
   for (int r = 0; r < reader_count; ++r) readers.emplace_back(read_files);
 
@@ -677,7 +714,8 @@ void TRepeatedChunks::AddTextFiles(const QStringList& file_names, const std::fun
       bool finished = false;
       {
         std::unique_lock<std::mutex> lock(mutex);
-        counter_wakes.wait(lock, [&] { return slot.file == i && (!slot.batches.empty() || slot.done); });
+        counter_wakes.wait(lock,
+                           [&] { return slot.file == i && (!slot.batches.empty() || slot.done); });
         if (!slot.batches.empty()) {
           batch = std::move(slot.batches.front());
           slot.batches.pop_front();
@@ -699,7 +737,8 @@ void TRepeatedChunks::AddTextFiles(const QStringList& file_names, const std::fun
       if (!finished && progress_in_file_) {
         // A long text, read in stretches: show how far it has come.
         if (size_hint < 0) size_hint = std::max<std::int64_t>(1, QFileInfo(file_names[i]).size());
-        const int p = static_cast<int>(std::min<std::int64_t>(99, batch.units_read * 100 / size_hint));
+        const int p =
+            static_cast<int>(std::min<std::int64_t>(99, batch.units_read * 100 / size_hint));
         if (p != last_in_file) progress_in_file_(last_in_file = p);
       }
       if (finished) {
@@ -727,17 +766,17 @@ void TRepeatedChunks::AddTextFiles(const QStringList& file_names, const std::fun
   if (error) std::rethrow_exception(error);
 }
 
-void TRepeatedChunks::Finish() {
+void RepeatedChunks::Finish() {
   chunks_.Clear();
   row_order_.Clear();
   for (const Record& r : records_) {
     if (r.total < min_hits_) continue;
-    chunks_.Add(boiler::TStringlistWithListOfOccurrences::Entry{r.text, r.occurrences, r.total});
+    chunks_.Add(boiler::ChunkOccurrenceList::Entry{r.text, r.occurrences, r.total});
   }
   dirty_ = false;
 }
 
-void TRepeatedChunks::SortDescendingFreq() {
+void RepeatedChunks::SortDescendingFreq() {
   if (dirty_) Finish();
   auto& e = chunks_.Entries();
   std::sort(e.begin(), e.end(), [](const auto& a, const auto& b) {
@@ -749,7 +788,7 @@ void TRepeatedChunks::SortDescendingFreq() {
   row_order_.Clear();
 }
 
-void TRepeatedChunks::SortAScendingFilenumbers() {
+void RepeatedChunks::SortAScendingFilenumbers() {
   if (dirty_) Finish();
   auto& e = chunks_.Entries();
   std::sort(e.begin(), e.end(), [](const auto& a, const auto& b) {

@@ -2,7 +2,7 @@
 // The repeated-chunk finder: cuts texts into sentences ("chunks") and counts
 // the chunks that recur within and across the texts of a corpus.
 //
-// How a text is cut (TChunkCutter, CutTextIntoChunks):
+// How a text is cut (ChunkCutter, CutTextIntoChunks):
 // - Markup first: from "<" to the first ">" within the tag span is a tag
 //   when a name, "/", "!" or "?" follows the "<" at once; any other "<"
 //   ("a < b", "x.<3"), or one without a ">" that close, is ordinary text. Tags
@@ -59,7 +59,7 @@
 
 constexpr int kMaxChunkLength = 2000;
 
-struct TChunkRules {
+struct ChunkRules {
   int tag_span = 200;  // 0 or less: no markup is recognised
 };
 
@@ -67,17 +67,17 @@ struct TChunkRules {
 std::uint64_t ChunkHash(const char16_t* text, std::size_t length);
 
 // Chunks cut from a text, with their keys and normalised texts.
-struct TCutChunk {
+struct CutChunk {
   std::uint64_t key;
   std::size_t offset;  // into the batch's text
   std::uint32_t length;
   bool terminated;
 };
 
-struct TChunkBatch {
-  std::vector<TCutChunk> chunks;
+struct CutChunkBatch {
+  std::vector<CutChunk> chunks;
   std::vector<char16_t> text;
-  QStringView TextOf(const TCutChunk& c) const {
+  QStringView TextOf(const CutChunk& c) const {
     return QStringView(text.data() + c.offset, static_cast<qsizetype>(c.length));
   }
 };
@@ -87,16 +87,16 @@ struct TChunkBatch {
 // min_length long) are gathered with their keys until ClearChunks. A piece
 // boundary never changes the result: markup and sentence ends that straddle
 // two pieces are decided once enough of the text has come.
-class TChunkCutter {
+class ChunkCutter {
  public:
-  TChunkCutter(const TChunkRules& rules, bool keep_unterminated, int min_length);
+  ChunkCutter(const ChunkRules& rules, bool keep_unterminated, int min_length);
   void Feed(const char16_t* text, qsizetype n);
   // The end of the text: the last chunk is cut; the cutter is then ready for
   // the next text.
   void Finish();
 
   // Hands over the chunks gathered so far (the one being cut stays).
-  void TakeChunks(TChunkBatch* out);
+  void TakeChunks(CutChunkBatch* out);
   // Code units held for the gathered chunks.
   std::size_t HeldUnits() const { return text_.size(); }
 
@@ -119,31 +119,31 @@ class TChunkCutter {
 
   std::vector<char16_t> text_;  // kept chunks, then the chunk being cut from start_ on
   std::size_t start_ = 0;
-  std::vector<TCutChunk> chunks_;
+  std::vector<CutChunk> chunks_;
   std::vector<char16_t> carry_;  // input waiting for more text (a "<" whose tag may close later)
 
   bool space_pending_ = false;
   int line_feeds_ = 0;  // line feeds in the white space since the last visible character
   Run run_ = Run::None;
-  bool lone_dot_ = false;         // the run is a single "."
-  std::size_t run_at_ = 0;        // where the run starts in text_
-  bool end_pending_ = false;      // a run followed by white space: the next word decides
+  bool lone_dot_ = false;     // the run is a single "."
+  std::size_t run_at_ = 0;    // where the run starts in text_
+  bool end_pending_ = false;  // a run followed by white space: the next word decides
 };
 
 // Calls found(chunk, terminated) for each chunk of text, in order; chunk is
 // the normalised text and is only valid during the call. Empty chunks are
 // never reported.
-void CutTextIntoChunks(QStringView text, const TChunkRules& rules,
+void CutTextIntoChunks(QStringView text, const ChunkRules& rules,
                        const std::function<void(QStringView chunk, bool terminated)>& found);
 
-class TRepeatedChunks {
+class RepeatedChunks {
  public:
   using ProgressFunc = std::function<bool(int percent)>;
   using CountFunc = std::function<void(int count)>;
 
-  TRepeatedChunks() = default;
-  TRepeatedChunks(const TRepeatedChunks&) = delete;
-  TRepeatedChunks& operator=(const TRepeatedChunks&) = delete;
+  RepeatedChunks() = default;
+  RepeatedChunks(const RepeatedChunks&) = delete;
+  RepeatedChunks& operator=(const RepeatedChunks&) = delete;
 
   // Empties the chunk list, the file list and the counts; clears a stop.
   void Clear();
@@ -165,7 +165,8 @@ class TRepeatedChunks {
   // in turn. before_file(i) runs on the calling thread just before file i is
   // counted. A file that cannot be read is left out (and gets no number).
   // Returns early on Stop, with the files counted so far.
-  void AddTextFiles(const QStringList& file_names, const std::function<void(int index)>& before_file = {});
+  void AddTextFiles(const QStringList& file_names,
+                    const std::function<void(int index)>& before_file = {});
   // Total hits, highest first (ties: earlier first file, then text).
   void SortDescendingFreq();
   // By the file numbers of the occurrences, ascending (ties: more hits first).
@@ -174,12 +175,12 @@ class TRepeatedChunks {
   bool Stopped() const { return stop_.load(std::memory_order_relaxed); }
 
   // Results, valid after a sort.
-  const boiler::TStringlistWithListOfOccurrences& Chunks() const { return chunks_; }
-  const TFolderEfficientFileStringlist& ChunkFiles() const { return files_; }
+  const boiler::ChunkOccurrenceList& Chunks() const { return chunks_; }
+  const FolderFileList& ChunkFiles() const { return files_; }
   // The files LoadATextFile could not read since the last Clear, with why.
   const std::vector<FileProblem>& ReadProblems() const { return read_problems_; }
-  boiler::T1LongintList& RowOrder() { return row_order_; }
-  const boiler::T1LongintList& RowOrder() const { return row_order_; }
+  boiler::FileNumberList& RowOrder() { return row_order_; }
+  const boiler::FileNumberList& RowOrder() const { return row_order_; }
 
   // Distinct chunks seen so far (each counted once, repeated or not).
   std::int64_t DistinctChunks() const { return distinct_; }
@@ -188,7 +189,7 @@ class TRepeatedChunks {
  private:
   struct Record {
     QString text;
-    boiler::T2LongintList occurrences;
+    boiler::OccurrenceList occurrences;
     std::int64_t total = 0;
   };
   // One slot of the count table. key == 0 marks an empty slot. value >= 0 is
@@ -199,9 +200,9 @@ class TRepeatedChunks {
     std::int32_t value;
   };
 
-  TChunkCutter MakeCutter() const;
+  ChunkCutter MakeCutter() const;
   bool StopAsked() const;
-  void CountChunks(const TChunkBatch& batch, std::int32_t file);
+  void CountChunks(const CutChunkBatch& batch, std::int32_t file);
   void CountChunk(std::uint64_t key, QStringView chunk, std::int32_t file);
   std::size_t FindSlot(std::uint64_t key) const;
   void Grow();
@@ -209,7 +210,7 @@ class TRepeatedChunks {
   void Finish();
 
   bool include_unterminated_ = false;
-  TChunkRules rules_;
+  ChunkRules rules_;
   int min_hits_ = 2;
   int min_length_ = 20;
   ProgressFunc progress_in_file_;
@@ -228,12 +229,12 @@ class TRepeatedChunks {
   bool dirty_ = false;
 
   // The text loaded by LoadATextFile, already cut.
-  TChunkBatch loaded_;
+  CutChunkBatch loaded_;
   int loaded_number_ = -1;
 
-  boiler::TStringlistWithListOfOccurrences chunks_;
-  TFolderEfficientFileStringlist files_;
+  boiler::ChunkOccurrenceList chunks_;
+  FolderFileList files_;
   std::vector<FileProblem> read_problems_;
-  boiler::T1LongintList row_order_;
+  boiler::FileNumberList row_order_;
   std::atomic<bool> stop_{false};
 };

@@ -1,26 +1,28 @@
 #include "cli/cli_common.h"
 
-#include <QDir>
-#include <QFileInfo>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QLocale>
-#include <charconv>
-#include <cstdio>
-#include <cerrno>
-#include <cstdlib>
-#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "runtime/file_iterator.h"
+#include <QDir>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QLocale>
+#include <cerrno>
+#include <charconv>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "runtime/file_walker.h"
 #include "runtime/settings.h"
 #include "runtime/text_reader.h"
 
 const char* const kExitStatusHelp =
-    "Exit status: 0 everything asked was done; 2 unusable input or output (the reason is on stderr);\n"
+    "Exit status: 0 everything asked was done; 2 unusable input or output (the reason is on "
+    "stderr);\n"
     "3 the run completed but some files could not be read, moved, restored, copied or written\n"
     "(each on stderr, or under \"problems\" with --json); 1 internal error.";
 
@@ -110,11 +112,15 @@ void CliProgress::Done() {
   drawn_ = false;
 }
 
-CliDialogScope::CliDialogScope(bool assume_yes) : dialogs_(assume_yes) { SetDialogInterface(&dialogs_); }
+CliDialogScope::CliDialogScope(bool assume_yes) : dialogs_(assume_yes) {
+  SetDialogInterface(&dialogs_);
+}
 CliDialogScope::~CliDialogScope() { SetDialogInterface(nullptr); }
 
 QString LocaleNumber(long long n) { return QLocale::system().toString(n); }
-QString LocaleNumber(double v, int decimals) { return QLocale::system().toString(v, 'f', decimals); }
+QString LocaleNumber(double v, int decimals) {
+  return QLocale::system().toString(v, 'f', decimals);
+}
 
 void PrintLine(const QString& line) { PrintUtf8Line(line.toUtf8()); }
 
@@ -159,7 +165,8 @@ void CliProblems::Add(const QString& file, const QString& reason) {
 void CliProblems::AddTo(QJsonObject& object) const {
   QJsonArray list;
   for (const Problem& p : problems_) {
-    list.append(QJsonObject{{QStringLiteral("file"), DisplayName(p.file)}, {QStringLiteral("reason"), p.reason}});
+    list.append(QJsonObject{{QStringLiteral("file"), DisplayName(p.file)},
+                            {QStringLiteral("reason"), p.reason}});
   }
   object.insert(QStringLiteral("problems"), list);
 }
@@ -170,7 +177,7 @@ void CliProblems::Add(const std::vector<FileProblem>& problems) {
   for (const FileProblem& p : problems) Add(p);
 }
 
-void CliProblems::AddWalkProblems(const TFileAndDirIterator& walk) { Add(walk.FileProblems()); }
+void CliProblems::AddWalkProblems(const FileWalker& walk) { Add(walk.FileProblems()); }
 
 namespace {
 
@@ -183,7 +190,8 @@ QString Refuse(const QString& what, const QString& path, const QString& reason) 
 
 // Whether a named path exists, with its status in *st; prints the refusal
 // (missing_text when there is nothing of that name) when it does not.
-bool StatNamed(const QString& path, const QString& what, const QString& missing_text, struct stat* st) {
+bool StatNamed(const QString& path, const QString& what, const QString& missing_text,
+               struct stat* st) {
   if (path.isEmpty()) {
     Refuse(what, path, QStringLiteral("no name given"));
     return false;
@@ -232,26 +240,33 @@ QString RequireOutputFolder(const QString& path, const QString& what) {
     existing = parent;
   }
   if (!S_ISDIR(st.st_mode)) {
-    return Refuse(what, path, existing == absolute ? QStringLiteral("not a folder")
-                                                   : QStringLiteral("\"%1\" is not a folder").arg(DisplayName(existing)));
+    return Refuse(what, path,
+                  existing == absolute
+                      ? QStringLiteral("not a folder")
+                      : QStringLiteral("\"%1\" is not a folder").arg(DisplayName(existing)));
   }
   if (::access(NativeFromName(existing).constData(), W_OK | X_OK) != 0) {
     const QString reason = ErrnoText(errno);
-    return Refuse(what, path, existing == absolute ? QStringLiteral("cannot be written to: %1").arg(reason)
-                                                   : QStringLiteral("cannot be created in \"%1\": %2").arg(DisplayName(existing), reason));
+    return Refuse(
+        what, path,
+        existing == absolute
+            ? QStringLiteral("cannot be written to: %1").arg(reason)
+            : QStringLiteral("cannot be created in \"%1\": %2").arg(DisplayName(existing), reason));
   }
   return absolute;
 }
 
 void CliProblems::PrintAll() const {
-  for (const Problem& p : problems_) PrintError(DisplayName(p.file) + QStringLiteral(": ") + p.reason);
+  for (const Problem& p : problems_)
+    PrintError(DisplayName(p.file) + QStringLiteral(": ") + p.reason);
 }
 
 int NoFilesToWorkOn(const CliProblems& problems, const QString& folder, const QString& mask) {
   if (problems.Json()) problems.PrintAll();
   const bool all = mask.isEmpty() || mask == QLatin1String("*.*") || mask == QLatin1String("*");
   PrintError(all ? QStringLiteral("no files found in \"%1\"").arg(DisplayName(folder))
-                 : QStringLiteral("no files found in \"%1\" (matching %2)").arg(DisplayName(folder), mask));
+                 : QStringLiteral("no files found in \"%1\" (matching %2)")
+                       .arg(DisplayName(folder), mask));
   return kExitBadInput;
 }
 

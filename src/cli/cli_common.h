@@ -3,11 +3,11 @@
 // stderr (only when stderr is a terminal, never with --quiet), the exit
 // statuses, locale-aware numbers for human output, and JSON output.
 
+#include <CLI/CLI.hpp>
 #include <QJsonArray>
 #include <QJsonObject>
-#include <QStringList>
 #include <QString>
-#include <CLI/CLI.hpp>
+#include <QStringList>
 #include <functional>
 #include <memory>
 #include <string>
@@ -16,7 +16,7 @@
 #include "runtime/dialogs.h"
 #include "runtime/error.h"
 
-class TFileAndDirIterator;
+class FileWalker;
 #include "runtime/native_names.h"
 
 // 0: everything asked was done (findings or not); 1: internal error only;
@@ -48,7 +48,9 @@ class CliProgress {
   void Percent(int p);
   void Status(const QString& text);
   void Done();  // clears the line
-  std::function<void(int)> PercentCallback() { return [this](int p) { Percent(p); }; }
+  std::function<void(int)> PercentCallback() {
+    return [this](int p) { Percent(p); };
+  }
   std::function<void(const QString&)> StatusCallback() {
     return [this](const QString& s) { Status(s); };
   }
@@ -86,7 +88,7 @@ class CliProblems {
   void Add(const FileProblem& problem) { Add(problem.file, problem.reason); }
   void Add(const std::vector<FileProblem>& problems);
   // The folders a walk could not enter and the names it had to skip.
-  void AddWalkProblems(const TFileAndDirIterator& walk);
+  void AddWalkProblems(const FileWalker& walk);
   bool Empty() const { return problems_.empty(); }
   bool Json() const { return json_; }
   const std::vector<Problem>& List() const { return problems_; }
@@ -114,13 +116,15 @@ QString RequireFile(const QString& path, const QString& what = QStringLiteral("f
 // A folder that receives output: it may be missing (it is created when
 // written to, so its nearest existing parent must be writable), and when it
 // exists it must be a folder that can be written to.
-QString RequireOutputFolder(const QString& path, const QString& what = QStringLiteral("output folder"));
+QString RequireOutputFolder(const QString& path,
+                            const QString& what = QStringLiteral("output folder"));
 class CliProblems;
 // Says that a walk found nothing to work on ("no files found in FOLDER
 // (matching MASK)") and
 // returns kExitBadInput. With --json no object follows, so the problems met
 // on the way are printed on stderr here rather than lost.
-int NoFilesToWorkOn(const CliProblems& problems, const QString& folder, const QString& mask = QString());
+int NoFilesToWorkOn(const CliProblems& problems, const QString& folder,
+                    const QString& mask = QString());
 // Prints a reason that a number given to an option cannot be used.
 void ReportBadNumber(const QString& option, const QString& reason);
 
@@ -131,10 +135,10 @@ extern const char* const kExitStatusHelp;
 QString LocaleNumber(long long n);
 QString LocaleNumber(double v, int decimals);
 
-void PrintLine(const QString& line);                      // stdout, UTF-8 + newline
-void PrintUtf8Line(const QByteArray& line);               // stdout, as it is + newline
-void PrintError(const QString& line);                     // stderr, "sorvel-cli: " + line
-void PrintJson(const QJsonObject& object);                // stdout, one object
+void PrintLine(const QString& line);         // stdout, UTF-8 + newline
+void PrintUtf8Line(const QByteArray& line);  // stdout, as it is + newline
+void PrintError(const QString& line);        // stderr, "sorvel-cli: " + line
+void PrintJson(const QJsonObject& object);   // stdout, one object
 QString QStr(const std::string& s);
 // A single-precision value for JSON: the double nearest to the shortest
 // decimal that reads back as the same float, so 11.328125f prints as

@@ -14,7 +14,8 @@
 
 #include "boilerplate/boilerplate_search.h"
 #include "cli/cli_common.h"
-#include "runtime/file_iterator.h"
+#include "runtime/file_types.h"
+#include "runtime/file_walker.h"
 #include "runtime/native_names.h"
 
 namespace {
@@ -30,13 +31,6 @@ struct BoilerplateOptions {
   std::string sort = "hits";
   std::string input;
 };
-
-QString TypesMask(const std::string& types) {
-  const QStringList items = BoilerFileTypeItems();
-  if (types == "text") return FileMaskOfTypeText(items[1]);
-  if (types == "web") return FileMaskOfTypeText(items[2]);
-  return FileMaskOfTypeText(items[0]);
-}
 
 // Output grows with the results (a line or an object per chunk and file, a
 // million of them on a large corpus), so it is written as it is made, into
@@ -69,13 +63,27 @@ QByteArray JsonString(const QString& text) {
   for (const char ch : utf8) {
     const auto c = static_cast<unsigned char>(ch);
     switch (c) {
-      case '"': out.append("\\\""); break;
-      case '\\': out.append("\\\\"); break;
-      case '\b': out.append("\\b"); break;
-      case '\f': out.append("\\f"); break;
-      case '\n': out.append("\\n"); break;
-      case '\r': out.append("\\r"); break;
-      case '\t': out.append("\\t"); break;
+      case '"':
+        out.append("\\\"");
+        break;
+      case '\\':
+        out.append("\\\\");
+        break;
+      case '\b':
+        out.append("\\b");
+        break;
+      case '\f':
+        out.append("\\f");
+        break;
+      case '\n':
+        out.append("\\n");
+        break;
+      case '\r':
+        out.append("\\r");
+        break;
+      case '\t':
+        out.append("\\t");
+        break;
       default:
         if (c < 0x20) {
           char hex[8];
@@ -90,15 +98,16 @@ QByteArray JsonString(const QString& text) {
   return out;
 }
 
-void WriteChunks(const TRepeatedChunks& engine, int files_found, const QString& head_folder,
+void WriteChunks(const RepeatedChunks& engine, int files_found, const QString& head_folder,
                  const CliProblems& problems) {
   const bool json = problems.Json();
   const auto& chunks = engine.Chunks();
   const auto& names = engine.ChunkFiles();
   std::vector<QByteArray> file_text(static_cast<std::size_t>(names.Count()));
   for (int i = 0; i < names.Count(); ++i) {
-    file_text[static_cast<std::size_t>(i)] =
-        json ? JsonString(DisplayName(names.GetFullFilename(i))) : DisplayName(names.GetFullFilename(i)).toUtf8();
+    file_text[static_cast<std::size_t>(i)] = json
+                                                 ? JsonString(DisplayName(names.GetFullFilename(i)))
+                                                 : DisplayName(names.GetFullFilename(i)).toUtf8();
   }
   const QLocale locale = QLocale::system();
   std::vector<QByteArray> small_numbers(1000);  // hits in one file are mostly small
@@ -115,10 +124,12 @@ void WriteChunks(const TRepeatedChunks& engine, int files_found, const QString& 
   if (json) {
     out.Add("{\n    \"chunks\": [");
     for (int i = 0; i < chunks.Count(); ++i) {
-      out.Add(i ? ",\n        {\n            \"files\": [" : "\n        {\n            \"files\": [");
+      out.Add(i ? ",\n        {\n            \"files\": ["
+                : "\n        {\n            \"files\": [");
       const auto& occ = chunks.GetAListOfOccurrences(i);
       for (int j = 0; j < occ.Count(); ++j) {
-        out.Add(j ? ",\n                {\n                    \"file\": " : "\n                {\n                    \"file\": ");
+        out.Add(j ? ",\n                {\n                    \"file\": "
+                  : "\n                {\n                    \"file\": ");
         out.Add(file_text[static_cast<std::size_t>(occ.GetAValue(j).value1)]);
         out.Add(",\n                    \"hits\": ");
         out.Add(number(occ.GetAValue(j).value2));
@@ -133,7 +144,8 @@ void WriteChunks(const TRepeatedChunks& engine, int files_found, const QString& 
     out.Add(chunks.Count() ? "\n    ],\n    \"problems\": " : "],\n    \"problems\": ");
     QJsonObject listed;
     problems.AddTo(listed);
-    out.Add(QJsonDocument(listed.value(QStringLiteral("problems")).toArray()).toJson(QJsonDocument::Compact));
+    out.Add(QJsonDocument(listed.value(QStringLiteral("problems")).toArray())
+                .toJson(QJsonDocument::Compact));
     out.Add("\n}\n");
     return;
   }
@@ -160,15 +172,16 @@ void WriteChunks(const TRepeatedChunks& engine, int files_found, const QString& 
 
 int RunBoilerplate(const BoilerplateOptions& o) {
   const QString input = QStr(o.input);
-  TBoilerplateSearch search;
+  BoilerplateSearch search;
   QString file_name;
   if (!ResolveFolderOrFile(input, &search.head_folder, &file_name)) {
-    PrintError(QStringLiteral("folder or file \"%1\": no such folder or file").arg(DisplayName(input)));
+    PrintError(
+        QStringLiteral("folder or file \"%1\": no such folder or file").arg(DisplayName(input)));
     return kExitBadInput;
   }
   if (RequireFolder(search.head_folder).isEmpty()) return kExitBadInput;
   // A file given instead of a folder: its folder is searched for files of its name.
-  search.file_mask = file_name.isEmpty() ? TypesMask(o.types) : file_name;
+  search.file_mask = file_name.isEmpty() ? FileTypeMaskOfCliName(QStr(o.types)) : file_name;
   search.include_subfolders = !o.no_subfolders;
   search.include_unterminated = o.unterminated;
   search.tag_span = o.tag_span;
@@ -176,14 +189,14 @@ int RunBoilerplate(const BoilerplateOptions& o) {
   search.min_length = o.min_length;
 
   CliProgress progress(o.common.quiet);
-  TBoilerplateCallbacks cb;
+  BoilerplateCallbacks cb;
   cb.progress_overall = [&](int p) {
     progress.Percent(p);
     return true;
   };
   cb.on_folder = [&](const QString& folder, int, int) { progress.Status(DisplayName(folder)); };
-  TRepeatedChunks engine;
-  TFileAndDirIterator iterator;
+  RepeatedChunks engine;
+  FileWalker iterator;
   const int files = RunBoilerplateSearch(engine, iterator, search, cb);
   if (o.sort == "files") engine.SortAScendingFilenumbers();
   progress.Done();
@@ -202,27 +215,34 @@ int RunBoilerplate(const BoilerplateOptions& o) {
 
 void RegisterBoilerplateCommand(CLI::App& app, CliRun* run) {
   auto opts = std::make_shared<BoilerplateOptions>();
-  CLI::App* sub = app.add_subcommand(
-      "boilerplate", "Find the sentences that recur across the texts of a folder (or of files named like one file)");
-  sub->add_option("--min-hits", opts->min_hits, "Least number of hits a chunk needs to be listed (2 or more)")
+  CLI::App* sub = app.add_subcommand("boilerplate",
+                                     "Find the sentences that recur across the texts of a folder "
+                                     "(or of files named like one file)");
+  sub->add_option("--min-hits", opts->min_hits,
+                  "Least number of hits a chunk needs to be listed (2 or more)")
       ->check(CLI::Range(2, INT_MAX))
       ->capture_default_str();
   sub->add_option("--min-length", opts->min_length, "Least length of a chunk, in characters")
       ->check(CLI::Range(1, INT_MAX))
       ->capture_default_str();
-  sub->add_option("--tag-span", opts->tag_span, "Longest markup tag skipped, in characters (0: no markup)")
+  sub->add_option("--tag-span", opts->tag_span,
+                  "Longest markup tag skipped, in characters (0: no markup)")
       ->check(CLI::Range(0, INT_MAX))
       ->capture_default_str();
-  sub->add_flag("--unterminated", opts->unterminated,
-                "Include unterminated sentences (headings, navigation lines, the last words of a text)");
-  sub->add_flag("--no-subfolders", opts->no_subfolders, "Search the folder only, not its sub-folders");
-  sub->add_option("--types", opts->types, "File types: all, text (*.txt) or web (*.xml;*.htm;*.html)")
-      ->check(CLI::IsMember({"all", "text", "web"}))
+  sub->add_flag(
+      "--unterminated", opts->unterminated,
+      "Include unterminated sentences (headings, navigation lines, the last words of a text)");
+  sub->add_flag("--no-subfolders", opts->no_subfolders,
+                "Search the folder only, not its sub-folders");
+  sub->add_option("--types", opts->types,
+                  "File types: all, text (*.txt) or web (*.xml;*.htm;*.html)")
+      ->check(CLI::IsMember(FileTypeCliNames()))
       ->capture_default_str();
   sub->add_option("--sort", opts->sort, "Order: hits (highest first) or files (by file order)")
       ->check(CLI::IsMember({"hits", "files"}))
       ->capture_default_str();
-  sub->add_option("FOLDER_OR_FILE", opts->input, "Folder to search, or a file whose name becomes the mask")
+  sub->add_option("FOLDER_OR_FILE", opts->input,
+                  "Folder to search, or a file whose name becomes the mask")
       ->required();
   AddCodePageOption(sub);
   AddCommonFlags(sub, opts->common);

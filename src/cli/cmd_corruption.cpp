@@ -5,10 +5,11 @@
 #include <QJsonArray>
 
 #include "cli/cli_common.h"
-#include "runtime/native_files.h"
-#include "corruption/file_crap_detector.h"
+#include "corruption/corrupt_file_detector.h"
+#include "corruption/corruption_check.h"
 #include "runtime/error.h"
-#include "runtime/file_iterator.h"
+#include "runtime/file_walker.h"
+#include "runtime/native_files.h"
 #include "runtime/text_reader.h"
 
 namespace {
@@ -29,11 +30,12 @@ int RunCorruption(const CorruptionOptions& o) {
   const QString folder = RequireFolder(QStr(o.folder));
   if (folder.isEmpty()) return kExitBadInput;
   if (o.threads < 0) {
-    ReportBadNumber(QStringLiteral("--threads"), QStringLiteral("must be 0 (one per core) or more"));
+    ReportBadNumber(QStringLiteral("--threads"),
+                    QStringLiteral("must be 0 (one per core) or more"));
     return kExitBadInput;
   }
 
-  TFileCrapDetector detector;
+  CorruptFileDetector detector;
   detector.threads = o.threads;
   QStringList good;
   for (const auto& g : o.good) {
@@ -48,20 +50,6 @@ int RunCorruption(const CorruptionOptions& o) {
 
   CliProgress progress(o.common.quiet);
   CliProblems problems(o.common.json);
-  TFileAndDirIterator it;
-  it.HeadDir = folder;
-  it.FileMask = QStringLiteral("*.*");
-  it.IncludeSubFolders = o.subfolders;
-  progress.Status(QStringLiteral("finding files"));
-  it.IterateFindingFiles();
-  it.BuildDetailedList(TFileSortOrder::ByName);
-  const TFolderEfficientFileStringlist& files = it.FilesFound();
-  progress.Done();
-  problems.AddWalkProblems(it);
-  if (files.Count() == 0) {
-    return NoFilesToWorkOn(problems, folder);
-  }
-
   int printed = 0;
   auto printNew = [&] {
     if (o.common.json) return;
@@ -70,41 +58,61 @@ int RunCorruption(const CorruptionOptions& o) {
                 detector.weird_files.Objects(printed)->data);
     }
   };
-  progress.Status(QStringLiteral("testing %1 files").arg(LocaleNumber(static_cast<long long>(files.Count()))));
+  FileWalker walker;
+  CorruptionCheck check;
+  check.folder = folder;
+  check.include_subfolders = o.subfolders;
+  check.thorough = o.digraph;
+  CorruptionCallbacks callbacks;
+  callbacks.walked = [&](int files) {
+    progress.Done();
+    if (files > 0)
+      progress.Status(
+          QStringLiteral("testing %1 files").arg(LocaleNumber(static_cast<long long>(files))));
+  };
+  callbacks.percent = [&](int p) {
+    progress.Percent(p);
+    if (progress.Enabled()) return;  // lines are printed at the end when a bar is drawn
+    printNew();
+  };
+  progress.Status(QStringLiteral("finding files"));
   int status = kExitOk;
+  CorruptionCheckResult result;
   try {
-    detector.CheckForCrap(
-        files, o.digraph,
-        [&](int p) {
-          progress.Percent(p);
-          if (progress.Enabled()) return;  // lines are printed at the end when a bar is drawn
-          printNew();
-        },
-        nullptr);
+    result = RunCorruptionCheck(detector, walker, check, callbacks);
   } catch (const SorvelError& e) {
     progress.Done();
     printNew();
     PrintError(e.Message());
     status = kExitInternal;
+    result.files = walker.FilesFound().Count();
+    result.problems = walker.FileProblems();
+    result.problems.insert(result.problems.end(), detector.unreadable_files.begin(),
+                           detector.unreadable_files.end());
   }
   progress.Done();
-  for (const FileProblem& p : detector.unreadable_files) problems.Add(p.file, p.reason);
+  const int files = result.files;
+  problems.Add(result.problems);
+  if (files == 0 && status == kExitOk) return NoFilesToWorkOn(problems, folder);
   if (status == kExitOk) status = problems.ExitCode();
   if (o.common.json) {
     QJsonArray flagged;
     for (int i = 0; i < detector.weird_files.Count(); ++i) {
-      flagged.append(QJsonObject{{QStringLiteral("file"), DisplayName(detector.weird_files.Strings(i))},
-                                 {QStringLiteral("note"), detector.weird_files.Objects(i)->data}});
+      flagged.append(
+          QJsonObject{{QStringLiteral("file"), DisplayName(detector.weird_files.Strings(i))},
+                      {QStringLiteral("note"), detector.weird_files.Objects(i)->data}});
     }
-    QJsonObject out{{QStringLiteral("files"), files.Count()}, {QStringLiteral("flagged"), flagged}};
-    if (status == kExitInternal) out.insert(QStringLiteral("error"), QStringLiteral("run ended early"));
+    QJsonObject out{{QStringLiteral("files"), files}, {QStringLiteral("flagged"), flagged}};
+    if (status == kExitInternal)
+      out.insert(QStringLiteral("error"), QStringLiteral("run ended early"));
     problems.AddTo(out);
     PrintJson(out);
     return status;
   }
   printNew();
   if (status == kExitOk && detector.weird_files.Count() == 0) {
-    PrintError(QStringLiteral("no corrupt files found among %1 files").arg(LocaleNumber(static_cast<long long>(files.Count()))));
+    PrintError(QStringLiteral("no corrupt files found among %1 files")
+                   .arg(LocaleNumber(static_cast<long long>(files))));
   }
   return status;
 }
@@ -113,16 +121,23 @@ int RunCorruption(const CorruptionOptions& o) {
 
 void RegisterCorruptionCommand(CLI::App& app, CliRun* run) {
   auto opts = std::make_shared<CorruptionOptions>();
-  CLI::App* sub = app.add_subcommand("corruption", "List the files of a folder that are not clean text");
+  CLI::App* sub =
+      app.add_subcommand("corruption", "List the files of a folder that are not clean text");
   sub->add_option("--good", opts->good, "A known-good text file (repeat for several)")->required();
   sub->add_flag("--subfolders", opts->subfolders, "Include sub-folders");
-  sub->add_flag("--digraph", opts->digraph, "Also compare digraph statistics with the known-good texts");
-  sub->add_option("--frequency-variation", opts->frequency_variation, "Largest allowed difference of a digraph's relative frequency, per 1000")
-      ->capture_default_str()->check(CLI::NonNegativeNumber);
-  sub->add_option("--percent-fail", opts->percent_fail, "Largest allowed share of differing digraphs, in percent")
-      ->capture_default_str()->check(CLI::NonNegativeNumber);
+  sub->add_flag("--digraph", opts->digraph,
+                "Also compare digraph statistics with the known-good texts");
+  sub->add_option("--frequency-variation", opts->frequency_variation,
+                  "Largest allowed difference of a digraph's relative frequency, per 1000")
+      ->capture_default_str()
+      ->check(CLI::NonNegativeNumber);
+  sub->add_option("--percent-fail", opts->percent_fail,
+                  "Largest allowed share of differing digraphs, in percent")
+      ->capture_default_str()
+      ->check(CLI::NonNegativeNumber);
   AddCodePageOption(sub);
-  sub->add_option("--threads", opts->threads, "Threads that read and test files (0: one per core)")->capture_default_str();
+  sub->add_option("--threads", opts->threads, "Threads that read and test files (0: one per core)")
+      ->capture_default_str();
   sub->add_option("FOLDER", opts->folder, "The folder to check")->required();
   AddCommonFlags(sub, opts->common);
   sub->callback([run, opts] { *run = [opts] { return RunCorruption(*opts); }; });

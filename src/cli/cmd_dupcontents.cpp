@@ -4,13 +4,14 @@
 #include <QDir>
 #include <QJsonArray>
 #include <QJsonObject>
-#include <optional>
 
 #include "cli/cli_common.h"
 #include "duplicates/dup_contents_moving.h"
+#include "duplicates/dup_contents_search.h"
 #include "duplicates/file_duplicate_contents_seeking.h"
 #include "runtime/dialogs.h"
-#include "runtime/file_iterator.h"
+#include "runtime/file_types.h"
+#include "runtime/file_walker.h"
 #include "runtime/format.h"
 #include "runtime/messages.h"
 #include "runtime/native_files.h"
@@ -21,7 +22,6 @@
 #include "runtime/word_lists.h"
 
 namespace {
-
 
 struct DupContentsOptions {
   CliCommonOptions common;
@@ -43,18 +43,12 @@ struct RestoreOptions {
   std::string folder;
 };
 
-QString MaskForTypes(const std::string& types) {
-  if (types == "text") return QStringLiteral("*.txt");
-  if (types == "web") return QStringLiteral("*.xml;*.htm;*.html");
-  return QStringLiteral("*.*");
-}
-
-TDupContentsKeepRule KeepRule(const std::string& keep) {
-  if (keep == "longest") return TDupContentsKeepRule::Longest;
-  if (keep == "shortest") return TDupContentsKeepRule::Shortest;
-  if (keep == "newest") return TDupContentsKeepRule::Newest;
-  if (keep == "oldest") return TDupContentsKeepRule::Oldest;
-  return TDupContentsKeepRule::Head;
+DupContentsKeepRule KeepRule(const std::string& keep) {
+  if (keep == "longest") return DupContentsKeepRule::Longest;
+  if (keep == "shortest") return DupContentsKeepRule::Shortest;
+  if (keep == "newest") return DupContentsKeepRule::Newest;
+  if (keep == "oldest") return DupContentsKeepRule::Oldest;
+  return DupContentsKeepRule::Head;
 }
 
 int RunDupContents(const DupContentsOptions& o) {
@@ -65,39 +59,41 @@ int RunDupContents(const DupContentsOptions& o) {
   global_panic_state.store(0);
   ElapsedTime(true);
 
-  TFileAndDirIterator it;
-  it.HeadDir = folder;
-  it.IncludeSubFolders = true;
-  it.FileMask = MaskForTypes(o.types);
-  it.SetExcludedDirs({MovedFilesWord()});
-  it.OneNamePerFile = true;
+  FileWalker walker;
+  DupContentsSeeker seeker;
+  DupContentsSearch search;
+  search.folder = folder;
+  search.file_mask = FileTypeMaskOfCliName(QStr(o.types));
+  search.criteria.max_days_diff = o.days;
+  search.criteria.check_dates = !o.no_dates;
+  search.criteria.same_folder = !o.any_folder;
+  search.criteria.max_length_diff_percent = static_cast<float>(o.length_diff);
+  search.criteria.max_words_diff_percent = static_cast<float>(o.words_diff);
+  search.criteria.tag_span = GetIgnoreTagsSpan();
+  search.criteria.start_percent = o.start_percent;
+  search.criteria.normalize_space = o.normalize_space;
+  DupContentsCallbacks callbacks;
+  callbacks.status = progress.StatusCallback();
+  callbacks.percent = [&progress](int p) {
+    progress.Percent(p);
+    return false;
+  };
   progress.Status(QStringLiteral("finding files"));
-  it.IterateFindingFiles();
-  it.BuildDetailedList(TFileSortOrder::BySize);
+  const DupContentsSearchResult found =
+      RunDupContentsSearch(seeker, walker, search, callbacks, [&](int) { progress.Done(); });
   progress.Done();
   CliProblems problems(o.common.json);
-  problems.AddWalkProblems(it);
-  if (it.FilesFound().Count() == 0) {
-    return NoFilesToWorkOn(problems, folder, it.FileMask);
+  problems.Add(found.problems);
+  if (found.files == 0) {
+    return NoFilesToWorkOn(problems, folder, search.file_mask);
   }
-
-  TFileDuplicateContentsSeeker seeker;
-  seeker.normalize_space = o.normalize_space;
-  QStringList empty_files;
-  const int pairs = seeker.SeekContentsDuplicatesIn(
-      o.days, GetIgnoreTagsSpan(), o.start_percent, it.FilesFound(), folder, empty_files, {}, {},
-      progress.StatusCallback(),
-      [&progress](int p) {
-        progress.Percent(p);
-        return false;
-      },
-      {}, !o.no_dates, !o.any_folder, static_cast<float>(o.length_diff), static_cast<float>(o.words_diff));
-  progress.Done();
+  const int pairs = found.pairs;
+  const QStringList& empty_files = found.empty_files;
   seeker.SetKeepByRule(KeepRule(o.keep));
 
-  const TDuplicateContentsListWithKeepInt& groups = seeker.dup_contents_top_list;
-  std::vector<TPlannedFileMove> plan;
-  std::vector<TFileMoveProblem> not_moved;
+  const DupContentsGroups& groups = seeker.dup_contents_top_list;
+  std::vector<PlannedFileMove> plan;
+  std::vector<FileMoveProblem> not_moved;
   int moved = 0;
   if (o.move && o.common.yes) {
     const TreeMoveLock lock(folder);
@@ -111,19 +107,20 @@ int RunDupContents(const DupContentsOptions& o) {
     plan = PlanMovesNotKept(seeker, folder, &not_moved);
   }
   if (o.common.yes)
-    for (const TFileMoveProblem& p : not_moved) problems.Add(p.file, p.reason);
+    for (const FileMoveProblem& p : not_moved) problems.Add(p.file, p.reason);
 
   if (o.common.json) {
     QJsonArray jgroups;
     for (int g = 0; g < groups.Count(); ++g) {
-      const TDupContentListAndInt group = groups.Group(g);
+      const DupContentsGroup group = groups.Group(g);
       QJsonArray members;
       for (int m = 0; m < group.dup_contents_list->Count(); ++m) {
-        const TDupContentsDataRec& r = group.dup_contents_list->GetAValue(m);
-        members.append(QJsonObject{{QStringLiteral("file"), DisplayName(seeker.FullFilename(r.file_index))},
-                                   {QStringLiteral("tokens"), r.token_count},
-                                   {QStringLiteral("token_diff"), r.token_diff},
-                                   {QStringLiteral("type_diff"), r.type_diff}});
+        const DupContentsMember& r = group.dup_contents_list->GetAValue(m);
+        members.append(
+            QJsonObject{{QStringLiteral("file"), DisplayName(seeker.FullFilename(r.file_index))},
+                        {QStringLiteral("tokens"), r.token_count},
+                        {QStringLiteral("token_diff"), r.token_diff},
+                        {QStringLiteral("type_diff"), r.type_diff}});
       }
       jgroups.append(QJsonObject{{QStringLiteral("keep"), group.which_to_keep},
                                  {QStringLiteral("members"), members}});
@@ -134,12 +131,13 @@ int RunDupContents(const DupContentsOptions& o) {
     problems.AddTo(out);
     if (o.move) {
       QJsonArray moves;
-      for (const TPlannedFileMove& p : plan)
-        moves.append(QJsonObject{{QStringLiteral("from"), DisplayName(p.from)}, {QStringLiteral("to"), DisplayName(p.to)}});
+      for (const PlannedFileMove& p : plan)
+        moves.append(QJsonObject{{QStringLiteral("from"), DisplayName(p.from)},
+                                 {QStringLiteral("to"), DisplayName(p.to)}});
       out.insert(QStringLiteral("moves"), moves);
       out.insert(QStringLiteral("moved"), moved);
       QJsonArray failed;
-      for (const TFileMoveProblem& p : not_moved) failed.append(DisplayName(p.file));
+      for (const FileMoveProblem& p : not_moved) failed.append(DisplayName(p.file));
       out.insert(QStringLiteral("failed"), failed);
     }
     problems.AddTo(out);
@@ -158,17 +156,21 @@ int RunDupContents(const DupContentsOptions& o) {
     PrintLine(QStringLiteral("%1 %2 in %3 groups among %4 files")
                   .arg(LocaleNumber(static_cast<long long>(pairs)), LX("LXNearDuplicates"),
                        LocaleNumber(static_cast<long long>(groups.Count())),
-                       LocaleNumber(static_cast<long long>(it.FilesFound().Count()))));
+                       LocaleNumber(static_cast<long long>(found.files))));
     if (!empty_files.isEmpty()) {
       PrintLine(QStringLiteral("Empty files, not compared:"));
       for (const QString& f : empty_files) PrintLine(QStringLiteral("  ") + DisplayName(f));
     }
     if (o.move) {
       if (o.common.yes) {
-        PrintLine(QStringLiteral("%1 files moved into \"%2\" folders").arg(LocaleNumber(static_cast<long long>(moved)), MovedFilesWord()));
+        PrintLine(QStringLiteral("%1 files moved into \"%2\" folders")
+                      .arg(LocaleNumber(static_cast<long long>(moved)), MovedFilesWord()));
       } else {
-        for (const TPlannedFileMove& p : plan) PrintLine(QStringLiteral("would move %1 -> %2").arg(DisplayName(p.from), DisplayName(p.to)));
-        for (const TFileMoveProblem& p : not_moved) PrintLine(QStringLiteral("would leave %1 (%2)").arg(DisplayName(p.file), p.reason));
+        for (const PlannedFileMove& p : plan)
+          PrintLine(
+              QStringLiteral("would move %1 -> %2").arg(DisplayName(p.from), DisplayName(p.to)));
+        for (const FileMoveProblem& p : not_moved)
+          PrintLine(QStringLiteral("would leave %1 (%2)").arg(DisplayName(p.file), p.reason));
         PrintLine(QStringLiteral("Nothing moved: pass --yes to move these %1 files.")
                       .arg(LocaleNumber(static_cast<long long>(plan.size()))));
       }
@@ -182,29 +184,29 @@ int RunRestore(const RestoreOptions& o) {
   if (folder.isEmpty()) return kExitBadInput;
   CliDialogScope dialog_scope(o.common.yes);
   global_panic_state.store(0);
-  std::optional<TreeMoveLock> lock;
-  if (o.common.yes) {
-    lock.emplace(folder);
-    if (!lock->Held()) {
-      PrintError(lock->Refusal());
-      return kExitBadInput;
-    }
-  }
-  const std::vector<TPlannedFileMove> plan = PlanRestore(folder);
+  const std::vector<PlannedFileMove> plan = PlanRestore(folder);
   QJsonArray jfailed;
   CliProblems problems(o.common.json);
-  TRestoreOutcome outcome;
+  RestoreOutcome outcome;
   outcome.found = static_cast<int>(plan.size());
   if (o.common.yes) {
-    outcome = RestoreMovedFiles(folder, [&](const QString& from, const QString& to, const QString& reason) {
-      jfailed.append(QJsonObject{{QStringLiteral("from"), DisplayName(from)}, {QStringLiteral("to"), DisplayName(to)}});
-      problems.Add(from, QStringLiteral("not restored as \"%1\": %2").arg(DisplayName(to), reason));
-    });
+    outcome = RestoreMovedFiles(folder);
+    if (!outcome.refusal.isEmpty()) {
+      PrintError(outcome.refusal);
+      return kExitBadInput;
+    }
+    for (const RestoreFailure& f : outcome.failures) {
+      jfailed.append(QJsonObject{{QStringLiteral("from"), DisplayName(f.from)},
+                                 {QStringLiteral("to"), DisplayName(f.to)}});
+      problems.Add(f.from,
+                   QStringLiteral("not restored as \"%1\": %2").arg(DisplayName(f.to), f.reason));
+    }
   }
   if (o.common.json) {
     QJsonArray jplan;
-    for (const TPlannedFileMove& p : plan)
-      jplan.append(QJsonObject{{QStringLiteral("from"), DisplayName(p.from)}, {QStringLiteral("to"), DisplayName(p.to)}});
+    for (const PlannedFileMove& p : plan)
+      jplan.append(QJsonObject{{QStringLiteral("from"), DisplayName(p.from)},
+                               {QStringLiteral("to"), DisplayName(p.to)}});
     QJsonObject out{{QStringLiteral("found"), outcome.found},
                     {QStringLiteral("restored"), outcome.restored},
                     {QStringLiteral("moves"), jplan},
@@ -216,10 +218,11 @@ int RunRestore(const RestoreOptions& o) {
                   .arg(LocaleNumber(static_cast<long long>(outcome.restored)),
                        LocaleNumber(static_cast<long long>(outcome.found))));
   } else {
-    for (const TPlannedFileMove& p : plan)
+    for (const PlannedFileMove& p : plan)
       PrintLine(QStringLiteral("would restore %1 -> %2%3")
                     .arg(DisplayName(p.from), DisplayName(p.to),
-                         PathExists(p.to) ? QStringLiteral(" (exists: would stay where it is)") : QString()));
+                         PathExists(p.to) ? QStringLiteral(" (exists: would stay where it is)")
+                                          : QString()));
     PrintLine(QStringLiteral("Nothing restored: pass --yes to restore these %1 files.")
                   .arg(LocaleNumber(static_cast<long long>(plan.size()))));
   }
@@ -230,33 +233,43 @@ int RunRestore(const RestoreOptions& o) {
 
 void RegisterDupContentsCommands(CLI::App& app, CliRun* run) {
   auto dup = std::make_shared<DupContentsOptions>();
-  CLI::App* sub = app.add_subcommand("dupcontents", "Find texts with the same or nearly the same contents");
+  CLI::App* sub =
+      app.add_subcommand("dupcontents", "Find texts with the same or nearly the same contents");
   AddCodePageOption(sub);
   AddCommonFlags(sub, dup->common);
-  auto* days = sub->add_option("--days", dup->days, "Largest distance of the date stamps in whole days (default 1)")
+  auto* days = sub->add_option("--days", dup->days,
+                               "Largest distance of the date stamps in whole days (default 1)")
                    ->check(CLI::NonNegativeNumber);
   auto* no_dates = sub->add_flag("--no-dates", dup->no_dates, "Do not compare date stamps");
   days->excludes(no_dates);
-  sub->add_option("--length-diff", dup->length_diff, "Largest size difference in % of the mean (default 0.5)")
+  sub->add_option("--length-diff", dup->length_diff,
+                  "Largest size difference in % of the mean (default 0.5)")
       ->check(CLI::NonNegativeNumber);
-  sub->add_option("--words-diff", dup->words_diff, "Largest word-list difference in % (default 0.5)")
+  sub->add_option("--words-diff", dup->words_diff,
+                  "Largest word-list difference in % (default 0.5)")
       ->check(CLI::NonNegativeNumber);
   sub->add_flag("--any-folder", dup->any_folder, "Compare files of different folders too");
-  sub->add_flag("--normalize-space", dup->normalize_space,
-                "Ignore line ends and spacing: take sizes and passages from the text with every run of white "
-                "space made one blank and any byte-order mark dropped");
-  sub->add_option("--types", dup->types, "File types: all, text (*.txt) or web (*.xml;*.htm;*.html)")
-      ->check(CLI::IsMember({"all", "text", "web"}));
-  sub->add_option("--start-percent", dup->start_percent, "Skip the first files of the size-sorted list, in %")
+  sub->add_flag(
+      "--normalize-space", dup->normalize_space,
+      "Ignore line ends and spacing: take sizes and passages from the text with every run of white "
+      "space made one blank and any byte-order mark dropped");
+  sub->add_option("--types", dup->types,
+                  "File types: all, text (*.txt) or web (*.xml;*.htm;*.html)")
+      ->check(CLI::IsMember(FileTypeCliNames()));
+  sub->add_option("--start-percent", dup->start_percent,
+                  "Skip the first files of the size-sorted list, in %")
       ->check(CLI::Range(0, 100));
-  sub->add_flag("--move", dup->move, "Move every member but the kept one into a side folder (needs --yes)");
-  sub->add_option("--keep", dup->keep, "Which member to keep: head (default), longest, shortest, newest, oldest")
+  sub->add_flag("--move", dup->move,
+                "Move every member but the kept one into a side folder (needs --yes)");
+  sub->add_option("--keep", dup->keep,
+                  "Which member to keep: head (default), longest, shortest, newest, oldest")
       ->check(CLI::IsMember({"head", "longest", "shortest", "newest", "oldest"}));
   sub->add_option("FOLDER", dup->folder, "Folder to search, sub-folders included")->required();
   sub->callback([run, dup] { *run = [dup] { return RunDupContents(*dup); }; });
 
   auto res = std::make_shared<RestoreOptions>();
-  CLI::App* rsub = app.add_subcommand("restore", "Move the copies that dupcontents --move moved back");
+  CLI::App* rsub =
+      app.add_subcommand("restore", "Move the copies that dupcontents --move moved back");
   AddCommonFlags(rsub, res->common);
   rsub->add_option("FOLDER", res->folder, "Folder that was searched")->required();
   rsub->callback([run, res] { *run = [res] { return RunRestore(*res); }; });

@@ -4,8 +4,8 @@
 // file's folder and date, then one indented line for each further file.
 
 #include <QDir>
-#include <QHash>
 #include <QFileInfo>
+#include <QHash>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <cmath>
@@ -35,12 +35,9 @@ struct DupNamesOptions {
 int RunDupNames(const DupNamesOptions& o) {
   const QString folder1 = QStr(o.folder1);
   const QString folder2 = QStr(o.folder2);
-  if (folder1.trimmed().isEmpty()) {
-    PrintError(LX("LXChooseADriveAndFolder"));
-    return kExitBadInput;
-  }
   if (RequireFolder(folder1).isEmpty()) return kExitBadInput;
-  if (!folder2.isEmpty() && RequireFolder(folder2, QStringLiteral("second folder")).isEmpty()) return kExitBadInput;
+  if (!folder2.isEmpty() && RequireFolder(folder2, QStringLiteral("second folder")).isEmpty())
+    return kExitBadInput;
   // With no second folder (or the same one) the search stays within folder 1,
   // as on the page. The page asks first because a press of its button may be
   // a slip; a command line that names one folder has said what it wants.
@@ -50,19 +47,26 @@ int RunDupNames(const DupNamesOptions& o) {
 
   CliDialogScope dialog_scope(o.common.yes);
   CliProgress progress(o.common.quiet);
-  TDupNamesTreeLines lines;
+  DupNamesTreeLines lines;
   QString final_status;
-  TFileDuplicateNamesSeeker seeker(
-      [&](std::int32_t order, std::int32_t n, const TDupNamesRec& r) { return lines.AddFile(order, n, r); },
-      [&](const QString& s) {
-        // The scan repeats one text many times over: copy it only when new.
-        if (s.constData() != final_status.constData()) final_status = s;
-        progress.Status(s);
-      },
-      progress.PercentCallback());
-  seeker.SeekNamesDuplicatesIn(folder1, one_folder ? folder1 : folder2, !o.no_subfolders2, !o.no_subfolders, false,
-                               o.check_date, o.check_size, one_folder, {}, QStringLiteral("*.*"),
-                               excluded.join(QLatin1Char('\n')));
+  DupNamesSeeker seeker([&](std::int32_t order, std::int32_t n,
+                            const DupNamesRec& r) { return lines.AddFile(order, n, r); },
+                        [&](const QString& s) {
+                          // The scan repeats one text many times over: copy it only when new.
+                          if (s.constData() != final_status.constData()) final_status = s;
+                          progress.Status(s);
+                        },
+                        progress.PercentCallback());
+  DupNamesSearch search;
+  search.folder1 = folder1;
+  search.folder2 = one_folder ? folder1 : folder2;
+  search.folder1_subfolders = !o.no_subfolders;
+  search.folder2_subfolders = !o.no_subfolders2;
+  search.only_folder1 = one_folder;
+  search.must_be_same_date = o.check_date;
+  search.must_be_same_size = o.check_size;
+  search.excluded_folders = excluded.join(QLatin1Char('\n'));
+  seeker.SeekNamesDuplicatesIn(search);
   progress.Done();
   CliProblems problems(o.common.json);
   problems.AddWalkProblems(seeker.Iterator1);
@@ -76,14 +80,16 @@ int RunDupNames(const DupNamesOptions& o) {
 
   if (o.common.json) {
     QJsonArray groups;
-    for (const TDupNamesTreeGroup& g : lines.Groups()) {
+    for (const DupNamesTreeGroup& g : lines.Groups()) {
       QJsonArray files;
-      for (const TDupNamesTreeFile& f : g.files)
+      for (const DupNamesTreeFile& f : g.files)
         files.append(QJsonObject{{QStringLiteral("folder"), DisplayName(f.Folder().toString())},
                                  {QStringLiteral("date"), DupNamesIsoDate(f.time)}});
-      groups.append(QJsonObject{{QStringLiteral("key"), DisplayName(g.key)}, {QStringLiteral("files"), files}});
+      groups.append(QJsonObject{{QStringLiteral("key"), DisplayName(g.key)},
+                                {QStringLiteral("files"), files}});
     }
-    QJsonObject out{{QStringLiteral("redundant"), seeker.RedundantDuplicatesFound}, {QStringLiteral("groups"), groups}};
+    QJsonObject out{{QStringLiteral("redundant"), seeker.RedundantDuplicatesFound},
+                    {QStringLiteral("groups"), groups}};
     problems.AddTo(out);
     PrintJson(out);
     return problems.ExitCode();
@@ -94,18 +100,21 @@ int RunDupNames(const DupNamesOptions& o) {
   QHash<double, QByteArray> date_bytes;          // by the day
   const QLocale locale;
   QByteArray text;
-  for (const TDupNamesTreeGroup& g : lines.Groups()) {
+  for (const DupNamesTreeGroup& g : lines.Groups()) {
     text.resize(0);
     for (std::size_t k = 0; k < g.files.size(); ++k) {
-      const TDupNamesTreeFile& f = g.files[k];
+      const DupNamesTreeFile& f = g.files[k];
       if (k > 0) text.append('\n');
       if (k == 0) text.append(DisplayName(g.key).toUtf8());
       text.append('\t');
       auto folder = folder_bytes.constFind(f.dir.constData());
-      if (folder == folder_bytes.constEnd()) folder = folder_bytes.insert(f.dir.constData(), DisplayName(f.Folder().toString()).toUtf8());
+      if (folder == folder_bytes.constEnd())
+        folder =
+            folder_bytes.insert(f.dir.constData(), DisplayName(f.Folder().toString()).toUtf8());
       const double day = std::floor(f.time);
       auto date = date_bytes.constFind(day);
-      if (date == date_bytes.constEnd()) date = date_bytes.insert(day, DupNamesDateText(f.time, locale).toUtf8());
+      if (date == date_bytes.constEnd())
+        date = date_bytes.insert(day, DupNamesDateText(f.time, locale).toUtf8());
       text.append(folder.value()).append(" (", 2).append(date.value()).append(')');
     }
     PrintUtf8Line(text);
@@ -119,14 +128,17 @@ int RunDupNames(const DupNamesOptions& o) {
 
 void RegisterDupNamesCommand(CLI::App& app, CliRun* run) {
   auto opts = std::make_shared<DupNamesOptions>();
-  CLI::App* sub = app.add_subcommand(
-      "dupnames",
-      "Files that share a name (without regard to case) within FOLDER1, or the files of --folder2 whose "
-      "names also occur in FOLDER1");
-  sub->add_option("--folder2", opts->folder2, "A second folder tree: list its files whose names occur in FOLDER1");
+  CLI::App* sub = app.add_subcommand("dupnames",
+                                     "Files that share a name (without regard to case) within "
+                                     "FOLDER1, or the files of --folder2 whose "
+                                     "names also occur in FOLDER1");
+  sub->add_option("--folder2", opts->folder2,
+                  "A second folder tree: list its files whose names occur in FOLDER1");
   sub->add_flag("--no-subfolders", opts->no_subfolders, "Leave out the sub-folders of FOLDER1");
-  sub->add_flag("--no-subfolders2", opts->no_subfolders2, "Leave out the sub-folders of the second folder");
-  sub->add_flag("--check-date", opts->check_date, "Same-name files must also have the same date stamp");
+  sub->add_flag("--no-subfolders2", opts->no_subfolders2,
+                "Leave out the sub-folders of the second folder");
+  sub->add_flag("--check-date", opts->check_date,
+                "Same-name files must also have the same date stamp");
   sub->add_flag("--check-size", opts->check_size, "Same-name files must also have the same size");
   sub->add_option("--exclude", opts->exclude, "A sub-folder name to leave out (repeatable)")
       ->allow_extra_args(false);

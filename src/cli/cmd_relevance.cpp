@@ -11,6 +11,7 @@
 #include "cli/cli_common.h"
 #include "relevance/file_filtering.h"
 #include "relevance/relevance_rtf.h"
+#include "runtime/file_types.h"
 #include "runtime/messages.h"
 #include "runtime/native_files.h"
 #include "runtime/settings.h"
@@ -35,12 +36,6 @@ struct RelevanceCliOptions {
   int count = 5;
 };
 
-QString MaskOfType(const std::string& type) {
-  if (type == "text") return QStringLiteral("*.txt");
-  if (type == "web") return QStringLiteral("*.xml;*.htm;*.html");
-  return QStringLiteral("*.*");
-}
-
 int RunRelevance(const RelevanceCliOptions& o) {
   CliDialogScope dialogs(o.common.yes);
   const QString filter_file = RequireFile(QStr(o.filters), QStringLiteral("filter file"));
@@ -50,14 +45,16 @@ int RunRelevance(const RelevanceCliOptions& o) {
     return kExitBadInput;
   }
   if (o.coverage < 0 || o.coverage > o.segments) {
-    ReportBadNumber(QStringLiteral("--coverage"),
-                    QStringLiteral("must be from 0 to the number of segments (%1)").arg(o.segments));
+    ReportBadNumber(
+        QStringLiteral("--coverage"),
+        QStringLiteral("must be from 0 to the number of segments (%1)").arg(o.segments));
     return kExitBadInput;
   }
-  TRelevanceFilterList filters(TSimpleSearchSettings{0, GetIgnoreTagsSpan()});
+  RelevanceFilterList filters(SearchSettings{0, GetIgnoreTagsSpan()});
   const FilterLoadOutcome loaded = LoadFiltersForCheck(&filters, filter_file);
   if (loaded == FilterLoadOutcome::RepeatsRefused) {
-    PrintError(QStringLiteral("stopped: the filter file repeats terms with different settings (--yes goes on)"));
+    PrintError(QStringLiteral(
+        "stopped: the filter file repeats terms with different settings (--yes goes on)"));
     return kExitBadInput;
   }
   if (loaded != FilterLoadOutcome::Ok) return kExitBadInput;
@@ -67,15 +64,15 @@ int RunRelevance(const RelevanceCliOptions& o) {
   params.segments = o.segments;
   params.coverage = o.coverage;
   params.min_score = o.min_score;
-  TInputChoicesRec& in = params.input;
+  FileSourceChoice& in = params.input;
   if (!o.list.empty()) {
-    in.file_or_folder = TLXFileOrFolder::t_textfile;
+    in.file_or_folder = FileOrFolder::t_textfile;
     in.file_list = RequireFile(QStr(o.list), QStringLiteral("list file"));
     if (in.file_list.isEmpty()) return kExitBadInput;
   } else {
-    in.file_or_folder = TLXFileOrFolder::t_folder_contents;
+    in.file_or_folder = FileOrFolder::t_folder_contents;
     in.head_folder = RequireFolder(QStr(o.folder));
-    in.filemask = MaskOfType(o.types);
+    in.filemask = FileTypeMaskOfCliName(QStr(o.types));
     in.include_sub_folders = !o.no_subfolders;
     if (in.head_folder.isEmpty()) return kExitBadInput;
   }
@@ -110,11 +107,12 @@ int RunRelevance(const RelevanceCliOptions& o) {
   const QStringList texts = GatherRelevanceTexts(in, nullptr, &walk_problems);
   problems.Add(walk_problems);
   if (texts.isEmpty()) {
-    return NoFilesToWorkOn(problems, in.file_or_folder == TLXFileOrFolder::t_textfile ? in.file_list : in.head_folder,
-                           in.file_or_folder == TLXFileOrFolder::t_textfile ? QString() : in.filemask);
+    return NoFilesToWorkOn(
+        problems, in.file_or_folder == FileOrFolder::t_textfile ? in.file_list : in.head_folder,
+        in.file_or_folder == FileOrFolder::t_textfile ? QString() : in.filemask);
   }
-  TRelevanceFilterRec overall;
-  TStringListWith2IntsAndSingle results;
+  RelevanceFilter overall;
+  RelevanceResults results;
   summary = ScoreRelevanceTexts(texts, filters, params, &overall, &results, cb);
   progress.Done();
 
@@ -128,7 +126,7 @@ int RunRelevance(const RelevanceCliOptions& o) {
   }
   int rtf_saved = -1;
   if (!o.rtf.empty()) {
-    const TSampleRTFrec choice{QStr(o.rtf), o.start, o.count};
+    const RtfSampleChoice choice{QStr(o.rtf), o.start, o.count};
     std::vector<FileProblem> rtf_problems;
     rtf_saved = SaveRelevanceRtfSample(results, filters, choice, &rtf_problems);
     problems.Add(rtf_problems);
@@ -139,7 +137,7 @@ int RunRelevance(const RelevanceCliOptions& o) {
     root.insert(QStringLiteral("examined"), overall.files_examined);
     QJsonArray arr;
     for (int i = 0; i < results.Count(); ++i) {
-      const T2LongintAndSingleRec& r = results.GetOne(i);
+      const ScoredTextRec& r = results.GetOne(i);
       QJsonObject e;
       e.insert(QStringLiteral("file"), DisplayName(results.String(i)));
       e.insert(QStringLiteral("score"), JsonNumber(r.score));
@@ -158,15 +156,18 @@ int RunRelevance(const RelevanceCliOptions& o) {
     return problems.ExitCode();
   }
   for (int i = 0; i < results.Count(); ++i) {
-    const T2LongintAndSingleRec& r = results.GetOne(i);
+    const ScoredTextRec& r = results.GetOne(i);
     PrintLine(QStringLiteral("%1\t%2\t%3\t%4\t%5")
-                  .arg(LocaleNumber(static_cast<long long>(i + 1)), LocaleNumber(static_cast<double>(r.score), 1),
-                       LocaleNumber(static_cast<long long>(r.words)), LocaleNumber(static_cast<long long>(r.positive_terms)),
+                  .arg(LocaleNumber(static_cast<long long>(i + 1)),
+                       LocaleNumber(static_cast<double>(r.score), 1),
+                       LocaleNumber(static_cast<long long>(r.words)),
+                       LocaleNumber(static_cast<long long>(r.positive_terms)),
                        DisplayName(results.String(i))));
   }
   PrintLine(summary);
-  if (copied >= 0) PrintLine(QStringLiteral("%1 copied to %2").arg(LocaleNumber(static_cast<long long>(copied)),
-                                                                   DisplayName(filtered_folder)));
+  if (copied >= 0)
+    PrintLine(QStringLiteral("%1 copied to %2")
+                  .arg(LocaleNumber(static_cast<long long>(copied)), DisplayName(filtered_folder)));
   if (rtf_saved >= 0)
     PrintLine(QStringLiteral("%1 RTF files saved in %2")
                   .arg(LocaleNumber(static_cast<long long>(rtf_saved)), DisplayName(QStr(o.rtf))));
@@ -177,28 +178,38 @@ int RunRelevance(const RelevanceCliOptions& o) {
 
 void RegisterRelevanceCommand(CLI::App& app, CliRun* run) {
   auto opts = std::make_shared<RelevanceCliOptions>();
-  CLI::App* sub = app.add_subcommand("relevance", "Score texts against a file of filter strings and list the relevant ones");
-  sub->add_option("--filters", opts->filters, "Filter-strings file: term<TAB>weight<TAB>group threshold<TAB>options per line")
+  CLI::App* sub = app.add_subcommand(
+      "relevance", "Score texts against a file of filter strings and list the relevant ones");
+  sub->add_option("--filters", opts->filters,
+                  "Filter-strings file: term<TAB>weight<TAB>group threshold<TAB>options per line")
       ->required();
-  sub->add_option("--min-words", opts->min_words, "Minimum words of a listed text")->capture_default_str();
+  sub->add_option("--min-words", opts->min_words, "Minimum words of a listed text")
+      ->capture_default_str();
   sub->add_option("--segments", opts->segments, "Equal segments a text is cut into")
       ->check(CLI::Range(1, 10))
       ->capture_default_str();
-  sub->add_option("--coverage", opts->coverage, "Segments that must hold a positive hit")->capture_default_str();
-  sub->add_option("--min-score", opts->min_score, "Minimum score of a listed (and copied) text")->capture_default_str();
+  sub->add_option("--coverage", opts->coverage, "Segments that must hold a positive hit")
+      ->capture_default_str();
+  sub->add_option("--min-score", opts->min_score, "Minimum score of a listed (and copied) text")
+      ->capture_default_str();
   auto* folder = sub->add_option("--folder", opts->folder, "Folder of texts");
-  sub->add_option("--types", opts->types, "File types of the folder: all, text (*.txt) or web (*.xml;*.htm;*.html)")
-      ->check(CLI::IsMember({"all", "text", "web"}))
+  sub->add_option("--types", opts->types,
+                  "File types of the folder: all, text (*.txt) or web (*.xml;*.htm;*.html)")
+      ->check(CLI::IsMember(FileTypeCliNames()))
       ->needs(folder)
       ->capture_default_str();
-  sub->add_flag("--no-subfolders", opts->no_subfolders, "Leave out the folder's sub-folders")->needs(folder);
+  sub->add_flag("--no-subfolders", opts->no_subfolders, "Leave out the folder's sub-folders")
+      ->needs(folder);
   auto* list = sub->add_option("--list", opts->list, "File naming one text per line");
   folder->excludes(list);
   list->excludes(folder);
-  auto* copy = sub->add_flag("--copy-filtered", opts->copy_filtered,
-                             "Copy the listed texts scoring at least --min-score into the filtered tree");
-  sub->add_option("--base", opts->base, "Base folder of the filtered tree (default: the --folder)")->needs(copy);
-  auto* rtf = sub->add_option("--rtf", opts->rtf, "Save listed texts as RTF into DIR, their terms highlighted");
+  auto* copy =
+      sub->add_flag("--copy-filtered", opts->copy_filtered,
+                    "Copy the listed texts scoring at least --min-score into the filtered tree");
+  sub->add_option("--base", opts->base, "Base folder of the filtered tree (default: the --folder)")
+      ->needs(copy);
+  auto* rtf = sub->add_option("--rtf", opts->rtf,
+                              "Save listed texts as RTF into DIR, their terms highlighted");
   sub->add_option("--start", opts->start, "0-based number of the first listed text to save as RTF")
       ->needs(rtf)
       ->check(CLI::NonNegativeNumber)

@@ -10,6 +10,7 @@
 
 #include "cli/cli_common.h"
 #include "runtime/error.h"
+#include "runtime/file_types.h"
 #include "runtime/format.h"
 #include "runtime/interrupt_cleanup.h"
 #include "runtime/messages.h"
@@ -60,7 +61,7 @@ struct SubCorporaOptions {
   std::string results;
 };
 
-TSamplePreference PreferenceByName(const std::string& name) {
+SampleSpread PreferenceByName(const std::string& name) {
   if (name == "top") return spTopQuarter;
   if (name == "middle") return spMiddleQuarter;
   if (name == "bottom") return spBottomQuarter;
@@ -73,26 +74,31 @@ int RunSample(const SampleOptions& o) {
     return kExitBadInput;
   }
   if (!o.zip.empty() &&
-      RequireOutputFolder(QFileInfo(QStr(o.zip)).absolutePath(), QStringLiteral("archive folder")).isEmpty()) {
+      RequireOutputFolder(QFileInfo(QStr(o.zip)).absolutePath(), QStringLiteral("archive folder"))
+          .isEmpty()) {
     return kExitBadInput;
   }
   SampleDialogs dialogs(!o.no_reduce);
   DialogInstall install(&dialogs);
   CliProblems problems(o.common.json);
-  const TSamplePreference pref = PreferenceByName(o.preference);
+  const SampleSpread pref = PreferenceByName(o.preference);
   std::optional<std::uint64_t> seed;
   if (o.seed) seed = static_cast<std::uint64_t>(*o.seed);
 
   // The archive's target is checked before anything is drawn or read.
   const QString zip = QStr(o.zip);
   if (!zip.isEmpty()) {
-    QString refusal = ArchiveOverSampledFolderRefusal(zip, o.folder.empty() ? QString() : QStr(o.folder));
+    QString refusal =
+        ArchiveOverSampledFolderRefusal(zip, o.folder.empty() ? QString() : QStr(o.folder));
     if (refusal.isEmpty() && !o.list.empty() && PathExists(zip) &&
         CanonicalPath(zip) == CanonicalPath(QStr(o.list)))
-      refusal = QStringLiteral("\"%1\" is the list file: the archive is never written over it").arg(DisplayName(zip));
-    if (refusal.isEmpty() && IsExistingFolder(zip)) refusal = QStringLiteral("\"%1\" is a folder").arg(DisplayName(zip));
+      refusal = QStringLiteral("\"%1\" is the list file: the archive is never written over it")
+                    .arg(DisplayName(zip));
+    if (refusal.isEmpty() && IsExistingFolder(zip))
+      refusal = QStringLiteral("\"%1\" is a folder").arg(DisplayName(zip));
     if (refusal.isEmpty() && PathExists(zip) && !o.common.yes)
-      refusal = QStringLiteral("\"%1\" exists already: pass --yes to replace it").arg(DisplayName(zip));
+      refusal =
+          QStringLiteral("\"%1\" exists already: pass --yes to replace it").arg(DisplayName(zip));
     if (!refusal.isEmpty()) {
       PrintError(refusal);
       return kExitBadInput;
@@ -105,8 +111,8 @@ int RunSample(const SampleOptions& o) {
     const QString folder = RequireFolder(QStr(o.folder));
     if (folder.isEmpty()) return kExitBadInput;
     CliProgress progress(o.common.quiet);
-    TFileAndDirIterator iterator;
-    const QString mask = FileTypesMaskByName(QStr(o.types));
+    FileWalker iterator;
+    const QString mask = FileTypeMaskOfCliName(QStr(o.types));
     sample = RandomSampleFromFolder(iterator, folder, mask, o.size, pref, seed,
                                     {progress.PercentCallback(), progress.StatusCallback()});
     progress.Done();
@@ -145,15 +151,18 @@ int RunSample(const SampleOptions& o) {
     for (const QString& s : sample) arr.append(SampleEntryDisplay(s));
     QJsonObject out{{QStringLiteral("sample"), arr}};
     if (zipped)
-      out.insert(QStringLiteral("zip"), QJsonObject{{QStringLiteral("path"), DisplayName(zip)},
-                                                    {QStringLiteral("texts"), zipped->texts},
-                                                    {QStringLiteral("files"), zipped->files_added}});
+      out.insert(QStringLiteral("zip"),
+                 QJsonObject{{QStringLiteral("path"), DisplayName(zip)},
+                             {QStringLiteral("texts"), zipped->texts},
+                             {QStringLiteral("files"), zipped->files_added}});
     problems.AddTo(out);
     PrintJson(out);
   } else {
     for (const QString& s : sample) PrintLine(SampleEntryDisplay(s));
     if (zipped)
-      PrintLine(QStringLiteral("Saved %1 (%2 texts)").arg(DisplayName(zip), LocaleNumber(static_cast<long long>(zipped->files_added))));
+      PrintLine(
+          QStringLiteral("Saved %1 (%2 texts)")
+              .arg(DisplayName(zip), LocaleNumber(static_cast<long long>(zipped->files_added))));
   }
   return problems.ExitCode();
 }
@@ -163,7 +172,7 @@ int RunSubCorpora(const SubCorporaOptions& o) {
   const int base = TimeLinePlotbaseFromName(QStr(o.delicacy));
   const QStringList folders = FoldersFromSameHead(QStr(o.source));
   if (folders.isEmpty()) {
-    PrintError(QStringLiteral("No source folder given"));
+    RequireFolder(QString(), QStringLiteral("source folder"));  // tells that no folder was named
     return kExitBadInput;
   }
   for (const QString& f : folders) {
@@ -174,17 +183,18 @@ int RunSubCorpora(const SubCorporaOptions& o) {
   SubCorpusRequest rq;
   rq.source_text = QStr(o.source);
   rq.results_folder = results;
-  rq.file_mask = FileTypesMaskByName(QStr(o.types));
+  rq.file_mask = FileTypeMaskOfCliName(QStr(o.types));
   rq.time_line_base = base;
 
   InstallPartialOutputCleanup();
   CliProgress progress(o.common.quiet);
-  TFileAndDirIterator iterator;
+  FileWalker iterator;
   SubCorpusOutcome outcome;
   int saved = 0;
   CliProblems problems(o.common.json);
   try {
-    saved = BuildSubCorpora(iterator, rq, {progress.PercentCallback(), progress.StatusCallback()}, nullptr, &outcome);
+    saved = BuildSubCorpora(iterator, rq, {progress.PercentCallback(), progress.StatusCallback()},
+                            nullptr, &outcome);
   } catch (const FileReadError& e) {
     // The builder stops at a text it cannot read; what it saved until then stays.
     progress.Done();
@@ -200,7 +210,8 @@ int RunSubCorpora(const SubCorporaOptions& o) {
   problems.Add(outcome.walk_file_problems);
   const QString output = SubCorpusOutputFolder(results, base);
   if (o.common.json) {
-    QJsonObject out{{QStringLiteral("files_saved"), saved}, {QStringLiteral("output_folder"), DisplayName(output)}};
+    QJsonObject out{{QStringLiteral("files_saved"), saved},
+                    {QStringLiteral("output_folder"), DisplayName(output)}};
     problems.AddTo(out);
     PrintJson(out);
   } else {
@@ -214,14 +225,16 @@ int RunSubCorpora(const SubCorporaOptions& o) {
 
 void RegisterSamplingCommands(CLI::App& app, CliRun* run) {
   auto so = std::make_shared<SampleOptions>();
-  CLI::App* s = app.add_subcommand("sample", "Draw a random sample of texts from a folder or a list file");
+  CLI::App* s =
+      app.add_subcommand("sample", "Draw a random sample of texts from a folder or a list file");
   s->add_option("--size", so->size, "Number of texts wanted")->required();
   s->add_option("--preference", so->preference, "Region of the sorted source to draw from")
       ->check(CLI::IsMember({"top", "middle", "bottom", "anywhere"}));
   s->add_option("--seed", so->seed, "Seed of the random draw, to repeat a run");
-  auto* folder = s->add_option("--folder", so->folder, "Sample the files under this folder (sub-folders included)");
+  auto* folder = s->add_option("--folder", so->folder,
+                               "Sample the files under this folder (sub-folders included)");
   s->add_option("--types", so->types, "File types of the folder variant")
-      ->check(CLI::IsMember({"all", "text", "web"}))
+      ->check(CLI::IsMember(FileTypeCliNames()))
       ->needs(folder);
   auto* list = s->add_option("--list", so->list, "Sample the lines of this list file");
   s->add_flag("--no-reduce", so->no_reduce, "Take the whole list instead of a sample")->needs(list);
@@ -235,12 +248,15 @@ void RegisterSamplingCommands(CLI::App& app, CliRun* run) {
   });
 
   auto co = std::make_shared<SubCorporaOptions>();
-  CLI::App* b = app.add_subcommand("subcorpora", "Regroup a corpus by date into one UTF-16 file per period");
+  CLI::App* b =
+      app.add_subcommand("subcorpora", "Regroup a corpus by date into one UTF-16 file per period");
   b->add_option("--delicacy", co->delicacy, "Period of each sub-corpus file")
       ->required()
       ->check(CLI::IsMember({"decade", "year", "month", "week", "day", "hour"}));
-  b->add_option("--types", co->types, "File types to regroup")->check(CLI::IsMember({"all", "text", "web"}));
-  b->add_option("SOURCE", co->source, "Corpus folder, or \"HEAD;SUB1;SUB2\" for folders under one head")
+  b->add_option("--types", co->types, "File types to regroup")
+      ->check(CLI::IsMember(FileTypeCliNames()));
+  b->add_option("SOURCE", co->source,
+                "Corpus folder, or \"HEAD;SUB1;SUB2\" for folders under one head")
       ->required();
   b->add_option("RESULTS", co->results, "Folder that receives the sub-corpora")->required();
   AddCodePageOption(b);

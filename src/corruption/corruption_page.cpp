@@ -13,12 +13,13 @@
 #include <QVBoxLayout>
 #include <climits>
 
+#include "corruption/corruption_check.h"
 #include "runtime/dialogs.h"
 #include "runtime/file_problems.h"
 #include "runtime/error.h"
+#include "runtime/native_names.h"
 #include "runtime/panic.h"
 #include "runtime/text_reader.h"
-#include "runtime/native_names.h"
 
 namespace {
 
@@ -37,14 +38,17 @@ class CorruptListDelegate : public QStyledItemDelegate {
     return c;
   }
 
-  void paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+  void paint(QPainter* p, const QStyleOptionViewItem& option,
+             const QModelIndex& index) const override {
     const QPalette& pal = option.palette;
     QColor text = pal.color(QPalette::Text);
     QColor back = pal.color(QPalette::Base);
     if (option.state & QStyle::State_Selected) {
       text = pal.color(QPalette::HighlightedText);
       back = pal.color(QPalette::Highlight);
-    } else if (index.data(CorruptionPage::kNoteRole).toString().contains(QStringLiteral("File-size"))) {
+    } else if (index.data(CorruptionPage::kNoteRole)
+                   .toString()
+                   .contains(QStringLiteral("File-size"))) {
       text = WarningText();
       back = WarningBackground();
     }
@@ -74,7 +78,7 @@ QToolButton* ChooserButton(QWidget* parent) {
 
 // --- file and folder edits ---
 
-TFileNamesEdit::TFileNamesEdit(const QString& chooser_title, QWidget* parent)
+FileNamesEdit::FileNamesEdit(const QString& chooser_title, QWidget* parent)
     : QWidget(parent), edit_(new QLineEdit(this)), title_(chooser_title) {
   auto* row = new QHBoxLayout(this);
   row->setContentsMargins(0, 0, 0, 0);
@@ -82,12 +86,13 @@ TFileNamesEdit::TFileNamesEdit(const QString& chooser_title, QWidget* parent)
   QToolButton* choose = ChooserButton(this);
   row->addWidget(choose);
   connect(choose, &QToolButton::clicked, this, [this] {
-    const QStringList names = QFileDialog::getOpenFileNames(this, title_, QFileInfo(FileNames().value(0)).path());
+    const QStringList names =
+        QFileDialog::getOpenFileNames(this, title_, QFileInfo(FileNames().value(0)).path());
     if (!names.isEmpty()) SetFileNames(names);
   });
 }
 
-QStringList TFileNamesEdit::FileNames() const {
+QStringList FileNamesEdit::FileNames() const {
   const QString text = edit_->text().trimmed();
   if (text.isEmpty()) return {};
   if (!text.startsWith(QLatin1Char('"'))) return {text};
@@ -100,7 +105,7 @@ QStringList TFileNamesEdit::FileNames() const {
   return names;
 }
 
-void TFileNamesEdit::SetFileNames(const QStringList& names) {
+void FileNamesEdit::SetFileNames(const QStringList& names) {
   if (names.size() == 1) {
     edit_->setText(names.first());
     return;
@@ -110,7 +115,7 @@ void TFileNamesEdit::SetFileNames(const QStringList& names) {
   edit_->setText(quoted.join(QLatin1Char(' ')));
 }
 
-TFolderNameEdit::TFolderNameEdit(QWidget* parent) : QWidget(parent), edit_(new QLineEdit(this)) {
+FolderNameEdit::FolderNameEdit(QWidget* parent) : QWidget(parent), edit_(new QLineEdit(this)) {
   auto* row = new QHBoxLayout(this);
   row->setContentsMargins(0, 0, 0, 0);
   row->addWidget(edit_, 1);
@@ -124,7 +129,7 @@ TFolderNameEdit::TFolderNameEdit(QWidget* parent) : QWidget(parent), edit_(new Q
 
 // --- the page ---
 
-CorruptionPage::CorruptionPage(PageHost* host, TFileCrapDetector* detector, QWidget* parent)
+CorruptionPage::CorruptionPage(PageHost* host, CorruptFileDetector* detector, QWidget* parent)
     : QWidget(parent), host_(host), detector_(detector) {
   setObjectName(QStringLiteral("CorruptionPage"));
 
@@ -149,19 +154,23 @@ CorruptionPage::CorruptionPage(PageHost* host, TFileCrapDetector* detector, QWid
   settings->setObjectName(QStringLiteral("PanelCorruptSettings"));
   auto* form = new QVBoxLayout(settings);
   form->setContentsMargins(6, 6, 6, 6);
-  ElFileNameEditCorruptGoodFiles = new TFileNamesEdit(QStringLiteral("Select one or more"), settings);
+  ElFileNameEditCorruptGoodFiles =
+      new FileNamesEdit(QStringLiteral("Select one or more"), settings);
   ElFileNameEditCorruptGoodFiles->setObjectName(QStringLiteral("ElFileNameEditCorruptGoodFiles"));
   form->addWidget(new QLabel(QStringLiteral("Known good text files"), settings));
   form->addWidget(ElFileNameEditCorruptGoodFiles);
-  ElFolderNameEditCorrupt = new TFolderNameEdit(settings);
+  ElFolderNameEditCorrupt = new FolderNameEdit(settings);
   ElFolderNameEditCorrupt->setObjectName(QStringLiteral("ElFolderNameEditCorrupt"));
   form->addWidget(new QLabel(QStringLiteral("Folder of data"), settings));
   form->addWidget(ElFolderNameEditCorrupt);
-  AdvOfficeCheckBoxCorruptIncludeSubfolders = new QCheckBox(QStringLiteral("include subfolders"), settings);
-  AdvOfficeCheckBoxCorruptIncludeSubfolders->setObjectName(QStringLiteral("AdvOfficeCheckBoxCorruptIncludeSubfolders"));
+  AdvOfficeCheckBoxCorruptIncludeSubfolders =
+      new QCheckBox(QStringLiteral("include subfolders"), settings);
+  AdvOfficeCheckBoxCorruptIncludeSubfolders->setObjectName(
+      QStringLiteral("AdvOfficeCheckBoxCorruptIncludeSubfolders"));
   form->addWidget(AdvOfficeCheckBoxCorruptIncludeSubfolders);
   AdvOfficeCheckBoxCorruptThorough = new QCheckBox(QStringLiteral("digraph check"), settings);
-  AdvOfficeCheckBoxCorruptThorough->setObjectName(QStringLiteral("AdvOfficeCheckBoxCorruptThorough"));
+  AdvOfficeCheckBoxCorruptThorough->setObjectName(
+      QStringLiteral("AdvOfficeCheckBoxCorruptThorough"));
   form->addWidget(AdvOfficeCheckBoxCorruptThorough);
   auto* numbers = new QFormLayout;
   ElSpinEditCorruptFreqVar = new QSpinBox(settings);
@@ -194,7 +203,8 @@ CorruptionPage::CorruptionPage(PageHost* host, TFileCrapDetector* detector, QWid
 
   connect(ButtonCorruptStart, &QPushButton::clicked, this, [this] { ButtonCorruptStartClick(); });
   connect(ListBoxCorrupt, &QListWidget::itemClicked, this, [this] { ListBoxCorruptClick(); });
-  connect(ListBoxCorrupt, &QListWidget::itemDoubleClicked, this, [this] { ListBoxCorruptDblClick(); });
+  connect(ListBoxCorrupt, &QListWidget::itemDoubleClicked, this,
+          [this] { ListBoxCorruptDblClick(); });
 
   if (host_) {
     host_->RegisterStartControl(ButtonCorruptStart);
@@ -217,7 +227,7 @@ void CorruptionPage::AppendFlagged(const QString& file, const QString& note) {
 
 void CorruptionPage::PostNewFlaggedFiles() {
   if (!detector_) return;
-  const TCrapFileWideStringlist& found = detector_->weird_files;
+  const CorruptFileList& found = detector_->weird_files;
   const int n = found.Count();
   if (n <= posted_) return;
   QList<QPair<QString, QString>> fresh;
@@ -235,8 +245,9 @@ void CorruptionPage::PostNewFlaggedFiles() {
 
 void CorruptionPage::AppendRemainingResults() {
   if (!detector_) return;
-  const TCrapFileWideStringlist& found = detector_->weird_files;
-  for (int i = ListBoxCorrupt->count(); i < found.Count(); ++i) AppendFlagged(found.Strings(i), found.Objects(i)->data);
+  const CorruptFileList& found = detector_->weird_files;
+  for (int i = ListBoxCorrupt->count(); i < found.Count(); ++i)
+    AppendFlagged(found.Strings(i), found.Objects(i)->data);
 }
 
 void CorruptionPage::ButtonCorruptStartClick() {
@@ -249,7 +260,8 @@ void CorruptionPage::ButtonCorruptStartClick() {
   // Everything the run needs is read now: changing the controls during the
   // run does not affect it.
   QStringList good;
-  for (const QString& f : ElFileNameEditCorruptGoodFiles->FileNames()) good << QFileInfo(f).absoluteFilePath();
+  for (const QString& f : ElFileNameEditCorruptGoodFiles->FileNames())
+    good << QFileInfo(f).absoluteFilePath();
   const QString reference = good.join(QLatin1Char('\n'));
   const int freq_var = ElSpinEditCorruptFreqVar->value();
   const int percent_fail = ElSpinEditCorruptPercentFail->value();
@@ -261,23 +273,19 @@ void CorruptionPage::ButtonCorruptStartClick() {
     detector_->SetReferenceFiles(reference);
     detector_->digraph_frequency_variation_per_mille = freq_var;
     detector_->digraph_percent_fail_allowed = percent_fail;
-    TFileAndDirIterator& it = FileAndDirIteratorCorrupt;
-    it.Clear();
-    it.HeadDir = folder;
-    it.IncludeSubFolders = subfolders;
-    it.OnFilesProgress = [this](int p) { FileAndDirIteratorCorruptFilesProgress(p); };
-    if (!folder.isEmpty() && it.HeadDirExists()) {
-      it.IterateFindingFiles();
-      it.BuildDetailedList(TFileSortOrder::ByName);
-    }
-    detector_->CheckForCrap(
-        it.FilesFound(), thorough,
-        [this](int p) {
-          host_->SetOverallProgress(p);
-          PostNewFlaggedFiles();
-          MyYieldProcess();
-        },
-        [this](int p) { host_->SetSecondProgress(p); });
+    CorruptionCheck check;
+    check.folder = folder;
+    check.include_subfolders = subfolders;
+    check.thorough = thorough;
+    CorruptionCallbacks callbacks;
+    callbacks.walk_percent = [this](int p) { FileAndDirIteratorCorruptFilesProgress(p); };
+    callbacks.percent = [this](int p) {
+      host_->SetOverallProgress(p);
+      PostNewFlaggedFiles();
+      YieldToEvents();
+    };
+    callbacks.file_percent = [this](int p) { host_->SetSecondProgress(p); };
+    RunCorruptionCheck(*detector_, FileAndDirIteratorCorrupt, check, callbacks);
   };
   auto done = [this](bool ok) {
     AppendRemainingResults();
@@ -290,7 +298,8 @@ void CorruptionPage::ButtonCorruptStartClick() {
     ButtonCorruptStart->setEnabled(true);
     host_->ResetProgress(true);
   };
-  if (!host_->RunTool(QStringLiteral("Corruption"), work, done)) ButtonCorruptStart->setEnabled(true);
+  if (!host_->RunTool(QStringLiteral("Corruption"), work, done))
+    ButtonCorruptStart->setEnabled(true);
 }
 
 void CorruptionPage::ListBoxCorruptClick() {

@@ -15,16 +15,16 @@
 #include <atomic>
 #include <mutex>
 
-#include "corruption/file_crap_detector.h"
-#include "runtime/file_iterator.h"
-#include "shell/page_host_gui.h"
+#include "corruption/corrupt_file_detector.h"
+#include "runtime/file_walker.h"
+#include "ui_kit/page_host_gui.h"
 
 // A file-name edit with a chooser for one or more existing files. Several
 // names are shown each in double quotes; a single name may be typed bare.
-class TFileNamesEdit : public QWidget {
+class FileNamesEdit : public QWidget {
   Q_OBJECT
  public:
-  explicit TFileNamesEdit(const QString& chooser_title, QWidget* parent = nullptr);
+  explicit FileNamesEdit(const QString& chooser_title, QWidget* parent = nullptr);
   QStringList FileNames() const;
   void SetFileNames(const QStringList& names);
   QLineEdit* Edit() const { return edit_; }
@@ -35,10 +35,10 @@ class TFileNamesEdit : public QWidget {
 };
 
 // A folder-name edit with a folder chooser.
-class TFolderNameEdit : public QWidget {
+class FolderNameEdit : public QWidget {
   Q_OBJECT
  public:
-  explicit TFolderNameEdit(QWidget* parent = nullptr);
+  explicit FolderNameEdit(QWidget* parent = nullptr);
   QString Folder() const { return edit_->text().trimmed(); }
   void SetFolder(const QString& folder) { edit_->setText(folder); }
   QLineEdit* Edit() const { return edit_; }
@@ -56,11 +56,11 @@ class CorruptionPage : public QWidget {
   // The flagged file's path; the item's text is its display form.
   static constexpr int kPathRole = Qt::UserRole + 2;
 
-  CorruptionPage(PageHost* host, TFileCrapDetector* detector, QWidget* parent = nullptr);
+  CorruptionPage(PageHost* host, CorruptFileDetector* detector, QWidget* parent = nullptr);
 
   // --- controls ---
-  TFileNamesEdit* ElFileNameEditCorruptGoodFiles;
-  TFolderNameEdit* ElFolderNameEditCorrupt;
+  FileNamesEdit* ElFileNameEditCorruptGoodFiles;
+  FolderNameEdit* ElFolderNameEditCorrupt;
   QCheckBox* AdvOfficeCheckBoxCorruptIncludeSubfolders;
   QCheckBox* AdvOfficeCheckBoxCorruptThorough;
   QSpinBox* ElSpinEditCorruptFreqVar;
@@ -68,7 +68,7 @@ class CorruptionPage : public QWidget {
   QPushButton* ButtonCorruptStart;
   QListWidget* ListBoxCorrupt;
   QPlainTextEdit* AdvMemoCorrupt;
-  TFileAndDirIterator FileAndDirIteratorCorrupt;
+  FileWalker FileAndDirIteratorCorrupt;
 
   // --- handlers ---
   void ButtonCorruptStartClick();
@@ -85,6 +85,6 @@ class CorruptionPage : public QWidget {
   void AppendRemainingResults();
 
   PageHost* host_;
-  TFileCrapDetector* detector_;
+  CorruptFileDetector* detector_;
   int posted_ = 0;  // results posted so far by the run's thread
 };

@@ -37,26 +37,29 @@ std::ptrdiff_t DigraphProfile::Find(std::uint32_t key) const {
 }
 
 QString DigraphText(std::uint32_t key) {
-  const QChar units[2] = {QChar(static_cast<char16_t>(key >> 16)), QChar(static_cast<char16_t>(key & 0xFFFF))};
+  const QChar units[2] = {QChar(static_cast<char16_t>(key >> 16)),
+                          QChar(static_cast<char16_t>(key & 0xFFFF))};
   return QString(units, 2);
 }
 
-int TMySaveStringList::Find(QStringView text) const {
-  auto it = std::lower_bound(entries_.begin(), entries_.end(), text,
-                             [](const Entry& e, QStringView t) { return QStringView(e.text).compare(t) < 0; });
+int DigraphCountList::Find(QStringView text) const {
+  auto it = std::lower_bound(
+      entries_.begin(), entries_.end(), text,
+      [](const Entry& e, QStringView t) { return QStringView(e.text).compare(t) < 0; });
   if (it == entries_.end() || QStringView(it->text).compare(text) != 0) return -1;
   return static_cast<int>(it - entries_.begin());
 }
 
-TDigraphTree::TDigraphTree(std::int32_t min_freq_) : TGeneral_Tree(&TDigraphTree::Compare), min_freq(min_freq_) {
+DigraphTree::DigraphTree(std::int32_t min_freq_)
+    : GeneralTree(&DigraphTree::Compare), min_freq(min_freq_) {
   Seed_Tree();
 }
 
-TDigraphTree::~TDigraphTree() { FreeAllNodesQuietly(); }
+DigraphTree::~DigraphTree() { FreeAllNodesQuietly(); }
 
-int TDigraphTree::Compare(const void* a, const void* b) {
-  const char16_t* x = static_cast<const TDigraphRec*>(a)->characters;
-  const char16_t* y = static_cast<const TDigraphRec*>(b)->characters;
+int DigraphTree::Compare(const void* a, const void* b) {
+  const char16_t* x = static_cast<const DigraphRec*>(a)->characters;
+  const char16_t* y = static_cast<const DigraphRec*>(b)->characters;
   for (int i = 0; i < 3; ++i) {
     if (x[i] != y[i]) return static_cast<int>(x[i]) - static_cast<int>(y[i]);
     if (x[i] == 0) return 0;
@@ -64,18 +67,20 @@ int TDigraphTree::Compare(const void* a, const void* b) {
   return 0;
 }
 
-void TDigraphTree::Do_Found_Match(TTreeNode** slot) { ++static_cast<TDigraphRec*>((*slot)->item)->count; }
+void DigraphTree::Do_Found_Match(TreeNode** slot) {
+  ++static_cast<DigraphRec*>((*slot)->item)->count;
+}
 
-void TDigraphTree::Do_In_Order(TTreeNode** slot) {
-  const auto* rec = static_cast<const TDigraphRec*>((*slot)->item);
+void DigraphTree::Do_In_Order(TreeNode** slot) {
+  const auto* rec = static_cast<const DigraphRec*>((*slot)->item);
   if (rec->count < min_freq) return;
   int len = 0;
   while (len < 3 && rec->characters[len] != 0) ++len;
   sorted_results.Append(QString(reinterpret_cast<const QChar*>(rec->characters), len), rec->count);
 }
 
-void TDigraphTree::Do_Deleting(TTreeNode** slot) {
-  delete static_cast<TDigraphRec*>((*slot)->item);
+void DigraphTree::Do_Deleting(TreeNode** slot) {
+  delete static_cast<DigraphRec*>((*slot)->item);
   (*slot)->item = nullptr;
 }
 
@@ -165,10 +170,10 @@ void DigraphCounter::Feed(QStringView piece) {
   prev_letter_ = prev_letter;
 }
 
-void DigraphCounter::FillTree(TDigraphTree& tree) const {
+void DigraphCounter::FillTree(DigraphTree& tree) const {
   for (std::uint32_t key : order_) {
     const std::uint32_t c1 = key >> 16, c2 = key & 0xFFFF;
-    auto* rec = new TDigraphRec;
+    auto* rec = new DigraphRec;
     rec->characters[0] = static_cast<char16_t>(c1);
     rec->characters[1] = static_cast<char16_t>(c2);
     // The tree's records count in 32 bits; a text too long for that keeps
@@ -195,7 +200,7 @@ void DigraphCounter::Finish(std::int32_t min_freq, DigraphProfile& out) {
 // occurrence is the one whose in-order sequence is the keys in ascending
 // order and in which every node was inserted before its descendants. Its
 // walk keeps on the stack every ancestor whose left subtree holds the node
-// being pushed; it fails when that stack reaches TGeneral_Tree::kStackLimit
+// being pushed; it fails when that stack reaches GeneralTree::kStackLimit
 // entries, that is when a node has kStackLimit - 1 ancestors above it to its
 // right. The tree is built here as index links in one pass over the keys in
 // order (each node's parent is the later-inserted of its nearest neighbours
@@ -203,10 +208,12 @@ void DigraphCounter::Finish(std::int32_t min_freq, DigraphProfile& out) {
 // ancestors follows its insertion order, parents first.
 void DigraphCounter::CheckTreeDepth() {
   const std::size_t d = order_.size();
-  if (d < static_cast<std::size_t>(TGeneral_Tree::kStackLimit)) return;  // too few nodes for such a chain
+  if (d < static_cast<std::size_t>(GeneralTree::kStackLimit))
+    return;  // too few nodes for such a chain
   by_key_.resize(d);
   for (std::size_t t = 0; t < d; ++t) by_key_[t] = static_cast<std::uint32_t>(t);
-  std::sort(by_key_.begin(), by_key_.end(), [this](std::uint32_t a, std::uint32_t b) { return order_[a] < order_[b]; });
+  std::sort(by_key_.begin(), by_key_.end(),
+            [this](std::uint32_t a, std::uint32_t b) { return order_[a] < order_[b]; });
   // link[t] = 2 * parent + (1 when t is its parent's left child); the root is
   // the first inserted, number 0.
   std::vector<std::int64_t> link(d, 0);
@@ -227,7 +234,7 @@ void DigraphCounter::CheckTreeDepth() {
   for (std::size_t t = 1; t < d; ++t) {
     const std::int64_t parent = link[t] >> 1;
     const std::int64_t right_ancestors = link[static_cast<std::size_t>(parent)] + (link[t] & 1);
-    if (right_ancestors + 1 >= TGeneral_Tree::kStackLimit) ThrowLopsidedTree();
+    if (right_ancestors + 1 >= GeneralTree::kStackLimit) ThrowLopsidedTree();
     link[t] = right_ancestors;
   }
 }

@@ -12,14 +12,14 @@
 #include "corruption/general_trees.h"
 
 // One distinct digraph: two code units and a terminating zero, and its count.
-struct TDigraphRec {
+struct DigraphRec {
   char16_t characters[3] = {0, 0, 0};
   std::int32_t count = 1;
 };
 
 // (digraph, count) pairs in the order of their digraphs' code units; lookups
 // are binary searches in that same order.
-class TMySaveStringList {
+class DigraphCountList {
  public:
   struct Entry {
     QString text;
@@ -28,7 +28,10 @@ class TMySaveStringList {
   int Count() const { return static_cast<int>(entries_.size()); }
   const Entry& At(int i) const { return entries_[static_cast<std::size_t>(i)]; }
   void Append(const QString& text, std::int32_t value) { entries_.push_back({text, value}); }
-  void Clear() { entries_.clear(); sorted_ = false; }
+  void Clear() {
+    entries_.clear();
+    sorted_ = false;
+  }
   // Marks the list sorted (the tree's in-order walk already produced the order).
   void SetSorted() { sorted_ = true; }
   bool Sorted() const { return sorted_; }
@@ -40,28 +43,28 @@ class TMySaveStringList {
   bool sorted_ = false;
 };
 
-class TDigraphTree : public TGeneral_Tree {
+class DigraphTree : public GeneralTree {
  public:
-  explicit TDigraphTree(std::int32_t min_freq);
-  ~TDigraphTree() override;
+  explicit DigraphTree(std::int32_t min_freq);
+  ~DigraphTree() override;
 
   // Ordinal comparison of two records' zero-terminated code units.
   static int Compare(const void* a, const void* b);
 
   std::int32_t min_freq;
-  TMySaveStringList sorted_results;
+  DigraphCountList sorted_results;
 
  protected:
-  void Do_Found_Match(TTreeNode** slot) override;
-  void Do_In_Order(TTreeNode** slot) override;
-  void Do_Deleting(TTreeNode** slot) override;
+  void Do_Found_Match(TreeNode** slot) override;
+  void Do_In_Order(TreeNode** slot) override;
+  void Do_Deleting(TreeNode** slot) override;
   void Seed_Tree() override {}
 };
 
 // One side of a comparison: the tree (holding the results after collection)
 // and the total of digraph occurrences counted, repeats included.
 struct sample_array {
-  std::unique_ptr<TDigraphTree> Tree;
+  std::unique_ptr<DigraphTree> Tree;
   std::int64_t digraphs = 0;
 };
 
@@ -94,7 +97,7 @@ class DigraphCounter {
   std::int64_t Length() const { return length_; }
   int Distinct() const { return static_cast<int>(order_.size()); }
   // Inserts the distinct digraphs, with their counts, into the tree.
-  void FillTree(TDigraphTree& tree) const;
+  void FillTree(DigraphTree& tree) const;
   // Finishes the profile without building a tree: the digraphs counted at
   // least min_freq times, sorted. Throws SorvelError "lopsided data: stack
   // overflow in Tree" exactly when the tree built from these digraphs would
@@ -107,11 +110,11 @@ class DigraphCounter {
   std::int64_t& Slot(std::uint32_t key);
   std::int64_t Count(std::uint32_t key) const;
   void CheckTreeDepth();
-  std::vector<std::int64_t> ascii_;         // (c1 << 7 | c2) for c1, c2 < 128
-  std::vector<std::uint32_t> order_;        // keys in order of first occurrence
+  std::vector<std::int64_t> ascii_;                            // (c1 << 7 | c2) for c1, c2 < 128
+  std::vector<std::uint32_t> order_;                           // keys in order of first occurrence
   std::vector<std::pair<std::uint32_t, std::int64_t>> other_;  // open addressing
-  std::vector<std::size_t> other_slots_;    // the slots of other_ in use
-  std::vector<std::uint32_t> by_key_;       // scratch of CheckTreeDepth
+  std::vector<std::size_t> other_slots_;                       // the slots of other_ in use
+  std::vector<std::uint32_t> by_key_;                          // scratch of CheckTreeDepth
   std::int64_t digraphs_ = 0;
   std::int64_t length_ = 0;
   char16_t prev_upper_ = 0;

@@ -6,34 +6,36 @@
 #include "runtime/error.h"
 #include "runtime/panic.h"
 
-void ThrowLopsidedTree() { throw SorvelError(QStringLiteral("lopsided data: stack overflow in Tree")); }
-
-TGeneral_Tree::TGeneral_Tree(TCompareFunctOfObject compare)
-    : fCompareFunctOfObject(compare ? std::move(compare)
-                                    : TCompareFunctOfObject([](const void*, const void*) { return 0; })) {
-  fDoFoundMatchFunct = [this](TTreeNode** s) { Do_Found_Match(s); };
-  fDoInOrderFunct = [this](TTreeNode** s) { Do_In_Order(s); };
-  fDoAddedOneFunct = [this](TTreeNode** s) { Do_Added_One(s); };
-  fDoDeletingFunct = [this](TTreeNode** s) { Do_Deleting(s); };
+void ThrowLopsidedTree() {
+  throw SorvelError(QStringLiteral("lopsided data: stack overflow in Tree"));
 }
 
-TGeneral_Tree::~TGeneral_Tree() { FreeAllNodesQuietly(); }
+GeneralTree::GeneralTree(CompareObjects compare)
+    : fCompareFunctOfObject(compare ? std::move(compare)
+                                    : CompareObjects([](const void*, const void*) { return 0; })) {
+  fDoFoundMatchFunct = [this](TreeNode** s) { Do_Found_Match(s); };
+  fDoInOrderFunct = [this](TreeNode** s) { Do_In_Order(s); };
+  fDoAddedOneFunct = [this](TreeNode** s) { Do_Added_One(s); };
+  fDoDeletingFunct = [this](TreeNode** s) { Do_Deleting(s); };
+}
 
-bool TGeneral_Tree::Add_One() {
-  MyYieldProcess();
-  TTreeNode* node = froot;
-  TTreeNode* parent = nullptr;
+GeneralTree::~GeneralTree() { FreeAllNodesQuietly(); }
+
+bool GeneralTree::Add_One() {
+  YieldToEvents();
+  TreeNode* node = froot;
+  TreeNode* parent = nullptr;
   while (node) {
     const int c = fCompareFunctOfObject(current, node->item);
     if (c == 0) {
-      TTreeNode* slot = node;
+      TreeNode* slot = node;
       if (fDoFoundMatchFunct) fDoFoundMatchFunct(&slot);
       return false;
     }
     parent = node;
     node = c < 0 ? node->left : node->right;
   }
-  TTreeNode* fresh = new TTreeNode{current, nullptr, nullptr};
+  TreeNode* fresh = new TreeNode{current, nullptr, nullptr};
   if (fDoAddedOneFunct) fDoAddedOneFunct(&fresh);
   if (!parent) {
     froot = fresh;
@@ -50,10 +52,10 @@ bool TGeneral_Tree::Add_One() {
 // The in-order walk that Traverse and Clear share: an explicit stack of at
 // most kStackLimit - 1 nodes. The right child is read before visit runs, so
 // visit may free the node.
-void TGeneral_Tree::WalkInOrder(const std::function<void(TTreeNode*)>& visit) {
-  std::vector<TTreeNode*> stack;
+void GeneralTree::WalkInOrder(const std::function<void(TreeNode*)>& visit) {
+  std::vector<TreeNode*> stack;
   stack.reserve(64);
-  TTreeNode* cur = froot;
+  TreeNode* cur = froot;
   for (;;) {
     while (cur) {
       stack.push_back(cur);
@@ -61,32 +63,32 @@ void TGeneral_Tree::WalkInOrder(const std::function<void(TTreeNode*)>& visit) {
       cur = cur->left;
     }
     if (stack.empty()) break;
-    TTreeNode* node = stack.back();
+    TreeNode* node = stack.back();
     stack.pop_back();
     cur = node->right;
     visit(node);
   }
 }
 
-void TGeneral_Tree::Traverse() {
+void GeneralTree::Traverse() {
   fTreeModified = false;
   if (!froot) return;
   going = 0;
-  WalkInOrder([this](TTreeNode* node) {
+  WalkInOrder([this](TreeNode* node) {
     ++going;
-    TTreeNode* slot = node;
+    TreeNode* slot = node;
     if (fDoInOrderFunct) fDoInOrderFunct(&slot);
   });
 }
 
-void TGeneral_Tree::Clear() {
+void GeneralTree::Clear() {
   if (froot) {
     // A dry walk first: a lopsided tree raises before any node is freed, so
     // the tree stays whole and can still be released quietly.
-    WalkInOrder([](TTreeNode*) {});
+    WalkInOrder([](TreeNode*) {});
     going = counter;
-    WalkInOrder([this](TTreeNode* node) {
-      TTreeNode* slot = node;
+    WalkInOrder([this](TreeNode* node) {
+      TreeNode* slot = node;
       if (fDoDeletingFunct) fDoDeletingFunct(&slot);
       delete node;
       --going;
@@ -97,15 +99,15 @@ void TGeneral_Tree::Clear() {
   fTreeModified = true;
 }
 
-void TGeneral_Tree::FreeAllNodesQuietly() {
-  std::vector<TTreeNode*> pending;
+void GeneralTree::FreeAllNodesQuietly() {
+  std::vector<TreeNode*> pending;
   if (froot) pending.push_back(froot);
   while (!pending.empty()) {
-    TTreeNode* node = pending.back();
+    TreeNode* node = pending.back();
     pending.pop_back();
     if (node->left) pending.push_back(node->left);
     if (node->right) pending.push_back(node->right);
-    TTreeNode* slot = node;
+    TreeNode* slot = node;
     Do_Deleting(&slot);
     delete node;
   }

@@ -10,24 +10,24 @@
 // Raises the error of a walk whose stack overflows.
 [[noreturn]] void ThrowLopsidedTree();
 
-struct TTreeNode {
+struct TreeNode {
   void* item = nullptr;
-  TTreeNode* left = nullptr;
-  TTreeNode* right = nullptr;
+  TreeNode* left = nullptr;
+  TreeNode* right = nullptr;
 };
 
 // Called with the slot (address of the node pointer) of the node concerned.
-using TDo_Something = std::function<void(TTreeNode** slot)>;
-using TCompareFunctOfObject = std::function<int(const void* a, const void* b)>;
+using TreeNodeVisitor = std::function<void(TreeNode** slot)>;
+using CompareObjects = std::function<int(const void* a, const void* b)>;
 
-class TGeneral_Tree {
+class GeneralTree {
  public:
   static constexpr int kStackLimit = 2048;
 
-  explicit TGeneral_Tree(TCompareFunctOfObject compare = nullptr);
-  virtual ~TGeneral_Tree();
-  TGeneral_Tree(const TGeneral_Tree&) = delete;
-  TGeneral_Tree& operator=(const TGeneral_Tree&) = delete;
+  explicit GeneralTree(CompareObjects compare = nullptr);
+  virtual ~GeneralTree();
+  GeneralTree(const GeneralTree&) = delete;
+  GeneralTree& operator=(const GeneralTree&) = delete;
 
   // Inserts the item held in `current`. True when a new node was made; false
   // when an equal key existed (that node went through DoFoundMatchFunction and
@@ -39,29 +39,29 @@ class TGeneral_Tree {
   void Clear();
 
   bool TreeModified() const { return fTreeModified; }
-  TTreeNode* Root() const { return froot; }
+  TreeNode* Root() const { return froot; }
   std::int32_t Count() const { return counter; }
 
-  TDo_Something fDoFoundMatchFunct;
-  TDo_Something fDoInOrderFunct;
-  TDo_Something fDoAddedOneFunct;
-  TDo_Something fDoDeletingFunct;
-  TCompareFunctOfObject fCompareFunctOfObject;
+  TreeNodeVisitor fDoFoundMatchFunct;
+  TreeNodeVisitor fDoInOrderFunct;
+  TreeNodeVisitor fDoAddedOneFunct;
+  TreeNodeVisitor fDoDeletingFunct;
+  CompareObjects fCompareFunctOfObject;
   void* current = nullptr;
 
  protected:
-  virtual void Do_Found_Match(TTreeNode** /*slot*/) {}
-  virtual void Do_Added_One(TTreeNode** /*slot*/) {}
-  virtual void Do_In_Order(TTreeNode** /*slot*/) {}
-  virtual void Do_Deleting(TTreeNode** /*slot*/) {}
+  virtual void Do_Found_Match(TreeNode** /*slot*/) {}
+  virtual void Do_Added_One(TreeNode** /*slot*/) {}
+  virtual void Do_In_Order(TreeNode** /*slot*/) {}
+  virtual void Do_Deleting(TreeNode** /*slot*/) {}
   virtual void Seed_Tree() {}
   // Frees all nodes without raising (used on destruction, where a lopsided
   // tree must still be released).
   void FreeAllNodesQuietly();
-  void WalkInOrder(const std::function<void(TTreeNode*)>& visit);
+  void WalkInOrder(const std::function<void(TreeNode*)>& visit);
 
   bool fTreeModified = false;
-  TTreeNode* froot = nullptr;
+  TreeNode* froot = nullptr;
   std::int32_t counter = 0;
   std::int32_t going = 0;
 };

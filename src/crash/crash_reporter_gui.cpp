@@ -1,6 +1,8 @@
 #include "crash/crash_reporter_gui.h"
 
-#include <backward.hpp>
+#include <cxxabi.h>
+#include <dlfcn.h>
+#include <ucontext.h>
 
 #include <QDateTime>
 #include <QDialog>
@@ -16,16 +18,14 @@
 #include <QUrl>
 #include <QUrlQuery>
 #include <QVBoxLayout>
+#include <backward.hpp>
 #include <csignal>
 #include <cstdio>
-#include <cxxabi.h>
-#include <dlfcn.h>
 #include <sstream>
 #include <typeinfo>
-#include <ucontext.h>
 
 #include "runtime/messages.h"
-#include "shell/tool_data_module_gui.h"
+#include "ui_kit/help_router_gui.h"
 
 // --- the stack where an exception is thrown ---
 //
@@ -76,11 +76,15 @@ QString Resolve(backward::StackTrace& st, size_t skip) {
   for (size_t i = skip; i < st.size(); ++i) {
     const backward::ResolvedTrace t = resolver.resolve(st[i]);
     QString line = QStringLiteral("#%1 ").arg(n++, 2);
-    line += t.object_function.empty() ? QStringLiteral("??") : QString::fromStdString(t.object_function);
+    line += t.object_function.empty() ? QStringLiteral("??")
+                                      : QString::fromStdString(t.object_function);
     if (!t.source.filename.empty()) {
-      line += QStringLiteral(" at %1:%2").arg(QString::fromStdString(t.source.filename)).arg(t.source.line);
+      line += QStringLiteral(" at %1:%2")
+                  .arg(QString::fromStdString(t.source.filename))
+                  .arg(t.source.line);
     } else if (!t.object_filename.empty()) {
-      line += QStringLiteral(" in ") + QFileInfo(QString::fromStdString(t.object_filename)).fileName();
+      line +=
+          QStringLiteral(" in ") + QFileInfo(QString::fromStdString(t.object_filename)).fileName();
     }
     out += line + QLatin1Char('\n');
   }
@@ -97,18 +101,20 @@ QString Demangle(const char* name) {
 
 QString DefaultReportFileName() {
   return Tool_Name(kSorvelToolNumber) + QStringLiteral("-error-") +
-         QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss")) + QStringLiteral(".elf");
+         QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss")) +
+         QStringLiteral(".elf");
 }
 
-void DefaultPresenter(const TExceptionRecord& record, const CrashReporter::Actions& actions) {
+void DefaultPresenter(const ExceptionRecord& record, const CrashReporter::Actions& actions) {
   QDialog dlg(QApplication::activeWindow());
   dlg.setObjectName(QStringLiteral("CrashReportDialog"));
   dlg.setWindowTitle(Tool_Name(kSorvelToolNumber) + QStringLiteral(" error report"));
   dlg.resize(640, 420);
   auto* layout = new QVBoxLayout(&dlg);
-  auto* intro = new QLabel(QStringLiteral("Something went wrong: the last action was stopped, and the program "
-                                          "goes on.\nYou can save this report in %1 or send it by e-mail.")
-                               .arg(QDir::toNativeSeparators(record.report_folder)));
+  auto* intro = new QLabel(
+      QStringLiteral("Something went wrong: the last action was stopped, and the program "
+                     "goes on.\nYou can save this report in %1 or send it by e-mail.")
+          .arg(QDir::toNativeSeparators(record.report_folder)));
   intro->setWordWrap(true);
   layout->addWidget(intro);
   auto* text = new QPlainTextEdit(record.ReportText());
@@ -118,13 +124,16 @@ void DefaultPresenter(const TExceptionRecord& record, const CrashReporter::Actio
   auto* result = new QLabel;
   layout->addWidget(result);
   auto* buttons = new QDialogButtonBox;
-  QPushButton* save = buttons->addButton(QStringLiteral("Save report"), QDialogButtonBox::ActionRole);
-  QPushButton* mail = buttons->addButton(QStringLiteral("Send by e-mail"), QDialogButtonBox::ActionRole);
+  QPushButton* save =
+      buttons->addButton(QStringLiteral("Save report"), QDialogButtonBox::ActionRole);
+  QPushButton* mail =
+      buttons->addButton(QStringLiteral("Send by e-mail"), QDialogButtonBox::ActionRole);
   buttons->addButton(QDialogButtonBox::Close);
   layout->addWidget(buttons);
   QObject::connect(save, &QPushButton::clicked, &dlg, [&] {
-    result->setText(actions.save() ? QStringLiteral("Saved as ") + CrashReporter::ReportPath(record)
-                                   : QStringLiteral("Could not save the report in ") + record.report_folder);
+    result->setText(actions.save()
+                        ? QStringLiteral("Saved as ") + CrashReporter::ReportPath(record)
+                        : QStringLiteral("Could not save the report in ") + record.report_folder);
   });
   QObject::connect(mail, &QPushButton::clicked, &dlg, [&] {
     result->setText(actions.mail() ? QStringLiteral("Handed to your mail program.")
@@ -161,8 +170,8 @@ QStringList LoadedModules() {
   return modules;
 }
 
-TExceptionRecord RecordCurrentException() {
-  TExceptionRecord r;
+ExceptionRecord RecordCurrentException() {
+  ExceptionRecord r;
   const std::type_info* type = abi::__cxa_current_exception_type();
   r.exception_class = type ? Demangle(type->name()) : QStringLiteral("unknown exception");
   try {
@@ -191,17 +200,18 @@ void CrashReporter::SetPresenter(Presenter presenter) {
   presenter_ = presenter ? std::move(presenter) : Presenter(DefaultPresenter);
 }
 
-QString CrashReporter::ReportPath(const TExceptionRecord& record) {
-  return QDir(record.report_folder).filePath(QFileInfo(record.report_file).completeBaseName() +
-                                             QStringLiteral(".elf"));
+QString CrashReporter::ReportPath(const ExceptionRecord& record) {
+  return QDir(record.report_folder)
+      .filePath(QFileInfo(record.report_file).completeBaseName() + QStringLiteral(".elf"));
 }
 
-bool CrashReporter::SaveReport(TExceptionRecord& record) {
+bool CrashReporter::SaveReport(ExceptionRecord& record) {
   if (!Stage(record, kStageSaving)) return false;
   const QString path = ReportPath(record);
   // A report never replaces an earlier one.
   QFile f(path);
-  if (f.exists() || !QDir().mkpath(record.report_folder) || !f.open(QIODevice::WriteOnly | QIODevice::NewOnly) ||
+  if (f.exists() || !QDir().mkpath(record.report_folder) ||
+      !f.open(QIODevice::WriteOnly | QIODevice::NewOnly) ||
       f.write(record.ReportText().toUtf8()) < 0 || !f.flush()) {
     Failed(record, kStageSaving);
     return false;
@@ -211,16 +221,17 @@ bool CrashReporter::SaveReport(TExceptionRecord& record) {
   return true;
 }
 
-bool CrashReporter::MailReport(TExceptionRecord& record) {
+bool CrashReporter::MailReport(ExceptionRecord& record) {
   if (!Stage(record, kStageMailing)) return false;
   QUrl url(QStringLiteral("mailto:"));
   QUrlQuery q;
-  q.addQueryItem(QStringLiteral("subject"), Tool_Name(kSorvelToolNumber) + QStringLiteral(" error report: ") +
-                                                record.exception_class);
+  q.addQueryItem(
+      QStringLiteral("subject"),
+      Tool_Name(kSorvelToolNumber) + QStringLiteral(" error report: ") + record.exception_class);
   // Mail programs take a limited length from a mailto: address.
   q.addQueryItem(QStringLiteral("body"), record.ReportText().left(1800));
   url.setQuery(q);
-  if (!TDataModuleLexivor::OpenUrl(url)) {
+  if (!HelpRouter::OpenUrl(url)) {
     Failed(record, kStageMailing);
     return false;
   }
@@ -228,7 +239,7 @@ bool CrashReporter::MailReport(TExceptionRecord& record) {
   return true;
 }
 
-bool CrashReporter::Stage(TExceptionRecord& record, int stage) {
+bool CrashReporter::Stage(ExceptionRecord& record, int stage) {
   bool go_on = false;
   const auto& ev = ExceptionReportEvents();
   if (ev.OnActionNotify) {
@@ -239,20 +250,21 @@ bool CrashReporter::Stage(TExceptionRecord& record, int stage) {
   return go_on;
 }
 
-void CrashReporter::Failed(TExceptionRecord& record, int stage) {
+void CrashReporter::Failed(ExceptionRecord& record, int stage) {
   const auto& ev = ExceptionReportEvents();
   if (ev.OnActionFailed) ev.OnActionFailed(record, stage, 0);
 }
 
-void CrashReporter::Report(TExceptionRecord record) {
+void CrashReporter::Report(ExceptionRecord record) {
   if (QThread::currentThread() == thread()) {
     ReportHere(record);
   } else {
-    QMetaObject::invokeMethod(this, [this, &record] { ReportHere(record); }, Qt::BlockingQueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, &record] { ReportHere(record); }, Qt::BlockingQueuedConnection);
   }
 }
 
-void CrashReporter::ReportHere(TExceptionRecord& record) {
+void CrashReporter::ReportHere(ExceptionRecord& record) {
   if (record.report_folder.isEmpty()) record.report_folder = ReportFolderOption();
   if (record.report_file.isEmpty()) record.report_file = DefaultReportFileName();
   bool handled = false;
@@ -285,12 +297,18 @@ void CrashReporter::ReportHere(TExceptionRecord& record) {
 namespace {
 const char* SignalName(int sig) {
   switch (sig) {
-    case SIGSEGV: return "SIGSEGV (invalid memory access)";
-    case SIGABRT: return "SIGABRT (abort)";
-    case SIGFPE: return "SIGFPE (arithmetic fault)";
-    case SIGILL: return "SIGILL (illegal instruction)";
-    case SIGBUS: return "SIGBUS (bus error)";
-    default: return "fatal signal";
+    case SIGSEGV:
+      return "SIGSEGV (invalid memory access)";
+    case SIGABRT:
+      return "SIGABRT (abort)";
+    case SIGFPE:
+      return "SIGFPE (arithmetic fault)";
+    case SIGILL:
+      return "SIGILL (illegal instruction)";
+    case SIGBUS:
+      return "SIGBUS (bus error)";
+    default:
+      return "fatal signal";
   }
 }
 
@@ -311,7 +329,7 @@ QString FaultStackTrace(siginfo_t* info, void* context) {
 
 void FatalSignal(int sig, siginfo_t* info, void* context) {
   // The program is going down; the report is written as far as it can be.
-  TExceptionRecord r;
+  ExceptionRecord r;
   r.exception_class = QString::fromLatin1(SignalName(sig));
   r.fatal = true;
   r.stack_trace = FaultStackTrace(info, context);
@@ -320,14 +338,18 @@ void FatalSignal(int sig, siginfo_t* info, void* context) {
   r.report_file = DefaultReportFileName();
   bool handled = false;
   const auto& ev = ExceptionReportEvents();
-  if (ev.OnExceptionNotify) ev.OnExceptionNotify(r, handled); else handled = true;
+  if (ev.OnExceptionNotify)
+    ev.OnExceptionNotify(r, handled);
+  else
+    handled = true;
   if (handled) {
     bool go_on = true;
     if (ev.OnActionNotify) ev.OnActionNotify(r, kStageShowing, go_on);
     if (go_on) std::fprintf(stderr, "%s\n", r.ReportText().toLocal8Bit().constData());
     if (CrashReporter::Instance().SaveReport(r)) {
-      std::fprintf(stderr, "The report was saved as %s\n",
-                   QDir::toNativeSeparators(CrashReporter::ReportPath(r)).toLocal8Bit().constData());
+      std::fprintf(
+          stderr, "The report was saved as %s\n",
+          QDir::toNativeSeparators(CrashReporter::ReportPath(r)).toLocal8Bit().constData());
     }
     go_on = true;
     if (ev.OnActionNotify) ev.OnActionNotify(r, kStageQuitting, go_on);
@@ -356,13 +378,13 @@ void CrashReporter::InstallFatalSignalHandlers() {
 
 // --- the application object ---
 
-TSorvelApplication::TSorvelApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+SorvelApplication::SorvelApplication(int& argc, char** argv) : QApplication(argc, argv) {}
 
-bool TSorvelApplication::notify(QObject* receiver, QEvent* event) {
+bool SorvelApplication::notify(QObject* receiver, QEvent* event) {
   try {
     return QApplication::notify(receiver, event);
   } catch (...) {
-    TExceptionRecord record = RecordCurrentException();
+    ExceptionRecord record = RecordCurrentException();
     CrashReporter& reporter = CrashReporter::Instance();
     reporter.Report(record);
     if (reporter.after_handler_exception) reporter.after_handler_exception();

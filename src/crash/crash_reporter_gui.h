@@ -13,7 +13,7 @@
 
 // Builds the record for the exception being handled (call inside a catch).
 // The stack trace is the one captured where the exception was thrown.
-TExceptionRecord RecordCurrentException();
+ExceptionRecord RecordCurrentException();
 // The loaded modules of this process, in load order.
 QStringList LoadedModules();
 // The current thread's stack, resolved, from the caller of this function
@@ -32,21 +32,21 @@ class CrashReporter : public QObject {
   };
   // Shows the report; returns when the user closes it. The default is a
   // modal window with Save, Mail and Close; tests replace it.
-  using Presenter = std::function<void(const TExceptionRecord&, const Actions&)>;
+  using Presenter = std::function<void(const ExceptionRecord&, const Actions&)>;
   void SetPresenter(Presenter presenter);
 
   // Runs the report of one exception on the window thread (from another
   // thread it is queued and this call waits). Returns when the report is done.
-  void Report(TExceptionRecord record);
+  void Report(ExceptionRecord record);
   // Called after an exception escaped an event handler, once its report is
   // done: the main window uses it to make its pages usable again.
   std::function<void()> after_handler_exception;
 
   // Saves the report as <report folder>/<report file base>.elf, creating the
   // folder when it is missing.
-  static QString ReportPath(const TExceptionRecord& record);
-  bool SaveReport(TExceptionRecord& record);
-  bool MailReport(TExceptionRecord& record);
+  static QString ReportPath(const ExceptionRecord& record);
+  bool SaveReport(ExceptionRecord& record);
+  bool MailReport(ExceptionRecord& record);
 
   // Installs handlers for fatal signals: they write the report with its
   // stack trace to the report folder and to stderr, log the stages, then let
@@ -55,17 +55,17 @@ class CrashReporter : public QObject {
 
  private:
   CrashReporter();
-  void ReportHere(TExceptionRecord& record);
-  bool Stage(TExceptionRecord& record, int stage);
-  void Failed(TExceptionRecord& record, int stage);
+  void ReportHere(ExceptionRecord& record);
+  bool Stage(ExceptionRecord& record, int stage);
+  void Failed(ExceptionRecord& record, int stage);
   Presenter presenter_;
   bool reporting_ = false;
 };
 
 // The application object: an exception escaping an event handler goes to the
 // crash reporter, and the program goes on.
-class TSorvelApplication : public QApplication {
+class SorvelApplication : public QApplication {
  public:
-  TSorvelApplication(int& argc, char** argv);
+  SorvelApplication(int& argc, char** argv);
   bool notify(QObject* receiver, QEvent* event) override;
 };

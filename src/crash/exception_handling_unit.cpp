@@ -1,10 +1,11 @@
 #include "crash/exception_handling_unit.h"
 
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <mutex>
-#include <unistd.h>
 
 #include "runtime/log.h"
 
@@ -35,25 +36,39 @@ void Log(const QString& line, bool flag = true) {
 
 const char* StartLine(int stage) {
   switch (stage) {
-    case kStageShown: return "finished showing";
-    case kStageSaved: return "Saved";
-    case kStageMailing: return "Sending email";
-    case kStageMailed: return "Sent email";
-    case kStageQuitting: return "Quitting";
-    default: return nullptr;
+    case kStageShown:
+      return "finished showing";
+    case kStageSaved:
+      return "Saved";
+    case kStageMailing:
+      return "Sending email";
+    case kStageMailed:
+      return "Sent email";
+    case kStageQuitting:
+      return "Quitting";
+    default:
+      return nullptr;
   }
 }
 
 const char* FailLine(int stage) {
   switch (stage) {
-    case kStageShowing: return "Failed to show";
-    case kStageShown: return "Failed to complete showing";
-    case kStageSaving: return "Failed to save";
-    case kStageSaved: return "Failed to complete save";
-    case kStageMailing: return "Failed to send";
-    case kStageMailed: return "Failed to complete send";
-    case kStageQuitting: return "Failed to quit";
-    default: return nullptr;
+    case kStageShowing:
+      return "Failed to show";
+    case kStageShown:
+      return "Failed to complete showing";
+    case kStageSaving:
+      return "Failed to save";
+    case kStageSaved:
+      return "Failed to complete save";
+    case kStageMailing:
+      return "Failed to send";
+    case kStageMailed:
+      return "Failed to complete send";
+    case kStageQuitting:
+      return "Failed to quit";
+    default:
+      return nullptr;
   }
 }
 }  // namespace
@@ -75,7 +90,7 @@ void InitExceptionHandlingUnit(const QString& report_folder) {
     g_report_folder = folder;
   }
   SetReportFolderOption(folder);
-  TExceptionReportEvents& ev = ExceptionReportEvents();
+  ExceptionReportHooks& ev = ExceptionReportEvents();
   ev.OnExceptionNotify = ExceptionNoticedHook;
   ev.OnActionNotify = ReportStageHook;
   ev.OnActionFailed = ReportStageFailedHook;
@@ -86,7 +101,7 @@ void FinaliseExceptionHandlingUnit() {
   Log(QStringLiteral("quitting exception_handling_unit\r\n") + QString(50, QLatin1Char('*')));
 }
 
-void ExceptionNoticedHook(TExceptionRecord& record, bool& handled) {
+void ExceptionNoticedHook(ExceptionRecord& record, bool& handled) {
   const QString folder = ExceptionReportFolder();
   record.report_folder = folder;
   if (LoggingActive()) {
@@ -96,7 +111,7 @@ void ExceptionNoticedHook(TExceptionRecord& record, bool& handled) {
   handled = true;
 }
 
-void ReportStageHook(TExceptionRecord& record, int stage, bool& go_on) {
+void ReportStageHook(ExceptionRecord& record, int stage, bool& go_on) {
   go_on = true;
   if (!LoggingActive() || stage >= 9) return;
   if (stage == kStageShowing) {
@@ -114,7 +129,7 @@ void ReportStageHook(TExceptionRecord& record, int stage, bool& go_on) {
   }
 }
 
-void ReportStageFailedHook(TExceptionRecord&, int stage, int) {
+void ReportStageFailedHook(ExceptionRecord&, int stage, int) {
   if (!LoggingActive()) return;
   Log(QStringLiteral("***"), false);
   if (const char* line = FailLine(stage)) Log(QString::fromLatin1(line));

@@ -17,9 +17,9 @@ void InitExceptionHandlingUnit(const QString& report_folder);
 void FinaliseExceptionHandlingUnit();
 QString ExceptionReportFolder();
 
-void ExceptionNoticedHook(TExceptionRecord& record, bool& handled);
-void ReportStageHook(TExceptionRecord& record, int stage, bool& go_on);
-void ReportStageFailedHook(TExceptionRecord& record, int stage, int detail);
+void ExceptionNoticedHook(ExceptionRecord& record, bool& handled);
+void ReportStageHook(ExceptionRecord& record, int stage, bool& go_on);
+void ReportStageFailedHook(ExceptionRecord& record, int stage, int detail);
 
 // Where the hooks' lines go: the line and its flag (false only for the "***"
 // marker before a failure line). The default sink appends to the suite's log

@@ -9,20 +9,22 @@ std::mutex g_options_mutex;
 QString g_report_folder;
 }  // namespace
 
-QString TExceptionRecord::ReportText() const {
+QString ExceptionRecord::ReportText() const {
   QString t;
   t += Tool_Name(kSorvelToolNumber) + QStringLiteral(" error report\n\n");
   t += QStringLiteral("What happened: ") + exception_class;
   if (!message.isEmpty()) t += QStringLiteral(": ") + message;
-  t += QStringLiteral("\n\nStack trace:\n") + (stack_trace.isEmpty() ? QStringLiteral("(none)\n") : stack_trace);
+  t += QStringLiteral("\n\nStack trace:\n") +
+       (stack_trace.isEmpty() ? QStringLiteral("(none)\n") : stack_trace);
   if (!t.endsWith(QLatin1Char('\n'))) t += QLatin1Char('\n');
   t += QStringLiteral("\nModules:\n");
-  for (int i = 0; i < modules.size(); ++i) t += QStringLiteral("%1: %2\n").arg(i + 1).arg(modules.at(i));
+  for (int i = 0; i < modules.size(); ++i)
+    t += QStringLiteral("%1: %2\n").arg(i + 1).arg(modules.at(i));
   return t;
 }
 
-TExceptionReportEvents& ExceptionReportEvents() {
-  static TExceptionReportEvents events;
+ExceptionReportHooks& ExceptionReportEvents() {
+  static ExceptionReportHooks events;
   return events;
 }
 

@@ -6,21 +6,21 @@
 #include <QStringList>
 #include <functional>
 
-struct TExceptionRecord {
+struct ExceptionRecord {
   QString exception_class;  // the exception's type, or the signal's name
   QString message;
-  QString stack_trace;      // resolved frames, one per line
-  QStringList modules;      // the loaded modules, in load order
-  QString report_folder;    // where the report file goes
-  QString report_file;      // the report file's name
-  bool fatal = false;       // the program cannot go on (a fatal signal)
+  QString stack_trace;    // resolved frames, one per line
+  QStringList modules;    // the loaded modules, in load order
+  QString report_folder;  // where the report file goes
+  QString report_file;    // the report file's name
+  bool fatal = false;     // the program cannot go on (a fatal signal)
 
   // The full report as the user sees it and as it is saved.
   QString ReportText() const;
 };
 
 // Stages of handling one report.
-enum TReportStage : int {
+enum ReportStage : int {
   kStageShowing = 0,
   kStageShown = 1,
   kStageSaving = 2,
@@ -30,17 +30,17 @@ enum TReportStage : int {
   kStageQuitting = 8,
 };
 
-struct TExceptionReportEvents {
+struct ExceptionReportHooks {
   // An exception was noticed; handled must be set for the report to go on.
-  std::function<void(TExceptionRecord& record, bool& handled)> OnExceptionNotify;
+  std::function<void(ExceptionRecord& record, bool& handled)> OnExceptionNotify;
   // A stage starts; it runs only when go_on is set.
-  std::function<void(TExceptionRecord& record, int stage, bool& go_on)> OnActionNotify;
+  std::function<void(ExceptionRecord& record, int stage, bool& go_on)> OnActionNotify;
   // A stage failed.
-  std::function<void(TExceptionRecord& record, int stage, int detail)> OnActionFailed;
+  std::function<void(ExceptionRecord& record, int stage, int detail)> OnActionFailed;
 };
 
 // The reporter's process-wide events and options.
-TExceptionReportEvents& ExceptionReportEvents();
+ExceptionReportHooks& ExceptionReportEvents();
 // The report folder of the reporter's options; records start with it.
 QString ReportFolderOption();
 void SetReportFolderOption(const QString& folder);

@@ -3,12 +3,13 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include "runtime/file_iterator.h"
+#include "runtime/file_walker.h"
 #include "runtime/messages.h"
 #include "runtime/native_files.h"
+#include "runtime/native_names.h"
 #include "runtime/panic.h"
 #include "runtime/safe_move.h"
-#include "runtime/native_names.h"
+#include "runtime/tree_lock.h"
 
 namespace {
 
@@ -50,7 +51,8 @@ QString MoveThroughLinkRefusal(const QString& path, const QString& tree) {
   // tree's real path followed by the same names.
   const QString real_root = CanonicalPath(root);
   const QString real_folder = CanonicalPath(folder);
-  if (real_root.isEmpty() || real_folder.isEmpty()) return QStringLiteral("not moved: the folder is gone");
+  if (real_root.isEmpty() || real_folder.isEmpty())
+    return QStringLiteral("not moved: the folder is gone");
   if (real_folder != real_root + folder.mid(root.size()))
     return QStringLiteral("not moved: reached through a symbolic link to a folder");
   return QString();
@@ -59,7 +61,8 @@ QString MoveThroughLinkRefusal(const QString& path, const QString& tree) {
 QString MovedFileTarget(const QString& full_name) {
   const QFileInfo fi(full_name);
   const QString folder = fi.absolutePath() + QLatin1Char('/') + MovedFilesWord();
-  return folder + QLatin1Char('/') + WithExtension(fi.fileName(), QLatin1Char('.') + MovedFilesWord());
+  return folder + QLatin1Char('/') +
+         WithExtension(fi.fileName(), QLatin1Char('.') + MovedFilesWord());
 }
 
 QString RestoreTarget(const QString& moved_full_name) {
@@ -79,18 +82,19 @@ QString MoveRefusal(const QString& from, const QString& tree) {
   if (tree.isEmpty()) return QString();
   QString refusal = MoveThroughLinkRefusal(from, tree);
   if (refusal.isEmpty() && QFileInfo(QFileInfo(MovedFileTarget(from)).absolutePath()).isSymLink())
-    refusal = QStringLiteral("not moved: the \"%1\" folder beside it is a symbolic link").arg(MovedFilesWord());
+    refusal = QStringLiteral("not moved: the \"%1\" folder beside it is a symbolic link")
+                  .arg(MovedFilesWord());
   return refusal;
 }
 
 }  // namespace
 
-std::vector<TPlannedFileMove> PlanMovesNotKept(const TFileDuplicateContentsSeeker& seeker, const QString& tree,
-                                               std::vector<TFileMoveProblem>* refused) {
-  std::vector<TPlannedFileMove> plan;
-  const TDuplicateContentsListWithKeepInt& groups = seeker.dup_contents_top_list;
+std::vector<PlannedFileMove> PlanMovesNotKept(const DupContentsSeeker& seeker, const QString& tree,
+                                              std::vector<FileMoveProblem>* refused) {
+  std::vector<PlannedFileMove> plan;
+  const DupContentsGroups& groups = seeker.dup_contents_top_list;
   for (int g = 0; g < groups.Count(); ++g) {
-    const TDupContentListAndInt group = groups.Group(g);
+    const DupContentsGroup group = groups.Group(g);
     for (int m = 0; m < group.dup_contents_list->Count(); ++m) {
       if (m == group.which_to_keep) continue;
       const QString from = seeker.FullFilename(group.dup_contents_list->GetAValue(m).file_index);
@@ -106,18 +110,19 @@ std::vector<TPlannedFileMove> PlanMovesNotKept(const TFileDuplicateContentsSeeke
   return plan;
 }
 
-int MoveFilesNotKept(const TFileDuplicateContentsSeeker& seeker, const QString& tree,
-                     const std::function<void(int, int)>& on_group, std::vector<TFileMoveProblem>* problems) {
+int MoveFilesNotKept(const DupContentsSeeker& seeker, const QString& tree,
+                     const std::function<void(int, int)>& on_group,
+                     std::vector<FileMoveProblem>* problems) {
   auto problem = [problems](const QString& file, const QString& reason) {
     if (problems) problems->push_back({file, reason});
   };
   int moved = 0;
-  const TDuplicateContentsListWithKeepInt& groups = seeker.dup_contents_top_list;
+  const DupContentsGroups& groups = seeker.dup_contents_top_list;
   for (int g = 0; g < groups.Count(); ++g) {
-    MyYieldProcess();
+    YieldToEvents();
     if (StopRequested()) break;
     if (on_group) on_group(g, groups.Count());
-    const TDupContentListAndInt group = groups.Group(g);
+    const DupContentsGroup group = groups.Group(g);
     for (int m = 0; m < group.dup_contents_list->Count(); ++m) {
       if (m == group.which_to_keep) continue;
       const QString from = seeker.FullFilename(group.dup_contents_list->GetAValue(m).file_index);
@@ -131,7 +136,8 @@ int MoveFilesNotKept(const TFileDuplicateContentsSeeker& seeker, const QString& 
       const QString moved_folder = QFileInfo(to).absolutePath();
       QString folder_error;
       if (!MakeFolders(moved_folder, &folder_error)) {
-        problem(from, QStringLiteral("not moved: cannot create the folder \"%1\": %2").arg(DisplayName(moved_folder), folder_error));
+        problem(from, QStringLiteral("not moved: cannot create the folder \"%1\": %2")
+                          .arg(DisplayName(moved_folder), folder_error));
         continue;
       }
       QString error;
@@ -146,15 +152,15 @@ int MoveFilesNotKept(const TFileDuplicateContentsSeeker& seeker, const QString& 
   return moved;
 }
 
-std::vector<TPlannedFileMove> PlanRestore(const QString& folder) {
-  std::vector<TPlannedFileMove> plan;
-  TFileAndDirIterator it;
+std::vector<PlannedFileMove> PlanRestore(const QString& folder) {
+  std::vector<PlannedFileMove> plan;
+  FileWalker it;
   it.HeadDir = folder;
   it.IncludeSubFolders = true;
   it.FileMask = QStringLiteral("*.") + MovedFilesWord();
   it.IterateFindingFiles();
-  it.BuildDetailedList(TFileSortOrder::ByName);
-  const TFolderEfficientFileStringlist& found = it.FilesFound();
+  it.BuildDetailedList(FileSortOrder::ByName);
+  const FolderFileList& found = it.FilesFound();
   for (int i = 0; i < found.Count(); ++i) {
     const QString from = found.GetFullFilename(i);
     const QString to = RestoreTarget(from);
@@ -163,8 +169,8 @@ std::vector<TPlannedFileMove> PlanRestore(const QString& folder) {
   return plan;
 }
 
-bool RestoreOneMovedFile(const QString& full_name, const TRestoreFailure& on_failure, const QString& tree) {
-  MyYieldProcess();
+bool RestoreOneMovedFile(const QString& full_name, RestoreFailure* failure, const QString& tree) {
+  YieldToEvents();
   const QString to = RestoreTarget(full_name);
   if (to.isEmpty()) return false;
   QString reason = tree.isEmpty() ? QString() : MoveThroughLinkRefusal(full_name, tree);
@@ -174,19 +180,29 @@ bool RestoreOneMovedFile(const QString& full_name, const TRestoreFailure& on_fai
     if (result == SafeFileResult::Done) return true;
     reason = error.isEmpty() ? QStringLiteral("unknown error") : error;
   }
-  if (on_failure) on_failure(full_name, to, reason);
+  if (failure) *failure = {full_name, to, reason};
   return false;
 }
 
-TRestoreOutcome RestoreMovedFiles(const QString& folder, const TRestoreFailure& on_failure,
-                                  const std::function<void(int, int)>& on_file) {
-  TRestoreOutcome outcome;
-  const std::vector<TPlannedFileMove> plan = PlanRestore(folder);
+RestoreOutcome RestoreMovedFiles(const QString& folder,
+                                 const std::function<void(int, int)>& on_file) {
+  RestoreOutcome outcome;
+  const TreeMoveLock lock(folder);
+  if (!lock.Held()) {
+    outcome.refusal = lock.Refusal();
+    return outcome;
+  }
+  const std::vector<PlannedFileMove> plan = PlanRestore(folder);
   outcome.found = static_cast<int>(plan.size());
   for (std::size_t k = 0; k < plan.size(); ++k) {
     if (StopRequested()) break;
     if (on_file) on_file(static_cast<int>(k), outcome.found);
-    if (RestoreOneMovedFile(plan[k].from, on_failure, folder)) ++outcome.restored;
+    RestoreFailure failure;
+    if (RestoreOneMovedFile(plan[k].from, &failure, folder)) {
+      ++outcome.restored;
+    } else {
+      outcome.failures.push_back(failure);
+    }
   }
   return outcome;
 }

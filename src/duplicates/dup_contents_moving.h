@@ -30,13 +30,13 @@ QString MovedFileTarget(const QString& full_name);
 // moved-files folder (it was not moved there by us, so it is left alone).
 QString RestoreTarget(const QString& moved_full_name);
 
-struct TPlannedFileMove {
+struct PlannedFileMove {
   QString from;
   QString to;
 };
 
 // A file that was not moved or restored, and why.
-struct TFileMoveProblem {
+struct FileMoveProblem {
   QString file;
   QString reason;
 };
@@ -48,35 +48,46 @@ QString MoveThroughLinkRefusal(const QString& path, const QString& tree);
 // Every existing member of every group except the one to keep, in group
 // order. With tree given, members that must not be moved (see above) are
 // left out and listed in refused.
-std::vector<TPlannedFileMove> PlanMovesNotKept(const TFileDuplicateContentsSeeker& seeker,
-                                               const QString& tree = {},
-                                               std::vector<TFileMoveProblem>* refused = nullptr);
+std::vector<PlannedFileMove> PlanMovesNotKept(const DupContentsSeeker& seeker,
+                                              const QString& tree = {},
+                                              std::vector<FileMoveProblem>* refused = nullptr);
 
 // Moves the members not kept out of the tree that was searched. Returns the
 // number moved; a file that is gone is passed over, and a file that must
 // not be moved or could not be (its target exists, the move failed) stays
 // where it is, listed in problems with the reason. on_group is called before
 // each group with its index.
-int MoveFilesNotKept(const TFileDuplicateContentsSeeker& seeker, const QString& tree,
+int MoveFilesNotKept(const DupContentsSeeker& seeker, const QString& tree,
                      const std::function<void(int group, int groups)>& on_group = {},
-                     std::vector<TFileMoveProblem>* problems = nullptr);
+                     std::vector<FileMoveProblem>* problems = nullptr);
 
 // The moved files under folder (sub-folders included) and where each goes.
-std::vector<TPlannedFileMove> PlanRestore(const QString& folder);
+std::vector<PlannedFileMove> PlanRestore(const QString& folder);
 
-struct TRestoreOutcome {
-  int found = 0;     // moved files found
-  int restored = 0;  // moved back
+// A moved file that stayed where it is, where it would have gone, and why.
+struct RestoreFailure {
+  QString from;
+  QString to;
+  QString reason;
 };
 
-using TRestoreFailure = std::function<void(const QString& from, const QString& to, const QString& reason)>;
+struct RestoreOutcome {
+  int found = 0;     // moved files found (files of the extension inside a moved-files folder)
+  int restored = 0;  // moved back
+  std::vector<RestoreFailure> failures;
+  // Why nothing was done: another run is moving files in the same tree.
+  QString refusal;
+};
 
-// Moves one moved file back; on a clash or failure calls on_failure(from, to,
-// reason) and leaves the file where it is. Returns whether it was moved.
-// With tree given, a file reached through a link is not moved back.
-bool RestoreOneMovedFile(const QString& full_name, const TRestoreFailure& on_failure, const QString& tree = {});
+// Moves one moved file back; on a clash or failure the file stays where it
+// is and *failure (when given) tells why. Returns whether it was moved. With
+// tree given, a file reached through a link is not moved back.
+bool RestoreOneMovedFile(const QString& full_name, RestoreFailure* failure = nullptr,
+                         const QString& tree = {});
 
-// Restores every moved file under folder. on_file (when given) is called
-// before each file with its number and the total.
-TRestoreOutcome RestoreMovedFiles(const QString& folder, const TRestoreFailure& on_failure,
-                                  const std::function<void(int done, int total)>& on_file = {});
+// Restores every moved file under folder, holding the tree's move lock (see
+// runtime/tree_lock.h) while it does. on_file (when given) is called before
+// each file with its number and the total. The page and the command line
+// both restore with this.
+RestoreOutcome RestoreMovedFiles(const QString& folder,
+                                 const std::function<void(int done, int total)>& on_file = {});

@@ -3,8 +3,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDoubleSpinBox>
 #include <QDir>
+#include <QDoubleSpinBox>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -16,40 +16,31 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QScreen>
-#include <QStatusBar>
 #include <QSpinBox>
+#include <QStatusBar>
 #include <QTableWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "duplicates/copy_a_list_gui.h"
-#include "viewer/one_text_file_shower_window.h"
-#include "runtime/error.h"
-#include "runtime/text_reader.h"
 #include "duplicates/dup_contents_moving.h"
-#include "runtime/tree_lock.h"
+#include "duplicates/dup_contents_search.h"
 #include "runtime/dialogs.h"
+#include "runtime/error.h"
+#include "runtime/file_types.h"
 #include "runtime/format.h"
 #include "runtime/messages.h"
+#include "runtime/native_files.h"
+#include "runtime/native_names.h"
 #include "runtime/panic.h"
 #include "runtime/settings.h"
+#include "runtime/text_reader.h"
+#include "runtime/tree_lock.h"
 #include "runtime/word_lists.h"
-#include "shell/page_host_gui.h"
-#include "runtime/native_names.h"
-#include "runtime/native_files.h"
+#include "ui_kit/copy_a_list_gui.h"
+#include "ui_kit/page_host_gui.h"
+#include "ui_kit/text_viewer_window.h"
 
 namespace {
-
-const QStringList kFileTypeItems = {QStringLiteral("All files (*.*)"), QStringLiteral("Text files (*.txt)"),
-                                    QStringLiteral("Web files (*.xml;*.htm;*.html)")};
-
-// The mask between the brackets of a file-type item.
-QString MaskOfFileTypeItem(const QString& item) {
-  const qsizetype open = item.lastIndexOf(QLatin1Char('('));
-  const qsizetype close = item.lastIndexOf(QLatin1Char(')'));
-  if (open < 0 || close <= open) return QStringLiteral("*.*");
-  return item.mid(open + 1, close - open - 1);
-}
 
 QDoubleSpinBox* PercentBox(QWidget* parent, const char* name) {
   auto* box = new QDoubleSpinBox(parent);
@@ -63,11 +54,14 @@ QDoubleSpinBox* PercentBox(QWidget* parent, const char* name) {
 
 }  // namespace
 
-DuplicateContentsPage::DuplicateContentsPage(PageHost* host, TFileDuplicateContentsSeeker* seeker, QWidget* parent)
+DuplicateContentsPage::DuplicateContentsPage(PageHost* host, DupContentsSeeker* seeker,
+                                             QWidget* parent)
     : QWidget(parent), host_(host), seeker_(seeker) {
   setObjectName(QStringLiteral("DuplicateContentsPage"));
   BuildControls();
-  control_key_down = [] { return QGuiApplication::queryKeyboardModifiers().testFlag(Qt::ControlModifier); };
+  control_key_down = [] {
+    return QGuiApplication::queryKeyboardModifiers().testFlag(Qt::ControlModifier);
+  };
   ask_start_percent = [this](int* start_percent) {
     QInputDialog dlg(this);
     dlg.setWindowTitle(QStringLiteral("Input"));
@@ -89,7 +83,8 @@ DuplicateContentsPage::DuplicateContentsPage(PageHost* host, TFileDuplicateConte
     });
   }
   SetCopyTextProvider(
-      AdvListViewDupContents, [this] { return busy_ || !seeker_ ? QString() : seeker_->AsText(); }, kHelpContext);
+      AdvListViewDupContents, [this] { return busy_ || !seeker_ ? QString() : seeker_->AsText(); },
+      kHelpContext);
 }
 
 DuplicateContentsPage::~DuplicateContentsPage() { FreeShowForms(); }
@@ -102,12 +97,14 @@ void DuplicateContentsPage::BuildControls() {
   grid->addWidget(new QLabel(QStringLiteral("Folder to search"), this), 0, 0);
   auto* folder_row = new QHBoxLayout;
   MyOpenFolderDialogDuplicateContents = new QLineEdit(this);
-  MyOpenFolderDialogDuplicateContents->setObjectName(QStringLiteral("MyOpenFolderDialogDuplicateContents"));
+  MyOpenFolderDialogDuplicateContents->setObjectName(
+      QStringLiteral("MyOpenFolderDialogDuplicateContents"));
   auto* browse = new QToolButton(this);
   browse->setText(QStringLiteral("..."));
   browse->setObjectName(QStringLiteral("MyOpenFolderDialogDuplicateContentsBrowse"));
   connect(browse, &QToolButton::clicked, this, [this] {
-    const QString dir = QFileDialog::getExistingDirectory(this, QStringLiteral("Folder to search"), FolderText());
+    const QString dir =
+        QFileDialog::getExistingDirectory(this, QStringLiteral("Folder to search"), FolderText());
     if (!dir.isEmpty()) MyOpenFolderDialogDuplicateContents->setText(dir);
   });
   folder_row->addWidget(MyOpenFolderDialogDuplicateContents, 1);
@@ -115,7 +112,8 @@ void DuplicateContentsPage::BuildControls() {
   grid->addLayout(folder_row, 0, 1, 1, 5);
 
   AdvOfficeCheckBoxDupContentsUseDates = new QCheckBox(QStringLiteral("Check dates"), this);
-  AdvOfficeCheckBoxDupContentsUseDates->setObjectName(QStringLiteral("AdvOfficeCheckBoxDupContentsUseDates"));
+  AdvOfficeCheckBoxDupContentsUseDates->setObjectName(
+      QStringLiteral("AdvOfficeCheckBoxDupContentsUseDates"));
   AdvOfficeCheckBoxDupContentsUseDates->setChecked(true);
   connect(AdvOfficeCheckBoxDupContentsUseDates, &QCheckBox::clicked, this,
           &DuplicateContentsPage::AdvOfficeCheckBoxDupContentsUseDatesClick);
@@ -129,7 +127,7 @@ void DuplicateContentsPage::BuildControls() {
   grid->addWidget(new QLabel(QStringLiteral("File-types"), this), 1, 3);
   myAdvFilterComboDupContents = new QComboBox(this);
   myAdvFilterComboDupContents->setObjectName(QStringLiteral("myAdvFilterComboDupContents"));
-  myAdvFilterComboDupContents->addItems(kFileTypeItems);
+  myAdvFilterComboDupContents->addItems(FileTypeCaptions());
   myAdvFilterComboDupContents->setCurrentIndex(0);
   grid->addWidget(myAdvFilterComboDupContents, 1, 4, 1, 2);
 
@@ -140,26 +138,31 @@ void DuplicateContentsPage::BuildControls() {
   AdvSpinEditDupContentsTTDiff = PercentBox(this, "AdvSpinEditDupContentsTTDiff");
   grid->addWidget(AdvSpinEditDupContentsTTDiff, 2, 3);
   AdvOfficeCheckBoxDupContentsSameFolder = new QCheckBox(QStringLiteral("same folder"), this);
-  AdvOfficeCheckBoxDupContentsSameFolder->setObjectName(QStringLiteral("AdvOfficeCheckBoxDupContentsSameFolder"));
+  AdvOfficeCheckBoxDupContentsSameFolder->setObjectName(
+      QStringLiteral("AdvOfficeCheckBoxDupContentsSameFolder"));
   AdvOfficeCheckBoxDupContentsSameFolder->setChecked(true);
   grid->addWidget(AdvOfficeCheckBoxDupContentsSameFolder, 2, 4);
-  CheckBoxDupContentsIgnoreSpacing = new QCheckBox(QStringLiteral("ignore line ends and spacing"), this);
-  CheckBoxDupContentsIgnoreSpacing->setObjectName(QStringLiteral("CheckBoxDupContentsIgnoreSpacing"));
-  CheckBoxDupContentsIgnoreSpacing->setToolTip(
-      QStringLiteral("Compare sizes and passages as if every run of white space were one blank and there were no "
-                     "byte-order mark: finds copies with other line ends or line wrapping."));
+  CheckBoxDupContentsIgnoreSpacing =
+      new QCheckBox(QStringLiteral("ignore line ends and spacing"), this);
+  CheckBoxDupContentsIgnoreSpacing->setObjectName(
+      QStringLiteral("CheckBoxDupContentsIgnoreSpacing"));
+  CheckBoxDupContentsIgnoreSpacing->setToolTip(QStringLiteral(
+      "Compare sizes and passages as if every run of white space were one blank and there were no "
+      "byte-order mark: finds copies with other line ends or line wrapping."));
   grid->addWidget(CheckBoxDupContentsIgnoreSpacing, 2, 5);
 
   auto* buttons = new QHBoxLayout;
   AdvGlowButtonDuplicateContentsSearch = new QPushButton(QStringLiteral("Search"), this);
-  AdvGlowButtonDuplicateContentsSearch->setObjectName(QStringLiteral("AdvGlowButtonDuplicateContentsSearch"));
-  AdvGlowButtonDuplicateContentsSearch->setToolTip(
-      QStringLiteral("Search the folder and its sub-folders. Hold Ctrl to start part of the way down the list."));
+  AdvGlowButtonDuplicateContentsSearch->setObjectName(
+      QStringLiteral("AdvGlowButtonDuplicateContentsSearch"));
+  AdvGlowButtonDuplicateContentsSearch->setToolTip(QStringLiteral(
+      "Search the folder and its sub-folders. Hold Ctrl to start part of the way down the list."));
   AdvGlowButtonDupContentsRemove = new QPushButton(QStringLiteral("Move"), this);
   AdvGlowButtonDupContentsRemove->setObjectName(QStringLiteral("AdvGlowButtonDupContentsRemove"));
   AdvGlowButtonDupContentsRemove->setEnabled(false);
   AdvGlowButtonDupContentsUNRemove = new QPushButton(QStringLiteral("Restore any moved"), this);
-  AdvGlowButtonDupContentsUNRemove->setObjectName(QStringLiteral("AdvGlowButtonDupContentsUNRemove"));
+  AdvGlowButtonDupContentsUNRemove->setObjectName(
+      QStringLiteral("AdvGlowButtonDupContentsUNRemove"));
   LabelDuplicatesFound = new QLabel(this);
   LabelDuplicatesFound->setObjectName(QStringLiteral("LabelDuplicatesFound"));
   AdvEditTimeRemaining = new QLineEdit(this);
@@ -183,8 +186,9 @@ void DuplicateContentsPage::BuildControls() {
 
   AdvListViewDupContents = new QTableWidget(0, 5, this);
   AdvListViewDupContents->setObjectName(QStringLiteral("AdvListViewDupContents"));
-  AdvListViewDupContents->setHorizontalHeaderLabels(
-      {LX("LXFilenames"), LX("LXTokens"), LX("LXTokenDifferences"), LX("LXTypeDifferences"), LX("LXKeep")});
+  AdvListViewDupContents->setHorizontalHeaderLabels({LX("LXFilenames"), LX("LXTokens"),
+                                                     LX("LXTokenDifferences"),
+                                                     LX("LXTypeDifferences"), LX("LXKeep")});
   AdvListViewDupContents->setSelectionBehavior(QAbstractItemView::SelectRows);
   AdvListViewDupContents->setSelectionMode(QAbstractItemView::SingleSelection);
   AdvListViewDupContents->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -197,36 +201,45 @@ void DuplicateContentsPage::BuildControls() {
   for (int c = 1; c < 5; ++c) {
     // At least as wide as the heading, so that no heading is cut.
     AdvListViewDupContents->setColumnWidth(
-        c, std::max(ppi, AdvListViewDupContents->horizontalHeader()->fontMetrics().horizontalAdvance(
-                          AdvListViewDupContents->horizontalHeaderItem(c)->text()) + 16));
-    AdvListViewDupContents->horizontalHeaderItem(c)->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        c,
+        std::max(ppi, AdvListViewDupContents->horizontalHeader()->fontMetrics().horizontalAdvance(
+                          AdvListViewDupContents->horizontalHeaderItem(c)->text()) +
+                          16));
+    AdvListViewDupContents->horizontalHeaderItem(c)->setTextAlignment(Qt::AlignRight |
+                                                                      Qt::AlignVCenter);
   }
   AdvListViewDupContents->setContextMenuPolicy(Qt::CustomContextMenu);
   outer->addWidget(AdvListViewDupContents, 1);
 
   AdvPopupMenuDuplicContents = new QMenu(this);
   AdvPopupMenuDuplicContents->setObjectName(QStringLiteral("AdvPopupMenuDuplicContents"));
-  AdvPopupMenuDuplicContents->addAction(QStringLiteral("Copy"), this, &DuplicateContentsPage::CopyAListClick);
+  AdvPopupMenuDuplicContents->addAction(QStringLiteral("Copy"), this,
+                                        &DuplicateContentsPage::CopyAListClick);
   AdvPopupMenuDuplicContents->addAction(QStringLiteral("Remove"), this,
                                         &DuplicateContentsPage::AdvGlowButtonDupContentsMoveClick);
-  AdvPopupMenuDuplicContents->addAction(QStringLiteral("Show"), this, &DuplicateContentsPage::ShowDupContents1Click);
+  AdvPopupMenuDuplicContents->addAction(QStringLiteral("Show"), this,
+                                        &DuplicateContentsPage::ShowDupContents1Click);
   AdvPopupMenuDuplicContents->addAction(QStringLiteral("Keep"), this,
                                         &DuplicateContentsPage::DuplicateContentsKeepClick);
-  connect(AdvListViewDupContents, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
-    AdvListViewDupContents->setFocus();
-    AdvPopupMenuDuplicContents->popup(AdvListViewDupContents->viewport()->mapToGlobal(pos));
-  });
+  connect(AdvListViewDupContents, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& pos) {
+            AdvListViewDupContents->setFocus();
+            AdvPopupMenuDuplicContents->popup(AdvListViewDupContents->viewport()->mapToGlobal(pos));
+          });
   connect(AdvListViewDupContents, &QTableWidget::cellDoubleClicked, this,
           [this](int, int) { AdvListViewDupContentsDblClick(); });
 }
 
-QString DuplicateContentsPage::FolderText() const { return MyOpenFolderDialogDuplicateContents->text().trimmed(); }
+QString DuplicateContentsPage::FolderText() const {
+  return MyOpenFolderDialogDuplicateContents->text().trimmed();
+}
 
 void DuplicateContentsPage::SetBusy(bool busy) {
   busy_ = busy;
   AdvGlowButtonDuplicateContentsSearch->setEnabled(!busy);
   AdvGlowButtonDupContentsUNRemove->setEnabled(!busy);
-  AdvGlowButtonDupContentsRemove->setEnabled(!busy && seeker_ && seeker_->dup_contents_top_list.Count() > 0);
+  AdvGlowButtonDupContentsRemove->setEnabled(!busy && seeker_ &&
+                                             seeker_->dup_contents_top_list.Count() > 0);
   if (busy)
     QApplication::setOverrideCursor(Qt::WaitCursor);
   else
@@ -259,10 +272,7 @@ void DuplicateContentsPage::AdvGlowButtonDuplicateContentsSearchClick() {
   LabelDuplicatesFound->clear();
   AdvEditTimeRemaining->clear();
   seeker_->Clear();
-  FileAndDirIteratorDuplicateContents.Clear();
   const QString folder = FolderText();
-  FileAndDirIteratorDuplicateContents.HeadDir = folder;
-  FileAndDirIteratorDuplicateContents.SetExcludedDirs({MovedFilesWord()});
   if (folder.isEmpty() || !IsExistingFolder(folder)) {
     FormNotFilled(LX("LXFolder"), kHelpContext);
     return;
@@ -272,49 +282,56 @@ void DuplicateContentsPage::AdvGlowButtonDuplicateContentsSearchClick() {
   AdvListViewDupContents->setRowCount(0);
   AdvGlowButtonDupContentsRemove->setEnabled(false);
 
-  const int tag_span = GetIgnoreTagsSpan();
-  const float length_diff = static_cast<float>(AdvSpinEditDupContentsLengthDiff->value());
-  const int max_days = AdvSpinEditDupContentsDateDiff->value();
-  const float words_diff = static_cast<float>(AdvSpinEditDupContentsTTDiff->value());
-  const bool check_dates = AdvOfficeCheckBoxDupContentsUseDates->isChecked();
-  const bool same_folder = AdvOfficeCheckBoxDupContentsSameFolder->isChecked();
-  seeker_->normalize_space = CheckBoxDupContentsIgnoreSpacing->isChecked();
-  const QString mask = MaskOfFileTypeItem(myAdvFilterComboDupContents->currentText());
+  DupContentsSearch search;
+  search.folder = folder;
+  search.file_mask = FileTypeMaskAt(myAdvFilterComboDupContents->currentIndex());
+  search.criteria.tag_span = GetIgnoreTagsSpan();
+  search.criteria.max_length_diff_percent =
+      static_cast<float>(AdvSpinEditDupContentsLengthDiff->value());
+  search.criteria.max_days_diff = AdvSpinEditDupContentsDateDiff->value();
+  search.criteria.max_words_diff_percent =
+      static_cast<float>(AdvSpinEditDupContentsTTDiff->value());
+  search.criteria.check_dates = AdvOfficeCheckBoxDupContentsUseDates->isChecked();
+  search.criteria.same_folder = AdvOfficeCheckBoxDupContentsSameFolder->isChecked();
+  search.criteria.normalize_space = CheckBoxDupContentsIgnoreSpacing->isChecked();
+  search.criteria.start_percent = start_percent;
 
   auto pairs = std::make_shared<int>(0);
   auto empty_files = std::make_shared<QStringList>();
   QPointer<DuplicateContentsPage> self(this);
   auto on_page = [self](std::function<void(DuplicateContentsPage*)> f) {
     QMetaObject::invokeMethod(
-        self.data(), [self, f] { if (self) f(self.data()); }, Qt::QueuedConnection);
+        self.data(),
+        [self, f] {
+          if (self) f(self.data());
+        },
+        Qt::QueuedConnection);
   };
   PageHost* host = host_;
-  TFileDuplicateContentsSeeker* seeker = seeker_;
-  TFileAndDirIterator* iterator = &FileAndDirIteratorDuplicateContents;
+  DupContentsCallbacks callbacks;
+  callbacks.time_remaining = [on_page](const QString& t) {
+    on_page([t](DuplicateContentsPage* p) {
+      p->AdvEditTimeRemaining->setText(t);
+      p->AdvEditTimeRemaining->show();
+    });
+  };
+  callbacks.found_label = [on_page](const QString& t) {
+    on_page([t](DuplicateContentsPage* p) { p->LabelDuplicatesFound->setText(t); });
+  };
+  callbacks.status = [host](const QString& s) {
+    if (host) host->ShowStatusText(s);
+  };
+  callbacks.percent = [host](int p) { return host ? host->SetOverallProgress(p) : false; };
+  callbacks.second_percent = [host](int p) {
+    if (host) host->SetSecondProgress(p);
+  };
+  DupContentsSeeker* seeker = seeker_;
+  FileWalker* walker = &FileAndDirIteratorDuplicateContents;
   auto work = [=] {
     global_panic_state.store(0);
-    iterator->IncludeSubFolders = true;
-    iterator->OneNamePerFile = true;
-    iterator->FileMask = mask;
-    iterator->IterateFindingFiles();
-    iterator->BuildDetailedList(TFileSortOrder::BySize);
-    *pairs = seeker->SeekContentsDuplicatesIn(
-        max_days, tag_span, start_percent, iterator->FilesFound(), folder, *empty_files,
-        [on_page](const QString& t) {
-          on_page([t](DuplicateContentsPage* p) {
-            p->AdvEditTimeRemaining->setText(t);
-            p->AdvEditTimeRemaining->show();
-          });
-        },
-        [on_page](const QString& t) { on_page([t](DuplicateContentsPage* p) { p->LabelDuplicatesFound->setText(t); }); },
-        [host](const QString& s) {
-          if (host) host->ShowStatusText(s);
-        },
-        [host](int p) { return host ? host->SetOverallProgress(p) : false; },
-        [host](int p) {
-          if (host) host->SetSecondProgress(p);
-        },
-        check_dates, same_folder, length_diff, words_diff);
+    DupContentsSearchResult result = RunDupContentsSearch(*seeker, *walker, search, callbacks);
+    *pairs = result.pairs;
+    *empty_files = std::move(result.empty_files);
   };
   auto done = [=, this](bool) {
     if (!self) return;
@@ -328,7 +345,8 @@ void DuplicateContentsPage::AdvGlowButtonDuplicateContentsSearchClick() {
     FileAndDirIteratorDuplicateContents.Clear();
     AdvGlowButtonDupContentsRemove->setEnabled(*pairs > 0);
     if (!empty_files->isEmpty())
-      ReportedAFact(Format(LX("LXEmptyFile"), {empty_files->join(QStringLiteral("\r\n"))}), kHelpContext);
+      ReportedAFact(Format(LX("LXEmptyFile"), {empty_files->join(QStringLiteral("\r\n"))}),
+                    kHelpContext);
     Q_EMIT SearchFinished(*pairs);
   };
   if (host) host->ResetProgress(false);
@@ -340,14 +358,15 @@ void DuplicateContentsPage::FillRows() {
   AdvListViewDupContents->clearContents();
   AdvListViewDupContents->setRowCount(seeker_ ? seeker_->RowCount() : 0);
   if (seeker_) {
-    const TDuplicateContentsListWithKeepInt& groups = seeker_->dup_contents_top_list;
+    const DupContentsGroups& groups = seeker_->dup_contents_top_list;
     int row = 0;
     for (int g = 0; g < groups.Count(); ++g) {
       const int keep = groups.WhichToKeep(g);
       for (int m = 0; m < groups.MemberCount(g); ++m, ++row) {
-        const QString texts[5] = {DisplayName(groups.DupContentsFilename(g, m)), groups.DupContentsTokenCountAsText(g, m),
-                                  groups.DupContentsTokensAsText(g, m), groups.DupContentsTypesAsText(g, m),
-                                  m == keep ? LX("LXOK") : LX("LXDelete")};
+        const QString texts[5] = {
+            DisplayName(groups.DupContentsFilename(g, m)), groups.DupContentsTokenCountAsText(g, m),
+            groups.DupContentsTokensAsText(g, m), groups.DupContentsTypesAsText(g, m),
+            m == keep ? LX("LXOK") : LX("LXDelete")};
         for (int c = 0; c < 5; ++c) {
           auto* item = new QTableWidgetItem(texts[c]);
           if (c > 0) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -371,12 +390,13 @@ void DuplicateContentsPage::DuplicateContentsKeepClick() {
 
 void DuplicateContentsPage::AdvGlowButtonDupContentsMoveClick() {
   if (busy_ || !seeker_ || (host_ && host_->ToolRunning())) return;
-  if (OKToDoX(Format(LX("LXRemoveXQ").toLower(), {LX("LXNearDuplicates")}), kHelpContext) != mrOK) return;
+  if (OKToDoX(Format(LX("LXRemoveXQ").toLower(), {LX("LXNearDuplicates")}), kHelpContext) != mrOK)
+    return;
   auto moved = std::make_shared<int>(0);
-  auto problems = std::make_shared<std::vector<TFileMoveProblem>>();
+  auto problems = std::make_shared<std::vector<FileMoveProblem>>();
   auto refusal = std::make_shared<QString>();
   QPointer<DuplicateContentsPage> self(this);
-  TFileDuplicateContentsSeeker* seeker = seeker_;
+  DupContentsSeeker* seeker = seeker_;
   PageHost* host = host_;
   const QString tree = searched_folder_;
   auto work = [=] {
@@ -401,11 +421,12 @@ void DuplicateContentsPage::AdvGlowButtonDupContentsMoveClick() {
       ReportedAFact(*refusal, kHelpContext);
       return;
     }
-    NFilesCopiedOrMoved(*moved, true, (MovedFilesWord() + QLatin1Char(' ') + LX("LXFolders")).toLower(),
+    NFilesCopiedOrMoved(*moved, true,
+                        (MovedFilesWord() + QLatin1Char(' ') + LX("LXFolders")).toLower(),
                         kHelpContext);
     if (!problems->empty()) {
       QStringList lines;
-      for (const TFileMoveProblem& p : *problems) lines << p.file + QStringLiteral(": ") + p.reason;
+      for (const FileMoveProblem& p : *problems) lines << p.file + QStringLiteral(": ") + p.reason;
       ReportedAFact(lines.join(QStringLiteral("\r\n")), kHelpContext);
     }
     Q_EMIT MoveFinished(*moved);
@@ -416,56 +437,41 @@ void DuplicateContentsPage::AdvGlowButtonDupContentsMoveClick() {
 
 void DuplicateContentsPage::AdvGlowButtonDupContentsUNRemoveClick() {
   if (busy_ || (host_ && host_->ToolRunning())) return;
-  if (OKToDoX(Format(LX("LXUNRemoveXQ").toLower(), {LX("LXNearDuplicates")}), kHelpContext) != mrOK) return;
-  TFileAndDirIterator& it = FileAndDirIteratorDuplicateContents;
-  it.Clear();
+  if (OKToDoX(Format(LX("LXUNRemoveXQ").toLower(), {LX("LXNearDuplicates")}), kHelpContext) != mrOK)
+    return;
   const QString folder = FolderText();
-  it.HeadDir = folder;
   if (folder.isEmpty() || !IsExistingFolder(folder)) return;
-  // The moved-files folders are where the moved files are: search them too.
-  it.SetExcludedDirs({});
-  it.IncludeSubFolders = true;
-  it.FileMask = QStringLiteral("*.") + MovedFilesWord();
-  it.OnProcessingAFile = [this](const QString& name, const TMySimpleSearchRec& rec) {
-    FileAndDirIteratorDuplicateContentsUNMovingAFile(name, rec);
-  };
-  auto found = std::make_shared<int>(0);
-  auto refusal = std::make_shared<QString>();
+  auto outcome = std::make_shared<RestoreOutcome>();
   QPointer<DuplicateContentsPage> self(this);
-  TFileAndDirIterator* iterator = &it;
+  PageHost* host = host_;
   auto work = [=] {
     global_panic_state.store(0);
-    const TreeMoveLock lock(folder);
-    if (!lock.Held()) {
-      *refusal = lock.Refusal();
-      return;
-    }
-    *found = iterator->IterateFindingFiles();
-    iterator->ProcessAllFilesFound();
+    *outcome = RestoreMovedFiles(folder, [host](int done, int total) {
+      if (host) host->SetOverallProgress(total > 0 ? done * 100 / total : 0);
+    });
   };
   auto done = [=, this](bool) {
     if (!self) return;
-    FileAndDirIteratorDuplicateContents.OnProcessingAFile = nullptr;
-    FileAndDirIteratorDuplicateContents.Clear();
+    if (host) host->ResetProgress(true);
     SetBusy(false);
-    if (!refusal->isEmpty()) {
-      ReportedAFact(*refusal, kHelpContext);
+    if (!outcome->refusal.isEmpty()) {
+      ReportedAFact(outcome->refusal, kHelpContext);
       return;
     }
-    ReportedAFact(Format(LX("LXNmanyUNMoved"), {*found}), kHelpContext);
-    Q_EMIT RestoreFinished(*found);
+    // One box for the whole run: how many were found, and each file that
+    // stayed where it is with the reason.
+    QStringList lines{Format(LX("LXNmanyUNMoved"), {outcome->found})};
+    for (const RestoreFailure& f : outcome->failures) {
+      QString line =
+          QStringLiteral("Failed to rename %1 as %2").arg(DisplayName(f.from), DisplayName(f.to));
+      if (!f.reason.isEmpty()) line += QStringLiteral(": ") + f.reason;
+      lines << line;
+    }
+    ReportedAFact(lines.join(QStringLiteral("\r\n")), kHelpContext);
+    Q_EMIT RestoreFinished(outcome->found);
   };
+  if (host) host->ResetProgress(false);
   RunPageTool(work, done);
-}
-
-void DuplicateContentsPage::FileAndDirIteratorDuplicateContentsUNMovingAFile(const QString& full_name,
-                                                                            const TMySimpleSearchRec&) {
-  RestoreOneMovedFile(
-      full_name,
-      [](const QString& from, const QString& to, const QString& reason) {
-        FailedToRename(from, to, kHelpContext, reason);
-      },
-      FileAndDirIteratorDuplicateContents.HeadDir);
 }
 
 void DuplicateContentsPage::CopyAListClick() { CopyAList(QApplication::focusWidget()); }
@@ -473,7 +479,7 @@ void DuplicateContentsPage::CopyAListClick() { CopyAList(QApplication::focusWidg
 void DuplicateContentsPage::AdvListViewDupContentsDblClick() { ShowDupContents1Click(); }
 
 void DuplicateContentsPage::FreeShowForms() {
-  for (QPointer<TFormOneTextFileShower>& form : show_forms) delete form.data();
+  for (QPointer<TextViewerWindow>& form : show_forms) delete form.data();
   show_forms.clear();
 }
 
@@ -496,7 +502,7 @@ void DuplicateContentsPage::ShowDupContents1Click() {
     return;
   }
   FreeShowForms();
-  const TDupContentListAndInt group = seeker_->dup_contents_top_list.Group(g);
+  const DupContentsGroup group = seeker_->dup_contents_top_list.Group(g);
   const int members = group.dup_contents_list->Count();
   show_forms.resize(static_cast<std::size_t>(members));
   comparison_strings.clear();
@@ -505,7 +511,8 @@ void DuplicateContentsPage::ShowDupContents1Click() {
   QWidget* main_window = window();
   QWidget* status = main_window->findChild<QWidget*>(QStringLiteral("AdvOfficeStatusBar1"));
   if (!status) status = main_window->findChild<QStatusBar*>();
-  const QScreen* screen = main_window->screen() ? main_window->screen() : QGuiApplication::primaryScreen();
+  const QScreen* screen =
+      main_window->screen() ? main_window->screen() : QGuiApplication::primaryScreen();
   const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
   const int width = std::max(240, area.width() / std::max(members, 1));
 
@@ -520,16 +527,18 @@ void DuplicateContentsPage::ShowDupContents1Click() {
         text.clear();
       }
       comparison_strings = text.split(QStringLiteral("\r\n"));
-      if (!comparison_strings.isEmpty() && comparison_strings.last().isEmpty()) comparison_strings.removeLast();
+      if (!comparison_strings.isEmpty() && comparison_strings.last().isEmpty())
+        comparison_strings.removeLast();
       comparison_strings.removeIf(IsAngleBracketed);
     }
-    auto* form = new TFormOneTextFileShower(main_window);
+    auto* form = new TextViewerWindow(main_window);
     form->setWindowFlag(Qt::Window, true);
     form->setAttribute(Qt::WA_DeleteOnClose, false);
     show_forms[static_cast<std::size_t>(m)] = form;
     if (m > 0) form->SetComparisonWholeLines(&comparison_strings);
-    form->setGeometry(area.left() + m * width, area.top() + 40, width, std::min(area.height() - 80, 600));
-    TFileDetails3_string details;
+    form->setGeometry(area.left() + m * width, area.top() + 40, width,
+                      std::min(area.height() - 80, 600));
+    ViewerFileDetails details;
     details.full_path = name;
     details.info1 = Format(QStringLiteral("(%d)"), {m + 1});
     form->OpenAndShowAText(details, status);

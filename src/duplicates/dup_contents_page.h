@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "duplicates/file_duplicate_contents_seeking.h"
-#include "runtime/file_iterator.h"
+#include "runtime/file_walker.h"
 
 class PageHost;
 class QCheckBox;
@@ -26,7 +26,7 @@ class QMenu;
 class QPushButton;
 class QSpinBox;
 class QTableWidget;
-class TFormOneTextFileShower;
+class TextViewerWindow;
 
 class DuplicateContentsPage : public QWidget {
   Q_OBJECT
@@ -34,14 +34,13 @@ class DuplicateContentsPage : public QWidget {
  public:
   static constexpr int kHelpContext = 6020;
 
-  DuplicateContentsPage(PageHost* host, TFileDuplicateContentsSeeker* seeker, QWidget* parent = nullptr);
+  DuplicateContentsPage(PageHost* host, DupContentsSeeker* seeker, QWidget* parent = nullptr);
   ~DuplicateContentsPage() override;
 
   // Handlers, by the event that runs them.
   void AdvGlowButtonDuplicateContentsSearchClick();
   void AdvGlowButtonDupContentsMoveClick();
   void AdvGlowButtonDupContentsUNRemoveClick();
-  void FileAndDirIteratorDuplicateContentsUNMovingAFile(const QString& full_name, const TMySimpleSearchRec& rec);
   void DuplicateContentsKeepClick();
   void ShowDupContents1Click();
   void AdvListViewDupContentsDblClick();
@@ -57,7 +56,7 @@ class DuplicateContentsPage : public QWidget {
   std::function<bool(int* start_percent)> ask_start_percent;
 
   // The viewers of the group last shown, and the head's lines they compare with.
-  const std::vector<QPointer<TFormOneTextFileShower>>& ShowForms() const { return show_forms; }
+  const std::vector<QPointer<TextViewerWindow>>& ShowForms() const { return show_forms; }
   const QStringList& ComparisonStrings() const { return comparison_strings; }
 
  Q_SIGNALS:
@@ -74,12 +73,12 @@ class DuplicateContentsPage : public QWidget {
   void FreeShowForms();
 
   PageHost* host_;
-  TFileDuplicateContentsSeeker* seeker_;
-  TFileAndDirIterator FileAndDirIteratorDuplicateContents;
+  DupContentsSeeker* seeker_;
+  FileWalker FileAndDirIteratorDuplicateContents;
   QString searched_folder_;  // the tree of the last search, which Move works on
   bool busy_ = false;
   bool busy_with_duplicate = false;
-  std::vector<QPointer<TFormOneTextFileShower>> show_forms;
+  std::vector<QPointer<TextViewerWindow>> show_forms;
   QStringList comparison_strings;
 
   QLineEdit* MyOpenFolderDialogDuplicateContents = nullptr;

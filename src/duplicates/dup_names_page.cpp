@@ -10,13 +10,13 @@
 #include "runtime/dialogs.h"
 #include "runtime/format.h"
 #include "runtime/messages.h"
-#include "runtime/panic.h"
 #include "runtime/native_names.h"
+#include "runtime/panic.h"
 
 // ---------------------------------------------------------------------------
-// TDupNamesFolderEdit
+// DupNamesFolderEdit
 
-TDupNamesFolderEdit::TDupNamesFolderEdit(const QString& object_name, QWidget* parent)
+DupNamesFolderEdit::DupNamesFolderEdit(const QString& object_name, QWidget* parent)
     : QWidget(parent), edit_(new QLineEdit(this)) {
   setObjectName(object_name);
   edit_->setObjectName(object_name + QStringLiteral("Edit"));
@@ -28,15 +28,16 @@ TDupNamesFolderEdit::TDupNamesFolderEdit(const QString& object_name, QWidget* pa
   browse->setText(QStringLiteral("..."));
   browse->setToolTip(tr("Choose a folder"));
   row->addWidget(browse);
-  connect(browse, &QToolButton::clicked, this, &TDupNamesFolderEdit::Browse);
+  connect(browse, &QToolButton::clicked, this, &DupNamesFolderEdit::Browse);
 }
 
-void TDupNamesFolderEdit::Browse() {
-  const QString folder = QFileDialog::getExistingDirectory(this, QString(), Folder(), QFileDialog::ShowDirsOnly);
+void DupNamesFolderEdit::Browse() {
+  const QString folder =
+      QFileDialog::getExistingDirectory(this, QString(), Folder(), QFileDialog::ShowDirsOnly);
   if (!folder.isEmpty()) SetChosenFolder(folder);
 }
 
-void TDupNamesFolderEdit::SetChosenFolder(const QString& folder) {
+void DupNamesFolderEdit::SetChosenFolder(const QString& folder) {
   edit_->setText(folder);
   Q_EMIT FolderChosen(folder);
 }
@@ -44,13 +45,14 @@ void TDupNamesFolderEdit::SetChosenFolder(const QString& folder) {
 // ---------------------------------------------------------------------------
 // DuplicateNamesPage
 
-DuplicateNamesPage::DuplicateNamesPage(PageHost* host, TFileDuplicateNamesSeeker* seeker, QWidget* parent)
+DuplicateNamesPage::DuplicateNamesPage(PageHost* host, DupNamesSeeker* seeker, QWidget* parent)
     : QWidget(parent), host_(host), seeker_(seeker) {
   setObjectName(QStringLiteral("DuplicateNamesPage"));
 
   GroupBoxDupFolder1 = new QGroupBox(QStringLiteral("Folder 1"), this);
   GroupBoxDupFolder1->setObjectName(QStringLiteral("GroupBoxDupFolder1"));
-  ElFolderNameEditDuplicates1 = new TDupNamesFolderEdit(QStringLiteral("ElFolderNameEditDuplicates1"), GroupBoxDupFolder1);
+  ElFolderNameEditDuplicates1 =
+      new DupNamesFolderEdit(QStringLiteral("ElFolderNameEditDuplicates1"), GroupBoxDupFolder1);
   CheckBoxFolder1Subdirs = new QCheckBox(QStringLiteral("and sub-folders too"), GroupBoxDupFolder1);
   CheckBoxFolder1Subdirs->setObjectName(QStringLiteral("CheckBoxFolder1Subdirs"));
   CheckBoxFolder1Subdirs->setChecked(true);
@@ -71,7 +73,8 @@ DuplicateNamesPage::DuplicateNamesPage(PageHost* host, TFileDuplicateNamesSeeker
 
   GroupBoxDupFolder2 = new QGroupBox(QStringLiteral("Folder 2 (optional)"), this);
   GroupBoxDupFolder2->setObjectName(QStringLiteral("GroupBoxDupFolder2"));
-  ElFolderNameEditDuplicates2 = new TDupNamesFolderEdit(QStringLiteral("ElFolderNameEditDuplicates2"), GroupBoxDupFolder2);
+  ElFolderNameEditDuplicates2 =
+      new DupNamesFolderEdit(QStringLiteral("ElFolderNameEditDuplicates2"), GroupBoxDupFolder2);
   CheckBoxFolder2SubDirs = new QCheckBox(QStringLiteral("and sub-folders too"), GroupBoxDupFolder2);
   CheckBoxFolder2SubDirs->setObjectName(QStringLiteral("CheckBoxFolder2SubDirs"));
   CheckBoxFolder2SubDirs->setChecked(true);
@@ -118,14 +121,14 @@ DuplicateNamesPage::DuplicateNamesPage(PageHost* host, TFileDuplicateNamesSeeker
   page->addLayout(top);
   page->addWidget(TreeViewDupNames, 1);
 
-  connect(ElFolderNameEditDuplicates1, &TDupNamesFolderEdit::FolderChosen, this,
+  connect(ElFolderNameEditDuplicates1, &DupNamesFolderEdit::FolderChosen, this,
           &DuplicateNamesPage::ElFolderNameEditDuplicates1FolderChosen);
   connect(AdvGlowButtonDuplicateNamesFind, &QPushButton::clicked, this,
           &DuplicateNamesPage::AdvGlowButtonDuplicateNamesFindClick);
   connect(AdvGlowButtonDupnamesExpand, &QPushButton::clicked, this,
           &DuplicateNamesPage::AdvGlowButtonDupnamesExpandClick);
 
-  seeker_->OnDuplicatesHandle = [this](std::int32_t order, std::int32_t n, const TDupNamesRec& rec) {
+  seeker_->OnDuplicatesHandle = [this](std::int32_t order, std::int32_t n, const DupNamesRec& rec) {
     return DupNamesFileHandler(order, n, rec);
   };
   seeker_->OnProgressShow = [this](std::int32_t percent) { ProgressFromSearch(percent); };
@@ -170,9 +173,10 @@ void DuplicateNamesPage::AdvGlowButtonDuplicateNamesFindClick() {
   }
   const bool one_folder = folder2.isEmpty() || folder2 == folder1;
   if (one_folder) {
-    const QString question = Format(LX("LXSearchWithin"), {folder1}) + QLatin1Char('\r') +
-                             (CheckBoxFolder1Subdirs->isChecked() ? LX("LXAndAllSubFoldersExcludingAnyListedBelow")
-                                                                  : LX("LXOnly"));
+    const QString question =
+        Format(LX("LXSearchWithin"), {folder1}) + QLatin1Char('\r') +
+        (CheckBoxFolder1Subdirs->isChecked() ? LX("LXAndAllSubFoldersExcludingAnyListedBelow")
+                                             : LX("LXOnly"));
     if (OKToDoX(question, kHelpContext) != mrOK) return;
   }
 
@@ -190,22 +194,24 @@ void DuplicateNamesPage::AdvGlowButtonDuplicateNamesFindClick() {
     last_percent_ = -1;
   }
 
-  const bool sub2 = CheckBoxFolder2SubDirs->isChecked();
-  const bool sub1 = CheckBoxFolder1Subdirs->isChecked();
-  const bool same_date = CheckBoxDatesMustMatch->isChecked();
-  const bool same_size = CheckBoxSizeMustMatch->isChecked();
-  const QString excluded = ElMemoDuplicatesIgnore->toPlainText();
+  DupNamesSearch search;
+  search.folder1 = folder1;
+  search.folder2 = folder2;
+  search.folder1_subfolders = CheckBoxFolder1Subdirs->isChecked();
+  search.folder2_subfolders = CheckBoxFolder2SubDirs->isChecked();
+  search.only_folder1 = one_folder;
+  search.must_be_same_date = CheckBoxDatesMustMatch->isChecked();
+  search.must_be_same_size = CheckBoxSizeMustMatch->isChecked();
+  search.excluded_folders = ElMemoDuplicatesIgnore->toPlainText();
   searching_ = true;
-  auto work = [=, this] {
-    seeker_->SeekNamesDuplicatesIn(folder1, folder2, sub2, sub1, false, same_date, same_size, one_folder, {},
-                                   QStringLiteral("*.*"), excluded);
-  };
-  if (!host_->RunTool(QStringLiteral("Duplicate Names"), work, [this](bool) { SearchDone(); })) SearchDone();
+  auto work = [search, this] { seeker_->SeekNamesDuplicatesIn(search); };
+  if (!host_->RunTool(QStringLiteral("Duplicate Names"), work, [this](bool) { SearchDone(); }))
+    SearchDone();
 }
 
 bool DuplicateNamesPage::DupNamesFileHandler(std::int32_t show_order, std::int32_t n_duplicates,
-                                             const TDupNamesRec& rec) {
-  MyYieldProcess();
+                                             const DupNamesRec& rec) {
+  YieldToEvents();
   return lines_.AddFile(show_order, n_duplicates, rec);
 }
 
@@ -229,8 +235,9 @@ void DuplicateNamesPage::FillTree() {
   TreeViewDupNames->setUpdatesEnabled(false);
   QList<QTreeWidgetItem*> items;
   items.reserve(static_cast<qsizetype>(lines_.Groups().size()));
-  for (const TDupNamesTreeGroup& g : lines_.Groups()) {
-    auto* top = new QTreeWidgetItem(QStringList{DisplayName(g.key), DupNamesFolderText(g.files.front())});
+  for (const DupNamesTreeGroup& g : lines_.Groups()) {
+    auto* top =
+        new QTreeWidgetItem(QStringList{DisplayName(g.key), DupNamesFolderText(g.files.front())});
     for (std::size_t k = 1; k < g.files.size(); ++k)
       top->addChild(new QTreeWidgetItem(QStringList{QString(), DupNamesFolderText(g.files[k])}));
     items.push_back(top);

@@ -16,14 +16,14 @@
 
 #include "duplicates/dup_names_tree.h"
 #include "duplicates/file_duplicate_names_seeking.h"
-#include "shell/page_host_gui.h"
+#include "ui_kit/page_host_gui.h"
 
 // A folder-name edit with a browse button that chooses folders only. A folder
 // picked through the button is announced by FolderChosen; typing is not.
-class TDupNamesFolderEdit : public QWidget {
+class DupNamesFolderEdit : public QWidget {
   Q_OBJECT
  public:
-  explicit TDupNamesFolderEdit(const QString& object_name, QWidget* parent = nullptr);
+  explicit DupNamesFolderEdit(const QString& object_name, QWidget* parent = nullptr);
   QString Folder() const { return edit_->text().trimmed(); }
   void SetFolder(const QString& folder) { edit_->setText(folder); }
   QLineEdit* Edit() const { return edit_; }
@@ -46,16 +46,16 @@ class DuplicateNamesPage : public QWidget {
 
   // Binds the seeker's file handler, status and progress events to this page
   // and its host.
-  DuplicateNamesPage(PageHost* host, TFileDuplicateNamesSeeker* seeker, QWidget* parent = nullptr);
+  DuplicateNamesPage(PageHost* host, DupNamesSeeker* seeker, QWidget* parent = nullptr);
 
   // --- controls ---
   QGroupBox* GroupBoxDupFolder1;
-  TDupNamesFolderEdit* ElFolderNameEditDuplicates1;
+  DupNamesFolderEdit* ElFolderNameEditDuplicates1;
   QCheckBox* CheckBoxFolder1Subdirs;
   QCheckBox* CheckBoxDatesMustMatch;
   QCheckBox* CheckBoxSizeMustMatch;
   QGroupBox* GroupBoxDupFolder2;
-  TDupNamesFolderEdit* ElFolderNameEditDuplicates2;
+  DupNamesFolderEdit* ElFolderNameEditDuplicates2;
   QCheckBox* CheckBoxFolder2SubDirs;
   QGroupBox* ElGroupBoxFoldersExclude;
   QPlainTextEdit* ElMemoDuplicatesIgnore;
@@ -66,14 +66,17 @@ class DuplicateNamesPage : public QWidget {
   // The tree was last expanded by the Expand button.
   bool dup_names_expanded = false;
   // The top-level line from which the next name lookup starts.
-  std::int32_t last_dup_names_treeview_search() const { return lines_.last_dup_names_treeview_search; }
+  std::int32_t last_dup_names_treeview_search() const {
+    return lines_.last_dup_names_treeview_search;
+  }
 
   // --- handlers ---
   void AdvGlowButtonDuplicateNamesFindClick();
   void ElFolderNameEditDuplicates1FolderChosen();
   void AdvGlowButtonDupnamesExpandClick();
   // The seeker's file handler; runs on the search's thread.
-  bool DupNamesFileHandler(std::int32_t show_order, std::int32_t n_duplicates, const TDupNamesRec& rec);
+  bool DupNamesFileHandler(std::int32_t show_order, std::int32_t n_duplicates,
+                           const DupNamesRec& rec);
 
   bool Searching() const { return searching_; }
 
@@ -89,8 +92,8 @@ class DuplicateNamesPage : public QWidget {
   void ProgressFromSearch(int percent);
 
   PageHost* host_;
-  TFileDuplicateNamesSeeker* seeker_;
-  TDupNamesTreeLines lines_;  // written by the search's thread, read after it
+  DupNamesSeeker* seeker_;
+  DupNamesTreeLines lines_;  // written by the search's thread, read after it
   bool searching_ = false;
 
   // Status texts come once per file; the status bar gets at most a few a

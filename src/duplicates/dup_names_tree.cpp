@@ -7,11 +7,11 @@
 #include "runtime/file_list.h"
 #include "runtime/native_names.h"
 
-QString DupNamesKey(const TDupNamesRec& rec, int n_duplicates) {
+QString DupNamesKey(const DupNamesRec& rec, int n_duplicates) {
   return rec.sr.Name + QStringLiteral(" (") + QString::number(n_duplicates) + QLatin1Char(')');
 }
 
-QStringView TDupNamesTreeFile::Folder() const {
+QStringView DupNamesTreeFile::Folder() const {
   const QStringView d(dir);
   if (d.size() > 1 && d.back() == QLatin1Char('/')) return d.chopped(1);
   return d;
@@ -38,8 +38,9 @@ const QString& DupNamesDateText(double time, const QLocale& locale) {
   return it.value();
 }
 
-QString DupNamesFolderText(const TDupNamesTreeFile& file) {
-  return DisplayName(file.Folder().toString()) + QStringLiteral(" (") + DupNamesDateText(file.time, QLocale()) + QLatin1Char(')');
+QString DupNamesFolderText(const DupNamesTreeFile& file) {
+  return DisplayName(file.Folder().toString()) + QStringLiteral(" (") +
+         DupNamesDateText(file.time, QLocale()) + QLatin1Char(')');
 }
 
 QDate DupNamesDate(double time) {
@@ -49,7 +50,7 @@ QDate DupNamesDate(double time) {
 
 QString DupNamesIsoDate(double time) { return DupNamesDate(time).toString(Qt::ISODate); }
 
-bool TDupNamesTreeLines::KeyIs(const QString& key, const QString& name, std::int32_t n_duplicates) {
+bool DupNamesTreeLines::KeyIs(const QString& key, const QString& name, std::int32_t n_duplicates) {
   if (n_duplicates != suffix_count_) {
     suffix_count_ = n_duplicates;
     suffix_ = QStringLiteral(" (") + QString::number(n_duplicates) + QLatin1Char(')');
@@ -59,10 +60,11 @@ bool TDupNamesTreeLines::KeyIs(const QString& key, const QString& name, std::int
   return k.first(name.size()) == QStringView(name) && k.sliced(name.size()) == QStringView(suffix_);
 }
 
-bool TDupNamesTreeLines::AddFile(std::int32_t /*show_order*/, std::int32_t n_duplicates, const TDupNamesRec& rec) {
+bool DupNamesTreeLines::AddFile(std::int32_t /*show_order*/, std::int32_t n_duplicates,
+                                const DupNamesRec& rec) {
   // The key is compared in its parts and built only for a new line: most
   // files join a line that is already there.
-  TDupNamesTreeFile file{rec.dir, rec.sr.Time};
+  DupNamesTreeFile file{rec.dir, rec.sr.Time};
   const int count = static_cast<int>(groups_.size());
   for (int i = std::max(0, last_dup_names_treeview_search); i < count; ++i) {
     if (KeyIs(groups_[static_cast<std::size_t>(i)].key, rec.sr.Name, n_duplicates)) {
@@ -72,7 +74,7 @@ bool TDupNamesTreeLines::AddFile(std::int32_t /*show_order*/, std::int32_t n_dup
     }
   }
   last_dup_names_treeview_search = count > 0 ? count - 1 : 0;
-  TDupNamesTreeGroup group{DupNamesKey(rec, n_duplicates), {}};
+  DupNamesTreeGroup group{DupNamesKey(rec, n_duplicates), {}};
   group.files.reserve(static_cast<std::size_t>(std::max(1, n_duplicates)));
   group.files.push_back(std::move(file));
   groups_.push_back(std::move(group));

@@ -14,22 +14,22 @@
 
 #include "duplicates/file_duplicate_names_seeking.h"
 
-struct TDupNamesTreeFile {
+struct DupNamesTreeFile {
   QString dir;      // the file's folder as the seeker reports it, with its trailing delimiter
   double time = 0;  // the file's date-time stamp (day number)
   // The folder without its trailing path delimiter (the root keeps its own).
   QStringView Folder() const;
 };
 
-struct TDupNamesTreeGroup {
+struct DupNamesTreeGroup {
   QString key;
-  std::vector<TDupNamesTreeFile> files;  // files[0] is on the top-level line
+  std::vector<DupNamesTreeFile> files;  // files[0] is on the top-level line
 };
 
 // "name (n)"
-QString DupNamesKey(const TDupNamesRec& rec, int n_duplicates);
+QString DupNamesKey(const DupNamesRec& rec, int n_duplicates);
 // "folder (short date in the user's locale)"
-QString DupNamesFolderText(const TDupNamesTreeFile& file);
+QString DupNamesFolderText(const DupNamesTreeFile& file);
 // The file's date as the short date of the locale; the text stays valid until
 // the locale changes.
 const QString& DupNamesDateText(double time, const QLocale& locale);
@@ -38,14 +38,14 @@ QDate DupNamesDate(double time);
 // The date alone, as yyyy-MM-dd, for machine-readable output.
 QString DupNamesIsoDate(double time);
 
-class TDupNamesTreeLines {
+class DupNamesTreeLines {
  public:
   // The seeker's file handler: places one reported file. Always true.
-  bool AddFile(std::int32_t show_order, std::int32_t n_duplicates, const TDupNamesRec& rec);
+  bool AddFile(std::int32_t show_order, std::int32_t n_duplicates, const DupNamesRec& rec);
   // Removes every line; last_dup_names_treeview_search is kept, as the next
   // search's first file resets it.
   void Clear() { groups_.clear(); }
-  const std::vector<TDupNamesTreeGroup>& Groups() const { return groups_; }
+  const std::vector<DupNamesTreeGroup>& Groups() const { return groups_; }
 
   // The top-level line from which the next key lookup starts.
   std::int32_t last_dup_names_treeview_search = 0;
@@ -54,7 +54,7 @@ class TDupNamesTreeLines {
   // Whether a top-level line's key is "name (n)" for this name and count.
   bool KeyIs(const QString& key, const QString& name, std::int32_t n_duplicates);
 
-  std::vector<TDupNamesTreeGroup> groups_;
+  std::vector<DupNamesTreeGroup> groups_;
   // " (n)" for the last count asked about: files come in groups of one count.
   std::int32_t suffix_count_ = -1;
   QString suffix_;

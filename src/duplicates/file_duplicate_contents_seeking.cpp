@@ -11,14 +11,13 @@
 
 #include "duplicates/passage_index.h"
 #include "runtime/error.h"
-
 #include "runtime/format.h"
 #include "runtime/markup.h"
 #include "runtime/messages.h"
+#include "runtime/native_files.h"
 #include "runtime/panic.h"
 #include "runtime/text_reader.h"
 #include "runtime/word_lists.h"
-#include "runtime/native_files.h"
 
 namespace {
 
@@ -26,7 +25,9 @@ const QString kCrLf = QStringLiteral("\r\n");
 const QString kMemberPrefix = QString(4, QChar(0x00B7)) + QLatin1Char(' ');
 constexpr int kPassageLength = 100;
 
-QString WholeNumber(std::int32_t n) { return Format(QStringLiteral("%0.n"), {static_cast<double>(n)}); }
+QString WholeNumber(std::int32_t n) {
+  return Format(QStringLiteral("%0.n"), {static_cast<double>(n)});
+}
 
 // The passage of a text that begins at the 1-based character position
 // `start` (a position below 1 counts as 1) and is up to 100 characters long.
@@ -48,7 +49,8 @@ void ParallelFor(int n, const std::function<void(int)>& fn) {
     for (int k = next.fetch_add(1); k < n; k = next.fetch_add(1)) fn(k);
   };
   std::vector<std::thread> helpers;
-  for (unsigned t = 1; t < std::min<unsigned>(threads, static_cast<unsigned>(n)); ++t) helpers.emplace_back(work);
+  for (unsigned t = 1; t < std::min<unsigned>(threads, static_cast<unsigned>(n)); ++t)
+    helpers.emplace_back(work);
   work();
   for (std::thread& t : helpers) t.join();
 }
@@ -64,7 +66,8 @@ ComparedText ReadComparedText(const QString& path, int tag_span, bool normalize_
   ComparedText out;
   try {
     TextFileInfo info;
-    out.text = WithoutMarkup(ReadTextOfFile(path, &info), QLatin1Char('<'), QLatin1Char('>'), tag_span);
+    out.text =
+        WithoutMarkup(ReadTextOfFile(path, &info), QLatin1Char('<'), QLatin1Char('>'), tag_span);
     out.cut_at_nul = info.cut_at_nul;
   } catch (const SorvelError&) {
     out.text.clear();  // an unreadable file has no text, as for every tool
@@ -129,59 +132,61 @@ QString SpaceNormalisedText(QStringView text) {
 // ---------------------------------------------------------------------------
 // Groups
 
-TDupContentsListAndIntHolder::TDupContentsListAndIntHolder() { data.dup_contents_list = new TDupContentsDataList; }
+DupContentsGroupHolder::DupContentsGroupHolder() {
+  data.dup_contents_list = new DupContentsMembers;
+}
 
-TDupContentsListAndIntHolder::~TDupContentsListAndIntHolder() { delete data.dup_contents_list; }
+DupContentsGroupHolder::~DupContentsGroupHolder() { delete data.dup_contents_list; }
 
-TDupContentListAndInt TDuplicateContentsListWithKeepInt::Group(int g) const {
+DupContentsGroup DupContentsGroups::Group(int g) const {
   if (g < 0 || g >= Count()) return {};
   return holders_[static_cast<std::size_t>(g)]->data;
 }
 
-int TDuplicateContentsListWithKeepInt::MemberCount(int g) const {
-  const TDupContentListAndInt d = Group(g);
+int DupContentsGroups::MemberCount(int g) const {
+  const DupContentsGroup d = Group(g);
   return d.dup_contents_list ? d.dup_contents_list->Count() : 0;
 }
 
-std::int32_t TDuplicateContentsListWithKeepInt::WhichToKeep(int g) const {
+std::int32_t DupContentsGroups::WhichToKeep(int g) const {
   if (g < 0 || g >= Count()) return -1;
   return holders_[static_cast<std::size_t>(g)]->data.which_to_keep;
 }
 
-void TDuplicateContentsListWithKeepInt::SetWhichToKeep(int g, std::int32_t keep) {
+void DupContentsGroups::SetWhichToKeep(int g, std::int32_t keep) {
   if (g < 0 || g >= Count()) return;
   holders_[static_cast<std::size_t>(g)]->data.which_to_keep = keep;
 }
 
-const TDupContentsDataRec* TDuplicateContentsListWithKeepInt::MemberRec(int g, int m) const {
-  const TDupContentListAndInt d = Group(g);
+const DupContentsMember* DupContentsGroups::MemberRec(int g, int m) const {
+  const DupContentsGroup d = Group(g);
   if (!d.dup_contents_list || m < 0 || m >= d.dup_contents_list->Count()) return nullptr;
   return &d.dup_contents_list->GetAValue(m);
 }
 
-QString TDuplicateContentsListWithKeepInt::DupContentsFilename(int g, int m) const {
-  const TDupContentsDataRec* r = MemberRec(g, m);
+QString DupContentsGroups::DupContentsFilename(int g, int m) const {
+  const DupContentsMember* r = MemberRec(g, m);
   if (!r) return QString();
   const QString name = pai ? pai->FullFilename(r->file_index) : QString();
   return m > 0 ? kMemberPrefix + name : name;
 }
 
-QString TDuplicateContentsListWithKeepInt::DupContentsTokenCountAsText(int g, int m) const {
-  const TDupContentsDataRec* r = MemberRec(g, m);
+QString DupContentsGroups::DupContentsTokenCountAsText(int g, int m) const {
+  const DupContentsMember* r = MemberRec(g, m);
   return r ? WholeNumber(r->token_count) : QString();
 }
 
-QString TDuplicateContentsListWithKeepInt::DupContentsTokensAsText(int g, int m) const {
-  const TDupContentsDataRec* r = MemberRec(g, m);
+QString DupContentsGroups::DupContentsTokensAsText(int g, int m) const {
+  const DupContentsMember* r = MemberRec(g, m);
   return r ? WholeNumber(r->token_diff) : QString();
 }
 
-QString TDuplicateContentsListWithKeepInt::DupContentsTypesAsText(int g, int m) const {
-  const TDupContentsDataRec* r = MemberRec(g, m);
+QString DupContentsGroups::DupContentsTypesAsText(int g, int m) const {
+  const DupContentsMember* r = MemberRec(g, m);
   return r ? WholeNumber(r->type_diff) : QString();
 }
 
-QString TDuplicateContentsListWithKeepInt::ALineAsText(int g) const {
+QString DupContentsGroups::ALineAsText(int g) const {
   QString out;
   const int n = MemberCount(g);
   for (int m = 0; m < n; ++m) {
@@ -196,45 +201,57 @@ QString TDuplicateContentsListWithKeepInt::ALineAsText(int g) const {
 // ---------------------------------------------------------------------------
 // Seeker
 
-TFileDuplicateContentsSeeker::TFileDuplicateContentsSeeker() : dup_contents_top_list(this) {}
+DupContentsSeeker::DupContentsSeeker() : dup_contents_top_list(this) {}
 
-TFileDuplicateContentsSeeker::~TFileDuplicateContentsSeeker() { Clear(); }
+DupContentsSeeker::~DupContentsSeeker() { Clear(); }
 
-void TFileDuplicateContentsSeeker::Clear() {
+void DupContentsSeeker::Clear() {
   row_to_toplist_numbers.clear();
   dup_contents_top_list.Clear();
   fnames.Clear();
 }
 
-QString TFileDuplicateContentsSeeker::FullFilename(int file_index) const {
+QString DupContentsSeeker::FullFilename(int file_index) const {
   if (file_index < 0 || file_index >= fnames.Count()) return QString();
   return fnames.GetFullFilename(file_index);
 }
 
-int TFileDuplicateContentsSeeker::GroupOfRow(int row) const {
+int DupContentsSeeker::GroupOfRow(int row) const {
   if (row < 0 || row >= RowCount()) return -1;
   return row_to_toplist_numbers[static_cast<std::size_t>(row)];
 }
 
-int TFileDuplicateContentsSeeker::FirstRowOfGroup(int g) const {
+int DupContentsSeeker::FirstRowOfGroup(int g) const {
   auto it = std::find(row_to_toplist_numbers.begin(), row_to_toplist_numbers.end(), g);
-  return it == row_to_toplist_numbers.end() ? -1 : static_cast<int>(it - row_to_toplist_numbers.begin());
+  return it == row_to_toplist_numbers.end() ? -1
+                                            : static_cast<int>(it - row_to_toplist_numbers.begin());
 }
 
-int TFileDuplicateContentsSeeker::SeekContentsDuplicatesIn(
-    std::int32_t max_days_diff, std::int32_t tag_span, std::int32_t start_percent,
-    const TFolderEfficientFileStringlist& files, const QString& root_folder, QStringList& empty_files,
-    const std::function<void(const QString&)>& time_remaining,
-    const std::function<void(const QString&)>& found_label,
-    const std::function<void(const QString&)>& on_status, const std::function<bool(int)>& on_percent,
-    const std::function<void(int)>& on_percent2, bool check_dates, bool same_folder,
-    float max_length_diff_percent, float max_words_diff_percent) {
+int DupContentsSeeker::SeekContentsDuplicatesIn(const FolderFileList& files,
+                                                const QString& root_folder,
+                                                const DupContentsCriteria& criteria,
+                                                const DupContentsCallbacks& callbacks,
+                                                QStringList* empty_files_out) {
+  const std::int32_t max_days_diff = criteria.max_days_diff;
+  const std::int32_t tag_span = criteria.tag_span;
+  const std::int32_t start_percent = criteria.start_percent;
+  const bool check_dates = criteria.check_dates;
+  const bool same_folder = criteria.same_folder;
+  const float max_length_diff_percent = criteria.max_length_diff_percent;
+  const float max_words_diff_percent = criteria.max_words_diff_percent;
+  const auto& time_remaining = callbacks.time_remaining;
+  const auto& found_label = callbacks.found_label;
+  const auto& on_status = callbacks.status;
+  const auto& on_percent = callbacks.percent;
+  const auto& on_percent2 = callbacks.second_percent;
+  QStringList spare_empty_files;
+  QStringList& empty_files = empty_files_out ? *empty_files_out : spare_empty_files;
   // The search walks list positions. A position is a file of `files`; the
   // list is sorted by size, and with normalize_space it is ordered again by
   // the length of the normalised text (ties keep their order), which is then
   // the size that the size test uses.
   const int n = files.Count();
-  const bool normalize = normalize_space;
+  const bool normalize = criteria.normalize_space;
   if (on_status) on_status(Format(LX("LXNmanyTexts"), {n}));
   std::vector<std::int32_t> order(static_cast<std::size_t>(n));
   std::iota(order.begin(), order.end(), 0);
@@ -243,17 +260,22 @@ int TFileDuplicateContentsSeeker::SeekContentsDuplicatesIn(
     std::vector<double> lengths(static_cast<std::size_t>(n), 0.0);
     ParallelFor(n, [&](int f) {
       if (files.GetASimpleSearchRec(f).Size == 0 || StopRequested()) return;
-      lengths[static_cast<std::size_t>(f)] =
-          static_cast<double>(ReadComparedText(files.GetFullFilename(f), tag_span, true).text.size());
+      lengths[static_cast<std::size_t>(f)] = static_cast<double>(
+          ReadComparedText(files.GetFullFilename(f), tag_span, true).text.size());
     });
     std::stable_sort(order.begin(), order.end(), [&](std::int32_t a, std::int32_t b) {
       return lengths[static_cast<std::size_t>(a)] < lengths[static_cast<std::size_t>(b)];
     });
-    for (int p = 0; p < n; ++p) sizes[static_cast<std::size_t>(p)] = lengths[static_cast<std::size_t>(order[static_cast<std::size_t>(p)])];
+    for (int p = 0; p < n; ++p)
+      sizes[static_cast<std::size_t>(p)] =
+          lengths[static_cast<std::size_t>(order[static_cast<std::size_t>(p)])];
   } else {
-    for (int p = 0; p < n; ++p) sizes[static_cast<std::size_t>(p)] = static_cast<double>(files.GetASimpleSearchRec(p).Size);
+    for (int p = 0; p < n; ++p)
+      sizes[static_cast<std::size_t>(p)] = static_cast<double>(files.GetASimpleSearchRec(p).Size);
   }
-  auto rec = [&](int p) -> const TMySimpleSearchRec& { return files.GetASimpleSearchRec(order[static_cast<std::size_t>(p)]); };
+  auto rec = [&](int p) -> const FileRecord& {
+    return files.GetASimpleSearchRec(order[static_cast<std::size_t>(p)]);
+  };
   auto path = [&](int p) { return files.GetFullFilename(order[static_cast<std::size_t>(p)]); };
   auto too_far_apart = [&](int p, int q) {
     const double si = sizes[static_cast<std::size_t>(p)], sj = sizes[static_cast<std::size_t>(q)];
@@ -270,7 +292,8 @@ int TFileDuplicateContentsSeeker::SeekContentsDuplicatesIn(
   }
   auto end_of = [&](int p) { return window_end[static_cast<std::size_t>(p)]; };
   int start_pos = 0;
-  while (start_pos < n && static_cast<std::int64_t>(start_pos) * 100 / n < start_percent) ++start_pos;
+  while (start_pos < n && static_cast<std::int64_t>(start_pos) * 100 / n < start_percent)
+    ++start_pos;
   // Only files that are a first file or a partner of one are ever read.
   auto needs_reading = [&](int p) {
     if (p < start_pos || rec(p).Size == 0) return false;
@@ -291,21 +314,24 @@ int TFileDuplicateContentsSeeker::SeekContentsDuplicatesIn(
   // passage_hits[i]: the positions j > i in i's size window whose text holds
   // one of i's passages, ascending; filled while the texts are scanned.
   std::vector<std::vector<std::int32_t>> passage_hits(static_cast<std::size_t>(n));
-  std::unordered_map<std::uint64_t, std::vector<std::int32_t>> by_bytes;  // fingerprint -> positions
+  std::unordered_map<std::uint64_t, std::vector<std::int32_t>>
+      by_bytes;  // fingerprint -> positions
   PassageIndex passages;
 
   // Word lists of texts that are compared, kept while they may be needed again.
-  std::unordered_map<int, TSimpleWordList> word_lists;
+  std::unordered_map<int, WordList> word_lists;
   std::size_t word_list_bytes = 0;
-  auto word_list_of = [&](int p) { return SimpleWordListOfTxt(ReadComparedText(path(p), tag_span, normalize).text, 1, false); };
-  auto keep_word_list = [&](int p, TSimpleWordList list) -> const TSimpleWordList* {
+  auto word_list_of = [&](int p) {
+    return SimpleWordListOfTxt(ReadComparedText(path(p), tag_span, normalize).text, 1, false);
+  };
+  auto keep_word_list = [&](int p, WordList list) -> const WordList* {
     const std::size_t bytes = list.MemoryBytes() + 64;
     if (word_list_bytes + bytes > cache_limit_bytes) return nullptr;
     word_list_bytes += bytes;
     return &word_lists.emplace(p, std::move(list)).first->second;
   };
   // The kept word list of p, or one built into `spare`.
-  auto kept_or_built = [&](int p, TSimpleWordList& spare) -> const TSimpleWordList* {
+  auto kept_or_built = [&](int p, WordList& spare) -> const WordList* {
     auto it = word_lists.find(p);
     if (it != word_lists.end()) return &it->second;
     spare = word_list_of(p);
@@ -325,18 +351,22 @@ int TFileDuplicateContentsSeeker::SeekContentsDuplicatesIn(
   std::vector<char> done(static_cast<std::size_t>(n), 0);
   auto is_done = [&](int p) { return done[static_cast<std::size_t>(p)] != 0; };
   auto passes_folder_and_date = [&](int i, int j) {
-    const TMySimpleSearchRec& ri = rec(i);
-    const TMySimpleSearchRec& rj = rec(j);
+    const FileRecord& ri = rec(i);
+    const FileRecord& rj = rec(j);
     if (same_folder && rj.FolderNumber != ri.FolderNumber) return false;
     return !(check_dates && std::trunc(std::fabs(ri.Time - rj.Time)) > max_days_diff);
   };
   auto tokens_of = [&](int p) { return facts[static_cast<std::size_t>(p)].tokens; };
 
-  TDupContentsFilesList pairs;
+  DupContentsPairs pairs;
   std::vector<std::int32_t> in_pair;  // sorted positions already in a pair
   std::int64_t processed = 0, skipped = 0;
-  auto in_pair_set = [&](std::int32_t v) { return std::binary_search(in_pair.begin(), in_pair.end(), v); };
-  auto add_to_pair_set = [&](std::int32_t v) { in_pair.insert(std::lower_bound(in_pair.begin(), in_pair.end(), v), v); };
+  auto in_pair_set = [&](std::int32_t v) {
+    return std::binary_search(in_pair.begin(), in_pair.end(), v);
+  };
+  auto add_to_pair_set = [&](std::int32_t v) {
+    in_pair.insert(std::lower_bound(in_pair.begin(), in_pair.end(), v), v);
+  };
   std::vector<int> candidates;
 
   // One first file, in list order: its candidates are the partners that are
@@ -344,10 +374,11 @@ int TFileDuplicateContentsSeeker::SeekContentsDuplicatesIn(
   // texts compared byte for byte, all their bytes); each similar one becomes
   // done and joins i's group. Answers false when a stop was asked for.
   auto search_first_file = [&](int i) {
-    MyYieldProcess();
+    YieldToEvents();
     if (StopRequested()) return false;
     const int percent = static_cast<int>(static_cast<std::int64_t>(i) * 100 / n);
-    if (on_percent && on_percent(percent)) TryToDoElapsedTime(time_remaining, processed, n, skipped);
+    if (on_percent && on_percent(percent))
+      TryToDoElapsedTime(time_remaining, processed, n, skipped);
     if (percent < start_percent) {
       ++skipped;
       return true;
@@ -376,8 +407,8 @@ int TFileDuplicateContentsSeeker::SeekContentsDuplicatesIn(
 
     drop_word_lists_below(i);
     const std::int32_t tokens_i = tokens_of(i);
-    TSimpleWordList spare_i;
-    const TSimpleWordList* words_i = nullptr;
+    WordList spare_i;
+    const WordList* words_i = nullptr;
     bool first_entered = false;
     if (on_status) {
       const QString name = path(i);
@@ -387,7 +418,7 @@ int TFileDuplicateContentsSeeker::SeekContentsDuplicatesIn(
     const int nc = static_cast<int>(candidates.size());
     for (int k = 0; k < nc; ++k) {
       if (on_percent2) on_percent2(static_cast<int>(static_cast<std::int64_t>(k) * 100 / nc));
-      MyYieldProcess();
+      YieldToEvents();
       const int j = candidates[static_cast<std::size_t>(k)];
       std::int32_t type_diff = 0, token_diff = 0;
       bool similar = false;
@@ -395,10 +426,11 @@ int TFileDuplicateContentsSeeker::SeekContentsDuplicatesIn(
         similar = true;  // the same bytes: the same words
       } else if (TokenCountsCloseEnough(tokens_i, tokens_of(j), max_length_diff_percent)) {
         if (!words_i) words_i = kept_or_built(i, spare_i);
-        TSimpleWordList spare_j;
-        const TSimpleWordList* words_j = kept_or_built(j, spare_j);
-        similar = TypeAndTokenDifferences2SimpleWordLists(*words_i, *words_j, max_length_diff_percent,
-                                                          max_words_diff_percent, &type_diff, &token_diff);
+        WordList spare_j;
+        const WordList* words_j = kept_or_built(j, spare_j);
+        similar = TypeAndTokenDifferences2SimpleWordLists(
+            *words_i, *words_j, max_length_diff_percent, max_words_diff_percent, &type_diff,
+            &token_diff);
       }
       if (!similar) continue;
       done[static_cast<std::size_t>(j)] = 1;
@@ -409,10 +441,11 @@ int TFileDuplicateContentsSeeker::SeekContentsDuplicatesIn(
       }
       if (!in_pair_set(j)) {
         add_to_pair_set(j);
-        pairs.push_back({order[static_cast<std::size_t>(i)], order[static_cast<std::size_t>(j)], tokens_i,
-                         tokens_of(j), token_diff, type_diff});
+        pairs.push_back({order[static_cast<std::size_t>(i)], order[static_cast<std::size_t>(j)],
+                         tokens_i, tokens_of(j), token_diff, type_diff});
         if (found_label)
-          found_label(Format(LX("LXFunctionNFound"), {LX("LXNearDuplicates"), static_cast<int>(pairs.size())}));
+          found_label(Format(LX("LXFunctionNFound"),
+                             {LX("LXNearDuplicates"), static_cast<int>(pairs.size())}));
       }
     }
     return true;
@@ -436,15 +469,18 @@ int TFileDuplicateContentsSeeker::SeekContentsDuplicatesIn(
     }
     std::sort(wanted.begin(), wanted.end());
     wanted.erase(std::unique(wanted.begin(), wanted.end()), wanted.end());
-    wanted.erase(std::remove_if(wanted.begin(), wanted.end(), [&](int p) { return word_lists.count(p) > 0; }),
+    wanted.erase(std::remove_if(wanted.begin(), wanted.end(),
+                                [&](int p) { return word_lists.count(p) > 0; }),
                  wanted.end());
     // In slices, so that lists that do not fit under the bound are not all
     // built at once.
     constexpr std::size_t kSlice = 256;
     for (std::size_t s = 0; s < wanted.size(); s += kSlice) {
       const std::size_t e = std::min(wanted.size(), s + kSlice);
-      std::vector<TSimpleWordList> built(e - s);
-      ParallelFor(static_cast<int>(e - s), [&](int k) { built[static_cast<std::size_t>(k)] = word_list_of(wanted[s + static_cast<std::size_t>(k)]); });
+      std::vector<WordList> built(e - s);
+      ParallelFor(static_cast<int>(e - s), [&](int k) {
+        built[static_cast<std::size_t>(k)] = word_list_of(wanted[s + static_cast<std::size_t>(k)]);
+      });
       bool full = false;
       for (std::size_t k = 0; k < built.size(); ++k)
         if (!keep_word_list(wanted[s + k], std::move(built[k]))) full = true;
@@ -479,7 +515,7 @@ int TFileDuplicateContentsSeeker::SeekContentsDuplicatesIn(
     }
     next_first = ready;
     if (stopped || next_first >= n) break;
-    MyYieldProcess();
+    YieldToEvents();
     if (StopRequested()) break;
 
     const int b0 = scanned;
@@ -534,7 +570,8 @@ int TFileDuplicateContentsSeeker::SeekContentsDuplicatesIn(
         // can be applied here already; only the done flags must wait.
         owners.erase(std::remove_if(owners.begin(), owners.end(),
                                     [&](std::int32_t i) {
-                                      return i >= j || end_of(i) <= j || !passes_folder_and_date(i, j);
+                                      return i >= j || end_of(i) <= j ||
+                                             !passes_folder_and_date(i, j);
                                     }),
                      owners.end());
         std::sort(owners.begin(), owners.end());
@@ -542,28 +579,29 @@ int TFileDuplicateContentsSeeker::SeekContentsDuplicatesIn(
       });
     }
     for (int k = 0; k < b1 - b0; ++k)
-      for (std::int32_t i : owners_found[static_cast<std::size_t>(k)]) passage_hits[static_cast<std::size_t>(i)].push_back(b0 + k);
+      for (std::int32_t i : owners_found[static_cast<std::size_t>(k)])
+        passage_hits[static_cast<std::size_t>(i)].push_back(b0 + k);
     scanned = b1;
     if (on_percent2) on_percent2(static_cast<int>(static_cast<std::int64_t>(scanned) * 100 / n));
   }
 
   // Consecutive pairs with the same first file form one group.
   auto add_file = [&](std::int32_t input_pos) {
-    const TMySimpleSearchRec& r = files.GetASimpleSearchRec(input_pos);
+    const FileRecord& r = files.GetASimpleSearchRec(input_pos);
     const int folder = fnames.AddFolder(files.GetFolder(r.FolderNumber));
     return static_cast<std::int32_t>(fnames.AddOne(folder, r.Name, r.Size, r.Time));
   };
   std::size_t p = 0;
   while (p < pairs.size()) {
-    MyYieldProcess();
-    const TDupContentsPairRec& first = pairs[p];
-    auto holder = std::make_unique<TDupContentsListAndIntHolder>();
-    TDupContentsDataList& members = *holder->data.dup_contents_list;
+    YieldToEvents();
+    const DupContentsPair& first = pairs[p];
+    auto holder = std::make_unique<DupContentsGroupHolder>();
+    DupContentsMembers& members = *holder->data.dup_contents_list;
     members.AddOne({add_file(first.file1), first.tokens1, first.token_diff, first.type_diff});
     members.AddOne({add_file(first.file2), first.tokens2, first.token_diff, first.type_diff});
     while (p + 1 < pairs.size() && pairs[p + 1].file1 == first.file1) {
       ++p;
-      const TDupContentsPairRec& more = pairs[p];
+      const DupContentsPair& more = pairs[p];
       members.AddOne({add_file(more.file2), more.tokens2, more.token_diff, more.type_diff});
     }
     dup_contents_top_list.Add(std::move(holder));
@@ -573,23 +611,25 @@ int TFileDuplicateContentsSeeker::SeekContentsDuplicatesIn(
   return static_cast<int>(pairs.size());
 }
 
-void TFileDuplicateContentsSeeker::RebuildRows() {
+void DupContentsSeeker::RebuildRows() {
   row_to_toplist_numbers.clear();
   for (int g = 0; g < dup_contents_top_list.Count(); ++g)
     row_to_toplist_numbers.insert(row_to_toplist_numbers.end(),
-                                  static_cast<std::size_t>(dup_contents_top_list.MemberCount(g)), g);
+                                  static_cast<std::size_t>(dup_contents_top_list.MemberCount(g)),
+                                  g);
 }
 
-void TFileDuplicateContentsSeeker::Sort(TDupContentsSort order) {
+void DupContentsSeeker::Sort(DupContentsSort order) {
   dup_contents_top_list.sort_system = order;
-  auto head = [](const TDupContentsListAndIntHolder& h) -> const TDupContentsDataRec& {
+  auto head = [](const DupContentsGroupHolder& h) -> const DupContentsMember& {
     return h.data.dup_contents_list->GetAValue(0);
   };
-  auto compare = [&](const std::unique_ptr<TDupContentsListAndIntHolder>& a,
-                     const std::unique_ptr<TDupContentsListAndIntHolder>& b) {
-    if (a->data.dup_contents_list->Count() == 0 || b->data.dup_contents_list->Count() == 0) return 0;
-    const TDupContentsDataRec& ha = head(*a);
-    const TDupContentsDataRec& hb = head(*b);
+  auto compare = [&](const std::unique_ptr<DupContentsGroupHolder>& a,
+                     const std::unique_ptr<DupContentsGroupHolder>& b) {
+    if (a->data.dup_contents_list->Count() == 0 || b->data.dup_contents_list->Count() == 0)
+      return 0;
+    const DupContentsMember& ha = head(*a);
+    const DupContentsMember& hb = head(*b);
     int c = 0;
     switch (order) {
       case dcs_token_count:
@@ -613,35 +653,35 @@ void TFileDuplicateContentsSeeker::Sort(TDupContentsSort order) {
   RebuildRows();
 }
 
-void TFileDuplicateContentsSeeker::SetKeepNumber(int row) {
+void DupContentsSeeker::SetKeepNumber(int row) {
   const int g = GroupOfRow(row);
   if (g < 0) return;
   dup_contents_top_list.SetWhichToKeep(g, row - FirstRowOfGroup(g));
 }
 
-void TFileDuplicateContentsSeeker::SetKeepByRule(TDupContentsKeepRule rule) {
+void DupContentsSeeker::SetKeepByRule(DupContentsKeepRule rule) {
   for (int g = 0; g < dup_contents_top_list.Count(); ++g) {
-    const TDupContentsDataList& members = *dup_contents_top_list.Group(g).dup_contents_list;
+    const DupContentsMembers& members = *dup_contents_top_list.Group(g).dup_contents_list;
     int best = 0;
     for (int m = 1; m < members.Count(); ++m) {
-      const TDupContentsDataRec& a = members.GetAValue(m);
-      const TDupContentsDataRec& b = members.GetAValue(best);
+      const DupContentsMember& a = members.GetAValue(m);
+      const DupContentsMember& b = members.GetAValue(best);
       const double ta = fnames.GetASimpleSearchRec(a.file_index).Time;
       const double tb = fnames.GetASimpleSearchRec(b.file_index).Time;
       bool better = false;
       switch (rule) {
-        case TDupContentsKeepRule::Head:
+        case DupContentsKeepRule::Head:
           break;
-        case TDupContentsKeepRule::Longest:
+        case DupContentsKeepRule::Longest:
           better = a.token_count > b.token_count;
           break;
-        case TDupContentsKeepRule::Shortest:
+        case DupContentsKeepRule::Shortest:
           better = a.token_count < b.token_count;
           break;
-        case TDupContentsKeepRule::Newest:
+        case DupContentsKeepRule::Newest:
           better = ta > tb;
           break;
-        case TDupContentsKeepRule::Oldest:
+        case DupContentsKeepRule::Oldest:
           better = ta < tb;
           break;
       }
@@ -651,7 +691,7 @@ void TFileDuplicateContentsSeeker::SetKeepByRule(TDupContentsKeepRule rule) {
   }
 }
 
-QString TFileDuplicateContentsSeeker::AsText() const {
+QString DupContentsSeeker::AsText() const {
   QString out;
   for (int g = 0; g < dup_contents_top_list.Count(); ++g) {
     if (g > 0) out += kCrLf;

@@ -33,14 +33,14 @@
 
 #include "runtime/file_list.h"
 
-class TFileDuplicateContentsSeeker;
+class DupContentsSeeker;
 
 // The text with every run of white space made one blank and every byte-order
 // mark (U+FEFF) dropped.
 QString SpaceNormalisedText(QStringView text);
 
 // One member of a group.
-struct TDupContentsDataRec {
+struct DupContentsMember {
   std::int32_t file_index = 0;   // position in the seeker's fnames
   std::int32_t token_count = 0;  // running words of the member's text
   std::int32_t token_diff = 0;   // token differences of the pair that brought it in
@@ -48,18 +48,18 @@ struct TDupContentsDataRec {
 };
 
 // The members of a group; member 0 is the head.
-class TDupContentsDataList {
+class DupContentsMembers {
  public:
   int Count() const { return static_cast<int>(items_.size()); }
-  void AddOne(const TDupContentsDataRec& rec) { items_.push_back(rec); }
-  const TDupContentsDataRec& GetAValue(int i) const { return items_[static_cast<std::size_t>(i)]; }
+  void AddOne(const DupContentsMember& rec) { items_.push_back(rec); }
+  const DupContentsMember& GetAValue(int i) const { return items_[static_cast<std::size_t>(i)]; }
 
  private:
-  std::vector<TDupContentsDataRec> items_;
+  std::vector<DupContentsMember> items_;
 };
 
 // One near-duplicate pair, found during a search.
-struct TDupContentsPairRec {
+struct DupContentsPair {
   std::int32_t file1 = 0;  // input position of the first file (the head)
   std::int32_t file2 = 0;  // input position of the second file
   std::int32_t tokens1 = 0;
@@ -67,43 +67,53 @@ struct TDupContentsPairRec {
   std::int32_t token_diff = 0;
   std::int32_t type_diff = 0;
 };
-using TDupContentsFilesList = std::vector<TDupContentsPairRec>;
+using DupContentsPairs = std::vector<DupContentsPair>;
 
-struct TDupContentListAndInt {
-  TDupContentsDataList* dup_contents_list = nullptr;  // owned by the holder
-  std::int32_t which_to_keep = 0;                      // member index of the file to keep
+struct DupContentsGroup {
+  DupContentsMembers* dup_contents_list = nullptr;  // owned by the holder
+  std::int32_t which_to_keep = 0;                   // member index of the file to keep
 };
 
-class TDupContentsListAndIntHolder {
+class DupContentsGroupHolder {
  public:
-  TDupContentsListAndIntHolder();
-  ~TDupContentsListAndIntHolder();
-  TDupContentsListAndIntHolder(const TDupContentsListAndIntHolder&) = delete;
-  TDupContentsListAndIntHolder& operator=(const TDupContentsListAndIntHolder&) = delete;
-  TDupContentListAndInt data;
+  DupContentsGroupHolder();
+  ~DupContentsGroupHolder();
+  DupContentsGroupHolder(const DupContentsGroupHolder&) = delete;
+  DupContentsGroupHolder& operator=(const DupContentsGroupHolder&) = delete;
+  DupContentsGroup data;
 };
 
-enum TDupContentsSort { dcs_head_file = 0, dcs_token_count, dcs_token_diff, dcs_type_diff, dcs_keep };
+enum DupContentsSort {
+  dcs_head_file = 0,
+  dcs_token_count,
+  dcs_token_diff,
+  dcs_type_diff,
+  dcs_keep
+};
 
 // The groups, in their current order.
-class TDuplicateContentsListWithKeepInt {
+class DupContentsGroups {
  public:
-  explicit TDuplicateContentsListWithKeepInt(TFileDuplicateContentsSeeker* owner) : pai(owner) {}
-  ~TDuplicateContentsListWithKeepInt() { Clear(); }
-  TDuplicateContentsListWithKeepInt(const TDuplicateContentsListWithKeepInt&) = delete;
-  TDuplicateContentsListWithKeepInt& operator=(const TDuplicateContentsListWithKeepInt&) = delete;
+  explicit DupContentsGroups(DupContentsSeeker* owner) : pai(owner) {}
+  ~DupContentsGroups() { Clear(); }
+  DupContentsGroups(const DupContentsGroups&) = delete;
+  DupContentsGroups& operator=(const DupContentsGroups&) = delete;
 
   void Clear() { holders_.clear(); }
   int Count() const { return static_cast<int>(holders_.size()); }
-  void Add(std::unique_ptr<TDupContentsListAndIntHolder> holder) { holders_.push_back(std::move(holder)); }
+  void Add(std::unique_ptr<DupContentsGroupHolder> holder) {
+    holders_.push_back(std::move(holder));
+  }
 
   // The group's record; an empty record (no member list) when g is out of range.
-  TDupContentListAndInt Group(int g) const;
+  DupContentsGroup Group(int g) const;
   int MemberCount(int g) const;
   std::int32_t WhichToKeep(int g) const;          // -1 when g is out of range
   void SetWhichToKeep(int g, std::int32_t keep);  // ignored when g is out of range
   // Member k of a member list (k must be valid).
-  static const TDupContentsDataRec& Member(const TDupContentsDataList& list, int k) { return list.GetAValue(k); }
+  static const DupContentsMember& Member(const DupContentsMembers& list, int k) {
+    return list.GetAValue(k);
+  }
 
   // The texts of one member; empty when g or m is out of range.
   QString DupContentsFilename(int g, int m) const;
@@ -114,67 +124,90 @@ class TDuplicateContentsListWithKeepInt {
   // differences TAB type differences, joined with CR LF.
   QString ALineAsText(int g) const;
 
-  TFileDuplicateContentsSeeker* pai;
-  TDupContentsSort sort_system = dcs_head_file;
+  DupContentsSeeker* pai;
+  DupContentsSort sort_system = dcs_head_file;
 
  private:
-  friend class TFileDuplicateContentsSeeker;
-  const TDupContentsDataRec* MemberRec(int g, int m) const;
-  std::vector<std::unique_ptr<TDupContentsListAndIntHolder>> holders_;
+  friend class DupContentsSeeker;
+  const DupContentsMember* MemberRec(int g, int m) const;
+  std::vector<std::unique_ptr<DupContentsGroupHolder>> holders_;
+};
+
+// When two texts count as near duplicates, and how the search runs.
+struct DupContentsCriteria {
+  // Date stamps at most this many whole days apart (when check_dates).
+  std::int32_t max_days_diff = 1;
+  bool check_dates = true;
+  // Only texts of the same folder are compared.
+  bool same_folder = true;
+  // Sizes within this percentage of their mean.
+  float max_length_diff_percent = 0.5f;
+  // Word lists that differ in at most this percentage.
+  float max_words_diff_percent = 0.5f;
+  // Markup tags longer than this are not taken for tags.
+  std::int32_t tag_span = 200;
+  // The first files of the size-sorted list up to this percentage are skipped.
+  std::int32_t start_percent = 0;
+  // Ignore line ends and spacing: sizes and passages are taken from the text
+  // with every run of white space made one blank and byte-order marks
+  // dropped, so that copies that differ only in line ends, line wrapping or a
+  // mark are found. The list is then ordered by that size.
+  bool normalize_space = false;
+};
+
+// Any of them may be empty.
+struct DupContentsCallbacks {
+  // The text of the time-remaining box.
+  std::function<void(const QString&)> time_remaining;
+  // The text of the found-count label.
+  std::function<void(const QString&)> found_label;
+  std::function<void(const QString&)> status;
+  // The share of the list done; answers whether the shown value changed.
+  std::function<bool(int)> percent;
+  // The share of the current file's candidates done.
+  std::function<void(int)> second_percent;
 };
 
 // What a caller chooses to keep in every group, besides a row picked by hand.
-enum class TDupContentsKeepRule { Head, Longest, Shortest, Newest, Oldest };
+enum class DupContentsKeepRule { Head, Longest, Shortest, Newest, Oldest };
 
-class TFileDuplicateContentsSeeker {
+class DupContentsSeeker {
  public:
-  TFileDuplicateContentsSeeker();
-  ~TFileDuplicateContentsSeeker();
-  TFileDuplicateContentsSeeker(const TFileDuplicateContentsSeeker&) = delete;
-  TFileDuplicateContentsSeeker& operator=(const TFileDuplicateContentsSeeker&) = delete;
+  DupContentsSeeker();
+  ~DupContentsSeeker();
+  DupContentsSeeker(const DupContentsSeeker&) = delete;
+  DupContentsSeeker& operator=(const DupContentsSeeker&) = delete;
 
   void Clear();
 
-  // Returns the number of near-duplicate pairs found; 0 means no groups.
-  // time_remaining and found_label receive the texts of the time-remaining
-  // box and of the found-count label; on_percent answers whether the shown
-  // value changed. Any callback may be empty.
-  int SeekContentsDuplicatesIn(std::int32_t max_days_diff, std::int32_t tag_span,
-                               std::int32_t start_percent, const TFolderEfficientFileStringlist& files,
-                               const QString& root_folder, QStringList& empty_files,
-                               const std::function<void(const QString&)>& time_remaining,
-                               const std::function<void(const QString&)>& found_label,
-                               const std::function<void(const QString&)>& on_status,
-                               const std::function<bool(int)>& on_percent,
-                               const std::function<void(int)>& on_percent2, bool check_dates,
-                               bool same_folder, float max_length_diff_percent,
-                               float max_words_diff_percent);
+  // Seeks the groups among files, which must be sorted by size. Returns the
+  // number of near-duplicate pairs found; 0 means no groups. Empty files are
+  // not compared; they are listed in empty_files. root_folder is cut from the
+  // names in status texts.
+  int SeekContentsDuplicatesIn(const FolderFileList& files, const QString& root_folder,
+                               const DupContentsCriteria& criteria,
+                               const DupContentsCallbacks& callbacks, QStringList* empty_files);
 
-  void Sort(TDupContentsSort order);
+  void Sort(DupContentsSort order);
   // Makes the member shown in display row `row` the file to keep of its group.
   void SetKeepNumber(int row);
   // Sets the file to keep of every group by a rule (ties keep the earlier member).
-  void SetKeepByRule(TDupContentsKeepRule rule);
+  void SetKeepByRule(DupContentsKeepRule rule);
   // All groups as text, one line per member (see ALineAsText), CR LF between.
   QString AsText() const;
 
   int RowCount() const { return static_cast<int>(row_to_toplist_numbers.size()); }
-  int GroupOfRow(int row) const;         // -1 when row is out of range
-  int FirstRowOfGroup(int g) const;      // -1 when g has no rows
+  int GroupOfRow(int row) const;               // -1 when row is out of range
+  int FirstRowOfGroup(int g) const;            // -1 when g has no rows
   QString FullFilename(int file_index) const;  // empty when out of range
-  const TFolderEfficientFileStringlist& Files() const { return fnames; }
+  const FolderFileList& Files() const { return fnames; }
 
-  TDuplicateContentsListWithKeepInt dup_contents_top_list;
+  DupContentsGroups dup_contents_top_list;
   // Most bytes of word lists kept between their uses.
   std::size_t cache_limit_bytes = std::size_t{256} << 20;
-  // Ignore line ends and spacing: sizes and passages are taken from the text
-  // with every run of white space made one blank and byte-order marks
-  // dropped, so that copies that differ only in line ends, line wrapping or a
-  // mark are found. The list is then ordered by that size. Off by default.
-  bool normalize_space = false;
 
  private:
   void RebuildRows();
-  TFolderEfficientFileStringlist fnames;
+  FolderFileList fnames;
   std::vector<std::int32_t> row_to_toplist_numbers;
 };

@@ -9,10 +9,10 @@
 
 #include "runtime/format.h"
 #include "runtime/messages.h"
+#include "runtime/native_names.h"
 #include "runtime/packed_key.h"
 #include "runtime/panic.h"
 #include "runtime/text_case.h"
-#include "runtime/native_names.h"
 
 namespace {
 
@@ -42,7 +42,8 @@ int DupNamesCompareNames(QStringView a, QStringView b) {
     char16_t ca = pa[i];
     char16_t cb = pb[i];
     if (ca >= 0x80 || cb >= 0x80) {
-      return QStringView(pa + i, a.size() - i).compare(QStringView(pb + i, b.size() - i), Qt::CaseInsensitive);
+      return QStringView(pa + i, a.size() - i)
+          .compare(QStringView(pb + i, b.size() - i), Qt::CaseInsensitive);
     }
     ca = AsciiLower(ca);
     cb = AsciiLower(cb);
@@ -62,12 +63,11 @@ QStringList DupNamesExcludedFolderNames(const QString& text) {
 }
 
 // ---------------------------------------------------------------------------
-// TDupNamesRecList
+// DupNamesRecList
 
-TDupNamesRecList::TDupNamesRecList(TFileDuplicateNamesSeeker* owner, bool same_date, bool same_size,
-                                   TDuplicatesNamesCompareFunct on_compare,
-                                   TDuplicatesNamesCompareSizesFunct on_compare_size,
-                                   TDuplicateNamesCompareDatesFunct on_compare_date)
+DupNamesRecList::DupNamesRecList(DupNamesSeeker* owner, bool same_date, bool same_size,
+                                 DupNamesCompare on_compare, DupNamesCompareSizes on_compare_size,
+                                 DupNamesCompareDates on_compare_date)
     : FonCompare(std::move(on_compare)),
       FonCompareSize(std::move(on_compare_size)),
       FonCompareDate(std::move(on_compare_date)),
@@ -75,12 +75,12 @@ TDupNamesRecList::TDupNamesRecList(TFileDuplicateNamesSeeker* owner, bool same_d
       must_be_same_size(same_size),
       pai(owner) {}
 
-void TDupNamesRecList::Clear() {
+void DupNamesRecList::Clear() {
   items_.clear();
   blocks_.clear();
 }
 
-void TDupNamesRecList::Add(TDupNamesRec rec) {
+void DupNamesRecList::Add(DupNamesRec rec) {
   constexpr std::size_t kBlock = 4096;
   if (blocks_.empty() || blocks_.back().size() == kBlock) {
     blocks_.emplace_back();
@@ -90,8 +90,8 @@ void TDupNamesRecList::Add(TDupNamesRec rec) {
   items_.push_back(&blocks_.back().back());
 }
 
-TDupNamesRec TDupNamesRecList::Record(int k) const {
-  if (k < 0 || k >= Count()) return TDupNamesRec{};
+DupNamesRec DupNamesRecList::Record(int k) const {
+  if (k < 0 || k >= Count()) return DupNamesRec{};
   return At(k);
 }
 
@@ -108,19 +108,21 @@ struct SortEntry {
 
 // Orders two names as DupNamesCompareNames does; the names themselves are
 // read only when the packed starts cannot tell.
-int CompareSortNames(const SortEntry& a, const SortEntry& b, const QString& name_a, const QString& name_b) {
+int CompareSortNames(const SortEntry& a, const SortEntry& b, const QString& name_a,
+                     const QString& name_b) {
   const int c = ComparePackedKeys(a.key, b.key);
   return c != 2 ? c : DupNamesCompareNames(name_a, name_b);
 }
 
 }  // namespace
 
-void TDupNamesRecList::SortEntries(bool by_date) {
+void DupNamesRecList::SortEntries(bool by_date) {
   // Same names are ordered by folder, so that a group always lists its files
   // in the same order whatever order the folders were read in; and then by
   // their place in the list, so that the order is fully defined. Files of a
   // folder share one folder text, so each folder is ranked once.
-  std::vector<std::pair<const TDupNamesRec*, std::uint32_t>> folders;  // a record of each folder text, its rank
+  std::vector<std::pair<const DupNamesRec*, std::uint32_t>>
+      folders;  // a record of each folder text, its rank
   std::vector<std::uint32_t> rank_of(items_.size());
   {
     const QChar* last = nullptr;
@@ -136,8 +138,9 @@ void TDupNamesRecList::SortEntries(bool by_date) {
     }
     std::vector<std::uint32_t> order(folders.size());
     for (std::uint32_t f = 0; f < order.size(); ++f) order[f] = f;
-    std::sort(order.begin(), order.end(),
-              [&](std::uint32_t x, std::uint32_t y) { return folders[x].first->dir < folders[y].first->dir; });
+    std::sort(order.begin(), order.end(), [&](std::uint32_t x, std::uint32_t y) {
+      return folders[x].first->dir < folders[y].first->dir;
+    });
     std::uint32_t rank = 0;
     for (std::size_t r = 0; r < order.size(); ++r) {
       if (r > 0 && folders[order[r]].first->dir != folders[order[r - 1]].first->dir) ++rank;
@@ -154,15 +157,16 @@ void TDupNamesRecList::SortEntries(bool by_date) {
   std::vector<SortEntry> entries(items_.size());
   auto prepare = [&](std::size_t from, std::size_t to) {
     for (std::size_t k = from; k < to; ++k)
-      entries[k] = SortEntry{items_[k]->data.sr.Time, PackKey<2>(items_[k]->data.sr.Name), rank_of[k],
-                             static_cast<std::uint32_t>(k)};
+      entries[k] = SortEntry{items_[k]->data.sr.Time, PackKey<2>(items_[k]->data.sr.Name),
+                             rank_of[k], static_cast<std::uint32_t>(k)};
   };
   auto before = [this, by_date](const SortEntry& a, const SortEntry& b) {
     if (by_date) {
       const int d = CompareDates(a.time, b.time);
       if (d != 0) return d < 0;
     }
-    const int c = CompareSortNames(a, b, items_[a.index]->data.sr.Name, items_[b.index]->data.sr.Name);
+    const int c =
+        CompareSortNames(a, b, items_[a.index]->data.sr.Name, items_[b.index]->data.sr.Name);
     if (c != 0) return c < 0;
     if (a.folder_rank != b.folder_rank) return a.folder_rank < b.folder_rank;
     return a.index < b.index;
@@ -192,7 +196,7 @@ void TDupNamesRecList::SortEntries(bool by_date) {
   std::vector<bool> placed(source.size(), false);
   for (std::uint32_t start = 0; start < source.size(); ++start) {
     if (placed[start] || source[start] == start) continue;
-    TDupNamesRec first = std::move(items_[start]->data);
+    DupNamesRec first = std::move(items_[start]->data);
     std::uint32_t at = start;
     for (;;) {
       placed[at] = true;
@@ -207,11 +211,11 @@ void TDupNamesRecList::SortEntries(bool by_date) {
   }
 }
 
-void TDupNamesRecList::SortByName() { SortEntries(false); }
+void DupNamesRecList::SortByName() { SortEntries(false); }
 
-void TDupNamesRecList::SortByDate() { SortEntries(true); }
+void DupNamesRecList::SortByDate() { SortEntries(true); }
 
-int TDupNamesRecList::FoundExactSameName(const QString& name) const {
+int DupNamesRecList::FoundExactSameName(const QString& name) const {
   int lo = 0;
   int hi = Count() - 1;
   while (lo <= hi) {
@@ -226,22 +230,22 @@ int TDupNamesRecList::FoundExactSameName(const QString& name) const {
   return -1;
 }
 
-std::vector<std::int32_t> TDupNamesRecList::ListOfAllSameShortFName(int idx) {
+std::vector<std::int32_t> DupNamesRecList::ListOfAllSameShortFName(int idx) {
   std::vector<std::int32_t> result;
   if (idx < 0 || idx >= Count()) return result;
   pai->SetBaseCompare(At(idx));
   int lo = idx;
   while (lo > 0 && FonCompare(At(lo - 1)) == 0) {
     --lo;
-    MyYieldProcess();
+    YieldToEvents();
   }
   int hi = idx;
   while (hi < Count() - 1 && FonCompare(At(hi + 1)) == 0) {
     ++hi;
-    MyYieldProcess();
+    YieldToEvents();
   }
   for (int k = lo; k <= hi; ++k) {
-    const TDupNamesRec& r = At(k);
+    const DupNamesRec& r = At(k);
     if (must_be_same_date && FonCompareDate(r.sr.Time) != 0) continue;
     if (must_be_same_size && FonCompareSize(r.sr.Size) != 0) continue;
     result.push_back(k);
@@ -249,45 +253,46 @@ std::vector<std::int32_t> TDupNamesRecList::ListOfAllSameShortFName(int idx) {
   return result;
 }
 
-std::vector<std::int32_t> TDupNamesRecList::ListOfAllSameDate(int idx) {
+std::vector<std::int32_t> DupNamesRecList::ListOfAllSameDate(int idx) {
   std::vector<std::int32_t> result;
   if (idx < 0 || idx >= Count()) return result;
   result.push_back(idx);
-  while (result.back() + 1 < Count() && At(result.back() + 1).sr.Time == At(result.back()).sr.Time) {
+  while (result.back() + 1 < Count() &&
+         At(result.back() + 1).sr.Time == At(result.back()).sr.Time) {
     result.push_back(result.back() + 1);
-    MyYieldProcess();
+    YieldToEvents();
   }
   return result;
 }
 
-void TDupNamesRecList::TakeDetailsFrom(TFileAndDirIterator& iterator, const std::vector<char>& wanted) {
+void DupNamesRecList::TakeDetailsFrom(FileWalker& iterator, const std::vector<char>& wanted) {
   std::vector<int> indexes;
   for (std::size_t k = 0; k < items_.size(); ++k)
     if (wanted[k]) indexes.push_back(items_[k]->data.found_index);
   const std::vector<int> vanished = iterator.ReadDetailsOf(indexes);
-  const TFolderEfficientFileStringlist& found = iterator.FilesFound();
+  const FolderFileList& found = iterator.FilesFound();
   for (std::size_t k = 0; k < items_.size(); ++k) {
     if (!wanted[k]) continue;
-    TMySimpleSearchRec& sr = items_[k]->data.sr;
-    const TMySimpleSearchRec& from = found.GetASimpleSearchRec(items_[k]->data.found_index);
+    FileRecord& sr = items_[k]->data.sr;
+    const FileRecord& from = found.GetASimpleSearchRec(items_[k]->data.found_index);
     sr.Size = from.Size;
     sr.Time = from.Time;
   }
   if (vanished.empty()) return;
   const std::set<int> gone(vanished.begin(), vanished.end());
-  std::erase_if(items_, [&gone](const TDupNamesSearchRecHolder* h) { return gone.count(h->data.found_index) > 0; });
+  std::erase_if(items_, [&gone](const DupNamesSearchRecHolder* h) {
+    return gone.count(h->data.found_index) > 0;
+  });
 }
 
 // ---------------------------------------------------------------------------
-// TFileDuplicateNamesSeeker
+// DupNamesSeeker
 
-TFileDuplicateNamesSeeker::TFileDuplicateNamesSeeker(TDuplicatesHandleEvent on_handle,
-                                                     TDuplicatesStatusEvent on_status,
-                                                     TProgressShowEvent on_progress,
-                                                     TDuplicatesNamesCompareFunct compare_names,
-                                                     TDuplicatesNamesCompareSizesFunct compare_sizes,
-                                                     TDuplicateNamesCompareDatesFunct compare_dates,
-                                                     TBaseCompareSetEvent on_base_compare_set)
+DupNamesSeeker::DupNamesSeeker(DupNamesGroupHandler on_handle, DupNamesStatusHandler on_status,
+                               ProgressShowEvent on_progress, DupNamesCompare compare_names,
+                               DupNamesCompareSizes compare_sizes,
+                               DupNamesCompareDates compare_dates,
+                               DupNamesRecHandler on_base_compare_set)
     : OnBaseCompareSet(std::move(on_base_compare_set)),
       OnDuplicatesStatus(std::move(on_status)),
       OnDuplicatesHandle(std::move(on_handle)),
@@ -295,60 +300,60 @@ TFileDuplicateNamesSeeker::TFileDuplicateNamesSeeker(TDuplicatesHandleEvent on_h
       DupRecNamesList1(this, false, false, nullptr, nullptr, nullptr),
       DupRecNamesList2(this, false, false, nullptr, nullptr, nullptr) {
   own_name_compare_ = !compare_names;
-  if (!compare_names) compare_names = [this](const TDupNamesRec& r) { return DefaultCompareNames(r); };
+  if (!compare_names)
+    compare_names = [this](const DupNamesRec& r) { return DefaultCompareNames(r); };
   if (!compare_sizes) compare_sizes = [this](std::int64_t s) { return DefaultCompareSizes(s); };
   if (!compare_dates) compare_dates = [this](double d) { return DefaultCompareDates(d); };
-  for (TDupNamesRecList* list : {&DupRecNamesList1, &DupRecNamesList2}) {
+  for (DupNamesRecList* list : {&DupRecNamesList1, &DupRecNamesList2}) {
     list->FonCompare = compare_names;
     list->FonCompareSize = compare_sizes;
     list->FonCompareDate = compare_dates;
   }
   // The iterators name each folder as its files are collected, so the status
   // text follows the collection.
-  for (TFileAndDirIterator* it : {&Iterator1, &Iterator2}) {
+  for (FileWalker* it : {&Iterator1, &Iterator2}) {
     it->OnProcessingAFolder = [this](const QString& folder) {
       if (OnDuplicatesStatus) OnDuplicatesStatus(DisplayName(folder));
     };
   }
 }
 
-void TFileDuplicateNamesSeeker::SetBaseCompare(const TDupNamesRec& value) {
+void DupNamesSeeker::SetBaseCompare(const DupNamesRec& value) {
   fbase_compare = value;
   if (OnBaseCompareSet) OnBaseCompareSet(value);
 }
 
-std::int16_t TFileDuplicateNamesSeeker::DefaultCompareNames(const TDupNamesRec& rec) const {
+std::int16_t DupNamesSeeker::DefaultCompareNames(const DupNamesRec& rec) const {
   return Sign(DupNamesCompareNames(rec.sr.Name, fbase_compare.sr.Name));
 }
 
-std::int16_t TFileDuplicateNamesSeeker::DefaultCompareSizes(std::int64_t size) const {
+std::int16_t DupNamesSeeker::DefaultCompareSizes(std::int64_t size) const {
   return Sign(CompareInt64s(size, fbase_compare.sr.Size));
 }
 
-std::int16_t TFileDuplicateNamesSeeker::DefaultCompareDates(double date) const {
+std::int16_t DupNamesSeeker::DefaultCompareDates(double date) const {
   return Sign(CompareDates(date, fbase_compare.sr.Time));
 }
 
-void TFileDuplicateNamesSeeker::Stop() {
+void DupNamesSeeker::Stop() {
   Iterator1.Stop();
   Iterator2.Stop();
   Processing_files.store(false);
 }
 
-void TFileDuplicateNamesSeeker::Collect(TFileAndDirIterator& iterator, TDupNamesRecList& list,
-                                        bool keep_walk_list) {
+void DupNamesSeeker::Collect(FileWalker& iterator, DupNamesRecList& list, bool keep_walk_list) {
   // Every file of one folder shares one lower-cased folder string.
-  const TFolderEfficientFileStringlist& found = iterator.FilesFound();
+  const FolderFileList& found = iterator.FilesFound();
   int last_folder = -1;
   std::int32_t index = 0;
   QString dir;
   list.Reserve(static_cast<std::size_t>(found.Count()));
-  iterator.OnProcessingAFile = [&](const QString&, const TMySimpleSearchRec& rec) {
+  iterator.OnProcessingAFile = [&](const QString&, const FileRecord& rec) {
     if (rec.FolderNumber != last_folder) {
       last_folder = rec.FolderNumber;
       dir = LowerCasedName(found.GetFolder(rec.FolderNumber));
     }
-    TDupNamesRec r;
+    DupNamesRec r;
     r.sr.Time = rec.Time;
     r.sr.Size = rec.Size;
     r.sr.FolderNumber = rec.FolderNumber;
@@ -364,16 +369,19 @@ void TFileDuplicateNamesSeeker::Collect(TFileAndDirIterator& iterator, TDupNames
   if (!keep_walk_list) iterator.ReleaseFilesFound();
 }
 
-void TFileDuplicateNamesSeeker::ReadDetailsOfRepeatedNames() {
-  TDupNamesRecList& l1 = DupRecNamesList1;
-  TDupNamesRecList& l2 = DupRecNamesList2;
+void DupNamesSeeker::ReadDetailsOfRepeatedNames() {
+  DupNamesRecList& l1 = DupRecNamesList1;
+  DupNamesRecList& l2 = DupRecNamesList2;
   std::vector<char> want1(static_cast<std::size_t>(l1.Count()), 0);
   std::vector<char> want2(static_cast<std::size_t>(l2.Count()), 0);
-  auto same = [](const TDupNamesRec& a, const TDupNamesRec& b) { return DupNamesCompareNames(a.sr.Name, b.sr.Name); };
+  auto same = [](const DupNamesRec& a, const DupNamesRec& b) {
+    return DupNamesCompareNames(a.sr.Name, b.sr.Name);
+  };
   if (using_folder1_only) {
     // Every member of a run of two or more equal names.
     for (int k = 0; k + 1 < l1.Count(); ++k) {
-      if (same(l1.At(k), l1.At(k + 1)) == 0) want1[static_cast<std::size_t>(k)] = want1[static_cast<std::size_t>(k) + 1] = 1;
+      if (same(l1.At(k), l1.At(k + 1)) == 0)
+        want1[static_cast<std::size_t>(k)] = want1[static_cast<std::size_t>(k) + 1] = 1;
     }
     l1.TakeDetailsFrom(Iterator1, want1);
     // The scan also makes some single files the base it announces. Which
@@ -382,7 +390,7 @@ void TFileDuplicateNamesSeeker::ReadDetailsOfRepeatedNames() {
     // anything, and those files are read too.
     if (OnBaseCompareSet) {
       std::vector<char> bases(static_cast<std::size_t>(l1.Count()), 0);
-      TBaseCompareSetEvent announce = std::move(OnBaseCompareSet);
+      DupNamesRecHandler announce = std::move(OnBaseCompareSet);
       OnBaseCompareSet = nullptr;
       for (int i = 0; i < l1.Count();) {
         const int n = static_cast<int>(l1.ListOfAllSameShortFName(i).size());
@@ -407,9 +415,11 @@ void TFileDuplicateNamesSeeker::ReadDetailsOfRepeatedNames() {
     } else if (c > 0) {
       ++j;
     } else {
-      const TDupNamesRec& name = l1.At(i);
-      for (; i < l1.Count() && same(l1.At(i), name) == 0; ++i) want1[static_cast<std::size_t>(i)] = 1;
-      for (; j < l2.Count() && same(l2.At(j), name) == 0; ++j) want2[static_cast<std::size_t>(j)] = 1;
+      const DupNamesRec& name = l1.At(i);
+      for (; i < l1.Count() && same(l1.At(i), name) == 0; ++i)
+        want1[static_cast<std::size_t>(i)] = 1;
+      for (; j < l2.Count() && same(l2.At(j), name) == 0; ++j)
+        want2[static_cast<std::size_t>(j)] = 1;
     }
   }
   l1.TakeDetailsFrom(Iterator1, want1);
@@ -418,24 +428,29 @@ void TFileDuplicateNamesSeeker::ReadDetailsOfRepeatedNames() {
   Iterator2.ReleaseFilesFound();
 }
 
-QString TFileDuplicateNamesSeeker::FoundText() const {
+QString DupNamesSeeker::FoundText() const {
   return FoundText(LX("LXFunctionNFound"), LX("LXPerfectDuplicates"), QLocale());
 }
 
-QString TFileDuplicateNamesSeeker::FoundText(const QString& pattern, const QString& what, const QLocale& locale) const {
+QString DupNamesSeeker::FoundText(const QString& pattern, const QString& what,
+                                  const QLocale& locale) const {
   return Format(pattern, {what, static_cast<double>(RedundantDuplicatesFound)}, locale);
 }
 
-void TFileDuplicateNamesSeeker::SeekNamesDuplicatesIn(const QString& folder1, const QString& folder2,
-                                                      bool folder2_subfolders, bool folder1_subfolders,
-                                                      bool sort_on_date_, bool must_be_same_date,
-                                                      bool must_be_same_size, bool using_folder1_only_,
-                                                      const TDuplicatesNamesCompareFunct& compare_names,
-                                                      const QString& file_mask, const QString& excluded_folders) {
+void DupNamesSeeker::SeekNamesDuplicatesIn(const DupNamesSearch& search) {
+  const QString& folder1 = search.folder1;
+  const QString& folder2 = search.folder2;
+  const bool folder1_subfolders = search.folder1_subfolders;
+  const bool folder2_subfolders = search.folder2_subfolders;
+  const bool must_be_same_date = search.must_be_same_date;
+  const bool must_be_same_size = search.must_be_same_size;
+  const DupNamesCompare& compare_names = search.compare_names;
+  const QString& file_mask = search.file_mask;
+  const QString& excluded_folders = search.excluded_folders;
   RedundantDuplicatesFound = 0;
   Processing_files.store(true);
-  sort_on_date = sort_on_date_;
-  using_folder1_only = using_folder1_only_;
+  sort_on_date = search.sort_on_date;
+  using_folder1_only = search.only_folder1;
 
   // A search by name needs sizes and dates only for the files whose name
   // comes up more than once, usually a small part of a tree: those are read
@@ -443,9 +458,9 @@ void TFileDuplicateNamesSeeker::SeekNamesDuplicatesIn(const QString& folder1, co
   // made by a caller's own comparison, need them for every file.
   if (compare_names) own_name_compare_ = false;  // the lists keep it for later searches
   const bool details_later = !sort_on_date && own_name_compare_;
-  for (TFileAndDirIterator* it : {&Iterator1, &Iterator2}) it->ReadDetails = !details_later;
+  for (FileWalker* it : {&Iterator1, &Iterator2}) it->ReadDetails = !details_later;
 
-  for (TDupNamesRecList* list : {&DupRecNamesList1, &DupRecNamesList2}) {
+  for (DupNamesRecList* list : {&DupRecNamesList1, &DupRecNamesList2}) {
     list->Clear();
     if (compare_names) list->FonCompare = compare_names;
     list->must_be_same_date = must_be_same_date;
@@ -453,7 +468,7 @@ void TFileDuplicateNamesSeeker::SeekNamesDuplicatesIn(const QString& folder1, co
   }
 
   const QStringList excluded = DupNamesExcludedFolderNames(excluded_folders);
-  auto set_up = [&](TFileAndDirIterator& it, const QString& folder, bool subfolders) {
+  auto set_up = [&](FileWalker& it, const QString& folder, bool subfolders) {
     it.Clear();
     it.FileMask = file_mask;
     it.IncludeSubFolders = subfolders;
@@ -466,18 +481,20 @@ void TFileDuplicateNamesSeeker::SeekNamesDuplicatesIn(const QString& folder1, co
   // A Stop that comes between two walks must not be undone by the next walk
   // starting afresh, so each step is taken only while the search still runs.
   if (Processing_files.load()) Iterator1.IterateFindingFiles();
-  QString status = Format(LX("LXFolderNNmanyFiles"), {1, static_cast<double>(Iterator1.FilesFound().Count())});
+  QString status =
+      Format(LX("LXFolderNNmanyFiles"), {1, static_cast<double>(Iterator1.FilesFound().Count())});
   if (OnDuplicatesStatus) OnDuplicatesStatus(status);
 
   if (!using_folder1_only) {
     if (Processing_files.load()) Iterator2.IterateFindingFiles();
-    status += QStringLiteral(" ; ") +
-              Format(LX("LXFolderNNmanyFiles"), {2, static_cast<double>(Iterator2.FilesFound().Count())});
+    status +=
+        QStringLiteral(" ; ") +
+        Format(LX("LXFolderNNmanyFiles"), {2, static_cast<double>(Iterator2.FilesFound().Count())});
     if (OnDuplicatesStatus) OnDuplicatesStatus(status);
   }
 
   const int n1 = Iterator1.FilesFound().Count();
-  auto fill = [&](TFileAndDirIterator& it, TDupNamesRecList& list) {
+  auto fill = [&](FileWalker& it, DupNamesRecList& list) {
     Collect(it, list, details_later);
     if (sort_on_date)
       list.SortByDate();
@@ -505,18 +522,21 @@ void TFileDuplicateNamesSeeker::SeekNamesDuplicatesIn(const QString& folder1, co
 
   int i = 0;
   while (Processing_files.load() && i < DupRecNamesList1.Count()) {
-    if (OnProgressShow) OnProgressShow(static_cast<std::int32_t>(static_cast<std::int64_t>(i) * 100 / n1));
+    if (OnProgressShow)
+      OnProgressShow(static_cast<std::int32_t>(static_cast<std::int64_t>(i) * 100 / n1));
     report_running();
-    MyYieldProcess();
+    YieldToEvents();
     if (using_folder1_only) {
-      const std::vector<std::int32_t> group =
-          sort_on_date ? DupRecNamesList1.ListOfAllSameDate(i) : DupRecNamesList1.ListOfAllSameShortFName(i);
+      const std::vector<std::int32_t> group = sort_on_date
+                                                  ? DupRecNamesList1.ListOfAllSameDate(i)
+                                                  : DupRecNamesList1.ListOfAllSameShortFName(i);
       const int n = static_cast<int>(group.size());
       if (n >= 2) {
         for (int k = 0; k < n; ++k) {
-          MyYieldProcess();
+          YieldToEvents();
           if (k > 0) ++RedundantDuplicatesFound;
-          if (OnDuplicatesHandle) OnDuplicatesHandle(k, n, DupRecNamesList1.At(group[static_cast<std::size_t>(k)]));
+          if (OnDuplicatesHandle)
+            OnDuplicatesHandle(k, n, DupRecNamesList1.At(group[static_cast<std::size_t>(k)]));
         }
         i += n;
       } else {
@@ -532,9 +552,10 @@ void TFileDuplicateNamesSeeker::SeekNamesDuplicatesIn(const QString& folder1, co
         if (n > 0) {
           SetBaseCompare(DupRecNamesList1.At(i));
           for (int k = 0; k < n; ++k) {
-            MyYieldProcess();
+            YieldToEvents();
             ++RedundantDuplicatesFound;
-            if (OnDuplicatesHandle) OnDuplicatesHandle(k, n, DupRecNamesList2.At(group[static_cast<std::size_t>(k)]));
+            if (OnDuplicatesHandle)
+              OnDuplicatesHandle(k, n, DupRecNamesList2.At(group[static_cast<std::size_t>(k)]));
           }
         }
       }
@@ -544,6 +565,7 @@ void TFileDuplicateNamesSeeker::SeekNamesDuplicatesIn(const QString& folder1, co
 
   if (OnDuplicatesStatus) {
     OnDuplicatesStatus(status + QLatin1Char(' ') + FoundText() + QStringLiteral(" (") +
-                       Format(LX("LXBasedOnNmanyFiles"), {static_cast<double>(n1)}) + QLatin1Char(')'));
+                       Format(LX("LXBasedOnNmanyFiles"), {static_cast<double>(n1)}) +
+                       QLatin1Char(')'));
   }
 }

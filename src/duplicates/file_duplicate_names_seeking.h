@@ -20,60 +20,59 @@
 #include <memory>
 #include <vector>
 
-#include "runtime/file_iterator.h"
 #include "runtime/file_list.h"
+#include "runtime/file_walker.h"
 
 // One collected file: its search record (the name lower-cased) and its folder
 // (lower-cased, with the trailing path delimiter).
-struct TDupNamesRec {
-  TMySimpleSearchRec sr;
+struct DupNamesRec {
+  FileRecord sr;
   QString dir;
   std::int32_t found_index = -1;  // the file's place in its walk's list, while that list is kept
 };
 
-class TDupNamesSearchRecHolder {
+class DupNamesSearchRecHolder {
  public:
-  explicit TDupNamesSearchRecHolder(const TDupNamesRec& rec) : data(rec) {}
-  explicit TDupNamesSearchRecHolder(TDupNamesRec&& rec) : data(std::move(rec)) {}
-  TDupNamesRec data;
+  explicit DupNamesSearchRecHolder(const DupNamesRec& rec) : data(rec) {}
+  explicit DupNamesSearchRecHolder(DupNamesRec&& rec) : data(std::move(rec)) {}
+  DupNamesRec data;
 };
 
 // 0 when the record's name (its size, its date) equals that of the base.
-using TDuplicatesNamesCompareFunct = std::function<std::int16_t(const TDupNamesRec&)>;
-using TDuplicatesNamesCompareSizesFunct = std::function<std::int16_t(std::int64_t)>;
-using TDuplicateNamesCompareDatesFunct = std::function<std::int16_t(double)>;
+using DupNamesCompare = std::function<std::int16_t(const DupNamesRec&)>;
+using DupNamesCompareSizes = std::function<std::int16_t(std::int64_t)>;
+using DupNamesCompareDates = std::function<std::int16_t(double)>;
 
-using TBaseCompareSetEvent = std::function<void(const TDupNamesRec& Value)>;
-using TDuplicatesStatusEvent = std::function<void(const QString& s)>;
+using DupNamesRecHandler = std::function<void(const DupNamesRec& Value)>;
+using DupNamesStatusHandler = std::function<void(const QString& s)>;
 // The answer is not used.
-using TDuplicatesHandleEvent =
-    std::function<bool(std::int32_t show_order, std::int32_t n_duplicates, const TDupNamesRec& d1)>;
-using TProgressShowEvent = std::function<void(std::int32_t percent)>;
+using DupNamesGroupHandler =
+    std::function<bool(std::int32_t show_order, std::int32_t n_duplicates, const DupNamesRec& d1)>;
+using ProgressShowEvent = std::function<void(std::int32_t percent)>;
 
-class TFileDuplicateNamesSeeker;
+class DupNamesSeeker;
 
 // The files collected from one folder tree. Owns its holders.
-class TDupNamesRecList {
+class DupNamesRecList {
  public:
-  TDupNamesRecList(TFileDuplicateNamesSeeker* owner, bool same_date, bool same_size,
-                   TDuplicatesNamesCompareFunct on_compare, TDuplicatesNamesCompareSizesFunct on_compare_size,
-                   TDuplicateNamesCompareDatesFunct on_compare_date);
+  DupNamesRecList(DupNamesSeeker* owner, bool same_date, bool same_size, DupNamesCompare on_compare,
+                  DupNamesCompareSizes on_compare_size, DupNamesCompareDates on_compare_date);
 
-  TDuplicatesNamesCompareFunct FonCompare;
-  TDuplicatesNamesCompareSizesFunct FonCompareSize;
-  TDuplicateNamesCompareDatesFunct FonCompareDate;
+  DupNamesCompare FonCompare;
+  DupNamesCompareSizes FonCompareSize;
+  DupNamesCompareDates FonCompareDate;
   bool must_be_same_date = false;
   bool must_be_same_size = false;
-  TFileDuplicateNamesSeeker* pai = nullptr;  // not owned
+  DupNamesSeeker* pai = nullptr;  // not owned
 
   void Clear();
   int Count() const { return static_cast<int>(items_.size()); }
-  void Add(TDupNamesRec rec);
+  void Add(DupNamesRec rec);
   void Reserve(std::size_t n) { items_.reserve(n); }
 
   // A copy of entry k; a zeroed record when k is out of range.
-  TDupNamesRec Record(int k) const;
-  const TDupNamesRec& At(int k) const { return items_[static_cast<std::size_t>(k)]->data; }
+  DupNamesRec Record(int k) const;
+  const DupNamesRec& At(int k) const { return items_[static_cast<std::size_t>(k)]->data; }
 
   // Ascending by name (same names in folder order), or by date stamp (same
   // stamps by name, then folder).
@@ -91,7 +90,7 @@ class TDupNamesRecList {
   // Sizes and dates read after the walk: copies them from the walk's list
   // into the entries marked in wanted (one flag per entry), and drops the
   // entries whose files vanished meanwhile. The order stays.
-  void TakeDetailsFrom(TFileAndDirIterator& iterator, const std::vector<char>& wanted);
+  void TakeDetailsFrom(FileWalker& iterator, const std::vector<char>& wanted);
 
  private:
   // Ascending by date first when by_date, then by name, then by folder.
@@ -99,62 +98,75 @@ class TDupNamesRecList {
 
   // The list's order: pointers to the holders, which live in blocks of a
   // fixed size that never move, so a file costs no allocation of its own.
-  std::vector<TDupNamesSearchRecHolder*> items_;
-  std::vector<std::vector<TDupNamesSearchRecHolder>> blocks_;
+  std::vector<DupNamesSearchRecHolder*> items_;
+  std::vector<std::vector<DupNamesSearchRecHolder>> blocks_;
 };
 
-class TFileDuplicateNamesSeeker {
+// What one duplicate-names search looks at.
+struct DupNamesSearch {
+  QString folder1;
+  // The folder compared with folder1; the same folder when only_folder1.
+  QString folder2;
+  bool folder1_subfolders = true;
+  bool folder2_subfolders = true;
+  // Files of one name grouped only within folder1's tree.
+  bool only_folder1 = false;
+  bool sort_on_date = false;
+  bool must_be_same_date = false;
+  bool must_be_same_size = false;
+  // A caller's own grouping of names; empty: the same name, case ignored.
+  DupNamesCompare compare_names;
+  QString file_mask = QStringLiteral("*.*");
+  // Folder names left out of the walk, one per line.
+  QString excluded_folders;
+};
+
+class DupNamesSeeker {
  public:
   // Missing compare functions are replaced by the seeker's own, which compare
   // against BaseCompare.
-  TFileDuplicateNamesSeeker(TDuplicatesHandleEvent on_handle, TDuplicatesStatusEvent on_status,
-                            TProgressShowEvent on_progress, TDuplicatesNamesCompareFunct compare_names = {},
-                            TDuplicatesNamesCompareSizesFunct compare_sizes = {},
-                            TDuplicateNamesCompareDatesFunct compare_dates = {},
-                            TBaseCompareSetEvent on_base_compare_set = {});
-  TFileDuplicateNamesSeeker(const TFileDuplicateNamesSeeker&) = delete;
-  TFileDuplicateNamesSeeker& operator=(const TFileDuplicateNamesSeeker&) = delete;
+  DupNamesSeeker(DupNamesGroupHandler on_handle, DupNamesStatusHandler on_status,
+                 ProgressShowEvent on_progress, DupNamesCompare compare_names = {},
+                 DupNamesCompareSizes compare_sizes = {}, DupNamesCompareDates compare_dates = {},
+                 DupNamesRecHandler on_base_compare_set = {});
+  DupNamesSeeker(const DupNamesSeeker&) = delete;
+  DupNamesSeeker& operator=(const DupNamesSeeker&) = delete;
 
-  const TDupNamesRec& BaseCompare() const { return fbase_compare; }
-  void SetBaseCompare(const TDupNamesRec& value);
+  const DupNamesRec& BaseCompare() const { return fbase_compare; }
+  void SetBaseCompare(const DupNamesRec& value);
 
-  TBaseCompareSetEvent OnBaseCompareSet;
-  TDuplicatesStatusEvent OnDuplicatesStatus;
-  TDuplicatesHandleEvent OnDuplicatesHandle;
-  TProgressShowEvent OnProgressShow;
+  DupNamesRecHandler OnBaseCompareSet;
+  DupNamesStatusHandler OnDuplicatesStatus;
+  DupNamesGroupHandler OnDuplicatesHandle;
+  ProgressShowEvent OnProgressShow;
 
   bool sort_on_date = false;
   bool using_folder1_only = false;
-  TDupNamesRecList DupRecNamesList1;
-  TDupNamesRecList DupRecNamesList2;
-  TFileAndDirIterator Iterator1;
-  TFileAndDirIterator Iterator2;
+  DupNamesRecList DupRecNamesList1;
+  DupNamesRecList DupRecNamesList2;
+  FileWalker Iterator1;
+  FileWalker Iterator2;
   std::int32_t RedundantDuplicatesFound = 0;
   std::atomic<bool> Processing_files{false};
 
-  // Results go out through the events. excluded_folders holds folder names,
-  // one per line.
-  void SeekNamesDuplicatesIn(const QString& folder1, const QString& folder2, bool folder2_subfolders,
-                             bool folder1_subfolders, bool sort_on_date_, bool must_be_same_date,
-                             bool must_be_same_size, bool using_folder1_only_,
-                             const TDuplicatesNamesCompareFunct& compare_names, const QString& file_mask,
-                             const QString& excluded_folders);
+  // Results go out through the events.
+  void SeekNamesDuplicatesIn(const DupNamesSearch& search);
 
   // Ends a running search at its next check. Safe from any thread.
   void Stop();
 
   // The seeker's own compare functions, against BaseCompare.
-  std::int16_t DefaultCompareNames(const TDupNamesRec& rec) const;
+  std::int16_t DefaultCompareNames(const DupNamesRec& rec) const;
   std::int16_t DefaultCompareSizes(std::int64_t size) const;
   std::int16_t DefaultCompareDates(double date) const;
 
  private:
-  void Collect(TFileAndDirIterator& iterator, TDupNamesRecList& list, bool keep_walk_list);
+  void Collect(FileWalker& iterator, DupNamesRecList& list, bool keep_walk_list);
   void ReadDetailsOfRepeatedNames();
   QString FoundText() const;
   QString FoundText(const QString& pattern, const QString& what, const QLocale& locale) const;
 
-  TDupNamesRec fbase_compare;
+  DupNamesRec fbase_compare;
   bool own_name_compare_ = true;  // groups are runs of equal names
 };
 

@@ -23,7 +23,9 @@ std::uint64_t PassageIndex::KeyOf(std::uint64_t hash, int length) {
   return k ^ (k >> 29);
 }
 
-std::size_t PassageIndex::FilterBit(std::uint64_t key) const { return static_cast<std::size_t>(key >> filter_shift_); }
+std::size_t PassageIndex::FilterBit(std::uint64_t key) const {
+  return static_cast<std::size_t>(key >> filter_shift_);
+}
 
 void PassageIndex::Add(std::int32_t owner, QStringView passage) {
   const int length = static_cast<int>(passage.size());

@@ -47,7 +47,7 @@ class PassageIndex {
   static std::uint64_t KeyOf(std::uint64_t hash, int length);
   std::size_t FilterBit(std::uint64_t key) const;
 
-  std::deque<Passage> passages_;  // in owner order
+  std::deque<Passage> passages_;   // in owner order
   std::int64_t first_number_ = 0;  // running number of passages_.front()
   std::unordered_multimap<std::uint64_t, std::int64_t> by_key_;  // key -> running number
   int length_count_[kMaxPassageLength + 1] = {};

@@ -12,16 +12,16 @@
 
 #include "runtime/dialogs.h"
 #include "runtime/error.h"
-#include "runtime/file_iterator.h"
+#include "runtime/file_walker.h"
 #include "runtime/format.h"
 #include "runtime/log.h"
 #include "runtime/markup.h"
 #include "runtime/messages.h"
-#include "runtime/ordered_work.h"
-#include "runtime/text_reader.h"
 #include "runtime/native_files.h"
 #include "runtime/native_names.h"
+#include "runtime/ordered_work.h"
 #include "runtime/safe_move.h"
+#include "runtime/text_reader.h"
 
 namespace {
 constexpr int kRelevanceHelp = 6040;
@@ -31,26 +31,28 @@ bool Stopped(const StopFlag* stop) { return StopRequested() || (stop && stop->Re
 
 // --- result list ---
 
-void TStringListWith2IntsAndSingle::SortOnStrings(bool ascending) {
+void RelevanceResults::SortOnStrings(bool ascending) {
   std::stable_sort(entries_.begin(), entries_.end(), [ascending](const Entry& a, const Entry& b) {
     const int c = QString::compare(a.s, b.s, Qt::CaseInsensitive);
     return ascending ? c < 0 : c > 0;
   });
 }
 
-void TStringListWith2IntsAndSingle::SortOnSingle_Sort2String(bool ascending) {
+void RelevanceResults::SortOnSingle_Sort2String(bool ascending) {
   std::stable_sort(entries_.begin(), entries_.end(), [ascending](const Entry& a, const Entry& b) {
-    if (a.rec.score != b.rec.score) return ascending ? a.rec.score < b.rec.score : a.rec.score > b.rec.score;
+    if (a.rec.score != b.rec.score)
+      return ascending ? a.rec.score < b.rec.score : a.rec.score > b.rec.score;
     return QString::compare(a.s, b.s, Qt::CaseInsensitive) < 0;
   });
 }
 
-void TStringListWith2IntsAndSingle::SortOn_Int(int which, bool ascending) {
-  std::stable_sort(entries_.begin(), entries_.end(), [which, ascending](const Entry& a, const Entry& b) {
-    const std::int64_t x = which == 2 ? a.rec.positive_terms : a.rec.words;
-    const std::int64_t y = which == 2 ? b.rec.positive_terms : b.rec.words;
-    return ascending ? x < y : x > y;
-  });
+void RelevanceResults::SortOn_Int(int which, bool ascending) {
+  std::stable_sort(entries_.begin(), entries_.end(),
+                   [which, ascending](const Entry& a, const Entry& b) {
+                     const std::int64_t x = which == 2 ? a.rec.positive_terms : a.rec.words;
+                     const std::int64_t y = which == 2 ? b.rec.positive_terms : b.rec.words;
+                     return ascending ? x < y : x > y;
+                   });
 }
 
 // --- file check ---
@@ -74,7 +76,8 @@ void CheckFilterLines(QStringList& lines, bool* unequal, QString* repeated) {
   auto commas = [](QString s) { return s.replace(QLatin1Char('\t'), QLatin1Char(',')); };
   for (int i = 0; i < n; ++i) {
     const QString& key = keys[static_cast<std::size_t>(i)];
-    for (int j = i + 1; j < n && QString::compare(keys[static_cast<std::size_t>(j)], key) <= 0; ++j) {
+    for (int j = i + 1; j < n && QString::compare(keys[static_cast<std::size_t>(j)], key) <= 0;
+         ++j) {
       if (keys[static_cast<std::size_t>(j)] != key) continue;
       if (lines[i] == lines[j]) {
         // The later copy stays; line i is gone, so it meets no further line.
@@ -89,13 +92,13 @@ void CheckFilterLines(QStringList& lines, bool* unequal, QString* repeated) {
   }
 }
 
-void TRelevanceFilterList::Clear() {
-  TSimpleSearchlist::Clear();
+void RelevanceFilterList::Clear() {
+  TermList::Clear();
   unequal_strings = false;
   repeated_search_terms.clear();
 }
 
-void TRelevanceFilterList::ParseTheList(QStringList& lines) {
+void RelevanceFilterList::ParseTheList(QStringList& lines) {
   PreParseTheList(lines);
   lines.removeIf([](const QString& l) { return l.isEmpty(); });
   lines.sort(Qt::CaseSensitive);
@@ -107,12 +110,12 @@ void TRelevanceFilterList::ParseTheList(QStringList& lines) {
 
 void Yikes(const QString& what) { AddToLogFile(QStringLiteral("Yikes: ") + what); }
 
-TRelevanceScorer::TRelevanceScorer(const TRelevanceFilterList& filters)
+RelevanceScorer::RelevanceScorer(const RelevanceFilterList& filters)
     : filters_(filters), matcher_(filters.Terms()) {}
 
-T2LongintAndSingleRec TRelevanceScorer::ScoreText(QStringView text, int segments, int coverage,
-                                                  TRelevanceFilterRec* overall) const {
-  T2LongintAndSingleRec result;
+ScoredTextRec RelevanceScorer::ScoreText(QStringView text, int segments, int coverage,
+                                         RelevanceFilter* overall) const {
+  ScoredTextRec result;
   overall->positive_terms_this_file = 0;
   overall->negative_terms_this_file = 0;
   const int S = std::clamp(segments, 1, 32);
@@ -124,15 +127,15 @@ T2LongintAndSingleRec TRelevanceScorer::ScoreText(QStringView text, int segments
   // Which segments hold hits only matters as "any hit there", so the
   // segments of the ordinary positive terms (H) and of the grouped ones (G)
   // are kept as sets of bits.
-  std::vector<TMultiTermMatcher::Tally> tally;
+  std::vector<MultiTermMatcher::Tally> tally;
   matcher_.TallyAll(text, S, tally);
   std::uint32_t G = 0, H = 0;
   std::int64_t pos_sum = 0, neg_sum = 0;
   std::int32_t P = 0;
-  TPosNegList grouped;
+  GroupedTermCounts grouped;
   for (int i = 0; i < filters_.Count(); ++i) {
-    const TSearchContextRec& term = filters_[i];
-    const TMultiTermMatcher::Tally& t = tally[static_cast<std::size_t>(i)];
+    const SearchTerm& term = filters_[i];
+    const MultiTermMatcher::Tally& t = tally[static_cast<std::size_t>(i)];
     if (t.hits == 0) continue;
     const std::int64_t weight = term.EffectiveWeight();
     std::int64_t pos = 0, neg = 0;
@@ -154,11 +157,11 @@ T2LongintAndSingleRec TRelevanceScorer::ScoreText(QStringView text, int segments
 
   // Grouped terms count only in texts dense enough in distinct terms.
   std::int32_t Q = 0;
-  for (const TPosNeg_rec& g : grouped)
+  for (const GroupedTermCount& g : grouped)
     if (g.pos_tokens > 0) ++Q;
   const float density = static_cast<float>(P + Q) * (1000.0f / static_cast<float>(W));
   const float rounded = std::nearbyint(density);  // ties to even in the default rounding mode
-  for (const TPosNeg_rec& g : grouped) {
+  for (const GroupedTermCount& g : grouped) {
     if (g.pos_tokens > 0 && static_cast<float>(g.other_Sws_Needed) <= rounded) {
       H |= G;  // every segment holding a grouped term's hit is covered
       pos_sum += g.pos_tokens;
@@ -174,26 +177,28 @@ T2LongintAndSingleRec TRelevanceScorer::ScoreText(QStringView text, int segments
   const int C = std::popcount(H);
   if (C < M) return result;
   float score = static_cast<float>((pos_sum - neg_sum) * C);
-  if (score != 0) score = static_cast<float>(static_cast<double>(score) * 100.0 / static_cast<double>(W));
+  if (score != 0)
+    score = static_cast<float>(static_cast<double>(score) * 100.0 / static_cast<double>(W));
   result.score = score;
   return result;
 }
 
-T2LongintAndSingleRec TRelevanceScorer::ScoreFile(const QString& filename, int segments, int coverage,
-                                                  TRelevanceFilterRec* overall, FileProblem* problem) const {
+ScoredTextRec RelevanceScorer::ScoreFile(const QString& filename, int segments, int coverage,
+                                         RelevanceFilter* overall, FileProblem* problem) const {
   TextUnitBuffer text;
   return ScoreFile(filename, segments, coverage, overall, text, problem);
 }
 
-T2LongintAndSingleRec TRelevanceScorer::ScoreFile(const QString& filename, int segments, int coverage,
-                                                  TRelevanceFilterRec* overall, TextUnitBuffer& buffer,
-                                                  FileProblem* problem) const {
+ScoredTextRec RelevanceScorer::ScoreFile(const QString& filename, int segments, int coverage,
+                                         RelevanceFilter* overall, TextUnitBuffer& buffer,
+                                         FileProblem* problem) const {
   overall->positive_terms_this_file = 0;
   overall->negative_terms_this_file = 0;
   const NativeFileStatus info = StatPath(filename);
   if (!info.is_file) {
     if (problem)
-      *problem = FileProblem{filename, info.exists ? QStringLiteral("not a regular file") : QStringLiteral("no such file")};
+      *problem = FileProblem{filename, info.exists ? QStringLiteral("not a regular file")
+                                                   : QStringLiteral("no such file")};
     return {};
   }
   try {
@@ -202,14 +207,14 @@ T2LongintAndSingleRec TRelevanceScorer::ScoreFile(const QString& filename, int s
     if (problem) *problem = FileProblem{filename, e.Reason()};
     return {};
   }
-  const T2LongintAndSingleRec r = ScoreText(buffer.View(), segments, coverage, overall);
+  const ScoredTextRec r = ScoreText(buffer.View(), segments, coverage, overall);
   if (r.words == 0) Yikes(QStringLiteral("no words in ") + DisplayName(filename));
   return r;
 }
 
 // --- the check run ---
 
-FilterLoadOutcome LoadFiltersForCheck(TRelevanceFilterList* filters, const QString& filter_file) {
+FilterLoadOutcome LoadFiltersForCheck(RelevanceFilterList* filters, const QString& filter_file) {
   filters->Clear();
   if (filter_file.isEmpty() || !IsExistingFile(filter_file)) {
     FormNotFilled(LX("LXFilename"), kRelevanceHelp);
@@ -221,33 +226,37 @@ FilterLoadOutcome LoadFiltersForCheck(TRelevanceFilterList* filters, const QStri
     return FilterLoadOutcome::UnequalLines;
   }
   if (!ok && filters->Count() > 0) {
-    ReportedAFact(Format(LX("LXBadFilterLines"), {DisplayName(filter_file)}) + QStringLiteral("\r\n") +
-                      filters->Problems().join(QStringLiteral("\r\n")),
+    ReportedAFact(Format(LX("LXBadFilterLines"), {DisplayName(filter_file)}) +
+                      QStringLiteral("\r\n") + filters->Problems().join(QStringLiteral("\r\n")),
                   kRelevanceHelp);
     return FilterLoadOutcome::BadLines;
   }
   if (filters->Count() == 0 && ok && filters->Problems().isEmpty()) {
     // The file was read, but it is empty or holds blank lines only.
-    ReportedAFact(QStringLiteral("%1 holds no terms: nothing to check for").arg(filter_file), kRelevanceHelp);
+    ReportedAFact(QStringLiteral("%1 holds no terms: nothing to check for").arg(filter_file),
+                  kRelevanceHelp);
     return FilterLoadOutcome::NoTerms;
   }
   if (filters->Count() == 0) {
     QString what = DisplayName(filter_file);
-    if (!filters->Problems().isEmpty()) what += QStringLiteral("\r\n") + filters->Problems().join(QStringLiteral("\r\n"));
+    if (!filters->Problems().isEmpty())
+      what += QStringLiteral("\r\n") + filters->Problems().join(QStringLiteral("\r\n"));
     FailedToRead(what, kRelevanceHelp);
     return FilterLoadOutcome::NoTerms;
   }
   if (!filters->repeated_search_terms.isEmpty()) {
     const int answer = WarnAboutAndASKOK(
-        LX("LXRepeatedChunks").toUpper() + QStringLiteral("\r\n") + filters->repeated_search_terms, kRelevanceHelp);
+        LX("LXRepeatedChunks").toUpper() + QStringLiteral("\r\n") + filters->repeated_search_terms,
+        kRelevanceHelp);
     if (answer != mrOK) return FilterLoadOutcome::RepeatsRefused;
   }
   return FilterLoadOutcome::Ok;
 }
 
-QStringList GatherRelevanceTexts(const TInputChoicesRec& input, const StopFlag* stop, std::vector<FileProblem>* problems) {
+QStringList GatherRelevanceTexts(const FileSourceChoice& input, const StopFlag* stop,
+                                 std::vector<FileProblem>* problems) {
   QStringList texts;
-  if (input.file_or_folder == TLXFileOrFolder::t_textfile) {
+  if (input.file_or_folder == FileOrFolder::t_textfile) {
     QString list;
     try {
       list = ReadTextOfFile(input.file_list);
@@ -265,13 +274,14 @@ QStringList GatherRelevanceTexts(const TInputChoicesRec& input, const StopFlag* 
       if (named.is_file) {
         texts << QDir::cleanPath(full);
       } else if (problems) {
-        problems->push_back({QDir::cleanPath(full), named.exists ? QStringLiteral("not a regular file")
-                                                                 : QStringLiteral("no such file")});
+        problems->push_back({QDir::cleanPath(full), named.exists
+                                                        ? QStringLiteral("not a regular file")
+                                                        : QStringLiteral("no such file")});
       }
     }
     return texts;
   }
-  TFileAndDirIterator it;
+  FileWalker it;
   it.HeadDir = input.head_folder;
   it.FileMask = input.filemask.isEmpty() ? QStringLiteral("*.*") : input.filemask;
   it.IncludeSubFolders = input.include_sub_folders;
@@ -282,9 +292,10 @@ QStringList GatherRelevanceTexts(const TInputChoicesRec& input, const StopFlag* 
     return texts;
   }
   it.IterateFindingFiles();
-  if (problems) problems->insert(problems->end(), it.FileProblems().begin(), it.FileProblems().end());
+  if (problems)
+    problems->insert(problems->end(), it.FileProblems().begin(), it.FileProblems().end());
   if (Stopped(stop)) return texts;
-  it.BuildDetailedList(TFileSortOrder::ByName);
+  it.BuildDetailedList(FileSortOrder::ByName);
   const auto& found = it.FilesFound();
   texts.reserve(found.Count());
   for (int i = 0; i < found.Count(); ++i) texts << found.GetFullFilename(i);
@@ -295,9 +306,9 @@ namespace {
 
 // One text scored on any thread: its result and what it adds to the run state.
 struct ScoredText {
-  T2LongintAndSingleRec result;
-  TRelevanceFilterRec state;  // the text's own counts and word totals
-  FileProblem problem;        // set when the text could not be read
+  ScoredTextRec result;
+  RelevanceFilter state;  // the text's own counts and word totals
+  FileProblem problem;    // set when the text could not be read
 };
 
 struct ScoringScratch {
@@ -306,9 +317,9 @@ struct ScoringScratch {
 
 }  // namespace
 
-QString ScoreRelevanceTexts(const QStringList& texts, const TRelevanceFilterList& filters,
-                            const RelevanceCheckParams& params, TRelevanceFilterRec* overall,
-                            TStringListWith2IntsAndSingle* results, const RelevanceCheckCallbacks& callbacks) {
+QString ScoreRelevanceTexts(const QStringList& texts, const RelevanceFilterList& filters,
+                            const RelevanceCheckParams& params, RelevanceFilter* overall,
+                            RelevanceResults* results, const RelevanceCheckCallbacks& callbacks) {
   results->Clear();
   const int S = std::clamp(params.segments, 1, 10);
   const int M = std::clamp(params.coverage, 0, S);
@@ -316,12 +327,14 @@ QString ScoreRelevanceTexts(const QStringList& texts, const TRelevanceFilterList
   overall->files_meeting_requirements = 0;
   overall->min_wordcount = params.min_words;
   overall->min_score = static_cast<float>(params.min_score);
-  const TRelevanceScorer scorer(filters);
+  const RelevanceScorer scorer(filters);
   const int F = static_cast<int>(texts.size());
   // Texts are read and scored on every core; results are taken in list
   // order here, so totals, listing and stopping are those of one thread.
   const int helpers =
-      F < 2 ? 0 : std::clamp(params.threads > 0 ? params.threads - 1 : QThread::idealThreadCount() - 1, 0, 16);
+      F < 2 ? 0
+            : std::clamp(params.threads > 0 ? params.threads - 1 : QThread::idealThreadCount() - 1,
+                         0, 16);
   OrderedWork<ScoredText, ScoringScratch> work(
       F, helpers, [&](int k, ScoringScratch& scratch, const std::function<void(int)>&) {
         ScoredText out;
@@ -333,7 +346,7 @@ QString ScoreRelevanceTexts(const QStringList& texts, const TRelevanceFilterList
   ScoringScratch own;
   QString last_folder;
   for (int k = 0; k < F; ++k) {
-    MyYieldProcess();
+    YieldToEvents();
     if (Stopped(callbacks.stop)) {
       work.Halt();
       break;
@@ -344,14 +357,17 @@ QString ScoreRelevanceTexts(const QStringList& texts, const TRelevanceFilterList
     last_folder = folder;
     ++overall->files_examined;
     const ScoredText scored = work.Take(k, own, nullptr);
-    const T2LongintAndSingleRec& r = scored.result;
+    const ScoredTextRec& r = scored.result;
     overall->positive_terms_this_file = scored.state.positive_terms_this_file;
     overall->negative_terms_this_file = scored.state.negative_terms_this_file;
     overall->filtered_wordcount_overall += scored.state.filtered_wordcount_overall;
     overall->unfiltered_wordcount_overall += scored.state.unfiltered_wordcount_overall;
     if (!scored.problem.file.isEmpty() && callbacks.problem) callbacks.problem(scored.problem);
-    if (r.words >= overall->min_wordcount && r.score >= overall->min_score) results->AddOne(file, r);
-    if (callbacks.percent) callbacks.percent(static_cast<int>(static_cast<std::int64_t>(overall->files_examined) * 100 / F));
+    if (r.words >= overall->min_wordcount && r.score >= overall->min_score)
+      results->AddOne(file, r);
+    if (callbacks.percent)
+      callbacks.percent(
+          static_cast<int>(static_cast<std::int64_t>(overall->files_examined) * 100 / F));
   }
   overall->files_meeting_requirements = results->Count();
   results->SortOnSingle_Sort2String(false);
@@ -368,11 +384,21 @@ QString ScoreRelevanceTexts(const QStringList& texts, const TRelevanceFilterList
 QString CoverageLabel(int segments) {
   QString word;
   switch (segments) {
-    case 1: word = LX("LXAll"); break;
-    case 2: word = LX("LXHalves"); break;
-    case 3: word = LX("LXThirds"); break;
-    case 4: word = LX("LXQuarters"); break;
-    default: word = Format(LX("LXXths"), {segments}); break;
+    case 1:
+      word = LX("LXAll");
+      break;
+    case 2:
+      word = LX("LXHalves");
+      break;
+    case 3:
+      word = LX("LXThirds");
+      break;
+    case 4:
+      word = LX("LXQuarters");
+      break;
+    default:
+      word = Format(LX("LXXths"), {segments});
+      break;
   }
   return LX("LXCoverage") + Format(QStringLiteral(" (%s)"), {word});
 }
@@ -398,20 +424,22 @@ QString FilteredFolderOf(const QString& base) {
   return b + LX("LXFiltered");
 }
 
-int CopyFilteredTexts(const TStringListWith2IntsAndSingle& results, const QString& base, double min_score,
+int CopyFilteredTexts(const RelevanceResults& results, const QString& base, double min_score,
                       std::vector<FileProblem>* problems) {
   const QString root = FilteredFolderOf(base);
   int copied = 0;
   for (int i = 0; i < results.Count(); ++i) {
     QString file;
-    T2LongintAndSingleRec rec;
+    ScoredTextRec rec;
     results.GetOneStrIntsSingle(i, &file, &rec);
     if (!IsExistingFile(file) || rec.score < min_score) continue;
     const QString sub = NewSubFolderFrom(file, base);
     const QString target_folder = sub.isEmpty() ? root : root + QLatin1Char('/') + sub;
     QString folder_error;
     if (!MakeFolders(target_folder, &folder_error)) {
-      if (problems) problems->push_back({target_folder, QStringLiteral("cannot create the folder: %1").arg(folder_error)});
+      if (problems)
+        problems->push_back(
+            {target_folder, QStringLiteral("cannot create the folder: %1").arg(folder_error)});
       continue;
     }
     const QString target = target_folder + QLatin1Char('/') + QFileInfo(file).fileName();
@@ -424,7 +452,8 @@ int CopyFilteredTexts(const TStringListWith2IntsAndSingle& results, const QStrin
     if (SafeCopyFile(file, part, &error) != SafeFileResult::Done) {
       RemoveFile(part);
       if (problems)
-        problems->push_back({file, QStringLiteral("cannot copy to %1: %2").arg(DisplayName(target_folder), error)});
+        problems->push_back(
+            {file, QStringLiteral("cannot copy to %1: %2").arg(DisplayName(target_folder), error)});
       continue;
     }
     if (PathExists(target) && !RemoveFile(target, &error)) {
@@ -435,7 +464,8 @@ int CopyFilteredTexts(const TStringListWith2IntsAndSingle& results, const QStrin
     if (!RenameNoReplace(part, target, &error)) {
       RemoveFile(part);
       if (problems)
-        problems->push_back({file, QStringLiteral("cannot copy to %1: %2").arg(DisplayName(target_folder), error)});
+        problems->push_back(
+            {file, QStringLiteral("cannot copy to %1: %2").arg(DisplayName(target_folder), error)});
       continue;
     }
     ++copied;
@@ -443,10 +473,12 @@ int CopyFilteredTexts(const TStringListWith2IntsAndSingle& results, const QStrin
   return copied;
 }
 
-QString RtfSampleHeading(int index, const T2LongintAndSingleRec& rec) {
-  const QString pattern = QStringLiteral("(%d) ") + LX("LXScore") + QStringLiteral(": %.2n, ") + LX("LXHitTypes") +
-                          QStringLiteral(": %0.n, (") + LX("LXNmanyWords") + QStringLiteral(")");
-  const QString heading = Format(pattern, {index + 1, static_cast<double>(rec.score),
-                                           IntToSingle(rec.positive_terms), IntToSingle(rec.words)});
+QString RtfSampleHeading(int index, const ScoredTextRec& rec) {
+  const QString pattern = QStringLiteral("(%d) ") + LX("LXScore") + QStringLiteral(": %.2n, ") +
+                          LX("LXHitTypes") + QStringLiteral(": %0.n, (") + LX("LXNmanyWords") +
+                          QStringLiteral(")");
+  const QString heading =
+      Format(pattern, {index + 1, static_cast<double>(rec.score), IntToSingle(rec.positive_terms),
+                       IntToSingle(rec.words)});
   return QLatin1Char('<') + heading + QLatin1Char('>');
 }

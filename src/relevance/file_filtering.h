@@ -27,7 +27,7 @@
 #include "runtime/search_list.h"
 
 // Per-text result.
-struct T2LongintAndSingleRec {
+struct ScoredTextRec {
   std::int64_t words = 0;
   std::int32_t positive_terms = 0;  // distinct positive terms found (hit types)
   float score = 0;
@@ -36,7 +36,7 @@ struct T2LongintAndSingleRec {
 // Run state of a check. The word totals cover every text scored since the
 // list was made; they are 64-bit because a corpus of millions of texts
 // passes two thousand million words.
-struct TRelevanceFilterRec {
+struct RelevanceFilter {
   std::int32_t positive_terms_this_file = 0;
   std::int32_t negative_terms_this_file = 0;
   std::int32_t min_wordcount = 0;
@@ -48,23 +48,23 @@ struct TRelevanceFilterRec {
 };
 
 // A grouped term kept aside while a text is scored.
-struct TPosNeg_rec {
+struct GroupedTermCount {
   std::int64_t pos_tokens = 0;
   std::int64_t neg_tokens = 0;
   std::int32_t filter_num = 0;
   std::int32_t other_Sws_Needed = 0;
 };
-using TPosNegList = std::vector<TPosNeg_rec>;
+using GroupedTermCounts = std::vector<GroupedTermCount>;
 
 // Result list: a file's full path with its result.
-class TStringListWith2IntsAndSingle {
+class RelevanceResults {
  public:
   void Clear() { entries_.clear(); }
-  void AddOne(const QString& s, const T2LongintAndSingleRec& rec) { entries_.push_back({s, rec}); }
+  void AddOne(const QString& s, const ScoredTextRec& rec) { entries_.push_back({s, rec}); }
   int Count() const { return static_cast<int>(entries_.size()); }
   const QString& String(int i) const { return entries_[static_cast<std::size_t>(i)].s; }
-  const T2LongintAndSingleRec& GetOne(int i) const { return entries_[static_cast<std::size_t>(i)].rec; }
-  void GetOneStrIntsSingle(int i, QString* s, T2LongintAndSingleRec* rec) const {
+  const ScoredTextRec& GetOne(int i) const { return entries_[static_cast<std::size_t>(i)].rec; }
+  void GetOneStrIntsSingle(int i, QString* s, ScoredTextRec* rec) const {
     *s = String(i);
     *rec = GetOne(i);
   }
@@ -79,7 +79,7 @@ class TStringListWith2IntsAndSingle {
  private:
   struct Entry {
     QString s;
-    T2LongintAndSingleRec rec;
+    ScoredTextRec rec;
   };
   std::vector<Entry> entries_;
 };
@@ -91,10 +91,10 @@ class TStringListWith2IntsAndSingle {
 // in the rest. Only lines with tabs are compared.
 void CheckFilterLines(QStringList& lines, bool* unequal, QString* repeated);
 
-class TRelevanceFilterList : public TSimpleSearchlist {
+class RelevanceFilterList : public TermList {
  public:
-  explicit TRelevanceFilterList(const TSimpleSearchSettings& settings = TSimpleSearchSettings())
-      : TSimpleSearchlist(settings) {}
+  explicit RelevanceFilterList(const SearchSettings& settings = SearchSettings())
+      : TermList(settings) {}
 
   bool unequal_strings = false;
   QString repeated_search_terms;
@@ -108,27 +108,27 @@ class TRelevanceFilterList : public TSimpleSearchlist {
 
 // Scores texts against one filter list; the terms are compiled once, so make
 // one scorer per run (after the list is loaded).
-class TRelevanceScorer {
+class RelevanceScorer {
  public:
-  explicit TRelevanceScorer(const TRelevanceFilterList& filters);
+  explicit RelevanceScorer(const RelevanceFilterList& filters);
 
   // Scores a markup-free text. Adds its words to the run state's totals and
   // sets the run state's per-text counts.
-  T2LongintAndSingleRec ScoreText(QStringView text, int segments, int coverage,
-                                  TRelevanceFilterRec* overall) const;
+  ScoredTextRec ScoreText(QStringView text, int segments, int coverage,
+                          RelevanceFilter* overall) const;
   // Reads the file, removes markup with the list's tag span and scores it. A
   // missing file gives the zero result; an unreadable one gives it too, with
   // the reason in *problem when one is given. The second form reads into
   // buffer, which a caller scoring many texts keeps between them.
-  T2LongintAndSingleRec ScoreFile(const QString& filename, int segments, int coverage,
-                                  TRelevanceFilterRec* overall, FileProblem* problem = nullptr) const;
-  T2LongintAndSingleRec ScoreFile(const QString& filename, int segments, int coverage,
-                                  TRelevanceFilterRec* overall, TextUnitBuffer& buffer,
-                                  FileProblem* problem = nullptr) const;
+  ScoredTextRec ScoreFile(const QString& filename, int segments, int coverage,
+                          RelevanceFilter* overall, FileProblem* problem = nullptr) const;
+  ScoredTextRec ScoreFile(const QString& filename, int segments, int coverage,
+                          RelevanceFilter* overall, TextUnitBuffer& buffer,
+                          FileProblem* problem = nullptr) const;
 
  private:
-  const TRelevanceFilterList& filters_;
-  TMultiTermMatcher matcher_;
+  const RelevanceFilterList& filters_;
+  MultiTermMatcher matcher_;
 };
 
 // An anomaly worth a log line (a text without words, say); never a failure.
@@ -140,15 +140,15 @@ enum class FilterLoadOutcome { Ok, NotFilled, UnequalLines, BadLines, NoTerms, R
 // Steps of a check before any text is read: clears and loads the list and
 // reports through the current dialog interface (not filled, unequal lines,
 // malformed lines, no terms, the repeated-terms question).
-FilterLoadOutcome LoadFiltersForCheck(TRelevanceFilterList* filters, const QString& filter_file);
+FilterLoadOutcome LoadFiltersForCheck(RelevanceFilterList* filters, const QString& filter_file);
 
 struct RelevanceCheckParams {
   int min_words = 200;
-  int segments = 1;   // S, 1 to 10
-  int coverage = 0;   // M, brought into 0..S
+  int segments = 1;  // S, 1 to 10
+  int coverage = 0;  // M, brought into 0..S
   double min_score = 0;
-  TInputChoicesRec input;
-  int threads = 0;    // texts read and scored at once (0: one per core)
+  FileSourceChoice input;
+  int threads = 0;  // texts read and scored at once (0: one per core)
 };
 
 struct RelevanceCheckCallbacks {
@@ -164,15 +164,15 @@ struct RelevanceCheckCallbacks {
 // folder by folder in name order. problems gets the folders that could not
 // be read, the list file when it cannot be read and the files it names that
 // are missing.
-QStringList GatherRelevanceTexts(const TInputChoicesRec& input, const StopFlag* stop = nullptr,
+QStringList GatherRelevanceTexts(const FileSourceChoice& input, const StopFlag* stop = nullptr,
                                  std::vector<FileProblem>* problems = nullptr);
 
 // Scores every text (until stopped) and lists those with enough words and a
 // high enough score; results is cleared first and ends sorted on score,
 // highest first, ties by file name. Returns the status line summing up.
-QString ScoreRelevanceTexts(const QStringList& texts, const TRelevanceFilterList& filters,
-                            const RelevanceCheckParams& params, TRelevanceFilterRec* overall,
-                            TStringListWith2IntsAndSingle* results, const RelevanceCheckCallbacks& callbacks);
+QString ScoreRelevanceTexts(const QStringList& texts, const RelevanceFilterList& filters,
+                            const RelevanceCheckParams& params, RelevanceFilter* overall,
+                            RelevanceResults* results, const RelevanceCheckCallbacks& callbacks);
 
 // The coverage label's text for a number of segments.
 QString CoverageLabel(int segments);
@@ -189,8 +189,8 @@ QString FilteredFolderOf(const QString& base);
 // min_score into the filtered tree under base, overwriting only a file of
 // the same name at the target. Returns the number of copies made; failures
 // go to problems.
-int CopyFilteredTexts(const TStringListWith2IntsAndSingle& results, const QString& base, double min_score,
+int CopyFilteredTexts(const RelevanceResults& results, const QString& base, double min_score,
                       std::vector<FileProblem>* problems = nullptr);
 
 // The heading of an RTF sample text: "(4) Score: 3.00, Hit types: 2, (1,000 words)".
-QString RtfSampleHeading(int index, const T2LongintAndSingleRec& rec);
+QString RtfSampleHeading(int index, const ScoredTextRec& rec);

@@ -9,26 +9,26 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QMainWindow>
-#include <QStatusBar>
 #include <QPalette>
 #include <QSplitter>
+#include <QStatusBar>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <limits>
 
-#include "duplicates/copy_a_list_gui.h"
 #include "relevance/relevance_rtf.h"
 #include "runtime/dialogs.h"
 #include "runtime/file_problems.h"
 #include "runtime/format.h"
 #include "runtime/messages.h"
-#include "runtime/settings.h"
-#include "sampling/folder_choose_dialog.h"
-#include "sampling/folder_or_list_dialog.h"
-#include "sampling/sample_rtf_dialog.h"
-#include "viewer/one_text_file_shower_window.h"
-#include "runtime/native_names.h"
 #include "runtime/native_files.h"
+#include "runtime/native_names.h"
+#include "runtime/settings.h"
+#include "ui_kit/copy_a_list_gui.h"
+#include "ui_kit/folder_choose_dialog.h"
+#include "ui_kit/folder_or_list_dialog.h"
+#include "ui_kit/sample_rtf_dialog.h"
+#include "ui_kit/text_viewer_window.h"
 
 namespace {
 constexpr int kHelp = 6040;
@@ -37,42 +37,54 @@ constexpr int kFilterHelp = 6350;
 
 // --- grid model ---
 
-TRelevanceGridModel::TRelevanceGridModel(TStringListWith2IntsAndSingle* scores, QObject* parent)
+RelevanceGridModel::RelevanceGridModel(RelevanceResults* scores, QObject* parent)
     : QAbstractTableModel(parent), scores_(scores) {}
 
-int TRelevanceGridModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : rows_; }
-int TRelevanceGridModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : 5; }
+int RelevanceGridModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : rows_;
+}
+int RelevanceGridModel::columnCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : 5;
+}
 
-int TRelevanceGridModel::ColumnPercent(int column) {
+int RelevanceGridModel::ColumnPercent(int column) {
   static const int percents[5] = {5, 65, 10, 10, 10};
   return column >= 0 && column < 5 ? percents[column] : 0;
 }
 
-QString TRelevanceGridModel::CellText(int row, int column) const {
+QString RelevanceGridModel::CellText(int row, int column) const {
   if (row < 0 || row >= rows_ || row >= scores_->Count()) return QString();
-  const T2LongintAndSingleRec& r = scores_->GetOne(row);
+  const ScoredTextRec& r = scores_->GetOne(row);
   switch (column) {
-    case 0: return Format(QStringLiteral("%6.0n"), {IntToSingle(row + 1)}).trimmed();
-    case 1: return scores_->String(row);
-    case 2: return Format(QStringLiteral("%5.1n"), {static_cast<double>(r.score)}).trimmed();
-    case 3: return Format(QStringLiteral("%.0n"), {IntToSingle(r.words)});
-    case 4: return Format(QStringLiteral("%.0n"), {IntToSingle(r.positive_terms)});
-    default: return QString();
+    case 0:
+      return Format(QStringLiteral("%6.0n"), {IntToSingle(row + 1)}).trimmed();
+    case 1:
+      return scores_->String(row);
+    case 2:
+      return Format(QStringLiteral("%5.1n"), {static_cast<double>(r.score)}).trimmed();
+    case 3:
+      return Format(QStringLiteral("%.0n"), {IntToSingle(r.words)});
+    case 4:
+      return Format(QStringLiteral("%.0n"), {IntToSingle(r.positive_terms)});
+    default:
+      return QString();
   }
 }
 
-QVariant TRelevanceGridModel::data(const QModelIndex& index, int role) const {
+QVariant RelevanceGridModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid()) return {};
   // The file column shows the display form of the path; CellText keeps it.
   if (role == Qt::DisplayRole)
-    return index.column() == 1 ? DisplayName(CellText(index.row(), 1)) : CellText(index.row(), index.column());
+    return index.column() == 1 ? DisplayName(CellText(index.row(), 1))
+                               : CellText(index.row(), index.column());
   if (role == Qt::TextAlignmentRole)
-    return QVariant::fromValue(Qt::AlignVCenter | (index.column() == 1 ? Qt::AlignLeft : Qt::AlignRight));
+    return QVariant::fromValue(Qt::AlignVCenter |
+                               (index.column() == 1 ? Qt::AlignLeft : Qt::AlignRight));
   if (role == Qt::ToolTipRole && index.column() == 1) return DisplayName(CellText(index.row(), 1));
   return {};
 }
 
-QVariant TRelevanceGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
+QVariant RelevanceGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
   if (orientation != Qt::Horizontal) return {};
   if (role == Qt::DisplayRole) {
     static const char* keys[5] = {"LXN", "LXFilename", "LXScore", "LXWords", "LXHitTypes"};
@@ -83,20 +95,28 @@ QVariant TRelevanceGridModel::headerData(int section, Qt::Orientation orientatio
   return {};
 }
 
-void TRelevanceGridModel::sort(int column, Qt::SortOrder order) {
+void RelevanceGridModel::sort(int column, Qt::SortOrder order) {
   if (column < 1 || column > 4 || rows_ == 0) return;
   const bool ascending = order == Qt::AscendingOrder;
   Q_EMIT layoutAboutToBeChanged();
   switch (column) {
-    case 1: scores_->SortOnStrings(ascending); break;
-    case 2: scores_->SortOnSingle_Sort2String(ascending); break;
-    case 3: scores_->SortOn_Int(1, ascending); break;
-    case 4: scores_->SortOn_Int(2, ascending); break;
+    case 1:
+      scores_->SortOnStrings(ascending);
+      break;
+    case 2:
+      scores_->SortOnSingle_Sort2String(ascending);
+      break;
+    case 3:
+      scores_->SortOn_Int(1, ascending);
+      break;
+    case 4:
+      scores_->SortOn_Int(2, ascending);
+      break;
   }
   Q_EMIT layoutChanged();
 }
 
-void TRelevanceGridModel::SetRowCount(int rows) {
+void RelevanceGridModel::SetRowCount(int rows) {
   beginResetModel();
   rows_ = rows;
   endResetModel();
@@ -104,16 +124,16 @@ void TRelevanceGridModel::SetRowCount(int rows) {
 
 // --- page ---
 
-RelevancePage::RelevancePage(PageHost* host, TRelevanceFilterList* relevance_filters, QWidget* parent,
-                             TStringListWith2IntsAndSingle* scores, TRelevanceFilterRec* overall)
+RelevancePage::RelevancePage(PageHost* host, RelevanceFilterList* relevance_filters,
+                             QWidget* parent, RelevanceResults* scores, RelevanceFilter* overall)
     : QWidget(parent), host_(host), filters_(relevance_filters) {
   setObjectName(QStringLiteral("RelevancePage"));
   if (!scores) {
-    own_scores_ = std::make_unique<TStringListWith2IntsAndSingle>();
+    own_scores_ = std::make_unique<RelevanceResults>();
     scores = own_scores_.get();
   }
   if (!overall) {
-    own_overall_ = std::make_unique<TRelevanceFilterRec>();
+    own_overall_ = std::make_unique<RelevanceFilter>();
     overall = own_overall_.get();
   }
   scores_ = scores;
@@ -123,7 +143,7 @@ RelevancePage::RelevancePage(PageHost* host, TRelevanceFilterList* relevance_fil
     w->setObjectName(QString::fromLatin1(name));
     return w;
   };
-  ElFileNameEditFilterStrings = new TPathEdit(TPathEdit::Kind::ExistingFile, this);
+  ElFileNameEditFilterStrings = new PathEdit(PathEdit::Kind::ExistingFile, this);
   named(ElFileNameEditFilterStrings, "ElFileNameEditFilterStrings");
   ElFileNameEditFilterStrings->setNameFilter(QStringLiteral("Text files (*.txt);;All files (*)"));
   ElFileNameEditFilterStrings->setToolTip(
@@ -162,7 +182,7 @@ RelevancePage::RelevancePage(PageHost* host, TRelevanceFilterList* relevance_fil
   named(AdvGlowButtonRelevanceCOPYRTF, "AdvGlowButtonRelevanceCOPYRTF");
   AdvGlowButtonRelevanceCOPYRTF->setVisible(false);
 
-  model_ = new TRelevanceGridModel(scores_, this);
+  model_ = new RelevanceGridModel(scores_, this);
   LXSimpleVirtualGridRelevance = new QTableView(this);
   named(LXSimpleVirtualGridRelevance, "LXSimpleVirtualGridRelevance");
   LXSimpleVirtualGridRelevance->setModel(model_);
@@ -214,15 +234,22 @@ RelevancePage::RelevancePage(PageHost* host, TRelevanceFilterList* relevance_fil
   layout->addLayout(top);
   layout->addWidget(LXSimpleVirtualGridRelevance, 1);
 
-  connect(AdvGlowButtonRelevanceCheck, &QPushButton::clicked, this, &RelevancePage::AdvGlowButtonRelevanceCheckClick);
-  connect(AdvGlowButtonRelevanceEdit, &QPushButton::clicked, this, &RelevancePage::AdvGlowButtonRelevanceEditClick);
-  connect(AdvGlowButtonRelevanceFilter, &QPushButton::clicked, this, &RelevancePage::AdvGlowButtonRelevanceFilterClick);
-  connect(AdvGlowButtonRelevanceCOPYRTF, &QPushButton::clicked, this, &RelevancePage::AdvGlowButtonRelevanceCOPYRTFClick);
-  connect(AdvSpinEditSEgmentType, &QSpinBox::valueChanged, this, &RelevancePage::AdvSpinEditSEgmentTypeChange);
+  connect(AdvGlowButtonRelevanceCheck, &QPushButton::clicked, this,
+          &RelevancePage::AdvGlowButtonRelevanceCheckClick);
+  connect(AdvGlowButtonRelevanceEdit, &QPushButton::clicked, this,
+          &RelevancePage::AdvGlowButtonRelevanceEditClick);
+  connect(AdvGlowButtonRelevanceFilter, &QPushButton::clicked, this,
+          &RelevancePage::AdvGlowButtonRelevanceFilterClick);
+  connect(AdvGlowButtonRelevanceCOPYRTF, &QPushButton::clicked, this,
+          &RelevancePage::AdvGlowButtonRelevanceCOPYRTFClick);
+  connect(AdvSpinEditSEgmentType, &QSpinBox::valueChanged, this,
+          &RelevancePage::AdvSpinEditSEgmentTypeChange);
   connect(Showthistext1, &QAction::triggered, this, &RelevancePage::Showthistext1Click);
   connect(RelevanceCopy2, &QAction::triggered, this, &RelevancePage::RelevanceCopy2Click);
-  connect(LXSimpleVirtualGridRelevance, &QTableView::customContextMenuRequested, this, &RelevancePage::ShowGridMenu);
-  connect(LXSimpleVirtualGridRelevance, &QTableView::doubleClicked, this, [this] { Showthistext1Click(); });
+  connect(LXSimpleVirtualGridRelevance, &QTableView::customContextMenuRequested, this,
+          &RelevancePage::ShowGridMenu);
+  connect(LXSimpleVirtualGridRelevance, &QTableView::doubleClicked, this,
+          [this] { Showthistext1Click(); });
 
   if (host_) {
     host_->RegisterStartControl(AdvGlowButtonRelevanceCheck);
@@ -235,24 +262,24 @@ RelevancePage::RelevancePage(PageHost* host, TRelevanceFilterList* relevance_fil
 
 RelevancePage::~RelevancePage() = default;
 
-TFormFolderOrListChooser* RelevancePage::FolderOrListChooser() {
-  if (!folder_or_list_) folder_or_list_ = new TFormFolderOrListChooser(this);
+FolderOrListChooserDialog* RelevancePage::FolderOrListChooser() {
+  if (!folder_or_list_) folder_or_list_ = new FolderOrListChooserDialog(this);
   return folder_or_list_;
 }
 
-TFormFolderChooser* RelevancePage::FolderChooser() {
-  if (!folder_chooser_) folder_chooser_ = new TFormFolderChooser(this);
+FolderChooserDialog* RelevancePage::FolderChooser() {
+  if (!folder_chooser_) folder_chooser_ = new FolderChooserDialog(this);
   return folder_chooser_;
 }
 
-TFormSampleRTF* RelevancePage::SampleRTFWindow() {
-  if (!sample_rtf_) sample_rtf_ = new TFormSampleRTF(this);
+SampleRtfDialog* RelevancePage::SampleRTFWindow() {
+  if (!sample_rtf_) sample_rtf_ = new SampleRtfDialog(this);
   return sample_rtf_;
 }
 
 void RelevancePage::SetButtonsEnabled(bool enabled) {
-  for (QPushButton* b : {AdvGlowButtonRelevanceEdit, AdvGlowButtonRelevanceCheck, AdvGlowButtonRelevanceFilter,
-                         AdvGlowButtonRelevanceCOPYRTF})
+  for (QPushButton* b : {AdvGlowButtonRelevanceEdit, AdvGlowButtonRelevanceCheck,
+                         AdvGlowButtonRelevanceFilter, AdvGlowButtonRelevanceCOPYRTF})
     b->setEnabled(enabled);
 }
 
@@ -278,9 +305,9 @@ void RelevancePage::AdvGlowButtonRelevanceCheckClick() {
   auto early_stop = [this] {
     if (host_) host_->ResetProgress(true);
   };
-  filters_->SetSettings(TSimpleSearchSettings{0, GetIgnoreTagsSpan()});
+  filters_->SetSettings(SearchSettings{0, GetIgnoreTagsSpan()});
   if (LoadFiltersForCheck(filters_, filter_file) != FilterLoadOutcome::Ok) return early_stop();
-  TFormFolderOrListChooser* chooser = FolderOrListChooser();
+  FolderOrListChooserDialog* chooser = FolderOrListChooser();
   if (chooser->exec() != QDialog::Accepted) return early_stop();
   params.input = chooser->InputChoices;
   last_input_ = params.input;
@@ -340,8 +367,8 @@ void RelevancePage::AdvGlowButtonRelevanceEditClick() {
 
 void RelevancePage::AdvGlowButtonRelevanceFilterClick() {
   QString base;
-  if (last_input_.file_or_folder == TLXFileOrFolder::t_textfile) {
-    TFormFolderChooser* chooser = FolderChooser();
+  if (last_input_.file_or_folder == FileOrFolder::t_textfile) {
+    FolderChooserDialog* chooser = FolderChooser();
     if (chooser->exec() != QDialog::Accepted) return;
     base = chooser->Choice;
   } else {
@@ -355,9 +382,9 @@ void RelevancePage::AdvGlowButtonRelevanceFilterClick() {
   if (!base.endsWith(QLatin1Char('/'))) base += QLatin1Char('/');
   const int m = AdvSpinEditRelevanceFilterCopyMin->value();
   const QString target = base + LX("LXFiltered");
-  const QString question =
-      Format(LX("LXFilterXtoYQ"),
-             {Format(LX("LXAnyScoringAtLeastX"), {Format(QStringLiteral("%d"), {m})}).toLower(), target});
+  const QString question = Format(
+      LX("LXFilterXtoYQ"),
+      {Format(LX("LXAnyScoringAtLeastX"), {Format(QStringLiteral("%d"), {m})}).toLower(), target});
   if (OKToDoX(question, kFilterHelp) != mrOK) return;
   QApplication::setOverrideCursor(Qt::WaitCursor);
   std::vector<FileProblem> problems;
@@ -367,8 +394,8 @@ void RelevancePage::AdvGlowButtonRelevanceFilterClick() {
   NFilesCopiedOrMoved(copied, false, target, kHelp);
 }
 
-TFileDetails3_string RelevancePage::RowDetails(int result_index) const {
-  TFileDetails3_string d;
+ViewerFileDetails RelevancePage::RowDetails(int result_index) const {
+  ViewerFileDetails d;
   if (result_index < 0 || result_index >= model_->rowCount()) return d;
   d.full_path = model_->CellText(result_index, 1);
   d.info1 = model_->CellText(result_index, 3);
@@ -376,7 +403,7 @@ TFileDetails3_string RelevancePage::RowDetails(int result_index) const {
   return d;
 }
 
-TFileDetails3_string RelevancePage::CurrentRowDetails() const {
+ViewerFileDetails RelevancePage::CurrentRowDetails() const {
   const QModelIndex current = LXSimpleVirtualGridRelevance->currentIndex();
   if (!current.isValid()) return {};
   return RowDetails(current.row());
@@ -389,18 +416,20 @@ void RelevancePage::ShowGridMenu(const QPoint& pos) {
 }
 
 bool RelevancePage::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == LXSimpleVirtualGridRelevance->viewport() && event->type() == QEvent::Resize) FitColumns();
+  if (watched == LXSimpleVirtualGridRelevance->viewport() && event->type() == QEvent::Resize)
+    FitColumns();
   return QWidget::eventFilter(watched, event);
 }
 
 void RelevancePage::FitColumns() {
   const int width = LXSimpleVirtualGridRelevance->viewport()->width();
   for (int c = 0; c < 5; ++c)
-    LXSimpleVirtualGridRelevance->setColumnWidth(c, width * TRelevanceGridModel::ColumnPercent(c) / 100);
+    LXSimpleVirtualGridRelevance->setColumnWidth(
+        c, width * RelevanceGridModel::ColumnPercent(c) / 100);
 }
 
-void RelevancePage::OpenInViewer(const TFileDetails3_string& details, bool with_keywords) {
-  TFormOneTextFileShower* viewer = host_ ? host_->SharedViewer() : nullptr;
+void RelevancePage::OpenInViewer(const ViewerFileDetails& details, bool with_keywords) {
+  TextViewerWindow* viewer = host_ ? host_->SharedViewer() : nullptr;
   if (!viewer) return;
   auto* main_window = qobject_cast<QMainWindow*>(window());
   viewer->OpenAndShowAText(details, main_window ? main_window->statusBar() : nullptr);
@@ -411,7 +440,7 @@ void RelevancePage::OpenInViewer(const TFileDetails3_string& details, bool with_
   viewer->ClearKeywordList();
   QStringList typed;
   for (int i = 0; i < filters_->Count(); ++i) {
-    const TSearchContextRec& term = filters_->GetASearchRec(i);
+    const SearchTerm& term = filters_->GetASearchRec(i);
     if (term.Negative()) continue;
     viewer->SearchList().AddOne(term);
     typed << filters_->GetATypedInSW(i);
@@ -420,7 +449,7 @@ void RelevancePage::OpenInViewer(const TFileDetails3_string& details, bool with_
 }
 
 void RelevancePage::Showthistext1Click() {
-  const TFileDetails3_string details = CurrentRowDetails();
+  const ViewerFileDetails details = CurrentRowDetails();
   if (details.full_path.isEmpty() || !IsExistingFile(details.full_path)) return;
   OpenInViewer(details, true);
 }
@@ -429,21 +458,18 @@ void RelevancePage::RelevanceCopy2Click() { CopyAList(LXSimpleVirtualGridRelevan
 
 void RelevancePage::AdvGlowButtonRelevanceCOPYRTFClick() {
   if (scores_->Count() == 0 || model_->rowCount() == 0) return;
-  TFormSampleRTF* window = SampleRTFWindow();
-  window->SampleRTF_choices.start_num = std::max(0, LXSimpleVirtualGridRelevance->currentIndex().row());
+  SampleRtfDialog* window = SampleRTFWindow();
+  window->SampleRTF_choices.start_num =
+      std::max(0, LXSimpleVirtualGridRelevance->currentIndex().row());
   if (window->exec() != QDialog::Accepted) return;
-  const TSampleRTFrec choice = window->SampleRTF_choices;
-  TFormOneTextFileShower* viewer = host_ ? host_->SharedViewer() : nullptr;
-  if (!viewer) return;
-  const int saved = SaveRtfSampleRun(*scores_, choice, [&](int index, const QString&, const QString& heading) {
-    LXSimpleVirtualGridRelevance->selectRow(index);
-    const TFileDetails3_string details = RowDetails(index);
-    QCoreApplication::processEvents();
-    OpenInViewer(details, true);
-    viewer->confirm_RTF_save = false;
-    QCoreApplication::processEvents();
-    return viewer->HighlightAndSaveToRTF(choice.folder, heading);
-  });
-  viewer->close();
+  const RtfSampleChoice choice = window->SampleRTF_choices;
+  // The same files as sorvel-cli relevance --rtf writes, byte for byte.
+  std::vector<FileProblem> problems;
+  const int saved = SaveRelevanceRtfSample(*scores_, *filters_, choice, &problems);
+  if (!problems.empty()) {
+    QStringList lines;
+    for (const FileProblem& p : problems) lines << p.file + QStringLiteral(": ") + p.reason;
+    FailedToRead(lines.join(QStringLiteral("\r\n")), kHelp);
+  }
   if (host_) host_->ShowStatusText(Format(LX("LXNFilesSaved"), {IntToSingle(saved)}));
 }

@@ -15,21 +15,21 @@
 #include <vector>
 
 #include "relevance/file_filtering.h"
-#include "relevance/path_edit_widget.h"
 #include "runtime/file_details.h"
-#include "shell/page_host_gui.h"
+#include "ui_kit/page_host_gui.h"
+#include "ui_kit/path_edit_widget.h"
 
-class TFormFolderOrListChooser;
-class TFormFolderChooser;
-class TFormSampleRTF;
+class FolderOrListChooserDialog;
+class FolderChooserDialog;
+class SampleRtfDialog;
 
 // The result grid's model over the result list. Its row count is fixed when
 // a check ends (SetRowCount), so that the grid never reads the list while a
 // check fills it.
-class TRelevanceGridModel : public QAbstractTableModel {
+class RelevanceGridModel : public QAbstractTableModel {
   Q_OBJECT
  public:
-  explicit TRelevanceGridModel(TStringListWith2IntsAndSingle* scores, QObject* parent = nullptr);
+  explicit RelevanceGridModel(RelevanceResults* scores, QObject* parent = nullptr);
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
   int columnCount(const QModelIndex& parent = QModelIndex()) const override;
   QVariant data(const QModelIndex& index, int role) const override;
@@ -43,7 +43,7 @@ class TRelevanceGridModel : public QAbstractTableModel {
   static int ColumnPercent(int column);
 
  private:
-  TStringListWith2IntsAndSingle* scores_;
+  RelevanceResults* scores_;
   int rows_ = 0;
 };
 
@@ -52,12 +52,12 @@ class RelevancePage : public QWidget {
  public:
   // scores and overall are the window's result list and run state; when not
   // given, the page keeps its own.
-  RelevancePage(PageHost* host, TRelevanceFilterList* relevance_filters, QWidget* parent,
-                TStringListWith2IntsAndSingle* scores = nullptr, TRelevanceFilterRec* overall = nullptr);
+  RelevancePage(PageHost* host, RelevanceFilterList* relevance_filters, QWidget* parent,
+                RelevanceResults* scores = nullptr, RelevanceFilter* overall = nullptr);
   ~RelevancePage() override;
 
   // --- controls ---
-  TPathEdit* ElFileNameEditFilterStrings;
+  PathEdit* ElFileNameEditFilterStrings;
   QPushButton* AdvGlowButtonRelevanceEdit;
   QPushButton* AdvGlowButtonRelevanceCheck;
   QSpinBox* AdvSpinEditRelevanceMinWords;
@@ -84,20 +84,20 @@ class RelevancePage : public QWidget {
 
   // The details of the grid's current row (file, words, hit types as the
   // grid shows them); empty when no data row is current.
-  TFileDetails3_string CurrentRowDetails() const;
-  TFileDetails3_string RowDetails(int result_index) const;
+  ViewerFileDetails CurrentRowDetails() const;
+  ViewerFileDetails RowDetails(int result_index) const;
 
   // Opens a text in the main window's viewer; with_keywords loads the
   // positive filter terms into its search list and keyword list.
-  void OpenInViewer(const TFileDetails3_string& details, bool with_keywords);
+  void OpenInViewer(const ViewerFileDetails& details, bool with_keywords);
 
-  TRelevanceGridModel* GridModel() const { return model_; }
-  const TStringListWith2IntsAndSingle& Scores() const { return *scores_; }
-  const TRelevanceFilterRec& Overall() const { return *overall_; }
+  RelevanceGridModel* GridModel() const { return model_; }
+  const RelevanceResults& Scores() const { return *scores_; }
+  const RelevanceFilter& Overall() const { return *overall_; }
   // The choosers, created on first use and kept.
-  TFormFolderOrListChooser* FolderOrListChooser();
-  TFormFolderChooser* FolderChooser();
-  TFormSampleRTF* SampleRTFWindow();
+  FolderOrListChooserDialog* FolderOrListChooser();
+  FolderChooserDialog* FolderChooser();
+  SampleRtfDialog* SampleRTFWindow();
 
  Q_SIGNALS:
   // Emitted on the window thread when a check has ended and the grid shows it.
@@ -113,16 +113,16 @@ class RelevancePage : public QWidget {
   void ShowGridMenu(const QPoint& pos);
 
   PageHost* host_;
-  TRelevanceFilterList* filters_;
-  std::unique_ptr<TStringListWith2IntsAndSingle> own_scores_;
-  std::unique_ptr<TRelevanceFilterRec> own_overall_;
-  TStringListWith2IntsAndSingle* scores_;
-  TRelevanceFilterRec* overall_;
-  TRelevanceGridModel* model_;
+  RelevanceFilterList* filters_;
+  std::unique_ptr<RelevanceResults> own_scores_;
+  std::unique_ptr<RelevanceFilter> own_overall_;
+  RelevanceResults* scores_;
+  RelevanceFilter* overall_;
+  RelevanceGridModel* model_;
   StopFlag stop_;
   std::vector<FileProblem> read_problems_;  // files the last check could not read
-  TInputChoicesRec last_input_;
-  TFormFolderOrListChooser* folder_or_list_ = nullptr;
-  TFormFolderChooser* folder_chooser_ = nullptr;
-  TFormSampleRTF* sample_rtf_ = nullptr;
+  FileSourceChoice last_input_;
+  FolderOrListChooserDialog* folder_or_list_ = nullptr;
+  FolderChooserDialog* folder_chooser_ = nullptr;
+  SampleRtfDialog* sample_rtf_ = nullptr;
 };

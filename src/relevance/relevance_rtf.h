@@ -14,16 +14,17 @@
 
 // Saves one text with the given heading; true when a file was written (a
 // text without any term is not saved).
-using RtfSaveOne = std::function<bool(int result_index, const QString& file, const QString& heading)>;
+using RtfSaveOne =
+    std::function<bool(int result_index, const QString& file, const QString& heading)>;
 
 // Walks entries start_num .. start_num + sample_size - 1 of results, stopping
 // at the end of the list, skipping files that no longer exist, and saves each
 // with its numbered score heading. Returns the number saved.
-int SaveRtfSampleRun(const TStringListWith2IntsAndSingle& results, const TSampleRTFrec& choice,
+int SaveRtfSampleRun(const RelevanceResults& results, const RtfSampleChoice& choice,
                      const RtfSaveOne& save, const StopFlag* stop = nullptr);
 
 // The positive terms of a filter list (negative terms are never highlighted).
-std::vector<TSearchContextRec> PositiveTerms(const TRelevanceFilterList& filters);
+std::vector<SearchTerm> PositiveTerms(const RelevanceFilterList& filters);
 
 // Saves one text as RTF in folder (created when missing) under its own name
 // with ".rtf": the heading, a summary of the terms found ("term (hits)",
@@ -31,9 +32,11 @@ std::vector<TSearchContextRec> PositiveTerms(const TRelevanceFilterList& filters
 // every hit of terms highlighted, as the viewer saves it. Hits inside markup
 // and before a "</HEADER>" line are left out. A text without any hit is not
 // saved (false). An existing RTF file is replaced only when the user agrees.
-bool SaveTextAsHighlightedRtf(const QString& file, const std::vector<TSearchContextRec>& terms,
-                              const QString& folder, const QString& heading, QString* problem = nullptr);
+bool SaveTextAsHighlightedRtf(const QString& file, const std::vector<SearchTerm>& terms,
+                              const QString& folder, const QString& heading,
+                              QString* problem = nullptr);
 
 // The RTF sample of the command-line tool: SaveRtfSampleRun with the above.
-int SaveRelevanceRtfSample(const TStringListWith2IntsAndSingle& results, const TRelevanceFilterList& filters,
-                           const TSampleRTFrec& choice, std::vector<FileProblem>* problems = nullptr);
+int SaveRelevanceRtfSample(const RelevanceResults& results, const RelevanceFilterList& filters,
+                           const RtfSampleChoice& choice,
+                           std::vector<FileProblem>* problems = nullptr);

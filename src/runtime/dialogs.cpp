@@ -80,7 +80,8 @@ int ConsoleDialogs::Show(const BoxRequest& request) {
   if (!question && quiet_information && request.icon == BoxIcon::Information) return mrOK;
   int answer = mrOK;
   if (question) {
-    const bool yes_no = request.buttons == BoxButtons::YesNo || request.buttons == BoxButtons::YesNoCancel;
+    const bool yes_no =
+        request.buttons == BoxButtons::YesNo || request.buttons == BoxButtons::YesNoCancel;
     answer = assume_yes_ ? (yes_no ? mrYes : mrOK) : (yes_no ? mrNo : mrCancel);
   }
   QString line = request.text;
@@ -122,15 +123,17 @@ int WarnAboutAndASKOK(const QString& warning, int help_context) {
 }
 
 void NFilesCopiedOrMoved(int n, bool moved, const QString& where, int help_context) {
-  QString text = QStringLiteral("%1 file%2 %3").arg(n).arg(n == 1 ? QString() : QStringLiteral("s"),
-                                                        moved ? QStringLiteral("moved") : QStringLiteral("copied"));
+  QString text = QStringLiteral("%1 file%2 %3")
+                     .arg(n)
+                     .arg(n == 1 ? QString() : QStringLiteral("s"),
+                          moved ? QStringLiteral("moved") : QStringLiteral("copied"));
   if (!where.isEmpty()) text += QStringLiteral(" to ") + where;
   Ask("NFilesCopiedOrMoved", text, BoxButtons::OK, BoxIcon::Information, help_context);
 }
 
 int SavedOKOpenNow(const QString& path, int help_context) {
-  return Ask("SavedOKOpenNow", QStringLiteral("Saved %1.\r\nOpen it now?").arg(path), BoxButtons::YesNo,
-             BoxIcon::Question, help_context);
+  return Ask("SavedOKOpenNow", QStringLiteral("Saved %1.\r\nOpen it now?").arg(path),
+             BoxButtons::YesNo, BoxIcon::Question, help_context);
 }
 
 void FailedToFind(const QString& what, int help_context) {
@@ -149,7 +152,8 @@ void FilesWithProblems(const QString& heading, const std::vector<FileProblem>& p
       BoxIcon::Error, help_context);
 }
 
-void FailedToRename(const QString& from, const QString& to, int help_context, const QString& reason) {
+void FailedToRename(const QString& from, const QString& to, int help_context,
+                    const QString& reason) {
   QString text = QStringLiteral("Failed to rename %1 as %2").arg(from, to);
   if (!reason.isEmpty()) text += QStringLiteral(": ") + reason;
   Ask("FailedToRename", text, BoxButtons::OK, BoxIcon::Error, help_context);
@@ -170,8 +174,8 @@ void ReferenceTextTooShort(const QString& reference_files, int help_context) {
 }
 
 void NotImplemented(int help_context) {
-  Ask("NotImplemented", QStringLiteral("Not implemented yet."), BoxButtons::OK, BoxIcon::Information,
-      help_context);
+  Ask("NotImplemented", QStringLiteral("Not implemented yet."), BoxButtons::OK,
+      BoxIcon::Information, help_context);
 }
 
 void NotImplemented(const QString& what, int help_context) {

@@ -76,8 +76,8 @@ class ConsoleDialogs : public DialogInterface {
 // --- the suite's named boxes ---
 void FormNotFilled(const QString& what_is_missing, int help_context = 0);
 void ReportedAFact(const QString& fact, int help_context = 0);
-int OKToDoX(const QString& x, int help_context = 0);         // OK or Cancel
-int DoYouWantToDoX(const QString& x, int help_context = 0);  // Yes or No
+int OKToDoX(const QString& x, int help_context = 0);                  // OK or Cancel
+int DoYouWantToDoX(const QString& x, int help_context = 0);           // Yes or No
 int WarnAboutAndASKOK(const QString& warning, int help_context = 0);  // OK or Cancel
 void NFilesCopiedOrMoved(int n, bool moved, const QString& where, int help_context = 0);
 int SavedOKOpenNow(const QString& path, int help_context = 0);  // Yes or No
@@ -87,7 +87,8 @@ void FailedToRead(const QString& what, int help_context = 0);
 // says what could not be done with them ("Could not read 3 files:").
 void FilesWithProblems(const QString& heading, const std::vector<FileProblem>& problems, int help_context = 0);
 // reason, when given, says why (the system's error text).
-void FailedToRename(const QString& from, const QString& to, int help_context = 0, const QString& reason = {});
+void FailedToRename(const QString& from, const QString& to, int help_context = 0,
+                    const QString& reason = {});
 void NoCorruptFilesFound(int help_context = 0);
 void ReferenceTextTooShort(const QString& reference_files, int help_context = 0);
 void NotImplemented(int help_context = 0);

@@ -22,7 +22,9 @@ class SorvelError : public std::runtime_error {
 class FileReadError : public SorvelError {
  public:
   FileReadError(const QString& path, const QString& reason)
-      : SorvelError(QStringLiteral("Cannot read \"%1\": %2").arg(DisplayName(path), reason)), path_(path), reason_(reason) {}
+      : SorvelError(QStringLiteral("Cannot read \"%1\": %2").arg(DisplayName(path), reason)),
+        path_(path),
+        reason_(reason) {}
   const QString& Path() const { return path_; }
   const QString& Reason() const { return reason_; }
 

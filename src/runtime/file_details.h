@@ -3,7 +3,7 @@
 
 #include <QString>
 
-struct TFileDetails3_string {
+struct ViewerFileDetails {
   QString full_path;
   QString info1;  // first information text (shown in the viewer's status bar)
   QString info2;  // second information text

@@ -1,10 +1,10 @@
 #include "runtime/file_list.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "runtime/packed_key.h"
 #include "runtime/text_case.h"
-
-#include <cmath>
-#include <algorithm>
 
 namespace {
 const QDateTime& Epoch() {
@@ -30,16 +30,17 @@ QDateTime DayNumberToDateTime(double days) {
 }
 
 double UnixSecondsToDayNumber(std::int64_t seconds, std::int64_t nanoseconds) {
-  const QDateTime dt = QDateTime::fromMSecsSinceEpoch(seconds * 1000 + nanoseconds / 1000000, Qt::LocalTime);
+  const QDateTime dt =
+      QDateTime::fromMSecsSinceEpoch(seconds * 1000 + nanoseconds / 1000000, Qt::LocalTime);
   return DateTimeToDayNumber(dt);
 }
 
-QString TFolderEfficientFileStringlist::GetFullFilename(int i) const {
+QString FolderFileList::GetFullFilename(int i) const {
   const auto& r = recs_[static_cast<std::size_t>(i)];
   return folders_[r.FolderNumber] + r.Name;
 }
 
-int TFolderEfficientFileStringlist::AddFolder(const QString& folder) {
+int FolderFileList::AddFolder(const QString& folder) {
   QString f = folder;
   if (!f.endsWith(QLatin1Char('/'))) f += QLatin1Char('/');
   auto it = folder_index_.constFind(f);
@@ -50,19 +51,19 @@ int TFolderEfficientFileStringlist::AddFolder(const QString& folder) {
   return n;
 }
 
-int TFolderEfficientFileStringlist::AddOne(int folder_number, QString name, std::int64_t size, double time) {
-  recs_.push_back(TMySimpleSearchRec{time, size, folder_number, std::move(name)});
+int FolderFileList::AddOne(int folder_number, QString name, std::int64_t size, double time) {
+  recs_.push_back(FileRecord{time, size, folder_number, std::move(name)});
   return static_cast<int>(recs_.size()) - 1;
 }
 
-int TFolderEfficientFileStringlist::AddOne(const QString& full_name, std::int64_t size, double time) {
+int FolderFileList::AddOne(const QString& full_name, std::int64_t size, double time) {
   const qsizetype slash = full_name.lastIndexOf(QLatin1Char('/'));
   const QString folder = slash >= 0 ? full_name.left(slash + 1) : QString();
   const QString name = slash >= 0 ? full_name.mid(slash + 1) : full_name;
   return AddOne(AddFolder(folder), name, size, time);
 }
 
-void TFolderEfficientFileStringlist::RemoveEntries(std::vector<int> indexes) {
+void FolderFileList::RemoveEntries(std::vector<int> indexes) {
   std::sort(indexes.begin(), indexes.end());
   indexes.erase(std::unique(indexes.begin(), indexes.end()), indexes.end());
   std::size_t out = 0;
@@ -78,7 +79,7 @@ void TFolderEfficientFileStringlist::RemoveEntries(std::vector<int> indexes) {
   recs_.resize(out);
 }
 
-void TFolderEfficientFileStringlist::Clear() {
+void FolderFileList::Clear() {
   folders_.clear();
   folder_index_.clear();
   recs_.clear();
@@ -102,8 +103,8 @@ int CompareJoined(QStringView a1, QStringView a2, QStringView b1, QStringView b2
 
 }  // namespace
 
-void TFolderEfficientFileStringlist::DoASort(TFileSortOrder order) {
-  if (order == TFileSortOrder::None || recs_.size() < 2) return;
+void FolderFileList::DoASort(FileSortOrder order) {
+  if (order == FileSortOrder::None || recs_.size() < 2) return;
   // Names are compared as lower-cased full paths, and equal ones by their
   // exact text. A path is its folder and its name, and folders are few: each
   // is lower-cased once, each name once, and paths are compared in their two
@@ -134,7 +135,8 @@ void TFolderEfficientFileStringlist::DoASort(TFileSortOrder order) {
     char16_t start[33];
     qsizetype n = 0;
     for (qsizetype k = shared; k < folder.size() && n < 33; ++k) start[n++] = folder[k].unicode();
-    for (qsizetype k = 0; k < lower_names[i].size() && n < 33; ++k) start[n++] = lower_names[i][k].unicode();
+    for (qsizetype k = 0; k < lower_names[i].size() && n < 33; ++k)
+      start[n++] = lower_names[i][k].unicode();
     entries[i] = Entry{PackKey<4>(QStringView(start, n)), static_cast<std::uint32_t>(i)};
   }
   auto by_name = [&](const Entry& a, const Entry& b) {
@@ -142,8 +144,9 @@ void TFolderEfficientFileStringlist::DoASort(TFileSortOrder order) {
     const auto& ra = recs_[a.index];
     const auto& rb = recs_[b.index];
     if (c == 2) {
-      c = CompareJoined(lower_folders[static_cast<std::size_t>(ra.FolderNumber)], lower_names[a.index],
-                        lower_folders[static_cast<std::size_t>(rb.FolderNumber)], lower_names[b.index], shared);
+      c = CompareJoined(
+          lower_folders[static_cast<std::size_t>(ra.FolderNumber)], lower_names[a.index],
+          lower_folders[static_cast<std::size_t>(rb.FolderNumber)], lower_names[b.index], shared);
     }
     if (c != 0) return c < 0;
     c = CompareJoined(folders_[ra.FolderNumber], ra.Name, folders_[rb.FolderNumber], rb.Name, 0);
@@ -151,10 +154,10 @@ void TFolderEfficientFileStringlist::DoASort(TFileSortOrder order) {
     return a.index < b.index;  // the order of adding
   };
   switch (order) {
-    case TFileSortOrder::ByName:
+    case FileSortOrder::ByName:
       std::sort(entries.begin(), entries.end(), by_name);
       break;
-    case TFileSortOrder::BySize:
+    case FileSortOrder::BySize:
       std::sort(entries.begin(), entries.end(), [&](const Entry& a, const Entry& b) {
         const auto sa = recs_[a.index].Size;
         const auto sb = recs_[b.index].Size;
@@ -162,7 +165,7 @@ void TFolderEfficientFileStringlist::DoASort(TFileSortOrder order) {
         return by_name(a, b);
       });
       break;
-    case TFileSortOrder::ByDate:
+    case FileSortOrder::ByDate:
       std::sort(entries.begin(), entries.end(), [&](const Entry& a, const Entry& b) {
         const double ta = recs_[a.index].Time;
         const double tb = recs_[b.index].Time;
@@ -170,23 +173,25 @@ void TFolderEfficientFileStringlist::DoASort(TFileSortOrder order) {
         return by_name(a, b);
       });
       break;
-    case TFileSortOrder::None:
+    case FileSortOrder::None:
       break;
   }
-  std::vector<TMySimpleSearchRec> sorted;
+  std::vector<FileRecord> sorted;
   sorted.reserve(recs_.size());
   for (const Entry& e : entries) sorted.push_back(std::move(recs_[e.index]));
   recs_ = std::move(sorted);
 }
 
-QStringList TFolderEfficientFileStringlist::GetAsStringlist() const {
+QStringList FolderFileList::GetAsStringlist() const {
   QStringList out;
   out.reserve(static_cast<qsizetype>(recs_.size()));
   for (int i = 0; i < Count(); ++i) out << GetFullFilename(i);
   return out;
 }
 
-int Compare2Strings(const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive); }
+int Compare2Strings(const QString& a, const QString& b) {
+  return a.compare(b, Qt::CaseInsensitive);
+}
 int CompareDates(double a, double b) { return a < b ? -1 : (a > b ? 1 : 0); }
 int CompareLongints(std::int32_t a, std::int32_t b) { return a < b ? -1 : (a > b ? 1 : 0); }
 int CompareInt64s(std::int64_t a, std::int64_t b) { return a < b ? -1 : (a > b ? 1 : 0); }

@@ -4,9 +4,9 @@
 // and its date-time stamp.
 
 #include <QDateTime>
+#include <QHash>
 #include <QString>
 #include <QStringList>
-#include <QHash>
 #include <cstdint>
 #include <vector>
 
@@ -16,20 +16,20 @@ double DateTimeToDayNumber(const QDateTime& dt);
 QDateTime DayNumberToDateTime(double days);
 double UnixSecondsToDayNumber(std::int64_t seconds, std::int64_t nanoseconds = 0);
 
-struct TMySimpleSearchRec {
+struct FileRecord {
   double Time = 0;        // date-time stamp (day number, see above)
   std::int64_t Size = 0;  // bytes
   std::int32_t FolderNumber = 0;
-  QString Name;           // file name without folder
+  QString Name;  // file name without folder
 };
 
-enum class TFileSortOrder { ByName, BySize, ByDate, None };
+enum class FileSortOrder { ByName, BySize, ByDate, None };
 
-class TFolderEfficientFileStringlist {
+class FolderFileList {
  public:
   int Count() const { return static_cast<int>(recs_.size()); }
   QString GetFullFilename(int i) const;
-  const TMySimpleSearchRec& GetASimpleSearchRec(int i) const { return recs_[static_cast<std::size_t>(i)]; }
+  const FileRecord& GetASimpleSearchRec(int i) const { return recs_[static_cast<std::size_t>(i)]; }
   QString GetFolder(int folder_number) const { return folders_[folder_number]; }
   int FolderCount() const { return static_cast<int>(folders_.size()); }
 
@@ -50,13 +50,13 @@ class TFolderEfficientFileStringlist {
   void Reserve(std::size_t n) { recs_.reserve(n); }
   // Sorts the entries. By name: full path without regard to case (ties by
   // exact text); by size or date: ascending, ties by name.
-  void DoASort(TFileSortOrder order = TFileSortOrder::ByName);
+  void DoASort(FileSortOrder order = FileSortOrder::ByName);
   QStringList GetAsStringlist() const;
 
  private:
   QStringList folders_;
   QHash<QString, int> folder_index_;
-  std::vector<TMySimpleSearchRec> recs_;
+  std::vector<FileRecord> recs_;
 };
 
 // The suite's comparers: negative, zero or positive.

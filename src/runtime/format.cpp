@@ -16,11 +16,13 @@ QString FixedText(double v, int decimals, bool groups, const QLocale& loc) {
   // through the locale's integer formatting, which gives the same digits and
   // separators as fixed-point formatting with no decimals, at a fraction of
   // the cost; and the locale is copied only when its options must change.
-  const QLocale::NumberOptions options = groups ? QLocale::DefaultNumberOptions : QLocale::OmitGroupSeparator;
+  const QLocale::NumberOptions options =
+      groups ? QLocale::DefaultNumberOptions : QLocale::OmitGroupSeparator;
   QLocale l = loc;
   if (l.numberOptions() != options) l.setNumberOptions(options);
   constexpr double kExactWhole = 9007199254740992.0;  // 2^53
-  if (decimals == 0 && std::fabs(v) < kExactWhole && v == std::trunc(v) && !(v == 0 && std::signbit(v))) {
+  if (decimals == 0 && std::fabs(v) < kExactWhole && v == std::trunc(v) &&
+      !(v == 0 && std::signbit(v))) {
     return l.toString(static_cast<qlonglong>(v));
   }
   return l.toString(v, 'f', decimals);
@@ -110,7 +112,8 @@ QString Format(const QString& pattern, std::initializer_list<FormatArg> args, co
       case 'u': {
         std::int64_t v = arg.IsInt() ? arg.Int() : arg.IsFloat() ? std::llround(arg.Float()) : 0;
         const bool neg = v < 0;
-        const std::uint64_t mag = neg ? 0 - static_cast<std::uint64_t>(v) : static_cast<std::uint64_t>(v);
+        const std::uint64_t mag =
+            neg ? 0 - static_cast<std::uint64_t>(v) : static_cast<std::uint64_t>(v);
         QString digits = QString::number(static_cast<qulonglong>(mag));
         if (prec > digits.size()) digits = QString(prec - digits.size(), QLatin1Char('0')) + digits;
         s = neg ? QLatin1Char('-') + digits : digits;
@@ -124,17 +127,23 @@ QString Format(const QString& pattern, std::initializer_list<FormatArg> args, co
       }
       case 'f':
       case 'n': {
-        const double v = arg.IsFloat() ? arg.Float() : arg.IsInt() ? static_cast<double>(arg.Int()) : 0.0;
+        const double v = arg.IsFloat() ? arg.Float()
+                         : arg.IsInt() ? static_cast<double>(arg.Int())
+                                       : 0.0;
         s = FixedText(v, prec < 0 ? 2 : prec, type == QLatin1Char('n'), loc);
         break;
       }
       case 'e': {
-        const double v = arg.IsFloat() ? arg.Float() : arg.IsInt() ? static_cast<double>(arg.Int()) : 0.0;
+        const double v = arg.IsFloat() ? arg.Float()
+                         : arg.IsInt() ? static_cast<double>(arg.Int())
+                                       : 0.0;
         s = loc.toString(v, 'E', prec < 0 ? 15 : std::max(0, prec - 1));
         break;
       }
       case 'g': {
-        const double v = arg.IsFloat() ? arg.Float() : arg.IsInt() ? static_cast<double>(arg.Int()) : 0.0;
+        const double v = arg.IsFloat() ? arg.Float()
+                         : arg.IsInt() ? static_cast<double>(arg.Int())
+                                       : 0.0;
         QLocale l = loc;
         l.setNumberOptions(QLocale::OmitGroupSeparator);
         s = l.toString(v, 'g', prec < 0 ? 15 : prec);

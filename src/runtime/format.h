@@ -41,7 +41,8 @@ class FormatArg {
 };
 
 QString Format(const QString& pattern, std::initializer_list<FormatArg> args);
-QString Format(const QString& pattern, std::initializer_list<FormatArg> args, const QLocale& locale);
+QString Format(const QString& pattern, std::initializer_list<FormatArg> args,
+               const QLocale& locale);
 
 // IntToSingle(n): n as a floating-point argument, for the "n" and "f" types.
 inline double IntToSingle(std::int64_t n) { return static_cast<double>(static_cast<float>(n)); }

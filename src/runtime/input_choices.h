@@ -5,19 +5,19 @@
 
 #include <QString>
 
-enum class TLXFileOrFolder { t_textfile, t_folder_contents };
+enum class FileOrFolder { t_textfile, t_folder_contents };
 
 // What "Choose input" returns; all five fields are filled on every OK.
-struct TInputChoicesRec {
-  TLXFileOrFolder file_or_folder = TLXFileOrFolder::t_folder_contents;
+struct FileSourceChoice {
+  FileOrFolder file_or_folder = FileOrFolder::t_folder_contents;
   bool include_sub_folders = true;
   QString head_folder;
-  QString file_list;   // a file naming one text file per line
+  QString file_list;  // a file naming one text file per line
   QString filemask = QStringLiteral("*.*");
 };
 
 // What "Save a sample in RTF format" returns.
-struct TSampleRTFrec {
+struct RtfSampleChoice {
   QString folder;
   int start_num = 0;    // 0-based index of the first result to save
   int sample_size = 0;  // how many results to save

@@ -1,13 +1,14 @@
 #include "runtime/interrupt_cleanup.h"
 
-#include <QFile>
-#include <atomic>
-#include <csignal>
-#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/syscall.h>
 #include <unistd.h>
+
+#include <QFile>
+#include <atomic>
+#include <csignal>
+#include <cstring>
 
 #include "runtime/native_names.h"
 

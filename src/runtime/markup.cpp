@@ -1,10 +1,11 @@
 #include "runtime/markup.h"
 
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdlib>
 #include <new>
-#include <sys/mman.h>
-#include <unistd.h>
 
 #include "runtime/error.h"
 #include "runtime/text_reader.h"
@@ -17,7 +18,8 @@ qsizetype MarkupTagClose(QStringView text, qsizetype open_at, QChar close, int t
   return -1;
 }
 
-qsizetype RemoveMarkupInPlace(char16_t* p, qsizetype n, char16_t open, char16_t close, int tag_span) {
+qsizetype RemoveMarkupInPlace(char16_t* p, qsizetype n, char16_t open, char16_t close,
+                              int tag_span) {
   if (tag_span <= 0) return n;
   const QStringView text(p, n);
   qsizetype lt = text.indexOf(QChar(open));
@@ -45,8 +47,8 @@ qsizetype RemoveMarkupInPlace(char16_t* p, qsizetype n, char16_t open, char16_t 
 
 void RemoveMarkupInPlace(QString& text, QChar open, QChar close, int tag_span) {
   if (tag_span <= 0 || !text.contains(open)) return;
-  const qsizetype n = RemoveMarkupInPlace(reinterpret_cast<char16_t*>(text.data()), text.size(), open.unicode(),
-                                          close.unicode(), tag_span);
+  const qsizetype n = RemoveMarkupInPlace(reinterpret_cast<char16_t*>(text.data()), text.size(),
+                                          open.unicode(), close.unicode(), tag_span);
   text.truncate(n);
 }
 
@@ -102,7 +104,8 @@ void TextUnitBuffer::Reserve(qsizetype units) {
   bytes = (bytes + page - 1) / page * page;
   void* block;
   if (mapped_) {
-    block = ::mremap(data_, static_cast<std::size_t>(capacity_) * sizeof(char16_t), bytes, MREMAP_MAYMOVE);
+    block = ::mremap(data_, static_cast<std::size_t>(capacity_) * sizeof(char16_t), bytes,
+                     MREMAP_MAYMOVE);
     if (block == MAP_FAILED) throw std::bad_alloc();
   } else {
     block = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
@@ -121,7 +124,8 @@ void TextUnitBuffer::Append(QStringView piece) {
   size_ += piece.size();
 }
 
-void ReadMarkupFreeText(const QString& path, std::int64_t size_hint, int tag_span, TextUnitBuffer& out) {
+void ReadMarkupFreeText(const QString& path, std::int64_t size_hint, int tag_span,
+                        TextUnitBuffer& out) {
   out.Clear();
   out.Reserve(static_cast<qsizetype>(std::max<std::int64_t>(size_hint, 0)) + 64);
   try {

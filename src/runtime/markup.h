@@ -19,8 +19,8 @@
 qsizetype MarkupTagClose(QStringView text, qsizetype open_at, QChar close, int tag_span);
 
 // Removes markup from text where it lies, without a second copy.
-void RemoveMarkupInPlace(QString& text, QChar open = QLatin1Char('<'), QChar close = QLatin1Char('>'),
-                         int tag_span = 250);
+void RemoveMarkupInPlace(QString& text, QChar open = QLatin1Char('<'),
+                         QChar close = QLatin1Char('>'), int tag_span = 250);
 
 QString WithoutMarkup(QStringView text, QChar open = QLatin1Char('<'),
                       QChar close = QLatin1Char('>'), int tag_span = 250);
@@ -63,10 +63,12 @@ class TextUnitBuffer {
 };
 
 // Removes markup from units [0, n) where they lie; returns the new length.
-qsizetype RemoveMarkupInPlace(char16_t* text, qsizetype n, char16_t open, char16_t close, int tag_span);
+qsizetype RemoveMarkupInPlace(char16_t* text, qsizetype n, char16_t open, char16_t close,
+                              int tag_span);
 
 // The same as MarkupFreeTextFromAFile, read into out. The block is sized
 // from the file's size in bytes (size_hint) and grows by an eighth at a time
 // when the text turns out longer; markup is removed in place. When the file
 // cannot be read, out is left empty and the reader's error is passed on.
-void ReadMarkupFreeText(const QString& path, std::int64_t size_hint, int tag_span, TextUnitBuffer& out);
+void ReadMarkupFreeText(const QString& path, std::int64_t size_hint, int tag_span,
+                        TextUnitBuffer& out);

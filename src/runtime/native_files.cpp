@@ -1,15 +1,16 @@
 #include "runtime/native_files.h"
 
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QDir>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
-#include <dirent.h>
-#include <fcntl.h>
 #include <memory>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "runtime/native_names.h"
 
@@ -29,7 +30,9 @@ mode_t CurrentUmask() {
 
 }  // namespace
 
-QString SystemErrorText(int error_number) { return QString::fromLocal8Bit(std::strerror(error_number)); }
+QString SystemErrorText(int error_number) {
+  return QString::fromLocal8Bit(std::strerror(error_number));
+}
 
 NativeFileStatus StatPath(const QString& path) {
   NativeFileStatus status;
@@ -74,7 +77,8 @@ bool OpenNativeFile(QFile& file, const QString& path, QIODevice::OpenMode mode, 
     return false;
   }
   // QFile must not truncate or create again: it gets the open descriptor.
-  const QIODevice::OpenMode qt_mode = mode & ~(QIODevice::Truncate | QIODevice::NewOnly | QIODevice::ExistingOnly);
+  const QIODevice::OpenMode qt_mode =
+      mode & ~(QIODevice::Truncate | QIODevice::NewOnly | QIODevice::ExistingOnly);
   if (!file.open(fd, qt_mode, QFileDevice::AutoCloseHandle)) {
     ::close(fd);
     if (error) *error = file.errorString();
@@ -152,7 +156,8 @@ bool RemoveFile(const QString& path, QString* error) {
 bool RenameNoReplace(const QString& from, const QString& to, QString* error) {
   const QByteArray src = NativeFromName(from);
   const QByteArray dst = NativeFromName(to);
-  if (::renameat2(AT_FDCWD, src.constData(), AT_FDCWD, dst.constData(), RENAME_NOREPLACE) == 0) return true;
+  if (::renameat2(AT_FDCWD, src.constData(), AT_FDCWD, dst.constData(), RENAME_NOREPLACE) == 0)
+    return true;
   if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) {
     SetError(error, errno);
     return false;
@@ -168,8 +173,8 @@ bool RenameNoReplace(const QString& from, const QString& to, QString* error) {
 }
 
 QString CanonicalPath(const QString& path) {
-  std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(NativeFromName(path).constData(), nullptr),
-                                                        &std::free);
+  std::unique_ptr<char, decltype(&std::free)> resolved(
+      ::realpath(NativeFromName(path).constData(), nullptr), &std::free);
   return resolved ? NameFromNative(QByteArray(resolved.get())) : QString();
 }
 

@@ -17,7 +17,7 @@ struct NativeFileStatus {
   bool is_file = false;    // a regular file (after following links)
   bool is_folder = false;  // a folder (after following links)
   std::int64_t size = 0;
-  QDateTime modified;      // local time
+  QDateTime modified;  // local time
 };
 
 // What the system says about a path, following links.
@@ -31,7 +31,8 @@ bool PathExists(const QString& path);
 // ReadOnly opens an existing file; WriteOnly creates it or cuts it to
 // nothing (or appends, with Append; or fails when it exists, with NewOnly).
 // On failure, *error (when given) is the system's reason.
-bool OpenNativeFile(QFile& file, const QString& path, QIODevice::OpenMode mode, QString* error = nullptr);
+bool OpenNativeFile(QFile& file, const QString& path, QIODevice::OpenMode mode,
+                    QString* error = nullptr);
 // The whole contents of a file, or false with the reason.
 bool ReadWholeFile(const QString& path, QByteArray* bytes, QString* error = nullptr);
 

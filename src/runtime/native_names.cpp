@@ -64,7 +64,8 @@ void AppendHex(QString& out, unsigned value) {
 
 QString NameFromNative(std::string_view bytes) {
   // Most names are plain ASCII, which needs no checking at all.
-  if (AllAscii(bytes)) return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
+  if (AllAscii(bytes))
+    return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
   const auto* s = reinterpret_cast<const unsigned char*>(bytes.data());
   const std::size_t n = bytes.size();
   std::vector<char16_t> out;
@@ -109,7 +110,8 @@ QByteArray NativeFromName(const QString& name) {
       out += static_cast<char>(0xC0 | (c >> 6));
       out += static_cast<char>(0x80 | (c & 0x3F));
     } else if (IsHighSurrogate(c) && i + 1 < n && IsLowSurrogate(u[i + 1])) {
-      const char32_t cp = 0x10000 + ((static_cast<char32_t>(c) - 0xD800) << 10) + (u[i + 1] - 0xDC00);
+      const char32_t cp =
+          0x10000 + ((static_cast<char32_t>(c) - 0xD800) << 10) + (u[i + 1] - 0xDC00);
       ++i;
       out += static_cast<char>(0xF0 | (cp >> 18));
       out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));

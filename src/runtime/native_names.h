@@ -26,7 +26,8 @@
 // Bytes of a name or path as the system gives them, as a QString.
 QString NameFromNative(std::string_view bytes);
 inline QString NameFromNative(const QByteArray& bytes) {
-  return NameFromNative(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+  return NameFromNative(
+      std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
 }
 
 // The system's bytes of a name or path made by NameFromNative (or typed by a

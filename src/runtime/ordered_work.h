@@ -25,7 +25,8 @@ class OrderedWork {
  public:
   // work(i, scratch, progress) does item i; progress (never null) receives a
   // percentage within the item.
-  using Work = std::function<Result(int i, Scratch& scratch, const std::function<void(int)>& progress)>;
+  using Work =
+      std::function<Result(int i, Scratch& scratch, const std::function<void(int)>& progress)>;
 
   OrderedWork(int count, int helpers, Work work) : count_(count), work_(std::move(work)) {
     helpers = std::max(0, helpers);
@@ -111,7 +112,8 @@ class OrderedWork {
     Result result{};
     std::exception_ptr error;
     try {
-      result = work_(i, scratch, [&slot](int p) { slot.progress.store(p, std::memory_order_relaxed); });
+      result =
+          work_(i, scratch, [&slot](int p) { slot.progress.store(p, std::memory_order_relaxed); });
     } catch (...) {
       error = std::current_exception();
     }
@@ -132,7 +134,9 @@ class OrderedWork {
         std::unique_lock<std::mutex> lock(mutex_);
         // Item j's slot is free once item j - window has been taken, which
         // holds for every j below the taken item plus the window.
-        cv_.wait(lock, [&] { return quit_ || (next_claim_ < count_ && next_claim_ < consumer_pos_ + window_); });
+        cv_.wait(lock, [&] {
+          return quit_ || (next_claim_ < count_ && next_claim_ < consumer_pos_ + window_);
+        });
         if (quit_) return;
         i = next_claim_++;
       }

@@ -19,7 +19,7 @@ void SetGlobalYieldProcessProc(std::function<void()> proc) {
   g_yield_bound.store(static_cast<bool>(g_yield_proc), std::memory_order_release);
 }
 
-void MyYieldProcess() {
+void YieldToEvents() {
   // Engines call this in tight loops: keep the common case (nothing bound, or
   // called from a worker thread) to one relaxed check.
   if (!g_yield_bound.load(std::memory_order_acquire)) return;

@@ -2,7 +2,7 @@
 // The process-wide stop state and the yield hook that long loops call.
 //
 // Engines run synchronously on whatever thread calls them. They call
-// MyYieldProcess() between files and inside long loops; on a worker thread it
+// YieldToEvents() between files and inside long loops; on a worker thread it
 // is a cheap check, in a single-threaded caller it may run pending events.
 // A stop request is seen through global_panic_state or the engine's own flag.
 
@@ -17,12 +17,12 @@ extern std::atomic<std::uint8_t> global_panic_state;
 // True when any stop has been asked for.
 inline bool StopRequested() { return global_panic_state.load(std::memory_order_relaxed) > 0; }
 
-// Binds the procedure that MyYieldProcess runs; an empty function unbinds it.
+// Binds the procedure that YieldToEvents runs; an empty function unbinds it.
 void SetGlobalYieldProcessProc(std::function<void()> proc);
 
 // Runs the bound yield procedure, if any. Safe to call from any thread: the
 // procedure is only run on the thread that bound it.
-void MyYieldProcess();
+void YieldToEvents();
 
 // A stop flag that one thread sets and an engine on another thread polls.
 class StopFlag {

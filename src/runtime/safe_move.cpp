@@ -1,13 +1,14 @@
 #include "runtime/safe_move.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QFile>
 #include <QFileInfo>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 #include "runtime/native_names.h"
@@ -162,7 +163,8 @@ SafeFileResult CopyNew(const QByteArray& from, const QByteArray& to, const QStri
     const ssize_t r = ReadSome(in.get(), buf.data(), buf.size());
     if (r < 0) return fail(ErrnoText(errno));
     if (r == 0) break;
-    if (!WriteAll(out.get(), buf.data(), static_cast<std::size_t>(r))) return fail(ErrnoText(errno));
+    if (!WriteAll(out.get(), buf.data(), static_cast<std::size_t>(r)))
+      return fail(ErrnoText(errno));
   }
   const struct timespec times[2] = {st.st_atim, st.st_mtim};
   ::futimens(out.get(), times);  // a copy without its date is still a copy
@@ -249,7 +251,7 @@ SafeFileResult SafeMoveFile(const QString& from, const QString& to, QString* err
   } else if (e != EXDEV) {
     SetError(error, ErrnoText(e));
     return e == ENOENT && ::lstat(src.constData(), &st) != 0 ? SafeFileResult::SourceMissing
-                                                              : SafeFileResult::Failed;
+                                                             : SafeFileResult::Failed;
   }
 
   // Another file system (or one without links): copy, sync, verify, delete.

@@ -22,8 +22,7 @@ struct UnitTables {
     for (int u = 0; u < 65536; ++u) {
       const auto c = static_cast<char16_t>(u);
       const QChar q(c);
-      word[static_cast<std::size_t>(u)] =
-          (IsLetterUnit(c) || q.isDigit() || q.isMark()) ? 1 : 0;
+      word[static_cast<std::size_t>(u)] = (IsLetterUnit(c) || q.isDigit() || q.isMark()) ? 1 : 0;
       space[static_cast<std::size_t>(u)] = q.isSpace() ? 1 : 0;
     }
   }
@@ -51,7 +50,7 @@ bool ParseCount(const QString& field, int* value) {
 }
 
 // Strips wildcard stars from the ends of typed and sets their option bits.
-void SetTermFromTyped(TSearchContextRec* rec) {
+void SetTermFromTyped(SearchTerm* rec) {
   QString t = rec->typed_in;
   if (!(rec->options & kSoExactText)) {
     if (t.size() > 1 && t.endsWith(QLatin1Char('*'))) {
@@ -89,29 +88,31 @@ std::int64_t BasicWordCount(QStringView text) {
   return count;
 }
 
-TSearchContextRec PlainSearchTerm(const QString& typed) {
-  TSearchContextRec rec;
+SearchTerm PlainSearchTerm(const QString& typed) {
+  SearchTerm rec;
   rec.typed_in = typed.trimmed();
   SetTermFromTyped(&rec);
   return rec;
 }
 
-bool ParseSearchLine(const QString& line, TSearchContextRec* rec, QString* error) {
+bool ParseSearchLine(const QString& line, SearchTerm* rec, QString* error) {
   const QStringList fields = line.split(QLatin1Char('\t'));
   if (fields.size() > 4) {
-    *error = QStringLiteral("it has %1 tab-separated fields; at most 4 are read "
-                            "(term, weight, group threshold, options)")
+    *error = QStringLiteral(
+                 "it has %1 tab-separated fields; at most 4 are read "
+                 "(term, weight, group threshold, options)")
                  .arg(fields.size());
     return false;
   }
-  TSearchContextRec r;
+  SearchTerm r;
   r.typed_in = fields[0].trimmed();
   if (r.typed_in.isEmpty()) {
     *error = QStringLiteral("the term (first field) is empty");
     return false;
   }
   if (fields.size() > 1 && !ParseCount(fields[1], &r.weight)) {
-    *error = QStringLiteral("the weight \"%1\" is not a whole number of 0 or more").arg(fields[1].trimmed());
+    *error = QStringLiteral("the weight \"%1\" is not a whole number of 0 or more")
+                 .arg(fields[1].trimmed());
     return false;
   }
   if (fields.size() > 2 && !ParseCount(fields[2], &r.other_sws_needed)) {
@@ -122,16 +123,24 @@ bool ParseSearchLine(const QString& line, TSearchContextRec* rec, QString* error
   if (fields.size() > 3) {
     for (const QChar ch : fields[3]) {
       switch (ch.toLower().unicode()) {
-        case u'c': r.options |= kSoCaseKept; break;
+        case u'c':
+          r.options |= kSoCaseKept;
+          break;
         case u'n':
-        case u'-': r.options |= kSoNegative; break;
-        case u'a': r.options |= kSoAnywhere; break;
+        case u'-':
+          r.options |= kSoNegative;
+          break;
+        case u'a':
+          r.options |= kSoAnywhere;
+          break;
         case u'w':
         case u' ':
-        case u',': break;
+        case u',':
+          break;
         default:
-          *error = QStringLiteral("the options \"%1\" hold \"%2\"; use c (keep case), n (negative), "
-                                  "a (anywhere in words), w (whole words)")
+          *error = QStringLiteral(
+                       "the options \"%1\" hold \"%2\"; use c (keep case), n (negative), "
+                       "a (anywhere in words), w (whole words)")
                        .arg(fields[3].trimmed(), QString(ch));
           return false;
       }
@@ -143,28 +152,29 @@ bool ParseSearchLine(const QString& line, TSearchContextRec* rec, QString* error
     return false;
   }
   if (r.term.contains(QLatin1Char('*'))) {
-    *error = QStringLiteral("the term \"%1\" has a * inside; a * may only begin or end a term").arg(r.typed_in);
+    *error = QStringLiteral("the term \"%1\" has a * inside; a * may only begin or end a term")
+                 .arg(r.typed_in);
     return false;
   }
   *rec = r;
   return true;
 }
 
-// --- TSimpleSearchlist ---
+// --- TermList ---
 
-TSimpleSearchlist::TSimpleSearchlist(const TSimpleSearchSettings& settings) : settings_(settings) {}
+TermList::TermList(const SearchSettings& settings) : settings_(settings) {}
 
-void TSimpleSearchlist::Clear() {
+void TermList::Clear() {
   terms_.clear();
   problems_.clear();
 }
 
-int TSimpleSearchlist::AddOne(const TSearchContextRec& rec) {
+int TermList::AddOne(const SearchTerm& rec) {
   terms_.push_back(rec);
   return Count() - 1;
 }
 
-int TSimpleSearchlist::LoadFromAStringlist(const QStringList& lines, bool with_settings) {
+int TermList::LoadFromAStringlist(const QStringList& lines, bool with_settings) {
   int added = 0;
   for (int i = 0; i < lines.size(); ++i) {
     const QString& line = lines[i];
@@ -174,7 +184,7 @@ int TSimpleSearchlist::LoadFromAStringlist(const QStringList& lines, bool with_s
       ++added;
       continue;
     }
-    TSearchContextRec rec;
+    SearchTerm rec;
     QString error;
     if (ParseSearchLine(line, &rec, &error)) {
       AddOne(rec);
@@ -186,7 +196,7 @@ int TSimpleSearchlist::LoadFromAStringlist(const QStringList& lines, bool with_s
   return added;
 }
 
-bool TSimpleSearchlist::LoadFromFile(const QString& path, bool keep_existing) {
+bool TermList::LoadFromFile(const QString& path, bool keep_existing) {
   if (!keep_existing) Clear();
   problems_.clear();
   QString text;
@@ -209,7 +219,7 @@ bool TSimpleSearchlist::LoadFromFile(const QString& path, bool keep_existing) {
   ParseTheList(lines);
   for (const QString& line : lines) {
     if (line.trimmed().isEmpty()) continue;
-    TSearchContextRec rec;
+    SearchTerm rec;
     QString error;
     if (ParseSearchLine(line, &rec, &error)) {
       AddOne(rec);
@@ -222,13 +232,13 @@ bool TSimpleSearchlist::LoadFromFile(const QString& path, bool keep_existing) {
   return problems_.isEmpty();
 }
 
-int TSimpleSearchlist::IndexOf(const QString& typed) const {
+int TermList::IndexOf(const QString& typed) const {
   for (int i = 0; i < Count(); ++i)
     if (terms_[static_cast<std::size_t>(i)].typed_in == typed) return i;
   return -1;
 }
 
-void TSimpleSearchlist::PreParseTheList(QStringList& lines) {
+void TermList::PreParseTheList(QStringList& lines) {
   for (QString& line : lines) {
     if (line.startsWith(QLatin1Char('#'))) {
       line.clear();
@@ -243,7 +253,7 @@ void TSimpleSearchlist::PreParseTheList(QStringList& lines) {
   }
 }
 
-// --- TMultiTermMatcher ---
+// --- MultiTermMatcher ---
 //
 // Each case mode has a deterministic automaton over "unit classes": every
 // unit that occurs in a pattern has a class of its own (for the case-folding
@@ -257,14 +267,14 @@ namespace {
 
 struct Automaton {
   bool fold_case = false;
-  std::vector<std::uint16_t> cls;      // 65536 entries: unit -> class
+  std::vector<std::uint16_t> cls;  // 65536 entries: unit -> class
   int nclasses = 1;
-  std::uint16_t space_class = 0;       // 0 when no pattern holds a space
+  std::uint16_t space_class = 0;  // 0 when no pattern holds a space
   // state * nclasses + class -> the next state's row (next * nclasses),
   // shifted left by one, with the low bit set when the next state ends a
   // pattern: one look-up per unit of text, and none more unless a term ends.
   std::vector<std::uint32_t> step;
-  std::vector<std::int32_t> out_begin; // per state, into out_terms (size states + 1)
+  std::vector<std::int32_t> out_begin;  // per state, into out_terms (size states + 1)
   std::vector<std::int32_t> out_terms;
   int max_len = 0;
   bool empty = true;
@@ -272,7 +282,7 @@ struct Automaton {
 
 struct TermInfo {
   int options = 0;
-  int length = 0;          // pattern length in units fed to the automaton
+  int length = 0;  // pattern length in units fed to the automaton
   bool word_at_start = false;
   bool word_at_end = false;
   bool usable = false;
@@ -280,7 +290,7 @@ struct TermInfo {
 
 // The pattern a term is searched as: case folded when asked, white-space
 // runs as one space, trimmed.
-std::u16string PatternOf(const TSearchContextRec& rec, bool fold) {
+std::u16string PatternOf(const SearchTerm& rec, bool fold) {
   const auto& space = Units().space;
   std::u16string p;
   bool prev_space = true;  // drops leading white space
@@ -363,7 +373,8 @@ void BuildAutomaton(Automaton& a, const std::vector<std::u16string>& patterns,
     o.insert(o.end(), fo.begin(), fo.end());
     for (int c = 0; c < nc; ++c) {
       const std::size_t idx = static_cast<std::size_t>(s) * nc + c;
-      const std::int32_t f_next = go[static_cast<std::size_t>(fail[static_cast<std::size_t>(s)]) * nc + c];
+      const std::int32_t f_next =
+          go[static_cast<std::size_t>(fail[static_cast<std::size_t>(s)]) * nc + c];
       if (go[idx] < 0) {
         go[idx] = f_next;
       } else {
@@ -375,23 +386,26 @@ void BuildAutomaton(Automaton& a, const std::vector<std::u16string>& patterns,
   a.out_begin.assign(static_cast<std::size_t>(states) + 1, 0);
   for (int s = 0; s < states; ++s) {
     a.out_begin[static_cast<std::size_t>(s) + 1] =
-        a.out_begin[static_cast<std::size_t>(s)] + static_cast<std::int32_t>(out[static_cast<std::size_t>(s)].size());
+        a.out_begin[static_cast<std::size_t>(s)] +
+        static_cast<std::int32_t>(out[static_cast<std::size_t>(s)].size());
     a.out_terms.insert(a.out_terms.end(), out[static_cast<std::size_t>(s)].begin(),
                        out[static_cast<std::size_t>(s)].end());
   }
-  if (static_cast<std::uint64_t>(states) * static_cast<std::uint64_t>(nc) >= (std::uint64_t(1) << 31))
+  if (static_cast<std::uint64_t>(states) * static_cast<std::uint64_t>(nc) >=
+      (std::uint64_t(1) << 31))
     throw SorvelError(QStringLiteral("too many search terms to search at once"));
   a.step.resize(go.size());
   for (std::size_t k = 0; k < go.size(); ++k) {
     const auto t = static_cast<std::size_t>(go[k]);
     const bool ends = a.out_begin[t + 1] != a.out_begin[t];
-    a.step[k] = (static_cast<std::uint32_t>(t * static_cast<std::size_t>(nc)) << 1) | (ends ? 1u : 0u);
+    a.step[k] =
+        (static_cast<std::uint32_t>(t * static_cast<std::size_t>(nc)) << 1) | (ends ? 1u : 0u);
   }
 }
 
 }  // namespace
 
-struct TMultiTermMatcher::Impl {
+struct MultiTermMatcher::Impl {
   std::vector<TermInfo> terms;
   Automaton folded;  // terms that ignore case
   Automaton exact;   // terms that keep case
@@ -400,24 +414,26 @@ struct TMultiTermMatcher::Impl {
   // being the position of the hit's last unit. last_end holds, per term, the
   // position after its last hit, which keeps one term's hits apart.
   template <class OnHit>
-  void Scan(const Automaton& a, QStringView text, std::vector<qsizetype>& last_end, const std::atomic<bool>* stop,
-            OnHit&& hit) const;
+  void Scan(const Automaton& a, QStringView text, std::vector<qsizetype>& last_end,
+            const std::atomic<bool>* stop, OnHit&& hit) const;
 };
 
-TMultiTermMatcher::TMultiTermMatcher() : impl_(new Impl) {}
-TMultiTermMatcher::TMultiTermMatcher(const std::vector<TSearchContextRec>& terms) : impl_(new Impl) {
+MultiTermMatcher::MultiTermMatcher() : impl_(new Impl) {}
+MultiTermMatcher::MultiTermMatcher(const std::vector<SearchTerm>& terms) : impl_(new Impl) {
   Build(terms);
 }
-TMultiTermMatcher::~TMultiTermMatcher() { delete impl_; }
-TMultiTermMatcher::TMultiTermMatcher(TMultiTermMatcher&& o) noexcept : impl_(o.impl_) { o.impl_ = new Impl; }
-TMultiTermMatcher& TMultiTermMatcher::operator=(TMultiTermMatcher&& o) noexcept {
+MultiTermMatcher::~MultiTermMatcher() { delete impl_; }
+MultiTermMatcher::MultiTermMatcher(MultiTermMatcher&& o) noexcept : impl_(o.impl_) {
+  o.impl_ = new Impl;
+}
+MultiTermMatcher& MultiTermMatcher::operator=(MultiTermMatcher&& o) noexcept {
   std::swap(impl_, o.impl_);
   return *this;
 }
 
-int TMultiTermMatcher::TermCount() const { return static_cast<int>(impl_->terms.size()); }
+int MultiTermMatcher::TermCount() const { return static_cast<int>(impl_->terms.size()); }
 
-void TMultiTermMatcher::Build(const std::vector<TSearchContextRec>& recs) {
+void MultiTermMatcher::Build(const std::vector<SearchTerm>& recs) {
   auto fresh = std::make_unique<Impl>();
   fresh->folded.fold_case = true;
   fresh->exact.fold_case = false;
@@ -425,7 +441,7 @@ void TMultiTermMatcher::Build(const std::vector<TSearchContextRec>& recs) {
   std::vector<int> ids_folded, ids_exact;
   fresh->terms.resize(recs.size());
   for (std::size_t i = 0; i < recs.size(); ++i) {
-    const TSearchContextRec& rec = recs[i];
+    const SearchTerm& rec = recs[i];
     const bool fold = !rec.CaseKept();
     std::u16string p = PatternOf(rec, fold);
     TermInfo& info = fresh->terms[i];
@@ -450,8 +466,9 @@ void TMultiTermMatcher::Build(const std::vector<TSearchContextRec>& recs) {
 }
 
 template <class OnHit>
-void TMultiTermMatcher::Impl::Scan(const Automaton& a, QStringView text, std::vector<qsizetype>& last_end,
-                                   const std::atomic<bool>* stop, OnHit&& hit) const {
+void MultiTermMatcher::Impl::Scan(const Automaton& a, QStringView text,
+                                  std::vector<qsizetype>& last_end, const std::atomic<bool>* stop,
+                                  OnHit&& hit) const {
   if (a.empty) return;
   const auto& word = Units().word;
   const char16_t* p = reinterpret_cast<const char16_t*>(text.data());
@@ -512,7 +529,8 @@ void TMultiTermMatcher::Impl::Scan(const Automaton& a, QStringView text, std::ve
       for (std::int32_t k = ob[s], e = ob[s + 1]; k < e; ++k) {
         const int t = a.out_terms[static_cast<std::size_t>(k)];
         const int len = terms[static_cast<std::size_t>(t)].length;
-        const qsizetype start = space_class ? ring[(fed - static_cast<std::size_t>(len)) & mask] : i - len + 1;
+        const qsizetype start =
+            space_class ? ring[(fed - static_cast<std::size_t>(len)) & mask] : i - len + 1;
         record(t, start, i);
       }
     }
@@ -520,13 +538,13 @@ void TMultiTermMatcher::Impl::Scan(const Automaton& a, QStringView text, std::ve
   }
 }
 
-void TMultiTermMatcher::FindAll(QStringView text, std::vector<TTermHits>& hits,
-                                const std::atomic<bool>* stop) const {
+void MultiTermMatcher::FindAll(QStringView text, std::vector<TermMatches>& hits,
+                               const std::atomic<bool>* stop) const {
   hits.resize(impl_->terms.size());
   for (auto& h : hits) h.clear();
   std::vector<qsizetype> last_end(impl_->terms.size(), 0);
   auto keep = [&hits](int t, qsizetype start, qsizetype end) {
-    TTermHits& h = hits[static_cast<std::size_t>(t)];
+    TermMatches& h = hits[static_cast<std::size_t>(t)];
     h.positions.push_back(start);
     h.lengths.push_back(end + 1 - start);
   };
@@ -534,14 +552,14 @@ void TMultiTermMatcher::FindAll(QStringView text, std::vector<TTermHits>& hits,
   impl_->Scan(impl_->exact, text, last_end, stop, keep);
 }
 
-int TMultiTermMatcher::SegmentOf(std::int64_t position, std::int64_t length, int segments) {
+int MultiTermMatcher::SegmentOf(std::int64_t position, std::int64_t length, int segments) {
   if (length <= 0) return segments - 1;
   // position < 2^62 and segments <= 32 keep the product inside 64 bits.
   const std::int64_t s = position * segments / length;
   return s >= segments ? segments - 1 : static_cast<int>(s);
 }
 
-void TMultiTermMatcher::TallyAll(QStringView text, int segments, std::vector<Tally>& tally) const {
+void MultiTermMatcher::TallyAll(QStringView text, int segments, std::vector<Tally>& tally) const {
   segments = std::clamp(segments, 1, 32);
   tally.assign(impl_->terms.size(), Tally());
   std::vector<qsizetype> last_end(impl_->terms.size(), 0);
@@ -555,16 +573,15 @@ void TMultiTermMatcher::TallyAll(QStringView text, int segments, std::vector<Tal
   impl_->Scan(impl_->exact, text, last_end, nullptr, count);
 }
 
-std::vector<std::int64_t> CharacterPositionsWordFoundIn(const QString& term, const QString& /*second_term*/,
-                                                        const QString& /*third*/, QStringView text,
-                                                        int /*search_param*/, int options, int /*options2*/,
-                                                        std::vector<std::int64_t>* lengths) {
-  TSearchContextRec rec;
+std::vector<std::int64_t> CharacterPositionsWordFoundIn(
+    const QString& term, const QString& /*second_term*/, const QString& /*third*/, QStringView text,
+    int /*search_param*/, int options, int /*options2*/, std::vector<std::int64_t>* lengths) {
+  SearchTerm rec;
   rec.typed_in = term;
   rec.term = term;
   rec.options = options;
-  TMultiTermMatcher matcher(std::vector<TSearchContextRec>{rec});
-  std::vector<TTermHits> hits;
+  MultiTermMatcher matcher(std::vector<SearchTerm>{rec});
+  std::vector<TermMatches> hits;
   matcher.FindAll(text, hits);
   if (lengths) *lengths = std::move(hits[0].lengths);
   return std::move(hits[0].positions);

@@ -31,29 +31,29 @@
 #include <cstdint>
 #include <vector>
 
-// Values of TSearchContextRec::options (a set of bits).
-enum TSearchOptionBit : int {
-  kSoWordGoesOn = 1,        // typed with a trailing "*"
-  kSoWordBeganBefore = 2,   // typed with a leading "*"
-  kSoCaseKept = 4,          // matched against the text as it is
-  kSoNegative = 8,          // a distractor term that lowers a score
-  kSoAnywhere = 16,         // no word boundaries: found inside words too
-  kSoExactText = 32,        // the text is literal: case kept, "*" is an ordinary character
+// Values of SearchTerm::options (a set of bits).
+enum SearchOptionBit : int {
+  kSoWordGoesOn = 1,       // typed with a trailing "*"
+  kSoWordBeganBefore = 2,  // typed with a leading "*"
+  kSoCaseKept = 4,         // matched against the text as it is
+  kSoNegative = 8,         // a distractor term that lowers a score
+  kSoAnywhere = 16,        // no word boundaries: found inside words too
+  kSoExactText = 32,       // the text is literal: case kept, "*" is an ordinary character
 };
 
-struct TSimpleSearchSettings {
-  int mode = 0;         // first member: 0 for plain keyword searching
-  int tag_span = 250;   // markup longer than this many characters is text
+struct SearchSettings {
+  int mode = 0;        // first member: 0 for plain keyword searching
+  int tag_span = 250;  // markup longer than this many characters is text
 };
 
-struct TSearchContextRec {
-  QString typed_in;     // the term as the user typed it ("econom*")
-  QString term;         // what is searched for: typed_in without its wildcard stars
-  QString second_term;  // passed along to the search unchanged
-  int options = 0;      // TSearchOptionBit values
-  int weight = 0;       // multiplier of hits; 0 is read as 1
-  int options2 = 0;     // second option set, passed along unchanged
-  int search_param = 0; // integer search parameter, passed along unchanged
+struct SearchTerm {
+  QString typed_in;          // the term as the user typed it ("econom*")
+  QString term;              // what is searched for: typed_in without its wildcard stars
+  QString second_term;       // passed along to the search unchanged
+  int options = 0;           // SearchOptionBit values
+  int weight = 0;            // multiplier of hits; 0 is read as 1
+  int options2 = 0;          // second option set, passed along unchanged
+  int search_param = 0;      // integer search parameter, passed along unchanged
   int other_sws_needed = 0;  // group threshold; above 0 makes a grouped term
 
   bool CaseKept() const { return (options & (kSoCaseKept | kSoExactText)) != 0; }
@@ -64,29 +64,29 @@ struct TSearchContextRec {
 
 // A term made from text without fields: stars at either end are wildcards,
 // a star inside is an ordinary character.
-TSearchContextRec PlainSearchTerm(const QString& typed);
+SearchTerm PlainSearchTerm(const QString& typed);
 
 // Parses one line of a filter-strings file. Returns false with a message
 // (without a line number) when a field is malformed.
-bool ParseSearchLine(const QString& line, TSearchContextRec* rec, QString* error);
+bool ParseSearchLine(const QString& line, SearchTerm* rec, QString* error);
 
-class TSimpleSearchlist {
+class TermList {
  public:
-  explicit TSimpleSearchlist(const TSimpleSearchSettings& settings = TSimpleSearchSettings());
-  virtual ~TSimpleSearchlist() = default;
+  explicit TermList(const SearchSettings& settings = SearchSettings());
+  virtual ~TermList() = default;
 
-  const TSimpleSearchSettings& Settings() const { return settings_; }
-  void SetSettings(const TSimpleSearchSettings& s) { settings_ = s; }
+  const SearchSettings& Settings() const { return settings_; }
+  void SetSettings(const SearchSettings& s) { settings_ = s; }
 
   int Count() const { return static_cast<int>(terms_.size()); }
-  const TSearchContextRec& GetASearchRec(int i) const { return terms_[static_cast<std::size_t>(i)]; }
-  const TSearchContextRec& operator[](int i) const { return GetASearchRec(i); }
+  const SearchTerm& GetASearchRec(int i) const { return terms_[static_cast<std::size_t>(i)]; }
+  const SearchTerm& operator[](int i) const { return GetASearchRec(i); }
   QString GetATypedInSW(int i) const { return GetASearchRec(i).typed_in; }
-  const std::vector<TSearchContextRec>& Terms() const { return terms_; }
+  const std::vector<SearchTerm>& Terms() const { return terms_; }
 
   // Clears the terms and the messages of the last load.
   virtual void Clear();
-  int AddOne(const TSearchContextRec& rec);
+  int AddOne(const SearchTerm& rec);
   int Add(const QString& typed) { return AddOne(PlainSearchTerm(typed)); }
 
   // Appends a term per non-blank line. With with_settings the tab-separated
@@ -117,8 +117,8 @@ class TSimpleSearchlist {
   virtual void ParseTheList(QStringList& lines) { PreParseTheList(lines); }
 
  private:
-  TSimpleSearchSettings settings_;
-  std::vector<TSearchContextRec> terms_;
+  SearchSettings settings_;
+  std::vector<SearchTerm> terms_;
   QStringList problems_;
 };
 
@@ -129,7 +129,7 @@ bool IsWordUnit(char16_t c);
 // a hyphen between two word units keeps the word together ("don't", "well-known").
 std::int64_t BasicWordCount(QStringView text);
 
-struct TTermHits {
+struct TermMatches {
   std::vector<std::int64_t> positions;  // start of each hit, in UTF-16 units of the text
   std::vector<std::int64_t> lengths;    // its length, the same count
   void clear() {
@@ -141,20 +141,20 @@ struct TTermHits {
 // Finds all terms of a list in a text in one pass per case mode: terms that
 // ignore case share one automaton over case-folded units, terms that keep case
 // share another. Hits of one term never overlap; positions rise.
-class TMultiTermMatcher {
+class MultiTermMatcher {
  public:
-  TMultiTermMatcher();
-  explicit TMultiTermMatcher(const std::vector<TSearchContextRec>& terms);
-  ~TMultiTermMatcher();
-  TMultiTermMatcher(TMultiTermMatcher&&) noexcept;
-  TMultiTermMatcher& operator=(TMultiTermMatcher&&) noexcept;
+  MultiTermMatcher();
+  explicit MultiTermMatcher(const std::vector<SearchTerm>& terms);
+  ~MultiTermMatcher();
+  MultiTermMatcher(MultiTermMatcher&&) noexcept;
+  MultiTermMatcher& operator=(MultiTermMatcher&&) noexcept;
 
-  void Build(const std::vector<TSearchContextRec>& terms);
+  void Build(const std::vector<SearchTerm>& terms);
   int TermCount() const;
 
   // hits gets TermCount() entries, hits[i] for term i. When stop becomes true
   // the search ends early and the hits found so far stay.
-  void FindAll(QStringView text, std::vector<TTermHits>& hits,
+  void FindAll(QStringView text, std::vector<TermMatches>& hits,
                const std::atomic<bool>* stop = nullptr) const;
 
   // How often each term is found, and in which of `segments` equal parts of
@@ -180,7 +180,6 @@ class TMultiTermMatcher {
 // so text may be given as it is or already upper-cased. second_term, third,
 // search_param and options2 are accepted for callers that carry them; they do
 // not change the search. lengths, when given, receives each hit's length.
-std::vector<std::int64_t> CharacterPositionsWordFoundIn(const QString& term, const QString& second_term,
-                                                        const QString& third, QStringView text,
-                                                        int search_param, int options, int options2,
-                                                        std::vector<std::int64_t>* lengths = nullptr);
+std::vector<std::int64_t> CharacterPositionsWordFoundIn(
+    const QString& term, const QString& second_term, const QString& third, QStringView text,
+    int search_param, int options, int options2, std::vector<std::int64_t>* lengths = nullptr);

@@ -8,10 +8,10 @@
 struct SuiteSettings {
   QString style = QStringLiteral("Office 2019 White");
   bool logging = false;
-  QString log_file;             // logging happens only when this file exists;
-                                // unset: sorvel.log in the user's state folder
-  QString help_file;            // empty: the help guide shipped with the program
-  int help_mode = 0;            // 0 local help file, 1 online help, other: none
+  QString log_file;   // logging happens only when this file exists;
+                      // unset: sorvel.log in the user's state folder
+  QString help_file;  // empty: the help guide shipped with the program
+  int help_mode = 0;  // 0 local help file, 1 online help, other: none
   QString online_help_base = QStringLiteral("https://lexivor.example/help/");
   QString user_read_write_folder;
   int ignore_tags_span = 250;   // tag span for markup removal, in characters

@@ -7,7 +7,9 @@
 #include "runtime/native_names.h"
 
 // An ASCII capital letter lower-cased; every other code unit as it is.
-inline char16_t AsciiLower(char16_t c) { return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c; }
+inline char16_t AsciiLower(char16_t c) {
+  return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c;
+}
 
 // The text lower-cased exactly as QString::toLower does it (escaped bytes of
 // names that are not UTF-8 kept as they are), without the Unicode tables

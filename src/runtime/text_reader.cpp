@@ -785,7 +785,8 @@ std::int64_t ReadNormalisedText(const QString& path, const std::function<void(QS
 
 QString ReadTextOfFile(const QString& path, TextFileInfo* info) {
   QString text;
-  ReadNormalisedText(path, [&](QStringView piece) { text.append(piece); }, info);
+  ReadNormalisedText(
+      path, [&](QStringView piece) { text.append(piece); }, info);
   return text;
 }
 

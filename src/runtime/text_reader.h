@@ -23,7 +23,7 @@ enum class TextEncoding { Ansi, Utf8, Utf16LE, Utf16BE };
 struct TextFileInfo {
   TextEncoding encoding = TextEncoding::Ansi;  // Ansi: the 8-bit code page named below
   bool has_bom = false;
-  std::int64_t size = 0;  // bytes on disk
+  std::int64_t size = 0;    // bytes on disk
   bool cut_at_nul = false;  // the text ended at a NUL character before the end of the file
   // For UTF-8 without a mark: the UTF-8 length of the text read, not counting
   // the replacement characters that stand for ill-formed bytes. Comparing it

@@ -1,13 +1,14 @@
 #include "runtime/tree_lock.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
 
 #include "runtime/native_files.h"
 #include "runtime/native_names.h"
@@ -29,15 +30,18 @@ TreeMoveLock::TreeMoveLock(const QString& folder) {
         ::close(fd);
         Release();
         refusal_ = e == EWOULDBLOCK
-                       ? QStringLiteral("Another run is moving or restoring files in \"%1\" (or in a folder "
-                                        "around it); nothing was done: try again when it has finished")
+                       ? QStringLiteral(
+                             "Another run is moving or restoring files in \"%1\" (or in a folder "
+                             "around it); nothing was done: try again when it has finished")
                              .arg(tree)
-                       : QStringLiteral("Cannot lock \"%1\": %2").arg(current, QString::fromLocal8Bit(std::strerror(e)));
+                       : QStringLiteral("Cannot lock \"%1\": %2")
+                             .arg(current, QString::fromLocal8Bit(std::strerror(e)));
         return;
       }
       fds_.push_back(fd);
     } else if (exclusive) {
-      refusal_ = QStringLiteral("Cannot lock \"%1\": %2").arg(tree, QString::fromLocal8Bit(std::strerror(errno)));
+      refusal_ = QStringLiteral("Cannot lock \"%1\": %2")
+                     .arg(tree, QString::fromLocal8Bit(std::strerror(errno)));
       return;
     }
     // A folder above that cannot be opened (no permission) is passed over:

@@ -41,9 +41,9 @@ std::uint64_t Fingerprint(const char16_t* p, qsizetype n, bool case_sensitive) {
 
 }  // namespace
 
-TSimpleWordList SimpleWordListOfTxt(QStringView text, int min_word_length, bool case_sensitive,
-                                    std::int32_t* token_count) {
-  TSimpleWordList list;
+WordList SimpleWordListOfTxt(QStringView text, int min_word_length, bool case_sensitive,
+                             std::int32_t* token_count) {
+  WordList list;
   std::vector<std::uint64_t> prints;
   prints.reserve(static_cast<std::size_t>(text.size() / 5 + 1));
   const auto* p = reinterpret_cast<const char16_t*>(text.utf16());
@@ -82,26 +82,29 @@ std::int32_t TokenCountOfTxt(QStringView text) {
   return tokens;
 }
 
-bool TokenCountsCloseEnough(std::int32_t tokens_a, std::int32_t tokens_b, float max_length_diff_percent) {
+bool TokenCountsCloseEnough(std::int32_t tokens_a, std::int32_t tokens_b,
+                            float max_length_diff_percent) {
   const double ta = tokens_a;
   const double tb = tokens_b;
-  return std::fabs(ta - tb) <= static_cast<double>(max_length_diff_percent) / 100.0 * ((ta + tb) / 2.0);
+  return std::fabs(ta - tb) <=
+         static_cast<double>(max_length_diff_percent) / 100.0 * ((ta + tb) / 2.0);
 }
 
-std::int32_t TSimpleWordList::CountOf(QStringView word) const {
+std::int32_t WordList::CountOf(QStringView word) const {
   // Word lists built without case sensitivity hold upper-cased fingerprints;
   // lists built with it are looked up as given, then upper-cased.
   const auto* p = reinterpret_cast<const char16_t*>(word.utf16());
   for (bool cs : {true, false}) {
     const std::uint64_t f = Fingerprint(p, word.size(), cs);
-    auto it = std::lower_bound(entries_.begin(), entries_.end(), f,
-                               [](const TSimpleWordEntry& e, std::uint64_t v) { return e.fingerprint < v; });
+    auto it =
+        std::lower_bound(entries_.begin(), entries_.end(), f,
+                         [](const WordEntry& e, std::uint64_t v) { return e.fingerprint < v; });
     if (it != entries_.end() && it->fingerprint == f) return it->count;
   }
   return 0;
 }
 
-bool TypeAndTokenDifferences2SimpleWordLists(const TSimpleWordList& a, const TSimpleWordList& b,
+bool TypeAndTokenDifferences2SimpleWordLists(const WordList& a, const WordList& b,
                                              float max_length_diff_percent,
                                              float max_words_diff_percent,
                                              std::int32_t* type_differences,
@@ -137,14 +140,15 @@ bool TypeAndTokenDifferences2SimpleWordLists(const TSimpleWordList& a, const TSi
   if (type_differences) *type_differences = static_cast<std::int32_t>(type_diff);
   if (token_differences) *token_differences = static_cast<std::int32_t>(token_diff);
   if (report) {
-    *report = QStringLiteral("tokens %1/%2, types %3/%4, token differences %5, type differences %6: %7")
-                  .arg(a.TokenCount())
-                  .arg(b.TokenCount())
-                  .arg(a.TypeCount())
-                  .arg(b.TypeCount())
-                  .arg(token_diff)
-                  .arg(type_diff)
-                  .arg(similar ? QStringLiteral("similar") : QStringLiteral("different"));
+    *report =
+        QStringLiteral("tokens %1/%2, types %3/%4, token differences %5, type differences %6: %7")
+            .arg(a.TokenCount())
+            .arg(b.TokenCount())
+            .arg(a.TypeCount())
+            .arg(b.TypeCount())
+            .arg(token_diff)
+            .arg(type_diff)
+            .arg(similar ? QStringLiteral("similar") : QStringLiteral("different"));
   }
   return similar;
 }

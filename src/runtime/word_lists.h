@@ -16,33 +16,33 @@
 #include <functional>
 #include <vector>
 
-struct TSimpleWordEntry {
+struct WordEntry {
   std::uint64_t fingerprint = 0;
   std::int32_t count = 0;
 };
 
-class TSimpleWordList {
+class WordList {
  public:
   // Entries sorted by fingerprint, one per type.
-  const std::vector<TSimpleWordEntry>& Entries() const { return entries_; }
+  const std::vector<WordEntry>& Entries() const { return entries_; }
   std::int32_t TypeCount() const { return static_cast<std::int32_t>(entries_.size()); }
   std::int32_t TokenCount() const { return tokens_; }
   // The tokens of one word (compared without regard to case); 0 when absent.
   std::int32_t CountOf(QStringView word) const;
-  std::size_t MemoryBytes() const { return entries_.capacity() * sizeof(TSimpleWordEntry); }
+  std::size_t MemoryBytes() const { return entries_.capacity() * sizeof(WordEntry); }
 
  private:
-  friend TSimpleWordList SimpleWordListOfTxt(QStringView text, int min_word_length,
-                                             bool case_sensitive, std::int32_t* token_count);
-  std::vector<TSimpleWordEntry> entries_;
+  friend WordList SimpleWordListOfTxt(QStringView text, int min_word_length, bool case_sensitive,
+                                      std::int32_t* token_count);
+  std::vector<WordEntry> entries_;
   std::int32_t tokens_ = 0;
 };
 
 // The word list of a text. Words shorter than min_word_length characters are
 // left out; case_sensitive keeps "The" and "the" apart. *token_count (when
 // given) receives the number of tokens counted.
-TSimpleWordList SimpleWordListOfTxt(QStringView text, int min_word_length, bool case_sensitive,
-                                    std::int32_t* token_count = nullptr);
+WordList SimpleWordListOfTxt(QStringView text, int min_word_length, bool case_sensitive,
+                             std::int32_t* token_count = nullptr);
 
 // The number of tokens SimpleWordListOfTxt(text, 1, false) counts, without
 // building the list.
@@ -50,7 +50,8 @@ std::int32_t TokenCountOfTxt(QStringView text);
 
 // Condition 1 of the comparison below, on the token counts alone: a pair that
 // fails it is not similar whatever its words are.
-bool TokenCountsCloseEnough(std::int32_t tokens_a, std::int32_t tokens_b, float max_length_diff_percent);
+bool TokenCountsCloseEnough(std::int32_t tokens_a, std::int32_t tokens_b,
+                            float max_length_diff_percent);
 
 // Compares two word lists.
 //   token differences: the running words of either text that the other text
@@ -67,7 +68,7 @@ bool TokenCountsCloseEnough(std::int32_t tokens_a, std::int32_t tokens_b, float 
 // the same words the same number of times, in any order. A text without any
 // word is similar to no text: two empty word lists say nothing about the
 // texts. report (when given) receives a one-line summary.
-bool TypeAndTokenDifferences2SimpleWordLists(const TSimpleWordList& a, const TSimpleWordList& b,
+bool TypeAndTokenDifferences2SimpleWordLists(const WordList& a, const WordList& b,
                                              float max_length_diff_percent,
                                              float max_words_diff_percent,
                                              std::int32_t* type_differences,

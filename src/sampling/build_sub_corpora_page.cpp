@@ -12,32 +12,34 @@
 
 #include "runtime/dialogs.h"
 #include "runtime/error.h"
+#include "runtime/file_types.h"
 #include "runtime/format.h"
 #include "runtime/messages.h"
 #include "runtime/settings.h"
-#include "sampling/folder_edit_widget.h"
 #include "sampling/sampler.h"
 #include "sampling/sub_corpus_builder.h"
 #include "sampling/time_line_base.h"
-#include "shell/page_host_gui.h"
-#include "shell/tool_data_module_gui.h"
+#include "ui_kit/folder_edit_widget.h"
+#include "ui_kit/help_router_gui.h"
+#include "ui_kit/page_host_gui.h"
 
-BuildSubCorporaPage::BuildSubCorporaPage(PageHost* host, QWidget* parent) : QWidget(parent), host_(host) {
+BuildSubCorporaPage::BuildSubCorporaPage(PageHost* host, QWidget* parent)
+    : QWidget(parent), host_(host) {
   setObjectName(QStringLiteral("BuildSubCorporaPage"));
   SetHelpContext(this, kSubCorporaHelpContext);
   auto* outer = new QVBoxLayout(this);
   auto* form = new QFormLayout;
-  MyOpenFolderDialogSubCorporaSource_ =
-      new TFolderEdit(QStringLiteral("MyOpenFolderDialogSubCorporaSource"), tr("Source folder"), this);
-  MyOpenFolderDialogSubCorporaSource_->setPlaceholderText(tr("corpus folder, or head;sub-folder;sub-folder"));
+  MyOpenFolderDialogSubCorporaSource_ = new FolderEdit(
+      QStringLiteral("MyOpenFolderDialogSubCorporaSource"), tr("Source folder"), this);
+  MyOpenFolderDialogSubCorporaSource_->setPlaceholderText(
+      tr("corpus folder, or head;sub-folder;sub-folder"));
   form->addRow(tr("Source folder"), MyOpenFolderDialogSubCorporaSource_);
-  MyOpenFolderDialogSubCorporaResults_ =
-      new TFolderEdit(QStringLiteral("MyOpenFolderDialogSubCorporaResults"), tr("Results folder"), this);
+  MyOpenFolderDialogSubCorporaResults_ = new FolderEdit(
+      QStringLiteral("MyOpenFolderDialogSubCorporaResults"), tr("Results folder"), this);
   form->addRow(tr("Results folder"), MyOpenFolderDialogSubCorporaResults_);
   myAdvFilterComboSubCorpus_ = new QComboBox(this);
   myAdvFilterComboSubCorpus_->setObjectName(QStringLiteral("myAdvFilterComboSubCorpus"));
-  myAdvFilterComboSubCorpus_->addItems(
-      {tr("All files (*.*)"), tr("Text files (*.txt)"), tr("Web files (*.xml;*.htm;*.html)")});
+  myAdvFilterComboSubCorpus_->addItems(FileTypeCaptions());
   form->addRow(tr("File-types"), myAdvFilterComboSubCorpus_);
   AdvComboBoxDelicacy_ = new QComboBox(this);
   AdvComboBoxDelicacy_->setObjectName(QStringLiteral("AdvComboBoxDelicacy"));
@@ -68,18 +70,22 @@ BuildSubCorporaPage::BuildSubCorporaPage(PageHost* host, QWidget* parent) : QWid
 
 void BuildSubCorporaPage::FillDelicacyList() {
   AdvComboBoxDelicacy_->clear();
-  for (int ordinal : DelicacyOrdinals()) AdvComboBoxDelicacy_->addItem(TimeLinePlotbaseStr(ordinal), ordinal);
+  for (int ordinal : DelicacyOrdinals())
+    AdvComboBoxDelicacy_->addItem(TimeLinePlotbaseStr(ordinal), ordinal);
   AdvComboBoxDelicacy_->setCurrentIndex(DelicacyPositionForBase(GetTimeLinePlotBase()));
 }
 
-int BuildSubCorporaPage::DelicacyValue() const { return DelicacyOrdinalAt(AdvComboBoxDelicacy_->currentIndex()); }
+int BuildSubCorporaPage::DelicacyValue() const {
+  return DelicacyOrdinalAt(AdvComboBoxDelicacy_->currentIndex());
+}
 
 void BuildSubCorporaPage::AdvGlowButtonBuildSubCorpusClick() {
   const QString source = MyOpenFolderDialogSubCorporaSource_->text().trimmed();
   const QString results = MyOpenFolderDialogSubCorporaResults_->text().trimmed();
   const int delicacy = DelicacyValue();
   if (source.isEmpty() || results.isEmpty() || delicacy < 0) {
-    FormNotFilled(Format(QStringLiteral("%s? %s?"), {LX("LXFolders"), LX("LXDate")}), kSubCorporaHelpContext);
+    FormNotFilled(Format(QStringLiteral("%s? %s?"), {LX("LXFolders"), LX("LXDate")}),
+                  kSubCorporaHelpContext);
     return;
   }
   BuildSubCorpora_Delicacy = delicacy;
@@ -92,7 +98,7 @@ void BuildSubCorporaPage::AdvGlowButtonBuildSubCorpusClick() {
   SubCorpusRequest rq;
   rq.source_text = QDir::fromNativeSeparators(source);
   rq.results_folder = QDir::fromNativeSeparators(results);
-  rq.file_mask = FileTypesMask(myAdvFilterComboSubCorpus_->currentIndex());
+  rq.file_mask = FileTypeMaskAt(myAdvFilterComboSubCorpus_->currentIndex());
   rq.time_line_base = delicacy;
   auto saved = std::make_shared<int>(0);
   auto failure = std::make_shared<QString>();
@@ -120,7 +126,8 @@ void BuildSubCorporaPage::AdvGlowButtonBuildSubCorpusClick() {
         // Folders that could not be read and names that were skipped come
         // first, so that the closing message says what the run did not see.
         if (!outcome->walk_problems.isEmpty())
-          ReportedAFact(outcome->walk_problems.join(QStringLiteral("\r\n")), kSubCorporaHelpContext);
+          ReportedAFact(outcome->walk_problems.join(QStringLiteral("\r\n")),
+                        kSubCorporaHelpContext);
         if (!failure->isEmpty()) {
           ReportedAFact(*failure, kSubCorporaHelpContext);
           return;
@@ -130,7 +137,8 @@ void BuildSubCorporaPage::AdvGlowButtonBuildSubCorpusClick() {
           return;
         }
         // The closing count stays in the status text.
-        if (host_) host_->ShowStatusText(Format(LX("LXNFilesSaved"), {static_cast<double>(*saved)}));
+        if (host_)
+          host_->ShowStatusText(Format(LX("LXNFilesSaved"), {static_cast<double>(*saved)}));
         Q_EMIT BuildFinished(*saved);
       });
   if (!started) QApplication::restoreOverrideCursor();

@@ -5,13 +5,13 @@
 
 #include <QWidget>
 
-#include "runtime/file_iterator.h"
+#include "runtime/file_walker.h"
 #include "runtime/panic.h"
 
 class PageHost;
 class QComboBox;
 class QPushButton;
-class TFolderEdit;
+class FolderEdit;
 
 class BuildSubCorporaPage : public QWidget {
   Q_OBJECT
@@ -37,12 +37,12 @@ class BuildSubCorporaPage : public QWidget {
 
  private:
   PageHost* host_;
-  TFileAndDirIterator FileAndDirIteratorCorpus_;
+  FileWalker FileAndDirIteratorCorpus_;
   StopFlag stop_;
   int last_saved_ = 0;
 
-  TFolderEdit* MyOpenFolderDialogSubCorporaSource_ = nullptr;
-  TFolderEdit* MyOpenFolderDialogSubCorporaResults_ = nullptr;
+  FolderEdit* MyOpenFolderDialogSubCorporaSource_ = nullptr;
+  FolderEdit* MyOpenFolderDialogSubCorporaResults_ = nullptr;
   QComboBox* myAdvFilterComboSubCorpus_ = nullptr;
   QComboBox* AdvComboBoxDelicacy_ = nullptr;
   QPushButton* AdvGlowButtonBuildSubCorpus_ = nullptr;

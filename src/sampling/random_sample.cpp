@@ -4,7 +4,7 @@
 #include <random>
 #include <unordered_set>
 
-TSamplePreference SamplePreferenceFromIndex(int item_index) {
+SampleSpread SamplePreferenceFromIndex(int item_index) {
   switch (item_index) {
     case 0:
       return spTopQuarter;
@@ -17,7 +17,7 @@ TSamplePreference SamplePreferenceFromIndex(int item_index) {
   }
 }
 
-SampleRegion RegionOfPreference(std::int64_t n, TSamplePreference preference) {
+SampleRegion RegionOfPreference(std::int64_t n, SampleSpread preference) {
   if (n <= 0) return {};
   const std::int64_t q = (n + 3) / 4;
   switch (preference) {
@@ -41,7 +41,7 @@ std::uint64_t FreshSampleSeed() {
 }
 
 std::vector<std::int64_t> RandomSampleIndices(std::int64_t n, std::int64_t sample_size,
-                                              TSamplePreference preference, std::uint64_t seed) {
+                                              SampleSpread preference, std::uint64_t seed) {
   const SampleRegion r = RegionOfPreference(n, preference);
   const std::int64_t len = r.end - r.begin;
   std::vector<std::int64_t> out;
@@ -84,8 +84,9 @@ std::vector<std::int64_t> RandomSampleIndices(std::int64_t n, std::int64_t sampl
   return out;
 }
 
-void CopyRandomSampleFromStringlistAtoB(const QStringList& a, QStringList& b, std::int64_t sample_size,
-                                        TSamplePreference preference, std::optional<std::uint64_t> seed) {
+void CopyRandomSampleFromStringlistAtoB(const QStringList& a, QStringList& b,
+                                        std::int64_t sample_size, SampleSpread preference,
+                                        std::optional<std::uint64_t> seed) {
   const std::vector<std::int64_t> idx =
       RandomSampleIndices(a.size(), sample_size, preference, seed ? *seed : FreshSampleSeed());
   QStringList result;

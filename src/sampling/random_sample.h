@@ -22,7 +22,7 @@
 #include <vector>
 
 // Ordered as the "preference" radio items: top, middle, bottom, anywhere.
-enum TSamplePreference : int {
+enum SampleSpread : int {
   spTopQuarter = 0,
   spMiddleQuarter = 1,
   spBottomQuarter = 2,
@@ -31,13 +31,13 @@ enum TSamplePreference : int {
 
 // The preference for a radio item index; a negative or unknown index
 // (nothing chosen) is "anywhere".
-TSamplePreference SamplePreferenceFromIndex(int item_index);
+SampleSpread SamplePreferenceFromIndex(int item_index);
 
 struct SampleRegion {
   std::int64_t begin = 0;
   std::int64_t end = 0;  // one past the last line
 };
-SampleRegion RegionOfPreference(std::int64_t n, TSamplePreference preference);
+SampleRegion RegionOfPreference(std::int64_t n, SampleSpread preference);
 
 // A seed from the system's entropy source, for runs that need not repeat.
 std::uint64_t FreshSampleSeed();
@@ -45,10 +45,10 @@ std::uint64_t FreshSampleSeed();
 // Indices (ascending) of the lines drawn from a list of n lines. The same
 // seed gives the same indices.
 std::vector<std::int64_t> RandomSampleIndices(std::int64_t n, std::int64_t sample_size,
-                                              TSamplePreference preference, std::uint64_t seed);
+                                              SampleSpread preference, std::uint64_t seed);
 
 // Replaces the contents of b with a sample of a. Without a seed a fresh one
 // is used.
-void CopyRandomSampleFromStringlistAtoB(const QStringList& a, QStringList& b, std::int64_t sample_size,
-                                        TSamplePreference preference,
+void CopyRandomSampleFromStringlistAtoB(const QStringList& a, QStringList& b,
+                                        std::int64_t sample_size, SampleSpread preference,
                                         std::optional<std::uint64_t> seed = std::nullopt);

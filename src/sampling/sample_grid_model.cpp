@@ -11,13 +11,16 @@ int SampleGridModel::rowCount(const QModelIndex& parent) const {
   return parent.isValid() || !sample_ ? 0 : static_cast<int>(sample_->size());
 }
 
-int SampleGridModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : 2; }
+int SampleGridModel::columnCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : 2;
+}
 
 QVariant SampleGridModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || !sample_ || index.row() >= sample_->size()) return {};
   // Model row r is grid row r + 1: the heading row of the grid is the header.
   if (role == Qt::DisplayRole) {
-    if (index.column() == 0) return Format(QStringLiteral("%6.0n"), {static_cast<double>(index.row() + 1)});
+    if (index.column() == 0)
+      return Format(QStringLiteral("%6.0n"), {static_cast<double>(index.row() + 1)});
     return SampleEntryDisplay(sample_->at(index.row()));
   }
   if (role == Qt::TextAlignmentRole) {

@@ -25,21 +25,20 @@
 #include "runtime/dialogs.h"
 #include "runtime/error.h"
 #include "runtime/file_details.h"
+#include "runtime/file_types.h"
 #include "runtime/format.h"
 #include "runtime/messages.h"
-#include "duplicates/copy_a_list_gui.h"
-#include "sampling/folder_edit_widget.h"
+#include "runtime/native_files.h"
 #include "sampling/sample_grid_model.h"
 #include "sampling/sampler.h"
 #include "sampling/zipped_text_set.h"
-#include "shell/page_host_gui.h"
-#include "shell/tool_data_module_gui.h"
-#include "viewer/one_text_file_shower_window.h"
-#include "runtime/native_files.h"
+#include "ui_kit/copy_a_list_gui.h"
+#include "ui_kit/folder_edit_widget.h"
+#include "ui_kit/help_router_gui.h"
+#include "ui_kit/page_host_gui.h"
+#include "ui_kit/text_viewer_window.h"
 
-namespace {
-const char* const kFileTypes[] = {"All files (*.*)", "Text files (*.txt)", "Web files (*.xml;*.htm;*.html)"};
-}
+namespace {}
 
 SamplePage::SamplePage(PageHost* host, QStringList* SampleFileslist, QWidget* parent)
     : QWidget(parent), host_(host), SampleFileslist_(SampleFileslist) {
@@ -75,11 +74,11 @@ void SamplePage::BuildControls() {
   form->addRow(tr("sample size"), AdvSpinEditSample_);
   myAdvFilterComboSample_ = new QComboBox(settings);
   myAdvFilterComboSample_->setObjectName(QStringLiteral("myAdvFilterComboSample"));
-  for (const char* t : kFileTypes) myAdvFilterComboSample_->addItem(QString::fromLatin1(t));
+  myAdvFilterComboSample_->addItems(FileTypeCaptions());
   myAdvFilterComboSample_->setCurrentIndex(0);
   form->addRow(tr("File-types"), myAdvFilterComboSample_);
-  MyOpenFolderDialogSampleSource_ =
-      new TFolderEdit(QStringLiteral("MyOpenFolderDialogSampleSource"), tr("Source folder"), settings);
+  MyOpenFolderDialogSampleSource_ = new FolderEdit(QStringLiteral("MyOpenFolderDialogSampleSource"),
+                                                   tr("Source folder"), settings);
   MyOpenFolderDialogSampleSource_->setPlaceholderText(tr("folder of texts to sample"));
   form->addRow(tr("Source folder"), MyOpenFolderDialogSampleSource_);
   sg->addLayout(form, 0, 0);
@@ -89,7 +88,8 @@ void SamplePage::BuildControls() {
   auto* gl = new QGridLayout(group);
   AdvOfficeRadioGroupRandomSample_ = new QButtonGroup(group);
   AdvOfficeRadioGroupRandomSample_->setExclusive(true);
-  const QString items[] = {tr("top quarter"), tr("middle quarter"), tr("bottom quarter"), tr("anywhere")};
+  const QString items[] = {tr("top quarter"), tr("middle quarter"), tr("bottom quarter"),
+                           tr("anywhere")};
   for (int i = 0; i < 4; ++i) {
     auto* rb = new QRadioButton(items[i], group);
     rb->setObjectName(QStringLiteral("RadioSamplePreference%1").arg(i));
@@ -112,9 +112,12 @@ void SamplePage::BuildControls() {
     al->addWidget(b);
     return b;
   };
-  AdvGlowButtonRandomSampleFromFolder_ = button("AdvGlowButtonRandomSampleFromFolder", tr("Random sample from folder"));
-  AdvGlowButtonRandomSampleFromList_ = button("AdvGlowButtonRandomSampleFromList", tr("Random sample from a list"));
-  AdvGlowButtonZippedListOfSample_ = button("AdvGlowButtonZippedListOfSample", tr("Save zipped text set"));
+  AdvGlowButtonRandomSampleFromFolder_ =
+      button("AdvGlowButtonRandomSampleFromFolder", tr("Random sample from folder"));
+  AdvGlowButtonRandomSampleFromList_ =
+      button("AdvGlowButtonRandomSampleFromList", tr("Random sample from a list"));
+  AdvGlowButtonZippedListOfSample_ =
+      button("AdvGlowButtonZippedListOfSample", tr("Save zipped text set"));
   al->addStretch(1);
   SetHelpContext(actions, kSamplerHelpContext);
   pager_->addTab(actions, tr("Actions"));
@@ -158,7 +161,8 @@ void SamplePage::BuildControls() {
   connect(copy, &QAction::triggered, this, &SamplePage::SampleCopyClick);
   FitColumns();
   // The window's focus-driven Copy gives the same text as this menu's Copy.
-  SetCopyTextProvider(grid_, [this] { return AllText(); }, kSamplerHelpContext);
+  SetCopyTextProvider(
+      grid_, [this] { return AllText(); }, kSamplerHelpContext);
 }
 
 void SamplePage::ShowGridMenu(const QPoint& pos) {
@@ -168,7 +172,8 @@ void SamplePage::ShowGridMenu(const QPoint& pos) {
 void SamplePage::FitColumns() {
   // Width shares: 8 % for the row number, the rest for the file name.
   const int w = grid_->viewport()->width();
-  grid_->setColumnWidth(0, qMax(grid_->fontMetrics().horizontalAdvance(QStringLiteral("000,000")) + 8, w * 8 / 100));
+  grid_->setColumnWidth(
+      0, qMax(grid_->fontMetrics().horizontalAdvance(QStringLiteral("000,000")) + 8, w * 8 / 100));
 }
 
 void SamplePage::resizeEvent(QResizeEvent* event) {
@@ -176,7 +181,7 @@ void SamplePage::resizeEvent(QResizeEvent* event) {
   FitColumns();
 }
 
-TSamplePreference SamplePage::SamplePreference() const {
+SampleSpread SamplePage::SamplePreference() const {
   return SamplePreferenceFromIndex(AdvOfficeRadioGroupRandomSample_->checkedId());
 }
 
@@ -184,8 +189,10 @@ int SamplePage::ActiveHelpContext() const { return kSamplerHelpContext; }
 
 void SamplePage::SetBusy(bool busy) {
   grid_->setEnabled(!busy);
-  if (busy) QApplication::setOverrideCursor(Qt::WaitCursor);
-  else QApplication::restoreOverrideCursor();
+  if (busy)
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+  else
+    QApplication::restoreOverrideCursor();
 }
 
 void SamplePage::RunFinished(const QStringList& result, bool report_too_few) {
@@ -207,9 +214,9 @@ void SamplePage::AdvGlowButtonRandomSampleFromFolderClick() {
     FormNotFilled(Format(QStringLiteral("%s?"), {LX("LXFolder")}), kSamplerHelpContext);
     return;
   }
-  const QString mask = FileTypesMask(myAdvFilterComboSample_->currentIndex());
+  const QString mask = FileTypeMaskAt(myAdvFilterComboSample_->currentIndex());
   const std::int64_t size = AdvSpinEditSample_->value();
-  const TSamplePreference pref = SamplePreference();
+  const SampleSpread pref = SamplePreference();
   const auto run_seed = seed;
   auto result = std::make_shared<QStringList>();
   PageHost* host = host_;
@@ -220,8 +227,9 @@ void SamplePage::AdvGlowButtonRandomSampleFromFolderClick() {
         SampleProgress progress;
         progress.percent = [host](int p) { host->SetOverallProgress(p); };
         progress.status = [host](const QString& s) { host->ShowStatusText(s); };
-        *result = RandomSampleFromFolder(FileAndDirIteratorCorpus_, QDir::fromNativeSeparators(folder), mask, size,
-                                         pref, run_seed, progress);
+        *result =
+            RandomSampleFromFolder(FileAndDirIteratorCorpus_, QDir::fromNativeSeparators(folder),
+                                   mask, size, pref, run_seed, progress);
       },
       [this, result](bool ok) {
         SetBusy(false);
@@ -231,8 +239,8 @@ void SamplePage::AdvGlowButtonRandomSampleFromFolderClick() {
 }
 
 void SamplePage::AdvGlowButtonRandomSampleFromListClick() {
-  const QString path = QFileDialog::getOpenFileName(this, tr("Random sample from a list"), QString(),
-                                                    tr("Text files (*.txt);;All files (*.*)"));
+  const QString path = QFileDialog::getOpenFileName(
+      this, tr("Random sample from a list"), QString(), tr("Text files (*.txt);;All files (*.*)"));
   if (path.isEmpty()) return;
   RandomSampleFromListFile(path);
 }
@@ -240,7 +248,7 @@ void SamplePage::AdvGlowButtonRandomSampleFromListClick() {
 void SamplePage::RandomSampleFromListFile(const QString& path) {
   if (path.isEmpty()) return;
   const std::int64_t size = AdvSpinEditSample_->value();
-  const TSamplePreference pref = SamplePreference();
+  const SampleSpread pref = SamplePreference();
   const auto run_seed = seed;
   auto result = std::make_shared<QStringList>();
   auto failure = std::make_shared<QString>();
@@ -292,7 +300,9 @@ void SamplePage::SaveZippedTextSet(const QString& zip_path) {
   }
   const QFileInfo target(zip_path);
   const bool replace = target.exists() || target.isSymLink();
-  if (replace && OKToDoX(tr("%1 exists already. Replace it?").arg(zip_path), kSamplerHelpContext) != mrOK) return;
+  if (replace &&
+      OKToDoX(tr("%1 exists already. Replace it?").arg(zip_path), kSamplerHelpContext) != mrOK)
+    return;
   const QStringList sample = *SampleFileslist_;
   auto failure = std::make_shared<QString>();
   SetBusy(true);
@@ -313,7 +323,8 @@ void SamplePage::SaveZippedTextSet(const QString& zip_path) {
           ReportedAFact(*failure, kSamplerHelpContext);
           return;
         }
-        if (SavedOKOpenNow(zip_path, kSamplerHelpContext) == mrYes && OpenSavedFile) OpenSavedFile(zip_path);
+        if (SavedOKOpenNow(zip_path, kSamplerHelpContext) == mrYes && OpenSavedFile)
+          OpenSavedFile(zip_path);
       });
   if (!started) SetBusy(false);
 }
@@ -336,10 +347,10 @@ void SamplePage::ShowTextInViewer(const QString& path) {
     ShowText(path, terms);
     return;
   }
-  TFormOneTextFileShower* viewer = host_ ? host_->SharedViewer() : nullptr;
+  TextViewerWindow* viewer = host_ ? host_->SharedViewer() : nullptr;
   if (!viewer) return;
   // The file name is the only detail: the two information texts stay empty.
-  TFileDetails3_string details;
+  ViewerFileDetails details;
   details.full_path = path;
   viewer->AddStringsToLeftListbox(terms);
   if (viewer->OpenAndShowAText(details) && !terms.isEmpty()) viewer->HighlightAnyKWS();
@@ -349,8 +360,8 @@ QString SamplePage::AllText() const {
   QString out = model_->headerData(0, Qt::Horizontal).toString() + QLatin1Char('\t') +
                 model_->headerData(1, Qt::Horizontal).toString() + QStringLiteral("\r\n");
   for (int r = 0; r < model_->rowCount(); ++r)
-    out += model_->index(r, 0).data().toString().trimmed() + QLatin1Char('\t') + model_->EntryAt(r) +
-           QStringLiteral("\r\n");
+    out += model_->index(r, 0).data().toString().trimmed() + QLatin1Char('\t') +
+           model_->EntryAt(r) + QStringLiteral("\r\n");
   return out;
 }
 

@@ -9,7 +9,7 @@
 #include <functional>
 #include <optional>
 
-#include "runtime/file_iterator.h"
+#include "runtime/file_walker.h"
 #include "sampling/random_sample.h"
 
 class PageHost;
@@ -21,7 +21,7 @@ class QSpinBox;
 class QTabWidget;
 class QTableView;
 class SampleGridModel;
-class TFolderEdit;
+class FolderEdit;
 
 class SamplePage : public QWidget {
   Q_OBJECT
@@ -41,7 +41,7 @@ class SamplePage : public QWidget {
   void RandomSampleFromListFile(const QString& path);
   void SaveZippedTextSet(const QString& zip_path);
 
-  TSamplePreference SamplePreference() const;
+  SampleSpread SamplePreference() const;
   // The entry of the grid's current row, or empty.
   QString SelectedSampleFile() const;
   // The grid's whole text: the headings, then one line per row, cells
@@ -83,13 +83,13 @@ class SamplePage : public QWidget {
  private:
   PageHost* host_;
   QStringList* SampleFileslist_;
-  TFileAndDirIterator FileAndDirIteratorCorpus_;
+  FileWalker FileAndDirIteratorCorpus_;
 
   QTabWidget* pager_ = nullptr;
   QSpinBox* AdvSpinEditSample_ = nullptr;
   QButtonGroup* AdvOfficeRadioGroupRandomSample_ = nullptr;
   QComboBox* myAdvFilterComboSample_ = nullptr;
-  TFolderEdit* MyOpenFolderDialogSampleSource_ = nullptr;
+  FolderEdit* MyOpenFolderDialogSampleSource_ = nullptr;
   QPushButton* AdvGlowButtonRandomSampleFromFolder_ = nullptr;
   QPushButton* AdvGlowButtonRandomSampleFromList_ = nullptr;
   QPushButton* AdvGlowButtonZippedListOfSample_ = nullptr;

@@ -3,38 +3,20 @@
 #include "runtime/dialogs.h"
 #include "runtime/format.h"
 #include "runtime/messages.h"
-#include "runtime/text_reader.h"
 #include "runtime/native_names.h"
-
-QString FileTypesMask(int item_index) {
-  switch (item_index) {
-    case 1:
-      return QStringLiteral("*.txt");
-    case 2:
-      return QStringLiteral("*.xml;*.htm;*.html");
-    default:
-      return QStringLiteral("*.*");
-  }
-}
-
-QString FileTypesMaskByName(const QString& name) {
-  const QString n = name.trimmed().toLower();
-  if (n == QLatin1String("all")) return FileTypesMask(0);
-  if (n == QLatin1String("text")) return FileTypesMask(1);
-  if (n == QLatin1String("web")) return FileTypesMask(2);
-  return {};
-}
+#include "runtime/text_reader.h"
 
 QStringList ExcludedFoldersForSampleSource(const QString& source_folder) {
   // Case-sensitive on purpose: the convention is the upper-case folder name.
-  if (source_folder.contains(QLatin1String("\\FILTERS")) || source_folder.contains(QLatin1String("/FILTERS")))
+  if (source_folder.contains(QLatin1String("\\FILTERS")) ||
+      source_folder.contains(QLatin1String("/FILTERS")))
     return {};
   return {QStringLiteral("FILTERS")};
 }
 
-QStringList RandomSampleFromFolder(TFileAndDirIterator& iterator, const QString& folder,
+QStringList RandomSampleFromFolder(FileWalker& iterator, const QString& folder,
                                    const QString& file_mask, std::int64_t sample_size,
-                                   TSamplePreference preference, std::optional<std::uint64_t> seed,
+                                   SampleSpread preference, std::optional<std::uint64_t> seed,
                                    const SampleProgress& progress) {
   iterator.HeadDir = folder;
   iterator.IncludeSubFolders = true;
@@ -46,10 +28,10 @@ QStringList RandomSampleFromFolder(TFileAndDirIterator& iterator, const QString&
   iterator.OnProcessingAFile = nullptr;
   if (progress.status) progress.status(DisplayName(folder));
   iterator.IterateFindingFiles();
-  iterator.BuildDetailedList(TFileSortOrder::ByName);
+  iterator.BuildDetailedList(FileSortOrder::ByName);
   iterator.OnFilesProgress = nullptr;
 
-  const TFolderEfficientFileStringlist& found = iterator.FilesFound();
+  const FolderFileList& found = iterator.FilesFound();
   const auto idx =
       RandomSampleIndices(found.Count(), sample_size, preference, seed ? *seed : FreshSampleSeed());
   QStringList sample;
@@ -67,10 +49,10 @@ QStringList ReadListFileLines(const QString& path) {
 }
 
 QStringList RandomSampleFromList(const QStringList& lines, std::int64_t sample_size,
-                                 TSamplePreference preference, std::optional<std::uint64_t> seed,
+                                 SampleSpread preference, std::optional<std::uint64_t> seed,
                                  int help_context) {
-  const int answer = DoYouWantToDoX(
-      Format(LX("LXReduceToN"), {static_cast<double>(sample_size)}), help_context);
+  const int answer =
+      DoYouWantToDoX(Format(LX("LXReduceToN"), {static_cast<double>(sample_size)}), help_context);
   if (answer != mrYes) return lines;
   QStringList sample;
   CopyRandomSampleFromStringlistAtoB(lines, sample, sample_size, preference, seed);

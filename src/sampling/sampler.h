@@ -10,16 +10,10 @@
 #include <functional>
 #include <optional>
 
-#include "runtime/file_iterator.h"
+#include "runtime/file_walker.h"
 #include "sampling/random_sample.h"
 
 constexpr int kSamplerHelpContext = 6060;
-
-// The masks of the "File-types" box: 0 all files, 1 text files, 2 web files.
-QString FileTypesMask(int item_index);
-// The same for the command-line names "all", "text" and "web"; empty when the
-// name is unknown.
-QString FileTypesMaskByName(const QString& name);
 
 // The folder names a search of this source folder leaves out. A corpus keeps
 // its filter files in sub-folders named FILTERS, which are not texts of the
@@ -38,9 +32,9 @@ struct SampleProgress {
 // search and keeps its found-file list afterwards. Only the drawn entries
 // become path strings, so a folder of a million files costs little more than
 // the walk itself.
-QStringList RandomSampleFromFolder(TFileAndDirIterator& iterator, const QString& folder,
+QStringList RandomSampleFromFolder(FileWalker& iterator, const QString& folder,
                                    const QString& file_mask, std::int64_t sample_size,
-                                   TSamplePreference preference,
+                                   SampleSpread preference,
                                    std::optional<std::uint64_t> seed = std::nullopt,
                                    const SampleProgress& progress = {});
 
@@ -54,6 +48,6 @@ QStringList ReadListFileLines(const QString& path);
 // the sample is the whole list, in file order, unchanged. The question is
 // asked whatever the length of the list.
 QStringList RandomSampleFromList(const QStringList& lines, std::int64_t sample_size,
-                                 TSamplePreference preference,
+                                 SampleSpread preference,
                                  std::optional<std::uint64_t> seed = std::nullopt,
                                  int help_context = kSamplerHelpContext);

@@ -24,14 +24,19 @@ namespace {
 const QString kCrLf = QStringLiteral("\r\n");
 
 QString WithoutTrailingDelimiters(QString path) {
-  while (path.size() > 1 && (path.endsWith(QLatin1Char('/')) || path.endsWith(QLatin1Char('\\')))) path.chop(1);
+  while (path.size() > 1 && (path.endsWith(QLatin1Char('/')) || path.endsWith(QLatin1Char('\\'))))
+    path.chop(1);
   return path;
 }
 
 QDateTime AtNoon(const QDate& d) { return QDateTime(d, QTime(12, 0), Qt::LocalTime); }
 
-QString StartTag(int n) { return Format(QStringLiteral("<START OF TEXT %d"), {n}) + QStringLiteral(" ****>"); }
-QString EndTag(int n) { return Format(QStringLiteral("<END OF TEXT %d"), {n}) + QStringLiteral(" ****>"); }
+QString StartTag(int n) {
+  return Format(QStringLiteral("<START OF TEXT %d"), {n}) + QStringLiteral(" ****>");
+}
+QString EndTag(int n) {
+  return Format(QStringLiteral("<END OF TEXT %d"), {n}) + QStringLiteral(" ****>");
+}
 
 // Writes the pieces of one text block as UTF-16 little-endian, replacing the
 // file (with a byte-order mark) or appending to it (without one), then stamps
@@ -41,8 +46,8 @@ QString EndTag(int n) { return Format(QStringLiteral("<END OF TEXT %d"), {n}) + 
 void WriteUtf16(const QString& path, std::initializer_list<QStringView> pieces, bool append,
                 const QDateTime& stamp) {
   QFile f;
-  const QIODevice::OpenMode mode =
-      append ? (QIODevice::WriteOnly | QIODevice::Append) : (QIODevice::WriteOnly | QIODevice::Truncate);
+  const QIODevice::OpenMode mode = append ? (QIODevice::WriteOnly | QIODevice::Append)
+                                          : (QIODevice::WriteOnly | QIODevice::Truncate);
   QString error;
   if (!OpenNativeFile(f, path, mode, &error)) {
     MakeFolders(QFileInfo(path).absolutePath());
@@ -66,7 +71,9 @@ void WriteUtf16(const QString& path, std::initializer_list<QStringView> pieces, 
   // The file's date is set while it is open, after the last write, so that
   // closing it cannot change it again.
   ok = ok && f.flush();
-  if (!ok) throw SorvelError(QStringLiteral("Cannot write \"%1\": %2").arg(DisplayName(path), f.errorString()));
+  if (!ok)
+    throw SorvelError(
+        QStringLiteral("Cannot write \"%1\": %2").arg(DisplayName(path), f.errorString()));
   f.setFileTime(stamp, QFileDevice::FileModificationTime);
   f.close();
 }
@@ -111,21 +118,25 @@ std::optional<SubCorpusPeriod> SubCorpusPeriodOf(int time_line_base, const QDate
   switch (time_line_base) {
     case tlbDecade: {
       const int first = (y / 10) * 10;
-      return SubCorpusPeriod{Format(QStringLiteral("%.4d-%.4d"), {first, first + 9}), AtNoon(QDate(first + 5, 6, 15))};
+      return SubCorpusPeriod{Format(QStringLiteral("%.4d-%.4d"), {first, first + 9}),
+                             AtNoon(QDate(first + 5, 6, 15))};
     }
     case tlbYear:
       return SubCorpusPeriod{Format(QStringLiteral("%.4d"), {y}), AtNoon(QDate(y, 6, 15))};
     case tlbMonth:
-      return SubCorpusPeriod{Format(QStringLiteral("%.4d_%.2d"), {y, d.month()}), AtNoon(QDate(y, d.month(), 15))};
+      return SubCorpusPeriod{Format(QStringLiteral("%.4d_%.2d"), {y, d.month()}),
+                             AtNoon(QDate(y, d.month(), 15))};
     case tlbWeek:
       return SubCorpusPeriod{Format(QStringLiteral("%.4d_Week_%.2d"), {y, d.dayOfYear() / 7}),
                              AtNoon(MatchingWednesday(d))};
     case tlbDay:
-      return SubCorpusPeriod{Format(QStringLiteral("%.4d_%.2d_%.2d"), {y, d.month(), d.day()}), AtNoon(d)};
+      return SubCorpusPeriod{Format(QStringLiteral("%.4d_%.2d_%.2d"), {y, d.month(), d.day()}),
+                             AtNoon(d)};
     case tlbHour: {
       const int h = date.time().hour();
-      return SubCorpusPeriod{Format(QStringLiteral("%.4d_%.2d_%.2d_%.2d"), {y, d.month(), d.day(), h}),
-                             QDateTime(d, QTime(h, 0), Qt::LocalTime)};
+      return SubCorpusPeriod{
+          Format(QStringLiteral("%.4d_%.2d_%.2d_%.2d"), {y, d.month(), d.day(), h}),
+          QDateTime(d, QTime(h, 0), Qt::LocalTime)};
     }
     default:
       return std::nullopt;
@@ -144,7 +155,7 @@ bool IsCustomTimeLineBase(int time_line_base) {
 
 QString SubCorpusPartialPrefix() { return QStringLiteral(".sorvel-partial."); }
 
-int BuildSubCorpora(TFileAndDirIterator& iterator, const SubCorpusRequest& request,
+int BuildSubCorpora(FileWalker& iterator, const SubCorpusRequest& request,
                     const SubCorpusProgress& progress, StopFlag* stop, SubCorpusOutcome* outcome) {
   SubCorpusOutcome local_outcome;
   SubCorpusOutcome& result = outcome ? *outcome : local_outcome;
@@ -154,10 +165,13 @@ int BuildSubCorpora(TFileAndDirIterator& iterator, const SubCorpusRequest& reque
   const QStringList folders = FoldersFromSameHead(request.source_text);
   const QString output_folder = SubCorpusOutputFolder(request.results_folder, base);
   const QString base_name = TimeLinePlotbaseStr(base);
-  const QString first_tag = Format(QStringLiteral("< amalgamation by %s "), {base_name}) + QLatin1Char('>');
-  const QString further_tag = Format(QStringLiteral("< amalgamation: %s "), {base_name}) + QLatin1Char('>');
+  const QString first_tag =
+      Format(QStringLiteral("< amalgamation by %s "), {base_name}) + QLatin1Char('>');
+  const QString further_tag =
+      Format(QStringLiteral("< amalgamation: %s "), {base_name}) + QLatin1Char('>');
 
-  const QString output_prefix = QDir::cleanPath(QDir(output_folder).absolutePath()) + QLatin1Char('/');
+  const QString output_prefix =
+      QDir::cleanPath(QDir(output_folder).absolutePath()) + QLatin1Char('/');
   // Sub-corpus files of this run (by lower-cased final path): the final and
   // the temporary name, and the number of texts written so far.
   struct Pending {
@@ -176,16 +190,18 @@ int BuildSubCorpora(TFileAndDirIterator& iterator, const SubCorpusRequest& reque
   };
 
   auto process_file = [&](const QString& path, double day_number) {
-    MyYieldProcess();
+    YieldToEvents();
     const auto period = SubCorpusPeriodOf(base, DayNumberToDateTime(day_number));
     if (!period) return;
     const QString text = ReadTextOfFile(path);
     if (text.isEmpty()) return;
     // The path tag becomes the second line of a text of two lines or more.
     const qsizetype first_break = text.indexOf(kCrLf);
-    const qsizetype split = (first_break >= 0 && first_break + 2 < text.size()) ? first_break + 2 : text.size();
-    const QString path_tag =
-        split < text.size() ? QStringLiteral("<separate filename = ") + DisplayName(path) + QLatin1Char('>') + kCrLf : QString();
+    const qsizetype split =
+        (first_break >= 0 && first_break + 2 < text.size()) ? first_break + 2 : text.size();
+    const QString path_tag = split < text.size() ? QStringLiteral("<separate filename = ") +
+                                                       DisplayName(path) + QLatin1Char('>') + kCrLf
+                                                 : QString();
     const QStringView head = QStringView(text).left(split);
     const QStringView rest = QStringView(text).mid(split);
 
@@ -194,7 +210,8 @@ int BuildSubCorpora(TFileAndDirIterator& iterator, const SubCorpusRequest& reque
     const QString key = target.toLower();
     auto it = registry.find(key);
     if (it == registry.end()) {
-      it = registry.insert(key, Pending{target, output_folder + QLatin1Char('/') + partial_prefix + file_name, 1});
+      it = registry.insert(
+          key, Pending{target, output_folder + QLatin1Char('/') + partial_prefix + file_name, 1});
       const QString start = StartTag(1) + kCrLf;
       const QString end = EndTag(1) + kCrLf + first_tag + kCrLf + EndTag(1) + kCrLf;
       WriteUtf16(it->temporary, {start, head, path_tag, rest, end}, false, period->stamp);
@@ -221,15 +238,16 @@ int BuildSubCorpora(TFileAndDirIterator& iterator, const SubCorpusRequest& reque
       iterator.OnFilesProgress = progress.percent;
       if (progress.status) progress.status(DisplayName(folder));
       iterator.IterateFindingFiles();
-      iterator.BuildDetailedList(TFileSortOrder::ByName);
+      iterator.BuildDetailedList(FileSortOrder::ByName);
       iterator.OnFilesProgress = nullptr;
       result.walk_problems << iterator.Problems();
       const std::vector<FileProblem> walk = iterator.FileProblems();
       result.walk_file_problems.insert(result.walk_file_problems.end(), walk.begin(), walk.end());
       if (!MakeFolders(output_folder))
-        throw SorvelError(QStringLiteral("Cannot create the folder \"%1\"").arg(DisplayName(output_folder)));
+        throw SorvelError(
+            QStringLiteral("Cannot create the folder \"%1\"").arg(DisplayName(output_folder)));
 
-      const TFolderEfficientFileStringlist& found = iterator.FilesFound();
+      const FolderFileList& found = iterator.FilesFound();
       const int total = found.Count();
       for (int j = 0; j < total; ++j) {
         if (global_panic_state.load() > 0 || (stop && stop->Requested())) {
@@ -237,9 +255,11 @@ int BuildSubCorpora(TFileAndDirIterator& iterator, const SubCorpusRequest& reque
           break;
         }
         if (j % 100 == 0) {
-          if (progress.percent) progress.percent(static_cast<int>(static_cast<long long>(j) * 100 / total));
+          if (progress.percent)
+            progress.percent(static_cast<int>(static_cast<long long>(j) * 100 / total));
           if (progress.status)
-            progress.status(Format(LX("LXNManyOutOfN"), {static_cast<double>(j + 1), static_cast<double>(total)}));
+            progress.status(Format(LX("LXNManyOutOfN"),
+                                   {static_cast<double>(j + 1), static_cast<double>(total)}));
         }
         const QString path = found.GetFullFilename(j);
         // Sub-corpus files of an earlier run, when the results folder lies in
@@ -254,13 +274,15 @@ int BuildSubCorpora(TFileAndDirIterator& iterator, const SubCorpusRequest& reque
     }
   } catch (const SorvelError& e) {
     discard();
-    throw SorvelError(e.Message() + QStringLiteral(" (the run ended there: no sub-corpus file was written, and "
-                                                   "the files of earlier runs are unchanged)"));
+    throw SorvelError(e.Message() +
+                      QStringLiteral(" (the run ended there: no sub-corpus file was written, and "
+                                     "the files of earlier runs are unchanged)"));
   }
   if (stopped) {
     discard();
-    result.unfinished = QStringLiteral("Stopped after %1 texts: the %2 sub-corpus files of this run were not "
-                                       "written, and the files of earlier runs are unchanged")
+    result.unfinished = QStringLiteral(
+                            "Stopped after %1 texts: the %2 sub-corpus files of this run were not "
+                            "written, and the files of earlier runs are unchanged")
                             .arg(processed)
                             .arg(registry.size());
     if (progress.status) progress.status(result.unfinished);
@@ -276,10 +298,11 @@ int BuildSubCorpora(TFileAndDirIterator& iterator, const SubCorpusRequest& reque
       if (::rename(from.constData(), to.constData()) != 0) {
         const QString why = QString::fromLocal8Bit(std::strerror(errno));
         discard();
-        throw SorvelError(QStringLiteral("Failed to rename %1 as %2: %3 (%4 of %5 sub-corpus files were written)")
-                              .arg(it->temporary, it->target, why)
-                              .arg(result.files_saved)
-                              .arg(registry.size()));
+        throw SorvelError(
+            QStringLiteral("Failed to rename %1 as %2: %3 (%4 of %5 sub-corpus files were written)")
+                .arg(it->temporary, it->target, why)
+                .arg(result.files_saved)
+                .arg(registry.size()));
       }
       ++result.files_saved;
     }

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "runtime/error.h"
-#include "runtime/file_iterator.h"
+#include "runtime/file_walker.h"
 #include "runtime/panic.h"
 #include "sampling/time_line_base.h"
 
@@ -29,8 +29,8 @@ constexpr int kSubCorporaHelpContext = 6280;
 QStringList FoldersFromSameHead(const QString& source_text);
 
 struct SubCorpusPeriod {
-  QString name;      // file name without ".txt", such as "1997_03"
-  QDateTime stamp;   // date given to the sub-corpus file (local time)
+  QString name;     // file name without ".txt", such as "1997_03"
+  QDateTime stamp;  // date given to the sub-corpus file (local time)
 };
 
 // The period of a text's date for a time-line base; none for the bases that
@@ -48,7 +48,7 @@ QDate MatchingWednesday(const QDate& date);
 QString SubCorpusOutputFolder(const QString& results_folder, int time_line_base);
 
 struct SubCorpusRequest {
-  QString source_text;     // one folder, or several from the same head
+  QString source_text;  // one folder, or several from the same head
   QString results_folder;
   QString file_mask = QStringLiteral("*.*");
   int time_line_base = tlbYear;
@@ -88,6 +88,6 @@ QString SubCorpusPartialPrefix();
 // lists the problems of the walk. Throws SorvelError for a custom base and
 // FileReadError/SorvelError when a text cannot be read or a sub-corpus file
 // cannot be written (with no file written).
-int BuildSubCorpora(TFileAndDirIterator& iterator, const SubCorpusRequest& request,
+int BuildSubCorpora(FileWalker& iterator, const SubCorpusRequest& request,
                     const SubCorpusProgress& progress = {}, StopFlag* stop = nullptr,
                     SubCorpusOutcome* outcome = nullptr);

@@ -5,7 +5,7 @@
 #include <QStringList>
 #include <vector>
 
-enum TTimeLinePlotbase : int {
+enum TimeLineBase : int {
   tlbCustom = 0,
   tlbMillennium = 1,
   tlbCentury = 2,

@@ -1,5 +1,10 @@
 #include "sampling/zipped_text_set.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <zip.h>
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -7,22 +12,18 @@
 #include <QSet>
 #include <QStringEncoder>
 #include <algorithm>
-#include <vector>
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#include <zip.h>
+#include <vector>
 
 #include "runtime/error.h"
-#include "runtime/interrupt_cleanup.h"
-#include "runtime/safe_move.h"
+#include "runtime/file_walker.h"
 #include "runtime/format.h"
+#include "runtime/interrupt_cleanup.h"
 #include "runtime/messages.h"
-#include "runtime/file_iterator.h"
 #include "runtime/native_files.h"
 #include "runtime/native_names.h"
+#include "runtime/safe_move.h"
 #include "runtime/text_reader.h"
 
 namespace {
@@ -100,18 +101,21 @@ class Archive {
     // libzip reads the data when the archive is closed: keep it alive here.
     keep_.push_back(std::move(bytes));
     const QByteArray& b = keep_.back();
-    zip_source_t* src = zip_source_buffer(za_, b.constData(), static_cast<zip_uint64_t>(b.size()), 0);
+    zip_source_t* src =
+        zip_source_buffer(za_, b.constData(), static_cast<zip_uint64_t>(b.size()), 0);
     if (!src) Fail(name);
     Added(name, src, dos_attributes);
   }
 
-  void AddFile(const QString& name, const QString& path, std::uint32_t dos_attributes = 0, bool dated = true) {
+  void AddFile(const QString& name, const QString& path, std::uint32_t dos_attributes = 0,
+               bool dated = true) {
     zip_source_t* src = zip_source_file(za_, NativeFromName(path).constData(), 0, -1);
     if (!src) Fail(path);
     const zip_int64_t idx = Added(name, src, dos_attributes);
     if (!dated) return;
     const QDateTime mtime = StatPath(path).modified;
-    zip_file_set_mtime(za_, static_cast<zip_uint64_t>(idx), static_cast<time_t>(mtime.toSecsSinceEpoch()), 0);
+    zip_file_set_mtime(za_, static_cast<zip_uint64_t>(idx),
+                       static_cast<time_t>(mtime.toSecsSinceEpoch()), 0);
   }
 
   void Close() {
@@ -128,9 +132,10 @@ class Archive {
   zip_int64_t Added(const QString& name, zip_source_t* src, std::uint32_t dos_attributes) {
     // A name that is not valid UTF-8 on disk keeps its bytes in the archive,
     // so that unpacking gives the file its own name back.
-    const zip_int64_t idx = HasEscapedBytes(name)
-                                ? zip_file_add(za_, NativeFromName(name).constData(), src, ZIP_FL_ENC_GUESS)
-                                : zip_file_add(za_, name.toUtf8().constData(), src, ZIP_FL_ENC_UTF_8);
+    const zip_int64_t idx =
+        HasEscapedBytes(name)
+            ? zip_file_add(za_, NativeFromName(name).constData(), src, ZIP_FL_ENC_GUESS)
+            : zip_file_add(za_, name.toUtf8().constData(), src, ZIP_FL_ENC_UTF_8);
     if (idx < 0) {
       zip_source_free(src);
       Fail(name);
@@ -139,13 +144,15 @@ class Archive {
     // Deflate at the fastest level: texts compress well even so, and a large
     // sample is packed quickly.
     zip_set_file_compression(za_, i, ZIP_CM_DEFLATE, 1);
-    if (dos_attributes != 0) zip_file_set_external_attributes(za_, i, 0, ZIP_OPSYS_DOS, dos_attributes);
+    if (dos_attributes != 0)
+      zip_file_set_external_attributes(za_, i, 0, ZIP_OPSYS_DOS, dos_attributes);
     return idx;
   }
 
   [[noreturn]] void Fail(const QString& what) {
-    throw SorvelError(QStringLiteral("Cannot add \"%1\" to \"%2\": %3")
-                          .arg(DisplayName(what), DisplayName(path_), QString::fromLocal8Bit(zip_strerror(za_))));
+    throw SorvelError(
+        QStringLiteral("Cannot add \"%1\" to \"%2\": %3")
+            .arg(DisplayName(what), DisplayName(path_), QString::fromLocal8Bit(zip_strerror(za_))));
   }
 
   QString path_;
@@ -169,12 +176,14 @@ QString SampleEntryDisplay(const QString& entry) {
   return DisplayName(entry.left(tab)) + entry.mid(tab);
 }
 
-ZippedTextSetTexts BuildZippedTextSetTexts(const QStringList& sample, const std::function<void()>& yield) {
+ZippedTextSetTexts BuildZippedTextSetTexts(const QStringList& sample,
+                                           const std::function<void()>& yield) {
   static const QString kCrLf = QStringLiteral("\r\n");
   ZippedTextSetTexts t;
-  t.list_name = Format(QStringLiteral("List_of_%d_Texts.txt"), {static_cast<long long>(sample.size())});
-  t.list_text = LX("LXN") + QLatin1Char('\t') + LX("LXFilenames") + QLatin1Char('\t') + LX("LXScores") + kCrLf +
-                kCrLf;
+  t.list_name =
+      Format(QStringLiteral("List_of_%d_Texts.txt"), {static_cast<long long>(sample.size())});
+  t.list_text = LX("LXN") + QLatin1Char('\t') + LX("LXFilenames") + QLatin1Char('\t') +
+                LX("LXScores") + kCrLf + kCrLf;
   for (qsizetype i = 0; i < sample.size(); ++i) {
     if (yield) yield();
     const QString& entry = sample.at(i);
@@ -186,7 +195,8 @@ ZippedTextSetTexts BuildZippedTextSetTexts(const QStringList& sample, const std:
     // The header ends with its own CR LF and then the line break that every
     // line of the joined text gets, which leaves an empty line under it.
     const QString shown = SampleEntryDisplay(entry);
-    t.joined_text += number + QStringLiteral("\t***") + shown + QStringLiteral("\t***") + kCrLf + kCrLf;
+    t.joined_text +=
+        number + QStringLiteral("\t***") + shown + QStringLiteral("\t***") + kCrLf + kCrLf;
     t.joined_text += text;
     t.list_text += number + QLatin1Char('\t') + shown + QStringLiteral("\t?") + kCrLf;
   }
@@ -210,7 +220,8 @@ bool FileIdentity(const QString& path, dev_t* device, ino_t* inode) {
 // Removes the temporary files of one writing, however it ends.
 class PartialFilesGuard {
  public:
-  PartialFilesGuard(const QString& folder, const QString& prefix) : folder_(folder), prefix_(prefix) {
+  PartialFilesGuard(const QString& folder, const QString& prefix)
+      : folder_(folder), prefix_(prefix) {
     RemovePartialOutput(folder_, prefix_);  // left by a run that was killed
   }
   ~PartialFilesGuard() { RemovePartialOutput(folder_, prefix_); }
@@ -224,7 +235,8 @@ class PartialFilesGuard {
 
 // Writes the joined text to path piece by piece: the header of each text
 // and its lines, read and encoded as they stream from the file.
-void WriteJoinedText(const QString& path, const QStringList& sample, const std::function<void()>& yield) {
+void WriteJoinedText(const QString& path, const QStringList& sample,
+                     const std::function<void()>& yield) {
   QFile out(path);
   if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly))
     throw SorvelError(QStringLiteral("Cannot write \"%1\": %2").arg(path, out.errorString()));
@@ -249,12 +261,14 @@ void WriteJoinedText(const QString& path, const QStringList& sample, const std::
     // The header ends with its own CR LF and then the line break that every
     // line of the joined text gets, which leaves an empty line under it; the
     // reader ends every line of the text, the last one too, with CR LF.
-    put(QString::number(i + 1) + QStringLiteral("\t***") + entry + QStringLiteral("\t***") + kCrLf + kCrLf);
+    put(QString::number(i + 1) + QStringLiteral("\t***") + entry + QStringLiteral("\t***") + kCrLf +
+        kCrLf);
     ReadNormalisedText(file, put);
     if (!ok) break;
   }
   ok = ok && out.flush();
-  if (!ok) throw SorvelError(QStringLiteral("Cannot write \"%1\": %2").arg(path, out.errorString()));
+  if (!ok)
+    throw SorvelError(QStringLiteral("Cannot write \"%1\": %2").arg(path, out.errorString()));
   out.close();
 }
 
@@ -266,10 +280,13 @@ QString ArchiveOverSampledFolderRefusal(const QString& zip_path, const QString& 
   if (!target.exists() && !target.isSymLink()) return QString();
   const QString real_folder = CanonicalPath(sampled_folder);
   // A link is judged by where it leads, as writing through it would go there.
-  const QString real_target = target.exists() ? target.canonicalFilePath() : target.absoluteFilePath();
+  const QString real_target =
+      target.exists() ? target.canonicalFilePath() : target.absoluteFilePath();
   if (real_folder.isEmpty() || real_target.isEmpty()) return QString();
   if (real_target == real_folder || real_target.startsWith(real_folder + QLatin1Char('/')))
-    return QStringLiteral("\"%1\" is a file of the sampled folder \"%2\": the archive is never written over it")
+    return QStringLiteral(
+               "\"%1\" is a file of the sampled folder \"%2\": the archive is never written over "
+               "it")
         .arg(zip_path, sampled_folder);
   return QString();
 }
@@ -282,10 +299,12 @@ ZippedTextSetOutcome WriteZippedTextSet(const QStringList& sample, const QString
                                         const std::function<void()>& yield, bool replace_existing) {
   const QFileInfo target(zip_path);
   const QString folder = target.absolutePath();
-  if (!IsExistingFolder(folder)) throw SorvelError(QStringLiteral("Cannot create \"%1\": no such folder").arg(zip_path));
+  if (!IsExistingFolder(folder))
+    throw SorvelError(QStringLiteral("Cannot create \"%1\": no such folder").arg(zip_path));
   dev_t target_device = 0;
   ino_t target_inode = 0;
-  const bool target_exists = FileIdentity(zip_path, &target_device, &target_inode) || target.isSymLink();
+  const bool target_exists =
+      FileIdentity(zip_path, &target_device, &target_inode) || target.isSymLink();
   if (target_exists && target.isDir())
     throw SorvelError(QStringLiteral("Cannot write \"%1\": it is a folder").arg(zip_path));
   if (target_exists && !replace_existing)
@@ -296,14 +315,15 @@ ZippedTextSetOutcome WriteZippedTextSet(const QStringList& sample, const QString
   ZippedTextSetOutcome outcome;
   const QString list_name =
       Format(QStringLiteral("List_of_%d_Texts.txt"), {static_cast<long long>(sample.size())});
-  QString list_text =
-      LX("LXN") + QLatin1Char('\t') + LX("LXFilenames") + QLatin1Char('\t') + LX("LXScores") + kCrLf + kCrLf;
+  QString list_text = LX("LXN") + QLatin1Char('\t') + LX("LXFilenames") + QLatin1Char('\t') +
+                      LX("LXScores") + kCrLf + kCrLf;
   QList<QStringList> files_of_entries;
   files_of_entries.reserve(sample.size());
   for (qsizetype i = 0; i < sample.size(); ++i) {
     const QString& entry = sample.at(i);
     if (!CleanSamplePath(entry).isEmpty()) {
-      list_text += QString::number(i + 1) + QLatin1Char('\t') + SampleEntryDisplay(entry) + QStringLiteral("\t?") + kCrLf;
+      list_text += QString::number(i + 1) + QLatin1Char('\t') + SampleEntryDisplay(entry) +
+                   QStringLiteral("\t?") + kCrLf;
       ++outcome.texts;
     }
     files_of_entries << FilesForMask(entry);
@@ -314,7 +334,8 @@ ZippedTextSetOutcome WriteZippedTextSet(const QStringList& sample, const QString
         ino_t n = 0;
         if (FileIdentity(f, &d, &n) && d == target_device && n == target_inode)
           throw SorvelError(
-              QStringLiteral("\"%1\" is a text of the sample: the archive is not written over it").arg(zip_path));
+              QStringLiteral("\"%1\" is a text of the sample: the archive is not written over it")
+                  .arg(zip_path));
       }
     }
   }
@@ -346,12 +367,13 @@ ZippedTextSetOutcome WriteZippedTextSet(const QStringList& sample, const QString
   const QByteArray from = NativeFromName(partial_zip);
   const QByteArray to = NativeFromName(zip_path);
   SyncPath(partial_zip);
-  const int renamed = replace_existing
-                          ? ::rename(from.constData(), to.constData())
-                          : ::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE);
+  const int renamed = replace_existing ? ::rename(from.constData(), to.constData())
+                                       : ::renameat2(AT_FDCWD, from.constData(), AT_FDCWD,
+                                                     to.constData(), RENAME_NOREPLACE);
   if (renamed != 0) {
     const int e = errno;
-    throw SorvelError(QStringLiteral("Failed to rename %1 as %2: %3").arg(partial_zip, zip_path, ErrnoText(e)));
+    throw SorvelError(
+        QStringLiteral("Failed to rename %1 as %2: %3").arg(partial_zip, zip_path, ErrnoText(e)));
   }
   SyncPath(folder);
   return outcome;

@@ -42,8 +42,8 @@ struct ZippedTextSetOutcome {
 // given: an entry that names an existing file adds that file, even when its
 // name holds "*", "?" or a tab; an entry that names no existing file adds
 // nothing when it holds a tab (a list line with fields), and the matching
-// files of its folder when it holds "*" or "?". Each file is stored under its own name; a name met again gets
-// a number (text_2.txt), so that no file of the sample hides another.
+// files of its folder when it holds "*" or "?". Each file is stored under its own name; a name met
+// again gets a number (text_2.txt), so that no file of the sample hides another.
 //
 // Nothing is held in memory beyond one piece of text at a time: the joined
 // text is written to a temporary file beside the archive and packed from
@@ -56,7 +56,8 @@ struct ZippedTextSetOutcome {
 // is a file of the sample) and FileReadError when a text cannot be read;
 // the temporary files are removed and an older archive is kept as it was.
 ZippedTextSetOutcome WriteZippedTextSet(const QStringList& sample, const QString& zip_path,
-                                        const std::function<void()>& yield = {}, bool replace_existing = false);
+                                        const std::function<void()>& yield = {},
+                                        bool replace_existing = false);
 
 // Why an archive must not be written to zip_path: it names an existing file
 // inside the folder the sample was drawn from (a text of the corpus given by

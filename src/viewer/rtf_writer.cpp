@@ -12,10 +12,10 @@ void AppendNumber(QByteArray& out, long long n) { out.append(QByteArray::number(
 // that readers without \u support show, and what the header's code page says.
 unsigned char Cp1252ByteOf(char16_t c) {
   if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return static_cast<unsigned char>(c);
-  static const char16_t k80to9F[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                       0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
-                                       0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                       0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+  static const char16_t k80to9F[32] = {
+      0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+      0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+      0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
   for (int i = 0; i < 32; ++i) {
     if (k80to9F[i] == c) return static_cast<unsigned char>(0x80 + i);
   }
@@ -57,8 +57,8 @@ StyleCodes CodesFor(const RtfSpanStyle& style, ColourTable& table) {
   StyleCodes codes;
   const int fg = table.IndexOf(style.text);
   const int bg = table.IndexOf(style.background);
-  codes.open = "\\cf" + QByteArray::number(fg) + "\\chcbpat" + QByteArray::number(bg) + "\\highlight" +
-               QByteArray::number(bg);
+  codes.open = "\\cf" + QByteArray::number(fg) + "\\chcbpat" + QByteArray::number(bg) +
+               "\\highlight" + QByteArray::number(bg);
   if (style.bold) codes.open += "\\b";
   codes.open += ' ';
   return codes;
@@ -106,10 +106,13 @@ QByteArray WriteRtf(const RtfDocument& doc) {
   const qsizetype n = doc.text.size();
   std::vector<std::uint16_t> style_of(static_cast<size_t>(n), 0);
   for (const RtfSpan& span : doc.spans) {
-    if (span.style < 0 || span.style >= static_cast<int>(styles.size()) || span.length <= 0) continue;
+    if (span.style < 0 || span.style >= static_cast<int>(styles.size()) || span.length <= 0)
+      continue;
     const qsizetype from = std::clamp<qsizetype>(span.start, 0, n);
-    const qsizetype to = std::clamp<qsizetype>(static_cast<qsizetype>(span.start) + span.length, 0, n);
-    std::fill(style_of.begin() + from, style_of.begin() + to, static_cast<std::uint16_t>(span.style + 1));
+    const qsizetype to =
+        std::clamp<qsizetype>(static_cast<qsizetype>(span.start) + span.length, 0, n);
+    std::fill(style_of.begin() + from, style_of.begin() + to,
+              static_cast<std::uint16_t>(span.style + 1));
   }
 
   QByteArray out;

@@ -23,6 +23,10 @@ struct RtfColour {
   bool operator==(const RtfColour&) const = default;
 };
 
+// The colours of highlighted terms, on screen and in saved RTF files.
+constexpr RtfColour kHighlightText{0, 0, 128};
+constexpr RtfColour kHighlightBackground{255, 236, 139};
+
 // How a span of text is drawn.
 struct RtfSpanStyle {
   RtfColour text{0, 0, 0};

@@ -11,7 +11,8 @@ void TermHits::Finish() {
   });
   counts.assign(static_cast<size_t>(terms.size()), 0);
   for (const TermSpan& s : spans) {
-    if (s.term >= 0 && s.term < static_cast<int>(counts.size())) ++counts[static_cast<size_t>(s.term)];
+    if (s.term >= 0 && s.term < static_cast<int>(counts.size()))
+      ++counts[static_cast<size_t>(s.term)];
   }
 }
 
@@ -92,7 +93,8 @@ TermHits SharedLineHits(QStringView text, const QStringList& reference_lines,
   QHash<QStringView, int> term_of;
   const qsizetype total = reference_lines.size();
   for (qsizetype r = 0; r < total; ++r) {
-    if (keep_going && (r % 4096) == 0 && !keep_going(static_cast<int>(r * 100 / std::max<qsizetype>(1, total)))) {
+    if (keep_going && (r % 4096) == 0 &&
+        !keep_going(static_cast<int>(r * 100 / std::max<qsizetype>(1, total)))) {
       hits.stopped = true;
       break;
     }
@@ -106,7 +108,8 @@ TermHits SharedLineHits(QStringView text, const QStringList& reference_lines,
     term_of.insert(key, term);
     hits.terms.append(line);
     for (int index : it.value()) {
-      hits.spans.push_back({lines[static_cast<size_t>(index)].first, lines[static_cast<size_t>(index)].second, term});
+      hits.spans.push_back({lines[static_cast<size_t>(index)].first,
+                            lines[static_cast<size_t>(index)].second, term});
     }
   }
   hits.Finish();
@@ -114,7 +117,8 @@ TermHits SharedLineHits(QStringView text, const QStringList& reference_lines,
 }
 
 QString TrimmedText(QStringView text, bool remove_markup, QChar open, QChar close, int tag_span) {
-  const QString source = remove_markup ? WithoutMarkup(text, open, close, tag_span) : text.toString();
+  const QString source =
+      remove_markup ? WithoutMarkup(text, open, close, tag_span) : text.toString();
   const QStringView view(source);
   QString out;
   out.reserve(source.size());
@@ -132,4 +136,29 @@ QString TrimmedText(QStringView text, bool remove_markup, QChar open, QChar clos
     return true;
   });
   return out;
+}
+
+TermHits FindTermHits(QStringView text, const std::vector<SearchTerm>& terms, int from,
+                      const std::vector<TermSpan>& tags, const std::atomic<bool>* stop) {
+  TermHits hits;
+  for (const SearchTerm& t : terms) hits.terms.append(t.typed_in);
+  const MultiTermMatcher matcher(terms);
+  std::vector<TermMatches> found;
+  matcher.FindAll(text.mid(from), found, stop);
+  for (size_t term = 0; term < found.size(); ++term) {
+    const TermMatches& h = found[term];
+    for (size_t k = 0; k < h.positions.size(); ++k) {
+      const int start = from + h.positions[k];
+      const int length = h.lengths[k];
+      // The last tag that starts before the hit ends is the only one that
+      // can overlap it (tags do not overlap one another).
+      auto it = std::lower_bound(tags.begin(), tags.end(), start + length,
+                                 [](const TermSpan& s, int pos) { return s.start < pos; });
+      if (it != tags.begin() && (it - 1)->start + (it - 1)->length > start) continue;
+      hits.spans.push_back({start, length, static_cast<int>(term)});
+    }
+  }
+  hits.stopped = stop && stop->load();
+  hits.Finish();
+  return hits;
 }

@@ -6,8 +6,11 @@
 #include <QString>
 #include <QStringList>
 #include <QStringView>
+#include <atomic>
 #include <functional>
 #include <vector>
+
+#include "runtime/search_list.h"
 
 // [start, start + length) in UTF-16 code units of the shown text; term is the
 // index of the search term that produced it (-1 for markup).
@@ -19,10 +22,10 @@ struct TermSpan {
 
 // Hits of a set of terms in one text.
 struct TermHits {
-  QStringList terms;             // the terms as typed, in search order
-  std::vector<TermSpan> spans;   // every hit, sorted by start
-  std::vector<int> counts;       // hits per term (terms.size() entries)
-  bool stopped = false;          // the search was stopped before the end
+  QStringList terms;            // the terms as typed, in search order
+  std::vector<TermSpan> spans;  // every hit, sorted by start
+  std::vector<int> counts;      // hits per term (terms.size() entries)
+  bool stopped = false;         // the search was stopped before the end
 
   int TotalCount() const { return static_cast<int>(spans.size()); }
   // Position of the first hit, -1 when there is none.
@@ -43,6 +46,13 @@ QStringList LinesOf(QStringView text);
 // closing character when that comes within tag_span characters; an opening
 // character without such a partner is text. tag_span <= 0: no markup.
 std::vector<TermSpan> MarkupSpans(QStringView text, QChar open, QChar close, int tag_span);
+
+// Hits of terms in text from position from on (earlier text, such as a
+// header, is not searched), leaving out those that overlap one of tags
+// (sorted, not overlapping one another). Each span carries the term's index
+// in terms. stop, when given, ends the search early when set.
+TermHits FindTermHits(QStringView text, const std::vector<SearchTerm>& terms, int from,
+                      const std::vector<TermSpan>& tags, const std::atomic<bool>* stop = nullptr);
 
 // Lines shared with a reference text. The terms are the distinct non-empty
 // reference lines that occur as a whole line of text, in reference order; the

@@ -10,13 +10,13 @@
 #include <QTest>
 #include <QTreeView>
 
+#include "app/sorvel_window.h"
 #include "boilerplate/boilerplate_page.h"
 #include "boilerplate/boilerplate_tree_model.h"
 #include "runtime/messages.h"
 #include "runtime/panic.h"
-#include "shell/sorvel_window.h"
-#include "viewer/one_text_file_shower_window.h"
 #include "support/test_support.h"
+#include "ui_kit/text_viewer_window.h"
 
 class BoilerplateInWindowTest : public QObject {
   Q_OBJECT
@@ -26,10 +26,12 @@ class BoilerplateInWindowTest : public QObject {
   void SearchFromTheMainWindow() {
     global_panic_state = 0;
     TempTree tree;
-    const QString licence = QStringLiteral("Permission is granted to copy this text under the same terms.");
+    const QString licence =
+        QStringLiteral("Permission is granted to copy this text under the same terms.");
     for (int i = 0; i < 5; ++i)
-      tree.WriteText(QStringLiteral("texts/t%1.txt").arg(i), QStringLiteral("Text %1 starts here. ").arg(i) + licence);
-    TFormSorvel w;
+      tree.WriteText(QStringLiteral("texts/t%1.txt").arg(i),
+                     QStringLiteral("Text %1 starts here. ").arg(i) + licence);
+    MainWindow w;
     w.show();
     QVERIFY(w.frepetition_seeker);
     QVERIFY(w.boilerplate_page);
@@ -37,25 +39,29 @@ class BoilerplateInWindowTest : public QObject {
     w.AdvOfficePager1->setCurrentWidget(w.AdvOfficePageBoiler);
 
     BoilerplatePage* page = w.boilerplate_page;
-    page->findChild<QLineEdit*>(QStringLiteral("ElFolderNameEditBoilerHeadFolder"))->setText(tree.Path(QStringLiteral("texts")));
-    QTest::mouseClick(page->findChild<QPushButton*>(QStringLiteral("AdvGlowButtonBoilerSearch")), Qt::LeftButton);
+    page->findChild<QLineEdit*>(QStringLiteral("ElFolderNameEditBoilerHeadFolder"))
+        ->setText(tree.Path(QStringLiteral("texts")));
+    QTest::mouseClick(page->findChild<QPushButton*>(QStringLiteral("AdvGlowButtonBoilerSearch")),
+                      Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(!page->Running() && !w.ToolRunning(), 20000);
 
     auto* pager = page->findChild<QTabWidget*>(QStringLiteral("AdvOfficePagerBoiler"));
     QCOMPARE(pager->currentWidget()->objectName(), QStringLiteral("AdvOfficePageBoilerList"));
     QCOMPARE(page->TreeModel()->rowCount(), 1);
     QCOMPARE(page->TreeModel()->data(page->TreeModel()->index(0, 0)).toString(), licence);
-    QCOMPARE(page->TreeModel()->data(page->TreeModel()->index(0, 1)).toString(), QStringLiteral("5"));
+    QCOMPARE(page->TreeModel()->data(page->TreeModel()->index(0, 1)).toString(),
+             QStringLiteral("5"));
     QCOMPARE(w.AdvOfficeStatusBar1->PanelText(10), QStringLiteral("1 ") + LX("LXRepeatedChunks"));
 
     auto* view = page->findChild<QTreeView*>(QStringLiteral("AdvTreeViewBoiler"));
     view->setCurrentIndex(page->TreeModel()->index(2, 0, page->TreeModel()->index(0, 0)));
     QCOMPARE(w.AdvOfficeStatusBar1->PanelText(10),
-             QStringLiteral("\"%1\" found 1 times in %2").arg(licence, tree.Path(QStringLiteral("texts/t2.txt"))));
+             QStringLiteral("\"%1\" found 1 times in %2")
+                 .arg(licence, tree.Path(QStringLiteral("texts/t2.txt"))));
 
     // "Open && show" opens the selected file in the window's shared viewer.
     page->OpenshowBoilerSourceClick();
-    TFormOneTextFileShower* viewer = w.SharedViewer();
+    TextViewerWindow* viewer = w.SharedViewer();
     QVERIFY(viewer && viewer->isVisible());
     QCOMPARE(viewer->CurrentShortFilename(), QStringLiteral("t2.txt"));
     QCOMPARE(viewer->StyledListboxKWs()->count(), 1);

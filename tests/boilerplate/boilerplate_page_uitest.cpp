@@ -2,13 +2,13 @@
 // worker thread as in the program, and the tests wait for it to end.
 
 #include <QApplication>
-#include <QClipboard>
-#include <QListWidget>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QMutex>
 #include <QPushButton>
@@ -25,9 +25,9 @@
 #include "boilerplate/boilerplate_tree_model.h"
 #include "runtime/dialogs.h"
 #include "runtime/messages.h"
-#include "viewer/one_text_file_shower_window.h"
 #include "support/test_page_host.h"
 #include "support/test_support.h"
+#include "ui_kit/text_viewer_window.h"
 
 namespace {
 
@@ -63,7 +63,7 @@ class BoilerplatePageTest : public QObject {
  private Q_SLOTS:
   void DefaultsAndNames() {
     TestPageHost host(TestPageHost::Runs::OnThread, TestPageHost::Viewer::Shared);
-    TRepeatedChunks engine;
+    RepeatedChunks engine;
     BoilerplatePage page(&host, &engine);
     auto* pager = Child<QTabWidget>(page, "AdvOfficePagerBoiler");
     QCOMPARE(pager->tabPosition(), QTabWidget::South);
@@ -81,7 +81,8 @@ class BoilerplatePageTest : public QObject {
     auto* types = Child<QComboBox>(page, "myAdvFilterComboBoiler");
     QCOMPARE(types->count(), 3);
     QCOMPARE(types->currentText(), QStringLiteral("All files (*.*)"));
-    QCOMPARE(Child<QPushButton>(page, "AdvGlowButtonBoilerSearch")->text(), QStringLiteral("start"));
+    QCOMPARE(Child<QPushButton>(page, "AdvGlowButtonBoilerSearch")->text(),
+             QStringLiteral("start"));
     QVERIFY(Child<QLabel>(page, "LabelBoilerplateFolder")->text().isEmpty());
     auto* menu = Child<QMenu>(page, "AdvPopupMenuBoilerList");
     QCOMPARE(menu->actions().size(), 2);
@@ -91,11 +92,13 @@ class BoilerplatePageTest : public QObject {
     if (!qEnvironmentVariableIsEmpty("BOILER_SCREENSHOT")) {
       page.resize(700, 420);
       page.show();
-      page.grab().save(qEnvironmentVariable("BOILER_SCREENSHOT").replace(QStringLiteral(".png"), QStringLiteral("-settings.png")));
+      page.grab().save(qEnvironmentVariable("BOILER_SCREENSHOT")
+                           .replace(QStringLiteral(".png"), QStringLiteral("-settings.png")));
     }
 
     // An empty or unknown folder starts nothing.
-    Child<QLineEdit>(page, "ElFolderNameEditBoilerHeadFolder")->setText(QStringLiteral("/no/such/folder"));
+    Child<QLineEdit>(page, "ElFolderNameEditBoilerHeadFolder")
+        ->setText(QStringLiteral("/no/such/folder"));
     page.AdvGlowButtonBoilerSearchClick();
     QVERIFY(!page.Running());
     QVERIFY(!host.stop_shown);
@@ -103,12 +106,16 @@ class BoilerplatePageTest : public QObject {
 
   void SearchListSortAndSelect() {
     TempTree tree;
-    const QString a = tree.WriteText(QStringLiteral("a.txt"), kNotice + QStringLiteral(" Alpha starts. ") + kNotice);
-    const QString b = tree.WriteText(QStringLiteral("sub/b.txt"), QStringLiteral("Beta here, alone. ") + kNotice);
-    const QString c = tree.WriteText(QStringLiteral("sub/c.txt"), kNotice + QStringLiteral(" Gamma is said twice here. Gamma is said twice here."));
+    const QString a = tree.WriteText(QStringLiteral("a.txt"),
+                                     kNotice + QStringLiteral(" Alpha starts. ") + kNotice);
+    const QString b =
+        tree.WriteText(QStringLiteral("sub/b.txt"), QStringLiteral("Beta here, alone. ") + kNotice);
+    const QString c = tree.WriteText(
+        QStringLiteral("sub/c.txt"),
+        kNotice + QStringLiteral(" Gamma is said twice here. Gamma is said twice here."));
     tree.WriteText(QStringLiteral("sub/") + LX("LXFiltered") + QStringLiteral("/d.txt"), kNotice);
     TestPageHost host(TestPageHost::Runs::OnThread, TestPageHost::Viewer::Shared);
-    TRepeatedChunks engine;
+    RepeatedChunks engine;
     BoilerplatePage page(&host, &engine);
     page.resize(900, 500);
     page.show();
@@ -132,9 +139,11 @@ class BoilerplatePageTest : public QObject {
     // The last column takes the width that the others leave.
     auto* view = Child<QTreeView>(page, "AdvTreeViewBoiler");
     QHeaderView* header = view->header();
-    QCOMPARE(header->sectionSize(0) + header->sectionSize(1) + header->sectionSize(2), view->viewport()->width());
+    QCOMPARE(header->sectionSize(0) + header->sectionSize(1) + header->sectionSize(2),
+             view->viewport()->width());
     header->resizeSection(0, header->sectionSize(0) - 40);
-    QCOMPARE(header->sectionSize(0) + header->sectionSize(1) + header->sectionSize(2), view->viewport()->width());
+    QCOMPARE(header->sectionSize(0) + header->sectionSize(1) + header->sectionSize(2),
+             view->viewport()->width());
 
     // Header clicks: the chunk column does not sort; the file column sorts by file order.
     page.AdvTreeViewBoilerClick(2);
@@ -171,14 +180,18 @@ class BoilerplatePageTest : public QObject {
 
   void AFileForTheFolderAndUnterminated() {
     TempTree tree;
-    const QString given = tree.WriteText(QStringLiteral("one/page.html"), QStringLiteral("<p>") + kMenu + QStringLiteral("</p>"));
-    tree.WriteText(QStringLiteral("one/other.html"), QStringLiteral("<p>") + kMenu + QStringLiteral("</p>"));
-    tree.WriteText(QStringLiteral("one/two/page.html"), QStringLiteral("<p>") + kMenu + QStringLiteral("</p><p>End.</p>"));
+    const QString given = tree.WriteText(QStringLiteral("one/page.html"),
+                                         QStringLiteral("<p>") + kMenu + QStringLiteral("</p>"));
+    tree.WriteText(QStringLiteral("one/other.html"),
+                   QStringLiteral("<p>") + kMenu + QStringLiteral("</p>"));
+    tree.WriteText(QStringLiteral("one/two/page.html"),
+                   QStringLiteral("<p>") + kMenu + QStringLiteral("</p><p>End.</p>"));
     TestPageHost host(TestPageHost::Runs::OnThread, TestPageHost::Viewer::Shared);
-    TRepeatedChunks engine;
+    RepeatedChunks engine;
     BoilerplatePage page(&host, &engine);
     Search(page, given);
-    QCOMPARE(Child<QComboBox>(page, "myAdvFilterComboBoiler")->currentText(), QStringLiteral("page.html"));
+    QCOMPARE(Child<QComboBox>(page, "myAdvFilterComboBoiler")->currentText(),
+             QStringLiteral("page.html"));
     QCOMPARE(page.TreeModel()->rowCount(), 0);  // the menu line has no full stop
     Child<QCheckBox>(page, "AdvOfficeCheckBoxBoilerUNfinishedSents")->setChecked(true);
     Search(page, given);
@@ -190,10 +203,11 @@ class BoilerplatePageTest : public QObject {
   void OpenAndShowAndCopy() {
     TempTree tree;
     const QString twice = QStringLiteral("Gamma is said twice here.");
-    const QString a = tree.WriteText(QStringLiteral("a.txt"), kNotice + u' ' + twice + u' ' + twice);
+    const QString a =
+        tree.WriteText(QStringLiteral("a.txt"), kNotice + u' ' + twice + u' ' + twice);
     const QString b = tree.WriteText(QStringLiteral("b.txt"), kNotice + u' ' + kNotice);
     TestPageHost host(TestPageHost::Runs::OnThread, TestPageHost::Viewer::Shared);
-    TRepeatedChunks engine;
+    RepeatedChunks engine;
     BoilerplatePage page(&host, &engine);
     Search(page, tree.Root());
     auto* m = page.TreeModel();
@@ -209,11 +223,12 @@ class BoilerplatePageTest : public QObject {
     view->setCurrentIndex(m->index(0, 0, m->index(0, 0)));
     QCOMPARE(page.FileToOpen().full_path, a);
     page.OpenshowBoilerSourceClick();
-    TFormOneTextFileShower* viewer = host.ShownViewer();
+    TextViewerWindow* viewer = host.ShownViewer();
     QVERIFY(viewer && viewer->isVisible());
     QCOMPARE(viewer->CurrentShortFilename(), QStringLiteral("a.txt"));
     QStringList listed;
-    for (int i = 0; i < viewer->StyledListboxKWs()->count(); ++i) listed << viewer->StyledListboxKWs()->item(i)->text();
+    for (int i = 0; i < viewer->StyledListboxKWs()->count(); ++i)
+      listed << viewer->StyledListboxKWs()->item(i)->text();
     QCOMPARE(listed, (QStringList{kNotice, twice}));
 
     // The selection outlives a search that finds nothing; a file that has gone opens nothing.
@@ -242,7 +257,7 @@ class BoilerplatePageTest : public QObject {
     for (int i = 0; i < 40; ++i)
       tree.WriteText(QStringLiteral("t%1.txt").arg(i, 2, 10, QLatin1Char('0')), kNotice);
     TestPageHost host(TestPageHost::Runs::OnThread, TestPageHost::Viewer::Shared);
-    TRepeatedChunks engine;
+    RepeatedChunks engine;
     BoilerplatePage page(&host, &engine);
     // The user presses Stop as soon as the first repeat is reported (after the second file).
     host.on_status = [&host](const QString& text) {

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include "runtime/file_types.h"
 #include "runtime/messages.h"
 #include "support/test_support.h"
 
@@ -12,11 +13,10 @@ namespace {
 
 const QString kShared = QStringLiteral("This notice is shared by several texts.");
 
-QStringList FilesOf(const TRepeatedChunks& engine, int chunk) {
+QStringList FilesOf(const RepeatedChunks& engine, int chunk) {
   QStringList out;
   const auto& occ = engine.Chunks().GetAListOfOccurrences(chunk);
-  for (int j = 0; j < occ.Count(); ++j)
-  {
+  for (int j = 0; j < occ.Count(); ++j) {
     const QFileInfo fi(engine.ChunkFiles().GetFullFilename(occ.GetAValue(j).value1));
     out << fi.dir().dirName() + QLatin1Char('/') + fi.fileName();
   }
@@ -28,15 +28,19 @@ TEST(BoilerplateSearch, LeavesOutFilteredFoldersAndReportsFolders) {
   tree.WriteText(QStringLiteral("top/a.txt"), kShared);
   tree.WriteText(QStringLiteral("top/sub/b.txt"), kShared);
   tree.WriteText(QStringLiteral("top/sub/") + LX("LXFiltered") + QStringLiteral("/c.txt"), kShared);
-  tree.WriteText(QStringLiteral("top/deep/") + LX("LXFiltered").toUpper() + QStringLiteral("/d.txt"), kShared);
-  TRepeatedChunks engine;
-  TFileAndDirIterator it;
-  TBoilerplateSearch search;
+  tree.WriteText(
+      QStringLiteral("top/deep/") + LX("LXFiltered").toUpper() + QStringLiteral("/d.txt"), kShared);
+  RepeatedChunks engine;
+  FileWalker it;
+  BoilerplateSearch search;
   search.head_folder = tree.Path(QStringLiteral("top"));
-  TBoilerplateCallbacks cb;
+  BoilerplateCallbacks cb;
   QStringList folders;
   cb.on_folder = [&](const QString& f, int n, int count) {
-    folders << QStringLiteral("%1 (%2/%3)").arg(QDir(search.head_folder).relativeFilePath(f)).arg(n).arg(count);
+    folders << QStringLiteral("%1 (%2/%3)")
+                   .arg(QDir(search.head_folder).relativeFilePath(f))
+                   .arg(n)
+                   .arg(count);
     EXPECT_FALSE(f.endsWith(QLatin1Char('/')));
   };
   int last_count = -1;
@@ -60,30 +64,33 @@ TEST(BoilerplateSearch, AFileGivenForAFolderBecomesTheMask) {
   EXPECT_FALSE(ResolveFolderOrFile(tree.Path(QStringLiteral("nowhere")), &head, &name));
   EXPECT_EQ(name, QStringLiteral("notes.txt"));  // left as it was
 
-  TRepeatedChunks engine;
-  TFileAndDirIterator it;
-  TBoilerplateSearch search;
+  RepeatedChunks engine;
+  FileWalker it;
+  BoilerplateSearch search;
   search.head_folder = head;
-  search.file_mask = FileMaskOfTypeText(name);
+  search.file_mask = FileTypeMaskOfCaption(name);
   RunBoilerplateSearch(engine, it, search, {});
   ASSERT_EQ(engine.Chunks().Count(), 1);
-  EXPECT_EQ(FilesOf(engine, 0), (QStringList{QStringLiteral("c/notes.txt"), QStringLiteral("x/notes.txt")}));
+  EXPECT_EQ(FilesOf(engine, 0),
+            (QStringList{QStringLiteral("c/notes.txt"), QStringLiteral("x/notes.txt")}));
   search.include_subfolders = false;
   RunBoilerplateSearch(engine, it, search, {});
   EXPECT_EQ(engine.Chunks().Count(), 0);  // one file alone repeats nothing
 
-  EXPECT_EQ(FileMaskOfTypeText(QStringLiteral("Web files (*.xml;*.htm;*.html)")), QStringLiteral("*.xml;*.htm;*.html"));
+  EXPECT_EQ(FileTypeMaskOfCaption(QStringLiteral("Web files (*.xml;*.htm;*.html)")),
+            QStringLiteral("*.xml;*.htm;*.html"));
 }
 
 TEST(BoilerplateSearch, StopDuringTheWalkStillSorts) {
   TempTree tree;
   for (int i = 0; i < 6; ++i)
-    tree.WriteText(QStringLiteral("d%1/f.txt").arg(i), kShared + QStringLiteral(" Second line shared too, in every one."));
-  TRepeatedChunks engine;
-  TFileAndDirIterator it;
-  TBoilerplateSearch search;
+    tree.WriteText(QStringLiteral("d%1/f.txt").arg(i),
+                   kShared + QStringLiteral(" Second line shared too, in every one."));
+  RepeatedChunks engine;
+  FileWalker it;
+  BoilerplateSearch search;
   search.head_folder = tree.Root();
-  TBoilerplateCallbacks cb;
+  BoilerplateCallbacks cb;
   cb.on_folder = [&](const QString&, int number, int) {
     // A user pressing Stop after the third file.
     if (number == 4) {

@@ -10,8 +10,8 @@ namespace {
 class BoilerTreeTest : public ::testing::Test {
  protected:
   TempTree tree;
-  TRepeatedChunks engine;
-  TBoilerplateTreeModel model;
+  RepeatedChunks engine;
+  BoilerplateTreeModel model;
   const QString three = QStringLiteral("This sentence sits in three of the files.");
   const QString one = QStringLiteral("Said twice in one file and nowhere else.");
   QString a, b, c;
@@ -21,13 +21,15 @@ class BoilerTreeTest : public ::testing::Test {
     b = tree.WriteText(QStringLiteral("b.txt"), three + u' ' + three);
     c = tree.WriteText(QStringLiteral("c.txt"), three);
     engine.SetSettings(false, 200, 2, 20, nullptr, nullptr, nullptr);
-    for (const QString& f : {a, b, c}) engine.AddToRepeatedSentencesInTxt(engine.LoadATextFile(f), 3);
+    for (const QString& f : {a, b, c})
+      engine.AddToRepeatedSentencesInTxt(engine.LoadATextFile(f), 3);
     engine.SortDescendingFreq();
     model.Fill(&engine);
   }
 
   QStringList Row(const QModelIndex& i) const {
-    return {model.data(i.siblingAtColumn(0)).toString(), model.data(i.siblingAtColumn(1)).toString(),
+    return {model.data(i.siblingAtColumn(0)).toString(),
+            model.data(i.siblingAtColumn(1)).toString(),
             model.data(i.siblingAtColumn(2)).toString()};
   }
 };
@@ -45,8 +47,9 @@ TEST_F(BoilerTreeTest, RowsForOneFileAndThreeFileChunks) {
   const QModelIndex top1 = model.index(1, 0);
   EXPECT_EQ(Row(top1), (QStringList{one, QStringLiteral("2"), a}));
   EXPECT_EQ(model.rowCount(top1), 0);  // one file: no child rows
-  EXPECT_EQ(model.data(model.index(0, 1), Qt::TextAlignmentRole).value<Qt::Alignment>() & Qt::AlignRight,
-            Qt::AlignRight);
+  EXPECT_EQ(
+      model.data(model.index(0, 1), Qt::TextAlignmentRole).value<Qt::Alignment>() & Qt::AlignRight,
+      Qt::AlignRight);
 
   // Re-sorted by file order and refilled: row 0 shows the new chunk 0.
   engine.SortAScendingFilenumbers();
@@ -57,7 +60,7 @@ TEST_F(BoilerTreeTest, RowsForOneFileAndThreeFileChunks) {
   // A row map that points past the chunk list.
   engine.RowOrder().Clear();
   engine.RowOrder().AddOne(7);
-  EXPECT_EQ(model.data(model.index(0, 1)).toString(), TBoilerplateTreeModel::BeyondTheList());
+  EXPECT_EQ(model.data(model.index(0, 1)).toString(), BoilerplateTreeModel::BeyondTheList());
   model.Detach();
   EXPECT_EQ(model.rowCount(), 0);
 }
@@ -70,7 +73,7 @@ TEST_F(BoilerTreeTest, SelectionSummaryAndChunksOfAFile) {
   EXPECT_EQ(CountChunksOfFile(engine, a.toUpper()), 0);
 
   const QModelIndex top0 = model.index(0, 0);
-  TBoilerSelection s = SummariseBoilerRow(model, model.index(1, 0, top0), tree.Root());
+  BoilerplateSelection s = SummariseBoilerRow(model, model.index(1, 0, top0), tree.Root());
   EXPECT_EQ(s.to_open.full_path, b);
   EXPECT_EQ(s.to_open.info2, QStringLiteral("1"));
   EXPECT_EQ(s.message, QStringLiteral("\"%1\" found 2 times in %2").arg(three, b));

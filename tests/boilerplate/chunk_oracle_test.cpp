@@ -29,19 +29,24 @@ bool RefLineBreak(QChar c) {
   const char16_t u = c.unicode();
   return u == u'\n' || u == u'\r' || u == 0x85 || u == 0x2028 || u == 0x2029;
 }
-bool RefSpacedStop(QChar c) { return QStringLiteral(".!?\u2026\u037E\u061F\u203C\u2047\u2048\u2049").contains(c); }
-bool RefImmediateStop(QChar c) { return QStringLiteral("\u3002\uFF01\uFF1F\uFF61\uFF0E\u0964\u0965").contains(c); }
+bool RefSpacedStop(QChar c) {
+  return QStringLiteral(".!?\u2026\u037E\u061F\u203C\u2047\u2048\u2049").contains(c);
+}
+bool RefImmediateStop(QChar c) {
+  return QStringLiteral("\u3002\uFF01\uFF1F\uFF61\uFF0E\u0964\u0965").contains(c);
+}
 bool RefCloser(QChar c) {
-  return QStringLiteral("\"')]}\u00BB\u2019\u201D\u203A\u300D\u300F\u3009\u300B\u3011\uFF09").contains(c);
+  return QStringLiteral("\"')]}\u00BB\u2019\u201D\u203A\u300D\u300F\u3009\u300B\u3011\uFF09")
+      .contains(c);
 }
 
 bool RefAbbreviation(const QString& word) {
   static const QStringList kWords = {
-      "mr", "mrs", "ms", "dr", "prof", "st", "sr", "jr", "vs", "cf", "fig", "figs", "no",
-      "nos", "nr", "vol", "pp", "approx", "ca", "dept", "gen", "col", "lt", "sgt", "capt",
-      "rev", "hon", "mt", "ft", "jan", "feb", "mar", "apr", "jun", "jul", "aug", "sep",
-      "sept", "oct", "nov", "dec", "bzw", "ggf", "vgl", "evtl", "inkl", "mme", "mlle", "sra",
-      "srta", "ed", "eds", "ch", "art", "abs", "op", "cit", "ibid", "resp"};
+      "mr",   "mrs",  "ms",  "dr",  "prof", "st",     "sr",  "jr",   "vs",   "cf",   "fig", "figs",
+      "no",   "nos",  "nr",  "vol", "pp",   "approx", "ca",  "dept", "gen",  "col",  "lt",  "sgt",
+      "capt", "rev",  "hon", "mt",  "ft",   "jan",    "feb", "mar",  "apr",  "jun",  "jul", "aug",
+      "sep",  "sept", "oct", "nov", "dec",  "bzw",    "ggf", "vgl",  "evtl", "inkl", "mme", "mlle",
+      "sra",  "srta", "ed",  "eds", "ch",   "art",    "abs", "op",   "cit",  "ibid", "resp"};
   if (word.size() == 1) return true;
   QString lower;
   for (QChar c : word) lower += (c >= u'A' && c <= u'Z') ? QChar(c.unicode() + 32) : c;
@@ -49,10 +54,11 @@ bool RefAbbreviation(const QString& word) {
 }
 
 bool RefInlineTag(const QString& inside) {
-  static const QStringList kInline = {
-      "a", "abbr", "acronym", "b", "bdi", "bdo", "big", "cite", "code", "data", "del", "dfn",
-      "em", "font", "i", "img", "ins", "kbd", "label", "mark", "nobr", "q", "samp", "small",
-      "span", "strike", "strong", "sub", "sup", "time", "tt", "u", "var", "wbr"};
+  static const QStringList kInline = {"a",    "abbr", "acronym", "b",    "bdi",    "bdo",    "big",
+                                      "cite", "code", "data",    "del",  "dfn",    "em",     "font",
+                                      "i",    "img",  "ins",     "kbd",  "label",  "mark",   "nobr",
+                                      "q",    "samp", "small",   "span", "strike", "strong", "sub",
+                                      "sup",  "time", "tt",      "u",    "var",    "wbr"};
   QString t = inside.startsWith(u'/') ? inside.mid(1) : inside;
   if (t.startsWith(u'!') || t.startsWith(u'?')) return true;
   qsizetype n = 0;
@@ -66,7 +72,9 @@ struct Cut {
   bool operator==(const Cut& o) const { return text == o.text && terminated == o.terminated; }
 };
 
-void PrintTo(const Cut& c, std::ostream* os) { *os << (c.terminated ? "T:" : "U:") << c.text.toStdString(); }
+void PrintTo(const Cut& c, std::ostream* os) {
+  *os << (c.terminated ? "T:" : "U:") << c.text.toStdString();
+}
 
 QString Normalised(const QString& raw) {
   QString out;
@@ -188,13 +196,80 @@ std::vector<Cut> ReferenceCut(const QString& text, int tag_span) {
 
 // ---- Random texts ---------------------------------------------------------
 
-const QStringList kTokens = {
-    "alpha", "Beta", "gamma", "Delta", "über", "Ärger", "niño", "Él", "x", "A", "b", "Dr", "Mr",
-    "No", "vol", "U", "S", "C", "3", "14", "www", "example", "org", "今天", "下雨", "ωμέγα", "Ωmega",
-    ".", ".", ".", "!", "?", "…", "...", "?!", "。", "！", "、", ",", ";", ")", "\"", "»", "'", "(",
-    " ", " ", " ", " ", "  ", "\t", "\r\n", "\n", "\r\n\r\n", "\n \n", "\u00a0", "\u3000", "\u2028",
-    "<b>", "</b>", "<span class=x>", "</span>", "<p>", "</p>", "<br/>", "<!-- c -->", "<", "< b",
-    "<3", ">", "<div", "<a href=\"#\">", "</a>", "<LI>"};
+const QStringList kTokens = {"alpha",
+                             "Beta",
+                             "gamma",
+                             "Delta",
+                             "über",
+                             "Ärger",
+                             "niño",
+                             "Él",
+                             "x",
+                             "A",
+                             "b",
+                             "Dr",
+                             "Mr",
+                             "No",
+                             "vol",
+                             "U",
+                             "S",
+                             "C",
+                             "3",
+                             "14",
+                             "www",
+                             "example",
+                             "org",
+                             "今天",
+                             "下雨",
+                             "ωμέγα",
+                             "Ωmega",
+                             ".",
+                             ".",
+                             ".",
+                             "!",
+                             "?",
+                             "…",
+                             "...",
+                             "?!",
+                             "。",
+                             "！",
+                             "、",
+                             ",",
+                             ";",
+                             ")",
+                             "\"",
+                             "»",
+                             "'",
+                             "(",
+                             " ",
+                             " ",
+                             " ",
+                             " ",
+                             "  ",
+                             "\t",
+                             "\r\n",
+                             "\n",
+                             "\r\n\r\n",
+                             "\n \n",
+                             "\u00a0",
+                             "\u3000",
+                             "\u2028",
+                             "<b>",
+                             "</b>",
+                             "<span class=x>",
+                             "</span>",
+                             "<p>",
+                             "</p>",
+                             "<br/>",
+                             "<!-- c -->",
+                             "<",
+                             "< b",
+                             "<3",
+                             ">",
+                             "<div",
+                             "<a href=\"#\">",
+                             "</a>",
+                             "<LI>"};
 
 QString RandomText(std::mt19937& rng, int tokens) {
   QString t;
@@ -208,24 +283,27 @@ QString LongStretch(std::mt19937& rng) {
   QString t;
   const bool spaced = rng() % 2;
   const int words = 300 + static_cast<int>(rng() % 700);
-  for (int k = 0; k < words; ++k) t += spaced ? QStringLiteral("word%1 ").arg(rng() % 50) : QStringLiteral("xyz");
+  for (int k = 0; k < words; ++k)
+    t += spaced ? QStringLiteral("word%1 ").arg(rng() % 50) : QStringLiteral("xyz");
   return t;
 }
 
 std::vector<Cut> StreamCut(const QString& text, int tag_span, std::mt19937& rng) {
-  TChunkCutter cutter(TChunkRules{tag_span}, true, 1);
+  ChunkCutter cutter(ChunkRules{tag_span}, true, 1);
   const auto* s = reinterpret_cast<const char16_t*>(text.utf16());
   qsizetype at = 0;
   while (at < text.size()) {
-    const qsizetype piece = std::min<qsizetype>(text.size() - at, 1 + static_cast<qsizetype>(rng() % 40));
+    const qsizetype piece =
+        std::min<qsizetype>(text.size() - at, 1 + static_cast<qsizetype>(rng() % 40));
     cutter.Feed(s + at, piece);
     at += piece;
   }
   cutter.Finish();
-  TChunkBatch batch;
+  CutChunkBatch batch;
   cutter.TakeChunks(&batch);
   std::vector<Cut> out;
-  for (const TCutChunk& c : batch.chunks) out.push_back(Cut{batch.TextOf(c).toString(), c.terminated});
+  for (const CutChunk& c : batch.chunks)
+    out.push_back(Cut{batch.TextOf(c).toString(), c.terminated});
   return out;
 }
 
@@ -236,9 +314,12 @@ TEST(ChunkOracle, StreamedCuttingEqualsTheReferenceOnRandomTexts) {
     if (round % 50 == 0) text = RandomText(rng, 5) + LongStretch(rng) + RandomText(rng, 10);
     for (int tag_span : {0, 4, 200}) {
       const auto expected = ReferenceCut(text, tag_span);
-      ASSERT_EQ(StreamCut(text, tag_span, rng), expected) << "text: " << text.toStdString() << " span " << tag_span;
+      ASSERT_EQ(StreamCut(text, tag_span, rng), expected)
+          << "text: " << text.toStdString() << " span " << tag_span;
       std::vector<Cut> whole;
-      CutTextIntoChunks(text, TChunkRules{tag_span}, [&](QStringView c, bool t) { whole.push_back(Cut{c.toString(), t}); });
+      CutTextIntoChunks(text, ChunkRules{tag_span}, [&](QStringView c, bool t) {
+        whole.push_back(Cut{c.toString(), t});
+      });
       ASSERT_EQ(whole, expected);
     }
   }
@@ -250,12 +331,15 @@ struct Found {
   QString text;
   std::vector<std::pair<QString, int>> files;  // path, hits
   std::int64_t total = 0;
-  bool operator==(const Found& o) const { return text == o.text && files == o.files && total == o.total; }
+  bool operator==(const Found& o) const {
+    return text == o.text && files == o.files && total == o.total;
+  }
 };
 
 void PrintTo(const Found& f, std::ostream* os) {
   *os << f.total << " " << f.text.toStdString() << " [";
-  for (const auto& [path, hits] : f.files) *os << path.section(u'/', -1).toStdString() << ":" << hits << " ";
+  for (const auto& [path, hits] : f.files)
+    *os << path.section(u'/', -1).toStdString() << ":" << hits << " ";
   *os << "]";
 }
 
@@ -299,13 +383,14 @@ std::vector<Found> ReferenceSearch(const QStringList& files, const Options& o) {
   return out;
 }
 
-std::vector<Found> EngineResult(const TRepeatedChunks& engine) {
+std::vector<Found> EngineResult(const RepeatedChunks& engine) {
   std::vector<Found> out;
   for (int i = 0; i < engine.Chunks().Count(); ++i) {
     Found f{engine.Chunks().Strings(i), {}, engine.Chunks().Total(i)};
     const auto& occ = engine.Chunks().GetAListOfOccurrences(i);
     for (int j = 0; j < occ.Count(); ++j)
-      f.files.emplace_back(engine.ChunkFiles().GetFullFilename(occ.GetAValue(j).value1), occ.GetAValue(j).value2);
+      f.files.emplace_back(engine.ChunkFiles().GetFullFilename(occ.GetAValue(j).value1),
+                           occ.GetAValue(j).value2);
     out.push_back(f);
   }
   return out;
@@ -315,7 +400,8 @@ std::vector<Found> EngineResult(const TRepeatedChunks& engine) {
 // short texts, an empty one, long stretches and a file that cannot be read.
 QStringList RandomCorpus(TempTree& tree, std::mt19937& rng, int files) {
   QStringList stock;
-  for (int k = 0; k < 25; ++k) stock << RandomText(rng, 2 + static_cast<int>(rng() % 12)) + QStringLiteral(". ");
+  for (int k = 0; k < 25; ++k)
+    stock << RandomText(rng, 2 + static_cast<int>(rng() % 12)) + QStringLiteral(". ");
   stock << QStringLiteral("A notice that every text may carry.\r\n") << QStringLiteral("今天下雨。")
         << QStringLiteral("<p>Home</p>") << QStringLiteral("Navigation line\r\n\r\n");
   QStringList paths;
@@ -324,22 +410,28 @@ QStringList RandomCorpus(TempTree& tree, std::mt19937& rng, int files) {
     QString text;
     const int kind = static_cast<int>(rng() % 10);
     if (kind == 0 && f > 0) {
-      text = ReadTextOfFile(paths[static_cast<qsizetype>(rng() % static_cast<unsigned>(f))]);  // an equal text
+      text = ReadTextOfFile(
+          paths[static_cast<qsizetype>(rng() % static_cast<unsigned>(f))]);  // an equal text
     } else if (kind == 1) {
-      text = stock[static_cast<qsizetype>(rng() % static_cast<unsigned>(stock.size()))];  // a short one
+      text = stock[static_cast<qsizetype>(rng() %
+                                          static_cast<unsigned>(stock.size()))];  // a short one
     } else if (kind == 2 && f % 7 == 0) {
       text.clear();
     } else {
       const int parts = 1 + static_cast<int>(rng() % 30);
       for (int k = 0; k < parts; ++k) {
         const unsigned r = rng() % 10;
-        if (r < 6) text += stock[static_cast<qsizetype>(rng() % static_cast<unsigned>(stock.size()))];
-        else if (r < 9) text += RandomText(rng, 1 + static_cast<int>(rng() % 8));
-        else if (rng() % 5 == 0) text += LongStretch(rng);
+        if (r < 6)
+          text += stock[static_cast<qsizetype>(rng() % static_cast<unsigned>(stock.size()))];
+        else if (r < 9)
+          text += RandomText(rng, 1 + static_cast<int>(rng() % 8));
+        else if (rng() % 5 == 0)
+          text += LongStretch(rng);
       }
     }
     // UTF-16 and UTF-8, both with a mark, so that the decoding is never in doubt.
-    const QByteArray bytes = f % 2 ? Utf16LeWithBom(text) : QByteArray("\xEF\xBB\xBF") + text.toUtf8();
+    const QByteArray bytes =
+        f % 2 ? Utf16LeWithBom(text) : QByteArray("\xEF\xBB\xBF") + text.toUtf8();
     paths << tree.Write(rel, bytes);
   }
   paths.insert(paths.size() / 2, tree.Path(QStringLiteral("missing.txt")));
@@ -350,22 +442,28 @@ TEST(ChunkOracle, SearchEqualsTheReferenceWithEveryOption) {
   std::mt19937 rng(4242);
   TempTree tree;
   const QStringList files = RandomCorpus(tree, rng, 120);
-  const std::vector<Options> settings = {
-      {false, 200, 2, 20}, {true, 200, 2, 1}, {true, 0, 2, 5}, {false, 4, 3, 1}, {true, 200, 5, 30}};
+  const std::vector<Options> settings = {{false, 200, 2, 20},
+                                         {true, 200, 2, 1},
+                                         {true, 0, 2, 5},
+                                         {false, 4, 3, 1},
+                                         {true, 200, 5, 30}};
   for (const Options& o : settings) {
     const auto expected = ReferenceSearch(files, o);
     ASSERT_FALSE(expected.empty());
-    TRepeatedChunks engine;
-    engine.SetSettings(o.unterminated, o.tag_span, o.min_hits, o.min_length, nullptr, nullptr, nullptr);
+    RepeatedChunks engine;
+    engine.SetSettings(o.unterminated, o.tag_span, o.min_hits, o.min_length, nullptr, nullptr,
+                       nullptr);
     engine.AddTextFiles(files);
     engine.SortDescendingFreq();
-    EXPECT_EQ(EngineResult(engine), expected) << "unterminated " << o.unterminated << " span " << o.tag_span
-                                              << " hits " << o.min_hits << " length " << o.min_length;
+    EXPECT_EQ(EngineResult(engine), expected)
+        << "unterminated " << o.unterminated << " span " << o.tag_span << " hits " << o.min_hits
+        << " length " << o.min_length;
     EXPECT_EQ(engine.ChunkFiles().Count(), files.size() - 1);
 
     // One file at a time gives the same.
-    TRepeatedChunks single;
-    single.SetSettings(o.unterminated, o.tag_span, o.min_hits, o.min_length, nullptr, nullptr, nullptr);
+    RepeatedChunks single;
+    single.SetSettings(o.unterminated, o.tag_span, o.min_hits, o.min_length, nullptr, nullptr,
+                       nullptr);
     for (const QString& f : files) {
       const int n = single.LoadATextFile(f);
       if (n >= 0) single.AddToRepeatedSentencesInTxt(n, static_cast<int>(files.size()));
@@ -381,8 +479,9 @@ TEST(ChunkOracle, AStopKeepsExactlyTheFilesCountedBeforeIt) {
   const QStringList files = RandomCorpus(tree, rng, 90);
   const Options o{true, 200, 2, 10};
   for (int stop_at : {1, 37, 80}) {
-    TRepeatedChunks engine;
-    engine.SetSettings(o.unterminated, o.tag_span, o.min_hits, o.min_length, nullptr, nullptr, nullptr);
+    RepeatedChunks engine;
+    engine.SetSettings(o.unterminated, o.tag_span, o.min_hits, o.min_length, nullptr, nullptr,
+                       nullptr);
     int seen = 0;
     engine.AddTextFiles(files, [&](int i) {
       seen = i;
@@ -390,7 +489,8 @@ TEST(ChunkOracle, AStopKeepsExactlyTheFilesCountedBeforeIt) {
     });
     engine.SortDescendingFreq();
     EXPECT_EQ(seen, stop_at);
-    EXPECT_EQ(EngineResult(engine), ReferenceSearch(files.mid(0, stop_at), o)) << "stop at " << stop_at;
+    EXPECT_EQ(EngineResult(engine), ReferenceSearch(files.mid(0, stop_at), o))
+        << "stop at " << stop_at;
   }
 }
 
@@ -400,16 +500,21 @@ TEST(ChunkOracle, ALongTextIsCountedInStretchesWithTheSameResult) {
   TempTree tree;
   QString big;
   for (int k = 0; big.size() < (3 << 20); ++k)
-    big += QStringLiteral("Sentence %1 of the long text is here. The refrain comes back. ").arg(k % 40000);
+    big += QStringLiteral("Sentence %1 of the long text is here. The refrain comes back. ")
+               .arg(k % 40000);
   const QString a = tree.Write(QStringLiteral("a.txt"), Utf16LeWithBom(big));
-  const QString b = tree.WriteText(QStringLiteral("b.txt"), QStringLiteral("Sentence 5 of the long text is here."));
+  const QString b = tree.WriteText(QStringLiteral("b.txt"),
+                                   QStringLiteral("Sentence 5 of the long text is here."));
   const Options o{false, 200, 2, 10};
-  TRepeatedChunks engine;
+  RepeatedChunks engine;
   std::vector<int> in_file;
-  engine.SetSettings(o.unterminated, o.tag_span, o.min_hits, o.min_length, [&](int p) {
-    in_file.push_back(p);
-    return true;
-  }, nullptr, nullptr);
+  engine.SetSettings(
+      o.unterminated, o.tag_span, o.min_hits, o.min_length,
+      [&](int p) {
+        in_file.push_back(p);
+        return true;
+      },
+      nullptr, nullptr);
   engine.AddTextFiles({a, b});
   engine.SortDescendingFreq();
   EXPECT_EQ(EngineResult(engine), ReferenceSearch({a, b}, o));

@@ -17,7 +17,7 @@ struct Cut {
 
 std::vector<Cut> CutAll(const QString& text, int tag_span = 200) {
   std::vector<Cut> out;
-  CutTextIntoChunks(text, TChunkRules{tag_span}, [&](QStringView c, bool t) {
+  CutTextIntoChunks(text, ChunkRules{tag_span}, [&](QStringView c, bool t) {
     out.push_back(Cut{c.toString(), t});
   });
   return out;
@@ -30,19 +30,21 @@ QStringList Texts(const std::vector<Cut>& cuts) {
 }
 
 TEST(ChunkCutting, SentenceEndsAbbreviationsAndNumbers) {
-  const auto cuts = CutAll(QStringLiteral(
-      "Dr. Smith met J. R. Jones at 3.14 p.m. in the U.S. office.  It rained!\r\n"
-      "Was it \"cold?\" Yes. see www.example.org. Fine... really fine."));
-  EXPECT_EQ(Texts(cuts),
-            (QStringList{QStringLiteral("Dr. Smith met J. R. Jones at 3.14 p.m. in the U.S. office."),
-                         QStringLiteral("It rained!"), QStringLiteral("Was it \"cold?\""),
-                         QStringLiteral("Yes. see www.example.org."),
-                         QStringLiteral("Fine... really fine.")}));
+  const auto cuts = CutAll(
+      QStringLiteral("Dr. Smith met J. R. Jones at 3.14 p.m. in the U.S. office.  It rained!\r\n"
+                     "Was it \"cold?\" Yes. see www.example.org. Fine... really fine."));
+  EXPECT_EQ(
+      Texts(cuts),
+      (QStringList{QStringLiteral("Dr. Smith met J. R. Jones at 3.14 p.m. in the U.S. office."),
+                   QStringLiteral("It rained!"), QStringLiteral("Was it \"cold?\""),
+                   QStringLiteral("Yes. see www.example.org."),
+                   QStringLiteral("Fine... really fine.")}));
   for (const Cut& c : cuts) EXPECT_TRUE(c.terminated) << c.text.toStdString();
 }
 
 TEST(ChunkCutting, TextsWithoutSpacesAndUnterminatedPieces) {
-  const auto cuts = CutAll(QStringLiteral("今天下雨。明天晴天！后天\r\n\r\nA title line\r\nwrapped over two lines\r\n\r\nLast words"));
+  const auto cuts = CutAll(QStringLiteral(
+      "今天下雨。明天晴天！后天\r\n\r\nA title line\r\nwrapped over two lines\r\n\r\nLast words"));
   ASSERT_EQ(cuts.size(), 5u);
   EXPECT_EQ(cuts[0].text, QStringLiteral("今天下雨。"));
   EXPECT_TRUE(cuts[0].terminated);
@@ -68,7 +70,8 @@ TEST(ChunkCutting, MarkupWithinTheTagSpan) {
   EXPECT_EQ(narrow, QStringList{QStringLiteral("<a href=\"/x\">Home page.")});
   // Nor does a stop directly before a "<" then end a sentence.
   EXPECT_EQ(Texts(CutAll(QStringLiteral("<p>One.</p> Two. Xx.<3 delta. Three."), 0)),
-            (QStringList{QStringLiteral("<p>One.</p> Two."), QStringLiteral("Xx.<3 delta."), QStringLiteral("Three.")}));
+            (QStringList{QStringLiteral("<p>One.</p> Two."), QStringLiteral("Xx.<3 delta."),
+                         QStringLiteral("Three.")}));
 }
 
 TEST(ChunkCutting, StopsAtLineEndsInitialsAndInlineMarkup) {
@@ -84,19 +87,23 @@ TEST(ChunkCutting, StopsAtLineEndsInitialsAndInlineMarkup) {
   EXPECT_EQ(Texts(CutAll(QStringLiteral("It works, i.e. mostly. Fine."))),
             (QStringList{QStringLiteral("It works, i.e. mostly."), QStringLiteral("Fine.")}));
   // An initial before a closing bracket is no sentence end.
-  EXPECT_EQ(Texts(CutAll(QStringLiteral("Séneca (4 a.C.-65 d.C.) Filósofo. (106-43 A.C.) Escritor romano."))),
+  EXPECT_EQ(Texts(CutAll(QStringLiteral(
+                "Séneca (4 a.C.-65 d.C.) Filósofo. (106-43 A.C.) Escritor romano."))),
             (QStringList{QStringLiteral("Séneca (4 a.C.-65 d.C.) Filósofo."),
                          QStringLiteral("(106-43 A.C.) Escritor romano.")}));
   // Inline markup disappears without a trace, also between a stop and the next word.
-  EXPECT_EQ(Texts(CutAll(QStringLiteral("<p>Use <code>Buffer</span>.<span>alloc(10);</code> first. Then <b>go</b>.</p>"))),
-            (QStringList{QStringLiteral("Use Buffer.alloc(10); first."), QStringLiteral("Then go.")}));
+  EXPECT_EQ(
+      Texts(CutAll(QStringLiteral(
+          "<p>Use <code>Buffer</span>.<span>alloc(10);</code> first. Then <b>go</b>.</p>"))),
+      (QStringList{QStringLiteral("Use Buffer.alloc(10); first."), QStringLiteral("Then go.")}));
   EXPECT_EQ(Texts(CutAll(QStringLiteral("Done. <b>next</b> words follow. <i>New</i> one."))),
             (QStringList{QStringLiteral("Done. next words follow."), QStringLiteral("New one.")}));
 }
 
 TEST(ChunkCutting, OverlongPiecesAreCutBetweenWords) {
   QString words;
-  for (int i = 0; words.size() < kMaxChunkLength * 2; ++i) words += QStringLiteral("word%1 ").arg(i);
+  for (int i = 0; words.size() < kMaxChunkLength * 2; ++i)
+    words += QStringLiteral("word%1 ").arg(i);
   const auto cuts = CutAll(words + QStringLiteral("end."));
   ASSERT_EQ(cuts.size(), 3u);
   QString joined;
@@ -119,9 +126,10 @@ TEST(ChunkCutting, OverlongPiecesAreCutBetweenWords) {
 class RepeatedChunksTest : public ::testing::Test {
  protected:
   TempTree tree;
-  TRepeatedChunks engine;
+  RepeatedChunks engine;
 
-  void Run(const QStringList& files, bool unterminated = false, int min_hits = 2, int min_length = 10) {
+  void Run(const QStringList& files, bool unterminated = false, int min_hits = 2,
+           int min_length = 10) {
     engine.Clear();
     engine.SetSettings(unterminated, 200, min_hits, min_length, nullptr, nullptr, nullptr);
     for (const QString& f : files) {
@@ -141,17 +149,21 @@ class RepeatedChunksTest : public ::testing::Test {
     std::vector<std::pair<QString, int>> out;
     const auto& occ = engine.Chunks().GetAListOfOccurrences(chunk);
     for (int j = 0; j < occ.Count(); ++j)
-      out.emplace_back(engine.ChunkFiles().GetFullFilename(occ.GetAValue(j).value1), occ.GetAValue(j).value2);
+      out.emplace_back(engine.ChunkFiles().GetFullFilename(occ.GetAValue(j).value1),
+                       occ.GetAValue(j).value2);
     return out;
   }
 };
 
 TEST_F(RepeatedChunksTest, CountsAcrossAndWithinFiles) {
   const QString legal = QStringLiteral("All rights reserved by the publisher.");
-  const QString a = tree.WriteText(QStringLiteral("a.txt"),
-                                   legal + QStringLiteral(" Alpha is unique here. ") + legal + QStringLiteral("\n\nNavigation bar"));
-  const QString b = tree.WriteText(QStringLiteral("b.txt"), QStringLiteral("Beta  text\r\nis unique. ") + legal +
-                                                                QStringLiteral(" Say it twice, twice. Say it twice, twice.\n\nNavigation bar"));
+  const QString a =
+      tree.WriteText(QStringLiteral("a.txt"), legal + QStringLiteral(" Alpha is unique here. ") +
+                                                  legal + QStringLiteral("\n\nNavigation bar"));
+  const QString b = tree.WriteText(
+      QStringLiteral("b.txt"),
+      QStringLiteral("Beta  text\r\nis unique. ") + legal +
+          QStringLiteral(" Say it twice, twice. Say it twice, twice.\n\nNavigation bar"));
   const QString c = tree.WriteText(QStringLiteral("c.txt"), QStringLiteral("Gamma. ") + legal);
   const QString missing = tree.Path(QStringLiteral("gone.txt"));
   Run({a, missing, b, c});
@@ -168,7 +180,8 @@ TEST_F(RepeatedChunksTest, CountsAcrossAndWithinFiles) {
 
   // Unterminated pieces on request; a minimum length that "Navigation bar" misses.
   Run({a, b, c}, true);
-  EXPECT_EQ(Pairs(Find(QStringLiteral("Navigation bar"))), (std::vector<std::pair<QString, int>>{{a, 1}, {b, 1}}));
+  EXPECT_EQ(Pairs(Find(QStringLiteral("Navigation bar"))),
+            (std::vector<std::pair<QString, int>>{{a, 1}, {b, 1}}));
   Run({a, b, c}, true, 2, 15);
   EXPECT_EQ(Find(QStringLiteral("Navigation bar")), -1);
   EXPECT_GE(Find(legal), 0);
@@ -182,9 +195,11 @@ TEST_F(RepeatedChunksTest, CountsSurviveTheTableGrowing) {
   // Enough distinct sentences to make the count table grow several times.
   const QString repeated = QStringLiteral("The same sentence opens and closes.");
   QString text = repeated + u' ';
-  for (int i = 0; i < 200000; ++i) text += QStringLiteral("Sentence number %1 stands alone. ").arg(i);
+  for (int i = 0; i < 200000; ++i)
+    text += QStringLiteral("Sentence number %1 stands alone. ").arg(i);
   const QString big = tree.WriteText(QStringLiteral("big.txt"), text + repeated);
-  const QString small = tree.WriteText(QStringLiteral("small.txt"), QStringLiteral("Sentence number 77 stands alone."));
+  const QString small = tree.WriteText(QStringLiteral("small.txt"),
+                                       QStringLiteral("Sentence number 77 stands alone."));
   Run({big, small});
   EXPECT_EQ(engine.DistinctChunks(), 200001);
   ASSERT_EQ(engine.Chunks().Count(), 2);
@@ -201,7 +216,8 @@ TEST_F(RepeatedChunksTest, TheTwoSortOrders) {
   const QString s3 = QStringLiteral("Third shared sentence here.");
   const QString f0 = tree.WriteText(QStringLiteral("0.txt"), s3 + u' ' + s3);
   const QString f1 = tree.WriteText(QStringLiteral("1.txt"), s2 + u' ' + s1);
-  const QString f2 = tree.WriteText(QStringLiteral("2.txt"), s1 + u' ' + s2 + u' ' + s1 + u' ' + s3);
+  const QString f2 =
+      tree.WriteText(QStringLiteral("2.txt"), s1 + u' ' + s2 + u' ' + s1 + u' ' + s3);
   Run({f0, f1, f2});
   // Totals: s1 3, s3 3, s2 2; on equal totals the chunk seen in an earlier file comes first.
   QStringList by_hits;

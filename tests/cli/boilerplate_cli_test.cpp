@@ -10,18 +10,22 @@
 
 namespace {
 
-
 TEST(BoilerplateCli, JsonInTheChosenOrderAndBadInput) {
   TempTree tree;
   const QString notice = QStringLiteral("Reprinted with the kind permission of the owners.");
-  const QString a = tree.WriteText(QStringLiteral("a.txt"), QStringLiteral("Alpha text. ") + notice);
-  const QString b = tree.WriteText(QStringLiteral("b.txt"), notice + u' ' + notice + QStringLiteral("\n\nSite menu line"));
-  tree.WriteText(QStringLiteral("sub/c.html"), QStringLiteral("<p>Site menu line</p><p>Alpha text. Beta.</p>"));
+  const QString a =
+      tree.WriteText(QStringLiteral("a.txt"), QStringLiteral("Alpha text. ") + notice);
+  const QString b = tree.WriteText(QStringLiteral("b.txt"),
+                                   notice + u' ' + notice + QStringLiteral("\n\nSite menu line"));
+  tree.WriteText(QStringLiteral("sub/c.html"),
+                 QStringLiteral("<p>Site menu line</p><p>Alpha text. Beta.</p>"));
 
-  CliResult r = RunCli({QStringLiteral("boilerplate"), QStringLiteral("--json"), QStringLiteral("--unterminated"),
-                        QStringLiteral("--min-length"), QStringLiteral("5"), tree.Root()});
+  CliResult r = RunCli({QStringLiteral("boilerplate"), QStringLiteral("--json"),
+                        QStringLiteral("--unterminated"), QStringLiteral("--min-length"),
+                        QStringLiteral("5"), tree.Root()});
   ASSERT_EQ(r.code, 0);
-  const QJsonArray chunks = QJsonDocument::fromJson(r.out).object().value(QStringLiteral("chunks")).toArray();
+  const QJsonArray chunks =
+      QJsonDocument::fromJson(r.out).object().value(QStringLiteral("chunks")).toArray();
   ASSERT_EQ(chunks.size(), 3);
   EXPECT_EQ(chunks[0].toObject().value(QStringLiteral("text")).toString(), notice);
   EXPECT_EQ(chunks[0].toObject().value(QStringLiteral("total")).toInt(), 3);
@@ -32,24 +36,32 @@ TEST(BoilerplateCli, JsonInTheChosenOrderAndBadInput) {
   EXPECT_EQ(files[1].toObject().value(QStringLiteral("hits")).toInt(), 2);
 
   // By file order: the notice (files a, b), "Alpha text." (a, c), the menu line (b, c).
-  r = RunCli({QStringLiteral("boilerplate"), QStringLiteral("--json"), QStringLiteral("--unterminated"),
-              QStringLiteral("--min-length"), QStringLiteral("5"), QStringLiteral("--sort"), QStringLiteral("files"),
-              tree.Root()});
+  r = RunCli({QStringLiteral("boilerplate"), QStringLiteral("--json"),
+              QStringLiteral("--unterminated"), QStringLiteral("--min-length"), QStringLiteral("5"),
+              QStringLiteral("--sort"), QStringLiteral("files"), tree.Root()});
   QStringList order;
-  for (const auto& v : QJsonDocument::fromJson(r.out).object().value(QStringLiteral("chunks")).toArray())
+  for (const auto& v :
+       QJsonDocument::fromJson(r.out).object().value(QStringLiteral("chunks")).toArray())
     order << v.toObject().value(QStringLiteral("text")).toString();
-  EXPECT_EQ(order, (QStringList{notice, QStringLiteral("Alpha text."), QStringLiteral("Site menu line")}));
+  EXPECT_EQ(order,
+            (QStringList{notice, QStringLiteral("Alpha text."), QStringLiteral("Site menu line")}));
   // At the default minimum length of 20 characters only the notice is left.
-  r = RunCli({QStringLiteral("boilerplate"), QStringLiteral("--json"), QStringLiteral("--unterminated"), tree.Root()});
-  EXPECT_EQ(QJsonDocument::fromJson(r.out).object().value(QStringLiteral("chunks")).toArray().size(), 1);
+  r = RunCli({QStringLiteral("boilerplate"), QStringLiteral("--json"),
+              QStringLiteral("--unterminated"), tree.Root()});
+  EXPECT_EQ(
+      QJsonDocument::fromJson(r.out).object().value(QStringLiteral("chunks")).toArray().size(), 1);
 
   // Only web files, no sub-folders: nothing is left to repeat.
-  r = RunCli({QStringLiteral("boilerplate"), QStringLiteral("--json"), QStringLiteral("--types"), QStringLiteral("web"),
-              QStringLiteral("--no-subfolders"), tree.Root()});
-  EXPECT_TRUE(QJsonDocument::fromJson(r.out).object().value(QStringLiteral("chunks")).toArray().isEmpty());
+  r = RunCli({QStringLiteral("boilerplate"), QStringLiteral("--json"), QStringLiteral("--types"),
+              QStringLiteral("web"), QStringLiteral("--no-subfolders"), tree.Root()});
+  EXPECT_TRUE(
+      QJsonDocument::fromJson(r.out).object().value(QStringLiteral("chunks")).toArray().isEmpty());
 
   EXPECT_EQ(RunCli({QStringLiteral("boilerplate"), tree.Path(QStringLiteral("missing"))}).code, 2);
-  EXPECT_EQ(RunCli({QStringLiteral("boilerplate"), QStringLiteral("--min-hits"), QStringLiteral("1"), tree.Root()}).code, 2);
+  EXPECT_EQ(RunCli({QStringLiteral("boilerplate"), QStringLiteral("--min-hits"),
+                    QStringLiteral("1"), tree.Root()})
+                .code,
+            2);
 }
 
 }  // namespace

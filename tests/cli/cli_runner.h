@@ -1,10 +1,11 @@
 #pragma once
 // Runs the built sorvel-cli for the command-line tests.
 
+#include <unistd.h>
+
 #include <QByteArray>
 #include <QProcess>
 #include <QStringList>
-#include <unistd.h>
 
 struct CliResult {
   int code = -1;

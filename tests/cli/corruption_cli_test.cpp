@@ -22,19 +22,22 @@ TEST(CorruptionCli, FlaggedFilesAsLinesAndJsonWithExitStatuses) {
   t.Write(QStringLiteral("data/empty.txt"), QByteArray());
 
   // Without --subfolders only the top folder is looked at.
-  CliResult r = RunCli({QStringLiteral("corruption"), QStringLiteral("--good"), good, t.Path(QStringLiteral("data"))});
+  CliResult r = RunCli({QStringLiteral("corruption"), QStringLiteral("--good"), good,
+                        t.Path(QStringLiteral("data"))});
   EXPECT_EQ(r.code, 0);
   EXPECT_TRUE(r.out.isEmpty());
   EXPECT_TRUE(r.err.contains("no corrupt files found"));
 
-  r = RunCli({QStringLiteral("corruption"), QStringLiteral("--good"), good, QStringLiteral("--subfolders"),
-              QStringLiteral("--digraph"), t.Path(QStringLiteral("data"))});
+  r = RunCli({QStringLiteral("corruption"), QStringLiteral("--good"), good,
+              QStringLiteral("--subfolders"), QStringLiteral("--digraph"),
+              t.Path(QStringLiteral("data"))});
   EXPECT_EQ(r.code, 0);
-  EXPECT_EQ(QString::fromUtf8(r.out),
-            bad + QStringLiteral("\tFile-size %1 but text-length %2\n").arg(damaged.size()).arg(3 * kLine.size()));
+  EXPECT_EQ(QString::fromUtf8(r.out), bad + QStringLiteral("\tFile-size %1 but text-length %2\n")
+                                                .arg(damaged.size())
+                                                .arg(3 * kLine.size()));
 
-  r = RunCli({QStringLiteral("corruption"), QStringLiteral("--json"), QStringLiteral("--good"), good,
-              QStringLiteral("--subfolders"), t.Path(QStringLiteral("data"))});
+  r = RunCli({QStringLiteral("corruption"), QStringLiteral("--json"), QStringLiteral("--good"),
+              good, QStringLiteral("--subfolders"), t.Path(QStringLiteral("data"))});
   EXPECT_EQ(r.code, 0);
   const QJsonObject o = QJsonDocument::fromJson(r.out).object();
   EXPECT_EQ(o.value(QStringLiteral("files")).toInt(), 3);
@@ -44,16 +47,25 @@ TEST(CorruptionCli, FlaggedFilesAsLinesAndJsonWithExitStatuses) {
 
   // Unusable input: a missing folder, a missing known-good file, a reference
   // without digraphs, an unknown code page.
-  EXPECT_EQ(RunCli({QStringLiteral("corruption"), QStringLiteral("--good"), good, t.Path(QStringLiteral("nope"))}).code, 2);
-  r = RunCli({QStringLiteral("corruption"), QStringLiteral("--good"), t.Path(QStringLiteral("missing.txt")),
-              t.Path(QStringLiteral("data"))});
+  EXPECT_EQ(RunCli({QStringLiteral("corruption"), QStringLiteral("--good"), good,
+                    t.Path(QStringLiteral("nope"))})
+                .code,
+            2);
+  r = RunCli({QStringLiteral("corruption"), QStringLiteral("--good"),
+              t.Path(QStringLiteral("missing.txt")), t.Path(QStringLiteral("data"))});
   EXPECT_EQ(r.code, 2);
   EXPECT_TRUE(r.err.contains("known-good file")) << r.err.toStdString();
   EXPECT_TRUE(r.err.contains("no such file")) << r.err.toStdString();
   const QString digits = t.Write(QStringLiteral("good/digits.txt"), "123 456\r\n");
-  EXPECT_EQ(RunCli({QStringLiteral("corruption"), QStringLiteral("--good"), digits, t.Path(QStringLiteral("data"))}).code, 2);
-  EXPECT_EQ(RunCli({QStringLiteral("corruption"), QStringLiteral("--good"), good, QStringLiteral("--codepage"),
-                    QStringLiteral("no-such-page"), t.Path(QStringLiteral("data"))}).code, 2);
+  EXPECT_EQ(RunCli({QStringLiteral("corruption"), QStringLiteral("--good"), digits,
+                    t.Path(QStringLiteral("data"))})
+                .code,
+            2);
+  EXPECT_EQ(RunCli({QStringLiteral("corruption"), QStringLiteral("--good"), good,
+                    QStringLiteral("--codepage"), QStringLiteral("no-such-page"),
+                    t.Path(QStringLiteral("data"))})
+                .code,
+            2);
 }
 
 TEST(CorruptionCli, AnInternalFaultComesAfterTheFilesFlaggedBeforeIt) {
@@ -64,10 +76,11 @@ TEST(CorruptionCli, AnInternalFaultComesAfterTheFilesFlaggedBeforeIt) {
   // More than 2047 distinct digraphs in descending order make the sample's
   // tree too lopsided to walk.
   QString lopsided;
-  for (int i = 0; i < 2100; ++i) lopsided += QChar(static_cast<char16_t>(0x9FFF - i)) + QStringLiteral("A.");
+  for (int i = 0; i < 2100; ++i)
+    lopsided += QChar(static_cast<char16_t>(0x9FFF - i)) + QStringLiteral("A.");
   t.Write(QStringLiteral("data/b.txt"), QByteArray("\xEF\xBB\xBF") + lopsided.toUtf8());
-  const CliResult r = RunCli({QStringLiteral("corruption"), QStringLiteral("--digraph"), QStringLiteral("--good"), good,
-                              t.Path(QStringLiteral("data"))});
+  const CliResult r = RunCli({QStringLiteral("corruption"), QStringLiteral("--digraph"),
+                              QStringLiteral("--good"), good, t.Path(QStringLiteral("data"))});
   EXPECT_EQ(r.code, 1);
   EXPECT_TRUE(QString::fromUtf8(r.out).startsWith(first + QLatin1Char('\t')));
   EXPECT_TRUE(r.err.contains("lopsided data: stack overflow in Tree"));

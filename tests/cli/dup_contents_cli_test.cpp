@@ -11,10 +11,7 @@
 #include "runtime/tree_lock.h"
 #include "support/test_support.h"
 
-namespace {
-
-
-}  // namespace
+namespace {}  // namespace
 
 TEST(DupContentsCli, JsonGroupsMoveOnlyWithYesAndRestore) {
   TempTree t;
@@ -24,7 +21,8 @@ TEST(DupContentsCli, JsonGroupsMoveOnlyWithYesAndRestore) {
   t.Write(QStringLiteral("sub/c.txt"), a);
   t.Write(QStringLiteral("e.txt"), QByteArray());
 
-  CliResult r = RunCli({QStringLiteral("dupcontents"), QStringLiteral("--json"), QStringLiteral("--no-dates"), t.Root()});
+  CliResult r = RunCli({QStringLiteral("dupcontents"), QStringLiteral("--json"),
+                        QStringLiteral("--no-dates"), t.Root()});
   ASSERT_EQ(r.code, 0);
   QJsonObject o = QJsonDocument::fromJson(r.out).object();
   EXPECT_EQ(o.value(QStringLiteral("pairs")).toInt(), 1);  // sub/c.txt lies in another folder
@@ -32,29 +30,34 @@ TEST(DupContentsCli, JsonGroupsMoveOnlyWithYesAndRestore) {
   ASSERT_EQ(groups.size(), 1);
   const QJsonArray members = groups[0].toObject().value(QStringLiteral("members")).toArray();
   ASSERT_EQ(members.size(), 2);
-  EXPECT_EQ(members[0].toObject().value(QStringLiteral("file")).toString(), t.Path(QStringLiteral("a.txt")));
+  EXPECT_EQ(members[0].toObject().value(QStringLiteral("file")).toString(),
+            t.Path(QStringLiteral("a.txt")));
   EXPECT_EQ(members[1].toObject().value(QStringLiteral("tokens")).toInt(), 300);
   EXPECT_EQ(o.value(QStringLiteral("empty_files")).toArray().size(), 1);
 
   // Without --yes nothing moves; the command says what it would do.
-  r = RunCli({QStringLiteral("dupcontents"), QStringLiteral("--any-folder"), QStringLiteral("--move"),
-              QStringLiteral("--keep"), QStringLiteral("longest"), t.Root()});
+  r = RunCli({QStringLiteral("dupcontents"), QStringLiteral("--any-folder"),
+              QStringLiteral("--move"), QStringLiteral("--keep"), QStringLiteral("longest"),
+              t.Root()});
   EXPECT_EQ(r.code, 0);
   EXPECT_TRUE(r.out.contains("would move")) << r.out.constData();
   EXPECT_TRUE(QFileInfo::exists(t.Path(QStringLiteral("sub/c.txt"))));
 
-  r = RunCli({QStringLiteral("dupcontents"), QStringLiteral("--any-folder"), QStringLiteral("--move"),
-              QStringLiteral("--yes"), QStringLiteral("--json"), t.Root()});
+  r = RunCli({QStringLiteral("dupcontents"), QStringLiteral("--any-folder"),
+              QStringLiteral("--move"), QStringLiteral("--yes"), QStringLiteral("--json"),
+              t.Root()});
   o = QJsonDocument::fromJson(r.out).object();
   EXPECT_EQ(o.value(QStringLiteral("moved")).toInt(), 2);
   EXPECT_TRUE(QFileInfo::exists(t.Path(QStringLiteral("a.txt"))));
   EXPECT_TRUE(QFileInfo::exists(t.Path(QStringLiteral("sub/moved/c.moved"))));
 
   // A second search leaves the moved copies out.
-  r = RunCli({QStringLiteral("dupcontents"), QStringLiteral("--any-folder"), QStringLiteral("--json"), t.Root()});
+  r = RunCli({QStringLiteral("dupcontents"), QStringLiteral("--any-folder"),
+              QStringLiteral("--json"), t.Root()});
   EXPECT_EQ(QJsonDocument::fromJson(r.out).object().value(QStringLiteral("pairs")).toInt(), 0);
 
-  r = RunCli({QStringLiteral("restore"), QStringLiteral("--yes"), QStringLiteral("--json"), t.Root()});
+  r = RunCli(
+      {QStringLiteral("restore"), QStringLiteral("--yes"), QStringLiteral("--json"), t.Root()});
   o = QJsonDocument::fromJson(r.out).object();
   EXPECT_EQ(o.value(QStringLiteral("restored")).toInt(), 2);
   EXPECT_EQ(ReadAll(t.Path(QStringLiteral("sub/c.txt"))), a);
@@ -71,11 +74,13 @@ TEST(DupContentsCli, NormalizeSpaceFindsACopyWithOtherLineEnds) {
   t.Write(QStringLiteral("a.txt"), lf);
   t.Write(QStringLiteral("b.txt"), crlf);
   for (const bool normalize : {false, true}) {
-    QStringList args{QStringLiteral("dupcontents"), QStringLiteral("--json"), QStringLiteral("--no-dates")};
+    QStringList args{QStringLiteral("dupcontents"), QStringLiteral("--json"),
+                     QStringLiteral("--no-dates")};
     if (normalize) args << QStringLiteral("--normalize-space");
     const CliResult r = RunCli(args << t.Root());
     ASSERT_EQ(r.code, 0);
-    EXPECT_EQ(QJsonDocument::fromJson(r.out).object().value(QStringLiteral("pairs")).toInt(), normalize ? 1 : 0);
+    EXPECT_EQ(QJsonDocument::fromJson(r.out).object().value(QStringLiteral("pairs")).toInt(),
+              normalize ? 1 : 0);
   }
 }
 
@@ -86,8 +91,8 @@ TEST(DupContentsCli, MoveAndRestoreRefuseATreeInUse) {
   t.Write(QStringLiteral("b.txt"), a);
   const TreeMoveLock other_run(t.Root());
   ASSERT_TRUE(other_run.Held());
-  CliResult r = RunCli({QStringLiteral("dupcontents"), QStringLiteral("--no-dates"), QStringLiteral("--move"),
-                        QStringLiteral("--yes"), t.Root()});
+  CliResult r = RunCli({QStringLiteral("dupcontents"), QStringLiteral("--no-dates"),
+                        QStringLiteral("--move"), QStringLiteral("--yes"), t.Root()});
   EXPECT_EQ(r.code, 2);
   EXPECT_TRUE(r.err.contains("Another run")) << r.err.constData();
   EXPECT_TRUE(QFile::exists(t.Path(QStringLiteral("b.txt"))));

@@ -30,7 +30,8 @@ TEST(DupNamesCli, TreeLinesAndJsonOfOneFolder) {
     line.replace(root, QStringLiteral("~"));
     line = line.left(line.lastIndexOf(QStringLiteral(" (")));
   }
-  EXPECT_EQ(lines.mid(0, 5), (QStringList{"a.txt (2)\t~", "\t~/sub", "ärger.txt (2)\t~/sub", "\t~/zwei", ""}));
+  EXPECT_EQ(lines.mid(0, 5),
+            (QStringList{"a.txt (2)\t~", "\t~/sub", "ärger.txt (2)\t~/sub", "\t~/zwei", ""}));
   EXPECT_TRUE(lines[5].contains(QStringLiteral("duplicates: 2 found"))) << lines[5].toStdString();
 
   r = RunCli({QStringLiteral("dupnames"), QStringLiteral("--json"), t.Root()});
@@ -39,9 +40,11 @@ TEST(DupNamesCli, TreeLinesAndJsonOfOneFolder) {
   EXPECT_EQ(o.value(QStringLiteral("redundant")).toInt(), 2);
   const QJsonArray groups = o.value(QStringLiteral("groups")).toArray();
   ASSERT_EQ(groups.size(), 2);
-  EXPECT_EQ(groups[1].toObject().value(QStringLiteral("key")).toString(), QStringLiteral("ärger.txt (2)"));
+  EXPECT_EQ(groups[1].toObject().value(QStringLiteral("key")).toString(),
+            QStringLiteral("ärger.txt (2)"));
   const QJsonArray files = groups[1].toObject().value(QStringLiteral("files")).toArray();
   ASSERT_EQ(files.size(), 2);
-  EXPECT_EQ(files[1].toObject().value(QStringLiteral("folder")).toString(), root + QStringLiteral("/zwei"));
+  EXPECT_EQ(files[1].toObject().value(QStringLiteral("folder")).toString(),
+            root + QStringLiteral("/zwei"));
   EXPECT_EQ(files[1].toObject().value(QStringLiteral("date")).toString().size(), 10);  // yyyy-MM-dd
 }

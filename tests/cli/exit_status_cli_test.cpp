@@ -3,24 +3,27 @@
 // "problems" in the JSON) when a run completes without reaching every file.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <sys/stat.h>
 
 #include "cli/cli_runner.h"
 #include "support/test_support.h"
 
 namespace {
 
-const QByteArray kProse = QByteArray("The farmers walked along the river to the market in the old town. ").repeated(30);
+const QByteArray kProse =
+    QByteArray("The farmers walked along the river to the market in the old town. ").repeated(30);
 
 QString S(const char* text) { return QString::fromUtf8(text); }
 
-void SetMode(const QString& path, mode_t mode) { ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), mode), 0); }
+void SetMode(const QString& path, mode_t mode) {
+  ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), mode), 0);
+}
 
 // A tree the unprivileged child can read, with one sub-folder it cannot enter.
 struct LockedTree {
@@ -84,8 +87,10 @@ TEST(ExitStatusCli, MissingFoldersFilesWhereFoldersAreWantedAndEmptyFoldersAreRe
       return a;
     };
     ExpectRefused(RunCli(with(missing)), "no such folder");
-    if (args[0] != S("boilerplate")) ExpectRefused(RunCli(with(file)), "not a folder");  // a file is its mask there
-    if (args[0] != S("restore") && !subcorpora) ExpectRefused(RunCli(with(empty)), "no files found");
+    if (args[0] != S("boilerplate"))
+      ExpectRefused(RunCli(with(file)), "not a folder");  // a file is its mask there
+    if (args[0] != S("restore") && !subcorpora)
+      ExpectRefused(RunCli(with(empty)), "no files found");
   }
   // dupnames checks its second folder as it checks the first.
   ExpectRefused(RunCli({S("dupnames"), S("--folder2"), missing, t.Path(S("."))}), "no such folder");
@@ -101,24 +106,36 @@ TEST(ExitStatusCli, NumbersFilesAndOutputFoldersThatCannotBeUsedAreRefused) {
   const QString a_file = t.Path(S("data/a.txt"));
 
   ExpectRefused(RunCli({S("sample"), S("--size"), S("0"), S("--folder"), data}), "--size");
-  ExpectRefused(RunCli({S("sample"), S("--size"), S("2"), S("--list"), t.Path(S("nope.txt"))}), "no such file");
+  ExpectRefused(RunCli({S("sample"), S("--size"), S("2"), S("--list"), t.Path(S("nope.txt"))}),
+                "no such file");
   ExpectRefused(RunCli({S("sample"), S("--size"), S("2"), S("--list"), empty_list}), "no lines");
-  ExpectRefused(RunCli({S("sample"), S("--size"), S("2"), S("--list"), data}), "not a regular file");
-  ExpectRefused(RunCli({S("sample"), S("--size"), S("2"), S("--folder"), data, S("--zip"), a_file + S("/x/s.zip")}),
+  ExpectRefused(RunCli({S("sample"), S("--size"), S("2"), S("--list"), data}),
+                "not a regular file");
+  ExpectRefused(RunCli({S("sample"), S("--size"), S("2"), S("--folder"), data, S("--zip"),
+                        a_file + S("/x/s.zip")}),
                 "is not a folder");
-  ExpectRefused(RunCli({S("corruption"), S("--good"), t.Path(S("nope.txt")), data}), "no such file");
-  ExpectRefused(RunCli({S("corruption"), S("--good"), a_file, S("--threads"), S("-1"), data}), "--threads");
-  ExpectRefused(RunCli({S("dupcontents"), S("--start-percent"), S("101"), data}), "--start-percent");
-  ExpectRefused(RunCli({S("relevance"), S("--filters"), data, S("--folder"), data}), "not a regular file");
-  ExpectRefused(RunCli({S("relevance"), S("--filters"), filters, S("--list"), t.Path(S("nope.txt"))}), "no such file");
-  ExpectRefused(RunCli({S("relevance"), S("--filters"), filters, S("--segments"), S("2"), S("--coverage"), S("3"),
-                        S("--folder"), data}),
+  ExpectRefused(RunCli({S("corruption"), S("--good"), t.Path(S("nope.txt")), data}),
+                "no such file");
+  ExpectRefused(RunCli({S("corruption"), S("--good"), a_file, S("--threads"), S("-1"), data}),
+                "--threads");
+  ExpectRefused(RunCli({S("dupcontents"), S("--start-percent"), S("101"), data}),
+                "--start-percent");
+  ExpectRefused(RunCli({S("relevance"), S("--filters"), data, S("--folder"), data}),
+                "not a regular file");
+  ExpectRefused(
+      RunCli({S("relevance"), S("--filters"), filters, S("--list"), t.Path(S("nope.txt"))}),
+      "no such file");
+  ExpectRefused(RunCli({S("relevance"), S("--filters"), filters, S("--segments"), S("2"),
+                        S("--coverage"), S("3"), S("--folder"), data}),
                 "--coverage");
-  ExpectRefused(RunCli({S("relevance"), S("--filters"), filters, S("--list"), list, S("--rtf"), a_file}), "not a folder");
-  ExpectRefused(RunCli({S("relevance"), S("--filters"), filters, S("--list"), list, S("--copy-filtered"), S("--base"),
-                        a_file}),
+  ExpectRefused(
+      RunCli({S("relevance"), S("--filters"), filters, S("--list"), list, S("--rtf"), a_file}),
+      "not a folder");
+  ExpectRefused(RunCli({S("relevance"), S("--filters"), filters, S("--list"), list,
+                        S("--copy-filtered"), S("--base"), a_file}),
                 "not a folder");
-  ExpectRefused(RunCli({S("subcorpora"), S("--delicacy"), S("year"), data, a_file}), "not a folder");
+  ExpectRefused(RunCli({S("subcorpora"), S("--delicacy"), S("year"), data, a_file}),
+                "not a folder");
 }
 
 TEST(ExitStatusCli, EveryWalkingToolListsTheFolderItCouldNotEnterAndEndsWithThree) {
@@ -159,7 +176,8 @@ TEST(ExitStatusCli, FilesThatCannotBeReadOrWrittenAreProblemsOfTheRun) {
   SetMode(out, 0777);
 
   // The corruption check stops at the file and says so; earlier files stay listed.
-  CliResult r = RunCliUnprivileged({S("corruption"), S("--json"), S("--good"), good, t.Path(S("data"))});
+  CliResult r =
+      RunCliUnprivileged({S("corruption"), S("--json"), S("--good"), good, t.Path(S("data"))});
   EXPECT_EQ(r.code, 3) << r.err.toStdString();
   ExpectOneProblem(r, unreadable);
 
@@ -167,21 +185,23 @@ TEST(ExitStatusCli, FilesThatCannotBeReadOrWrittenAreProblemsOfTheRun) {
   EXPECT_EQ(r.code, 3) << r.err.toStdString();
   ExpectOneProblem(r, unreadable);
 
-  r = RunCliUnprivileged({S("relevance"), S("--json"), S("--min-words"), S("1"), S("--filters"), filters,
-                          S("--folder"), t.Path(S("data"))});
+  r = RunCliUnprivileged({S("relevance"), S("--json"), S("--min-words"), S("1"), S("--filters"),
+                          filters, S("--folder"), t.Path(S("data"))});
   EXPECT_EQ(r.code, 3) << r.err.toStdString();
   ExpectOneProblem(r, unreadable);
   EXPECT_EQ(QJsonDocument::fromJson(r.out).object().value(S("results")).toArray().size(), 1);
 
   // A list naming a file that is not there.
-  const QString list = t.Write(S("list.txt"), (readable + S("\n") + t.Path(S("data/gone.txt")) + S("\n")).toUtf8());
-  r = RunCli({S("relevance"), S("--json"), S("--min-words"), S("1"), S("--filters"), filters, S("--list"), list});
+  const QString list =
+      t.Write(S("list.txt"), (readable + S("\n") + t.Path(S("data/gone.txt")) + S("\n")).toUtf8());
+  r = RunCli({S("relevance"), S("--json"), S("--min-words"), S("1"), S("--filters"), filters,
+              S("--list"), list});
   EXPECT_EQ(r.code, 3) << r.err.toStdString();
   ExpectOneProblem(r, t.Path(S("data/gone.txt")));
 
   // The archive cannot be made from a text that cannot be read.
-  r = RunCliUnprivileged({S("sample"), S("--json"), S("--size"), S("5"), S("--folder"), t.Path(S("data")), S("--zip"),
-                          out + S("/s.zip")});
+  r = RunCliUnprivileged({S("sample"), S("--json"), S("--size"), S("5"), S("--folder"),
+                          t.Path(S("data")), S("--zip"), out + S("/s.zip")});
   EXPECT_EQ(r.code, 3) << r.err.toStdString();
   ExpectOneProblem(r, unreadable);
   EXPECT_FALSE(QFile::exists(out + S("/s.zip")));
@@ -193,8 +213,9 @@ TEST(ExitStatusCli, FilesThatCannotBeReadOrWrittenAreProblemsOfTheRun) {
   t.Write(S("base/filtered"), "in the way");
   t.MakeDir(S("rtf/a.rtf"));
   const QString one = t.Write(S("one.txt"), (readable + S("\n")).toUtf8());
-  r = RunCli({S("relevance"), S("--json"), S("--yes"), S("--min-words"), S("1"), S("--filters"), filters, S("--list"),
-              one, S("--copy-filtered"), S("--base"), base, S("--rtf"), t.Path(S("rtf"))});
+  r = RunCli({S("relevance"), S("--json"), S("--yes"), S("--min-words"), S("1"), S("--filters"),
+              filters, S("--list"), one, S("--copy-filtered"), S("--base"), base, S("--rtf"),
+              t.Path(S("rtf"))});
   EXPECT_EQ(r.code, 3) << r.err.toStdString();
   const QJsonArray problems = Problems(r);
   ASSERT_EQ(problems.size(), 2) << r.out.toStdString();
@@ -204,8 +225,8 @@ TEST(ExitStatusCli, FilesThatCannotBeReadOrWrittenAreProblemsOfTheRun) {
 }
 
 TEST(ExitStatusCli, EveryToolsHelpEndsWithTheExitStatuses) {
-  for (const char* tool : {"corruption", "dupnames", "dupcontents", "restore", "boilerplate", "relevance", "sample",
-                           "subcorpora"}) {
+  for (const char* tool : {"corruption", "dupnames", "dupcontents", "restore", "boilerplate",
+                           "relevance", "sample", "subcorpora"}) {
     const CliResult r = RunCli({S(tool), S("--help")});
     EXPECT_EQ(r.code, 0) << tool;
     EXPECT_TRUE(r.out.contains("Exit status: 0 everything asked was done")) << tool;

@@ -9,6 +9,7 @@
 // moves cross from the build disk to memory and back.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -22,7 +23,6 @@
 #include <cstring>
 #include <memory>
 #include <random>
-#include <sys/stat.h>
 
 #include "../duplicates/dup_contents_test_corpus.h"
 #include "cli/cli_runner.h"
@@ -31,7 +31,9 @@
 
 namespace {
 
-QByteArray Checksum(const QByteArray& bytes) { return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256); }
+QByteArray Checksum(const QByteArray& bytes) {
+  return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
+}
 
 // Where the moved files of the tree's folder x really are: the moved-files
 // folder itself, or the memory folder bound onto it for the child.
@@ -44,7 +46,8 @@ struct KillSetup {
 
 bool SecondFileSystemAvailable(QString* why) {
   struct stat shm, build;
-  if (::stat("/dev/shm", &shm) != 0 || ::stat(QDir::tempPath().toLocal8Bit().constData(), &build) != 0) {
+  if (::stat("/dev/shm", &shm) != 0 ||
+      ::stat(QDir::tempPath().toLocal8Bit().constData(), &build) != 0) {
     *why = QStringLiteral("/dev/shm is missing");
     return false;
   }
@@ -55,7 +58,8 @@ bool SecondFileSystemAvailable(QString* why) {
   QProcess p;
   p.start(QStringLiteral("unshare"), {QStringLiteral("-rm"), QStringLiteral("true")});
   if (!p.waitForFinished(10000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
-    *why = QStringLiteral("cannot make a private mount namespace (unshare -rm) to bind /dev/shm into the tree");
+    *why = QStringLiteral(
+        "cannot make a private mount namespace (unshare -rm) to bind /dev/shm into the tree");
     return false;
   }
   return true;
@@ -67,9 +71,13 @@ void StartCli(QProcess& p, const KillSetup& s, const QStringList& args) {
   if (!s.memory) {
     p.start(QStringLiteral(SORVEL_CLI_PATH), args);
   } else {
-    QStringList all{QStringLiteral("-rm"), QStringLiteral("sh"), QStringLiteral("-c"),
-                    QStringLiteral("mount --bind \"$0\" \"$1\" && shift && exec \"$@\""), s.memory->path(),
-                    s.MovedFolder(), QStringLiteral(SORVEL_CLI_PATH)};
+    QStringList all{QStringLiteral("-rm"),
+                    QStringLiteral("sh"),
+                    QStringLiteral("-c"),
+                    QStringLiteral("mount --bind \"$0\" \"$1\" && shift && exec \"$@\""),
+                    s.memory->path(),
+                    s.MovedFolder(),
+                    QStringLiteral(SORVEL_CLI_PATH)};
     all << args;
     p.start(QStringLiteral("unshare"), all);
   }
@@ -99,8 +107,8 @@ QStringList PartialFiles(const QString& folder) {
 // mid_copy, the kill comes instead the moment a file in watched is seen
 // while it is being written (smaller than full_size), that is in the middle
 // of a copy.
-int KillWhileMoving(QProcess& p, const QString& watched, int spread_ms, std::mt19937& random, bool mid_copy = false,
-                    qint64 full_size = 0) {
+int KillWhileMoving(QProcess& p, const QString& watched, int spread_ms, std::mt19937& random,
+                    bool mid_copy = false, qint64 full_size = 0) {
   QElapsedTimer timer;
   timer.start();
   auto seen = [&] {
@@ -110,7 +118,8 @@ int KillWhileMoving(QProcess& p, const QString& watched, int spread_ms, std::mt1
       if (f.size() > 0 && f.size() < full_size) return true;
     return false;
   };
-  while (p.state() != QProcess::NotRunning && timer.elapsed() < 120000 && !seen()) QThread::usleep(200);
+  while (p.state() != QProcess::NotRunning && timer.elapsed() < 120000 && !seen())
+    QThread::usleep(200);
   const int wait_ms = mid_copy ? 0 : std::uniform_int_distribution<int>(0, spread_ms)(random);
   if (!p.waitForFinished(wait_ms)) ::kill(static_cast<pid_t>(p.processId()), SIGKILL);
   p.waitForFinished(60000);
@@ -152,7 +161,8 @@ struct RestoreCase {
   int Check(const KillSetup& s, const QString& when) const {
     int restored = 0;
     for (int k = 0; k < files; ++k) {
-      const QString source = s.MovedFolderSeenHere() + QStringLiteral("/f%1.%2").arg(k).arg(MovedFilesWord());
+      const QString source =
+          s.MovedFolderSeenHere() + QStringLiteral("/f%1.%2").arg(k).arg(MovedFilesWord());
       const QString target = s.tree.Path(QStringLiteral("x/f%1.txt").arg(k));
       const bool at_source = QFileInfo::exists(source);
       const bool at_target = QFileInfo::exists(target);
@@ -161,7 +171,8 @@ struct RestoreCase {
         EXPECT_EQ(Checksum(ReadAll(source)), sums[k]) << when.toStdString() << ": source " << k;
       }
       if (at_target) {
-        EXPECT_EQ(Checksum(ReadAll(target)), sums[k]) << when.toStdString() << ": target " << k << " cut short";
+        EXPECT_EQ(Checksum(ReadAll(target)), sums[k])
+            << when.toStdString() << ": target " << k << " cut short";
         ++restored;
       }
     }
@@ -175,15 +186,19 @@ void KillRestoresAtRandomMoments(bool across_file_systems) {
   int cut_in_the_middle = 0;
   for (int round = 0; round < 4; ++round) {
     KillSetup s;
-    if (across_file_systems) s.memory = std::make_unique<QTemporaryDir>(QStringLiteral("/dev/shm/sorvel-kill-XXXXXX"));
+    if (across_file_systems)
+      s.memory = std::make_unique<QTemporaryDir>(QStringLiteral("/dev/shm/sorvel-kill-XXXXXX"));
     c.Make(s);
-    const QStringList args{QStringLiteral("restore"), QStringLiteral("--yes"), QStringLiteral("--quiet"), s.tree.Root()};
+    const QStringList args{QStringLiteral("restore"), QStringLiteral("--yes"),
+                           QStringLiteral("--quiet"), s.tree.Root()};
     QProcess p;
     StartCli(p, s, args);
     // Across file systems most kills come in the middle of a copy.
     const bool mid_copy = across_file_systems && round % 3 != 2;
-    const int wait_ms = KillWhileMoving(p, s.tree.Path(QStringLiteral("x")), 150, random, mid_copy, c.size);
-    const QString when = mid_copy ? QStringLiteral("killed while copying") : QStringLiteral("killed %1 ms into the moves").arg(wait_ms);
+    const int wait_ms =
+        KillWhileMoving(p, s.tree.Path(QStringLiteral("x")), 150, random, mid_copy, c.size);
+    const QString when = mid_copy ? QStringLiteral("killed while copying")
+                                  : QStringLiteral("killed %1 ms into the moves").arg(wait_ms);
     const int restored = c.Check(s, when);
     if (restored < c.files) ++cut_in_the_middle;
     // The next run finishes the job and removes what the killed one left.
@@ -205,18 +220,21 @@ TEST(MoveKillCli, RestoreKilledOnOneFileSystemLosesNothing) { KillRestoresAtRand
 
 TEST(MoveKillCli, RestoreKilledAcrossFileSystemsLosesNothing) {
   QString why;
-  if (!SecondFileSystemAvailable(&why)) GTEST_SKIP() << "no second file system: " << why.toStdString();
+  if (!SecondFileSystemAvailable(&why))
+    GTEST_SKIP() << "no second file system: " << why.toStdString();
   KillRestoresAtRandomMoments(true);
 }
 
 TEST(MoveKillCli, MoveKilledAcrossFileSystemsLosesNothing) {
   QString why;
-  if (!SecondFileSystemAvailable(&why)) GTEST_SKIP() << "no second file system: " << why.toStdString();
+  if (!SecondFileSystemAvailable(&why))
+    GTEST_SKIP() << "no second file system: " << why.toStdString();
   std::mt19937 random(7u);
   constexpr int kPairs = 2;
   constexpr int kWords = 300000;  // about 2 MB per text
   std::vector<QByteArray> texts;
-  for (int k = 0; k < kPairs; ++k) texts.push_back(DupTestText(static_cast<std::uint32_t>(100 + k), kWords));
+  for (int k = 0; k < kPairs; ++k)
+    texts.push_back(DupTestText(static_cast<std::uint32_t>(100 + k), kWords));
   auto make = [&](KillSetup& s) {
     s.memory = std::make_unique<QTemporaryDir>(QStringLiteral("/dev/shm/sorvel-kill-XXXXXX"));
     for (int k = 0; k < kPairs; ++k) {
@@ -233,22 +251,26 @@ TEST(MoveKillCli, MoveKilledAcrossFileSystemsLosesNothing) {
       for (const char* side : {"a", "b"}) {
         const QString name = QStringLiteral("p%1_%2").arg(k).arg(QLatin1String(side));
         const QString old_place = s.tree.Path(QStringLiteral("x/") + name + QStringLiteral(".txt"));
-        const QString new_place = s.MovedFolderSeenHere() + QLatin1Char('/') + name + QLatin1Char('.') + MovedFilesWord();
+        const QString new_place =
+            s.MovedFolderSeenHere() + QLatin1Char('/') + name + QLatin1Char('.') + MovedFilesWord();
         const bool at_old = QFileInfo::exists(old_place), at_new = QFileInfo::exists(new_place);
-        EXPECT_TRUE(at_old || at_new) << when.toStdString() << ": " << name.toStdString() << " is lost";
+        EXPECT_TRUE(at_old || at_new)
+            << when.toStdString() << ": " << name.toStdString() << " is lost";
         if (at_old) {
           EXPECT_EQ(Checksum(ReadAll(old_place)), Checksum(texts[k])) << when.toStdString();
         }
         if (at_new) {
-          EXPECT_EQ(Checksum(ReadAll(new_place)), Checksum(texts[k])) << when.toStdString() << ": cut short";
+          EXPECT_EQ(Checksum(ReadAll(new_place)), Checksum(texts[k]))
+              << when.toStdString() << ": cut short";
           ++moved;
         }
       }
     }
     return moved;
   };
-  const QStringList options{QStringLiteral("dupcontents"), QStringLiteral("--move"), QStringLiteral("--yes"),
-                            QStringLiteral("--no-dates"), QStringLiteral("--quiet")};
+  const QStringList options{QStringLiteral("dupcontents"), QStringLiteral("--move"),
+                            QStringLiteral("--yes"), QStringLiteral("--no-dates"),
+                            QStringLiteral("--quiet")};
   for (int round = 0; round < 3; ++round) {
     KillSetup s;
     make(s);

@@ -18,7 +18,8 @@ QString Latin1Folder() { return NameFromNative(QByteArray("d\xFCr")); }
 
 QByteArray Words(const char* seed) {
   QByteArray text;
-  for (int i = 0; i < 40; ++i) text += QByteArray(seed) + QByteArray::number(i % 7) + " und noch ein Wort.\r\n";
+  for (int i = 0; i < 40; ++i)
+    text += QByteArray(seed) + QByteArray::number(i % 7) + " und noch ein Wort.\r\n";
   return text;
 }
 
@@ -43,13 +44,19 @@ TEST(OddNamesCli, Latin1FolderInDupNamesAndDupContents) {
   CliResult r = RunCli({QStringLiteral("dupnames"), t.Root()});
   ASSERT_EQ(r.code, 0) << r.err.toStdString();
   EXPECT_FALSE(r.out.contains(kReplacementCharacter));
-  EXPECT_TRUE(QString::fromUtf8(r.out).contains(QStringLiteral("\t") + shown_folder.toLower() + QStringLiteral(" (")))
+  EXPECT_TRUE(QString::fromUtf8(r.out).contains(QStringLiteral("\t") + shown_folder.toLower() +
+                                                QStringLiteral(" (")))
       << r.out.toStdString();
   r = RunCli({QStringLiteral("dupnames"), QStringLiteral("--json"), t.Root()});
   ASSERT_EQ(r.code, 0);
   ASSERT_EQ(JsonOf(r).value(QStringLiteral("groups")).toArray().size(), 1) << r.out.toStdString();
-  const QJsonArray files =
-      JsonOf(r).value(QStringLiteral("groups")).toArray().at(0).toObject().value(QStringLiteral("files")).toArray();
+  const QJsonArray files = JsonOf(r)
+                               .value(QStringLiteral("groups"))
+                               .toArray()
+                               .at(0)
+                               .toObject()
+                               .value(QStringLiteral("files"))
+                               .toArray();
   ASSERT_EQ(files.size(), 2) << r.out.toStdString();
   EXPECT_EQ(files[1].toObject().value(QStringLiteral("folder")).toString(), shown_folder.toLower());
 
@@ -68,16 +75,18 @@ TEST(OddNamesCli, Latin1FolderInDupNamesAndDupContents) {
   ASSERT_EQ(groups.size(), 1) << r.out.toStdString();
   const QJsonArray members = groups[0].toObject().value(QStringLiteral("members")).toArray();
   ASSERT_EQ(members.size(), 2);
-  EXPECT_EQ(members[0].toObject().value(QStringLiteral("file")).toString(), shown_folder + QStringLiteral("/eins.txt"));
-  EXPECT_GT(members[0].toObject().value(QStringLiteral("tokens")).toInt(), 100);  // the text was read
+  EXPECT_EQ(members[0].toObject().value(QStringLiteral("file")).toString(),
+            shown_folder + QStringLiteral("/eins.txt"));
+  EXPECT_GT(members[0].toObject().value(QStringLiteral("tokens")).toInt(),
+            100);  // the text was read
 }
 
 // Names holding "*", a TAB or a newline are sampled as themselves, and the
 // human output shows each on one line with the TAB and newline escaped.
 TEST(OddNamesCli, SampleShowsTabNewlineAndStarNamesAsThemselves) {
   TempTree t;
-  const QStringList names{QStringLiteral("a*.txt"), QStringLiteral("a\tb.txt"), QStringLiteral("ab.txt"),
-                          QStringLiteral("new\nline.txt")};
+  const QStringList names{QStringLiteral("a*.txt"), QStringLiteral("a\tb.txt"),
+                          QStringLiteral("ab.txt"), QStringLiteral("new\nline.txt")};
   for (const QString& n : names) t.Write(QStringLiteral("in/") + n, "Text.\r\n");
   const QString folder = QDir(t.Path(QStringLiteral("in"))).absolutePath();
 
@@ -86,14 +95,17 @@ TEST(OddNamesCli, SampleShowsTabNewlineAndStarNamesAsThemselves) {
   ASSERT_EQ(r.code, 0) << r.err.toStdString();
   QStringList lines = QString::fromUtf8(r.out).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
   lines.sort();
-  EXPECT_EQ(lines, (QStringList{folder + QStringLiteral("/a*.txt"), folder + QStringLiteral("/a\\tb.txt"),
-                                folder + QStringLiteral("/ab.txt"), folder + QStringLiteral("/new\\nline.txt")}));
+  EXPECT_EQ(lines,
+            (QStringList{folder + QStringLiteral("/a*.txt"), folder + QStringLiteral("/a\\tb.txt"),
+                         folder + QStringLiteral("/ab.txt"),
+                         folder + QStringLiteral("/new\\nline.txt")}));
 
-  r = RunCli({QStringLiteral("sample"), QStringLiteral("--json"), QStringLiteral("--size"), QStringLiteral("10"),
-              QStringLiteral("--folder"), folder});
+  r = RunCli({QStringLiteral("sample"), QStringLiteral("--json"), QStringLiteral("--size"),
+              QStringLiteral("10"), QStringLiteral("--folder"), folder});
   ASSERT_EQ(r.code, 0);
   QStringList sampled;
-  for (const QJsonValue& v : JsonOf(r).value(QStringLiteral("sample")).toArray()) sampled << v.toString();
+  for (const QJsonValue& v : JsonOf(r).value(QStringLiteral("sample")).toArray())
+    sampled << v.toString();
   sampled.sort();
   EXPECT_EQ(sampled, lines);
 }

@@ -1,4 +1,9 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <zip.h>
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -7,12 +12,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <csignal>
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <random>
-#include <sys/resource.h>
-#include <unistd.h>
-#include <zip.h>
 
 #include "../duplicates/dup_contents_test_corpus.h"
 #include "cli/cli_runner.h"
@@ -39,11 +39,17 @@ QStringList HiddenLeftovers(const QString& folder) {
 
 TEST(SamplingCli, ZipNeverReplacesWithoutYesNorOverACorpusText) {
   TempTree t;
-  for (int k = 0; k < 4; ++k) t.Write(QStringLiteral("corpus/t%1.txt").arg(k), "text number " + QByteArray::number(k));
+  for (int k = 0; k < 4; ++k)
+    t.Write(QStringLiteral("corpus/t%1.txt").arg(k), "text number " + QByteArray::number(k));
   const QString corpus = t.Path(QStringLiteral("corpus"));
   const QString text = t.Path(QStringLiteral("corpus/t2.txt"));
-  const QStringList draw{QStringLiteral("sample"), QStringLiteral("--size"), QStringLiteral("3"),
-                         QStringLiteral("--seed"), QStringLiteral("1"), QStringLiteral("--folder"), corpus};
+  const QStringList draw{QStringLiteral("sample"),
+                         QStringLiteral("--size"),
+                         QStringLiteral("3"),
+                         QStringLiteral("--seed"),
+                         QStringLiteral("1"),
+                         QStringLiteral("--folder"),
+                         corpus};
 
   // A corpus text given as the archive's name: refused, even with --yes.
   for (const QStringList& extra : {QStringList{}, QStringList{QStringLiteral("--yes")}}) {
@@ -64,36 +70,41 @@ TEST(SamplingCli, ZipNeverReplacesWithoutYesNorOverACorpusText) {
   EXPECT_TRUE(HiddenLeftovers(t.Path(QStringLiteral("out"))).isEmpty());
 
   // The report counts the texts archived, not the lines of the list.
-  const QString list = t.Write(QStringLiteral("list.txt"), (t.Path(QStringLiteral("corpus/t0.txt")) + "\n" +
-                                                            t.Path(QStringLiteral("gone1.txt")) + "\n" +
-                                                            t.Path(QStringLiteral("corpus/t1.txt")) + "\n" +
-                                                            t.Path(QStringLiteral("gone2.txt")) + "\n")
-                                                               .toUtf8());
+  const QString list = t.Write(
+      QStringLiteral("list.txt"),
+      (t.Path(QStringLiteral("corpus/t0.txt")) + "\n" + t.Path(QStringLiteral("gone1.txt")) + "\n" +
+       t.Path(QStringLiteral("corpus/t1.txt")) + "\n" + t.Path(QStringLiteral("gone2.txt")) + "\n")
+          .toUtf8());
   const QString zip2 = t.Path(QStringLiteral("out/list.zip"));
-  r = RunCli({QStringLiteral("sample"), QStringLiteral("--size"), QStringLiteral("9"), QStringLiteral("--list"), list,
-              QStringLiteral("--no-reduce"), QStringLiteral("--zip"), zip2});
+  r = RunCli({QStringLiteral("sample"), QStringLiteral("--size"), QStringLiteral("9"),
+              QStringLiteral("--list"), list, QStringLiteral("--no-reduce"),
+              QStringLiteral("--zip"), zip2});
   EXPECT_EQ(r.code, 0) << r.err.constData();
   EXPECT_TRUE(r.out.contains("(2 texts)")) << r.out.constData();
-  r = RunCli({QStringLiteral("sample"), QStringLiteral("--size"), QStringLiteral("9"), QStringLiteral("--list"), list,
-              QStringLiteral("--no-reduce"), QStringLiteral("--json"), QStringLiteral("--yes"), QStringLiteral("--zip"),
-              zip2});
+  r = RunCli({QStringLiteral("sample"), QStringLiteral("--size"), QStringLiteral("9"),
+              QStringLiteral("--list"), list, QStringLiteral("--no-reduce"),
+              QStringLiteral("--json"), QStringLiteral("--yes"), QStringLiteral("--zip"), zip2});
   const QJsonObject o = QJsonDocument::fromJson(r.out).object();
   EXPECT_EQ(o.value(QStringLiteral("zip")).toObject().value(QStringLiteral("files")).toInt(), 2);
   // Nor is the list file itself ever the archive.
-  r = RunCli({QStringLiteral("sample"), QStringLiteral("--size"), QStringLiteral("9"), QStringLiteral("--list"), list,
-              QStringLiteral("--yes"), QStringLiteral("--zip"), list});
+  r = RunCli({QStringLiteral("sample"), QStringLiteral("--size"), QStringLiteral("9"),
+              QStringLiteral("--list"), list, QStringLiteral("--yes"), QStringLiteral("--zip"),
+              list});
   EXPECT_EQ(r.code, 2);
   EXPECT_TRUE(ReadAll(list).startsWith(t.Path(QStringLiteral("corpus/t0.txt")).toUtf8()));
 }
 
 TEST(SamplingCli, InterruptedZipLeavesNoTemporaryArchive) {
   TempTree t;
-  for (int k = 0; k < 4; ++k) t.Write(QStringLiteral("corpus/t%1.txt").arg(k), DupTestText(static_cast<std::uint32_t>(k), 600000));
+  for (int k = 0; k < 4; ++k)
+    t.Write(QStringLiteral("corpus/t%1.txt").arg(k),
+            DupTestText(static_cast<std::uint32_t>(k), 600000));
   const QString out = t.MakeDir(QStringLiteral("out"));
   const QString zip = out + QStringLiteral("/set.zip");
-  const QStringList args{QStringLiteral("sample"), QStringLiteral("--size"), QStringLiteral("4"),
-                         QStringLiteral("--folder"), t.Path(QStringLiteral("corpus")), QStringLiteral("--yes"),
-                         QStringLiteral("--quiet"), QStringLiteral("--zip"), zip};
+  const QStringList args{
+      QStringLiteral("sample"),   QStringLiteral("--size"),         QStringLiteral("4"),
+      QStringLiteral("--folder"), t.Path(QStringLiteral("corpus")), QStringLiteral("--yes"),
+      QStringLiteral("--quiet"),  QStringLiteral("--zip"),          zip};
   // A temporary archive of a killed run is removed by the next run.
   t.Write(QStringLiteral("out/.set.zip.sorvel-partial.Ab12Cd"), "left by a killed run");
   QElapsedTimer timer;
@@ -108,7 +119,8 @@ TEST(SamplingCli, InterruptedZipLeavesNoTemporaryArchive) {
     QProcess p;
     p.start(QStringLiteral(SORVEL_CLI_PATH), args);
     ASSERT_TRUE(p.waitForStarted());
-    const int wait_ms = static_cast<int>(std::uniform_int_distribution<qint64>(whole_ms / 5, whole_ms)(random));
+    const int wait_ms =
+        static_cast<int>(std::uniform_int_distribution<qint64>(whole_ms / 5, whole_ms)(random));
     if (!p.waitForFinished(wait_ms)) ::kill(static_cast<pid_t>(p.processId()), SIGINT);
     p.waitForFinished(60000);  // false as well when it had ended already
     ASSERT_EQ(p.state(), QProcess::NotRunning);
@@ -129,9 +141,10 @@ TEST(SamplingCli, ZipMemoryStaysNearTheLargestText) {
   const QByteArray big = DupTestText(3, 3000000);  // about 20 MB
   t.Write(QStringLiteral("corpus/big.txt"), big);
   t.Write(QStringLiteral("corpus/small.txt"), "small");
-  const CliResult r = RunCli({QStringLiteral("sample"), QStringLiteral("--size"), QStringLiteral("2"),
-                              QStringLiteral("--folder"), t.Path(QStringLiteral("corpus")), QStringLiteral("--zip"),
-                              t.Path(QStringLiteral("set.zip"))});
+  const CliResult r =
+      RunCli({QStringLiteral("sample"), QStringLiteral("--size"), QStringLiteral("2"),
+              QStringLiteral("--folder"), t.Path(QStringLiteral("corpus")), QStringLiteral("--zip"),
+              t.Path(QStringLiteral("set.zip"))});
   ASSERT_EQ(r.code, 0) << r.err.constData();
   struct rusage usage;
   ASSERT_EQ(::getrusage(RUSAGE_CHILDREN, &usage), 0);
@@ -151,9 +164,9 @@ TEST(SamplingCli, SubCorporaPrintsWalkProblems) {
   ASSERT_TRUE(QDir().mkpath(t.Path(QStringLiteral("out"))));
   ASSERT_EQ(::chmod(NativeFromName(t.Path(QStringLiteral("out"))).constData(), 0777), 0);
   ASSERT_EQ(::chmod(NativeFromName(locked).constData(), 0), 0);
-  const CliResult r = RunCliUnprivileged({QStringLiteral("subcorpora"), QStringLiteral("--delicacy"),
-                                          QStringLiteral("year"), t.Path(QStringLiteral("src")),
-                                          t.Path(QStringLiteral("out"))});
+  const CliResult r = RunCliUnprivileged(
+      {QStringLiteral("subcorpora"), QStringLiteral("--delicacy"), QStringLiteral("year"),
+       t.Path(QStringLiteral("src")), t.Path(QStringLiteral("out"))});
   ::chmod(NativeFromName(locked).constData(), 0755);
   EXPECT_EQ(r.code, 3) << r.err.constData();
   EXPECT_TRUE(r.err.contains(NativeFromName(locked))) << r.err.constData();

@@ -6,10 +6,10 @@
 #include <QTest>
 #include <QTimer>
 
+#include "app/sorvel_window.h"
 #include "corruption/corruption_page.h"
 #include "runtime/dialogs.h"
 #include "runtime/panic.h"
-#include "shell/sorvel_window.h"
 #include "support/test_support.h"
 
 namespace {
@@ -58,7 +58,8 @@ struct Corpus {
 
 QStringList ListedFiles(const CorruptionPage* page) {
   QStringList names;
-  for (int i = 0; i < page->ListBoxCorrupt->count(); ++i) names << QFileInfo(page->ListBoxCorrupt->item(i)->text()).fileName();
+  for (int i = 0; i < page->ListBoxCorrupt->count(); ++i)
+    names << QFileInfo(page->ListBoxCorrupt->item(i)->text()).fileName();
   return names;
 }
 
@@ -97,7 +98,7 @@ class CorruptionPageTest : public QObject {
   void cleanup() { SetDialogInterface(nullptr); }
 
   void ControlsStartWithTheirDefaults() {
-    TFormSorvel w;
+    MainWindow w;
     CorruptionPage* p = w.corruption_page;
     QVERIFY(p);
     QCOMPARE(p->parentWidget(), w.AdvOfficePageCorruption);
@@ -112,12 +113,13 @@ class CorruptionPageTest : public QObject {
     QVERIFY(p->AdvMemoCorrupt->lineWrapMode() == QPlainTextEdit::NoWrap);
     // Several chosen files round-trip through the edit.
     p->ElFileNameEditCorruptGoodFiles->SetFileNames({"/a b/x.txt", "/c/y.txt"});
-    QCOMPARE(p->ElFileNameEditCorruptGoodFiles->FileNames(), QStringList({"/a b/x.txt", "/c/y.txt"}));
+    QCOMPARE(p->ElFileNameEditCorruptGoodFiles->FileNames(),
+             QStringList({"/a b/x.txt", "/c/y.txt"}));
   }
 
   void SizeTestRunListsBrokenFilesInWarningColours() {
     Corpus c;
-    TFormSorvel w;
+    MainWindow w;
     w.show();
     w.AdvOfficePager1->setCurrentWidget(w.AdvOfficePageCorruption);
     CorruptionPage* p = w.corruption_page;
@@ -139,11 +141,14 @@ class CorruptionPageTest : public QObject {
     // A click shows the note in the status bar; a double click the text.
     const QRect r = p->ListBoxCorrupt->visualItemRect(p->ListBoxCorrupt->item(0));
     QTest::mouseClick(p->ListBoxCorrupt->viewport(), Qt::LeftButton, {}, r.center());
-    QCOMPARE(w.AdvOfficeStatusBar1->PanelText(10), QStringLiteral("File-size 1000 but text-length 102"));
+    QCOMPARE(w.AdvOfficeStatusBar1->PanelText(10),
+             QStringLiteral("File-size 1000 but text-length 102"));
     QTest::mouseDClick(p->ListBoxCorrupt->viewport(), Qt::LeftButton, {}, r.center());
-    QCOMPARE(p->AdvMemoCorrupt->toPlainText(), QString::fromLatin1(kEnglish).left(100) + QLatin1Char('\n'));
+    QCOMPARE(p->AdvMemoCorrupt->toPlainText(),
+             QString::fromLatin1(kEnglish).left(100) + QLatin1Char('\n'));
     // Selected lines take the highlight colours.
-    QCOMPARE(RowBackground(p->ListBoxCorrupt, 0), p->ListBoxCorrupt->palette().color(QPalette::Highlight));
+    QCOMPARE(RowBackground(p->ListBoxCorrupt, 0),
+             p->ListBoxCorrupt->palette().color(QPalette::Highlight));
 
     // A file deleted before its double click: the user is told, nothing breaks.
     QFile::remove(p->ListBoxCorrupt->item(0)->text());
@@ -154,7 +159,7 @@ class CorruptionPageTest : public QObject {
 
   void DigraphRunWithSubfoldersDrawsDigraphFailuresNormally() {
     Corpus c;
-    TFormSorvel w;
+    MainWindow w;
     w.show();
     w.AdvOfficePager1->setCurrentWidget(w.AdvOfficePageCorruption);
     CorruptionPage* p = w.corruption_page;
@@ -166,7 +171,8 @@ class CorruptionPageTest : public QObject {
     const QString note = p->ListBoxCorrupt->item(1)->data(CorruptionPage::kNoteRole).toString();
     QVERIFY2(note.startsWith(QStringLiteral("Too many: ")), qPrintable(note));
     QTest::qWait(20);
-    QCOMPARE(RowBackground(p->ListBoxCorrupt, 1), p->ListBoxCorrupt->palette().color(QPalette::Base));
+    QCOMPARE(RowBackground(p->ListBoxCorrupt, 1),
+             p->ListBoxCorrupt->palette().color(QPalette::Base));
     QCOMPARE(RowBackground(p->ListBoxCorrupt, 2), QColor(0xFF, 0xC7, 0xCE));
     p->ListBoxCorrupt->setCurrentRow(2);
     p->ListBoxCorruptDblClick();
@@ -175,7 +181,7 @@ class CorruptionPageTest : public QObject {
 
   void MissingReferenceIsReportedAndNothingIsTested() {
     Corpus c;
-    TFormSorvel w;
+    MainWindow w;
     CorruptionPage* p = w.corruption_page;
     Fill(p, c, true, false);
     // No known-good files at all.
@@ -187,11 +193,12 @@ class CorruptionPageTest : public QObject {
     QCOMPARE(dialogs_.Shown().back().help_context, 5140);
     // A known-good file that is not there.
     dialogs_.Clear();
-    p->ElFileNameEditCorruptGoodFiles->SetFileNames({c.tree.Path(QStringLiteral("good/missing.txt"))});
+    p->ElFileNameEditCorruptGoodFiles->SetFileNames(
+        {c.tree.Path(QStringLiteral("good/missing.txt"))});
     p->ButtonCorruptStartClick();
     QTRY_VERIFY(!w.ToolRunning());
-    QCOMPARE(dialogs_.ShownNames(),
-             QStringList({"FailedToFind", "ReferenceTextTooShort", "FailedToFind", "NoCorruptFilesFound"}));
+    QCOMPARE(dialogs_.ShownNames(), QStringList({"FailedToFind", "ReferenceTextTooShort",
+                                                 "FailedToFind", "NoCorruptFilesFound"}));
     QCOMPARE(p->ListBoxCorrupt->count(), 0);
     QVERIFY(p->ButtonCorruptStart->isEnabled());
   }
@@ -210,7 +217,7 @@ class CorruptionPageTest : public QObject {
         tree.WriteText(name, EnglishText(30));
       }
     }
-    TFormSorvel w;
+    MainWindow w;
     w.show();
     w.AdvOfficePager1->setCurrentWidget(w.AdvOfficePageCorruption);
     CorruptionPage* p = w.corruption_page;
@@ -227,7 +234,8 @@ class CorruptionPageTest : public QObject {
     // A click on a flagged file during the run shows its note at once.
     p->ListBoxCorrupt->setCurrentRow(0);
     p->ListBoxCorruptClick();
-    QCOMPARE(w.AdvOfficeStatusBar1->PanelText(10), QStringLiteral("File-size 1000 but text-length 102"));
+    QCOMPARE(w.AdvOfficeStatusBar1->PanelText(10),
+             QStringLiteral("File-size 1000 but text-length 102"));
     SaveShot(&w, "sorvel-running.png");
     QTest::mouseClick(w.AdvOfficeStatusBar1->Panel(8), Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(!w.ToolRunning(), 20000);

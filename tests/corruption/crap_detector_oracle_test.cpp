@@ -6,7 +6,7 @@
 
 #include <QRandomGenerator>
 
-#include "corruption/file_crap_detector.h"
+#include "corruption/corrupt_file_detector.h"
 #include "runtime/dialogs.h"
 #include "runtime/error.h"
 #include "runtime/format.h"
@@ -23,7 +23,7 @@ void CountInto(const QString& text, sample_array& side) {
   const qsizetype n = t.size();
   for (qsizetype i = 0; i < n; ++i) {
     if (!IsLetterUnit(t[i].unicode())) continue;
-    auto* rec = new TDigraphRec;
+    auto* rec = new DigraphRec;
     rec->characters[0] = t[i].unicode();
     if (i + 1 < n && (t[i + 1] == QLatin1Char(' ') || IsLetterUnit(t[i + 1].unicode()))) {
       ++side.digraphs;
@@ -37,14 +37,14 @@ void CountInto(const QString& text, sample_array& side) {
 }
 
 // The comparison as defined, on the trees' sorted lists.
-float OracleCompare(const sample_array& sample, const sample_array& reference, int per_mille, QString& too_many,
-                    QString& too_few) {
+float OracleCompare(const sample_array& sample, const sample_array& reference, int per_mille,
+                    QString& too_many, QString& too_few) {
   const float threshold = static_cast<float>(per_mille / 1000.0);
   const bool walk_sample = reference.digraphs > sample.digraphs;
   const sample_array& walked = walk_sample ? sample : reference;
   const sample_array& other = walk_sample ? reference : sample;
-  const TMySaveStringList& wl = walked.Tree->sorted_results;
-  const TMySaveStringList& ol = other.Tree->sorted_results;
+  const DigraphCountList& wl = walked.Tree->sorted_results;
+  const DigraphCountList& ol = other.Tree->sorted_results;
   int fails = 0;
   for (int k = 0; k < wl.Count(); ++k) {
     const float fw = static_cast<float>(wl.At(k).value / static_cast<double>(walked.digraphs));
@@ -55,10 +55,11 @@ float OracleCompare(const sample_array& sample, const sample_array& reference, i
       continue;
     }
     const float fo = static_cast<float>(ol.At(found).value / static_cast<double>(other.digraphs));
-    if (std::fabs(static_cast<double>(fw) - static_cast<double>(fo)) > static_cast<double>(threshold)) {
+    if (std::fabs(static_cast<double>(fw) - static_cast<double>(fo)) >
+        static_cast<double>(threshold)) {
       ++fails;
-      (fw > fo ? too_many : too_few) +=
-          QLatin1Char('(') + Format(QStringLiteral("%3.2f"), {fw}) + QStringLiteral(") ") + wl.At(k).text;
+      (fw > fo ? too_many : too_few) += QLatin1Char('(') + Format(QStringLiteral("%3.2f"), {fw}) +
+                                        QStringLiteral(") ") + wl.At(k).text;
     }
   }
   return static_cast<float>(static_cast<double>(fails) / sample.Tree->sorted_results.Count());
@@ -72,9 +73,10 @@ struct OracleSettings {
 };
 
 // The notes the definition gives for each file (empty: not flagged).
-QStringList OracleNotes(const QStringList& refs, const QStringList& files, const OracleSettings& s) {
+QStringList OracleNotes(const QStringList& refs, const QStringList& files,
+                        const OracleSettings& s) {
   sample_array ref;
-  ref.Tree = std::make_unique<TDigraphTree>(s.min_digraphs);
+  ref.Tree = std::make_unique<DigraphTree>(s.min_digraphs);
   for (const QString& r : refs) CountInto(ReadTextOfFile(r), ref);
   ref.Tree->Traverse();
   ref.Tree->Clear();
@@ -92,13 +94,14 @@ QStringList OracleNotes(const QStringList& refs, const QStringList& files, const
       continue;
     }
     sample_array sample;
-    sample.Tree = std::make_unique<TDigraphTree>(s.min_digraphs);
+    sample.Tree = std::make_unique<DigraphTree>(s.min_digraphs);
     CountInto(text, sample);
     sample.Tree->Traverse();
     sample.Tree->Clear();
     QString many, few;
     float ratio = 0;
-    if (sample.Tree->sorted_results.Count() > 0) ratio = OracleCompare(sample, ref, s.per_mille, many, few);
+    if (sample.Tree->sorted_results.Count() > 0)
+      ratio = OracleCompare(sample, ref, s.per_mille, many, few);
     QString note;
     if (static_cast<double>(ratio) > s.percent_fail / 100.0) {
       if (!many.isEmpty()) note += QStringLiteral("Too many: ") + many;
@@ -113,19 +116,23 @@ QStringList OracleNotes(const QStringList& refs, const QStringList& files, const
 // Random text over a small inventory: letters that are ASCII and not, in
 // both cases, spaces, digits, punctuation, line breaks, now and then a NUL.
 QByteArray RandomText(QRandomGenerator& rng, int length, bool nul_allowed) {
-  static const QString inventory = QStringLiteral("aaeeiinnssttTHhrR   \u00e9\u00c9\u00df\u0431\u0411\u4e00\u4e8c.,1\r\n");
+  static const QString inventory =
+      QStringLiteral("aaeeiinnssttTHhrR   \u00e9\u00c9\u00df\u0431\u0411\u4e00\u4e8c.,1\r\n");
   QString t;
   for (int i = 0; i < length; ++i) t += inventory[static_cast<int>(rng.bounded(inventory.size()))];
   QByteArray bytes = t.toUtf8();
   if (nul_allowed && rng.bounded(4) == 0) bytes[static_cast<int>(rng.bounded(bytes.size()))] = '\0';
   switch (rng.bounded(3)) {
-    case 0: return QByteArray("\xEF\xBB\xBF") + bytes;
-    case 1: return Utf16LeWithBom(QString::fromUtf8(bytes));
-    default: return t.toLatin1();  // 8-bit: the units beyond Latin-1 become "?"
+    case 0:
+      return QByteArray("\xEF\xBB\xBF") + bytes;
+    case 1:
+      return Utf16LeWithBom(QString::fromUtf8(bytes));
+    default:
+      return t.toLatin1();  // 8-bit: the units beyond Latin-1 become "?"
   }
 }
 
-QStringList DetectorNotes(const TFileCrapDetector& d, const QStringList& files) {
+QStringList DetectorNotes(const CorruptFileDetector& d, const QStringList& files) {
   QStringList notes;
   int k = 0;
   for (const QString& f : files) {
@@ -152,7 +159,7 @@ TEST(CrapDetectorOracle, RandomCorporaEveryOptionAndAStop) {
     QStringList refs;
     for (int r = 0; r < 1 + static_cast<int>(rng.bounded(2)); ++r)
       refs << tree.Write(QStringLiteral("good/%1.txt").arg(r), RandomText(rng, 3000, false));
-    TFolderEfficientFileStringlist list;
+    FolderFileList list;
     QStringList files;
     for (int i = 0; i < 40; ++i) {
       const QByteArray bytes = RandomText(rng, static_cast<int>(rng.bounded(1500)), true);
@@ -167,7 +174,7 @@ TEST(CrapDetectorOracle, RandomCorporaEveryOptionAndAStop) {
     const QStringList expected = OracleNotes(refs, files, s);
     ASSERT_EQ(expected.size(), files.size());
 
-    TFileCrapDetector d;
+    CorruptFileDetector d;
     d.min_digraphs = s.min_digraphs;
     d.SetReferenceFiles(refs.join(QLatin1Char('\n')));
     ASSERT_TRUE(d.ReferenceUsable());
@@ -181,9 +188,12 @@ TEST(CrapDetectorOracle, RandomCorporaEveryOptionAndAStop) {
     // before it are tested as always, nothing after it.
     const int stop_at = static_cast<int>(rng.bounded(1, 40));
     int turn = 0;
-    d.CheckForCrap(list, s.thorough, [&](int) {
-      if (turn++ == stop_at) d.processing = false;
-    }, nullptr);
+    d.CheckForCrap(
+        list, s.thorough,
+        [&](int) {
+          if (turn++ == stop_at) d.processing = false;
+        },
+        nullptr);
     QStringList prefix = expected.mid(0, stop_at + 1);
     for (int i = stop_at + 1; i < files.size(); ++i) prefix << QString();
     EXPECT_EQ(DetectorNotes(d, files), prefix) << "round " << round << ", stopped at " << stop_at;

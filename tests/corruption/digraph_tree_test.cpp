@@ -2,10 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QRandomGenerator>
 #include <algorithm>
 #include <random>
-
-#include <QRandomGenerator>
 
 #include "runtime/error.h"
 #include "support/test_support.h"
@@ -16,7 +15,7 @@ sample_array Profile(const QString& text, int min_freq) {
   DigraphCounter c;
   c.Feed(text);
   sample_array p;
-  p.Tree = std::make_unique<TDigraphTree>(min_freq);
+  p.Tree = std::make_unique<DigraphTree>(min_freq);
   p.digraphs = c.Digraphs();
   c.FillTree(*p.Tree);
   FinishProfile(p);
@@ -35,7 +34,8 @@ TEST(DigraphProfile, WhatStartsADigraph) {
   // AB counts; "A " counts; a letter before a digit, full stop, tab, no-break
   // space or line break starts nothing; the last letter starts nothing.
   const sample_array p = Profile(QStringLiteral("ab a b a1 a. a\ta\u00A0a\r\nz"), 1);
-  EXPECT_EQ(Digraphs(p), (QStringList{QStringLiteral("A "), QStringLiteral("AB"), QStringLiteral("B ")}));
+  EXPECT_EQ(Digraphs(p),
+            (QStringList{QStringLiteral("A "), QStringLiteral("AB"), QStringLiteral("B ")}));
   EXPECT_EQ(p.digraphs, 4);  // AB, "B " twice, "A " once
   const auto& r = p.Tree->sorted_results;
   ASSERT_EQ(r.Count(), 3);
@@ -64,8 +64,8 @@ TEST(DigraphProfile, CaseFoldingMinimumCountAndOrder) {
   EXPECT_EQ(p.digraphs, 15 + 9 + 3);
 
   const sample_array all = Profile(text, 1);
-  ASSERT_EQ(Digraphs(all), (QStringList{QStringLiteral("TH"), QStringLiteral("XY"), QStringLiteral("ÉÀ"),
-                                        QStringLiteral("БА")}));
+  ASSERT_EQ(Digraphs(all), (QStringList{QStringLiteral("TH"), QStringLiteral("XY"),
+                                        QStringLiteral("ÉÀ"), QStringLiteral("БА")}));
   EXPECT_EQ(all.Tree->sorted_results.At(2).value, 2);
 }
 
@@ -99,7 +99,8 @@ TEST(DigraphProfile, ALopsidedTreeFailsItsWalk) {
   }
   // Ascending order builds a right chain, which the walk handles.
   QString up;
-  for (int i = 0; i < 3000; ++i) up += QChar(static_cast<char16_t>(0x4E00 + i)) + QStringLiteral("A.");
+  for (int i = 0; i < 3000; ++i)
+    up += QChar(static_cast<char16_t>(0x4E00 + i)) + QStringLiteral("A.");
   EXPECT_EQ(Profile(up, 1).Tree->sorted_results.Count(), 3000);
 }
 
@@ -112,7 +113,8 @@ TEST(DigraphProfile, FlatFinishAgreesWithTheTree) {
   for (int round = 0; round < 40; ++round) {
     // Rounds 0 to 5 are plain descending runs around the limit.
     const int n = round < 6 ? 2046 + round
-                            : (round < 30 ? 2040 + static_cast<int>(rng.bounded(30)) : static_cast<int>(rng.bounded(1, 400)));
+                            : (round < 30 ? 2040 + static_cast<int>(rng.bounded(30))
+                                          : static_cast<int>(rng.bounded(1, 400)));
     std::vector<char16_t> firsts;
     for (int i = 0; i < n; ++i) firsts.push_back(static_cast<char16_t>(0x9FFF - i));
     for (int s = round < 6 ? 0 : static_cast<int>(rng.bounded(4)); s > 0; --s)
@@ -127,7 +129,7 @@ TEST(DigraphProfile, FlatFinishAgreesWithTheTree) {
     DigraphCounter c;
     c.Feed(text);
     sample_array tree;
-    tree.Tree = std::make_unique<TDigraphTree>(min_freq);
+    tree.Tree = std::make_unique<DigraphTree>(min_freq);
     c.FillTree(*tree.Tree);
     bool tree_failed = false;
     try {
@@ -146,7 +148,7 @@ TEST(DigraphProfile, FlatFinishAgreesWithTheTree) {
     ASSERT_EQ(flat_failed, tree_failed) << "round " << round << ", " << n << " first letters";
     (tree_failed ? lopsided : whole) += 1;
     if (tree_failed) continue;
-    const TMySaveStringList& r = tree.Tree->sorted_results;
+    const DigraphCountList& r = tree.Tree->sorted_results;
     ASSERT_EQ(static_cast<int>(flat.keys.size()), r.Count());
     for (int k = 0; k < r.Count(); ++k) {
       EXPECT_EQ(DigraphText(flat.keys[static_cast<std::size_t>(k)]), r.At(k).text);

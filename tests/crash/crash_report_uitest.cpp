@@ -2,6 +2,7 @@
 // report, its saving and mailing, the log lines, and a window that stays
 // usable.
 
+#include <QProcess>
 #include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -10,17 +11,16 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
-#include <QProcess>
 
+#include "app/sorvel_window.h"
 #include "crash/crash_reporter_gui.h"
 #include "crash/exception_handling_unit.h"
 #include "runtime/app_paths.h"
 #include "runtime/error.h"
 #include "runtime/log.h"
 #include "runtime/settings.h"
-#include "shell/sorvel_window.h"
-#include "shell/tool_data_module_gui.h"
 #include "support/test_support.h"
+#include "ui_kit/help_router_gui.h"
 
 namespace {
 
@@ -42,7 +42,7 @@ class CrashReportTest : public QObject {
   QTemporaryDir dir_;
   QString log_;
   QList<QUrl> opened_;
-  QList<TExceptionRecord> shown_;
+  QList<ExceptionRecord> shown_;
   // What the user does in the report window: 's' save, 'm' mail.
   QString user_actions_;
   QTemporaryDir shipped_dir_;
@@ -80,17 +80,18 @@ class CrashReportTest : public QObject {
     }
     qputenv("SORVEL_SETTINGS", ini.toLocal8Bit());
     InitExceptionHandlingUnit(dir_.path());
-    TDataModuleLexivor::SetUrlOpener([this](const QUrl& u) {
+    HelpRouter::SetUrlOpener([this](const QUrl& u) {
       opened_ << u;
       return true;
     });
-    CrashReporter::Instance().SetPresenter([this](const TExceptionRecord& r, const CrashReporter::Actions& a) {
-      shown_ << r;
-      for (QChar c : user_actions_) {
-        if (c == QLatin1Char('s')) a.save();
-        if (c == QLatin1Char('m')) a.mail();
-      }
-    });
+    CrashReporter::Instance().SetPresenter(
+        [this](const ExceptionRecord& r, const CrashReporter::Actions& a) {
+          shown_ << r;
+          for (QChar c : user_actions_) {
+            if (c == QLatin1Char('s')) a.save();
+            if (c == QLatin1Char('m')) a.mail();
+          }
+        });
   }
   void init() {
     shown_.clear();
@@ -100,7 +101,7 @@ class CrashReportTest : public QObject {
   }
 
   void HandlerThatThrowsLeavesTheWindowUsable() {
-    TFormSorvel w;
+    MainWindow w;
     w.show();
     w.AdvOfficePager1->setCurrentWidget(w.AdvOfficePageBoiler);
     auto* start = new QPushButton(QStringLiteral("Start"), w.AdvOfficePageBoiler);
@@ -115,11 +116,12 @@ class CrashReportTest : public QObject {
     user_actions_ = QStringLiteral("s");
     QTest::mouseClick(start, Qt::LeftButton);
     QCOMPARE(shown_.size(), 1);
-    const TExceptionRecord& r = shown_[0];
+    const ExceptionRecord& r = shown_[0];
     QCOMPARE(r.exception_class, QStringLiteral("SorvelError"));
     QCOMPARE(r.message, QStringLiteral("lopsided data: stack overflow in Tree"));
     // The trace is the thrower's, not the catcher's.
-    QVERIFY2(r.stack_trace.contains(QStringLiteral("ThrowFromDeepInsideTheHandler")), qPrintable(r.stack_trace));
+    QVERIFY2(r.stack_trace.contains(QStringLiteral("ThrowFromDeepInsideTheHandler")),
+             qPrintable(r.stack_trace));
     QVERIFY(r.modules.size() >= 3);
     QVERIFY(r.ReportText().contains(QStringLiteral("lopsided data")));
     // The Start that the failed handler disabled works again.
@@ -135,27 +137,34 @@ class CrashReportTest : public QObject {
     QCOMPARE(lines.value(2), QStringLiteral("Module 1: ") + r.modules[0]);
     const int showing = int(lines.indexOf(QStringLiteral("Showing error")));
     QCOMPARE(showing, 2 + int(r.modules.size()));
-    QVERIFY(lines.value(showing + 1).startsWith(QStringLiteral("Saving error in ") + dir_.path() + QLatin1Char('/')));
+    QVERIFY(lines.value(showing + 1)
+                .startsWith(QStringLiteral("Saving error in ") + dir_.path() + QLatin1Char('/')));
     QVERIFY(lines.value(showing + 1).endsWith(QStringLiteral(".elf")));
     QCOMPARE(lines.value(showing + 2), QStringLiteral("Saved"));
     QCOMPARE(lines.value(showing + 3), QStringLiteral("finished showing"));
     const QString saved = lines.value(showing + 1).mid(QStringLiteral("Saving error in ").size());
-    QVERIFY(QString::fromUtf8(ReadAll(saved)).contains(QStringLiteral("ThrowFromDeepInsideTheHandler")));
+    QVERIFY(QString::fromUtf8(ReadAll(saved))
+                .contains(QStringLiteral("ThrowFromDeepInsideTheHandler")));
   }
 
   void ToolWorkThatThrowsIsReportedAndEndsTheRun() {
-    TFormSorvel w;
+    MainWindow w;
     auto* start = new QPushButton(QStringLiteral("Start"), w.AdvOfficePageRelevance);
     w.RegisterStartControl(start);
     bool done_called = false, done_ok = true;
     user_actions_ = QStringLiteral("m");
     QVERIFY(w.RunTool(
-        QStringLiteral("failing"), [] { throw FileReadError(QStringLiteral("/data/locked.txt"), QStringLiteral("Permission denied")); },
+        QStringLiteral("failing"),
+        [] {
+          throw FileReadError(QStringLiteral("/data/locked.txt"),
+                              QStringLiteral("Permission denied"));
+        },
         [&](bool ok) {
           done_called = true;
           done_ok = ok;
         }));
-    QTRY_VERIFY_WITH_TIMEOUT(done_called, 60000);  // resolving the trace takes a while on a busy machine
+    QTRY_VERIFY_WITH_TIMEOUT(done_called,
+                             60000);  // resolving the trace takes a while on a busy machine
     QVERIFY(!done_ok);
     QVERIFY(start->isEnabled());
     QVERIFY(!w.ToolRunning());
@@ -167,14 +176,15 @@ class CrashReportTest : public QObject {
     QCOMPARE(opened_[0].scheme(), QStringLiteral("mailto"));
     const QUrlQuery q(opened_[0]);
     QVERIFY(q.queryItemValue(QStringLiteral("subject")).contains(QStringLiteral("FileReadError")));
-    QVERIFY(q.queryItemValue(QStringLiteral("body"), QUrl::FullyDecoded).contains(QStringLiteral("Permission denied")));
+    QVERIFY(q.queryItemValue(QStringLiteral("body"), QUrl::FullyDecoded)
+                .contains(QStringLiteral("Permission denied")));
     const QStringList lines = LogLines(log_);
     QVERIFY(lines.contains(QStringLiteral("Sending email")));
     QVERIFY(lines.contains(QStringLiteral("Sent email")));
   }
 
   void FailedSaveIsLoggedWithTheMarker() {
-    TExceptionRecord r;
+    ExceptionRecord r;
     r.exception_class = QStringLiteral("test");
     // A folder that cannot be made: its parent is a file.
     QFile(dir_.filePath(QStringLiteral("a-file"))).open(QIODevice::WriteOnly);
@@ -223,7 +233,8 @@ class CrashReportTest : public QObject {
     // The user is told where the report went.
     const QString err = QString::fromLocal8Bit(child.readAllStandardError());
     QVERIFY(err.contains(QStringLiteral("SIGSEGV")));
-    QVERIFY2(err.contains(QStringLiteral("saved as ") + QDir(reports).filePath(files[0])), qPrintable(err));
+    QVERIFY2(err.contains(QStringLiteral("saved as ") + QDir(reports).filePath(files[0])),
+             qPrintable(err));
     const QString report = QString::fromUtf8(ReadAll(QDir(reports).filePath(files[0])));
     QVERIFY(report.contains(QStringLiteral("SIGSEGV")));
     QVERIFY2(report.contains(QStringLiteral("CrashOnPurpose")), qPrintable(report));
@@ -256,7 +267,7 @@ class CrashReportTest : public QObject {
 int main(int argc, char** argv) {
   if (argc == 2 && std::strcmp(argv[1], "--crash") == 0) return CrashOnPurpose();
   if (argc == 2 && std::strcmp(argv[1], "--throw") == 0) return ThrowOnPurpose();
-  TSorvelApplication app(argc, argv);
+  SorvelApplication app(argc, argv);
   CrashReportTest test;
   return QTest::qExec(&test, argc, argv);
 }

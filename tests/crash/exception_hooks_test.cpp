@@ -40,17 +40,18 @@ struct HookTest : ::testing::Test {
 TEST_F(HookTest, ReportFolderIsTheOneGiven) {
   EXPECT_EQ(ExceptionReportFolder(), QStringLiteral("/home/ann/.local/state/sorvel"));
   EXPECT_EQ(ReportFolderOption(), QStringLiteral("/home/ann/.local/state/sorvel"));
-  TExceptionRecord r;
+  ExceptionRecord r;
   r.report_folder = QStringLiteral("/elsewhere");
   bool handled = false;
   ExceptionReportEvents().OnExceptionNotify(r, handled);
   EXPECT_TRUE(handled);
   EXPECT_EQ(r.report_folder, QStringLiteral("/home/ann/.local/state/sorvel"));
-  EXPECT_EQ(Lines(), QStringList({"Lexivor Error noticed", "Outputpath = /home/ann/.local/state/sorvel"}));
+  EXPECT_EQ(Lines(),
+            QStringList({"Lexivor Error noticed", "Outputpath = /home/ann/.local/state/sorvel"}));
 }
 
 TEST_F(HookTest, EachStageLogsItsLines) {
-  TExceptionRecord r;
+  ExceptionRecord r;
   r.modules = QStringList({"sorvel", "libQt6Core.so.6", "libc.so.6"});
   r.report_folder = QStringLiteral("/opt/lexivor/bin");
   r.report_file = QStringLiteral("/tmp/x/report.v2.txt");
@@ -59,25 +60,28 @@ TEST_F(HookTest, EachStageLogsItsLines) {
     ReportStageHook(r, stage, go_on);
     EXPECT_TRUE(go_on) << stage;
   }
-  EXPECT_EQ(Lines(), QStringList({"Module 1: sorvel", "Module 2: libQt6Core.so.6", "Module 3: libc.so.6",
-                                  "Showing error", "finished showing", "Saving error in /opt/lexivor/bin/report.v2.elf",
-                                  "Saved", "Sending email", "Sent email", "Quitting"}));
+  EXPECT_EQ(Lines(), QStringList({"Module 1: sorvel", "Module 2: libQt6Core.so.6",
+                                  "Module 3: libc.so.6", "Showing error", "finished showing",
+                                  "Saving error in /opt/lexivor/bin/report.v2.elf", "Saved",
+                                  "Sending email", "Sent email", "Quitting"}));
   for (const auto& l : lines) EXPECT_TRUE(l.flag);
 }
 
 TEST_F(HookTest, FailuresLogAMarkerFirst) {
-  TExceptionRecord r;
+  ExceptionRecord r;
   ReportStageFailedHook(r, 2, 0);
   ReportStageFailedHook(r, 7, 0);
   ReportStageFailedHook(r, 0, 0);
   ReportStageFailedHook(r, 8, 0);
-  EXPECT_EQ(Lines(), QStringList({"***", "Failed to save", "***", "***", "Failed to show", "***", "Failed to quit"}));
-  for (const auto& l : lines) EXPECT_EQ(l.flag, l.line != QStringLiteral("***")) << l.line.toStdString();
+  EXPECT_EQ(Lines(), QStringList({"***", "Failed to save", "***", "***", "Failed to show", "***",
+                                  "Failed to quit"}));
+  for (const auto& l : lines)
+    EXPECT_EQ(l.flag, l.line != QStringLiteral("***")) << l.line.toStdString();
 }
 
 TEST_F(HookTest, LoggingOffStillLetsTheReportGoOn) {
   SetLogging(false);
-  TExceptionRecord r;
+  ExceptionRecord r;
   r.modules = QStringList({"sorvel"});
   bool handled = false, go_on = false;
   ExceptionNoticedHook(r, handled);
@@ -92,10 +96,10 @@ TEST_F(HookTest, LoggingOffStillLetsTheReportGoOn) {
 
 TEST_F(HookTest, DefaultSinkWritesTheSuitesLogAndTheClosingEntry) {
   SetExceptionLogSink(nullptr);
-  TExceptionRecord r;
+  ExceptionRecord r;
   ReportStageFailedHook(r, 4, 0);
   FinaliseExceptionHandlingUnit();
   EXPECT_EQ(QString::fromUtf8(ReadAll(LogFilename())),
-            QStringLiteral("***\nFailed to send\nquitting exception_handling_unit\r\n") + QString(50, QLatin1Char('*')) +
-                QStringLiteral("\n"));
+            QStringLiteral("***\nFailed to send\nquitting exception_handling_unit\r\n") +
+                QString(50, QLatin1Char('*')) + QStringLiteral("\n"));
 }

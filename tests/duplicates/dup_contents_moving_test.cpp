@@ -1,22 +1,26 @@
+#include "duplicates/dup_contents_moving.h"
+
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QFileInfo>
 #include <cerrno>
 #include <cstring>
-#include <unistd.h>
 
 #include "dup_contents_test_corpus.h"
-#include "duplicates/dup_contents_moving.h"
-#include "runtime/file_iterator.h"
+#include "runtime/file_walker.h"
 #include "runtime/panic.h"
 #include "support/test_support.h"
 
 TEST(DupContentsMoving, TargetNamesUseTheMovedFilesWord) {
   const QString w = MovedFilesWord();
   EXPECT_FALSE(w.isEmpty());
-  EXPECT_EQ(MovedFileTarget(QStringLiteral("/c/d/a.b.txt")), QStringLiteral("/c/d/%1/a.b.%1").arg(w));
-  EXPECT_EQ(MovedFileTarget(QStringLiteral("/c/d/readme")), QStringLiteral("/c/d/%1/readme.%1").arg(w));
-  EXPECT_EQ(RestoreTarget(QStringLiteral("/c/d/%1/report.%1").arg(w)), QStringLiteral("/c/d/report.txt"));
+  EXPECT_EQ(MovedFileTarget(QStringLiteral("/c/d/a.b.txt")),
+            QStringLiteral("/c/d/%1/a.b.%1").arg(w));
+  EXPECT_EQ(MovedFileTarget(QStringLiteral("/c/d/readme")),
+            QStringLiteral("/c/d/%1/readme.%1").arg(w));
+  EXPECT_EQ(RestoreTarget(QStringLiteral("/c/d/%1/report.%1").arg(w)),
+            QStringLiteral("/c/d/report.txt"));
   // A file with the extension outside a moved-files folder was not moved by us.
   EXPECT_EQ(RestoreTarget(QStringLiteral("/c/d/report.%1").arg(w)), QString());
 }
@@ -27,7 +31,7 @@ TEST(DupContentsMoving, MoveKeepsTheChosenFileMovesTheRestAndRestoresThem) {
   t.Write(QStringLiteral("x/a.txt"), a);
   t.Write(QStringLiteral("x/b.htm"), a);
   t.Write(QStringLiteral("x/c.txt"), a);
-  TFileDuplicateContentsSeeker s;
+  DupContentsSeeker s;
   ASSERT_EQ(DupTestSeek(s, t.Root()), 2);
   s.SetKeepNumber(1);  // keep the second member, b.htm
   const QString w = MovedFilesWord();
@@ -46,7 +50,7 @@ TEST(DupContentsMoving, MoveKeepsTheChosenFileMovesTheRestAndRestoresThem) {
   EXPECT_EQ(MoveFilesNotKept(s, t.Root()), 0);
   // A new search leaves the moved-files folders out only when told to; the
   // page and the command line exclude them, so here the kept file is alone.
-  TFileAndDirIterator it;
+  FileWalker it;
   it.HeadDir = t.Root();
   it.IncludeSubFolders = true;
   it.SetExcludedDirs({w});
@@ -55,18 +59,15 @@ TEST(DupContentsMoving, MoveKeepsTheChosenFileMovesTheRestAndRestoresThem) {
   // Restore: a.moved comes back as a.txt; c.txt meanwhile exists again, so
   // c.moved stays and the clash is reported.
   t.Write(QStringLiteral("x/c.txt"), "new text");
-  QStringList clashes;
-  QString reason;
-  const TRestoreOutcome r = RestoreMovedFiles(t.Root(), [&](const QString& from, const QString& to, const QString& why) {
-    clashes << from + QStringLiteral(" -> ") + to;
-    reason = why;
-  });
+  const RestoreOutcome r = RestoreMovedFiles(t.Root());
   EXPECT_EQ(r.found, 2);
   EXPECT_EQ(r.restored, 1);
   EXPECT_EQ(ReadAll(t.Path(QStringLiteral("x/a.txt"))), a);
-  EXPECT_EQ(clashes, QStringList{t.Path(QStringLiteral("x/%1/c.%1").arg(w)) + QStringLiteral(" -> ") +
-                                 t.Path(QStringLiteral("x/c.txt"))});
-  EXPECT_EQ(reason, QString::fromLocal8Bit(std::strerror(EEXIST)));  // the system's words for the clash
+  ASSERT_EQ(r.failures.size(), 1u);
+  EXPECT_EQ(r.failures[0].from, t.Path(QStringLiteral("x/%1/c.%1").arg(w)));
+  EXPECT_EQ(r.failures[0].to, t.Path(QStringLiteral("x/c.txt")));
+  EXPECT_EQ(r.failures[0].reason,
+            QString::fromLocal8Bit(std::strerror(EEXIST)));  // the system's words for the clash
   EXPECT_EQ(ReadAll(t.Path(QStringLiteral("x/c.txt"))), QByteArray("new text"));
   EXPECT_EQ(ReadAll(t.Path(QStringLiteral("x/%1/c.%1").arg(w))), a);
 }
@@ -77,33 +78,33 @@ TEST(DupContentsMoving, SameNamesInOneFolderNeverOverwriteEachOther) {
   t.Write(QStringLiteral("k.txt"), a);
   t.Write(QStringLiteral("r.htm"), a);
   t.Write(QStringLiteral("r.txt"), a);
-  TFileDuplicateContentsSeeker s;
+  DupContentsSeeker s;
   ASSERT_EQ(DupTestSeek(s, t.Root()), 2);
-  std::vector<TFileMoveProblem> failed;
+  std::vector<FileMoveProblem> failed;
   // r.htm and r.txt both map to r.moved: the second one stays where it is,
   // and the reason names the clash in the system's words.
   EXPECT_EQ(MoveFilesNotKept(s, t.Root(), {}, &failed), 1);
   ASSERT_EQ(failed.size(), 1u);
   EXPECT_TRUE(QFileInfo::exists(failed[0].file));
-  EXPECT_TRUE(failed[0].reason.contains(QString::fromLocal8Bit(std::strerror(EEXIST)))) << failed[0].reason.toStdString();
+  EXPECT_TRUE(failed[0].reason.contains(QString::fromLocal8Bit(std::strerror(EEXIST))))
+      << failed[0].reason.toStdString();
 }
 
 namespace {
 
 // The near-duplicate search as the page and the command line run it: each
 // file once, however many links name it.
-int SeekOneNamePerFile(TFileDuplicateContentsSeeker& s, const QString& root) {
-  TFileAndDirIterator it;
+int SeekOneNamePerFile(DupContentsSeeker& s, const QString& root) {
+  FileWalker it;
   it.HeadDir = root;
   it.IncludeSubFolders = true;
   it.OneNamePerFile = true;
   it.SetExcludedDirs({MovedFilesWord()});
   it.IterateFindingFiles();
-  it.BuildDetailedList(TFileSortOrder::BySize);
+  it.BuildDetailedList(FileSortOrder::BySize);
   QStringList empty;
   global_panic_state.store(0);
-  return s.SeekContentsDuplicatesIn(1, 250, 0, it.FilesFound(), root, empty, {}, {}, {}, [](int) { return false; },
-                                    {}, false, false, 0.5f, 0.5f);
+  return s.SeekContentsDuplicatesIn(it.FilesFound(), root, DupTestCriteria({}), {}, &empty);
 }
 
 }  // namespace
@@ -119,7 +120,8 @@ TEST(DupContentsMoving, LinksAreOneFileAndNothingIsMovedThroughThem) {
                       t.Path(QStringLiteral("a_link.txt")).toLocal8Bit().constData()),
             0);
   // A link to a folder outside the tree, whose file is a copy of the text.
-  ASSERT_EQ(::symlink(outside.Root().toLocal8Bit().constData(), t.Path(QStringLiteral("c_out")).toLocal8Bit().constData()),
+  ASSERT_EQ(::symlink(outside.Root().toLocal8Bit().constData(),
+                      t.Path(QStringLiteral("c_out")).toLocal8Bit().constData()),
             0);
   // A linked folder inside the tree, met before the folder itself.
   t.Write(QStringLiteral("z/zz.txt"), text);
@@ -127,34 +129,37 @@ TEST(DupContentsMoving, LinksAreOneFileAndNothingIsMovedThroughThem) {
                       t.Path(QStringLiteral("a_dir")).toLocal8Bit().constData()),
             0);
 
-  TFileDuplicateContentsSeeker s;
+  DupContentsSeeker s;
   SeekOneNamePerFile(s, t.Root());
   // The link and its target are one member under the target's own name;
   // the linked folder adds no second name for zz.txt.
   QStringList members;
-  const TDuplicateContentsListWithKeepInt& groups = s.dup_contents_top_list;
+  const DupContentsGroups& groups = s.dup_contents_top_list;
   for (int g = 0; g < groups.Count(); ++g)
     for (int m = 0; m < groups.MemberCount(g); ++m)
       members << s.FullFilename(groups.Group(g).dup_contents_list->GetAValue(m).file_index);
   members.sort();
-  EXPECT_EQ(members, (QStringList{t.Path(QStringLiteral("b/real.txt")), t.Path(QStringLiteral("c_out/o.txt")),
+  EXPECT_EQ(members, (QStringList{t.Path(QStringLiteral("b/real.txt")),
+                                  t.Path(QStringLiteral("c_out/o.txt")),
                                   t.Path(QStringLiteral("z/zz.txt"))}));
 
   // Whatever is kept, the file outside the tree is never moved.
   for (int keep_row = 0; keep_row < 3; ++keep_row) {
     s.SetKeepNumber(keep_row);
-    std::vector<TFileMoveProblem> refused;
+    std::vector<FileMoveProblem> refused;
     const auto plan = PlanMovesNotKept(s, t.Root(), &refused);
-    for (const TPlannedFileMove& p : plan) EXPECT_FALSE(p.from.contains(QStringLiteral("c_out"))) << p.from.toStdString();
+    for (const PlannedFileMove& p : plan)
+      EXPECT_FALSE(p.from.contains(QStringLiteral("c_out"))) << p.from.toStdString();
   }
   s.SetKeepNumber(0);
-  std::vector<TFileMoveProblem> problems;
+  std::vector<FileMoveProblem> problems;
   MoveFilesNotKept(s, t.Root(), {}, &problems);
   EXPECT_EQ(ReadAll(outside.Path(QStringLiteral("o.txt"))), text);
   EXPECT_FALSE(QFileInfo::exists(outside.Path(MovedFilesWord())));
   ASSERT_EQ(problems.size(), 1u);
   EXPECT_EQ(problems[0].file, t.Path(QStringLiteral("c_out/o.txt")));
-  EXPECT_TRUE(problems[0].reason.contains(QStringLiteral("symbolic link"))) << problems[0].reason.toStdString();
+  EXPECT_TRUE(problems[0].reason.contains(QStringLiteral("symbolic link")))
+      << problems[0].reason.toStdString();
 
   // A name that is itself a link, or a moved-files folder that is a link, is
   // refused by the same rule.

@@ -11,8 +11,8 @@
 #include <cmath>
 #include <numeric>
 
-#include "duplicates/file_duplicate_contents_seeking.h"
 #include "dup_contents_test_corpus.h"
+#include "duplicates/file_duplicate_contents_seeking.h"
 #include "runtime/error.h"
 #include "runtime/file_list.h"
 #include "runtime/markup.h"
@@ -26,7 +26,7 @@ struct OracleOutcome {
   QStringList members;
 };
 
-inline OracleOutcome OracleSeek(const TFolderEfficientFileStringlist& files, const DupSearchOptions& o,
+inline OracleOutcome OracleSeek(const FolderFileList& files, const DupSearchOptions& o,
                                 bool normalize_space, int stop_after_pairs = -1) {
   const int n = files.Count();
   struct Text {
@@ -38,7 +38,8 @@ inline OracleOutcome OracleSeek(const TFolderEfficientFileStringlist& files, con
     bool cut = false;
     try {
       TextFileInfo info;
-      t.text = WithoutMarkup(ReadTextOfFile(files.GetFullFilename(f), &info), QLatin1Char('<'), QLatin1Char('>'), 250);
+      t.text = WithoutMarkup(ReadTextOfFile(files.GetFullFilename(f), &info), QLatin1Char('<'),
+                             QLatin1Char('>'), 250);
       cut = info.cut_at_nul;
     } catch (const SorvelError&) {
     }
@@ -56,9 +57,12 @@ inline OracleOutcome OracleSeek(const TFolderEfficientFileStringlist& files, con
   std::iota(order.begin(), order.end(), 0);
   std::vector<double> size(static_cast<std::size_t>(n));
   for (int f = 0; f < n; ++f)
-    size[static_cast<std::size_t>(f)] = normalize_space ? (files.GetASimpleSearchRec(f).Size == 0 ? 0.0 : text_of(f).text.size())
-                                                        : static_cast<double>(files.GetASimpleSearchRec(f).Size);
-  std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return size[static_cast<std::size_t>(a)] < size[static_cast<std::size_t>(b)]; });
+    size[static_cast<std::size_t>(f)] =
+        normalize_space ? (files.GetASimpleSearchRec(f).Size == 0 ? 0.0 : text_of(f).text.size())
+                        : static_cast<double>(files.GetASimpleSearchRec(f).Size);
+  std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+    return size[static_cast<std::size_t>(a)] < size[static_cast<std::size_t>(b)];
+  });
 
   OracleOutcome out;
   std::vector<bool> done(static_cast<std::size_t>(n), false);
@@ -71,7 +75,7 @@ inline OracleOutcome OracleSeek(const TFolderEfficientFileStringlist& files, con
   for (int i = 0; i < n && !stop; ++i) {
     if (static_cast<std::int64_t>(i) * 100 / n < o.start_percent) continue;
     const int fi = order[static_cast<std::size_t>(i)];
-    const TMySimpleSearchRec& ri = files.GetASimpleSearchRec(fi);
+    const FileRecord& ri = files.GetASimpleSearchRec(fi);
     if (done[static_cast<std::size_t>(i)]) continue;
     if (ri.Size == 0) {
       out.empty_files << files.GetFullFilename(fi);
@@ -84,7 +88,7 @@ inline OracleOutcome OracleSeek(const TFolderEfficientFileStringlist& files, con
     for (int j = i + 1; j < n; ++j) {
       if (done[static_cast<std::size_t>(j)]) continue;
       const int fj = order[static_cast<std::size_t>(j)];
-      const TMySimpleSearchRec& rj = files.GetASimpleSearchRec(fj);
+      const FileRecord& rj = files.GetASimpleSearchRec(fj);
       if (o.same_folder && rj.FolderNumber != ri.FolderNumber) continue;
       const double si = size[static_cast<std::size_t>(fi)], sj = size[static_cast<std::size_t>(fj)];
       if (static_cast<float>(std::fabs(si - sj) / ((si + sj) / 2.0) * 100.0) > o.length_diff) break;
@@ -93,22 +97,27 @@ inline OracleOutcome OracleSeek(const TFolderEfficientFileStringlist& files, con
       bool candidate;
       if (ti.by_bytes || tj.by_bytes) {
         bool ok_i = false, ok_j = false;
-        candidate = ti.by_bytes && tj.by_bytes && bytes_of(fi, &ok_i) == bytes_of(fj, &ok_j) && ok_i && ok_j;
+        candidate = ti.by_bytes && tj.by_bytes && bytes_of(fi, &ok_i) == bytes_of(fj, &ok_j) &&
+                    ok_i && ok_j;
       } else {
-        candidate = (!middle.isEmpty() && tj.text.contains(middle)) || (!third.isEmpty() && tj.text.contains(third));
+        candidate = (!middle.isEmpty() && tj.text.contains(middle)) ||
+                    (!third.isEmpty() && tj.text.contains(third));
       }
       if (candidate) candidates.push_back(j);
     }
-    const TSimpleWordList wi = SimpleWordListOfTxt(ti.text, 1, false);
+    const WordList wi = SimpleWordListOfTxt(ti.text, 1, false);
     bool first_entered = false;
     for (int j : candidates) {
       const int fj = order[static_cast<std::size_t>(j)];
-      const TSimpleWordList wj = SimpleWordListOfTxt(text_of(fj).text, 1, false);
+      const WordList wj = SimpleWordListOfTxt(text_of(fj).text, 1, false);
       std::int32_t types = 0, tokens = 0;
-      const bool similar = ti.by_bytes || TypeAndTokenDifferences2SimpleWordLists(wi, wj, o.length_diff, o.words_diff, &types, &tokens);
+      const bool similar = ti.by_bytes || TypeAndTokenDifferences2SimpleWordLists(
+                                              wi, wj, o.length_diff, o.words_diff, &types, &tokens);
       if (!similar) continue;
       done[static_cast<std::size_t>(j)] = true;
-      auto in = [&](int v) { return std::find(in_pair.begin(), in_pair.end(), v) != in_pair.end(); };
+      auto in = [&](int v) {
+        return std::find(in_pair.begin(), in_pair.end(), v) != in_pair.end();
+      };
       if (!first_entered && !in(i)) {
         first_entered = true;
         in_pair.push_back(i);
@@ -134,7 +143,12 @@ inline OracleOutcome OracleSeek(const TFolderEfficientFileStringlist& files, con
   for (std::size_t g = 0; g < groups.size(); ++g) {
     const Pair& first = groups[g][0];
     auto line = [&](int f, int tokens, int token_diff, int type_diff) {
-      out.members << QStringLiteral("%1 %2 %3 %4 %5").arg(g).arg(files.GetFullFilename(f)).arg(tokens).arg(token_diff).arg(type_diff);
+      out.members << QStringLiteral("%1 %2 %3 %4 %5")
+                         .arg(g)
+                         .arg(files.GetFullFilename(f))
+                         .arg(tokens)
+                         .arg(token_diff)
+                         .arg(type_diff);
     };
     line(first.i, first.tokens_i, first.token_diff, first.type_diff);
     for (const Pair& p : groups[g]) line(p.j, p.tokens_j, p.token_diff, p.type_diff);
@@ -143,15 +157,20 @@ inline OracleOutcome OracleSeek(const TFolderEfficientFileStringlist& files, con
 }
 
 // The seeker's groups in the oracle's form (groups ordered by head name).
-inline QStringList SeekerMembers(TFileDuplicateContentsSeeker& s) {
+inline QStringList SeekerMembers(DupContentsSeeker& s) {
   s.Sort(dcs_head_file);
   QStringList out;
-  const TDuplicateContentsListWithKeepInt& groups = s.dup_contents_top_list;
+  const DupContentsGroups& groups = s.dup_contents_top_list;
   for (int g = 0; g < groups.Count(); ++g) {
-    const TDupContentsDataList& members = *groups.Group(g).dup_contents_list;
+    const DupContentsMembers& members = *groups.Group(g).dup_contents_list;
     for (int m = 0; m < members.Count(); ++m) {
-      const TDupContentsDataRec& r = members.GetAValue(m);
-      out << QStringLiteral("%1 %2 %3 %4 %5").arg(g).arg(s.FullFilename(r.file_index)).arg(r.token_count).arg(r.token_diff).arg(r.type_diff);
+      const DupContentsMember& r = members.GetAValue(m);
+      out << QStringLiteral("%1 %2 %3 %4 %5")
+                 .arg(g)
+                 .arg(s.FullFilename(r.file_index))
+                 .arg(r.token_count)
+                 .arg(r.token_diff)
+                 .arg(r.type_diff);
     }
   }
   return out;

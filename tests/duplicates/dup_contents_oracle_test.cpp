@@ -5,18 +5,20 @@
 // NUL, texts without words or without any text, every option, and stops in
 // the middle of a search.
 
+#include "dup_contents_oracle.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
 
-#include "dup_contents_oracle.h"
 #include "support/test_support.h"
 
 namespace {
 
 QByteArray RandomWords(std::mt19937& rng, int words) {
-  static const char* const kWords[] = {"the", "cat", "sat", "on", "a", "mat", "und", "der", "hund", "lief",
-                                       "el", "perro", "come", "pan", "vino", "rosso", "x", "zz", "of", "it"};
+  static const char* const kWords[] = {"the",  "cat",   "sat",  "on", "a",     "mat",  "und",
+                                       "der",  "hund",  "lief", "el", "perro", "come", "pan",
+                                       "vino", "rosso", "x",    "zz", "of",    "it"};
   QByteArray out;
   for (int w = 0; w < words; ++w) {
     out += kWords[rng() % std::size(kWords)];
@@ -31,7 +33,7 @@ QByteArray Variant(std::mt19937& rng, const QByteArray& base) {
   switch (rng() % 12) {
     case 0:
     case 1:
-      break;  // exact copy
+      break;   // exact copy
     case 2: {  // one word changed
       const int at = static_cast<int>(rng() % static_cast<unsigned>(t.size()));
       t[at] = t[at] == 'q' ? 'w' : 'q';
@@ -42,8 +44,10 @@ QByteArray Variant(std::mt19937& rng, const QByteArray& base) {
       break;
     case 4:  // re-wrapped lines
       for (char& c : t)
-        if (c == ' ' && rng() % 5 == 0) c = '\n';
-        else if (c == '\n') c = ' ';
+        if (c == ' ' && rng() % 5 == 0)
+          c = '\n';
+        else if (c == '\n')
+          c = ' ';
       break;
     case 5:
       t.prepend("\xEF\xBB\xBF");
@@ -83,16 +87,18 @@ void CompareOnRandomCorpus(std::uint32_t seed) {
   std::vector<QByteArray> bases;
   for (int b = 0; b < 7; ++b) {
     // Short texts (under 200 characters) and longer ones.
-    const int words = (rng() % 2) ? 3 + static_cast<int>(rng() % 30) : 40 + static_cast<int>(rng() % 90);
+    const int words =
+        (rng() % 2) ? 3 + static_cast<int>(rng() % 30) : 40 + static_cast<int>(rng() % 90);
     bases.push_back(RandomWords(rng, words));
   }
   const int files = 25 + static_cast<int>(rng() % 20);
   for (int f = 0; f < files; ++f) {
     const QString name = QStringLiteral("d%1/f%2.txt").arg(rng() % 3).arg(f);
     t.Write(name, f % 11 == 10 ? QByteArray() : Variant(rng, bases[rng() % bases.size()]));
-    t.SetMTime(name, 1700000000 + static_cast<std::int64_t>(rng() % 4) * 86400 + static_cast<std::int64_t>(rng() % 3600));
+    t.SetMTime(name, 1700000000 + static_cast<std::int64_t>(rng() % 4) * 86400 +
+                         static_cast<std::int64_t>(rng() % 3600));
   }
-  const TFolderEfficientFileStringlist list = DupTestFilesBySize(t.Root());
+  const FolderFileList list = DupTestFilesBySize(t.Root());
 
   static const float kLength[] = {0.5f, 3.0f, 20.0f, 200.0f};
   static const float kWords[] = {0.5f, 5.0f, 40.0f};
@@ -109,20 +115,21 @@ void CompareOnRandomCorpus(std::uint32_t seed) {
     round.stop_after = rng() % 4 == 0 ? 1 + static_cast<int>(rng() % 3) : -1;
     const std::string what = "seed " + std::to_string(seed) + " round " + std::to_string(r);
 
-    const OracleOutcome expected = OracleSeek(list, round.options, round.normalize, round.stop_after);
-    TFileDuplicateContentsSeeker s;
-    s.normalize_space = round.normalize;
+    const OracleOutcome expected =
+        OracleSeek(list, round.options, round.normalize, round.stop_after);
+    DupContentsSeeker s;
     if (round.small_cache) s.cache_limit_bytes = 0;
     QStringList empty;
     int found = 0;
     global_panic_state.store(0);
-    const int pairs = s.SeekContentsDuplicatesIn(
-        round.options.max_days, 250, round.options.start_percent, list, t.Root(), empty, {},
-        [&](const QString&) {
-          if (++found == round.stop_after) global_panic_state.store(2);
-        },
-        {}, {}, {}, round.options.check_dates, round.options.same_folder, round.options.length_diff,
-        round.options.words_diff);
+    DupSearchOptions options = round.options;
+    options.normalize = round.normalize;
+    DupContentsCallbacks callbacks;
+    callbacks.found_label = [&](const QString&) {
+      if (++found == round.stop_after) global_panic_state.store(2);
+    };
+    const int pairs =
+        s.SeekContentsDuplicatesIn(list, t.Root(), DupTestCriteria(options), callbacks, &empty);
     global_panic_state.store(0);
     EXPECT_EQ(pairs, expected.pairs) << what;
     EXPECT_EQ(empty, expected.empty_files) << what;

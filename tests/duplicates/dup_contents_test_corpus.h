@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "duplicates/file_duplicate_contents_seeking.h"
-#include "runtime/file_iterator.h"
+#include "runtime/file_walker.h"
 #include "runtime/panic.h"
 
 // A text of `words` pseudo-random words, ten to a line; different seeds give
@@ -35,31 +35,46 @@ struct DupSearchOptions {
   bool same_folder = false;
   float length_diff = 0.5f;
   float words_diff = 0.5f;
+  bool normalize = false;
 };
 
+inline DupContentsCriteria DupTestCriteria(const DupSearchOptions& o) {
+  DupContentsCriteria c;
+  c.max_days_diff = o.max_days;
+  c.check_dates = o.check_dates;
+  c.same_folder = o.same_folder;
+  c.max_length_diff_percent = o.length_diff;
+  c.max_words_diff_percent = o.words_diff;
+  c.tag_span = 250;
+  c.start_percent = o.start_percent;
+  c.normalize_space = o.normalize;
+  return c;
+}
+
 // The files under root (sub-folders included), sorted by size.
-inline TFolderEfficientFileStringlist DupTestFilesBySize(const QString& root) {
-  TFileAndDirIterator it;
+inline FolderFileList DupTestFilesBySize(const QString& root) {
+  FileWalker it;
   it.HeadDir = root;
   it.IncludeSubFolders = true;
   it.IterateFindingFiles();
-  it.BuildDetailedList(TFileSortOrder::BySize);
+  it.BuildDetailedList(FileSortOrder::BySize);
   return it.FilesFound();
 }
 
-inline int DupTestSeek(TFileDuplicateContentsSeeker& seeker, const QString& root,
+inline int DupTestSeek(DupContentsSeeker& seeker, const QString& root,
                        const DupSearchOptions& o = {}, QStringList* empty = nullptr,
                        QStringList* statuses = nullptr) {
   global_panic_state.store(0);
-  const TFolderEfficientFileStringlist files = DupTestFilesBySize(root);
+  const FolderFileList files = DupTestFilesBySize(root);
   QStringList empty_files;
   seeker.Clear();
-  const int n = seeker.SeekContentsDuplicatesIn(
-      o.max_days, 250, o.start_percent, files, root, empty_files, {}, {},
-      [statuses](const QString& s) {
-        if (statuses) *statuses << s;
-      },
-      [](int) { return false; }, {}, o.check_dates, o.same_folder, o.length_diff, o.words_diff);
+  DupContentsCallbacks callbacks;
+  callbacks.status = [statuses](const QString& s) {
+    if (statuses) *statuses << s;
+  };
+  callbacks.percent = [](int) { return false; };
+  const int n =
+      seeker.SeekContentsDuplicatesIn(files, root, DupTestCriteria(o), callbacks, &empty_files);
   if (empty) *empty = empty_files;
   return n;
 }

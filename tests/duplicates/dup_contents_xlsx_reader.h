@@ -3,12 +3,13 @@
 // spreadsheet export wrote: cell reference ("A1") to text; blank cells map to
 // an empty text.
 
+#include <zip.h>
+
 #include <QByteArray>
 #include <QMap>
 #include <QString>
 #include <QStringList>
 #include <QXmlStreamReader>
-#include <zip.h>
 
 inline QByteArray ZipEntry(const QString& zip_path, const char* entry) {
   int err = 0;
@@ -59,7 +60,8 @@ inline QMap<QString, QString> XlsxCells(const QString& path) {
     } else if (x.isStartElement() && x.name() == QLatin1String("v")) {
       const QString v = x.readElementText();
       cells.insert(ref, type == QLatin1String("s") ? shared.value(v.toInt()) : v);
-    } else if (x.isStartElement() && x.name() == QLatin1String("t") && type == QLatin1String("inlineStr")) {
+    } else if (x.isStartElement() && x.name() == QLatin1String("t") &&
+               type == QLatin1String("inlineStr")) {
       cells.insert(ref, x.readElementText());
     }
   }

@@ -5,8 +5,8 @@
 #include <QtTest>
 #include <vector>
 
+#include "app/sorvel_window.h"
 #include "duplicates/dup_names_page.h"
-#include "shell/sorvel_window.h"
 #include "runtime/dialogs.h"
 #include "runtime/messages.h"
 #include "support/test_page_host.h"
@@ -56,13 +56,14 @@ class DupNamesPageTest : public QObject {
 
   void ControlsStartWithTheirDefaults() {
     TestPageHost host(TestPageHost::Runs::OnThread);
-    TFileDuplicateNamesSeeker seeker(nullptr, nullptr, nullptr);
+    DupNamesSeeker seeker(nullptr, nullptr, nullptr);
     DuplicateNamesPage page(&host, &seeker);
-    for (const char* name : {"GroupBoxDupFolder1", "ElFolderNameEditDuplicates1", "CheckBoxFolder1Subdirs",
-                             "CheckBoxDatesMustMatch", "CheckBoxSizeMustMatch", "GroupBoxDupFolder2",
-                             "ElFolderNameEditDuplicates2", "CheckBoxFolder2SubDirs", "ElGroupBoxFoldersExclude",
-                             "ElMemoDuplicatesIgnore", "AdvGlowButtonDuplicateNamesFind",
-                             "AdvGlowButtonDupnamesExpand", "TreeViewDupNames"})
+    for (const char* name :
+         {"GroupBoxDupFolder1", "ElFolderNameEditDuplicates1", "CheckBoxFolder1Subdirs",
+          "CheckBoxDatesMustMatch", "CheckBoxSizeMustMatch", "GroupBoxDupFolder2",
+          "ElFolderNameEditDuplicates2", "CheckBoxFolder2SubDirs", "ElGroupBoxFoldersExclude",
+          "ElMemoDuplicatesIgnore", "AdvGlowButtonDuplicateNamesFind",
+          "AdvGlowButtonDupnamesExpand", "TreeViewDupNames"})
       QVERIFY2(page.findChild<QWidget*>(QString::fromLatin1(name)) != nullptr, name);
     QCOMPARE(page.GroupBoxDupFolder2->title(), QStringLiteral("Folder 2 (optional)"));
     QCOMPARE(page.ElGroupBoxFoldersExclude->title(), QStringLiteral("sub-folders to exclude"));
@@ -89,7 +90,7 @@ class DupNamesPageTest : public QObject {
 
   void NoFolderOneAndACancelledQuestionDoNothing() {
     TestPageHost host(TestPageHost::Runs::OnThread);
-    TFileDuplicateNamesSeeker seeker(nullptr, nullptr, nullptr);
+    DupNamesSeeker seeker(nullptr, nullptr, nullptr);
     DuplicateNamesPage page(&host, &seeker);
     page.AdvGlowButtonDuplicateNamesFind->click();
     QCOMPARE(dialogs_.Shown().size(), 1u);
@@ -122,7 +123,7 @@ class DupNamesPageTest : public QObject {
     t.Write("single.txt", "4");
     t.Write("skip/single.txt", "5");
     TestPageHost host(TestPageHost::Runs::OnThread);
-    TFileDuplicateNamesSeeker seeker(nullptr, nullptr, nullptr);
+    DupNamesSeeker seeker(nullptr, nullptr, nullptr);
     DuplicateNamesPage page(&host, &seeker);
 
     // Choosing folder 1 through its browse button copies it into folder 2.
@@ -132,13 +133,15 @@ class DupNamesPageTest : public QObject {
     dialogs_.QueueAnswer(mrOK);
     RunSearch(page);
     QCOMPARE(dialogs_.ShownNames(), QStringList{"OKToDoX"});
-    QVERIFY(dialogs_.Shown()[0].text.contains(QLatin1Char('\r') + LX("LXAndAllSubFoldersExcludingAnyListedBelow")));
+    QVERIFY(dialogs_.Shown()[0].text.contains(QLatin1Char('\r') +
+                                              LX("LXAndAllSubFoldersExcludingAnyListedBelow")));
 
     QCOMPARE(TreeLines(page.TreeViewDupNames, t.Root()),
              (QStringList{"b.txt (3) | ~", "   | ~/x", "   | ~/y"}));
     // Column 1 carries the file's date after its folder.
     const QString date = QLocale().toString(QDate::currentDate(), QLocale::ShortFormat);
-    QVERIFY(page.TreeViewDupNames->topLevelItem(0)->text(1).endsWith(QStringLiteral(" (") + date + ")"));
+    QVERIFY(page.TreeViewDupNames->topLevelItem(0)->text(1).endsWith(QStringLiteral(" (") + date +
+                                                                     ")"));
     QVERIFY(page.AdvGlowButtonDupnamesExpand->isEnabled());
     QVERIFY(page.AdvGlowButtonDuplicateNamesFind->isEnabled());
     QVERIFY(!host.stop_shown);
@@ -171,7 +174,7 @@ class DupNamesPageTest : public QObject {
     t.Write("two/c.txt", "2");
     t.Write("two/only_in_two.txt", "2");
     TestPageHost host(TestPageHost::Runs::OnThread);
-    TFileDuplicateNamesSeeker seeker(nullptr, nullptr, nullptr);
+    DupNamesSeeker seeker(nullptr, nullptr, nullptr);
     DuplicateNamesPage page(&host, &seeker);
     page.ElFolderNameEditDuplicates1->SetFolder(t.Path("one"));
     page.ElFolderNameEditDuplicates2->SetFolder(t.Path("two"));
@@ -197,7 +200,7 @@ class DupNamesPageTest : public QObject {
     t.Write("one/Notes.txt", "1");
     t.Write("one/sub/notes.TXT", "1");
     t.Write("one/other.txt", "1");
-    TFormSorvel w;
+    MainWindow w;
     w.show();
     auto* page = w.AdvOfficePageDuplicateNames->findChild<DuplicateNamesPage*>();
     QVERIFY(page != nullptr);
@@ -206,7 +209,8 @@ class DupNamesPageTest : public QObject {
     page->ElFolderNameEditDuplicates1->SetChosenFolder(t.Path("one"));
     dialogs_.QueueAnswer(mrOK);
     RunSearch(*page);
-    QCOMPARE(TreeLines(page->TreeViewDupNames, t.Root()), (QStringList{"notes.txt (2) | ~/one", "   | ~/one/sub"}));
+    QCOMPARE(TreeLines(page->TreeViewDupNames, t.Root()),
+             (QStringList{"notes.txt (2) | ~/one", "   | ~/one/sub"}));
     QCOMPARE(w.duplicate_names_seeker->RedundantDuplicatesFound, 1);
     QVERIFY(!w.AdvOfficeStatusBar1->StopVisible());
     QVERIFY(w.AdvOfficeStatusBar1->PanelText(10).contains(QStringLiteral("folder 1: 3 files")));

@@ -1,7 +1,8 @@
-#include <QDir>
-#include <QFile>
 #include <gtest/gtest.h>
 #include <unistd.h>
+
+#include <QDir>
+#include <QFile>
 
 #include "duplicates/dup_names_tree.h"
 #include "duplicates/file_duplicate_names_seeking.h"
@@ -20,41 +21,56 @@ struct Report {
 
 class Recorder {
  public:
-  explicit Recorder(const QString& root) : root_(QDir(root).absolutePath().toLower() + QLatin1Char('/')) {}
+  explicit Recorder(const QString& root)
+      : root_(QDir(root).absolutePath().toLower() + QLatin1Char('/')) {}
 
-  TFileDuplicateNamesSeeker MakeSeeker() {
-    return TFileDuplicateNamesSeeker(
-        [this](std::int32_t order, std::int32_t n, const TDupNamesRec& r) {
+  DupNamesSeeker MakeSeeker() {
+    return DupNamesSeeker(
+        [this](std::int32_t order, std::int32_t n, const DupNamesRec& r) {
           reports.push_back({order, n, r.sr.Name, Rel(r.dir)});
           lines.AddFile(order, n, r);
           if (on_report) on_report();
           return true;
         },
-        [this](const QString& s) { statuses.push_back(s); }, [this](std::int32_t p) { percents.push_back(p); },
-        {}, {}, {}, [this](const TDupNamesRec& base) { bases.push_back(base.sr.Name + "@" + Rel(base.dir)); });
+        [this](const QString& s) { statuses.push_back(s); },
+        [this](std::int32_t p) { percents.push_back(p); }, {}, {}, {},
+        [this](const DupNamesRec& base) { bases.push_back(base.sr.Name + "@" + Rel(base.dir)); });
   }
 
-  QString Rel(const QString& dir) const { return dir.startsWith(root_) ? dir.mid(root_.size()) : dir; }
+  QString Rel(const QString& dir) const {
+    return dir.startsWith(root_) ? dir.mid(root_.size()) : dir;
+  }
 
   std::vector<Report> reports;
   std::vector<QString> statuses;
   std::vector<int> percents;
   std::vector<QString> bases;
-  TDupNamesTreeLines lines;
+  DupNamesTreeLines lines;
   std::function<void()> on_report;
 
  private:
   QString root_;
 };
 
-void OneFolder(TFileDuplicateNamesSeeker& s, const QString& folder, bool same_date = false, bool same_size = false,
-               const QString& excluded = {}, bool subfolders = true, bool on_date = false) {
-  s.SeekNamesDuplicatesIn(folder, folder, subfolders, subfolders, on_date, same_date, same_size, true, {},
-                          QStringLiteral("*.*"), excluded);
+void OneFolder(DupNamesSeeker& s, const QString& folder, bool same_date = false,
+               bool same_size = false, const QString& excluded = {}, bool subfolders = true,
+               bool on_date = false) {
+  DupNamesSearch search;
+  search.folder1 = search.folder2 = folder;
+  search.folder1_subfolders = search.folder2_subfolders = subfolders;
+  search.only_folder1 = true;
+  search.sort_on_date = on_date;
+  search.must_be_same_date = same_date;
+  search.must_be_same_size = same_size;
+  search.excluded_folders = excluded;
+  s.SeekNamesDuplicatesIn(search);
 }
 
-void TwoFolders(TFileDuplicateNamesSeeker& s, const QString& f1, const QString& f2) {
-  s.SeekNamesDuplicatesIn(f1, f2, true, true, false, false, false, false, {}, QStringLiteral("*.*"), {});
+void TwoFolders(DupNamesSeeker& s, const QString& f1, const QString& f2) {
+  DupNamesSearch search;
+  search.folder1 = f1;
+  search.folder2 = f2;
+  s.SeekNamesDuplicatesIn(search);
 }
 
 }  // namespace
@@ -80,9 +96,11 @@ TEST(DupNames, OneFolderGroupsNamesWithoutRegardToCaseAndReportsEachGroupOnce) {
   OneFolder(s, t.Root(), false, false, QStringLiteral("SkipMe\n\n  other \n"));
 
   std::vector<QString> seen;
-  for (const Report& r : rec.reports) seen.push_back(QString("%1 %2/%3 %4").arg(r.name).arg(r.show_order).arg(r.n).arg(r.dir));
-  EXPECT_EQ(seen, (std::vector<QString>{"a.txt 0/2 ", "a.txt 1/2 sub/", "c.txt 0/3 ", "c.txt 1/3 x/",
-                                        "c.txt 2/3 y/", "e.txt 0/2 ", "e.txt 1/2 x/"}));
+  for (const Report& r : rec.reports)
+    seen.push_back(QString("%1 %2/%3 %4").arg(r.name).arg(r.show_order).arg(r.n).arg(r.dir));
+  EXPECT_EQ(seen,
+            (std::vector<QString>{"a.txt 0/2 ", "a.txt 1/2 sub/", "c.txt 0/3 ", "c.txt 1/3 x/",
+                                  "c.txt 2/3 y/", "e.txt 0/2 ", "e.txt 1/2 x/"}));
   EXPECT_EQ(s.RedundantDuplicatesFound, 4);
   EXPECT_EQ(s.DupRecNamesList1.Count(), 9);
   EXPECT_EQ(s.DupRecNamesList2.Count(), 0);  // one-folder search: folder 2 is not walked
@@ -90,7 +108,8 @@ TEST(DupNames, OneFolderGroupsNamesWithoutRegardToCaseAndReportsEachGroupOnce) {
   // Status texts: the count of folder 1 first, the running count, then the end.
   ASSERT_GE(rec.statuses.size(), 2u);
   EXPECT_EQ(rec.statuses.front(), QStringLiteral("folder 1: 9 files"));
-  EXPECT_EQ(rec.statuses.back(), QStringLiteral("folder 1: 9 files duplicates: 4 found (based on 9 files)"));
+  EXPECT_EQ(rec.statuses.back(),
+            QStringLiteral("folder 1: 9 files duplicates: 4 found (based on 9 files)"));
   ASSERT_FALSE(rec.percents.empty());
   EXPECT_EQ(rec.percents.front(), 0);
   EXPECT_TRUE(std::is_sorted(rec.percents.begin(), rec.percents.end()));
@@ -167,17 +186,21 @@ TEST(DupNames, TwoFoldersReportOnlyFolderTwoFilesAgainstTheFolderOneBase) {
   TwoFolders(s, t.Path("one"), t.Path("two"));
 
   std::vector<QString> seen;
-  for (const Report& r : rec.reports) seen.push_back(QString("%1 %2/%3 %4").arg(r.name).arg(r.show_order).arg(r.n).arg(r.dir));
-  EXPECT_EQ(seen, (std::vector<QString>{"a.txt 0/2 two/", "a.txt 1/2 two/deep/", "b.txt 0/1 two/"}));
+  for (const Report& r : rec.reports)
+    seen.push_back(QString("%1 %2/%3 %4").arg(r.name).arg(r.show_order).arg(r.n).arg(r.dir));
+  EXPECT_EQ(seen,
+            (std::vector<QString>{"a.txt 0/2 two/", "a.txt 1/2 two/deep/", "b.txt 0/1 two/"}));
   EXPECT_EQ(s.RedundantDuplicatesFound, 3);
   // The last base set before each group is the folder-1 file.
   ASSERT_FALSE(rec.bases.empty());
   EXPECT_EQ(rec.bases.back(), QStringLiteral("b.txt@one/"));
-  EXPECT_NE(std::find(rec.bases.begin(), rec.bases.end(), QStringLiteral("a.txt@one/")), rec.bases.end());
+  EXPECT_NE(std::find(rec.bases.begin(), rec.bases.end(), QStringLiteral("a.txt@one/")),
+            rec.bases.end());
   EXPECT_EQ(s.BaseCompare().sr.Name, QStringLiteral("b.txt"));
 
   EXPECT_EQ(rec.statuses.back(),
-            QStringLiteral("folder 1: 3 files ; folder 2: 4 files duplicates: 3 found (based on 3 files)"));
+            QStringLiteral(
+                "folder 1: 3 files ; folder 2: 4 files duplicates: 3 found (based on 3 files)"));
   const auto& groups = rec.lines.Groups();
   ASSERT_EQ(groups.size(), 2u);
   EXPECT_EQ(groups[0].key, QStringLiteral("a.txt (2)"));
@@ -211,7 +234,8 @@ TEST(DupNames, MissingFoldersAndLinkLoopsGiveCountsAndEnd) {
   EXPECT_TRUE(missing.reports.empty());
   EXPECT_TRUE(missing.lines.Groups().empty());
   EXPECT_EQ(missing.statuses.back(),
-            QStringLiteral("folder 1: 0 files ; folder 2: 0 files duplicates: 0 found (based on 0 files)"));
+            QStringLiteral(
+                "folder 1: 0 files ; folder 2: 0 files duplicates: 0 found (based on 0 files)"));
 }
 
 TEST(DupNames, StopDuringTheScanKeepsWhatWasFoundAndReportsTheFinalStatus) {
@@ -229,7 +253,8 @@ TEST(DupNames, StopDuringTheScanKeepsWhatWasFoundAndReportsTheFinalStatus) {
   // The group under way is finished; the scan ends before the next entry.
   EXPECT_EQ(rec.reports.size(), 2u);
   EXPECT_FALSE(s.Processing_files.load());
-  EXPECT_EQ(rec.statuses.back(), QStringLiteral("folder 1: 8 files duplicates: 1 found (based on 8 files)"));
+  EXPECT_EQ(rec.statuses.back(),
+            QStringLiteral("folder 1: 8 files duplicates: 1 found (based on 8 files)"));
 
   // A new search runs again in full.
   rec.on_report = nullptr;
@@ -253,7 +278,7 @@ TEST(DupNames, ListLookupsAndDateGroups) {
   Recorder rec(t.Root());
   auto s = rec.MakeSeeker();
   OneFolder(s, t.Root());
-  const TDupNamesRecList& l = s.DupRecNamesList1;
+  const DupNamesRecList& l = s.DupRecNamesList1;
   ASSERT_EQ(l.Count(), 4);
   EXPECT_EQ(l.FoundExactSameName(QStringLiteral("four.txt")), 0);
   EXPECT_EQ(l.FoundExactSameName(QStringLiteral("TWO.TXT")), 3);
@@ -261,7 +286,7 @@ TEST(DupNames, ListLookupsAndDateGroups) {
   EXPECT_TRUE(l.Record(4).sr.Name.isEmpty());
   EXPECT_EQ(l.Record(4).sr.Size, 0);
   EXPECT_TRUE(l.Record(-1).dir.isEmpty());
-  TDupNamesRecList empty(&s, false, false, {}, {}, {});
+  DupNamesRecList empty(&s, false, false, {}, {}, {});
   EXPECT_EQ(empty.FoundExactSameName(QStringLiteral("a")), -1);
 
   // Grouped on dates: the two files stamped alike form one group.
@@ -276,13 +301,13 @@ TEST(DupNames, ListLookupsAndDateGroups) {
 
 TEST(DupNames, TreeLinesPlaceFilesUnderTheirKeyFromTheLastUsedLine) {
   auto rec = [](const char* name, const char* dir) {
-    TDupNamesRec r;
+    DupNamesRec r;
     r.sr.Name = QString::fromUtf8(name);
     r.dir = QString::fromUtf8(dir);
     r.sr.Time = 45000.5;
     return r;
   };
-  TDupNamesTreeLines lines;
+  DupNamesTreeLines lines;
   lines.last_dup_names_treeview_search = 7;  // left over from an earlier search
   lines.AddFile(0, 2, rec("a.txt", "/x/"));
   EXPECT_EQ(lines.last_dup_names_treeview_search, 0);
@@ -307,13 +332,31 @@ TEST(DupNames, TreeLinesPlaceFilesUnderTheirKeyFromTheLastUsedLine) {
 }
 
 TEST(DupNames, QuickNameOrderAgreesWithTheSuiteComparer) {
-  const QStringList names{"a.txt", "A.TXT", "a.tx", "b", "", "_x", "Zeta", "zeta~", "\u00c4rger.txt",
-                          "\u00e4rger.txt", "arger.txt", "\u212a.txt", "k.txt", "K.TXT", "\u03a3\u03bf\u03c6.txt",
-                          "\u03c3\u03bf\u03c6.TXT", "x\U0001F600.txt", "x\U0001F601.txt", "xa.txt", "[1].txt"};
+  const QStringList names{"a.txt",
+                          "A.TXT",
+                          "a.tx",
+                          "b",
+                          "",
+                          "_x",
+                          "Zeta",
+                          "zeta~",
+                          "\u00c4rger.txt",
+                          "\u00e4rger.txt",
+                          "arger.txt",
+                          "\u212a.txt",
+                          "k.txt",
+                          "K.TXT",
+                          "\u03a3\u03bf\u03c6.txt",
+                          "\u03c3\u03bf\u03c6.TXT",
+                          "x\U0001F600.txt",
+                          "x\U0001F601.txt",
+                          "xa.txt",
+                          "[1].txt"};
   auto sign = [](int c) { return c < 0 ? -1 : (c > 0 ? 1 : 0); };
   for (const QString& a : names) {
     for (const QString& b : names) {
-      EXPECT_EQ(sign(DupNamesCompareNames(a, b)), sign(Compare2Strings(a, b))) << a.toStdString() << " / " << b.toStdString();
+      EXPECT_EQ(sign(DupNamesCompareNames(a, b)), sign(Compare2Strings(a, b)))
+          << a.toStdString() << " / " << b.toStdString();
     }
   }
 }
@@ -323,17 +366,27 @@ TEST(DupNames, QuickNameOrderAgreesWithTheSuiteComparer) {
 // order must be that of the suite's comparer, then folder, then the order the
 // files were collected in, and every record must survive the reordering.
 TEST(DupNames, SortingLongAndNonAsciiNamesKeepsTheComparerOrder) {
-  const QStringList parts{"a", "B", "_", "\u00e4", "\u00c4", "\u212a", "k", "~", "1", ".txt",
-                          "corpus_newspaper_article_", "\U0001F600"};
+  const QStringList parts{"a",
+                          "B",
+                          "_",
+                          "\u00e4",
+                          "\u00c4",
+                          "\u212a",
+                          "k",
+                          "~",
+                          "1",
+                          ".txt",
+                          "corpus_newspaper_article_",
+                          "\U0001F600"};
   std::srand(7);
   auto random_name = [&] { return RandomPiecesText(parts, 5); };
-  TFileDuplicateNamesSeeker owner([](std::int32_t, std::int32_t, const TDupNamesRec&) { return true; },
-                                  [](const QString&) {}, [](std::int32_t) {});
+  DupNamesSeeker owner([](std::int32_t, std::int32_t, const DupNamesRec&) { return true; },
+                       [](const QString&) {}, [](std::int32_t) {});
   for (const int count : {500, 70000}) {
     for (const bool by_date : {false, true}) {
-      TDupNamesRecList list(&owner, false, false, {}, {}, {});
+      DupNamesRecList list(&owner, false, false, {}, {}, {});
       for (int i = 0; i < count; ++i) {
-        TDupNamesRec r;
+        DupNamesRec r;
         r.sr.Name = random_name();
         r.dir = QStringLiteral("/d%1/").arg(std::rand() % 4);
         r.sr.Time = 45000 + std::rand() % 3;
@@ -344,11 +397,11 @@ TEST(DupNames, SortingLongAndNonAsciiNamesKeepsTheComparerOrder) {
       ASSERT_EQ(list.Count(), count);
       std::vector<bool> seen(static_cast<std::size_t>(count), false);
       for (int i = 0; i < count; ++i) {
-        const TDupNamesRec& b = list.At(i);
+        const DupNamesRec& b = list.At(i);
         ASSERT_FALSE(seen[static_cast<std::size_t>(b.sr.Size)]);
         seen[static_cast<std::size_t>(b.sr.Size)] = true;
         if (i == 0) continue;
-        const TDupNamesRec& a = list.At(i - 1);
+        const DupNamesRec& a = list.At(i - 1);
         if (by_date && a.sr.Time != b.sr.Time) {
           ASSERT_LT(a.sr.Time, b.sr.Time) << i;
           continue;
@@ -373,27 +426,45 @@ TEST(DupNames, SizesAndDatesReadAfterTheSortGiveTheSameReports) {
   // and in two.
   TempTree tree;
   std::srand(5);
-  const QStringList names{"a.txt", "A.TXT", "b.txt", "c.txt", "dé.txt", "DÉ.txt", "e.txt", "only1.txt", "only2.txt"};
+  const QStringList names{"a.txt",  "A.TXT", "b.txt",     "c.txt",    "dé.txt",
+                          "DÉ.txt", "e.txt", "only1.txt", "only2.txt"};
   for (int i = 0; i < 120; ++i) {
-    const QString rel = QStringLiteral("%1/s%2/%3").arg(i % 2 ? "one" : "two").arg(i % 7).arg(names[std::rand() % names.size()]);
+    const QString rel = QStringLiteral("%1/s%2/%3")
+                            .arg(i % 2 ? "one" : "two")
+                            .arg(i % 7)
+                            .arg(names[std::rand() % names.size()]);
     tree.Write(rel, QByteArray(std::rand() % 3, 'x'));
     tree.SetMTime(rel, 1600000000 + 86400 * (std::rand() % 2));
   }
   auto run = [&](bool own_compare, bool one_folder, bool same_date, bool same_size) {
     std::vector<QString> seen;
-    TFileDuplicateNamesSeeker* self = nullptr;
-    TFileDuplicateNamesSeeker s(
-        [&](std::int32_t order, std::int32_t n, const TDupNamesRec& r) {
-          seen.push_back(QStringLiteral("%1/%2 %3%4 %5 %6").arg(order).arg(n).arg(r.dir, r.sr.Name).arg(r.sr.Size).arg(r.sr.Time));
+    DupNamesSeeker* self = nullptr;
+    DupNamesSeeker s(
+        [&](std::int32_t order, std::int32_t n, const DupNamesRec& r) {
+          seen.push_back(QStringLiteral("%1/%2 %3%4 %5 %6")
+                             .arg(order)
+                             .arg(n)
+                             .arg(r.dir, r.sr.Name)
+                             .arg(r.sr.Size)
+                             .arg(r.sr.Time));
           return true;
         },
         nullptr, [](std::int32_t) {},
-        own_compare ? TDuplicatesNamesCompareFunct{}
-                    : TDuplicatesNamesCompareFunct([&self](const TDupNamesRec& r) { return self->DefaultCompareNames(r); }),
-        {}, {}, [&](const TDupNamesRec& base) { seen.push_back(QStringLiteral("base %1 %2").arg(base.sr.Size).arg(base.sr.Time)); });
+        own_compare ? DupNamesCompare{} : DupNamesCompare([&self](const DupNamesRec& r) {
+          return self->DefaultCompareNames(r);
+        }),
+        {}, {},
+        [&](const DupNamesRec& base) {
+          seen.push_back(QStringLiteral("base %1 %2").arg(base.sr.Size).arg(base.sr.Time));
+        });
     self = &s;
-    s.SeekNamesDuplicatesIn(tree.Path("one"), tree.Path("two"), true, true, false, same_date, same_size, one_folder, {},
-                            QStringLiteral("*.*"), {});
+    DupNamesSearch search;
+    search.folder1 = tree.Path("one");
+    search.folder2 = tree.Path("two");
+    search.only_folder1 = one_folder;
+    search.must_be_same_date = same_date;
+    search.must_be_same_size = same_size;
+    s.SeekNamesDuplicatesIn(search);
     return seen;
   };
   for (int mode = 0; mode < 8; ++mode) {

@@ -1,12 +1,13 @@
+#include "duplicates/file_duplicate_contents_seeking.h"
+
 #include <gtest/gtest.h>
 
 #include <QDateTime>
 #include <QFile>
 
 #include "dup_contents_test_corpus.h"
-#include "duplicates/file_duplicate_contents_seeking.h"
-#include "runtime/messages.h"
 #include "runtime/format.h"
+#include "runtime/messages.h"
 #include "support/test_support.h"
 
 namespace {
@@ -14,7 +15,7 @@ namespace {
 const QString kPrefix = QString(4, QChar(0x00B7)) + QLatin1Char(' ');
 
 // The member names of every group, heads first, prefixes stripped, relative to root.
-QList<QStringList> GroupNames(const TFileDuplicateContentsSeeker& s, const QString& root) {
+QList<QStringList> GroupNames(const DupContentsSeeker& s, const QString& root) {
   QList<QStringList> out;
   const auto& groups = s.dup_contents_top_list;
   for (int g = 0; g < groups.Count(); ++g) {
@@ -54,16 +55,17 @@ TEST(DupContentsSeeker, CopiesAndNearCopiesFormOneGroupUnderTheFirstFile) {
   t.Write(QStringLiteral("d.txt"), other);
   t.Write(QStringLiteral("empty.txt"), QByteArray());
 
-  TFileDuplicateContentsSeeker s;
+  DupContentsSeeker s;
   QStringList empty, statuses;
   EXPECT_EQ(DupTestSeek(s, t.Root(), {}, &empty, &statuses), 2);
   ASSERT_EQ(GroupNames(s, t.Root()),
-            (QList<QStringList>{{QStringLiteral("a.txt"), QStringLiteral("b.txt"), QStringLiteral("c.txt")}}));
+            (QList<QStringList>{
+                {QStringLiteral("a.txt"), QStringLiteral("b.txt"), QStringLiteral("c.txt")}}));
   EXPECT_EQ(empty, QStringList{t.Path(QStringLiteral("empty.txt"))});
   EXPECT_EQ(statuses.value(0), Format(LX("LXNmanyTexts"), {5}));
 
   const auto& groups = s.dup_contents_top_list;
-  const TDupContentsDataList& m = *groups.Group(0).dup_contents_list;
+  const DupContentsMembers& m = *groups.Group(0).dup_contents_list;
   EXPECT_EQ(m.GetAValue(0).token_count, 400);
   EXPECT_EQ(m.GetAValue(2).token_count, 400);
   // The changed word is one token away and one token in, and a type each way.
@@ -93,12 +95,13 @@ TEST(DupContentsSeeker, CopiesAndNearCopiesFormOneGroupUnderTheFirstFile) {
 }
 
 TEST(DupContentsSeeker, EmptyListReadsNothing) {
-  TFileDuplicateContentsSeeker s;
-  TFolderEfficientFileStringlist files;
+  DupContentsSeeker s;
+  FolderFileList files;
   QStringList empty, statuses;
-  const int n = s.SeekContentsDuplicatesIn(1, 250, 0, files, QString(), empty, {}, {},
-                                           [&](const QString& x) { statuses << x; }, {}, {}, true, true,
-                                           0.5f, 0.5f);
+  DupContentsCallbacks callbacks;
+  callbacks.status = [&](const QString& x) { statuses << x; };
+  const int n =
+      s.SeekContentsDuplicatesIn(files, QString(), DupContentsCriteria{}, callbacks, &empty);
   EXPECT_EQ(n, 0);
   EXPECT_EQ(s.dup_contents_top_list.Count(), 0);
   EXPECT_EQ(statuses, QStringList{Format(LX("LXNmanyTexts"), {0})});
@@ -113,7 +116,7 @@ TEST(DupContentsSeeker, SizeWindowEndsAtTheFirstPartnerTooFarOff) {
     TempTree t;
     t.Write(QStringLiteral("a.txt"), base);
     t.Write(QStringLiteral("b.txt"), base + QByteArray(extra, ' '));
-    TFileDuplicateContentsSeeker s;
+    DupContentsSeeker s;
     DupSearchOptions o;
     o.length_diff = 1.0f;
     EXPECT_EQ(DupTestSeek(s, t.Root(), o), extra == 2 ? 1 : 0) << extra;
@@ -126,7 +129,7 @@ TEST(DupContentsSeeker, SameFolderSkipsPartnersButGoesOnScanning) {
   t.Write(QStringLiteral("one/x.txt"), a);
   t.Write(QStringLiteral("two/y.txt"), a + " ");
   t.Write(QStringLiteral("one/z.txt"), a + "  ");
-  TFileDuplicateContentsSeeker s;
+  DupContentsSeeker s;
   DupSearchOptions o;
   o.same_folder = true;
   EXPECT_EQ(DupTestSeek(s, t.Root(), o), 1);
@@ -156,7 +159,7 @@ TEST(DupContentsSeeker, DateStampsCountInWholeDays) {
     t.Write(QStringLiteral("b.txt"), a);
     t.SetMTime(QStringLiteral("a.txt"), base);
     t.SetMTime(QStringLiteral("b.txt"), base + c.apart_seconds);
-    TFileDuplicateContentsSeeker s;
+    DupContentsSeeker s;
     DupSearchOptions o;
     o.check_dates = c.check_dates;
     EXPECT_EQ(DupTestSeek(s, t.Root(), o), c.pairs) << c.apart_seconds << " " << c.check_dates;
@@ -171,13 +174,16 @@ TEST(DupContentsSeeker, StartPercentSkipsTheFirstFilesOfTheList) {
   for (int i = 0; i < 10; ++i) {
     static const int sizes[10] = {1000, 1001, 1500, 1800, 2200, 2201, 2202, 2600, 2900, 3200};
     QByteArray text;
-    if (i <= 1) text = early;
-    else if (i >= 4 && i <= 6) text = late;
-    else text = DupTestText(20 + static_cast<std::uint32_t>(i), 100);
+    if (i <= 1)
+      text = early;
+    else if (i >= 4 && i <= 6)
+      text = late;
+    else
+      text = DupTestText(20 + static_cast<std::uint32_t>(i), 100);
     text.append(QByteArray(sizes[i] - text.size(), ' '));
     t.Write(QStringLiteral("f%1.txt").arg(i), text);
   }
-  TFileDuplicateContentsSeeker s;
+  DupContentsSeeker s;
   DupSearchOptions o;
   o.length_diff = 1.0f;
   EXPECT_EQ(DupTestSeek(s, t.Root(), o), 3);
@@ -193,9 +199,10 @@ TEST(DupContentsSeeker, ShortTextsYieldTheirWholeRestAsPassage) {
   t.Write(QStringLiteral("a.txt"), "x");
   t.Write(QStringLiteral("b.txt"), "x");
   t.Write(QStringLiteral("c.txt"), "y");
-  TFileDuplicateContentsSeeker s;
+  DupContentsSeeker s;
   EXPECT_EQ(DupTestSeek(s, t.Root()), 1);
-  EXPECT_EQ(GroupNames(s, t.Root()), (QList<QStringList>{{QStringLiteral("a.txt"), QStringLiteral("b.txt")}}));
+  EXPECT_EQ(GroupNames(s, t.Root()),
+            (QList<QStringList>{{QStringLiteral("a.txt"), QStringLiteral("b.txt")}}));
 }
 
 TEST(DupContentsSeeker, SortOrdersAndKeepRows) {
@@ -214,7 +221,7 @@ TEST(DupContentsSeeker, SortOrdersAndKeepRows) {
       t.Write(QStringLiteral("%1%2.txt").arg(QLatin1String(g.name)).arg(k),
               (g.changed && k == 1) ? WithOneWordChanged(text) : text);
   }
-  TFileDuplicateContentsSeeker s;
+  DupContentsSeeker s;
   EXPECT_EQ(DupTestSeek(s, t.Root()), 4);
   auto heads = [&] {
     QStringList h;
@@ -247,7 +254,7 @@ TEST(DupContentsSeeker, SortOrdersAndKeepRows) {
   EXPECT_EQ(s.dup_contents_top_list.WhichToKeep(2), 0);
   s.SetKeepNumber(7);  // not a row: nothing changes
   EXPECT_EQ(s.dup_contents_top_list.WhichToKeep(2), 0);
-  s.SetKeepByRule(TDupContentsKeepRule::Head);
+  s.SetKeepByRule(DupContentsKeepRule::Head);
   EXPECT_EQ(s.dup_contents_top_list.WhichToKeep(0), 0);
 }
 
@@ -260,7 +267,7 @@ TEST(DupContentsSeeker, ResultsDoNotDependOnTheCacheBound) {
     text.append(QByteArray(i % 4, ' '));
     t.Write(QStringLiteral("d%1/t%2.txt").arg(i % 2).arg(i), text);
   }
-  TFileDuplicateContentsSeeker cached, uncached;
+  DupContentsSeeker cached, uncached;
   uncached.cache_limit_bytes = 0;
   DupSearchOptions o;
   o.length_diff = 2.0f;
@@ -279,14 +286,14 @@ TEST(DupContentsSeeker, StopEndsTheSearchButKeepsTheGroupsFound) {
   t.Write(QStringLiteral("a2.txt"), a);
   t.Write(QStringLiteral("b1.txt"), b);
   t.Write(QStringLiteral("b2.txt"), b);
-  const TFolderEfficientFileStringlist files = DupTestFilesBySize(t.Root());
-  TFileDuplicateContentsSeeker s;
+  const FolderFileList files = DupTestFilesBySize(t.Root());
+  DupContentsSeeker s;
   QStringList empty;
   global_panic_state.store(0);
   // Stop as soon as the first near duplicate is counted.
-  const int n = s.SeekContentsDuplicatesIn(
-      1, 250, 0, files, t.Root(), empty, {}, [](const QString&) { global_panic_state.store(2); }, {}, {},
-      {}, false, false, 0.5f, 0.5f);
+  DupContentsCallbacks callbacks;
+  callbacks.found_label = [](const QString&) { global_panic_state.store(2); };
+  const int n = s.SeekContentsDuplicatesIn(files, t.Root(), DupTestCriteria({}), callbacks, &empty);
   global_panic_state.store(0);
   EXPECT_EQ(n, 1);
   EXPECT_EQ(s.dup_contents_top_list.Count(), 1);
@@ -302,11 +309,12 @@ TEST(DupContentsSeeker, AFileThatJoinedAGroupIsNotAFirstFileAgain) {
   t.Write(QStringLiteral("a.txt"), base);
   t.Write(QStringLiteral("b.txt"), base + "  ");
   t.Write(QStringLiteral("c.txt"), base + "    ");
-  TFileDuplicateContentsSeeker s;
+  DupContentsSeeker s;
   DupSearchOptions o;
   o.length_diff = 1.0f;
   EXPECT_EQ(DupTestSeek(s, t.Root(), o), 1);
-  EXPECT_EQ(GroupNames(s, t.Root()), (QList<QStringList>{{QStringLiteral("a.txt"), QStringLiteral("b.txt")}}));
+  EXPECT_EQ(GroupNames(s, t.Root()),
+            (QList<QStringList>{{QStringLiteral("a.txt"), QStringLiteral("b.txt")}}));
 }
 
 TEST(DupContentsSeeker, TextsWithoutWordsOrCutShortByANulHaveOnlyExactCopies) {
@@ -325,11 +333,12 @@ TEST(DupContentsSeeker, TextsWithoutWordsOrCutShortByANulHaveOnlyExactCopies) {
   t.Write(QStringLiteral("w3.txt"), "--- !!!\n");
   t.Write(QStringLiteral("m1.htm"), "<a></a>");
   t.Write(QStringLiteral("m2.htm"), "<b></b>");
-  TFileDuplicateContentsSeeker s;
+  DupContentsSeeker s;
   EXPECT_EQ(DupTestSeek(s, t.Root()), 2);
   s.Sort(dcs_head_file);
-  EXPECT_EQ(GroupNames(s, t.Root()), (QList<QStringList>{{QStringLiteral("g1.gz"), QStringLiteral("g3.gz")},
-                                                         {QStringLiteral("w1.txt"), QStringLiteral("w3.txt")}}));
+  EXPECT_EQ(GroupNames(s, t.Root()),
+            (QList<QStringList>{{QStringLiteral("g1.gz"), QStringLiteral("g3.gz")},
+                                {QStringLiteral("w1.txt"), QStringLiteral("w3.txt")}}));
   // Exact copies carry their token counts and no differences.
   EXPECT_EQ(s.AsText().count(QStringLiteral("\t0\t0\t0")), 4);
 }
@@ -341,8 +350,10 @@ TEST(DupContentsSeeker, IgnoringLineEndsAndSpacingFindsReformattedCopies) {
   crlf.replace("\n", "\r\n");
   QByteArray rewrapped = lf;  // the same words, lines broken elsewhere
   for (qsizetype k = 0; k < rewrapped.size(); ++k) {
-    if (rewrapped[k] == '\n') rewrapped[k] = ' ';
-    else if (rewrapped[k] == ' ' && k % 7 == 0) rewrapped[k] = '\n';
+    if (rewrapped[k] == '\n')
+      rewrapped[k] = ' ';
+    else if (rewrapped[k] == ' ' && k % 7 == 0)
+      rewrapped[k] = '\n';
   }
   t.Write(QStringLiteral("a.txt"), lf);
   t.Write(QStringLiteral("b.txt"), crlf);
@@ -350,12 +361,13 @@ TEST(DupContentsSeeker, IgnoringLineEndsAndSpacingFindsReformattedCopies) {
   t.Write(QStringLiteral("d.txt"), "\xEF\xBB\xBF" + lf + "  \n");
   // Only the spacing: same words, but not a copy.
   t.Write(QStringLiteral("e.txt"), DupTestText(61, 400));
-  TFileDuplicateContentsSeeker s;
+  DupContentsSeeker s;
   DupSearchOptions o;
   // By default only the copy with a mark (3 bytes more) is near enough in size.
   EXPECT_EQ(DupTestSeek(s, t.Root(), o), 1);
-  EXPECT_EQ(GroupNames(s, t.Root()), (QList<QStringList>{{QStringLiteral("a.txt"), QStringLiteral("d.txt")}}));
-  s.normalize_space = true;
+  EXPECT_EQ(GroupNames(s, t.Root()),
+            (QList<QStringList>{{QStringLiteral("a.txt"), QStringLiteral("d.txt")}}));
+  o.normalize = true;
   EXPECT_EQ(DupTestSeek(s, t.Root(), o), 3);
   ASSERT_EQ(s.dup_contents_top_list.Count(), 1);
   QStringList members = GroupNames(s, t.Root()).value(0);

@@ -24,19 +24,19 @@ int FuzzFilterList(const std::uint8_t* data, std::size_t size) {
   if (size < 1) return 0;
   const int segments = 1 + data[0] % 10;
   const int coverage = (data[0] >> 4) % (segments + 1);
-  const QString path =
-      WriteFuzzScratchFile(QStringLiteral("filters.txt"), reinterpret_cast<const char*>(data) + 1, size - 1);
+  const QString path = WriteFuzzScratchFile(QStringLiteral("filters.txt"),
+                                            reinterpret_cast<const char*>(data) + 1, size - 1);
 
-  TRelevanceFilterList filters;
+  RelevanceFilterList filters;
   const bool loaded = filters.LoadFromFile(path);
   FuzzCheck(loaded == filters.Problems().isEmpty(), "load result disagrees with its problems");
-  for (const TSearchContextRec& rec : filters.Terms()) {
+  for (const SearchTerm& rec : filters.Terms()) {
     FuzzCheck(!rec.typed_in.trimmed().isEmpty(), "blank term accepted");
   }
 
-  const TRelevanceScorer scorer(filters);
-  TRelevanceFilterRec overall;
-  const T2LongintAndSingleRec result = scorer.ScoreText(kText, segments, coverage, &overall);
+  const RelevanceScorer scorer(filters);
+  RelevanceFilter overall;
+  const ScoredTextRec result = scorer.ScoreText(kText, segments, coverage, &overall);
   FuzzCheck(result.words >= 0 && result.positive_terms >= 0, "negative counts");
   FuzzCheck(result.positive_terms <= filters.Count(), "more terms found than listed");
   FuzzCheck(std::isfinite(result.score), "score not finite");

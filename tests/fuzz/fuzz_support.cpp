@@ -1,8 +1,9 @@
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
 #include <cstdio>
 #include <cstdlib>
-#include <unistd.h>
 
 #include "fuzz_targets.h"
 
@@ -31,7 +32,8 @@ QString WriteFuzzScratchFile(const QString& name, const char* data, std::size_t 
 
 void FuzzCheck(bool ok, const char* what) {
   if (ok) return;
-  std::fprintf(stderr, "fuzz check failed: %s%s%s\n", what, g_input_name.isEmpty() ? "" : " (input ",
+  std::fprintf(stderr, "fuzz check failed: %s%s%s\n", what,
+               g_input_name.isEmpty() ? "" : " (input ",
                g_input_name.isEmpty() ? "" : qPrintable(g_input_name + QLatin1Char(')')));
   std::abort();
 }

@@ -24,12 +24,14 @@ namespace {
 // The reader's read size; the padding aims just short of it.
 constexpr std::size_t kReadChunk = std::size_t(1) << 18;
 
-const std::array<const char*, 4> kCodePages = {"windows-1252", "ISO-8859-7", "windows-1251", "KOI8-R"};
+const std::array<const char*, 4> kCodePages = {"windows-1252", "ISO-8859-7", "windows-1251",
+                                               "KOI8-R"};
 
 std::size_t MarkLength(const std::vector<char>& file) {
   const auto* u = reinterpret_cast<const unsigned char*>(file.data());
   if (file.size() >= 3 && u[0] == 0xEF && u[1] == 0xBB && u[2] == 0xBF) return 3;
-  if (file.size() >= 2 && ((u[0] == 0xFF && u[1] == 0xFE) || (u[0] == 0xFE && u[1] == 0xFF))) return 2;
+  if (file.size() >= 2 && ((u[0] == 0xFF && u[1] == 0xFE) || (u[0] == 0xFE && u[1] == 0xFF)))
+    return 2;
   return 0;
 }
 
@@ -63,7 +65,8 @@ QString DecodeWhole(const std::vector<char>& file, TextEncoding encoding, std::s
 int FuzzTextReader(const std::uint8_t* data, std::size_t size) {
   if (size < 1) return 0;
   const std::uint8_t control = data[0];
-  std::vector<char> file(reinterpret_cast<const char*>(data) + 1, reinterpret_cast<const char*>(data) + size);
+  std::vector<char> file(reinterpret_cast<const char*>(data) + 1,
+                         reinterpret_cast<const char*>(data) + size);
   if (control & 4) {
     // Filler of 'a' bytes after the mark: plain text in every code page, and
     // an even count keeps UTF-16 units aligned.
@@ -71,14 +74,16 @@ int FuzzTextReader(const std::uint8_t* data, std::size_t size) {
     const std::size_t filler = (kReadChunk - mark - 64 + (control >> 3) * 2) & ~std::size_t(1);
     file.insert(file.begin() + static_cast<std::ptrdiff_t>(mark), filler, 'a');
   }
-  FuzzCheck(SetAnsiCodePage(QString::fromLatin1(kCodePages[control & 3])), "code page not available");
+  FuzzCheck(SetAnsiCodePage(QString::fromLatin1(kCodePages[control & 3])),
+            "code page not available");
   const QString path = WriteFuzzScratchFile(QStringLiteral("text.txt"), file.data(), file.size());
 
   TextFileInfo info;
   QString text;
   std::int64_t length = -1;
   try {
-    length = ReadNormalisedText(path, [&](QStringView piece) { text.append(piece); }, &info);
+    length = ReadNormalisedText(
+        path, [&](QStringView piece) { text.append(piece); }, &info);
   } catch (const FileReadError&) {
     FuzzCheck(false, "a readable regular file was refused");
   }
@@ -89,7 +94,8 @@ int FuzzTextReader(const std::uint8_t* data, std::size_t size) {
   // Line breaks come out as CR LF only, after every line, and no NUL passes.
   for (qsizetype i = 0; i < text.size(); ++i) {
     FuzzCheck(text[i] != QChar(u'\0'), "NUL in the text");
-    if (text[i] == QChar(u'\r')) FuzzCheck(i + 1 < text.size() && text[i + 1] == QChar(u'\n'), "lone CR");
+    if (text[i] == QChar(u'\r'))
+      FuzzCheck(i + 1 < text.size() && text[i + 1] == QChar(u'\n'), "lone CR");
     if (text[i] == QChar(u'\n')) FuzzCheck(i > 0 && text[i - 1] == QChar(u'\r'), "lone LF");
   }
   FuzzCheck(text.isEmpty() || text.endsWith(QStringLiteral("\r\n")), "last line not ended");
@@ -100,7 +106,8 @@ int FuzzTextReader(const std::uint8_t* data, std::size_t size) {
   // UTF-8 the whole-file reading below is compared with the streamed text.
   QStringDecoder strict(QStringDecoder::Utf8);
   const std::size_t mark = MarkLength(file);
-  const QString decoded_by_qt = strict.decode(QByteArrayView(file.data() + mark, static_cast<qsizetype>(file.size() - mark)));
+  const QString decoded_by_qt =
+      strict.decode(QByteArrayView(file.data() + mark, static_cast<qsizetype>(file.size() - mark)));
   if (info.encoding != TextEncoding::Utf8 || (!strict.hasError() && !decoded_by_qt.isNull())) {
     const QString whole = NormaliseDecodedText(DecodeWhole(file, info.encoding, mark));
     FuzzCheck(text == whole, "streamed text differs from the text decoded in one piece");

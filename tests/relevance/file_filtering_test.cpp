@@ -1,11 +1,11 @@
 #include "relevance/file_filtering.h"
-#include "relevance/relevance_rtf.h"
 
 #include <gtest/gtest.h>
 
 #include <QDir>
 #include <QFileInfo>
 
+#include "relevance/relevance_rtf.h"
 #include "runtime/dialogs.h"
 #include "runtime/messages.h"
 #include "support/test_support.h"
@@ -21,16 +21,17 @@ QString Text(int n, const std::vector<std::pair<int, QString>>& at) {
   return words.join(QLatin1Char(' ')) + QLatin1Char(' ');
 }
 
-TRelevanceFilterList Filters(const QStringList& lines) {
-  TRelevanceFilterList list;
+RelevanceFilterList Filters(const QStringList& lines) {
+  RelevanceFilterList list;
   list.LoadFromAStringlist(lines, true);
   return list;
 }
 
-float Score(const TRelevanceFilterList& f, const QString& text, int S, int M, T2LongintAndSingleRec* out = nullptr) {
-  TRelevanceFilterRec overall;
-  const TRelevanceScorer scorer(f);
-  const T2LongintAndSingleRec r = scorer.ScoreText(text, S, M, &overall);
+float Score(const RelevanceFilterList& f, const QString& text, int S, int M,
+            ScoredTextRec* out = nullptr) {
+  RelevanceFilter overall;
+  const RelevanceScorer scorer(f);
+  const ScoredTextRec r = scorer.ScoreText(text, S, M, &overall);
   if (out) *out = r;
   return r.score;
 }
@@ -53,7 +54,7 @@ TEST(RelevanceScorer, WeightedHitsCoverageAndSegments) {
                                    {300, QStringLiteral("target")},
                                    {800, QStringLiteral("target")},
                                    {999, QStringLiteral("TARGET")}});
-  T2LongintAndSingleRec r;
+  ScoredTextRec r;
   EXPECT_FLOAT_EQ(Score(f, text, 4, 3, &r), 3.0f);
   EXPECT_EQ(r.words, 1000);
   EXPECT_EQ(r.positive_terms, 1);
@@ -72,8 +73,8 @@ TEST(RelevanceScorer, NegativeTermsLowerTheScore) {
   const auto f = Filters({QStringLiteral("good\t1\t0\t"), QStringLiteral("bad\t3\t0\tn")});
   std::vector<std::pair<int, QString>> at{{5, QStringLiteral("good")}, {6, QStringLiteral("good")}};
   for (int k = 0; k < 4; ++k) at.push_back({50 + k, QStringLiteral("bad")});
-  TRelevanceFilterRec overall;
-  const TRelevanceScorer scorer(f);
+  RelevanceFilter overall;
+  const RelevanceScorer scorer(f);
   // (2 - 12) x 1 x 100 / 200 = -5
   const auto r = scorer.ScoreText(Text(200, at), 1, 1, &overall);
   EXPECT_FLOAT_EQ(r.score, -5.0f);
@@ -88,7 +89,7 @@ TEST(RelevanceScorer, NegativeTermsLowerTheScore) {
   RelevanceCheckParams params;
   params.min_words = 0;
   params.input.head_folder = tree.Path(QStringLiteral("in"));
-  TStringListWith2IntsAndSingle results;
+  RelevanceResults results;
   ScoreRelevanceTexts(GatherRelevanceTexts(params.input), f, params, &overall, &results, {});
   EXPECT_EQ(results.Count(), 0);
   params.min_score = -5;
@@ -99,16 +100,22 @@ TEST(RelevanceScorer, NegativeTermsLowerTheScore) {
 // A grouped term counts only when (P + Q) x 1000 / W, rounded half to even,
 // reaches its threshold; it then also covers every segment a grouped hit lies in.
 TEST(RelevanceScorer, GroupedTermsNeedDensity) {
-  const auto f = Filters({QStringLiteral("a1\t1\t0\t"), QStringLiteral("a2\t1\t0\t"), QStringLiteral("a3\t1\t0\t"),
-                          QStringLiteral("a4\t1\t0\t"), QStringLiteral("g\t1\t5\t")});
+  const auto f = Filters({QStringLiteral("a1\t1\t0\t"), QStringLiteral("a2\t1\t0\t"),
+                          QStringLiteral("a3\t1\t0\t"), QStringLiteral("a4\t1\t0\t"),
+                          QStringLiteral("g\t1\t5\t")});
   // P = 4, Q = 1, W = 1000: density 5 meets threshold 5.
-  const QString dense = Text(1000, {{1, QStringLiteral("a1")}, {2, QStringLiteral("a2")}, {3, QStringLiteral("a3")},
-                                    {4, QStringLiteral("a4")}, {900, QStringLiteral("g")}});
-  T2LongintAndSingleRec r;
+  const QString dense = Text(1000, {{1, QStringLiteral("a1")},
+                                    {2, QStringLiteral("a2")},
+                                    {3, QStringLiteral("a3")},
+                                    {4, QStringLiteral("a4")},
+                                    {900, QStringLiteral("g")}});
+  ScoredTextRec r;
   EXPECT_FLOAT_EQ(Score(f, dense, 2, 2, &r), 5.0f * 2 * 100 / 1000);
   EXPECT_EQ(r.positive_terms, 5);
   // Without a4 the density is 4: the grouped hit neither counts nor covers.
-  const QString sparse = Text(1000, {{1, QStringLiteral("a1")}, {2, QStringLiteral("a2")}, {3, QStringLiteral("a3")},
+  const QString sparse = Text(1000, {{1, QStringLiteral("a1")},
+                                     {2, QStringLiteral("a2")},
+                                     {3, QStringLiteral("a3")},
                                      {900, QStringLiteral("g")}});
   EXPECT_FLOAT_EQ(Score(f, sparse, 2, 2, &r), 0.0f);
   EXPECT_EQ(r.positive_terms, 3);
@@ -126,13 +133,26 @@ TEST(RelevanceScorer, GroupedTermsNeedDensity) {
   // P = 4, Q = 1 (g3 alone): density 2.5 -> 2 < 3.
   std::vector<std::pair<int, QString>> five(at.begin(), at.begin() + 4);
   five.push_back(at.back());
-  EXPECT_EQ([&] { T2LongintAndSingleRec x; Score(Filters(lines), Text(2000, five), 1, 0, &x); return x.positive_terms; }(), 4);
+  EXPECT_EQ(
+      [&] {
+        ScoredTextRec x;
+        Score(Filters(lines), Text(2000, five), 1, 0, &x);
+        return x.positive_terms;
+      }(),
+      4);
   // P = 6, Q = 1 (g4 alone): density 3.5 -> 4 meets g4's threshold 4.
   at.back() = {100, QStringLiteral("g4")};
-  EXPECT_EQ([&] { T2LongintAndSingleRec x; Score(Filters(lines), Text(2000, at), 1, 0, &x); return x.positive_terms; }(), 7);
+  EXPECT_EQ(
+      [&] {
+        ScoredTextRec x;
+        Score(Filters(lines), Text(2000, at), 1, 0, &x);
+        return x.positive_terms;
+      }(),
+      7);
   // Negative hits of a grouped term are never counted.
   const auto fn = Filters({QStringLiteral("p\t1\t0\t"), QStringLiteral("q\t9\t1\tn")});
-  EXPECT_FLOAT_EQ(Score(fn, Text(100, {{1, QStringLiteral("p")}, {2, QStringLiteral("q")}}), 1, 0), 1.0f);
+  EXPECT_FLOAT_EQ(Score(fn, Text(100, {{1, QStringLiteral("p")}, {2, QStringLiteral("q")}}), 1, 0),
+                  1.0f);
 }
 
 TEST(RelevanceFileCheck, TabsRepeatsAndExactCopies) {
@@ -148,8 +168,8 @@ TEST(RelevanceFileCheck, TabsRepeatsAndExactCopies) {
   EXPECT_TRUE(repeated.isEmpty());
   EXPECT_EQ(l2.size(), 3);
 
-  QStringList l3{QStringLiteral("alpha\t1\t0"), QStringLiteral("alpha\t1\t0"), QStringLiteral("alpha\t2\t0"),
-                 QStringLiteral("beta\t1\t0")};
+  QStringList l3{QStringLiteral("alpha\t1\t0"), QStringLiteral("alpha\t1\t0"),
+                 QStringLiteral("alpha\t2\t0"), QStringLiteral("beta\t1\t0")};
   CheckFilterLines(l3, &unequal, &repeated);
   EXPECT_FALSE(unequal);
   EXPECT_TRUE(l3[0].isEmpty());
@@ -158,9 +178,10 @@ TEST(RelevanceFileCheck, TabsRepeatsAndExactCopies) {
 
   // Through a file: the exact copy is dropped, the conflict is asked about.
   TempTree tree;
-  const QString file = tree.WriteText(QStringLiteral("f.txt"),
-                                      QStringLiteral("beta\t1\t0\nalpha\t1\t0\nalpha\t1\t0\nalpha\t2\t0\n"));
-  TRelevanceFilterList list;
+  const QString file =
+      tree.WriteText(QStringLiteral("f.txt"),
+                     QStringLiteral("beta\t1\t0\nalpha\t1\t0\nalpha\t1\t0\nalpha\t2\t0\n"));
+  RelevanceFilterList list;
   DialogScope ds;
   ds.dialogs.QueueAnswer(mrCancel);
   EXPECT_EQ(LoadFiltersForCheck(&list, file), FilterLoadOutcome::RepeatsRefused);
@@ -170,7 +191,8 @@ TEST(RelevanceFileCheck, TabsRepeatsAndExactCopies) {
   ds.dialogs.QueueAnswer(mrOK);
   EXPECT_EQ(LoadFiltersForCheck(&list, file), FilterLoadOutcome::Ok);
 
-  const QString uneven = tree.WriteText(QStringLiteral("u.txt"), QStringLiteral("a\t1\nb\t1\nc\t1\t2\n"));
+  const QString uneven =
+      tree.WriteText(QStringLiteral("u.txt"), QStringLiteral("a\t1\nb\t1\nc\t1\t2\n"));
   EXPECT_EQ(LoadFiltersForCheck(&list, uneven), FilterLoadOutcome::UnequalLines);
   EXPECT_EQ(list.Count(), 0);
   const QString bad = tree.WriteText(QStringLiteral("b.txt"), QStringLiteral("a\t1\nb\tx\n"));
@@ -189,19 +211,21 @@ TEST(RelevanceCheck, FromFolderAndFromListThenFilter) {
   QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
   TempTree tree;
   const auto f = Filters({QStringLiteral("river\t1\t0\t"), QStringLiteral("flood*\t1\t0\t")});
-  tree.WriteText(QStringLiteral("c/a.txt"), Text(300, {{1, QStringLiteral("river")}, {2, QStringLiteral("floods")}}));
+  tree.WriteText(QStringLiteral("c/a.txt"),
+                 Text(300, {{1, QStringLiteral("river")}, {2, QStringLiteral("floods")}}));
   tree.WriteText(QStringLiteral("c/sub/b.txt"), Text(300, {{1, QStringLiteral("river")}}));
   tree.WriteText(QStringLiteral("c/sub/short.txt"), Text(50, {{1, QStringLiteral("river")}}));
   tree.WriteText(QStringLiteral("c/none.txt"), Text(300, {}));
-  tree.WriteText(QStringLiteral("c/page.htm"), QStringLiteral("<p class=\"river\">") + Text(300, {{0, QStringLiteral("river")}}));
+  tree.WriteText(QStringLiteral("c/page.htm"),
+                 QStringLiteral("<p class=\"river\">") + Text(300, {{0, QStringLiteral("river")}}));
   tree.WriteText(QStringLiteral("c/") + LX("LXFiltered") + QStringLiteral("/old.txt"),
                  Text(300, {{1, QStringLiteral("river")}}));
 
   RelevanceCheckParams params;
   params.input.head_folder = tree.Path(QStringLiteral("c"));
   params.input.filemask = QStringLiteral("*.txt");
-  TRelevanceFilterRec overall;
-  TStringListWith2IntsAndSingle results;
+  RelevanceFilter overall;
+  RelevanceResults results;
   QStringList statuses;
   RelevanceCheckCallbacks cb;
   cb.status = [&](const QString& s) { statuses << s; };
@@ -223,10 +247,11 @@ TEST(RelevanceCheck, FromFolderAndFromListThenFilter) {
   EXPECT_EQ(GatherRelevanceTexts(params.input).size(), 2);
 
   // From a list: relative and missing names.
-  tree.WriteText(QStringLiteral("list.txt"), QStringLiteral("c/sub/b.txt\n%1\nc/gone.txt\n\n")
-                                                  .arg(tree.Path(QStringLiteral("c/a.txt"))));
-  TInputChoicesRec in;
-  in.file_or_folder = TLXFileOrFolder::t_textfile;
+  tree.WriteText(
+      QStringLiteral("list.txt"),
+      QStringLiteral("c/sub/b.txt\n%1\nc/gone.txt\n\n").arg(tree.Path(QStringLiteral("c/a.txt"))));
+  FileSourceChoice in;
+  in.file_or_folder = FileOrFolder::t_textfile;
   in.file_list = tree.Path(QStringLiteral("list.txt"));
   const QStringList listed = GatherRelevanceTexts(in);
   ASSERT_EQ(listed.size(), 2);
@@ -237,20 +262,23 @@ TEST(RelevanceCheck, FromFolderAndFromListThenFilter) {
   // into the tree below the base, overwriting a stale copy of the same name.
   const QString base = tree.Path(QStringLiteral("c"));
   const QString filtered = FilteredFolderOf(base);
-  tree.WriteText(QStringLiteral("c/") + LX("LXFiltered") + QStringLiteral("/a.txt"), QStringLiteral("stale"));
+  tree.WriteText(QStringLiteral("c/") + LX("LXFiltered") + QStringLiteral("/a.txt"),
+                 QStringLiteral("stale"));
   EXPECT_EQ(CopyFilteredTexts(results, base, 0.5, nullptr), 1);
-  EXPECT_EQ(ReadAll(filtered + QStringLiteral("/a.txt")), ReadAll(tree.Path(QStringLiteral("c/a.txt"))));
+  EXPECT_EQ(ReadAll(filtered + QStringLiteral("/a.txt")),
+            ReadAll(tree.Path(QStringLiteral("c/a.txt"))));
   EXPECT_FALSE(QFileInfo::exists(filtered + QStringLiteral("/sub/b.txt")));
   EXPECT_TRUE(QFileInfo::exists(filtered + QStringLiteral("/old.txt")));
   EXPECT_EQ(CopyFilteredTexts(results, base, 0.0, nullptr), 2);
   EXPECT_TRUE(QFileInfo::exists(filtered + QStringLiteral("/sub/b.txt")));
   // A file outside the base keeps its whole folder path under the filtered tree.
-  EXPECT_EQ(NewSubFolderFrom(QStringLiteral("/x/y/z.txt"), QStringLiteral("/base")), QStringLiteral("x/y"));
+  EXPECT_EQ(NewSubFolderFrom(QStringLiteral("/x/y/z.txt"), QStringLiteral("/base")),
+            QStringLiteral("x/y"));
   EXPECT_EQ(NewSubFolderFrom(QStringLiteral("/base/z.txt"), QStringLiteral("/base/")), QString());
 }
 
 TEST(RelevanceResults, SortsAndHeading) {
-  TStringListWith2IntsAndSingle list;
+  RelevanceResults list;
   list.AddOne(QStringLiteral("b"), {10, 3, 1.5f});
   list.AddOne(QStringLiteral("a"), {30, 1, 1.5f});
   list.AddOne(QStringLiteral("c"), {20, 2, 4.0f});
@@ -265,8 +293,8 @@ TEST(RelevanceResults, SortsAndHeading) {
 
   QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
   EXPECT_EQ(RtfSampleHeading(3, {1234, 2, 3.0f}),
-            QStringLiteral("<(4) ") + LX("LXScore") + QStringLiteral(": 3.00, ") + LX("LXHitTypes") +
-                QStringLiteral(": 2, (1,234 words)>"));
+            QStringLiteral("<(4) ") + LX("LXScore") + QStringLiteral(": 3.00, ") +
+                LX("LXHitTypes") + QStringLiteral(": 2, (1,234 words)>"));
   EXPECT_EQ(CoverageLabel(1), QStringLiteral("coverage (all)"));
   EXPECT_EQ(CoverageLabel(7), QStringLiteral("coverage (7ths)"));
 }
@@ -277,19 +305,20 @@ TEST(RelevanceResults, SortsAndHeading) {
 TEST(RelevanceRtfSample, NumberingAndSkipping) {
   QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
   TempTree tree;
-  TStringListWith2IntsAndSingle results;
+  RelevanceResults results;
   for (int i = 0; i < 6; ++i) {
     const QString name = QStringLiteral("t%1.txt").arg(i);
     if (i != 4) tree.WriteText(name, QStringLiteral("x"));
     results.AddOne(tree.Path(name), {100 + i, 1, static_cast<float>(6 - i)});
   }
-  TSampleRTFrec choice{tree.Root(), 3, 5};
+  RtfSampleChoice choice{tree.Root(), 3, 5};
   QStringList headings;
-  const int saved = SaveRtfSampleRun(results, choice, [&](int index, const QString& file, const QString& heading) {
-    EXPECT_EQ(file, results.String(index));
-    headings << heading;
-    return index != 5;
-  });
+  const int saved = SaveRtfSampleRun(results, choice,
+                                     [&](int index, const QString& file, const QString& heading) {
+                                       EXPECT_EQ(file, results.String(index));
+                                       headings << heading;
+                                       return index != 5;
+                                     });
   EXPECT_EQ(saved, 1);
   ASSERT_EQ(headings.size(), 2);
   EXPECT_TRUE(headings[0].startsWith(QStringLiteral("<(4) Score: 3.00,")));

@@ -15,9 +15,9 @@
 
 namespace {
 
-T2LongintAndSingleRec OracleScore(const TRelevanceFilterList& f, const QString& text, int S, int M,
-                                  std::int64_t* words_added) {
-  T2LongintAndSingleRec result;
+ScoredTextRec OracleScore(const RelevanceFilterList& f, const QString& text, int S, int M,
+                          std::int64_t* words_added) {
+  ScoredTextRec result;
   std::vector<std::int64_t> G(static_cast<std::size_t>(S), 0), H(static_cast<std::size_t>(S), 0);
   const std::int64_t W = BasicWordCount(text);
   *words_added = W;
@@ -31,9 +31,9 @@ T2LongintAndSingleRec OracleScore(const TRelevanceFilterList& f, const QString& 
   };
   std::vector<Kept> grouped;
   for (int i = 0; i < f.Count(); ++i) {
-    const TSearchContextRec& t = f[i];
-    const auto positions = CharacterPositionsWordFoundIn(t.term, t.second_term, QString(), text, t.search_param,
-                                                         t.options, t.options2);
+    const SearchTerm& t = f[i];
+    const auto positions = CharacterPositionsWordFoundIn(t.term, t.second_term, QString(), text,
+                                                         t.search_param, t.options, t.options2);
     const std::int64_t h = static_cast<std::int64_t>(positions.size());
     if (h == 0) continue;
     std::int64_t pos = 0, neg = 0;
@@ -70,17 +70,19 @@ T2LongintAndSingleRec OracleScore(const TRelevanceFilterList& f, const QString& 
   result.words = W;
   result.positive_terms = P;
   if (pos_sum == 0) return result;
-  const int C = static_cast<int>(std::count_if(H.begin(), H.end(), [](std::int64_t v) { return v > 0; }));
+  const int C =
+      static_cast<int>(std::count_if(H.begin(), H.end(), [](std::int64_t v) { return v > 0; }));
   if (C < std::clamp(M, 0, S)) return result;
   float score = static_cast<float>((pos_sum - neg_sum) * C);
-  if (score != 0) score = static_cast<float>(static_cast<double>(score) * 100.0 / static_cast<double>(W));
+  if (score != 0)
+    score = static_cast<float>(static_cast<double>(score) * 100.0 / static_cast<double>(W));
   result.score = score;
   return result;
 }
 
 QString RandomWords(QRandomGenerator& rng, const QStringList& vocabulary, int n) {
-  static const QStringList gaps{QStringLiteral(" "), QStringLiteral("  "), QStringLiteral("\r\n"),
-                                QStringLiteral(", "), QStringLiteral("-"), QStringLiteral(" <b>"),
+  static const QStringList gaps{QStringLiteral(" "),  QStringLiteral("  "), QStringLiteral("\r\n"),
+                                QStringLiteral(", "), QStringLiteral("-"),  QStringLiteral(" <b>"),
                                 QStringLiteral(" < ")};
   QString t;
   for (int i = 0; i < n; ++i) {
@@ -94,28 +96,31 @@ QString RandomWords(QRandomGenerator& rng, const QStringList& vocabulary, int n)
 
 TEST(RelevanceOracle, ScorerAndRunAgreeWithTheDefinition) {
   QRandomGenerator rng(4242);
-  const QStringList vocabulary{QStringLiteral("alpha"),  QStringLiteral("Beta"),   QStringLiteral("gamma"),
-                               QStringLiteral("delta"),  QStringLiteral("alphabet"), QStringLiteral("Über"),
-                               QStringLiteral("über"),   QStringLiteral("x"),      QStringLiteral("gamma-ray"),
-                               QStringLiteral("42"),     QStringLiteral("be"),     QStringLiteral("ta")};
-  const QStringList term_forms{QStringLiteral("alpha"),   QStringLiteral("alph*"), QStringLiteral("*ta"),
-                               QStringLiteral("beta"),    QStringLiteral("über"),  QStringLiteral("gamma ray"),
-                               QStringLiteral("delta x"), QStringLiteral("be"),    QStringLiteral("42")};
-  const QStringList option_forms{QString(), QStringLiteral("c"), QStringLiteral("n"), QStringLiteral("a"),
-                                 QStringLiteral("cn")};
+  const QStringList vocabulary{
+      QStringLiteral("alpha"), QStringLiteral("Beta"),     QStringLiteral("gamma"),
+      QStringLiteral("delta"), QStringLiteral("alphabet"), QStringLiteral("Über"),
+      QStringLiteral("über"),  QStringLiteral("x"),        QStringLiteral("gamma-ray"),
+      QStringLiteral("42"),    QStringLiteral("be"),       QStringLiteral("ta")};
+  const QStringList term_forms{
+      QStringLiteral("alpha"),   QStringLiteral("alph*"), QStringLiteral("*ta"),
+      QStringLiteral("beta"),    QStringLiteral("über"),  QStringLiteral("gamma ray"),
+      QStringLiteral("delta x"), QStringLiteral("be"),    QStringLiteral("42")};
+  const QStringList option_forms{QString(), QStringLiteral("c"), QStringLiteral("n"),
+                                 QStringLiteral("a"), QStringLiteral("cn")};
   for (int round = 0; round < 30; ++round) {
     QStringList lines;
     const int nterms = 1 + static_cast<int>(rng.bounded(6));
     for (int k = 0; k < nterms; ++k) {
       lines << term_forms[static_cast<int>(rng.bounded(term_forms.size()))] + QLatin1Char('\t') +
                    QString::number(rng.bounded(4)) + QLatin1Char('\t') +
-                   QString::number(rng.bounded(3) == 0 ? rng.bounded(1, 300) : 0) + QLatin1Char('\t') +
+                   QString::number(rng.bounded(3) == 0 ? rng.bounded(1, 300) : 0) +
+                   QLatin1Char('\t') +
                    option_forms[static_cast<int>(rng.bounded(option_forms.size()))];
     }
-    TRelevanceFilterList filters;
+    RelevanceFilterList filters;
     filters.LoadFromAStringlist(lines, true);
     ASSERT_EQ(filters.Count(), nterms);
-    const TRelevanceScorer scorer(filters);
+    const RelevanceScorer scorer(filters);
     const int S = 1 + static_cast<int>(rng.bounded(10));
     const int M = static_cast<int>(rng.bounded(-1, 12));
 
@@ -123,25 +128,25 @@ TEST(RelevanceOracle, ScorerAndRunAgreeWithTheDefinition) {
     // defined, then by the run on one and on three threads.
     TempTree tree;
     QStringList files;
-    std::vector<T2LongintAndSingleRec> expected;
+    std::vector<ScoredTextRec> expected;
     std::int64_t expected_words = 0;
     for (int i = 0; i < 25; ++i) {
       const QString text = RandomWords(rng, vocabulary, static_cast<int>(rng.bounded(0, 300)));
       files << tree.WriteText(QStringLiteral("t/%1.txt").arg(i, 2, 10, QLatin1Char('0')), text);
       std::int64_t words = 0;
-      const QString markup_free = WithoutMarkup(ReadTextOfFile(files.last()), QLatin1Char('<'), QLatin1Char('>'),
-                                                filters.Settings().tag_span);
+      const QString markup_free = WithoutMarkup(ReadTextOfFile(files.last()), QLatin1Char('<'),
+                                                QLatin1Char('>'), filters.Settings().tag_span);
       expected.push_back(OracleScore(filters, markup_free, S, M, &words));
       expected_words += words;
 
-      TRelevanceFilterRec overall;
-      const T2LongintAndSingleRec got = scorer.ScoreText(markup_free, S, M, &overall);
+      RelevanceFilter overall;
+      const ScoredTextRec got = scorer.ScoreText(markup_free, S, M, &overall);
       ASSERT_EQ(got.words, expected.back().words);
       EXPECT_EQ(got.positive_terms, expected.back().positive_terms) << markup_free.toStdString();
       EXPECT_EQ(got.score, expected.back().score) << markup_free.toStdString();
     }
     files.insert(7, tree.Path(QStringLiteral("t/vanished.txt")));
-    expected.insert(expected.begin() + 7, T2LongintAndSingleRec());
+    expected.insert(expected.begin() + 7, ScoredTextRec());
 
     RelevanceCheckParams params;
     params.min_words = static_cast<int>(rng.bounded(0, 100));
@@ -152,17 +157,19 @@ TEST(RelevanceOracle, ScorerAndRunAgreeWithTheDefinition) {
     for (int i = 0; i < files.size(); ++i) {
       const auto& r = expected[static_cast<std::size_t>(i)];
       if (r.words >= params.min_words && r.score >= params.min_score)
-        want << files[i] + QStringLiteral(" %1 %2 %3").arg(r.words).arg(r.positive_terms).arg(r.score);
+        want << files[i] +
+                    QStringLiteral(" %1 %2 %3").arg(r.words).arg(r.positive_terms).arg(r.score);
     }
     for (int threads : {1, 3}) {
       params.threads = threads;
-      TRelevanceFilterRec overall;
-      TStringListWith2IntsAndSingle results;
+      RelevanceFilter overall;
+      RelevanceResults results;
       ScoreRelevanceTexts(files, filters, params, &overall, &results, {});
       QStringList got;
       for (int i = 0; i < results.Count(); ++i) {
         const auto& r = results.GetOne(i);
-        got << results.String(i) + QStringLiteral(" %1 %2 %3").arg(r.words).arg(r.positive_terms).arg(r.score);
+        got << results.String(i) +
+                   QStringLiteral(" %1 %2 %3").arg(r.words).arg(r.positive_terms).arg(r.score);
       }
       std::sort(got.begin(), got.end());
       QStringList sorted_want = want;
@@ -190,11 +197,11 @@ TEST(RelevanceOracle, SegmentsOfTextsBeyondTwoToThe31) {
   // A text of 3 x 2^31 units: a hit at 2^31 + 5 lies in the second third, one
   // in its last unit in the last part, and none falls outside the parts.
   const std::int64_t L = 3 * (std::int64_t(1) << 31);
-  EXPECT_EQ(TMultiTermMatcher::SegmentOf((std::int64_t(1) << 31) + 5, L, 3), 1);
-  EXPECT_EQ(TMultiTermMatcher::SegmentOf(L - 1, L, 10), 9);
-  EXPECT_EQ(TMultiTermMatcher::SegmentOf(L / 2, L, 2), 1);
-  EXPECT_EQ(TMultiTermMatcher::SegmentOf(L / 2 - 1, L, 2), 0);
-  EXPECT_EQ(TMultiTermMatcher::SegmentOf(0, L, 10), 0);
+  EXPECT_EQ(MultiTermMatcher::SegmentOf((std::int64_t(1) << 31) + 5, L, 3), 1);
+  EXPECT_EQ(MultiTermMatcher::SegmentOf(L - 1, L, 10), 9);
+  EXPECT_EQ(MultiTermMatcher::SegmentOf(L / 2, L, 2), 1);
+  EXPECT_EQ(MultiTermMatcher::SegmentOf(L / 2 - 1, L, 2), 0);
+  EXPECT_EQ(MultiTermMatcher::SegmentOf(0, L, 10), 0);
 }
 
 TEST(RelevanceOracle, MarkupRemovedInPlaceAsByCopy) {
@@ -219,7 +226,8 @@ TEST(RelevanceOracle, MarkupRemovedInPlaceAsByCopy) {
   const QString inventory = QStringLiteral("ab <<>> c\u00e9");
   for (int round = 0; round < 300; ++round) {
     QString t;
-    for (int n = static_cast<int>(rng.bounded(60)); n > 0; --n) t += inventory[static_cast<int>(rng.bounded(inventory.size()))];
+    for (int n = static_cast<int>(rng.bounded(60)); n > 0; --n)
+      t += inventory[static_cast<int>(rng.bounded(inventory.size()))];
     const int span = static_cast<int>(rng.bounded(-1, 8));
     QString in_place = t;
     RemoveMarkupInPlace(in_place, QLatin1Char('<'), QLatin1Char('>'), span);

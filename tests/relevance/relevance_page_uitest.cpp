@@ -4,22 +4,23 @@
 
 #include <QClipboard>
 #include <QDir>
-#include <QGuiApplication>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QListWidget>
 #include <QTimer>
 #include <QtTest>
 
 #include "relevance/relevance_page.h"
+#include "relevance/relevance_rtf.h"
 #include "runtime/dialogs.h"
 #include "runtime/messages.h"
-#include "sampling/folder_choose_dialog.h"
-#include "sampling/folder_or_list_dialog.h"
-#include "sampling/sample_rtf_dialog.h"
 #include "support/test_page_host.h"
 #include "support/test_support.h"
-#include "viewer/one_text_file_shower_window.h"
+#include "ui_kit/folder_choose_dialog.h"
+#include "ui_kit/folder_or_list_dialog.h"
+#include "ui_kit/sample_rtf_dialog.h"
+#include "ui_kit/text_viewer_window.h"
 
 namespace {
 
@@ -43,14 +44,16 @@ class RelevancePageTest : public QObject {
 
   void checkListsSortsAndFilters() {
     TempTree t;
-    const QString filters = t.WriteText(QStringLiteral("f.txt"), QStringLiteral("river\t1\t0\t\nbank\t1\t0\tn\n"));
+    const QString filters =
+        t.WriteText(QStringLiteral("f.txt"), QStringLiteral("river\t1\t0\t\nbank\t1\t0\tn\n"));
     t.WriteText(QStringLiteral("c/a.txt"), Words(200, QStringLiteral("river")));
-    t.WriteText(QStringLiteral("c/s/b.txt"), Words(1000, QStringLiteral("river river river river river river")));
+    t.WriteText(QStringLiteral("c/s/b.txt"),
+                Words(1000, QStringLiteral("river river river river river river")));
     t.WriteText(QStringLiteral("c/neg.txt"), Words(300, QStringLiteral("river bank bank")));
     t.WriteText(QStringLiteral("c/short.txt"), Words(5, QStringLiteral("river")));
 
     TestPageHost host(TestPageHost::Runs::InPlace, TestPageHost::Viewer::Shared);
-    TRelevanceFilterList list;
+    RelevanceFilterList list;
     RelevancePage page(&host, &list, nullptr);
     page.resize(900, 500);
     page.show();
@@ -66,12 +69,12 @@ class RelevancePageTest : public QObject {
     QCOMPARE(dialogs_.ShownNames(), QStringList{QStringLiteral("FormNotFilled")});
 
     page.ElFileNameEditFilterStrings->setText(filters);
-    TFormFolderOrListChooser* chooser = page.FolderOrListChooser();
+    FolderOrListChooserDialog* chooser = page.FolderOrListChooser();
     chooser->ElFolderNameEditFolder->setText(t.Path(QStringLiteral("c")));
     QTimer::singleShot(0, chooser, [chooser] { chooser->AdvGlowButtonOKClick(); });
     page.AdvGlowButtonRelevanceCheckClick();
 
-    TRelevanceGridModel* m = page.GridModel();
+    RelevanceGridModel* m = page.GridModel();
     QCOMPARE(m->rowCount(), 2);  // neg scores below 0, short is too short
     QCOMPARE(m->headerData(2, Qt::Horizontal, Qt::DisplayRole).toString(), LX("LXScore"));
     QCOMPARE(m->CellText(0, 0), QStringLiteral("1"));
@@ -85,7 +88,7 @@ class RelevancePageTest : public QObject {
     QVERIFY(page.AdvGlowButtonRelevanceCOPYRTF->isVisible());
     QVERIFY(page.AdvGlowButtonRelevanceCheck->isEnabled());
     QCOMPARE(host.Resets().back(), true);
-    const TFileDetails3_string d = page.CurrentRowDetails();
+    const ViewerFileDetails d = page.CurrentRowDetails();
     QVERIFY(d.full_path.endsWith(QStringLiteral("b.txt")));
     QCOMPARE(d.info1, QStringLiteral("1,006"));
 
@@ -107,7 +110,8 @@ class RelevancePageTest : public QObject {
     page.AdvSpinEditRelevanceFilterCopyMin->setValue(1);
     dialogs_.QueueAnswer(mrOK);
     page.AdvGlowButtonRelevanceFilterClick();
-    QCOMPARE(dialogs_.ShownNames(), (QStringList{QStringLiteral("OKToDoX"), QStringLiteral("NFilesCopiedOrMoved")}));
+    QCOMPARE(dialogs_.ShownNames(),
+             (QStringList{QStringLiteral("OKToDoX"), QStringLiteral("NFilesCopiedOrMoved")}));
     QVERIFY(dialogs_.Shown()[0].text.contains(QStringLiteral("any text scoring at least 1")));
     QVERIFY(dialogs_.Shown()[1].text.startsWith(QStringLiteral("0 files copied")));
     page.AdvSpinEditRelevanceFilterCopyMin->setValue(0);
@@ -131,10 +135,10 @@ class RelevancePageTest : public QObject {
     const QString list = t.WriteText(QStringLiteral("l.txt"), t.Path(QStringLiteral("c/a.txt")) + QLatin1Char('\n') +
                                                                   t.Path(QStringLiteral("c/gone.txt")) + QLatin1Char('\n'));
     TestPageHost host(TestPageHost::Runs::InPlace, TestPageHost::Viewer::Shared);
-    TRelevanceFilterList flist;
+    RelevanceFilterList flist;
     RelevancePage page(&host, &flist, nullptr);
     page.ElFileNameEditFilterStrings->setText(filters);
-    TFormFolderOrListChooser* chooser = page.FolderOrListChooser();
+    FolderOrListChooserDialog* chooser = page.FolderOrListChooser();
     chooser->ElFileNameEditList->setText(list);
     QTimer::singleShot(0, chooser, [chooser] { chooser->AdvGlowButtonOKClick(); });
     page.AdvGlowButtonRelevanceCheckClick();
@@ -145,12 +149,13 @@ class RelevancePageTest : public QObject {
     QVERIFY(dialogs_.Shown()[0].text.contains(t.Path(QStringLiteral("c/gone.txt")) + QStringLiteral(": no such file")));
     dialogs_.Clear();
 
-    TFormFolderChooser* fc = page.FolderChooser();
+    FolderChooserDialog* fc = page.FolderChooser();
     fc->ElFolderNameEditFolder->setText(t.Path(QStringLiteral("out")));
     QTimer::singleShot(0, fc, [fc] { fc->AdvGlowButtonOKClick(); });
     dialogs_.QueueAnswer(mrOK);
     page.AdvGlowButtonRelevanceFilterClick();
-    QVERIFY(QFileInfo::exists(t.Path(QStringLiteral("out/filtered")) + t.Path(QStringLiteral("c/a.txt"))));
+    QVERIFY(QFileInfo::exists(t.Path(QStringLiteral("out/filtered")) +
+                              t.Path(QStringLiteral("c/a.txt"))));
 
     // Cancelling the chooser on the next check leaves the grid as it was.
     QTimer::singleShot(0, chooser, [chooser] { chooser->reject(); });
@@ -162,16 +167,16 @@ class RelevancePageTest : public QObject {
   // saves from the selected row on, skipping a text without terms.
   void viewerAndRtfSample() {
     TempTree t;
-    const QString filters =
-        t.WriteText(QStringLiteral("f.txt"), QStringLiteral("river\t1\t0\t\nflood*\t1\t0\t\nbank\t1\t0\tn\n"));
+    const QString filters = t.WriteText(
+        QStringLiteral("f.txt"), QStringLiteral("river\t1\t0\t\nflood*\t1\t0\t\nbank\t1\t0\tn\n"));
     t.WriteText(QStringLiteral("c/a.txt"), Words(200, QStringLiteral("river floods river")));
     t.WriteText(QStringLiteral("c/b.txt"), Words(200, QStringLiteral("river")));
     t.WriteText(QStringLiteral("c/c.txt"), Words(200, QStringLiteral("bank")));
     TestPageHost host(TestPageHost::Runs::InPlace, TestPageHost::Viewer::Shared);
-    TRelevanceFilterList list;
+    RelevanceFilterList list;
     RelevancePage page(&host, &list, nullptr);
     page.ElFileNameEditFilterStrings->setText(filters);
-    TFormFolderOrListChooser* chooser = page.FolderOrListChooser();
+    FolderOrListChooserDialog* chooser = page.FolderOrListChooser();
     chooser->ElFolderNameEditFolder->setText(t.Path(QStringLiteral("c")));
     QTimer::singleShot(0, chooser, [chooser] { chooser->AdvGlowButtonOKClick(); });
     page.AdvGlowButtonRelevanceCheckClick();
@@ -179,17 +184,18 @@ class RelevancePageTest : public QObject {
 
     page.LXSimpleVirtualGridRelevance->selectRow(0);
     page.Showthistext1Click();
-    TFormOneTextFileShower* v = host.ShownViewer();
+    TextViewerWindow* v = host.ShownViewer();
     QVERIFY(v);
     QCOMPARE(v->SearchList().Count(), 2);
     QCOMPARE(v->StyledListboxKWs()->count(), 2);
     QStringList listed;
-    for (int i = 0; i < v->StyledListboxKWs()->count(); ++i) listed << v->StyledListboxKWs()->item(i)->text();
+    for (int i = 0; i < v->StyledListboxKWs()->count(); ++i)
+      listed << v->StyledListboxKWs()->item(i)->text();
     QVERIFY(!listed.contains(QStringLiteral("bank")));
     QVERIFY(listed.contains(QStringLiteral("flood*")));
     QCOMPARE(v->CurrentShortFilename(), QStringLiteral("a.txt"));
 
-    TFormSampleRTF* w = page.SampleRTFWindow();
+    SampleRtfDialog* w = page.SampleRTFWindow();
     const QString out = t.Path(QStringLiteral("rtf"));
     w->ElFolderNameEdit1->setText(out);
     page.LXSimpleVirtualGridRelevance->selectRow(1);
@@ -202,7 +208,11 @@ class RelevancePageTest : public QObject {
     const QByteArray rtf = ReadAll(out + QStringLiteral("/b.rtf"));
     QVERIFY(rtf.contains("(2) Score: "));
     QVERIFY(rtf.contains("river (1)"));
-    QVERIFY(!v->isVisible());
+    // The page writes what the command-line tool writes for the same run.
+    RtfSampleChoice cli_choice = w->SampleRTF_choices;
+    cli_choice.folder = t.Path(QStringLiteral("cli-rtf"));
+    QCOMPARE(SaveRelevanceRtfSample(page.Scores(), list, cli_choice), 1);
+    QCOMPARE(ReadAll(cli_choice.folder + QStringLiteral("/b.rtf")), rtf);
 
     // Copy puts the grid, headings first, on the clipboard.
     page.RelevanceCopy2Click();

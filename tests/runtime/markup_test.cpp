@@ -15,7 +15,8 @@ TEST(Markup, TagsWithinTheSpanGoAndStrayBracketsStay) {
   EXPECT_EQ(WithoutMarkup(u"<a>", QLatin1Char('<'), QLatin1Char('>'), 0), QStringLiteral("<a>"));
   // The span counts from the opening character: "<abc>" needs a span of 4.
   EXPECT_EQ(WithoutMarkup(u"<abc>z", QLatin1Char('<'), QLatin1Char('>'), 4), QStringLiteral("z"));
-  EXPECT_EQ(WithoutMarkup(u"<abc>z", QLatin1Char('<'), QLatin1Char('>'), 3), QStringLiteral("<abc>z"));
+  EXPECT_EQ(WithoutMarkup(u"<abc>z", QLatin1Char('<'), QLatin1Char('>'), 3),
+            QStringLiteral("<abc>z"));
 }
 
 TEST(Markup, UnreadableFilesGiveEmptyText) {

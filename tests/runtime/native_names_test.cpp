@@ -1,11 +1,12 @@
+#include "runtime/native_names.h"
+
 #include <gtest/gtest.h>
 
 #include <QFile>
 #include <random>
 
-#include "runtime/file_iterator.h"
+#include "runtime/file_walker.h"
 #include "runtime/native_files.h"
-#include "runtime/native_names.h"
 #include "runtime/text_case.h"
 #include "runtime/text_reader.h"
 #include "support/test_support.h"
@@ -24,7 +25,8 @@ QByteArray Utf8Of(char32_t c) {
   if (c < 0x80) return Bytes({static_cast<unsigned>(c)});
   if (c < 0x800) return Bytes({0xC0 | (c >> 6), 0x80 | (c & 0x3F)});
   if (c < 0x10000) return Bytes({0xE0 | (c >> 12), 0x80 | ((c >> 6) & 0x3F), 0x80 | (c & 0x3F)});
-  return Bytes({0xF0 | (c >> 18), 0x80 | ((c >> 12) & 0x3F), 0x80 | ((c >> 6) & 0x3F), 0x80 | (c & 0x3F)});
+  return Bytes(
+      {0xF0 | (c >> 18), 0x80 | ((c >> 12) & 0x3F), 0x80 | ((c >> 6) & 0x3F), 0x80 | (c & 0x3F)});
 }
 
 QString Units(std::initializer_list<char16_t> units) {
@@ -38,7 +40,8 @@ void ExpectRoundTrip(const QByteArray& bytes) {
   ASSERT_EQ(NativeFromName(name), bytes) << bytes.toHex().toStdString();
   // Decoding is a function of the bytes alone: the name decodes the same again.
   ASSERT_EQ(NameFromNative(NativeFromName(name)), name) << bytes.toHex().toStdString();
-  ASSERT_FALSE(name.contains(QChar(0xFFFD)) && !bytes.contains("\xEF\xBF\xBD")) << bytes.toHex().toStdString();
+  ASSERT_FALSE(name.contains(QChar(0xFFFD)) && !bytes.contains("\xEF\xBF\xBD"))
+      << bytes.toHex().toStdString();
 }
 
 }  // namespace
@@ -51,7 +54,8 @@ TEST(NativeNames, EveryByteStringRoundTrips) {
     QByteArray b;
     const int n = static_cast<int>(rng() % 12);
     // Half the strings lean to high bytes, where the sequences are.
-    for (int k = 0; k < n; ++k) b.append(static_cast<char>(i % 2 ? 0x80 + rng() % 0x80 : rng() % 0x100));
+    for (int k = 0; k < n; ++k)
+      b.append(static_cast<char>(i % 2 ? 0x80 + rng() % 0x80 : rng() % 0x100));
     ExpectRoundTrip(b);
   }
   for (int i = 0; i < 5000; ++i) {
@@ -79,7 +83,9 @@ TEST(NativeNames, EveryByteStringRoundTrips) {
       Utf8Of(0xDCFC),                   // a lone low surrogate: looks like an escaped byte
       Utf8Of(0xD83D) + Utf8Of(0xDE00),  // a surrogate pair in three-byte forms
       Bytes({0xF4, 0x90, 0x80, 0x80}),  // above U+10FFFF
-      Bytes({0xF5, 0x80}), Bytes({0xFF}), Bytes({0x80}),
+      Bytes({0xF5, 0x80}),
+      Bytes({0xFF}),
+      Bytes({0x80}),
   };
   for (const QByteArray& b : invalid) {
     ExpectRoundTrip(b);
@@ -91,16 +97,20 @@ TEST(NativeNames, EveryByteStringRoundTrips) {
   EXPECT_EQ(NameFromNative(Bytes({0xE2, 0x82, 0xC3, 0xBC})), Units({0xDCE2, 0xDC82, 0xFC}));
   EXPECT_EQ(NameFromNative(QByteArray("d\xFCr")), Units({'d', 0xDCFC, 'r'}));
   // Lower-casing keeps escaped bytes, so names stay apart.
-  EXPECT_EQ(LowerCasedName(NameFromNative(QByteArray("\xC3\x84R\xFC"))), NameFromNative(QByteArray("\xC3\xA4r\xFC")));
-  EXPECT_NE(LowerCasedName(NameFromNative(QByteArray("GR\xC4"))), LowerCasedName(NameFromNative(QByteArray("GR\xDC"))));
+  EXPECT_EQ(LowerCasedName(NameFromNative(QByteArray("\xC3\x84R\xFC"))),
+            NameFromNative(QByteArray("\xC3\xA4r\xFC")));
+  EXPECT_NE(LowerCasedName(NameFromNative(QByteArray("GR\xC4"))),
+            LowerCasedName(NameFromNative(QByteArray("GR\xDC"))));
 }
 
 // Shown names: escaped bytes in hex, TAB/newline/CR named, other control
 // characters in hex, a backslash doubled; text outside the BMP and plain
 // names unchanged.
 TEST(NativeNames, DisplayFormEscapesWhatWouldMislead) {
-  EXPECT_EQ(DisplayName(NameFromNative(QByteArray("/c/d\xFCr/a.txt"))), QStringLiteral("/c/d\\xfcr/a.txt"));
-  EXPECT_EQ(DisplayName(QStringLiteral("a\tb\nc\rd\x01\x7f.txt")), QStringLiteral("a\\tb\\nc\\rd\\x01\\x7f.txt"));
+  EXPECT_EQ(DisplayName(NameFromNative(QByteArray("/c/d\xFCr/a.txt"))),
+            QStringLiteral("/c/d\\xfcr/a.txt"));
+  EXPECT_EQ(DisplayName(QStringLiteral("a\tb\nc\rd\x01\x7f.txt")),
+            QStringLiteral("a\\tb\\nc\\rd\\x01\\x7f.txt"));
   EXPECT_EQ(DisplayName(QStringLiteral("a\\xfc")), QStringLiteral("a\\\\xfc"));
   const QString plain = QString::fromUtf8("/corpus/Ärger \xF0\x9F\x98\x80 ok.txt");
   EXPECT_EQ(DisplayName(plain), plain);
@@ -117,12 +127,12 @@ TEST(NativeNames, WalkAndFilesWithLatin1Names) {
   t.Write(folder_name + QLatin1Char('/') + file_name, "Wort und Satz.\r\n");
   t.Write(QStringLiteral("plain.txt"), "x");
 
-  TFileAndDirIterator it;
+  FileWalker it;
   it.HeadDir = t.Root();
   it.IncludeSubFolders = true;
   ASSERT_EQ(it.IterateFindingFiles(), 2);
   EXPECT_TRUE(it.Problems().isEmpty()) << it.Problems().join('\n').toStdString();
-  it.BuildDetailedList(TFileSortOrder::ByName);
+  it.BuildDetailedList(FileSortOrder::ByName);
   const QString found = it.FilesFound().GetFullFilename(0);
   EXPECT_EQ(found, t.Path(folder_name + QLatin1Char('/') + file_name));
   EXPECT_EQ(it.FilesFound().GetASimpleSearchRec(0).Size, 16);

@@ -19,7 +19,7 @@ using V = std::vector<std::int64_t>;
 }  // namespace
 
 TEST(SearchLine, FieldsWildcardsAndOptions) {
-  TSearchContextRec r;
+  SearchTerm r;
   QString err;
   ASSERT_TRUE(ParseSearchLine(QStringLiteral("econom*\t3\t2\tc n"), &r, &err)) << err.toStdString();
   EXPECT_EQ(r.typed_in, QStringLiteral("econom*"));
@@ -50,7 +50,7 @@ TEST(SearchList, LoadsFileSkippingCommentsAndNamesBadLines) {
   const QString good = tree.WriteText(QStringLiteral("f.txt"),
                                       QStringLiteral("# my terms\n\nclimate\t2\t0\t\nCO2\t1\t0\tc\n"
                                                      "hoax\t1\t0\tn\n"));
-  TSimpleSearchlist list;
+  TermList list;
   ASSERT_TRUE(list.LoadFromFile(good)) << list.Problems().join(QLatin1Char('\n')).toStdString();
   ASSERT_EQ(list.Count(), 3);
   EXPECT_EQ(list.GetATypedInSW(1), QStringLiteral("CO2"));
@@ -59,12 +59,13 @@ TEST(SearchList, LoadsFileSkippingCommentsAndNamesBadLines) {
   EXPECT_EQ(list.IndexOf(QStringLiteral("hoax")), 2);
   EXPECT_EQ(list.IndexOf(QStringLiteral("HOAX")), -1);
 
-  const QString bad = tree.WriteText(QStringLiteral("g.txt"),
-                                     QStringLiteral("alpha\t1\nbeta\t1\ngamma\ttwo\n"));
+  const QString bad =
+      tree.WriteText(QStringLiteral("g.txt"), QStringLiteral("alpha\t1\nbeta\t1\ngamma\ttwo\n"));
   EXPECT_FALSE(list.LoadFromFile(bad));
   EXPECT_EQ(list.Count(), 2);  // the good lines still load
   ASSERT_EQ(list.Problems().size(), 1);
-  EXPECT_TRUE(list.Problems()[0].startsWith(QStringLiteral("line 3"))) << list.Problems()[0].toStdString();
+  EXPECT_TRUE(list.Problems()[0].startsWith(QStringLiteral("line 3")))
+      << list.Problems()[0].toStdString();
 
   EXPECT_FALSE(list.LoadFromFile(tree.Path(QStringLiteral("missing.txt"))));
   EXPECT_EQ(list.Count(), 0);
@@ -72,8 +73,10 @@ TEST(SearchList, LoadsFileSkippingCommentsAndNamesBadLines) {
 }
 
 TEST(SearchList, PlainLinesKeepTabsAndStarsAsText) {
-  TSimpleSearchlist list;
-  EXPECT_EQ(list.LoadFromAStringlist({QStringLiteral("econom*"), QString(), QStringLiteral("a\tb")}, false), 2);
+  TermList list;
+  EXPECT_EQ(list.LoadFromAStringlist({QStringLiteral("econom*"), QString(), QStringLiteral("a\tb")},
+                                     false),
+            2);
   EXPECT_EQ(list[0].options, kSoWordGoesOn);
   EXPECT_EQ(list[1].term, QStringLiteral("a\tb"));
   EXPECT_EQ(list.LoadFromAStringlist({QStringLiteral("x\t5")}, true), 1);
@@ -122,7 +125,8 @@ TEST(MultiTermMatcher, AgreesWithAPlainScanOnRandomTexts) {
   const QString alphabet = QStringLiteral("abAB .");
   auto random_string = [&](int len) {
     QString s;
-    for (int i = 0; i < len; ++i) s.append(alphabet[static_cast<int>(rng.bounded(alphabet.size()))]);
+    for (int i = 0; i < len; ++i)
+      s.append(alphabet[static_cast<int>(rng.bounded(alphabet.size()))]);
     return s;
   };
   auto is_word = [](QChar c) { return c.isLetter(); };
@@ -131,10 +135,10 @@ TEST(MultiTermMatcher, AgreesWithAPlainScanOnRandomTexts) {
     return s;
   };
   for (int round = 0; round < 200; ++round) {
-    std::vector<TSearchContextRec> terms;
+    std::vector<SearchTerm> terms;
     const int nterms = 1 + static_cast<int>(rng.bounded(8));
     for (int k = 0; k < nterms; ++k) {
-      TSearchContextRec r;
+      SearchTerm r;
       QString t = single_spaces(random_string(1 + static_cast<int>(rng.bounded(4))).trimmed());
       if (t.isEmpty()) t = QStringLiteral("a");
       r.term = r.typed_in = t;
@@ -143,12 +147,12 @@ TEST(MultiTermMatcher, AgreesWithAPlainScanOnRandomTexts) {
       terms.push_back(r);
     }
     const QString text = single_spaces(random_string(60));
-    TMultiTermMatcher m(terms);
-    std::vector<TTermHits> hits;
+    MultiTermMatcher m(terms);
+    std::vector<TermMatches> hits;
     m.FindAll(text, hits);
     ASSERT_EQ(hits.size(), terms.size());
     for (std::size_t k = 0; k < terms.size(); ++k) {
-      const TSearchContextRec& r = terms[k];
+      const SearchTerm& r = terms[k];
       const Qt::CaseSensitivity cs = r.CaseKept() ? Qt::CaseSensitive : Qt::CaseInsensitive;
       V expected;
       qsizetype last_end = 0;
@@ -163,20 +167,19 @@ TEST(MultiTermMatcher, AgreesWithAPlainScanOnRandomTexts) {
         expected.push_back(static_cast<std::int64_t>(i));
         last_end = e;
       }
-      EXPECT_EQ(hits[k].positions, expected)
-          << "term \"" << r.term.toStdString() << "\" options " << r.options << " in \"" << text.toStdString()
-          << "\"";
+      EXPECT_EQ(hits[k].positions, expected) << "term \"" << r.term.toStdString() << "\" options "
+                                             << r.options << " in \"" << text.toStdString() << "\"";
     }
   }
 }
 
 TEST(MultiTermMatcher, StopFlagEndsTheSearch) {
-  TSearchContextRec r = PlainSearchTerm(QStringLiteral("word"));
-  TMultiTermMatcher m({r});
+  SearchTerm r = PlainSearchTerm(QStringLiteral("word"));
+  MultiTermMatcher m({r});
   QString text;
   for (int i = 0; i < 50000; ++i) text += QStringLiteral("word ");
   std::atomic<bool> stop{true};
-  std::vector<TTermHits> hits;
+  std::vector<TermMatches> hits;
   m.FindAll(text, hits, &stop);
   EXPECT_LT(hits[0].positions.size(), 50000u);
   m.FindAll(text, hits);

@@ -28,7 +28,8 @@ TEST(TextReader, TextEndsAtTheFirstNul) {
   EXPECT_EQ(info.size, 1000);
   EXPECT_FALSE(info.has_bom);
   EXPECT_EQ(ReadTextOfFile(t.Write("nul0.txt", QByteArray("\0abc", 4))), QString());
-  EXPECT_EQ(ReadTextOfFile(t.Write("nul2.txt", QByteArray("ab\r\n\0cd", 7))), QStringLiteral("ab\r\n"));
+  EXPECT_EQ(ReadTextOfFile(t.Write("nul2.txt", QByteArray("ab\r\n\0cd", 7))),
+            QStringLiteral("ab\r\n"));
 }
 
 TEST(TextReader, ByteOrderMarksDecideTheEncoding) {
@@ -48,7 +49,8 @@ TEST(TextReader, ByteOrderMarksDecideTheEncoding) {
   EXPECT_EQ(ReadTextOfFile(t.Write("be.txt", be), &info), sample);
   EXPECT_EQ(info.encoding, TextEncoding::Utf16BE);
   // A UTF-16 NUL unit ends the text as well.
-  EXPECT_EQ(ReadTextOfFile(t.Write("le0.txt", Utf16LeWithBom(QStringLiteral("ab") + QChar(0) + QStringLiteral("cd")))),
+  EXPECT_EQ(ReadTextOfFile(t.Write(
+                "le0.txt", Utf16LeWithBom(QStringLiteral("ab") + QChar(0) + QStringLiteral("cd")))),
             QStringLiteral("ab\r\n"));
   EXPECT_EQ(TextEncodingName(info), QStringLiteral("UTF-16 BE"));
   // A mark decides even when the choice forces an 8-bit code page.

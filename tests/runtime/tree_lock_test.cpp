@@ -17,7 +17,8 @@ TEST(TreeMoveLock, OneRunPerTreeAndAroundItSeparateTreesSideBySide) {
   // once, with a message that says why.
   const TreeMoveLock same(t.Path(QStringLiteral("corpus/a")));
   EXPECT_FALSE(same.Held());
-  EXPECT_TRUE(same.Refusal().contains(QStringLiteral("Another run"))) << same.Refusal().toStdString();
+  EXPECT_TRUE(same.Refusal().contains(QStringLiteral("Another run")))
+      << same.Refusal().toStdString();
   EXPECT_FALSE(TreeMoveLock(t.Path(QStringLiteral("corpus/a/deep"))).Held());
   EXPECT_FALSE(TreeMoveLock(t.Path(QStringLiteral("corpus"))).Held());
   // A tree beside it is free.

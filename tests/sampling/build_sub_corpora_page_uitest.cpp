@@ -5,12 +5,12 @@
 #include <QPushButton>
 #include <QtTest>
 
+#include "app/sorvel_window.h"
 #include "runtime/dialogs.h"
 #include "runtime/settings.h"
 #include "sampling/build_sub_corpora_page.h"
 #include "sampling/sample_page.h"
 #include "sampling/sampling_test_support.h"
-#include "shell/sorvel_window.h"
 #include "support/test_support.h"
 
 class BuildSubCorporaPageTest : public QObject {
@@ -94,7 +94,8 @@ class BuildSubCorporaPageTest : public QObject {
     QCOMPARE(page.LastFilesSaved(), 2);
     QCOMPARE(host.Status(), QStringLiteral("2 files saved"));
     QVERIFY(!host.stop_shown);
-    QCOMPARE(QDir(t.Path("out/month")).entryList(QDir::Files), (QStringList{"2003_04.txt", "2004_01.txt"}));
+    QCOMPARE(QDir(t.Path("out/month")).entryList(QDir::Files),
+             (QStringList{"2003_04.txt", "2004_01.txt"}));
     QVERIFY(page.grab().save(QDir::tempPath() + QStringLiteral("/sorvel_subcorpora_page.png")));
   }
 
@@ -102,8 +103,9 @@ class BuildSubCorporaPageTest : public QObject {
   void pagesWorkInTheMainWindow() {
     TempTree t;
     t.Write("src/a.txt", "one\ntwo");
-    t.SetMTime("src/a.txt", QDateTime(QDate(1999, 12, 31), QTime(23, 0), Qt::LocalTime).toSecsSinceEpoch());
-    TFormSorvel w;
+    t.SetMTime("src/a.txt",
+               QDateTime(QDate(1999, 12, 31), QTime(23, 0), Qt::LocalTime).toSecsSinceEpoch());
+    MainWindow w;
     w.show();
     auto* build = w.AdvOfficePageBuildSubCorpora;
     QCOMPARE(Find<QComboBox>(build, "AdvComboBoxDelicacy")->count(), 10);

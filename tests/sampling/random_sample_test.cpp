@@ -1,11 +1,13 @@
 #include "sampling/random_sample.h"
-#include "sampling/sampler.h"
 
 #include <gtest/gtest.h>
+
 #include <set>
 
 #include "runtime/dialogs.h"
 #include "runtime/error.h"
+#include "runtime/file_types.h"
+#include "sampling/sampler.h"
 #include "support/test_support.h"
 
 namespace {
@@ -19,15 +21,16 @@ QStringList Numbered(int n) {
 TEST(RandomSample, EachPreferenceDrawsDistinctLinesFromItsRegionInSourceOrder) {
   const QStringList source = Numbered(100);
   struct Case {
-    TSamplePreference pref;
+    SampleSpread pref;
     int lo, hi;  // region [lo, hi)
   };
-  for (const Case c : {Case{spTopQuarter, 0, 25}, Case{spMiddleQuarter, 37, 62}, Case{spBottomQuarter, 75, 100},
-                       Case{spAnywhere, 0, 100}}) {
+  for (const Case c : {Case{spTopQuarter, 0, 25}, Case{spMiddleQuarter, 37, 62},
+                       Case{spBottomQuarter, 75, 100}, Case{spAnywhere, 0, 100}}) {
     // 3 lines exercise the sparse draw, 20 lines the dense one.
     for (int size : {3, 20}) {
       QStringList sample{QStringLiteral("left over from before")};
-      CopyRandomSampleFromStringlistAtoB(source, sample, size, c.pref, 42u + static_cast<unsigned>(size));
+      CopyRandomSampleFromStringlistAtoB(source, sample, size, c.pref,
+                                         42u + static_cast<unsigned>(size));
       ASSERT_EQ(sample.size(), size) << c.pref;
       std::set<int> seen;
       int last = -1;
@@ -96,21 +99,21 @@ TEST(Sampler, FolderVariantAppliesMaskAndTheFiltersRuleFromNoEarlierExclusion) {
   t.Write("FILTERS/f.txt", "f");
   t.Write("FILTERS/inner/g.txt", "g");
 
-  TFileAndDirIterator it;
+  FileWalker it;
   it.SetExcludedDirs({QStringLiteral("sub")});  // left by another page's search
-  QStringList s = RandomSampleFromFolder(it, t.Root(), FileTypesMask(1), 1000, spAnywhere, 3u);
+  QStringList s = RandomSampleFromFolder(it, t.Root(), FileTypeMaskAt(1), 1000, spAnywhere, 3u);
   const QString r = t.Root() + QLatin1Char('/');
   EXPECT_EQ(s, (QStringList{r + "a.txt", r + "b.txt", r + "sub/d.txt"}));
 
   // Inside a FILTERS folder its own sub-folders are searched.
-  s = RandomSampleFromFolder(it, t.Path("FILTERS"), FileTypesMask(0), 1000, spAnywhere, 3u);
+  s = RandomSampleFromFolder(it, t.Path("FILTERS"), FileTypeMaskAt(0), 1000, spAnywhere, 3u);
   EXPECT_EQ(s, (QStringList{r + "FILTERS/f.txt", r + "FILTERS/inner/g.txt"}));
   EXPECT_TRUE(ExcludedFoldersForSampleSource(QStringLiteral("C:\\corpus\\FILTERS\\x")).isEmpty());
   EXPECT_FALSE(ExcludedFoldersForSampleSource(QStringLiteral("/corpus/filters")).isEmpty());
 
-  s = RandomSampleFromFolder(it, t.Root(), FileTypesMask(2), 1, spAnywhere, 3u);
+  s = RandomSampleFromFolder(it, t.Root(), FileTypeMaskAt(2), 1, spAnywhere, 3u);
   EXPECT_EQ(s, (QStringList{r + "c.html"}));
-  s = RandomSampleFromFolder(it, t.Path("missing"), FileTypesMask(0), 10, spAnywhere, 3u);
+  s = RandomSampleFromFolder(it, t.Path("missing"), FileTypeMaskAt(0), 10, spAnywhere, 3u);
   EXPECT_TRUE(s.isEmpty());
 }
 

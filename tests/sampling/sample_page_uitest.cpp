@@ -33,7 +33,8 @@ class SamplePageTest : public QObject {
     QStringList sample{QStringLiteral("kept until a run")};
     SamplePage page(&host, &sample);
     QCOMPARE(Find<QSpinBox>(&page, "AdvSpinEditSample")->value(), 100);
-    QCOMPARE(Find<QComboBox>(&page, "myAdvFilterComboSample")->currentText(), QStringLiteral("All files (*.*)"));
+    QCOMPARE(Find<QComboBox>(&page, "myAdvFilterComboSample")->currentText(),
+             QStringLiteral("All files (*.*)"));
     QCOMPARE(Find<QComboBox>(&page, "myAdvFilterComboSample")->count(), 3);
     QCOMPARE(page.SamplePreference(), spAnywhere);  // no radio item chosen
     auto* pager = page.InnerPager();
@@ -86,8 +87,8 @@ class SamplePageTest : public QObject {
     QCOMPARE(page.SelectedSampleFile(), t.Path("c/t2.txt"));
     page.Showthistext1Click();
     QCOMPARE(shown_paths, QStringList{t.Path("c/t2.txt")});
-    QVERIFY(page.AllText().startsWith(LX("LXN") + QLatin1Char('\t') + LX("LXFilename") + QStringLiteral("\r\n1\t") +
-                                      t.Path("c/t1.txt")));
+    QVERIFY(page.AllText().startsWith(LX("LXN") + QLatin1Char('\t') + LX("LXFilename") +
+                                      QStringLiteral("\r\n1\t") + t.Path("c/t1.txt")));
 
     QVERIFY(page.grab().save(QDir::tempPath() + QStringLiteral("/sorvel_sample_page.png")));
 
@@ -148,7 +149,8 @@ class SamplePageTest : public QObject {
     script_->QueueAnswer(mrOK);
     script_->QueueAnswer(mrNo);
     page.SaveZippedTextSet(zip);
-    QCOMPARE(script_->ShownNames(), (QStringList{QStringLiteral("OKToDoX"), QStringLiteral("SavedOKOpenNow")}));
+    QCOMPARE(script_->ShownNames(),
+             (QStringList{QStringLiteral("OKToDoX"), QStringLiteral("SavedOKOpenNow")}));
   }
 
  private:

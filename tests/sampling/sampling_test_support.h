@@ -16,4 +16,3 @@ T* Find(QWidget* page, const char* name) {
   if (!w) qFatal("control %s missing", name);
   return w;
 }
-

@@ -1,12 +1,13 @@
 #include "sampling/sub_corpus_builder.h"
 
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#include <gtest/gtest.h>
 
 #include "runtime/error.h"
 #include "runtime/native_names.h"
@@ -28,7 +29,8 @@ QString ReadSubCorpus(const QString& path) {
   const QByteArray b = ReadAll(path);
   EXPECT_TRUE(b.startsWith("\xFF\xFE")) << path.toStdString();
   EXPECT_EQ(b.size() % 2, 0);
-  return QString::fromUtf16(reinterpret_cast<const char16_t*>(b.constData() + 2), (b.size() - 2) / 2);
+  return QString::fromUtf16(reinterpret_cast<const char16_t*>(b.constData() + 2),
+                            (b.size() - 2) / 2);
 }
 
 QDateTime FileDate(const QString& path) { return QFileInfo(path).lastModified(); }
@@ -42,7 +44,7 @@ TEST(SubCorpora, YearBaseLayoutsTagsAndFileDates) {
   WriteDated(t, "src/c.txt", "x\ny\nz", Local(1998, 1, 2));
   WriteDated(t, "src/empty.txt", "", Local(1999, 5, 5));
 
-  TFileAndDirIterator it;
+  FileWalker it;
   QStringList statuses;
   SubCorpusRequest rq{t.Path("src"), t.Path("out/"), QStringLiteral("*.*"), tlbYear};
   const int saved = BuildSubCorpora(it, rq, {nullptr, [&](const QString& s) { statuses << s; }});
@@ -52,12 +54,14 @@ TEST(SubCorpora, YearBaseLayoutsTagsAndFileDates) {
   const QString y97 = t.Path("out/year/1997.txt");
   const QString a = t.Path("src/a.txt");
   const QString c = t.Path("src/c.txt");
-  EXPECT_EQ(ReadSubCorpus(y97),
-            QStringLiteral("<START OF TEXT 1 ****>\r\nline one\r\n<separate filename = ") + a +
-                QStringLiteral(">\r\nline two\r\n<END OF TEXT 1 ****>\r\n< amalgamation by year >\r\n"
-                               "<END OF TEXT 1 ****>\r\n"
-                               "\r\n\r\n\r\n<START OF TEXT 2 ****>\r\nsingle line\r\n\r\n< amalgamation: year >\r\n"
-                               "<END OF TEXT 2 ****>\r\n"));
+  EXPECT_EQ(
+      ReadSubCorpus(y97),
+      QStringLiteral("<START OF TEXT 1 ****>\r\nline one\r\n<separate filename = ") + a +
+          QStringLiteral(
+              ">\r\nline two\r\n<END OF TEXT 1 ****>\r\n< amalgamation by year >\r\n"
+              "<END OF TEXT 1 ****>\r\n"
+              "\r\n\r\n\r\n<START OF TEXT 2 ****>\r\nsingle line\r\n\r\n< amalgamation: year >\r\n"
+              "<END OF TEXT 2 ****>\r\n"));
   EXPECT_EQ(ReadSubCorpus(t.Path("out/year/1998.txt")),
             QStringLiteral("<START OF TEXT 1 ****>\r\nx\r\n<separate filename = ") + c +
                 QStringLiteral(">\r\ny\r\nz\r\n<END OF TEXT 1 ****>\r\n< amalgamation by year >\r\n"
@@ -84,11 +88,13 @@ TEST(SubCorpora, HourWeekAndDecadeNamesAndDates) {
   TempTree t;
   WriteDated(t, "src/a.txt", "a", Local(1997, 3, 18, 14, 5));
   WriteDated(t, "src/b.txt", "b", Local(1997, 3, 18, 9, 0));
-  TFileAndDirIterator it;
-  EXPECT_EQ(BuildSubCorpora(it, {t.Path("src"), t.Path("out"), QStringLiteral("*.txt"), tlbHour}), 2);
+  FileWalker it;
+  EXPECT_EQ(BuildSubCorpora(it, {t.Path("src"), t.Path("out"), QStringLiteral("*.txt"), tlbHour}),
+            2);
   EXPECT_TRUE(QFileInfo::exists(t.Path("out/hour/1997_03_18_14.txt")));
   EXPECT_TRUE(QFileInfo::exists(t.Path("out/hour/1997_03_18_09.txt")));
-  EXPECT_EQ(FileDate(t.Path("out/hour/1997_03_18_09.txt")), QDateTime(QDate(1997, 3, 18), QTime(9, 0)));
+  EXPECT_EQ(FileDate(t.Path("out/hour/1997_03_18_09.txt")),
+            QDateTime(QDate(1997, 3, 18), QTime(9, 0)));
 
   TempTree w;
   WriteDated(w, "src/jan7.txt", "a", Local(2011, 1, 7));
@@ -100,15 +106,18 @@ TEST(SubCorpora, HourWeekAndDecadeNamesAndDates) {
   EXPECT_TRUE(QFileInfo::exists(w.Path("out/week/2011_Week_00.txt")));
   EXPECT_TRUE(QFileInfo::exists(w.Path("out/week/2012_Week_52.txt")));  // day 366 of a leap year
   EXPECT_EQ(FileDate(w.Path("out/week/2011_Week_11.txt")).date(), QDate(2011, 3, 16));
-  // Monday 31 January 2011 is a 5th Monday, and that month has no 5th Wednesday: the text's own date.
+  // Monday 31 January 2011 is a 5th Monday, and that month has no 5th Wednesday: the text's own
+  // date.
   EXPECT_EQ(MatchingWednesday(QDate(2011, 1, 31)), QDate(2011, 1, 31));
   EXPECT_EQ(MatchingWednesday(QDate(2011, 1, 28)), QDate(2011, 1, 26));  // 4th Friday
 
   TempTree d;
   WriteDated(d, "src/x.txt", "x", Local(2009, 11, 30));
-  EXPECT_EQ(BuildSubCorpora(it, {d.Path("src"), d.Path("out"), QStringLiteral("*.*"), tlbDecade}), 1);
+  EXPECT_EQ(BuildSubCorpora(it, {d.Path("src"), d.Path("out"), QStringLiteral("*.*"), tlbDecade}),
+            1);
   EXPECT_EQ(FileDate(d.Path("out/decade/2000-2009.txt")).date(), QDate(2005, 6, 15));
-  EXPECT_EQ(SubCorpusPeriodOf(tlbMonth, QDateTime(QDate(812, 2, 3), QTime(1, 0)))->name, QStringLiteral("0812_02"));
+  EXPECT_EQ(SubCorpusPeriodOf(tlbMonth, QDateTime(QDate(812, 2, 3), QTime(1, 0)))->name,
+            QStringLiteral("0812_02"));
   EXPECT_EQ(SubCorpusPeriodOf(tlbDay, QDateTime(QDate(2020, 2, 3), QTime(1, 0)))->name,
             QStringLiteral("2020_02_03"));
 }
@@ -116,7 +125,7 @@ TEST(SubCorpora, HourWeekAndDecadeNamesAndDates) {
 TEST(SubCorpora, BasesWithoutPeriodsAndCustomBases) {
   TempTree t;
   WriteDated(t, "src/a.txt", "a\nb", Local(2000, 1, 1));
-  TFileAndDirIterator it;
+  FileWalker it;
   QStringList statuses;
   EXPECT_EQ(BuildSubCorpora(it, {t.Path("src"), t.Path("out"), QStringLiteral("*.*"), tlbCentury},
                             {nullptr, [&](const QString& s) { statuses << s; }}),
@@ -124,9 +133,12 @@ TEST(SubCorpora, BasesWithoutPeriodsAndCustomBases) {
   EXPECT_TRUE(QFileInfo(t.Path("out/century")).isDir());
   EXPECT_TRUE(QDir(t.Path("out/century")).isEmpty());
   EXPECT_EQ(statuses.last(), QStringLiteral("0 files saved"));
-  EXPECT_THROW(BuildSubCorpora(it, {t.Path("src"), t.Path("out"), QStringLiteral("*.*"), tlbCustom}), SorvelError);
-  EXPECT_THROW(BuildSubCorpora(it, {t.Path("src"), t.Path("out"), QStringLiteral("*.*"), tlbUserDefined}),
-               SorvelError);
+  EXPECT_THROW(
+      BuildSubCorpora(it, {t.Path("src"), t.Path("out"), QStringLiteral("*.*"), tlbCustom}),
+      SorvelError);
+  EXPECT_THROW(
+      BuildSubCorpora(it, {t.Path("src"), t.Path("out"), QStringLiteral("*.*"), tlbUserDefined}),
+      SorvelError);
   EXPECT_FALSE(QFileInfo::exists(t.Path("out/custom")));
 }
 
@@ -136,14 +148,16 @@ TEST(SubCorpora, StoppedOrFailedRunLeavesEarlierFilesAsTheyWere) {
     WriteDated(t, f, QByteArray("text of ") + f, Local(2001, 4, 2));
   EXPECT_EQ(FoldersFromSameHead(t.Root() + QStringLiteral(" ; one/ ;two;one")),
             (QStringList{t.Path("one"), t.Path("two")}));
-  const SubCorpusRequest rq{t.Root() + QStringLiteral(";one;two"), t.Path("out"), QStringLiteral("*.*"), tlbDay};
-  TFileAndDirIterator it;
+  const SubCorpusRequest rq{t.Root() + QStringLiteral(";one;two"), t.Path("out"),
+                            QStringLiteral("*.*"), tlbDay};
+  FileWalker it;
   SubCorpusOutcome outcome;
   EXPECT_EQ(BuildSubCorpora(it, rq, {}, nullptr, &outcome), 1);
   EXPECT_TRUE(outcome.finished);
   const QString day_file = t.Path("out/day/2001_04_02.txt");
   const QByteArray complete = ReadAll(day_file);
-  EXPECT_TRUE(ReadSubCorpus(day_file).contains(QStringLiteral("<START OF TEXT 5 ****>\r\ntext of two/e.txt")));
+  EXPECT_TRUE(ReadSubCorpus(day_file).contains(
+      QStringLiteral("<START OF TEXT 5 ****>\r\ntext of two/e.txt")));
 
   // The texts change; a run stopped in the first folder writes nothing.
   for (const char* f : {"one/a.txt", "one/b.txt", "one/c.txt", "two/d.txt", "two/e.txt"})
@@ -156,7 +170,8 @@ TEST(SubCorpora, StoppedOrFailedRunLeavesEarlierFilesAsTheyWere) {
   };
   EXPECT_EQ(BuildSubCorpora(it, rq, progress, &stop, &outcome), 0);
   EXPECT_FALSE(outcome.finished);
-  EXPECT_TRUE(outcome.unfinished.contains(QStringLiteral("not written"))) << outcome.unfinished.toStdString();
+  EXPECT_TRUE(outcome.unfinished.contains(QStringLiteral("not written")))
+      << outcome.unfinished.toStdString();
   EXPECT_EQ(ReadAll(day_file), complete);
 
   // A text that vanishes during the run ends it, again with nothing written.
@@ -166,14 +181,18 @@ TEST(SubCorpora, StoppedOrFailedRunLeavesEarlierFilesAsTheyWere) {
   EXPECT_THROW(BuildSubCorpora(it, rq, progress, nullptr, &outcome), SorvelError);
   EXPECT_EQ(ReadAll(day_file), complete);
   // No temporary file is left in either case.
-  EXPECT_EQ(QDir(t.Path("out/day")).entryList(QDir::Files | QDir::Hidden), QStringList{"2001_04_02.txt"});
+  EXPECT_EQ(QDir(t.Path("out/day")).entryList(QDir::Files | QDir::Hidden),
+            QStringList{"2001_04_02.txt"});
 
   // A temporary file of a killed run is removed by the next run, which
   // replaces the earlier file only once it is complete.
-  t.Write(QStringLiteral("out/day/") + SubCorpusPartialPrefix() + QStringLiteral("2001_04_02.txt"), "cut sh");
+  t.Write(QStringLiteral("out/day/") + SubCorpusPartialPrefix() + QStringLiteral("2001_04_02.txt"),
+          "cut sh");
   EXPECT_EQ(BuildSubCorpora(it, rq, {}, nullptr, &outcome), 1);
-  EXPECT_EQ(QDir(t.Path("out/day")).entryList(QDir::Files | QDir::Hidden), QStringList{"2001_04_02.txt"});
-  EXPECT_TRUE(ReadSubCorpus(day_file).contains(QStringLiteral("<START OF TEXT 4 ****>\r\nnew text of two/e.txt")));
+  EXPECT_EQ(QDir(t.Path("out/day")).entryList(QDir::Files | QDir::Hidden),
+            QStringList{"2001_04_02.txt"});
+  EXPECT_TRUE(ReadSubCorpus(day_file).contains(
+      QStringLiteral("<START OF TEXT 4 ****>\r\nnew text of two/e.txt")));
 }
 
 TEST(SubCorpora, WalkProblemsReachTheOutcome) {
@@ -192,9 +211,10 @@ TEST(SubCorpora, WalkProblemsReachTheOutcome) {
   if (as_root) {
     ASSERT_EQ(::seteuid(65534), 0);
   }
-  TFileAndDirIterator it;
+  FileWalker it;
   SubCorpusOutcome outcome;
-  const int saved = BuildSubCorpora(it, {t.Path("src"), t.Path("out"), QStringLiteral("*.*"), tlbYear}, {}, nullptr, &outcome);
+  const int saved = BuildSubCorpora(
+      it, {t.Path("src"), t.Path("out"), QStringLiteral("*.*"), tlbYear}, {}, nullptr, &outcome);
   if (as_root) {
     ASSERT_EQ(::seteuid(0), 0);
   }

@@ -1,12 +1,13 @@
 #include "sampling/zipped_text_set.h"
 
+#include <gtest/gtest.h>
+#include <unistd.h>
+#include <zip.h>
+
 #include <QDir>
 #include <QFile>
-#include <unistd.h>
 #include <QProcess>
 #include <QStandardPaths>
-#include <gtest/gtest.h>
-#include <zip.h>
 
 #include "runtime/error.h"
 #include "runtime/messages.h"
@@ -45,7 +46,8 @@ std::vector<Entry> ReadArchive(const QString& path) {
 }
 
 QString Utf8Text(const QByteArray& b) {
-  EXPECT_TRUE(b.isEmpty() || b.startsWith("\xEF\xBB\xBF")) << "generated entries carry a UTF-8 mark";
+  EXPECT_TRUE(b.isEmpty() || b.startsWith("\xEF\xBB\xBF"))
+      << "generated entries carry a UTF-8 mark";
   return QString::fromUtf8(b.mid(3));
 }
 
@@ -69,7 +71,9 @@ void ExpectUnzipAccepts(const QString& archive) {
 TEST(ZippedTextSet, MissingFileIsLeftOutAndItsNumberSkipped) {
   TempTree t;
   const QString one = t.Write("a/one.txt", "first line\r\nsecond");
-  const QString three = t.Write("b/three.txt", "\xEF\xBB\xBF" "drei \xC3\xA4\n");
+  const QString three = t.Write("b/three.txt",
+                                "\xEF\xBB\xBF"
+                                "drei \xC3\xA4\n");
   const QStringList sample{one, t.Path("gone.txt"), three};
   const QString zip = t.Path("set.zip");
   t.Write("set.zip", "an older archive of the same name");
@@ -86,10 +90,12 @@ TEST(ZippedTextSet, MissingFileIsLeftOutAndItsNumberSkipped) {
   EXPECT_EQ(entries[2].name, QStringLiteral("one.txt"));
   EXPECT_EQ(entries[3].name, QStringLiteral("three.txt"));
   EXPECT_EQ(Utf8Text(entries[0].data), Heading() + QStringLiteral("1\t") + one +
-                                           QStringLiteral("\t?\r\n3\t") + three + QStringLiteral("\t?\r\n"));
-  EXPECT_EQ(Utf8Text(entries[1].data), QStringLiteral("1\t***") + one +
-                                           QStringLiteral("\t***\r\n\r\nfirst line\r\nsecond\r\n3\t***") + three +
-                                           QStringLiteral("\t***\r\n\r\ndrei ä\r\n"));
+                                           QStringLiteral("\t?\r\n3\t") + three +
+                                           QStringLiteral("\t?\r\n"));
+  EXPECT_EQ(Utf8Text(entries[1].data),
+            QStringLiteral("1\t***") + one +
+                QStringLiteral("\t***\r\n\r\nfirst line\r\nsecond\r\n3\t***") + three +
+                QStringLiteral("\t***\r\n\r\ndrei ä\r\n"));
   // Files are stored as they are on disk.
   EXPECT_EQ(entries[2].data, QByteArray("first line\r\nsecond"));
   EXPECT_EQ(entries[3].data, ReadAll(three));
@@ -115,7 +121,8 @@ TEST(ZippedTextSet, EmptySampleTabEntriesEmptyFilesAndRepeatedNames) {
   const QString empty = t.Write("x/empty.txt", "");
   const QString same1 = t.Write("p/same.txt", "p");
   const QString same2 = t.Write("q/same.txt", "q");
-  const QStringList sample{QStringLiteral("  ") + tabbed + QStringLiteral("\t0.75\tx"), empty, same1, same2};
+  const QStringList sample{QStringLiteral("  ") + tabbed + QStringLiteral("\t0.75\tx"), empty,
+                           same1, same2};
   WriteZippedTextSet(sample, zip, {}, true);
   entries = ReadArchive(zip);
   ASSERT_EQ(entries.size(), 5u);
@@ -126,10 +133,12 @@ TEST(ZippedTextSet, EmptySampleTabEntriesEmptyFilesAndRepeatedNames) {
   EXPECT_EQ(entries[4].name, QStringLiteral("same_2.txt"));
   EXPECT_EQ(entries[4].data, QByteArray("q"));
   const QString joined = Utf8Text(entries[1].data);
-  EXPECT_TRUE(joined.startsWith(QStringLiteral("1\t***") + sample[0] + QStringLiteral("\t***\r\n\r\nalpha\r\n2\t***") +
-                                empty + QStringLiteral("\t***\r\n\r\n3\t***")))
+  EXPECT_TRUE(joined.startsWith(QStringLiteral("1\t***") + sample[0] +
+                                QStringLiteral("\t***\r\n\r\nalpha\r\n2\t***") + empty +
+                                QStringLiteral("\t***\r\n\r\n3\t***")))
       << joined.toStdString();
-  EXPECT_TRUE(Utf8Text(entries[0].data).contains(QStringLiteral("\r\n1\t") + sample[0] + QStringLiteral("\t?\r\n")));
+  EXPECT_TRUE(Utf8Text(entries[0].data)
+                  .contains(QStringLiteral("\r\n1\t") + sample[0] + QStringLiteral("\t?\r\n")));
   ExpectUnzipAccepts(zip);
 }
 
@@ -150,23 +159,29 @@ TEST(ZippedTextSet, NeverOverASampleTextAndNoTemporaryFilesLeft) {
   // when replacing is allowed; nor through a link to it.
   EXPECT_THROW(WriteZippedTextSet({a, b}, b, {}, true), SorvelError);
   EXPECT_EQ(ReadAll(b), QByteArray("beta text"));
-  ASSERT_EQ(::symlink(QFile::encodeName(a).constData(), QFile::encodeName(t.Path("link.zip")).constData()), 0);
+  ASSERT_EQ(::symlink(QFile::encodeName(a).constData(),
+                      QFile::encodeName(t.Path("link.zip")).constData()),
+            0);
   EXPECT_THROW(WriteZippedTextSet({a, b}, t.Path("link.zip"), {}, true), SorvelError);
   EXPECT_EQ(ReadAll(a), QByteArray("alpha text"));
   // Any existing file inside the sampled folder is refused; a new name there
   // or a file elsewhere is not.
   const QString other = t.Write("corpus/sub/other.txt", "not drawn");
   EXPECT_FALSE(ArchiveOverSampledFolderRefusal(other, t.Path("corpus")).isEmpty());
-  EXPECT_TRUE(ArchiveOverSampledFolderRefusal(t.Path("corpus/new.zip"), t.Path("corpus")).isEmpty());
-  EXPECT_TRUE(ArchiveOverSampledFolderRefusal(t.Write("out/old.zip", "z"), t.Path("corpus")).isEmpty());
+  EXPECT_TRUE(
+      ArchiveOverSampledFolderRefusal(t.Path("corpus/new.zip"), t.Path("corpus")).isEmpty());
+  EXPECT_TRUE(
+      ArchiveOverSampledFolderRefusal(t.Write("out/old.zip", "z"), t.Path("corpus")).isEmpty());
 
   // Temporary files of a killed run are removed; a finished run leaves none.
   const QString zip = t.Path("out/set.zip");
   const QString prefix = ZippedTextSetPartialPrefix(zip);
   t.Write(QStringLiteral("out/") + prefix, "stale archive");
-  t.Write(QStringLiteral("out/") + prefix + QStringLiteral(".Xy12Zw"), "stale archive of the zip library");
+  t.Write(QStringLiteral("out/") + prefix + QStringLiteral(".Xy12Zw"),
+          "stale archive of the zip library");
   WriteZippedTextSet({a, b}, zip);
-  EXPECT_EQ(QDir(t.Path("out")).entryList(QDir::Files | QDir::Hidden), (QStringList{"old.zip", "set.zip"}));
+  EXPECT_EQ(QDir(t.Path("out")).entryList(QDir::Files | QDir::Hidden),
+            (QStringList{"old.zip", "set.zip"}));
   EXPECT_EQ(ReadArchive(zip).size(), 4u);
 }
 
@@ -181,9 +196,10 @@ TEST(ZippedTextSet, StreamedJoinedTextEqualsTheWholeTextBuiltInMemory) {
     QString text;
     // Over 256 KB in every encoding: more than one piece of the reader.
     while (text.size() < 220000 + k * 7777) {
-      text += RandomPiecesText({QStringLiteral("word"), QStringLiteral("\U0001F600"), QStringLiteral("\u00e4\u00df"),
-                                QStringLiteral("\r\n"), QStringLiteral("\n"), QStringLiteral("\u4e2d")},
-                               8);
+      text += RandomPiecesText(
+          {QStringLiteral("word"), QStringLiteral("\U0001F600"), QStringLiteral("\u00e4\u00df"),
+           QStringLiteral("\r\n"), QStringLiteral("\n"), QStringLiteral("\u4e2d")},
+          8);
     }
     QByteArray bytes;
     if (k == 0) bytes = text.toUtf8();
@@ -208,7 +224,8 @@ TEST(ZippedTextSet, StreamedJoinedTextEqualsTheWholeTextBuiltInMemory) {
 TEST(ZippedTextSet, OddNamesArePackedAsThemselves) {
   TempTree t;
   const QString latin1 = NameFromNative(QByteArray("Gr\xFC\xDF.txt"));
-  const QStringList sample{t.Write("in/a*.txt", "star"), t.Write("in/ab.txt", "ab"), t.Write("in/a\tb.txt", "tab"),
+  const QStringList sample{t.Write("in/a*.txt", "star"), t.Write("in/ab.txt", "ab"),
+                           t.Write("in/a\tb.txt", "tab"),
                            t.Write(QStringLiteral("in/") + latin1, "latin")};
   const QString zip = t.Path("set.zip");
   WriteZippedTextSet(sample, zip);
@@ -228,7 +245,9 @@ TEST(ZippedTextSet, OddNamesArePackedAsThemselves) {
   zip_close(za);
 
   const QString list = Utf8Text(entries[0].data);
-  EXPECT_TRUE(list.contains(QStringLiteral("\t") + t.Path("in/a\\tb.txt") + QStringLiteral("\t?\r\n"))) << list.toStdString();
+  EXPECT_TRUE(
+      list.contains(QStringLiteral("\t") + t.Path("in/a\\tb.txt") + QStringLiteral("\t?\r\n")))
+      << list.toStdString();
   EXPECT_TRUE(list.contains(t.Path("in/Gr\\xfc\\xdf.txt"))) << list.toStdString();
   EXPECT_FALSE(list.contains(QChar(0xFFFD)));
   EXPECT_TRUE(Utf8Text(entries[1].data).contains(QStringLiteral("***\r\n\r\ntab\r\n")));

@@ -1,5 +1,6 @@
-#include <QCoreApplication>
 #include <gtest/gtest.h>
+
+#include <QCoreApplication>
 
 // Engines use Qt Core (text codecs, file paths, locale); give them an
 // application object as the programs do.

@@ -16,15 +16,16 @@
 #include <memory>
 #include <vector>
 
-#include "shell/page_host_gui.h"
-#include "viewer/one_text_file_shower_window.h"
+#include "ui_kit/page_host_gui.h"
+#include "ui_kit/text_viewer_window.h"
 
 class TestPageHost : public PageHost {
  public:
   enum class Runs { OnThread, InPlace };
   enum class Viewer { None, Shared };
 
-  explicit TestPageHost(Runs runs = Runs::InPlace, Viewer viewer = Viewer::None) : runs_(runs), viewer_kind_(viewer) {}
+  explicit TestPageHost(Runs runs = Runs::InPlace, Viewer viewer = Viewer::None)
+      : runs_(runs), viewer_kind_(viewer) {}
 
   bool SetOverallProgress(int percent) override {
     const bool changed = progress.exchange(percent) != percent;
@@ -32,7 +33,9 @@ class TestPageHost : public PageHost {
     percents_.push_back(percent);
     return changed;
   }
-  bool SetSecondProgress(int percent) override { return second_progress.exchange(percent) != percent; }
+  bool SetSecondProgress(int percent) override {
+    return second_progress.exchange(percent) != percent;
+  }
   void ResetProgress(bool idle) override {
     progress = 0;
     second_progress = 0;
@@ -49,7 +52,8 @@ class TestPageHost : public PageHost {
   }
   void ShowCountOutOf(long long, long long) override {}
 
-  bool RunTool(const QString&, std::function<void()> work, std::function<void(bool)> done) override {
+  bool RunTool(const QString&, std::function<void()> work,
+               std::function<void(bool)> done) override {
     if (running) return false;
     running = true;
     ++runs;
@@ -82,10 +86,12 @@ class TestPageHost : public PageHost {
   }
   bool ToolRunning() const override { return running; }
   void RegisterStartControl(QWidget* control) override { start_controls.push_back(control); }
-  void AddStopHandler(std::function<void()> stop) override { stop_handlers.push_back(std::move(stop)); }
-  TFormOneTextFileShower* SharedViewer() override {
+  void AddStopHandler(std::function<void()> stop) override {
+    stop_handlers.push_back(std::move(stop));
+  }
+  TextViewerWindow* SharedViewer() override {
     if (viewer_kind_ == Viewer::None) return nullptr;
-    if (!viewer_) viewer_ = std::make_unique<TFormOneTextFileShower>();
+    if (!viewer_) viewer_ = std::make_unique<TextViewerWindow>();
     return viewer_.get();
   }
   void ShowHelpTopic(int help_context) override { help_topics.push_back(help_context); }
@@ -95,7 +101,7 @@ class TestPageHost : public PageHost {
     for (auto& stop : stop_handlers) stop();
   }
   // The viewer the page asked for, if it asked.
-  TFormOneTextFileShower* ShownViewer() const { return viewer_.get(); }
+  TextViewerWindow* ShownViewer() const { return viewer_.get(); }
   QString Status() {
     QMutexLocker lock(&mutex_);
     return statuses_.isEmpty() ? QString() : statuses_.last();
@@ -127,7 +133,7 @@ class TestPageHost : public PageHost {
   Runs runs_;
   Viewer viewer_kind_;
   std::atomic<bool> work_threw{false};
-  std::unique_ptr<TFormOneTextFileShower> viewer_;
+  std::unique_ptr<TextViewerWindow> viewer_;
   QMutex mutex_;
   QStringList statuses_;
   std::vector<int> percents_;

@@ -1,19 +1,19 @@
 #include "support/test_support.h"
 
-#include <cstdlib>
+#include <ftw.h>
+#include <sys/stat.h>
+#include <utime.h>
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <stdexcept>
-#include <sys/stat.h>
 #include <cstdio>
-#include <ftw.h>
-#include <utime.h>
+#include <cstdlib>
+#include <stdexcept>
 
-#include "runtime/text_reader.h"
 #include "runtime/native_files.h"
 #include "runtime/native_names.h"
+#include "runtime/text_reader.h"
 
 TempTree::TempTree() { dir_.setAutoRemove(true); }
 

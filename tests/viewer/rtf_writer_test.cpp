@@ -9,8 +9,8 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <array>
-#include <map>
 #include <cctype>
+#include <map>
 
 #include "support/test_support.h"
 
@@ -138,8 +138,10 @@ Parsed ParseRtf(const QByteArray& rtf) {
 
 // The character references of the HTML that unrtf writes.
 QString DecodeEntities(const QString& html) {
-  static const std::map<QString, char16_t> named{{QStringLiteral("uuml"), 0xFC}, {QStringLiteral("ouml"), 0xF6},
-                                                 {QStringLiteral("szlig"), 0xDF}, {QStringLiteral("amp"), u'&'}};
+  static const std::map<QString, char16_t> named{{QStringLiteral("uuml"), 0xFC},
+                                                 {QStringLiteral("ouml"), 0xF6},
+                                                 {QStringLiteral("szlig"), 0xDF},
+                                                 {QStringLiteral("amp"), u'&'}};
   QString out;
   for (qsizetype i = 0; i < html.size(); ++i) {
     const qsizetype semi = html[i] == QLatin1Char('&') ? html.indexOf(QLatin1Char(';'), i) : -1;
@@ -166,7 +168,7 @@ RtfDocument KeywordDocument(const QString& text) {
   RtfDocument doc;
   doc.text = text;
   doc.normal = RtfSpanStyle{{0, 0, 0}, {255, 255, 255}, false};
-  doc.styles.push_back(RtfSpanStyle{{0, 0, 128}, {255, 236, 139}, true});   // keywords
+  doc.styles.push_back(RtfSpanStyle{{0, 0, 128}, {255, 236, 139}, true});       // keywords
   doc.styles.push_back(RtfSpanStyle{{150, 150, 150}, {255, 255, 255}, false});  // markup
   return doc;
 }
@@ -176,8 +178,9 @@ RtfDocument KeywordDocument(const QString& text) {
 TEST(RtfWriter, TextAndHighlightsSurviveAParse) {
   // Non-ASCII of every kind: Latin-1, a character above U+7FFF (written as a
   // negative number), a surrogate pair, RTF's own special characters, a tab.
-  const QString text = QStringLiteral("Caf\u00e9 {braces} back\\slash\tand \u4e2d\u6587 \U0001F600 \uFB01\r\n"
-                                      "second line with keyword\r\nthird <tag> line");
+  const QString text = QStringLiteral(
+      "Caf\u00e9 {braces} back\\slash\tand \u4e2d\u6587 \U0001F600 \uFB01\r\n"
+      "second line with keyword\r\nthird <tag> line");
   RtfDocument doc = KeywordDocument(text);
   const int kw = static_cast<int>(text.indexOf(QStringLiteral("keyword")));
   const int tag = static_cast<int>(text.indexOf(QStringLiteral("<tag>")));
@@ -256,7 +259,8 @@ TEST(RtfWriter, UnrtfReadsTheText) {
   const QString unrtf = QStandardPaths::findExecutable(QStringLiteral("unrtf"));
   if (unrtf.isEmpty()) GTEST_SKIP() << "unrtf is not installed";
   TempTree tree;
-  RtfDocument doc = KeywordDocument(QStringLiteral("Gr\u00fc\u00dfe aus K\u00f6ln\r\nzweite Zeile \u4e2d\r\n"));
+  RtfDocument doc =
+      KeywordDocument(QStringLiteral("Gr\u00fc\u00dfe aus K\u00f6ln\r\nzweite Zeile \u4e2d\r\n"));
   doc.heading = QStringLiteral("Heading");
   doc.spans.push_back({0, 5, 0});
   const QString path = tree.Write(QStringLiteral("doc.rtf"), WriteRtf(doc));

@@ -1,0 +1,315 @@
+#include "app/sorvel_window.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QStatusBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "app/about_dialog.h"
+#include "app/preferences_dialog.h"
+#include "boilerplate/boilerplate_page.h"
+#include "corruption/corruption_page.h"
+#include "crash/crash_reporter_gui.h"
+#include "duplicates/dup_contents_page.h"
+#include "duplicates/dup_names_page.h"
+#include "relevance/relevance_page.h"
+#include "runtime/format.h"
+#include "runtime/messages.h"
+#include "runtime/panic.h"
+#include "sampling/build_sub_corpora_page.h"
+#include "sampling/sample_page.h"
+#include "ui_kit/help_router_gui.h"
+#include "ui_kit/text_viewer_window.h"
+
+MainWindow::MainWindow(QWidget* parent) : ToolWindowBase(parent) {
+  if (!HelpRouter::Instance()) own_data_module_ = std::make_unique<HelpRouter>();
+  setObjectName(QStringLiteral("FormSorvel"));
+  setWindowTitle(QStringLiteral("Sorvel"));
+  SetHelpContext(this, 5150);
+  QFont f(QStringLiteral("Tahoma"), 8);
+  setFont(f);
+
+  AdvOfficePager1 = new QTabWidget(this);
+  AdvOfficePager1->setObjectName(QStringLiteral("AdvOfficePager1"));
+  setCentralWidget(AdvOfficePager1);
+  AdvOfficePageCorruption = AddPage("AdvOfficePageCorruption", QStringLiteral("Corruption"), 5140);
+  AdvOfficePageDuplicateNames =
+      AddPage("AdvOfficePageDuplicateNames", QStringLiteral("Duplicate Names"), 4170);
+  AdvOfficePageDuplicateContents =
+      AddPage("AdvOfficePageDuplicateContents", QStringLiteral("Duplicate Contents"), 6020);
+  AdvOfficePageBoiler = AddPage("AdvOfficePageBoiler", QStringLiteral("Boilerplate text"), 6030);
+  AdvOfficePageRelevance = AddPage("AdvOfficePageRelevance", QStringLiteral("Relevance"), 6040);
+  AdvOfficePageSample = AddPage("AdvOfficePageSample", QStringLiteral("Corpus Sampler"), 6060);
+  AdvOfficePageBuildSubCorpora =
+      AddPage("AdvOfficePageBuildSubCorpora", QStringLiteral("Build Sub-corpora"), 6280);
+
+  // ---- the engines ----
+  crap_detector = std::make_unique<CorruptFileDetector>();
+  // Its file handler is the Duplicate Names page's, bound when the page is made.
+  duplicate_names_seeker = std::make_unique<DupNamesSeeker>(
+      nullptr, [this](const QString& s) { ShowStatusText(s); },
+      [this](std::int32_t p) { SetOverallProgress(p); });
+  frepetition_seeker = std::make_unique<RepeatedChunks>();
+  duplicate_contents_seeker = std::make_unique<DupContentsSeeker>();
+
+  // ---- the tool pages ----
+  // Each page is created here with the engines this window owns and put into
+  // its container with InstallPage(container, page). One line per page.
+  corruption_page = new CorruptionPage(this, crap_detector.get(), AdvOfficePageCorruption);
+  InstallPage(AdvOfficePageCorruption, corruption_page);
+  sample_page = new SamplePage(this, &SampleFileslist, AdvOfficePageSample);
+  InstallPage(AdvOfficePageSample, sample_page);
+  build_sub_corpora_page = new BuildSubCorporaPage(this, AdvOfficePageBuildSubCorpora);
+  InstallPage(AdvOfficePageBuildSubCorpora, build_sub_corpora_page);
+  connect(build_sub_corpora_page, &BuildSubCorporaPage::DelicacyChosen, this,
+          [this](int ordinal) { BuildSubCorpora_Delicacy = ordinal; });
+  InstallPage(AdvOfficePageDuplicateNames,
+              duplicate_names_page = new DuplicateNamesPage(this, duplicate_names_seeker.get(),
+                                                            AdvOfficePageDuplicateNames));
+  InstallPage(AdvOfficePageRelevance,
+              new RelevancePage(this, &relevance_filters, AdvOfficePageRelevance,
+                                &RelevanceFilterScores, &RelevanceFilterOverall));
+  boilerplate_page = new BoilerplatePage(this, frepetition_seeker.get(), AdvOfficePageBoiler);
+  InstallPage(AdvOfficePageBoiler, boilerplate_page);
+  duplicate_contents_page = new DuplicateContentsPage(this, duplicate_contents_seeker.get(),
+                                                      AdvOfficePageDuplicateContents);
+  InstallPage(AdvOfficePageDuplicateContents, duplicate_contents_page);
+  // ---- end of the tool pages ----
+  SetCorruptionListRefresher([this] { corruption_page->PostNewFlaggedFiles(); });
+
+  // Preferences (Ctrl+,): a button beside the tool tabs, and the shortcut
+  // anywhere in the window.
+  ActionPreferences = new QAction(QStringLiteral("Preferences..."), this);
+  ActionPreferences->setObjectName(QStringLiteral("ActionPreferences"));
+  ActionPreferences->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
+  ActionPreferences->setShortcutContext(Qt::WindowShortcut);
+  ActionPreferences->setToolTip(QStringLiteral("How texts are read (Ctrl+,)"));
+  connect(ActionPreferences, &QAction::triggered, this, [this] { ShowPreferences(); });
+  addAction(ActionPreferences);
+  auto* preferences_button = new QToolButton(AdvOfficePager1);
+  preferences_button->setObjectName(QStringLiteral("ButtonPreferences"));
+  preferences_button->setDefaultAction(ActionPreferences);
+  preferences_button->setAutoRaise(true);
+  AdvOfficePager1->setCornerWidget(preferences_button, Qt::TopRightCorner);
+
+  AdvOfficePager1->setCurrentWidget(AdvOfficePageDuplicateContents);
+  AddHelpMenu(this);
+  resize(727, 479 + statusBar()->sizeHint().height());
+
+  // An exception that escaped a handler may have left a Start disabled.
+  CrashReporter::Instance().after_handler_exception = [this] { RestoreStartControls(); };
+}
+
+MainWindow::~MainWindow() {
+  CrashReporter::Instance().after_handler_exception = nullptr;
+  if (worker_) {
+    // Destroyed during a run (the window is normally closed only after one):
+    // stop the engines and let the worker end before they are freed.
+    StopPanelClick();
+    worker_->wait();
+  }
+  // Viewer windows first, then the engines (members, freed after this body).
+  if (AFormOneTextFileShower && !show_forms.contains(AFormOneTextFileShower))
+    delete AFormOneTextFileShower;
+  AFormOneTextFileShower = nullptr;
+  qDeleteAll(show_forms);
+  show_forms.clear();
+}
+
+void MainWindow::ShowPreferences() {
+  PreferencesDialog dialog(this);
+  dialog.exec();
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+  const bool first = !shown_before_;
+  shown_before_ = true;
+  ToolWindowBase::showEvent(event);
+  // The Delicacy list follows the user's default time-line base at show.
+  if (first && build_sub_corpora_page) build_sub_corpora_page->FillDelicacyList();
+}
+
+QWidget* MainWindow::AddPage(const char* object_name, const QString& caption, int help_context) {
+  auto* page = new QWidget(AdvOfficePager1);
+  page->setObjectName(QString::fromLatin1(object_name));
+  auto* layout = new QVBoxLayout(page);
+  layout->setContentsMargins(0, 0, 0, 0);
+  SetHelpContext(page, help_context);
+  AdvOfficePager1->addTab(page, caption);
+  return page;
+}
+
+void MainWindow::InstallPage(QWidget* container, QWidget* page) {
+  if (!container || !page) return;
+  page->setParent(container);
+  container->layout()->addWidget(page);
+  page->show();
+}
+
+// --- status bar ---
+
+void MainWindow::OnWindowThread(std::function<void()> f) {
+  if (QThread::currentThread() == thread()) {
+    f();
+  } else {
+    QMetaObject::invokeMethod(this, std::move(f), Qt::QueuedConnection);
+  }
+}
+
+bool MainWindow::SetOverallProgress(int percent) {
+  YieldToEvents();
+  if (overall_percent_.exchange(percent) == percent) return false;
+  OnWindowThread([this, percent] { AdvOfficeStatusBar1->SetPanelBar(2, percent); });
+  return true;
+}
+
+bool MainWindow::SetSecondProgress(int percent) {
+  YieldToEvents();
+  if (second_percent_.exchange(percent) == percent) return false;
+  OnWindowThread([this, percent] { AdvOfficeStatusBar1->SetPanelBar(3, percent); });
+  return true;
+}
+
+bool MainWindow::SetOverallProgressAndRefreshCorruptionList(int percent) {
+  const bool changed = SetOverallProgress(percent);
+  if (corruption_list_refresher_) corruption_list_refresher_();
+  YieldToEvents();
+  return changed;
+}
+
+void MainWindow::SetCorruptionListRefresher(std::function<void()> refresh) {
+  corruption_list_refresher_ = std::move(refresh);
+}
+
+void MainWindow::ResetProgress(bool idle) {
+  overall_percent_ = 0;
+  second_percent_ = 0;
+  OnWindowThread([this, idle] {
+    AdvOfficeStatusBar1->SetPanelBar(2, 0);
+    AdvOfficeStatusBar1->SetPanelBar(3, 0);
+    AdvOfficeStatusBar1->SetStopVisible(!idle);
+  });
+}
+
+void MainWindow::ShowStatusText(const QString& text) {
+  OnWindowThread([this, text] { AdvOfficeStatusBar1->SetPanelText(10, text); });
+}
+
+void MainWindow::ShowCountOutOf(long long n, long long total) {
+  ShowStatusText(Format(LX("LXNManyOutOfN"), {n, total}));
+}
+
+// --- running a tool ---
+
+void MainWindow::RegisterStartControl(QWidget* control) {
+  if (!control) return;
+  start_controls_.append(control);
+  if (running_) control->setEnabled(false);
+}
+
+void MainWindow::AddStopHandler(std::function<void()> stop) {
+  if (stop) stop_handlers_.push_back(std::move(stop));
+}
+
+void MainWindow::SetStartControlsEnabled(bool enabled) {
+  for (const QPointer<QWidget>& w : start_controls_) {
+    if (w) w->setEnabled(enabled);
+  }
+}
+
+void MainWindow::RestoreStartControls() {
+  if (!running_) SetStartControlsEnabled(true);
+}
+
+bool MainWindow::RunTool(const QString& tool_name, std::function<void()> work,
+                         std::function<void(bool ok)> done) {
+  if (running_) return false;
+  running_ = true;
+  running_tool_ = tool_name;
+  global_panic_state = 0;
+  SetStartControlsEnabled(false);
+  AdvOfficeStatusBar1->SetStopVisible(true);
+
+  // The work's exception, if any, is kept with its report record and
+  // reported on the window thread once the worker has ended.
+  auto failure = std::make_shared<std::unique_ptr<ExceptionRecord>>();
+  QThread* worker = QThread::create([work = std::move(work), failure] {
+    try {
+      work();
+    } catch (...) {
+      *failure = std::make_unique<ExceptionRecord>(RecordCurrentException());
+    }
+  });
+  worker->setObjectName(tool_name);
+  worker_ = worker;
+  connect(worker, &QThread::finished, this, [this, worker, failure, done = std::move(done)] {
+    worker->deleteLater();
+    const bool ok = !*failure;
+    if (!ok) CrashReporter::Instance().Report(**failure);
+    running_ = false;
+    running_tool_.clear();
+    SetStartControlsEnabled(true);
+    AdvOfficeStatusBar1->SetStopVisible(false);
+    if (done) done(ok);
+    if (close_when_done_) close();
+  });
+  worker->start();
+  return true;
+}
+
+// --- Stop and Help ---
+
+void MainWindow::PanelClick(int panel) {
+  if (panel == 8) {
+    StopPanelClick();
+  } else if (panel == 9) {
+    HelpPanelClick();
+  }
+}
+
+void MainWindow::StopPanelClick() {
+  global_panic_state = 2;
+  for (const auto& stop : stop_handlers_) stop();
+}
+
+int MainWindow::ActivePageHelpContext() const {
+  QWidget* page = AdvOfficePager1->currentWidget();
+  int context = HelpContextOf(page);
+  // A page with inner pages (the Corpus Sampler) gives the help of the inner
+  // page on show.
+  const auto inner = page ? page->findChildren<QTabWidget*>() : QList<QTabWidget*>();
+  for (QTabWidget* tabs : inner) {
+    if (!tabs->isVisibleTo(page)) continue;
+    const int c = HelpContextOf(tabs->currentWidget());
+    if (c > 1000) return c;
+  }
+  return context;
+}
+
+void MainWindow::HelpPanelClick() { ShowHelpTopic(ActivePageHelpContext()); }
+
+void MainWindow::ShowHelpTopic(int help_context) {
+  if (auto* dm = HelpRouter::Instance()) dm->HandleAHelpFileChoice(help_context);
+}
+
+// --- viewer ---
+
+TextViewerWindow* MainWindow::SharedViewer() {
+  // A window of its own (no parent), so that it can sit beside the main
+  // window; this window frees it.
+  if (!AFormOneTextFileShower) AFormOneTextFileShower = new TextViewerWindow(nullptr);
+  return AFormOneTextFileShower;
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  if (running_) {
+    // The worker may be waiting for an answer from this window: ask it to
+    // stop and close once it has.
+    StopPanelClick();
+    close_when_done_ = true;
+    event->ignore();
+    return;
+  }
+  ToolWindowBase::closeEvent(event);
+}

@@ -1,0 +1,43 @@
+#pragma once
+// "Choose input": whether the texts come from a folder (with a file mask and
+// a sub-folder switch) or from a list file naming text files. Created once
+// and kept, so that it shows the user's last entries; shown modally, and its
+// InputChoices are read only when it closes with OK.
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "runtime/input_choices.h"
+#include "ui_kit/path_edit_widget.h"
+
+// The three file-type choices shared by the choosers, with their masks.
+void FillFileTypesCombo(QComboBox* combo);
+QString FileMaskOfCombo(const QComboBox* combo);
+// The settings file a chooser names for itself: the user's read-write folder
+// and the window's object name with ".ini".
+QString ChooserSettingsFile(const QWidget* window);
+
+class FolderOrListChooserDialog : public QDialog {
+  Q_OBJECT
+ public:
+  explicit FolderOrListChooserDialog(QWidget* parent = nullptr);
+
+  FileSourceChoice InputChoices;
+  QString ini_filename;
+
+  QRadioButton* AdvOfficeRadioButtonFolder;
+  PathEdit* ElFolderNameEditFolder;
+  QComboBox* myAdvFilterComboFolder;
+  QCheckBox* AdvOfficeCheckBoxIncludeSubFolders;
+  QRadioButton* AdvOfficeRadioButtonList;
+  PathEdit* ElFileNameEditList;
+  QPushButton* AdvGlowButtonOK;
+
+  // A change of the folder edit chooses "a folder", of the list edit "a list".
+  void AnEditChange(QObject* sender);
+  void AdvGlowButtonOKClick();
+  QString GetCurrentFileMask() const { return FileMaskOfCombo(myAdvFilterComboFolder); }
+};

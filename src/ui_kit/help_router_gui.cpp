@@ -1,0 +1,150 @@
+#include "ui_kit/help_router_gui.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QCursor>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QWidget>
+#include <atomic>
+
+#include "runtime/app_paths.h"
+#include "runtime/format.h"
+#include "runtime/settings.h"
+
+namespace {
+const char* const kHelpContextProperty = "helpContext";
+HelpRouter* g_module = nullptr;
+std::atomic<int> g_published_help_context{0};
+}  // namespace
+
+void SetHelpContext(QWidget* widget, int help_context) {
+  if (widget) widget->setProperty(kHelpContextProperty, help_context);
+}
+
+int HelpContextOf(const QWidget* widget) {
+  if (!widget) return 0;
+  const QVariant v = widget->property(kHelpContextProperty);
+  return v.isValid() ? v.toInt() : 0;
+}
+
+HelpRouter::HelpRouter(QObject* parent) : QObject(parent) {
+  QApplication::setFont(QFont(QStringLiteral("Segoe UI"), 9));
+  PopupActionBar1 = new QMenu();
+  PopupActionBar1->setObjectName(QStringLiteral("PopupActionBar1"));
+  WhatsThis1 = PopupActionBar1->addAction(QStringLiteral("context help"));
+  WhatsThis1->setObjectName(QStringLiteral("WhatsThis1"));
+  connect(PopupActionBar1, &QMenu::aboutToShow, this, [this] { PopupActionBar1Popup(); });
+  connect(WhatsThis1, &QAction::triggered, this, [this] { WhatsThis1Click(); });
+  g_module = this;
+}
+
+HelpRouter::~HelpRouter() {
+  if (g_module == this) g_module = nullptr;
+  delete PopupActionBar1;
+}
+
+HelpRouter* HelpRouter::Instance() { return g_module; }
+
+std::function<bool(const QUrl&)>& HelpRouter::Opener() {
+  static std::function<bool(const QUrl&)> opener;
+  return opener;
+}
+
+void HelpRouter::SetUrlOpener(std::function<bool(const QUrl&)> opener) {
+  Opener() = std::move(opener);
+}
+
+bool HelpRouter::OpenUrl(const QUrl& url) {
+  if (Opener()) return Opener()(url);
+  return QDesktopServices::openUrl(url);
+}
+
+QString HelpRouter::HelpFolder() {
+  // A help file named in the suite's settings wins; otherwise the guide
+  // shipped with the program, in the build tree or where it was installed.
+  const QString configured = GetHelpfilename();
+  if (!configured.isEmpty()) {
+    const QFileInfo fi(configured);
+    return fi.isDir() ? fi.absoluteFilePath() : fi.absolutePath();
+  }
+  return FindHelpFolder(QCoreApplication::applicationDirPath());
+}
+
+QString HelpRouter::LocalHelpFile(int help_context) {
+  const QDir dir(HelpFolder());
+  const QString topic = dir.filePath(QStringLiteral("topic-%1.html").arg(help_context));
+  if (QFileInfo(topic).isFile()) return topic;
+  return dir.filePath(QStringLiteral("index.html"));
+}
+
+bool HelpRouter::HandleAHelpFileChoice(int help_context) {
+  switch (GetHelpAccessMode()) {
+    case 0:
+      OpenUrl(QUrl::fromLocalFile(LocalHelpFile(help_context)));
+      return true;
+    case 1: {
+      const QString address = CurrentSuiteSettings().online_help_base +
+                              QStringLiteral("index.html") +
+                              Format(QStringLiteral("?contextid=%d"), {help_context});
+      OpenUrl(QUrl(address));
+      return false;
+    }
+    default:
+      return false;
+  }
+}
+
+void HelpRouter::PublishHelpContext(int help_context) { g_published_help_context = help_context; }
+
+bool HelpRouter::HandleAppHelp() { return HandleAHelpFileChoice(g_published_help_context.load()); }
+
+int HelpRouter::GetTheBestHelpContextFrom(int help_context, const QWidget* under_pointer) {
+  if (help_context > 1000) return help_context;
+  int result = 1000;
+  for (const QWidget* w = under_pointer; w; w = w->parentWidget()) {
+    result = HelpContextOf(w);
+    if (result > 1000) break;
+  }
+  return result;
+}
+
+int HelpRouter::GetTheBestHelpContext(int help_context, QWidget* under_pointer) const {
+  if (!under_pointer) under_pointer = QApplication::widgetAt(QCursor::pos());
+  return GetTheBestHelpContextFrom(help_context, under_pointer);
+}
+
+void HelpRouter::PopupActionBar1Popup() { WhatsThis1->setData(GetTheBestHelpContext(0)); }
+
+void HelpRouter::WhatsThis1Click() { HandleAHelpFileChoice(WhatsThis1->data().toInt()); }
+
+void HelpRouter::SetContextMenuHelp(QWidget* window, QMenu* menu) {
+  if (!window || !menu) return;
+  // Right clicks that no widget inside the window takes for itself reach the
+  // window and open the menu there. The context is taken from the widget
+  // that was clicked, not from wherever the pointer is when the menu opens.
+  window->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(window, &QWidget::customContextMenuRequested, menu,
+          [this, window, menu](const QPoint& pos) {
+            QWidget* clicked = window->childAt(pos);
+            if (!clicked) clicked = window;
+            if (menu == PopupActionBar1) {
+              WhatsThis1->setData(GetTheBestHelpContextFrom(0, clicked));
+              QSignalBlocker block(menu);  // the context is set already
+              menu->popup(window->mapToGlobal(pos));
+            } else {
+              menu->popup(window->mapToGlobal(pos));
+            }
+          });
+}
+
+void HelpRouter::SetMenuAndAppStylerToGLobalStyle() {
+  // The suite names its styles after office themes; the dark ones get a dark
+  // menu, every other one the light default.
+  const QString style = GetCurrentTMSStyle();
+  const bool dark = style.contains(QStringLiteral("Black"), Qt::CaseInsensitive) ||
+                    style.contains(QStringLiteral("Dark"), Qt::CaseInsensitive);
+  PopupActionBar1->setStyleSheet(
+      dark ? QStringLiteral("QMenu { background: #2b2b2b; color: #f0f0f0; }") : QString());
+}

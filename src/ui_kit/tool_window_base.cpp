@@ -1,0 +1,235 @@
+#include "ui_kit/tool_window_base.h"
+
+#include <QApplication>
+#include <QDateTime>
+#include <QEvent>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QMouseEvent>
+#include <QStatusBar>
+
+#include "runtime/controller_link.h"
+#include "runtime/log.h"
+#include "runtime/messages.h"
+#include "runtime/panic.h"
+#include "runtime/settings.h"
+#include "ui_kit/help_router_gui.h"
+
+// --- status bar ---
+
+ToolStatusBar::ToolStatusBar(QWidget* parent) : QWidget(parent) {
+  setObjectName(QStringLiteral("AdvOfficeStatusBar1"));
+  auto* row = new QHBoxLayout(this);
+  row->setContentsMargins(2, 1, 2, 1);
+  row->setSpacing(4);
+  for (int i = 0; i < kPanels; ++i) {
+    QWidget* panel = nullptr;
+    if (i == 8 || i == 9) {
+      auto* b = new QToolButton(this);
+      b->setText(i == 8 ? QStringLiteral("Stop") : QStringLiteral("Help"));
+      b->setAutoRaise(true);
+      connect(b, &QToolButton::clicked, this, [this, i] { Q_EMIT PanelClick(i); });
+      panel = b;
+    } else {
+      panel = new QWidget(this);
+      auto* l = new QHBoxLayout(panel);
+      l->setContentsMargins(0, 0, 0, 0);
+      labels_[i] = new QLabel(panel);
+      l->addWidget(labels_[i]);
+      if (i == 2 || i == 3) {
+        bars_[i] = new QProgressBar(panel);
+        bars_[i]->setRange(0, 100);
+        bars_[i]->setValue(0);
+        bars_[i]->setTextVisible(false);
+        bars_[i]->setFixedWidth(120);
+        l->addWidget(bars_[i]);
+        labels_[i]->hide();
+      }
+      panel->installEventFilter(this);
+      labels_[i]->installEventFilter(this);
+    }
+    panel->setObjectName(QStringLiteral("Panel%1").arg(i));
+    panels_[i] = panel;
+    const bool used = i == 1 || i == 2 || i == 3 || i == 8 || i == 9 || i == 10;
+    if (!used) panel->hide();
+    row->addWidget(panel, i == 10 ? 1 : 0);
+  }
+  setFixedHeight(qMax(19, fontMetrics().height() + 8));
+}
+
+void ToolStatusBar::SetPanelText(int panel, const QString& text) {
+  if (panel < 0 || panel >= kPanels || !labels_[panel]) return;
+  labels_[panel]->setText(text);
+}
+
+void ToolStatusBar::SetPanelBar(int panel, int percent) {
+  if (panel < 0 || panel >= kPanels || !bars_[panel]) return;
+  bars_[panel]->setValue(qBound(0, percent, 100));
+}
+
+void ToolStatusBar::SetPanelShowsBar(int panel, bool bar) {
+  if (panel < 0 || panel >= kPanels || !bars_[panel]) return;
+  bars_[panel]->setVisible(bar);
+  labels_[panel]->setVisible(!bar);
+}
+
+QString ToolStatusBar::PanelText(int panel) const {
+  return (panel >= 0 && panel < kPanels && labels_[panel]) ? labels_[panel]->text() : QString();
+}
+
+int ToolStatusBar::PanelBar(int panel) const {
+  return (panel >= 0 && panel < kPanels && bars_[panel]) ? bars_[panel]->value() : 0;
+}
+
+QProgressBar* ToolStatusBar::Bar(int panel) const {
+  return (panel >= 0 && panel < kPanels) ? bars_[panel] : nullptr;
+}
+
+void ToolStatusBar::SetStopVisible(bool visible) { panels_[8]->setVisible(visible); }
+
+bool ToolStatusBar::StopVisible() const { return !panels_[8]->isHidden(); }
+
+bool ToolStatusBar::eventFilter(QObject* watched, QEvent* event) {
+  const QEvent::Type t = event->type();
+  if (t == QEvent::MouseButtonRelease || t == QEvent::MouseButtonDblClick) {
+    for (int i = 0; i < kPanels; ++i) {
+      if (watched != panels_[i] && watched != labels_[i]) continue;
+      auto* me = static_cast<QMouseEvent*>(event);
+      if (t == QEvent::MouseButtonDblClick) {
+        Q_EMIT PanelDblClick(i);
+      } else if (me->button() == Qt::RightButton) {
+        Q_EMIT PanelRightClick(i);
+      } else {
+        Q_EMIT PanelClick(i);
+      }
+      break;
+    }
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+// --- window base ---
+
+namespace {
+QString TimeNow() { return QDateTime::currentDateTime().toString(QStringLiteral("hh:mm:ss")); }
+}  // namespace
+
+ToolWindowBase::ToolWindowBase(QWidget* parent) : QMainWindow(parent) {
+  end_program = [this] {
+    close();
+    QCoreApplication::exit(0);
+  };
+  // The yield procedure runs the window thread's pending events; on a worker
+  // thread YieldToEvents does nothing.
+  SetGlobalYieldProcessProc([] { QCoreApplication::processEvents(); });
+  handle_ = static_cast<std::uintptr_t>(winId());
+  SetOwnWindowHandle(handle_);
+
+  StartATool(kControllerToolNumber, QString(), false, false, [] { YieldToEvents(); });
+  NotifyController(kCodeToolStarted);
+
+  ScreenAndFontFix();
+
+  AdvOfficeStatusBar1 = new ToolStatusBar(this);
+  statusBar()->setSizeGripEnabled(true);
+  statusBar()->addWidget(AdvOfficeStatusBar1, 1);
+  AdvOfficeStatusBar1->SetPanelBar(2, 0);
+  AdvOfficeStatusBar1->SetPanelBar(3, 0);
+  AdvOfficeStatusBar1->SetStopVisible(false);
+  connect(AdvOfficeStatusBar1, &ToolStatusBar::PanelDblClick, this,
+          [this](int i) { PanelDblClick(i); });
+  connect(AdvOfficeStatusBar1, &ToolStatusBar::PanelRightClick, this,
+          [this](int i) { PanelRightClick(i); });
+
+  ReadLoggingSettings();
+  Controller().SetNewWnd(kSorvelToolNumber, handle_);
+  Controller().SetActiveMainToolWindow(kSorvelToolNumber, handle_);
+  SharedToolLists& lists = SharedToolLists::Instance();
+  for (int kind = 0; kind < 4; ++kind) lists.Refresh(kind);
+
+  connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState s) {
+    if (s == Qt::ApplicationActive) ApplicationActivate();
+  });
+}
+
+ToolWindowBase::~ToolWindowBase() {
+  ShowAndDestroyHook();
+  NotifyController(kCodeToolClosing);
+  closing_ = true;
+  AddToLogFile(QString(10, QLatin1Char('*')) + Tool_Name(kSorvelToolNumber) + QLatin1Char(' ') +
+               LX("LXClosingATool"));
+  AddToLogFile(QStringLiteral("unset %1 main window and quit lexivor_minimal")
+                   .arg(QFileInfo(QCoreApplication::applicationFilePath()).fileName()));
+  Controller().UnSetWnd(kSorvelToolNumber, handle_);
+  if (OwnWindowHandle() == handle_) SetOwnWindowHandle(0);
+}
+
+void ToolWindowBase::ReadLoggingSettings() {
+  // Only the logging switch and the log file are taken again from the
+  // suite's settings file; the rest stays as read at start-up.
+  const SuiteSettings fresh = LoadSuiteSettings();
+  SuiteSettings current = CurrentSuiteSettings();
+  current.logging = fresh.logging;
+  current.log_file = fresh.log_file;
+  SetCurrentSuiteSettings(current);
+}
+
+void ToolWindowBase::ApplicationActivate() { StyleChanged(); }
+
+void ToolWindowBase::ScreenAndFontFix() {
+  QApplication::setFont(QFont(QStringLiteral("Segoe UI"), 9));
+}
+
+void ToolWindowBase::StyleChanged() {
+  if (auto* dm = HelpRouter::Instance()) dm->SetMenuAndAppStylerToGLobalStyle();
+}
+
+void ToolWindowBase::PanelClick(int) {}
+
+void ToolWindowBase::BindStatusBar() {
+  if (status_bar_bound_) return;
+  status_bar_bound_ = true;
+  connect(AdvOfficeStatusBar1, &ToolStatusBar::PanelClick, this, [this](int i) { PanelClick(i); });
+}
+
+void ToolWindowBase::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (!shown_once_) {
+    shown_once_ = true;
+    FormShow();
+  }
+}
+
+void ToolWindowBase::FormShow() {
+  StyleChanged();
+  BindStatusBar();
+  if (auto* dm = HelpRouter::Instance()) dm->SetContextMenuHelp(this, dm->PopupActionBar1);
+  ShowAndDestroyHook();
+}
+
+void ToolWindowBase::changeEvent(QEvent* event) {
+  QMainWindow::changeEvent(event);
+  if (event->type() == QEvent::ActivationChange && isActiveWindow()) FormActivate();
+}
+
+void ToolWindowBase::FormActivate() {
+  if (closing_) return;
+  ReadLoggingSettings();
+  AddToLogFile(TimeNow() + QStringLiteral(": activating main form"));
+  StyleChanged();
+  ControllerHook233(-1);
+}
+
+void ToolWindowBase::ControllerCommand(int code) {
+  switch (ApplyControllerCommand(code)) {
+    case ControllerCommandEffect::ReReadLogging:
+      ReadLoggingSettings();
+      break;
+    case ControllerCommandEffect::EndProgram:
+      if (end_program) end_program();
+      break;
+    case ControllerCommandEffect::None:
+      break;
+  }
+  if (code == 233) ControllerHook233(code);
+}

@@ -1,0 +1,122 @@
+// The three chooser windows: what their OK hands back, when they ask, and
+// what they keep from one showing to the next.
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "runtime/dialogs.h"
+#include "runtime/settings.h"
+#include "ui_kit/folder_choose_dialog.h"
+#include "ui_kit/folder_or_list_dialog.h"
+#include "ui_kit/sample_rtf_dialog.h"
+
+class ChoosersTest : public QObject {
+  Q_OBJECT
+ private Q_SLOTS:
+  void init() {
+    SetDialogInterface(&dialogs_);
+    dialogs_.Clear();
+  }
+  void cleanup() { SetDialogInterface(nullptr); }
+
+  void folderOrListReturnsTheChosenKind() {
+    FolderOrListChooserDialog w;
+    w.show();
+    // A folder with an empty edit is accepted; the caller deals with it.
+    w.AdvGlowButtonOKClick();
+    QCOMPARE(w.result(), int(QDialog::Accepted));
+    QVERIFY(w.InputChoices.file_or_folder == FileOrFolder::t_folder_contents);
+    QVERIFY(w.InputChoices.head_folder.isEmpty());
+    QCOMPARE(w.InputChoices.filemask, QStringLiteral("*.*"));
+
+    // Typing in the list edit chooses the list; an existing list asks nothing.
+    QTemporaryDir dir;
+    const QString list = dir.filePath(QStringLiteral("list.txt"));
+    QFile f(list);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.close();
+    w.myAdvFilterComboFolder->setCurrentIndex(2);
+    w.AdvOfficeCheckBoxIncludeSubFolders->setChecked(false);
+    w.ElFileNameEditList->lineEdit()->setText(list);
+    QVERIFY(w.AdvOfficeRadioButtonList->isChecked());
+    w.AdvGlowButtonOKClick();
+    QCOMPARE(w.result(), int(QDialog::Accepted));
+    QVERIFY(w.InputChoices.file_or_folder == FileOrFolder::t_textfile);
+    QCOMPARE(w.InputChoices.file_list, list);
+    QCOMPARE(w.InputChoices.filemask, QStringLiteral("*.xml;*.htm;*.html"));
+    QVERIFY(!w.InputChoices.include_sub_folders);
+    QVERIFY(dialogs_.Shown().empty());
+
+    // A missing list asks; Cancel closes without OK, OK goes on.
+    w.ElFileNameEditList->setText(QString());
+    dialogs_.QueueAnswer(mrCancel);
+    w.AdvGlowButtonOKClick();
+    QCOMPARE(w.result(), int(QDialog::Rejected));
+    QCOMPARE(dialogs_.ShownNames(), QStringList{QStringLiteral("WarnAboutAndASKOK")});
+    QVERIFY(dialogs_.Shown()[0].text.contains(QStringLiteral("***")));
+    dialogs_.QueueAnswer(mrOK);
+    w.AdvGlowButtonOKClick();
+    QCOMPARE(w.result(), int(QDialog::Accepted));
+
+    // Typing in the folder edit chooses the folder again.
+    w.ElFolderNameEditFolder->setText(dir.path());
+    QVERIFY(w.AdvOfficeRadioButtonFolder->isChecked());
+    QVERIFY(w.ini_filename.endsWith(QStringLiteral("FormFolderOrListChooser.ini")));
+    w.grab().save(QDir::temp().filePath(QStringLiteral("choose_input.png")));
+  }
+
+  void folderChooserHandsBackTheEdit() {
+    FolderChooserDialog w;
+    w.ElFolderNameEditFolder->setText(QStringLiteral("/some/where"));
+    w.AdvGlowButtonOKClick();
+    QCOMPARE(w.result(), int(QDialog::Accepted));
+    QCOMPARE(w.Choice, QStringLiteral("/some/where"));
+  }
+
+  void sampleRtfDefaultsAndFolder() {
+    QTemporaryDir dir;
+    SuiteSettings s = CurrentSuiteSettings();
+    s.default_results_folder = dir.filePath(QStringLiteral("results"));
+    SetCurrentSuiteSettings(s);
+
+    SampleRtfDialog w;
+    w.SampleRTF_choices.start_num = 3;
+    w.show();
+    QCOMPARE(w.AdvSpinEditSampleSize->value(), 5);
+    QCOMPARE(w.AdvSpinEditStartNumber->value(), 3);
+    QCOMPARE(w.ElFolderNameEdit1->text(), s.default_results_folder);
+
+    const QString target = dir.filePath(QStringLiteral("a/b/rtf"));
+    w.ElFolderNameEdit1->setText(target);
+    w.AdvSpinEditSampleSize->setValue(7);
+    w.AdvGlowButtonOKClick();
+    QCOMPARE(w.result(), int(QDialog::Accepted));
+    QVERIFY(QFileInfo(target).isDir());
+    QCOMPARE(w.SampleRTF_choices.folder, target);
+    QCOMPARE(w.SampleRTF_choices.sample_size, 7);
+    QCOMPARE(w.SampleRTF_choices.start_num, 3);
+
+    // The next showing keeps the folder and the size; the caller's start wins.
+    w.hide();
+    w.SampleRTF_choices.start_num = 0;
+    w.show();
+    QCOMPARE(w.ElFolderNameEdit1->text(), target);
+    QCOMPARE(w.AdvSpinEditSampleSize->value(), 7);
+    QCOMPARE(w.AdvSpinEditStartNumber->value(), 0);
+    w.grab().save(QDir::temp().filePath(QStringLiteral("sample_rtf.png")));
+
+    // An empty folder: not OK, and the user hears of it.
+    w.ElFolderNameEdit1->setText(QString());
+    w.AdvGlowButtonOKClick();
+    QCOMPARE(w.result(), SampleRtfDialog::kRetry);
+    QCOMPARE(dialogs_.ShownNames(), QStringList{QStringLiteral("FailedToFind")});
+  }
+
+ private:
+  ScriptedDialogs dialogs_;
+};
+
+QTEST_MAIN(ChoosersTest)
+#include "choosers_uitest.moc"

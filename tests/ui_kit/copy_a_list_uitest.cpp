@@ -1,0 +1,117 @@
+// The shared Copy action: which text each control gives, the clipboard and the
+// spreadsheet written from it.
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFile>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+#include <QtTest>
+
+#include "duplicates/dup_contents_xlsx_reader.h"
+#include "runtime/dialogs.h"
+#include "ui_kit/copy_a_list_gui.h"
+
+class CopyAListTest : public QObject {
+  Q_OBJECT
+
+ private Q_SLOTS:
+  void init() {
+    SetDialogInterface(&dialogs_);
+    dialogs_.Clear();
+  }
+  void cleanup() { SetDialogInterface(nullptr); }
+
+  void TextDependsOnTheFocusedControl() {
+    QTableWidget grid(2, 2);
+    grid.setObjectName(QStringLiteral("LXSimpleVirtualGridRelevance"));
+    grid.setHorizontalHeaderLabels({QStringLiteral("File"), QStringLiteral("Score")});
+    grid.setItem(0, 0, new QTableWidgetItem(QStringLiteral("a.txt")));
+    grid.setItem(0, 1, new QTableWidgetItem(QStringLiteral("3")));
+    grid.setItem(1, 0, new QTableWidgetItem(QStringLiteral("b.txt")));
+    CopyAListSource s = CopySourceFor(grid.viewport());  // a part of the grid counts as the grid
+    QCOMPARE(s.help_context, 6040);
+    QCOMPARE(s.text, QStringLiteral("File\tScore\r\na.txt\t3\r\nb.txt\t"));
+
+    QTreeWidget tree;
+    tree.setObjectName(QStringLiteral("AdvTreeViewBoiler"));
+    tree.setColumnCount(2);
+    auto* top = new QTreeWidgetItem(&tree, {QStringLiteral("sentence"), QStringLiteral("12")});
+    new QTreeWidgetItem(top, {QStringLiteral("x.txt"), QStringLiteral("1")});
+    new QTreeWidgetItem(&tree, {QStringLiteral("other"), QStringLiteral("4")});
+    s = CopySourceFor(&tree);
+    QCOMPARE(s.help_context, 6030);
+    QCOMPARE(s.text, QStringLiteral("\tsentence\t12\r\nx.txt\t1\r\nother\t4"));
+
+    QTableWidget list;
+    list.setObjectName(QStringLiteral("AdvListViewDupContents"));
+    SetCopyTextProvider(
+        &list, [] { return QStringLiteral("groups as text"); }, 6020);
+    s = CopySourceFor(&list);
+    QCOMPARE(s.text, QStringLiteral("groups as text"));
+    QCOMPARE(s.help_context, 6020);
+
+    QWidget other;
+    s = CopySourceFor(&other);
+    QCOMPARE(s.text, QString());
+    QCOMPARE(s.help_context, 6060);
+  }
+
+  void ClipboardAndSpreadsheet() {
+    const QString text =
+        QStringLiteral("head\t1\t\t2\r\n\u00b7\u00b7\u00b7\u00b7 m\u00e9mber\t3\r\nlone");
+    dialogs_.QueueAnswer(mrNo);  // no spreadsheet
+    QVERIFY(CopyTextAsAList(text, 6020));
+    QCOMPARE(QGuiApplication::clipboard()->text(), text);
+    QCOMPARE(dialogs_.ShownNames(), QStringList{QStringLiteral("CopyResultsToExcelToo")});
+    QCOMPARE(dialogs_.Shown().at(0).help_context, 6020);
+
+    dialogs_.Clear();
+    dialogs_.QueueAnswer(mrYes);  // spreadsheet too
+    dialogs_.QueueAnswer(mrNo);   // do not open it
+    const QString saved = OfferCopyAsSpreadsheet(text, 6020);
+    QVERIFY(saved.endsWith(QStringLiteral(".xlsx")));
+    QVERIFY(saved.startsWith(QDir::tempPath()));
+    QCOMPARE(dialogs_.ShownNames(), (QStringList{QStringLiteral("CopyResultsToExcelToo"),
+                                                 QStringLiteral("SavedOKOpenNow")}));
+    const QMap<QString, QString> cells = XlsxCells(saved);
+    QCOMPARE(cells.value(QStringLiteral("A1")), QStringLiteral("head"));
+    QCOMPARE(cells.value(QStringLiteral("B1")), QStringLiteral("1"));
+    QVERIFY(cells.contains(QStringLiteral("C1")));  // the empty piece is a cell
+    QCOMPARE(cells.value(QStringLiteral("D1")), QStringLiteral("2"));
+    QCOMPARE(cells.value(QStringLiteral("A2")),
+             QStringLiteral("\u00b7\u00b7\u00b7\u00b7 m\u00e9mber"));
+    QCOMPARE(cells.value(QStringLiteral("A3")), QStringLiteral("lone"));
+    QVERIFY(!cells.contains(QStringLiteral("B3")));
+    QFile::remove(saved);
+  }
+
+  void ExistingTargetIsKeptAsBak() {
+    QTemporaryDir dir;
+    const QString target = dir.filePath(QStringLiteral("out.xlsx"));
+    QVERIFY(SaveLinesAsSpreadsheet({QStringLiteral("first")}, target));
+    const QByteArray first = ReadFile(target);
+    QVERIFY(SaveLinesAsSpreadsheet({QStringLiteral("second")}, target));
+    QCOMPARE(ReadFile(dir.filePath(QStringLiteral("out.bak"))), first);
+    QCOMPARE(XlsxCells(target).value(QStringLiteral("A1")), QStringLiteral("second"));
+    QVERIFY(SaveLinesAsSpreadsheet({QStringLiteral("third")}, target));
+    QCOMPARE(XlsxCells(dir.filePath(QStringLiteral("out.bak"))).value(QStringLiteral("A1")),
+             QStringLiteral("second"));
+    // A folder that does not exist: nothing saved, and it says so.
+    QVERIFY(!SaveLinesAsSpreadsheet({QStringLiteral("x")},
+                                    dir.filePath(QStringLiteral("no/such.xlsx"))));
+  }
+
+ private:
+  static QByteArray ReadFile(const QString& p) {
+    QFile f(p);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+  }
+  ScriptedDialogs dialogs_;
+};
+
+QTEST_MAIN(CopyAListTest)
+#include "copy_a_list_uitest.moc"

@@ -1,0 +1,350 @@
+// The text viewer window offscreen: opening texts, the info panels, similarity
+// highlighting, stepping, trimming and saving RTF.
+
+#include <QApplication>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QStatusBar>
+#include <QTextBlock>
+#include <QTextLayout>
+#include <QToolButton>
+#include <QtTest>
+
+#include "runtime/dialogs.h"
+#include "runtime/format.h"
+#include "runtime/messages.h"
+#include "runtime/search_list.h"
+#include "support/test_support.h"
+#include "ui_kit/hit_plot_bar_widget.h"
+#include "ui_kit/text_viewer_window.h"
+
+namespace {
+
+// The formats drawn over the block that holds position: (position, length,
+// bold) for every range set on the block. Blocks get their formats when they
+// are painted, so the text is painted first.
+struct Drawn {
+  int start;
+  int length;
+  bool bold;
+};
+std::vector<Drawn> DrawnAt(SourceTextEdit* edit, int position) {
+  std::vector<Drawn> out;
+  edit->grab();
+  const QTextBlock b = edit->document()->findBlock(position);
+  for (const QTextLayout::FormatRange& r : b.layout()->formats()) {
+    out.push_back({b.position() + r.start, r.length, r.format.fontWeight() == QFont::Bold});
+  }
+  return out;
+}
+
+bool IsBoldAt(SourceTextEdit* edit, int position) {
+  for (const Drawn& d : DrawnAt(edit, position)) {
+    if (d.bold && position >= d.start && position < d.start + d.length) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+class TextViewerTest : public QObject {
+  Q_OBJECT
+
+ private Q_SLOTS:
+  void init() {
+    dialogs_.Clear();
+    SetDialogInterface(&dialogs_);
+  }
+  void cleanup() { SetDialogInterface(nullptr); }
+
+  void OpensTextsAndShowsInfoPanels();
+  void UnreadableFileIsNotShown();
+  void CallerStatusBarStopPanelFollowsTheRun();
+  void HighlightsLinesSharedWithReference();
+  void StepsThroughHitsAndReportsPosition();
+  void GreysOutMarkupAtLoadAndTrimsText();
+  void SavesRtfOnlyWithConsent();
+  void ShowsTextsAsWrittenWithTheirEncoding();
+
+ private:
+  ScriptedDialogs dialogs_;
+};
+
+void TextViewerTest::OpensTextsAndShowsInfoPanels() {
+  TempTree tree;
+  const QString first =
+      tree.WriteText(QStringLiteral("one/first.txt"), QStringLiteral("alpha line\nsecond line\n"));
+  const QString second =
+      tree.WriteText(QStringLiteral("two/second.txt"), QStringLiteral("other text\n"));
+  TextViewerWindow viewer;
+  QVERIFY(viewer.PanelCount() >= 11);
+  QVERIFY(!viewer.PCPLotBar1()->isVisible());
+  QVERIFY(viewer.confirm_RTF_save);
+
+  QVERIFY(viewer.OpenAndShowAText({first, QStringLiteral("1,234"), QStringLiteral("7")}));
+  QVERIFY(viewer.isVisible());
+  QCOMPARE(viewer.windowTitle(), QStringLiteral("first.txt"));
+  QCOMPARE(viewer.CurrentShortFilename(), QStringLiteral("first.txt"));
+  QCOMPARE(viewer.SourceTextRich()->toPlainText(), QStringLiteral("alpha line\nsecond line"));
+  QCOMPARE(viewer.PanelText(2), QStringLiteral("1,234 ") + LX("LXWords"));
+  QCOMPARE(viewer.PanelText(3), QStringLiteral("7 ") + LX("LXHitTypes"));
+  // The cursor sits at the start: no hit, line 1 of 2.
+  QCOMPARE(viewer.PanelText(viewer.PanelCount() - 1),
+           Format(LX("LXItemNOfNAndLineNofN"), {0.0, 0.0, 1.0, 2.0}));
+
+  // The second text replaces caption, text and panels; empty info texts
+  // leave the panels empty.
+  viewer.PCPLotBar1()->show();
+  QVERIFY(viewer.OpenAndShowAText({second, QString(), QString()}));
+  QCOMPARE(viewer.windowTitle(), QStringLiteral("second.txt"));
+  QCOMPARE(viewer.SourceTextRich()->toPlainText(), QStringLiteral("other text"));
+  QVERIFY(viewer.PanelText(2).isEmpty());
+  QVERIFY(viewer.PanelText(3).isEmpty());
+  QVERIFY(!viewer.PCPLotBar1()->isVisible());
+}
+
+void TextViewerTest::UnreadableFileIsNotShown() {
+  TempTree tree;
+  TextViewerWindow viewer;
+  QVERIFY(
+      !viewer.OpenAndShowAText({tree.Path(QStringLiteral("missing.txt")), QString(), QString()}));
+  QVERIFY(!viewer.isVisible());
+  QVERIFY(viewer.CurrentShortFilename().isEmpty());
+  // A folder is no text either.
+  QVERIFY(!viewer.OpenAndShowAText({tree.MakeDir(QStringLiteral("folder")), QString(), QString()}));
+  QVERIFY(dialogs_.Shown().empty());
+}
+
+void TextViewerTest::CallerStatusBarStopPanelFollowsTheRun() {
+  TempTree tree;
+  const QString file =
+      tree.WriteText(QStringLiteral("a.txt"), QStringLiteral("same\nother\nsame\n"));
+  QStatusBar caller;
+  auto* caller_stop = new QToolButton(&caller);
+  caller_stop->setObjectName(QStringLiteral("StatusPanel8"));
+  caller.addWidget(caller_stop);
+  caller.show();
+  TextViewerWindow viewer;
+  QVERIFY(viewer.OpenAndShowAText({file, QString(), QString()}, &caller));
+  QVERIFY(!caller_stop->isVisible());
+  QVERIFY(!viewer.Panel(8)->isVisible());
+
+  // While a highlight run works, both stop buttons show; afterwards both
+  // are hidden again.
+  bool seen_during_run = false;
+  const QStringList reference{QStringLiteral("same")};
+  viewer.SetComparisonWholeLines(&reference);
+  QTimer::singleShot(
+      0, [&] { seen_during_run = caller_stop->isVisible() && viewer.Panel(8)->isVisible(); });
+  viewer.HighlightSimilarities();
+  QCoreApplication::processEvents();
+  QVERIFY(seen_during_run);
+  QVERIFY(!caller_stop->isVisible());
+  QVERIFY(!viewer.Panel(8)->isVisible());
+}
+
+void TextViewerTest::HighlightsLinesSharedWithReference() {
+  TempTree tree;
+  // The shared line occurs twice; "part of shared" is only a part of a line
+  // and must not count; the empty reference line is never a term.
+  const QString file = tree.WriteText(
+      QStringLiteral("member.txt"),
+      QStringLiteral(
+          "shared line\nown line\n\nshared line\nnot the shared line here\nlast shared\n"));
+  TextViewerWindow viewer;
+  QVERIFY(viewer.OpenAndShowAText({file, QString(), QString()}));
+  viewer.AddStringsToLeftListbox({QStringLiteral("kw")});
+
+  // No comparison lines: nothing is highlighted.
+  viewer.HighlightSimilarities();
+  QCOMPARE(viewer.SourceTextRich()->HighlightsFoundCount(), 0);
+
+  // A viewer given comparison lines highlights at once when it opens a text.
+  const QStringList reference{QStringLiteral("shared line"), QString(),
+                              QStringLiteral("last shared"), QStringLiteral("absent line"),
+                              QStringLiteral("shared line")};
+  viewer.SetComparisonWholeLines(&reference);
+  QVERIFY(viewer.OpenAndShowAText({file, QStringLiteral("(2)"), QString()}));
+  const SourceTextEdit* edit = viewer.SourceTextRich();
+  QCOMPARE(edit->Hits().terms,
+           (QStringList{QStringLiteral("shared line"), QStringLiteral("last shared")}));
+  QCOMPARE(edit->HighlightsFoundCount(), 3);
+  const QString shown = edit->ShownText();
+  std::vector<int> expected{static_cast<int>(shown.indexOf(QStringLiteral("shared line"))),
+                            static_cast<int>(shown.indexOf(QStringLiteral("\nshared line")) + 1),
+                            static_cast<int>(shown.indexOf(QStringLiteral("last shared")))};
+  QCOMPARE(edit->KeyWordPositionsAsArray(), expected);
+  // Drawn in bold over the whole line, and only there.
+  QVERIFY(IsBoldAt(viewer.SourceTextRich(), expected[1]));
+  QVERIFY(IsBoldAt(viewer.SourceTextRich(), expected[1] + 10));
+  QVERIFY(!IsBoldAt(viewer.SourceTextRich(),
+                    static_cast<int>(shown.indexOf(QStringLiteral("own line")))));
+  QVERIFY(!IsBoldAt(viewer.SourceTextRich(),
+                    static_cast<int>(shown.indexOf(QStringLiteral("the shared")) + 4)));
+  // The keyword list and the ruler plot are left alone.
+  QCOMPARE(viewer.StyledListboxKWs()->count(), 1);
+  QVERIFY(!viewer.PCPLotBar1()->isVisible());
+
+  // A reference that shares one line only: the other highlights go, the
+  // drawn ones included.
+  const QStringList fewer{QStringLiteral("last shared")};
+  viewer.SetComparisonWholeLines(&fewer);
+  viewer.HighlightSimilarities();
+  QCOMPARE(edit->HighlightsFoundCount(), 1);
+  QVERIFY(!IsBoldAt(viewer.SourceTextRich(), expected[1]));
+  QVERIFY(IsBoldAt(viewer.SourceTextRich(), expected[2]));
+
+  // Without reference lines only the search list is emptied.
+  viewer.SearchList().Add(QStringLiteral("own"));
+  viewer.SetComparisonWholeLines(nullptr);
+  viewer.HighlightSimilarities();
+  QCOMPARE(viewer.SearchList().Count(), 0);
+  QCOMPARE(edit->HighlightsFoundCount(), 1);
+}
+
+void TextViewerTest::StepsThroughHitsAndReportsPosition() {
+  TempTree tree;
+  const QString file = tree.WriteText(QStringLiteral("s.txt"), QStringLiteral("x\ny\nx\nz\nx\n"));
+  TextViewerWindow viewer;
+  QVERIFY(viewer.OpenAndShowAText({file, QString(), QString()}));
+  const QStringList reference{QStringLiteral("x"), QStringLiteral("z")};
+  viewer.SetComparisonWholeLines(&reference);
+  viewer.HighlightSimilarities();
+  SourceTextEdit* edit = viewer.SourceTextRich();
+  QCOMPARE(edit->KeyWordPositionsAsArray(), (std::vector<int>{0, 4, 6, 8}));
+  QCOMPARE(edit->CountAndFirstPosOfKWPositions(0), std::make_pair(3, 0));
+  QCOMPARE(edit->CountAndFirstPosOfKWPositions(1), std::make_pair(1, 6));
+
+  // ">" from the start takes the hit under the cursor first, then the rest,
+  // and wraps round; "<" goes back.
+  auto press = [&](int panel) { static_cast<QToolButton*>(viewer.Panel(panel))->click(); };
+  press(7);
+  QCOMPARE(edit->textCursor().selectionStart(), 0);
+  QCOMPARE(edit->textCursor().selectedText(), QStringLiteral("x"));
+  press(7);
+  QCOMPARE(edit->textCursor().selectionStart(), 4);
+  QCOMPARE(viewer.PanelText(viewer.PanelCount() - 1),
+           Format(LX("LXItemNOfNAndLineNofN"), {2.0, 4.0, 3.0, 5.0}));
+  press(6);
+  QCOMPARE(edit->textCursor().selectionStart(), 0);
+  press(6);
+  QCOMPARE(edit->textCursor().selectionStart(), 8);
+
+  // With one keyword current, stepping visits only its hits.
+  edit->SetCurrentKW(1);
+  press(7);
+  QCOMPARE(edit->textCursor().selectionStart(), 6);
+  press(7);
+  QCOMPARE(edit->textCursor().selectionStart(), 6);
+  QCOMPARE(viewer.PanelText(viewer.PanelCount() - 1),
+           Format(LX("LXItemNOfNAndLineNofN"), {1.0, 1.0, 4.0, 5.0}));
+}
+
+void TextViewerTest::GreysOutMarkupAtLoadAndTrimsText() {
+  TempTree tree;
+  const QString file = tree.WriteText(
+      QStringLiteral("m.txt"), QStringLiteral("<HEADER>head</HEADER>\n  body <b>text</b>  \n\n\n\n"
+                                              "a < b is prose\nend\n"));
+  TextViewerWindow viewer;
+  QVERIFY(viewer.OpenAndShowAText({file, QString(), QString()}));
+  SourceTextEdit* edit = viewer.SourceTextRich();
+  // Four tags; the lone "<" of the prose is text.
+  QCOMPARE(edit->GreyedTagCount(), 4);
+  const QString shown = edit->ShownText();
+  auto grey_at = [&](int pos) {
+    for (const Drawn& d : DrawnAt(edit, pos)) {
+      if (pos >= d.start && pos < d.start + d.length) return true;
+    }
+    return false;
+  };
+  QVERIFY(grey_at(static_cast<int>(shown.indexOf(QStringLiteral("<b>")))));
+  QVERIFY(!grey_at(static_cast<int>(shown.indexOf(QStringLiteral("text")))));
+  QVERIFY(!grey_at(static_cast<int>(shown.indexOf(QStringLiteral("< b")))));
+
+  // Lines shared with a reference stay highlighted after trimming, at their
+  // new places.
+  const QStringList reference{QStringLiteral("end")};
+  viewer.SetComparisonWholeLines(&reference);
+  viewer.HighlightSimilarities();
+  QCOMPARE(edit->HighlightsFoundCount(), 1);
+
+  QMenu* menu = viewer.AdvPopupMenuHighlighter();
+  QAction* trim = menu->findChild<QAction*>(QStringLiteral("HighlightTrimthetext1"));
+  QVERIFY(trim);
+  trim->trigger();
+  QCOMPARE(edit->toPlainText(), QStringLiteral("head\nbody text\n\na < b is prose\nend"));
+  QCOMPARE(edit->GreyedTagCount(), 0);
+  QCOMPARE(edit->KeyWordPositionsAsArray(),
+           std::vector<int>{static_cast<int>(edit->ShownText().indexOf(QStringLiteral("end")))});
+  // The file itself is untouched.
+  QVERIFY(ReadAll(file).startsWith("<HEADER>"));
+}
+
+void TextViewerTest::SavesRtfOnlyWithConsent() {
+  TempTree tree;
+  const QString file =
+      tree.Write(QStringLiteral("r.txt"), Utf16LeWithBom(QStringLiteral("caf\u00e9 one\nplain\n")));
+  TextViewerWindow viewer;
+  QVERIFY(viewer.OpenAndShowAText({file, QString(), QString()}));
+  QString proposed;
+  const QString target = tree.Path(QStringLiteral("out.rtf"));
+  viewer.choose_rtf_file = [&](const QString& p) {
+    proposed = p;
+    return target;
+  };
+  viewer.findChild<QAction*>(QStringLiteral("SaveasRTF1"))->trigger();
+  QCOMPARE(proposed, QStringLiteral("r"));
+  const QByteArray saved = ReadAll(target);
+  QVERIFY(saved.startsWith("{\\rtf1"));
+  QVERIFY(saved.contains("caf\\u233\\'e9"));
+  QCOMPARE(dialogs_.ShownNames(), QStringList{QStringLiteral("SavedOKOpenNow")});
+
+  // An existing target: declining keeps it as it was.
+  dialogs_.Clear();
+  tree.Write(QStringLiteral("out.rtf"), "keep me");
+  dialogs_.QueueAnswer(mrCancel);
+  viewer.findChild<QAction*>(QStringLiteral("SaveasRTF1"))->trigger();
+  QCOMPARE(ReadAll(target), QByteArray("keep me"));
+  QCOMPARE(dialogs_.ShownNames(), QStringList{QStringLiteral("OKToDoX")});
+
+  // Agreeing overwrites; with the offer to open switched off none follows.
+  dialogs_.Clear();
+  viewer.confirm_RTF_save = false;
+  dialogs_.QueueAnswer(mrOK);
+  viewer.findChild<QAction*>(QStringLiteral("SaveasRTF1"))->trigger();
+  QVERIFY(ReadAll(target).startsWith("{\\rtf1"));
+  QCOMPARE(dialogs_.ShownNames(), QStringList{QStringLiteral("OKToDoX")});
+
+  // A target that cannot be written is reported, not passed over.
+  dialogs_.Clear();
+  QVERIFY(
+      !viewer.SaveRtfTo(tree.Path(QStringLiteral("no/such/folder/x.rtf")), QString(), QString()));
+  QCOMPARE(dialogs_.ShownNames(), QStringList{QStringLiteral("ReportedAFact")});
+}
+
+void TextViewerTest::ShowsTextsAsWrittenWithTheirEncoding() {
+  TempTree tree;
+  const QString utf8 =
+      tree.Write(QStringLiteral("utf8.txt"), QStringLiteral("Das ist unmöglich schön.\n").toUtf8());
+  const QString latin =
+      tree.Write(QStringLiteral("latin.txt"), QByteArray("Das ist unm\xF6glich sch\xF6n.\n"));
+  const QString utf16 =
+      tree.Write(QStringLiteral("utf16.txt"), Utf16LeWithBom(QStringLiteral("Grüße")));
+  TextViewerWindow viewer;
+  auto* encoding =
+      viewer.AdvOfficeStatusBar1()->findChild<QLabel*>(QStringLiteral("EncodingPanel"));
+  QVERIFY(encoding);
+  for (const QString& file : {utf8, latin}) {
+    QVERIFY(viewer.OpenAndShowAText({file, QString(), QString()}));
+    QCOMPARE(viewer.SourceTextRich()->toPlainText(), QStringLiteral("Das ist unmöglich schön."));
+  }
+  QCOMPARE(encoding->text(), QStringLiteral("windows-1252"));
+  QVERIFY(viewer.OpenAndShowAText({utf8, QString(), QString()}));
+  QCOMPARE(encoding->text(), QStringLiteral("UTF-8"));
+  QVERIFY(viewer.OpenAndShowAText({utf16, QString(), QString()}));
+  QCOMPARE(encoding->text(), QStringLiteral("UTF-16 LE"));
+}
+
+QTEST_MAIN(TextViewerTest)
+#include "text_viewer_uitest.moc"
