@@ -284,6 +284,16 @@ double CorpusDigraphThreshold(std::vector<double> distances, int percent_fail_al
   return std::max(floor, med + 3.0 * 1.4826 * dev);
 }
 
+QStringList KnownGoodTexts(const QString& folder) {
+  TFileAndDirIterator walk;
+  walk.HeadDir = folder;
+  walk.IncludeSubFolders = true;
+  walk.ReadDetails = false;
+  walk.IterateFindingFiles();
+  walk.BuildDetailedList(TFileSortOrder::ByName);
+  return walk.FilesFound().GetAsStringlist();
+}
+
 CorpusReport MakeCorpusReport(const CorpusReportOptions& o, const CorpusReportCallbacks& callbacks, StopFlag* stop) {
   QElapsedTimer clock;
   clock.start();
@@ -312,7 +322,7 @@ CorpusReport MakeCorpusReport(const CorpusReportOptions& o, const CorpusReportCa
       QStringLiteral("near duplicates = sizes within %1 %, word lists within %2 %, %3, %4")
           .arg(o.max_length_diff_percent)
           .arg(o.max_words_diff_percent)
-          .arg(o.check_dates ? QStringLiteral("dates within %1 days").arg(o.max_days_diff)
+          .arg(o.check_dates ? QStringLiteral("dates within %1 day%2").arg(o.max_days_diff).arg(o.max_days_diff == 1 ? "" : "s")
                              : QStringLiteral("any dates"))
           .arg(o.same_folder ? QStringLiteral("same folder only") : QStringLiteral("any folder")),
       QStringLiteral("boilerplate = at least %1 hits, at least %2 characters, markup tags up to %3 characters")
@@ -595,9 +605,9 @@ CorpusReport MakeCorpusReport(const CorpusReportOptions& o, const CorpusReportCa
     report.moves_refused = static_cast<std::int64_t>(refused.size());
     for (std::size_t k = 0; k < plan.size() && k < limit; ++k) report.moves.push_back({plan[k].from, plan[k].to});
     QString command = QStringLiteral("sorvel-cli dupcontents --move --yes");
-    if (TextDecoding() != QStringLiteral("auto") || AnsiCodePage() != QStringLiteral("Windows-1252"))
-      command += QStringLiteral(" --codepage ") +
-                 ShellQuoted(TextDecoding() == QStringLiteral("auto") ? AnsiCodePage() : TextDecoding());
+    // In auto mode the duplicate search reads texts by the same suite setting
+    // as this run; a forced decoding is passed on.
+    if (TextDecoding() != QStringLiteral("auto")) command += QStringLiteral(" --codepage ") + ShellQuoted(TextDecoding());
     report.move_command = command + QLatin1Char(' ') + ShellQuoted(o.folder);
   }
 

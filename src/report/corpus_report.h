@@ -174,6 +174,10 @@ struct CorpusReport {
 double CorpusDigraphThreshold(std::vector<double> distances, int percent_fail_allowed, double* median,
                               double* mad);
 
+// The files under a folder of known-good texts, sub-folders included, in
+// name order.
+QStringList KnownGoodTexts(const QString& folder);
+
 // Runs every check over the folder. Returns the report, also when stopped
 // (stopped is then set and the checks not reached are empty). Throws
 // SorvelError when the known-good texts cannot be read.

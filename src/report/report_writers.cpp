@@ -23,6 +23,11 @@ QString Pct(double share, const QLocale& locale) {
 
 QString Num(std::int64_t n, const QLocale& locale) { return locale.toString(static_cast<qlonglong>(n)); }
 
+// A count with its noun: "1 group", "3 groups".
+QString Count(std::int64_t n, const QString& one, const QString& many, const QLocale& locale) {
+  return Num(n, locale) + QLatin1Char(' ') + (n == 1 ? one : many);
+}
+
 QString Bytes(std::int64_t n, const QLocale& locale) {
   static const char* const units[] = {"bytes", "KB", "MB", "GB", "TB"};
   double v = static_cast<double>(n);
@@ -115,7 +120,9 @@ QString ColumnChart(const QString& id, const QString& title, const std::vector<s
   const int width = 900, height = 240, left = 56, bottom = 36, top = 14;
   const int plot_w = width - left - 10, plot_h = height - bottom - top;
   const std::int64_t max = std::max<std::int64_t>(1, *std::max_element(values.begin(), values.end()));
-  const double bar = static_cast<double>(plot_w) / static_cast<double>(std::max<std::size_t>(1, values.size()));
+  // Bars fill the width, but a short series keeps them slim.
+  const double bar =
+      std::min(60.0, static_cast<double>(plot_w) / static_cast<double>(std::max<std::size_t>(1, values.size())));
   QString s = QStringLiteral("<svg class=\"chart\" id=\"%1\" xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 %2 %3\" "
                              "width=\"%2\" height=\"%3\" role=\"img\" aria-label=\"%4\"><title>%4</title>")
                   .arg(id)
@@ -284,22 +291,26 @@ std::vector<ReportVerdict> ReportVerdicts(const CorpusReport& r, const QLocale& 
   v.push_back({QStringLiteral("names"), r.name_groups_total == 0,
                r.name_groups_total == 0
                    ? QStringLiteral("No two files share a name.")
-                   : QStringLiteral("%1 of files share their name with another file (%2 files in %3 groups).")
+                   : QStringLiteral("%1 of files share their name with another file (%2 files in %3).")
                          .arg(Pct(Share(r.name_duplicate_files, files), l), Num(r.name_duplicate_files, l),
-                              Num(r.name_groups_total, l))});
+                              Count(r.name_groups_total, QStringLiteral("group"), QStringLiteral("groups"), l))});
   v.push_back({QStringLiteral("near_duplicates"), r.near_groups_total == 0,
                r.near_groups_total == 0
                    ? QStringLiteral("No text is a near duplicate of another.")
-                   : QStringLiteral("%1 of files are near duplicates of another file: %2 spare copies in %3 groups, "
+                   : QStringLiteral("%1 of files are near duplicates of another file: %2 in %3, "
                                     "%4 of the corpus's bytes.")
-                         .arg(Pct(Share(r.spare_copies, files), l), Num(r.spare_copies, l), Num(r.near_groups_total, l),
+                         .arg(Pct(Share(r.spare_copies, files), l),
+                              Count(r.spare_copies, QStringLiteral("spare copy"), QStringLiteral("spare copies"), l),
+                              Count(r.near_groups_total, QStringLiteral("group"), QStringLiteral("groups"), l),
                               Pct(Share(r.spare_bytes, r.bytes), l))});
   const double boiler = std::min(1.0, Share(r.chunk_characters, r.text_characters));
   v.push_back({QStringLiteral("boilerplate"), boiler < 0.01,
                r.chunks_total == 0 ? QStringLiteral("No sentence recurs across the texts.")
-                                   : QStringLiteral("%1 sentences recur across texts; their repeats make up %2 of the "
+                                   : QStringLiteral("%1 across texts; their repeats make up %2 of the "
                                                     "corpus's text.")
-                                         .arg(Num(r.chunks_total, l), Pct(boiler, l))});
+                                         .arg(Count(r.chunks_total, QStringLiteral("sentence recurs"),
+                                                    QStringLiteral("sentences recur"), l),
+                                              Pct(boiler, l))});
   return v;
 }
 
@@ -337,8 +348,10 @@ QByteArray CorpusReportHtml(const CorpusReport& r, const QLocale& l) {
   fact(QStringLiteral("Characters of text"), Num(r.text_characters, l));
   fact(QStringLiteral("Empty files"), Num(r.empty_files, l));
   fact(QStringLiteral("Files that could not be read"), Num(r.unreadable_files, l));
-  h += QStringLiteral("</table><h3>Texts by encoding</h3>");
-  h += EncodingsBar(r, l);
+  h += QStringLiteral("</table><h3>Texts by encoding</h3><table class=\"facts\" id=\"encodings\">");
+  for (const ReportCount& e : r.encodings) fact(HtmlEscaped(e.name), Num(e.count, l));
+  if (r.encodings.empty()) h += QStringLiteral("<tr><td>No text was read.</td></tr>");
+  h += QStringLiteral("</table>");
   h += QStringLiteral("<h3>Options used</h3><ul>");
   for (const QString& o : r.options) h += QStringLiteral("<li>") + HtmlEscaped(o) + QStringLiteral("</li>");
   h += QStringLiteral("</ul></section>\n");
@@ -383,9 +396,10 @@ QByteArray CorpusReportHtml(const CorpusReport& r, const QLocale& l) {
   if (r.name_groups.empty()) {
     h += QStringLiteral("<p>No two files share a name.</p>");
   } else {
-    h += QStringLiteral("<p>%1 names are used by more than one file; %2 files (%3 of the corpus) carry them. Names "
+    h += QStringLiteral("<p>%1 by more than one file; %2 files (%3 of the corpus) carry them. Names "
                         "are compared without regard to case.</p>")
-             .arg(Num(r.name_groups_total, l), Num(r.name_duplicate_files, l), Pct(Share(r.name_duplicate_files, r.files), l));
+             .arg(Count(r.name_groups_total, QStringLiteral("name is used"), QStringLiteral("names are used"), l),
+                  Num(r.name_duplicate_files, l), Pct(Share(r.name_duplicate_files, r.files), l));
     h += QStringLiteral("<table id=\"name-groups\"><thead><tr><th>Name</th><th>Files</th></tr></thead><tbody>");
     for (const ReportNameGroup& g : r.name_groups) {
       h += QStringLiteral("<tr><td>%1</td><td class=\"path\">").arg(HtmlEscaped(g.name));
@@ -399,10 +413,12 @@ QByteArray CorpusReportHtml(const CorpusReport& r, const QLocale& l) {
   if (r.near_groups.empty()) {
     h += QStringLiteral("<p>No text has the same or nearly the same contents as another.</p>");
   } else {
-    h += QStringLiteral("<p>%1 groups of texts with the same or nearly the same words: %2 files, of which %3 are "
-                        "spare copies (%4 of the files, %5, %6 of the corpus's bytes). The first file of each "
+    h += QStringLiteral("<p>%1 of texts with the same or nearly the same words: %2 files, of which %3 "
+                        "(%4 of the files, %5, %6 of the corpus's bytes). The first file of each "
                         "group is kept; the word differences are counted against it.</p>")
-             .arg(Num(r.near_groups_total, l), Num(r.near_duplicate_files, l), Num(r.spare_copies, l),
+             .arg(Count(r.near_groups_total, QStringLiteral("group"), QStringLiteral("groups"), l),
+                  Num(r.near_duplicate_files, l),
+                  Count(r.spare_copies, QStringLiteral("is a spare copy"), QStringLiteral("are spare copies"), l),
                   Pct(Share(r.spare_copies, r.files), l), Bytes(r.spare_bytes, l), Pct(Share(r.spare_bytes, r.bytes), l));
     h += QStringLiteral("<table id=\"near-groups\"><thead><tr><th>File</th><th class=\"n\">Words</th>"
                         "<th class=\"n\">Word differences</th><th class=\"n\">Word-type differences</th>"
@@ -419,11 +435,12 @@ QByteArray CorpusReportHtml(const CorpusReport& r, const QLocale& l) {
     }
     h += QStringLiteral("</table>");
     h += CutNote(static_cast<std::int64_t>(r.near_groups.size()), r.near_groups_total, QStringLiteral("groups"), l);
-    h += QStringLiteral("<h3>Moving the spare copies aside</h3><p>This command moves the %1 spare copies into a "
+    h += QStringLiteral("<h3>Moving the spare copies aside</h3><p>This command moves %1 into a "
                         "folder named <code>moved</code> beside each, never overwriting a file; "
                         "<code>sorvel-cli restore --yes FOLDER</code> brings them back. Without <code>--yes</code> "
                         "it only lists what it would move.</p><pre id=\"move-command\">%2</pre>")
-             .arg(Num(r.moves_total, l), HtmlEscaped(r.move_command));
+             .arg(Count(r.moves_total, QStringLiteral("spare copy"), QStringLiteral("spare copies"), l),
+                  HtmlEscaped(r.move_command));
     if (r.moves_refused > 0)
       h += QStringLiteral("<p class=\"cut\">%1 spare copies would stay where they are: they are reached through a "
                           "symbolic link.</p>")
@@ -442,9 +459,9 @@ QByteArray CorpusReportHtml(const CorpusReport& r, const QLocale& l) {
   if (r.chunks.empty()) {
     h += QStringLiteral("<p>No sentence recurs across the texts.</p>");
   } else {
-    h += QStringLiteral("<p>%1 sentences occur more than once; all their repeats together make up %2 of the "
-                        "corpus's text, the %3 below %4.</p>")
-             .arg(Num(r.chunks_total, l), Pct(std::min(1.0, Share(r.chunk_characters, r.text_characters)), l),
+    h += QStringLiteral("<p>%1 more than once; all their repeats together make up %2 of the "
+                        "corpus's text, and those of the %3 listed here %4.</p>")
+             .arg(Count(r.chunks_total, QStringLiteral("sentence occurs"), QStringLiteral("sentences occur"), l), Pct(std::min(1.0, Share(r.chunk_characters, r.text_characters)), l),
                   Num(static_cast<std::int64_t>(r.chunks.size()), l),
                   Pct(std::min(1.0, Share(r.top_chunk_characters, r.text_characters)), l));
     h += QStringLiteral("<table id=\"chunks\"><thead><tr><th class=\"n\">Hits</th><th class=\"n\">Files</th>"
@@ -461,10 +478,21 @@ QByteArray CorpusReportHtml(const CorpusReport& r, const QLocale& l) {
                       "<p class=\"muted\">Files by size in bytes, on a logarithmic scale: each bar holds the files "
                       "from its size up to twice that size.</p>");
   {
+    // From the smallest size that occurs to the largest, one bin at least.
+    std::size_t first = r.size_bins.size(), last = 0;
+    for (std::size_t k = 0; k < r.size_bins.size(); ++k)
+      if (r.size_bins[k] > 0) {
+        first = std::min(first, k);
+        last = k;
+      }
+    std::vector<std::int64_t> values;
     std::vector<QString> labels;
-    for (std::size_t k = 0; k < r.size_bins.size(); ++k) labels.push_back(BinLabel(k));
-    if (r.size_bins.empty()) h += QStringLiteral("<p class=\"muted\">No files.</p>");
-    else h += ColumnChart(QStringLiteral("chart-sizes"), QStringLiteral("Text sizes"), r.size_bins, labels,
+    for (std::size_t k = first; k <= last && k < r.size_bins.size(); ++k) {
+      values.push_back(r.size_bins[k]);
+      labels.push_back(BinLabel(k));
+    }
+    if (r.files == 0) h += QStringLiteral("<p class=\"muted\">No files.</p>");
+    else h += ColumnChart(QStringLiteral("chart-sizes"), QStringLiteral("Text sizes"), values, labels,
                           QStringLiteral("#3b6fb6"), l);
   }
   h += QStringLiteral("<h3>Texts per month</h3><p class=\"muted\">Files by the month of their date stamp: what "
@@ -484,8 +512,7 @@ QByteArray CorpusReportHtml(const CorpusReport& r, const QLocale& l) {
     h += ColumnChart(QStringLiteral("chart-months"), QStringLiteral("Texts per month"), values, labels,
                      QStringLiteral("#4f9e5b"), l);
   }
-  h += QStringLiteral("<h3>Encodings</h3>") + EncodingsBar(r, l).replace(QStringLiteral("id=\"chart-encodings\""),
-                                                                          QStringLiteral("id=\"chart-encodings-2\""));
+  h += QStringLiteral("<h3>Encodings</h3>") + EncodingsBar(r, l);
   h += QStringLiteral("<h3>Where the broken files and duplicates lie</h3>") + FolderChart(r, l);
   h += QStringLiteral("</section>\n");
 
