@@ -26,6 +26,10 @@ struct ReportOptions {
 // a report that cannot be finished never leaves half a page where an earlier
 // one was.
 bool WritePage(const QString& path, const QByteArray& page, QString* why) {
+  if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
+    *why = QStringLiteral("its folder cannot be made");
+    return false;
+  }
   QSaveFile file(path);
   if (!file.open(QIODevice::WriteOnly) || file.write(page) != page.size() || !file.commit()) {
     *why = file.errorString();
