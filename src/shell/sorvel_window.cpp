@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QMenuBar>
 #include <QToolButton>
 #include <QStatusBar>
 #include <QVBoxLayout>
@@ -15,6 +16,7 @@
 #include "crash/crash_reporter_gui.h"
 #include "duplicates/dup_names_page.h"
 #include "relevance/relevance_page.h"
+#include "report/report_action_gui.h"
 #include "runtime/format.h"
 #include "runtime/messages.h"
 #include "runtime/panic.h"
@@ -90,6 +92,7 @@ TFormSorvel::TFormSorvel(QWidget* parent) : TFormUtilitiesBase(parent) {
   AdvOfficePager1->setCornerWidget(preferences_button, Qt::TopRightCorner);
 
   AdvOfficePager1->setCurrentWidget(AdvOfficePageDuplicateContents);
+  menuBar()->addMenu(QStringLiteral("&Report"))->addAction(MakeCorpusReportAction(this, this));
   AddHelpMenu(this);
   resize(727, 479 + statusBar()->sizeHint().height());
 
