@@ -34,7 +34,7 @@ struct CorpusReportOptions {
   // Digraph test settings: those of the corruption tool.
   int min_digraphs = 10;
   int digraph_variation_per_mille = 15;
-  int digraph_percent_fail_allowed = 20;
+  int digraph_percent_fail_allowed = 10;
   // Near duplicates: those of the duplicate-contents tool's defaults, so that
   // the move command shown in the report finds the same groups.
   int max_days_diff = 1;

@@ -68,7 +68,7 @@ TEST(CorpusReport, NumbersOfAMixedCorpus) {
   EXPECT_EQ(r.broken[1].test, QStringLiteral("digraph"));
   EXPECT_GT(r.broken[1].distance, r.digraph_threshold);
   EXPECT_TRUE(r.digraph_reference_from_corpus);
-  EXPECT_GE(r.digraph_threshold, 0.2);
+  EXPECT_GE(r.digraph_threshold, 0.1);
   EXPECT_EQ(r.digraph_tested, 14);  // all but the empty and the damaged file
 
   // Names are compared without regard to case.
@@ -151,7 +151,7 @@ TEST(CorpusReport, KnownGoodReferenceAndStop) {
   ASSERT_EQ(o.good_files.size(), 2);
   const CorpusReport r = MakeCorpusReport(o);
   EXPECT_FALSE(r.digraph_reference_from_corpus);
-  EXPECT_DOUBLE_EQ(r.digraph_threshold, 0.2);
+  EXPECT_DOUBLE_EQ(r.digraph_threshold, 0.1);
   EXPECT_EQ(r.digraph_failures, 1);
   EXPECT_EQ(r.broken[1].path, corpus.Path(QStringLiteral("blog/garbled.txt")));
 
