@@ -19,7 +19,7 @@ struct ReportOptions {
   std::string folder;
   std::string output;
   std::string good;
-  int list_limit = 1000;
+  int list_limit = 500;
 };
 
 // Writes the page under a temporary name and renames it into place, so that

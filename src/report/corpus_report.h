@@ -48,7 +48,7 @@ struct CorpusReportOptions {
   int tag_span = 200;
   int top_chunks = 50;
   // Longest list of each kind in the result (files, groups, moves, folders).
-  int list_limit = 1000;
+  int list_limit = 500;
   std::size_t profile_memory_bytes = std::size_t{256} << 20;
   int threads = 0;  // texts are read on this many threads (0: one per core)
 };

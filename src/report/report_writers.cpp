@@ -523,7 +523,7 @@ QByteArray CorpusReportHtml(const CorpusReport& r, const QLocale& l) {
   } else {
     h += QStringLiteral("<table id=\"problem-list\"><thead><tr><th>File or folder</th><th>Why it could not be read</th>"
                         "</tr></thead><tbody>");
-    const std::size_t shown = std::min<std::size_t>(r.problems.size(), 1000);
+    const std::size_t shown = std::min<std::size_t>(r.problems.size(), 500);
     for (std::size_t k = 0; k < shown; ++k)
       h += QStringLiteral("<tr><td class=\"path\">%1</td><td>%2</td></tr>")
                .arg(FileLink(r.problems[k].file), HtmlEscaped(r.problems[k].reason));
