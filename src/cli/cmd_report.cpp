@@ -2,14 +2,14 @@
 // page (and, with --json, printed as one JSON object).
 
 #include <QDir>
-#include <QFileInfo>
 #include <QJsonObject>
 #include <QLocale>
-#include <QSaveFile>
 
 #include "cli/cli_common.h"
 #include "report/corpus_report.h"
 #include "report/report_writers.h"
+#include "runtime/native_files.h"
+#include "runtime/native_names.h"
 #include "runtime/settings.h"
 
 namespace {
@@ -26,16 +26,9 @@ struct ReportOptions {
 // a report that cannot be finished never leaves half a page where an earlier
 // one was.
 bool WritePage(const QString& path, const QByteArray& page, QString* why) {
-  if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
-    *why = QStringLiteral("its folder cannot be made");
-    return false;
-  }
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly) || file.write(page) != page.size() || !file.commit()) {
-    *why = file.errorString();
-    return false;
-  }
-  return true;
+  const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+  if (slash > 0 && !MakeFolders(path.left(slash), why)) return false;
+  return WriteFileReplacing(path, page, why);
 }
 
 int RunReport(const ReportOptions& o) {
@@ -44,13 +37,17 @@ int RunReport(const ReportOptions& o) {
   QString output;
   if (!o.output.empty()) {
     const QString given = QStr(o.output);
-    if (QFileInfo(given).isDir()) {
-      PrintError(QStringLiteral("output file \"%1\": is a folder").arg(given));
+    if (IsExistingFolder(given)) {
+      PrintError(QStringLiteral("output file \"%1\": is a folder").arg(DisplayName(given)));
       return kExitBadInput;
     }
-    const QString parent = RequireOutputFolder(QFileInfo(given).absolutePath(), QStringLiteral("output folder"));
+    // Taken apart as text, so that a name of any bytes stays as it is.
+    const QString absolute = given.startsWith(QLatin1Char('/')) ? given : QDir::currentPath() + QLatin1Char('/') + given;
+    const qsizetype slash = absolute.lastIndexOf(QLatin1Char('/'));
+    const QString parent = RequireOutputFolder(slash > 0 ? absolute.left(slash) : QStringLiteral("/"),
+                                               QStringLiteral("output folder"));
     if (parent.isEmpty()) return kExitBadInput;
-    output = QDir(parent).filePath(QFileInfo(given).fileName());
+    output = parent + (parent.endsWith(QLatin1Char('/')) ? QString() : QStringLiteral("/")) + absolute.mid(slash + 1);
   } else if (!o.common.json) {
     PrintError(QStringLiteral("no output: give -o FILE for the page, or --json for the object on stdout"));
     return kExitBadInput;
@@ -65,7 +62,7 @@ int RunReport(const ReportOptions& o) {
     if (options.good_folder.isEmpty()) return kExitBadInput;
     options.good_files = KnownGoodTexts(options.good_folder);
     if (options.good_files.isEmpty()) {
-      PrintError(QStringLiteral("known-good folder \"%1\": no files found").arg(options.good_folder));
+      PrintError(QStringLiteral("known-good folder \"%1\": no files found").arg(DisplayName(options.good_folder)));
       return kExitBadInput;
     }
   }
@@ -96,7 +93,7 @@ int RunReport(const ReportOptions& o) {
     QString why;
     if (!WritePage(output, CorpusReportHtml(report, QLocale::system()), &why)) {
       problems.PrintAll();
-      PrintError(QStringLiteral("output file \"%1\": cannot be written: %2").arg(output, why));
+      PrintError(QStringLiteral("output file \"%1\": cannot be written: %2").arg(DisplayName(output), why));
       return kExitBadInput;
     }
   }
@@ -104,17 +101,17 @@ int RunReport(const ReportOptions& o) {
   if (o.common.json) {
     QJsonObject out = CorpusReportJson(report);
     out.remove(QStringLiteral("problems"));
-    if (!output.isEmpty()) out.insert(QStringLiteral("output"), output);
+    if (!output.isEmpty()) out.insert(QStringLiteral("output"), DisplayName(output));
     problems.AddTo(out);
     PrintJson(out);
   } else {
     PrintLine(QStringLiteral("%1 files, %2 folders, %3 bytes under %4")
                   .arg(LocaleNumber(static_cast<long long>(report.files)),
                        LocaleNumber(static_cast<long long>(report.folders)),
-                       LocaleNumber(static_cast<long long>(report.bytes)), folder));
+                       LocaleNumber(static_cast<long long>(report.bytes)), DisplayName(folder)));
     for (const ReportVerdict& v : ReportVerdicts(report, QLocale::system()))
       PrintLine((v.ok ? QStringLiteral("  ok    ") : QStringLiteral("  check ")) + v.text);
-    PrintLine(QStringLiteral("Report written to %1 (%2 seconds)").arg(output, LocaleNumber(report.seconds, 1)));
+    PrintLine(QStringLiteral("Report written to %1 (%2 seconds)").arg(DisplayName(output), LocaleNumber(report.seconds, 1)));
   }
   return problems.ExitCode();
 }

@@ -3,7 +3,6 @@
 #include <QDate>
 #include <QDateTime>
 #include <QElapsedTimer>
-#include <QFileInfo>
 #include <QSet>
 #include <QHash>
 #include <QLocale>
@@ -21,6 +20,9 @@
 #include "duplicates/file_duplicate_names_seeking.h"
 #include "runtime/file_iterator.h"
 #include "runtime/messages.h"
+#include "runtime/native_files.h"
+#include "runtime/native_names.h"
+#include "runtime/text_case.h"
 #include "runtime/ordered_work.h"
 #include "runtime/text_reader.h"
 #include "sampling/sub_corpus_builder.h"
@@ -90,7 +92,7 @@ TextFacts ReadOneText(const QString& path, std::int64_t size, ReadScratch& scrat
         },
         &facts.info);
   } catch (const FileReadError& e) {
-    if (QFileInfo::exists(path)) facts.unreadable = e.Reason().isEmpty() ? e.Message() : e.Reason();
+    if (PathExists(path)) facts.unreadable = e.Reason().isEmpty() ? e.Message() : e.Reason();
     return facts;
   }
   facts.read = true;
@@ -308,12 +310,12 @@ CorpusReport MakeCorpusReport(const CorpusReportOptions& o, const CorpusReportCa
   report.digraph_reference_from_corpus = o.good_files.isEmpty();
   report.reference = report.digraph_reference_from_corpus ? QStringLiteral("the corpus itself") : o.good_folder;
   report.options = {
-      QStringLiteral("folder = %1 (with sub-folders)").arg(o.folder),
+      QStringLiteral("folder = %1 (with sub-folders)").arg(DisplayName(o.folder)),
       QStringLiteral("texts without byte-order mark = %1").arg(report.decoding),
       QStringLiteral("digraph reference = %1").arg(report.digraph_reference_from_corpus
                                                        ? QStringLiteral("the corpus itself")
                                                        : QStringLiteral("%1 (%2 known-good texts)")
-                                                             .arg(o.good_folder)
+                                                             .arg(DisplayName(o.good_folder))
                                                              .arg(o.good_files.size())),
       QStringLiteral("digraph test = least count %1, variation %2 per mille, %3 % of digraphs off allowed")
           .arg(o.min_digraphs)
@@ -531,8 +533,8 @@ CorpusReport MakeCorpusReport(const CorpusReportOptions& o, const CorpusReportCa
       const TMySimpleSearchRec& rec = files.GetASimpleSearchRec(i);
       TDupNamesRec r;
       r.sr = rec;
-      r.sr.Name = rec.Name.toLower();
-      r.dir = folders[static_cast<std::size_t>(rec.FolderNumber)].folder;
+      r.sr.Name = LowerCasedName(rec.Name);
+      r.dir = LowerCasedName(folders[static_cast<std::size_t>(rec.FolderNumber)].folder);
       r.found_index = i;
       list.Add(std::move(r));
     }

@@ -5,13 +5,14 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLocale>
-#include <QSaveFile>
 #include <QUrl>
 #include <memory>
 
 #include "report/corpus_report.h"
 #include "report/report_writers.h"
 #include "runtime/dialogs.h"
+#include "runtime/native_files.h"
+#include "runtime/native_names.h"
 #include "runtime/settings.h"
 #include "shell/page_host_gui.h"
 
@@ -32,14 +33,13 @@ bool StartCorpusReport(PageHost* host, const QString& folder, const QString& out
       outcome->second = QStringLiteral("The report was stopped; nothing was written.");
       return;
     }
-    QSaveFile file(output);
-    const QByteArray page = CorpusReportHtml(report, QLocale());
-    if (!file.open(QIODevice::WriteOnly) || file.write(page) != page.size() || !file.commit()) {
-      outcome->second = QStringLiteral("The report could not be written to %1: %2").arg(output, file.errorString());
+    QString why;
+    if (!WriteFileReplacing(output, CorpusReportHtml(report, QLocale()), &why)) {
+      outcome->second = QStringLiteral("The report could not be written to %1: %2").arg(DisplayName(output), why);
       return;
     }
     outcome->first = true;
-    outcome->second = QStringLiteral("Report of %1 files written to %2").arg(QLocale().toString(report.files), output);
+    outcome->second = QStringLiteral("Report of %1 files written to %2").arg(QLocale().toString(report.files), DisplayName(output));
   };
   auto finished = [host, outcome, done](bool ok) {
     host->ResetProgress(true);

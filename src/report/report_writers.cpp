@@ -2,6 +2,8 @@
 
 #include <QJsonArray>
 #include <QUrl>
+
+#include "runtime/native_names.h"
 #include <algorithm>
 #include <cmath>
 
@@ -56,8 +58,11 @@ QString BinLabel(std::size_t bin) {
 
 QString Attr(const QString& text) { return HtmlEscaped(text); }
 
+// A path as people read it.
+QString Shown(const QString& path) { return HtmlEscaped(DisplayName(path)); }
+
 QString FileLink(const QString& path) {
-  return QStringLiteral("<a href=\"%1\">%2</a>").arg(Attr(FileUrl(path)), HtmlEscaped(path));
+  return QStringLiteral("<a href=\"%1\">%2</a>").arg(Attr(FileUrl(path)), Shown(path));
 }
 
 QString CutNote(std::int64_t shown, std::int64_t total, const QString& what, const QLocale& locale) {
@@ -206,7 +211,7 @@ QString FolderChart(const CorpusReport& r, const QLocale& locale) {
   for (std::size_t k = 0; k < rows; ++k) {
     const ReportFolder& f = r.by_folder[k];
     const int y = 4 + static_cast<int>(k) * row_h;
-    QString name = f.folder;
+    QString name = DisplayName(f.folder);
     if (name.size() > 60) name = QStringLiteral("\u2026") + name.right(59);
     s += QStringLiteral("<text x=\"%1\" y=\"%2\" text-anchor=\"end\">%3</text>")
              .arg(label_w - 8)
@@ -271,7 +276,11 @@ QString HtmlEscaped(const QString& text) {
   return out;
 }
 
-QString FileUrl(const QString& path) { return QString::fromLatin1(QUrl::fromLocalFile(path).toEncoded()); }
+QString FileUrl(const QString& path) {
+  // From the name's own bytes, so that a name that is not UTF-8 still links
+  // to its file.
+  return QStringLiteral("file://") + QString::fromLatin1(NativeFromName(path).toPercentEncoding("/"));
+}
 
 std::vector<ReportVerdict> ReportVerdicts(const CorpusReport& r, const QLocale& l) {
   std::vector<ReportVerdict> v;
@@ -320,11 +329,11 @@ QByteArray CorpusReportHtml(const CorpusReport& r, const QLocale& l) {
   h += QStringLiteral("<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">"
                       "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">"
                       "<title>Corpus health report: %1</title><style>")
-           .arg(HtmlEscaped(r.folder));
+           .arg(Shown(r.folder));
   h += QLatin1String(kStyle);
   h += QStringLiteral("</style></head><body>\n<header><h1>Corpus health report</h1><p>%1</p>"
                       "<p>Made %2 in %3 seconds.</p></header>\n")
-           .arg(HtmlEscaped(r.folder), HtmlEscaped(r.generated), l.toString(r.seconds, 'f', 1));
+           .arg(Shown(r.folder), HtmlEscaped(r.generated), l.toString(r.seconds, 'f', 1));
   h += QStringLiteral("<nav><a href=\"#summary\">Summary</a><a href=\"#broken\">Broken files</a>"
                       "<a href=\"#duplicates\">Duplicates</a><a href=\"#boilerplate\">Boilerplate</a>"
                       "<a href=\"#pictures\">Pictures</a><a href=\"#problems\">Problems</a></nav>\n<main>\n");
@@ -371,7 +380,7 @@ QByteArray CorpusReportHtml(const CorpusReport& r, const QLocale& l) {
   } else {
     h += QStringLiteral("the known-good texts of %1, and flags those whose share of differing pairs is above "
                         "<strong>%2</strong>.")
-             .arg(HtmlEscaped(r.reference), Pct(r.digraph_threshold, l));
+             .arg(Shown(r.reference), Pct(r.digraph_threshold, l));
   }
   h += QStringLiteral(" %1 texts had enough pairs to be compared.</p>").arg(Num(r.digraph_tested, l));
   if (!r.digraph_reference_usable)
@@ -402,7 +411,7 @@ QByteArray CorpusReportHtml(const CorpusReport& r, const QLocale& l) {
                   Num(r.name_duplicate_files, l), Pct(Share(r.name_duplicate_files, r.files), l));
     h += QStringLiteral("<table id=\"name-groups\"><thead><tr><th>Name</th><th>Files</th></tr></thead><tbody>");
     for (const ReportNameGroup& g : r.name_groups) {
-      h += QStringLiteral("<tr><td>%1</td><td class=\"path\">").arg(HtmlEscaped(g.name));
+      h += QStringLiteral("<tr><td>%1</td><td class=\"path\">").arg(Shown(g.name));
       for (qsizetype k = 0; k < g.paths.size(); ++k) h += (k ? QStringLiteral("<br>") : QString()) + FileLink(g.paths[k]);
       h += QStringLiteral("</td></tr>");
     }
@@ -448,7 +457,7 @@ QByteArray CorpusReportHtml(const CorpusReport& r, const QLocale& l) {
     h += QStringLiteral("<table id=\"moves\"><thead><tr><th>Would move</th><th>to</th></tr></thead><tbody>");
     for (const ReportMove& m : r.moves)
       h += QStringLiteral("<tr><td class=\"path\">%1</td><td class=\"path\">%2</td></tr>")
-               .arg(FileLink(m.from), HtmlEscaped(m.to));
+               .arg(FileLink(m.from), Shown(m.to));
     h += QStringLiteral("</tbody></table>");
     h += CutNote(static_cast<std::int64_t>(r.moves.size()), r.moves_total, QStringLiteral("moves"), l);
   }
@@ -545,18 +554,21 @@ QJsonObject CorpusReportJson(const CorpusReport& r) {
     encodings.append(QJsonObject{{QStringLiteral("encoding"), e.name}, {QStringLiteral("files"), static_cast<double>(e.count)}});
   QJsonArray broken;
   for (const ReportBrokenFile& b : r.broken)
-    broken.append(QJsonObject{{QStringLiteral("file"), b.path},
+    broken.append(QJsonObject{{QStringLiteral("file"), DisplayName(b.path)},
                               {QStringLiteral("test"), b.test},
                               {QStringLiteral("note"), b.note},
                               {QStringLiteral("distance"), Rounded(b.distance)}});
   QJsonArray names;
-  for (const ReportNameGroup& g : r.name_groups)
-    names.append(QJsonObject{{QStringLiteral("name"), g.name}, {QStringLiteral("files"), QJsonArray::fromStringList(g.paths)}});
+  for (const ReportNameGroup& g : r.name_groups) {
+    QJsonArray paths;
+    for (const QString& p : g.paths) paths.append(DisplayName(p));
+    names.append(QJsonObject{{QStringLiteral("name"), DisplayName(g.name)}, {QStringLiteral("files"), paths}});
+  }
   QJsonArray near;
   for (const auto& g : r.near_groups) {
     QJsonArray members;
     for (const ReportNearDuplicate& m : g)
-      members.append(QJsonObject{{QStringLiteral("file"), m.path},
+      members.append(QJsonObject{{QStringLiteral("file"), DisplayName(m.path)},
                                  {QStringLiteral("bytes"), static_cast<double>(m.size)},
                                  {QStringLiteral("words"), m.tokens},
                                  {QStringLiteral("word_diff"), m.token_diff},
@@ -565,7 +577,8 @@ QJsonObject CorpusReportJson(const CorpusReport& r) {
     near.append(members);
   }
   QJsonArray moves;
-  for (const ReportMove& m : r.moves) moves.append(QJsonObject{{QStringLiteral("from"), m.from}, {QStringLiteral("to"), m.to}});
+  for (const ReportMove& m : r.moves)
+    moves.append(QJsonObject{{QStringLiteral("from"), DisplayName(m.from)}, {QStringLiteral("to"), DisplayName(m.to)}});
   QJsonArray chunks;
   for (const ReportChunk& ch : r.chunks)
     chunks.append(QJsonObject{{QStringLiteral("text"), ch.text},
@@ -584,16 +597,16 @@ QJsonObject CorpusReportJson(const CorpusReport& r) {
                               {QStringLiteral("files"), static_cast<double>(m.count)}});
   QJsonArray folders;
   for (const ReportFolder& f : r.by_folder)
-    folders.append(QJsonObject{{QStringLiteral("folder"), f.folder},
+    folders.append(QJsonObject{{QStringLiteral("folder"), DisplayName(f.folder)},
                                {QStringLiteral("files"), static_cast<double>(f.files)},
                                {QStringLiteral("broken"), static_cast<double>(f.broken)},
                                {QStringLiteral("duplicates"), static_cast<double>(f.duplicates)}});
   QJsonArray problems;
   for (const FileProblem& p : r.problems)
-    problems.append(QJsonObject{{QStringLiteral("file"), p.file}, {QStringLiteral("reason"), p.reason}});
+    problems.append(QJsonObject{{QStringLiteral("file"), DisplayName(p.file)}, {QStringLiteral("reason"), p.reason}});
   auto num = [](std::int64_t v) { return static_cast<double>(v); };
   return QJsonObject{
-      {QStringLiteral("folder"), r.folder},
+      {QStringLiteral("folder"), DisplayName(r.folder)},
       {QStringLiteral("generated"), r.generated},
       {QStringLiteral("seconds"), std::round(r.seconds * 1000) / 1000},
       {QStringLiteral("stopped"), r.stopped},
@@ -611,7 +624,8 @@ QJsonObject CorpusReportJson(const CorpusReport& r) {
        QJsonObject{{QStringLiteral("total"), num(r.broken_total)},
                    {QStringLiteral("size_test"), num(r.size_failures)},
                    {QStringLiteral("digraph_test"), num(r.digraph_failures)},
-                   {QStringLiteral("digraph_reference"), r.digraph_reference_from_corpus ? QStringLiteral("corpus") : r.reference},
+                   {QStringLiteral("digraph_reference"),
+                    r.digraph_reference_from_corpus ? QStringLiteral("corpus") : DisplayName(r.reference)},
                    {QStringLiteral("digraph_compared"), num(r.digraph_tested)},
                    {QStringLiteral("digraph_threshold"), Rounded(r.digraph_threshold)},
                    {QStringLiteral("digraph_median"), Rounded(r.digraph_median)},

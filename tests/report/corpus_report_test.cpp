@@ -7,6 +7,7 @@
 
 #include "report/corpus_report.h"
 #include "report/report_writers.h"
+#include "runtime/native_names.h"
 #include "report/mixed_corpus.h"
 #include "support/test_support.h"
 
@@ -191,6 +192,8 @@ TEST(CorpusReportWriters, PageEscapesNamesAndNeedsNoNetwork) {
   damaged.append(QByteArray(400, '\0'));
   tree.Write(odd, damaged);
   tree.WriteText(QStringLiteral("other.txt"), Prose(2, 30) + sentence);
+  // A damaged file whose name is not UTF-8 (byte FC): shown escaped, linked by its bytes.
+  tree.Write(NameFromNative(QByteArray("d\xfcr.txt")), Prose(3, 30).toUtf8() + QByteArray(400, '\0'));
   CorpusReportOptions o;
   o.folder = tree.Root();
   const CorpusReport r = MakeCorpusReport(o);
@@ -202,6 +205,8 @@ TEST(CorpusReportWriters, PageEscapesNamesAndNeedsNoNetwork) {
   EXPECT_TRUE(page.contains(QStringLiteral("a&lt;b&gt;&amp;&quot;q&#39;.txt")));
   EXPECT_TRUE(page.contains(QStringLiteral("Fish &amp; chips are &quot;daily&quot; specials if 2 &lt; 3 here.")));
   EXPECT_TRUE(page.contains(QStringLiteral("href=\"file://")));
+  EXPECT_TRUE(page.contains(QStringLiteral("/d\\xfcr.txt</a>"))) << page.toStdString();
+  EXPECT_TRUE(page.contains(QStringLiteral("/d%FCr.txt\"")));
   // Nothing is fetched: the only address is the SVG name space.
   EXPECT_EQ(page.count(QStringLiteral("http")), page.count(QStringLiteral("http://www.w3.org/2000/svg")));
   EXPECT_FALSE(page.contains(QStringLiteral("src=")));
