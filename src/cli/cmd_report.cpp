@@ -42,14 +42,17 @@ int RunReport(const ReportOptions& o) {
       return kExitBadInput;
     }
     // Taken apart as text, so that a name of any bytes stays as it is.
-    const QString absolute = given.startsWith(QLatin1Char('/')) ? given : QDir::currentPath() + QLatin1Char('/') + given;
+    const QString absolute =
+        given.startsWith(QLatin1Char('/')) ? given : QDir::currentPath() + QLatin1Char('/') + given;
     const qsizetype slash = absolute.lastIndexOf(QLatin1Char('/'));
-    const QString parent = RequireOutputFolder(slash > 0 ? absolute.left(slash) : QStringLiteral("/"),
-                                               QStringLiteral("output folder"));
+    const QString parent = RequireOutputFolder(
+        slash > 0 ? absolute.left(slash) : QStringLiteral("/"), QStringLiteral("output folder"));
     if (parent.isEmpty()) return kExitBadInput;
-    output = parent + (parent.endsWith(QLatin1Char('/')) ? QString() : QStringLiteral("/")) + absolute.mid(slash + 1);
+    output = parent + (parent.endsWith(QLatin1Char('/')) ? QString() : QStringLiteral("/")) +
+             absolute.mid(slash + 1);
   } else if (!o.common.json) {
-    PrintError(QStringLiteral("no output: give -o FILE for the page, or --json for the object on stdout"));
+    PrintError(
+        QStringLiteral("no output: give -o FILE for the page, or --json for the object on stdout"));
     return kExitBadInput;
   }
 
@@ -62,7 +65,8 @@ int RunReport(const ReportOptions& o) {
     if (options.good_folder.isEmpty()) return kExitBadInput;
     options.good_files = KnownGoodTexts(options.good_folder);
     if (options.good_files.isEmpty()) {
-      PrintError(QStringLiteral("known-good folder \"%1\": no files found").arg(DisplayName(options.good_folder)));
+      PrintError(QStringLiteral("known-good folder \"%1\": no files found")
+                     .arg(DisplayName(options.good_folder)));
       return kExitBadInput;
     }
   }
@@ -93,7 +97,8 @@ int RunReport(const ReportOptions& o) {
     QString why;
     if (!WritePage(output, CorpusReportHtml(report, QLocale::system()), &why)) {
       problems.PrintAll();
-      PrintError(QStringLiteral("output file \"%1\": cannot be written: %2").arg(DisplayName(output), why));
+      PrintError(QStringLiteral("output file \"%1\": cannot be written: %2")
+                     .arg(DisplayName(output), why));
       return kExitBadInput;
     }
   }
@@ -111,7 +116,8 @@ int RunReport(const ReportOptions& o) {
                        LocaleNumber(static_cast<long long>(report.bytes)), DisplayName(folder)));
     for (const ReportVerdict& v : ReportVerdicts(report, QLocale::system()))
       PrintLine((v.ok ? QStringLiteral("  ok    ") : QStringLiteral("  check ")) + v.text);
-    PrintLine(QStringLiteral("Report written to %1 (%2 seconds)").arg(DisplayName(output), LocaleNumber(report.seconds, 1)));
+    PrintLine(QStringLiteral("Report written to %1 (%2 seconds)")
+                  .arg(DisplayName(output), LocaleNumber(report.seconds, 1)));
   }
   return problems.ExitCode();
 }
@@ -121,16 +127,20 @@ int RunReport(const ReportOptions& o) {
 void RegisterReportCommand(CLI::App& app, CliRun* run) {
   auto opts = std::make_shared<ReportOptions>();
   CLI::App* sub = app.add_subcommand(
-      "report", "Run every check over a folder and write one corpus health report page with pictures");
+      "report",
+      "Run every check over a folder and write one corpus health report page with pictures");
   sub->add_option("-o,--output", opts->output, "The HTML file to write (replaced when it exists)")
       ->type_name("FILE");
   sub->add_option("--good", opts->good,
-                  "Folder of known-good texts for the digraph test (default: the corpus is its own reference)")
+                  "Folder of known-good texts for the digraph test (default: the corpus is its own "
+                  "reference)")
       ->type_name("DIR");
   sub->add_option("--list-limit", opts->list_limit, "Most entries of each list in the report")
       ->check(CLI::Range(1, 1000000))
       ->capture_default_str();
-  sub->add_option("FOLDER", opts->folder, "Folder of the corpus, sub-folders included")->required()->type_name("DIR");
+  sub->add_option("FOLDER", opts->folder, "Folder of the corpus, sub-folders included")
+      ->required()
+      ->type_name("DIR");
   AddCodePageOption(sub);
   AddCommonFlags(sub, opts->common);
   sub->callback([opts, run] { *run = [opts] { return RunReport(*opts); }; });

@@ -3,9 +3,9 @@
 #include <QDate>
 #include <QDateTime>
 #include <QElapsedTimer>
-#include <QSet>
 #include <QHash>
 #include <QLocale>
+#include <QSet>
 #include <algorithm>
 #include <cmath>
 #include <map>
@@ -22,8 +22,8 @@
 #include "runtime/messages.h"
 #include "runtime/native_files.h"
 #include "runtime/native_names.h"
-#include "runtime/text_case.h"
 #include "runtime/ordered_work.h"
+#include "runtime/text_case.h"
 #include "runtime/text_reader.h"
 #include "sampling/sub_corpus_builder.h"
 
@@ -113,9 +113,11 @@ QString EncodingClass(const TextFacts& facts) {
   const TextFileInfo& info = facts.info;
   if (info.encoding == TextEncoding::Ansi) {
     if (facts.ascii) return QStringLiteral("ASCII (reads the same in every encoding)");
-    return QStringLiteral("8-bit code page %1").arg(info.code_page.isEmpty() ? QStringLiteral("?") : info.code_page);
+    return QStringLiteral("8-bit code page %1")
+        .arg(info.code_page.isEmpty() ? QStringLiteral("?") : info.code_page);
   }
-  if (info.encoding == TextEncoding::Utf8 && !info.has_bom) return QStringLiteral("UTF-8 without byte-order mark");
+  if (info.encoding == TextEncoding::Utf8 && !info.has_bom)
+    return QStringLiteral("UTF-8 without byte-order mark");
   if (info.encoding == TextEncoding::Utf8) return QStringLiteral("UTF-8 with byte-order mark");
   return TextEncodingName(info) + QStringLiteral(" with byte-order mark");
 }
@@ -170,7 +172,8 @@ class KeptProfiles {
     if (entries_.size() + n > limit_) return false;
     Index idx{file, entries_.size(), static_cast<std::uint32_t>(n), p.digraphs};
     for (std::size_t k = 0; k < p.keys.size(); ++k)
-      if (p.counts[k] >= min_freq) entries_.push_back({p.keys[k], static_cast<std::uint32_t>(p.counts[k])});
+      if (p.counts[k] >= min_freq)
+        entries_.push_back({p.keys[k], static_cast<std::uint32_t>(p.counts[k])});
     index_.push_back(idx);
     return true;
   }
@@ -243,15 +246,17 @@ std::vector<ReportCount> MonthLine(const std::map<QString, std::int64_t>& months
     return ok1 && ok2;
   };
   int y0 = 0, m0 = 0, y1 = 0, m1 = 0;
-  const bool fill = parse(months.begin()->first, &y0, &m0) && parse(months.rbegin()->first, &y1, &m1) &&
+  const bool fill = parse(months.begin()->first, &y0, &m0) &&
+                    parse(months.rbegin()->first, &y1, &m1) &&
                     (y1 * 12 + m1) - (y0 * 12 + m0) <= 12000;
   if (!fill) {
     for (const auto& [name, count] : months) out.push_back({name, count});
     return out;
   }
   for (int t = y0 * 12 + (m0 - 1); t <= y1 * 12 + (m1 - 1); ++t) {
-    const QString name =
-        QStringLiteral("%1_%2").arg(t / 12, 4, 10, QLatin1Char('0')).arg(t % 12 + 1, 2, 10, QLatin1Char('0'));
+    const QString name = QStringLiteral("%1_%2")
+                             .arg(t / 12, 4, 10, QLatin1Char('0'))
+                             .arg(t % 12 + 1, 2, 10, QLatin1Char('0'));
     const auto it = months.find(name);
     out.push_back({name, it == months.end() ? 0 : it->second});
   }
@@ -260,15 +265,16 @@ std::vector<ReportCount> MonthLine(const std::map<QString, std::int64_t>& months
 
 }  // namespace
 
-double CorpusDigraphThreshold(std::vector<double> distances, int percent_fail_allowed, double* median,
-                              double* mad) {
+double CorpusDigraphThreshold(std::vector<double> distances, int percent_fail_allowed,
+                              double* median, double* mad) {
   const double floor = percent_fail_allowed / 100.0;
   auto median_of = [](std::vector<double>& v) {
     if (v.empty()) return 0.0;
     const std::size_t mid = v.size() / 2;
     std::nth_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(mid), v.end());
     double m = v[mid];
-    if (v.size() % 2 == 0) m = (m + *std::max_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(mid))) / 2;
+    if (v.size() % 2 == 0)
+      m = (m + *std::max_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(mid))) / 2;
     return m;
   };
   const double med = median_of(distances);
@@ -296,7 +302,8 @@ QStringList KnownGoodTexts(const QString& folder) {
   return walk.FilesFound().GetAsStringlist();
 }
 
-CorpusReport MakeCorpusReport(const CorpusReportOptions& o, const CorpusReportCallbacks& callbacks, StopFlag* stop) {
+CorpusReport MakeCorpusReport(const CorpusReportOptions& o, const CorpusReportCallbacks& callbacks,
+                              StopFlag* stop) {
   QElapsedTimer clock;
   clock.start();
   CorpusReport report;
@@ -308,26 +315,31 @@ CorpusReport MakeCorpusReport(const CorpusReportOptions& o, const CorpusReportCa
                         ? QStringLiteral("auto (UTF-8 when valid, else %1)").arg(AnsiCodePage())
                         : TextDecoding();
   report.digraph_reference_from_corpus = o.good_files.isEmpty();
-  report.reference = report.digraph_reference_from_corpus ? QStringLiteral("the corpus itself") : o.good_folder;
+  report.reference =
+      report.digraph_reference_from_corpus ? QStringLiteral("the corpus itself") : o.good_folder;
   report.options = {
       QStringLiteral("folder = %1 (with sub-folders)").arg(DisplayName(o.folder)),
       QStringLiteral("texts without byte-order mark = %1").arg(report.decoding),
-      QStringLiteral("digraph reference = %1").arg(report.digraph_reference_from_corpus
-                                                       ? QStringLiteral("the corpus itself")
-                                                       : QStringLiteral("%1 (%2 known-good texts)")
-                                                             .arg(DisplayName(o.good_folder))
-                                                             .arg(o.good_files.size())),
-      QStringLiteral("digraph test = least count %1, variation %2 per mille, %3 % of digraphs off allowed")
+      QStringLiteral("digraph reference = %1")
+          .arg(report.digraph_reference_from_corpus ? QStringLiteral("the corpus itself")
+                                                    : QStringLiteral("%1 (%2 known-good texts)")
+                                                          .arg(DisplayName(o.good_folder))
+                                                          .arg(o.good_files.size())),
+      QStringLiteral(
+          "digraph test = least count %1, variation %2 per mille, %3 % of digraphs off allowed")
           .arg(o.min_digraphs)
           .arg(o.digraph_variation_per_mille)
           .arg(o.digraph_percent_fail_allowed),
       QStringLiteral("near duplicates = sizes within %1 %, word lists within %2 %, %3, %4")
           .arg(o.max_length_diff_percent)
           .arg(o.max_words_diff_percent)
-          .arg(o.check_dates ? QStringLiteral("dates within %1 day%2").arg(o.max_days_diff).arg(o.max_days_diff == 1 ? "" : "s")
+          .arg(o.check_dates ? QStringLiteral("dates within %1 day%2")
+                                   .arg(o.max_days_diff)
+                                   .arg(o.max_days_diff == 1 ? "" : "s")
                              : QStringLiteral("any dates"))
           .arg(o.same_folder ? QStringLiteral("same folder only") : QStringLiteral("any folder")),
-      QStringLiteral("boilerplate = at least %1 hits, at least %2 characters, markup tags up to %3 characters")
+      QStringLiteral(
+          "boilerplate = at least %1 hits, at least %2 characters, markup tags up to %3 characters")
           .arg(o.boilerplate_min_hits)
           .arg(o.boilerplate_min_length)
           .arg(o.tag_span),
@@ -348,7 +360,8 @@ CorpusReport MakeCorpusReport(const CorpusReportOptions& o, const CorpusReportCa
       counter.EndOfText();
     }
     if (counter.Digraphs() == 0)
-      throw SorvelError(QStringLiteral("the known-good texts hold no text to build a digraph reference from"));
+      throw SorvelError(
+          QStringLiteral("the known-good texts hold no text to build a digraph reference from"));
     counter.Finish(o.min_digraphs, reference);
   }
 
@@ -377,7 +390,8 @@ CorpusReport MakeCorpusReport(const CorpusReportOptions& o, const CorpusReportCa
 
   // Per folder: files, broken files, duplicates.
   std::vector<ReportFolder> folders(static_cast<std::size_t>(files.FolderCount()));
-  for (int f = 0; f < files.FolderCount(); ++f) folders[static_cast<std::size_t>(f)].folder = files.GetFolder(f);
+  for (int f = 0; f < files.FolderCount(); ++f)
+    folders[static_cast<std::size_t>(f)].folder = files.GetFolder(f);
   QHash<QString, int> folder_number;
   for (int f = 0; f < files.FolderCount(); ++f) folder_number.insert(files.GetFolder(f), f);
 
@@ -390,14 +404,16 @@ CorpusReport MakeCorpusReport(const CorpusReportOptions& o, const CorpusReportCa
   KeptProfiles kept(o.profile_memory_bytes);
   std::vector<int> reread;  // texts whose profiles did not fit
   std::vector<ReportBrokenFile> broken;
-  int helpers = o.threads > 0 ? o.threads - 1 : static_cast<int>(std::thread::hardware_concurrency()) - 1;
+  int helpers =
+      o.threads > 0 ? o.threads - 1 : static_cast<int>(std::thread::hardware_concurrency()) - 1;
   helpers = std::clamp(helpers, 0, 16);
   if (n < 2) helpers = 0;
   {
     ReadScratch own;
-    OrderedWork<TextFacts, ReadScratch> pool(n, helpers, [&files](int i, ReadScratch& scratch, const auto&) {
-      return ReadOneText(files.GetFullFilename(i), files.GetASimpleSearchRec(i).Size, scratch);
-    });
+    OrderedWork<TextFacts, ReadScratch> pool(
+        n, helpers, [&files](int i, ReadScratch& scratch, const auto&) {
+          return ReadOneText(files.GetFullFilename(i), files.GetASimpleSearchRec(i).Size, scratch);
+        });
     for (int i = 0; i < n; ++i) {
       if (Stopped(stop)) {
         pool.Halt();
@@ -412,10 +428,12 @@ CorpusReport MakeCorpusReport(const CorpusReportOptions& o, const CorpusReportCa
       ++folder.files;
       report.bytes += rec.Size;
       const int bin = SizeBin(rec.Size);
-      if (static_cast<std::size_t>(bin) >= report.size_bins.size()) report.size_bins.resize(static_cast<std::size_t>(bin) + 1, 0);
+      if (static_cast<std::size_t>(bin) >= report.size_bins.size())
+        report.size_bins.resize(static_cast<std::size_t>(bin) + 1, 0);
       ++report.size_bins[static_cast<std::size_t>(bin)];
       if (rec.Size == 0) ++report.empty_files;
-      if (const auto period = SubCorpusPeriodOf(tlbMonth, DayNumberToDateTime(rec.Time))) ++months[period->name];
+      if (const auto period = SubCorpusPeriodOf(tlbMonth, DayNumberToDateTime(rec.Time)))
+        ++months[period->name];
       if (!facts.read) {
         if (!facts.unreadable.isEmpty()) {
           ++report.unreadable_files;
@@ -467,7 +485,8 @@ CorpusReport MakeCorpusReport(const CorpusReportOptions& o, const CorpusReportCa
         DigraphCounter& counter = scratch.reading.counter;
         counter.Reset();
         try {
-          ReadNormalisedText(files.GetFullFilename(file), [&](QStringView piece) { counter.Feed(piece); });
+          ReadNormalisedText(files.GetFullFilename(file),
+                             [&](QStringView piece) { counter.Feed(piece); });
           counter.Finish(o.min_digraphs, sample);
         } catch (const SorvelError&) {
           return c;  // gone or changed since it was read: no second verdict
@@ -476,7 +495,8 @@ CorpusReport MakeCorpusReport(const CorpusReportOptions& o, const CorpusReportCa
       if (sample.keys.empty()) return c;
       QString too_many, too_few;
       c.tested = true;
-      c.ratio = CompareDigraphProfiles(sample, reference, o.digraph_variation_per_mille, too_many, too_few, locale);
+      c.ratio = CompareDigraphProfiles(sample, reference, o.digraph_variation_per_mille, too_many,
+                                       too_few, locale);
       if (static_cast<double>(c.ratio) > least_cut) {
         if (!too_many.isEmpty()) c.note += QStringLiteral("Too many: ") + too_many;
         if (!too_few.isEmpty()) c.note += QStringLiteral("Too few: ") + too_few;
@@ -499,27 +519,30 @@ CorpusReport MakeCorpusReport(const CorpusReportOptions& o, const CorpusReportCa
         if (!c.tested) continue;
         distances.push_back(static_cast<double>(c.ratio));
         if (static_cast<double>(c.ratio) > least_cut)
-          over.emplace_back(k < kept_count ? kept.FileOf(k) : reread[static_cast<std::size_t>(k - kept_count)],
-                            std::move(c));
+          over.emplace_back(
+              k < kept_count ? kept.FileOf(k) : reread[static_cast<std::size_t>(k - kept_count)],
+              std::move(c));
       }
     }
     report.digraph_tested = static_cast<std::int64_t>(distances.size());
     if (report.digraph_reference_from_corpus)
       report.digraph_threshold =
-          CorpusDigraphThreshold(std::move(distances), o.digraph_percent_fail_allowed, &report.digraph_median,
-                                 &report.digraph_mad);
+          CorpusDigraphThreshold(std::move(distances), o.digraph_percent_fail_allowed,
+                                 &report.digraph_median, &report.digraph_mad);
     else
       report.digraph_threshold = least_cut;
     for (auto& [file, c] : over) {
       if (static_cast<double>(c.ratio) <= report.digraph_threshold) continue;
-      broken.push_back({files.GetFullFilename(file), QStringLiteral("digraph"), c.note, static_cast<double>(c.ratio)});
+      broken.push_back({files.GetFullFilename(file), QStringLiteral("digraph"), c.note,
+                        static_cast<double>(c.ratio)});
       ++report.digraph_failures;
       ++folders[static_cast<std::size_t>(files.GetASimpleSearchRec(file).FolderNumber)].broken;
     }
   }
   report.broken_total = static_cast<std::int64_t>(broken.size());
-  std::sort(broken.begin(), broken.end(),
-            [](const ReportBrokenFile& a, const ReportBrokenFile& b) { return Compare2Strings(a.path, b.path) < 0; });
+  std::sort(broken.begin(), broken.end(), [](const ReportBrokenFile& a, const ReportBrokenFile& b) {
+    return Compare2Strings(a.path, b.path) < 0;
+  });
   if (broken.size() > limit) broken.resize(limit);
   report.broken = std::move(broken);
 
@@ -554,7 +577,8 @@ CorpusReport MakeCorpusReport(const CorpusReportOptions& o, const CorpusReportCa
         for (std::int32_t k : group) {
           const int file = list.At(k).found_index;
           g.paths << files.GetFullFilename(file);
-          ++folders[static_cast<std::size_t>(files.GetASimpleSearchRec(file).FolderNumber)].duplicates;
+          ++folders[static_cast<std::size_t>(files.GetASimpleSearchRec(file).FolderNumber)]
+                .duplicates;
         }
         if (report.name_groups.size() < limit) report.name_groups.push_back(std::move(g));
       }
@@ -597,7 +621,8 @@ CorpusReport MakeCorpusReport(const CorpusReportOptions& o, const CorpusReportCa
           const auto f = folder_number.constFind(seeker.Files().GetFolder(rec.FolderNumber));
           if (f != folder_number.constEnd()) ++folders[static_cast<std::size_t>(*f)].duplicates;
         }
-        members.push_back({seeker.FullFilename(r.file_index), rec.Size, r.token_count, r.token_diff, r.type_diff, keep});
+        members.push_back({seeker.FullFilename(r.file_index), rec.Size, r.token_count, r.token_diff,
+                           r.type_diff, keep});
       }
       if (report.near_groups.size() < limit) report.near_groups.push_back(std::move(members));
     }
@@ -605,11 +630,13 @@ CorpusReport MakeCorpusReport(const CorpusReportOptions& o, const CorpusReportCa
     const std::vector<TPlannedFileMove> plan = PlanMovesNotKept(seeker, o.folder, &refused);
     report.moves_total = static_cast<std::int64_t>(plan.size());
     report.moves_refused = static_cast<std::int64_t>(refused.size());
-    for (std::size_t k = 0; k < plan.size() && k < limit; ++k) report.moves.push_back({plan[k].from, plan[k].to});
+    for (std::size_t k = 0; k < plan.size() && k < limit; ++k)
+      report.moves.push_back({plan[k].from, plan[k].to});
     QString command = QStringLiteral("sorvel-cli dupcontents --move --yes");
     // In auto mode the duplicate search reads texts by the same suite setting
     // as this run; a forced decoding is passed on.
-    if (TextDecoding() != QStringLiteral("auto")) command += QStringLiteral(" --codepage ") + ShellQuoted(TextDecoding());
+    if (TextDecoding() != QStringLiteral("auto"))
+      command += QStringLiteral(" --codepage ") + ShellQuoted(TextDecoding());
     report.move_command = command + QLatin1Char(' ') + ShellQuoted(o.folder);
   }
 
@@ -642,7 +669,8 @@ CorpusReport MakeCorpusReport(const CorpusReportOptions& o, const CorpusReportCa
       report.chunk_characters += characters;
       if (i < o.top_chunks) {
         report.top_chunk_characters += characters;
-        report.chunks.push_back({chunks.Strings(i), chunks.Total(i), chunks.GetAListOfOccurrences(i).Count()});
+        report.chunks.push_back(
+            {chunks.Strings(i), chunks.Total(i), chunks.GetAListOfOccurrences(i).Count()});
       }
     }
     // Files the reading above could read but this one could not are rare
@@ -660,9 +688,10 @@ CorpusReport MakeCorpusReport(const CorpusReportOptions& o, const CorpusReportCa
     report.by_folder.push_back(std::move(f));
   }
   report.folders_with_findings = static_cast<std::int64_t>(report.by_folder.size());
-  std::stable_sort(report.by_folder.begin(), report.by_folder.end(), [](const ReportFolder& a, const ReportFolder& b) {
-    return a.broken + a.duplicates > b.broken + b.duplicates;
-  });
+  std::stable_sort(report.by_folder.begin(), report.by_folder.end(),
+                   [](const ReportFolder& a, const ReportFolder& b) {
+                     return a.broken + a.duplicates > b.broken + b.duplicates;
+                   });
   if (report.by_folder.size() > limit) report.by_folder.resize(limit);
   progress.Within(100);
   return finish();

@@ -105,8 +105,8 @@ struct ReportFolder {
 struct CorpusReport {
   // What was run.
   QString folder;
-  QString reference;  // "corpus" or the known-good folder
-  QString decoding;   // how texts without a byte-order mark were read
+  QString reference;    // "corpus" or the known-good folder
+  QString decoding;     // how texts without a byte-order mark were read
   QStringList options;  // "name = value" lines of the settings used
   double seconds = 0;
   bool stopped = false;
@@ -128,7 +128,7 @@ struct CorpusReport {
   std::int64_t digraph_failures = 0;
   std::int64_t digraph_tested = 0;  // texts with enough digraphs to compare
   double digraph_threshold = 0;     // distance above which a text is flagged
-  double digraph_floor = 0;      // the least threshold: the share a known-good reference allows
+  double digraph_floor = 0;         // the least threshold: the share a known-good reference allows
   double digraph_median = 0;
   double digraph_mad = 0;  // median absolute deviation of the distances
   bool digraph_reference_from_corpus = true;
@@ -160,7 +160,8 @@ struct CorpusReport {
   // Text sizes by power of two: bin 0 holds empty files, bin k files of
   // 2^(k-1) to 2^k - 1 bytes.
   std::vector<std::int64_t> size_bins;
-  std::vector<ReportCount> months;  // "YYYY_MM" (the monthly sub-corpus names), in order, gaps filled
+  std::vector<ReportCount>
+      months;  // "YYYY_MM" (the monthly sub-corpus names), in order, gaps filled
   std::vector<ReportFolder> by_folder;  // folders with findings, most first, cut at the limit
   std::int64_t folders_with_findings = 0;
 
@@ -171,8 +172,8 @@ struct CorpusReport {
 // further from the corpus profile than the median by more than three robust
 // standard deviations (1.4826 times the median absolute deviation), and never
 // below the share a known-good reference is allowed, percent_fail_allowed.
-double CorpusDigraphThreshold(std::vector<double> distances, int percent_fail_allowed, double* median,
-                              double* mad);
+double CorpusDigraphThreshold(std::vector<double> distances, int percent_fail_allowed,
+                              double* median, double* mad);
 
 // The files under a folder of known-good texts, sub-folders included, in
 // name order.
@@ -181,5 +182,6 @@ QStringList KnownGoodTexts(const QString& folder);
 // Runs every check over the folder. Returns the report, also when stopped
 // (stopped is then set and the checks not reached are empty). Throws
 // SorvelError when the known-good texts cannot be read.
-CorpusReport MakeCorpusReport(const CorpusReportOptions& options, const CorpusReportCallbacks& callbacks = {},
+CorpusReport MakeCorpusReport(const CorpusReportOptions& options,
+                              const CorpusReportCallbacks& callbacks = {},
                               StopFlag* stop = nullptr);

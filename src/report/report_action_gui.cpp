@@ -35,11 +35,13 @@ bool StartCorpusReport(PageHost* host, const QString& folder, const QString& out
     }
     QString why;
     if (!WriteFileReplacing(output, CorpusReportHtml(report, QLocale()), &why)) {
-      outcome->second = QStringLiteral("The report could not be written to %1: %2").arg(DisplayName(output), why);
+      outcome->second =
+          QStringLiteral("The report could not be written to %1: %2").arg(DisplayName(output), why);
       return;
     }
     outcome->first = true;
-    outcome->second = QStringLiteral("Report of %1 files written to %2").arg(QLocale().toString(report.files), DisplayName(output));
+    outcome->second = QStringLiteral("Report of %1 files written to %2")
+                          .arg(QLocale().toString(report.files), DisplayName(output));
   };
   auto finished = [host, outcome, done](bool ok) {
     host->ResetProgress(true);
@@ -55,26 +57,30 @@ QAction* MakeCorpusReportAction(QWidget* window, PageHost* host) {
   auto* action = new QAction(QStringLiteral("Corpus health report..."), window);
   action->setObjectName(QStringLiteral("ActionCorpusReport"));
   action->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_R));
-  action->setToolTip(QStringLiteral("Run every check over a folder and open one page with the findings"));
+  action->setToolTip(
+      QStringLiteral("Run every check over a folder and open one page with the findings"));
   QObject::connect(action, &QAction::triggered, window, [window, host, action] {
     if (host->ToolRunning()) return;
-    const QString folder = QFileDialog::getExistingDirectory(window, QStringLiteral("Corpus folder to report on"));
+    const QString folder =
+        QFileDialog::getExistingDirectory(window, QStringLiteral("Corpus folder to report on"));
     if (folder.isEmpty()) return;
     QString results = CurrentSuiteSettings().default_results_folder;
     if (results.isEmpty() || !QFileInfo(results).isDir()) results = QDir::homePath();
-    const QString proposed = QDir(results).filePath(QFileInfo(folder).fileName() + QStringLiteral("-report.html"));
-    QString output = QFileDialog::getSaveFileName(window, QStringLiteral("Save the report as"), proposed,
-                                                  QStringLiteral("Web pages (*.html)"));
+    const QString proposed =
+        QDir(results).filePath(QFileInfo(folder).fileName() + QStringLiteral("-report.html"));
+    QString output = QFileDialog::getSaveFileName(window, QStringLiteral("Save the report as"),
+                                                  proposed, QStringLiteral("Web pages (*.html)"));
     if (output.isEmpty()) return;
     if (QFileInfo(output).suffix().isEmpty()) output += QStringLiteral(".html");
     action->setEnabled(false);
-    const bool started = StartCorpusReport(host, folder, output, [action, output](bool written, const QString& message) {
-      action->setEnabled(true);
-      if (written)
-        QDesktopServices::openUrl(QUrl::fromLocalFile(output));
-      else
-        ReportedAFact(message);
-    });
+    const bool started = StartCorpusReport(
+        host, folder, output, [action, output](bool written, const QString& message) {
+          action->setEnabled(true);
+          if (written)
+            QDesktopServices::openUrl(QUrl::fromLocalFile(output));
+          else
+            ReportedAFact(message);
+        });
     if (!started) action->setEnabled(true);
   });
   return action;

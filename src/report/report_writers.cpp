@@ -2,10 +2,10 @@
 
 #include <QJsonArray>
 #include <QUrl>
-
-#include "runtime/native_names.h"
 #include <algorithm>
 #include <cmath>
+
+#include "runtime/native_names.h"
 
 namespace {
 
@@ -23,7 +23,9 @@ QString Pct(double share, const QLocale& locale) {
   return locale.toString(p, 'f', decimals) + QStringLiteral(" %");
 }
 
-QString Num(std::int64_t n, const QLocale& locale) { return locale.toString(static_cast<qlonglong>(n)); }
+QString Num(std::int64_t n, const QLocale& locale) {
+  return locale.toString(static_cast<qlonglong>(n));
+}
 
 // A count with its noun: "1 group", "3 groups".
 QString Count(std::int64_t n, const QString& one, const QString& many, const QLocale& locale) {
@@ -65,10 +67,13 @@ QString FileLink(const QString& path) {
   return QStringLiteral("<a href=\"%1\">%2</a>").arg(Attr(FileUrl(path)), Shown(path));
 }
 
-QString CutNote(std::int64_t shown, std::int64_t total, const QString& what, const QLocale& locale) {
+QString CutNote(std::int64_t shown, std::int64_t total, const QString& what,
+                const QLocale& locale) {
   if (shown >= total) return {};
-  return QStringLiteral("<p class=\"cut\">The first %1 of %2 %3 are listed; the JSON output (--json) has the same "
-                        "limit, and the tool of each check lists them all.</p>")
+  return QStringLiteral(
+             "<p class=\"cut\">The first %1 of %2 %3 are listed; the JSON output (--json) has the "
+             "same "
+             "limit, and the tool of each check lists them all.</p>")
       .arg(Num(shown, locale), Num(total, locale), what);
 }
 
@@ -117,19 +122,25 @@ tbody.group{border-top:2px solid #b8c0cc}
 }
 )CSS";
 
-const char* const kPalette[] = {"#3b6fb6", "#e39b2d", "#4f9e5b", "#b8485d", "#7b62b8", "#3fa3a3", "#9a7b4f", "#888"};
+const char* const kPalette[] = {"#3b6fb6", "#e39b2d", "#4f9e5b", "#b8485d",
+                                "#7b62b8", "#3fa3a3", "#9a7b4f", "#888"};
 
 // A column chart: one bar per value, labels under some of them.
-QString ColumnChart(const QString& id, const QString& title, const std::vector<std::int64_t>& values,
-                    const std::vector<QString>& labels, const QString& colour, const QLocale& locale) {
+QString ColumnChart(const QString& id, const QString& title,
+                    const std::vector<std::int64_t>& values, const std::vector<QString>& labels,
+                    const QString& colour, const QLocale& locale) {
   const int width = 900, height = 240, left = 56, bottom = 36, top = 14;
   const int plot_w = width - left - 10, plot_h = height - bottom - top;
-  const std::int64_t max = std::max<std::int64_t>(1, *std::max_element(values.begin(), values.end()));
+  const std::int64_t max =
+      std::max<std::int64_t>(1, *std::max_element(values.begin(), values.end()));
   // Bars fill the width, but a short series keeps them slim.
   const double bar =
-      std::min(60.0, static_cast<double>(plot_w) / static_cast<double>(std::max<std::size_t>(1, values.size())));
-  QString s = QStringLiteral("<svg class=\"chart\" id=\"%1\" xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 %2 %3\" "
-                             "width=\"%2\" height=\"%3\" role=\"img\" aria-label=\"%4\"><title>%4</title>")
+      std::min(60.0, static_cast<double>(plot_w) /
+                         static_cast<double>(std::max<std::size_t>(1, values.size())));
+  QString s = QStringLiteral(
+                  "<svg class=\"chart\" id=\"%1\" xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 "
+                  "0 %2 %3\" "
+                  "width=\"%2\" height=\"%3\" role=\"img\" aria-label=\"%4\"><title>%4</title>")
                   .arg(id)
                   .arg(width)
                   .arg(height)
@@ -137,18 +148,25 @@ QString ColumnChart(const QString& id, const QString& title, const std::vector<s
   // Axis with a top and a middle gridline.
   for (int g = 0; g <= 2; ++g) {
     const int y = top + plot_h - plot_h * g / 2;
-    s += QStringLiteral("<line x1=\"%1\" y1=\"%2\" x2=\"%3\" y2=\"%2\" stroke=\"#d9dee7\"/>").arg(left).arg(y).arg(width - 10);
+    s += QStringLiteral("<line x1=\"%1\" y1=\"%2\" x2=\"%3\" y2=\"%2\" stroke=\"#d9dee7\"/>")
+             .arg(left)
+             .arg(y)
+             .arg(width - 10);
     s += QStringLiteral("<text x=\"%1\" y=\"%2\" text-anchor=\"end\">%3</text>")
              .arg(left - 6)
              .arg(y + 4)
              .arg(Num(max * g / 2, locale));
   }
-  const std::size_t label_every = std::max<std::size_t>(1, static_cast<std::size_t>(std::ceil(45.0 / bar)));
+  const std::size_t label_every =
+      std::max<std::size_t>(1, static_cast<std::size_t>(std::ceil(45.0 / bar)));
   for (std::size_t k = 0; k < values.size(); ++k) {
     const double x = left + bar * static_cast<double>(k);
-    const double h = static_cast<double>(plot_h) * static_cast<double>(values[k]) / static_cast<double>(max);
+    const double h =
+        static_cast<double>(plot_h) * static_cast<double>(values[k]) / static_cast<double>(max);
     if (values[k] > 0)
-      s += QStringLiteral("<rect x=\"%1\" y=\"%2\" width=\"%3\" height=\"%4\" fill=\"%5\"><title>%6: %7</title></rect>")
+      s += QStringLiteral(
+               "<rect x=\"%1\" y=\"%2\" width=\"%3\" height=\"%4\" fill=\"%5\"><title>%6: "
+               "%7</title></rect>")
                .arg(x + 0.5, 0, 'f', 1)
                .arg(top + plot_h - std::max(1.0, h), 0, 'f', 1)
                .arg(std::max(0.8, bar - 1.0), 0, 'f', 1)
@@ -173,38 +191,47 @@ QString EncodingsBar(const CorpusReport& r, const QLocale& locale) {
   for (const ReportCount& c : r.encodings) total += c.count;
   if (total == 0) return QStringLiteral("<p class=\"muted\">No text was read.</p>");
   const int width = 900, height = 34;
-  QString s = QStringLiteral("<svg class=\"chart\" id=\"chart-encodings\" xmlns=\"http://www.w3.org/2000/svg\" "
-                             "viewBox=\"0 0 %1 %2\" width=\"%1\" height=\"%2\" role=\"img\" "
-                             "aria-label=\"Texts by encoding\"><title>Texts by encoding</title>")
-                  .arg(width)
-                  .arg(height);
+  QString s =
+      QStringLiteral(
+          "<svg class=\"chart\" id=\"chart-encodings\" xmlns=\"http://www.w3.org/2000/svg\" "
+          "viewBox=\"0 0 %1 %2\" width=\"%1\" height=\"%2\" role=\"img\" "
+          "aria-label=\"Texts by encoding\"><title>Texts by encoding</title>")
+          .arg(width)
+          .arg(height);
   QString legend = QStringLiteral("<p class=\"legend\">");
   double x = 0;
   for (std::size_t k = 0; k < r.encodings.size(); ++k) {
     const ReportCount& c = r.encodings[k];
     const char* colour = kPalette[std::min<std::size_t>(k, 7)];
     const double w = width * Share(c.count, total);
-    s += QStringLiteral("<rect x=\"%1\" y=\"2\" width=\"%2\" height=\"30\" fill=\"%3\"><title>%4: %5</title></rect>")
+    s += QStringLiteral(
+             "<rect x=\"%1\" y=\"2\" width=\"%2\" height=\"30\" fill=\"%3\"><title>%4: "
+             "%5</title></rect>")
              .arg(x, 0, 'f', 1)
              .arg(std::max(1.0, w), 0, 'f', 1)
              .arg(QLatin1String(colour), HtmlEscaped(c.name), Num(c.count, locale));
     x += w;
     legend += QStringLiteral("<span><i style=\"background:%1\"></i>%2: %3 (%4)</span>")
-                  .arg(QLatin1String(colour), HtmlEscaped(c.name), Num(c.count, locale), Pct(Share(c.count, total), locale));
+                  .arg(QLatin1String(colour), HtmlEscaped(c.name), Num(c.count, locale),
+                       Pct(Share(c.count, total), locale));
   }
   return s + QStringLiteral("</svg>") + legend + QStringLiteral("</p>");
 }
 
 QString FolderChart(const CorpusReport& r, const QLocale& locale) {
-  if (r.by_folder.empty()) return QStringLiteral("<p class=\"muted\">No folder holds broken files or duplicates.</p>");
+  if (r.by_folder.empty())
+    return QStringLiteral("<p class=\"muted\">No folder holds broken files or duplicates.</p>");
   const std::size_t rows = std::min<std::size_t>(r.by_folder.size(), 25);
   std::int64_t max = 1;
-  for (std::size_t k = 0; k < rows; ++k) max = std::max(max, r.by_folder[k].broken + r.by_folder[k].duplicates);
+  for (std::size_t k = 0; k < rows; ++k)
+    max = std::max(max, r.by_folder[k].broken + r.by_folder[k].duplicates);
   const int width = 900, row_h = 22, label_w = 430;
   const int height = static_cast<int>(rows) * row_h + 8;
-  QString s = QStringLiteral("<svg class=\"chart\" id=\"chart-folders\" xmlns=\"http://www.w3.org/2000/svg\" "
-                             "viewBox=\"0 0 %1 %2\" width=\"%1\" height=\"%2\" role=\"img\" aria-label=\"Broken files and "
-                             "duplicates by folder\"><title>Broken files and duplicates by folder</title>")
+  QString s = QStringLiteral(
+                  "<svg class=\"chart\" id=\"chart-folders\" xmlns=\"http://www.w3.org/2000/svg\" "
+                  "viewBox=\"0 0 %1 %2\" width=\"%1\" height=\"%2\" role=\"img\" "
+                  "aria-label=\"Broken files and "
+                  "duplicates by folder\"><title>Broken files and duplicates by folder</title>")
                   .arg(width)
                   .arg(height);
   const double scale = static_cast<double>(width - label_w - 70) / static_cast<double>(max);
@@ -220,13 +247,17 @@ QString FolderChart(const CorpusReport& r, const QLocale& locale) {
     const double wb = scale * static_cast<double>(f.broken);
     const double wd = scale * static_cast<double>(f.duplicates);
     if (f.broken > 0)
-      s += QStringLiteral("<rect x=\"%1\" y=\"%2\" width=\"%3\" height=\"16\" fill=\"#c62828\"><title>%4 broken</title></rect>")
+      s += QStringLiteral(
+               "<rect x=\"%1\" y=\"%2\" width=\"%3\" height=\"16\" fill=\"#c62828\"><title>%4 "
+               "broken</title></rect>")
                .arg(label_w)
                .arg(y + 2)
                .arg(std::max(1.0, wb), 0, 'f', 1)
                .arg(Num(f.broken, locale));
     if (f.duplicates > 0)
-      s += QStringLiteral("<rect x=\"%1\" y=\"%2\" width=\"%3\" height=\"16\" fill=\"#ef6c00\"><title>%4 duplicates</title></rect>")
+      s += QStringLiteral(
+               "<rect x=\"%1\" y=\"%2\" width=\"%3\" height=\"16\" fill=\"#ef6c00\"><title>%4 "
+               "duplicates</title></rect>")
                .arg(label_w + wb, 0, 'f', 1)
                .arg(y + 2)
                .arg(std::max(1.0, wd), 0, 'f', 1)
@@ -236,12 +267,15 @@ QString FolderChart(const CorpusReport& r, const QLocale& locale) {
              .arg(y + 14)
              .arg(Num(f.broken, locale), Num(f.duplicates, locale));
   }
-  s += QStringLiteral("</svg><p class=\"legend\"><span><i style=\"background:#c62828\"></i>broken files</span>"
-                      "<span><i style=\"background:#ef6c00\"></i>duplicate names and spare near-duplicate "
-                      "copies</span></p>");
+  s += QStringLiteral(
+      "</svg><p class=\"legend\"><span><i style=\"background:#c62828\"></i>broken files</span>"
+      "<span><i style=\"background:#ef6c00\"></i>duplicate names and spare near-duplicate "
+      "copies</span></p>");
   if (r.folders_with_findings > static_cast<std::int64_t>(rows))
-    s += QStringLiteral("<p class=\"cut\">The %1 folders with the most findings of %2 are drawn.</p>")
-             .arg(Num(static_cast<std::int64_t>(rows), locale), Num(r.folders_with_findings, locale));
+    s += QStringLiteral(
+             "<p class=\"cut\">The %1 folders with the most findings of %2 are drawn.</p>")
+             .arg(Num(static_cast<std::int64_t>(rows), locale),
+                  Num(r.folders_with_findings, locale));
   return s;
 }
 
@@ -255,12 +289,23 @@ QString HtmlEscaped(const QString& text) {
     const QChar c = text[i];
     const char16_t u = c.unicode();
     switch (u) {
-      case u'&': out += QStringLiteral("&amp;"); continue;
-      case u'<': out += QStringLiteral("&lt;"); continue;
-      case u'>': out += QStringLiteral("&gt;"); continue;
-      case u'"': out += QStringLiteral("&quot;"); continue;
-      case u'\'': out += QStringLiteral("&#39;"); continue;
-      default: break;
+      case u'&':
+        out += QStringLiteral("&amp;");
+        continue;
+      case u'<':
+        out += QStringLiteral("&lt;");
+        continue;
+      case u'>':
+        out += QStringLiteral("&gt;");
+        continue;
+      case u'"':
+        out += QStringLiteral("&quot;");
+        continue;
+      case u'\'':
+        out += QStringLiteral("&#39;");
+        continue;
+      default:
+        break;
     }
     if ((u < 0x20 && u != u'\t' && u != u'\n') || u == 0x7F) {
       out += QChar(0xFFFD);
@@ -279,74 +324,93 @@ QString HtmlEscaped(const QString& text) {
 QString FileUrl(const QString& path) {
   // From the name's own bytes, so that a name that is not UTF-8 still links
   // to its file.
-  return QStringLiteral("file://") + QString::fromLatin1(NativeFromName(path).toPercentEncoding("/"));
+  return QStringLiteral("file://") +
+         QString::fromLatin1(NativeFromName(path).toPercentEncoding("/"));
 }
 
 std::vector<ReportVerdict> ReportVerdicts(const CorpusReport& r, const QLocale& l) {
   std::vector<ReportVerdict> v;
   const std::int64_t files = r.files;
-  if (r.stopped) v.push_back({QStringLiteral("stopped"), false, QStringLiteral("The run was stopped: the report is incomplete.")});
+  if (r.stopped)
+    v.push_back({QStringLiteral("stopped"), false,
+                 QStringLiteral("The run was stopped: the report is incomplete.")});
   if (r.unreadable_files > 0)
     v.push_back({QStringLiteral("unreadable"), false,
                  QStringLiteral("%1 of %2 files could not be read (listed under Problems).")
                      .arg(Num(r.unreadable_files, l), Num(files, l))});
-  v.push_back({QStringLiteral("broken"), r.broken_total == 0,
-               r.broken_total == 0
-                   ? QStringLiteral("No file looks broken: every text passed the size test and the digraph test.")
-                   : QStringLiteral("%1 of files look broken (%2): %3 failed the size test, %4 differ from the "
-                                    "digraph reference by more than %5.")
-                         .arg(Pct(Share(r.broken_total, files), l), Num(r.broken_total, l), Num(r.size_failures, l),
-                              Num(r.digraph_failures, l), Pct(r.digraph_threshold, l))});
-  v.push_back({QStringLiteral("names"), r.name_groups_total == 0,
-               r.name_groups_total == 0
-                   ? QStringLiteral("No two files share a name.")
-                   : QStringLiteral("%1 of files share their name with another file (%2 files in %3).")
-                         .arg(Pct(Share(r.name_duplicate_files, files), l), Num(r.name_duplicate_files, l),
-                              Count(r.name_groups_total, QStringLiteral("group"), QStringLiteral("groups"), l))});
+  v.push_back(
+      {QStringLiteral("broken"), r.broken_total == 0,
+       r.broken_total == 0
+           ? QStringLiteral(
+                 "No file looks broken: every text passed the size test and the digraph test.")
+           : QStringLiteral(
+                 "%1 of files look broken (%2): %3 failed the size test, %4 differ from the "
+                 "digraph reference by more than %5.")
+                 .arg(Pct(Share(r.broken_total, files), l), Num(r.broken_total, l),
+                      Num(r.size_failures, l), Num(r.digraph_failures, l),
+                      Pct(r.digraph_threshold, l))});
+  v.push_back(
+      {QStringLiteral("names"), r.name_groups_total == 0,
+       r.name_groups_total == 0
+           ? QStringLiteral("No two files share a name.")
+           : QStringLiteral("%1 of files share their name with another file (%2 files in %3).")
+                 .arg(Pct(Share(r.name_duplicate_files, files), l), Num(r.name_duplicate_files, l),
+                      Count(r.name_groups_total, QStringLiteral("group"), QStringLiteral("groups"),
+                            l))});
   v.push_back({QStringLiteral("near_duplicates"), r.near_groups_total == 0,
                r.near_groups_total == 0
                    ? QStringLiteral("No text is a near duplicate of another.")
                    : QStringLiteral("%1 of files are near duplicates of another file: %2 in %3, "
                                     "%4 of the corpus's bytes.")
                          .arg(Pct(Share(r.spare_copies, files), l),
-                              Count(r.spare_copies, QStringLiteral("spare copy"), QStringLiteral("spare copies"), l),
-                              Count(r.near_groups_total, QStringLiteral("group"), QStringLiteral("groups"), l),
+                              Count(r.spare_copies, QStringLiteral("spare copy"),
+                                    QStringLiteral("spare copies"), l),
+                              Count(r.near_groups_total, QStringLiteral("group"),
+                                    QStringLiteral("groups"), l),
                               Pct(Share(r.spare_bytes, r.bytes), l))});
   const double boiler = std::min(1.0, Share(r.chunk_characters, r.text_characters));
   v.push_back({QStringLiteral("boilerplate"), boiler < 0.01,
-               r.chunks_total == 0 ? QStringLiteral("No sentence recurs across the texts.")
-                                   : QStringLiteral("%1 across texts; their repeats make up %2 of the "
-                                                    "corpus's text.")
-                                         .arg(Count(r.chunks_total, QStringLiteral("sentence recurs"),
-                                                    QStringLiteral("sentences recur"), l),
-                                              Pct(boiler, l))});
+               r.chunks_total == 0
+                   ? QStringLiteral("No sentence recurs across the texts.")
+                   : QStringLiteral("%1 across texts; their repeats make up %2 of the "
+                                    "corpus's text.")
+                         .arg(Count(r.chunks_total, QStringLiteral("sentence recurs"),
+                                    QStringLiteral("sentences recur"), l),
+                              Pct(boiler, l))});
   return v;
 }
 
 QByteArray CorpusReportHtml(const CorpusReport& r, const QLocale& l) {
   QString h;
   h.reserve(1 << 20);
-  h += QStringLiteral("<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">"
-                      "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">"
-                      "<title>Corpus health report: %1</title><style>")
+  h += QStringLiteral(
+           "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">"
+           "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">"
+           "<title>Corpus health report: %1</title><style>")
            .arg(Shown(r.folder));
   h += QLatin1String(kStyle);
-  h += QStringLiteral("</style></head><body>\n<header><h1>Corpus health report</h1><p>%1</p>"
-                      "<p>Made %2 in %3 seconds.</p></header>\n")
+  h += QStringLiteral(
+           "</style></head><body>\n<header><h1>Corpus health report</h1><p>%1</p>"
+           "<p>Made %2 in %3 seconds.</p></header>\n")
            .arg(Shown(r.folder), HtmlEscaped(r.generated), l.toString(r.seconds, 'f', 1));
-  h += QStringLiteral("<nav><a href=\"#summary\">Summary</a><a href=\"#broken\">Broken files</a>"
-                      "<a href=\"#duplicates\">Duplicates</a><a href=\"#boilerplate\">Boilerplate</a>"
-                      "<a href=\"#pictures\">Pictures</a><a href=\"#problems\">Problems</a></nav>\n<main>\n");
+  h += QStringLiteral(
+      "<nav><a href=\"#summary\">Summary</a><a href=\"#broken\">Broken files</a>"
+      "<a href=\"#duplicates\">Duplicates</a><a href=\"#boilerplate\">Boilerplate</a>"
+      "<a href=\"#pictures\">Pictures</a><a href=\"#problems\">Problems</a></nav>\n<main>\n");
 
   // ---- Summary.
   const std::vector<ReportVerdict> verdicts = ReportVerdicts(r, l);
-  const bool clean = std::all_of(verdicts.begin(), verdicts.end(), [](const ReportVerdict& v) { return v.ok; });
-  h += QStringLiteral("<section id=\"summary\"><h2>Summary</h2><p><strong>%1</strong></p><ul class=\"verdicts\">")
+  const bool clean =
+      std::all_of(verdicts.begin(), verdicts.end(), [](const ReportVerdict& v) { return v.ok; });
+  h += QStringLiteral(
+           "<section id=\"summary\"><h2>Summary</h2><p><strong>%1</strong></p><ul "
+           "class=\"verdicts\">")
            .arg(clean ? QStringLiteral("This corpus looks clean.")
                       : QStringLiteral("This corpus needs attention where marked in red."));
   for (const ReportVerdict& v : verdicts)
-    h += QStringLiteral("<li class=\"%1\" id=\"verdict-%2\">%3</li>")
-             .arg(v.ok ? QStringLiteral("ok") : QStringLiteral("bad"), v.check, HtmlEscaped(v.text));
+    h +=
+        QStringLiteral("<li class=\"%1\" id=\"verdict-%2\">%3</li>")
+            .arg(v.ok ? QStringLiteral("ok") : QStringLiteral("bad"), v.check, HtmlEscaped(v.text));
   h += QStringLiteral("</ul><table class=\"facts\">");
   auto fact = [&](const QString& name, const QString& value) {
     h += QStringLiteral("<tr><th>%1</th><td class=\"n\">%2</td></tr>").arg(name, value);
@@ -362,104 +426,137 @@ QByteArray CorpusReportHtml(const CorpusReport& r, const QLocale& l) {
   if (r.encodings.empty()) h += QStringLiteral("<tr><td>No text was read.</td></tr>");
   h += QStringLiteral("</table>");
   h += QStringLiteral("<h3>Options used</h3><ul>");
-  for (const QString& o : r.options) h += QStringLiteral("<li>") + HtmlEscaped(o) + QStringLiteral("</li>");
+  for (const QString& o : r.options)
+    h += QStringLiteral("<li>") + HtmlEscaped(o) + QStringLiteral("</li>");
   h += QStringLiteral("</ul></section>\n");
 
   // ---- Broken files.
   h += QStringLiteral("<section id=\"broken\"><h2>Broken files</h2>");
-  h += QStringLiteral("<p>The <em>size test</em> flags a file whose readable text is shorter than the file: reading "
-                      "stops at a NUL byte, and bytes that are not text in the file's encoding are lost. The "
-                      "<em>digraph test</em> compares how often each pair of letters occurs in a text with ");
+  h += QStringLiteral(
+      "<p>The <em>size test</em> flags a file whose readable text is shorter than the file: "
+      "reading "
+      "stops at a NUL byte, and bytes that are not text in the file's encoding are lost. The "
+      "<em>digraph test</em> compares how often each pair of letters occurs in a text with ");
   if (r.digraph_reference_from_corpus) {
-    h += QStringLiteral("the whole corpus, and flags the texts that differ most: those whose share of differing "
-                        "pairs is above <strong>%1</strong> (median %2 plus three robust deviations of %3, and "
-                        "never below %4). Give known-good texts with <code>--good FOLDER</code> for a stricter "
-                        "reference.")
-             .arg(Pct(r.digraph_threshold, l), Pct(r.digraph_median, l), Pct(1.4826 * r.digraph_mad, l),
-                  Pct(r.digraph_floor, l));
+    h +=
+        QStringLiteral(
+            "the whole corpus, and flags the texts that differ most: those whose share of "
+            "differing "
+            "pairs is above <strong>%1</strong> (median %2 plus three robust deviations of %3, and "
+            "never below %4). Give known-good texts with <code>--good FOLDER</code> for a stricter "
+            "reference.")
+            .arg(Pct(r.digraph_threshold, l), Pct(r.digraph_median, l),
+                 Pct(1.4826 * r.digraph_mad, l), Pct(r.digraph_floor, l));
   } else {
-    h += QStringLiteral("the known-good texts of %1, and flags those whose share of differing pairs is above "
-                        "<strong>%2</strong>.")
+    h += QStringLiteral(
+             "the known-good texts of %1, and flags those whose share of differing pairs is above "
+             "<strong>%2</strong>.")
              .arg(Shown(r.reference), Pct(r.digraph_threshold, l));
   }
-  h += QStringLiteral(" %1 texts had enough pairs to be compared.</p>").arg(Num(r.digraph_tested, l));
+  h += QStringLiteral(" %1 texts had enough pairs to be compared.</p>")
+           .arg(Num(r.digraph_tested, l));
   if (!r.digraph_reference_usable)
-    h += QStringLiteral("<p class=\"cut\">The corpus holds too little text for a digraph reference; only the size "
-                        "test was made.</p>");
+    h += QStringLiteral(
+        "<p class=\"cut\">The corpus holds too little text for a digraph reference; only the size "
+        "test was made.</p>");
   if (r.broken.empty()) {
     h += QStringLiteral("<p>No broken files.</p>");
   } else {
-    h += QStringLiteral("<table id=\"broken-files\"><thead><tr><th>File</th><th>Test</th><th class=\"n\">Distance</th>"
-                        "<th>What was found</th></tr></thead><tbody>");
+    h += QStringLiteral(
+        "<table id=\"broken-files\"><thead><tr><th>File</th><th>Test</th><th "
+        "class=\"n\">Distance</th>"
+        "<th>What was found</th></tr></thead><tbody>");
     for (const ReportBrokenFile& b : r.broken)
-      h += QStringLiteral("<tr><td class=\"path\">%1</td><td>%2</td><td class=\"n\">%3</td><td>%4</td></tr>")
-               .arg(FileLink(b.path), b.test, b.test == QStringLiteral("digraph") ? Pct(b.distance, l) : QString(),
+      h += QStringLiteral(
+               "<tr><td class=\"path\">%1</td><td>%2</td><td class=\"n\">%3</td><td>%4</td></tr>")
+               .arg(FileLink(b.path), b.test,
+                    b.test == QStringLiteral("digraph") ? Pct(b.distance, l) : QString(),
                     HtmlEscaped(b.note));
     h += QStringLiteral("</tbody></table>");
-    h += CutNote(static_cast<std::int64_t>(r.broken.size()), r.broken_total, QStringLiteral("broken files"), l);
+    h += CutNote(static_cast<std::int64_t>(r.broken.size()), r.broken_total,
+                 QStringLiteral("broken files"), l);
   }
   h += QStringLiteral("</section>\n");
 
   // ---- Duplicates.
-  h += QStringLiteral("<section id=\"duplicates\"><h2>Duplicates</h2><h3>Files of the same name</h3>");
+  h += QStringLiteral(
+      "<section id=\"duplicates\"><h2>Duplicates</h2><h3>Files of the same name</h3>");
   if (r.name_groups.empty()) {
     h += QStringLiteral("<p>No two files share a name.</p>");
   } else {
-    h += QStringLiteral("<p>%1 by more than one file; %2 files (%3 of the corpus) carry them. Names "
-                        "are compared without regard to case.</p>")
-             .arg(Count(r.name_groups_total, QStringLiteral("name is used"), QStringLiteral("names are used"), l),
+    h += QStringLiteral(
+             "<p>%1 by more than one file; %2 files (%3 of the corpus) carry them. Names "
+             "are compared without regard to case.</p>")
+             .arg(Count(r.name_groups_total, QStringLiteral("name is used"),
+                        QStringLiteral("names are used"), l),
                   Num(r.name_duplicate_files, l), Pct(Share(r.name_duplicate_files, r.files), l));
-    h += QStringLiteral("<table id=\"name-groups\"><thead><tr><th>Name</th><th>Files</th></tr></thead><tbody>");
+    h += QStringLiteral(
+        "<table id=\"name-groups\"><thead><tr><th>Name</th><th>Files</th></tr></thead><tbody>");
     for (const ReportNameGroup& g : r.name_groups) {
       h += QStringLiteral("<tr><td>%1</td><td class=\"path\">").arg(Shown(g.name));
-      for (qsizetype k = 0; k < g.paths.size(); ++k) h += (k ? QStringLiteral("<br>") : QString()) + FileLink(g.paths[k]);
+      for (qsizetype k = 0; k < g.paths.size(); ++k)
+        h += (k ? QStringLiteral("<br>") : QString()) + FileLink(g.paths[k]);
       h += QStringLiteral("</td></tr>");
     }
     h += QStringLiteral("</tbody></table>");
-    h += CutNote(static_cast<std::int64_t>(r.name_groups.size()), r.name_groups_total, QStringLiteral("groups"), l);
+    h += CutNote(static_cast<std::int64_t>(r.name_groups.size()), r.name_groups_total,
+                 QStringLiteral("groups"), l);
   }
   h += QStringLiteral("<h3>Near duplicates</h3>");
   if (r.near_groups.empty()) {
     h += QStringLiteral("<p>No text has the same or nearly the same contents as another.</p>");
   } else {
-    h += QStringLiteral("<p>%1 of texts with the same or nearly the same words: %2 files, of which %3 "
-                        "(%4 of the files, %5, %6 of the corpus's bytes). The first file of each "
-                        "group is kept; the word differences are counted against it.</p>")
+    h += QStringLiteral(
+             "<p>%1 of texts with the same or nearly the same words: %2 files, of which %3 "
+             "(%4 of the files, %5, %6 of the corpus's bytes). The first file of each "
+             "group is kept; the word differences are counted against it.</p>")
              .arg(Count(r.near_groups_total, QStringLiteral("group"), QStringLiteral("groups"), l),
                   Num(r.near_duplicate_files, l),
-                  Count(r.spare_copies, QStringLiteral("is a spare copy"), QStringLiteral("are spare copies"), l),
-                  Pct(Share(r.spare_copies, r.files), l), Bytes(r.spare_bytes, l), Pct(Share(r.spare_bytes, r.bytes), l));
-    h += QStringLiteral("<table id=\"near-groups\"><thead><tr><th>File</th><th class=\"n\">Words</th>"
-                        "<th class=\"n\">Word differences</th><th class=\"n\">Word-type differences</th>"
-                        "<th></th></tr></thead>");
+                  Count(r.spare_copies, QStringLiteral("is a spare copy"),
+                        QStringLiteral("are spare copies"), l),
+                  Pct(Share(r.spare_copies, r.files), l), Bytes(r.spare_bytes, l),
+                  Pct(Share(r.spare_bytes, r.bytes), l));
+    h += QStringLiteral(
+        "<table id=\"near-groups\"><thead><tr><th>File</th><th class=\"n\">Words</th>"
+        "<th class=\"n\">Word differences</th><th class=\"n\">Word-type differences</th>"
+        "<th></th></tr></thead>");
     for (const std::vector<ReportNearDuplicate>& g : r.near_groups) {
       h += QStringLiteral("<tbody class=\"group\">");
       for (const ReportNearDuplicate& m : g)
-        h += QStringLiteral("<tr><td class=\"path\">%1</td><td class=\"n\">%2</td><td class=\"n\">%3</td>"
-                            "<td class=\"n\">%4</td><td class=\"%5\">%6</td></tr>")
+        h += QStringLiteral(
+                 "<tr><td class=\"path\">%1</td><td class=\"n\">%2</td><td class=\"n\">%3</td>"
+                 "<td class=\"n\">%4</td><td class=\"%5\">%6</td></tr>")
                  .arg(FileLink(m.path), Num(m.tokens, l), Num(m.token_diff, l), Num(m.type_diff, l),
                       m.keep ? QStringLiteral("keep") : QStringLiteral("spare"),
                       m.keep ? QStringLiteral("keep") : QStringLiteral("spare copy"));
       h += QStringLiteral("</tbody>");
     }
     h += QStringLiteral("</table>");
-    h += CutNote(static_cast<std::int64_t>(r.near_groups.size()), r.near_groups_total, QStringLiteral("groups"), l);
-    h += QStringLiteral("<h3>Moving the spare copies aside</h3><p>This command moves %1 into a "
-                        "folder named <code>moved</code> beside each, never overwriting a file; "
-                        "<code>sorvel-cli restore --yes FOLDER</code> brings them back. Without <code>--yes</code> "
-                        "it only lists what it would move.</p><pre id=\"move-command\">%2</pre>")
-             .arg(Count(r.moves_total, QStringLiteral("spare copy"), QStringLiteral("spare copies"), l),
+    h += CutNote(static_cast<std::int64_t>(r.near_groups.size()), r.near_groups_total,
+                 QStringLiteral("groups"), l);
+    h += QStringLiteral(
+             "<h3>Moving the spare copies aside</h3><p>This command moves %1 into a "
+             "folder named <code>moved</code> beside each, never overwriting a file; "
+             "<code>sorvel-cli restore --yes FOLDER</code> brings them back. Without "
+             "<code>--yes</code> "
+             "it only lists what it would move.</p><pre id=\"move-command\">%2</pre>")
+             .arg(Count(r.moves_total, QStringLiteral("spare copy"), QStringLiteral("spare copies"),
+                        l),
                   HtmlEscaped(r.move_command));
     if (r.moves_refused > 0)
-      h += QStringLiteral("<p class=\"cut\">%1 spare copies would stay where they are: they are reached through a "
-                          "symbolic link.</p>")
+      h += QStringLiteral(
+               "<p class=\"cut\">%1 spare copies would stay where they are: they are reached "
+               "through a "
+               "symbolic link.</p>")
                .arg(Num(r.moves_refused, l));
-    h += QStringLiteral("<table id=\"moves\"><thead><tr><th>Would move</th><th>to</th></tr></thead><tbody>");
+    h += QStringLiteral(
+        "<table id=\"moves\"><thead><tr><th>Would move</th><th>to</th></tr></thead><tbody>");
     for (const ReportMove& m : r.moves)
       h += QStringLiteral("<tr><td class=\"path\">%1</td><td class=\"path\">%2</td></tr>")
                .arg(FileLink(m.from), Shown(m.to));
     h += QStringLiteral("</tbody></table>");
-    h += CutNote(static_cast<std::int64_t>(r.moves.size()), r.moves_total, QStringLiteral("moves"), l);
+    h += CutNote(static_cast<std::int64_t>(r.moves.size()), r.moves_total, QStringLiteral("moves"),
+                 l);
   }
   h += QStringLiteral("</section>\n");
 
@@ -468,13 +565,17 @@ QByteArray CorpusReportHtml(const CorpusReport& r, const QLocale& l) {
   if (r.chunks.empty()) {
     h += QStringLiteral("<p>No sentence recurs across the texts.</p>");
   } else {
-    h += QStringLiteral("<p>%1 more than once; all their repeats together make up %2 of the "
-                        "corpus's text, and those of the %3 listed here %4.</p>")
-             .arg(Count(r.chunks_total, QStringLiteral("sentence occurs"), QStringLiteral("sentences occur"), l), Pct(std::min(1.0, Share(r.chunk_characters, r.text_characters)), l),
+    h += QStringLiteral(
+             "<p>%1 more than once; all their repeats together make up %2 of the "
+             "corpus's text, and those of the %3 listed here %4.</p>")
+             .arg(Count(r.chunks_total, QStringLiteral("sentence occurs"),
+                        QStringLiteral("sentences occur"), l),
+                  Pct(std::min(1.0, Share(r.chunk_characters, r.text_characters)), l),
                   Num(static_cast<std::int64_t>(r.chunks.size()), l),
                   Pct(std::min(1.0, Share(r.top_chunk_characters, r.text_characters)), l));
-    h += QStringLiteral("<table id=\"chunks\"><thead><tr><th class=\"n\">Hits</th><th class=\"n\">Files</th>"
-                        "<th>Sentence</th></tr></thead><tbody>");
+    h += QStringLiteral(
+        "<table id=\"chunks\"><thead><tr><th class=\"n\">Hits</th><th class=\"n\">Files</th>"
+        "<th>Sentence</th></tr></thead><tbody>");
     for (const ReportChunk& c : r.chunks)
       h += QStringLiteral("<tr><td class=\"n\">%1</td><td class=\"n\">%2</td><td>%3</td></tr>")
                .arg(Num(c.hits, l), Num(c.files, l), HtmlEscaped(c.text));
@@ -483,9 +584,10 @@ QByteArray CorpusReportHtml(const CorpusReport& r, const QLocale& l) {
   h += QStringLiteral("</section>\n");
 
   // ---- Pictures.
-  h += QStringLiteral("<section id=\"pictures\"><h2>Pictures</h2><h3>Text sizes</h3>"
-                      "<p class=\"muted\">Files by size in bytes, on a logarithmic scale: each bar holds the files "
-                      "from its size up to twice that size.</p>");
+  h += QStringLiteral(
+      "<section id=\"pictures\"><h2>Pictures</h2><h3>Text sizes</h3>"
+      "<p class=\"muted\">Files by size in bytes, on a logarithmic scale: each bar holds the files "
+      "from its size up to twice that size.</p>");
   {
     // From the smallest size that occurs to the largest, one bin at least.
     std::size_t first = r.size_bins.size(), last = 0;
@@ -500,12 +602,15 @@ QByteArray CorpusReportHtml(const CorpusReport& r, const QLocale& l) {
       values.push_back(r.size_bins[k]);
       labels.push_back(BinLabel(k));
     }
-    if (r.files == 0) h += QStringLiteral("<p class=\"muted\">No files.</p>");
-    else h += ColumnChart(QStringLiteral("chart-sizes"), QStringLiteral("Text sizes"), values, labels,
-                          QStringLiteral("#3b6fb6"), l);
+    if (r.files == 0)
+      h += QStringLiteral("<p class=\"muted\">No files.</p>");
+    else
+      h += ColumnChart(QStringLiteral("chart-sizes"), QStringLiteral("Text sizes"), values, labels,
+                       QStringLiteral("#3b6fb6"), l);
   }
-  h += QStringLiteral("<h3>Texts per month</h3><p class=\"muted\">Files by the month of their date stamp: what "
-                      "sub-corpora by month would hold.</p>");
+  h += QStringLiteral(
+      "<h3>Texts per month</h3><p class=\"muted\">Files by the month of their date stamp: what "
+      "sub-corpora by month would hold.</p>");
   if (r.months.empty()) {
     h += QStringLiteral("<p class=\"muted\">No dated files.</p>");
   } else {
@@ -515,11 +620,12 @@ QByteArray CorpusReportHtml(const CorpusReport& r, const QLocale& l) {
     for (const ReportCount& m : r.months) {
       values.push_back(m.count);
       const QString year = m.name.left(4), month = m.name.mid(5);
-      labels.push_back(by_year ? (month == QStringLiteral("01") || &m == &r.months.front() ? year : QString())
-                               : year + QLatin1Char('-') + month);
+      labels.push_back(
+          by_year ? (month == QStringLiteral("01") || &m == &r.months.front() ? year : QString())
+                  : year + QLatin1Char('-') + month);
     }
-    h += ColumnChart(QStringLiteral("chart-months"), QStringLiteral("Texts per month"), values, labels,
-                     QStringLiteral("#4f9e5b"), l);
+    h += ColumnChart(QStringLiteral("chart-months"), QStringLiteral("Texts per month"), values,
+                     labels, QStringLiteral("#4f9e5b"), l);
   }
   h += QStringLiteral("<h3>Encodings</h3>") + EncodingsBar(r, l);
   h += QStringLiteral("<h3>Where the broken files and duplicates lie</h3>") + FolderChart(r, l);
@@ -530,8 +636,10 @@ QByteArray CorpusReportHtml(const CorpusReport& r, const QLocale& l) {
   if (r.problems.empty()) {
     h += QStringLiteral("<p>Every folder and file could be read.</p>");
   } else {
-    h += QStringLiteral("<table id=\"problem-list\"><thead><tr><th>File or folder</th><th>Why it could not be read</th>"
-                        "</tr></thead><tbody>");
+    h += QStringLiteral(
+        "<table id=\"problem-list\"><thead><tr><th>File or folder</th><th>Why it could not be "
+        "read</th>"
+        "</tr></thead><tbody>");
     const std::size_t shown = std::min<std::size_t>(r.problems.size(), 500);
     for (std::size_t k = 0; k < shown; ++k)
       h += QStringLiteral("<tr><td class=\"path\">%1</td><td>%2</td></tr>")
@@ -548,10 +656,13 @@ QJsonObject CorpusReportJson(const CorpusReport& r) {
   const QLocale c = QLocale::c();
   QJsonArray verdicts;
   for (const ReportVerdict& v : ReportVerdicts(r, c))
-    verdicts.append(QJsonObject{{QStringLiteral("check"), v.check}, {QStringLiteral("ok"), v.ok}, {QStringLiteral("text"), v.text}});
+    verdicts.append(QJsonObject{{QStringLiteral("check"), v.check},
+                                {QStringLiteral("ok"), v.ok},
+                                {QStringLiteral("text"), v.text}});
   QJsonArray encodings;
   for (const ReportCount& e : r.encodings)
-    encodings.append(QJsonObject{{QStringLiteral("encoding"), e.name}, {QStringLiteral("files"), static_cast<double>(e.count)}});
+    encodings.append(QJsonObject{{QStringLiteral("encoding"), e.name},
+                                 {QStringLiteral("files"), static_cast<double>(e.count)}});
   QJsonArray broken;
   for (const ReportBrokenFile& b : r.broken)
     broken.append(QJsonObject{{QStringLiteral("file"), DisplayName(b.path)},
@@ -562,7 +673,8 @@ QJsonObject CorpusReportJson(const CorpusReport& r) {
   for (const ReportNameGroup& g : r.name_groups) {
     QJsonArray paths;
     for (const QString& p : g.paths) paths.append(DisplayName(p));
-    names.append(QJsonObject{{QStringLiteral("name"), DisplayName(g.name)}, {QStringLiteral("files"), paths}});
+    names.append(QJsonObject{{QStringLiteral("name"), DisplayName(g.name)},
+                             {QStringLiteral("files"), paths}});
   }
   QJsonArray near;
   for (const auto& g : r.near_groups) {
@@ -578,7 +690,8 @@ QJsonObject CorpusReportJson(const CorpusReport& r) {
   }
   QJsonArray moves;
   for (const ReportMove& m : r.moves)
-    moves.append(QJsonObject{{QStringLiteral("from"), DisplayName(m.from)}, {QStringLiteral("to"), DisplayName(m.to)}});
+    moves.append(QJsonObject{{QStringLiteral("from"), DisplayName(m.from)},
+                             {QStringLiteral("to"), DisplayName(m.to)}});
   QJsonArray chunks;
   for (const ReportChunk& ch : r.chunks)
     chunks.append(QJsonObject{{QStringLiteral("text"), ch.text},
@@ -588,13 +701,15 @@ QJsonObject CorpusReportJson(const CorpusReport& r) {
   for (std::size_t k = 0; k < r.size_bins.size(); ++k) {
     const double from = k == 0 ? 0 : std::ldexp(1.0, static_cast<int>(k) - 1);
     const double to = k == 0 ? 0 : std::ldexp(1.0, static_cast<int>(k)) - 1;
-    sizes.append(QJsonObject{{QStringLiteral("from"), from}, {QStringLiteral("to"), to},
+    sizes.append(QJsonObject{{QStringLiteral("from"), from},
+                             {QStringLiteral("to"), to},
                              {QStringLiteral("files"), static_cast<double>(r.size_bins[k])}});
   }
   QJsonArray months;
   for (const ReportCount& m : r.months)
-    months.append(QJsonObject{{QStringLiteral("month"), QString(m.name).replace(QLatin1Char('_'), QLatin1Char('-'))},
-                              {QStringLiteral("files"), static_cast<double>(m.count)}});
+    months.append(QJsonObject{
+        {QStringLiteral("month"), QString(m.name).replace(QLatin1Char('_'), QLatin1Char('-'))},
+        {QStringLiteral("files"), static_cast<double>(m.count)}});
   QJsonArray folders;
   for (const ReportFolder& f : r.by_folder)
     folders.append(QJsonObject{{QStringLiteral("folder"), DisplayName(f.folder)},
@@ -603,7 +718,8 @@ QJsonObject CorpusReportJson(const CorpusReport& r) {
                                {QStringLiteral("duplicates"), static_cast<double>(f.duplicates)}});
   QJsonArray problems;
   for (const FileProblem& p : r.problems)
-    problems.append(QJsonObject{{QStringLiteral("file"), DisplayName(p.file)}, {QStringLiteral("reason"), p.reason}});
+    problems.append(QJsonObject{{QStringLiteral("file"), DisplayName(p.file)},
+                                {QStringLiteral("reason"), p.reason}});
   auto num = [](std::int64_t v) { return static_cast<double>(v); };
   return QJsonObject{
       {QStringLiteral("folder"), DisplayName(r.folder)},
@@ -621,16 +737,17 @@ QJsonObject CorpusReportJson(const CorpusReport& r) {
                    {QStringLiteral("unreadable_files"), num(r.unreadable_files)},
                    {QStringLiteral("encodings"), encodings}}},
       {QStringLiteral("broken"),
-       QJsonObject{{QStringLiteral("total"), num(r.broken_total)},
-                   {QStringLiteral("size_test"), num(r.size_failures)},
-                   {QStringLiteral("digraph_test"), num(r.digraph_failures)},
-                   {QStringLiteral("digraph_reference"),
-                    r.digraph_reference_from_corpus ? QStringLiteral("corpus") : DisplayName(r.reference)},
-                   {QStringLiteral("digraph_compared"), num(r.digraph_tested)},
-                   {QStringLiteral("digraph_threshold"), Rounded(r.digraph_threshold)},
-                   {QStringLiteral("digraph_median"), Rounded(r.digraph_median)},
-                   {QStringLiteral("digraph_mad"), Rounded(r.digraph_mad)},
-                   {QStringLiteral("files"), broken}}},
+       QJsonObject{
+           {QStringLiteral("total"), num(r.broken_total)},
+           {QStringLiteral("size_test"), num(r.size_failures)},
+           {QStringLiteral("digraph_test"), num(r.digraph_failures)},
+           {QStringLiteral("digraph_reference"),
+            r.digraph_reference_from_corpus ? QStringLiteral("corpus") : DisplayName(r.reference)},
+           {QStringLiteral("digraph_compared"), num(r.digraph_tested)},
+           {QStringLiteral("digraph_threshold"), Rounded(r.digraph_threshold)},
+           {QStringLiteral("digraph_median"), Rounded(r.digraph_median)},
+           {QStringLiteral("digraph_mad"), Rounded(r.digraph_mad)},
+           {QStringLiteral("files"), broken}}},
       {QStringLiteral("duplicate_names"),
        QJsonObject{{QStringLiteral("groups_total"), num(r.name_groups_total)},
                    {QStringLiteral("files"), num(r.name_duplicate_files)},
@@ -650,7 +767,8 @@ QJsonObject CorpusReportJson(const CorpusReport& r) {
       {QStringLiteral("boilerplate"),
        QJsonObject{{QStringLiteral("chunks_total"), num(r.chunks_total)},
                    {QStringLiteral("characters"), num(r.chunk_characters)},
-                   {QStringLiteral("share_of_text"), Rounded(std::min(1.0, Share(r.chunk_characters, r.text_characters)))},
+                   {QStringLiteral("share_of_text"),
+                    Rounded(std::min(1.0, Share(r.chunk_characters, r.text_characters)))},
                    {QStringLiteral("top_share_of_text"),
                     Rounded(std::min(1.0, Share(r.top_chunk_characters, r.text_characters)))},
                    {QStringLiteral("chunks"), chunks}}},

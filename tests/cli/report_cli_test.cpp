@@ -2,12 +2,12 @@
 // exit statuses.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <sys/stat.h>
 
 #include "cli/cli_runner.h"
 #include "support/test_support.h"
@@ -17,7 +17,8 @@ namespace {
 QString S(const char* text) { return QString::fromUtf8(text); }
 
 const QByteArray kProse =
-    QByteArray("The farmers walked along the river to the market in the old town with bread. ").repeated(20);
+    QByteArray("The farmers walked along the river to the market in the old town with bread. ")
+        .repeated(20);
 
 }  // namespace
 
@@ -25,13 +26,15 @@ TEST(ReportCli, WritesThePageAndTheObjectWithTheSameNumbers) {
   TempTree t;
   t.Write(S("corpus/a.txt"), kProse);
   t.Write(S("corpus/b.txt"), kProse);  // a copy of a.txt
-  t.Write(S("corpus/sub/a.txt"), QByteArray("Caf\xe9 au lait in the old town with the farmers. ").repeated(10));
+  t.Write(S("corpus/sub/a.txt"),
+          QByteArray("Caf\xe9 au lait in the old town with the farmers. ").repeated(10));
   QByteArray damaged = kProse.left(200);
   damaged.append(QByteArray(500, '\0'));
   t.Write(S("corpus/sub/damaged.txt"), damaged);
   const QString page = t.Path(S("out/report.html"));  // the folder is made
 
-  const CliResult r = RunCli({S("report"), S("--json"), S("--quiet"), S("-o"), page, t.Path(S("corpus"))});
+  const CliResult r =
+      RunCli({S("report"), S("--json"), S("--quiet"), S("-o"), page, t.Path(S("corpus"))});
   ASSERT_EQ(r.code, 0) << r.err.toStdString();
   EXPECT_TRUE(r.err.isEmpty()) << r.err.toStdString();
   const QJsonObject j = QJsonDocument::fromJson(r.out).object();
@@ -93,7 +96,8 @@ TEST(ReportCli, UnusableInputAndOutputEndWithTwoAndUnreadableFilesWithThree) {
   const QString open_page = t.Path(S("out/report.html"));
   r = RunCliUnprivileged({S("report"), S("--json"), S("-o"), open_page, corpus});
   EXPECT_EQ(r.code, 3) << r.err.toStdString();
-  const QJsonArray problems = QJsonDocument::fromJson(r.out).object().value(S("problems")).toArray();
+  const QJsonArray problems =
+      QJsonDocument::fromJson(r.out).object().value(S("problems")).toArray();
   ASSERT_EQ(problems.size(), 1) << r.out.toStdString();
   EXPECT_EQ(problems[0].toObject().value(S("file")).toString(), secret);
   EXPECT_TRUE(QFile::exists(open_page));

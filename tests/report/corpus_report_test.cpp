@@ -1,3 +1,5 @@
+#include "report/corpus_report.h"
+
 #include <gtest/gtest.h>
 
 #include <QFileInfo>
@@ -5,10 +7,9 @@
 #include <QJsonObject>
 #include <algorithm>
 
-#include "report/corpus_report.h"
+#include "report/mixed_corpus.h"
 #include "report/report_writers.h"
 #include "runtime/native_names.h"
-#include "report/mixed_corpus.h"
 #include "support/test_support.h"
 
 namespace {
@@ -81,16 +82,19 @@ TEST(CorpusReport, NumbersOfAMixedCorpus) {
   ASSERT_EQ(r.near_groups_total, 1);
   ASSERT_EQ(r.near_groups[0].size(), 2u);
   EXPECT_EQ(r.spare_copies, 1);
-  const ReportNearDuplicate& spare = r.near_groups[0][0].keep ? r.near_groups[0][1] : r.near_groups[0][0];
+  const ReportNearDuplicate& spare =
+      r.near_groups[0][0].keep ? r.near_groups[0][1] : r.near_groups[0][0];
   EXPECT_GE(spare.token_diff, 1);
   EXPECT_EQ(r.spare_bytes, spare.size);
   EXPECT_EQ(r.spare_bytes, QFileInfo(spare.path).size());
   ASSERT_EQ(r.moves_total, 1);
   EXPECT_EQ(r.moves[0].from, spare.path);
-  EXPECT_TRUE(r.moves[0].to.endsWith(QStringLiteral("/moved/") + QFileInfo(spare.path).completeBaseName() +
+  EXPECT_TRUE(r.moves[0].to.endsWith(QStringLiteral("/moved/") +
+                                     QFileInfo(spare.path).completeBaseName() +
                                      QStringLiteral(".moved")))
       << r.moves[0].to.toStdString();
-  EXPECT_EQ(r.move_command, QStringLiteral("sorvel-cli dupcontents --move --yes ") + corpus.tree.Root());
+  EXPECT_EQ(r.move_command,
+            QStringLiteral("sorvel-cli dupcontents --move --yes ") + corpus.tree.Root());
 
   // The notice: five texts, and the near copy of one of them.
   ASSERT_FALSE(r.chunks.empty());
@@ -193,7 +197,8 @@ TEST(CorpusReportWriters, PageEscapesNamesAndNeedsNoNetwork) {
   tree.Write(odd, damaged);
   tree.WriteText(QStringLiteral("other.txt"), Prose(2, 30) + sentence);
   // A damaged file whose name is not UTF-8 (byte FC): shown escaped, linked by its bytes.
-  tree.Write(NameFromNative(QByteArray("d\xfcr.txt")), Prose(3, 30).toUtf8() + QByteArray(400, '\0'));
+  tree.Write(NameFromNative(QByteArray("d\xfcr.txt")),
+             Prose(3, 30).toUtf8() + QByteArray(400, '\0'));
   CorpusReportOptions o;
   o.folder = tree.Root();
   const CorpusReport r = MakeCorpusReport(o);
@@ -203,16 +208,19 @@ TEST(CorpusReportWriters, PageEscapesNamesAndNeedsNoNetwork) {
   EXPECT_FALSE(page.contains(sentence));
   EXPECT_FALSE(page.contains(odd));
   EXPECT_TRUE(page.contains(QStringLiteral("a&lt;b&gt;&amp;&quot;q&#39;.txt")));
-  EXPECT_TRUE(page.contains(QStringLiteral("Fish &amp; chips are &quot;daily&quot; specials if 2 &lt; 3 here.")));
+  EXPECT_TRUE(page.contains(
+      QStringLiteral("Fish &amp; chips are &quot;daily&quot; specials if 2 &lt; 3 here.")));
   EXPECT_TRUE(page.contains(QStringLiteral("href=\"file://")));
   EXPECT_TRUE(page.contains(QStringLiteral("/d\\xfcr.txt</a>"))) << page.toStdString();
   EXPECT_TRUE(page.contains(QStringLiteral("/d%FCr.txt\"")));
   // Nothing is fetched: the only address is the SVG name space.
-  EXPECT_EQ(page.count(QStringLiteral("http")), page.count(QStringLiteral("http://www.w3.org/2000/svg")));
+  EXPECT_EQ(page.count(QStringLiteral("http")),
+            page.count(QStringLiteral("http://www.w3.org/2000/svg")));
   EXPECT_FALSE(page.contains(QStringLiteral("src=")));
   EXPECT_FALSE(page.contains(QStringLiteral("@import")));
 
-  EXPECT_EQ(HtmlEscaped(QStringLiteral("x\x01y") + QChar(0xD800)), QStringLiteral("x\uFFFDy\uFFFD"));
+  EXPECT_EQ(HtmlEscaped(QStringLiteral("x\x01y") + QChar(0xD800)),
+            QStringLiteral("x\uFFFDy\uFFFD"));
   EXPECT_EQ(HtmlEscaped(QStringLiteral("\U0001F600")), QStringLiteral("\U0001F600"));
 }
 
@@ -231,9 +239,11 @@ TEST(CorpusReportWriters, JsonHoldsTheSameNumbers) {
   EXPECT_EQ(near.value(QStringLiteral("spare_copies")).toInteger(), 1);
   EXPECT_EQ(near.value(QStringLiteral("command")).toString(), r.move_command);
   EXPECT_NEAR(near.value(QStringLiteral("share_of_files")).toDouble(), 1.0 / 16, 1e-6);
-  const QJsonArray months = j.value(QStringLiteral("pictures")).toObject().value(QStringLiteral("months")).toArray();
+  const QJsonArray months =
+      j.value(QStringLiteral("pictures")).toObject().value(QStringLiteral("months")).toArray();
   ASSERT_EQ(months.size(), 3);
-  EXPECT_EQ(months[2].toObject().value(QStringLiteral("month")).toString(), QStringLiteral("2020-03"));
+  EXPECT_EQ(months[2].toObject().value(QStringLiteral("month")).toString(),
+            QStringLiteral("2020-03"));
   EXPECT_EQ(months[2].toObject().value(QStringLiteral("files")).toInteger(), 3);
   const QJsonArray verdicts = j.value(QStringLiteral("verdicts")).toArray();
   int bad = 0;

@@ -27,17 +27,19 @@ class ReportActionTest : public QObject {
     QVERIFY(in_menu);
 
     TempTree tree;
-    const QByteArray prose = QByteArray("The farmers walked along the river to the market in town. ").repeated(20);
+    const QByteArray prose =
+        QByteArray("The farmers walked along the river to the market in town. ").repeated(20);
     tree.Write(QStringLiteral("corpus/a.txt"), prose);
     tree.Write(QStringLiteral("corpus/b.txt"), prose);
     const QString page = tree.Path(QStringLiteral("report.html"));
     bool finished = false, written = false;
     QString message;
-    QVERIFY(StartCorpusReport(&w, tree.Path(QStringLiteral("corpus")), page, [&](bool ok, const QString& m) {
-      finished = true;
-      written = ok;
-      message = m;
-    }));
+    QVERIFY(StartCorpusReport(&w, tree.Path(QStringLiteral("corpus")), page,
+                              [&](bool ok, const QString& m) {
+                                finished = true;
+                                written = ok;
+                                message = m;
+                              }));
     QVERIFY(w.ToolRunning());
     // One tool at a time: a second start is refused while the first runs.
     QVERIFY(!StartCorpusReport(&w, tree.Root(), page, [](bool, const QString&) {}));

@@ -2,8 +2,8 @@
 // console message (a script error or a refused load would show there),
 // builds the SVG pictures into its document, and paints them (their bar
 // colours are in the screenshot). That the page asks for nothing from the
-// network is checked on its source by the writer tests. The screenshot is kept for the README: it is written to
-// SORVEL_REPORT_SCREENSHOT when that is set, else beside the test.
+// network is checked on its source by the writer tests. The screenshot is kept for the README: it
+// is written to SORVEL_REPORT_SCREENSHOT when that is set, else beside the test.
 
 #include <gtest/gtest.h>
 
@@ -44,7 +44,8 @@ BrowserRun RunChromium(const QString& chromium, const QString& profile, const QS
   // the network would log the failed load.
   p.setArguments(QStringList{QStringLiteral("--headless"), QStringLiteral("--no-sandbox"),
                              QStringLiteral("--disable-gpu"), QStringLiteral("--hide-scrollbars"),
-                             QStringLiteral("--no-first-run"), QStringLiteral("--user-data-dir=") + profile,
+                             QStringLiteral("--no-first-run"),
+                             QStringLiteral("--user-data-dir=") + profile,
                              QStringLiteral("--host-resolver-rules=MAP * ~NOTFOUND"),
                              QStringLiteral("--enable-logging=stderr"), QStringLiteral("--v=0")} +
                  args);
@@ -67,9 +68,10 @@ bool HasColour(const QImage& image, QRgb colour) {
 TEST(ReportInBrowser, RendersWithoutErrorsAndDrawsThePictures) {
   const QString chromium = FindChromium();
   if (chromium.isEmpty()) {
-    std::fprintf(stderr,
-                 "\n*** CHROMIUM IS MISSING: the report page was NOT checked in a browser. ***\n"
-                 "*** Install the Debian package chromium (tools/install-deps.sh does).     ***\n\n");
+    std::fprintf(
+        stderr,
+        "\n*** CHROMIUM IS MISSING: the report page was NOT checked in a browser. ***\n"
+        "*** Install the Debian package chromium (tools/install-deps.sh does).     ***\n\n");
     GTEST_SKIP() << "chromium is not installed";
   }
   TextDecodingScope decoding(QStringLiteral("auto"));
@@ -78,7 +80,8 @@ TEST(ReportInBrowser, RendersWithoutErrorsAndDrawsThePictures) {
   options.folder = corpus.tree.Root();
   const CorpusReport report = MakeCorpusReport(options);
   TempTree out;
-  const QString page = out.Write(QStringLiteral("report.html"), CorpusReportHtml(report, QLocale::c()));
+  const QString page =
+      out.Write(QStringLiteral("report.html"), CorpusReportHtml(report, QLocale::c()));
   const QString url = QStringLiteral("file://") + page;
   const QString profile = out.MakeDir(QStringLiteral("profile"));
 
@@ -87,8 +90,9 @@ TEST(ReportInBrowser, RendersWithoutErrorsAndDrawsThePictures) {
   ASSERT_EQ(dom.code, 0) << dom.err.toStdString();
   const QString html = QString::fromUtf8(dom.out);
   for (const char* id : {"chart-sizes", "chart-months", "chart-encodings", "chart-folders"}) {
-    const QRegularExpression svg(QStringLiteral("<svg[^>]*id=\"%1\"[^>]*>(.*?)</svg>").arg(QLatin1String(id)),
-                                 QRegularExpression::DotMatchesEverythingOption);
+    const QRegularExpression svg(
+        QStringLiteral("<svg[^>]*id=\"%1\"[^>]*>(.*?)</svg>").arg(QLatin1String(id)),
+        QRegularExpression::DotMatchesEverythingOption);
     const QRegularExpressionMatch m = svg.match(html);
     ASSERT_TRUE(m.hasMatch()) << id;
     EXPECT_GE(m.captured(1).count(QStringLiteral("<rect")), 2) << id;
@@ -104,7 +108,8 @@ TEST(ReportInBrowser, RendersWithoutErrorsAndDrawsThePictures) {
   // Painted: the whole page, with the colours of the pictures' bars.
   const QString shot = out.Path(QStringLiteral("shot.png"));
   const BrowserRun paint = RunChromium(
-      chromium, profile, {QStringLiteral("--window-size=1280,5200"), QStringLiteral("--screenshot=") + shot, url});
+      chromium, profile,
+      {QStringLiteral("--window-size=1280,5200"), QStringLiteral("--screenshot=") + shot, url});
   ASSERT_EQ(paint.code, 0) << paint.err.toStdString();
   QImage image(shot);
   ASSERT_FALSE(image.isNull());
