@@ -14,6 +14,7 @@ packages=(
   xvfb xauth fonts-dejavu-core
   jdupes bc time python3
   unrtf
+  chromium
   appstream desktop-file-utils lintian dpkg-dev file bash-completion xdotool xz-utils man-db bsdextrautils
   clang-14 libclang-rt-14-dev clang-format-14
 )

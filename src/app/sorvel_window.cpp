@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QMenuBar>
 #include <QStatusBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -14,6 +15,7 @@
 #include "duplicates/dup_contents_page.h"
 #include "duplicates/dup_names_page.h"
 #include "relevance/relevance_page.h"
+#include "report/report_action_gui.h"
 #include "runtime/format.h"
 #include "runtime/messages.h"
 #include "runtime/panic.h"
@@ -94,6 +96,7 @@ MainWindow::MainWindow(QWidget* parent) : ToolWindowBase(parent) {
   AdvOfficePager1->setCornerWidget(preferences_button, Qt::TopRightCorner);
 
   AdvOfficePager1->setCurrentWidget(AdvOfficePageDuplicateContents);
+  menuBar()->addMenu(QStringLiteral("&Report"))->addAction(MakeCorpusReportAction(this, this));
   AddHelpMenu(this);
   resize(727, 479 + statusBar()->sizeHint().height());
 

@@ -156,3 +156,4 @@ void RegisterDupNamesCommand(CLI::App& app, CliRun* run);
 void RegisterBoilerplateCommand(CLI::App& app, CliRun* run);
 void RegisterRelevanceCommand(CLI::App& app, CliRun* run);
 void RegisterSamplingCommands(CLI::App& app, CliRun* run);
+void RegisterReportCommand(CLI::App& app, CliRun* run);

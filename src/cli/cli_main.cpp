@@ -29,6 +29,7 @@ int main(int argc, char** argv) {
   RegisterBoilerplateCommand(app, &run);
   RegisterRelevanceCommand(app, &run);
   RegisterSamplingCommands(app, &run);
+  RegisterReportCommand(app, &run);
   app.set_version_flag("--version", std::string("sorvel-cli ") + SORVEL_VERSION);
   // The build asks for the completion script and the manual page this way.
   if (argc == 2 && PrintOptionReference(argv[1], app)) return kExitOk;

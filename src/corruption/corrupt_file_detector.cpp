@@ -77,16 +77,10 @@ FileOutcome TestOneFile(const QString& path, std::int64_t size_on_list, const Ru
     return out;
   }
   out.tested = true;
-  const std::int64_t s = size_on_list;
-  const bool unicode = info.has_bom;
-  // A text read as UTF-8 without a mark is measured in UTF-8 bytes, so that
-  // accented letters (two bytes, one character) do not count as lost bytes.
-  const bool utf8_no_mark = !unicode && info.encoding == TextEncoding::Utf8;
-  const std::int64_t measured = utf8_no_mark ? info.utf8_length : length;
-  const bool size_fails = unicode ? length < (s / 2) - 1 : measured < s - 1;
-  if (size_fails) {
+  const QString size_note = SizeTestNote(info, length, size_on_list);
+  if (!size_note.isEmpty()) {
     out.verdict.flagged = true;
-    out.verdict.note = QStringLiteral("File-size %1 but text-length %2").arg(s).arg(measured);
+    out.verdict.note = size_note;
     return out;
   }
   if (!rs.thorough) return out;
@@ -110,6 +104,17 @@ FileOutcome TestOneFile(const QString& path, std::int64_t size_on_list, const Ru
 }
 
 }  // namespace
+
+QString SizeTestNote(const TextFileInfo& info, std::int64_t text_length, std::int64_t size) {
+  const bool unicode = info.has_bom;
+  // A text read as UTF-8 without a mark is measured in UTF-8 bytes, so that
+  // accented letters (two bytes, one character) do not count as lost bytes.
+  const bool utf8_no_mark = !unicode && info.encoding == TextEncoding::Utf8;
+  const std::int64_t measured = utf8_no_mark ? info.utf8_length : text_length;
+  const bool size_fails = unicode ? text_length < (size / 2) - 1 : measured < size - 1;
+  if (!size_fails) return {};
+  return QStringLiteral("File-size %1 but text-length %2").arg(size).arg(measured);
+}
 
 float CompareDigraphProfiles(const DigraphProfile& sample, const DigraphProfile& reference,
                              std::int32_t frequency_variation_per_mille, QString& too_many,

@@ -21,6 +21,7 @@
 #include "corruption/digraph_tree.h"
 #include "runtime/error.h"
 #include "runtime/file_list.h"
+#include "runtime/text_reader.h"
 
 class CorruptionNote {
  public:
@@ -97,6 +98,12 @@ struct CrapVerdict {
   QString too_many;
   QString too_few;
 };
+
+// The size test on a text already read: the note of a file whose text is
+// shorter than its size allows ("File-size S but text-length L"), or an empty
+// string when the file passes. text_length is the length in UTF-16 code units
+// that ReadNormalisedText returned, size the file's size in bytes.
+QString SizeTestNote(const TextFileInfo& info, std::int64_t text_length, std::int64_t size);
 
 // The digraph comparison: the failure ratio as a 32-bit float, with the
 // flagged digraphs written into too_many / too_few (shares formatted in

@@ -15,8 +15,8 @@
 
 #include "corruption/corruption_check.h"
 #include "runtime/dialogs.h"
-#include "runtime/file_problems.h"
 #include "runtime/error.h"
+#include "runtime/file_problems.h"
 #include "runtime/native_names.h"
 #include "runtime/panic.h"
 #include "runtime/text_reader.h"
@@ -292,7 +292,8 @@ void CorruptionPage::ButtonCorruptStartClick() {
     // Folders that could not be entered and files that could not be read are
     // told in one message after the run, which went on past them.
     QStringList unread = FileAndDirIteratorCorrupt.Problems();
-    if (!detector_->unreadable_files.empty()) unread << FileProblemLines(detector_->unreadable_files);
+    if (!detector_->unreadable_files.empty())
+      unread << FileProblemLines(detector_->unreadable_files);
     if (!unread.isEmpty()) FailedToRead(unread.join(QStringLiteral("\r\n")), kHelpContext);
     if (ok && detector_->weird_files.Count() == 0) NoCorruptFilesFound(kHelpContext);
     ButtonCorruptStart->setEnabled(true);

@@ -331,7 +331,8 @@ void RelevancePage::AdvGlowButtonRelevanceCheckClick() {
   };
   auto done = [this](bool /*ok*/) {
     SetButtonsEnabled(true);
-    FilesWithProblems(CountOfFiles(QStringLiteral("Could not read %1:"), read_problems_.size()), read_problems_, kHelp);
+    FilesWithProblems(CountOfFiles(QStringLiteral("Could not read %1:"), read_problems_.size()),
+                      read_problems_, kHelp);
     overall_->files_meeting_requirements = scores_->Count();
     const bool any = scores_->Count() > 0;
     AdvGlowButtonRelevanceFilter->setVisible(any);
@@ -390,7 +391,8 @@ void RelevancePage::AdvGlowButtonRelevanceFilterClick() {
   std::vector<FileProblem> problems;
   const int copied = CopyFilteredTexts(*scores_, base, m, &problems);
   QApplication::restoreOverrideCursor();
-  FilesWithProblems(CountOfFiles(QStringLiteral("Could not copy %1:"), problems.size()), problems, kHelp);
+  FilesWithProblems(CountOfFiles(QStringLiteral("Could not copy %1:"), problems.size()), problems,
+                    kHelp);
   NFilesCopiedOrMoved(copied, false, target, kHelp);
 }
 

@@ -146,10 +146,11 @@ void FailedToRead(const QString& what, int help_context) {
       help_context);
 }
 
-void FilesWithProblems(const QString& heading, const std::vector<FileProblem>& problems, int help_context) {
+void FilesWithProblems(const QString& heading, const std::vector<FileProblem>& problems,
+                       int help_context) {
   if (problems.empty()) return;
-  Ask("FilesWithProblems", heading + QStringLiteral("\r\n\r\n") + FileProblemLines(problems), BoxButtons::OK,
-      BoxIcon::Error, help_context);
+  Ask("FilesWithProblems", heading + QStringLiteral("\r\n\r\n") + FileProblemLines(problems),
+      BoxButtons::OK, BoxIcon::Error, help_context);
 }
 
 void FailedToRename(const QString& from, const QString& to, int help_context,

@@ -85,7 +85,8 @@ void FailedToFind(const QString& what, int help_context = 0);
 void FailedToRead(const QString& what, int help_context = 0);
 // The files a run went on past, each with its reason, under a heading that
 // says what could not be done with them ("Could not read 3 files:").
-void FilesWithProblems(const QString& heading, const std::vector<FileProblem>& problems, int help_context = 0);
+void FilesWithProblems(const QString& heading, const std::vector<FileProblem>& problems,
+                       int help_context = 0);
 // reason, when given, says why (the system's error text).
 void FailedToRename(const QString& from, const QString& to, int help_context = 0,
                     const QString& reason = {});

@@ -60,7 +60,8 @@ class CrashReportTest : public QObject {
     }
     QProcess strip;
     strip.start(QStringLiteral("sh"), {QStringLiteral(SORVEL_STRIP_SCRIPT), copy});
-    if (!strip.waitForFinished(120000) || strip.exitStatus() != QProcess::NormalExit || strip.exitCode() != 0) {
+    if (!strip.waitForFinished(120000) || strip.exitStatus() != QProcess::NormalExit ||
+        strip.exitCode() != 0) {
       qWarning("stripping failed: %s", strip.readAllStandardError().constData());
       return {};
     }

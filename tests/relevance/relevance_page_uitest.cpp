@@ -132,8 +132,9 @@ class RelevancePageTest : public QObject {
     TempTree t;
     const QString filters = t.WriteText(QStringLiteral("f.txt"), QStringLiteral("river\n"));
     t.WriteText(QStringLiteral("c/a.txt"), Words(200, QStringLiteral("river")));
-    const QString list = t.WriteText(QStringLiteral("l.txt"), t.Path(QStringLiteral("c/a.txt")) + QLatin1Char('\n') +
-                                                                  t.Path(QStringLiteral("c/gone.txt")) + QLatin1Char('\n'));
+    const QString list = t.WriteText(QStringLiteral("l.txt"),
+                                     t.Path(QStringLiteral("c/a.txt")) + QLatin1Char('\n') +
+                                         t.Path(QStringLiteral("c/gone.txt")) + QLatin1Char('\n'));
     TestPageHost host(TestPageHost::Runs::InPlace, TestPageHost::Viewer::Shared);
     RelevanceFilterList flist;
     RelevancePage page(&host, &flist, nullptr);
@@ -146,7 +147,8 @@ class RelevancePageTest : public QObject {
     // The listed file that is missing is named after the check, with why.
     QCOMPARE(dialogs_.ShownNames(), QStringList{QStringLiteral("FilesWithProblems")});
     QVERIFY(dialogs_.Shown()[0].text.startsWith(QStringLiteral("Could not read 1 file:")));
-    QVERIFY(dialogs_.Shown()[0].text.contains(t.Path(QStringLiteral("c/gone.txt")) + QStringLiteral(": no such file")));
+    QVERIFY(dialogs_.Shown()[0].text.contains(t.Path(QStringLiteral("c/gone.txt")) +
+                                              QStringLiteral(": no such file")));
     dialogs_.Clear();
 
     FolderChooserDialog* fc = page.FolderChooser();

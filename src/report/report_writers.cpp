@@ -1,0 +1,782 @@
+#include "report/report_writers.h"
+
+#include <QJsonArray>
+#include <QUrl>
+#include <algorithm>
+#include <cmath>
+
+#include "runtime/native_names.h"
+
+namespace {
+
+double Share(std::int64_t part, std::int64_t whole) {
+  return whole > 0 ? static_cast<double>(part) / static_cast<double>(whole) : 0.0;
+}
+
+// A share for JSON: six decimals are more than any reader needs, and they
+// keep the float noise of the distances out of the file.
+double Rounded(double v) { return std::round(v * 1e6) / 1e6; }
+
+QString Pct(double share, const QLocale& locale) {
+  const double p = 100.0 * share;
+  const int decimals = p == 0 || p >= 10 ? 0 : (p >= 1 ? 1 : 2);
+  return locale.toString(p, 'f', decimals) + QStringLiteral(" %");
+}
+
+QString Num(std::int64_t n, const QLocale& locale) {
+  return locale.toString(static_cast<qlonglong>(n));
+}
+
+// A count with its noun: "1 group", "3 groups".
+QString Count(std::int64_t n, const QString& one, const QString& many, const QLocale& locale) {
+  return Num(n, locale) + QLatin1Char(' ') + (n == 1 ? one : many);
+}
+
+QString Bytes(std::int64_t n, const QLocale& locale) {
+  static const char* const units[] = {"bytes", "KB", "MB", "GB", "TB"};
+  double v = static_cast<double>(n);
+  int u = 0;
+  while (v >= 1024 && u < 4) {
+    v /= 1024;
+    ++u;
+  }
+  if (u == 0) return Num(n, locale) + QStringLiteral(" bytes");
+  return locale.toString(v, 'f', v < 10 ? 1 : 0) + QLatin1Char(' ') + QLatin1String(units[u]);
+}
+
+// The lower bound of a size bin, short: "0", "1", "512", "1K", "2M".
+QString BinLabel(std::size_t bin) {
+  if (bin == 0) return QStringLiteral("0");
+  const std::int64_t from = std::int64_t{1} << (bin - 1);
+  static const char* const suffix[] = {"", "K", "M", "G", "T", "P", "E"};
+  int s = 0;
+  std::int64_t v = from;
+  while (v >= 1024 && s < 6) {
+    v /= 1024;
+    ++s;
+  }
+  return QString::number(v) + QLatin1String(suffix[s]);
+}
+
+QString Attr(const QString& text) { return HtmlEscaped(text); }
+
+// A path as people read it.
+QString Shown(const QString& path) { return HtmlEscaped(DisplayName(path)); }
+
+QString FileLink(const QString& path) {
+  return QStringLiteral("<a href=\"%1\">%2</a>").arg(Attr(FileUrl(path)), Shown(path));
+}
+
+QString CutNote(std::int64_t shown, std::int64_t total, const QString& what,
+                const QLocale& locale) {
+  if (shown >= total) return {};
+  return QStringLiteral(
+             "<p class=\"cut\">The first %1 of %2 %3 are listed; the JSON output (--json) has the "
+             "same "
+             "limit, and the tool of each check lists them all.</p>")
+      .arg(Num(shown, locale), Num(total, locale), what);
+}
+
+const char* const kStyle = R"CSS(
+:root{--ok:#2e7d32;--bad:#c62828;--warn:#ef6c00;--ink:#1d2330;--muted:#5b6474;--line:#d9dee7;--bg:#f6f7fa}
+*{box-sizing:border-box}
+body{font:15px/1.45 "DejaVu Sans",system-ui,sans-serif;color:var(--ink);margin:0;background:var(--bg)}
+header{background:#24324a;color:#fff;padding:18px 28px}
+header h1{margin:0 0 4px;font-size:24px}
+header p{margin:2px 0;color:#d5dcea;word-break:break-all}
+nav{padding:8px 28px;background:#fff;border-bottom:1px solid var(--line);position:sticky;top:0}
+nav a{margin-right:16px;color:#24324a;text-decoration:none;font-weight:600}
+main{padding:8px 28px 40px;max-width:1200px}
+section{background:#fff;border:1px solid var(--line);border-radius:6px;padding:6px 20px 16px;margin:16px 0}
+h2{font-size:20px;margin:12px 0 8px}
+h3{font-size:16px;margin:16px 0 6px}
+ul.verdicts{list-style:none;padding:0}
+ul.verdicts li{padding:5px 10px;margin:4px 0;border-left:5px solid var(--ok);background:#f1f8f1}
+ul.verdicts li.bad{border-color:var(--bad);background:#fdf0f0}
+table{border-collapse:collapse;width:100%;font-size:13.5px;margin:6px 0}
+th,td{text-align:left;padding:4px 8px;border-bottom:1px solid var(--line);vertical-align:top}
+th{background:#eef1f6}
+td.n,th.n{text-align:right;white-space:nowrap}
+td.path{word-break:break-all}
+table.facts{width:auto}
+table.facts th{background:none;font-weight:normal;color:var(--muted)}
+.keep{color:var(--ok);font-weight:600}
+.spare{color:var(--warn);font-weight:600}
+.cut,.muted{color:var(--muted);font-size:13px}
+code,pre{font-family:"DejaVu Sans Mono",monospace;font-size:13px;background:#eef1f6;padding:2px 5px;border-radius:3px}
+pre{padding:8px;white-space:pre-wrap;word-break:break-all}
+svg.chart{display:block;max-width:100%;height:auto;margin:6px 0 12px}
+svg text{font:11px "DejaVu Sans",sans-serif;fill:var(--ink)}
+.legend span{display:inline-block;margin-right:14px;font-size:13px}
+.legend i{display:inline-block;width:11px;height:11px;margin-right:5px;vertical-align:-1px}
+tbody.group{border-top:2px solid #b8c0cc}
+@media print{
+ body{background:#fff;font-size:11pt}
+ nav{display:none}
+ header{background:none;color:#000;padding:0 0 8px;border-bottom:2px solid #000}
+ header p{color:#000}
+ section{border:none;padding:0;margin:10px 0;break-inside:auto}
+ h2{break-after:avoid}
+ svg.chart,tr{break-inside:avoid}
+ a{color:#000;text-decoration:none}
+}
+)CSS";
+
+const char* const kPalette[] = {"#3b6fb6", "#e39b2d", "#4f9e5b", "#b8485d",
+                                "#7b62b8", "#3fa3a3", "#9a7b4f", "#888"};
+
+// A column chart: one bar per value, labels under some of them.
+QString ColumnChart(const QString& id, const QString& title,
+                    const std::vector<std::int64_t>& values, const std::vector<QString>& labels,
+                    const QString& colour, const QLocale& locale) {
+  const int width = 900, height = 240, left = 56, bottom = 36, top = 14;
+  const int plot_w = width - left - 10, plot_h = height - bottom - top;
+  const std::int64_t max =
+      std::max<std::int64_t>(1, *std::max_element(values.begin(), values.end()));
+  // Bars fill the width, but a short series keeps them slim.
+  const double bar =
+      std::min(60.0, static_cast<double>(plot_w) /
+                         static_cast<double>(std::max<std::size_t>(1, values.size())));
+  QString s = QStringLiteral(
+                  "<svg class=\"chart\" id=\"%1\" xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 "
+                  "0 %2 %3\" "
+                  "width=\"%2\" height=\"%3\" role=\"img\" aria-label=\"%4\"><title>%4</title>")
+                  .arg(id)
+                  .arg(width)
+                  .arg(height)
+                  .arg(Attr(title));
+  // Axis with a top and a middle gridline.
+  for (int g = 0; g <= 2; ++g) {
+    const int y = top + plot_h - plot_h * g / 2;
+    s += QStringLiteral("<line x1=\"%1\" y1=\"%2\" x2=\"%3\" y2=\"%2\" stroke=\"#d9dee7\"/>")
+             .arg(left)
+             .arg(y)
+             .arg(width - 10);
+    s += QStringLiteral("<text x=\"%1\" y=\"%2\" text-anchor=\"end\">%3</text>")
+             .arg(left - 6)
+             .arg(y + 4)
+             .arg(Num(max * g / 2, locale));
+  }
+  const std::size_t label_every =
+      std::max<std::size_t>(1, static_cast<std::size_t>(std::ceil(45.0 / bar)));
+  for (std::size_t k = 0; k < values.size(); ++k) {
+    const double x = left + bar * static_cast<double>(k);
+    const double h =
+        static_cast<double>(plot_h) * static_cast<double>(values[k]) / static_cast<double>(max);
+    if (values[k] > 0)
+      s += QStringLiteral(
+               "<rect x=\"%1\" y=\"%2\" width=\"%3\" height=\"%4\" fill=\"%5\"><title>%6: "
+               "%7</title></rect>")
+               .arg(x + 0.5, 0, 'f', 1)
+               .arg(top + plot_h - std::max(1.0, h), 0, 'f', 1)
+               .arg(std::max(0.8, bar - 1.0), 0, 'f', 1)
+               .arg(std::max(1.0, h), 0, 'f', 1)
+               .arg(colour, Attr(labels[k]), Num(values[k], locale));
+    if (!labels[k].isEmpty() && k % label_every == 0)
+      s += QStringLiteral("<text x=\"%1\" y=\"%2\" text-anchor=\"middle\">%3</text>")
+               .arg(x + bar / 2, 0, 'f', 1)
+               .arg(height - bottom + 16)
+               .arg(HtmlEscaped(labels[k]));
+  }
+  s += QStringLiteral("<line x1=\"%1\" y1=\"%2\" x2=\"%3\" y2=\"%2\" stroke=\"#1d2330\"/>")
+           .arg(left)
+           .arg(top + plot_h)
+           .arg(width - 10);
+  s += QStringLiteral("</svg>");
+  return s;
+}
+
+QString EncodingsBar(const CorpusReport& r, const QLocale& locale) {
+  std::int64_t total = 0;
+  for (const ReportCount& c : r.encodings) total += c.count;
+  if (total == 0) return QStringLiteral("<p class=\"muted\">No text was read.</p>");
+  const int width = 900, height = 34;
+  QString s =
+      QStringLiteral(
+          "<svg class=\"chart\" id=\"chart-encodings\" xmlns=\"http://www.w3.org/2000/svg\" "
+          "viewBox=\"0 0 %1 %2\" width=\"%1\" height=\"%2\" role=\"img\" "
+          "aria-label=\"Texts by encoding\"><title>Texts by encoding</title>")
+          .arg(width)
+          .arg(height);
+  QString legend = QStringLiteral("<p class=\"legend\">");
+  double x = 0;
+  for (std::size_t k = 0; k < r.encodings.size(); ++k) {
+    const ReportCount& c = r.encodings[k];
+    const char* colour = kPalette[std::min<std::size_t>(k, 7)];
+    const double w = width * Share(c.count, total);
+    s += QStringLiteral(
+             "<rect x=\"%1\" y=\"2\" width=\"%2\" height=\"30\" fill=\"%3\"><title>%4: "
+             "%5</title></rect>")
+             .arg(x, 0, 'f', 1)
+             .arg(std::max(1.0, w), 0, 'f', 1)
+             .arg(QLatin1String(colour), HtmlEscaped(c.name), Num(c.count, locale));
+    x += w;
+    legend += QStringLiteral("<span><i style=\"background:%1\"></i>%2: %3 (%4)</span>")
+                  .arg(QLatin1String(colour), HtmlEscaped(c.name), Num(c.count, locale),
+                       Pct(Share(c.count, total), locale));
+  }
+  return s + QStringLiteral("</svg>") + legend + QStringLiteral("</p>");
+}
+
+QString FolderChart(const CorpusReport& r, const QLocale& locale) {
+  if (r.by_folder.empty())
+    return QStringLiteral("<p class=\"muted\">No folder holds broken files or duplicates.</p>");
+  const std::size_t rows = std::min<std::size_t>(r.by_folder.size(), 25);
+  std::int64_t max = 1;
+  for (std::size_t k = 0; k < rows; ++k)
+    max = std::max(max, r.by_folder[k].broken + r.by_folder[k].duplicates);
+  const int width = 900, row_h = 22, label_w = 430;
+  const int height = static_cast<int>(rows) * row_h + 8;
+  QString s = QStringLiteral(
+                  "<svg class=\"chart\" id=\"chart-folders\" xmlns=\"http://www.w3.org/2000/svg\" "
+                  "viewBox=\"0 0 %1 %2\" width=\"%1\" height=\"%2\" role=\"img\" "
+                  "aria-label=\"Broken files and "
+                  "duplicates by folder\"><title>Broken files and duplicates by folder</title>")
+                  .arg(width)
+                  .arg(height);
+  const double scale = static_cast<double>(width - label_w - 70) / static_cast<double>(max);
+  for (std::size_t k = 0; k < rows; ++k) {
+    const ReportFolder& f = r.by_folder[k];
+    const int y = 4 + static_cast<int>(k) * row_h;
+    QString name = DisplayName(f.folder);
+    if (name.size() > 60) name = QStringLiteral("\u2026") + name.right(59);
+    s += QStringLiteral("<text x=\"%1\" y=\"%2\" text-anchor=\"end\">%3</text>")
+             .arg(label_w - 8)
+             .arg(y + 14)
+             .arg(HtmlEscaped(name));
+    const double wb = scale * static_cast<double>(f.broken);
+    const double wd = scale * static_cast<double>(f.duplicates);
+    if (f.broken > 0)
+      s += QStringLiteral(
+               "<rect x=\"%1\" y=\"%2\" width=\"%3\" height=\"16\" fill=\"#c62828\"><title>%4 "
+               "broken</title></rect>")
+               .arg(label_w)
+               .arg(y + 2)
+               .arg(std::max(1.0, wb), 0, 'f', 1)
+               .arg(Num(f.broken, locale));
+    if (f.duplicates > 0)
+      s += QStringLiteral(
+               "<rect x=\"%1\" y=\"%2\" width=\"%3\" height=\"16\" fill=\"#ef6c00\"><title>%4 "
+               "duplicates</title></rect>")
+               .arg(label_w + wb, 0, 'f', 1)
+               .arg(y + 2)
+               .arg(std::max(1.0, wd), 0, 'f', 1)
+               .arg(Num(f.duplicates, locale));
+    s += QStringLiteral("<text x=\"%1\" y=\"%2\">%3 / %4</text>")
+             .arg(label_w + wb + wd + 6, 0, 'f', 1)
+             .arg(y + 14)
+             .arg(Num(f.broken, locale), Num(f.duplicates, locale));
+  }
+  s += QStringLiteral(
+      "</svg><p class=\"legend\"><span><i style=\"background:#c62828\"></i>broken files</span>"
+      "<span><i style=\"background:#ef6c00\"></i>duplicate names and spare near-duplicate "
+      "copies</span></p>");
+  if (r.folders_with_findings > static_cast<std::int64_t>(rows))
+    s += QStringLiteral(
+             "<p class=\"cut\">The %1 folders with the most findings of %2 are drawn.</p>")
+             .arg(Num(static_cast<std::int64_t>(rows), locale),
+                  Num(r.folders_with_findings, locale));
+  return s;
+}
+
+}  // namespace
+
+QString HtmlEscaped(const QString& text) {
+  QString out;
+  out.reserve(text.size() + text.size() / 8);
+  const qsizetype n = text.size();
+  for (qsizetype i = 0; i < n; ++i) {
+    const QChar c = text[i];
+    const char16_t u = c.unicode();
+    switch (u) {
+      case u'&':
+        out += QStringLiteral("&amp;");
+        continue;
+      case u'<':
+        out += QStringLiteral("&lt;");
+        continue;
+      case u'>':
+        out += QStringLiteral("&gt;");
+        continue;
+      case u'"':
+        out += QStringLiteral("&quot;");
+        continue;
+      case u'\'':
+        out += QStringLiteral("&#39;");
+        continue;
+      default:
+        break;
+    }
+    if ((u < 0x20 && u != u'\t' && u != u'\n') || u == 0x7F) {
+      out += QChar(0xFFFD);
+    } else if (c.isHighSurrogate() && i + 1 < n && text[i + 1].isLowSurrogate()) {
+      out += c;
+      out += text[++i];
+    } else if (c.isSurrogate()) {
+      out += QChar(0xFFFD);
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+QString FileUrl(const QString& path) {
+  // From the name's own bytes, so that a name that is not UTF-8 still links
+  // to its file.
+  return QStringLiteral("file://") +
+         QString::fromLatin1(NativeFromName(path).toPercentEncoding("/"));
+}
+
+std::vector<ReportVerdict> ReportVerdicts(const CorpusReport& r, const QLocale& l) {
+  std::vector<ReportVerdict> v;
+  const std::int64_t files = r.files;
+  if (r.stopped)
+    v.push_back({QStringLiteral("stopped"), false,
+                 QStringLiteral("The run was stopped: the report is incomplete.")});
+  if (r.unreadable_files > 0)
+    v.push_back({QStringLiteral("unreadable"), false,
+                 QStringLiteral("%1 of %2 files could not be read (listed under Problems).")
+                     .arg(Num(r.unreadable_files, l), Num(files, l))});
+  v.push_back(
+      {QStringLiteral("broken"), r.broken_total == 0,
+       r.broken_total == 0
+           ? QStringLiteral(
+                 "No file looks broken: every text passed the size test and the digraph test.")
+           : QStringLiteral(
+                 "%1 of files look broken (%2): %3 failed the size test, %4 differ from the "
+                 "digraph reference by more than %5.")
+                 .arg(Pct(Share(r.broken_total, files), l), Num(r.broken_total, l),
+                      Num(r.size_failures, l), Num(r.digraph_failures, l),
+                      Pct(r.digraph_threshold, l))});
+  v.push_back(
+      {QStringLiteral("names"), r.name_groups_total == 0,
+       r.name_groups_total == 0
+           ? QStringLiteral("No two files share a name.")
+           : QStringLiteral("%1 of files share their name with another file (%2 files in %3).")
+                 .arg(Pct(Share(r.name_duplicate_files, files), l), Num(r.name_duplicate_files, l),
+                      Count(r.name_groups_total, QStringLiteral("group"), QStringLiteral("groups"),
+                            l))});
+  v.push_back({QStringLiteral("near_duplicates"), r.near_groups_total == 0,
+               r.near_groups_total == 0
+                   ? QStringLiteral("No text is a near duplicate of another.")
+                   : QStringLiteral("%1 of files are near duplicates of another file: %2 in %3, "
+                                    "%4 of the corpus's bytes.")
+                         .arg(Pct(Share(r.spare_copies, files), l),
+                              Count(r.spare_copies, QStringLiteral("spare copy"),
+                                    QStringLiteral("spare copies"), l),
+                              Count(r.near_groups_total, QStringLiteral("group"),
+                                    QStringLiteral("groups"), l),
+                              Pct(Share(r.spare_bytes, r.bytes), l))});
+  const double boiler = std::min(1.0, Share(r.chunk_characters, r.text_characters));
+  v.push_back({QStringLiteral("boilerplate"), boiler < 0.01,
+               r.chunks_total == 0
+                   ? QStringLiteral("No sentence recurs across the texts.")
+                   : QStringLiteral("%1 across texts; their repeats make up %2 of the "
+                                    "corpus's text.")
+                         .arg(Count(r.chunks_total, QStringLiteral("sentence recurs"),
+                                    QStringLiteral("sentences recur"), l),
+                              Pct(boiler, l))});
+  return v;
+}
+
+QByteArray CorpusReportHtml(const CorpusReport& r, const QLocale& l) {
+  QString h;
+  h.reserve(1 << 20);
+  h += QStringLiteral(
+           "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">"
+           "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">"
+           "<title>Corpus health report: %1</title><style>")
+           .arg(Shown(r.folder));
+  h += QLatin1String(kStyle);
+  h += QStringLiteral(
+           "</style></head><body>\n<header><h1>Corpus health report</h1><p>%1</p>"
+           "<p>Made %2 in %3 seconds.</p></header>\n")
+           .arg(Shown(r.folder), HtmlEscaped(r.generated), l.toString(r.seconds, 'f', 1));
+  h += QStringLiteral(
+      "<nav><a href=\"#summary\">Summary</a><a href=\"#broken\">Broken files</a>"
+      "<a href=\"#duplicates\">Duplicates</a><a href=\"#boilerplate\">Boilerplate</a>"
+      "<a href=\"#pictures\">Pictures</a><a href=\"#problems\">Problems</a></nav>\n<main>\n");
+
+  // ---- Summary.
+  const std::vector<ReportVerdict> verdicts = ReportVerdicts(r, l);
+  const bool clean =
+      std::all_of(verdicts.begin(), verdicts.end(), [](const ReportVerdict& v) { return v.ok; });
+  h += QStringLiteral(
+           "<section id=\"summary\"><h2>Summary</h2><p><strong>%1</strong></p><ul "
+           "class=\"verdicts\">")
+           .arg(clean ? QStringLiteral("This corpus looks clean.")
+                      : QStringLiteral("This corpus needs attention where marked in red."));
+  for (const ReportVerdict& v : verdicts)
+    h +=
+        QStringLiteral("<li class=\"%1\" id=\"verdict-%2\">%3</li>")
+            .arg(v.ok ? QStringLiteral("ok") : QStringLiteral("bad"), v.check, HtmlEscaped(v.text));
+  h += QStringLiteral("</ul><table class=\"facts\">");
+  auto fact = [&](const QString& name, const QString& value) {
+    h += QStringLiteral("<tr><th>%1</th><td class=\"n\">%2</td></tr>").arg(name, value);
+  };
+  fact(QStringLiteral("Files"), Num(r.files, l));
+  fact(QStringLiteral("Folders with files"), Num(r.folders, l));
+  fact(QStringLiteral("Size"), Bytes(r.bytes, l));
+  fact(QStringLiteral("Characters of text"), Num(r.text_characters, l));
+  fact(QStringLiteral("Empty files"), Num(r.empty_files, l));
+  fact(QStringLiteral("Files that could not be read"), Num(r.unreadable_files, l));
+  h += QStringLiteral("</table><h3>Texts by encoding</h3><table class=\"facts\" id=\"encodings\">");
+  for (const ReportCount& e : r.encodings) fact(HtmlEscaped(e.name), Num(e.count, l));
+  if (r.encodings.empty()) h += QStringLiteral("<tr><td>No text was read.</td></tr>");
+  h += QStringLiteral("</table>");
+  h += QStringLiteral("<h3>Options used</h3><ul>");
+  for (const QString& o : r.options)
+    h += QStringLiteral("<li>") + HtmlEscaped(o) + QStringLiteral("</li>");
+  h += QStringLiteral("</ul></section>\n");
+
+  // ---- Broken files.
+  h += QStringLiteral("<section id=\"broken\"><h2>Broken files</h2>");
+  h += QStringLiteral(
+      "<p>The <em>size test</em> flags a file whose readable text is shorter than the file: "
+      "reading "
+      "stops at a NUL byte, and bytes that are not text in the file's encoding are lost. The "
+      "<em>digraph test</em> compares how often each pair of letters occurs in a text with ");
+  if (r.digraph_reference_from_corpus) {
+    h +=
+        QStringLiteral(
+            "the whole corpus, and flags the texts that differ most: those whose share of "
+            "differing "
+            "pairs is above <strong>%1</strong> (median %2 plus three robust deviations of %3, and "
+            "never below %4). Give known-good texts with <code>--good FOLDER</code> for a stricter "
+            "reference.")
+            .arg(Pct(r.digraph_threshold, l), Pct(r.digraph_median, l),
+                 Pct(1.4826 * r.digraph_mad, l), Pct(r.digraph_floor, l));
+  } else {
+    h += QStringLiteral(
+             "the known-good texts of %1, and flags those whose share of differing pairs is above "
+             "<strong>%2</strong>.")
+             .arg(Shown(r.reference), Pct(r.digraph_threshold, l));
+  }
+  h += QStringLiteral(" %1 texts had enough pairs to be compared.</p>")
+           .arg(Num(r.digraph_tested, l));
+  if (!r.digraph_reference_usable)
+    h += QStringLiteral(
+        "<p class=\"cut\">The corpus holds too little text for a digraph reference; only the size "
+        "test was made.</p>");
+  if (r.broken.empty()) {
+    h += QStringLiteral("<p>No broken files.</p>");
+  } else {
+    h += QStringLiteral(
+        "<table id=\"broken-files\"><thead><tr><th>File</th><th>Test</th><th "
+        "class=\"n\">Distance</th>"
+        "<th>What was found</th></tr></thead><tbody>");
+    for (const ReportBrokenFile& b : r.broken)
+      h += QStringLiteral(
+               "<tr><td class=\"path\">%1</td><td>%2</td><td class=\"n\">%3</td><td>%4</td></tr>")
+               .arg(FileLink(b.path), b.test,
+                    b.test == QStringLiteral("digraph") ? Pct(b.distance, l) : QString(),
+                    HtmlEscaped(b.note));
+    h += QStringLiteral("</tbody></table>");
+    h += CutNote(static_cast<std::int64_t>(r.broken.size()), r.broken_total,
+                 QStringLiteral("broken files"), l);
+  }
+  h += QStringLiteral("</section>\n");
+
+  // ---- Duplicates.
+  h += QStringLiteral(
+      "<section id=\"duplicates\"><h2>Duplicates</h2><h3>Files of the same name</h3>");
+  if (r.name_groups.empty()) {
+    h += QStringLiteral("<p>No two files share a name.</p>");
+  } else {
+    h += QStringLiteral(
+             "<p>%1 by more than one file; %2 files (%3 of the corpus) carry them. Names "
+             "are compared without regard to case.</p>")
+             .arg(Count(r.name_groups_total, QStringLiteral("name is used"),
+                        QStringLiteral("names are used"), l),
+                  Num(r.name_duplicate_files, l), Pct(Share(r.name_duplicate_files, r.files), l));
+    h += QStringLiteral(
+        "<table id=\"name-groups\"><thead><tr><th>Name</th><th>Files</th></tr></thead><tbody>");
+    for (const ReportNameGroup& g : r.name_groups) {
+      h += QStringLiteral("<tr><td>%1</td><td class=\"path\">").arg(Shown(g.name));
+      for (qsizetype k = 0; k < g.paths.size(); ++k)
+        h += (k ? QStringLiteral("<br>") : QString()) + FileLink(g.paths[k]);
+      h += QStringLiteral("</td></tr>");
+    }
+    h += QStringLiteral("</tbody></table>");
+    h += CutNote(static_cast<std::int64_t>(r.name_groups.size()), r.name_groups_total,
+                 QStringLiteral("groups"), l);
+  }
+  h += QStringLiteral("<h3>Near duplicates</h3>");
+  if (r.near_groups.empty()) {
+    h += QStringLiteral("<p>No text has the same or nearly the same contents as another.</p>");
+  } else {
+    h += QStringLiteral(
+             "<p>%1 of texts with the same or nearly the same words: %2 files, of which %3 "
+             "(%4 of the files, %5, %6 of the corpus's bytes). The first file of each "
+             "group is kept; the word differences are counted against it.</p>")
+             .arg(Count(r.near_groups_total, QStringLiteral("group"), QStringLiteral("groups"), l),
+                  Num(r.near_duplicate_files, l),
+                  Count(r.spare_copies, QStringLiteral("is a spare copy"),
+                        QStringLiteral("are spare copies"), l),
+                  Pct(Share(r.spare_copies, r.files), l), Bytes(r.spare_bytes, l),
+                  Pct(Share(r.spare_bytes, r.bytes), l));
+    h += QStringLiteral(
+        "<table id=\"near-groups\"><thead><tr><th>File</th><th class=\"n\">Words</th>"
+        "<th class=\"n\">Word differences</th><th class=\"n\">Word-type differences</th>"
+        "<th></th></tr></thead>");
+    for (const std::vector<ReportNearDuplicate>& g : r.near_groups) {
+      h += QStringLiteral("<tbody class=\"group\">");
+      for (const ReportNearDuplicate& m : g)
+        h += QStringLiteral(
+                 "<tr><td class=\"path\">%1</td><td class=\"n\">%2</td><td class=\"n\">%3</td>"
+                 "<td class=\"n\">%4</td><td class=\"%5\">%6</td></tr>")
+                 .arg(FileLink(m.path), Num(m.tokens, l), Num(m.token_diff, l), Num(m.type_diff, l),
+                      m.keep ? QStringLiteral("keep") : QStringLiteral("spare"),
+                      m.keep ? QStringLiteral("keep") : QStringLiteral("spare copy"));
+      h += QStringLiteral("</tbody>");
+    }
+    h += QStringLiteral("</table>");
+    h += CutNote(static_cast<std::int64_t>(r.near_groups.size()), r.near_groups_total,
+                 QStringLiteral("groups"), l);
+    h += QStringLiteral(
+             "<h3>Moving the spare copies aside</h3><p>This command moves %1 into a "
+             "folder named <code>moved</code> beside each, never overwriting a file; "
+             "<code>sorvel-cli restore --yes FOLDER</code> brings them back. Without "
+             "<code>--yes</code> "
+             "it only lists what it would move.</p><pre id=\"move-command\">%2</pre>")
+             .arg(Count(r.moves_total, QStringLiteral("spare copy"), QStringLiteral("spare copies"),
+                        l),
+                  HtmlEscaped(r.move_command));
+    if (r.moves_refused > 0)
+      h += QStringLiteral(
+               "<p class=\"cut\">%1 spare copies would stay where they are: they are reached "
+               "through a "
+               "symbolic link.</p>")
+               .arg(Num(r.moves_refused, l));
+    h += QStringLiteral(
+        "<table id=\"moves\"><thead><tr><th>Would move</th><th>to</th></tr></thead><tbody>");
+    for (const ReportMove& m : r.moves)
+      h += QStringLiteral("<tr><td class=\"path\">%1</td><td class=\"path\">%2</td></tr>")
+               .arg(FileLink(m.from), Shown(m.to));
+    h += QStringLiteral("</tbody></table>");
+    h += CutNote(static_cast<std::int64_t>(r.moves.size()), r.moves_total, QStringLiteral("moves"),
+                 l);
+  }
+  h += QStringLiteral("</section>\n");
+
+  // ---- Boilerplate.
+  h += QStringLiteral("<section id=\"boilerplate\"><h2>Boilerplate</h2>");
+  if (r.chunks.empty()) {
+    h += QStringLiteral("<p>No sentence recurs across the texts.</p>");
+  } else {
+    h += QStringLiteral(
+             "<p>%1 more than once; all their repeats together make up %2 of the "
+             "corpus's text, and those of the %3 listed here %4.</p>")
+             .arg(Count(r.chunks_total, QStringLiteral("sentence occurs"),
+                        QStringLiteral("sentences occur"), l),
+                  Pct(std::min(1.0, Share(r.chunk_characters, r.text_characters)), l),
+                  Num(static_cast<std::int64_t>(r.chunks.size()), l),
+                  Pct(std::min(1.0, Share(r.top_chunk_characters, r.text_characters)), l));
+    h += QStringLiteral(
+        "<table id=\"chunks\"><thead><tr><th class=\"n\">Hits</th><th class=\"n\">Files</th>"
+        "<th>Sentence</th></tr></thead><tbody>");
+    for (const ReportChunk& c : r.chunks)
+      h += QStringLiteral("<tr><td class=\"n\">%1</td><td class=\"n\">%2</td><td>%3</td></tr>")
+               .arg(Num(c.hits, l), Num(c.files, l), HtmlEscaped(c.text));
+    h += QStringLiteral("</tbody></table>");
+  }
+  h += QStringLiteral("</section>\n");
+
+  // ---- Pictures.
+  h += QStringLiteral(
+      "<section id=\"pictures\"><h2>Pictures</h2><h3>Text sizes</h3>"
+      "<p class=\"muted\">Files by size in bytes, on a logarithmic scale: each bar holds the files "
+      "from its size up to twice that size.</p>");
+  {
+    // From the smallest size that occurs to the largest, one bin at least.
+    std::size_t first = r.size_bins.size(), last = 0;
+    for (std::size_t k = 0; k < r.size_bins.size(); ++k)
+      if (r.size_bins[k] > 0) {
+        first = std::min(first, k);
+        last = k;
+      }
+    std::vector<std::int64_t> values;
+    std::vector<QString> labels;
+    for (std::size_t k = first; k <= last && k < r.size_bins.size(); ++k) {
+      values.push_back(r.size_bins[k]);
+      labels.push_back(BinLabel(k));
+    }
+    if (r.files == 0)
+      h += QStringLiteral("<p class=\"muted\">No files.</p>");
+    else
+      h += ColumnChart(QStringLiteral("chart-sizes"), QStringLiteral("Text sizes"), values, labels,
+                       QStringLiteral("#3b6fb6"), l);
+  }
+  h += QStringLiteral(
+      "<h3>Texts per month</h3><p class=\"muted\">Files by the month of their date stamp: what "
+      "sub-corpora by month would hold.</p>");
+  if (r.months.empty()) {
+    h += QStringLiteral("<p class=\"muted\">No dated files.</p>");
+  } else {
+    std::vector<std::int64_t> values;
+    std::vector<QString> labels;
+    const bool by_year = r.months.size() > 36;
+    for (const ReportCount& m : r.months) {
+      values.push_back(m.count);
+      const QString year = m.name.left(4), month = m.name.mid(5);
+      labels.push_back(
+          by_year ? (month == QStringLiteral("01") || &m == &r.months.front() ? year : QString())
+                  : year + QLatin1Char('-') + month);
+    }
+    h += ColumnChart(QStringLiteral("chart-months"), QStringLiteral("Texts per month"), values,
+                     labels, QStringLiteral("#4f9e5b"), l);
+  }
+  h += QStringLiteral("<h3>Encodings</h3>") + EncodingsBar(r, l);
+  h += QStringLiteral("<h3>Where the broken files and duplicates lie</h3>") + FolderChart(r, l);
+  h += QStringLiteral("</section>\n");
+
+  // ---- Problems.
+  h += QStringLiteral("<section id=\"problems\"><h2>Problems</h2>");
+  if (r.problems.empty()) {
+    h += QStringLiteral("<p>Every folder and file could be read.</p>");
+  } else {
+    h += QStringLiteral(
+        "<table id=\"problem-list\"><thead><tr><th>File or folder</th><th>Why it could not be "
+        "read</th>"
+        "</tr></thead><tbody>");
+    const std::size_t shown = std::min<std::size_t>(r.problems.size(), 500);
+    for (std::size_t k = 0; k < shown; ++k)
+      h += QStringLiteral("<tr><td class=\"path\">%1</td><td>%2</td></tr>")
+               .arg(FileLink(r.problems[k].file), HtmlEscaped(r.problems[k].reason));
+    h += QStringLiteral("</tbody></table>");
+    h += CutNote(static_cast<std::int64_t>(shown), static_cast<std::int64_t>(r.problems.size()),
+                 QStringLiteral("problems"), l);
+  }
+  h += QStringLiteral("</section>\n</main></body></html>\n");
+  return h.toUtf8();
+}
+
+QJsonObject CorpusReportJson(const CorpusReport& r) {
+  const QLocale c = QLocale::c();
+  QJsonArray verdicts;
+  for (const ReportVerdict& v : ReportVerdicts(r, c))
+    verdicts.append(QJsonObject{{QStringLiteral("check"), v.check},
+                                {QStringLiteral("ok"), v.ok},
+                                {QStringLiteral("text"), v.text}});
+  QJsonArray encodings;
+  for (const ReportCount& e : r.encodings)
+    encodings.append(QJsonObject{{QStringLiteral("encoding"), e.name},
+                                 {QStringLiteral("files"), static_cast<double>(e.count)}});
+  QJsonArray broken;
+  for (const ReportBrokenFile& b : r.broken)
+    broken.append(QJsonObject{{QStringLiteral("file"), DisplayName(b.path)},
+                              {QStringLiteral("test"), b.test},
+                              {QStringLiteral("note"), b.note},
+                              {QStringLiteral("distance"), Rounded(b.distance)}});
+  QJsonArray names;
+  for (const ReportNameGroup& g : r.name_groups) {
+    QJsonArray paths;
+    for (const QString& p : g.paths) paths.append(DisplayName(p));
+    names.append(QJsonObject{{QStringLiteral("name"), DisplayName(g.name)},
+                             {QStringLiteral("files"), paths}});
+  }
+  QJsonArray near;
+  for (const auto& g : r.near_groups) {
+    QJsonArray members;
+    for (const ReportNearDuplicate& m : g)
+      members.append(QJsonObject{{QStringLiteral("file"), DisplayName(m.path)},
+                                 {QStringLiteral("bytes"), static_cast<double>(m.size)},
+                                 {QStringLiteral("words"), m.tokens},
+                                 {QStringLiteral("word_diff"), m.token_diff},
+                                 {QStringLiteral("type_diff"), m.type_diff},
+                                 {QStringLiteral("keep"), m.keep}});
+    near.append(members);
+  }
+  QJsonArray moves;
+  for (const ReportMove& m : r.moves)
+    moves.append(QJsonObject{{QStringLiteral("from"), DisplayName(m.from)},
+                             {QStringLiteral("to"), DisplayName(m.to)}});
+  QJsonArray chunks;
+  for (const ReportChunk& ch : r.chunks)
+    chunks.append(QJsonObject{{QStringLiteral("text"), ch.text},
+                              {QStringLiteral("hits"), static_cast<double>(ch.hits)},
+                              {QStringLiteral("files"), ch.files}});
+  QJsonArray sizes;
+  for (std::size_t k = 0; k < r.size_bins.size(); ++k) {
+    const double from = k == 0 ? 0 : std::ldexp(1.0, static_cast<int>(k) - 1);
+    const double to = k == 0 ? 0 : std::ldexp(1.0, static_cast<int>(k)) - 1;
+    sizes.append(QJsonObject{{QStringLiteral("from"), from},
+                             {QStringLiteral("to"), to},
+                             {QStringLiteral("files"), static_cast<double>(r.size_bins[k])}});
+  }
+  QJsonArray months;
+  for (const ReportCount& m : r.months)
+    months.append(QJsonObject{
+        {QStringLiteral("month"), QString(m.name).replace(QLatin1Char('_'), QLatin1Char('-'))},
+        {QStringLiteral("files"), static_cast<double>(m.count)}});
+  QJsonArray folders;
+  for (const ReportFolder& f : r.by_folder)
+    folders.append(QJsonObject{{QStringLiteral("folder"), DisplayName(f.folder)},
+                               {QStringLiteral("files"), static_cast<double>(f.files)},
+                               {QStringLiteral("broken"), static_cast<double>(f.broken)},
+                               {QStringLiteral("duplicates"), static_cast<double>(f.duplicates)}});
+  QJsonArray problems;
+  for (const FileProblem& p : r.problems)
+    problems.append(QJsonObject{{QStringLiteral("file"), DisplayName(p.file)},
+                                {QStringLiteral("reason"), p.reason}});
+  auto num = [](std::int64_t v) { return static_cast<double>(v); };
+  return QJsonObject{
+      {QStringLiteral("folder"), DisplayName(r.folder)},
+      {QStringLiteral("generated"), r.generated},
+      {QStringLiteral("seconds"), std::round(r.seconds * 1000) / 1000},
+      {QStringLiteral("stopped"), r.stopped},
+      {QStringLiteral("options"), QJsonArray::fromStringList(r.options)},
+      {QStringLiteral("verdicts"), verdicts},
+      {QStringLiteral("summary"),
+       QJsonObject{{QStringLiteral("files"), num(r.files)},
+                   {QStringLiteral("folders"), num(r.folders)},
+                   {QStringLiteral("bytes"), num(r.bytes)},
+                   {QStringLiteral("characters"), num(r.text_characters)},
+                   {QStringLiteral("empty_files"), num(r.empty_files)},
+                   {QStringLiteral("unreadable_files"), num(r.unreadable_files)},
+                   {QStringLiteral("encodings"), encodings}}},
+      {QStringLiteral("broken"),
+       QJsonObject{
+           {QStringLiteral("total"), num(r.broken_total)},
+           {QStringLiteral("size_test"), num(r.size_failures)},
+           {QStringLiteral("digraph_test"), num(r.digraph_failures)},
+           {QStringLiteral("digraph_reference"),
+            r.digraph_reference_from_corpus ? QStringLiteral("corpus") : DisplayName(r.reference)},
+           {QStringLiteral("digraph_compared"), num(r.digraph_tested)},
+           {QStringLiteral("digraph_threshold"), Rounded(r.digraph_threshold)},
+           {QStringLiteral("digraph_median"), Rounded(r.digraph_median)},
+           {QStringLiteral("digraph_mad"), Rounded(r.digraph_mad)},
+           {QStringLiteral("files"), broken}}},
+      {QStringLiteral("duplicate_names"),
+       QJsonObject{{QStringLiteral("groups_total"), num(r.name_groups_total)},
+                   {QStringLiteral("files"), num(r.name_duplicate_files)},
+                   {QStringLiteral("groups"), names}}},
+      {QStringLiteral("near_duplicates"),
+       QJsonObject{{QStringLiteral("groups_total"), num(r.near_groups_total)},
+                   {QStringLiteral("files"), num(r.near_duplicate_files)},
+                   {QStringLiteral("spare_copies"), num(r.spare_copies)},
+                   {QStringLiteral("spare_bytes"), num(r.spare_bytes)},
+                   {QStringLiteral("share_of_files"), Rounded(Share(r.spare_copies, r.files))},
+                   {QStringLiteral("share_of_bytes"), Rounded(Share(r.spare_bytes, r.bytes))},
+                   {QStringLiteral("groups"), near},
+                   {QStringLiteral("moves_total"), num(r.moves_total)},
+                   {QStringLiteral("moves_refused"), num(r.moves_refused)},
+                   {QStringLiteral("moves"), moves},
+                   {QStringLiteral("command"), r.move_command}}},
+      {QStringLiteral("boilerplate"),
+       QJsonObject{{QStringLiteral("chunks_total"), num(r.chunks_total)},
+                   {QStringLiteral("characters"), num(r.chunk_characters)},
+                   {QStringLiteral("share_of_text"),
+                    Rounded(std::min(1.0, Share(r.chunk_characters, r.text_characters)))},
+                   {QStringLiteral("top_share_of_text"),
+                    Rounded(std::min(1.0, Share(r.top_chunk_characters, r.text_characters)))},
+                   {QStringLiteral("chunks"), chunks}}},
+      {QStringLiteral("pictures"),
+       QJsonObject{{QStringLiteral("sizes"), sizes},
+                   {QStringLiteral("months"), months},
+                   {QStringLiteral("folders"), folders},
+                   {QStringLiteral("folders_with_findings"), num(r.folders_with_findings)}}},
+      {QStringLiteral("problems"), problems},
+  };
+}
