@@ -199,6 +199,8 @@ void MainWindow::ShowStatusText(const QString& text) {
   OnWindowThread([this, text] { AdvOfficeStatusBar1->SetPanelText(10, text); });
 }
 
+void MainWindow::ShowRunSummary(const QString& summary) { ShowStatusText(summary); }
+
 void MainWindow::ShowCountOutOf(long long n, long long total) {
   ShowStatusText(Format(LX("LXNManyOutOfN"), {n, total}));
 }

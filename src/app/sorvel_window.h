@@ -41,6 +41,7 @@ class MainWindow : public ToolWindowBase, public PageHost {
   bool SetSecondProgress(int percent) override;
   void ResetProgress(bool idle) override;
   void ShowStatusText(const QString& text) override;
+  void ShowRunSummary(const QString& summary) override;
   void ShowCountOutOf(long long n, long long total) override;
   // Overall progress, then the Corruption page's list takes the detector's
   // new results, then pending events run. The corruption run's per-file

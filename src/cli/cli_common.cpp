@@ -134,6 +134,12 @@ void PrintError(const QString& line) {
   std::fflush(stderr);
 }
 
+void PrintSummary(const CliCommonOptions& opts, const QString& line) {
+  if (opts.quiet) return;
+  std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
+  std::fflush(stderr);
+}
+
 void PrintJson(const QJsonObject& object) {
   const QByteArray b = QJsonDocument(object).toJson(QJsonDocument::Indented);
   std::fwrite(b.constData(), 1, static_cast<std::size_t>(b.size()), stdout);

@@ -139,6 +139,10 @@ void PrintLine(const QString& line);         // stdout, UTF-8 + newline
 void PrintUtf8Line(const QByteArray& line);  // stdout, as it is + newline
 void PrintError(const QString& line);        // stderr, "sorvel-cli: " + line
 void PrintJson(const QJsonObject& object);   // stdout, one object
+// The run's one-line summary (runtime/run_summary.h) on stderr, also under
+// --json and when stderr is not a terminal, so that a log says what a run
+// checked; --quiet silences it.
+void PrintSummary(const CliCommonOptions& opts, const QString& line);
 QString QStr(const std::string& s);
 // A single-precision value for JSON: the double nearest to the shortest
 // decimal that reads back as the same float, so 11.328125f prints as

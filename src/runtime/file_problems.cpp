@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include "runtime/native_names.h"
+#include "runtime/run_summary.h"
 
 QString FileProblemLines(const std::vector<FileProblem>& problems, int limit) {
   QStringList lines;
@@ -18,6 +19,5 @@ QString FileProblemLines(const std::vector<FileProblem>& problems, int limit) {
 }
 
 QString CountOfFiles(const QString& pattern, std::size_t count) {
-  const QString number = QLocale().toString(static_cast<qulonglong>(count));
-  return pattern.arg(count == 1 ? QStringLiteral("1 file") : number + QStringLiteral(" files"));
+  return pattern.arg(CountOf(static_cast<long long>(count)));
 }

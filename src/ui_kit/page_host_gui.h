@@ -28,6 +28,10 @@ class PageHost {
   virtual void ResetProgress(bool idle) = 0;
   virtual void ShowStatusText(const QString& text) = 0;
   virtual void ShowCountOutOf(long long n, long long total) = 0;
+  // The one line that ends a run (runtime/run_summary.h): what was checked
+  // and what was found, or why nothing was. It stays in the status bar with
+  // the page that ran the tool.
+  virtual void ShowRunSummary(const QString& summary) = 0;
 
   // --- running a tool (window thread) ---
   // Runs work on a worker thread. While it runs, every registered start

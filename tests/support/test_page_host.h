@@ -51,6 +51,14 @@ class TestPageHost : public PageHost {
     if (on_status) on_status(text);
   }
   void ShowCountOutOf(long long, long long) override {}
+  void ShowRunSummary(const QString& summary) override {
+    QMutexLocker lock(&mutex_);
+    summaries_ << summary;
+  }
+  QStringList Summaries() {
+    QMutexLocker lock(&mutex_);
+    return summaries_;
+  }
 
   bool RunTool(const QString&, std::function<void()> work,
                std::function<void(bool)> done) override {
@@ -136,6 +144,7 @@ class TestPageHost : public PageHost {
   std::unique_ptr<TextViewerWindow> viewer_;
   QMutex mutex_;
   QStringList statuses_;
+  QStringList summaries_;
   std::vector<int> percents_;
   std::vector<bool> resets_;
 };
