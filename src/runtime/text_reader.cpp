@@ -7,7 +7,9 @@
 
 #include <QChar>
 #include <QFile>
+#include <algorithm>
 #include <array>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <memory>
@@ -570,9 +572,11 @@ class TextDecoder {
   std::int64_t valid_bytes_ = 0;
 };
 
-// Past this many held units, an undecided text is settled by reading ahead
-// without decoding, so that a huge UTF-8 file is never held whole.
-constexpr std::size_t kHoldLimit = std::size_t(1) << 22;
+// The read size, and the held units past which an undecided text is settled
+// by reading ahead without decoding, so that a huge UTF-8 file is never held
+// whole. Relaxed atomics: they are set before any reading starts.
+std::atomic<std::size_t> g_read_chunk{TextReaderSizes{}.read_chunk};
+std::atomic<std::size_t> g_hold_limit{TextReaderSizes{}.hold_limit};
 
 std::size_t ReadSome(int fd, char* buf, std::size_t n, const QString& path) {
   for (;;) {
@@ -586,12 +590,12 @@ std::size_t ReadSome(int fd, char* buf, std::size_t n, const QString& path) {
 // that are not decoded yet, and tells whether the text is well-formed UTF-8
 // up to its NUL or end.
 bool RestIsUtf8(int fd, const unsigned char* tail, std::size_t tail_n, const QString& path) {
-  constexpr std::size_t kChunk = 1 << 18;
-  std::vector<unsigned char> buf(kChunk + 8);
+  const std::size_t chunk = g_read_chunk.load(std::memory_order_relaxed);
+  std::vector<unsigned char> buf(chunk + 8);
   std::memcpy(buf.data(), tail, tail_n);
   std::size_t carry = tail_n;
   for (;;) {
-    const std::size_t got = ReadSome(fd, reinterpret_cast<char*>(buf.data()) + carry, kChunk, path);
+    const std::size_t got = ReadSome(fd, reinterpret_cast<char*>(buf.data()) + carry, chunk, path);
     const std::size_t avail = carry + got;
     const Utf8Run r = DecodeUtf8Run<false>(buf.data(), avail, nullptr);
     switch (r.stop) {
@@ -613,6 +617,16 @@ bool RestIsUtf8(int fd, const unsigned char* tail, std::size_t tail_n, const QSt
 }
 
 }  // namespace
+
+TextReaderSizes CurrentTextReaderSizes() {
+  return {g_read_chunk.load(std::memory_order_relaxed),
+          g_hold_limit.load(std::memory_order_relaxed)};
+}
+
+void SetTextReaderSizes(const TextReaderSizes& sizes) {
+  g_read_chunk.store(std::max<std::size_t>(sizes.read_chunk, 4), std::memory_order_relaxed);
+  g_hold_limit.store(std::max<std::size_t>(sizes.hold_limit, 1), std::memory_order_relaxed);
+}
 
 QString TextEncodingName(const TextFileInfo& info) {
   switch (info.encoding) {
@@ -705,8 +719,9 @@ std::int64_t ReadNormalisedText(const QString& path, const std::function<void(QS
   local.size = static_cast<std::int64_t>(st.st_size);
   const DecodingChoice choice = CurrentChoice();
 
-  constexpr std::size_t kChunk = 1 << 18;
-  std::vector<char> buf(kChunk + 8);
+  const std::size_t chunk = g_read_chunk.load(std::memory_order_relaxed);
+  const std::size_t hold_limit = g_hold_limit.load(std::memory_order_relaxed);
+  std::vector<char> buf(chunk + 8);
   std::size_t carry =
       0;  // bytes kept from the previous read (mark probe, cut sequence, odd UTF-16 byte)
   bool first = true;
@@ -714,7 +729,7 @@ std::int64_t ReadNormalisedText(const QString& path, const std::function<void(QS
   TextDecoder decoder(norm, choice);
 
   for (;;) {
-    const std::size_t got = ReadSome(fh.get(), buf.data() + carry, kChunk, path);
+    const std::size_t got = ReadSome(fh.get(), buf.data() + carry, chunk, path);
     std::size_t avail = carry + got;
     const bool eof = got == 0;
     const auto* p = reinterpret_cast<const unsigned char*>(buf.data());
@@ -755,7 +770,7 @@ std::int64_t ReadNormalisedText(const QString& path, const std::function<void(QS
     const std::size_t used = decoder.Feed(p, avail, eof);
     if (norm.Ended() || eof) break;
     carry = avail - used;
-    if (decoder.Current() == TextDecoder::Step::AutoHolding && decoder.HeldUnits() > kHoldLimit) {
+    if (decoder.Current() == TextDecoder::Step::AutoHolding && decoder.HeldUnits() > hold_limit) {
       // Settle by reading ahead, then go on decoding from where the held text ends.
       const off_t resume = ::lseek(fh.get(), 0, SEEK_CUR) - static_cast<off_t>(carry);
       decoder.Decide(RestIsUtf8(fh.get(), p + used, carry, path));

@@ -67,6 +67,17 @@ std::int64_t ReadNormalisedText(const QString& path, const std::function<void(QS
 // The whole normalised text of a file.
 QString ReadTextOfFile(const QString& path, TextFileInfo* info = nullptr);
 
+// The sizes the reader works in: how much it reads at a time, and how many
+// decoded units it holds while a text without a mark is still undecided
+// before it settles the question by reading ahead. Small sizes make short
+// inputs cross every boundary; the fuzz harness and tests set them so.
+struct TextReaderSizes {
+  std::size_t read_chunk = std::size_t(1) << 18;
+  std::size_t hold_limit = std::size_t(1) << 22;
+};
+TextReaderSizes CurrentTextReaderSizes();
+void SetTextReaderSizes(const TextReaderSizes& sizes);
+
 // Normalises already decoded text: NUL cut and line breaks as above.
 QString NormaliseDecodedText(QStringView text);
 

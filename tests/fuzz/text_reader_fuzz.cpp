@@ -1,14 +1,16 @@
 // The text reader on arbitrary bytes, through every encoding it knows: the
 // three byte-order marks and, without one, the built-in Windows-1252 table or
 // a code page decoded by Qt (single-byte and multi-byte). The reader streams
-// the file in large chunks; a control bit pads the input so that its tail
-// straddles a chunk boundary, where a CR LF pair, a UTF-8 sequence, a UTF-16
-// unit or a multi-byte character can be cut in two.
+// the file in chunks and holds an undecided text only so far; a control bit
+// shrinks both to a few bytes, so that short inputs cross many boundaries,
+// where a CR LF pair, a UTF-8 sequence, a UTF-16 unit or a multi-byte
+// character can be cut in two, and the read-ahead that settles a long
+// undecided text runs.
 //
 // Input: one control byte, then the file's bytes.
-//   bits 0-1  code page for files without a mark
-//   bit 2     pad across the first chunk boundary
-//   bits 3-7  where the boundary falls in the tail
+//   bit 0-1   code page for files without a mark
+//   bit 2     small read and hold sizes
+//   bits 3-7  how small
 
 #include <QString>
 #include <QStringDecoder>
@@ -20,9 +22,6 @@
 #include "runtime/text_reader.h"
 
 namespace {
-
-// The reader's read size; the padding aims just short of it.
-constexpr std::size_t kReadChunk = std::size_t(1) << 18;
 
 const std::array<const char*, 4> kCodePages = {"windows-1252", "ISO-8859-7", "windows-1251",
                                                "KOI8-R"};
@@ -67,12 +66,10 @@ int FuzzTextReader(const std::uint8_t* data, std::size_t size) {
   const std::uint8_t control = data[0];
   std::vector<char> file(reinterpret_cast<const char*>(data) + 1,
                          reinterpret_cast<const char*>(data) + size);
+  const TextReaderSizes usual_sizes;
   if (control & 4) {
-    // Filler of 'a' bytes after the mark: plain text in every code page, and
-    // an even count keeps UTF-16 units aligned.
-    const std::size_t mark = MarkLength(file);
-    const std::size_t filler = (kReadChunk - mark - 64 + (control >> 3) * 2) & ~std::size_t(1);
-    file.insert(file.begin() + static_cast<std::ptrdiff_t>(mark), filler, 'a');
+    const std::size_t step = control >> 3;
+    SetTextReaderSizes({4 + step, 1 + 3 * step});
   }
   FuzzCheck(SetAnsiCodePage(QString::fromLatin1(kCodePages[control & 3])),
             "code page not available");
@@ -115,5 +112,6 @@ int FuzzTextReader(const std::uint8_t* data, std::size_t size) {
   FuzzCheck(ReadTextOfFile(path) == text, "whole-file reading differs from streaming");
 
   SetAnsiCodePage(QStringLiteral("windows-1252"));
+  SetTextReaderSizes(usual_sizes);
   return 0;
 }
