@@ -1,6 +1,7 @@
 #include "runtime/format.h"
 
 #include <cmath>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -26,6 +27,116 @@ QString FixedText(double v, int decimals, bool groups, const QLocale& loc) {
     return l.toString(static_cast<qlonglong>(v));
   }
   return l.toString(v, 'f', decimals);
+}
+
+// One pattern item after its percent sign: [index:][-][width][.precision].
+struct ItemSpec {
+  bool left = false;
+  int width = -1;
+  int precision = -1;
+};
+
+// Reads the pattern from i while it holds digits; false when none were there.
+bool ReadNumber(const QString& pattern, qsizetype& i, int& value) {
+  bool any = false;
+  value = 0;
+  while (i < pattern.size() && pattern[i].isDigit()) {
+    value = value * 10 + pattern[i].digitValue();
+    ++i;
+    any = true;
+  }
+  return any;
+}
+
+// Reads an item's index, alignment, width and precision, starting after the
+// percent sign. An index moves next; a "*" width or precision takes the next
+// argument (an integer) and moves past it.
+ItemSpec ReadItemSpec(const QString& pattern, qsizetype& i, const FormatArg* args,
+                      std::size_t arg_count, std::size_t& next) {
+  const qsizetype n = pattern.size();
+  ItemSpec spec;
+  const qsizetype save = i;
+  int index = 0;
+  if (ReadNumber(pattern, i, index) && i < n && pattern[i] == QLatin1Char(':')) {
+    next = static_cast<std::size_t>(index);
+    ++i;
+  } else {
+    i = save;
+  }
+  if (i < n && pattern[i] == QLatin1Char('-')) {
+    spec.left = true;
+    ++i;
+  }
+  auto starred = [&](int& value) {
+    if (next < arg_count && args[next].IsInt()) value = static_cast<int>(args[next].Int());
+    ++next;
+    ++i;
+  };
+  if (i < n && pattern[i] == QLatin1Char('*')) {
+    starred(spec.width);
+  } else if (!ReadNumber(pattern, i, spec.width)) {
+    spec.width = -1;
+  }
+  if (i < n && pattern[i] == QLatin1Char('.')) {
+    ++i;
+    if (i < n && pattern[i] == QLatin1Char('*')) {
+      starred(spec.precision);
+    } else if (!ReadNumber(pattern, i, spec.precision)) {
+      spec.precision = 0;
+    }
+  }
+  return spec;
+}
+
+double FloatOf(const FormatArg& arg) {
+  return arg.IsFloat() ? arg.Float() : arg.IsInt() ? static_cast<double>(arg.Int()) : 0.0;
+}
+
+QString ZeroPadded(QString digits, int precision) {
+  if (precision > digits.size())
+    digits = QString(precision - digits.size(), QLatin1Char('0')) + digits;
+  return digits;
+}
+
+// The text of one item of the given type (lower case), unpadded; nullopt for
+// a type the pattern language does not have.
+std::optional<QString> ItemText(char16_t type, const FormatArg& arg, int prec, const QLocale& loc) {
+  switch (type) {
+    case 'd':
+    case 'u': {
+      const std::int64_t v = arg.IsInt()     ? arg.Int()
+                             : arg.IsFloat() ? std::llround(arg.Float())
+                                             : 0;
+      const bool neg = v < 0;
+      const std::uint64_t mag =
+          neg ? 0 - static_cast<std::uint64_t>(v) : static_cast<std::uint64_t>(v);
+      const QString digits = ZeroPadded(QString::number(static_cast<qulonglong>(mag)), prec);
+      return neg ? QLatin1Char('-') + digits : digits;
+    }
+    case 'x': {
+      const std::int64_t v = arg.IsInt() ? arg.Int() : 0;
+      return ZeroPadded(QString::number(static_cast<qulonglong>(v), 16).toUpper(), prec);
+    }
+    case 'f':
+    case 'n':
+      return FixedText(FloatOf(arg), prec < 0 ? 2 : prec, type == 'n', loc);
+    case 'e':
+      return loc.toString(FloatOf(arg), 'E', prec < 0 ? 15 : std::max(0, prec - 1));
+    case 'g': {
+      QLocale l = loc;
+      l.setNumberOptions(QLocale::OmitGroupSeparator);
+      return l.toString(FloatOf(arg), 'g', prec < 0 ? 15 : prec);
+    }
+    case 's': {
+      QString s = arg.IsString() ? arg.String()
+                  : arg.IsInt()  ? QString::number(arg.Int())
+                                 : QString::number(arg.Float());
+      if (prec >= 0 && s.size() > prec) s.truncate(prec);
+      return s;
+    }
+    default:
+      return std::nullopt;
+  }
 }
 
 }  // namespace
@@ -55,113 +166,22 @@ QString Format(const QString& pattern, std::initializer_list<FormatArg> args, co
       ++i;
       continue;
     }
-    // [index:]
-    auto readNumber = [&](int& value) {
-      bool any = false;
-      value = 0;
-      while (i < n && pattern[i].isDigit()) {
-        value = value * 10 + pattern[i].digitValue();
-        ++i;
-        any = true;
-      }
-      return any;
-    };
-    qsizetype save = i;
-    int num = 0;
-    if (readNumber(num) && i < n && pattern[i] == QLatin1Char(':')) {
-      next = static_cast<std::size_t>(num);
-      ++i;
-    } else {
-      i = save;
-    }
-    bool left = false;
-    if (i < n && pattern[i] == QLatin1Char('-')) {
-      left = true;
-      ++i;
-    }
-    int width = -1;
-    if (i < n && pattern[i] == QLatin1Char('*')) {
-      if (next < arg_count && a[next].IsInt()) width = static_cast<int>(a[next].Int());
-      ++next;
-      ++i;
-    } else if (!readNumber(width)) {
-      width = -1;
-    }
-    int prec = -1;
-    if (i < n && pattern[i] == QLatin1Char('.')) {
-      ++i;
-      if (i < n && pattern[i] == QLatin1Char('*')) {
-        if (next < arg_count && a[next].IsInt()) prec = static_cast<int>(a[next].Int());
-        ++next;
-        ++i;
-      } else if (!readNumber(prec)) {
-        prec = 0;
-      }
-    }
+    const ItemSpec spec = ReadItemSpec(pattern, i, a, arg_count, next);
     if (i >= n || next >= arg_count) {
+      // No type letter or no argument left: the item is written out as is.
       out.append(pattern.mid(start, i - start + (i < n ? 1 : 0)));
       if (i < n) ++i;
       continue;
     }
-    const QChar type = pattern[i].toLower();
+    const char16_t type = pattern[i].toLower().unicode();
     ++i;
-    const FormatArg& arg = a[next++];
-    QString s;
-    switch (type.unicode()) {
-      case 'd':
-      case 'u': {
-        std::int64_t v = arg.IsInt() ? arg.Int() : arg.IsFloat() ? std::llround(arg.Float()) : 0;
-        const bool neg = v < 0;
-        const std::uint64_t mag =
-            neg ? 0 - static_cast<std::uint64_t>(v) : static_cast<std::uint64_t>(v);
-        QString digits = QString::number(static_cast<qulonglong>(mag));
-        if (prec > digits.size()) digits = QString(prec - digits.size(), QLatin1Char('0')) + digits;
-        s = neg ? QLatin1Char('-') + digits : digits;
-        break;
-      }
-      case 'x': {
-        const std::int64_t v = arg.IsInt() ? arg.Int() : 0;
-        s = QString::number(static_cast<qulonglong>(v), 16).toUpper();
-        if (prec > s.size()) s = QString(prec - s.size(), QLatin1Char('0')) + s;
-        break;
-      }
-      case 'f':
-      case 'n': {
-        const double v = arg.IsFloat() ? arg.Float()
-                         : arg.IsInt() ? static_cast<double>(arg.Int())
-                                       : 0.0;
-        s = FixedText(v, prec < 0 ? 2 : prec, type == QLatin1Char('n'), loc);
-        break;
-      }
-      case 'e': {
-        const double v = arg.IsFloat() ? arg.Float()
-                         : arg.IsInt() ? static_cast<double>(arg.Int())
-                                       : 0.0;
-        s = loc.toString(v, 'E', prec < 0 ? 15 : std::max(0, prec - 1));
-        break;
-      }
-      case 'g': {
-        const double v = arg.IsFloat() ? arg.Float()
-                         : arg.IsInt() ? static_cast<double>(arg.Int())
-                                       : 0.0;
-        QLocale l = loc;
-        l.setNumberOptions(QLocale::OmitGroupSeparator);
-        s = l.toString(v, 'g', prec < 0 ? 15 : prec);
-        break;
-      }
-      case 's': {
-        s = arg.IsString() ? arg.String()
-            : arg.IsInt()  ? QString::number(arg.Int())
-                           : QString::number(arg.Float());
-        if (prec >= 0 && s.size() > prec) s.truncate(prec);
-        break;
-      }
-      default:
-        out.append(pattern.mid(start, i - start));
-        --next;
-        continue;
+    const std::optional<QString> text = ItemText(type, a[next], spec.precision, loc);
+    if (!text) {
+      out.append(pattern.mid(start, i - start));
+      continue;
     }
-    out.append(Pad(s, width, left));
+    ++next;
+    out.append(Pad(*text, spec.width, spec.left));
   }
   return out;
 }

@@ -21,6 +21,10 @@ TEST(Format, DelphiStylePatterns) {
   EXPECT_EQ(Format(QStringLiteral("100%%"), {}, en), QStringLiteral("100%"));
   EXPECT_EQ(Format(QStringLiteral("%1:s %0:s"), {QStringLiteral("x"), QStringLiteral("y")}, en),
             QStringLiteral("y x"));
+  // A starred width takes the next argument; an unknown type letter is
+  // written out and uses up no argument.
+  EXPECT_EQ(Format(QStringLiteral("%*d|%.*d"), {4, 7, 3, 5}, en), QStringLiteral("   7|005"));
+  EXPECT_EQ(Format(QStringLiteral("%q %d"), {5}, en), QStringLiteral("%q 5"));
   // Missing arguments leave the pattern item in place rather than failing.
   EXPECT_EQ(Format(QStringLiteral("%d and %d"), {1}, en), QStringLiteral("1 and %d"));
 }
