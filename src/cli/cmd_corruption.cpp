@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QJsonArray>
+#include <optional>
 
 #include "cli/cli_common.h"
 #include "corruption/corrupt_file_detector.h"
@@ -10,6 +11,7 @@
 #include "runtime/error.h"
 #include "runtime/file_walker.h"
 #include "runtime/native_files.h"
+#include "runtime/run_summary.h"
 #include "runtime/text_reader.h"
 
 namespace {
@@ -25,39 +27,30 @@ struct CorruptionOptions {
   std::string folder;
 };
 
-int RunCorruption(const CorruptionOptions& o) {
-  CliDialogScope dialogs(o.common.yes);
-  const QString folder = RequireFolder(QStr(o.folder));
-  if (folder.isEmpty()) return kExitBadInput;
-  if (o.threads < 0) {
-    ReportBadNumber(QStringLiteral("--threads"),
-                    QStringLiteral("must be 0 (one per core) or more"));
-    return kExitBadInput;
-  }
+// What a check found, for PrintHuman or ToJson.
+struct CorruptionRun {
+  int status = kExitOk;
+  QString error;  // an internal fault that ended the check early
+  CorruptionCheckResult check;
+  std::vector<FlaggedFile> flagged;
+};
 
-  CorruptFileDetector detector;
-  detector.threads = o.threads;
+// The known-good files as one name per line, or nullopt after saying why one
+// cannot be used.
+std::optional<QString> KnownGoodFiles(const CorruptionOptions& o) {
   QStringList good;
   for (const auto& g : o.good) {
     const QString file = RequireFile(QStr(g), QStringLiteral("known-good file"));
-    if (file.isEmpty()) return kExitBadInput;
+    if (file.isEmpty()) return std::nullopt;
     good << file;
   }
-  detector.SetReferenceFiles(good.join(QLatin1Char('\n')));
-  if (!detector.ReferenceUsable()) return kExitBadInput;  // the reason is already on stderr
-  detector.digraph_frequency_variation_per_mille = o.frequency_variation;
-  detector.digraph_percent_fail_allowed = o.percent_fail;
+  return good.join(QLatin1Char('\n'));
+}
 
+CorruptionRun RunCorruption(const CorruptionOptions& o, CorruptFileDetector& detector,
+                            const QString& folder) {
+  CorruptionRun run;
   CliProgress progress(o.common.quiet);
-  CliProblems problems(o.common.json);
-  int printed = 0;
-  auto printNew = [&] {
-    if (o.common.json) return;
-    for (; printed < detector.weird_files.Count(); ++printed) {
-      PrintLine(DisplayName(detector.weird_files.Strings(printed)) + QLatin1Char('\t') +
-                detector.weird_files.Objects(printed)->data);
-    }
-  };
   FileWalker walker;
   CorruptionCheck check;
   check.folder = folder;
@@ -70,50 +63,95 @@ int RunCorruption(const CorruptionOptions& o) {
       progress.Status(
           QStringLiteral("testing %1 files").arg(LocaleNumber(static_cast<long long>(files))));
   };
-  callbacks.percent = [&](int p) {
-    progress.Percent(p);
-    if (progress.Enabled()) return;  // lines are printed at the end when a bar is drawn
-    printNew();
-  };
+  callbacks.percent = progress.PercentCallback();
   progress.Status(QStringLiteral("finding files"));
-  int status = kExitOk;
-  CorruptionCheckResult result;
   try {
-    result = RunCorruptionCheck(detector, walker, check, callbacks);
+    run.check = RunCorruptionCheck(detector, walker, check, callbacks);
   } catch (const SorvelError& e) {
-    progress.Done();
-    printNew();
-    PrintError(e.Message());
-    status = kExitInternal;
-    result.files = walker.FilesFound().Count();
-    result.problems = walker.FileProblems();
-    result.problems.insert(result.problems.end(), detector.unreadable_files.begin(),
-                           detector.unreadable_files.end());
+    run.status = kExitInternal;
+    run.error = e.Message();
+    run.check.folder = folder;
+    run.check.folder_found = true;
+    run.check.files = walker.FilesFound().Count();
+    run.check.tested = detector.files_taken;
+    run.check.flagged = detector.weird_files.Count();
+    run.check.problems = walker.FileProblems();
+    run.check.problems.insert(run.check.problems.end(), detector.unreadable_files.begin(),
+                              detector.unreadable_files.end());
   }
   progress.Done();
-  const int files = result.files;
-  problems.Add(result.problems);
-  if (files == 0 && status == kExitOk) return NoFilesToWorkOn(problems, folder);
-  if (status == kExitOk) status = problems.ExitCode();
-  if (o.common.json) {
-    QJsonArray flagged;
-    for (int i = 0; i < detector.weird_files.Count(); ++i) {
-      flagged.append(
-          QJsonObject{{QStringLiteral("file"), DisplayName(detector.weird_files.Strings(i))},
-                      {QStringLiteral("note"), detector.weird_files.Objects(i)->data}});
-    }
-    QJsonObject out{{QStringLiteral("files"), files}, {QStringLiteral("flagged"), flagged}};
-    if (status == kExitInternal)
-      out.insert(QStringLiteral("error"), QStringLiteral("run ended early"));
-    problems.AddTo(out);
-    PrintJson(out);
+  for (int i = 0; i < detector.weird_files.Count(); ++i)
+    run.flagged.push_back({detector.weird_files.Strings(i), detector.weird_files.Objects(i)->data});
+  return run;
+}
+
+void PrintHuman(const CorruptionRun& run) {
+  for (const FlaggedFile& f : run.flagged) PrintLine(FlaggedFileLine(f.path, f.note));
+  if (!run.error.isEmpty()) PrintError(run.error);
+}
+
+QJsonObject ToJson(const CorruptionRun& run, const CliProblems& problems) {
+  QJsonArray flagged;
+  for (const FlaggedFile& f : run.flagged) {
+    flagged.append(QJsonObject{{QStringLiteral("file"), FlaggedFileName(f.path)},
+                               {QStringLiteral("note"), f.note}});
+  }
+  QJsonObject out{{QStringLiteral("files"), run.check.files},
+                  {QStringLiteral("tested"), run.check.tested},
+                  {QStringLiteral("flagged"), flagged}};
+  if (run.status == kExitInternal)
+    out.insert(QStringLiteral("error"), QStringLiteral("run ended early"));
+  problems.AddTo(out);
+  return out;
+}
+
+int RunCorruptionCommand(const CorruptionOptions& o) {
+  CliDialogScope dialogs(o.common.yes);
+  const QString folder = RequireFolder(QStr(o.folder));
+  if (folder.isEmpty()) {
+    // A folder that is not there is also told as the closing line of a run.
+    if (!PathExists(QStr(o.folder))) PrintSummary(o.common, FolderNotFoundSummary(QStr(o.folder)));
+    return kExitBadInput;
+  }
+  if (o.threads < 0) {
+    ReportBadNumber(QStringLiteral("--threads"),
+                    QStringLiteral("must be 0 (one per core) or more"));
+    return kExitBadInput;
+  }
+  if (o.digraph && o.good.empty()) {
+    PrintError(QStringLiteral("--digraph needs at least one known-good text (--good FILE)"));
+    return kExitBadInput;
+  }
+
+  CorruptFileDetector detector;
+  detector.threads = o.threads;
+  // Known-good files that are named must be there; only the digraph test
+  // reads them.
+  const std::optional<QString> good = KnownGoodFiles(o);
+  if (!good) return kExitBadInput;
+  if (o.digraph) {
+    detector.SetReferenceFiles(*good);
+    if (!detector.ReferenceUsable()) return kExitBadInput;  // the reason is already on stderr
+  }
+  detector.digraph_frequency_variation_per_mille = o.frequency_variation;
+  detector.digraph_percent_fail_allowed = o.percent_fail;
+
+  const CorruptionRun run = RunCorruption(o, detector, folder);
+  CliProblems problems(o.common.json);
+  problems.Add(run.check.problems);
+  const QString summary = CorruptionSummary(run.check);
+  if (run.check.files == 0 && run.status == kExitOk) {
+    const int status = NoFilesToWorkOn(problems, folder);
+    PrintSummary(o.common, summary);
     return status;
   }
-  printNew();
-  if (status == kExitOk && detector.weird_files.Count() == 0) {
-    PrintError(QStringLiteral("no corrupt files found among %1 files")
-                   .arg(LocaleNumber(static_cast<long long>(files))));
+  const int status = run.status == kExitOk ? problems.ExitCode() : run.status;
+  if (o.common.json) {
+    PrintJson(ToJson(run, problems));
+  } else {
+    PrintHuman(run);
   }
+  PrintSummary(o.common, summary);
   return status;
 }
 
@@ -123,7 +161,8 @@ void RegisterCorruptionCommand(CLI::App& app, CliRun* run) {
   auto opts = std::make_shared<CorruptionOptions>();
   CLI::App* sub =
       app.add_subcommand("corruption", "List the files of a folder that are not clean text");
-  sub->add_option("--good", opts->good, "A known-good text file (repeat for several)")->required();
+  sub->add_option("--good", opts->good,
+                  "A known-good text file for the digraph check (repeat for several)");
   sub->add_flag("--subfolders", opts->subfolders, "Include sub-folders");
   sub->add_flag("--digraph", opts->digraph,
                 "Also compare digraph statistics with the known-good texts");
@@ -140,5 +179,5 @@ void RegisterCorruptionCommand(CLI::App& app, CliRun* run) {
       ->capture_default_str();
   sub->add_option("FOLDER", opts->folder, "The folder to check")->required();
   AddCommonFlags(sub, opts->common);
-  sub->callback([run, opts] { *run = [opts] { return RunCorruption(*opts); }; });
+  sub->callback([run, opts] { *run = [opts] { return RunCorruptionCommand(*opts); }; });
 }

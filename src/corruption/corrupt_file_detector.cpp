@@ -163,7 +163,7 @@ void CorruptFileDetector::SetReferenceFiles(const QString& one_full_name_per_lin
     if (line.endsWith(QLatin1Char('\r'))) line.chop(1);
     if (!line.trimmed().isEmpty()) fReferenceFiles << line;
   }
-  if (!BuildReference()) ReferenceTextTooShort(one_full_name_per_line);
+  if (!BuildReference()) ReferenceTextTooShort(one_full_name_per_line, help_context);
 }
 
 bool CorruptFileDetector::BuildReference() {
@@ -172,13 +172,13 @@ bool CorruptFileDetector::BuildReference() {
   DigraphCounter counter;
   for (const QString& name : fReferenceFiles) {
     if (!FileExists(name)) {
-      FailedToFind(name);
+      FailedToFind(name, help_context);
       return false;
     }
     try {
       ReadNormalisedText(name, [&](QStringView piece) { counter.Feed(piece); });
     } catch (const FileReadError& e) {
-      FailedToRead(e.Message());
+      FailedToRead(DisplayName(name) + QStringLiteral(": ") + e.Reason(), help_context);
       return false;
     }
     counter.EndOfText();
@@ -194,9 +194,10 @@ void CorruptFileDetector::CheckForCrap(const FolderFileList& files, bool thoroug
                                        PercentReport on_percent, PercentReport on_percent2) {
   weird_files.Clear();
   unreadable_files.clear();
+  files_taken = 0;
   fOnPercent = std::move(on_percent);
   fOnPercent2 = std::move(on_percent2);
-  if (!reference_setup && !BuildReference()) return;
+  if (thorough && !reference_setup && !BuildReference()) return;
   processing = true;
 
   RunSettings rs;
@@ -226,6 +227,7 @@ void CorruptFileDetector::CheckForCrap(const FolderFileList& files, bool thoroug
     if (fOnPercent) fOnPercent(static_cast<int>(std::nearbyint(100.0 * i / n)));
     YieldToEvents();
     FileOutcome outcome = pool.Take(i, own, fOnPercent2);
+    files_taken = i + 1;
     if (!outcome.unreadable.isEmpty())
       unreadable_files.push_back({files.GetFullFilename(i), outcome.unreadable});
     if (!outcome.tested) continue;

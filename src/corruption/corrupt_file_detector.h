@@ -60,6 +60,8 @@ class CorruptFileDetector {
   bool ReferenceUsable() const { return reference_setup; }
 
   // Tests every file of the list in order; results are left in weird_files.
+  // The size test needs nothing more; with thorough (the digraph test too) a
+  // usable reference is needed, and without one nothing is tested.
   // A file that exists but cannot be read is listed in unreadable_files with
   // the reason, and the run goes on. Callbacks run on the calling thread.
   // Throws SorvelError for a lopsided digraph tree; the files flagged before
@@ -83,6 +85,10 @@ class CorruptFileDetector {
   CorruptFileList weird_files;
   // Files of the last run that could not be read, in list order.
   std::vector<FileProblem> unreadable_files;
+  // Files of the last run taken in turn: all of them unless it was stopped.
+  int files_taken = 0;
+  // The help topic of the boxes that tell about the reference files.
+  int help_context = 0;
   // Files are read and tested on this many threads (0: one per core). The
   // results, their notes and their order are those of a one-thread run.
   int threads = 0;

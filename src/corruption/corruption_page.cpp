@@ -5,6 +5,7 @@
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QListView>
 #include <QPainter>
 #include <QRegularExpression>
 #include <QSplitter>
@@ -14,6 +15,7 @@
 #include <climits>
 
 #include "corruption/corruption_check.h"
+#include "corruption/corruption_results_model.h"
 #include "runtime/dialogs.h"
 #include "runtime/error.h"
 #include "runtime/file_problems.h"
@@ -46,9 +48,7 @@ class CorruptListDelegate : public QStyledItemDelegate {
     if (option.state & QStyle::State_Selected) {
       text = pal.color(QPalette::HighlightedText);
       back = pal.color(QPalette::Highlight);
-    } else if (index.data(CorruptionPage::kNoteRole)
-                   .toString()
-                   .contains(QStringLiteral("File-size"))) {
+    } else if (index.data(CorruptionResultsModel::kSizeFailureRole).toBool()) {
       text = WarningText();
       back = WarningBackground();
     }
@@ -130,99 +130,109 @@ FolderNameEdit::FolderNameEdit(QWidget* parent) : QWidget(parent), edit_(new QLi
 // --- the page ---
 
 CorruptionPage::CorruptionPage(PageHost* host, CorruptFileDetector* detector, QWidget* parent)
-    : QWidget(parent), host_(host), detector_(detector) {
+    : QWidget(parent),
+      host_(host),
+      detector_(detector),
+      results_(new CorruptionResultsModel(this)) {
   setObjectName(QStringLiteral("CorruptionPage"));
+  if (detector_) detector_->help_context = kHelpContext;
 
-  // Left: the flagged files above the memo.
+  // Left: the flagged files above the text box.
   auto* split = new QSplitter(Qt::Vertical, this);
   split->setObjectName(QStringLiteral("SplitterCorrupt"));
-  ListBoxCorrupt = new QListWidget(split);
-  ListBoxCorrupt->setObjectName(QStringLiteral("ListBoxCorrupt"));
-  ListBoxCorrupt->setItemDelegate(new CorruptListDelegate(ListBoxCorrupt));
-  ListBoxCorrupt->setUniformItemSizes(true);
-  ListBoxCorrupt->setSelectionMode(QAbstractItemView::SingleSelection);
-  AdvMemoCorrupt = new QPlainTextEdit(split);
-  AdvMemoCorrupt->setObjectName(QStringLiteral("AdvMemoCorrupt"));
-  AdvMemoCorrupt->setLineWrapMode(QPlainTextEdit::NoWrap);
-  AdvMemoCorrupt->setReadOnly(true);
-  AdvMemoCorrupt->clear();
+  results_view = new QListView(split);
+  results_view->setObjectName(QStringLiteral("ListBoxCorrupt"));
+  results_view->setModel(results_);
+  results_view->setItemDelegate(new CorruptListDelegate(results_view));
+  results_view->setUniformItemSizes(true);
+  results_view->setSelectionMode(QAbstractItemView::SingleSelection);
+  results_view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  text_view = new QPlainTextEdit(split);
+  text_view->setObjectName(QStringLiteral("AdvMemoCorrupt"));
+  text_view->setLineWrapMode(QPlainTextEdit::NoWrap);
+  text_view->setReadOnly(true);
   split->setStretchFactor(0, 1);
   split->setStretchFactor(1, 1);
-
-  // Right: the settings, top to bottom.
-  auto* settings = new QWidget(this);
-  settings->setObjectName(QStringLiteral("PanelCorruptSettings"));
-  auto* form = new QVBoxLayout(settings);
-  form->setContentsMargins(6, 6, 6, 6);
-  ElFileNameEditCorruptGoodFiles =
-      new FileNamesEdit(QStringLiteral("Select one or more"), settings);
-  ElFileNameEditCorruptGoodFiles->setObjectName(QStringLiteral("ElFileNameEditCorruptGoodFiles"));
-  form->addWidget(new QLabel(QStringLiteral("Known good text files"), settings));
-  form->addWidget(ElFileNameEditCorruptGoodFiles);
-  ElFolderNameEditCorrupt = new FolderNameEdit(settings);
-  ElFolderNameEditCorrupt->setObjectName(QStringLiteral("ElFolderNameEditCorrupt"));
-  form->addWidget(new QLabel(QStringLiteral("Folder of data"), settings));
-  form->addWidget(ElFolderNameEditCorrupt);
-  AdvOfficeCheckBoxCorruptIncludeSubfolders =
-      new QCheckBox(QStringLiteral("include subfolders"), settings);
-  AdvOfficeCheckBoxCorruptIncludeSubfolders->setObjectName(
-      QStringLiteral("AdvOfficeCheckBoxCorruptIncludeSubfolders"));
-  form->addWidget(AdvOfficeCheckBoxCorruptIncludeSubfolders);
-  AdvOfficeCheckBoxCorruptThorough = new QCheckBox(QStringLiteral("digraph check"), settings);
-  AdvOfficeCheckBoxCorruptThorough->setObjectName(
-      QStringLiteral("AdvOfficeCheckBoxCorruptThorough"));
-  form->addWidget(AdvOfficeCheckBoxCorruptThorough);
-  auto* numbers = new QFormLayout;
-  ElSpinEditCorruptFreqVar = new QSpinBox(settings);
-  ElSpinEditCorruptFreqVar->setObjectName(QStringLiteral("ElSpinEditCorruptFreqVar"));
-  // 1000 is the sensible top, but larger values are accepted as typed.
-  ElSpinEditCorruptFreqVar->setRange(0, INT_MAX);
-  ElSpinEditCorruptFreqVar->setValue(15);
-  numbers->addRow(QStringLiteral("frequency variation (per 1000)"), ElSpinEditCorruptFreqVar);
-  ElSpinEditCorruptPercentFail = new QSpinBox(settings);
-  ElSpinEditCorruptPercentFail->setObjectName(QStringLiteral("ElSpinEditCorruptPercentFail"));
-  ElSpinEditCorruptPercentFail->setRange(0, INT_MAX);
-  ElSpinEditCorruptPercentFail->setValue(10);
-  numbers->addRow(QStringLiteral("percent fail allowed"), ElSpinEditCorruptPercentFail);
-  form->addLayout(numbers);
-  ButtonCorruptStart = new QPushButton(QStringLiteral("Start"), settings);
-  ButtonCorruptStart->setObjectName(QStringLiteral("ButtonCorruptStart"));
-  form->addWidget(ButtonCorruptStart);
-  form->addStretch(1);
-  settings->setMinimumWidth(230);
-  settings->setMaximumWidth(320);
 
   auto* row = new QHBoxLayout(this);
   row->setContentsMargins(4, 4, 4, 4);
   row->addWidget(split, 1);
-  row->addWidget(settings);
+  row->addWidget(BuildSettings());
 
-  // The page's file iterator: hidden files and folders left out, all names.
-  FileAndDirIteratorCorrupt.FileMask = QStringLiteral("*.*");
-  FileAndDirIteratorCorrupt.SkipHidden = true;
+  // The page's file walk: hidden files and folders left out, all names.
+  walker_.FileMask = QStringLiteral("*.*");
+  walker_.SkipHidden = true;
 
-  connect(ButtonCorruptStart, &QPushButton::clicked, this, [this] { ButtonCorruptStartClick(); });
-  connect(ListBoxCorrupt, &QListWidget::itemClicked, this, [this] { ListBoxCorruptClick(); });
-  connect(ListBoxCorrupt, &QListWidget::itemDoubleClicked, this,
-          [this] { ListBoxCorruptDblClick(); });
+  connect(start_button, &QPushButton::clicked, this, [this] { Start(); });
+  connect(results_view, &QListView::clicked, this, [this] { ShowSelectedNote(); });
+  connect(results_view, &QListView::doubleClicked, this, [this] { ShowSelectedText(); });
 
   if (host_) {
-    host_->RegisterStartControl(ButtonCorruptStart);
+    host_->RegisterStartControl(start_button);
     host_->AddStopHandler([this] {
       if (detector_) detector_->processing = false;
-      FileAndDirIteratorCorrupt.Stop();
+      walker_.Stop();
     });
   }
 }
 
-void CorruptionPage::FileAndDirIteratorCorruptFilesProgress(int percent) {
-  if (host_) host_->SetOverallProgress(percent);
-}
-
-void CorruptionPage::AppendFlagged(const QString& file, const QString& note) {
-  auto* item = new QListWidgetItem(DisplayName(file), ListBoxCorrupt);
-  item->setData(kNoteRole, note);
-  item->setData(kPathRole, file);
+QWidget* CorruptionPage::BuildSettings() {
+  auto* settings = new QWidget(this);
+  settings->setObjectName(QStringLiteral("PanelCorruptSettings"));
+  auto* form = new QVBoxLayout(settings);
+  form->setContentsMargins(6, 6, 6, 6);
+  good_files_edit = new FileNamesEdit(QStringLiteral("Select one or more"), settings);
+  good_files_edit->setObjectName(QStringLiteral("ElFileNameEditCorruptGoodFiles"));
+  good_files_edit->setToolTip(
+      QStringLiteral("Texts you know to be clean, in the corpus's language. Only the digraph "
+                     "check needs them."));
+  auto* good_label = new QLabel(QStringLiteral("&Known good text files"), settings);
+  good_label->setBuddy(good_files_edit->Edit());
+  form->addWidget(good_label);
+  form->addWidget(good_files_edit);
+  folder_edit = new FolderNameEdit(settings);
+  folder_edit->setObjectName(QStringLiteral("ElFolderNameEditCorrupt"));
+  auto* folder_label = new QLabel(QStringLiteral("F&older of data"), settings);
+  folder_label->setBuddy(folder_edit->Edit());
+  form->addWidget(folder_label);
+  form->addWidget(folder_edit);
+  subfolders_check = new QCheckBox(QStringLiteral("include subfolders"), settings);
+  subfolders_check->setObjectName(QStringLiteral("AdvOfficeCheckBoxCorruptIncludeSubfolders"));
+  form->addWidget(subfolders_check);
+  digraph_check = new QCheckBox(QStringLiteral("digraph check"), settings);
+  digraph_check->setObjectName(QStringLiteral("AdvOfficeCheckBoxCorruptThorough"));
+  digraph_check->setToolTip(
+      QStringLiteral("Also compare how often each pair of letters occurs with the known-good "
+                     "texts. Without it only the size test runs: text that stops short of the "
+                     "file's size."));
+  form->addWidget(digraph_check);
+  auto* numbers = new QFormLayout;
+  frequency_variation_spin = new QSpinBox(settings);
+  frequency_variation_spin->setObjectName(QStringLiteral("ElSpinEditCorruptFreqVar"));
+  // 1000 is the sensible top, but larger values are accepted as typed.
+  frequency_variation_spin->setRange(0, INT_MAX);
+  frequency_variation_spin->setValue(15);
+  frequency_variation_spin->setToolTip(
+      QStringLiteral("How far a letter pair's share of all pairs may differ from its share in "
+                     "the known-good texts before it counts as differing, in thousandths: 15 "
+                     "allows 1.5 percentage points."));
+  numbers->addRow(QStringLiteral("frequency variation (per 1000)"), frequency_variation_spin);
+  percent_fail_spin = new QSpinBox(settings);
+  percent_fail_spin->setObjectName(QStringLiteral("ElSpinEditCorruptPercentFail"));
+  percent_fail_spin->setRange(0, INT_MAX);
+  percent_fail_spin->setValue(10);
+  percent_fail_spin->setToolTip(
+      QStringLiteral("A file is flagged when more than this share of its frequent letter pairs "
+                     "differ from the known-good texts."));
+  numbers->addRow(QStringLiteral("percent fail allowed"), percent_fail_spin);
+  form->addLayout(numbers);
+  start_button = new QPushButton(QStringLiteral("&Start"), settings);
+  start_button->setObjectName(QStringLiteral("ButtonCorruptStart"));
+  form->addWidget(start_button);
+  form->addStretch(1);
+  settings->setMinimumWidth(230);
+  settings->setMaximumWidth(320);
+  return settings;
 }
 
 void CorruptionPage::PostNewFlaggedFiles() {
@@ -230,94 +240,113 @@ void CorruptionPage::PostNewFlaggedFiles() {
   const CorruptFileList& found = detector_->weird_files;
   const int n = found.Count();
   if (n <= posted_) return;
-  QList<QPair<QString, QString>> fresh;
-  for (int i = posted_; i < n; ++i) fresh.append({found.Strings(i), found.Objects(i)->data});
+  std::vector<FlaggedFile> fresh;
+  fresh.reserve(static_cast<std::size_t>(n - posted_));
+  for (int i = posted_; i < n; ++i) fresh.push_back({found.Strings(i), found.Objects(i)->data});
   posted_ = n;
   // The list belongs to the window thread: the copies go there by a queued
   // call, in order, so the files appear while the run goes on.
   QMetaObject::invokeMethod(
-      this,
-      [this, fresh] {
-        for (const auto& f : fresh) AppendFlagged(f.first, f.second);
-      },
-      Qt::QueuedConnection);
+      this, [this, fresh = std::move(fresh)] { results_->Append(fresh); }, Qt::QueuedConnection);
 }
 
 void CorruptionPage::AppendRemainingResults() {
   if (!detector_) return;
   const CorruptFileList& found = detector_->weird_files;
-  for (int i = ListBoxCorrupt->count(); i < found.Count(); ++i)
-    AppendFlagged(found.Strings(i), found.Objects(i)->data);
+  std::vector<FlaggedFile> rest;
+  for (int i = results_->rowCount(); i < found.Count(); ++i)
+    rest.push_back({found.Strings(i), found.Objects(i)->data});
+  results_->Append(rest);
 }
 
-void CorruptionPage::ButtonCorruptStartClick() {
+void CorruptionPage::Start() {
   if (!host_ || !detector_ || host_->ToolRunning()) return;
-  ButtonCorruptStart->setEnabled(false);
-  ListBoxCorrupt->clear();
+  const QString folder = folder_edit->Folder();
+  if (folder.isEmpty()) {
+    FormNotFilled(QStringLiteral("Folder of data"), kHelpContext);
+    return;
+  }
+  start_button->setEnabled(false);
+  // A new run starts clean: no list, no text, no note of the last run.
+  results_->Clear();
+  text_view->clear();
+  host_->ShowStatusText(QString());
   posted_ = 0;
   host_->ResetProgress(false);
 
   // Everything the run needs is read now: changing the controls during the
   // run does not affect it.
   QStringList good;
-  for (const QString& f : ElFileNameEditCorruptGoodFiles->FileNames())
-    good << QFileInfo(f).absoluteFilePath();
+  for (const QString& f : good_files_edit->FileNames()) good << QFileInfo(f).absoluteFilePath();
   const QString reference = good.join(QLatin1Char('\n'));
-  const int freq_var = ElSpinEditCorruptFreqVar->value();
-  const int percent_fail = ElSpinEditCorruptPercentFail->value();
-  const QString folder = ElFolderNameEditCorrupt->Folder();
-  const bool subfolders = AdvOfficeCheckBoxCorruptIncludeSubfolders->isChecked();
-  const bool thorough = AdvOfficeCheckBoxCorruptThorough->isChecked();
+  const int freq_var = frequency_variation_spin->value();
+  const int percent_fail = percent_fail_spin->value();
+  CorruptionCheck check;
+  check.folder = folder;
+  check.include_subfolders = subfolders_check->isChecked();
+  check.thorough = digraph_check->isChecked();
 
-  auto work = [this, reference, freq_var, percent_fail, folder, subfolders, thorough] {
-    detector_->SetReferenceFiles(reference);
+  auto work = [this, reference, freq_var, percent_fail, check] {
+    // Only the digraph test needs the known-good texts.
+    if (check.thorough) detector_->SetReferenceFiles(reference);
     detector_->digraph_frequency_variation_per_mille = freq_var;
     detector_->digraph_percent_fail_allowed = percent_fail;
-    CorruptionCheck check;
-    check.folder = folder;
-    check.include_subfolders = subfolders;
-    check.thorough = thorough;
     CorruptionCallbacks callbacks;
-    callbacks.walk_percent = [this](int p) { FileAndDirIteratorCorruptFilesProgress(p); };
+    callbacks.walk_percent = [this](int p) { host_->SetOverallProgress(p); };
     callbacks.percent = [this](int p) {
       host_->SetOverallProgress(p);
       PostNewFlaggedFiles();
       YieldToEvents();
     };
     callbacks.file_percent = [this](int p) { host_->SetSecondProgress(p); };
-    RunCorruptionCheck(*detector_, FileAndDirIteratorCorrupt, check, callbacks);
+    last_result_ = CorruptionCheckResult();
+    last_result_.folder = check.folder;
+    last_result_.folder_found = true;
+    last_result_ = RunCorruptionCheck(*detector_, walker_, check, callbacks);
   };
-  auto done = [this](bool ok) {
-    AppendRemainingResults();
-    // Folders that could not be entered and files that could not be read are
-    // told in one message after the run, which went on past them.
-    QStringList unread = FileAndDirIteratorCorrupt.Problems();
-    if (!detector_->unreadable_files.empty())
-      unread << FileProblemLines(detector_->unreadable_files);
-    if (!unread.isEmpty()) FailedToRead(unread.join(QStringLiteral("\r\n")), kHelpContext);
-    if (ok && detector_->weird_files.Count() == 0) NoCorruptFilesFound(kHelpContext);
-    ButtonCorruptStart->setEnabled(true);
-    host_->ResetProgress(true);
-  };
-  if (!host_->RunTool(QStringLiteral("Corruption"), work, done))
-    ButtonCorruptStart->setEnabled(true);
+  auto done = [this](bool ok) { RunFinished(ok); };
+  if (!host_->RunTool(QStringLiteral("Corruption"), work, done)) start_button->setEnabled(true);
 }
 
-void CorruptionPage::ListBoxCorruptClick() {
-  QListWidgetItem* item = ListBoxCorrupt->currentItem();
-  if (!detector_ || !item || !host_) return;
-  host_->ShowStatusText(item->data(kNoteRole).toString());
+void CorruptionPage::RunFinished(bool ok) {
+  AppendRemainingResults();
+  CorruptionCheckResult result = last_result_;
+  if (!ok) {
+    // The check ended with a fault (already reported): say how far it got.
+    result.files = walker_.FilesFound().Count();
+    result.tested = detector_->files_taken;
+    result.flagged = detector_->weird_files.Count();
+    result.problems = detector_->unreadable_files;
+  }
+  // Folders that could not be entered and files that could not be read are
+  // told in one message after the run, which went on past them.
+  FilesWithProblems(CountOfFiles(QStringLiteral("Could not read %1:"), result.problems.size()),
+                    result.problems, kHelpContext);
+  if (ok && result.tested > 0 && !result.Stopped() && result.flagged == 0)
+    NoCorruptFilesFound(kHelpContext);
+  host_->ShowRunSummary(CorruptionSummary(result));
+  start_button->setEnabled(true);
+  host_->ResetProgress(true);
 }
 
-void CorruptionPage::ListBoxCorruptDblClick() {
-  QListWidgetItem* item = ListBoxCorrupt->currentItem();
-  if (!detector_ || !item) return;
-  AdvMemoCorrupt->clear();
+void CorruptionPage::ShowSelectedNote() {
+  const QModelIndex current = results_view->currentIndex();
+  if (!detector_ || !current.isValid() || !host_) return;
+  host_->ShowStatusText(current.data(CorruptionResultsModel::kNoteRole).toString());
+}
+
+void CorruptionPage::ShowSelectedText() {
+  const QModelIndex current = results_view->currentIndex();
+  if (!detector_ || !current.isValid()) return;
+  text_view->clear();
+  const QString path = current.data(CorruptionResultsModel::kPathRole).toString();
   try {
-    QString text = ReadTextOfFile(item->data(kPathRole).toString());
+    QString text = ReadTextOfFile(path);
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    AdvMemoCorrupt->setPlainText(text);
+    text_view->setPlainText(text);
+  } catch (const FileReadError& e) {
+    FailedToRead(DisplayName(path) + QStringLiteral(": ") + e.Reason(), kHelpContext);
   } catch (const SorvelError& e) {
-    FailedToRead(e.Message(), kHelpContext);
+    FailedToRead(DisplayName(path) + QStringLiteral(": ") + e.Message(), kHelpContext);
   }
 }

@@ -2,11 +2,10 @@
 // The "Corruption" page: choose known-good text files and a folder of data,
 // run the corrupt-file detector over the folder on a worker, and list the
 // flagged files as they are found. A click shows a file's note in the status
-// bar, a double click shows its text in the memo.
+// bar, a double click shows its text in the text box below the list.
 
 #include <QCheckBox>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
@@ -16,6 +15,7 @@
 #include <mutex>
 
 #include "corruption/corrupt_file_detector.h"
+#include "corruption/corruption_check.h"
 #include "runtime/file_walker.h"
 #include "ui_kit/page_host_gui.h"
 
@@ -47,44 +47,50 @@ class FolderNameEdit : public QWidget {
   QLineEdit* edit_;
 };
 
+class CorruptionResultsModel;
+class QListView;
+
 class CorruptionPage : public QWidget {
   Q_OBJECT
  public:
   static constexpr int kHelpContext = 5140;
-  // Item data role of a list line's note.
-  static constexpr int kNoteRole = Qt::UserRole + 1;
-  // The flagged file's path; the item's text is its display form.
-  static constexpr int kPathRole = Qt::UserRole + 2;
 
   CorruptionPage(PageHost* host, CorruptFileDetector* detector, QWidget* parent = nullptr);
 
   // --- controls ---
-  FileNamesEdit* ElFileNameEditCorruptGoodFiles;
-  FolderNameEdit* ElFolderNameEditCorrupt;
-  QCheckBox* AdvOfficeCheckBoxCorruptIncludeSubfolders;
-  QCheckBox* AdvOfficeCheckBoxCorruptThorough;
-  QSpinBox* ElSpinEditCorruptFreqVar;
-  QSpinBox* ElSpinEditCorruptPercentFail;
-  QPushButton* ButtonCorruptStart;
-  QListWidget* ListBoxCorrupt;
-  QPlainTextEdit* AdvMemoCorrupt;
-  FileWalker FileAndDirIteratorCorrupt;
+  FileNamesEdit* good_files_edit;
+  FolderNameEdit* folder_edit;
+  QCheckBox* subfolders_check;
+  QCheckBox* digraph_check;
+  QSpinBox* frequency_variation_spin;
+  QSpinBox* percent_fail_spin;
+  QPushButton* start_button;
+  QListView* results_view;
+  QPlainTextEdit* text_view;
 
-  // --- handlers ---
-  void ButtonCorruptStartClick();
-  void FileAndDirIteratorCorruptFilesProgress(int percent);
-  void ListBoxCorruptClick();
-  void ListBoxCorruptDblClick();
+  CorruptionResultsModel* Results() const { return results_; }
+
+  // Start: checks the folder with the settings as they are now.
+  void Start();
+  // A click on a flagged file: its note in the status bar.
+  void ShowSelectedNote();
+  // A double click: its text in the text box.
+  void ShowSelectedText();
 
   // Called on the run's thread by the per-file progress: posts the detector's
   // results not yet posted to the list.
   void PostNewFlaggedFiles();
 
  private:
-  void AppendFlagged(const QString& file, const QString& note);
+  QWidget* BuildSettings();
   void AppendRemainingResults();
+  void RunFinished(bool ok);
 
   PageHost* host_;
   CorruptFileDetector* detector_;
+  CorruptionResultsModel* results_;
+  FileWalker walker_;
   int posted_ = 0;  // results posted so far by the run's thread
+  // Written by the run's thread, read by the window thread once it has ended.
+  CorruptionCheckResult last_result_;
 };

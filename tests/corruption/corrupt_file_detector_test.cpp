@@ -216,15 +216,22 @@ TEST(CrapDetector, NotesForAbsentAndTooFrequentDigraphs) {
   EXPECT_EQ(g.detector.weird_files.Count(), 0);
 }
 
-TEST(CrapDetector, AReferenceIsNeededEvenForTheSizeTest) {
+TEST(CrapDetector, OnlyTheDigraphTestNeedsAReference) {
   Fixture f;
   f.Add(QStringLiteral("nul.txt"), QByteArray("abc\0def", 7));
   f.detector.SetReferenceFiles(f.tree.Path(QStringLiteral("missing.txt")));
   EXPECT_EQ(f.dialogs.ShownNames(), (QStringList{"FailedToFind", "ReferenceTextTooShort"}));
+  // The size test runs without one, and asks for none.
   f.detector.CheckForCrap(f.list, false, nullptr, nullptr);
+  EXPECT_EQ(f.dialogs.ShownNames(), (QStringList{"FailedToFind", "ReferenceTextTooShort"}));
+  EXPECT_EQ(f.detector.weird_files.Count(), 1);
+  EXPECT_EQ(f.detector.files_taken, 1);
+  // The digraph test tries to build it once more, and tests nothing without it.
+  f.detector.CheckForCrap(f.list, true, nullptr, nullptr);
   EXPECT_EQ(f.dialogs.ShownNames(),
             (QStringList{"FailedToFind", "ReferenceTextTooShort", "FailedToFind"}));
   EXPECT_EQ(f.detector.weird_files.Count(), 0);
+  EXPECT_EQ(f.detector.files_taken, 0);
 
   f.dialogs.Clear();
   f.Reference(QByteArray("1234 5678\r\n"));  // no digraph at all
@@ -232,7 +239,7 @@ TEST(CrapDetector, AReferenceIsNeededEvenForTheSizeTest) {
   EXPECT_FALSE(f.detector.ReferenceUsable());
 
   f.Reference(Text(20, 0, 0));
-  f.detector.CheckForCrap(f.list, false, nullptr, nullptr);
+  f.detector.CheckForCrap(f.list, true, nullptr, nullptr);
   EXPECT_EQ(f.detector.weird_files.Count(), 1);
 }
 

@@ -3,13 +3,16 @@
 
 #include <QImage>
 #include <QLabel>
+#include <QListView>
 #include <QTest>
 #include <QTimer>
 
 #include "app/sorvel_window.h"
 #include "corruption/corruption_page.h"
+#include "corruption/corruption_results_model.h"
 #include "runtime/dialogs.h"
 #include "runtime/panic.h"
+#include "support/test_page_host.h"
 #include "support/test_support.h"
 
 namespace {
@@ -58,13 +61,20 @@ struct Corpus {
 
 QStringList ListedFiles(const CorruptionPage* page) {
   QStringList names;
-  for (int i = 0; i < page->ListBoxCorrupt->count(); ++i)
-    names << QFileInfo(page->ListBoxCorrupt->item(i)->text()).fileName();
+  const CorruptionResultsModel* m = page->Results();
+  for (int i = 0; i < m->rowCount(); ++i)
+    names << QFileInfo(m->index(i).data().toString()).fileName();
   return names;
 }
 
-QColor RowBackground(QListWidget* list, int row) {
-  const QRect r = list->visualItemRect(list->item(row));
+QString NoteOf(const CorruptionPage* page, int row) {
+  return page->Results()->index(row).data(CorruptionResultsModel::kNoteRole).toString();
+}
+
+QRect RowRect(QListView* list, int row) { return list->visualRect(list->model()->index(row, 0)); }
+
+QColor RowBackground(QListView* list, int row) {
+  const QRect r = RowRect(list, row);
   const QImage img = list->viewport()->grab().toImage();
   return img.pixelColor(r.right() - 3, r.center().y());
 }
@@ -83,10 +93,10 @@ class CorruptionPageTest : public QObject {
   ScriptedDialogs dialogs_;
 
   void Fill(CorruptionPage* p, const Corpus& c, bool subfolders, bool thorough) {
-    p->ElFileNameEditCorruptGoodFiles->SetFileNames({c.good});
-    p->ElFolderNameEditCorrupt->SetFolder(c.tree.Path(QStringLiteral("data")));
-    p->AdvOfficeCheckBoxCorruptIncludeSubfolders->setChecked(subfolders);
-    p->AdvOfficeCheckBoxCorruptThorough->setChecked(thorough);
+    p->good_files_edit->SetFileNames({c.good});
+    p->folder_edit->SetFolder(c.tree.Path(QStringLiteral("data")));
+    p->subfolders_check->setChecked(subfolders);
+    p->digraph_check->setChecked(thorough);
   }
 
  private Q_SLOTS:
@@ -102,59 +112,72 @@ class CorruptionPageTest : public QObject {
     CorruptionPage* p = w.corruption_page;
     QVERIFY(p);
     QCOMPARE(p->parentWidget(), w.AdvOfficePageCorruption);
-    QCOMPARE(p->ElSpinEditCorruptFreqVar->value(), 15);
-    QCOMPARE(p->ElSpinEditCorruptPercentFail->value(), 10);
-    QCOMPARE(p->ElSpinEditCorruptFreqVar->minimum(), 0);
-    QVERIFY(!p->AdvOfficeCheckBoxCorruptIncludeSubfolders->isChecked());
-    QVERIFY(!p->AdvOfficeCheckBoxCorruptThorough->isChecked());
-    QCOMPARE(p->AdvOfficeCheckBoxCorruptThorough->text(), QStringLiteral("digraph check"));
-    QCOMPARE(p->ButtonCorruptStart->text(), QStringLiteral("Start"));
-    QVERIFY(p->AdvMemoCorrupt->toPlainText().isEmpty());
-    QVERIFY(p->AdvMemoCorrupt->lineWrapMode() == QPlainTextEdit::NoWrap);
+    QCOMPARE(p->frequency_variation_spin->value(), 15);
+    QCOMPARE(p->percent_fail_spin->value(), 10);
+    QCOMPARE(p->frequency_variation_spin->minimum(), 0);
+    QVERIFY(!p->subfolders_check->isChecked());
+    QVERIFY(!p->digraph_check->isChecked());
+    QCOMPARE(p->digraph_check->text(), QStringLiteral("digraph check"));
+    QCOMPARE(p->start_button->text(), QStringLiteral("&Start"));
+    QVERIFY(p->text_view->toPlainText().isEmpty());
+    QVERIFY(p->text_view->lineWrapMode() == QPlainTextEdit::NoWrap);
     // Several chosen files round-trip through the edit.
-    p->ElFileNameEditCorruptGoodFiles->SetFileNames({"/a b/x.txt", "/c/y.txt"});
-    QCOMPARE(p->ElFileNameEditCorruptGoodFiles->FileNames(),
-             QStringList({"/a b/x.txt", "/c/y.txt"}));
+    p->good_files_edit->SetFileNames({"/a b/x.txt", "/c/y.txt"});
+    QCOMPARE(p->good_files_edit->FileNames(), QStringList({"/a b/x.txt", "/c/y.txt"}));
   }
 
-  void SizeTestRunListsBrokenFilesInWarningColours() {
+  void SizeTestNeedsNoKnownGoodFileAndANewStartBeginsClean() {
     Corpus c;
     MainWindow w;
     w.show();
     w.AdvOfficePager1->setCurrentWidget(w.AdvOfficePageCorruption);
     CorruptionPage* p = w.corruption_page;
     Fill(p, c, false, false);
-    QTest::mouseClick(p->ButtonCorruptStart, Qt::LeftButton);
-    QVERIFY(!p->ButtonCorruptStart->isEnabled());
+    // Only the digraph check needs known-good texts.
+    p->good_files_edit->SetFileNames({});
+    QTest::mouseClick(p->start_button, Qt::LeftButton);
+    QVERIFY(!p->start_button->isEnabled());
     QTRY_VERIFY(!w.ToolRunning());
-    QVERIFY(p->ButtonCorruptStart->isEnabled());
+    QVERIFY(p->start_button->isEnabled());
     // Only the top folder; only the size test.
     QCOMPARE(ListedFiles(p), QStringList({"b_broken.bin"}));
-    QCOMPARE(p->ListBoxCorrupt->item(0)->data(CorruptionPage::kNoteRole).toString(),
-             QStringLiteral("File-size 1000 but text-length 102"));
+    QCOMPARE(NoteOf(p, 0), QStringLiteral("File-size 1000 but text-length 102"));
     QVERIFY(dialogs_.ShownNames().isEmpty());
     QCOMPARE(w.AdvOfficeStatusBar1->PanelBar(2), 0);
     QVERIFY(!w.AdvOfficeStatusBar1->StopVisible());
     QTest::qWait(20);
-    QCOMPARE(RowBackground(p->ListBoxCorrupt, 0), QColor(0xFF, 0xC7, 0xCE));
+    QCOMPARE(RowBackground(p->results_view, 0), QColor(0xFF, 0xC7, 0xCE));
 
     // A click shows the note in the status bar; a double click the text.
-    const QRect r = p->ListBoxCorrupt->visualItemRect(p->ListBoxCorrupt->item(0));
-    QTest::mouseClick(p->ListBoxCorrupt->viewport(), Qt::LeftButton, {}, r.center());
+    const QRect r = RowRect(p->results_view, 0);
+    QTest::mouseClick(p->results_view->viewport(), Qt::LeftButton, {}, r.center());
     QCOMPARE(w.AdvOfficeStatusBar1->PanelText(10),
              QStringLiteral("File-size 1000 but text-length 102"));
-    QTest::mouseDClick(p->ListBoxCorrupt->viewport(), Qt::LeftButton, {}, r.center());
-    QCOMPARE(p->AdvMemoCorrupt->toPlainText(),
+    QTest::mouseDClick(p->results_view->viewport(), Qt::LeftButton, {}, r.center());
+    QCOMPARE(p->text_view->toPlainText(),
              QString::fromLatin1(kEnglish).left(100) + QLatin1Char('\n'));
     // Selected lines take the highlight colours.
-    QCOMPARE(RowBackground(p->ListBoxCorrupt, 0),
-             p->ListBoxCorrupt->palette().color(QPalette::Highlight));
+    QCOMPARE(RowBackground(p->results_view, 0),
+             p->results_view->palette().color(QPalette::Highlight));
 
-    // A file deleted before its double click: the user is told, nothing breaks.
-    QFile::remove(p->ListBoxCorrupt->item(0)->text());
-    QTest::mouseDClick(p->ListBoxCorrupt->viewport(), Qt::LeftButton, {}, r.center());
+    // A new Start clears the text and the note of the last run.
+    p->Start();
+    QTRY_VERIFY(!w.ToolRunning());
+    QVERIFY(p->text_view->toPlainText().isEmpty());
+    QVERIFY(w.AdvOfficeStatusBar1->PanelText(10) !=
+            QStringLiteral("File-size 1000 but text-length 102"));
+
+    // A file deleted before its double click: the user is told what failed
+    // and why, in one sentence.
+    QCOMPARE(ListedFiles(p), QStringList({"b_broken.bin"}));
+    QFile::remove(p->Results()->index(0).data(CorruptionResultsModel::kPathRole).toString());
+    p->results_view->setCurrentIndex(p->Results()->index(0));
+    p->ShowSelectedText();
     QCOMPARE(dialogs_.ShownNames(), QStringList({"FailedToRead"}));
-    QVERIFY(p->AdvMemoCorrupt->toPlainText().isEmpty());
+    const QString told = dialogs_.Shown().back().text;
+    QVERIFY2(!told.contains(QStringLiteral("read Cannot")), qPrintable(told));
+    QVERIFY2(told.contains(QStringLiteral("b_broken.bin")), qPrintable(told));
+    QVERIFY(p->text_view->toPlainText().isEmpty());
   }
 
   void DigraphRunWithSubfoldersDrawsDigraphFailuresNormally() {
@@ -165,42 +188,68 @@ class CorruptionPageTest : public QObject {
     CorruptionPage* p = w.corruption_page;
     Fill(p, c, true, true);
     SaveShot(&w, "sorvel-idle.png");
-    p->ButtonCorruptStartClick();
+    p->Start();
     QTRY_VERIFY(!w.ToolRunning());
     QCOMPARE(ListedFiles(p), QStringList({"b_broken.bin", "c_gibberish.txt", "d_broken.dat"}));
-    const QString note = p->ListBoxCorrupt->item(1)->data(CorruptionPage::kNoteRole).toString();
+    const QString note = NoteOf(p, 1);
     QVERIFY2(note.startsWith(QStringLiteral("Too many: ")), qPrintable(note));
     QTest::qWait(20);
-    QCOMPARE(RowBackground(p->ListBoxCorrupt, 1),
-             p->ListBoxCorrupt->palette().color(QPalette::Base));
-    QCOMPARE(RowBackground(p->ListBoxCorrupt, 2), QColor(0xFF, 0xC7, 0xCE));
-    p->ListBoxCorrupt->setCurrentRow(2);
-    p->ListBoxCorruptDblClick();
+    QCOMPARE(RowBackground(p->results_view, 1), p->results_view->palette().color(QPalette::Base));
+    QCOMPARE(RowBackground(p->results_view, 2), QColor(0xFF, 0xC7, 0xCE));
+    QCOMPARE(w.AdvOfficeStatusBar1->PanelText(10), QStringLiteral("Checked 5 files: 3 flagged"));
+    p->results_view->setCurrentIndex(p->Results()->index(2));
+    p->ShowSelectedText();
     SaveShot(&w, "sorvel-finished.png");
   }
 
-  void MissingReferenceIsReportedAndNothingIsTested() {
+  void ARunThatCheckedNothingSaysSo() {
     Corpus c;
-    MainWindow w;
-    CorruptionPage* p = w.corruption_page;
-    Fill(p, c, true, false);
-    // No known-good files at all.
-    p->ElFileNameEditCorruptGoodFiles->SetFileNames({});
-    p->ButtonCorruptStartClick();
-    QTRY_VERIFY(!w.ToolRunning());
-    QCOMPARE(dialogs_.ShownNames(), QStringList({"ReferenceTextTooShort", "NoCorruptFilesFound"}));
-    QCOMPARE(p->ListBoxCorrupt->count(), 0);
+    TestPageHost host;
+    CorruptFileDetector detector;
+    CorruptionPage page(&host, &detector);
+    Fill(&page, c, false, false);
+    // The files are all in sub-folders and sub-folders are off.
+    c.tree.Write(QStringLiteral("nested/deeper/x.txt"), "Some text.\r\n");
+    page.folder_edit->SetFolder(c.tree.Path(QStringLiteral("nested")));
+    page.Start();
+    QCOMPARE(
+        host.Summaries().last(),
+        QStringLiteral(
+            "Checked 0 files: the files are all in sub-folders, and sub-folders are left out"));
+    // A folder without files.
+    QDir().mkpath(c.tree.Path(QStringLiteral("empty")));
+    page.folder_edit->SetFolder(c.tree.Path(QStringLiteral("empty")));
+    page.Start();
+    QCOMPARE(host.Summaries().last(), QStringLiteral("Checked 0 files: the folder holds no files"));
+    // A folder that is not there.
+    page.folder_edit->SetFolder(c.tree.Path(QStringLiteral("gone")));
+    page.Start();
+    QCOMPARE(host.Summaries().last(),
+             QStringLiteral("Folder not found: ") + c.tree.Path(QStringLiteral("gone")));
+    // The digraph check without a usable known-good text: nothing tested.
+    page.folder_edit->SetFolder(c.tree.Path(QStringLiteral("data")));
+    page.digraph_check->setChecked(true);
+    page.good_files_edit->SetFileNames({});
+    page.Start();
+    QCOMPARE(host.Summaries().last(),
+             QStringLiteral("Checked 0 files: the digraph check needs a usable known-good text"));
+    QCOMPARE(page.Results()->rowCount(), 0);
+    // None of these is a search that found nothing.
+    QCOMPARE(dialogs_.ShownNames(), QStringList({"ReferenceTextTooShort"}));
     QCOMPARE(dialogs_.Shown().back().help_context, 5140);
     // A known-good file that is not there.
     dialogs_.Clear();
-    p->ElFileNameEditCorruptGoodFiles->SetFileNames(
-        {c.tree.Path(QStringLiteral("good/missing.txt"))});
-    p->ButtonCorruptStartClick();
-    QTRY_VERIFY(!w.ToolRunning());
-    QCOMPARE(dialogs_.ShownNames(), QStringList({"FailedToFind", "ReferenceTextTooShort",
-                                                 "FailedToFind", "NoCorruptFilesFound"}));
-    QCOMPARE(p->ListBoxCorrupt->count(), 0);
-    QVERIFY(p->ButtonCorruptStart->isEnabled());
+    page.good_files_edit->SetFileNames({c.tree.Path(QStringLiteral("good/missing.txt"))});
+    page.Start();
+    QCOMPARE(dialogs_.ShownNames(),
+             QStringList({"FailedToFind", "ReferenceTextTooShort", "FailedToFind"}));
+    // A clean run says how many files it checked, besides the box.
+    dialogs_.Clear();
+    page.digraph_check->setChecked(false);
+    page.folder_edit->SetFolder(c.tree.Path(QStringLiteral("good")));
+    page.Start();
+    QCOMPARE(host.Summaries().last(), QStringLiteral("Checked 1 file: none flagged"));
+    QCOMPARE(dialogs_.ShownNames(), QStringList({"NoCorruptFilesFound"}));
   }
 
   void ResultsAppearWhileRunningAndStopKeepsThem() {
@@ -221,38 +270,42 @@ class CorruptionPageTest : public QObject {
     w.show();
     w.AdvOfficePager1->setCurrentWidget(w.AdvOfficePageCorruption);
     CorruptionPage* p = w.corruption_page;
-    p->ElFileNameEditCorruptGoodFiles->SetFileNames({good});
-    p->ElFolderNameEditCorrupt->SetFolder(tree.Path(QStringLiteral("data")));
-    p->AdvOfficeCheckBoxCorruptThorough->setChecked(true);
-    p->ButtonCorruptStartClick();
+    p->good_files_edit->SetFileNames({good});
+    p->folder_edit->SetFolder(tree.Path(QStringLiteral("data")));
+    p->digraph_check->setChecked(true);
+    p->Start();
     // Listed while the run goes on.
-    QTRY_VERIFY_WITH_TIMEOUT(p->ListBoxCorrupt->count() >= 3 || !w.ToolRunning(), 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(p->Results()->rowCount() >= 3 || !w.ToolRunning(), 20000);
     QVERIFY2(w.ToolRunning(), "the run ended before its results could be watched");
     QVERIFY(w.AdvOfficeStatusBar1->StopVisible());
     // The spin values are read at Start: changing them now does nothing to this run.
-    p->ElSpinEditCorruptPercentFail->setValue(0);
+    p->percent_fail_spin->setValue(0);
     // A click on a flagged file during the run shows its note at once.
-    p->ListBoxCorrupt->setCurrentRow(0);
-    p->ListBoxCorruptClick();
+    p->results_view->setCurrentIndex(p->Results()->index(0));
+    p->ShowSelectedNote();
     QCOMPARE(w.AdvOfficeStatusBar1->PanelText(10),
              QStringLiteral("File-size 1000 but text-length 102"));
     SaveShot(&w, "sorvel-running.png");
     QTest::mouseClick(w.AdvOfficeStatusBar1->Panel(8), Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(!w.ToolRunning(), 20000);
-    const int listed = p->ListBoxCorrupt->count();
+    const int listed = p->Results()->rowCount();
     QVERIFY(listed >= 3);
     QVERIFY2(listed < kFiles / 10, "Stop did not end the run");
     QCOMPARE(listed, w.crap_detector->weird_files.Count());
     for (int i = 0; i < listed; ++i) {
-      QCOMPARE(QFileInfo(p->ListBoxCorrupt->item(i)->text()).fileName(),
+      QCOMPARE(ListedFiles(p).value(i),
                QStringLiteral("f%1.txt").arg(i * 10, 5, 10, QLatin1Char('0')));
     }
     QCOMPARE(w.AdvOfficeStatusBar1->PanelBar(2), 0);
     QCOMPARE(w.AdvOfficeStatusBar1->PanelBar(3), 0);
     QVERIFY(!w.AdvOfficeStatusBar1->StopVisible());
-    QVERIFY(p->ButtonCorruptStart->isEnabled());
+    QVERIFY(p->start_button->isEnabled());
     QCOMPARE(w.crap_detector->digraph_percent_fail_allowed, 10);
     QVERIFY(!dialogs_.ShownNames().contains(QStringLiteral("NoCorruptFilesFound")));
+    const QString summary = w.AdvOfficeStatusBar1->PanelText(10);
+    QVERIFY2(summary.startsWith(QStringLiteral("Stopped after ")) &&
+                 summary.contains(QStringLiteral(" of 1,500 files: %1 flagged").arg(listed)),
+             qPrintable(summary));
   }
 };
 
