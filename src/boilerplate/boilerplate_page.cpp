@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFormLayout>
@@ -14,6 +13,7 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QPushButton>
+#include <QSettings>
 #include <QShortcut>
 #include <QSpinBox>
 #include <QStandardPaths>
@@ -28,18 +28,23 @@
 
 #include "boilerplate/boilerplate_search.h"
 #include "boilerplate/boilerplate_tree_model.h"
+#include "runtime/dialogs.h"
 #include "runtime/file_types.h"
 #include "runtime/format.h"
 #include "runtime/messages.h"
 #include "runtime/native_files.h"
 #include "runtime/native_names.h"
+#include "runtime/run_summary.h"
+#include "runtime/settings.h"
 #include "ui_kit/copy_a_list_gui.h"
 #include "ui_kit/text_viewer_window.h"
 
 namespace {
 
-// Rows of a fixed height: 1.3 times the pixel height of the tree's font.
-class FixedRowHeightDelegate : public QStyledItemDelegate {
+// Rows of a fixed height, 1.3 times the pixel height of the tree's font;
+// file names elided in the middle, where the folders are, and chunk texts at
+// their end.
+class BoilerRowDelegate : public QStyledItemDelegate {
  public:
   using QStyledItemDelegate::QStyledItemDelegate;
   QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
@@ -47,9 +52,16 @@ class FixedRowHeightDelegate : public QStyledItemDelegate {
     s.setHeight(static_cast<int>(std::lround(std::abs(QFontMetrics(option.font).height()) * 1.3)));
     return s;
   }
+
+ protected:
+  void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+    QStyledItemDelegate::initStyleOption(option, index);
+    option->textElideMode = index.column() == 2 ? Qt::ElideMiddle : Qt::ElideRight;
+  }
 };
 
-QSpinBox* MakeSpin(QWidget* parent, const char* name, int value, int minimum, int step) {
+QSpinBox* MakeSpin(QWidget* parent, const char* name, int value, int minimum, int step,
+                   const QString& tip) {
   auto* spin = new QSpinBox(parent);
   spin->setObjectName(QLatin1String(name));
   spin->setRange(minimum, 1000000);
@@ -57,34 +69,34 @@ QSpinBox* MakeSpin(QWidget* parent, const char* name, int value, int minimum, in
   spin->setValue(value);
   spin->setAccelerated(true);
   spin->setMaximumWidth(120);
+  spin->setToolTip(tip);
   return spin;
 }
 
 }  // namespace
 
-BoilerplatePage::BoilerplatePage(PageHost* host, RepeatedChunks* frepetition_seeker,
-                                 QWidget* parent)
-    : QWidget(parent), host_(host), frepetition_seeker_(frepetition_seeker) {
+BoilerplatePage::BoilerplatePage(PageHost* host, RepeatedChunks* finder, QWidget* parent)
+    : QWidget(parent), host_(host), finder_(finder) {
   setObjectName(QStringLiteral("BoilerplatePage"));
   setProperty("helpContext", kHelpContext);
-  // The corpus iterator's fixed choices: hidden files and folders are left out.
-  FileAndDirIteratorCorpus.SkipHidden = true;
+  // The corpus walk's fixed choices: hidden files and folders are left out.
+  walker_.SkipHidden = true;
 
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
-  AdvOfficePagerBoiler = new QTabWidget(this);
-  AdvOfficePagerBoiler->setObjectName(QStringLiteral("AdvOfficePagerBoiler"));
-  AdvOfficePagerBoiler->setTabPosition(QTabWidget::South);
-  layout->addWidget(AdvOfficePagerBoiler);
+  pager_ = new QTabWidget(this);
+  pager_->setObjectName(QStringLiteral("AdvOfficePagerBoiler"));
+  pager_->setTabPosition(QTabWidget::South);
+  layout->addWidget(pager_);
   BuildSettingsPage();
   BuildListPage();
-  AdvOfficePagerBoiler->setCurrentWidget(AdvOfficePageBoilerSettings);
+  pager_->setCurrentWidget(settings_page_);
 
-  host_->RegisterStartControl(AdvGlowButtonBoilerSearch);
+  host_->RegisterStartControl(start_button_);
   // Stop only sets flags: the run then sorts and shows what it has found.
   host_->AddStopHandler([this] {
-    FileAndDirIteratorCorpus.Stop();
-    if (frepetition_seeker_) frepetition_seeker_->Stop();
+    walker_.Stop();
+    if (finder_) finder_->Stop();
   });
   auto* help = new QShortcut(QKeySequence::HelpContents, this);
   help->setContext(Qt::WidgetWithChildrenShortcut);
@@ -95,127 +107,153 @@ BoilerplatePage::~BoilerplatePage() {
   // The owner waits for a run to end before it frees the finder; this only
   // makes the page's own file walk end at once. (The finder may be gone
   // already when the window is being destroyed, so it is not touched here.)
-  if (running_) FileAndDirIteratorCorpus.Stop();
+  if (running_) walker_.Stop();
 }
 
 void BoilerplatePage::BuildSettingsPage() {
-  AdvOfficePageBoilerSettings = new QWidget(AdvOfficePagerBoiler);
-  AdvOfficePageBoilerSettings->setObjectName(QStringLiteral("AdvOfficePageBoilerSettings"));
-  AdvOfficePagerBoiler->addTab(AdvOfficePageBoilerSettings, QStringLiteral("Settings"));
-  auto* outer = new QVBoxLayout(AdvOfficePageBoilerSettings);
+  settings_page_ = new QWidget(pager_);
+  settings_page_->setObjectName(QStringLiteral("AdvOfficePageBoilerSettings"));
+  pager_->addTab(settings_page_, QStringLiteral("Settings"));
+  auto* outer = new QVBoxLayout(settings_page_);
   auto* form = new QFormLayout();
   outer->addLayout(form);
 
   auto* folder_row = new QHBoxLayout();
-  ElFolderNameEditBoilerHeadFolder = new QLineEdit(AdvOfficePageBoilerSettings);
-  ElFolderNameEditBoilerHeadFolder->setObjectName(
-      QStringLiteral("ElFolderNameEditBoilerHeadFolder"));
-  ElFolderNameEditBoilerHeadFolder->setToolTip(
+  folder_edit_ = new QLineEdit(settings_page_);
+  folder_edit_->setObjectName(QStringLiteral("ElFolderNameEditBoilerHeadFolder"));
+  folder_edit_->setToolTip(
       QStringLiteral("A folder to search, or a file: then files of that name are searched"));
-  browse_button_ = new QToolButton(AdvOfficePageBoilerSettings);
+  browse_button_ = new QToolButton(settings_page_);
   browse_button_->setObjectName(QStringLiteral("ElFolderNameEditBoilerHeadFolderButton"));
   browse_button_->setText(QStringLiteral("..."));
   connect(browse_button_, &QToolButton::clicked, this, &BoilerplatePage::BrowseForFolder);
-  folder_row->addWidget(ElFolderNameEditBoilerHeadFolder, 1);
+  folder_row->addWidget(folder_edit_, 1);
   folder_row->addWidget(browse_button_);
-  form->addRow(QStringLiteral("Folder to search"), folder_row);
+  auto* folder_label = new QLabel(QStringLiteral("&Folder to search"), settings_page_);
+  folder_label->setBuddy(folder_edit_);
+  form->addRow(folder_label, folder_row);
 
-  myAdvFilterComboBoiler = new QComboBox(AdvOfficePageBoilerSettings);
-  myAdvFilterComboBoiler->setObjectName(QStringLiteral("myAdvFilterComboBoiler"));
-  myAdvFilterComboBoiler->setEditable(true);
-  myAdvFilterComboBoiler->addItems(FileTypeCaptions());
-  myAdvFilterComboBoiler->setCurrentIndex(0);
-  form->addRow(QStringLiteral("File-types"), myAdvFilterComboBoiler);
+  file_types_combo_ = new QComboBox(settings_page_);
+  file_types_combo_->setObjectName(QStringLiteral("myAdvFilterComboBoiler"));
+  file_types_combo_->setEditable(true);
+  file_types_combo_->addItems(FileTypeCaptions());
+  file_types_combo_->setCurrentIndex(0);
+  form->addRow(QStringLiteral("File-types"), file_types_combo_);
 
-  AdvOfficeCheckBoxSubFoldersTooBoiler =
-      new QCheckBox(QStringLiteral("and sub-folders too"), AdvOfficePageBoilerSettings);
-  AdvOfficeCheckBoxSubFoldersTooBoiler->setObjectName(
-      QStringLiteral("AdvOfficeCheckBoxSubFoldersTooBoiler"));
-  AdvOfficeCheckBoxSubFoldersTooBoiler->setChecked(true);
-  form->addRow(QString(), AdvOfficeCheckBoxSubFoldersTooBoiler);
+  subfolders_check_ = new QCheckBox(QStringLiteral("and sub-folders too"), settings_page_);
+  subfolders_check_->setObjectName(QStringLiteral("AdvOfficeCheckBoxSubFoldersTooBoiler"));
+  subfolders_check_->setChecked(true);
+  form->addRow(QString(), subfolders_check_);
 
-  AdvOfficeCheckBoxBoilerUNfinishedSents =
-      new QCheckBox(QStringLiteral("include unterminated sentences"), AdvOfficePageBoilerSettings);
-  AdvOfficeCheckBoxBoilerUNfinishedSents->setObjectName(
-      QStringLiteral("AdvOfficeCheckBoxBoilerUNfinishedSents"));
-  AdvOfficeCheckBoxBoilerUNfinishedSents->setChecked(false);
-  form->addRow(QString(), AdvOfficeCheckBoxBoilerUNfinishedSents);
+  unterminated_check_ =
+      new QCheckBox(QStringLiteral("include unterminated sentences"), settings_page_);
+  unterminated_check_->setObjectName(QStringLiteral("AdvOfficeCheckBoxBoilerUNfinishedSents"));
+  unterminated_check_->setChecked(false);
+  unterminated_check_->setToolTip(
+      QStringLiteral("Also count lines that end without a full stop, question or exclamation "
+                     "mark: headings, navigation lines, the last words of a text"));
+  form->addRow(QString(), unterminated_check_);
 
-  AdvSpinEditBoilerTagSpan =
-      MakeSpin(AdvOfficePageBoilerSettings, "AdvSpinEditBoilerTagSpan", 200, 0, 10);
-  form->addRow(QStringLiteral("Tag span"), AdvSpinEditBoilerTagSpan);
-  AdvSpinEditBoilerMinSentFreq =
-      MakeSpin(AdvOfficePageBoilerSettings, "AdvSpinEditBoilerMinSentFreq", 2, 2, 1);
-  form->addRow(QStringLiteral("Min. hits"), AdvSpinEditBoilerMinSentFreq);
-  AdvSpinEditBoilerMinChunkLength =
-      MakeSpin(AdvOfficePageBoilerSettings, "AdvSpinEditBoilerMinChunkLength", 20, 1, 1);
-  AdvSpinEditBoilerMinChunkLength->setToolTip(QStringLiteral("In characters"));
-  form->addRow(QStringLiteral("Min. length"), AdvSpinEditBoilerMinChunkLength);
+  tag_span_spin_ =
+      MakeSpin(settings_page_, "AdvSpinEditBoilerTagSpan", 200, 0, 10,
+               QStringLiteral("The longest markup tag (<...>) that is skipped, in characters; "
+                              "a longer one is read as text. 0 reads all markup as text."));
+  form->addRow(QStringLiteral("Tag span"), tag_span_spin_);
+  min_hits_spin_ =
+      MakeSpin(settings_page_, "AdvSpinEditBoilerMinSentFreq", 2, 2, 1,
+               QStringLiteral("How often a sentence must occur, over all texts, to be listed"));
+  form->addRow(QStringLiteral("Min. hits"), min_hits_spin_);
+  min_length_spin_ = MakeSpin(settings_page_, "AdvSpinEditBoilerMinChunkLength", 20, 1, 1,
+                              QStringLiteral("Shorter sentences are not counted; in characters"));
+  form->addRow(QStringLiteral("Min. length"), min_length_spin_);
 
-  AdvGlowButtonBoilerSearch = new QPushButton(QStringLiteral("start"), AdvOfficePageBoilerSettings);
-  AdvGlowButtonBoilerSearch->setObjectName(QStringLiteral("AdvGlowButtonBoilerSearch"));
-  connect(AdvGlowButtonBoilerSearch, &QPushButton::clicked, this,
-          &BoilerplatePage::AdvGlowButtonBoilerSearchClick);
+  start_button_ = new QPushButton(QStringLiteral("&start"), settings_page_);
+  start_button_->setObjectName(QStringLiteral("AdvGlowButtonBoilerSearch"));
+  connect(start_button_, &QPushButton::clicked, this, &BoilerplatePage::Search);
   auto* start_row = new QHBoxLayout();
-  start_row->addWidget(AdvGlowButtonBoilerSearch);
+  start_row->addWidget(start_button_);
   start_row->addStretch(1);
   outer->addLayout(start_row);
 
-  LabelBoilerplateFolder = new QLabel(AdvOfficePageBoilerSettings);
-  LabelBoilerplateFolder->setObjectName(QStringLiteral("LabelBoilerplateFolder"));
-  LabelBoilerplateFolder->setTextFormat(Qt::PlainText);
-  outer->addWidget(LabelBoilerplateFolder);
+  folder_label_ = new QLabel(settings_page_);
+  folder_label_->setObjectName(QStringLiteral("LabelBoilerplateFolder"));
+  folder_label_->setTextFormat(Qt::PlainText);
+  outer->addWidget(folder_label_);
   outer->addStretch(1);
 }
 
+QString BoilerplatePage::ColumnSettingsKey() { return QStringLiteral("columns/boilerplate_tree"); }
+
 void BoilerplatePage::BuildListPage() {
-  AdvOfficePageBoilerList = new QWidget(AdvOfficePagerBoiler);
-  AdvOfficePageBoilerList->setObjectName(QStringLiteral("AdvOfficePageBoilerList"));
-  AdvOfficePagerBoiler->addTab(AdvOfficePageBoilerList, QStringLiteral("List"));
-  auto* layout = new QVBoxLayout(AdvOfficePageBoilerList);
+  list_page_ = new QWidget(pager_);
+  list_page_->setObjectName(QStringLiteral("AdvOfficePageBoilerList"));
+  pager_->addTab(list_page_, QStringLiteral("List"));
+  auto* layout = new QVBoxLayout(list_page_);
   layout->setContentsMargins(0, 0, 0, 0);
 
-  AdvTreeViewBoiler = new QTreeView(AdvOfficePageBoilerList);
-  AdvTreeViewBoiler->setObjectName(QStringLiteral("AdvTreeViewBoiler"));
+  tree_ = new QTreeView(list_page_);
+  tree_->setObjectName(QStringLiteral("AdvTreeViewBoiler"));
   model_ = new BoilerplateTreeModel(this);
-  AdvTreeViewBoiler->setModel(model_);
-  AdvTreeViewBoiler->setFont(QApplication::font());
-  AdvTreeViewBoiler->header()->setFont(QApplication::font());
-  AdvTreeViewBoiler->setItemDelegate(new FixedRowHeightDelegate(AdvTreeViewBoiler));
-  AdvTreeViewBoiler->setUniformRowHeights(true);
-  AdvTreeViewBoiler->setAlternatingRowColors(true);
-  AdvTreeViewBoiler->setSelectionBehavior(QAbstractItemView::SelectRows);
-  AdvTreeViewBoiler->setSelectionMode(QAbstractItemView::SingleSelection);
-  AdvTreeViewBoiler->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  AdvTreeViewBoiler->setTextElideMode(Qt::ElideRight);
-  AdvTreeViewBoiler->setContextMenuPolicy(Qt::CustomContextMenu);
-  layout->addWidget(AdvTreeViewBoiler);
+  tree_->setModel(model_);
+  tree_->setFont(QApplication::font());
+  tree_->header()->setFont(QApplication::font());
+  tree_->setItemDelegate(new BoilerRowDelegate(tree_));
+  tree_->setUniformRowHeights(true);
+  tree_->setAlternatingRowColors(true);
+  tree_->setSelectionBehavior(QAbstractItemView::SelectRows);
+  tree_->setSelectionMode(QAbstractItemView::SingleSelection);
+  tree_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  tree_->setContextMenuPolicy(Qt::CustomContextMenu);
+  layout->addWidget(tree_);
 
-  QHeaderView* header = AdvTreeViewBoiler->header();
-  header->setStretchLastSection(false);
+  // The chunk and hits columns keep the widths the user gives them (from the
+  // last session too); the file names take whatever width is left.
+  QHeaderView* header = tree_->header();
+  header->setStretchLastSection(true);
   header->setSectionsClickable(true);
   header->setSortIndicatorShown(false);
-  header->resizeSection(0, static_cast<int>(std::lround(3.0 * AdvTreeViewBoiler->logicalDpiX())));
   header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-  connect(header, &QHeaderView::sectionClicked, this, &BoilerplatePage::AdvTreeViewBoilerClick);
-  connect(header, &QHeaderView::sectionResized, this,
-          [this](int column, int, int) { ColumnResized(column); });
-  connect(AdvTreeViewBoiler->selectionModel(), &QItemSelectionModel::currentChanged, this,
-          [this](const QModelIndex& current, const QModelIndex&) {
-            AdvTreeViewBoilerAfterSelectNode(current);
-          });
-  connect(AdvTreeViewBoiler, &QTreeView::customContextMenuRequested, this,
-          &BoilerplatePage::ShowTreeMenu);
-  AdvTreeViewBoiler->viewport()->installEventFilter(this);
+  header->setMinimumSectionSize(fontMetrics().horizontalAdvance(QStringLiteral("0000")));
+  header->resizeSection(0, static_cast<int>(std::lround(3.0 * tree_->logicalDpiX())));
+  header->resizeSection(
+      1, fontMetrics().horizontalAdvance(model_->headerData(1, Qt::Horizontal).toString()) + 24);
+  RestoreColumnWidths();
+  connect(header, &QHeaderView::sectionClicked, this, &BoilerplatePage::SortByColumn);
+  // Only the user's own widths are kept: the stretching last column follows
+  // the window.
+  connect(header, &QHeaderView::sectionResized, this, [this](int column) {
+    if (column < 2) SaveColumnWidths();
+  });
+  connect(tree_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+          [this](const QModelIndex& current, const QModelIndex&) { ShowSelection(current); });
+  connect(tree_, &QTreeView::customContextMenuRequested, this, &BoilerplatePage::ShowTreeMenu);
 
-  AdvPopupMenuBoilerList = new QMenu(this);
-  AdvPopupMenuBoilerList->setObjectName(QStringLiteral("AdvPopupMenuBoilerList"));
-  Openshow1 = AdvPopupMenuBoilerList->addAction(QStringLiteral("Open && show"));
-  Openshow1->setObjectName(QStringLiteral("Openshow1"));
-  connect(Openshow1, &QAction::triggered, this, &BoilerplatePage::OpenshowBoilerSourceClick);
-  BoilerListCopy2 = AdvPopupMenuBoilerList->addAction(QStringLiteral("Copy"));
-  BoilerListCopy2->setObjectName(QStringLiteral("BoilerListCopy2"));
-  connect(BoilerListCopy2, &QAction::triggered, this, &BoilerplatePage::BoilerListCopy2Click);
+  tree_menu_ = new QMenu(this);
+  tree_menu_->setObjectName(QStringLiteral("AdvPopupMenuBoilerList"));
+  open_action_ = tree_menu_->addAction(QStringLiteral("Open && show"));
+  open_action_->setObjectName(QStringLiteral("Openshow1"));
+  connect(open_action_, &QAction::triggered, this, &BoilerplatePage::OpenSelectedFile);
+  copy_action_ = tree_menu_->addAction(QStringLiteral("Copy"));
+  copy_action_->setObjectName(QStringLiteral("BoilerListCopy2"));
+  connect(copy_action_, &QAction::triggered, this, &BoilerplatePage::CopyList);
+}
+
+void BoilerplatePage::RestoreColumnWidths() {
+  QSettings settings(SuiteSettingsPath(), QSettings::IniFormat);
+  const QList<QVariant> widths = settings.value(ColumnSettingsKey()).toList();
+  QHeaderView* header = tree_->header();
+  // The last column stretches; only the two before it are kept.
+  for (int c = 0; c < 2 && c < widths.size(); ++c) {
+    const int w = widths[c].toInt();
+    if (w >= header->minimumSectionSize()) header->resizeSection(c, w);
+  }
+}
+
+void BoilerplatePage::SaveColumnWidths() const {
+  QSettings settings(SuiteSettingsPath(), QSettings::IniFormat);
+  const QHeaderView* header = tree_->header();
+  settings.setValue(ColumnSettingsKey(),
+                    QList<QVariant>{header->sectionSize(0), header->sectionSize(1)});
 }
 
 void BoilerplatePage::BrowseForFolder() {
@@ -224,45 +262,50 @@ void BoilerplatePage::BrowseForFolder() {
   dialog.setFileMode(QFileDialog::Directory);
   dialog.setOption(QFileDialog::ShowDirsOnly, false);
   dialog.setOption(QFileDialog::DontUseNativeDialog, true);
-  const QString start = ElFolderNameEditBoilerHeadFolder->text();
+  const QString start = folder_edit_->text();
   dialog.setDirectory(QFileInfo(start).isDir()
                           ? start
                           : QStandardPaths::writableLocation(QStandardPaths::DesktopLocation));
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
-  ElFolderNameEditBoilerHeadFolder->setText(
-      QDir::toNativeSeparators(dialog.selectedFiles().first()));
-  ElFolderNameEditBoilerHeadFolderDialogExecute();
+  folder_edit_->setText(QDir::toNativeSeparators(dialog.selectedFiles().first()));
+  TakeFileNameAsMask();
 }
 
-void BoilerplatePage::ElFolderNameEditBoilerHeadFolderDialogExecute() {
-  const QFileInfo fi(ElFolderNameEditBoilerHeadFolder->text());
-  if (!fi.isDir() && !fi.fileName().isEmpty()) myAdvFilterComboBoiler->setEditText(fi.fileName());
+void BoilerplatePage::TakeFileNameAsMask() {
+  const QFileInfo fi(folder_edit_->text());
+  if (!fi.isDir() && !fi.fileName().isEmpty()) file_types_combo_->setEditText(fi.fileName());
 }
 
-void BoilerplatePage::AdvGlowButtonBoilerSearchClick() {
-  if (running_ || !frepetition_seeker_) return;
-  const QString text = ElFolderNameEditBoilerHeadFolder->text().trimmed();
-  if (text.isEmpty()) return;
-  LabelBoilerplateFolder->clear();
+void BoilerplatePage::Search() {
+  if (running_ || !finder_) return;
+  const QString text = folder_edit_->text().trimmed();
+  if (text.isEmpty()) {
+    FormNotFilled(QStringLiteral("Folder to search"), kHelpContext);
+    return;
+  }
+  folder_label_->clear();
   QString head, file_name;
-  if (!ResolveFolderOrFile(text, &head, &file_name)) return;
-  if (!file_name.isEmpty()) myAdvFilterComboBoiler->setEditText(file_name);
+  if (!ResolveFolderOrFile(text, &head, &file_name)) {
+    host_->ShowRunSummary(FolderNotFoundSummary(text));
+    return;
+  }
+  if (!file_name.isEmpty()) file_types_combo_->setEditText(file_name);
 
   BoilerplateSearch search;
   search.head_folder = head;
-  search.file_mask = FileTypeMaskOfCaption(myAdvFilterComboBoiler->currentText());
-  search.include_subfolders = AdvOfficeCheckBoxSubFoldersTooBoiler->isChecked();
-  search.include_unterminated = AdvOfficeCheckBoxBoilerUNfinishedSents->isChecked();
-  search.tag_span = AdvSpinEditBoilerTagSpan->value();
-  search.min_hits = AdvSpinEditBoilerMinSentFreq->value();
-  search.min_length = AdvSpinEditBoilerMinChunkLength->value();
+  search.file_mask = FileTypeMaskOfCaption(file_types_combo_->currentText());
+  search.include_subfolders = subfolders_check_->isChecked();
+  search.include_unterminated = unterminated_check_->isChecked();
+  search.tag_span = tag_span_spin_->value();
+  search.min_hits = min_hits_spin_->value();
+  search.min_length = min_length_spin_->value();
 
   host_->ResetProgress(false);
   // The finder is about to change on the worker: the tree lets go of it first.
   model_->Detach();
   running_ = true;
   PageHost* host = host_;
-  RepeatedChunks* engine = frepetition_seeker_;
+  RepeatedChunks* engine = finder_;
   auto work = [this, host, engine, search] {
     BoilerplateCallbacks cb;
     cb.progress_in_file = [host](int p) { return host->SetSecondProgress(p); };
@@ -276,103 +319,77 @@ void BoilerplatePage::AdvGlowButtonBoilerSearchClick() {
       QMetaObject::invokeMethod(
           this,
           [this, line] {
-            if (running_) LabelBoilerplateFolder->setText(line);
+            if (running_) folder_label_->setText(line);
           },
           Qt::QueuedConnection);
     };
-    RunBoilerplateSearch(*engine, FileAndDirIteratorCorpus, search, cb);
+    last_search_ = search;
+    last_outcome_ = RunBoilerplateSearch(*engine, walker_, search, cb);
   };
   auto done = [this](bool) {
     running_ = false;
     FillTree();
     QApplication::restoreOverrideCursor();
     host_->ResetProgress(true);
-    Q_EMIT SearchFinished(frepetition_seeker_->Chunks().Count());
+    const int chunks = finder_->Chunks().Count();
+    host_->ShowRunSummary(BoilerplateSummary(last_search_, last_outcome_, chunks));
+    Q_EMIT SearchFinished(chunks);
   };
-  boiler_head_folder = head;
+  head_folder_ = head;
   QApplication::setOverrideCursor(Qt::WaitCursor);
   if (!host_->RunTool(QStringLiteral("Boilerplate text"), work, done)) {
     // Another tool is running: nothing was started.
     running_ = false;
     QApplication::restoreOverrideCursor();
-    model_->Fill(frepetition_seeker_);
+    model_->Fill(finder_);
   }
 }
 
 void BoilerplatePage::FillTree() {
-  model_->Fill(frepetition_seeker_);
-  LabelBoilerplateFolder->clear();
-  if (frepetition_seeker_ && frepetition_seeker_->Chunks().Count() >= 1)
-    AdvOfficePagerBoiler->setCurrentWidget(AdvOfficePageBoilerList);
-  FitBoilerColumns();
+  model_->Fill(finder_);
+  folder_label_->clear();
+  if (finder_ && finder_->Chunks().Count() >= 1) pager_->setCurrentWidget(list_page_);
 }
 
-void BoilerplatePage::AdvTreeViewBoilerClick(int column) {
-  if (resizing_column) {
-    FitBoilerColumns();
-    return;
-  }
-  if (running_ || !frepetition_seeker_ || model_->Engine() == nullptr) return;
+void BoilerplatePage::SortByColumn(int column) {
+  if (running_ || !finder_ || model_->Engine() == nullptr) return;
   if (column == 1) {
-    frepetition_seeker_->SortDescendingFreq();
+    finder_->SortDescendingFreq();
   } else if (column == 2) {
-    frepetition_seeker_->SortAScendingFilenumbers();
+    finder_->SortAScendingFilenumbers();
   } else {
     return;
   }
   FillTree();
 }
 
-void BoilerplatePage::ColumnResized(int column) {
-  if (fitting_ || column == 2) return;
-  resizing_column = true;
-  FitBoilerColumns();
-}
-
-void BoilerplatePage::FitBoilerColumns() {
-  QHeaderView* header = AdvTreeViewBoiler->header();
-  const int others = header->sectionSize(0) + header->sectionSize(1);
-  const int width =
-      std::max(header->minimumSectionSize(), AdvTreeViewBoiler->viewport()->width() - others);
-  fitting_ = true;
-  header->resizeSection(2, width);
-  fitting_ = false;
-  resizing_column = false;
-}
-
-bool BoilerplatePage::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == AdvTreeViewBoiler->viewport() && event->type() == QEvent::Resize)
-    FitBoilerColumns();
-  return QWidget::eventFilter(watched, event);
-}
-
-void BoilerplatePage::AdvTreeViewBoilerAfterSelectNode(const QModelIndex& index) {
+void BoilerplatePage::ShowSelection(const QModelIndex& index) {
   if (!index.isValid()) return;
-  const BoilerplateSelection s = SummariseBoilerRow(*model_, index, boiler_head_folder);
-  boiler_chunk_to_show = s.chunk;
-  boiler_fname_to_open = s.to_open;
+  const BoilerplateSelection s = SummariseBoilerRow(*model_, index, head_folder_);
+  chunk_to_show_ = s.chunk;
+  file_to_open_ = s.to_open;
   host_->ShowStatusText(s.message);
 }
 
 void BoilerplatePage::ShowTreeMenu(const QPoint& pos) {
-  const QModelIndex at = AdvTreeViewBoiler->indexAt(pos);
-  if (at.isValid()) AdvTreeViewBoiler->setCurrentIndex(at);
-  AdvPopupMenuBoilerList->popup(AdvTreeViewBoiler->viewport()->mapToGlobal(pos));
+  const QModelIndex at = tree_->indexAt(pos);
+  if (at.isValid()) tree_->setCurrentIndex(at);
+  tree_menu_->popup(tree_->viewport()->mapToGlobal(pos));
 }
 
-void BoilerplatePage::OpenshowBoilerSourceClick() {
-  const QString path = boiler_fname_to_open.full_path;
+void BoilerplatePage::OpenSelectedFile() {
+  const QString path = file_to_open_.full_path;
   // A total row stands for the head folder; a file may have gone meanwhile.
-  if (path.isEmpty() || path == boiler_head_folder || !IsExistingFile(path)) return;
-  if (running_ || !frepetition_seeker_ || model_->Engine() == nullptr) return;
+  if (path.isEmpty() || path == head_folder_ || !IsExistingFile(path)) return;
+  if (running_ || !finder_ || model_->Engine() == nullptr) return;
   TextViewerWindow* viewer = host_->SharedViewer();
   if (!viewer) return;
   QStringList chunks;
-  CountChunksOfFile(*frepetition_seeker_, path, &chunks);
+  CountChunksOfFile(*finder_, path, &chunks);
   viewer->ClearKeywordList();
   viewer->AddStringsToLeftListbox(chunks);
   auto* main_window = qobject_cast<QMainWindow*>(window());
-  viewer->OpenAndShowAText(boiler_fname_to_open, main_window ? main_window->statusBar() : nullptr);
+  viewer->OpenAndShowAText(file_to_open_, main_window ? main_window->statusBar() : nullptr);
 }
 
-void BoilerplatePage::BoilerListCopy2Click() { CopyAList(AdvTreeViewBoiler); }
+void BoilerplatePage::CopyList() { CopyAList(tree_); }

@@ -13,6 +13,7 @@
 #include <QString>
 #include <QWidget>
 
+#include "boilerplate/boilerplate_search.h"
 #include "boilerplate/repeated_chunks.h"
 #include "runtime/file_details.h"
 #include "runtime/file_walker.h"
@@ -36,38 +37,36 @@ class BoilerplatePage : public QWidget {
  public:
   static constexpr int kHelpContext = 6030;
 
-  BoilerplatePage(PageHost* host, RepeatedChunks* frepetition_seeker, QWidget* parent = nullptr);
+  BoilerplatePage(PageHost* host, RepeatedChunks* finder, QWidget* parent = nullptr);
   ~BoilerplatePage() override;
 
   // Starts a search with the current settings (the "start" button).
-  void AdvGlowButtonBoilerSearchClick();
-  // Fits the last column of the tree to the width left by the others; the
-  // main window calls it when it is resized while this page is showing.
-  void FitBoilerColumns();
+  void Search();
   // Header click on a column: 1 sorts by hits, 2 by file order, 0 nothing.
-  void AdvTreeViewBoilerClick(int column);
-  void AdvTreeViewBoilerAfterSelectNode(const QModelIndex& index);
+  void SortByColumn(int column);
+  void ShowSelection(const QModelIndex& index);
   // "Open && show": the selected file in the shared viewer with its repeated
   // chunks listed beside it. Nothing happens for a total row or a file that
   // no longer exists.
-  void OpenshowBoilerSourceClick();
-  void BoilerListCopy2Click();
+  void OpenSelectedFile();
+  void CopyList();
   // After the browse dialog: a file picked instead of a folder makes its
   // name the file-types text (the mask of the search).
-  void ElFolderNameEditBoilerHeadFolderDialogExecute();
+  void TakeFileNameAsMask();
 
-  QString HeadFolder() const { return boiler_head_folder; }
-  const ViewerFileDetails& FileToOpen() const { return boiler_fname_to_open; }
-  QString ChunkToShow() const { return boiler_chunk_to_show; }
+  QString HeadFolder() const { return head_folder_; }
+  const ViewerFileDetails& FileToOpen() const { return file_to_open_; }
+  QString ChunkToShow() const { return chunk_to_show_; }
   BoilerplateTreeModel* TreeModel() const { return model_; }
+  QTreeView* Tree() const { return tree_; }
   bool Running() const { return running_; }
+
+  // The settings key under which the tree's column widths are kept.
+  static QString ColumnSettingsKey();
 
  Q_SIGNALS:
   // A search has ended (also after Stop) and the tree shows its results.
   void SearchFinished(int chunks);
-
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void BuildSettingsPage();
@@ -75,35 +74,37 @@ class BoilerplatePage : public QWidget {
   void FillTree();
   void BrowseForFolder();
   void ShowTreeMenu(const QPoint& pos);
-  void ColumnResized(int column);
+  void RestoreColumnWidths();
+  void SaveColumnWidths() const;
 
   PageHost* host_;
-  RepeatedChunks* frepetition_seeker_;
-  FileWalker FileAndDirIteratorCorpus;
+  RepeatedChunks* finder_;
+  FileWalker walker_;
 
-  QTabWidget* AdvOfficePagerBoiler = nullptr;
-  QWidget* AdvOfficePageBoilerSettings = nullptr;
-  QWidget* AdvOfficePageBoilerList = nullptr;
-  QLineEdit* ElFolderNameEditBoilerHeadFolder = nullptr;
+  QTabWidget* pager_ = nullptr;
+  QWidget* settings_page_ = nullptr;
+  QWidget* list_page_ = nullptr;
+  QLineEdit* folder_edit_ = nullptr;
   QToolButton* browse_button_ = nullptr;
-  QComboBox* myAdvFilterComboBoiler = nullptr;
-  QCheckBox* AdvOfficeCheckBoxSubFoldersTooBoiler = nullptr;
-  QCheckBox* AdvOfficeCheckBoxBoilerUNfinishedSents = nullptr;
-  QSpinBox* AdvSpinEditBoilerTagSpan = nullptr;
-  QSpinBox* AdvSpinEditBoilerMinSentFreq = nullptr;
-  QSpinBox* AdvSpinEditBoilerMinChunkLength = nullptr;
-  QPushButton* AdvGlowButtonBoilerSearch = nullptr;
-  QLabel* LabelBoilerplateFolder = nullptr;
-  QTreeView* AdvTreeViewBoiler = nullptr;
+  QComboBox* file_types_combo_ = nullptr;
+  QCheckBox* subfolders_check_ = nullptr;
+  QCheckBox* unterminated_check_ = nullptr;
+  QSpinBox* tag_span_spin_ = nullptr;
+  QSpinBox* min_hits_spin_ = nullptr;
+  QSpinBox* min_length_spin_ = nullptr;
+  QPushButton* start_button_ = nullptr;
+  QLabel* folder_label_ = nullptr;
+  QTreeView* tree_ = nullptr;
   BoilerplateTreeModel* model_ = nullptr;
-  QMenu* AdvPopupMenuBoilerList = nullptr;
-  QAction* Openshow1 = nullptr;
-  QAction* BoilerListCopy2 = nullptr;
+  QMenu* tree_menu_ = nullptr;
+  QAction* open_action_ = nullptr;
+  QAction* copy_action_ = nullptr;
 
-  QString boiler_head_folder;
-  QString boiler_chunk_to_show;
-  ViewerFileDetails boiler_fname_to_open;
-  bool resizing_column = false;
-  bool fitting_ = false;
+  QString head_folder_;
+  QString chunk_to_show_;
+  ViewerFileDetails file_to_open_;
   bool running_ = false;
+  // Written by the run's thread, read by the window thread once it has ended.
+  BoilerplateSearch last_search_;
+  BoilerplateOutcome last_outcome_;
 };

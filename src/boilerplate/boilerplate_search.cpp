@@ -7,6 +7,7 @@
 #include "runtime/messages.h"
 #include "runtime/native_files.h"
 #include "runtime/panic.h"
+#include "runtime/run_summary.h"
 
 QString WithoutTrailingSeparator(const QString& folder) {
   QString f = QDir::fromNativeSeparators(folder);
@@ -31,8 +32,10 @@ bool ResolveFolderOrFile(const QString& text, QString* head_folder, QString* fil
   return false;
 }
 
-int RunBoilerplateSearch(RepeatedChunks& engine, FileWalker& iterator,
-                         const BoilerplateSearch& search, const BoilerplateCallbacks& callbacks) {
+BoilerplateOutcome RunBoilerplateSearch(RepeatedChunks& engine, FileWalker& iterator,
+                                        const BoilerplateSearch& search,
+                                        const BoilerplateCallbacks& callbacks) {
+  BoilerplateOutcome outcome;
   engine.Clear();
   engine.SetSettings(search.include_unterminated, search.tag_span, search.min_hits,
                      search.min_length, callbacks.progress_in_file, callbacks.progress_overall,
@@ -79,10 +82,31 @@ int RunBoilerplateSearch(RepeatedChunks& engine, FileWalker& iterator,
         callbacks.on_folder(WithoutTrailingSeparator(files.GetFolder(folder)), folder_number,
                             folder_count);
     }
+    // A stop asked for just now leaves this file unread.
+    if (!iterator.Stopped() && !engine.Stopped()) outcome.read = i + 1;
   };
   if (!walk_stopped && !engine.Stopped()) engine.AddTextFiles(names, before_file);
   iterator.OnFilesProgress = nullptr;
 
   engine.SortDescendingFreq();
-  return found;
+  outcome.files = found;
+  outcome.stopped = walk_stopped || iterator.Stopped() || engine.Stopped();
+  if (!outcome.stopped) outcome.read = found;
+  return outcome;
+}
+
+QString BoilerplateSummary(const BoilerplateSearch& search, const BoilerplateOutcome& outcome,
+                           int chunks) {
+  if (outcome.files == 0 && !outcome.stopped) {
+    const bool all = search.file_mask.isEmpty() || search.file_mask == QLatin1String("*.*") ||
+                     search.file_mask == QLatin1String("*");
+    return CheckedSummary(
+        0, all ? QStringLiteral("the folder holds no files")
+               : QStringLiteral("the folder holds no files matching ") + search.file_mask);
+  }
+  const QString found =
+      CountOf(chunks, QStringLiteral("repeated chunk"), QStringLiteral("repeated chunks"));
+  if (outcome.stopped)
+    return StoppedSummary(outcome.read, outcome.files) + QStringLiteral(": ") + found;
+  return CheckedSummary(outcome.files, found);
 }

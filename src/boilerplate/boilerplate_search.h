@@ -38,9 +38,23 @@ bool ResolveFolderOrFile(const QString& text, QString* head_folder, QString* fil
 // The folder path without a trailing separator (a root stays as it is).
 QString WithoutTrailingSeparator(const QString& folder);
 
+// How far a search got.
+struct BoilerplateOutcome {
+  int files = 0;  // files found by the walk
+  int read = 0;   // files taken in turn (fewer than files after Stop)
+  bool stopped = false;
+};
+
 // Runs the search: clears the engine, walks the head folder (leaving out
 // every folder named like the relevance filter's copies), loads each file and
 // sorts by hits. Stopping the iterator or the engine ends the walk early; the
-// chunks found so far are still sorted. Returns the number of files found.
-int RunBoilerplateSearch(RepeatedChunks& engine, FileWalker& iterator,
-                         const BoilerplateSearch& search, const BoilerplateCallbacks& callbacks);
+// chunks found so far are still sorted.
+BoilerplateOutcome RunBoilerplateSearch(RepeatedChunks& engine, FileWalker& iterator,
+                                        const BoilerplateSearch& search,
+                                        const BoilerplateCallbacks& callbacks);
+
+// The line that ends a search: "Checked 1,200 files: 35 repeated chunks",
+// "Stopped after 300 of 1,200 files: 12 repeated chunks", or "Checked 0
+// files: " and why.
+QString BoilerplateSummary(const BoilerplateSearch& search, const BoilerplateOutcome& outcome,
+                           int chunks);

@@ -9,6 +9,8 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,7 +18,9 @@
 #include "cli/cli_common.h"
 #include "runtime/file_types.h"
 #include "runtime/file_walker.h"
+#include "runtime/native_files.h"
 #include "runtime/native_names.h"
+#include "runtime/run_summary.h"
 
 namespace {
 
@@ -98,88 +102,113 @@ QByteArray JsonString(const QString& text) {
   return out;
 }
 
-void WriteChunks(const RepeatedChunks& engine, int files_found, const QString& head_folder,
-                 const CliProblems& problems) {
-  const bool json = problems.Json();
-  const auto& chunks = engine.Chunks();
-  const auto& names = engine.ChunkFiles();
-  std::vector<QByteArray> file_text(static_cast<std::size_t>(names.Count()));
-  for (int i = 0; i < names.Count(); ++i) {
-    file_text[static_cast<std::size_t>(i)] = json
-                                                 ? JsonString(DisplayName(names.GetFullFilename(i)))
-                                                 : DisplayName(names.GetFullFilename(i)).toUtf8();
+// What a search found, for PrintHuman or PrintJsonStream.
+struct BoilerplateRun {
+  BoilerplateSearch search;
+  BoilerplateOutcome outcome;
+  std::unique_ptr<RepeatedChunks> engine = std::make_unique<RepeatedChunks>();
+  std::vector<FileProblem> problems;
+};
+
+// Every file name and small number turned into text once: a large result
+// names the same files and counts again and again.
+class ChunkTexts {
+ public:
+  ChunkTexts(const RepeatedChunks& engine, bool json) : json_(json), small_(1000) {
+    const auto& names = engine.ChunkFiles();
+    files_.resize(static_cast<std::size_t>(names.Count()));
+    for (int i = 0; i < names.Count(); ++i) {
+      const QString name = DisplayName(names.GetFullFilename(i));
+      files_[static_cast<std::size_t>(i)] = json ? JsonString(name) : name.toUtf8();
+    }
   }
-  const QLocale locale = QLocale::system();
-  std::vector<QByteArray> small_numbers(1000);  // hits in one file are mostly small
-  auto number = [&](long long n) -> QByteArray {
-    if (json) return QByteArray::number(n);
+  const QByteArray& File(int number) const { return files_[static_cast<std::size_t>(number)]; }
+  QByteArray Number(long long n) {
+    if (json_) return QByteArray::number(n);
     if (n >= 0 && n < 1000) {
-      QByteArray& b = small_numbers[static_cast<std::size_t>(n)];
-      if (b.isEmpty()) b = locale.toString(n).toUtf8();
+      QByteArray& b = small_[static_cast<std::size_t>(n)];
+      if (b.isEmpty()) b = locale_.toString(n).toUtf8();
       return b;
     }
-    return locale.toString(n).toUtf8();
-  };
-  OutputBuffer out;
-  if (json) {
-    out.Add("{\n    \"chunks\": [");
-    for (int i = 0; i < chunks.Count(); ++i) {
-      out.Add(i ? ",\n        {\n            \"files\": ["
-                : "\n        {\n            \"files\": [");
-      const auto& occ = chunks.GetAListOfOccurrences(i);
-      for (int j = 0; j < occ.Count(); ++j) {
-        out.Add(j ? ",\n                {\n                    \"file\": "
-                  : "\n                {\n                    \"file\": ");
-        out.Add(file_text[static_cast<std::size_t>(occ.GetAValue(j).value1)]);
-        out.Add(",\n                    \"hits\": ");
-        out.Add(number(occ.GetAValue(j).value2));
-        out.Add("\n                }");
-      }
-      out.Add("\n            ],\n            \"text\": ");
-      out.Add(JsonString(chunks.Strings(i)));
-      out.Add(",\n            \"total\": ");
-      out.Add(number(chunks.Total(i)));
-      out.Add("\n        }");
-    }
-    out.Add(chunks.Count() ? "\n    ],\n    \"problems\": " : "],\n    \"problems\": ");
-    QJsonObject listed;
-    problems.AddTo(listed);
-    out.Add(QJsonDocument(listed.value(QStringLiteral("problems")).toArray())
-                .toJson(QJsonDocument::Compact));
-    out.Add("\n}\n");
-    return;
+    return locale_.toString(n).toUtf8();
   }
+
+ private:
+  bool json_;
+  QLocale locale_ = QLocale::system();
+  std::vector<QByteArray> files_;
+  std::vector<QByteArray> small_;  // hits in one file are mostly small
+};
+
+void PrintJsonStream(const BoilerplateRun& run, const CliProblems& problems) {
+  const auto& chunks = run.engine->Chunks();
+  ChunkTexts text(*run.engine, true);
+  OutputBuffer out;
+  out.Add("{\n    \"chunks\": [");
+  for (int i = 0; i < chunks.Count(); ++i) {
+    out.Add(i ? ",\n        {\n            \"files\": [" : "\n        {\n            \"files\": [");
+    const auto& occ = chunks.GetAListOfOccurrences(i);
+    for (int j = 0; j < occ.Count(); ++j) {
+      out.Add(j ? ",\n                {\n                    \"file\": "
+                : "\n                {\n                    \"file\": ");
+      out.Add(text.File(occ.GetAValue(j).value1));
+      out.Add(",\n                    \"hits\": ");
+      out.Add(text.Number(occ.GetAValue(j).value2));
+      out.Add("\n                }");
+    }
+    out.Add("\n            ],\n            \"text\": ");
+    out.Add(JsonString(chunks.Strings(i)));
+    out.Add(",\n            \"total\": ");
+    out.Add(text.Number(chunks.Total(i)));
+    out.Add("\n        }");
+  }
+  out.Add(chunks.Count() ? "\n    ],\n    \"problems\": " : "],\n    \"problems\": ");
+  QJsonObject listed;
+  problems.AddTo(listed);
+  out.Add(QJsonDocument(listed.value(QStringLiteral("problems")).toArray())
+              .toJson(QJsonDocument::Compact));
+  out.Add("\n}\n");
+}
+
+void PrintHuman(const BoilerplateRun& run) {
+  const auto& chunks = run.engine->Chunks();
+  ChunkTexts text(*run.engine, false);
+  OutputBuffer out;
   out.Add(QStringLiteral("%1 repeated chunks in %2 of %3 files under %4\n")
               .arg(LocaleNumber(static_cast<long long>(chunks.Count())),
-                   LocaleNumber(static_cast<long long>(names.Count())),
-                   LocaleNumber(static_cast<long long>(files_found)), DisplayName(head_folder))
+                   LocaleNumber(static_cast<long long>(run.engine->ChunkFiles().Count())),
+                   LocaleNumber(static_cast<long long>(run.outcome.files)),
+                   DisplayName(run.search.head_folder))
               .toUtf8());
   for (int i = 0; i < chunks.Count(); ++i) {
-    out.Add(number(chunks.Total(i)));
+    out.Add(text.Number(chunks.Total(i)));
     out.Add("\t");
     out.Add(chunks.Strings(i).toUtf8());
     out.Add("\n");
     const auto& occ = chunks.GetAListOfOccurrences(i);
     for (int j = 0; j < occ.Count(); ++j) {
       out.Add("\t");
-      out.Add(number(occ.GetAValue(j).value2));
+      out.Add(text.Number(occ.GetAValue(j).value2));
       out.Add("\t");
-      out.Add(file_text[static_cast<std::size_t>(occ.GetAValue(j).value1)]);
+      out.Add(text.File(occ.GetAValue(j).value1));
       out.Add("\n");
     }
   }
 }
 
-int RunBoilerplate(const BoilerplateOptions& o) {
+// The search as the options ask for it, or nullopt after saying why the
+// folder or file cannot be used.
+std::optional<BoilerplateSearch> SearchOf(const BoilerplateOptions& o) {
   const QString input = QStr(o.input);
   BoilerplateSearch search;
   QString file_name;
   if (!ResolveFolderOrFile(input, &search.head_folder, &file_name)) {
     PrintError(
         QStringLiteral("folder or file \"%1\": no such folder or file").arg(DisplayName(input)));
-    return kExitBadInput;
+    if (!PathExists(input)) PrintSummary(o.common, FolderNotFoundSummary(input));
+    return std::nullopt;
   }
-  if (RequireFolder(search.head_folder).isEmpty()) return kExitBadInput;
+  if (RequireFolder(search.head_folder).isEmpty()) return std::nullopt;
   // A file given instead of a folder: its folder is searched for files of its name.
   search.file_mask = file_name.isEmpty() ? FileTypeMaskOfCliName(QStr(o.types)) : file_name;
   search.include_subfolders = !o.no_subfolders;
@@ -187,7 +216,12 @@ int RunBoilerplate(const BoilerplateOptions& o) {
   search.tag_span = o.tag_span;
   search.min_hits = o.min_hits;
   search.min_length = o.min_length;
+  return search;
+}
 
+BoilerplateRun RunBoilerplate(const BoilerplateOptions& o, const BoilerplateSearch& search) {
+  BoilerplateRun run;
+  run.search = search;
   CliProgress progress(o.common.quiet);
   BoilerplateCallbacks cb;
   cb.progress_overall = [&](int p) {
@@ -195,19 +229,34 @@ int RunBoilerplate(const BoilerplateOptions& o) {
     return true;
   };
   cb.on_folder = [&](const QString& folder, int, int) { progress.Status(DisplayName(folder)); };
-  RepeatedChunks engine;
-  FileWalker iterator;
-  const int files = RunBoilerplateSearch(engine, iterator, search, cb);
-  if (o.sort == "files") engine.SortAScendingFilenumbers();
+  FileWalker walker;
+  run.outcome = RunBoilerplateSearch(*run.engine, walker, search, cb);
+  if (o.sort == "files") run.engine->SortAScendingFilenumbers();
   progress.Done();
-  CliProblems problems(o.common.json);
-  problems.AddWalkProblems(iterator);
-  problems.Add(engine.ReadProblems());
-  if (files == 0) {
-    return NoFilesToWorkOn(problems, search.head_folder, search.file_mask);
-  }
+  run.problems = walker.FileProblems();
+  const auto& unread = run.engine->ReadProblems();
+  run.problems.insert(run.problems.end(), unread.begin(), unread.end());
+  return run;
+}
 
-  WriteChunks(engine, files, search.head_folder, problems);
+int RunBoilerplateCommand(const BoilerplateOptions& o) {
+  const std::optional<BoilerplateSearch> search = SearchOf(o);
+  if (!search) return kExitBadInput;
+  const BoilerplateRun run = RunBoilerplate(o, *search);
+  CliProblems problems(o.common.json);
+  problems.Add(run.problems);
+  const QString summary = BoilerplateSummary(run.search, run.outcome, run.engine->Chunks().Count());
+  if (run.outcome.files == 0) {
+    const int status = NoFilesToWorkOn(problems, run.search.head_folder, run.search.file_mask);
+    PrintSummary(o.common, summary);
+    return status;
+  }
+  if (o.common.json) {
+    PrintJsonStream(run, problems);
+  } else {
+    PrintHuman(run);
+  }
+  PrintSummary(o.common, summary);
   return problems.ExitCode();
 }
 
@@ -246,5 +295,5 @@ void RegisterBoilerplateCommand(CLI::App& app, CliRun* run) {
       ->required();
   AddCodePageOption(sub);
   AddCommonFlags(sub, opts->common);
-  sub->callback([opts, run] { *run = [opts] { return RunBoilerplate(*opts); }; });
+  sub->callback([opts, run] { *run = [opts] { return RunBoilerplateCommand(*opts); }; });
 }

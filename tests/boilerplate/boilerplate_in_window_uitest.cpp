@@ -51,7 +51,8 @@ class BoilerplateInWindowTest : public QObject {
     QCOMPARE(page->TreeModel()->data(page->TreeModel()->index(0, 0)).toString(), licence);
     QCOMPARE(page->TreeModel()->data(page->TreeModel()->index(0, 1)).toString(),
              QStringLiteral("5"));
-    QCOMPARE(w.AdvOfficeStatusBar1->PanelText(10), QStringLiteral("1 ") + LX("LXRepeatedChunks"));
+    QCOMPARE(w.AdvOfficeStatusBar1->PanelText(10),
+             QStringLiteral("Checked 5 files: 1 repeated chunk"));
 
     auto* view = page->findChild<QTreeView*>(QStringLiteral("AdvTreeViewBoiler"));
     view->setCurrentIndex(page->TreeModel()->index(2, 0, page->TreeModel()->index(0, 0)));
@@ -60,7 +61,7 @@ class BoilerplateInWindowTest : public QObject {
                  .arg(licence, tree.Path(QStringLiteral("texts/t2.txt"))));
 
     // "Open && show" opens the selected file in the window's shared viewer.
-    page->OpenshowBoilerSourceClick();
+    page->OpenSelectedFile();
     TextViewerWindow* viewer = w.SharedViewer();
     QVERIFY(viewer && viewer->isVisible());
     QCOMPARE(viewer->CurrentShortFilename(), QStringLiteral("t2.txt"));

@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDir>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -61,6 +62,15 @@ class BoilerplatePageTest : public QObject {
   }
 
  private Q_SLOTS:
+  void initTestCase() {
+    // Column widths are kept in the settings file: a file of the test's own.
+    qputenv("SORVEL_SETTINGS", QDir::temp()
+                                   .filePath(QStringLiteral("boilerplate_page_uitest_%1.ini")
+                                                 .arg(QCoreApplication::applicationPid()))
+                                   .toLocal8Bit());
+  }
+  void cleanupTestCase() { QFile::remove(qEnvironmentVariable("SORVEL_SETTINGS")); }
+
   void DefaultsAndNames() {
     TestPageHost host(TestPageHost::Runs::OnThread, TestPageHost::Viewer::Shared);
     RepeatedChunks engine;
@@ -82,7 +92,7 @@ class BoilerplatePageTest : public QObject {
     QCOMPARE(types->count(), 3);
     QCOMPARE(types->currentText(), QStringLiteral("All files (*.*)"));
     QCOMPARE(Child<QPushButton>(page, "AdvGlowButtonBoilerSearch")->text(),
-             QStringLiteral("start"));
+             QStringLiteral("&start"));
     QVERIFY(Child<QLabel>(page, "LabelBoilerplateFolder")->text().isEmpty());
     auto* menu = Child<QMenu>(page, "AdvPopupMenuBoilerList");
     QCOMPARE(menu->actions().size(), 2);
@@ -96,12 +106,18 @@ class BoilerplatePageTest : public QObject {
                            .replace(QStringLiteral(".png"), QStringLiteral("-settings.png")));
     }
 
-    // An empty or unknown folder starts nothing.
+    // An empty or unknown folder starts nothing, and the user is told why.
+    ScriptedDialogs dialogs;
+    SetDialogInterface(&dialogs);
+    page.Search();
+    QCOMPARE(dialogs.ShownNames(), QStringList{QStringLiteral("FormNotFilled")});
+    SetDialogInterface(nullptr);
     Child<QLineEdit>(page, "ElFolderNameEditBoilerHeadFolder")
         ->setText(QStringLiteral("/no/such/folder"));
-    page.AdvGlowButtonBoilerSearchClick();
+    page.Search();
     QVERIFY(!page.Running());
     QVERIFY(!host.stop_shown);
+    QCOMPARE(host.Summaries(), QStringList{QStringLiteral("Folder not found: /no/such/folder")});
   }
 
   void SearchListSortAndSelect() {
@@ -135,20 +151,32 @@ class BoilerplatePageTest : public QObject {
     QCOMPARE(m->rowCount(m->index(0, 0)), 3);
     QCOMPARE(m->data(m->index(1, 2)).toString(), c);
     QCOMPARE(host.Status(), QStringLiteral("2 ") + LX("LXRepeatedChunks"));
+    QCOMPARE(host.Summaries().last(), QStringLiteral("Checked 3 files: 2 repeated chunks"));
 
-    // The last column takes the width that the others leave.
+    // The last column takes the width that the others leave, also after the
+    // user has made one narrower; each cell's full text is its tooltip.
     auto* view = Child<QTreeView>(page, "AdvTreeViewBoiler");
     QHeaderView* header = view->header();
     QCOMPARE(header->sectionSize(0) + header->sectionSize(1) + header->sectionSize(2),
              view->viewport()->width());
     header->resizeSection(0, header->sectionSize(0) - 40);
+    const int chunk_width = header->sectionSize(0);
     QCOMPARE(header->sectionSize(0) + header->sectionSize(1) + header->sectionSize(2),
              view->viewport()->width());
+    QCOMPARE(m->data(m->index(1, 0), Qt::ToolTipRole).toString(),
+             QStringLiteral("Gamma is said twice here."));
+    QCOMPARE(m->data(m->index(1, 2), Qt::ToolTipRole).toString(), c);
+    // The widths the user chose are there again in the next session.
+    {
+      TestPageHost next_host;
+      BoilerplatePage next(&next_host, &engine);
+      QCOMPARE(next.Tree()->header()->sectionSize(0), chunk_width);
+    }
 
     // Header clicks: the chunk column does not sort; the file column sorts by file order.
-    page.AdvTreeViewBoilerClick(2);
+    page.SortByColumn(2);
     QCOMPARE(TopTexts(page), (QStringList{kNotice, QStringLiteral("Gamma is said twice here.")}));
-    page.AdvTreeViewBoilerClick(0);
+    page.SortByColumn(0);
     QCOMPARE(TopTexts(page), (QStringList{kNotice, QStringLiteral("Gamma is said twice here.")}));
 
     // Selecting a file row, then a total row.
@@ -176,6 +204,13 @@ class BoilerplatePageTest : public QObject {
     Search(page, plain.Root());
     QCOMPARE(m->rowCount(), 0);
     QCOMPARE(Child<QTabWidget>(page, "AdvOfficePagerBoiler")->currentIndex(), 0);
+    QCOMPARE(host.Summaries().last(), QStringLiteral("Checked 1 file: 0 repeated chunks"));
+    // A mask that nothing matches: the line says what was looked for.
+    Child<QComboBox>(page, "myAdvFilterComboBoiler")->setCurrentIndex(2);
+    Search(page, plain.Root());
+    QVERIFY2(host.Summaries().last().startsWith(
+                 QStringLiteral("Checked 0 files: the folder holds no files matching *.xml")),
+             qPrintable(host.Summaries().last()));
   }
 
   void AFileForTheFolderAndUnterminated() {
@@ -216,13 +251,13 @@ class BoilerplatePageTest : public QObject {
     // A total row opens nothing.
     view->setCurrentIndex(m->index(0, 0));
     QCOMPARE(m->data(m->index(0, 2)).toString(), LX("LXTotal"));
-    page.OpenshowBoilerSourceClick();
+    page.OpenSelectedFile();
     QVERIFY(!host.ShownViewer() || !host.ShownViewer()->isVisible());
 
     // A file row opens that file with its repeated chunks listed on the left.
     view->setCurrentIndex(m->index(0, 0, m->index(0, 0)));
     QCOMPARE(page.FileToOpen().full_path, a);
-    page.OpenshowBoilerSourceClick();
+    page.OpenSelectedFile();
     TextViewerWindow* viewer = host.ShownViewer();
     QVERIFY(viewer && viewer->isVisible());
     QCOMPARE(viewer->CurrentShortFilename(), QStringLiteral("a.txt"));
@@ -238,7 +273,7 @@ class BoilerplatePageTest : public QObject {
     Search(page, plain.Root());
     QCOMPARE(page.FileToOpen().full_path, a);
     QVERIFY(QFile::remove(a));
-    page.OpenshowBoilerSourceClick();
+    page.OpenSelectedFile();
     QVERIFY(!viewer->isVisible());
 
     // Copy puts the tree's rows on the clipboard (no spreadsheet wanted); a.txt is gone now.
@@ -246,7 +281,7 @@ class BoilerplatePageTest : public QObject {
     ScriptedDialogs dialogs;
     SetDialogInterface(&dialogs);
     dialogs.QueueAnswer(mrNo);
-    page.BoilerListCopy2Click();
+    page.CopyList();
     SetDialogInterface(nullptr);
     const QString copied = QGuiApplication::clipboard()->text();
     QCOMPARE(copied, QStringLiteral("\t%1\t2\t%2").arg(kNotice, b));
@@ -268,6 +303,19 @@ class BoilerplatePageTest : public QObject {
     QCOMPARE(page.TreeModel()->data(page.TreeModel()->index(0, 1)).toString(), QStringLiteral("2"));
     QVERIFY(Child<QPushButton>(page, "AdvGlowButtonBoilerSearch")->isEnabled());
     QVERIFY(!host.stop_shown);
+    QCOMPARE(host.Summaries().last(),
+             QStringLiteral("Stopped after 2 of 40 files: 1 repeated chunk"));
+
+    // Alt+S starts a search from the keyboard.
+    page.show();
+    page.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&page));
+    host.on_status = nullptr;
+    Child<QTabWidget>(page, "AdvOfficePagerBoiler")->setCurrentIndex(0);
+    const int summaries = host.Summaries().size();
+    QTest::keyClick(&page, Qt::Key_S, Qt::AltModifier);
+    QTRY_VERIFY_WITH_TIMEOUT(host.Summaries().size() > summaries && !page.Running(), 20000);
+    QCOMPARE(host.Summaries().last(), QStringLiteral("Checked 40 files: 1 repeated chunk"));
 
     // F1 asks for the page's help topic.
     page.show();

@@ -45,7 +45,7 @@ TEST(BoilerplateSearch, LeavesOutFilteredFoldersAndReportsFolders) {
   };
   int last_count = -1;
   cb.count_reporter = [&](int n) { last_count = n; };
-  EXPECT_EQ(RunBoilerplateSearch(engine, it, search, cb), 2);
+  EXPECT_EQ(RunBoilerplateSearch(engine, it, search, cb).files, 2);
   ASSERT_EQ(engine.Chunks().Count(), 1);
   EXPECT_EQ(engine.Chunks().Total(0), 2);
   EXPECT_EQ(folders, (QStringList{QStringLiteral(". (1/2)"), QStringLiteral("sub (2/2)")}));
@@ -98,10 +98,13 @@ TEST(BoilerplateSearch, StopDuringTheWalkStillSorts) {
       it.Stop();
     }
   };
-  RunBoilerplateSearch(engine, it, search, cb);
+  const BoilerplateOutcome outcome = RunBoilerplateSearch(engine, it, search, cb);
   ASSERT_EQ(engine.Chunks().Count(), 2);
   EXPECT_EQ(engine.Chunks().Total(0), 3);
   EXPECT_EQ(engine.ChunkFiles().Count(), 3);
+  // The closing line counts the files read, not those found.
+  EXPECT_EQ(BoilerplateSummary(search, outcome, 2),
+            QStringLiteral("Stopped after 3 of 6 files: 2 repeated chunks"));
 }
 
 }  // namespace

@@ -27,6 +27,8 @@ TEST(BoilerplateCli, JsonInTheChosenOrderAndBadInput) {
   const QJsonArray chunks =
       QJsonDocument::fromJson(r.out).object().value(QStringLiteral("chunks")).toArray();
   ASSERT_EQ(chunks.size(), 3);
+  // The closing line goes to stderr, also under --json.
+  EXPECT_EQ(r.err, "Checked 3 files: 3 repeated chunks\n");
   EXPECT_EQ(chunks[0].toObject().value(QStringLiteral("text")).toString(), notice);
   EXPECT_EQ(chunks[0].toObject().value(QStringLiteral("total")).toInt(), 3);
   const QJsonArray files = chunks[0].toObject().value(QStringLiteral("files")).toArray();
