@@ -14,6 +14,7 @@
 #include "runtime/file_types.h"
 #include "runtime/messages.h"
 #include "runtime/native_files.h"
+#include "runtime/run_summary.h"
 #include "runtime/settings.h"
 
 namespace {
@@ -36,20 +37,145 @@ struct RelevanceCliOptions {
   int count = 5;
 };
 
-int RunRelevance(const RelevanceCliOptions& o) {
-  CliDialogScope dialogs(o.common.yes);
-  const QString filter_file = RequireFile(QStr(o.filters), QStringLiteral("filter file"));
-  if (filter_file.isEmpty()) return kExitBadInput;
+// What a check found and did, for PrintHuman or ToJson.
+struct RelevanceRun {
+  RelevanceFilter overall;
+  RelevanceResults results;
+  int texts = 0;    // texts found to score
+  QString status;   // the check's own closing status line
+  int copied = -1;  // -1: no copies asked for
+  QString filtered_folder;
+  int rtf_saved = -1;  // -1: no RTF sample asked for
+  QString rtf_folder;
+};
+
+// The numbers of the options that the parser cannot check alone; false after
+// saying which is wrong.
+bool NumbersUsable(const RelevanceCliOptions& o) {
   if (o.min_words < 0) {
     ReportBadNumber(QStringLiteral("--min-words"), QStringLiteral("must be 0 or more"));
-    return kExitBadInput;
+    return false;
   }
   if (o.coverage < 0 || o.coverage > o.segments) {
     ReportBadNumber(
         QStringLiteral("--coverage"),
         QStringLiteral("must be from 0 to the number of segments (%1)").arg(o.segments));
-    return kExitBadInput;
+    return false;
   }
+  return true;
+}
+
+// The texts to score, as the options name them; false after saying why they
+// cannot be used.
+bool InputOf(const RelevanceCliOptions& o, FileSourceChoice* in) {
+  if (!o.list.empty()) {
+    in->file_or_folder = FileOrFolder::t_textfile;
+    in->file_list = RequireFile(QStr(o.list), QStringLiteral("list file"));
+    return !in->file_list.isEmpty();
+  }
+  in->file_or_folder = FileOrFolder::t_folder_contents;
+  in->head_folder = RequireFolder(QStr(o.folder));
+  in->filemask = FileTypeMaskOfCliName(QStr(o.types));
+  in->include_sub_folders = !o.no_subfolders;
+  if (in->head_folder.isEmpty() && !PathExists(QStr(o.folder)))
+    PrintSummary(o.common, FolderNotFoundSummary(QStr(o.folder)));
+  return !in->head_folder.isEmpty();
+}
+
+// The base of the filtered tree (empty when no copies are asked for); false
+// after saying why it cannot be used.
+bool OutputsUsable(const RelevanceCliOptions& o, const FileSourceChoice& in, QString* base) {
+  if (o.copy_filtered) {
+    *base = !o.base.empty() ? QStr(o.base) : in.head_folder;
+    if (!base->isEmpty()) *base = QFileInfo(*base).absoluteFilePath();
+    if (base->isEmpty()) {
+      PrintError(QStringLiteral("--copy-filtered with --list needs --base DIR"));
+      return false;
+    }
+    if (RequireOutputFolder(*base, QStringLiteral("base folder")).isEmpty()) return false;
+  }
+  return o.rtf.empty() || !RequireOutputFolder(QStr(o.rtf), QStringLiteral("RTF folder")).isEmpty();
+}
+
+// Scores the texts, then copies and saves as asked.
+void RunRelevance(const RelevanceCliOptions& o, const RelevanceFilterList& filters,
+                  const RelevanceCheckParams& params, const QStringList& texts, const QString& base,
+                  CliProblems& problems, RelevanceRun* run) {
+  CliProgress progress(o.common.quiet);
+  RelevanceCheckCallbacks cb;
+  cb.percent = progress.PercentCallback();
+  cb.status = [&](const QString& s) { progress.Status(s); };
+  cb.problem = [&](const FileProblem& p) {
+    progress.Done();
+    problems.Add(p);
+  };
+  run->texts = static_cast<int>(texts.size());
+  run->status = ScoreRelevanceTexts(texts, filters, params, &run->overall, &run->results, cb);
+  progress.Done();
+  if (o.copy_filtered) {
+    run->filtered_folder = FilteredFolderOf(base);
+    std::vector<FileProblem> copy_problems;
+    run->copied = CopyFilteredTexts(run->results, base, o.min_score, &copy_problems);
+    problems.Add(copy_problems);
+  }
+  if (!o.rtf.empty()) {
+    run->rtf_folder = QStr(o.rtf);
+    const RtfSampleChoice choice{run->rtf_folder, o.start, o.count};
+    std::vector<FileProblem> rtf_problems;
+    run->rtf_saved = SaveRelevanceRtfSample(run->results, filters, choice, &rtf_problems);
+    problems.Add(rtf_problems);
+  }
+}
+
+QJsonObject ToJson(const RelevanceRun& run, const CliProblems& problems) {
+  QJsonObject root;
+  root.insert(QStringLiteral("examined"), run.overall.files_examined);
+  QJsonArray arr;
+  for (int i = 0; i < run.results.Count(); ++i) {
+    const ScoredTextRec& r = run.results.GetOne(i);
+    QJsonObject e;
+    e.insert(QStringLiteral("file"), DisplayName(run.results.String(i)));
+    e.insert(QStringLiteral("score"), JsonNumber(r.score));
+    e.insert(QStringLiteral("words"), static_cast<qint64>(r.words));
+    e.insert(QStringLiteral("hit_types"), r.positive_terms);
+    arr.append(e);
+  }
+  root.insert(QStringLiteral("results"), arr);
+  if (run.copied >= 0) {
+    root.insert(QStringLiteral("copied"), run.copied);
+    root.insert(QStringLiteral("filtered_folder"), DisplayName(run.filtered_folder));
+  }
+  if (run.rtf_saved >= 0) root.insert(QStringLiteral("rtf_saved"), run.rtf_saved);
+  problems.AddTo(root);
+  return root;
+}
+
+void PrintHuman(const RelevanceRun& run) {
+  for (int i = 0; i < run.results.Count(); ++i) {
+    const ScoredTextRec& r = run.results.GetOne(i);
+    PrintLine(QStringLiteral("%1\t%2\t%3\t%4\t%5")
+                  .arg(LocaleNumber(static_cast<long long>(i + 1)),
+                       LocaleNumber(static_cast<double>(r.score), 1),
+                       LocaleNumber(static_cast<long long>(r.words)),
+                       LocaleNumber(static_cast<long long>(r.positive_terms)),
+                       DisplayName(run.results.String(i))));
+  }
+  PrintLine(run.status);
+  if (run.copied >= 0)
+    PrintLine(QStringLiteral("%1 copied to %2")
+                  .arg(CountOf(run.copied, QStringLiteral("text"), QStringLiteral("texts")),
+                       DisplayName(run.filtered_folder)));
+  if (run.rtf_saved >= 0)
+    PrintLine(
+        QStringLiteral("%1 saved in %2")
+            .arg(CountOf(run.rtf_saved, QStringLiteral("RTF file"), QStringLiteral("RTF files")),
+                 DisplayName(run.rtf_folder)));
+}
+
+int RunRelevanceCommand(const RelevanceCliOptions& o) {
+  CliDialogScope dialogs(o.common.yes);
+  const QString filter_file = RequireFile(QStr(o.filters), QStringLiteral("filter file"));
+  if (filter_file.isEmpty() || !NumbersUsable(o)) return kExitBadInput;
   RelevanceFilterList filters(SearchSettings{0, GetIgnoreTagsSpan()});
   const FilterLoadOutcome loaded = LoadFiltersForCheck(&filters, filter_file);
   if (loaded == FilterLoadOutcome::RepeatsRefused) {
@@ -64,113 +190,29 @@ int RunRelevance(const RelevanceCliOptions& o) {
   params.segments = o.segments;
   params.coverage = o.coverage;
   params.min_score = o.min_score;
-  FileSourceChoice& in = params.input;
-  if (!o.list.empty()) {
-    in.file_or_folder = FileOrFolder::t_textfile;
-    in.file_list = RequireFile(QStr(o.list), QStringLiteral("list file"));
-    if (in.file_list.isEmpty()) return kExitBadInput;
-  } else {
-    in.file_or_folder = FileOrFolder::t_folder_contents;
-    in.head_folder = RequireFolder(QStr(o.folder));
-    in.filemask = FileTypeMaskOfCliName(QStr(o.types));
-    in.include_sub_folders = !o.no_subfolders;
-    if (in.head_folder.isEmpty()) return kExitBadInput;
-  }
   QString base;
-  if (o.copy_filtered) {
-    base = !o.base.empty() ? QStr(o.base) : in.head_folder;
-    if (!base.isEmpty()) base = QFileInfo(base).absoluteFilePath();
-    if (base.isEmpty()) {
-      PrintError(QStringLiteral("--copy-filtered with --list needs --base DIR"));
-      return kExitBadInput;
-    }
-    if (RequireOutputFolder(base, QStringLiteral("base folder")).isEmpty()) return kExitBadInput;
-  }
-  if (!o.rtf.empty() && RequireOutputFolder(QStr(o.rtf), QStringLiteral("RTF folder")).isEmpty()) {
-    return kExitBadInput;
-  }
+  if (!InputOf(o, &params.input) || !OutputsUsable(o, params.input, &base)) return kExitBadInput;
 
-  CliProgress progress(o.common.quiet);
-  RelevanceCheckCallbacks cb;
-  cb.percent = progress.PercentCallback();
-  QString summary;
-  cb.status = [&](const QString& s) {
-    summary = s;
-    progress.Status(s);
-  };
   CliProblems problems(o.common.json);
-  cb.problem = [&](const FileProblem& p) {
-    progress.Done();
-    problems.Add(p);
-  };
   std::vector<FileProblem> walk_problems;
+  const FileSourceChoice& in = params.input;
   const QStringList texts = GatherRelevanceTexts(in, nullptr, &walk_problems);
   problems.Add(walk_problems);
+  RelevanceRun run;
   if (texts.isEmpty()) {
-    return NoFilesToWorkOn(
-        problems, in.file_or_folder == FileOrFolder::t_textfile ? in.file_list : in.head_folder,
-        in.file_or_folder == FileOrFolder::t_textfile ? QString() : in.filemask);
+    const bool listed = in.file_or_folder == FileOrFolder::t_textfile;
+    const int status = NoFilesToWorkOn(problems, listed ? in.file_list : in.head_folder,
+                                       listed ? QString() : in.filemask);
+    PrintSummary(o.common, RelevanceSummary(run.overall, 0, 0));
+    return status;
   }
-  RelevanceFilter overall;
-  RelevanceResults results;
-  summary = ScoreRelevanceTexts(texts, filters, params, &overall, &results, cb);
-  progress.Done();
-
-  int copied = -1;
-  QString filtered_folder;
-  if (o.copy_filtered) {
-    filtered_folder = FilteredFolderOf(base);
-    std::vector<FileProblem> copy_problems;
-    copied = CopyFilteredTexts(results, base, o.min_score, &copy_problems);
-    problems.Add(copy_problems);
-  }
-  int rtf_saved = -1;
-  if (!o.rtf.empty()) {
-    const RtfSampleChoice choice{QStr(o.rtf), o.start, o.count};
-    std::vector<FileProblem> rtf_problems;
-    rtf_saved = SaveRelevanceRtfSample(results, filters, choice, &rtf_problems);
-    problems.Add(rtf_problems);
-  }
-
+  RunRelevance(o, filters, params, texts, base, problems, &run);
   if (o.common.json) {
-    QJsonObject root;
-    root.insert(QStringLiteral("examined"), overall.files_examined);
-    QJsonArray arr;
-    for (int i = 0; i < results.Count(); ++i) {
-      const ScoredTextRec& r = results.GetOne(i);
-      QJsonObject e;
-      e.insert(QStringLiteral("file"), DisplayName(results.String(i)));
-      e.insert(QStringLiteral("score"), JsonNumber(r.score));
-      e.insert(QStringLiteral("words"), static_cast<qint64>(r.words));
-      e.insert(QStringLiteral("hit_types"), r.positive_terms);
-      arr.append(e);
-    }
-    root.insert(QStringLiteral("results"), arr);
-    if (copied >= 0) {
-      root.insert(QStringLiteral("copied"), copied);
-      root.insert(QStringLiteral("filtered_folder"), DisplayName(filtered_folder));
-    }
-    if (rtf_saved >= 0) root.insert(QStringLiteral("rtf_saved"), rtf_saved);
-    problems.AddTo(root);
-    PrintJson(root);
-    return problems.ExitCode();
+    PrintJson(ToJson(run, problems));
+  } else {
+    PrintHuman(run);
   }
-  for (int i = 0; i < results.Count(); ++i) {
-    const ScoredTextRec& r = results.GetOne(i);
-    PrintLine(QStringLiteral("%1\t%2\t%3\t%4\t%5")
-                  .arg(LocaleNumber(static_cast<long long>(i + 1)),
-                       LocaleNumber(static_cast<double>(r.score), 1),
-                       LocaleNumber(static_cast<long long>(r.words)),
-                       LocaleNumber(static_cast<long long>(r.positive_terms)),
-                       DisplayName(results.String(i))));
-  }
-  PrintLine(summary);
-  if (copied >= 0)
-    PrintLine(QStringLiteral("%1 copied to %2")
-                  .arg(LocaleNumber(static_cast<long long>(copied)), DisplayName(filtered_folder)));
-  if (rtf_saved >= 0)
-    PrintLine(QStringLiteral("%1 RTF files saved in %2")
-                  .arg(LocaleNumber(static_cast<long long>(rtf_saved)), DisplayName(QStr(o.rtf))));
+  PrintSummary(o.common, RelevanceSummary(run.overall, run.texts, run.results.Count()));
   return problems.ExitCode();
 }
 
@@ -223,6 +265,6 @@ void RegisterRelevanceCommand(CLI::App& app, CliRun* run) {
   sub->callback([opts, run, sub]() {
     if (opts->folder.empty() && opts->list.empty()) throw CLI::RequiredError("--folder or --list");
     (void)sub;
-    *run = [opts]() { return RunRelevance(*opts); };
+    *run = [opts]() { return RunRelevanceCommand(*opts); };
   });
 }

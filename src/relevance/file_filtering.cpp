@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 #include <QThread>
 #include <algorithm>
 #include <bit>
@@ -20,6 +21,7 @@
 #include "runtime/native_files.h"
 #include "runtime/native_names.h"
 #include "runtime/ordered_work.h"
+#include "runtime/run_summary.h"
 #include "runtime/safe_move.h"
 #include "runtime/text_reader.h"
 
@@ -246,8 +248,7 @@ FilterLoadOutcome LoadFiltersForCheck(RelevanceFilterList* filters, const QStrin
   }
   if (!filters->repeated_search_terms.isEmpty()) {
     const int answer = WarnAboutAndASKOK(
-        LX("LXRepeatedChunks").toUpper() + QStringLiteral("\r\n") + filters->repeated_search_terms,
-        kRelevanceHelp);
+        RepeatedTermsWarning(filter_file, filters->repeated_search_terms), kRelevanceHelp);
     if (answer != mrOK) return FilterLoadOutcome::RepeatsRefused;
   }
   return FilterLoadOutcome::Ok;
@@ -379,6 +380,29 @@ QString ScoreRelevanceTexts(const QStringList& texts, const RelevanceFilterList&
   }
   if (callbacks.status && !status.isEmpty()) callbacks.status(status);
   return status;
+}
+
+QString RelevanceSummary(const RelevanceFilter& overall, int total, int listed) {
+  const QString found = QLocale().toString(listed) + QStringLiteral(" relevant");
+  if (overall.files_examined < total)
+    return StoppedSummary(overall.files_examined, total) + QStringLiteral(": ") + found;
+  return CheckedSummary(total, found);
+}
+
+QString RepeatedTermsWarning(const QString& filter_file, const QString& repeated_lines) {
+  // The lines come in pairs with the fields joined by commas; the term is
+  // the first field.
+  QStringList terms;
+  const QStringList lines = repeated_lines.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+  for (const QString& line : lines) {
+    const QString term = QLatin1Char('"') + line.section(QLatin1Char(','), 0, 0) + QLatin1Char('"');
+    if (!terms.contains(term)) terms << term;
+  }
+  return QStringLiteral("%1 gives %2 different settings on different lines:\r\n%3")
+      .arg(DisplayName(filter_file),
+           terms.size() == 1 ? QStringLiteral("the term ") + terms.first()
+                             : QStringLiteral("the terms ") + terms.join(QStringLiteral(", ")),
+           lines.join(QStringLiteral("\r\n")));
 }
 
 QString CoverageLabel(int segments) {

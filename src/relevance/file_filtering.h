@@ -174,6 +174,15 @@ QString ScoreRelevanceTexts(const QStringList& texts, const RelevanceFilterList&
                             const RelevanceCheckParams& params, RelevanceFilter* overall,
                             RelevanceResults* results, const RelevanceCheckCallbacks& callbacks);
 
+// The line that ends a check of `total` texts: "Checked 1,200 files: 35
+// relevant", or "Stopped after 300 of 1,200 files: 12 relevant".
+QString RelevanceSummary(const RelevanceFilter& overall, int total, int listed);
+
+// The question asked before the repeated-terms warning lets a check go on:
+// names each term that the filter file gives different settings on
+// different lines, then the lines themselves.
+QString RepeatedTermsWarning(const QString& filter_file, const QString& repeated_lines);
+
 // The coverage label's text for a number of segments.
 QString CoverageLabel(int segments);
 

@@ -8,6 +8,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLocale>
 #include <QMainWindow>
 #include <QPalette>
 #include <QSplitter>
@@ -23,6 +24,7 @@
 #include "runtime/messages.h"
 #include "runtime/native_files.h"
 #include "runtime/native_names.h"
+#include "runtime/run_summary.h"
 #include "runtime/settings.h"
 #include "ui_kit/copy_a_list_gui.h"
 #include "ui_kit/folder_choose_dialog.h"
@@ -138,129 +140,150 @@ RelevancePage::RelevancePage(PageHost* host, RelevanceFilterList* relevance_filt
   }
   scores_ = scores;
   overall_ = overall;
+  BuildControls();
+  BuildGrid();
+  LayOut();
+  Connect();
+  UpdateCoverageLabel();
+}
 
-  auto named = [](QWidget* w, const char* name) {
-    w->setObjectName(QString::fromLatin1(name));
-    return w;
-  };
-  ElFileNameEditFilterStrings = new PathEdit(PathEdit::Kind::ExistingFile, this);
-  named(ElFileNameEditFilterStrings, "ElFileNameEditFilterStrings");
-  ElFileNameEditFilterStrings->setNameFilter(QStringLiteral("Text files (*.txt);;All files (*)"));
-  ElFileNameEditFilterStrings->setToolTip(
+RelevancePage::~RelevancePage() = default;
+
+namespace {
+
+template <typename W>
+W* Named(W* w, const char* name) {
+  w->setObjectName(QString::fromLatin1(name));
+  return w;
+}
+
+QSpinBox* MakeSpin(QWidget* parent, const char* name, int minimum, int maximum, int value,
+                   const QString& tip) {
+  auto* spin = Named(new QSpinBox(parent), name);
+  spin->setRange(minimum, maximum);
+  spin->setValue(value);
+  spin->setToolTip(tip);
+  return spin;
+}
+
+}  // namespace
+
+void RelevancePage::BuildControls() {
+  filter_file_edit =
+      Named(new PathEdit(PathEdit::Kind::ExistingFile, this), "ElFileNameEditFilterStrings");
+  filter_file_edit->setNameFilter(QStringLiteral("Text files (*.txt);;All files (*)"));
+  filter_file_edit->setToolTip(
       tr("One term per line; after a tab: weight, group threshold, options (c n a w). See Help."));
-  AdvGlowButtonRelevanceEdit = new QPushButton(QStringLiteral("Edit"), this);
-  named(AdvGlowButtonRelevanceEdit, "AdvGlowButtonRelevanceEdit");
-  AdvGlowButtonRelevanceCheck = new QPushButton(QStringLiteral("Check"), this);
-  named(AdvGlowButtonRelevanceCheck, "AdvGlowButtonRelevanceCheck");
+  edit_button = Named(new QPushButton(QStringLiteral("&Edit"), this), "AdvGlowButtonRelevanceEdit");
+  edit_button->setToolTip(QStringLiteral("Open the filter file in your text editor"));
+  check_button =
+      Named(new QPushButton(QStringLiteral("&Check"), this), "AdvGlowButtonRelevanceCheck");
 
-  AdvSpinEditRelevanceMinWords = new QSpinBox(this);
-  named(AdvSpinEditRelevanceMinWords, "AdvSpinEditRelevanceMinWords");
-  AdvSpinEditRelevanceMinWords->setRange(0, std::numeric_limits<int>::max());
-  AdvSpinEditRelevanceMinWords->setSingleStep(10);
-  AdvSpinEditRelevanceMinWords->setValue(200);
-  AdvSpinEditSEgmentType = new QSpinBox(this);
-  named(AdvSpinEditSEgmentType, "AdvSpinEditSEgmentType");
-  AdvSpinEditSEgmentType->setRange(1, 10);
-  AdvSpinEditSEgmentType->setValue(1);
-  AdvSpinEditSEgmentType->setToolTip(QStringLiteral("text segments to consider "));
-  AdvSpinEditRelevanceMinSegments = new QSpinBox(this);
-  named(AdvSpinEditRelevanceMinSegments, "AdvSpinEditRelevanceMinSegments");
-  AdvSpinEditRelevanceMinSegments->setRange(0, 10);
-  AdvSpinEditRelevanceMinSegments->setValue(0);
-  AdvSpinEditRelevanceMinSegments->setToolTip(QStringLiteral("coverage required"));
-  LabelRelevanceMinSegments = new QLabel(QStringLiteral("coverage (%s)"), this);
-  named(LabelRelevanceMinSegments, "LabelRelevanceMinSegments");
-  LabelRelevanceMinSegments->setBuddy(AdvSpinEditRelevanceMinSegments);
-  AdvSpinEditRelevanceFilterCopyMin = new QSpinBox(this);
-  named(AdvSpinEditRelevanceFilterCopyMin, "AdvSpinEditRelevanceFilterCopyMin");
-  AdvSpinEditRelevanceFilterCopyMin->setRange(-1000000, 1000000);
-  AdvSpinEditRelevanceFilterCopyMin->setValue(0);
-  AdvGlowButtonRelevanceFilter = new QPushButton(QStringLiteral("Filter relevant texts"), this);
-  named(AdvGlowButtonRelevanceFilter, "AdvGlowButtonRelevanceFilter");
-  AdvGlowButtonRelevanceFilter->setVisible(false);
-  AdvGlowButtonRelevanceCOPYRTF = new QPushButton(QStringLiteral("RTF Sample"), this);
-  named(AdvGlowButtonRelevanceCOPYRTF, "AdvGlowButtonRelevanceCOPYRTF");
-  AdvGlowButtonRelevanceCOPYRTF->setVisible(false);
+  min_words_spin =
+      MakeSpin(this, "AdvSpinEditRelevanceMinWords", 0, std::numeric_limits<int>::max(), 200,
+               QStringLiteral("Texts with fewer words are not listed"));
+  min_words_spin->setSingleStep(10);
+  segments_spin = MakeSpin(
+      this, "AdvSpinEditSEgmentType", 1, 10, 1,
+      QStringLiteral("Each text is cut into this many equal parts, to see how evenly the terms "
+                     "are spread over it"));
+  coverage_spin =
+      MakeSpin(this, "AdvSpinEditRelevanceMinSegments", 0, 10, 0,
+               QStringLiteral("How many of the parts must hold a term for the text to score at all "
+                              "(0: any)"));
+  coverage_label = Named(new QLabel(this), "LabelRelevanceMinSegments");
+  coverage_label->setBuddy(coverage_spin);
+  min_score_spin = MakeSpin(
+      this, "AdvSpinEditRelevanceFilterCopyMin", -1000000, 1000000, 0,
+      QStringLiteral("The least score of a listed text, and of a text that Filter relevant texts "
+                     "copies: weighted term hits per 100 words"));
+  filter_button = Named(new QPushButton(QStringLiteral("&Filter relevant texts"), this),
+                        "AdvGlowButtonRelevanceFilter");
+  filter_button->setVisible(false);
+  rtf_button =
+      Named(new QPushButton(QStringLiteral("RTF Sa&mple"), this), "AdvGlowButtonRelevanceCOPYRTF");
+  rtf_button->setVisible(false);
+}
 
+void RelevancePage::BuildGrid() {
   model_ = new RelevanceGridModel(scores_, this);
-  LXSimpleVirtualGridRelevance = new QTableView(this);
-  named(LXSimpleVirtualGridRelevance, "LXSimpleVirtualGridRelevance");
-  LXSimpleVirtualGridRelevance->setModel(model_);
-  LXSimpleVirtualGridRelevance->setSelectionBehavior(QAbstractItemView::SelectRows);
-  LXSimpleVirtualGridRelevance->setSelectionMode(QAbstractItemView::SingleSelection);
-  LXSimpleVirtualGridRelevance->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  LXSimpleVirtualGridRelevance->verticalHeader()->setVisible(false);
-  LXSimpleVirtualGridRelevance->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
-  LXSimpleVirtualGridRelevance->horizontalHeader()->setHighlightSections(false);
-  LXSimpleVirtualGridRelevance->setSortingEnabled(true);
-  LXSimpleVirtualGridRelevance->horizontalHeader()->setSortIndicator(2, Qt::DescendingOrder);
-  LXSimpleVirtualGridRelevance->setWordWrap(false);
-  LXSimpleVirtualGridRelevance->setTextElideMode(Qt::ElideMiddle);
-  LXSimpleVirtualGridRelevance->setContextMenuPolicy(Qt::CustomContextMenu);
-  LXSimpleVirtualGridRelevance->viewport()->installEventFilter(this);
+  grid = Named(new QTableView(this), "LXSimpleVirtualGridRelevance");
+  grid->setModel(model_);
+  grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+  grid->setSelectionMode(QAbstractItemView::SingleSelection);
+  grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  grid->verticalHeader()->setVisible(false);
+  grid->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+  grid->horizontalHeader()->setHighlightSections(false);
+  grid->setSortingEnabled(true);
+  grid->horizontalHeader()->setSortIndicator(2, Qt::DescendingOrder);
+  grid->setWordWrap(false);
+  grid->setTextElideMode(Qt::ElideMiddle);
+  grid->setContextMenuPolicy(Qt::CustomContextMenu);
+  grid->viewport()->installEventFilter(this);
 
-  AdvPopupMenuSampleOrRelevance = new QMenu(this);
-  AdvPopupMenuSampleOrRelevance->setObjectName(QStringLiteral("AdvPopupMenuSampleOrRelevance"));
-  Showthistext1 = AdvPopupMenuSampleOrRelevance->addAction(QStringLiteral("Show this text"));
-  Showthistext1->setObjectName(QStringLiteral("Showthistext1"));
-  RelevanceCopy2 = AdvPopupMenuSampleOrRelevance->addAction(QStringLiteral("Copy"));
-  RelevanceCopy2->setObjectName(QStringLiteral("RelevanceCopy2"));
-  Infoontextfile1 = AdvPopupMenuSampleOrRelevance->addAction(QStringLiteral("Info on text file"));
-  Infoontextfile1->setObjectName(QStringLiteral("Infoontextfile1"));
-  Infoontextfile1->setEnabled(false);
+  grid_menu = Named(new QMenu(this), "AdvPopupMenuSampleOrRelevance");
+  show_text_action = grid_menu->addAction(QStringLiteral("Show this text"));
+  show_text_action->setObjectName(QStringLiteral("Showthistext1"));
+  copy_action = grid_menu->addAction(QStringLiteral("Copy"));
+  copy_action->setObjectName(QStringLiteral("RelevanceCopy2"));
+  info_action = grid_menu->addAction(QStringLiteral("Info on text file"));
+  info_action->setObjectName(QStringLiteral("Infoontextfile1"));
+  info_action->setEnabled(false);
+}
 
-  // Layout: the file and its buttons, the numbers and the result buttons,
-  // then the grid filling the rest.
+void RelevancePage::LayOut() {
+  // The file and its buttons, the numbers and the result buttons, then the
+  // grid filling the rest.
   auto* top = new QGridLayout;
-  top->addWidget(new QLabel(QStringLiteral("Filter strings"), this), 0, 0);
-  top->addWidget(ElFileNameEditFilterStrings, 0, 1, 1, 7);
-  top->addWidget(AdvGlowButtonRelevanceEdit, 0, 8);
-  top->addWidget(AdvGlowButtonRelevanceCheck, 0, 9);
-  top->addWidget(new QLabel(QStringLiteral("Min. word count"), this), 1, 0);
-  top->addWidget(AdvSpinEditRelevanceMinWords, 1, 1);
-  top->addWidget(new QLabel(QStringLiteral("segments"), this), 1, 2, Qt::AlignRight);
-  top->addWidget(AdvSpinEditSEgmentType, 1, 3);
-  top->addWidget(LabelRelevanceMinSegments, 1, 4, Qt::AlignRight);
-  top->addWidget(AdvSpinEditRelevanceMinSegments, 1, 5);
+  auto* filter_label = new QLabel(QStringLiteral("Filter &strings"), this);
+  filter_label->setBuddy(filter_file_edit);
+  top->addWidget(filter_label, 0, 0);
+  top->addWidget(filter_file_edit, 0, 1, 1, 7);
+  top->addWidget(edit_button, 0, 8);
+  top->addWidget(check_button, 0, 9);
+  auto* words_label = new QLabel(QStringLiteral("Min. &word count"), this);
+  words_label->setBuddy(min_words_spin);
+  top->addWidget(words_label, 1, 0);
+  top->addWidget(min_words_spin, 1, 1);
+  auto* segments_label = new QLabel(QStringLiteral("segments"), this);
+  segments_label->setBuddy(segments_spin);
+  segments_label->setToolTip(segments_spin->toolTip());
+  top->addWidget(segments_label, 1, 2, Qt::AlignRight);
+  top->addWidget(segments_spin, 1, 3);
+  top->addWidget(coverage_label, 1, 4, Qt::AlignRight);
+  top->addWidget(coverage_spin, 1, 5);
   // The score threshold and the two actions on the results get a row of
   // their own, so that the page fits the window's default width.
-  top->addWidget(new QLabel(QStringLiteral("Min. score"), this), 2, 0);
-  top->addWidget(AdvSpinEditRelevanceFilterCopyMin, 2, 1);
-  top->addWidget(AdvGlowButtonRelevanceFilter, 2, 8);
-  top->addWidget(AdvGlowButtonRelevanceCOPYRTF, 2, 9);
+  auto* score_label = new QLabel(QStringLiteral("Min. sc&ore"), this);
+  score_label->setBuddy(min_score_spin);
+  top->addWidget(score_label, 2, 0);
+  top->addWidget(min_score_spin, 2, 1);
+  top->addWidget(filter_button, 2, 8);
+  top->addWidget(rtf_button, 2, 9);
   top->setColumnStretch(1, 1);
   top->setColumnStretch(7, 1);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(top);
-  layout->addWidget(LXSimpleVirtualGridRelevance, 1);
+  layout->addWidget(grid, 1);
+}
 
-  connect(AdvGlowButtonRelevanceCheck, &QPushButton::clicked, this,
-          &RelevancePage::AdvGlowButtonRelevanceCheckClick);
-  connect(AdvGlowButtonRelevanceEdit, &QPushButton::clicked, this,
-          &RelevancePage::AdvGlowButtonRelevanceEditClick);
-  connect(AdvGlowButtonRelevanceFilter, &QPushButton::clicked, this,
-          &RelevancePage::AdvGlowButtonRelevanceFilterClick);
-  connect(AdvGlowButtonRelevanceCOPYRTF, &QPushButton::clicked, this,
-          &RelevancePage::AdvGlowButtonRelevanceCOPYRTFClick);
-  connect(AdvSpinEditSEgmentType, &QSpinBox::valueChanged, this,
-          &RelevancePage::AdvSpinEditSEgmentTypeChange);
-  connect(Showthistext1, &QAction::triggered, this, &RelevancePage::Showthistext1Click);
-  connect(RelevanceCopy2, &QAction::triggered, this, &RelevancePage::RelevanceCopy2Click);
-  connect(LXSimpleVirtualGridRelevance, &QTableView::customContextMenuRequested, this,
-          &RelevancePage::ShowGridMenu);
-  connect(LXSimpleVirtualGridRelevance, &QTableView::doubleClicked, this,
-          [this] { Showthistext1Click(); });
-
+void RelevancePage::Connect() {
+  connect(check_button, &QPushButton::clicked, this, &RelevancePage::Check);
+  connect(edit_button, &QPushButton::clicked, this, &RelevancePage::EditFilterFile);
+  connect(filter_button, &QPushButton::clicked, this, &RelevancePage::CopyRelevantTexts);
+  connect(rtf_button, &QPushButton::clicked, this, &RelevancePage::SaveRtfSample);
+  connect(segments_spin, &QSpinBox::valueChanged, this, &RelevancePage::UpdateCoverageLabel);
+  connect(show_text_action, &QAction::triggered, this, &RelevancePage::ShowCurrentText);
+  connect(copy_action, &QAction::triggered, this, &RelevancePage::CopyList);
+  connect(grid, &QTableView::customContextMenuRequested, this, &RelevancePage::ShowGridMenu);
+  connect(grid, &QTableView::doubleClicked, this, [this] { ShowCurrentText(); });
   if (host_) {
-    host_->RegisterStartControl(AdvGlowButtonRelevanceCheck);
-    host_->RegisterStartControl(AdvGlowButtonRelevanceEdit);
-    host_->RegisterStartControl(AdvGlowButtonRelevanceFilter);
-    host_->RegisterStartControl(AdvGlowButtonRelevanceCOPYRTF);
+    for (QWidget* start : {check_button, edit_button, filter_button, rtf_button})
+      host_->RegisterStartControl(start);
     host_->AddStopHandler([this] { stop_.Request(); });
   }
 }
-
-RelevancePage::~RelevancePage() = default;
 
 FolderOrListChooserDialog* RelevancePage::FolderOrListChooser() {
   if (!folder_or_list_) folder_or_list_ = new FolderOrListChooserDialog(this);
@@ -272,22 +295,21 @@ FolderChooserDialog* RelevancePage::FolderChooser() {
   return folder_chooser_;
 }
 
-SampleRtfDialog* RelevancePage::SampleRTFWindow() {
+SampleRtfDialog* RelevancePage::SampleRtfWindow() {
   if (!sample_rtf_) sample_rtf_ = new SampleRtfDialog(this);
   return sample_rtf_;
 }
 
 void RelevancePage::SetButtonsEnabled(bool enabled) {
-  for (QPushButton* b : {AdvGlowButtonRelevanceEdit, AdvGlowButtonRelevanceCheck,
-                         AdvGlowButtonRelevanceFilter, AdvGlowButtonRelevanceCOPYRTF})
+  for (QPushButton* b : {edit_button, check_button, filter_button, rtf_button})
     b->setEnabled(enabled);
 }
 
-void RelevancePage::AdvGlowButtonRelevanceCheckClick() {
+void RelevancePage::Check() {
   if (host_ && host_->ToolRunning()) return;
   stop_.Reset();
   global_panic_state = 0;
-  const QString filter_file = ElFileNameEditFilterStrings->text().trimmed();
+  const QString filter_file = filter_file_edit->text().trimmed();
   if (filter_file.isEmpty() || !IsExistingFile(filter_file)) {
     filters_->Clear();
     FormNotFilled(LX("LXFilename"), kHelp);
@@ -297,10 +319,10 @@ void RelevancePage::AdvGlowButtonRelevanceCheckClick() {
   model_->SetRowCount(0);
   scores_->Clear();
   RelevanceCheckParams params;
-  params.segments = AdvSpinEditSEgmentType->value();
-  params.coverage = std::clamp(AdvSpinEditRelevanceMinSegments->value(), 0, params.segments);
-  params.min_words = AdvSpinEditRelevanceMinWords->value();
-  params.min_score = AdvSpinEditRelevanceFilterCopyMin->value();
+  params.segments = segments_spin->value();
+  params.coverage = std::clamp(coverage_spin->value(), 0, params.segments);
+  params.min_words = min_words_spin->value();
+  params.min_score = min_score_spin->value();
   if (host_) host_->ResetProgress(false);
   auto early_stop = [this] {
     if (host_) host_->ResetProgress(true);
@@ -322,51 +344,57 @@ void RelevancePage::AdvGlowButtonRelevanceCheckClick() {
     cb.status = [this](const QString& s) {
       if (host_) host_->ShowStatusText(s);
     };
-    // Filled here on the worker and read by `done` on the window's thread
-    // once the worker has finished.
     read_problems_.clear();
     cb.problem = [this](const FileProblem& p) { read_problems_.push_back(p); };
+    folder_missing_ = params.input.file_or_folder == FileOrFolder::t_folder_contents &&
+                      !IsExistingFolder(params.input.head_folder);
     const QStringList texts = GatherRelevanceTexts(params.input, &stop_, &read_problems_);
+    texts_found_ = static_cast<int>(texts.size());
     ScoreRelevanceTexts(texts, *filters_, params, overall_, scores_, cb);
   };
-  auto done = [this](bool /*ok*/) {
-    SetButtonsEnabled(true);
-    FilesWithProblems(CountOfFiles(QStringLiteral("Could not read %1:"), read_problems_.size()),
-                      read_problems_, kHelp);
-    overall_->files_meeting_requirements = scores_->Count();
-    const bool any = scores_->Count() > 0;
-    AdvGlowButtonRelevanceFilter->setVisible(any);
-    AdvGlowButtonRelevanceCOPYRTF->setVisible(AdvGlowButtonRelevanceFilter->isVisibleTo(this));
-    scores_->SortOnSingle_Sort2String(false);
-    LXSimpleVirtualGridRelevance->horizontalHeader()->blockSignals(true);
-    LXSimpleVirtualGridRelevance->horizontalHeader()->setSortIndicator(2, Qt::DescendingOrder);
-    LXSimpleVirtualGridRelevance->horizontalHeader()->blockSignals(false);
-    model_->SetRowCount(scores_->Count());
-    if (any) LXSimpleVirtualGridRelevance->selectRow(0);
-    if (host_) {
-      host_->SetOverallProgress(0);
-      host_->ResetProgress(true);
-    }
-    QApplication::restoreOverrideCursor();
-    Q_EMIT CheckFinished();
-  };
+  auto done = [this](bool) { CheckFinishedOnWindow(); };
   if (!host_ || !host_->RunTool(QStringLiteral("relevance"), work, done)) {
     SetButtonsEnabled(true);
     early_stop();
   }
 }
 
-void RelevancePage::AdvSpinEditSEgmentTypeChange() {
-  LabelRelevanceMinSegments->setText(CoverageLabel(AdvSpinEditSEgmentType->value()));
+void RelevancePage::CheckFinishedOnWindow() {
+  SetButtonsEnabled(true);
+  FilesWithProblems(CountOfFiles(QStringLiteral("Could not read %1:"), read_problems_.size()),
+                    read_problems_, kHelp);
+  overall_->files_meeting_requirements = scores_->Count();
+  const bool any = scores_->Count() > 0;
+  filter_button->setVisible(any);
+  rtf_button->setVisible(filter_button->isVisibleTo(this));
+  scores_->SortOnSingle_Sort2String(false);
+  grid->horizontalHeader()->blockSignals(true);
+  grid->horizontalHeader()->setSortIndicator(2, Qt::DescendingOrder);
+  grid->horizontalHeader()->blockSignals(false);
+  model_->SetRowCount(scores_->Count());
+  if (any) grid->selectRow(0);
+  if (host_) {
+    host_->SetOverallProgress(0);
+    host_->ResetProgress(true);
+    host_->ShowRunSummary(folder_missing_
+                              ? FolderNotFoundSummary(last_input_.head_folder)
+                              : RelevanceSummary(*overall_, texts_found_, scores_->Count()));
+  }
+  QApplication::restoreOverrideCursor();
+  Q_EMIT CheckFinished();
 }
 
-void RelevancePage::AdvGlowButtonRelevanceEditClick() {
-  const QString file = ElFileNameEditFilterStrings->text().trimmed();
+void RelevancePage::UpdateCoverageLabel() {
+  coverage_label->setText(CoverageLabel(segments_spin->value()));
+}
+
+void RelevancePage::EditFilterFile() {
+  const QString file = filter_file_edit->text().trimmed();
   if (file.isEmpty() || !IsExistingFile(file)) return;
   QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(file).absoluteFilePath()));
 }
 
-void RelevancePage::AdvGlowButtonRelevanceFilterClick() {
+void RelevancePage::CopyRelevantTexts() {
   QString base;
   if (last_input_.file_or_folder == FileOrFolder::t_textfile) {
     FolderChooserDialog* chooser = FolderChooser();
@@ -381,11 +409,16 @@ void RelevancePage::AdvGlowButtonRelevanceFilterClick() {
   }
   base = QDir::cleanPath(QFileInfo(base).absoluteFilePath());
   if (!base.endsWith(QLatin1Char('/'))) base += QLatin1Char('/');
-  const int m = AdvSpinEditRelevanceFilterCopyMin->value();
+  const int m = min_score_spin->value();
   const QString target = base + LX("LXFiltered");
-  const QString question = Format(
-      LX("LXFilterXtoYQ"),
-      {Format(LX("LXAnyScoringAtLeastX"), {Format(QStringLiteral("%d"), {m})}).toLower(), target});
+  // The question says how many texts would be copied, and where to.
+  int to_copy = 0;
+  for (int i = 0; i < scores_->Count(); ++i)
+    if (scores_->GetOne(i).score >= m) ++to_copy;
+  const QString question =
+      QStringLiteral("copy %1 scoring at least %2 to %3")
+          .arg(CountOf(to_copy, QStringLiteral("text"), QStringLiteral("texts")),
+               QLocale().toString(m), DisplayName(target));
   if (OKToDoX(question, kFilterHelp) != mrOK) return;
   QApplication::setOverrideCursor(Qt::WaitCursor);
   std::vector<FileProblem> problems;
@@ -393,7 +426,7 @@ void RelevancePage::AdvGlowButtonRelevanceFilterClick() {
   QApplication::restoreOverrideCursor();
   FilesWithProblems(CountOfFiles(QStringLiteral("Could not copy %1:"), problems.size()), problems,
                     kHelp);
-  NFilesCopiedOrMoved(copied, false, target, kHelp);
+  NFilesCopiedOrMoved(copied, false, DisplayName(target), kHelp);
 }
 
 ViewerFileDetails RelevancePage::RowDetails(int result_index) const {
@@ -406,28 +439,26 @@ ViewerFileDetails RelevancePage::RowDetails(int result_index) const {
 }
 
 ViewerFileDetails RelevancePage::CurrentRowDetails() const {
-  const QModelIndex current = LXSimpleVirtualGridRelevance->currentIndex();
+  const QModelIndex current = grid->currentIndex();
   if (!current.isValid()) return {};
   return RowDetails(current.row());
 }
 
 void RelevancePage::ShowGridMenu(const QPoint& pos) {
-  const QModelIndex at = LXSimpleVirtualGridRelevance->indexAt(pos);
-  if (at.isValid()) LXSimpleVirtualGridRelevance->setCurrentIndex(at);
-  AdvPopupMenuSampleOrRelevance->popup(LXSimpleVirtualGridRelevance->viewport()->mapToGlobal(pos));
+  const QModelIndex at = grid->indexAt(pos);
+  if (at.isValid()) grid->setCurrentIndex(at);
+  grid_menu->popup(grid->viewport()->mapToGlobal(pos));
 }
 
 bool RelevancePage::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == LXSimpleVirtualGridRelevance->viewport() && event->type() == QEvent::Resize)
-    FitColumns();
+  if (watched == grid->viewport() && event->type() == QEvent::Resize) FitColumns();
   return QWidget::eventFilter(watched, event);
 }
 
 void RelevancePage::FitColumns() {
-  const int width = LXSimpleVirtualGridRelevance->viewport()->width();
+  const int width = grid->viewport()->width();
   for (int c = 0; c < 5; ++c)
-    LXSimpleVirtualGridRelevance->setColumnWidth(
-        c, width * RelevanceGridModel::ColumnPercent(c) / 100);
+    grid->setColumnWidth(c, width * RelevanceGridModel::ColumnPercent(c) / 100);
 }
 
 void RelevancePage::OpenInViewer(const ViewerFileDetails& details, bool with_keywords) {
@@ -450,28 +481,26 @@ void RelevancePage::OpenInViewer(const ViewerFileDetails& details, bool with_key
   viewer->AddStringsToLeftListbox(typed);
 }
 
-void RelevancePage::Showthistext1Click() {
+void RelevancePage::ShowCurrentText() {
   const ViewerFileDetails details = CurrentRowDetails();
   if (details.full_path.isEmpty() || !IsExistingFile(details.full_path)) return;
   OpenInViewer(details, true);
 }
 
-void RelevancePage::RelevanceCopy2Click() { CopyAList(LXSimpleVirtualGridRelevance); }
+void RelevancePage::CopyList() { CopyAList(grid); }
 
-void RelevancePage::AdvGlowButtonRelevanceCOPYRTFClick() {
+void RelevancePage::SaveRtfSample() {
   if (scores_->Count() == 0 || model_->rowCount() == 0) return;
-  SampleRtfDialog* window = SampleRTFWindow();
-  window->SampleRTF_choices.start_num =
-      std::max(0, LXSimpleVirtualGridRelevance->currentIndex().row());
+  SampleRtfDialog* window = SampleRtfWindow();
+  window->SampleRTF_choices.start_num = std::max(0, grid->currentIndex().row());
   if (window->exec() != QDialog::Accepted) return;
   const RtfSampleChoice choice = window->SampleRTF_choices;
   // The same files as sorvel-cli relevance --rtf writes, byte for byte.
   std::vector<FileProblem> problems;
   const int saved = SaveRelevanceRtfSample(*scores_, *filters_, choice, &problems);
-  if (!problems.empty()) {
-    QStringList lines;
-    for (const FileProblem& p : problems) lines << p.file + QStringLiteral(": ") + p.reason;
-    FailedToRead(lines.join(QStringLiteral("\r\n")), kHelp);
-  }
-  if (host_) host_->ShowStatusText(Format(LX("LXNFilesSaved"), {IntToSingle(saved)}));
+  FilesWithProblems(CountOfFiles(QStringLiteral("Could not save %1:"), problems.size()), problems,
+                    kHelp);
+  if (host_)
+    host_->ShowStatusText(CountOf(saved, QStringLiteral("RTF file"), QStringLiteral("RTF files")) +
+                          QStringLiteral(" saved in ") + DisplayName(choice.folder));
 }

@@ -57,30 +57,36 @@ class RelevancePage : public QWidget {
   ~RelevancePage() override;
 
   // --- controls ---
-  PathEdit* ElFileNameEditFilterStrings;
-  QPushButton* AdvGlowButtonRelevanceEdit;
-  QPushButton* AdvGlowButtonRelevanceCheck;
-  QSpinBox* AdvSpinEditRelevanceMinWords;
-  QSpinBox* AdvSpinEditSEgmentType;
-  QLabel* LabelRelevanceMinSegments;
-  QSpinBox* AdvSpinEditRelevanceMinSegments;
-  QSpinBox* AdvSpinEditRelevanceFilterCopyMin;
-  QPushButton* AdvGlowButtonRelevanceFilter;
-  QPushButton* AdvGlowButtonRelevanceCOPYRTF;
-  QTableView* LXSimpleVirtualGridRelevance;
-  QMenu* AdvPopupMenuSampleOrRelevance;
-  QAction* Showthistext1;
-  QAction* RelevanceCopy2;
-  QAction* Infoontextfile1;
+  PathEdit* filter_file_edit;
+  QPushButton* edit_button;
+  QPushButton* check_button;
+  QSpinBox* min_words_spin;
+  QSpinBox* segments_spin;
+  QLabel* coverage_label;
+  QSpinBox* coverage_spin;
+  QSpinBox* min_score_spin;
+  QPushButton* filter_button;
+  QPushButton* rtf_button;
+  QTableView* grid;
+  QMenu* grid_menu;
+  QAction* show_text_action;
+  QAction* copy_action;
+  QAction* info_action;
 
-  // --- handlers ---
-  void AdvGlowButtonRelevanceCheckClick();
-  void AdvSpinEditSEgmentTypeChange();
-  void AdvGlowButtonRelevanceEditClick();
-  void AdvGlowButtonRelevanceFilterClick();
-  void AdvGlowButtonRelevanceCOPYRTFClick();
-  void Showthistext1Click();
-  void RelevanceCopy2Click();
+  // --- actions ---
+  // "Check": scores the chosen texts against the filter file.
+  void Check();
+  void UpdateCoverageLabel();
+  // "Edit": the filter file in the desktop's editor.
+  void EditFilterFile();
+  // "Filter relevant texts": copies the listed texts scoring at least the
+  // minimum score into the filtered tree.
+  void CopyRelevantTexts();
+  // "RTF Sample": a run of listed texts as RTF files, their terms highlighted.
+  void SaveRtfSample();
+  // "Show this text": the current row's text in the viewer, with its terms.
+  void ShowCurrentText();
+  void CopyList();
 
   // The details of the grid's current row (file, words, hit types as the
   // grid shows them); empty when no data row is current.
@@ -97,7 +103,7 @@ class RelevancePage : public QWidget {
   // The choosers, created on first use and kept.
   FolderOrListChooserDialog* FolderOrListChooser();
   FolderChooserDialog* FolderChooser();
-  SampleRtfDialog* SampleRTFWindow();
+  SampleRtfDialog* SampleRtfWindow();
 
  Q_SIGNALS:
   // Emitted on the window thread when a check has ended and the grid shows it.
@@ -108,6 +114,11 @@ class RelevancePage : public QWidget {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  void BuildControls();
+  void BuildGrid();
+  void LayOut();
+  void Connect();
+  void CheckFinishedOnWindow();
   void SetButtonsEnabled(bool enabled);
   void FitColumns();
   void ShowGridMenu(const QPoint& pos);
@@ -120,7 +131,10 @@ class RelevancePage : public QWidget {
   RelevanceFilter* overall_;
   RelevanceGridModel* model_;
   StopFlag stop_;
+  // Written by the run's thread, read by the window thread once it has ended.
   std::vector<FileProblem> read_problems_;  // files the last check could not read
+  int texts_found_ = 0;                     // texts the last check had to score
+  bool folder_missing_ = false;             // the last check's folder was not there
   FileSourceChoice last_input_;
   FolderOrListChooserDialog* folder_or_list_ = nullptr;
   FolderChooserDialog* folder_chooser_ = nullptr;

@@ -40,6 +40,7 @@ TEST(RelevanceCli, JsonSortedByScoreAndFilteredCopies) {
   ASSERT_EQ(r.code, 0) << r.err.toStdString();
   const QJsonObject o = QJsonDocument::fromJson(r.out).object();
   EXPECT_EQ(o.value(QStringLiteral("examined")).toInt(), 4);
+  EXPECT_TRUE(r.err.contains("Checked 4 files: 2 relevant\n")) << r.err.toStdString();
   const QJsonArray res = o.value(QStringLiteral("results")).toArray();
   ASSERT_EQ(res.size(), 2);
   EXPECT_TRUE(res[0]

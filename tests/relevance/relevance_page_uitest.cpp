@@ -58,21 +58,22 @@ class RelevancePageTest : public QObject {
     page.resize(900, 500);
     page.show();
     QCOMPARE(host.start_controls.size(), size_t(4));
-    QVERIFY(!page.AdvGlowButtonRelevanceFilter->isVisible());
-    QCOMPARE(page.LabelRelevanceMinSegments->text(), QStringLiteral("coverage (%s)"));
-    page.AdvSpinEditSEgmentType->setValue(3);
-    QCOMPARE(page.LabelRelevanceMinSegments->text(), QStringLiteral("coverage (thirds)"));
-    page.AdvSpinEditSEgmentType->setValue(1);
+    QVERIFY(!page.filter_button->isVisible());
+    // The coverage label names the segments from the start.
+    QCOMPARE(page.coverage_label->text(), QStringLiteral("coverage (all)"));
+    page.segments_spin->setValue(3);
+    QCOMPARE(page.coverage_label->text(), QStringLiteral("coverage (thirds)"));
+    page.segments_spin->setValue(1);
 
     // No filter file: the form is not filled, and no chooser opens.
-    page.AdvGlowButtonRelevanceCheckClick();
+    page.Check();
     QCOMPARE(dialogs_.ShownNames(), QStringList{QStringLiteral("FormNotFilled")});
 
-    page.ElFileNameEditFilterStrings->setText(filters);
+    page.filter_file_edit->setText(filters);
     FolderOrListChooserDialog* chooser = page.FolderOrListChooser();
     chooser->ElFolderNameEditFolder->setText(t.Path(QStringLiteral("c")));
     QTimer::singleShot(0, chooser, [chooser] { chooser->AdvGlowButtonOKClick(); });
-    page.AdvGlowButtonRelevanceCheckClick();
+    page.Check();
 
     RelevanceGridModel* m = page.GridModel();
     QCOMPARE(m->rowCount(), 2);  // neg scores below 0, short is too short
@@ -84,9 +85,10 @@ class RelevancePageTest : public QObject {
     QCOMPARE(m->CellText(0, 4), QStringLiteral("1"));
     QCOMPARE(page.Overall().files_examined, 4);
     QCOMPARE(host.Status(), LX("LXScore") + QStringLiteral(": 2 / 4  (50%)"));
-    QVERIFY(page.AdvGlowButtonRelevanceFilter->isVisible());
-    QVERIFY(page.AdvGlowButtonRelevanceCOPYRTF->isVisible());
-    QVERIFY(page.AdvGlowButtonRelevanceCheck->isEnabled());
+    QCOMPARE(host.Summaries(), QStringList{QStringLiteral("Checked 4 files: 2 relevant")});
+    QVERIFY(page.filter_button->isVisible());
+    QVERIFY(page.rtf_button->isVisible());
+    QVERIFY(page.check_button->isEnabled());
     QCOMPARE(host.Resets().back(), true);
     const ViewerFileDetails d = page.CurrentRowDetails();
     QVERIFY(d.full_path.endsWith(QStringLiteral("b.txt")));
@@ -94,11 +96,11 @@ class RelevancePageTest : public QObject {
 
     // Header clicks: words ascending puts the 201-word text first; the N
     // column does not sort.
-    page.LXSimpleVirtualGridRelevance->sortByColumn(3, Qt::AscendingOrder);
+    page.grid->sortByColumn(3, Qt::AscendingOrder);
     QVERIFY(m->CellText(0, 1).endsWith(QStringLiteral("a.txt")));
-    page.LXSimpleVirtualGridRelevance->sortByColumn(0, Qt::DescendingOrder);
+    page.grid->sortByColumn(0, Qt::DescendingOrder);
     QVERIFY(m->CellText(0, 1).endsWith(QStringLiteral("a.txt")));
-    page.LXSimpleVirtualGridRelevance->sortByColumn(2, Qt::DescendingOrder);
+    page.grid->sortByColumn(2, Qt::DescendingOrder);
     QVERIFY(m->CellText(0, 1).endsWith(QStringLiteral("b.txt")));
 
     page.grab().save(QDir::temp().filePath(QStringLiteral("relevance_page.png")));
@@ -107,25 +109,56 @@ class RelevancePageTest : public QObject {
     // score below 1); back at 0 both are copied, into the tree below the
     // head folder.
     dialogs_.Clear();
-    page.AdvSpinEditRelevanceFilterCopyMin->setValue(1);
+    page.min_score_spin->setValue(1);
     dialogs_.QueueAnswer(mrOK);
-    page.AdvGlowButtonRelevanceFilterClick();
+    page.CopyRelevantTexts();
     QCOMPARE(dialogs_.ShownNames(),
              (QStringList{QStringLiteral("OKToDoX"), QStringLiteral("NFilesCopiedOrMoved")}));
-    QVERIFY(dialogs_.Shown()[0].text.contains(QStringLiteral("any text scoring at least 1")));
+    // The question says how many texts would go where, in one sentence.
+    QCOMPARE(dialogs_.Shown()[0].text,
+             QStringLiteral("OK to copy 0 texts scoring at least 1 to %1?")
+                 .arg(t.Path(QStringLiteral("c/filtered"))));
     QVERIFY(dialogs_.Shown()[1].text.startsWith(QStringLiteral("0 files copied")));
-    page.AdvSpinEditRelevanceFilterCopyMin->setValue(0);
+    page.min_score_spin->setValue(0);
     dialogs_.QueueAnswer(mrOK);
-    page.AdvGlowButtonRelevanceFilterClick();
+    page.CopyRelevantTexts();
     QVERIFY(dialogs_.Shown().back().text.startsWith(QStringLiteral("2 files copied")));
+    QVERIFY(dialogs_.Shown()[2].text.startsWith(QStringLiteral("OK to copy 2 texts scoring")));
     QVERIFY(QFileInfo::exists(t.Path(QStringLiteral("c/filtered/s/b.txt"))));
     QVERIFY(QFileInfo::exists(t.Path(QStringLiteral("c/filtered/a.txt"))));
 
     // Declining the question copies nothing.
     QFile::remove(t.Path(QStringLiteral("c/filtered/a.txt")));
     dialogs_.QueueAnswer(mrCancel);
-    page.AdvGlowButtonRelevanceFilterClick();
+    page.CopyRelevantTexts();
     QVERIFY(!QFileInfo::exists(t.Path(QStringLiteral("c/filtered/a.txt"))));
+  }
+
+  // A filter file that gives one term two settings: the warning names the
+  // term; a folder that has gone is named in the closing line.
+  void repeatedTermsAndAMissingFolder() {
+    TempTree t;
+    const QString filters =
+        t.WriteText(QStringLiteral("f.txt"), QStringLiteral("river\t1\t0\t\nriver\t2\t0\t\n"));
+    TestPageHost host(TestPageHost::Runs::InPlace, TestPageHost::Viewer::Shared);
+    RelevanceFilterList list;
+    RelevancePage page(&host, &list, nullptr);
+    page.filter_file_edit->setText(filters);
+    page.Check();
+    QCOMPARE(dialogs_.ShownNames(), QStringList{QStringLiteral("WarnAboutAndASKOK")});
+    const QString warning = dialogs_.Shown()[0].text;
+    QVERIFY2(warning.contains(QStringLiteral("the term \"river\" different settings")),
+             qPrintable(warning));
+    QVERIFY2(!warning.contains(QStringLiteral("REPEATED")), qPrintable(warning));
+    QVERIFY(host.Summaries().isEmpty());
+
+    dialogs_.QueueAnswer(mrOK);
+    FolderOrListChooserDialog* chooser = page.FolderOrListChooser();
+    const QString gone = t.Path(QStringLiteral("gone"));
+    chooser->ElFolderNameEditFolder->setText(gone);
+    QTimer::singleShot(0, chooser, [chooser] { chooser->AdvGlowButtonOKClick(); });
+    page.Check();
+    QCOMPARE(host.Summaries(), QStringList{QStringLiteral("Folder not found: ") + gone});
   }
 
   void listInputAsksForTheBase() {
@@ -138,11 +171,11 @@ class RelevancePageTest : public QObject {
     TestPageHost host(TestPageHost::Runs::InPlace, TestPageHost::Viewer::Shared);
     RelevanceFilterList flist;
     RelevancePage page(&host, &flist, nullptr);
-    page.ElFileNameEditFilterStrings->setText(filters);
+    page.filter_file_edit->setText(filters);
     FolderOrListChooserDialog* chooser = page.FolderOrListChooser();
     chooser->ElFileNameEditList->setText(list);
     QTimer::singleShot(0, chooser, [chooser] { chooser->AdvGlowButtonOKClick(); });
-    page.AdvGlowButtonRelevanceCheckClick();
+    page.Check();
     QCOMPARE(page.GridModel()->rowCount(), 1);
     // The listed file that is missing is named after the check, with why.
     QCOMPARE(dialogs_.ShownNames(), QStringList{QStringLiteral("FilesWithProblems")});
@@ -155,13 +188,13 @@ class RelevancePageTest : public QObject {
     fc->ElFolderNameEditFolder->setText(t.Path(QStringLiteral("out")));
     QTimer::singleShot(0, fc, [fc] { fc->AdvGlowButtonOKClick(); });
     dialogs_.QueueAnswer(mrOK);
-    page.AdvGlowButtonRelevanceFilterClick();
+    page.CopyRelevantTexts();
     QVERIFY(QFileInfo::exists(t.Path(QStringLiteral("out/filtered")) +
                               t.Path(QStringLiteral("c/a.txt"))));
 
     // Cancelling the chooser on the next check leaves the grid as it was.
     QTimer::singleShot(0, chooser, [chooser] { chooser->reject(); });
-    page.AdvGlowButtonRelevanceCheckClick();
+    page.Check();
     QCOMPARE(host.Resets().back(), true);
   }
 
@@ -177,15 +210,15 @@ class RelevancePageTest : public QObject {
     TestPageHost host(TestPageHost::Runs::InPlace, TestPageHost::Viewer::Shared);
     RelevanceFilterList list;
     RelevancePage page(&host, &list, nullptr);
-    page.ElFileNameEditFilterStrings->setText(filters);
+    page.filter_file_edit->setText(filters);
     FolderOrListChooserDialog* chooser = page.FolderOrListChooser();
     chooser->ElFolderNameEditFolder->setText(t.Path(QStringLiteral("c")));
     QTimer::singleShot(0, chooser, [chooser] { chooser->AdvGlowButtonOKClick(); });
-    page.AdvGlowButtonRelevanceCheckClick();
+    page.Check();
     QCOMPARE(page.GridModel()->rowCount(), 3);  // c.txt scores 0 and is listed at minimum 0
 
-    page.LXSimpleVirtualGridRelevance->selectRow(0);
-    page.Showthistext1Click();
+    page.grid->selectRow(0);
+    page.ShowCurrentText();
     TextViewerWindow* v = host.ShownViewer();
     QVERIFY(v);
     QCOMPARE(v->SearchList().Count(), 2);
@@ -197,12 +230,12 @@ class RelevancePageTest : public QObject {
     QVERIFY(listed.contains(QStringLiteral("flood*")));
     QCOMPARE(v->CurrentShortFilename(), QStringLiteral("a.txt"));
 
-    SampleRtfDialog* w = page.SampleRTFWindow();
+    SampleRtfDialog* w = page.SampleRtfWindow();
     const QString out = t.Path(QStringLiteral("rtf"));
     w->ElFolderNameEdit1->setText(out);
-    page.LXSimpleVirtualGridRelevance->selectRow(1);
+    page.grid->selectRow(1);
     QTimer::singleShot(0, w, [w] { w->AdvGlowButtonOKClick(); });
-    page.AdvGlowButtonRelevanceCOPYRTFClick();
+    page.SaveRtfSample();
     QCOMPARE(w->SampleRTF_choices.start_num, 1);
     QVERIFY(!QFileInfo::exists(out + QStringLiteral("/a.rtf")));
     QVERIFY(QFileInfo::exists(out + QStringLiteral("/b.rtf")));
@@ -215,9 +248,10 @@ class RelevancePageTest : public QObject {
     cli_choice.folder = t.Path(QStringLiteral("cli-rtf"));
     QCOMPARE(SaveRelevanceRtfSample(page.Scores(), list, cli_choice), 1);
     QCOMPARE(ReadAll(cli_choice.folder + QStringLiteral("/b.rtf")), rtf);
+    QCOMPARE(host.Status(), QStringLiteral("1 RTF file saved in ") + out);
 
     // Copy puts the grid, headings first, on the clipboard.
-    page.RelevanceCopy2Click();
+    page.CopyList();
     const QString copied = QGuiApplication::clipboard()->text();
     QVERIFY(copied.startsWith(LX("LXN") + QLatin1Char('\t') + LX("LXFilename")));
     QVERIFY(copied.contains(QStringLiteral("b.txt")));
