@@ -68,6 +68,16 @@ class CorruptListDelegate : public QStyledItemDelegate {
   }
 };
 
+// A threshold of the digraph test: 0 or more, with what it means as its tooltip.
+QSpinBox* ThresholdSpin(QWidget* parent, const char* name, int value, const QString& tip) {
+  auto* spin = new QSpinBox(parent);
+  spin->setObjectName(QLatin1String(name));
+  spin->setRange(0, INT_MAX);
+  spin->setValue(value);
+  spin->setToolTip(tip);
+  return spin;
+}
+
 QToolButton* ChooserButton(QWidget* parent) {
   auto* b = new QToolButton(parent);
   b->setText(QStringLiteral("..."));
@@ -207,21 +217,16 @@ QWidget* CorruptionPage::BuildSettings() {
                      "file's size."));
   form->addWidget(digraph_check);
   auto* numbers = new QFormLayout;
-  frequency_variation_spin = new QSpinBox(settings);
-  frequency_variation_spin->setObjectName(QStringLiteral("ElSpinEditCorruptFreqVar"));
-  // 1000 is the sensible top, but larger values are accepted as typed.
-  frequency_variation_spin->setRange(0, INT_MAX);
-  frequency_variation_spin->setValue(15);
-  frequency_variation_spin->setToolTip(
+  // 1000 is the sensible top for the variation, but larger values are
+  // accepted as typed; neither threshold has a top.
+  frequency_variation_spin = ThresholdSpin(
+      settings, "ElSpinEditCorruptFreqVar", 15,
       QStringLiteral("How far a letter pair's share of all pairs may differ from its share in "
                      "the known-good texts before it counts as differing, in thousandths: 15 "
                      "allows 1.5 percentage points."));
   numbers->addRow(QStringLiteral("frequency variation (per 1000)"), frequency_variation_spin);
-  percent_fail_spin = new QSpinBox(settings);
-  percent_fail_spin->setObjectName(QStringLiteral("ElSpinEditCorruptPercentFail"));
-  percent_fail_spin->setRange(0, INT_MAX);
-  percent_fail_spin->setValue(10);
-  percent_fail_spin->setToolTip(
+  percent_fail_spin = ThresholdSpin(
+      settings, "ElSpinEditCorruptPercentFail", 10,
       QStringLiteral("A file is flagged when more than this share of its frequent letter pairs "
                      "differ from the known-good texts."));
   numbers->addRow(QStringLiteral("percent fail allowed"), percent_fail_spin);
