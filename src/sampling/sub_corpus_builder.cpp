@@ -17,11 +17,15 @@
 #include "runtime/messages.h"
 #include "runtime/native_files.h"
 #include "runtime/native_names.h"
+#include "runtime/run_summary.h"
 #include "runtime/text_reader.h"
 
 namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
+const QString kRunEndedThere = QStringLiteral(
+    " (the run ended there: no sub-corpus file was written, and the files of earlier runs are "
+    "unchanged)");
 
 QString WithoutTrailingDelimiters(QString path) {
   while (path.size() > 1 && (path.endsWith(QLatin1Char('/')) || path.endsWith(QLatin1Char('\\'))))
@@ -153,6 +157,17 @@ bool IsCustomTimeLineBase(int time_line_base) {
   return time_line_base == tlbCustom || time_line_base == tlbUserDefined;
 }
 
+QString SubCorpusRunSummary(const SubCorpusOutcome& outcome, bool failed) {
+  if (failed)
+    return CheckedSummary(outcome.texts_read,
+                          QStringLiteral("the run failed, and no sub-corpus file was written"));
+  if (!outcome.finished) return StoppedSummary(outcome.texts_read, outcome.texts_found);
+  return CheckedSummary(outcome.texts_found,
+                        CountOf(outcome.files_saved, QStringLiteral("sub-corpus file"),
+                                QStringLiteral("sub-corpus files")) +
+                            QStringLiteral(" written"));
+}
+
 QString SubCorpusPartialPrefix() { return QStringLiteral(".sorvel-partial."); }
 
 int BuildSubCorpora(FileWalker& iterator, const SubCorpusRequest& request,
@@ -249,6 +264,7 @@ int BuildSubCorpora(FileWalker& iterator, const SubCorpusRequest& request,
 
       const FolderFileList& found = iterator.FilesFound();
       const int total = found.Count();
+      result.texts_found += total;
       for (int j = 0; j < total; ++j) {
         if (global_panic_state.load() > 0 || (stop && stop->Requested())) {
           stopped = true;
@@ -265,18 +281,23 @@ int BuildSubCorpora(FileWalker& iterator, const SubCorpusRequest& request,
         // Sub-corpus files of an earlier run, when the results folder lies in
         // the corpus, are not texts of the corpus: regrouping them again would
         // nest old sub-corpora inside the new ones.
-        if (path.startsWith(output_prefix, Qt::CaseInsensitive)) continue;
+        if (path.startsWith(output_prefix, Qt::CaseInsensitive)) {
+          --result.texts_found;
+          continue;
+        }
         process_file(path, found.GetASimpleSearchRec(j).Time);
-        ++processed;
+        result.texts_read = ++processed;
       }
       iterator.Clear();
       if (stopped) break;
     }
+  } catch (const FileReadError& e) {
+    // Kept a read error, so that the caller can name the file it met.
+    discard();
+    throw FileReadError(e.Path(), e.Reason() + kRunEndedThere);
   } catch (const SorvelError& e) {
     discard();
-    throw SorvelError(e.Message() +
-                      QStringLiteral(" (the run ended there: no sub-corpus file was written, and "
-                                     "the files of earlier runs are unchanged)"));
+    throw SorvelError(e.Message() + kRunEndedThere);
   }
   if (stopped) {
     discard();

@@ -1,5 +1,7 @@
 #include "sampling/time_line_base.h"
 
+#include <algorithm>
+
 namespace {
 const char* const kNames[kTimeLinePlotbaseCount] = {
     "custom", "millennium", "century", "decade", "year",         "month",
@@ -19,12 +21,13 @@ int TimeLinePlotbaseFromName(const QString& name) {
   return -1;
 }
 
-std::vector<int> DelicacyOrdinals() { return {0, 1, 2, 3, 4, 5, 6, 7, 8, 10}; }
+std::vector<int> DelicacyOrdinals() {
+  return {tlbDecade, tlbYear, tlbMonth, tlbWeek, tlbDay, tlbHour};
+}
 
 int DelicacyPositionForBase(int ordinal) {
-  if (ordinal < 0) return 0;
-  if (ordinal >= 9) return 9;
-  return ordinal;
+  if (ordinal == tlbCustom || ordinal == tlbUserDefined) return tlbYear - tlbDecade;
+  return std::clamp(ordinal, static_cast<int>(tlbDecade), static_cast<int>(tlbHour)) - tlbDecade;
 }
 
 int DelicacyOrdinalAt(int position) {
