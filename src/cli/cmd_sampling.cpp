@@ -266,7 +266,7 @@ QStringList CheckedSourceFolders(const SubCorporaOptions& o) {
 SubCorporaRun RunSubCorpora(const SubCorporaOptions& o, CliProblems& problems) {
   SubCorporaRun run;
   run.exit = kExitBadInput;
-  const int base = TimeLinePlotbaseFromName(QStr(o.delicacy));
+  const int base = TimeLineBaseFromName(QStr(o.delicacy));
   if (CheckedSourceFolders(o).isEmpty()) return run;
   const QString results = RequireOutputFolder(QStr(o.results), QStringLiteral("results folder"));
   if (results.isEmpty()) return run;

@@ -56,7 +56,7 @@ QStringList RandomSampleFromList(const QStringList& lines, std::int64_t sample_s
       DoYouWantToDoX(Format(LX("LXReduceToN"), {static_cast<double>(sample_size)}), help_context);
   if (answer != mrYes) return lines;
   QStringList sample;
-  CopyRandomSampleFromStringlistAtoB(lines, sample, sample_size, preference, seed);
+  DrawRandomSample(lines, sample, sample_size, preference, seed);
   return sample;
 }
 

@@ -3,20 +3,20 @@
 #include <algorithm>
 
 namespace {
-const char* const kNames[kTimeLinePlotbaseCount] = {
+const char* const kNames[kTimeLineBaseCount] = {
     "custom", "millennium", "century", "decade", "year",         "month",
     "week",   "day",        "hour",    "minute", "user-defined", "second",
 };
 }
 
 QString TimeLinePlotbaseStr(int ordinal) {
-  if (ordinal < 0 || ordinal >= kTimeLinePlotbaseCount) return {};
+  if (ordinal < 0 || ordinal >= kTimeLineBaseCount) return {};
   return QString::fromLatin1(kNames[ordinal]);
 }
 
-int TimeLinePlotbaseFromName(const QString& name) {
+int TimeLineBaseFromName(const QString& name) {
   const QString n = name.trimmed().toLower();
-  for (int i = 0; i < kTimeLinePlotbaseCount; ++i)
+  for (int i = 0; i < kTimeLineBaseCount; ++i)
     if (n == QLatin1String(kNames[i])) return i;
   return -1;
 }

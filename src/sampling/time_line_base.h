@@ -19,12 +19,12 @@ enum TimeLineBase : int {
   tlbUserDefined = 10,
   tlbSecond = 11,
 };
-constexpr int kTimeLinePlotbaseCount = 12;
+constexpr int kTimeLineBaseCount = 12;
 
 // Display name of an ordinal ("year", "month", ...); empty when out of range.
 QString TimeLinePlotbaseStr(int ordinal);
 // The ordinal whose display name (or command-line name) is name, or -1.
-int TimeLinePlotbaseFromName(const QString& name);
+int TimeLineBaseFromName(const QString& name);
 
 // The bases offered by the "Delicacy" list, in list order: decade to hour.
 // Only these give a period to group by; the custom bases, millennia,
