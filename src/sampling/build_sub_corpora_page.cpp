@@ -6,7 +6,10 @@
 #include <QDir>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLocale>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <memory>
@@ -62,7 +65,19 @@ BuildSubCorporaPage::BuildSubCorporaPage(PageHost* host, QWidget* parent)
   row->addWidget(build_button_);
   row->addStretch(1);
   outer->addLayout(row);
-  outer->addStretch(1);
+  files_table_ = new QTableWidget(0, 2, this);
+  files_table_->setObjectName(QStringLiteral("TableSubCorporaFiles"));
+  files_table_->setHorizontalHeaderLabels({tr("Sub-corpus file"), tr("Texts")});
+  files_table_->verticalHeader()->hide();
+  files_table_->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+  files_table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  files_table_->setSelectionBehavior(QAbstractItemView::SelectRows);
+  files_table_->setWordWrap(false);
+  files_table_->setTextElideMode(Qt::ElideMiddle);
+  files_table_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+  files_table_->horizontalHeader()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+  files_table_->setToolTip(tr("The files the last build wrote, with the number of texts in each"));
+  outer->addWidget(files_table_, 1);
   connect(build_button_, &QPushButton::clicked, this, &BuildSubCorporaPage::Build);
   // Return in a folder field builds, as the button does.
   for (FolderEdit* edit : {source_folder_edit_, results_folder_edit_})
@@ -106,6 +121,20 @@ QStringList BuildSubCorporaPage::ExistingSourceFolders(const QString& source_tex
   return folders;
 }
 
+void BuildSubCorporaPage::ShowWrittenFiles(const SubCorpusOutcome& outcome) {
+  files_table_->setRowCount(static_cast<int>(outcome.written.size()));
+  int row = 0;
+  for (const SubCorpusOutcome::WrittenFile& file : outcome.written) {
+    auto* name = new QTableWidgetItem(DisplayName(file.path));
+    name->setToolTip(DisplayName(file.path));
+    auto* texts = new QTableWidgetItem(QLocale().toString(file.texts));
+    texts->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    files_table_->setItem(row, 0, name);
+    files_table_->setItem(row, 1, texts);
+    ++row;
+  }
+}
+
 void BuildSubCorporaPage::Build() {
   if (host_ && host_->ToolRunning()) return;
   const QString source = source_folder_edit_->text().trimmed();
@@ -128,6 +157,7 @@ void BuildSubCorporaPage::Build() {
   auto failure = std::make_shared<QString>();
   auto outcome = std::make_shared<SubCorpusOutcome>();
   PageHost* host = host_;
+  files_table_->setRowCount(0);  // the files of an earlier build
   host_->ResetProgress(false);
   QApplication::setOverrideCursor(Qt::WaitCursor);
   const bool started = host_->RunTool(
@@ -161,6 +191,7 @@ void BuildSubCorporaPage::Build() {
           ReportedAFact(outcome->unfinished, kSubCorporaHelpContext);
           return;
         }
+        ShowWrittenFiles(*outcome);
         Q_EMIT BuildFinished(last_saved_);
         if (last_saved_ == 0) return;
         const QString saved = CountOf(last_saved_, QStringLiteral("sub-corpus file"),

@@ -13,6 +13,8 @@
 class PageHost;
 class QComboBox;
 class QPushButton;
+class QTableWidget;
+struct SubCorpusOutcome;
 class FolderEdit;
 
 class BuildSubCorporaPage : public QWidget {
@@ -31,6 +33,8 @@ class BuildSubCorporaPage : public QWidget {
 
   // Files written by the last finished run.
   int LastFilesSaved() const { return last_saved_; }
+  // The files of the last finished run, with the texts each holds.
+  QTableWidget* FilesTable() const { return files_table_; }
   // Opens the folder of the new sub-corpora when the user says so at the end
   // of a run (replaceable in tests).
   std::function<void(const QString& folder)> OpenFolder;
@@ -44,6 +48,7 @@ class BuildSubCorporaPage : public QWidget {
   // The folders of the source text, or empty after telling the user which
   // folder is missing.
   QStringList ExistingSourceFolders(const QString& source_text);
+  void ShowWrittenFiles(const SubCorpusOutcome& outcome);
 
   PageHost* host_;
   FileWalker corpus_walker_;
@@ -55,4 +60,5 @@ class BuildSubCorporaPage : public QWidget {
   QComboBox* file_types_combo_ = nullptr;
   QComboBox* delicacy_combo_ = nullptr;
   QPushButton* build_button_ = nullptr;
+  QTableWidget* files_table_ = nullptr;
 };

@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QSysInfo>
 #include <QtEndian>
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -229,9 +230,9 @@ class SubCorpusFiles {
   }
 
   // All or nothing: the finished files replace the earlier ones together.
-  // Counts each file put in place in *saved; a rename that fails removes
+  // Lists each file put in place in *written; a rename that fails removes
   // the temporary files and throws.
-  void PutInPlace(int* saved) {
+  void PutInPlace(std::vector<SubCorpusOutcome::WrittenFile>* written) {
     const InterruptsHeldBack hold;
     for (auto it = files_.cbegin(); it != files_.cend(); ++it) {
       const QByteArray from = NativeFromName(it->temporary);
@@ -242,11 +243,13 @@ class SubCorpusFiles {
         throw SorvelError(
             QStringLiteral("Failed to rename %1 as %2: %3 (%4 of %5 sub-corpus files were written)")
                 .arg(it->temporary, it->target, why)
-                .arg(*saved)
+                .arg(written->size())
                 .arg(Count()));
       }
-      ++*saved;
+      written->push_back({it->target, it->texts});
     }
+    std::sort(written->begin(), written->end(),
+              [](const auto& a, const auto& b) { return a.path < b.path; });
   }
 
  private:
@@ -359,7 +362,8 @@ int BuildSubCorpora(FileWalker& iterator, const SubCorpusRequest& request,
     if (progress.status) progress.status(result.unfinished);
     return 0;
   }
-  files.PutInPlace(&result.files_saved);
+  files.PutInPlace(&result.written);
+  result.files_saved = static_cast<int>(result.written.size());
   result.finished = true;
   const int saved = result.files_saved;
   if (progress.status) progress.status(Format(LX("LXNFilesSaved"), {static_cast<double>(saved)}));

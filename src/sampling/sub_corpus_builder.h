@@ -64,11 +64,17 @@ bool IsCustomTimeLineBase(int time_line_base);
 
 struct SubCorpusOutcome {
   int files_saved = 0;
-  int texts_found = 0;        // files the walks found, in every folder searched
-  int texts_read = 0;         // of those, the files read before the run ended
-  bool finished = false;      // false: stopped or failed, and no file was written
-  QString unfinished;         // what was not done, for the user (when not finished)
-  QStringList walk_problems;  // folders that could not be read, names skipped
+  int texts_found = 0;    // files the walks found, in every folder searched
+  int texts_read = 0;     // of those, the files read before the run ended
+  bool finished = false;  // false: stopped or failed, and no file was written
+  QString unfinished;     // what was not done, for the user (when not finished)
+  // The files written, in name order, with the number of texts each holds.
+  struct WrittenFile {
+    QString path;
+    int texts = 0;
+  };
+  std::vector<WrittenFile> written;
+  QStringList walk_problems;                    // folders that could not be read, names skipped
   std::vector<FileProblem> walk_file_problems;  // the same, by file and reason
 };
 

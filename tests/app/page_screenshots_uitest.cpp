@@ -24,14 +24,12 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QImage>
-#include <QLabel>
 #include <QLineEdit>
 #include <QLockFile>
 #include <QPushButton>
 #include <QSet>
 #include <QSpinBox>
 #include <QStackedWidget>
-#include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
@@ -247,14 +245,8 @@ class PageScreenshotsTest : public QObject {
     Type(page, "MyOpenFolderDialogSubCorporaResults", results);
     Named<QComboBox>(page, "AdvComboBoxDelicacy")->setCurrentText(QStringLiteral("year"));
     Run(page, "AdvGlowButtonBuildSubCorpus");
-    // The page has no list: its result is the files, and the line that
-    // says how many were written.
-    QTRY_COMPARE(QDir(results + QStringLiteral("/year")).entryList(QDir::Files).size(), 4);
-    bool said = false;
-    for (QLabel* label : window_->statusBar()->findChildren<QLabel*>())
-      said = said || label->text().contains(QStringLiteral("4 sub-corpus files written"));
-    QVERIFY(said);
-    Finish(page, nullptr, "build-sub-corpora");
+    QCOMPARE(QDir(results + QStringLiteral("/year")).entryList(QDir::Files).size(), 4);
+    Finish(page, "TableSubCorporaFiles", "build-sub-corpora");
   }
 
  private:

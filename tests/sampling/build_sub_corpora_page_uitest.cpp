@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
+#include <QTableWidget>
 #include <QtTest>
 
 #include "app/sorvel_window.h"
@@ -106,6 +107,12 @@ class BuildSubCorporaPageTest : public QObject {
     QVERIFY(!host.stop_shown);
     QCOMPARE(QDir(t.Path("out/month")).entryList(QDir::Files),
              (QStringList{"2003_04.txt", "2004_01.txt"}));
+    // The page lists the files it wrote, with the texts in each.
+    QTableWidget* files = page.FilesTable();
+    QCOMPARE(files->rowCount(), 2);
+    QCOMPARE(files->item(0, 0)->text(), t.Path("out/month/2003_04.txt"));
+    QCOMPARE(files->item(0, 1)->text(), QStringLiteral("2"));
+    QCOMPARE(files->item(1, 1)->text(), QStringLiteral("1"));
     QCOMPARE(script_->ShownNames(), QStringList{QStringLiteral("SavedOKOpenNow")});
     QVERIFY(script_->Shown()[0].text.contains(QStringLiteral("2 sub-corpus files in ") +
                                               t.Path("out/month")));
@@ -118,6 +125,8 @@ class BuildSubCorporaPageTest : public QObject {
     Find<QPushButton>(&page, "AdvGlowButtonBuildSubCorpus")->click();
     QCOMPARE(host.Summaries().last(), QStringLiteral("Checked 3 files: 1 sub-corpus file written"));
     QVERIFY(script_->Shown()[0].text.contains(QStringLiteral("1 sub-corpus file in ")));
+    QCOMPARE(files->rowCount(), 1);
+    QCOMPARE(files->item(0, 1)->text(), QStringLiteral("3"));
     QVERIFY(opened.isEmpty());
   }
 
