@@ -225,16 +225,23 @@ QJsonObject ToJson(const SampleRun& run, const CliProblems& problems) {
   return out;
 }
 
-int Sample(const SampleOptions& o) {
-  CliProblems problems(o.common.json);
-  const SampleRun run = RunSample(o, problems);
+// Prints a run that could start, as JSON or as lines, then its closing line.
+template <typename Run>
+int PrintRun(const CliCommonOptions& common, const Run& run, const CliProblems& problems,
+             const QString& summary) {
   if (run.exit != kExitOk) return run.exit;
-  if (o.common.json)
+  if (common.json)
     PrintJson(ToJson(run, problems));
   else
     PrintHuman(run);
-  PrintSummary(o.common, SampleSummary(run));
+  PrintSummary(common, summary);
   return problems.ExitCode();
+}
+
+int Sample(const SampleOptions& o) {
+  CliProblems problems(o.common.json);
+  const SampleRun run = RunSample(o, problems);
+  return PrintRun(o.common, run, problems, SampleSummary(run));
 }
 
 // What a sub-corpus build wrote. exit is kExitBadInput when the input could
@@ -319,13 +326,7 @@ int SubCorpora(const SubCorporaOptions& o) {
   CliDialogScope dialogs(o.common.yes);
   CliProblems problems(o.common.json);
   const SubCorporaRun run = RunSubCorpora(o, problems);
-  if (run.exit != kExitOk) return run.exit;
-  if (o.common.json)
-    PrintJson(ToJson(run, problems));
-  else
-    PrintHuman(run);
-  PrintSummary(o.common, SubCorpusRunSummary(run.outcome, run.failed));
-  return problems.ExitCode();
+  return PrintRun(o.common, run, problems, SubCorpusRunSummary(run.outcome, run.failed));
 }
 
 }  // namespace
