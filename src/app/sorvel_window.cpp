@@ -60,7 +60,7 @@ MainWindow::MainWindow(QWidget* parent) : ToolWindowBase(parent) {
   // its container with InstallPage(container, page). One line per page.
   corruption_page = new CorruptionPage(this, crap_detector.get(), AdvOfficePageCorruption);
   InstallPage(AdvOfficePageCorruption, corruption_page);
-  sample_page = new SamplePage(this, &SampleFileslist, AdvOfficePageSample);
+  sample_page = new SamplePage(this, &SampleFileslist, &relevance_filters, AdvOfficePageSample);
   InstallPage(AdvOfficePageSample, sample_page);
   build_sub_corpora_page = new BuildSubCorporaPage(this, AdvOfficePageBuildSubCorpora);
   InstallPage(AdvOfficePageBuildSubCorpora, build_sub_corpora_page);

@@ -84,9 +84,8 @@ std::vector<std::int64_t> RandomSampleIndices(std::int64_t n, std::int64_t sampl
   return out;
 }
 
-void CopyRandomSampleFromStringlistAtoB(const QStringList& a, QStringList& b,
-                                        std::int64_t sample_size, SampleSpread preference,
-                                        std::optional<std::uint64_t> seed) {
+void DrawRandomSample(const QStringList& a, QStringList& b, std::int64_t sample_size,
+                      SampleSpread preference, std::optional<std::uint64_t> seed) {
   const std::vector<std::int64_t> idx =
       RandomSampleIndices(a.size(), sample_size, preference, seed ? *seed : FreshSampleSeed());
   QStringList result;

@@ -49,6 +49,5 @@ std::vector<std::int64_t> RandomSampleIndices(std::int64_t n, std::int64_t sampl
 
 // Replaces the contents of b with a sample of a. Without a seed a fresh one
 // is used.
-void CopyRandomSampleFromStringlistAtoB(const QStringList& a, QStringList& b,
-                                        std::int64_t sample_size, SampleSpread preference,
-                                        std::optional<std::uint64_t> seed = std::nullopt);
+void DrawRandomSample(const QStringList& a, QStringList& b, std::int64_t sample_size,
+                      SampleSpread preference, std::optional<std::uint64_t> seed = std::nullopt);

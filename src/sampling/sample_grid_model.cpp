@@ -18,7 +18,8 @@ int SampleGridModel::columnCount(const QModelIndex& parent) const {
 QVariant SampleGridModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || !sample_ || index.row() >= sample_->size()) return {};
   // Model row r is grid row r + 1: the heading row of the grid is the header.
-  if (role == Qt::DisplayRole) {
+  // The tooltip gives a name in full when the column is too narrow for it.
+  if (role == Qt::DisplayRole || (role == Qt::ToolTipRole && index.column() == 1)) {
     if (index.column() == 0)
       return Format(QStringLiteral("%6.0n"), {static_cast<double>(index.row() + 1)});
     return SampleEntryDisplay(sample_->at(index.row()));
@@ -35,7 +36,7 @@ QVariant SampleGridModel::headerData(int section, Qt::Orientation orientation, i
   return section == 0 ? LX("LXN") : LX("LXFilename");
 }
 
-void SampleGridModel::SetRowCountAndLineHeight() {
+void SampleGridModel::Reload() {
   beginResetModel();
   endResetModel();
 }

@@ -16,8 +16,8 @@ class SampleGridModel : public QAbstractTableModel {
   QVariant headerData(int section, Qt::Orientation orientation,
                       int role = Qt::DisplayRole) const override;
 
-  // The sample list was replaced: read its row count again.
-  void SetRowCountAndLineHeight();
+  // The sample list was replaced: read it again.
+  void Reload();
   // The entry shown in a model row, or empty.
   QString EntryAt(int row) const;
 

@@ -12,11 +12,12 @@
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMainWindow>
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
-#include <QTabWidget>
+#include <QStatusBar>
 #include <QTableView>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -29,6 +30,10 @@
 #include "runtime/format.h"
 #include "runtime/messages.h"
 #include "runtime/native_files.h"
+#include "runtime/native_names.h"
+#include "runtime/panic.h"
+#include "runtime/run_summary.h"
+#include "runtime/search_list.h"
 #include "sampling/sample_grid_model.h"
 #include "sampling/sampler.h"
 #include "sampling/zipped_text_set.h"
@@ -38,104 +43,108 @@
 #include "ui_kit/page_host_gui.h"
 #include "ui_kit/text_viewer_window.h"
 
-namespace {}
-
-SamplePage::SamplePage(PageHost* host, QStringList* SampleFileslist, QWidget* parent)
-    : QWidget(parent), host_(host), SampleFileslist_(SampleFileslist) {
+SamplePage::SamplePage(PageHost* host, QStringList* sample, const TermList* relevance_terms,
+                       QWidget* parent)
+    : QWidget(parent), host_(host), sample_(sample), relevance_terms_(relevance_terms) {
   setObjectName(QStringLiteral("SamplePage"));
-  BuildControls();
+  SetHelpContext(this, kSamplerHelpContext);
+  auto* outer = new QVBoxLayout(this);
+  outer->addWidget(BuildSettings());
+  BuildGrid();
+  outer->addWidget(grid_, 1);
   if (host_) {
-    host_->RegisterStartControl(AdvGlowButtonRandomSampleFromFolder_);
-    host_->RegisterStartControl(AdvGlowButtonRandomSampleFromList_);
-    host_->RegisterStartControl(AdvGlowButtonZippedListOfSample_);
-    host_->AddStopHandler([this] { FileAndDirIteratorCorpus_.Stop(); });
+    host_->RegisterStartControl(from_folder_button_);
+    host_->RegisterStartControl(from_list_button_);
+    host_->RegisterStartControl(zip_button_);
+    host_->AddStopHandler([this] { corpus_walker_.Stop(); });
   }
   OpenSavedFile = [](const QString& path) { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); };
 }
 
 SamplePage::~SamplePage() = default;
 
-void SamplePage::BuildControls() {
-  auto* outer = new QVBoxLayout(this);
-  pager_ = new QTabWidget(this);
-  pager_->setObjectName(QStringLiteral("AdvOfficePagerSample"));
-  pager_->setDocumentMode(true);
-
-  // Inner page "Sample settings".
-  auto* settings = new QWidget(pager_);
+QWidget* SamplePage::BuildSettings() {
+  // The settings and the buttons that act on them, on one panel above the
+  // grid.
+  auto* settings = new QWidget(this);
   settings->setObjectName(QStringLiteral("AdvOfficePageSampleSettings"));
-  auto* sg = new QGridLayout(settings);
+  auto* layout = new QGridLayout(settings);
+  layout->setContentsMargins(0, 0, 0, 0);
   auto* form = new QFormLayout;
-  AdvSpinEditSample_ = new QSpinBox(settings);
-  AdvSpinEditSample_->setObjectName(QStringLiteral("AdvSpinEditSample"));
-  AdvSpinEditSample_->setRange(0, 999999999);
-  AdvSpinEditSample_->setGroupSeparatorShown(true);
-  AdvSpinEditSample_->setValue(100);
-  form->addRow(tr("sample size"), AdvSpinEditSample_);
-  myAdvFilterComboSample_ = new QComboBox(settings);
-  myAdvFilterComboSample_->setObjectName(QStringLiteral("myAdvFilterComboSample"));
-  myAdvFilterComboSample_->addItems(FileTypeCaptions());
-  myAdvFilterComboSample_->setCurrentIndex(0);
-  form->addRow(tr("File-types"), myAdvFilterComboSample_);
-  MyOpenFolderDialogSampleSource_ = new FolderEdit(QStringLiteral("MyOpenFolderDialogSampleSource"),
-                                                   tr("Source folder"), settings);
-  MyOpenFolderDialogSampleSource_->setPlaceholderText(tr("folder of texts to sample"));
-  form->addRow(tr("Source folder"), MyOpenFolderDialogSampleSource_);
-  sg->addLayout(form, 0, 0);
+  sample_size_edit_ = new QSpinBox(settings);
+  sample_size_edit_->setObjectName(QStringLiteral("AdvSpinEditSample"));
+  sample_size_edit_->setRange(0, 999999999);
+  sample_size_edit_->setGroupSeparatorShown(true);
+  sample_size_edit_->setValue(100);
+  sample_size_edit_->setToolTip(
+      tr("How many texts to draw. When the chosen region holds fewer, all of them are taken."));
+  form->addRow(tr("sample size"), sample_size_edit_);
+  file_types_combo_ = new QComboBox(settings);
+  file_types_combo_->setObjectName(QStringLiteral("myAdvFilterComboSample"));
+  file_types_combo_->addItems(FileTypeCaptions());
+  file_types_combo_->setCurrentIndex(0);
+  form->addRow(tr("File-types"), file_types_combo_);
+  source_folder_edit_ = new FolderEdit(QStringLiteral("MyOpenFolderDialogSampleSource"),
+                                       tr("Source folder"), settings);
+  source_folder_edit_->setPlaceholderText(tr("folder of texts to sample"));
+  source_folder_edit_->setToolTip(
+      tr("Every file under this folder, sub-folders included, except folders named FILTERS"));
+  form->addRow(tr("Source folder"), source_folder_edit_);
+  // Return in the folder field draws, as the button does.
+  connect(source_folder_edit_, &QLineEdit::returnPressed, this, [this] {
+    if (from_folder_button_->isEnabled()) SampleFromFolder();
+  });
+  layout->addLayout(form, 0, 0);
 
   auto* group = new QGroupBox(tr("preference"), settings);
   group->setObjectName(QStringLiteral("AdvOfficeRadioGroupRandomSample"));
-  auto* gl = new QGridLayout(group);
-  AdvOfficeRadioGroupRandomSample_ = new QButtonGroup(group);
-  AdvOfficeRadioGroupRandomSample_->setExclusive(true);
+  group->setToolTip(
+      tr("Where in the source, in name order (or in the list's order), the texts "
+         "are drawn from. With none chosen, anywhere."));
+  auto* radios = new QGridLayout(group);
+  preference_group_ = new QButtonGroup(group);
+  preference_group_->setExclusive(true);
   const QString items[] = {tr("top quarter"), tr("middle quarter"), tr("bottom quarter"),
                            tr("anywhere")};
   for (int i = 0; i < 4; ++i) {
-    auto* rb = new QRadioButton(items[i], group);
-    rb->setObjectName(QStringLiteral("RadioSamplePreference%1").arg(i));
-    AdvOfficeRadioGroupRandomSample_->addButton(rb, i);
-    gl->addWidget(rb, i / 2, i % 2);  // two columns
+    auto* radio = new QRadioButton(items[i], group);
+    radio->setObjectName(QStringLiteral("RadioSamplePreference%1").arg(i));
+    preference_group_->addButton(radio, i);
+    radios->addWidget(radio, i / 2, i % 2);  // two columns
   }
-  sg->addWidget(group, 0, 1);
-  sg->setColumnStretch(0, 3);
-  sg->setColumnStretch(1, 2);
-  SetHelpContext(settings, kSamplerHelpContext);
-  pager_->addTab(settings, tr("Sample settings"));
+  layout->addWidget(group, 0, 1);
+  layout->setColumnStretch(0, 3);
+  layout->setColumnStretch(1, 2);
 
-  // Inner page "Actions".
-  auto* actions = new QWidget(pager_);
-  actions->setObjectName(QStringLiteral("AdvOfficePageSampleActions"));
-  auto* al = new QHBoxLayout(actions);
-  auto button = [&](const char* name, const QString& caption) {
-    auto* b = new QPushButton(caption, actions);
+  auto* buttons = new QHBoxLayout;
+  auto button = [&](const char* name, const QString& caption, const QString& tip) {
+    auto* b = new QPushButton(caption, settings);
     b->setObjectName(QString::fromLatin1(name));
-    al->addWidget(b);
+    b->setToolTip(tip);
+    buttons->addWidget(b);
     return b;
   };
-  AdvGlowButtonRandomSampleFromFolder_ =
-      button("AdvGlowButtonRandomSampleFromFolder", tr("Random sample from folder"));
-  AdvGlowButtonRandomSampleFromList_ =
-      button("AdvGlowButtonRandomSampleFromList", tr("Random sample from a list"));
-  AdvGlowButtonZippedListOfSample_ =
-      button("AdvGlowButtonZippedListOfSample", tr("Save zipped text set"));
-  al->addStretch(1);
-  SetHelpContext(actions, kSamplerHelpContext);
-  pager_->addTab(actions, tr("Actions"));
-  pager_->setCurrentIndex(0);
-  pager_->setMaximumHeight(pager_->sizeHint().height());
-  outer->addWidget(pager_);
+  from_folder_button_ =
+      button("AdvGlowButtonRandomSampleFromFolder", tr("Random sample from &folder"),
+             tr("Draw the sample from the files of the source folder (Alt+F)"));
+  from_list_button_ =
+      button("AdvGlowButtonRandomSampleFromList", tr("Random sample from a &list"),
+             tr("Draw the sample from the lines of a list file of text paths (Alt+L)"));
+  zip_button_ = button("AdvGlowButtonZippedListOfSample", tr("Save &zipped text set"),
+                       tr("Pack the sample into one ZIP archive: a numbered list, the texts "
+                          "joined into one, and the texts themselves (Alt+Z)"));
+  buttons->addStretch(1);
+  layout->addLayout(buttons, 1, 0, 1, 2);
+  connect(from_folder_button_, &QPushButton::clicked, this, &SamplePage::SampleFromFolder);
+  connect(from_list_button_, &QPushButton::clicked, this, &SamplePage::SampleFromList);
+  connect(zip_button_, &QPushButton::clicked, this, &SamplePage::SaveZippedTextSetAs);
+  return settings;
+}
 
-  connect(AdvGlowButtonRandomSampleFromFolder_, &QPushButton::clicked, this,
-          &SamplePage::AdvGlowButtonRandomSampleFromFolderClick);
-  connect(AdvGlowButtonRandomSampleFromList_, &QPushButton::clicked, this,
-          &SamplePage::AdvGlowButtonRandomSampleFromListClick);
-  connect(AdvGlowButtonZippedListOfSample_, &QPushButton::clicked, this,
-          &SamplePage::AdvGlowButtonZippedListOfSampleClick);
-
-  // The sample grid.
+void SamplePage::BuildGrid() {
   grid_ = new QTableView(this);
   grid_->setObjectName(QStringLiteral("LXSimpleVirtualGridSample"));
-  model_ = new SampleGridModel(SampleFileslist_, grid_);
+  model_ = new SampleGridModel(sample_, grid_);
   grid_->setModel(model_);
   grid_->verticalHeader()->hide();
   grid_->verticalHeader()->setDefaultSectionSize(grid_->fontMetrics().height() + 6);
@@ -144,21 +153,21 @@ void SamplePage::BuildControls() {
   grid_->setSelectionMode(QAbstractItemView::ExtendedSelection);
   grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   grid_->setWordWrap(false);
+  grid_->setTextElideMode(Qt::ElideMiddle);
   grid_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   grid_->horizontalHeader()->setStretchLastSection(true);
   grid_->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(grid_, &QWidget::customContextMenuRequested, this, &SamplePage::ShowGridMenu);
-  connect(grid_, &QAbstractItemView::doubleClicked, this, [this] { Showthistext1Click(); });
-  outer->addWidget(grid_, 1);
+  connect(grid_, &QAbstractItemView::doubleClicked, this, [this] { ShowSelectedText(); });
 
-  AdvPopupMenuSampleOrRelevance_ = new QMenu(this);
-  AdvPopupMenuSampleOrRelevance_->setObjectName(QStringLiteral("AdvPopupMenuSampleOrRelevance"));
-  QAction* show = AdvPopupMenuSampleOrRelevance_->addAction(tr("Show this text"));
+  grid_menu_ = new QMenu(this);
+  grid_menu_->setObjectName(QStringLiteral("AdvPopupMenuSampleOrRelevance"));
+  QAction* show = grid_menu_->addAction(tr("Show this text"));
   show->setObjectName(QStringLiteral("Showthistext1"));
-  connect(show, &QAction::triggered, this, &SamplePage::Showthistext1Click);
-  QAction* copy = AdvPopupMenuSampleOrRelevance_->addAction(tr("Copy"));
+  connect(show, &QAction::triggered, this, &SamplePage::ShowSelectedText);
+  QAction* copy = grid_menu_->addAction(tr("Copy"));
   copy->setObjectName(QStringLiteral("RelevanceCopy2"));
-  connect(copy, &QAction::triggered, this, &SamplePage::SampleCopyClick);
+  connect(copy, &QAction::triggered, this, &SamplePage::CopySample);
   FitColumns();
   // The window's focus-driven Copy gives the same text as this menu's Copy.
   SetCopyTextProvider(
@@ -166,7 +175,7 @@ void SamplePage::BuildControls() {
 }
 
 void SamplePage::ShowGridMenu(const QPoint& pos) {
-  AdvPopupMenuSampleOrRelevance_->popup(grid_->viewport()->mapToGlobal(pos));
+  grid_menu_->popup(grid_->viewport()->mapToGlobal(pos));
 }
 
 void SamplePage::FitColumns() {
@@ -182,10 +191,8 @@ void SamplePage::resizeEvent(QResizeEvent* event) {
 }
 
 SampleSpread SamplePage::SamplePreference() const {
-  return SamplePreferenceFromIndex(AdvOfficeRadioGroupRandomSample_->checkedId());
+  return SamplePreferenceFromIndex(preference_group_->checkedId());
 }
-
-int SamplePage::ActiveHelpContext() const { return kSamplerHelpContext; }
 
 void SamplePage::SetBusy(bool busy) {
   grid_->setEnabled(!busy);
@@ -196,66 +203,77 @@ void SamplePage::SetBusy(bool busy) {
 }
 
 void SamplePage::RunFinished(const QStringList& result, bool report_too_few) {
-  *SampleFileslist_ = result;
-  model_->SetRowCountAndLineHeight();
-  if (host_) {
-    host_->ResetProgress(true);
-    host_->ShowStatusText(QString());
-  }
+  *sample_ = result;
+  model_->Reload();
   Q_EMIT SampleReplaced();
-  if (report_too_few && SampleFileslist_->isEmpty())
+  if (report_too_few && sample_->isEmpty())
     ReportedAFact(Format(LX("LXXTextFiles"), {LX("LXTooFew")}), kSamplerHelpContext);
 }
 
-void SamplePage::AdvGlowButtonRandomSampleFromFolderClick() {
-  const QString folder = MyOpenFolderDialogSampleSource_->text().trimmed();
+void SamplePage::SampleFromFolder() {
+  if (host_->ToolRunning()) return;
+  const QString folder = QDir::fromNativeSeparators(source_folder_edit_->text().trimmed());
   if (folder.isEmpty()) {
-    pager_->setCurrentIndex(0);
     FormNotFilled(Format(QStringLiteral("%s?"), {LX("LXFolder")}), kSamplerHelpContext);
     return;
   }
-  const QString mask = FileTypeMaskAt(myAdvFilterComboSample_->currentIndex());
-  const std::int64_t size = AdvSpinEditSample_->value();
-  const SampleSpread pref = SamplePreference();
+  if (!IsExistingFolder(folder)) {
+    host_->ShowRunSummary(FolderNotFoundSummary(folder));
+    FailedToFind(DisplayName(folder), kSamplerHelpContext);
+    return;
+  }
+  const QString mask = FileTypeMaskAt(file_types_combo_->currentIndex());
+  const std::int64_t size = sample_size_edit_->value();
+  const SampleSpread preference = SamplePreference();
   const auto run_seed = seed;
   auto result = std::make_shared<QStringList>();
+  auto count = std::make_shared<SampleRunCount>();
   PageHost* host = host_;
   SetBusy(true);
   const bool started = host_->RunTool(
       tr("Corpus Sampler"),
-      [this, host, folder, mask, size, pref, run_seed, result] {
+      [this, host, folder, mask, size, preference, run_seed, result, count] {
         SampleProgress progress;
         progress.percent = [host](int p) { host->SetOverallProgress(p); };
         progress.status = [host](const QString& s) { host->ShowStatusText(s); };
-        *result =
-            RandomSampleFromFolder(FileAndDirIteratorCorpus_, QDir::fromNativeSeparators(folder),
-                                   mask, size, pref, run_seed, progress);
+        *result = RandomSampleFromFolder(corpus_walker_, folder, mask, size, preference, run_seed,
+                                         progress);
+        count->source = corpus_walker_.FilesFound().Count();
+        count->drawn = result->size();
+        count->stopped = corpus_walker_.Stopped() || global_panic_state.load() >= 2;
       },
-      [this, result](bool ok) {
+      [this, result, count](bool ok) {
         SetBusy(false);
-        if (ok) RunFinished(*result, true);
+        host_->ResetProgress(true);
+        if (!ok) return;
+        host_->ShowRunSummary(SampleRunSummary(*count));
+        // A stopped walk saw only part of the folder: a sample of that part
+        // would not be a sample of the folder, so the old one stays.
+        if (!count->stopped) RunFinished(*result, true);
       });
   if (!started) SetBusy(false);
 }
 
-void SamplePage::AdvGlowButtonRandomSampleFromListClick() {
+void SamplePage::SampleFromList() {
   const QString path = QFileDialog::getOpenFileName(
       this, tr("Random sample from a list"), QString(), tr("Text files (*.txt);;All files (*.*)"));
   if (path.isEmpty()) return;
-  RandomSampleFromListFile(path);
+  SampleFromListFile(path);
 }
 
-void SamplePage::RandomSampleFromListFile(const QString& path) {
-  if (path.isEmpty()) return;
-  const std::int64_t size = AdvSpinEditSample_->value();
-  const SampleSpread pref = SamplePreference();
+void SamplePage::SampleFromListFile(const QString& path) {
+  if (path.isEmpty() || host_->ToolRunning()) return;
+  const std::int64_t size = sample_size_edit_->value();
+  const SampleSpread preference = SamplePreference();
   const auto run_seed = seed;
   auto result = std::make_shared<QStringList>();
+  auto count = std::make_shared<SampleRunCount>();
+  count->from_list = true;
   auto failure = std::make_shared<QString>();
   SetBusy(true);
   const bool started = host_->RunTool(
       tr("Corpus Sampler"),
-      [path, size, pref, run_seed, result, failure] {
+      [path, size, preference, run_seed, result, count, failure] {
         QStringList lines;
         try {
           lines = ReadListFileLines(path);
@@ -264,22 +282,27 @@ void SamplePage::RandomSampleFromListFile(const QString& path) {
           return;
         }
         // The reduce question is asked from here and shown by the window.
-        *result = RandomSampleFromList(lines, size, pref, run_seed, kSamplerHelpContext);
+        *result = RandomSampleFromList(lines, size, preference, run_seed, kSamplerHelpContext);
+        count->source = lines.size();
+        count->drawn = result->size();
       },
-      [this, path, result, failure](bool ok) {
+      [this, path, result, count, failure](bool ok) {
         SetBusy(false);
+        host_->ResetProgress(true);
         if (!ok) return;
         if (!failure->isEmpty()) {
-          if (host_) host_->ResetProgress(true);
-          FailedToRead(path, kSamplerHelpContext);
+          host_->ShowRunSummary(CheckedSummary(0, tr("the list file could not be read"),
+                                               QStringLiteral("line"), QStringLiteral("lines")));
+          FailedToRead(DisplayName(path), kSamplerHelpContext);
           return;
         }
+        host_->ShowRunSummary(SampleRunSummary(*count));
         RunFinished(*result, false);
       });
   if (!started) SetBusy(false);
 }
 
-void SamplePage::AdvGlowButtonZippedListOfSampleClick() {
+void SamplePage::SaveZippedTextSetAs() {
   QFileDialog dialog(this, tr("Save zipped text set"));
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setDefaultSuffix(QStringLiteral("zip"));
@@ -291,39 +314,41 @@ void SamplePage::AdvGlowButtonZippedListOfSampleClick() {
 }
 
 void SamplePage::SaveZippedTextSet(const QString& zip_path) {
-  if (zip_path.isEmpty()) return;
+  if (zip_path.isEmpty() || host_->ToolRunning()) return;
   const QString refusal =
-      ArchiveOverSampledFolderRefusal(zip_path, MyOpenFolderDialogSampleSource_->text().trimmed());
+      ArchiveOverSampledFolderRefusal(zip_path, source_folder_edit_->text().trimmed());
   if (!refusal.isEmpty()) {
     ReportedAFact(refusal, kSamplerHelpContext);
     return;
   }
   const QFileInfo target(zip_path);
   const bool replace = target.exists() || target.isSymLink();
-  if (replace &&
-      OKToDoX(tr("%1 exists already. Replace it?").arg(zip_path), kSamplerHelpContext) != mrOK)
+  if (replace && OKToDoX(tr("replace %1").arg(DisplayName(zip_path)), kSamplerHelpContext) != mrOK)
     return;
-  const QStringList sample = *SampleFileslist_;
+  const QStringList sample = *sample_;
   auto failure = std::make_shared<QString>();
+  auto outcome = std::make_shared<ZippedTextSetOutcome>();
   SetBusy(true);
   const bool started = host_->RunTool(
       tr("Save zipped text set"),
-      [sample, zip_path, failure, replace] {
+      [sample, zip_path, failure, outcome, replace] {
         try {
-          WriteZippedTextSet(sample, zip_path, {}, replace);
+          *outcome = WriteZippedTextSet(sample, zip_path, {}, replace);
         } catch (const SorvelError& e) {
           *failure = e.Message();
         }
       },
-      [this, zip_path, failure](bool ok) {
+      [this, sample, zip_path, failure, outcome](bool ok) {
         SetBusy(false);
-        if (host_) host_->ResetProgress(true);
+        host_->ResetProgress(true);
         if (!ok) return;
+        host_->ShowRunSummary(
+            ZippedTextSetSummary(sample.size(), *outcome, zip_path, failure->isEmpty()));
         if (!failure->isEmpty()) {
           ReportedAFact(*failure, kSamplerHelpContext);
           return;
         }
-        if (SavedOKOpenNow(zip_path, kSamplerHelpContext) == mrYes && OpenSavedFile)
+        if (SavedOKOpenNow(DisplayName(zip_path), kSamplerHelpContext) == mrYes && OpenSavedFile)
           OpenSavedFile(zip_path);
       });
   if (!started) SetBusy(false);
@@ -335,25 +360,30 @@ QString SamplePage::SelectedSampleFile() const {
   return model_->EntryAt(cur.row());
 }
 
-void SamplePage::Showthistext1Click() {
-  const QString name = SelectedSampleFile();
-  if (name.isEmpty() || !IsExistingFile(name)) return;
-  ShowTextInViewer(name);
-}
-
-void SamplePage::ShowTextInViewer(const QString& path) {
-  const QStringList terms = RelevanceSearchTerms ? RelevanceSearchTerms() : QStringList();
-  if (ShowText) {
-    ShowText(path, terms);
-    return;
-  }
+void SamplePage::ShowSelectedText() {
+  const QString path = SelectedSampleFile();
+  if (path.isEmpty() || !IsExistingFile(path)) return;
   TextViewerWindow* viewer = host_ ? host_->SharedViewer() : nullptr;
   if (!viewer) return;
   // The file name is the only detail: the two information texts stay empty.
   ViewerFileDetails details;
   details.full_path = path;
-  viewer->AddStringsToLeftListbox(terms);
-  if (viewer->OpenAndShowAText(details) && !terms.isEmpty()) viewer->HighlightAnyKWS();
+  auto* main_window = qobject_cast<QMainWindow*>(window());
+  if (!viewer->OpenAndShowAText(details, main_window ? main_window->statusBar() : nullptr)) return;
+  // The relevance terms go to the viewer with all their settings, as the
+  // relevance page hands them over; negative terms are neither searched nor
+  // listed. Then they are highlighted.
+  viewer->SearchList().Clear();
+  viewer->ClearKeywordList();
+  if (!relevance_terms_) return;
+  QStringList typed;
+  for (const SearchTerm& term : relevance_terms_->Terms()) {
+    if (term.Negative()) continue;
+    viewer->SearchList().AddOne(term);
+    typed << term.typed_in;
+  }
+  viewer->AddStringsToLeftListbox(typed);
+  if (!typed.isEmpty()) viewer->HighlightAnyKWS();
 }
 
 QString SamplePage::AllText() const {
@@ -365,7 +395,7 @@ QString SamplePage::AllText() const {
   return out;
 }
 
-void SamplePage::SampleCopyClick() {
+void SamplePage::CopySample() {
   const QString text = AllText();
   if (CopyAList) {
     CopyAList(text, kSamplerHelpContext);

@@ -4,6 +4,7 @@
 #include "runtime/format.h"
 #include "runtime/messages.h"
 #include "runtime/native_names.h"
+#include "runtime/run_summary.h"
 #include "runtime/text_reader.h"
 
 QStringList ExcludedFoldersForSampleSource(const QString& source_folder) {
@@ -55,6 +56,16 @@ QStringList RandomSampleFromList(const QStringList& lines, std::int64_t sample_s
       DoYouWantToDoX(Format(LX("LXReduceToN"), {static_cast<double>(sample_size)}), help_context);
   if (answer != mrYes) return lines;
   QStringList sample;
-  CopyRandomSampleFromStringlistAtoB(lines, sample, sample_size, preference, seed);
+  DrawRandomSample(lines, sample, sample_size, preference, seed);
   return sample;
+}
+
+QString SampleRunSummary(const SampleRunCount& count) {
+  if (count.stopped) return StoppedSummary(count.source, -1);
+  if (count.from_list)
+    return CheckedSummary(count.source,
+                          CountOf(count.drawn, QStringLiteral("entry"), QStringLiteral("entries")) +
+                              QStringLiteral(" in the sample"),
+                          QStringLiteral("line"), QStringLiteral("lines"));
+  return CheckedSummary(count.source, CountOf(count.drawn) + QStringLiteral(" in the sample"));
 }

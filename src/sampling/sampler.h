@@ -51,3 +51,15 @@ QStringList RandomSampleFromList(const QStringList& lines, std::int64_t sample_s
                                  SampleSpread preference,
                                  std::optional<std::uint64_t> seed = std::nullopt,
                                  int help_context = kSamplerHelpContext);
+
+// What a sampling run looked at and what it kept, for its closing line.
+struct SampleRunCount {
+  long long source = 0;  // files found in the folder, or lines of the list
+  long long drawn = 0;   // entries of the new sample
+  bool from_list = false;
+  bool stopped = false;  // the folder walk was stopped: no sample was drawn
+};
+// "Checked 8 files: 5 files in the sample", "Checked 3 lines: 3 entries in the
+// sample", or "Stopped after 9,130 files". The page and the command line end
+// a run with it.
+QString SampleRunSummary(const SampleRunCount& count);

@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QSysInfo>
 #include <QtEndian>
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -17,11 +18,15 @@
 #include "runtime/messages.h"
 #include "runtime/native_files.h"
 #include "runtime/native_names.h"
+#include "runtime/run_summary.h"
 #include "runtime/text_reader.h"
 
 namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
+const QString kRunEndedThere = QStringLiteral(
+    " (the run ended there: no sub-corpus file was written, and the files of earlier runs are "
+    "unchanged)");
 
 QString WithoutTrailingDelimiters(QString path) {
   while (path.size() > 1 && (path.endsWith(QLatin1Char('/')) || path.endsWith(QLatin1Char('\\'))))
@@ -153,45 +158,40 @@ bool IsCustomTimeLineBase(int time_line_base) {
   return time_line_base == tlbCustom || time_line_base == tlbUserDefined;
 }
 
+QString SubCorpusRunSummary(const SubCorpusOutcome& outcome, bool failed) {
+  if (failed)
+    return CheckedSummary(outcome.texts_read,
+                          QStringLiteral("the run failed, and no sub-corpus file was written"));
+  if (!outcome.finished) return StoppedSummary(outcome.texts_read, outcome.texts_found);
+  return CheckedSummary(outcome.texts_found,
+                        CountOf(outcome.files_saved, QStringLiteral("sub-corpus file"),
+                                QStringLiteral("sub-corpus files")) +
+                            QStringLiteral(" written"));
+}
+
 QString SubCorpusPartialPrefix() { return QStringLiteral(".sorvel-partial."); }
 
-int BuildSubCorpora(FileWalker& iterator, const SubCorpusRequest& request,
-                    const SubCorpusProgress& progress, StopFlag* stop, SubCorpusOutcome* outcome) {
-  SubCorpusOutcome local_outcome;
-  SubCorpusOutcome& result = outcome ? *outcome : local_outcome;
-  result = SubCorpusOutcome();
-  const int base = request.time_line_base;
-  if (IsCustomTimeLineBase(base)) throw SorvelError(LX("LXCustom"));
-  const QStringList folders = FoldersFromSameHead(request.source_text);
-  const QString output_folder = SubCorpusOutputFolder(request.results_folder, base);
-  const QString base_name = TimeLinePlotbaseStr(base);
-  const QString first_tag =
-      Format(QStringLiteral("< amalgamation by %s "), {base_name}) + QLatin1Char('>');
-  const QString further_tag =
-      Format(QStringLiteral("< amalgamation: %s "), {base_name}) + QLatin1Char('>');
+namespace {
 
-  const QString output_prefix =
-      QDir::cleanPath(QDir(output_folder).absolutePath()) + QLatin1Char('/');
-  // Sub-corpus files of this run (by lower-cased final path): the final and
-  // the temporary name, and the number of texts written so far.
-  struct Pending {
-    QString target;
-    QString temporary;
-    int texts = 0;
-  };
-  QHash<QString, Pending> registry;
-  const QString partial_prefix = SubCorpusPartialPrefix();
-  if (!MakeFolders(output_folder))
-    throw SorvelError(QStringLiteral("Cannot create the folder \"%1\"").arg(output_folder));
-  RemovePartialOutput(output_folder, partial_prefix);  // left by a run that was killed
-  const PartialOutputScope on_interrupt(output_folder, partial_prefix);
-  auto discard = [&] {
-    for (const Pending& p : registry) RemoveFile(p.temporary);
-  };
+// The sub-corpus files of one run: each is written under a temporary name in
+// the output folder, and all are renamed into place together at the end.
+class SubCorpusFiles {
+ public:
+  SubCorpusFiles(const QString& output_folder, int base)
+      : output_folder_(output_folder),
+        base_(base),
+        first_tag_(Format(QStringLiteral("< amalgamation by %s "), {TimeLinePlotbaseStr(base)}) +
+                   QLatin1Char('>')),
+        further_tag_(Format(QStringLiteral("< amalgamation: %s "), {TimeLinePlotbaseStr(base)}) +
+                     QLatin1Char('>')) {}
 
-  auto process_file = [&](const QString& path, double day_number) {
+  int Count() const { return static_cast<int>(files_.size()); }
+
+  // Appends a text to the file of its period, starting that file with the
+  // first text. A text with no period, or an empty one, is left out.
+  void AddText(const QString& path, double day_number) {
     YieldToEvents();
-    const auto period = SubCorpusPeriodOf(base, DayNumberToDateTime(day_number));
+    const auto period = SubCorpusPeriodOf(base_, DayNumberToDateTime(day_number));
     if (!period) return;
     const QString text = ReadTextOfFile(path);
     if (text.isEmpty()) return;
@@ -206,49 +206,118 @@ int BuildSubCorpora(FileWalker& iterator, const SubCorpusRequest& request,
     const QStringView rest = QStringView(text).mid(split);
 
     const QString file_name = period->name + QStringLiteral(".txt");
-    const QString target = output_folder + QLatin1Char('/') + file_name;
+    const QString target = output_folder_ + QLatin1Char('/') + file_name;
     const QString key = target.toLower();
-    auto it = registry.find(key);
-    if (it == registry.end()) {
-      it = registry.insert(
-          key, Pending{target, output_folder + QLatin1Char('/') + partial_prefix + file_name, 1});
+    auto it = files_.find(key);
+    if (it == files_.end()) {
+      const QString temporary =
+          output_folder_ + QLatin1Char('/') + SubCorpusPartialPrefix() + file_name;
+      it = files_.insert(key, Pending{target, temporary, 1});
       const QString start = StartTag(1) + kCrLf;
-      const QString end = EndTag(1) + kCrLf + first_tag + kCrLf + EndTag(1) + kCrLf;
+      const QString end = EndTag(1) + kCrLf + first_tag_ + kCrLf + EndTag(1) + kCrLf;
       WriteUtf16(it->temporary, {start, head, path_tag, rest, end}, false, period->stamp);
     } else {
       const int n = ++it->texts;
       const QString start = kCrLf + kCrLf + kCrLf + StartTag(n) + kCrLf;
-      const QString end = kCrLf + further_tag + kCrLf + EndTag(n) + kCrLf;
+      const QString end = kCrLf + further_tag_ + kCrLf + EndTag(n) + kCrLf;
       WriteUtf16(it->temporary, {start, head, path_tag, rest, end}, true, period->stamp);
     }
+  }
+
+  // Removes the temporary files.
+  void Discard() {
+    for (const Pending& p : files_) RemoveFile(p.temporary);
+  }
+
+  // All or nothing: the finished files replace the earlier ones together.
+  // Lists each file put in place in *written; a rename that fails removes
+  // the temporary files and throws.
+  void PutInPlace(std::vector<SubCorpusOutcome::WrittenFile>* written) {
+    const InterruptsHeldBack hold;
+    for (auto it = files_.cbegin(); it != files_.cend(); ++it) {
+      const QByteArray from = NativeFromName(it->temporary);
+      const QByteArray to = NativeFromName(it->target);
+      if (::rename(from.constData(), to.constData()) != 0) {
+        const QString why = QString::fromLocal8Bit(std::strerror(errno));
+        Discard();
+        throw SorvelError(
+            QStringLiteral("Failed to rename %1 as %2: %3 (%4 of %5 sub-corpus files were written)")
+                .arg(it->temporary, it->target, why)
+                .arg(written->size())
+                .arg(Count()));
+      }
+      written->push_back({it->target, it->texts});
+    }
+    std::sort(written->begin(), written->end(),
+              [](const auto& a, const auto& b) { return a.path < b.path; });
+  }
+
+ private:
+  // A file of this run: its final and temporary name, and the number of
+  // texts written so far.
+  struct Pending {
+    QString target;
+    QString temporary;
+    int texts = 0;
   };
+  QString output_folder_;
+  int base_;
+  QString first_tag_;
+  QString further_tag_;
+  QHash<QString, Pending> files_;  // by lower-cased final path
+};
+
+// Finds the files of one source folder (with its sub-folders, from no
+// folder exclusion), in name order, and notes what the walk could not see.
+void FindFolderTexts(FileWalker& iterator, const QString& folder, const QString& file_mask,
+                     const SubCorpusProgress& progress, SubCorpusOutcome& result) {
+  iterator.HeadDir = folder;
+  iterator.FileMask = file_mask;
+  iterator.IncludeSubFolders = true;
+  iterator.SetExcludedDirs({});
+  iterator.OnProcessingAFolder = nullptr;
+  iterator.OnProcessingAFile = nullptr;
+  iterator.OnFilesProgress = progress.percent;
+  if (progress.status) progress.status(DisplayName(folder));
+  iterator.IterateFindingFiles();
+  iterator.BuildDetailedList(FileSortOrder::ByName);
+  iterator.OnFilesProgress = nullptr;
+  result.walk_problems << iterator.Problems();
+  const std::vector<FileProblem> walk = iterator.FileProblems();
+  result.walk_file_problems.insert(result.walk_file_problems.end(), walk.begin(), walk.end());
+}
+
+}  // namespace
+
+int BuildSubCorpora(FileWalker& iterator, const SubCorpusRequest& request,
+                    const SubCorpusProgress& progress, StopFlag* stop, SubCorpusOutcome* outcome) {
+  SubCorpusOutcome local_outcome;
+  SubCorpusOutcome& result = outcome ? *outcome : local_outcome;
+  result = SubCorpusOutcome();
+  const int base = request.time_line_base;
+  if (IsCustomTimeLineBase(base)) throw SorvelError(LX("LXCustom"));
+  const QString output_folder = SubCorpusOutputFolder(request.results_folder, base);
+  const QString output_prefix =
+      QDir::cleanPath(QDir(output_folder).absolutePath()) + QLatin1Char('/');
+  if (!MakeFolders(output_folder))
+    throw SorvelError(QStringLiteral("Cannot create the folder \"%1\"").arg(output_folder));
+  const QString partial_prefix = SubCorpusPartialPrefix();
+  RemovePartialOutput(output_folder, partial_prefix);  // left by a run that was killed
+  const PartialOutputScope on_interrupt(output_folder, partial_prefix);
+  SubCorpusFiles files(output_folder, base);
 
   global_panic_state.store(0);
   if (stop) stop->Reset();
   bool stopped = false;
-  int processed = 0;
   try {
-    for (const QString& folder : folders) {
-      iterator.HeadDir = folder;
-      iterator.FileMask = request.file_mask;
-      iterator.IncludeSubFolders = true;
-      iterator.SetExcludedDirs({});
-      iterator.OnProcessingAFolder = nullptr;
-      iterator.OnProcessingAFile = nullptr;
-      iterator.OnFilesProgress = progress.percent;
-      if (progress.status) progress.status(DisplayName(folder));
-      iterator.IterateFindingFiles();
-      iterator.BuildDetailedList(FileSortOrder::ByName);
-      iterator.OnFilesProgress = nullptr;
-      result.walk_problems << iterator.Problems();
-      const std::vector<FileProblem> walk = iterator.FileProblems();
-      result.walk_file_problems.insert(result.walk_file_problems.end(), walk.begin(), walk.end());
+    for (const QString& folder : FoldersFromSameHead(request.source_text)) {
+      FindFolderTexts(iterator, folder, request.file_mask, progress, result);
       if (!MakeFolders(output_folder))
         throw SorvelError(
             QStringLiteral("Cannot create the folder \"%1\"").arg(DisplayName(output_folder)));
-
       const FolderFileList& found = iterator.FilesFound();
       const int total = found.Count();
+      result.texts_found += total;
       for (int j = 0; j < total; ++j) {
         if (global_panic_state.load() > 0 || (stop && stop->Requested())) {
           stopped = true;
@@ -265,48 +334,36 @@ int BuildSubCorpora(FileWalker& iterator, const SubCorpusRequest& request,
         // Sub-corpus files of an earlier run, when the results folder lies in
         // the corpus, are not texts of the corpus: regrouping them again would
         // nest old sub-corpora inside the new ones.
-        if (path.startsWith(output_prefix, Qt::CaseInsensitive)) continue;
-        process_file(path, found.GetASimpleSearchRec(j).Time);
-        ++processed;
+        if (path.startsWith(output_prefix, Qt::CaseInsensitive)) {
+          --result.texts_found;
+          continue;
+        }
+        files.AddText(path, found.GetASimpleSearchRec(j).Time);
+        ++result.texts_read;
       }
       iterator.Clear();
       if (stopped) break;
     }
+  } catch (const FileReadError& e) {
+    // Kept a read error, so that the caller can name the file it met.
+    files.Discard();
+    throw FileReadError(e.Path(), e.Reason() + kRunEndedThere);
   } catch (const SorvelError& e) {
-    discard();
-    throw SorvelError(e.Message() +
-                      QStringLiteral(" (the run ended there: no sub-corpus file was written, and "
-                                     "the files of earlier runs are unchanged)"));
+    files.Discard();
+    throw SorvelError(e.Message() + kRunEndedThere);
   }
   if (stopped) {
-    discard();
+    files.Discard();
     result.unfinished = QStringLiteral(
                             "Stopped after %1 texts: the %2 sub-corpus files of this run were not "
                             "written, and the files of earlier runs are unchanged")
-                            .arg(processed)
-                            .arg(registry.size());
+                            .arg(result.texts_read)
+                            .arg(files.Count());
     if (progress.status) progress.status(result.unfinished);
     return 0;
   }
-
-  {
-    // All or nothing: the finished files replace the earlier ones together.
-    const InterruptsHeldBack hold;
-    for (auto it = registry.cbegin(); it != registry.cend(); ++it) {
-      const QByteArray from = NativeFromName(it->temporary);
-      const QByteArray to = NativeFromName(it->target);
-      if (::rename(from.constData(), to.constData()) != 0) {
-        const QString why = QString::fromLocal8Bit(std::strerror(errno));
-        discard();
-        throw SorvelError(
-            QStringLiteral("Failed to rename %1 as %2: %3 (%4 of %5 sub-corpus files were written)")
-                .arg(it->temporary, it->target, why)
-                .arg(result.files_saved)
-                .arg(registry.size()));
-      }
-      ++result.files_saved;
-    }
-  }
+  files.PutInPlace(&result.written);
+  result.files_saved = static_cast<int>(result.written.size());
   result.finished = true;
   const int saved = result.files_saved;
   if (progress.status) progress.status(Format(LX("LXNFilesSaved"), {static_cast<double>(saved)}));

@@ -64,11 +64,24 @@ bool IsCustomTimeLineBase(int time_line_base);
 
 struct SubCorpusOutcome {
   int files_saved = 0;
-  bool finished = false;      // false: stopped or failed, and no file was written
-  QString unfinished;         // what was not done, for the user (when not finished)
-  QStringList walk_problems;  // folders that could not be read, names skipped
+  int texts_found = 0;    // files the walks found, in every folder searched
+  int texts_read = 0;     // of those, the files read before the run ended
+  bool finished = false;  // false: stopped or failed, and no file was written
+  QString unfinished;     // what was not done, for the user (when not finished)
+  // The files written, in name order, with the number of texts each holds.
+  struct WrittenFile {
+    QString path;
+    int texts = 0;
+  };
+  std::vector<WrittenFile> written;
+  QStringList walk_problems;                    // folders that could not be read, names skipped
   std::vector<FileProblem> walk_file_problems;  // the same, by file and reason
 };
+
+// The line that ends a build: "Checked 120 files: 14 sub-corpus files
+// written", "Stopped after 40 of 120 files", or, when the run failed, what
+// it had read and that nothing was written.
+QString SubCorpusRunSummary(const SubCorpusOutcome& outcome, bool failed = false);
 
 // The prefix of the temporary names under which a run writes its sub-corpus
 // files in the output folder.

@@ -19,18 +19,20 @@ enum TimeLineBase : int {
   tlbUserDefined = 10,
   tlbSecond = 11,
 };
-constexpr int kTimeLinePlotbaseCount = 12;
+constexpr int kTimeLineBaseCount = 12;
 
 // Display name of an ordinal ("year", "month", ...); empty when out of range.
 QString TimeLinePlotbaseStr(int ordinal);
 // The ordinal whose display name (or command-line name) is name, or -1.
-int TimeLinePlotbaseFromName(const QString& name);
+int TimeLineBaseFromName(const QString& name);
 
-// The bases offered by the "Delicacy" list, in list order: ordinals 0 to 8,
-// then 10 (minutes, seconds and the others have no sub-corpus use).
+// The bases offered by the "Delicacy" list, in list order: decade to hour.
+// Only these give a period to group by; the custom bases, millennia,
+// centuries, minutes and seconds would write nothing, so they are not offered.
 std::vector<int> DelicacyOrdinals();
-// Position in the Delicacy list for a default base: its own position, and the
-// last entry for ordinal 9 or more.
+// Position in the Delicacy list for a default base: its own position; the
+// first entry (decade) for a coarser base, the last (hour) for a finer one,
+// and the year for a custom one.
 int DelicacyPositionForBase(int ordinal);
 // The ordinal shown at a list position, or -1 when the position is not one.
 int DelicacyOrdinalAt(int position);

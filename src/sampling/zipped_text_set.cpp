@@ -23,6 +23,7 @@
 #include "runtime/messages.h"
 #include "runtime/native_files.h"
 #include "runtime/native_names.h"
+#include "runtime/run_summary.h"
 #include "runtime/safe_move.h"
 #include "runtime/text_reader.h"
 
@@ -273,6 +274,20 @@ void WriteJoinedText(const QString& path, const QStringList& sample,
 }
 
 }  // namespace
+
+QString ZippedTextSetSummary(long long entries, const ZippedTextSetOutcome& outcome,
+                             const QString& zip_path, bool saved) {
+  const QString entry = QStringLiteral("entry");
+  const QString entries_noun = QStringLiteral("entries");
+  if (!saved)
+    return CheckedSummary(entries, QStringLiteral("the archive was not written"), entry,
+                          entries_noun);
+  return CheckedSummary(
+      entries,
+      CountOf(outcome.files_added, QStringLiteral("text"), QStringLiteral("texts")) +
+          QStringLiteral(" saved in ") + DisplayName(zip_path),
+      entry, entries_noun);
+}
 
 QString ArchiveOverSampledFolderRefusal(const QString& zip_path, const QString& sampled_folder) {
   if (sampled_folder.isEmpty()) return QString();

@@ -172,3 +172,54 @@ TEST(SamplingCli, SubCorporaPrintsWalkProblems) {
   EXPECT_TRUE(r.err.contains(NativeFromName(locked))) << r.err.constData();
   EXPECT_EQ(QDir(t.Path(QStringLiteral("out/year"))).entryList(QDir::Files).size(), 1);
 }
+
+TEST(SamplingCli, EveryRunEndsWithItsSummaryOnStderr) {
+  TempTree t;
+  ASSERT_EQ(::chmod(NativeFromName(t.Root()).constData(), 0755), 0);
+  for (int k = 0; k < 4; ++k) {
+    t.Write(QStringLiteral("corpus/t%1.txt").arg(k), "text number " + QByteArray::number(k));
+    t.SetMTime(QStringLiteral("corpus/t%1.txt").arg(k), 1262347200);  // 1 January 2010
+  }
+  const QString corpus = t.Path(QStringLiteral("corpus"));
+  const QString zip = t.Path(QStringLiteral("set.zip"));
+  const QStringList draw{QStringLiteral("sample"), QStringLiteral("--size"), QStringLiteral("3"),
+                         QStringLiteral("--seed"), QStringLiteral("1")};
+  auto last_line = [](const CliResult& r) {
+    return QString::fromLocal8Bit(r.err).trimmed().split(QLatin1Char('\n')).last();
+  };
+
+  CliResult r = RunCli(draw + QStringList{QStringLiteral("--json"), QStringLiteral("--folder"),
+                                          corpus, QStringLiteral("--zip"), zip});
+  ASSERT_EQ(r.code, 0) << r.err.constData();
+  EXPECT_EQ(last_line(r),
+            QStringLiteral("Checked 4 files: 3 files in the sample, 3 texts saved in ") + zip);
+  r = RunCli(draw + QStringList{QStringLiteral("--quiet"), QStringLiteral("--folder"), corpus});
+  EXPECT_EQ(r.code, 0);
+  EXPECT_TRUE(r.err.isEmpty()) << r.err.constData();
+  const QString missing = t.Path(QStringLiteral("gone"));
+  r = RunCli(draw + QStringList{QStringLiteral("--folder"), missing});
+  EXPECT_EQ(r.code, 2);
+  EXPECT_EQ(last_line(r), QStringLiteral("Folder not found: ") + missing);
+
+  const QString out = t.MakeDir(QStringLiteral("out"));
+  ASSERT_EQ(::chmod(NativeFromName(out).constData(), 0777), 0);
+  const QStringList build{QStringLiteral("subcorpora"), QStringLiteral("--delicacy"),
+                          QStringLiteral("year"), corpus, out};
+  r = RunCliUnprivileged(build);
+  ASSERT_EQ(r.code, 0) << r.err.constData();
+  EXPECT_EQ(r.out.trimmed(), ("1 sub-corpus file saved in " + out + "/year").toUtf8());
+  EXPECT_EQ(last_line(r), QStringLiteral("Checked 4 files: 1 sub-corpus file written"));
+
+  // A text that cannot be read ends the build: it is named, nothing is
+  // written, and the closing line says so.
+  const QString written = ReadAll(out + QStringLiteral("/year/2010.txt"));
+  const QString locked = t.Path(QStringLiteral("corpus/t2.txt"));
+  ASSERT_EQ(::chmod(NativeFromName(locked).constData(), 0), 0);
+  r = RunCliUnprivileged(build);
+  ::chmod(NativeFromName(locked).constData(), 0644);
+  EXPECT_EQ(r.code, 3) << r.err.constData();
+  EXPECT_TRUE(r.err.contains(NativeFromName(locked))) << r.err.constData();
+  EXPECT_EQ(last_line(r), QStringLiteral("Checked 2 files: the run failed, and no sub-corpus file "
+                                         "was written"));
+  EXPECT_EQ(ReadAll(out + QStringLiteral("/year/2010.txt")), written);
+}

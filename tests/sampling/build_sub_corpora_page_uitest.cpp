@@ -3,15 +3,19 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTableView>
+#include <QTableWidget>
 #include <QtTest>
 
 #include "app/sorvel_window.h"
 #include "runtime/dialogs.h"
 #include "runtime/settings.h"
 #include "sampling/build_sub_corpora_page.h"
+#include "sampling/sample_grid_model.h"
 #include "sampling/sample_page.h"
 #include "sampling/sampling_test_support.h"
 #include "support/test_support.h"
+#include "ui_kit/text_viewer_window.h"
 
 class BuildSubCorporaPageTest : public QObject {
   Q_OBJECT
@@ -23,29 +27,30 @@ class BuildSubCorporaPageTest : public QObject {
   }
   void cleanup() { SetDialogInterface(nullptr); }
 
-  void delicacyListFollowsTheDefaultBase() {
+  void delicacyListOffersOnlyBasesThatWriteFiles() {
     SuiteSettings s;
     s.time_line_plot_base = 5;
     SetCurrentSuiteSettings(s);
     TestPageHost host;
     BuildSubCorporaPage page(&host);
     auto* combo = Find<QComboBox>(&page, "AdvComboBoxDelicacy");
-    QCOMPARE(combo->count(), 10);
-    QCOMPARE(combo->itemText(3), QStringLiteral("decade"));
-    QCOMPARE(combo->itemText(8), QStringLiteral("hour"));
-    QCOMPARE(combo->itemText(9), QStringLiteral("user-defined"));
+    QStringList offered;
+    for (int i = 0; i < combo->count(); ++i) offered << combo->itemText(i);
+    QCOMPARE(offered, (QStringList{"decade", "year", "month", "week", "day", "hour"}));
     QCOMPARE(combo->currentText(), QStringLiteral("month"));
     QCOMPARE(page.DelicacyValue(), 5);
-    combo->setCurrentIndex(9);
-    QCOMPARE(page.DelicacyValue(), 10);
-    s.time_line_plot_base = 9;  // minutes are not offered: the last entry
-    SetCurrentSuiteSettings(s);
-    page.FillDelicacyList();
-    QCOMPARE(combo->currentIndex(), 9);
+    // A default the list does not offer selects the nearest entry: minutes
+    // the hour, centuries the decade, a custom base the year.
+    for (auto [base, shown] : {std::pair{9, "hour"}, {2, "decade"}, {0, "year"}, {10, "year"}}) {
+      s.time_line_plot_base = base;
+      SetCurrentSuiteSettings(s);
+      page.FillDelicacyList();
+      QCOMPARE(combo->currentText(), QString::fromLatin1(shown));
+    }
     SetCurrentSuiteSettings(SuiteSettings{});
   }
 
-  void formChecksAndCustomBases() {
+  void formChecksAndMissingSourceFolder() {
     TempTree t;
     t.Write("src/a.txt", "a");
     TestPageHost host;
@@ -55,19 +60,21 @@ class BuildSubCorporaPageTest : public QObject {
     QVERIFY(script_->Shown()[0].text.contains(QStringLiteral("Folders? Date?")));
     QCOMPARE(script_->Shown()[0].help_context, 6280);
 
+    // A sub-folder of the head that is not there is named before anything
+    // is created.
     script_->Clear();
-    Find<QLineEdit>(&page, "MyOpenFolderDialogSubCorporaSource")->setText(t.Path("src"));
+    Find<QLineEdit>(&page, "MyOpenFolderDialogSubCorporaSource")
+        ->setText(t.Path("src") + QStringLiteral(";gone"));
     Find<QLineEdit>(&page, "MyOpenFolderDialogSubCorporaResults")->setText(t.Path("out"));
-    Find<QComboBox>(&page, "AdvComboBoxDelicacy")->setCurrentIndex(0);
     Find<QPushButton>(&page, "AdvGlowButtonBuildSubCorpus")->click();
-    QCOMPARE(script_->ShownNames(), QStringList{QStringLiteral("NotImplemented")});
-    QVERIFY(script_->Shown()[0].text.contains(QStringLiteral("custom")));
-    QCOMPARE(page.BuildSubCorpora_Delicacy, 0);
+    QCOMPARE(script_->ShownNames(), QStringList{QStringLiteral("FailedToFind")});
+    QCOMPARE(host.Summaries(),
+             QStringList{QStringLiteral("Folder not found: ") + t.Path("src/gone")});
     QVERIFY(!QFileInfo::exists(t.Path("out")));
     QCOMPARE(host.runs, 0);
   }
 
-  void buildWritesPeriodFilesAndReportsTheCount() {
+  void buildEndsWithItsSummaryAndOffersTheFolder() {
     TempTree t;
     const auto when = [](int y, int m, int d) {
       return QDateTime(QDate(y, m, d), QTime(10, 0), Qt::LocalTime).toSecsSinceEpoch();
@@ -78,25 +85,49 @@ class BuildSubCorporaPageTest : public QObject {
     t.SetMTime("src/b.txt", when(2003, 4, 20));
     t.Write("src/c.txt", "four");
     t.SetMTime("src/c.txt", when(2004, 1, 1));
+    t.Write("src/d.xml", "<x/>");
     TestPageHost host;
     BuildSubCorporaPage page(&host);
     int chosen = -1;
     connect(&page, &BuildSubCorporaPage::DelicacyChosen, this, [&](int o) { chosen = o; });
-    page.resize(600, 300);
-    page.show();
+    QString opened;
+    page.OpenFolder = [&](const QString& folder) { opened = folder; };
     Find<QLineEdit>(&page, "MyOpenFolderDialogSubCorporaSource")->setText(t.Path("src"));
-    Find<QLineEdit>(&page, "MyOpenFolderDialogSubCorporaResults")->setText(t.Path("out"));
+    auto* results = Find<QLineEdit>(&page, "MyOpenFolderDialogSubCorporaResults");
+    results->setText(t.Path("out"));
     Find<QComboBox>(&page, "myAdvFilterComboSubCorpus")->setCurrentIndex(1);
-    Find<QComboBox>(&page, "AdvComboBoxDelicacy")->setCurrentIndex(5);
-    Find<QPushButton>(&page, "AdvGlowButtonBuildSubCorpus")->click();
-    QVERIFY(script_->ShownNames().isEmpty());
+    Find<QComboBox>(&page, "AdvComboBoxDelicacy")->setCurrentText(QStringLiteral("month"));
+    script_->QueueAnswer(mrYes);
+    // Return in a folder field builds, as the button does.
+    QTest::keyClick(results, Qt::Key_Return);
     QCOMPARE(chosen, 5);
     QCOMPARE(page.LastFilesSaved(), 2);
-    QCOMPARE(host.Status(), QStringLiteral("2 files saved"));
+    QCOMPARE(host.Summaries(),
+             QStringList{QStringLiteral("Checked 3 files: 2 sub-corpus files written")});
     QVERIFY(!host.stop_shown);
     QCOMPARE(QDir(t.Path("out/month")).entryList(QDir::Files),
              (QStringList{"2003_04.txt", "2004_01.txt"}));
-    QVERIFY(page.grab().save(QDir::tempPath() + QStringLiteral("/sorvel_subcorpora_page.png")));
+    // The page lists the files it wrote, with the texts in each.
+    QTableWidget* files = page.FilesTable();
+    QCOMPARE(files->rowCount(), 2);
+    QCOMPARE(files->item(0, 0)->text(), t.Path("out/month/2003_04.txt"));
+    QCOMPARE(files->item(0, 1)->text(), QStringLiteral("2"));
+    QCOMPARE(files->item(1, 1)->text(), QStringLiteral("1"));
+    QCOMPARE(script_->ShownNames(), QStringList{QStringLiteral("SavedOKOpenNow")});
+    QVERIFY(script_->Shown()[0].text.contains(QStringLiteral("2 sub-corpus files in ") +
+                                              t.Path("out/month")));
+    QCOMPARE(opened, t.Path("out/month"));
+
+    // One file, and No to the offer: "1 sub-corpus file", nothing opened.
+    script_->Clear();
+    opened.clear();
+    Find<QComboBox>(&page, "AdvComboBoxDelicacy")->setCurrentText(QStringLiteral("decade"));
+    Find<QPushButton>(&page, "AdvGlowButtonBuildSubCorpus")->click();
+    QCOMPARE(host.Summaries().last(), QStringLiteral("Checked 3 files: 1 sub-corpus file written"));
+    QVERIFY(script_->Shown()[0].text.contains(QStringLiteral("1 sub-corpus file in ")));
+    QCOMPARE(files->rowCount(), 1);
+    QCOMPARE(files->item(0, 1)->text(), QStringLiteral("3"));
+    QVERIFY(opened.isEmpty());
   }
 
   // Both pages inside the main window, with its worker thread.
@@ -108,10 +139,10 @@ class BuildSubCorporaPageTest : public QObject {
     MainWindow w;
     w.show();
     auto* build = w.AdvOfficePageBuildSubCorpora;
-    QCOMPARE(Find<QComboBox>(build, "AdvComboBoxDelicacy")->count(), 10);
+    QCOMPARE(Find<QComboBox>(build, "AdvComboBoxDelicacy")->count(), 6);
     Find<QLineEdit>(build, "MyOpenFolderDialogSubCorporaSource")->setText(t.Path("src"));
     Find<QLineEdit>(build, "MyOpenFolderDialogSubCorporaResults")->setText(t.Path("out"));
-    Find<QComboBox>(build, "AdvComboBoxDelicacy")->setCurrentIndex(3);
+    Find<QComboBox>(build, "AdvComboBoxDelicacy")->setCurrentText(QStringLiteral("decade"));
     Find<QPushButton>(build, "AdvGlowButtonBuildSubCorpus")->click();
     QTRY_VERIFY_WITH_TIMEOUT(!w.ToolRunning(), 20000);
     QCOMPARE(w.BuildSubCorpora_Delicacy, 3);
@@ -122,8 +153,14 @@ class BuildSubCorporaPageTest : public QObject {
     Find<QPushButton>(sample, "AdvGlowButtonRandomSampleFromFolder")->click();
     QTRY_VERIFY_WITH_TIMEOUT(!w.ToolRunning(), 20000);
     QTRY_COMPARE(w.SampleFileslist, QStringList{t.Path("src/a.txt")});
+    // "Show this text" highlights the relevance page's terms in the window's
+    // shared viewer.
+    w.relevance_filters.Add(QStringLiteral("two"));
+    w.sample_page->Grid()->setCurrentIndex(w.sample_page->GridModel()->index(0, 1));
+    w.sample_page->ShowSelectedText();
+    QVERIFY(w.SharedViewer()->isVisible());
+    QCOMPARE(w.SharedViewer()->FoundKeywords().size(), std::size_t(1));
     w.AdvOfficePager1->setCurrentWidget(sample);
-    QVERIFY(w.grab().save(QDir::tempPath() + QStringLiteral("/sorvel_window_sample.png")));
     QCOMPARE(w.ActivePageHelpContext(), 6060);
   }
 

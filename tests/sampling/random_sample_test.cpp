@@ -29,8 +29,7 @@ TEST(RandomSample, EachPreferenceDrawsDistinctLinesFromItsRegionInSourceOrder) {
     // 3 lines exercise the sparse draw, 20 lines the dense one.
     for (int size : {3, 20}) {
       QStringList sample{QStringLiteral("left over from before")};
-      CopyRandomSampleFromStringlistAtoB(source, sample, size, c.pref,
-                                         42u + static_cast<unsigned>(size));
+      DrawRandomSample(source, sample, size, c.pref, 42u + static_cast<unsigned>(size));
       ASSERT_EQ(sample.size(), size) << c.pref;
       std::set<int> seen;
       int last = -1;
@@ -49,17 +48,17 @@ TEST(RandomSample, EachPreferenceDrawsDistinctLinesFromItsRegionInSourceOrder) {
 
 TEST(RandomSample, SizesLargerThanTheSourceOrRegionTakeItWhole) {
   QStringList sample;
-  CopyRandomSampleFromStringlistAtoB(Numbered(7), sample, 100, spAnywhere, 1u);
+  DrawRandomSample(Numbered(7), sample, 100, spAnywhere, 1u);
   EXPECT_EQ(sample, Numbered(7));
   // A quarter of 7 lines is 2 lines; the bottom ones are 5 and 6.
-  CopyRandomSampleFromStringlistAtoB(Numbered(7), sample, 100, spBottomQuarter, 1u);
+  DrawRandomSample(Numbered(7), sample, 100, spBottomQuarter, 1u);
   EXPECT_EQ(sample, (QStringList{"5", "6"}));
   // A single line is every quarter.
-  CopyRandomSampleFromStringlistAtoB(Numbered(1), sample, 5, spMiddleQuarter, 1u);
+  DrawRandomSample(Numbered(1), sample, 5, spMiddleQuarter, 1u);
   EXPECT_EQ(sample, (QStringList{"0"}));
-  CopyRandomSampleFromStringlistAtoB(QStringList{}, sample, 5, spAnywhere, 1u);
+  DrawRandomSample(QStringList{}, sample, 5, spAnywhere, 1u);
   EXPECT_TRUE(sample.isEmpty());
-  CopyRandomSampleFromStringlistAtoB(Numbered(7), sample, 0, spAnywhere, 1u);
+  DrawRandomSample(Numbered(7), sample, 0, spAnywhere, 1u);
   EXPECT_TRUE(sample.isEmpty());
   EXPECT_EQ(SamplePreferenceFromIndex(-1), spAnywhere);
   EXPECT_EQ(SamplePreferenceFromIndex(2), spBottomQuarter);
@@ -68,10 +67,10 @@ TEST(RandomSample, SizesLargerThanTheSourceOrRegionTakeItWhole) {
 TEST(RandomSample, SameSeedRepeatsAndDrawIsUniform) {
   const QStringList source = Numbered(1000);
   QStringList a, b;
-  CopyRandomSampleFromStringlistAtoB(source, a, 10, spAnywhere, 7u);
-  CopyRandomSampleFromStringlistAtoB(source, b, 10, spAnywhere, 7u);
+  DrawRandomSample(source, a, 10, spAnywhere, 7u);
+  DrawRandomSample(source, b, 10, spAnywhere, 7u);
   EXPECT_EQ(a, b);
-  CopyRandomSampleFromStringlistAtoB(source, b, 10, spAnywhere, 8u);
+  DrawRandomSample(source, b, 10, spAnywhere, 8u);
   EXPECT_NE(a, b);
 
   // One line out of 40 (sparse draw) and 30 out of 40 (dense draw): every

@@ -1,9 +1,9 @@
 #include <QApplication>
-#include <QButtonGroup>
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -13,10 +13,13 @@
 
 #include "runtime/dialogs.h"
 #include "runtime/messages.h"
+#include "runtime/panic.h"
+#include "runtime/search_list.h"
 #include "sampling/sample_grid_model.h"
 #include "sampling/sample_page.h"
 #include "sampling/sampling_test_support.h"
 #include "support/test_support.h"
+#include "ui_kit/text_viewer_window.h"
 
 class SamplePageTest : public QObject {
   Q_OBJECT
@@ -26,38 +29,52 @@ class SamplePageTest : public QObject {
     script_ = std::make_unique<ScriptedDialogs>();
     SetDialogInterface(script_.get());
   }
-  void cleanup() { SetDialogInterface(nullptr); }
+  void cleanup() {
+    SetDialogInterface(nullptr);
+    global_panic_state = 0;
+  }
 
-  void defaultsAndEmptyFolder() {
+  void defaultsButtonsBesideTheSettingsAndFolderChecks() {
+    TempTree t;
     TestPageHost host;
     QStringList sample{QStringLiteral("kept until a run")};
     SamplePage page(&host, &sample);
+    page.resize(700, 400);
+    page.show();
     QCOMPARE(Find<QSpinBox>(&page, "AdvSpinEditSample")->value(), 100);
-    QCOMPARE(Find<QComboBox>(&page, "myAdvFilterComboSample")->currentText(),
-             QStringLiteral("All files (*.*)"));
     QCOMPARE(Find<QComboBox>(&page, "myAdvFilterComboSample")->count(), 3);
     QCOMPARE(page.SamplePreference(), spAnywhere);  // no radio item chosen
-    auto* pager = page.InnerPager();
-    QCOMPARE(pager->currentIndex(), 0);
-    QCOMPARE(pager->tabText(0), QStringLiteral("Sample settings"));
-    QCOMPARE(pager->tabText(1), QStringLiteral("Actions"));
+    // The run buttons show with the settings, above the grid, with no inner
+    // page to switch to first.
+    QVERIFY(page.findChildren<QTabWidget*>().isEmpty());
+    for (const char* name :
+         {"AdvGlowButtonRandomSampleFromFolder", "AdvGlowButtonRandomSampleFromList",
+          "AdvGlowButtonZippedListOfSample"}) {
+      auto* button = Find<QPushButton>(&page, name);
+      QVERIFY2(button->isVisible(), name);
+      QVERIFY2(button->text().contains(QLatin1Char('&')), name);  // an accelerator
+      QVERIFY(button->mapTo(&page, QPoint(0, button->height())).y() <= page.Grid()->y());
+    }
     QCOMPARE(host.start_controls.size(), std::size_t(3));
-    QCOMPARE(page.GridModel()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("N"));
     QCOMPARE(page.GridModel()->rowCount(), 1);
 
-    // No source folder: the settings page comes to the front and the form
-    // box names the folder; the sample stays.
-    pager->setCurrentIndex(1);
-    Find<QPushButton>(&page, "AdvGlowButtonRandomSampleFromFolder")->click();
-    QCOMPARE(pager->currentIndex(), 0);
+    // No source folder: the form box names the folder; a missing folder is
+    // named, and the run ends with the line that says so.
+    auto* draw = Find<QPushButton>(&page, "AdvGlowButtonRandomSampleFromFolder");
+    draw->click();
     QCOMPARE(script_->ShownNames(), QStringList{QStringLiteral("FormNotFilled")});
     QVERIFY(script_->Shown()[0].text.contains(QStringLiteral("Folder?")));
     QCOMPARE(script_->Shown()[0].help_context, 6060);
+    script_->Clear();
+    Find<QLineEdit>(&page, "MyOpenFolderDialogSampleSource")->setText(t.Path("gone"));
+    draw->click();
+    QCOMPARE(script_->ShownNames(), QStringList{QStringLiteral("FailedToFind")});
+    QCOMPARE(host.Summaries(), QStringList{QStringLiteral("Folder not found: ") + t.Path("gone")});
     QCOMPARE(sample, QStringList{QStringLiteral("kept until a run")});
     QCOMPARE(host.runs, 0);
   }
 
-  void folderSampleFillsTheGridAndTooFewIsReported() {
+  void folderSampleEndsWithItsSummaryAndAStopKeepsTheOldSample() {
     TempTree t;
     for (int i = 1; i <= 8; ++i) t.Write(QStringLiteral("c/t%1.txt").arg(i), "x");
     t.Write("c/FILTERS/skip.txt", "x");
@@ -66,67 +83,97 @@ class SamplePageTest : public QObject {
     QStringList sample;
     SamplePage page(&host, &sample);
     page.seed = 11u;
-    page.resize(700, 400);
-    page.show();
-    Find<QLineEdit>(&page, "MyOpenFolderDialogSampleSource")->setText(t.Path("c"));
+    auto* folder = Find<QLineEdit>(&page, "MyOpenFolderDialogSampleSource");
+    folder->setText(t.Path("c"));
     Find<QSpinBox>(&page, "AdvSpinEditSample")->setValue(5);
     Find<QRadioButton>(&page, "RadioSamplePreference0")->setChecked(true);  // top quarter
-    QCOMPARE(page.SamplePreference(), spTopQuarter);
-    Find<QPushButton>(&page, "AdvGlowButtonRandomSampleFromFolder")->click();
+    // Return in the folder field draws, as the button does.
+    QTest::keyClick(folder, Qt::Key_Return);
     // The top quarter of 8 sorted files is t1, t2.
     QCOMPARE(sample, (QStringList{t.Path("c/t1.txt"), t.Path("c/t2.txt")}));
-    QCOMPARE(page.GridModel()->rowCount(), 2);
+    QCOMPARE(host.Summaries(),
+             QStringList{QStringLiteral("Checked 8 files: 2 files in the sample")});
     QCOMPARE(page.GridModel()->index(0, 0).data().toString(), QStringLiteral("     1"));
-    QCOMPARE(page.GridModel()->index(1, 1).data().toString(), t.Path("c/t2.txt"));
+    QCOMPARE(page.GridModel()->index(1, 1).data(Qt::ToolTipRole).toString(), t.Path("c/t2.txt"));
     QVERIFY(page.Grid()->isEnabled());
     QVERIFY(script_->ShownNames().isEmpty());
-
-    QStringList shown_paths;
-    page.ShowText = [&](const QString& p, const QStringList&) { shown_paths << p; };
-    page.Grid()->setCurrentIndex(page.GridModel()->index(1, 1));
-    QCOMPARE(page.SelectedSampleFile(), t.Path("c/t2.txt"));
-    page.Showthistext1Click();
-    QCOMPARE(shown_paths, QStringList{t.Path("c/t2.txt")});
     QVERIFY(page.AllText().startsWith(LX("LXN") + QLatin1Char('\t') + LX("LXFilename") +
                                       QStringLiteral("\r\n1\t") + t.Path("c/t1.txt")));
 
-    QVERIFY(page.grab().save(QDir::tempPath() + QStringLiteral("/sorvel_sample_page.png")));
+    // Stop during the walk: the folder was seen only in part, so the old
+    // sample stays and the line says the run stopped.
+    host.on_status = [](const QString&) { global_panic_state = 2; };
+    Find<QRadioButton>(&page, "RadioSamplePreference3")->setChecked(true);
+    Find<QPushButton>(&page, "AdvGlowButtonRandomSampleFromFolder")->click();
+    host.on_status = nullptr;
+    global_panic_state = 0;  // as the window does at the start of each run
+    QCOMPARE(sample, (QStringList{t.Path("c/t1.txt"), t.Path("c/t2.txt")}));
+    QVERIFY(host.Summaries().last().startsWith(QStringLiteral("Stopped after ")));
+    QVERIFY(script_->ShownNames().isEmpty());
 
-    Find<QLineEdit>(&page, "MyOpenFolderDialogSampleSource")->setText(t.Path("empty"));
+    folder->setText(t.Path("empty"));
     Find<QPushButton>(&page, "AdvGlowButtonRandomSampleFromFolder")->click();
     QVERIFY(sample.isEmpty());
-    QCOMPARE(page.GridModel()->rowCount(), 0);
+    QCOMPARE(host.Summaries().last(), QStringLiteral("Checked 0 files: 0 files in the sample"));
     QCOMPARE(script_->ShownNames(), QStringList{QStringLiteral("ReportedAFact")});
     QVERIFY(script_->Shown()[0].text.contains(QStringLiteral("Too few text files")));
   }
 
-  void listWithNoKeepsEverythingAndTabEntriesAreNotShown() {
+  void showThisTextHighlightsThePositiveRelevanceTerms() {
+    TempTree t;
+    const QString text = t.Write("c/a.txt", "The river bank.\nA river runs past the bank.\n");
+    TermList terms;
+    terms.LoadFromAStringlist({QStringLiteral("river"), QStringLiteral("bank\t1\t0\tn")}, true);
+    QCOMPARE(terms.Count(), 2);
+    TestPageHost host(TestPageHost::Runs::InPlace, TestPageHost::Viewer::Shared);
+    QStringList sample{text + QStringLiteral("\tscore 9"), text};
+    SamplePage page(&host, &sample, &terms);
+    page.GridModel()->Reload();
+
+    // An entry with fields after a tab names no file: nothing opens.
+    page.Grid()->setCurrentIndex(page.GridModel()->index(0, 1));
+    page.ShowSelectedText();
+    QVERIFY(host.ShownViewer() == nullptr);
+
+    page.Grid()->setCurrentIndex(page.GridModel()->index(1, 1));
+    page.ShowSelectedText();
+    TextViewerWindow* viewer = host.ShownViewer();
+    QVERIFY(viewer != nullptr);
+    QCOMPARE(viewer->CurrentShortFilename(), QStringLiteral("a.txt"));
+    // The negative term is neither listed nor searched; the positive one is
+    // highlighted wherever it occurs.
+    QCOMPARE(viewer->StyledListboxKWs()->count(), 1);
+    QCOMPARE(viewer->StyledListboxKWs()->item(0)->text().section(QLatin1Char(' '), 0, 0),
+             QStringLiteral("river"));
+    const auto found = viewer->FoundKeywords();
+    QCOMPARE(found.size(), std::size_t(1));
+    QCOMPARE(found[0].keyword, QStringLiteral("river"));
+    QCOMPARE(found[0].count, 2);
+  }
+
+  void listSampleAndZippedSetEndWithTheirSummaries() {
     TempTree t;
     const QString real = t.Write("texts/a.txt", "alpha");
     const QString list = t.Write("list.txt", (real + "\tscore 9\n\n" + real + "\n").toUtf8());
     TestPageHost host;
     QStringList sample;
     SamplePage page(&host, &sample);
-    QStringList shown_paths;
-    page.ShowText = [&](const QString& p, const QStringList&) { shown_paths << p; };
     script_->QueueAnswer(mrNo);
-    page.RandomSampleFromListFile(list);
+    page.SampleFromListFile(list);
+    // No to the reduce question keeps every line, in file order.
     QCOMPARE(sample, (QStringList{real + QStringLiteral("\tscore 9"), QString(), real}));
     QCOMPARE(script_->ShownNames(), QStringList{QStringLiteral("DoYouWantToDoX")});
-    QCOMPARE(page.GridModel()->index(0, 1).data().toString(), real + QStringLiteral("\tscore 9"));
-    page.Grid()->setCurrentIndex(page.GridModel()->index(0, 1));
-    page.Showthistext1Click();
-    QVERIFY(shown_paths.isEmpty());  // no file of that name
-    page.Grid()->setCurrentIndex(page.GridModel()->index(2, 1));
-    page.Showthistext1Click();
-    QCOMPARE(shown_paths, QStringList{real});
+    QCOMPARE(host.Summaries(),
+             QStringList{QStringLiteral("Checked 3 lines: 3 entries in the sample")});
 
     script_->Clear();
-    page.RandomSampleFromListFile(t.Path("missing.txt"));
+    page.SampleFromListFile(t.Path("missing.txt"));
     QCOMPARE(script_->ShownNames(), QStringList{QStringLiteral("FailedToRead")});
+    QCOMPARE(host.Summaries().last(),
+             QStringLiteral("Checked 0 lines: the list file could not be read"));
     QCOMPARE(sample.size(), 3);  // unchanged
 
-    // The sample, tab entry included, packs into a zipped text set.
+    // The sample packs into a zipped text set; only the real file is added.
     script_->Clear();
     script_->QueueAnswer(mrYes);
     QString opened;
@@ -136,7 +183,7 @@ class SamplePageTest : public QObject {
     page.SaveZippedTextSet(zip);
     QCOMPARE(script_->ShownNames(), QStringList{QStringLiteral("SavedOKOpenNow")});
     QCOMPARE(opened, zip);
-    QVERIFY(QFileInfo(zip).size() > 0);
+    QCOMPARE(host.Summaries().last(), QStringLiteral("Checked 3 entries: 1 text saved in ") + zip);
 
     // Saving again under that name asks first; Cancel leaves it as it was.
     const QByteArray first_archive = ReadAll(zip);
@@ -144,13 +191,8 @@ class SamplePageTest : public QObject {
     script_->QueueAnswer(mrCancel);
     page.SaveZippedTextSet(zip);
     QCOMPARE(script_->ShownNames(), QStringList{QStringLiteral("OKToDoX")});
+    QCOMPARE(script_->Shown()[0].text, QStringLiteral("OK to replace ") + zip + QLatin1Char('?'));
     QCOMPARE(ReadAll(zip), first_archive);
-    script_->Clear();
-    script_->QueueAnswer(mrOK);
-    script_->QueueAnswer(mrNo);
-    page.SaveZippedTextSet(zip);
-    QCOMPARE(script_->ShownNames(),
-             (QStringList{QStringLiteral("OKToDoX"), QStringLiteral("SavedOKOpenNow")}));
   }
 
  private:
