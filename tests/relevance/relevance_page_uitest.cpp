@@ -71,7 +71,7 @@ class RelevancePageTest : public QObject {
     page.ElFileNameEditFilterStrings->setText(filters);
     FolderOrListChooserDialog* chooser = page.FolderOrListChooser();
     chooser->ElFolderNameEditFolder->setText(t.Path(QStringLiteral("c")));
-    QTimer::singleShot(0, chooser, [chooser] { chooser->AdvGlowButtonOKClick(); });
+    QTimer::singleShot(0, chooser, [chooser] { chooser->AdvGlowButtonOK->click(); });
     page.AdvGlowButtonRelevanceCheckClick();
 
     RelevanceGridModel* m = page.GridModel();
@@ -141,7 +141,7 @@ class RelevancePageTest : public QObject {
     page.ElFileNameEditFilterStrings->setText(filters);
     FolderOrListChooserDialog* chooser = page.FolderOrListChooser();
     chooser->ElFileNameEditList->setText(list);
-    QTimer::singleShot(0, chooser, [chooser] { chooser->AdvGlowButtonOKClick(); });
+    QTimer::singleShot(0, chooser, [chooser] { chooser->AdvGlowButtonOK->click(); });
     page.AdvGlowButtonRelevanceCheckClick();
     QCOMPARE(page.GridModel()->rowCount(), 1);
     // The listed file that is missing is named after the check, with why.
@@ -153,7 +153,7 @@ class RelevancePageTest : public QObject {
 
     FolderChooserDialog* fc = page.FolderChooser();
     fc->ElFolderNameEditFolder->setText(t.Path(QStringLiteral("out")));
-    QTimer::singleShot(0, fc, [fc] { fc->AdvGlowButtonOKClick(); });
+    QTimer::singleShot(0, fc, [fc] { fc->AdvGlowButtonOK->click(); });
     dialogs_.QueueAnswer(mrOK);
     page.AdvGlowButtonRelevanceFilterClick();
     QVERIFY(QFileInfo::exists(t.Path(QStringLiteral("out/filtered")) +
@@ -180,7 +180,7 @@ class RelevancePageTest : public QObject {
     page.ElFileNameEditFilterStrings->setText(filters);
     FolderOrListChooserDialog* chooser = page.FolderOrListChooser();
     chooser->ElFolderNameEditFolder->setText(t.Path(QStringLiteral("c")));
-    QTimer::singleShot(0, chooser, [chooser] { chooser->AdvGlowButtonOKClick(); });
+    QTimer::singleShot(0, chooser, [chooser] { chooser->AdvGlowButtonOK->click(); });
     page.AdvGlowButtonRelevanceCheckClick();
     QCOMPARE(page.GridModel()->rowCount(), 3);  // c.txt scores 0 and is listed at minimum 0
 
@@ -201,7 +201,7 @@ class RelevancePageTest : public QObject {
     const QString out = t.Path(QStringLiteral("rtf"));
     w->ElFolderNameEdit1->setText(out);
     page.LXSimpleVirtualGridRelevance->selectRow(1);
-    QTimer::singleShot(0, w, [w] { w->AdvGlowButtonOKClick(); });
+    QTimer::singleShot(0, w, [w] { w->AdvGlowButtonOK->click(); });
     page.AdvGlowButtonRelevanceCOPYRTFClick();
     QCOMPARE(w->SampleRTF_choices.start_num, 1);
     QVERIFY(!QFileInfo::exists(out + QStringLiteral("/a.rtf")));
