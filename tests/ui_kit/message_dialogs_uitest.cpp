@@ -42,13 +42,19 @@ class MessageDialogsTest : public QObject {
 
   void EscapeClosesBoxesThatOnlyInformAndErrorsShowTheErrorIcon() {
     QMessageBox::Icon icon = QMessageBox::NoIcon;
+    bool open_after_escape = false;
     WhenBoxOpens([&](QWidget* box) {
-      icon = qobject_cast<QMessageBox*>(box)->icon();
+      auto* message = qobject_cast<QMessageBox*>(box);
+      icon = message->icon();
       QTest::keyClick(box, Qt::Key_Escape);
+      // A box that Escape left open is closed here, so that the test ends.
+      QTimer::singleShot(20, message, [&, message] {
+        open_after_escape = true;
+        message->done(0);
+      });
     });
     FailedToRead(QStringLiteral("/no/such/file.txt"));
-    // Had Escape done nothing, the box would still be open here.
-    QVERIFY(!QApplication::activeModalWidget());
+    QVERIFY(!open_after_escape);
     QCOMPARE(icon, QMessageBox::Critical);
 
     // A question still answers Escape with its cancelling answer.
