@@ -187,9 +187,7 @@ QSize MainWindow::DefaultSize() const {
   // The client area of 727 x 479, widened so that the seven tabs fit without
   // scroll arrows.
   const int tabs_width = AdvOfficePager1->tabBar()->sizeHint().width();
-  const QWidget* corner = AdvOfficePager1->cornerWidget(Qt::TopRightCorner);
-  const int corner_width = corner ? corner->sizeHint().width() : 0;
-  const int width = std::max(727, tabs_width + corner_width + 24);
+  const int width = std::max(727, tabs_width + 24);
   const int height = 479 + menuBar()->sizeHint().height() + statusBar()->sizeHint().height();
   return {width, height};
 }
@@ -305,6 +303,7 @@ void MainWindow::ResetProgress(bool idle) {
   second_percent_ = 0;
   OnWindowThread([this, idle] {
     status_bar->ClearBars();
+    status_bar->SetBarsActive(!idle);
     status_bar->SetStopEnabled(!idle);
     if (!idle) run_clock_.restart();
   });
@@ -358,6 +357,7 @@ bool MainWindow::RunTool(const QString& tool_name, std::function<void()> work,
   folder_fields_->RememberAll();
   SetStartControlsEnabled(false);
   status_bar->SetStopEnabled(true);
+  status_bar->SetBarsActive(true);
 
   // The work's exception, if any, is kept with its report record and
   // reported on the window thread once the worker has ended.
@@ -379,6 +379,7 @@ bool MainWindow::RunTool(const QString& tool_name, std::function<void()> work,
     running_tool_.clear();
     SetStartControlsEnabled(true);
     status_bar->SetStopEnabled(false);
+    status_bar->SetBarsActive(false);
     status_bar->SetPanelTimeLeft(2, -1);
     // What done reports still belongs to the page that ran the tool.
     if (done) done(ok);

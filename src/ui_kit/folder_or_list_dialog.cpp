@@ -11,6 +11,7 @@
 #include "runtime/format.h"
 #include "runtime/messages.h"
 #include "runtime/settings.h"
+#include "ui_kit/folder_field_gui.h"
 
 void FillFileTypesCombo(QComboBox* combo) {
   for (const FileTypeChoice& t : FileTypeChoices())
@@ -37,6 +38,8 @@ FolderPickBlock::FolderPickBlock(QWidget* owner)
   types->setObjectName(QStringLiteral("myAdvFilterComboFolder"));
   FillFileTypesCombo(types);
   types_label->setBuddy(types);
+  // Dropped folders, and the last folder chosen.
+  (new FolderFields(owner))->Attach(folder);
 }
 
 QPushButton* MakeChooserOkButton(QWidget* owner) {

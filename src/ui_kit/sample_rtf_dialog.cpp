@@ -9,6 +9,7 @@
 #include "runtime/dialogs.h"
 #include "runtime/messages.h"
 #include "runtime/settings.h"
+#include "ui_kit/folder_field_gui.h"
 #include "ui_kit/folder_or_list_dialog.h"
 
 SampleRtfDialog::SampleRtfDialog(QWidget* parent) : QDialog(parent) {
@@ -28,6 +29,7 @@ SampleRtfDialog::SampleRtfDialog(QWidget* parent) : QDialog(parent) {
   AdvSpinEditSampleSize->setSingleStep(5);
   ElFolderNameEdit1 = new PathEdit(PathEdit::Kind::Folder, this);
   ElFolderNameEdit1->setObjectName(QStringLiteral("ElFolderNameEdit1"));
+  (new FolderFields(this))->Attach(ElFolderNameEdit1);
   AdvGlowButtonOK = MakeChooserOkButton(this);
 
   auto* form = new QFormLayout;

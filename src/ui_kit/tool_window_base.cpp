@@ -58,6 +58,10 @@ ToolStatusBar::ToolStatusBar(QWidget* parent) : QWidget(parent) {
         bars_[i]->setToolTip(i == 2 ? QStringLiteral("Progress of the run")
                                     : QStringLiteral("Progress within the current file"));
         time_left_ms_[i] = -1;
+        shows_bar_[i] = true;
+        QSizePolicy keep_room = bars_[i]->sizePolicy();
+        keep_room.setRetainSizeWhenHidden(true);
+        bars_[i]->setSizePolicy(keep_room);
         l->addWidget(bars_[i]);
         labels_[i]->hide();
       }
@@ -111,6 +115,11 @@ void ToolStatusBar::ClearBars() {
 void ToolStatusBar::UpdateBarText(int panel) {
   bars_[panel]->setFormat(ProgressBarText(bars_[panel]->value(), count_done_[panel],
                                           count_total_[panel], time_left_ms_[panel]));
+  // An idle bar would look like an empty text box: it is shown only while
+  // there is progress to show, and keeps its room meanwhile, so that Stop
+  // and Help never move.
+  const bool in_use = bars_active_ || bars_[panel]->value() > 0 || count_total_[panel] > 0;
+  bars_[panel]->setVisible(shows_bar_[panel] && in_use);
 }
 
 QString TimeLeftText(long long milliseconds) {
@@ -138,8 +147,15 @@ QString ProgressBarText(int percent, long long done, long long total, long long 
 
 void ToolStatusBar::SetPanelShowsBar(int panel, bool bar) {
   if (panel < 0 || panel >= kPanels || !bars_[panel]) return;
-  bars_[panel]->setVisible(bar);
+  shows_bar_[panel] = bar;
   labels_[panel]->setVisible(!bar);
+  UpdateBarText(panel);
+}
+
+void ToolStatusBar::SetBarsActive(bool active) {
+  bars_active_ = active;
+  UpdateBarText(2);
+  UpdateBarText(3);
 }
 
 QString ToolStatusBar::PanelText(int panel) const {

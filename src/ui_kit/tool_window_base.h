@@ -49,6 +49,10 @@ class ToolStatusBar : public QWidget, public ProgressPanels {
   void SetPanelTimeLeft(int panel, long long milliseconds);
   // Both bars back to an empty 0: no percentage, count or time left.
   void ClearBars();
+  // A run is under way: the bars show even at 0. Idle bars with nothing to
+  // show are hidden (their room kept).
+  void SetBarsActive(bool active);
+  bool BarShown(int panel) const { return bars_[panel] && !bars_[panel]->isHidden(); }
 
  Q_SIGNALS:
   void PanelClick(int panel);
@@ -66,6 +70,8 @@ class ToolStatusBar : public QWidget, public ProgressPanels {
   std::array<long long, kPanels> count_done_{};
   std::array<long long, kPanels> count_total_{};
   std::array<long long, kPanels> time_left_ms_{};
+  std::array<bool, kPanels> shows_bar_{};
+  bool bars_active_ = false;
 };
 
 // What a progress bar says: "42%", "1,234 of 20,000 (6%)", each followed by
