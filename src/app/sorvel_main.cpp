@@ -35,7 +35,7 @@ int main(int argc, char** argv) {
   {
     MainWindow window;
     dialogs.SetOwnerWindow(&window);
-    Progress().SetProgressStatusBar(window.AdvOfficeStatusBar1);
+    Progress().SetProgressStatusBar(window.status_bar);
     window.show();
     rc = QCoreApplication::exec();
     Progress().SetProgressStatusBar(nullptr);

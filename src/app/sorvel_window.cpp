@@ -1,11 +1,17 @@
 #include "app/sorvel_window.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QCloseEvent>
+#include <QLineEdit>
 #include <QMenuBar>
+#include <QScreen>
+#include <QShortcut>
 #include <QStatusBar>
+#include <QTabBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/about_dialog.h"
 #include "app/preferences_dialog.h"
@@ -21,8 +27,14 @@
 #include "runtime/panic.h"
 #include "sampling/build_sub_corpora_page.h"
 #include "sampling/sample_page.h"
+#include "ui_kit/folder_field_gui.h"
 #include "ui_kit/help_router_gui.h"
 #include "ui_kit/text_viewer_window.h"
+#include "ui_kit/ui_state_gui.h"
+
+namespace {
+const QString kGeometryKey = QStringLiteral("main_window/geometry");
+}  // namespace
 
 MainWindow::MainWindow(QWidget* parent) : ToolWindowBase(parent) {
   if (!HelpRouter::Instance()) own_data_module_ = std::make_unique<HelpRouter>();
@@ -80,8 +92,8 @@ MainWindow::MainWindow(QWidget* parent) : ToolWindowBase(parent) {
   // ---- end of the tool pages ----
   SetCorruptionListRefresher([this] { corruption_page->PostNewFlaggedFiles(); });
 
-  // Preferences (Ctrl+,): a button beside the tool tabs, and the shortcut
-  // anywhere in the window.
+  // Preferences (Ctrl+,): in the Settings menu, and the shortcut anywhere in
+  // the window. The tab bar keeps its whole width for the seven tabs.
   ActionPreferences = new QAction(QStringLiteral("Preferences..."), this);
   ActionPreferences->setObjectName(QStringLiteral("ActionPreferences"));
   ActionPreferences->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
@@ -89,16 +101,28 @@ MainWindow::MainWindow(QWidget* parent) : ToolWindowBase(parent) {
   ActionPreferences->setToolTip(QStringLiteral("How texts are read (Ctrl+,)"));
   connect(ActionPreferences, &QAction::triggered, this, [this] { ShowPreferences(); });
   addAction(ActionPreferences);
-  auto* preferences_button = new QToolButton(AdvOfficePager1);
-  preferences_button->setObjectName(QStringLiteral("ButtonPreferences"));
-  preferences_button->setDefaultAction(ActionPreferences);
-  preferences_button->setAutoRaise(true);
-  AdvOfficePager1->setCornerWidget(preferences_button, Qt::TopRightCorner);
 
   AdvOfficePager1->setCurrentWidget(AdvOfficePageDuplicateContents);
   menuBar()->addMenu(QStringLiteral("&Report"))->addAction(MakeCorpusReportAction(this, this));
+  menuBar()->addMenu(QStringLiteral("&Settings"))->addAction(ActionPreferences);
   AddHelpMenu(this);
-  resize(727, 479 + statusBar()->sizeHint().height());
+
+  // Each page keeps its own status line; the bar shows the current page's.
+  for (int i = 0; i < AdvOfficePager1->count(); ++i) page_status_ << QString();
+  connect(AdvOfficePager1, &QTabWidget::currentChanged, this,
+          [this](int index) { status_bar->SetPanelText(10, PageStatusText(index)); });
+
+  // Folder fields: drops, Return to start, the last folder remembered.
+  folder_fields_ = new FolderFields(this);
+  folder_fields_->Attach(AdvOfficePager1);
+  connect(folder_fields_, &FolderFields::ReturnPressed, this,
+          [this](QLineEdit* field) { StartPageActionFrom(field); });
+
+  // Every tab shows in full: no eliding, and a window wide enough for all.
+  AdvOfficePager1->setElideMode(Qt::ElideNone);
+  const QByteArray geometry = RememberedValue(kGeometryKey).toByteArray();
+  if (geometry.isEmpty() || !restoreGeometry(geometry)) resize(DefaultSize());
+  FitToScreen();
 
   // An exception that escaped a handler may have left a Start disabled.
   CrashReporter::Instance().after_handler_exception = [this] { RestoreStartControls(); };
@@ -148,6 +172,80 @@ void MainWindow::InstallPage(QWidget* container, QWidget* page) {
   page->setParent(container);
   container->layout()->addWidget(page);
   page->show();
+  TakeOverPageHelpKeys(page);
+}
+
+void MainWindow::TakeOverPageHelpKeys(QWidget* page) {
+  // F1 belongs to the window (Help on this page, for every page); a page's
+  // own F1 key would make the key ambiguous, so that neither would fire.
+  for (QShortcut* key : page->findChildren<QShortcut*>()) {
+    if (key->key() == QKeySequence(QKeySequence::HelpContents)) key->setEnabled(false);
+  }
+}
+
+QSize MainWindow::DefaultSize() const {
+  // The client area of 727 x 479, widened so that the seven tabs fit without
+  // scroll arrows.
+  const int tabs_width = AdvOfficePager1->tabBar()->sizeHint().width();
+  const int width = std::max(727, tabs_width + 24);
+  const int height = 479 + menuBar()->sizeHint().height() + statusBar()->sizeHint().height();
+  return {width, height};
+}
+
+QRect FitWithin(const QRect& window, const QRect& available) {
+  // Room for the window frame and title bar, which are not part of the
+  // window's own geometry.
+  const QSize frame(16, 40);
+  const QSize size = window.size().boundedTo(available.size() - frame).expandedTo(QSize(200, 150));
+  const int max_x = available.left() + available.width() - frame.width() - size.width();
+  const int max_y = available.top() + available.height() - frame.height() - size.height();
+  const int x = std::max(available.left(), std::min(window.left(), max_x));
+  const int y = std::max(available.top(), std::min(window.top(), max_y));
+  return {QPoint(x, y), size};
+}
+
+void MainWindow::FitToScreen() {
+  const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+  if (!screen) return;
+  const QRect fitted = FitWithin(QRect(pos(), size()), screen->availableGeometry());
+  if (fitted.size() != size()) resize(fitted.size());
+  if (fitted.topLeft() != pos()) move(fitted.topLeft());
+}
+
+QString MainWindow::PageStatusText(int page_index) const { return page_status_.value(page_index); }
+
+int MainWindow::StatusOwnerPage() const {
+  return run_page_ >= 0 ? run_page_ : AdvOfficePager1->currentIndex();
+}
+
+void MainWindow::SetPageStatus(int page_index, const QString& text) {
+  if (page_index < 0 || page_index >= page_status_.size()) return;
+  page_status_[page_index] = text;
+  if (page_index == AdvOfficePager1->currentIndex()) status_bar->SetPanelText(10, text);
+}
+
+void MainWindow::StartPageActionFrom(QWidget* field) {
+  QWidget* page = field;
+  while (page && AdvOfficePager1->indexOf(page) < 0) page = page->parentWidget();
+  if (!page) return;
+  // The field's ancestors, the page first; the start control that shares
+  // the deepest of them with the field is the one the field belongs to.
+  QList<QWidget*> field_line;
+  for (QWidget* w = field; w && w != page; w = w->parentWidget()) field_line.prepend(w);
+  field_line.prepend(page);
+  QWidget* best = nullptr;
+  qsizetype best_depth = -1;
+  for (const QPointer<QWidget>& control : start_controls_) {
+    if (!control || !page->isAncestorOf(control)) continue;
+    qsizetype depth = -1;
+    for (QWidget* w = control; w && depth < 0; w = w->parentWidget()) depth = field_line.indexOf(w);
+    if (depth > best_depth) {
+      best = control;
+      best_depth = depth;
+    }
+  }
+  auto* button = qobject_cast<QAbstractButton*>(best);
+  if (button && button->isEnabled()) button->click();
 }
 
 // --- status bar ---
@@ -162,15 +260,30 @@ void MainWindow::OnWindowThread(std::function<void()> f) {
 
 bool MainWindow::SetOverallProgress(int percent) {
   YieldToEvents();
-  if (overall_percent_.exchange(percent) == percent) return false;
-  OnWindowThread([this, percent] { AdvOfficeStatusBar1->SetPanelBar(2, percent); });
+  const int before = overall_percent_.exchange(percent);
+  if (before == percent) return false;
+  OnWindowThread([this, percent, before] {
+    // A run of several passes starts each pass again at 0: the pace of the
+    // new pass is measured afresh.
+    if (percent < before) run_clock_.restart();
+    status_bar->SetPanelBar(2, percent);
+    status_bar->SetPanelTimeLeft(2, EstimatedTimeLeft(percent));
+  });
   return true;
+}
+
+long long MainWindow::EstimatedTimeLeft(int percent) const {
+  // Too early (under two seconds or one percent) the pace says nothing.
+  if (!running_ || !run_clock_.isValid() || percent < 1 || percent >= 100) return -1;
+  const long long elapsed = run_clock_.elapsed();
+  if (elapsed < 2000) return -1;
+  return elapsed * (100 - percent) / percent;
 }
 
 bool MainWindow::SetSecondProgress(int percent) {
   YieldToEvents();
   if (second_percent_.exchange(percent) == percent) return false;
-  OnWindowThread([this, percent] { AdvOfficeStatusBar1->SetPanelBar(3, percent); });
+  OnWindowThread([this, percent] { status_bar->SetPanelBar(3, percent); });
   return true;
 }
 
@@ -189,20 +302,26 @@ void MainWindow::ResetProgress(bool idle) {
   overall_percent_ = 0;
   second_percent_ = 0;
   OnWindowThread([this, idle] {
-    AdvOfficeStatusBar1->SetPanelBar(2, 0);
-    AdvOfficeStatusBar1->SetPanelBar(3, 0);
-    AdvOfficeStatusBar1->SetStopVisible(!idle);
+    status_bar->ClearBars();
+    status_bar->SetBarsActive(!idle);
+    status_bar->SetStopEnabled(!idle);
+    if (!idle) run_clock_.restart();
   });
 }
 
 void MainWindow::ShowStatusText(const QString& text) {
-  OnWindowThread([this, text] { AdvOfficeStatusBar1->SetPanelText(10, text); });
+  OnWindowThread([this, text] { SetPageStatus(StatusOwnerPage(), text); });
 }
 
 void MainWindow::ShowRunSummary(const QString& summary) { ShowStatusText(summary); }
 
 void MainWindow::ShowCountOutOf(long long n, long long total) {
   ShowStatusText(Format(LX("LXNManyOutOfN"), {n, total}));
+  OnWindowThread([this, n, total] {
+    status_bar->SetPanelCount(2, n, total);
+    status_bar->SetPanelTimeLeft(
+        2, total > 0 ? EstimatedTimeLeft(static_cast<int>(n * 100 / total)) : -1);
+  });
 }
 
 // --- running a tool ---
@@ -233,8 +352,12 @@ bool MainWindow::RunTool(const QString& tool_name, std::function<void()> work,
   running_ = true;
   running_tool_ = tool_name;
   global_panic_state = 0;
+  run_page_ = AdvOfficePager1->currentIndex();
+  run_clock_.start();
+  folder_fields_->RememberAll();
   SetStartControlsEnabled(false);
-  AdvOfficeStatusBar1->SetStopVisible(true);
+  status_bar->SetStopEnabled(true);
+  status_bar->SetBarsActive(true);
 
   // The work's exception, if any, is kept with its report record and
   // reported on the window thread once the worker has ended.
@@ -255,8 +378,12 @@ bool MainWindow::RunTool(const QString& tool_name, std::function<void()> work,
     running_ = false;
     running_tool_.clear();
     SetStartControlsEnabled(true);
-    AdvOfficeStatusBar1->SetStopVisible(false);
+    status_bar->SetStopEnabled(false);
+    status_bar->SetBarsActive(false);
+    status_bar->SetPanelTimeLeft(2, -1);
+    // What done reports still belongs to the page that ran the tool.
     if (done) done(ok);
+    run_page_ = -1;
     if (close_when_done_) close();
   });
   worker->start();
@@ -316,5 +443,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
+  folder_fields_->RememberAll();
+  Remember(kGeometryKey, saveGeometry());
   ToolWindowBase::closeEvent(event);
 }

@@ -3,6 +3,7 @@
 // engines that live as long as the window, and the page host that runs a
 // page's tool on a worker thread.
 
+#include <QElapsedTimer>
 #include <QList>
 #include <QPointer>
 #include <QStringList>
@@ -29,6 +30,10 @@ class SamplePage;
 class BuildSubCorporaPage;
 class DuplicateNamesPage;
 class DuplicateContentsPage;
+
+// The part of window that fits within the available screen area, frame and
+// title bar included; moved, then shrunk, as little as needed.
+QRect FitWithin(const QRect& window, const QRect& available);
 
 class MainWindow : public ToolWindowBase, public PageHost {
   Q_OBJECT
@@ -57,6 +62,9 @@ class MainWindow : public ToolWindowBase, public PageHost {
   bool ToolRunning() const override { return running_; }
   void RegisterStartControl(QWidget* control) override;
   void AddStopHandler(std::function<void()> stop) override;
+  // Mid-run estimate shown on the overall bar: how long the rest will take
+  // at the pace so far (< 0: not yet known).
+  long long EstimatedTimeLeft(int percent) const;
   // Re-enables every start control when no tool runs (after an exception in
   // a handler that had disabled its Start).
   void RestoreStartControls();
@@ -76,6 +84,20 @@ class MainWindow : public ToolWindowBase, public PageHost {
 
   // Opens the Preferences dialog (Ctrl+,).
   void ShowPreferences();
+
+  // The status text a page last wrote (its run's closing line, or what it
+  // shows about a selection); panel 10 shows the current page's.
+  QString PageStatusText(int page_index) const;
+  // Return in a folder field: the registered start control of the field's
+  // page that sits nearest the field is pressed (when it is enabled).
+  void StartPageActionFrom(QWidget* field);
+  // The folder fields of the pages and dialogs of this window.
+  class FolderFields* Folders() const {
+    return folder_fields_;
+  }
+  // The size the window opens at the first time: every tab shown without
+  // scroll arrows, within the available screen area.
+  QSize DefaultSize() const;
 
   // --- controls ---
   QTabWidget* AdvOfficePager1 = nullptr;
@@ -124,6 +146,12 @@ class MainWindow : public ToolWindowBase, public PageHost {
   QWidget* AddPage(const char* object_name, const QString& caption, int help_context);
   void OnWindowThread(std::function<void()> f);
   void SetStartControlsEnabled(bool enabled);
+  // The page a status text belongs to: the running tool's page during a run
+  // (and in its done callback), else the page on show.
+  int StatusOwnerPage() const;
+  void SetPageStatus(int page_index, const QString& text);
+  void FitToScreen();
+  void TakeOverPageHelpKeys(QWidget* page);
 
   QPointer<QThread> worker_;
   bool running_ = false;
@@ -136,4 +164,8 @@ class MainWindow : public ToolWindowBase, public PageHost {
   std::vector<std::function<void()>> stop_handlers_;
   std::function<void()> corruption_list_refresher_;
   std::unique_ptr<class HelpRouter> own_data_module_;
+  int run_page_ = -1;  // the page whose tool runs, until its done callback ends
+  QStringList page_status_;
+  QElapsedTimer run_clock_;
+  class FolderFields* folder_fields_ = nullptr;
 };

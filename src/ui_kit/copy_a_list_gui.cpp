@@ -6,6 +6,7 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QClipboard>
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
@@ -16,6 +17,7 @@
 #include <QTemporaryFile>
 #include <QUrl>
 #include <QWidget>
+#include <mutex>
 
 #include "runtime/dialogs.h"
 #include "runtime/messages.h"
@@ -140,9 +142,34 @@ QString OfferCopyAsSpreadsheet(const QString& text, int help_context) {
   const QStringList lines = text.split(QRegularExpression(QStringLiteral("\r\n|\n|\r")));
   const QString target = TemporarySpreadsheetName();
   if (target.isEmpty() || !SaveLinesAsSpreadsheet(lines, target)) return QString();
+  ForgetAtExit(target);
   if (SavedOKOpenNow(target, help_context) == mrYes)
     QDesktopServices::openUrl(QUrl::fromLocalFile(target));
   return target;
+}
+
+namespace {
+std::mutex g_temporary_mutex;
+QStringList g_temporary_spreadsheets;
+}  // namespace
+
+void ForgetAtExit(const QString& temporary_file) {
+  const std::lock_guard<std::mutex> lock(g_temporary_mutex);
+  if (g_temporary_spreadsheets.isEmpty() && QCoreApplication::instance()) {
+    QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit,
+                     [] { RemoveTemporarySpreadsheets(); });
+  }
+  g_temporary_spreadsheets << temporary_file;
+}
+
+int RemoveTemporarySpreadsheets() {
+  const std::lock_guard<std::mutex> lock(g_temporary_mutex);
+  int removed = 0;
+  for (const QString& file : std::as_const(g_temporary_spreadsheets)) {
+    if (QFile::remove(file)) ++removed;
+  }
+  g_temporary_spreadsheets.clear();
+  return removed;
 }
 
 QString TemporarySpreadsheetName() {

@@ -48,6 +48,11 @@ QString AllTextOfRows(const QList<QStringList>& rows);
 bool SaveLinesAsSpreadsheet(const QStringList& lines, const QString& target);
 // A new name in the temporary folder ending in ".xlsx".
 QString TemporarySpreadsheetName();
+// Spreadsheets written to the temporary folder are removed when the program
+// ends (or when RemoveTemporarySpreadsheets is called), so that they do not
+// pile up there. Returns how many were removed.
+void ForgetAtExit(const QString& temporary_file);
+int RemoveTemporarySpreadsheets();
 
 // What CopyAList does after the clipboard: asks, saves, offers to open.
 // Exposed so that tests can give the answers; returns the file saved or "".

@@ -22,5 +22,5 @@ class FolderChooserDialog : public QDialog {
   QPushButton* AdvGlowButtonOK;
 
   // Choice := the folder edit's text (an empty text is accepted); closes with OK.
-  void AdvGlowButtonOKClick();
+  void AcceptChoice();
 };

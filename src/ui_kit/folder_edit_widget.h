@@ -1,6 +1,7 @@
 #pragma once
 // A folder-name edit with a browse button inside it: the user may type or
-// paste a path, or pick a folder from the folder dialog.
+// paste a path, drop a folder on it, or pick one from the folder dialog.
+// dialog_caption says which folder is asked for (the browse button's tip).
 
 #include <QLineEdit>
 

@@ -11,6 +11,7 @@
 #include "runtime/format.h"
 #include "runtime/messages.h"
 #include "runtime/settings.h"
+#include "ui_kit/folder_field_gui.h"
 
 void FillFileTypesCombo(QComboBox* combo) {
   for (const FileTypeChoice& t : FileTypeChoices())
@@ -29,6 +30,25 @@ QString ChooserSettingsFile(const QWidget* window) {
   return folder + window->objectName() + QStringLiteral(".ini");
 }
 
+FolderPickBlock::FolderPickBlock(QWidget* owner)
+    : folder(new PathEdit(PathEdit::Kind::Folder, owner)),
+      types_label(new QLabel(QStringLiteral("File-types"), owner)),
+      types(new QComboBox(owner)) {
+  folder->setObjectName(QStringLiteral("ElFolderNameEditFolder"));
+  types->setObjectName(QStringLiteral("myAdvFilterComboFolder"));
+  FillFileTypesCombo(types);
+  types_label->setBuddy(types);
+  // Dropped folders, and the last folder chosen.
+  (new FolderFields(owner))->Attach(folder);
+}
+
+QPushButton* MakeChooserOkButton(QWidget* owner) {
+  auto* ok = new QPushButton(QStringLiteral("OK"), owner);
+  ok->setObjectName(QStringLiteral("AdvGlowButtonOK"));
+  ok->setDefault(true);
+  return ok;
+}
+
 FolderOrListChooserDialog::FolderOrListChooserDialog(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("FormFolderOrListChooser"));
   setWindowTitle(QStringLiteral("Choose input"));
@@ -37,13 +57,9 @@ FolderOrListChooserDialog::FolderOrListChooserDialog(QWidget* parent) : QDialog(
   AdvOfficeRadioButtonFolder = new QRadioButton(QStringLiteral("a folder"), this);
   AdvOfficeRadioButtonFolder->setObjectName(QStringLiteral("AdvOfficeRadioButtonFolder"));
   AdvOfficeRadioButtonFolder->setChecked(true);
-  ElFolderNameEditFolder = new PathEdit(PathEdit::Kind::Folder, this);
-  ElFolderNameEditFolder->setObjectName(QStringLiteral("ElFolderNameEditFolder"));
-  auto* types_label = new QLabel(QStringLiteral("File-types"), this);
-  myAdvFilterComboFolder = new QComboBox(this);
-  myAdvFilterComboFolder->setObjectName(QStringLiteral("myAdvFilterComboFolder"));
-  FillFileTypesCombo(myAdvFilterComboFolder);
-  types_label->setBuddy(myAdvFilterComboFolder);
+  const FolderPickBlock pick(this);
+  ElFolderNameEditFolder = pick.folder;
+  myAdvFilterComboFolder = pick.types;
   AdvOfficeCheckBoxIncludeSubFolders = new QCheckBox(QStringLiteral("and sub-folders"), this);
   AdvOfficeCheckBoxIncludeSubFolders->setObjectName(
       QStringLiteral("AdvOfficeCheckBoxIncludeSubFolders"));
@@ -53,14 +69,12 @@ FolderOrListChooserDialog::FolderOrListChooserDialog(QWidget* parent) : QDialog(
   ElFileNameEditList = new PathEdit(PathEdit::Kind::ExistingFile, this);
   ElFileNameEditList->setObjectName(QStringLiteral("ElFileNameEditList"));
   ElFileNameEditList->setNameFilter(QStringLiteral("Text files (*.txt);;All files (*)"));
-  AdvGlowButtonOK = new QPushButton(QStringLiteral("OK"), this);
-  AdvGlowButtonOK->setObjectName(QStringLiteral("AdvGlowButtonOK"));
-  AdvGlowButtonOK->setDefault(true);
+  AdvGlowButtonOK = MakeChooserOkButton(this);
 
   auto* grid = new QGridLayout(this);
   grid->addWidget(AdvOfficeRadioButtonFolder, 0, 0);
   grid->addWidget(ElFolderNameEditFolder, 0, 1, 1, 3);
-  grid->addWidget(types_label, 1, 1, Qt::AlignRight);
+  grid->addWidget(pick.types_label, 1, 1, Qt::AlignRight);
   grid->addWidget(myAdvFilterComboFolder, 1, 2);
   grid->addWidget(AdvOfficeCheckBoxIncludeSubFolders, 1, 3);
   grid->addWidget(AdvOfficeRadioButtonList, 2, 0);
@@ -77,8 +91,7 @@ FolderOrListChooserDialog::FolderOrListChooserDialog(QWidget* parent) : QDialog(
           [this] { AnEditChange(ElFolderNameEditFolder); });
   connect(ElFileNameEditList, &PathEdit::textChanged, this,
           [this] { AnEditChange(ElFileNameEditList); });
-  connect(AdvGlowButtonOK, &QPushButton::clicked, this,
-          &FolderOrListChooserDialog::AdvGlowButtonOKClick);
+  connect(AdvGlowButtonOK, &QPushButton::clicked, this, &FolderOrListChooserDialog::AcceptChoices);
 }
 
 void FolderOrListChooserDialog::AnEditChange(QObject* sender) {
@@ -89,7 +102,7 @@ void FolderOrListChooserDialog::AnEditChange(QObject* sender) {
   }
 }
 
-void FolderOrListChooserDialog::AdvGlowButtonOKClick() {
+void FolderOrListChooserDialog::AcceptChoices() {
   InputChoices.head_folder = ElFolderNameEditFolder->text();
   InputChoices.filemask = GetCurrentFileMask();
   InputChoices.file_list = ElFileNameEditList->text();

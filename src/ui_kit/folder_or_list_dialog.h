@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
+#include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -19,6 +20,17 @@ QString FileMaskOfCombo(const QComboBox* combo);
 // The settings file a chooser names for itself: the user's read-write folder
 // and the window's object name with ".ini".
 QString ChooserSettingsFile(const QWidget* window);
+
+// The folder-picking block both choosers show: the folder edit, and the
+// file-types box with its label (the box's object names are the choosers').
+struct FolderPickBlock {
+  explicit FolderPickBlock(QWidget* owner);
+  PathEdit* folder;
+  QLabel* types_label;
+  QComboBox* types;
+};
+// The choosers' OK button: default, named "AdvGlowButtonOK".
+QPushButton* MakeChooserOkButton(QWidget* owner);
 
 class FolderOrListChooserDialog : public QDialog {
   Q_OBJECT
@@ -38,6 +50,8 @@ class FolderOrListChooserDialog : public QDialog {
 
   // A change of the folder edit chooses "a folder", of the list edit "a list".
   void AnEditChange(QObject* sender);
-  void AdvGlowButtonOKClick();
+  // Takes the choices and closes with OK; choosing a list file that does not
+  // exist asks first.
+  void AcceptChoices();
   QString GetCurrentFileMask() const { return FileMaskOfCombo(myAdvFilterComboFolder); }
 };

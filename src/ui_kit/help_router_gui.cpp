@@ -10,8 +10,10 @@
 #include <atomic>
 
 #include "runtime/app_paths.h"
+#include "runtime/dialogs.h"
 #include "runtime/format.h"
 #include "runtime/settings.h"
+#include "ui_kit/help_browser_window.h"
 
 namespace {
 const char* const kHelpContextProperty = "helpContext";
@@ -35,14 +37,15 @@ HelpRouter::HelpRouter(QObject* parent) : QObject(parent) {
   PopupActionBar1->setObjectName(QStringLiteral("PopupActionBar1"));
   WhatsThis1 = PopupActionBar1->addAction(QStringLiteral("context help"));
   WhatsThis1->setObjectName(QStringLiteral("WhatsThis1"));
-  connect(PopupActionBar1, &QMenu::aboutToShow, this, [this] { PopupActionBar1Popup(); });
-  connect(WhatsThis1, &QAction::triggered, this, [this] { WhatsThis1Click(); });
+  connect(PopupActionBar1, &QMenu::aboutToShow, this, [this] { PrepareContextHelp(); });
+  connect(WhatsThis1, &QAction::triggered, this, [this] { ShowContextHelp(); });
   g_module = this;
 }
 
 HelpRouter::~HelpRouter() {
   if (g_module == this) g_module = nullptr;
   delete PopupActionBar1;
+  delete built_in_;
 }
 
 HelpRouter* HelpRouter::Instance() { return g_module; }
@@ -79,18 +82,43 @@ QString HelpRouter::LocalHelpFile(int help_context) {
   return dir.filePath(QStringLiteral("index.html"));
 }
 
+void HelpRouter::OpenOrShowBuiltIn(const QUrl& url, const QString& local_page) {
+  if (OpenUrl(url)) return;
+  if (!built_in_) built_in_ = new HelpBrowserWindow(nullptr);
+  if (!built_in_->ShowPage(local_page)) {
+    ReportedAFact(QStringLiteral("The help page %1 could not be opened: no browser could be "
+                                 "started and the page is not installed.")
+                      .arg(QDir::toNativeSeparators(local_page)));
+  }
+}
+
 bool HelpRouter::HandleAHelpFileChoice(int help_context) {
+  const QString local_page = LocalHelpFile(help_context);
   switch (GetHelpAccessMode()) {
     case 0:
-      OpenUrl(QUrl::fromLocalFile(LocalHelpFile(help_context)));
+      OpenOrShowBuiltIn(QUrl::fromLocalFile(local_page), local_page);
       return true;
     case 1: {
       const QString address = CurrentSuiteSettings().online_help_base +
                               QStringLiteral("index.html") +
                               Format(QStringLiteral("?contextid=%d"), {help_context});
-      OpenUrl(QUrl(address));
+      OpenOrShowBuiltIn(QUrl(address), local_page);
       return false;
     }
+    default:
+      return false;
+  }
+}
+
+bool HelpRouter::ShowNamedTopic(const QString& page_name) {
+  const QString local_page = QDir(HelpFolder()).filePath(page_name);
+  switch (GetHelpAccessMode()) {
+    case 0:
+      OpenOrShowBuiltIn(QUrl::fromLocalFile(local_page), local_page);
+      return true;
+    case 1:
+      OpenOrShowBuiltIn(QUrl(CurrentSuiteSettings().online_help_base + page_name), local_page);
+      return false;
     default:
       return false;
   }
@@ -115,9 +143,9 @@ int HelpRouter::GetTheBestHelpContext(int help_context, QWidget* under_pointer) 
   return GetTheBestHelpContextFrom(help_context, under_pointer);
 }
 
-void HelpRouter::PopupActionBar1Popup() { WhatsThis1->setData(GetTheBestHelpContext(0)); }
+void HelpRouter::PrepareContextHelp() { WhatsThis1->setData(GetTheBestHelpContext(0)); }
 
-void HelpRouter::WhatsThis1Click() { HandleAHelpFileChoice(WhatsThis1->data().toInt()); }
+void HelpRouter::ShowContextHelp() { HandleAHelpFileChoice(WhatsThis1->data().toInt()); }
 
 void HelpRouter::SetContextMenuHelp(QWidget* window, QMenu* menu) {
   if (!window || !menu) return;

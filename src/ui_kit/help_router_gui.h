@@ -30,8 +30,16 @@ class HelpRouter : public QObject {
   static bool OpenUrl(const QUrl& url);
 
   // Shows topic c: mode 0 our HTML help at its topic page (true), mode 1 the
-  // online help (false), any other mode nothing (false).
+  // online help (false), any other mode nothing (false). When no browser can
+  // be started, the local page is shown in the built-in help window.
   bool HandleAHelpFileChoice(int help_context);
+  // The same for a topic known by its page name ("topic-viewer.html"): the
+  // local page in mode 0, the online base address and the name in mode 1.
+  bool ShowNamedTopic(const QString& page_name);
+  // The built-in help window, once it has been needed (else null).
+  class HelpBrowserWindow* BuiltInWindow() const {
+    return built_in_;
+  }
   // Help for the context that the message boxes last published.
   bool HandleAppHelp();
   static void PublishHelpContext(int help_context);
@@ -53,9 +61,14 @@ class HelpRouter : public QObject {
   QMenu* PopupActionBar1 = nullptr;
   QAction* WhatsThis1 = nullptr;
 
-  void PopupActionBar1Popup();
-  void WhatsThis1Click();
+  // The context menu is about to open: its item takes the best context.
+  void PrepareContextHelp();
+  // "context help" was chosen.
+  void ShowContextHelp();
 
  private:
   static std::function<bool(const QUrl&)>& Opener();
+  // Opens url; when that fails, the local page in the built-in window.
+  void OpenOrShowBuiltIn(const QUrl& url, const QString& local_page);
+  class HelpBrowserWindow* built_in_ = nullptr;
 };

@@ -24,9 +24,13 @@ class PageHost {
   // Move the panel-2 / panel-3 bar; true when the shown value changed.
   virtual bool SetOverallProgress(int percent) = 0;
   virtual bool SetSecondProgress(int percent) = 0;
-  // Both bars to 0; the Stop panel hidden when idle, shown otherwise.
+  // Both bars to 0; Stop offered (enabled) unless idle.
   virtual void ResetProgress(bool idle) = 0;
+  // The status line of the page (the page whose tool runs, or the page on
+  // show): switching pages shows each page's own last line.
   virtual void ShowStatusText(const QString& text) = 0;
+  // "n of N" in the status line and on the overall bar, with the time left
+  // once it can be estimated. A run that counts its files calls it per file.
   virtual void ShowCountOutOf(long long n, long long total) = 0;
   // The one line that ends a run (runtime/run_summary.h): what was checked
   // and what was found, or why nothing was. It stays in the status bar with

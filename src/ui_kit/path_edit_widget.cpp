@@ -5,6 +5,8 @@
 #include <QHBoxLayout>
 #include <QStandardPaths>
 
+#include "ui_kit/folder_field_gui.h"
+
 PathEdit::PathEdit(Kind kind, QWidget* parent)
     : QWidget(parent), kind_(kind), edit_(new QLineEdit(this)), button_(new QToolButton(this)) {
   auto* layout = new QHBoxLayout(this);
@@ -13,8 +15,10 @@ PathEdit::PathEdit(Kind kind, QWidget* parent)
   layout->addWidget(edit_, 1);
   layout->addWidget(button_);
   button_->setText(QStringLiteral("..."));
-  button_->setToolTip(kind == Kind::Folder ? tr("Browse for a folder") : tr("Browse for a file"));
+  button_->setToolTip(kind == Kind::Folder ? QStringLiteral("Choose a folder")
+                                           : tr("Choose a file"));
   edit_->setClearButtonEnabled(true);
+  MarkFolderField(edit_, kind == Kind::Folder);
   connect(edit_, &QLineEdit::textChanged, this, &PathEdit::textChanged);
   connect(button_, &QToolButton::clicked, this, &PathEdit::Browse);
   setFocusProxy(edit_);
@@ -24,11 +28,8 @@ void PathEdit::Browse() {
   QString start = edit_->text();
   if (start.isEmpty() || !QFileInfo::exists(start))
     start = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
-  QString chosen;
-  if (kind_ == Kind::Folder) {
-    chosen = QFileDialog::getExistingDirectory(this, tr("Choose a folder"), start);
-  } else {
-    chosen = QFileDialog::getOpenFileName(this, tr("Choose a file"), start, filter_);
-  }
+  const QString chosen = kind_ == Kind::Folder ? ChooseFolder(this, start)
+                                               : QFileDialog::getOpenFileName(
+                                                     this, tr("Choose a file"), start, filter_);
   if (!chosen.isEmpty()) edit_->setText(chosen);
 }

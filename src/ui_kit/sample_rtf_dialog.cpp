@@ -9,6 +9,8 @@
 #include "runtime/dialogs.h"
 #include "runtime/messages.h"
 #include "runtime/settings.h"
+#include "ui_kit/folder_field_gui.h"
+#include "ui_kit/folder_or_list_dialog.h"
 
 SampleRtfDialog::SampleRtfDialog(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("FormSampleRTF"));
@@ -27,9 +29,8 @@ SampleRtfDialog::SampleRtfDialog(QWidget* parent) : QDialog(parent) {
   AdvSpinEditSampleSize->setSingleStep(5);
   ElFolderNameEdit1 = new PathEdit(PathEdit::Kind::Folder, this);
   ElFolderNameEdit1->setObjectName(QStringLiteral("ElFolderNameEdit1"));
-  AdvGlowButtonOK = new QPushButton(QStringLiteral("OK"), this);
-  AdvGlowButtonOK->setObjectName(QStringLiteral("AdvGlowButtonOK"));
-  AdvGlowButtonOK->setDefault(true);
+  (new FolderFields(this))->Attach(ElFolderNameEdit1);
+  AdvGlowButtonOK = MakeChooserOkButton(this);
 
   auto* form = new QFormLayout;
   form->addRow(QStringLiteral("Start number"), AdvSpinEditStartNumber);
@@ -44,15 +45,15 @@ SampleRtfDialog::SampleRtfDialog(QWidget* parent) : QDialog(parent) {
   layout->addStretch(1);
   layout->addLayout(buttons);
   resize(433, 207);
-  connect(AdvGlowButtonOK, &QPushButton::clicked, this, &SampleRtfDialog::AdvGlowButtonOKClick);
+  connect(AdvGlowButtonOK, &QPushButton::clicked, this, &SampleRtfDialog::AcceptChoices);
 }
 
 void SampleRtfDialog::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
-  FormShow();
+  ShowChoices();
 }
 
-void SampleRtfDialog::FormShow() {
+void SampleRtfDialog::ShowChoices() {
   AdvSpinEditStartNumber->setValue(SampleRTF_choices.start_num);
   if (SampleRTF_choices.sample_size == 0) SampleRTF_choices.sample_size = 5;
   AdvSpinEditSampleSize->setValue(SampleRTF_choices.sample_size);
@@ -60,7 +61,7 @@ void SampleRtfDialog::FormShow() {
     ElFolderNameEdit1->setText(GetDefaultFolder(kSorvelToolNumber));
 }
 
-void SampleRtfDialog::AdvGlowButtonOKClick() {
+void SampleRtfDialog::AcceptChoices() {
   SampleRTF_choices.folder = ElFolderNameEdit1->text();
   if (SampleRTF_choices.folder.isEmpty()) {
     FailedToFind(SampleRTF_choices.folder);

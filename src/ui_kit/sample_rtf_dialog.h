@@ -29,8 +29,8 @@ class SampleRtfDialog : public QDialog {
   QPushButton* AdvGlowButtonOK;
 
   // Fills the controls from SampleRTF_choices (see showEvent).
-  void FormShow();
-  void AdvGlowButtonOKClick();
+  void ShowChoices();
+  void AcceptChoices();
 
  protected:
   void showEvent(QShowEvent* event) override;

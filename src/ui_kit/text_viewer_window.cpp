@@ -33,6 +33,7 @@
 #include "runtime/native_files.h"
 #include "runtime/native_names.h"
 #include "runtime/settings.h"
+#include "ui_kit/help_router_gui.h"
 #include "ui_kit/hit_plot_bar_widget.h"
 #include "viewer/rtf_writer.h"
 #include "viewer/text_spans.h"
@@ -40,7 +41,9 @@
 namespace {
 
 constexpr int kPanelCount = 11;
-constexpr int kListWidth = 97;
+// The largest share of the window (in percent) that Highlight all may widen
+// the keyword list to.
+constexpr int kMostListShare = 30;
 constexpr int kHolderTerm = Qt::UserRole;       // index of the keyword in the search list
 constexpr int kHolderCount = Qt::UserRole + 1;  // its hit count
 constexpr int kNoHolderValue = TextViewerWindow::kNoHolderValue;
@@ -124,7 +127,7 @@ class KeywordListDelegate : public QStyledItemDelegate {
 TextViewerWindow::TextViewerWindow(QWidget* parent) : QMainWindow(parent, Qt::Window) {
   setObjectName(QStringLiteral("FormOneTextFileShower"));
   setAttribute(Qt::WA_DeleteOnClose, false);
-  FormCreate();
+  BuildWindow();
 }
 
 TextViewerWindow::~TextViewerWindow() {
@@ -132,7 +135,7 @@ TextViewerWindow::~TextViewerWindow() {
   ShowStopButton(false);
 }
 
-void TextViewerWindow::FormCreate() {
+void TextViewerWindow::BuildWindow() {
   resize(784, 426);
 
   auto* central = new QWidget(this);
@@ -142,7 +145,12 @@ void TextViewerWindow::FormCreate() {
 
   AdvSplitter1_ = new QSplitter(Qt::Horizontal, central);
   AdvSplitter1_->setObjectName(QStringLiteral("AdvSplitter1"));
-  AdvSplitter1_->setHandleWidth(5);
+  // A handle wide enough to grab, drawn so that it can be seen.
+  AdvSplitter1_->setHandleWidth(8);
+  AdvSplitter1_->setChildrenCollapsible(false);
+  AdvSplitter1_->setStyleSheet(
+      QStringLiteral("QSplitter::handle { background: palette(mid); "
+                     "margin: 0 2px; }"));
 
   auto* left = new QWidget(AdvSplitter1_);
   left->setObjectName(QStringLiteral("PanelLeft"));
@@ -171,7 +179,7 @@ void TextViewerWindow::FormCreate() {
   AdvSplitter1_->addWidget(SourceTextRich_);
   AdvSplitter1_->setStretchFactor(0, 0);
   AdvSplitter1_->setStretchFactor(1, 1);
-  AdvSplitter1_->setSizes({kListWidth, 784 - kListWidth - 23});
+  AdvSplitter1_->setSizes({list_width_, 784 - list_width_ - 23});
   row->addWidget(AdvSplitter1_, 1);
 
   PCPLotBar1_ = new HitPlotBar(central);
@@ -198,13 +206,18 @@ void TextViewerWindow::FormCreate() {
           &TextViewerWindow::SourceTextRichLineShowMessage);
   // F3 and Shift+F3 step through the hits as ">" and "<" do.
   auto* next_hit = new QShortcut(QKeySequence(Qt::Key_F3), this);
-  connect(next_hit, &QShortcut::activated, this, [this] { AdvOfficeStatusBar1PanelClick(7); });
+  connect(next_hit, &QShortcut::activated, this, [this] { StatusPanelClick(7); });
   auto* previous_hit = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F3), this);
-  connect(previous_hit, &QShortcut::activated, this, [this] { AdvOfficeStatusBar1PanelClick(6); });
-  connect(StyledListboxKWs_, &QListWidget::itemClicked, this, [this] { StyledListboxKWsClick(); });
-  connect(StyledListboxKWs_, &QListWidget::itemActivated, this,
-          [this] { StyledListboxKWsClick(); });
-  connect(AdvSplitter1_, &QSplitter::splitterMoved, this, [this] { AdvSplitter1Moved(); });
+  connect(previous_hit, &QShortcut::activated, this, [this] { StatusPanelClick(6); });
+  auto* help = new QShortcut(QKeySequence::HelpContents, this);
+  connect(help, &QShortcut::activated, this, &TextViewerWindow::ShowHelp);
+  connect(StyledListboxKWs_, &QListWidget::itemClicked, this, [this] { KeywordClicked(); });
+  connect(StyledListboxKWs_, &QListWidget::itemActivated, this, [this] { KeywordClicked(); });
+  connect(AdvSplitter1_, &QSplitter::splitterMoved, this, [this] {
+    // The user's own choice of width is kept for the texts that follow.
+    list_width_ = AdvSplitter1_->sizes().value(0, list_width_);
+    KeywordSplitterMoved();
+  });
   connect(PCPLotBar1_, &HitPlotBar::PositionClicked, this, [this](long long position) {
     SourceTextRich_->CentreOnPosition(static_cast<int>(position));
   });
@@ -238,7 +251,7 @@ void TextViewerWindow::BuildStatusBar() {
                                : QStringLiteral("Stop"));
       if (i == 8) button->setIcon(style()->standardIcon(QStyle::SP_BrowserStop));
       if (i == 8) button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-      connect(button, &QToolButton::clicked, this, [this, i] { AdvOfficeStatusBar1PanelClick(i); });
+      connect(button, &QToolButton::clicked, this, [this, i] { StatusPanelClick(i); });
       panel = button;
     } else {
       panel = new QLabel(bar);
@@ -258,7 +271,9 @@ void TextViewerWindow::BuildStatusBar() {
   bar->addPermanentWidget(encoding_label_);
   // Panels without a role take no room.
   for (int i : {0, 1, 4, 5, 9}) panels_[static_cast<size_t>(i)]->hide();
-  panels_[8]->hide();
+  // Stop keeps its place; it can be pressed only while the viewer works.
+  panels_[8]->setEnabled(false);
+  panels_[8]->setToolTip(QStringLiteral("Stop highlighting"));
   MakeProgressPanel(2, false);
   MakeProgressPanel(3, false);
 }
@@ -273,20 +288,20 @@ void TextViewerWindow::BuildMenu() {
     return a;
   };
   add("HighlighAllwords1", QStringLiteral("Highlight all"),
-      &TextViewerWindow::HighlighAllwords1Click);
+      &TextViewerWindow::HighlightAllKeywords);
   add("Highlightselected1", QStringLiteral("Highlight selected"),
-      &TextViewerWindow::Highlightselected1Click);
-  add("SaveasRTF1", QStringLiteral("Save as RTF"), &TextViewerWindow::SaveasRTF1Click);
-  add("HighlightTrimthetext1", QStringLiteral("Trim the text"),
-      &TextViewerWindow::HighlightTrimthetext1Click);
-  add("HighlighterGreyout1", QStringLiteral("Grey out <*>"),
-      &TextViewerWindow::HighlighterGreyout1Click);
-  add("Infoonscores1", QStringLiteral("Info on scores"), &TextViewerWindow::Infoonscores1Click);
-  Showruler1_ = add("Showruler1", QStringLiteral("Show ruler"), &TextViewerWindow::Showruler1Click);
+      &TextViewerWindow::HighlightSelectedKeyword);
+  add("SaveasRTF1", QStringLiteral("Save as RTF"), &TextViewerWindow::SaveAsRtf);
+  add("HighlightTrimthetext1", QStringLiteral("Trim the text"), &TextViewerWindow::TrimTheText);
+  add("HighlighterGreyout1", QStringLiteral("Grey out <*>"), &TextViewerWindow::GreyOutAnyMarkup);
+  add("Infoonscores1", QStringLiteral("Info on scores"), &TextViewerWindow::ShowInfoOnScores);
+  Showruler1_ = add("Showruler1", QStringLiteral("Show ruler"), &TextViewerWindow::ToggleRuler);
   Showruler1_->setCheckable(true);
   AdvPopupMenuHighlighter_->addSeparator();
   add("Highlightsimilarities1", QStringLiteral("Highlight similarities"),
-      &TextViewerWindow::Highlightsimilarities1Click);
+      &TextViewerWindow::HighlightSimilarities);
+  AdvPopupMenuHighlighter_->addSeparator();
+  add("ViewerHelp", QStringLiteral("Help on the viewer (F1)"), &TextViewerWindow::ShowHelp);
 
   for (QWidget* w :
        {static_cast<QWidget*>(SourceTextRich_), static_cast<QWidget*>(StyledListboxKWs_),
@@ -346,11 +361,20 @@ void TextViewerWindow::SetProgress3DoneOfTotal(long long done, long long total) 
 }
 
 void TextViewerWindow::ShowStopButton(bool show) {
-  if (panels_.size() > 8) panels_[8]->setVisible(show);
+  if (panels_.size() > 8) panels_[8]->setEnabled(show);
   if (!PaiStatusBar) return;
   QWidget* caller_stop = CallerStopPanel(PaiStatusBar);
   if (!caller_stop) return;
-  caller_stop->setVisible(show);
+  // The caller's Stop stays where it is; it is offered while the viewer
+  // works and afterwards left as it was (its own tool may be running).
+  if (show && !caller_stop_lent_) {
+    caller_stop_was_enabled_ = caller_stop->isEnabled();
+    caller_stop_lent_ = true;
+    caller_stop->setEnabled(true);
+  } else if (!show && caller_stop_lent_) {
+    caller_stop_lent_ = false;
+    caller_stop->setEnabled(caller_stop_was_enabled_);
+  }
   QObject::disconnect(caller_stop_connection_);
   if (show) {
     if (auto* button = qobject_cast<QAbstractButton*>(caller_stop)) {
@@ -397,8 +421,10 @@ bool TextViewerWindow::OpenAndShowAText(const ViewerFileDetails& details, QWidge
     MakeProgressPanel(3, false);
     return false;
   }
-  // A new text: the keyword list loses the values of the last run.
+  // A new text: the keyword list loses the values of the last run, and the
+  // width it may have taken for them.
   show_values_ = false;
+  RestoreListWidth();
   for (int i = 0; i < StyledListboxKWs_->count(); ++i) {
     StyledListboxKWs_->item(i)->setData(kHolderTerm, QVariant());
     StyledListboxKWs_->item(i)->setData(kHolderCount, QVariant());
@@ -441,6 +467,8 @@ void TextViewerWindow::AddStringsToLeftListbox(const QStringList& lines) {
   StyledListboxKWs_->clear();
   show_values_ = false;
   StyledListboxKWs_->addItems(lines);
+  for (int i = 0; i < StyledListboxKWs_->count(); ++i)
+    StyledListboxKWs_->item(i)->setToolTip(lines[i]);
   KeywordColours();
 }
 
@@ -480,7 +508,13 @@ bool TextViewerWindow::SaveRtfTo(const QString& file, const QString& heading,
   if (PathExists(file) && OKToDoX(Format(LX("LXOverwriteX"), {DisplayName(file)})) != mrOK)
     return false;
   if (!SourceTextRich_->SaveAsRTF(file, heading, summary)) {
-    ReportedAFact(Format(LX("LXFailedToSaveX"), {DisplayName(file)}));
+    BoxRequest failed;
+    failed.name = QStringLiteral("FailedToSave");
+    failed.caption = QStringLiteral("Sorvel");
+    failed.text = Format(LX("LXFailedToSaveX"), {DisplayName(file)});
+    failed.icon = BoxIcon::Error;
+    failed.help_context = kHelpContextRelevance;
+    Dialogs().Show(failed);
     return false;
   }
   if (confirm_RTF_save && SavedOKOpenNow(DisplayName(file)) == mrYes) {
@@ -489,7 +523,7 @@ bool TextViewerWindow::SaveRtfTo(const QString& file, const QString& heading,
   return true;
 }
 
-void TextViewerWindow::SaveasRTF1Click() {
+void TextViewerWindow::SaveAsRtf() {
   const QString proposed = QFileInfo(current_short_filename).completeBaseName();
   QString file;
   if (choose_rtf_file) {
@@ -511,7 +545,7 @@ void TextViewerWindow::SaveasRTF1Click() {
   SaveRtfTo(file, QString(), QString());
 }
 
-void TextViewerWindow::HighlightTrimthetext1Click() {
+void TextViewerWindow::TrimTheText() {
   if (working_ || SourceTextRich_->Busy()) return;
   ShowStopButton(false);
   HourGlass hour_glass;
@@ -530,18 +564,14 @@ void TextViewerWindow::HighlightTrimthetext1Click() {
   }
 }
 
-void TextViewerWindow::HighlighterGreyout1Click() { GreyOutAnyMarkup(); }
-
-void TextViewerWindow::Showruler1Click() {
+void TextViewerWindow::ToggleRuler() {
   // The choice is the suite's: its menu state holds it as item 46.
   constexpr int kShowRulerMenuItem = 46;
   SetMenuItemChecked(kShowRulerMenuItem, Showruler1_->isChecked());
   if (PCPLotBar1_->isVisible()) PCPLotBar1_->SetShowRuler(Showruler1_->isChecked());
 }
 
-void TextViewerWindow::Highlightsimilarities1Click() { HighlightSimilarities(); }
-
-void TextViewerWindow::AdvOfficeStatusBar1PanelClick(int panel) {
+void TextViewerWindow::StatusPanelClick(int panel) {
   switch (panel) {
     case 6:
       SourceTextRich_->GotoNextKW(true);
@@ -563,7 +593,22 @@ void TextViewerWindow::SourceTextRichLineShowMessage(double item, double items, 
                Format(LX("LXItemNOfNAndLineNofN"), {item + 1, items, line, lines}));
 }
 
-void TextViewerWindow::AdvSplitter1Moved() { StyledListboxKWs_->viewport()->update(); }
+void TextViewerWindow::KeywordSplitterMoved() { StyledListboxKWs_->viewport()->update(); }
+
+void TextViewerWindow::RestoreListWidth() {
+  QList<int> sizes = AdvSplitter1_->sizes();
+  if (sizes.size() != 2 || sizes[0] == list_width_) return;
+  sizes[1] = std::max(50, sizes[1] + sizes[0] - list_width_);
+  sizes[0] = list_width_;
+  AdvSplitter1_->setSizes(sizes);
+}
+
+int TextViewerWindow::KeywordListWidth() const { return AdvSplitter1_->sizes().value(0); }
+
+void TextViewerWindow::ShowHelp() {
+  if (auto* router = HelpRouter::Instance())
+    router->ShowNamedTopic(QStringLiteral("topic-viewer.html"));
+}
 
 void TextViewerWindow::ClearKeywordList() {
   StyledListboxKWs_->clear();
@@ -588,6 +633,7 @@ void TextViewerWindow::RefillFoundKeywords() {
   StyledListboxKWs_->clear();
   for (const FoundKeyword& f : FoundKeywords()) {
     auto* item = new QListWidgetItem(f.keyword, StyledListboxKWs_);
+    item->setToolTip(QStringLiteral("%1 (%2)").arg(f.keyword).arg(f.count));
     item->setData(kHolderTerm, f.index);
     item->setData(kHolderCount, f.count);
   }
@@ -599,9 +645,15 @@ void TextViewerWindow::WidenListToFit() {
   for (int i = 0; i < StyledListboxKWs_->count(); ++i) {
     widest = std::max(widest, list_delegate_->WidthOf(fm, StyledListboxKWs_->model()->index(i, 0)));
   }
-  const int wanted = widest + StyledListboxKWs_->verticalScrollBar()->sizeHint().width() + 8;
   QList<int> sizes = AdvSplitter1_->sizes();
-  if (sizes.size() == 2 && wanted > sizes[0]) {
+  if (sizes.size() != 2) return;
+  // The list may take up to a share of the window; longer entries are
+  // elided, with the whole entry in their tooltip.
+  const int share = centralWidget()->width() * kMostListShare / 100;
+  const int wanted =
+      std::min(widest + StyledListboxKWs_->verticalScrollBar()->sizeHint().width() + 8,
+               std::max(list_width_, share));
+  if (wanted > sizes[0]) {
     const int grow = wanted - sizes[0];
     sizes[0] = wanted;
     sizes[1] = std::max(50, sizes[1] - grow);
@@ -662,7 +714,7 @@ void TextViewerWindow::HighlightOneKW(const QString& keyword) {
   }
 }
 
-void TextViewerWindow::HighlighAllwords1Click() {
+void TextViewerWindow::HighlightAllKeywords() {
   if (!Idle()) return;
   QStringList lines;
   for (int i = 0; i < StyledListboxKWs_->count(); ++i) lines << StyledListboxKWs_->item(i)->text();
@@ -672,7 +724,7 @@ void TextViewerWindow::HighlighAllwords1Click() {
   StyledListboxKWs_->viewport()->update();
 }
 
-void TextViewerWindow::Highlightselected1Click() {
+void TextViewerWindow::HighlightSelectedKeyword() {
   QListWidgetItem* item = StyledListboxKWs_->currentItem();
   if (!item || !item->isSelected()) return;
   HighlightOneKW(item->text());
@@ -692,13 +744,13 @@ QString TextViewerWindow::InfoOnCurrentText() const {
          Format(LX("LXTotalN"), {IntToSingle(total)});
 }
 
-void TextViewerWindow::Infoonscores1Click() {
+void TextViewerWindow::ShowInfoOnScores() {
   if (!Idle()) return;
-  if (SourceTextRich_->HighlightsFoundCount() == 0) HighlighAllwords1Click();
+  if (SourceTextRich_->HighlightsFoundCount() == 0) HighlightAllKeywords();
   ReportedAFact(InfoOnCurrentText(), kHelpContextRelevance);
 }
 
-void TextViewerWindow::StyledListboxKWsClick() {
+void TextViewerWindow::KeywordClicked() {
   QListWidgetItem* item = StyledListboxKWs_->currentItem();
   if (!item || !item->isSelected()) return;
   const int row = StyledListboxKWs_->row(item);
@@ -706,7 +758,7 @@ void TextViewerWindow::StyledListboxKWsClick() {
   if (row < SearchList().Count() && term.isValid()) SourceTextRich_->SetCurrentKW(term.toInt());
 }
 
-std::pair<QString, int> TextViewerWindow::StyledListboxKWsGetStringAndInt(int i) const {
+std::pair<QString, int> TextViewerWindow::KeywordItem(int i) const {
   QListWidgetItem* item = StyledListboxKWs_->item(i);
   if (!item) return {QString(), kNoHolderValue};
   const QVariant count = item->data(kHolderCount);

@@ -89,9 +89,9 @@ class TextViewerWindow : public QMainWindow {
   // --- parts, for callers and tests ---
   SourceTextEdit* SourceTextRich() const { return SourceTextRich_; }
   QListWidget* StyledListboxKWs() const { return StyledListboxKWs_; }
-  HitPlotBar* PCPLotBar1() const { return PCPLotBar1_; }
+  HitPlotBar* HitPlot() const { return PCPLotBar1_; }
   QMenu* AdvPopupMenuHighlighter() const { return AdvPopupMenuHighlighter_; }
-  QStatusBar* AdvOfficeStatusBar1() const { return statusBar(); }
+  QStatusBar* StatusBar() const { return statusBar(); }
   // Text of a status panel (a progress panel gives its text label).
   QString PanelText(int panel) const;
   QWidget* Panel(int panel) const;
@@ -102,32 +102,35 @@ class TextViewerWindow : public QMainWindow {
   bool SetProgress2(int percent);
   bool SetProgress3(int percent);
   void SetProgress3DoneOfTotal(long long done, long long total);
-  // Shows or hides the stop button here and on the caller's status bar.
+  // Offers Stop (enabled) here and on the caller's status bar, or takes it
+  // back.
   void ShowStopButton(bool show);
+  // The keyword list's current width.
+  int KeywordListWidth() const;
+  // The viewer's help topic (F1).
+  void ShowHelp();
 
   // --- handlers ---
-  void AdvOfficeStatusBar1PanelClick(int panel);
+  void StatusPanelClick(int panel);
   void SourceTextRichLineShowMessage(double item, double items, double line, double lines);
-  void AdvSplitter1Moved();
-  void HighlighAllwords1Click();
-  void Highlightselected1Click();
-  void Infoonscores1Click();
-  void StyledListboxKWsClick();
+  void KeywordSplitterMoved();
+  void HighlightAllKeywords();
+  void HighlightSelectedKeyword();
+  void ShowInfoOnScores();
+  void KeywordClicked();
   // Text and value of keyword-list item i; the value is kNoHolderValue for
   // an item without a count.
-  std::pair<QString, int> StyledListboxKWsGetStringAndInt(int i) const;
+  std::pair<QString, int> KeywordItem(int i) const;
   static constexpr int kNoHolderValue = -999999;
-  void SaveasRTF1Click();
-  void HighlightTrimthetext1Click();
-  void HighlighterGreyout1Click();
-  void Showruler1Click();
-  void Highlightsimilarities1Click();
+  void SaveAsRtf();
+  void TrimTheText();
+  void ToggleRuler();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  void FormCreate();
+  void BuildWindow();
   void BuildStatusBar();
   void BuildMenu();
   void MakeProgressPanel(int panel, bool progress);
@@ -135,6 +138,8 @@ class TextViewerWindow : public QMainWindow {
   void KeywordColours();
   void RefillFoundKeywords();
   void WidenListToFit();
+  // Back to the width the user chose (or the first width).
+  void RestoreListWidth();
   bool Idle() const;
   void ShowPopup(QWidget* from, const QPoint& pos);
 
@@ -158,4 +163,7 @@ class TextViewerWindow : public QMainWindow {
   QMetaObject::Connection caller_stop_connection_;
   bool show_values_ = false;
   bool working_ = false;
+  int list_width_ = 97;  // the keyword list's width between texts (first: 97)
+  bool caller_stop_lent_ = false;
+  bool caller_stop_was_enabled_ = false;
 };

@@ -5,8 +5,11 @@
 #include <QEvent>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QLocale>
 #include <QMouseEvent>
 #include <QStatusBar>
+#include <QStyle>
+#include <algorithm>
 
 #include "runtime/controller_link.h"
 #include "runtime/log.h"
@@ -27,6 +30,11 @@ ToolStatusBar::ToolStatusBar(QWidget* parent) : QWidget(parent) {
     if (i == 8 || i == 9) {
       auto* b = new QToolButton(this);
       b->setText(i == 8 ? QStringLiteral("Stop") : QStringLiteral("Help"));
+      b->setIcon(
+          style()->standardIcon(i == 8 ? QStyle::SP_BrowserStop : QStyle::SP_DialogHelpButton));
+      b->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+      b->setToolTip(i == 8 ? QStringLiteral("Stop the running tool")
+                           : QStringLiteral("Help on this page (F1)"));
       b->setAutoRaise(true);
       connect(b, &QToolButton::clicked, this, [this, i] { Q_EMIT PanelClick(i); });
       panel = b;
@@ -40,8 +48,20 @@ ToolStatusBar::ToolStatusBar(QWidget* parent) : QWidget(parent) {
         bars_[i] = new QProgressBar(panel);
         bars_[i]->setRange(0, 100);
         bars_[i]->setValue(0);
-        bars_[i]->setTextVisible(false);
-        bars_[i]->setFixedWidth(120);
+        bars_[i]->setTextVisible(true);
+        bars_[i]->setAlignment(Qt::AlignCenter);
+        bars_[i]->setFormat(QString());
+        bars_[i]->setFixedWidth(fontMetrics().horizontalAdvance(
+                                    QStringLiteral("20,000 of 20,000 (100%) · about 59 min left")) /
+                                    (i == 2 ? 1 : 2) +
+                                12);
+        bars_[i]->setToolTip(i == 2 ? QStringLiteral("Progress of the run")
+                                    : QStringLiteral("Progress within the current file"));
+        time_left_ms_[i] = -1;
+        shows_bar_[i] = true;
+        QSizePolicy keep_room = bars_[i]->sizePolicy();
+        keep_room.setRetainSizeWhenHidden(true);
+        bars_[i]->setSizePolicy(keep_room);
         l->addWidget(bars_[i]);
         labels_[i]->hide();
       }
@@ -65,12 +85,77 @@ void ToolStatusBar::SetPanelText(int panel, const QString& text) {
 void ToolStatusBar::SetPanelBar(int panel, int percent) {
   if (panel < 0 || panel >= kPanels || !bars_[panel]) return;
   bars_[panel]->setValue(qBound(0, percent, 100));
+  UpdateBarText(panel);
+}
+
+void ToolStatusBar::SetPanelCount(int panel, long long done, long long total) {
+  if (panel < 0 || panel >= kPanels || !bars_[panel]) return;
+  count_done_[panel] = total > 0 ? done : 0;
+  count_total_[panel] = total > 0 ? total : 0;
+  if (total > 0) bars_[panel]->setValue(static_cast<int>(qBound(0LL, done * 100 / total, 100LL)));
+  UpdateBarText(panel);
+}
+
+void ToolStatusBar::SetPanelTimeLeft(int panel, long long milliseconds) {
+  if (panel < 0 || panel >= kPanels || !bars_[panel]) return;
+  time_left_ms_[panel] = milliseconds < 0 ? -1 : milliseconds;
+  UpdateBarText(panel);
+}
+
+void ToolStatusBar::ClearBars() {
+  for (int panel : {2, 3}) {
+    count_done_[panel] = 0;
+    count_total_[panel] = 0;
+    time_left_ms_[panel] = -1;
+    bars_[panel]->setValue(0);
+    UpdateBarText(panel);
+  }
+}
+
+void ToolStatusBar::UpdateBarText(int panel) {
+  bars_[panel]->setFormat(ProgressBarText(bars_[panel]->value(), count_done_[panel],
+                                          count_total_[panel], time_left_ms_[panel]));
+  // An idle bar would look like an empty text box: it is shown only while
+  // there is progress to show, and keeps its room meanwhile, so that Stop
+  // and Help never move.
+  const bool in_use = bars_active_ || bars_[panel]->value() > 0 || count_total_[panel] > 0;
+  bars_[panel]->setVisible(shows_bar_[panel] && in_use);
+}
+
+QString TimeLeftText(long long milliseconds) {
+  const long long seconds = (std::max(0LL, milliseconds) + 999) / 1000;
+  if (seconds < 60) return QStringLiteral("about %1 s left").arg(std::max(1LL, seconds));
+  const long long minutes = (seconds + 30) / 60;
+  if (minutes < 60) return QStringLiteral("about %1 min left").arg(minutes);
+  return QStringLiteral("about %1 h %2 min left").arg(minutes / 60).arg(minutes % 60);
+}
+
+QString ProgressBarText(int percent, long long done, long long total, long long time_left_ms) {
+  QString text;
+  if (total > 0) {
+    const QLocale locale;
+    text = QStringLiteral("%1 of %2 (%3%)")
+               .arg(locale.toString(done), locale.toString(total))
+               .arg(percent);
+  } else if (percent > 0) {
+    text = QStringLiteral("%1%").arg(percent);
+  }
+  if (!text.isEmpty() && time_left_ms >= 0)
+    text += QStringLiteral(" · ") + TimeLeftText(time_left_ms);
+  return text;
 }
 
 void ToolStatusBar::SetPanelShowsBar(int panel, bool bar) {
   if (panel < 0 || panel >= kPanels || !bars_[panel]) return;
-  bars_[panel]->setVisible(bar);
+  shows_bar_[panel] = bar;
   labels_[panel]->setVisible(!bar);
+  UpdateBarText(panel);
+}
+
+void ToolStatusBar::SetBarsActive(bool active) {
+  bars_active_ = active;
+  UpdateBarText(2);
+  UpdateBarText(3);
 }
 
 QString ToolStatusBar::PanelText(int panel) const {
@@ -85,9 +170,9 @@ QProgressBar* ToolStatusBar::Bar(int panel) const {
   return (panel >= 0 && panel < kPanels) ? bars_[panel] : nullptr;
 }
 
-void ToolStatusBar::SetStopVisible(bool visible) { panels_[8]->setVisible(visible); }
+void ToolStatusBar::SetStopEnabled(bool enabled) { panels_[8]->setEnabled(enabled); }
 
-bool ToolStatusBar::StopVisible() const { return !panels_[8]->isHidden(); }
+bool ToolStatusBar::StopEnabled() const { return panels_[8]->isEnabled(); }
 
 bool ToolStatusBar::eventFilter(QObject* watched, QEvent* event) {
   const QEvent::Type t = event->type();
@@ -130,16 +215,13 @@ ToolWindowBase::ToolWindowBase(QWidget* parent) : QMainWindow(parent) {
 
   ScreenAndFontFix();
 
-  AdvOfficeStatusBar1 = new ToolStatusBar(this);
+  status_bar = new ToolStatusBar(this);
   statusBar()->setSizeGripEnabled(true);
-  statusBar()->addWidget(AdvOfficeStatusBar1, 1);
-  AdvOfficeStatusBar1->SetPanelBar(2, 0);
-  AdvOfficeStatusBar1->SetPanelBar(3, 0);
-  AdvOfficeStatusBar1->SetStopVisible(false);
-  connect(AdvOfficeStatusBar1, &ToolStatusBar::PanelDblClick, this,
-          [this](int i) { PanelDblClick(i); });
-  connect(AdvOfficeStatusBar1, &ToolStatusBar::PanelRightClick, this,
-          [this](int i) { PanelRightClick(i); });
+  statusBar()->addWidget(status_bar, 1);
+  status_bar->ClearBars();
+  status_bar->SetStopEnabled(false);
+  connect(status_bar, &ToolStatusBar::PanelDblClick, this, [this](int i) { PanelDblClick(i); });
+  connect(status_bar, &ToolStatusBar::PanelRightClick, this, [this](int i) { PanelRightClick(i); });
 
   ReadLoggingSettings();
   Controller().SetNewWnd(kSorvelToolNumber, handle_);
@@ -189,18 +271,18 @@ void ToolWindowBase::PanelClick(int) {}
 void ToolWindowBase::BindStatusBar() {
   if (status_bar_bound_) return;
   status_bar_bound_ = true;
-  connect(AdvOfficeStatusBar1, &ToolStatusBar::PanelClick, this, [this](int i) { PanelClick(i); });
+  connect(status_bar, &ToolStatusBar::PanelClick, this, [this](int i) { PanelClick(i); });
 }
 
 void ToolWindowBase::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
   if (!shown_once_) {
     shown_once_ = true;
-    FormShow();
+    OnFirstShow();
   }
 }
 
-void ToolWindowBase::FormShow() {
+void ToolWindowBase::OnFirstShow() {
   StyleChanged();
   BindStatusBar();
   if (auto* dm = HelpRouter::Instance()) dm->SetContextMenuHelp(this, dm->PopupActionBar1);
@@ -209,15 +291,15 @@ void ToolWindowBase::FormShow() {
 
 void ToolWindowBase::changeEvent(QEvent* event) {
   QMainWindow::changeEvent(event);
-  if (event->type() == QEvent::ActivationChange && isActiveWindow()) FormActivate();
+  if (event->type() == QEvent::ActivationChange && isActiveWindow()) OnActivated();
 }
 
-void ToolWindowBase::FormActivate() {
+void ToolWindowBase::OnActivated() {
   if (closing_) return;
   ReadLoggingSettings();
   AddToLogFile(TimeNow() + QStringLiteral(": activating main form"));
   StyleChanged();
-  ControllerHook233(-1);
+  OnControllerRefresh(-1);
 }
 
 void ToolWindowBase::ControllerCommand(int code) {
@@ -231,5 +313,5 @@ void ToolWindowBase::ControllerCommand(int code) {
     case ControllerCommandEffect::None:
       break;
   }
-  if (code == 233) ControllerHook233(code);
+  if (code == 233) OnControllerRefresh(code);
 }

@@ -17,6 +17,11 @@
 // The status bar: panel 1 a short message, 2 and 3 progress bars (or
 // percentage texts), 8 Stop, 9 Help, 10 the status text. The other indexes
 // exist but stay empty and take no room.
+//
+// The bars say what they show: the percentage, "n of N" once a count is
+// known, and the time left once it can be estimated. Stop is always in its
+// place (so that Help never moves under the pointer) and can be pressed only
+// while a tool runs.
 class ToolStatusBar : public QWidget, public ProgressPanels {
   Q_OBJECT
  public:
@@ -32,8 +37,22 @@ class ToolStatusBar : public QWidget, public ProgressPanels {
   int PanelBar(int panel) const;
   QProgressBar* Bar(int panel) const;
   QWidget* Panel(int panel) const { return panels_[panel]; }
-  void SetStopVisible(bool visible);
-  bool StopVisible() const;
+  // Stop can be pressed (a tool runs) or not.
+  void SetStopEnabled(bool enabled);
+  bool StopEnabled() const;
+  // The earlier name of StopEnabled, still used by some page tests.
+  bool StopVisible() const { return StopEnabled(); }
+
+  // A count for a bar: "n of N" beside its percentage (total <= 0 clears it).
+  void SetPanelCount(int panel, long long done, long long total);
+  // The estimated time left for a bar, in milliseconds (< 0 clears it).
+  void SetPanelTimeLeft(int panel, long long milliseconds);
+  // Both bars back to an empty 0: no percentage, count or time left.
+  void ClearBars();
+  // A run is under way: the bars show even at 0. Idle bars with nothing to
+  // show are hidden (their room kept).
+  void SetBarsActive(bool active);
+  bool BarShown(int panel) const { return bars_[panel] && !bars_[panel]->isHidden(); }
 
  Q_SIGNALS:
   void PanelClick(int panel);
@@ -47,7 +66,20 @@ class ToolStatusBar : public QWidget, public ProgressPanels {
   std::array<QWidget*, kPanels> panels_{};
   std::array<QLabel*, kPanels> labels_{};
   std::array<QProgressBar*, kPanels> bars_{};
+  void UpdateBarText(int panel);
+  std::array<long long, kPanels> count_done_{};
+  std::array<long long, kPanels> count_total_{};
+  std::array<long long, kPanels> time_left_ms_{};
+  std::array<bool, kPanels> shows_bar_{};
+  bool bars_active_ = false;
 };
+
+// What a progress bar says: "42%", "1,234 of 20,000 (6%)", each followed by
+// " · about 3 min left" when the time left is known (>= 0). Empty at 0 with
+// no count, so that an idle bar stays blank.
+QString ProgressBarText(int percent, long long done, long long total, long long time_left_ms);
+// "about 40 s left", "about 3 min left", "about 1 h 5 min left".
+QString TimeLeftText(long long milliseconds);
 
 class ToolWindowBase : public QMainWindow {
   Q_OBJECT
@@ -55,7 +87,9 @@ class ToolWindowBase : public QMainWindow {
   explicit ToolWindowBase(QWidget* parent = nullptr);
   ~ToolWindowBase() override;
 
-  ToolStatusBar* AdvOfficeStatusBar1 = nullptr;
+  ToolStatusBar* status_bar = nullptr;
+  // The earlier name of status_bar, still used by some page tests.
+  ToolStatusBar*& AdvOfficeStatusBar1 = status_bar;
 
   // The controller's command message (1025) with its code. 1350 and 6122 end
   // the program through the end-program operation below.
@@ -79,8 +113,9 @@ class ToolWindowBase : public QMainWindow {
   virtual void ShowAndDestroyHook() {}
   // Connects the status bar's panels to the progress reporter.
   virtual void BindStatusBar();
-  // The controller's command 233, and -1 whenever the window is activated.
-  virtual void ControllerHook233(int) {}
+  // The controller's command 233 (logging settings changed), and -1 whenever
+  // the window is activated.
+  virtual void OnControllerRefresh(int) {}
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -88,8 +123,8 @@ class ToolWindowBase : public QMainWindow {
   void ReadLoggingSettings();
 
  private:
-  void FormShow();
-  void FormActivate();
+  void OnFirstShow();
+  void OnActivated();
   bool shown_once_ = false;
   bool status_bar_bound_ = false;
   bool closing_ = false;

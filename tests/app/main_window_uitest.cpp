@@ -6,14 +6,20 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QDragEnterEvent>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QUrlQuery>
 #include <atomic>
@@ -28,6 +34,8 @@
 #include "runtime/settings.h"
 #include "runtime/text_reader.h"
 #include "sampling/sample_page.h"
+#include "ui_kit/folder_field_gui.h"
+#include "ui_kit/help_browser_window.h"
 #include "ui_kit/help_router_gui.h"
 #include "ui_kit/message_dialogs_gui.h"
 #include "ui_kit/text_viewer_window.h"
@@ -69,7 +77,7 @@ class MainWindowTest : public QObject {
     MainWindow w;
     w.show();
     QCOMPARE(w.windowTitle(), QStringLiteral("Sorvel"));
-    QCOMPARE(w.centralWidget()->width(), 727);
+    QVERIFY(w.centralWidget()->width() >= 727);
     QCOMPARE(HelpContextOf(&w), 5150);
     const QStringList captions = {"Corruption",       "Duplicate Names", "Duplicate Contents",
                                   "Boilerplate text", "Relevance",       "Corpus Sampler",
@@ -87,15 +95,21 @@ class MainWindowTest : public QObject {
     }
     QCOMPARE(w.AdvOfficePager1->currentWidget()->objectName(),
              QStringLiteral("AdvOfficePageDuplicateContents"));
-    // Idle: bars at 0, Stop hidden, Help there.
-    QVERIFY(!w.AdvOfficeStatusBar1->StopVisible());
-    QVERIFY(w.AdvOfficeStatusBar1->Panel(9)->isVisible());
-    QCOMPARE(w.AdvOfficeStatusBar1->PanelBar(2), 0);
+    // Idle: bars at 0 and blank, Stop in its place but not to be pressed,
+    // Help there.
+    QVERIFY(w.status_bar->Panel(8)->isVisible());
+    QVERIFY(!w.status_bar->StopEnabled());
+    QCOMPARE(w.status_bar->Panel(8)->property("text").toString(), QStringLiteral("Stop"));
+    QVERIFY(w.status_bar->Panel(9)->isVisible());
+    QCOMPARE(w.status_bar->PanelBar(2), 0);
+    QVERIFY(!w.status_bar->BarShown(2) && !w.status_bar->BarShown(3));
   }
 
   void RunToolOnWorkerDisablesStartsAndStops() {
     MainWindow w;
     w.show();
+    w.AdvOfficePager1->setCurrentWidget(w.AdvOfficePageCorruption);
+    const QPoint help_at = w.status_bar->Panel(9)->pos();
     QPushButton start_a(QStringLiteral("Start"), w.AdvOfficePageCorruption);
     QPushButton start_b(QStringLiteral("Start"), w.AdvOfficePageBoiler);
     w.RegisterStartControl(&start_a);
@@ -122,6 +136,7 @@ class MainWindowTest : public QObject {
           }
         },
         [&](bool ok) {
+          w.ShowRunSummary(QStringLiteral("Stopped after 3 of 1,200 files"));
           done_called = true;
           done_ok = ok;
           done_on_window_thread = QThread::currentThread() == qApp->thread();
@@ -130,7 +145,9 @@ class MainWindowTest : public QObject {
     QVERIFY(w.ToolRunning());
     QVERIFY(!start_a.isEnabled());
     QVERIFY(!start_b.isEnabled());
-    QVERIFY(w.AdvOfficeStatusBar1->StopVisible());
+    QVERIFY(w.status_bar->StopEnabled());
+    QVERIFY(w.status_bar->BarShown(2) && w.status_bar->BarShown(3));
+    QCOMPARE(w.status_bar->Panel(9)->pos(), help_at);  // Stop and the bars push nothing aside
     // A second tool cannot start while one runs.
     QVERIFY(!w.RunTool(
         QStringLiteral("second"), [] {}, [](bool) {}));
@@ -140,6 +157,13 @@ class MainWindowTest : public QObject {
     QTRY_VERIFY(w.AdvOfficeStatusBar1->PanelText(10).contains(QStringLiteral("1,200")) ||
                 w.AdvOfficeStatusBar1->PanelText(10).contains(QStringLiteral("1200")));
     QVERIFY(w.AdvOfficeStatusBar1->PanelText(10).startsWith(QLatin1Char('3')));
+    // The overall bar says how far: the count out of the total.
+    QVERIFY2(
+        w.status_bar->Bar(2)->text().contains(QStringLiteral("3 of ") + QLocale().toString(1200)),
+        qPrintable(w.status_bar->Bar(2)->text()));
+    // Another page shows its own status line, not the running page's.
+    w.AdvOfficePager1->setCurrentWidget(w.AdvOfficePageBoiler);
+    QVERIFY(w.status_bar->PanelText(10).isEmpty());
     // Stop on the status bar: panic state 2 and the page's stop handler.
     Q_EMIT w.AdvOfficeStatusBar1->PanelClick(8);
     QCOMPARE(int(global_panic_state), 2);
@@ -153,6 +177,11 @@ class MainWindowTest : public QObject {
     QVERIFY(start_a.isEnabled());
     QVERIFY(start_b.isEnabled());
     QVERIFY(!w.AdvOfficeStatusBar1->StopVisible());
+    // The run's closing line went to the page that ran it, though another
+    // page was on show when it came.
+    QVERIFY(w.status_bar->PanelText(10).isEmpty());
+    w.AdvOfficePager1->setCurrentWidget(w.AdvOfficePageCorruption);
+    QCOMPARE(w.status_bar->PanelText(10), QStringLiteral("Stopped after 3 of 1,200 files"));
     // A new run starts with the panic state cleared.
     QVERIFY(w.RunTool(
         QStringLiteral("again"), [] {}, [](bool) {}));
@@ -174,15 +203,28 @@ class MainWindowTest : public QObject {
     QVERIFY(side.isNull());
   }
 
-  void SamePercentIsNotShownTwice() {
+  void BarsSayPercentCountAndTimeLeft() {
     MainWindow w;
     QVERIFY(w.SetOverallProgress(30));
     QVERIFY(!w.SetOverallProgress(30));
     QVERIFY(w.SetOverallProgress(31));
-    QCOMPARE(w.AdvOfficeStatusBar1->PanelBar(2), 31);
+    QCOMPARE(w.status_bar->PanelBar(2), 31);
+    QCOMPARE(w.status_bar->Bar(2)->text(), QStringLiteral("31%"));
     w.ResetProgress(true);
-    QCOMPARE(w.AdvOfficeStatusBar1->PanelBar(2), 0);
+    QCOMPARE(w.status_bar->PanelBar(2), 0);
+    QVERIFY(w.status_bar->Bar(2)->text().isEmpty());
     QVERIFY(w.SetOverallProgress(31));  // after a reset the same value shows again
+
+    const QLocale locale;
+    QCOMPARE(ProgressBarText(6, 1234, 20000, 150 * 1000),
+             QStringLiteral("%1 of %2 (6%) · about 3 min left")
+                 .arg(locale.toString(1234), locale.toString(20000)));
+    QCOMPARE(ProgressBarText(42, 0, 0, -1), QStringLiteral("42%"));
+    QCOMPARE(ProgressBarText(0, 0, 0, 5000), QString());
+    QCOMPARE(TimeLeftText(40 * 1000), QStringLiteral("about 40 s left"));
+    QCOMPARE(TimeLeftText(65 * 60 * 1000), QStringLiteral("about 1 h 5 min left"));
+    // The estimate: none before a run or early in one.
+    QCOMPARE(w.EstimatedTimeLeft(50), -1LL);
   }
 
   void HelpPanelAndContextMenuRouteToTopics() {
@@ -243,6 +285,174 @@ class MainWindowTest : public QObject {
     dm->WhatsThis1->trigger();
     QCOMPARE(g_opened.size(), 1);
     QVERIFY(g_opened[0].toLocalFile().contains(QStringLiteral("help/")));
+  }
+
+  void F1ReachesEveryPagesTopicAndTheViewers() {
+    SuiteSettings s = CurrentSuiteSettings();
+    s.help_file = QStringLiteral(SORVEL_SOURCE_DIR "/help");
+    SetCurrentSuiteSettings(s);
+    MainWindow w;
+    w.show();
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    const QList<int> topics = {5140, 4170, 6020, 6030, 6040, 6060, 6280};
+    for (int i = 0; i < w.AdvOfficePager1->count(); ++i) {
+      w.AdvOfficePager1->setCurrentIndex(i);
+      // The key goes to a control inside the page, as when the user types.
+      QWidget* page = w.AdvOfficePager1->currentWidget();
+      QWidget* inside = page->findChildren<QWidget*>().value(0, page);
+      inside->setFocus();
+      g_opened.clear();
+      QTest::keyClick(inside, Qt::Key_F1);
+      QVERIFY2(g_opened.size() == 1, qPrintable(w.AdvOfficePager1->tabText(i)));
+      QVERIFY2(g_opened[0].toLocalFile().endsWith(QStringLiteral("/topic-%1.html").arg(topics[i])),
+               qPrintable(g_opened[0].toString()));
+    }
+    // The viewer has a topic of its own.
+    TextViewerWindow* viewer = w.SharedViewer();
+    viewer->show();
+    viewer->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(viewer));
+    g_opened.clear();
+    QTest::keyClick(viewer->SourceTextRich(), Qt::Key_F1);
+    QCOMPARE(g_opened.size(), 1);
+    QVERIFY(g_opened[0].toLocalFile().endsWith(QStringLiteral("/topic-viewer.html")));
+
+    // No browser: the topic shows in the built-in help window instead.
+    HelpRouter::SetUrlOpener([](const QUrl&) { return false; });
+    w.ShowHelpTopic(6040);
+    HelpBrowserWindow* built_in = HelpRouter::Instance()->BuiltInWindow();
+    QVERIFY(built_in && built_in->isVisible());
+    QVERIFY(
+        built_in->Browser()->source().toLocalFile().endsWith(QStringLiteral("/topic-6040.html")));
+    QVERIFY(built_in->Browser()->toPlainText().contains(QStringLiteral("Relevance")));
+    built_in->close();
+    HelpRouter::SetUrlOpener([](const QUrl& u) {
+      g_opened << u;
+      return true;
+    });
+    s.help_file.clear();
+    SetCurrentSuiteSettings(s);
+  }
+
+  void FitsEveryTabAndTheScreenAndRemembersItsPlace() {
+    QTemporaryDir dir;
+    const QByteArray old_settings = qgetenv("SORVEL_SETTINGS");
+    qputenv("SORVEL_SETTINGS", dir.filePath(QStringLiteral("lexivor.ini")).toLocal8Bit());
+    QSize closed_size;
+    {
+      MainWindow w;
+      w.show();
+      QVERIFY(QTest::qWaitForWindowExposed(&w));
+      // Every tab in full at the default size: the last one ends inside the
+      // bar, and choosing it does not scroll the bar.
+      QTabBar* tabs = w.AdvOfficePager1->tabBar();
+      QVERIFY2(
+          tabs->tabRect(6).right() < tabs->width(),
+          qPrintable(QStringLiteral("%1 >= %2").arg(tabs->tabRect(6).right()).arg(tabs->width())));
+      const QRect first_tab = tabs->tabRect(0);
+      w.AdvOfficePager1->setCurrentIndex(6);
+      QCOMPARE(tabs->tabRect(0), first_tab);
+      QVERIFY(w.screen()->availableGeometry().contains(w.geometry()));
+      w.resize(w.width() - 37, w.height() - 21);
+      closed_size = w.size();
+      w.close();
+    }
+    {
+      MainWindow w;  // opens at the size it was closed at
+      QCOMPARE(w.size(), closed_size);
+    }
+    qputenv("SORVEL_SETTINGS", old_settings);
+    // A 1000-pixel-high screen at 2x scaling leaves about 480 pixels: the
+    // window is cut to fit, frame and title included, and moved onto it.
+    const QRect available(0, 0, 960, 480);
+    const QRect fitted = FitWithin(QRect(QPoint(300, 200), QSize(760, 560)), available);
+    QVERIFY(fitted.height() + 40 <= available.height());
+    QVERIFY(available.contains(fitted));
+    QCOMPARE(fitted.width(), 760);
+    // A window that fits already stays as it is.
+    QCOMPARE(FitWithin(QRect(10, 10, 400, 300), available), QRect(10, 10, 400, 300));
+  }
+
+  void FolderFieldsTakeDropsStartOnReturnAndRemember() {
+    QTemporaryDir dir;
+    const QString folder = QDir::toNativeSeparators(dir.path());
+    const QByteArray old_settings = qgetenv("SORVEL_SETTINGS");
+    qputenv("SORVEL_SETTINGS", dir.filePath(QStringLiteral("lexivor.ini")).toLocal8Bit());
+    {
+      MainWindow w;
+      w.show();
+      // Two folder fields with their own Start buttons on one page, as the
+      // pages build them: Return presses the field's own button.
+      auto* page = w.AdvOfficePageBuildSubCorpora;
+      auto* left = new QWidget(page);
+      auto* right = new QWidget(page);
+      auto* left_field = new QLineEdit(left);
+      left_field->setObjectName(QStringLiteral("ElFolderNameEditLeft"));
+      auto* right_field = new QLineEdit(right);
+      right_field->setObjectName(QStringLiteral("ElFolderNameEditRight"));
+      auto* left_start = new QPushButton(QStringLiteral("Go"), left);
+      auto* right_start = new QPushButton(QStringLiteral("Go"), right);
+      w.RegisterStartControl(left_start);
+      w.RegisterStartControl(right_start);
+      w.Folders()->Attach(page);
+      QSignalSpy left_clicks(left_start, &QPushButton::clicked);
+      QSignalSpy right_clicks(right_start, &QPushButton::clicked);
+      QTest::keyClick(right_field, Qt::Key_Return);
+      QCOMPARE(right_clicks.count(), 1);
+      QCOMPARE(left_clicks.count(), 0);
+      left_start->setEnabled(false);  // a disabled Start is not pressed
+      QTest::keyClick(left_field, Qt::Key_Return);
+      QCOMPARE(left_clicks.count(), 0);
+      QCOMPARE(right_clicks.count(), 1);
+
+      // A real page's field reaches the page's registered Start.
+      QLineEdit* names_field = w.AdvOfficePageDuplicateNames->findChild<QLineEdit*>(
+          QStringLiteral("ElFolderNameEditDuplicates1Edit"));
+      auto* names_find = w.AdvOfficePageDuplicateNames->findChild<QPushButton*>(
+          QStringLiteral("AdvGlowButtonDuplicateNamesFind"));
+      QVERIFY(names_field && names_find);
+      QSignalSpy find_clicks(names_find, &QPushButton::clicked);
+      ScriptedDialogs answers;
+      SetDialogInterface(&answers);
+      QTest::keyClick(names_field, Qt::Key_Return);
+      QCOMPARE(find_clicks.count(), 1);
+      QTRY_VERIFY(!w.ToolRunning());
+      SetDialogInterface(nullptr);
+
+      // A dropped folder fills the field; a dropped file is refused.
+      QMimeData file_data;
+      file_data.setUrls({QUrl::fromLocalFile(dir.filePath(QStringLiteral("lexivor.ini")))});
+      QFile(dir.filePath(QStringLiteral("lexivor.ini"))).open(QIODevice::WriteOnly);
+      QDragEnterEvent refused(QPoint(2, 2), Qt::CopyAction, &file_data, Qt::LeftButton,
+                              Qt::NoModifier);
+      QApplication::sendEvent(left_field, &refused);
+      QVERIFY(!refused.isAccepted());
+      QMimeData folder_data;
+      folder_data.setUrls({QUrl::fromLocalFile(dir.path())});
+      QDragEnterEvent enter(QPoint(2, 2), Qt::CopyAction, &folder_data, Qt::LeftButton,
+                            Qt::NoModifier);
+      QApplication::sendEvent(left_field, &enter);
+      QVERIFY(enter.isAccepted());
+      QDropEvent drop(QPointF(2, 2), Qt::CopyAction, &folder_data, Qt::LeftButton, Qt::NoModifier);
+      QApplication::sendEvent(left_field, &drop);
+      QCOMPARE(left_field->text(), folder);
+      names_field->setText(folder);
+      w.close();
+    }
+    {
+      // The next run finds the folders again, each in its own field.
+      MainWindow w;
+      QCOMPARE(w.AdvOfficePageDuplicateNames
+                   ->findChild<QLineEdit*>(QStringLiteral("ElFolderNameEditDuplicates1Edit"))
+                   ->text(),
+               folder);
+      QVERIFY(w.AdvOfficePageDuplicateNames
+                  ->findChild<QLineEdit*>(QStringLiteral("ElFolderNameEditDuplicates2Edit"))
+                  ->text()
+                  .isEmpty());
+    }
+    qputenv("SORVEL_SETTINGS", old_settings);
   }
 
   void RegistersWithTheControllerAndObeysItsCommands() {

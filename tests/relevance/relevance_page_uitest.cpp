@@ -72,7 +72,7 @@ class RelevancePageTest : public QObject {
     page.filter_file_edit->setText(filters);
     FolderOrListChooserDialog* chooser = page.FolderOrListChooser();
     chooser->ElFolderNameEditFolder->setText(t.Path(QStringLiteral("c")));
-    QTimer::singleShot(0, chooser, [chooser] { chooser->AdvGlowButtonOKClick(); });
+    QTimer::singleShot(0, chooser, [chooser] { chooser->AdvGlowButtonOK->click(); });
     page.Check();
 
     RelevanceGridModel* m = page.GridModel();
@@ -156,7 +156,7 @@ class RelevancePageTest : public QObject {
     FolderOrListChooserDialog* chooser = page.FolderOrListChooser();
     const QString gone = t.Path(QStringLiteral("gone"));
     chooser->ElFolderNameEditFolder->setText(gone);
-    QTimer::singleShot(0, chooser, [chooser] { chooser->AdvGlowButtonOKClick(); });
+    QTimer::singleShot(0, chooser, [chooser] { chooser->AdvGlowButtonOK->click(); });
     page.Check();
     QCOMPARE(host.Summaries(), QStringList{QStringLiteral("Folder not found: ") + gone});
   }
@@ -174,7 +174,7 @@ class RelevancePageTest : public QObject {
     page.filter_file_edit->setText(filters);
     FolderOrListChooserDialog* chooser = page.FolderOrListChooser();
     chooser->ElFileNameEditList->setText(list);
-    QTimer::singleShot(0, chooser, [chooser] { chooser->AdvGlowButtonOKClick(); });
+    QTimer::singleShot(0, chooser, [chooser] { chooser->AdvGlowButtonOK->click(); });
     page.Check();
     QCOMPARE(page.GridModel()->rowCount(), 1);
     // The listed file that is missing is named after the check, with why.
@@ -186,7 +186,7 @@ class RelevancePageTest : public QObject {
 
     FolderChooserDialog* fc = page.FolderChooser();
     fc->ElFolderNameEditFolder->setText(t.Path(QStringLiteral("out")));
-    QTimer::singleShot(0, fc, [fc] { fc->AdvGlowButtonOKClick(); });
+    QTimer::singleShot(0, fc, [fc] { fc->AdvGlowButtonOK->click(); });
     dialogs_.QueueAnswer(mrOK);
     page.CopyRelevantTexts();
     QVERIFY(QFileInfo::exists(t.Path(QStringLiteral("out/filtered")) +
@@ -213,7 +213,7 @@ class RelevancePageTest : public QObject {
     page.filter_file_edit->setText(filters);
     FolderOrListChooserDialog* chooser = page.FolderOrListChooser();
     chooser->ElFolderNameEditFolder->setText(t.Path(QStringLiteral("c")));
-    QTimer::singleShot(0, chooser, [chooser] { chooser->AdvGlowButtonOKClick(); });
+    QTimer::singleShot(0, chooser, [chooser] { chooser->AdvGlowButtonOK->click(); });
     page.Check();
     QCOMPARE(page.GridModel()->rowCount(), 3);  // c.txt scores 0 and is listed at minimum 0
 
@@ -234,7 +234,7 @@ class RelevancePageTest : public QObject {
     const QString out = t.Path(QStringLiteral("rtf"));
     w->ElFolderNameEdit1->setText(out);
     page.grid->selectRow(1);
-    QTimer::singleShot(0, w, [w] { w->AdvGlowButtonOKClick(); });
+    QTimer::singleShot(0, w, [w] { w->AdvGlowButtonOK->click(); });
     page.SaveRtfSample();
     QCOMPARE(w->SampleRTF_choices.start_num, 1);
     QVERIFY(!QFileInfo::exists(out + QStringLiteral("/a.rtf")));

@@ -25,7 +25,7 @@ class ChoosersTest : public QObject {
     FolderOrListChooserDialog w;
     w.show();
     // A folder with an empty edit is accepted; the caller deals with it.
-    w.AdvGlowButtonOKClick();
+    w.AcceptChoices();
     QCOMPARE(w.result(), int(QDialog::Accepted));
     QVERIFY(w.InputChoices.file_or_folder == FileOrFolder::t_folder_contents);
     QVERIFY(w.InputChoices.head_folder.isEmpty());
@@ -41,7 +41,7 @@ class ChoosersTest : public QObject {
     w.AdvOfficeCheckBoxIncludeSubFolders->setChecked(false);
     w.ElFileNameEditList->lineEdit()->setText(list);
     QVERIFY(w.AdvOfficeRadioButtonList->isChecked());
-    w.AdvGlowButtonOKClick();
+    w.AcceptChoices();
     QCOMPARE(w.result(), int(QDialog::Accepted));
     QVERIFY(w.InputChoices.file_or_folder == FileOrFolder::t_textfile);
     QCOMPARE(w.InputChoices.file_list, list);
@@ -52,12 +52,12 @@ class ChoosersTest : public QObject {
     // A missing list asks; Cancel closes without OK, OK goes on.
     w.ElFileNameEditList->setText(QString());
     dialogs_.QueueAnswer(mrCancel);
-    w.AdvGlowButtonOKClick();
+    w.AcceptChoices();
     QCOMPARE(w.result(), int(QDialog::Rejected));
     QCOMPARE(dialogs_.ShownNames(), QStringList{QStringLiteral("WarnAboutAndASKOK")});
     QVERIFY(dialogs_.Shown()[0].text.contains(QStringLiteral("***")));
     dialogs_.QueueAnswer(mrOK);
-    w.AdvGlowButtonOKClick();
+    w.AcceptChoices();
     QCOMPARE(w.result(), int(QDialog::Accepted));
 
     // Typing in the folder edit chooses the folder again.
@@ -70,7 +70,7 @@ class ChoosersTest : public QObject {
   void folderChooserHandsBackTheEdit() {
     FolderChooserDialog w;
     w.ElFolderNameEditFolder->setText(QStringLiteral("/some/where"));
-    w.AdvGlowButtonOKClick();
+    w.AcceptChoice();
     QCOMPARE(w.result(), int(QDialog::Accepted));
     QCOMPARE(w.Choice, QStringLiteral("/some/where"));
   }
@@ -91,7 +91,7 @@ class ChoosersTest : public QObject {
     const QString target = dir.filePath(QStringLiteral("a/b/rtf"));
     w.ElFolderNameEdit1->setText(target);
     w.AdvSpinEditSampleSize->setValue(7);
-    w.AdvGlowButtonOKClick();
+    w.AcceptChoices();
     QCOMPARE(w.result(), int(QDialog::Accepted));
     QVERIFY(QFileInfo(target).isDir());
     QCOMPARE(w.SampleRTF_choices.folder, target);
@@ -109,7 +109,7 @@ class ChoosersTest : public QObject {
 
     // An empty folder: not OK, and the user hears of it.
     w.ElFolderNameEdit1->setText(QString());
-    w.AdvGlowButtonOKClick();
+    w.AcceptChoices();
     QCOMPARE(w.result(), SampleRtfDialog::kRetry);
     QCOMPARE(dialogs_.ShownNames(), QStringList{QStringLiteral("FailedToFind")});
   }

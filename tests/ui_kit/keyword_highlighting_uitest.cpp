@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QListWidget>
 #include <QMenu>
+#include <QSplitter>
 #include <QToolButton>
 #include <QtTest>
 
@@ -65,6 +66,7 @@ class KeywordHighlightingTest : public QObject {
   void ListClickStepsThroughOneKeyword();
   void HighlightSelectedAndCallerTerms();
   void NoKeywordFoundLeavesListEmpty();
+  void LongKeywordsKeepTheListToItsShare();
 
  private:
   ScriptedDialogs dialogs_;
@@ -80,7 +82,7 @@ void KeywordHighlightingTest::HighlightAllListsFoundKeywordsByCount() {
   viewer.AddStringsToLeftListbox(
       {QStringLiteral("alpha"), QStringLiteral("beta"), QStringLiteral("gamma")});
   QVERIFY(!viewer.ListShowsValues());
-  QCOMPARE(viewer.StyledListboxKWsGetStringAndInt(0),
+  QCOMPARE(viewer.KeywordItem(0),
            std::make_pair(QStringLiteral("alpha"), TextViewerWindow::kNoHolderValue));
 
   Item(viewer, "HighlighAllwords1")->trigger();
@@ -88,20 +90,20 @@ void KeywordHighlightingTest::HighlightAllListsFoundKeywordsByCount() {
   QCOMPARE(edit->HighlightsFoundCount(), 8);
   QVERIFY(viewer.ListShowsValues());
   QCOMPARE(viewer.StyledListboxKWs()->count(), 2);
-  QCOMPARE(viewer.StyledListboxKWsGetStringAndInt(0), std::make_pair(QStringLiteral("gamma"), 5));
-  QCOMPARE(viewer.StyledListboxKWsGetStringAndInt(1), std::make_pair(QStringLiteral("alpha"), 3));
+  QCOMPARE(viewer.KeywordItem(0), std::make_pair(QStringLiteral("gamma"), 5));
+  QCOMPARE(viewer.KeywordItem(1), std::make_pair(QStringLiteral("alpha"), 3));
   QCOMPARE(viewer.StyledListboxKWs()->currentRow(), 0);
 
   // The ruler plot shows every hit along the text.
-  QVERIFY(viewer.PCPLotBar1()->isVisible());
-  QCOMPARE(viewer.PCPLotBar1()->PlotLines(), edit->KeyWordPositionsAsArray());
-  QCOMPARE(viewer.PCPLotBar1()->Maximum(), static_cast<long long>(edit->ShownText().size()));
-  QVERIFY(!viewer.PCPLotBar1()->ShowRuler());
+  QVERIFY(viewer.HitPlot()->isVisible());
+  QCOMPARE(viewer.HitPlot()->PlotLines(), edit->KeyWordPositionsAsArray());
+  QCOMPARE(viewer.HitPlot()->Maximum(), static_cast<long long>(edit->ShownText().size()));
+  QVERIFY(!viewer.HitPlot()->ShowRuler());
   Item(viewer, "Showruler1")->trigger();
-  QVERIFY(viewer.PCPLotBar1()->ShowRuler());
+  QVERIFY(viewer.HitPlot()->ShowRuler());
   QVERIFY(GetMenuItemChecked(46));  // the suite's menu state holds the choice
   Item(viewer, "Showruler1")->trigger();
-  QVERIFY(!viewer.PCPLotBar1()->ShowRuler());
+  QVERIFY(!viewer.HitPlot()->ShowRuler());
   QVERIFY(!GetMenuItemChecked(46));
   Item(viewer, "Showruler1")->trigger();
 
@@ -131,7 +133,7 @@ void KeywordHighlightingTest::HighlightAllListsFoundKeywordsByCount() {
   const QString other =
       tree_.WriteText(QStringLiteral("other.txt"), QStringLiteral("nothing here\n"));
   QVERIFY(viewer.OpenAndShowAText({other, QString(), QString()}));
-  QVERIFY(!viewer.PCPLotBar1()->isVisible());
+  QVERIFY(!viewer.HitPlot()->isVisible());
   QVERIFY(!viewer.ListShowsValues());
   QCOMPARE(edit->HighlightsFoundCount(), 0);
 }
@@ -198,9 +200,8 @@ void KeywordHighlightingTest::HighlightSelectedAndCallerTerms() {
   viewer.SearchList().Add(QStringLiteral("alpha*"));
   viewer.AddStringsToLeftListbox({QStringLiteral("GAMMA"), QStringLiteral("alpha*")});
   QCOMPARE(viewer.HighlightAnyKWS(), 5);
-  QCOMPARE(viewer.StyledListboxKWsGetStringAndInt(0),
-           std::make_pair(QStringLiteral("alpha*"), 4));  // alphabet too
-  QCOMPARE(viewer.StyledListboxKWsGetStringAndInt(1), std::make_pair(QStringLiteral("GAMMA"), 1));
+  QCOMPARE(viewer.KeywordItem(0), std::make_pair(QStringLiteral("alpha*"), 4));  // alphabet too
+  QCOMPARE(viewer.KeywordItem(1), std::make_pair(QStringLiteral("GAMMA"), 1));
 
   // "Highlight selected" draws only the selected keyword's hits.
   viewer.StyledListboxKWs()->setCurrentRow(1);
@@ -213,7 +214,7 @@ void KeywordHighlightingTest::HighlightSelectedAndCallerTerms() {
   // "Highlight all" rebuilds the search list from the list's lines as plain
   // terms: now "GAMMA" ignores case.
   Item(viewer, "HighlighAllwords1")->trigger();
-  QCOMPARE(viewer.StyledListboxKWsGetStringAndInt(0), std::make_pair(QStringLiteral("GAMMA"), 5));
+  QCOMPARE(viewer.KeywordItem(0), std::make_pair(QStringLiteral("GAMMA"), 5));
 }
 
 void KeywordHighlightingTest::NoKeywordFoundLeavesListEmpty() {
@@ -224,8 +225,45 @@ void KeywordHighlightingTest::NoKeywordFoundLeavesListEmpty() {
   viewer.AddStringsToLeftListbox({QStringLiteral("alpha"), QStringLiteral("beta")});
   Item(viewer, "HighlighAllwords1")->trigger();
   QCOMPARE(viewer.StyledListboxKWs()->count(), 0);
-  QVERIFY(!viewer.PCPLotBar1()->isVisible());
+  QVERIFY(!viewer.HitPlot()->isVisible());
   QCOMPARE(viewer.InfoOnCurrentText(), QStringLiteral("\r") + Format(LX("LXTotalN"), {0.0}));
+}
+
+void KeywordHighlightingTest::LongKeywordsKeepTheListToItsShare() {
+  // A keyword as long as a sentence must not squeeze the text to a column:
+  // the list takes at most its share, the entry is elided with the whole of
+  // it in its tooltip, and the next text finds the list at its width again.
+  const QString long_term = QStringLiteral(
+      "Donaudampfschifffahrtsgesellschaftskapitaensmuetzen"
+      "abzeichenherstellungsbetriebsversammlung");
+  const QString file = tree_.WriteText(
+      QStringLiteral("long.txt"), QStringLiteral("alpha ") + long_term + QStringLiteral(" end\n"));
+  const QString other = tree_.WriteText(QStringLiteral("other.txt"), QStringLiteral("alpha\n"));
+  TextViewerWindow viewer;
+  viewer.resize(784, 426);
+  viewer.show();
+  QVERIFY(viewer.OpenAndShowAText({file, QString(), QString()}));
+  const int first_width = viewer.KeywordListWidth();
+  viewer.AddStringsToLeftListbox({QStringLiteral("alpha"), long_term});
+  QCOMPARE(viewer.StyledListboxKWs()->item(1)->toolTip(), long_term);
+
+  Item(viewer, "HighlighAllwords1")->trigger();
+  QCOMPARE(viewer.StyledListboxKWs()->count(), 2);
+  auto* splitter = viewer.findChild<QSplitter*>(QStringLiteral("AdvSplitter1"));
+  QVERIFY(splitter);
+  const int whole = viewer.centralWidget()->width();
+  QVERIFY2(viewer.KeywordListWidth() <= whole * 30 / 100 + 1,
+           qPrintable(QStringLiteral("%1 of %2").arg(viewer.KeywordListWidth()).arg(whole)));
+  QVERIFY(viewer.KeywordListWidth() > first_width);  // it did grow, within its share
+  QVERIFY(viewer.StyledListboxKWs()->fontMetrics().horizontalAdvance(long_term) >
+          viewer.KeywordListWidth());
+  QVERIFY(viewer.StyledListboxKWs()->item(0)->toolTip().contains(long_term) ||
+          viewer.StyledListboxKWs()->item(1)->toolTip().contains(long_term));
+
+  QVERIFY(viewer.OpenAndShowAText({other, QString(), QString()}));
+  QCOMPARE(viewer.KeywordListWidth(), first_width);
+  // The handle is wide enough to take hold of.
+  QVERIFY(splitter->handleWidth() >= 6);
 }
 
 QTEST_MAIN(KeywordHighlightingTest)

@@ -79,7 +79,7 @@ void TextViewerTest::OpensTextsAndShowsInfoPanels() {
       tree.WriteText(QStringLiteral("two/second.txt"), QStringLiteral("other text\n"));
   TextViewerWindow viewer;
   QVERIFY(viewer.PanelCount() >= 11);
-  QVERIFY(!viewer.PCPLotBar1()->isVisible());
+  QVERIFY(!viewer.HitPlot()->isVisible());
   QVERIFY(viewer.confirm_RTF_save);
 
   QVERIFY(viewer.OpenAndShowAText({first, QStringLiteral("1,234"), QStringLiteral("7")}));
@@ -95,13 +95,13 @@ void TextViewerTest::OpensTextsAndShowsInfoPanels() {
 
   // The second text replaces caption, text and panels; empty info texts
   // leave the panels empty.
-  viewer.PCPLotBar1()->show();
+  viewer.HitPlot()->show();
   QVERIFY(viewer.OpenAndShowAText({second, QString(), QString()}));
   QCOMPARE(viewer.windowTitle(), QStringLiteral("second.txt"));
   QCOMPARE(viewer.SourceTextRich()->toPlainText(), QStringLiteral("other text"));
   QVERIFY(viewer.PanelText(2).isEmpty());
   QVERIFY(viewer.PanelText(3).isEmpty());
-  QVERIFY(!viewer.PCPLotBar1()->isVisible());
+  QVERIFY(!viewer.HitPlot()->isVisible());
 }
 
 void TextViewerTest::UnreadableFileIsNotShown() {
@@ -123,25 +123,29 @@ void TextViewerTest::CallerStatusBarStopPanelFollowsTheRun() {
   QStatusBar caller;
   auto* caller_stop = new QToolButton(&caller);
   caller_stop->setObjectName(QStringLiteral("StatusPanel8"));
+  caller_stop->setEnabled(false);  // the caller is idle
   caller.addWidget(caller_stop);
   caller.show();
   TextViewerWindow viewer;
   QVERIFY(viewer.OpenAndShowAText({file, QString(), QString()}, &caller));
-  QVERIFY(!caller_stop->isVisible());
-  QVERIFY(!viewer.Panel(8)->isVisible());
+  // Both Stop buttons keep their place and can be pressed only during a run.
+  QVERIFY(caller_stop->isVisible() && !caller_stop->isEnabled());
+  QVERIFY(viewer.Panel(8)->isVisible() && !viewer.Panel(8)->isEnabled());
 
-  // While a highlight run works, both stop buttons show; afterwards both
-  // are hidden again.
   bool seen_during_run = false;
   const QStringList reference{QStringLiteral("same")};
   viewer.SetComparisonWholeLines(&reference);
   QTimer::singleShot(
-      0, [&] { seen_during_run = caller_stop->isVisible() && viewer.Panel(8)->isVisible(); });
+      0, [&] { seen_during_run = caller_stop->isEnabled() && viewer.Panel(8)->isEnabled(); });
   viewer.HighlightSimilarities();
   QCoreApplication::processEvents();
   QVERIFY(seen_during_run);
-  QVERIFY(!caller_stop->isVisible());
-  QVERIFY(!viewer.Panel(8)->isVisible());
+  QVERIFY(caller_stop->isVisible() && !caller_stop->isEnabled());
+  QVERIFY(viewer.Panel(8)->isVisible() && !viewer.Panel(8)->isEnabled());
+  // A caller whose own tool runs keeps its Stop after the viewer's run.
+  caller_stop->setEnabled(true);
+  viewer.HighlightSimilarities();
+  QVERIFY(caller_stop->isEnabled());
 }
 
 void TextViewerTest::HighlightsLinesSharedWithReference() {
@@ -184,7 +188,7 @@ void TextViewerTest::HighlightsLinesSharedWithReference() {
                     static_cast<int>(shown.indexOf(QStringLiteral("the shared")) + 4)));
   // The keyword list and the ruler plot are left alone.
   QCOMPARE(viewer.StyledListboxKWs()->count(), 1);
-  QVERIFY(!viewer.PCPLotBar1()->isVisible());
+  QVERIFY(!viewer.HitPlot()->isVisible());
 
   // A reference that shares one line only: the other highlights go, the
   // drawn ones included.
@@ -320,7 +324,8 @@ void TextViewerTest::SavesRtfOnlyWithConsent() {
   dialogs_.Clear();
   QVERIFY(
       !viewer.SaveRtfTo(tree.Path(QStringLiteral("no/such/folder/x.rtf")), QString(), QString()));
-  QCOMPARE(dialogs_.ShownNames(), QStringList{QStringLiteral("ReportedAFact")});
+  QCOMPARE(dialogs_.ShownNames(), QStringList{QStringLiteral("FailedToSave")});
+  QVERIFY(dialogs_.Shown().at(0).icon == BoxIcon::Error);
 }
 
 void TextViewerTest::ShowsTextsAsWrittenWithTheirEncoding() {
@@ -332,8 +337,7 @@ void TextViewerTest::ShowsTextsAsWrittenWithTheirEncoding() {
   const QString utf16 =
       tree.Write(QStringLiteral("utf16.txt"), Utf16LeWithBom(QStringLiteral("Grüße")));
   TextViewerWindow viewer;
-  auto* encoding =
-      viewer.AdvOfficeStatusBar1()->findChild<QLabel*>(QStringLiteral("EncodingPanel"));
+  auto* encoding = viewer.StatusBar()->findChild<QLabel*>(QStringLiteral("EncodingPanel"));
   QVERIFY(encoding);
   for (const QString& file : {utf8, latin}) {
     QVERIFY(viewer.OpenAndShowAText({file, QString(), QString()}));
