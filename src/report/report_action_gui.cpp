@@ -53,7 +53,9 @@ CorpusReportDialog::CorpusReportDialog(QWidget* parent) : QDialog(parent) {
   auto* form = new QFormLayout;
   form->addRow(QStringLiteral("&Corpus folder:"), folder_);
   form->addRow(QStringLiteral("&Known-good texts:"), good_folder_);
-  form->addRow(QStringLiteral("&Save the page as:"), output_row);
+  auto* output_label = new QLabel(QStringLiteral("&Save the page as:"), this);
+  output_label->setBuddy(output_);
+  form->addRow(output_label, output_row);
   auto* note = new QLabel(
       QStringLiteral("Known-good texts make the digraph test stricter: without them the texts that "
                      "differ most from the rest of the corpus are flagged."),
