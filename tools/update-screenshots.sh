@@ -8,4 +8,8 @@ cd "$(dirname "$0")/.."
 bash tools/build.sh dev page_screenshots_uitest
 SORVEL_UPDATE_SCREENSHOTS=$PWD QT_QPA_PLATFORM=offscreen LC_ALL=C.UTF-8 \
   build/dev/tests/page_screenshots_uitest
+# The corpus health report in a browser (docs/report.png).
+bash tools/build.sh dev report_tests
+SORVEL_UPDATE_SCREENSHOTS=$PWD QT_QPA_PLATFORM=offscreen \
+  build/dev/tests/report_tests --gtest_filter='ReportInBrowser.*'
 git status --short docs/

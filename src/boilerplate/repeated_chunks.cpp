@@ -503,6 +503,14 @@ void RepeatedChunks::AddToRepeatedSentencesInTxt(int text_number, int file_count
   if (text_number + 1 >= file_count) Finish();
 }
 
+int RepeatedChunks::AddCutText(const QString& file_name, std::int64_t size,
+                               const CutChunkBatch& chunks) {
+  const int number = files_.AddOne(file_name, size, 0);
+  CountChunks(chunks, number);
+  AfterFile(0);
+  return number;
+}
+
 std::size_t RepeatedChunks::FindSlot(std::uint64_t key) const {
   const std::size_t mask = slots_.size() - 1;
   std::size_t i = static_cast<std::size_t>(key) & mask;

@@ -167,6 +167,11 @@ class RepeatedChunks {
   // Returns early on Stop, with the files counted so far.
   void AddTextFiles(const QStringList& file_names,
                     const std::function<void(int index)>& before_file = {});
+  // Counts the chunks of a text that the caller read and cut itself, with a
+  // ChunkCutter of these settings, as the next file: the same as
+  // LoadATextFile and AddToRepeatedSentencesInTxt on that text. For a caller
+  // that reads each text once for several checks. Returns its file number.
+  int AddCutText(const QString& file_name, std::int64_t size, const CutChunkBatch& chunks);
   // Total hits, highest first (ties: earlier first file, then text).
   void SortDescendingFreq();
   // By the file numbers of the occurrences, ascending (ties: more hits first).

@@ -67,22 +67,37 @@ struct TextFacts {
   QString size_note;
   DigraphProfile profile;  // every digraph with its count
   bool profile_failed = false;
+  // The text's sentences, cut for the boilerplate count in the same reading.
+  // A text whose chunks would hold more than kMaxCutUnits is not cut here:
+  // the boilerplate engine reads it again on its own, so that the texts
+  // waiting in the reading's window stay small.
+  CutChunkBatch chunks;
+  bool chunks_cut = false;
 };
+
+constexpr std::size_t kMaxCutUnits = std::size_t{1} << 20;
 
 struct ReadScratch {
   DigraphCounter counter;
 };
 
-TextFacts ReadOneText(const QString& path, std::int64_t size, ReadScratch& scratch) {
+TextFacts ReadOneText(const QString& path, std::int64_t size, const ChunkRules& chunk_rules,
+                      int chunk_min_length, ReadScratch& scratch) {
   TextFacts facts;
   DigraphCounter& counter = scratch.counter;
   counter.Reset();
+  ChunkCutter cutter(chunk_rules, false, chunk_min_length);
+  bool cutting = true;
   bool ascii = true;
   try {
     facts.length = ReadNormalisedText(
         path,
         [&](QStringView piece) {
           counter.Feed(piece);
+          if (cutting) {
+            cutter.Feed(reinterpret_cast<const char16_t*>(piece.utf16()), piece.size());
+            cutting = cutter.HeldUnits() <= kMaxCutUnits;
+          }
           if (ascii)
             for (const QChar c : piece)
               if (c.unicode() >= 0x80) {
@@ -97,6 +112,13 @@ TextFacts ReadOneText(const QString& path, std::int64_t size, ReadScratch& scrat
   }
   facts.read = true;
   facts.ascii = ascii;
+  if (cutting) {
+    cutter.Finish();
+    if (cutter.HeldUnits() <= kMaxCutUnits) {
+      cutter.TakeChunks(&facts.chunks);
+      facts.chunks_cut = true;
+    }
+  }
   facts.size_note = SizeTestNote(facts.info, facts.length, size);
   if (facts.size_note.isEmpty()) {
     try {
@@ -161,20 +183,33 @@ class CorpusDigraphs {
 };
 
 // The texts' own profiles between the reading and the comparison, each cut
-// to the digraphs frequent enough to be compared, in one block of memory.
+// to the digraphs frequent enough to be compared. They are kept compactly:
+// the keys are sorted, so each is stored as its step from the one before,
+// and steps and counts as variable-length numbers of 7 bits a byte. Most
+// digraphs then take two or three bytes instead of eight.
 class KeptProfiles {
  public:
-  explicit KeptProfiles(std::size_t limit_bytes) : limit_(limit_bytes / sizeof(Entry)) {}
+  explicit KeptProfiles(std::size_t limit_bytes) : limit_(limit_bytes) {}
   // Keeps the profile of file; false when the memory bound is reached.
   bool Keep(int file, const DigraphProfile& p, int min_freq) {
-    std::size_t n = 0;
-    for (std::int64_t c : p.counts) n += c >= min_freq ? 1 : 0;
-    if (entries_.size() + n > limit_) return false;
-    Index idx{file, entries_.size(), static_cast<std::uint32_t>(n), p.digraphs};
-    for (std::size_t k = 0; k < p.keys.size(); ++k)
-      if (p.counts[k] >= min_freq)
-        entries_.push_back({p.keys[k], static_cast<std::uint32_t>(p.counts[k])});
-    index_.push_back(idx);
+    // Grown by hand, so that the block never holds much more than the bound.
+    if (bytes_.capacity() - bytes_.size() < kSlack)
+      bytes_.reserve(std::min(limit_, bytes_.capacity() * 2 + kSlack) + kSlack);
+    const std::size_t start = bytes_.size();
+    std::uint32_t previous = 0;
+    std::uint32_t n = 0;
+    for (std::size_t k = 0; k < p.keys.size(); ++k) {
+      if (p.counts[k] < min_freq) continue;
+      Put(p.keys[k] - previous);
+      Put(static_cast<std::uint64_t>(p.counts[k]));
+      previous = p.keys[k];
+      ++n;
+    }
+    if (bytes_.size() + (index_.size() + 1) * sizeof(Index) > limit_) {
+      bytes_.resize(start);
+      return false;
+    }
+    index_.push_back(Index{file, n, start, p.digraphs});
     return true;
   }
   int Count() const { return static_cast<int>(index_.size()); }
@@ -183,26 +218,41 @@ class KeptProfiles {
     const Index& idx = index_[static_cast<std::size_t>(k)];
     out.keys.resize(idx.count);
     out.counts.resize(idx.count);
+    std::size_t at = idx.offset;
+    std::uint32_t key = 0;
     for (std::uint32_t j = 0; j < idx.count; ++j) {
-      out.keys[j] = entries_[idx.offset + j].key;
-      out.counts[j] = entries_[idx.offset + j].count;
+      key += static_cast<std::uint32_t>(Take(&at));
+      out.keys[j] = key;
+      out.counts[j] = static_cast<std::int64_t>(Take(&at));
     }
     out.digraphs = idx.digraphs;
   }
 
  private:
-  struct Entry {
-    std::uint32_t key;
-    std::uint32_t count;
-  };
   struct Index {
     int file;
-    std::size_t offset;
     std::uint32_t count;
+    std::size_t offset;
     std::int64_t digraphs;
   };
+  void Put(std::uint64_t v) {
+    while (v >= 0x80) {
+      bytes_.push_back(static_cast<std::uint8_t>(v | 0x80));
+      v >>= 7;
+    }
+    bytes_.push_back(static_cast<std::uint8_t>(v));
+  }
+  std::uint64_t Take(std::size_t* at) const {
+    std::uint64_t v = 0;
+    for (int shift = 0;; shift += 7) {
+      const std::uint8_t b = bytes_[(*at)++];
+      v |= static_cast<std::uint64_t>(b & 0x7F) << shift;
+      if (b < 0x80) return v;
+    }
+  }
+  static constexpr std::size_t kSlack = std::size_t{64} << 10;
   std::size_t limit_;
-  std::vector<Entry> entries_;
+  std::vector<std::uint8_t> bytes_;
   std::vector<Index> index_;
 };
 
@@ -302,29 +352,102 @@ QStringList KnownGoodTexts(const QString& folder) {
   return walk.FilesFound().GetAsStringlist();
 }
 
-CorpusReport MakeCorpusReport(const CorpusReportOptions& o, const CorpusReportCallbacks& callbacks,
-                              StopFlag* stop) {
-  QElapsedTimer clock;
-  clock.start();
-  CorpusReport report;
-  StagedProgress progress(callbacks);
-  const QLocale locale;
-  report.folder = o.folder;
-  report.generated = QDateTime::currentDateTime().toString(Qt::ISODate);
-  report.decoding = TextDecoding() == QStringLiteral("auto")
-                        ? QStringLiteral("auto (UTF-8 when valid, else %1)").arg(AnsiCodePage())
-                        : TextDecoding();
-  report.digraph_reference_from_corpus = o.good_files.isEmpty();
-  report.reference =
-      report.digraph_reference_from_corpus ? QStringLiteral("the corpus itself") : o.good_folder;
-  report.options = {
+namespace {
+
+// Makes one report. Each stage of the run is one member function; what one
+// stage hands on to the next (the file list, the counts per folder, the
+// broken files) lives here. A stage returns false when the run was stopped.
+class ReportMaker {
+ public:
+  ReportMaker(const CorpusReportOptions& options, const CorpusReportCallbacks& callbacks,
+              StopFlag* stop)
+      : o_(options),
+        progress_(callbacks),
+        stop_(stop),
+        limit_(static_cast<std::size_t>(std::max(1, options.list_limit))),
+        kept_(options.profile_memory_bytes) {
+    clock_.start();
+    const int cores = static_cast<int>(std::thread::hardware_concurrency());
+    helpers_ = std::clamp(o_.threads > 0 ? o_.threads - 1 : cores - 1, 0, 16);
+  }
+
+  CorpusReport Make() {
+    DescribeRun();
+    ReadKnownGoodReference();
+    if (Walk() && ReadTexts()) {
+      ListChunks();
+      if (CompareDigraphs() && FindDuplicateNames() && FindNearDuplicates()) {
+        ListFoldersWithFindings();
+        progress_.Within(100);
+      }
+    }
+    report_.seconds = static_cast<double>(clock_.nsecsElapsed()) / 1e9;
+    return std::move(report_);
+  }
+
+ private:
+  bool StopAsked() {
+    if (!Stopped(stop_)) return false;
+    report_.stopped = true;
+    return true;
+  }
+
+  const FolderFileList& Files() const { return walk_.FilesFound(); }
+  ReportFolder& FolderOf(int file) {
+    return folders_[static_cast<std::size_t>(Files().GetASimpleSearchRec(file).FolderNumber)];
+  }
+
+  void DescribeRun();
+  void ReadKnownGoodReference();
+  bool Walk();
+  bool ReadTexts();
+  void TakeFacts(int file, const TextFacts& facts);
+  void ListChunks();
+  bool CompareDigraphs();
+  bool FindDuplicateNames();
+  bool FindNearDuplicates();
+  void TakeNearDuplicateGroups(const DupContentsSeeker& seeker);
+  void PlanTheMove(const DupContentsSeeker& seeker);
+  void ListFoldersWithFindings();
+
+  const CorpusReportOptions& o_;
+  StagedProgress progress_;
+  StopFlag* stop_;
+  QElapsedTimer clock_;
+  const QLocale locale_;
+  const std::size_t limit_;
+  int helpers_ = 0;  // threads that read and compare texts beside the calling one
+  CorpusReport report_;
+  DigraphProfile reference_;
+  FileWalker walk_;
+  std::vector<ReportFolder> folders_;  // by folder number of the file list
+  std::vector<ReportBrokenFile> broken_;
+  std::map<QString, std::int64_t> encodings_;
+  std::map<QString, std::int64_t> months_;
+  CorpusDigraphs corpus_digraphs_;
+  KeptProfiles kept_;
+  std::vector<int> reread_;  // texts whose profiles did not fit in kept_
+  RepeatedChunks chunk_counter_;
+};
+
+void ReportMaker::DescribeRun() {
+  const CorpusReportOptions& o = o_;
+  report_.folder = o.folder;
+  report_.generated = QDateTime::currentDateTime().toString(Qt::ISODate);
+  report_.decoding = TextDecoding() == QStringLiteral("auto")
+                         ? QStringLiteral("auto (UTF-8 when valid, else %1)").arg(AnsiCodePage())
+                         : TextDecoding();
+  report_.digraph_reference_from_corpus = o.good_files.isEmpty();
+  report_.reference =
+      report_.digraph_reference_from_corpus ? QStringLiteral("the corpus itself") : o.good_folder;
+  report_.options = {
       QStringLiteral("folder = %1 (with sub-folders)").arg(DisplayName(o.folder)),
-      QStringLiteral("texts without byte-order mark = %1").arg(report.decoding),
+      QStringLiteral("texts without byte-order mark = %1").arg(report_.decoding),
       QStringLiteral("digraph reference = %1")
-          .arg(report.digraph_reference_from_corpus ? QStringLiteral("the corpus itself")
-                                                    : QStringLiteral("%1 (%2 known-good texts)")
-                                                          .arg(DisplayName(o.good_folder))
-                                                          .arg(o.good_files.size())),
+          .arg(report_.digraph_reference_from_corpus ? QStringLiteral("the corpus itself")
+                                                     : QStringLiteral("%1 (%2 known-good texts)")
+                                                           .arg(DisplayName(o.good_folder))
+                                                           .arg(o.good_files.size())),
       QStringLiteral(
           "digraph test = least count %1, variation %2 per mille, %3 % of digraphs off allowed")
           .arg(o.min_digraphs)
@@ -345,149 +468,168 @@ CorpusReport MakeCorpusReport(const CorpusReportOptions& o, const CorpusReportCa
           .arg(o.tag_span),
       QStringLiteral("lists cut at %1 entries").arg(o.list_limit),
   };
-  const std::size_t limit = static_cast<std::size_t>(std::max(1, o.list_limit));
-  auto finish = [&]() {
-    report.seconds = static_cast<double>(clock.nsecsElapsed()) / 1e9;
-    return report;
-  };
+}
 
-  // ---- The known-good reference, before anything else: a bad one ends the run.
-  DigraphProfile reference;
-  if (!o.good_files.isEmpty()) {
-    DigraphCounter counter;
-    for (const QString& name : o.good_files) {
-      ReadNormalisedText(name, [&](QStringView piece) { counter.Feed(piece); });
-      counter.EndOfText();
-    }
-    if (counter.Digraphs() == 0)
-      throw SorvelError(
-          QStringLiteral("the known-good texts hold no text to build a digraph reference from"));
-    counter.Finish(o.min_digraphs, reference);
+// The known-good reference comes before anything else: a bad one ends the run.
+void ReportMaker::ReadKnownGoodReference() {
+  if (o_.good_files.isEmpty()) return;
+  DigraphCounter counter;
+  for (const QString& name : o_.good_files) {
+    ReadNormalisedText(name, [&](QStringView piece) { counter.Feed(piece); });
+    counter.EndOfText();
   }
+  if (counter.Digraphs() == 0)
+    throw SorvelError(
+        QStringLiteral("the known-good texts hold no text to build a digraph reference from"));
+  counter.Finish(o_.min_digraphs, reference_);
+}
 
-  // ---- The walk.
-  progress.Stage(0, 5, QStringLiteral("finding files"));
-  FileWalker walk;
-  walk.HeadDir = o.folder;
-  walk.IncludeSubFolders = true;
-  walk.OneNamePerFile = true;
+bool ReportMaker::Walk() {
+  progress_.Stage(0, 5, QStringLiteral("finding files"));
+  walk_.HeadDir = o_.folder;
+  walk_.IncludeSubFolders = true;
+  walk_.OneNamePerFile = true;
   // Spare copies moved aside by the duplicate search and the relevance
   // filter's copies are not part of the corpus.
-  walk.SetExcludedDirs({MovedFilesWord(), LX("LXFiltered")});
-  walk.OnFilesProgress = [&](int p) { progress.Within(p); };
-  walk.IterateFindingFiles();
-  walk.OnFilesProgress = nullptr;
-  walk.BuildDetailedList(FileSortOrder::ByName);
-  for (const FileProblem& p : walk.FileProblems()) report.problems.push_back(p);
-  const FolderFileList& files = walk.FilesFound();
-  const int n = files.Count();
-  report.files = n;
-  report.folders = files.FolderCount();
-  if (Stopped(stop) || walk.Stopped()) {
-    report.stopped = true;
-    return finish();
+  walk_.SetExcludedDirs({MovedFilesWord(), LX("LXFiltered")});
+  walk_.OnFilesProgress = [this](int p) { progress_.Within(p); };
+  walk_.IterateFindingFiles();
+  walk_.OnFilesProgress = nullptr;
+  walk_.BuildDetailedList(FileSortOrder::ByName);
+  for (const FileProblem& p : walk_.FileProblems()) report_.problems.push_back(p);
+  report_.files = Files().Count();
+  report_.folders = Files().FolderCount();
+  folders_.resize(static_cast<std::size_t>(Files().FolderCount()));
+  for (int f = 0; f < Files().FolderCount(); ++f)
+    folders_[static_cast<std::size_t>(f)].folder = Files().GetFolder(f);
+  if (walk_.Stopped()) report_.stopped = true;
+  return !StopAsked() && !report_.stopped;
+}
+
+// One reading of every text, on all cores, taken in name order: the
+// encoding, the size test, the digraph profile and the boilerplate chunks
+// all come from it.
+bool ReportMaker::ReadTexts() {
+  const int n = Files().Count();
+  progress_.Stage(5, 60, QStringLiteral("reading %1 texts").arg(locale_.toString(n)));
+  report_.size_bins.assign(2, 0);
+  const int chunk_min_length = std::max(1, o_.boilerplate_min_length);
+  chunk_counter_.SetSettings(false, o_.tag_span, o_.boilerplate_min_hits, chunk_min_length, {}, {},
+                             {});
+  const ChunkRules chunk_rules{o_.tag_span};
+  const FolderFileList& files = Files();
+  ReadScratch own;
+  OrderedWork<TextFacts, ReadScratch> pool(
+      n, n < 2 ? 0 : helpers_, [&](int i, ReadScratch& scratch, const auto&) {
+        return ReadOneText(files.GetFullFilename(i), files.GetASimpleSearchRec(i).Size, chunk_rules,
+                           chunk_min_length, scratch);
+      });
+  for (int i = 0; i < n; ++i) {
+    if (StopAsked()) {
+      pool.Halt();
+      return false;
+    }
+    progress_.Within(static_cast<int>(std::int64_t{100} * i / n));
+    YieldToEvents();
+    TakeFacts(i, pool.Take(i, own, {}));
+    report_.texts_read = i + 1;
   }
+  for (const auto& [name, count] : encodings_) report_.encodings.push_back({name, count});
+  std::stable_sort(report_.encodings.begin(), report_.encodings.end(),
+                   [](const ReportCount& a, const ReportCount& b) { return a.count > b.count; });
+  report_.months = MonthLine(months_);
+  return true;
+}
 
-  // Per folder: files, broken files, duplicates.
-  std::vector<ReportFolder> folders(static_cast<std::size_t>(files.FolderCount()));
-  for (int f = 0; f < files.FolderCount(); ++f)
-    folders[static_cast<std::size_t>(f)].folder = files.GetFolder(f);
-  QHash<QString, int> folder_number;
-  for (int f = 0; f < files.FolderCount(); ++f) folder_number.insert(files.GetFolder(f), f);
+void ReportMaker::TakeFacts(int i, const TextFacts& facts) {
+  const FileRecord& rec = Files().GetASimpleSearchRec(i);
+  ReportFolder& folder = FolderOf(i);
+  ++folder.files;
+  report_.bytes += rec.Size;
+  const auto bin = static_cast<std::size_t>(SizeBin(rec.Size));
+  if (bin >= report_.size_bins.size()) report_.size_bins.resize(bin + 1, 0);
+  ++report_.size_bins[bin];
+  if (rec.Size == 0) ++report_.empty_files;
+  if (const auto period = SubCorpusPeriodOf(tlbMonth, DayNumberToDateTime(rec.Time)))
+    ++months_[period->name];
+  if (!facts.read) {
+    if (!facts.unreadable.isEmpty()) {
+      ++report_.unreadable_files;
+      report_.problems.push_back({Files().GetFullFilename(i), facts.unreadable});
+    }
+    return;
+  }
+  if (facts.chunks_cut) {
+    chunk_counter_.AddCutText(Files().GetFullFilename(i), facts.info.size, facts.chunks);
+  } else {
+    // Too long to be cut while waiting in the window: the engine reads it.
+    const int number = chunk_counter_.LoadATextFile(Files().GetFullFilename(i));
+    chunk_counter_.AddToRepeatedSentencesInTxt(number, Files().Count());
+  }
+  ++encodings_[EncodingClass(facts)];
+  report_.text_characters += facts.length;
+  if (!facts.size_note.isEmpty()) {
+    broken_.push_back({Files().GetFullFilename(i), QStringLiteral("size"), facts.size_note, 0});
+    ++report_.size_failures;
+    ++folder.broken;
+    return;
+  }
+  if (facts.profile_failed) return;
+  // Texts that failed the size test stay out of the corpus reference: their
+  // readable part is what is left of damaged files.
+  if (report_.digraph_reference_from_corpus) corpus_digraphs_.Add(facts.profile);
+  if (!kept_.Keep(i, facts.profile, o_.min_digraphs)) reread_.push_back(i);
+}
 
-  // ---- One reading of every text.
-  progress.Stage(5, 40, QStringLiteral("reading %1 texts").arg(locale.toString(n)));
-  std::map<QString, std::int64_t> encodings;
-  std::map<QString, std::int64_t> months;
-  report.size_bins.assign(2, 0);
-  CorpusDigraphs corpus_digraphs;
-  KeptProfiles kept(o.profile_memory_bytes);
-  std::vector<int> reread;  // texts whose profiles did not fit
-  std::vector<ReportBrokenFile> broken;
-  int helpers =
-      o.threads > 0 ? o.threads - 1 : static_cast<int>(std::thread::hardware_concurrency()) - 1;
-  helpers = std::clamp(helpers, 0, 16);
-  if (n < 2) helpers = 0;
-  {
-    ReadScratch own;
-    OrderedWork<TextFacts, ReadScratch> pool(
-        n, helpers, [&files](int i, ReadScratch& scratch, const auto&) {
-          return ReadOneText(files.GetFullFilename(i), files.GetASimpleSearchRec(i).Size, scratch);
-        });
-    for (int i = 0; i < n; ++i) {
-      if (Stopped(stop)) {
-        pool.Halt();
-        report.stopped = true;
-        return finish();
-      }
-      progress.Within(static_cast<int>(std::int64_t{100} * i / n));
-      YieldToEvents();
-      const TextFacts facts = pool.Take(i, own, {});
-      const FileRecord& rec = files.GetASimpleSearchRec(i);
-      ReportFolder& folder = folders[static_cast<std::size_t>(rec.FolderNumber)];
-      ++folder.files;
-      report.bytes += rec.Size;
-      const int bin = SizeBin(rec.Size);
-      if (static_cast<std::size_t>(bin) >= report.size_bins.size())
-        report.size_bins.resize(static_cast<std::size_t>(bin) + 1, 0);
-      ++report.size_bins[static_cast<std::size_t>(bin)];
-      if (rec.Size == 0) ++report.empty_files;
-      if (const auto period = SubCorpusPeriodOf(tlbMonth, DayNumberToDateTime(rec.Time)))
-        ++months[period->name];
-      if (!facts.read) {
-        if (!facts.unreadable.isEmpty()) {
-          ++report.unreadable_files;
-          report.problems.push_back({files.GetFullFilename(i), facts.unreadable});
-        }
-        continue;
-      }
-      ++encodings[EncodingClass(facts)];
-      report.text_characters += facts.length;
-      if (!facts.size_note.isEmpty()) {
-        broken.push_back({files.GetFullFilename(i), QStringLiteral("size"), facts.size_note, 0});
-        ++report.size_failures;
-        ++folder.broken;
-        continue;
-      }
-      if (facts.profile_failed) continue;
-      // Texts that failed the size test stay out of the corpus reference:
-      // their readable part is what is left of damaged files.
-      if (report.digraph_reference_from_corpus) corpus_digraphs.Add(facts.profile);
-      if (!kept.Keep(i, facts.profile, o.min_digraphs)) reread.push_back(i);
+void ReportMaker::ListChunks() {
+  chunk_counter_.SortDescendingFreq();
+  const auto& chunks = chunk_counter_.Chunks();
+  report_.chunks_total = chunks.Count();
+  for (int i = 0; i < chunks.Count(); ++i) {
+    const std::int64_t characters = chunks.Total(i) * chunks.Strings(i).size();
+    report_.chunk_characters += characters;
+    if (i < o_.top_chunks) {
+      report_.top_chunk_characters += characters;
+      report_.chunks.push_back(
+          {chunks.Strings(i), chunks.Total(i), chunks.GetAListOfOccurrences(i).Count()});
     }
   }
+  // Files the reading above could read but the engine could not read again
+  // are rare (changed meanwhile); they are listed once.
+  QSet<QString> listed;
+  for (const FileProblem& p : report_.problems) listed.insert(p.file);
+  for (const FileProblem& p : chunk_counter_.ReadProblems())
+    if (!listed.contains(p.file)) report_.problems.push_back(p);
+  chunk_counter_.Clear();
+}
 
-  for (const auto& [name, count] : encodings) report.encodings.push_back({name, count});
-  std::stable_sort(report.encodings.begin(), report.encodings.end(),
-                   [](const ReportCount& a, const ReportCount& b) { return a.count > b.count; });
-  report.months = MonthLine(months);
-
-  // ---- Digraph distances against the reference.
-  progress.Stage(40, 45, QStringLiteral("comparing digraph profiles"));
-  if (report.digraph_reference_from_corpus) reference = corpus_digraphs.Finish(o.min_digraphs);
-  report.digraph_reference_usable = !reference.keys.empty();
-  const double least_cut = o.digraph_percent_fail_allowed / 100.0;
-  report.digraph_floor = least_cut;
-  if (report.digraph_reference_usable) {
-    const int kept_count = kept.Count();
-    const int total = kept_count + static_cast<int>(reread.size());
+bool ReportMaker::CompareDigraphs() {
+  progress_.Stage(60, 64, QStringLiteral("comparing digraph profiles"));
+  if (report_.digraph_reference_from_corpus) reference_ = corpus_digraphs_.Finish(o_.min_digraphs);
+  report_.digraph_reference_usable = !reference_.keys.empty();
+  const double least_cut = o_.digraph_percent_fail_allowed / 100.0;
+  report_.digraph_floor = least_cut;
+  if (report_.digraph_reference_usable) {
+    const int kept_count = kept_.Count();
+    const int total = kept_count + static_cast<int>(reread_.size());
+    auto file_of = [&](int k) {
+      return k < kept_count ? kept_.FileOf(k) : reread_[static_cast<std::size_t>(k - kept_count)];
+    };
     struct CompareScratch {
       DigraphProfile sample;
-      ReadScratch reading;
+      DigraphCounter counter;
     };
     auto compare = [&](int k, CompareScratch& scratch, const auto&) {
       Comparison c;
       DigraphProfile& sample = scratch.sample;
       if (k < kept_count) {
-        kept.Get(k, sample);
+        kept_.Get(k, sample);
       } else {
-        const int file = reread[static_cast<std::size_t>(k - kept_count)];
-        DigraphCounter& counter = scratch.reading.counter;
-        counter.Reset();
+        scratch.counter.Reset();
         try {
-          ReadNormalisedText(files.GetFullFilename(file),
-                             [&](QStringView piece) { counter.Feed(piece); });
-          counter.Finish(o.min_digraphs, sample);
+          ReadNormalisedText(Files().GetFullFilename(file_of(k)),
+                             [&](QStringView piece) { scratch.counter.Feed(piece); });
+          scratch.counter.Finish(o_.min_digraphs, sample);
         } catch (const SorvelError&) {
           return c;  // gone or changed since it was read: no second verdict
         }
@@ -495,8 +637,8 @@ CorpusReport MakeCorpusReport(const CorpusReportOptions& o, const CorpusReportCa
       if (sample.keys.empty()) return c;
       QString too_many, too_few;
       c.tested = true;
-      c.ratio = CompareDigraphProfiles(sample, reference, o.digraph_variation_per_mille, too_many,
-                                       too_few, locale);
+      c.ratio = CompareDigraphProfiles(sample, reference_, o_.digraph_variation_per_mille, too_many,
+                                       too_few, locale_);
       if (static_cast<double>(c.ratio) > least_cut) {
         if (!too_many.isEmpty()) c.note += QStringLiteral("Too many: ") + too_many;
         if (!too_few.isEmpty()) c.note += QStringLiteral("Too few: ") + too_few;
@@ -507,198 +649,166 @@ CorpusReport MakeCorpusReport(const CorpusReportOptions& o, const CorpusReportCa
     std::vector<std::pair<int, Comparison>> over;  // texts over the least cut
     {
       CompareScratch own;
-      OrderedWork<Comparison, CompareScratch> pool(total, total < 2 ? 0 : helpers, compare);
+      OrderedWork<Comparison, CompareScratch> pool(total, total < 2 ? 0 : helpers_, compare);
       for (int k = 0; k < total; ++k) {
-        if (Stopped(stop)) {
+        if (StopAsked()) {
           pool.Halt();
-          report.stopped = true;
-          return finish();
+          return false;
         }
-        progress.Within(static_cast<int>(std::int64_t{100} * k / std::max(1, total)));
+        progress_.Within(static_cast<int>(std::int64_t{100} * k / std::max(1, total)));
         Comparison c = pool.Take(k, own, {});
         if (!c.tested) continue;
         distances.push_back(static_cast<double>(c.ratio));
-        if (static_cast<double>(c.ratio) > least_cut)
-          over.emplace_back(
-              k < kept_count ? kept.FileOf(k) : reread[static_cast<std::size_t>(k - kept_count)],
-              std::move(c));
+        if (static_cast<double>(c.ratio) > least_cut) over.emplace_back(file_of(k), std::move(c));
       }
     }
-    report.digraph_tested = static_cast<std::int64_t>(distances.size());
-    if (report.digraph_reference_from_corpus)
-      report.digraph_threshold =
-          CorpusDigraphThreshold(std::move(distances), o.digraph_percent_fail_allowed,
-                                 &report.digraph_median, &report.digraph_mad);
+    report_.digraph_tested = static_cast<std::int64_t>(distances.size());
+    if (report_.digraph_reference_from_corpus)
+      report_.digraph_threshold =
+          CorpusDigraphThreshold(std::move(distances), o_.digraph_percent_fail_allowed,
+                                 &report_.digraph_median, &report_.digraph_mad);
     else
-      report.digraph_threshold = least_cut;
+      report_.digraph_threshold = least_cut;
     for (auto& [file, c] : over) {
-      if (static_cast<double>(c.ratio) <= report.digraph_threshold) continue;
-      broken.push_back({files.GetFullFilename(file), QStringLiteral("digraph"), c.note,
-                        static_cast<double>(c.ratio)});
-      ++report.digraph_failures;
-      ++folders[static_cast<std::size_t>(files.GetASimpleSearchRec(file).FolderNumber)].broken;
+      if (static_cast<double>(c.ratio) <= report_.digraph_threshold) continue;
+      broken_.push_back({Files().GetFullFilename(file), QStringLiteral("digraph"), c.note,
+                         static_cast<double>(c.ratio)});
+      ++report_.digraph_failures;
+      ++FolderOf(file).broken;
     }
   }
-  report.broken_total = static_cast<std::int64_t>(broken.size());
-  std::sort(broken.begin(), broken.end(), [](const ReportBrokenFile& a, const ReportBrokenFile& b) {
-    return Compare2Strings(a.path, b.path) < 0;
-  });
-  if (broken.size() > limit) broken.resize(limit);
-  report.broken = std::move(broken);
+  report_.broken_total = static_cast<std::int64_t>(broken_.size());
+  std::sort(broken_.begin(), broken_.end(),
+            [](const ReportBrokenFile& a, const ReportBrokenFile& b) {
+              return Compare2Strings(a.path, b.path) < 0;
+            });
+  if (broken_.size() > limit_) broken_.resize(limit_);
+  report_.broken = std::move(broken_);
+  return true;
+}
 
-  // ---- Duplicate names, from the walk's list.
-  progress.Stage(45, 47, QStringLiteral("looking for duplicate names"));
-  {
-    DupNamesSeeker names_seeker({}, {}, {});
-    DupNamesRecList& list = names_seeker.DupRecNamesList1;
-    list.Reserve(static_cast<std::size_t>(n));
-    for (int i = 0; i < n; ++i) {
-      const FileRecord& rec = files.GetASimpleSearchRec(i);
-      DupNamesRec r;
-      r.sr = rec;
-      r.sr.Name = LowerCasedName(rec.Name);
-      r.dir = LowerCasedName(folders[static_cast<std::size_t>(rec.FolderNumber)].folder);
-      r.found_index = i;
-      list.Add(std::move(r));
-    }
-    list.SortByName();
-    for (int i = 0; i < list.Count();) {
-      if (Stopped(stop)) {
-        report.stopped = true;
-        return finish();
-      }
-      const std::vector<std::int32_t> group = list.ListOfAllSameShortFName(i);
-      const int size = std::max(1, static_cast<int>(group.size()));
-      if (group.size() >= 2) {
-        ++report.name_groups_total;
-        report.name_duplicate_files += static_cast<std::int64_t>(group.size());
-        ReportNameGroup g;
-        g.name = list.At(group.front()).sr.Name;
-        for (std::int32_t k : group) {
-          const int file = list.At(k).found_index;
-          g.paths << files.GetFullFilename(file);
-          ++folders[static_cast<std::size_t>(files.GetASimpleSearchRec(file).FolderNumber)]
-                .duplicates;
-        }
-        if (report.name_groups.size() < limit) report.name_groups.push_back(std::move(g));
-      }
-      i += size;
-    }
+// Duplicate names come from the walk's list alone.
+bool ReportMaker::FindDuplicateNames() {
+  progress_.Stage(64, 66, QStringLiteral("looking for duplicate names"));
+  const int n = Files().Count();
+  DupNamesSeeker names_seeker({}, {}, {});
+  DupNamesRecList& list = names_seeker.DupRecNamesList1;
+  list.Reserve(static_cast<std::size_t>(n));
+  for (int i = 0; i < n; ++i) {
+    const FileRecord& rec = Files().GetASimpleSearchRec(i);
+    DupNamesRec r;
+    r.sr = rec;
+    r.sr.Name = LowerCasedName(rec.Name);
+    r.dir = LowerCasedName(FolderOf(i).folder);
+    r.found_index = i;
+    list.Add(std::move(r));
   }
-
-  // ---- Near duplicates, with the duplicate-contents tool's defaults.
-  progress.Stage(47, 75, QStringLiteral("looking for near duplicates"));
-  {
-    FolderFileList by_size = files;
-    by_size.DoASort(FileSortOrder::BySize);
-    DupContentsSeeker seeker;
-    QStringList empty_files;
-    DupContentsCriteria criteria;
-    criteria.max_days_diff = o.max_days_diff;
-    criteria.tag_span = o.tag_span;
-    criteria.check_dates = o.check_dates;
-    criteria.same_folder = o.same_folder;
-    criteria.max_length_diff_percent = o.max_length_diff_percent;
-    criteria.max_words_diff_percent = o.max_words_diff_percent;
-    DupContentsCallbacks callbacks;
-    callbacks.percent = [&](int p) {
-      progress.Within(p);
-      return false;
-    };
-    seeker.SeekContentsDuplicatesIn(by_size, o.folder, criteria, callbacks, &empty_files);
-    if (Stopped(stop)) {
-      report.stopped = true;
-      return finish();
+  list.SortByName();
+  for (int i = 0; i < list.Count();) {
+    if (StopAsked()) return false;
+    const std::vector<std::int32_t> group = list.ListOfAllSameShortFName(i);
+    i += std::max(1, static_cast<int>(group.size()));
+    if (group.size() < 2) continue;
+    ++report_.name_groups_total;
+    report_.name_duplicate_files += static_cast<std::int64_t>(group.size());
+    ReportNameGroup g;
+    g.name = list.At(group.front()).sr.Name;
+    for (std::int32_t k : group) {
+      const int file = list.At(k).found_index;
+      g.paths << Files().GetFullFilename(file);
+      ++FolderOf(file).duplicates;
     }
-    seeker.SetKeepByRule(DupContentsKeepRule::Head);
-    const DupContentsGroups& groups = seeker.dup_contents_top_list;
-    report.near_groups_total = groups.Count();
-    for (int g = 0; g < groups.Count(); ++g) {
-      const DupContentsGroup group = groups.Group(g);
-      std::vector<ReportNearDuplicate> members;
-      for (int m = 0; m < group.dup_contents_list->Count(); ++m) {
-        const DupContentsMember& r = group.dup_contents_list->GetAValue(m);
-        const FileRecord& rec = seeker.Files().GetASimpleSearchRec(r.file_index);
-        const bool keep = m == group.which_to_keep;
-        ++report.near_duplicate_files;
-        if (!keep) {
-          ++report.spare_copies;
-          report.spare_bytes += rec.Size;
-          const auto f = folder_number.constFind(seeker.Files().GetFolder(rec.FolderNumber));
-          if (f != folder_number.constEnd()) ++folders[static_cast<std::size_t>(*f)].duplicates;
-        }
-        members.push_back({seeker.FullFilename(r.file_index), rec.Size, r.token_count, r.token_diff,
-                           r.type_diff, keep});
-      }
-      if (report.near_groups.size() < limit) report.near_groups.push_back(std::move(members));
-    }
-    std::vector<FileMoveProblem> refused;
-    const std::vector<PlannedFileMove> plan = PlanMovesNotKept(seeker, o.folder, &refused);
-    report.moves_total = static_cast<std::int64_t>(plan.size());
-    report.moves_refused = static_cast<std::int64_t>(refused.size());
-    for (std::size_t k = 0; k < plan.size() && k < limit; ++k)
-      report.moves.push_back({plan[k].from, plan[k].to});
-    QString command = QStringLiteral("sorvel-cli dupcontents --move --yes");
-    // In auto mode the duplicate search reads texts by the same suite setting
-    // as this run; a forced decoding is passed on.
-    if (TextDecoding() != QStringLiteral("auto"))
-      command += QStringLiteral(" --codepage ") + ShellQuoted(TextDecoding());
-    report.move_command = command + QLatin1Char(' ') + ShellQuoted(o.folder);
+    if (report_.name_groups.size() < limit_) report_.name_groups.push_back(std::move(g));
   }
+  return true;
+}
 
-  // ---- Boilerplate, over the same files in name order.
-  progress.Stage(75, 100, QStringLiteral("looking for boilerplate"));
-  {
-    RepeatedChunks engine;
-    engine.SetSettings(false, o.tag_span, o.boilerplate_min_hits, o.boilerplate_min_length, {},
-                       [&](int p) {
-                         progress.Within(p);
-                         return true;
-                       },
-                       {});
-    QStringList names;
-    names.reserve(n);
-    for (int i = 0; i < n; ++i) names << files.GetFullFilename(i);
-    engine.AddTextFiles(names, [&](int) {
-      YieldToEvents();
-      if (Stopped(stop)) engine.Stop();
-    });
-    if (Stopped(stop)) {
-      report.stopped = true;
-      return finish();
-    }
-    engine.SortDescendingFreq();
-    const auto& chunks = engine.Chunks();
-    report.chunks_total = chunks.Count();
-    for (int i = 0; i < chunks.Count(); ++i) {
-      const std::int64_t characters = chunks.Total(i) * chunks.Strings(i).size();
-      report.chunk_characters += characters;
-      if (i < o.top_chunks) {
-        report.top_chunk_characters += characters;
-        report.chunks.push_back(
-            {chunks.Strings(i), chunks.Total(i), chunks.GetAListOfOccurrences(i).Count()});
+// Near duplicates, with the duplicate-contents tool's defaults.
+bool ReportMaker::FindNearDuplicates() {
+  progress_.Stage(66, 100, QStringLiteral("looking for near duplicates"));
+  FolderFileList by_size = Files();
+  by_size.DoASort(FileSortOrder::BySize);
+  DupContentsSeeker seeker;
+  QStringList empty_files;
+  DupContentsCriteria criteria;
+  criteria.max_days_diff = o_.max_days_diff;
+  criteria.tag_span = o_.tag_span;
+  criteria.check_dates = o_.check_dates;
+  criteria.same_folder = o_.same_folder;
+  criteria.max_length_diff_percent = o_.max_length_diff_percent;
+  criteria.max_words_diff_percent = o_.max_words_diff_percent;
+  DupContentsCallbacks callbacks;
+  callbacks.percent = [this](int p) {
+    progress_.Within(p);
+    return false;
+  };
+  seeker.SeekContentsDuplicatesIn(by_size, o_.folder, criteria, callbacks, &empty_files);
+  if (StopAsked()) return false;
+  seeker.SetKeepByRule(DupContentsKeepRule::Head);
+  TakeNearDuplicateGroups(seeker);
+  PlanTheMove(seeker);
+  return true;
+}
+
+void ReportMaker::TakeNearDuplicateGroups(const DupContentsSeeker& seeker) {
+  QHash<QString, int> folder_number;
+  for (int f = 0; f < Files().FolderCount(); ++f) folder_number.insert(Files().GetFolder(f), f);
+  const DupContentsGroups& groups = seeker.dup_contents_top_list;
+  report_.near_groups_total = groups.Count();
+  for (int g = 0; g < groups.Count(); ++g) {
+    const DupContentsGroup group = groups.Group(g);
+    std::vector<ReportNearDuplicate> members;
+    for (int m = 0; m < group.dup_contents_list->Count(); ++m) {
+      const DupContentsMember& r = group.dup_contents_list->GetAValue(m);
+      const FileRecord& rec = seeker.Files().GetASimpleSearchRec(r.file_index);
+      const bool keep = m == group.which_to_keep;
+      ++report_.near_duplicate_files;
+      if (!keep) {
+        ++report_.spare_copies;
+        report_.spare_bytes += rec.Size;
+        const auto f = folder_number.constFind(seeker.Files().GetFolder(rec.FolderNumber));
+        if (f != folder_number.constEnd()) ++folders_[static_cast<std::size_t>(*f)].duplicates;
       }
+      members.push_back({seeker.FullFilename(r.file_index), rec.Size, r.token_count, r.token_diff,
+                         r.type_diff, keep});
     }
-    // Files the reading above could read but this one could not are rare
-    // (changed meanwhile); they are listed once.
-    QSet<QString> listed;
-    for (const FileProblem& p : report.problems) listed.insert(p.file);
-    for (const FileProblem& p : engine.ReadProblems())
-      if (!listed.contains(p.file)) report.problems.push_back(p);
+    if (report_.near_groups.size() < limit_) report_.near_groups.push_back(std::move(members));
   }
+}
 
-  // ---- Folders with findings.
-  for (ReportFolder& f : folders) {
+// What the duplicate-contents tool's move would do, and the command that does it.
+void ReportMaker::PlanTheMove(const DupContentsSeeker& seeker) {
+  std::vector<FileMoveProblem> refused;
+  const std::vector<PlannedFileMove> plan = PlanMovesNotKept(seeker, o_.folder, &refused);
+  report_.moves_total = static_cast<std::int64_t>(plan.size());
+  report_.moves_refused = static_cast<std::int64_t>(refused.size());
+  for (std::size_t k = 0; k < plan.size() && k < limit_; ++k)
+    report_.moves.push_back({plan[k].from, plan[k].to});
+  QString command = QStringLiteral("sorvel-cli dupcontents --move --yes");
+  // In auto mode the duplicate search reads texts by the same suite setting
+  // as this run; a forced decoding is passed on.
+  if (TextDecoding() != QStringLiteral("auto"))
+    command += QStringLiteral(" --codepage ") + ShellQuoted(TextDecoding());
+  report_.move_command = command + QLatin1Char(' ') + ShellQuoted(o_.folder);
+}
+
+void ReportMaker::ListFoldersWithFindings() {
+  for (ReportFolder& f : folders_) {
     if (f.broken == 0 && f.duplicates == 0) continue;
     if (f.folder.size() > 1 && f.folder.endsWith(QLatin1Char('/'))) f.folder.chop(1);
-    report.by_folder.push_back(std::move(f));
+    report_.by_folder.push_back(std::move(f));
   }
-  report.folders_with_findings = static_cast<std::int64_t>(report.by_folder.size());
-  std::stable_sort(report.by_folder.begin(), report.by_folder.end(),
+  report_.folders_with_findings = static_cast<std::int64_t>(report_.by_folder.size());
+  std::stable_sort(report_.by_folder.begin(), report_.by_folder.end(),
                    [](const ReportFolder& a, const ReportFolder& b) {
                      return a.broken + a.duplicates > b.broken + b.duplicates;
                    });
-  if (report.by_folder.size() > limit) report.by_folder.resize(limit);
-  progress.Within(100);
-  return finish();
+  if (report_.by_folder.size() > limit_) report_.by_folder.resize(limit_);
+}
+
+}  // namespace
+
+CorpusReport MakeCorpusReport(const CorpusReportOptions& options,
+                              const CorpusReportCallbacks& callbacks, StopFlag* stop) {
+  return ReportMaker(options, callbacks, stop).Make();
 }

@@ -5,16 +5,18 @@
 //
 // The folder is walked once. Each text is then read once for the checks that
 // can share that reading: its encoding, its length against its size (the
-// size test of the corrupt-file detector), its digraph profile, its size and
-// its date. The checks that read texts in their own way run over the same
-// file list with their own engines: near-duplicate groups with the
-// duplicate-contents seeker, repeated sentences with the repeated-chunk
-// finder. Duplicate names come from the walk's list alone.
+// size test of the corrupt-file detector), its digraph profile, its size, its
+// date and its sentences, which the repeated-chunk finder counts. The
+// near-duplicate groups come from the duplicate-contents seeker, which reads
+// the texts in its own way (by size, with markup removed) over the same file
+// list. Duplicate names come from the walk's list alone.
 //
 // Memory stays bounded on large corpora: the digraph profiles kept between
 // the reading and the comparison are held within profile_memory_bytes (texts
-// beyond it are read a second time for the comparison), and every list of
-// the result is cut at list_limit entries, with the full counts kept beside.
+// beyond it are read a second time for the comparison), a text's sentences
+// wait for the count only while they are short (a longer text is cut again
+// by the finder on its own), and every list of the result is cut at
+// list_limit entries, with the full counts kept beside.
 
 #include <QString>
 #include <QStringList>
@@ -114,6 +116,7 @@ struct CorpusReport {
 
   // Summary.
   std::int64_t files = 0;
+  std::int64_t texts_read = 0;  // files the run had read when it ended
   std::int64_t folders = 0;
   std::int64_t bytes = 0;
   std::int64_t empty_files = 0;

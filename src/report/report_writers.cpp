@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "runtime/native_names.h"
+#include "runtime/run_summary.h"
 
 namespace {
 
@@ -380,9 +381,12 @@ std::vector<ReportVerdict> ReportVerdicts(const CorpusReport& r, const QLocale& 
   return v;
 }
 
-QByteArray CorpusReportHtml(const CorpusReport& r, const QLocale& l) {
+namespace {
+
+// The page up to its first section: title, styles, header and the section links.
+QString PageHead(const CorpusReport& r, const QLocale& l) {
   QString h;
-  h.reserve(1 << 20);
+
   h += QStringLiteral(
            "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">"
            "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">"
@@ -397,8 +401,12 @@ QByteArray CorpusReportHtml(const CorpusReport& r, const QLocale& l) {
       "<nav><a href=\"#summary\">Summary</a><a href=\"#broken\">Broken files</a>"
       "<a href=\"#duplicates\">Duplicates</a><a href=\"#boilerplate\">Boilerplate</a>"
       "<a href=\"#pictures\">Pictures</a><a href=\"#problems\">Problems</a></nav>\n<main>\n");
+  return h;
+}
 
-  // ---- Summary.
+// The verdicts, the numbers of the corpus, its encodings and the options used.
+QString SummarySection(const CorpusReport& r, const QLocale& l) {
+  QString h;
   const std::vector<ReportVerdict> verdicts = ReportVerdicts(r, l);
   const bool clean =
       std::all_of(verdicts.begin(), verdicts.end(), [](const ReportVerdict& v) { return v.ok; });
@@ -429,8 +437,12 @@ QByteArray CorpusReportHtml(const CorpusReport& r, const QLocale& l) {
   for (const QString& o : r.options)
     h += QStringLiteral("<li>") + HtmlEscaped(o) + QStringLiteral("</li>");
   h += QStringLiteral("</ul></section>\n");
+  return h;
+}
 
-  // ---- Broken files.
+// The two tests explained, with the threshold used, and the broken files.
+QString BrokenSection(const CorpusReport& r, const QLocale& l) {
+  QString h;
   h += QStringLiteral("<section id=\"broken\"><h2>Broken files</h2>");
   h += QStringLiteral(
       "<p>The <em>size test</em> flags a file whose readable text is shorter than the file: "
@@ -477,8 +489,41 @@ QByteArray CorpusReportHtml(const CorpusReport& r, const QLocale& l) {
                  QStringLiteral("broken files"), l);
   }
   h += QStringLiteral("</section>\n");
+  return h;
+}
 
-  // ---- Duplicates.
+// What moving the spare copies aside would do, and the command that does it.
+QString MovePart(const CorpusReport& r, const QLocale& l) {
+  QString h;
+  h += QStringLiteral(
+           "<h3>Moving the spare copies aside</h3><p>This command moves %1 into a "
+           "folder named <code>moved</code> beside each, never overwriting a file; "
+           "<code>sorvel-cli restore --yes FOLDER</code> brings them back. Without "
+           "<code>--yes</code> "
+           "it only lists what it would move.</p><pre id=\"move-command\">%2</pre>")
+           .arg(Count(r.moves_total, QStringLiteral("spare copy"), QStringLiteral("spare copies"),
+                      l),
+                HtmlEscaped(r.move_command));
+  if (r.moves_refused > 0)
+    h += QStringLiteral(
+             "<p class=\"cut\">%1 spare copies would stay where they are: they are reached "
+             "through a "
+             "symbolic link.</p>")
+             .arg(Num(r.moves_refused, l));
+  h += QStringLiteral(
+      "<table id=\"moves\"><thead><tr><th>Would move</th><th>to</th></tr></thead><tbody>");
+  for (const ReportMove& m : r.moves)
+    h += QStringLiteral("<tr><td class=\"path\">%1</td><td class=\"path\">%2</td></tr>")
+             .arg(FileLink(m.from), Shown(m.to));
+  h += QStringLiteral("</tbody></table>");
+  h +=
+      CutNote(static_cast<std::int64_t>(r.moves.size()), r.moves_total, QStringLiteral("moves"), l);
+  return h;
+}
+
+// Duplicate names, and near-duplicate groups with the move that clears them.
+QString DuplicatesSection(const CorpusReport& r, const QLocale& l) {
+  QString h;
   h += QStringLiteral(
       "<section id=\"duplicates\"><h2>Duplicates</h2><h3>Files of the same name</h3>");
   if (r.name_groups.empty()) {
@@ -534,33 +579,15 @@ QByteArray CorpusReportHtml(const CorpusReport& r, const QLocale& l) {
     h += QStringLiteral("</table>");
     h += CutNote(static_cast<std::int64_t>(r.near_groups.size()), r.near_groups_total,
                  QStringLiteral("groups"), l);
-    h += QStringLiteral(
-             "<h3>Moving the spare copies aside</h3><p>This command moves %1 into a "
-             "folder named <code>moved</code> beside each, never overwriting a file; "
-             "<code>sorvel-cli restore --yes FOLDER</code> brings them back. Without "
-             "<code>--yes</code> "
-             "it only lists what it would move.</p><pre id=\"move-command\">%2</pre>")
-             .arg(Count(r.moves_total, QStringLiteral("spare copy"), QStringLiteral("spare copies"),
-                        l),
-                  HtmlEscaped(r.move_command));
-    if (r.moves_refused > 0)
-      h += QStringLiteral(
-               "<p class=\"cut\">%1 spare copies would stay where they are: they are reached "
-               "through a "
-               "symbolic link.</p>")
-               .arg(Num(r.moves_refused, l));
-    h += QStringLiteral(
-        "<table id=\"moves\"><thead><tr><th>Would move</th><th>to</th></tr></thead><tbody>");
-    for (const ReportMove& m : r.moves)
-      h += QStringLiteral("<tr><td class=\"path\">%1</td><td class=\"path\">%2</td></tr>")
-               .arg(FileLink(m.from), Shown(m.to));
-    h += QStringLiteral("</tbody></table>");
-    h += CutNote(static_cast<std::int64_t>(r.moves.size()), r.moves_total, QStringLiteral("moves"),
-                 l);
+    h += MovePart(r, l);
   }
   h += QStringLiteral("</section>\n");
+  return h;
+}
 
-  // ---- Boilerplate.
+// The most repeated sentences.
+QString BoilerplateSection(const CorpusReport& r, const QLocale& l) {
+  QString h;
   h += QStringLiteral("<section id=\"boilerplate\"><h2>Boilerplate</h2>");
   if (r.chunks.empty()) {
     h += QStringLiteral("<p>No sentence recurs across the texts.</p>");
@@ -582,8 +609,12 @@ QByteArray CorpusReportHtml(const CorpusReport& r, const QLocale& l) {
     h += QStringLiteral("</tbody></table>");
   }
   h += QStringLiteral("</section>\n");
+  return h;
+}
 
-  // ---- Pictures.
+// The histogram of sizes, the time line, the encodings and the folders with findings.
+QString PicturesSection(const CorpusReport& r, const QLocale& l) {
+  QString h;
   h += QStringLiteral(
       "<section id=\"pictures\"><h2>Pictures</h2><h3>Text sizes</h3>"
       "<p class=\"muted\">Files by size in bytes, on a logarithmic scale: each bar holds the files "
@@ -630,8 +661,12 @@ QByteArray CorpusReportHtml(const CorpusReport& r, const QLocale& l) {
   h += QStringLiteral("<h3>Encodings</h3>") + EncodingsBar(r, l);
   h += QStringLiteral("<h3>Where the broken files and duplicates lie</h3>") + FolderChart(r, l);
   h += QStringLiteral("</section>\n");
+  return h;
+}
 
-  // ---- Problems.
+// The folders and files that could not be read.
+QString ProblemsSection(const CorpusReport& r, const QLocale& l) {
+  QString h;
   h += QStringLiteral("<section id=\"problems\"><h2>Problems</h2>");
   if (r.problems.empty()) {
     h += QStringLiteral("<p>Every folder and file could be read.</p>");
@@ -648,27 +683,79 @@ QByteArray CorpusReportHtml(const CorpusReport& r, const QLocale& l) {
     h += CutNote(static_cast<std::int64_t>(shown), static_cast<std::int64_t>(r.problems.size()),
                  QStringLiteral("problems"), l);
   }
-  h += QStringLiteral("</section>\n</main></body></html>\n");
+  h += QStringLiteral("</section>\n");
+  return h;
+}
+
+}  // namespace
+
+QString ReportRunSummary(const CorpusReport& r) {
+  if (r.stopped) return StoppedSummary(r.texts_read, r.files);
+  if (r.files == 0) return CheckedSummary(0, QStringLiteral("the folder holds no files"));
+  QStringList found;
+  auto add = [&](std::int64_t n, const QString& one, const QString& many) {
+    if (n > 0) found << CountOf(n, one, many);
+  };
+  add(r.broken_total, QStringLiteral("broken"), QStringLiteral("broken"));
+  add(r.spare_copies, QStringLiteral("spare near-duplicate copy"),
+      QStringLiteral("spare near-duplicate copies"));
+  add(r.name_duplicate_files, QStringLiteral("file with a shared name"),
+      QStringLiteral("files with shared names"));
+  add(r.chunks_total, QStringLiteral("repeated sentence"), QStringLiteral("repeated sentences"));
+  add(r.unreadable_files, QStringLiteral("unreadable"), QStringLiteral("unreadable"));
+  return CheckedSummary(r.files, found.isEmpty() ? QStringLiteral("nothing to worry about")
+                                                 : found.join(QStringLiteral(", ")));
+}
+
+QByteArray CorpusReportHtml(const CorpusReport& r, const QLocale& l) {
+  QString h;
+  h.reserve(1 << 20);
+  h += PageHead(r, l);
+  h += SummarySection(r, l);
+  h += BrokenSection(r, l);
+  h += DuplicatesSection(r, l);
+  h += BoilerplateSection(r, l);
+  h += PicturesSection(r, l);
+  h += ProblemsSection(r, l);
+  h += QStringLiteral("</main></body></html>\n");
   return h.toUtf8();
 }
 
-QJsonObject CorpusReportJson(const CorpusReport& r) {
+namespace {
+
+// The verdict lines, in the C locale.
+QJsonArray VerdictsJson(const CorpusReport& r) {
   const QLocale c = QLocale::c();
   QJsonArray verdicts;
   for (const ReportVerdict& v : ReportVerdicts(r, c))
     verdicts.append(QJsonObject{{QStringLiteral("check"), v.check},
                                 {QStringLiteral("ok"), v.ok},
                                 {QStringLiteral("text"), v.text}});
+  return verdicts;
+}
+
+// Texts by encoding.
+QJsonArray EncodingsJson(const CorpusReport& r) {
   QJsonArray encodings;
   for (const ReportCount& e : r.encodings)
     encodings.append(QJsonObject{{QStringLiteral("encoding"), e.name},
                                  {QStringLiteral("files"), static_cast<double>(e.count)}});
+  return encodings;
+}
+
+// The broken files listed.
+QJsonArray BrokenJson(const CorpusReport& r) {
   QJsonArray broken;
   for (const ReportBrokenFile& b : r.broken)
     broken.append(QJsonObject{{QStringLiteral("file"), DisplayName(b.path)},
                               {QStringLiteral("test"), b.test},
                               {QStringLiteral("note"), b.note},
                               {QStringLiteral("distance"), Rounded(b.distance)}});
+  return broken;
+}
+
+// The duplicate-name groups listed.
+QJsonArray NameGroupsJson(const CorpusReport& r) {
   QJsonArray names;
   for (const ReportNameGroup& g : r.name_groups) {
     QJsonArray paths;
@@ -676,6 +763,11 @@ QJsonObject CorpusReportJson(const CorpusReport& r) {
     names.append(QJsonObject{{QStringLiteral("name"), DisplayName(g.name)},
                              {QStringLiteral("files"), paths}});
   }
+  return names;
+}
+
+// The near-duplicate groups listed, members in order.
+QJsonArray NearGroupsJson(const CorpusReport& r) {
   QJsonArray near;
   for (const auto& g : r.near_groups) {
     QJsonArray members;
@@ -688,15 +780,30 @@ QJsonObject CorpusReportJson(const CorpusReport& r) {
                                  {QStringLiteral("keep"), m.keep}});
     near.append(members);
   }
+  return near;
+}
+
+// The moves listed.
+QJsonArray MovesJson(const CorpusReport& r) {
   QJsonArray moves;
   for (const ReportMove& m : r.moves)
     moves.append(QJsonObject{{QStringLiteral("from"), DisplayName(m.from)},
                              {QStringLiteral("to"), DisplayName(m.to)}});
+  return moves;
+}
+
+// The most repeated sentences.
+QJsonArray ChunksJson(const CorpusReport& r) {
   QJsonArray chunks;
   for (const ReportChunk& ch : r.chunks)
     chunks.append(QJsonObject{{QStringLiteral("text"), ch.text},
                               {QStringLiteral("hits"), static_cast<double>(ch.hits)},
                               {QStringLiteral("files"), ch.files}});
+  return chunks;
+}
+
+// The size histogram: each bin with its bounds in bytes.
+QJsonArray SizesJson(const CorpusReport& r) {
   QJsonArray sizes;
   for (std::size_t k = 0; k < r.size_bins.size(); ++k) {
     const double from = k == 0 ? 0 : std::ldexp(1.0, static_cast<int>(k) - 1);
@@ -705,21 +812,42 @@ QJsonObject CorpusReportJson(const CorpusReport& r) {
                              {QStringLiteral("to"), to},
                              {QStringLiteral("files"), static_cast<double>(r.size_bins[k])}});
   }
+  return sizes;
+}
+
+// Texts per month, "YYYY-MM".
+QJsonArray MonthsJson(const CorpusReport& r) {
   QJsonArray months;
   for (const ReportCount& m : r.months)
     months.append(QJsonObject{
         {QStringLiteral("month"), QString(m.name).replace(QLatin1Char('_'), QLatin1Char('-'))},
         {QStringLiteral("files"), static_cast<double>(m.count)}});
+  return months;
+}
+
+// The folders with findings listed.
+QJsonArray FoldersJson(const CorpusReport& r) {
   QJsonArray folders;
   for (const ReportFolder& f : r.by_folder)
     folders.append(QJsonObject{{QStringLiteral("folder"), DisplayName(f.folder)},
                                {QStringLiteral("files"), static_cast<double>(f.files)},
                                {QStringLiteral("broken"), static_cast<double>(f.broken)},
                                {QStringLiteral("duplicates"), static_cast<double>(f.duplicates)}});
+  return folders;
+}
+
+// What could not be read.
+QJsonArray ProblemsJson(const CorpusReport& r) {
   QJsonArray problems;
   for (const FileProblem& p : r.problems)
     problems.append(QJsonObject{{QStringLiteral("file"), DisplayName(p.file)},
                                 {QStringLiteral("reason"), p.reason}});
+  return problems;
+}
+
+}  // namespace
+
+QJsonObject CorpusReportJson(const CorpusReport& r) {
   auto num = [](std::int64_t v) { return static_cast<double>(v); };
   return QJsonObject{
       {QStringLiteral("folder"), DisplayName(r.folder)},
@@ -727,7 +855,7 @@ QJsonObject CorpusReportJson(const CorpusReport& r) {
       {QStringLiteral("seconds"), std::round(r.seconds * 1000) / 1000},
       {QStringLiteral("stopped"), r.stopped},
       {QStringLiteral("options"), QJsonArray::fromStringList(r.options)},
-      {QStringLiteral("verdicts"), verdicts},
+      {QStringLiteral("verdicts"), VerdictsJson(r)},
       {QStringLiteral("summary"),
        QJsonObject{{QStringLiteral("files"), num(r.files)},
                    {QStringLiteral("folders"), num(r.folders)},
@@ -735,7 +863,7 @@ QJsonObject CorpusReportJson(const CorpusReport& r) {
                    {QStringLiteral("characters"), num(r.text_characters)},
                    {QStringLiteral("empty_files"), num(r.empty_files)},
                    {QStringLiteral("unreadable_files"), num(r.unreadable_files)},
-                   {QStringLiteral("encodings"), encodings}}},
+                   {QStringLiteral("encodings"), EncodingsJson(r)}}},
       {QStringLiteral("broken"),
        QJsonObject{
            {QStringLiteral("total"), num(r.broken_total)},
@@ -747,11 +875,11 @@ QJsonObject CorpusReportJson(const CorpusReport& r) {
            {QStringLiteral("digraph_threshold"), Rounded(r.digraph_threshold)},
            {QStringLiteral("digraph_median"), Rounded(r.digraph_median)},
            {QStringLiteral("digraph_mad"), Rounded(r.digraph_mad)},
-           {QStringLiteral("files"), broken}}},
+           {QStringLiteral("files"), BrokenJson(r)}}},
       {QStringLiteral("duplicate_names"),
        QJsonObject{{QStringLiteral("groups_total"), num(r.name_groups_total)},
                    {QStringLiteral("files"), num(r.name_duplicate_files)},
-                   {QStringLiteral("groups"), names}}},
+                   {QStringLiteral("groups"), NameGroupsJson(r)}}},
       {QStringLiteral("near_duplicates"),
        QJsonObject{{QStringLiteral("groups_total"), num(r.near_groups_total)},
                    {QStringLiteral("files"), num(r.near_duplicate_files)},
@@ -759,10 +887,10 @@ QJsonObject CorpusReportJson(const CorpusReport& r) {
                    {QStringLiteral("spare_bytes"), num(r.spare_bytes)},
                    {QStringLiteral("share_of_files"), Rounded(Share(r.spare_copies, r.files))},
                    {QStringLiteral("share_of_bytes"), Rounded(Share(r.spare_bytes, r.bytes))},
-                   {QStringLiteral("groups"), near},
+                   {QStringLiteral("groups"), NearGroupsJson(r)},
                    {QStringLiteral("moves_total"), num(r.moves_total)},
                    {QStringLiteral("moves_refused"), num(r.moves_refused)},
-                   {QStringLiteral("moves"), moves},
+                   {QStringLiteral("moves"), MovesJson(r)},
                    {QStringLiteral("command"), r.move_command}}},
       {QStringLiteral("boilerplate"),
        QJsonObject{{QStringLiteral("chunks_total"), num(r.chunks_total)},
@@ -771,12 +899,12 @@ QJsonObject CorpusReportJson(const CorpusReport& r) {
                     Rounded(std::min(1.0, Share(r.chunk_characters, r.text_characters)))},
                    {QStringLiteral("top_share_of_text"),
                     Rounded(std::min(1.0, Share(r.top_chunk_characters, r.text_characters)))},
-                   {QStringLiteral("chunks"), chunks}}},
+                   {QStringLiteral("chunks"), ChunksJson(r)}}},
       {QStringLiteral("pictures"),
-       QJsonObject{{QStringLiteral("sizes"), sizes},
-                   {QStringLiteral("months"), months},
-                   {QStringLiteral("folders"), folders},
+       QJsonObject{{QStringLiteral("sizes"), SizesJson(r)},
+                   {QStringLiteral("months"), MonthsJson(r)},
+                   {QStringLiteral("folders"), FoldersJson(r)},
                    {QStringLiteral("folders_with_findings"), num(r.folders_with_findings)}}},
-      {QStringLiteral("problems"), problems},
+      {QStringLiteral("problems"), ProblemsJson(r)},
   };
 }

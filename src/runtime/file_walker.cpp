@@ -270,219 +270,294 @@ void FileWalker::Problem(const QString& file, const QString& reason, const QStri
 
 bool FileWalker::HeadDirExists() const { return IsExistingFolder(HeadDir); }
 
-int FileWalker::IterateFindingFiles() {
-  Clear();
-  stopped_.store(false);
-  if (HeadDir.isEmpty()) return 0;
-  QString head = QDir::cleanPath(QDir(HeadDir).absolutePath());
-  const FileMaskMatcher matcher(FileMask);
+// One walk of the folder tree: the folders still to walk, the folders
+// already walked, and the files whose sizes and dates are being read.
+class FileWalker::TreeWalk {
+ public:
+  explicit TreeWalk(FileWalker& walker)
+      : walker_(walker), matcher_(walker.FileMask), entry_buffer_(64 * 1024) {}
 
+  void Run(const QString& head) {
+    stack_.push_back(Pending{NativeFromName(head), -1});
+    Pending cur;
+    while (NextFolder(&cur)) {
+      YieldToEvents();
+      WalkFolder(cur);
+      first_ = false;
+    }
+    std::vector<int> vanished = PlaceDetails();
+    if (walker_.OneNamePerFile) KeepOneNamePerFile(&vanished);
+    if (!vanished.empty()) walker_.found_.RemoveEntries(std::move(vanished));
+  }
+
+ private:
   struct Pending {
     QByteArray path;  // native, no trailing slash
     int top_index;    // which top-level entry it descends from (for progress)
     bool through_link = false;
   };
-  std::set<std::pair<dev_t, ino_t>> visited;
-  std::vector<Pending> stack;
-  stack.push_back(Pending{NativeFromName(head), -1});
-  // With OneNamePerFile: folders reached through a link, walked last, and
-  // which file each found entry is (by its index in the found list).
-  std::vector<Pending> linked_folders;
+  // Which file a found entry is, for OneNamePerFile.
   struct Identity {
     dev_t device = 0;
     ino_t inode = 0;
     bool known = false;
     bool through_link = false;
   };
-  std::vector<Identity> identities;
-  auto note_identity = [&](int index, dev_t device, ino_t inode, bool through_link) {
-    if (static_cast<std::size_t>(index) >= identities.size())
-      identities.resize(static_cast<std::size_t>(index) + 1);
-    identities[static_cast<std::size_t>(index)] = Identity{device, inode, true, through_link};
+  struct Subfolder {
+    QString name;
+    QByteArray path;
+    bool through_link;
   };
-  int top_count = 0;
-  int last_percent = -1;
-  LocalDayNumbers day_numbers;
-  bool first = true;
-  std::unique_ptr<FolderDetailsHelper> helper;
-  std::vector<std::unique_ptr<FolderDetailsHelper::Job>> inline_jobs;
-  std::vector<char> entry_buffer(64 * 1024);
+  // What walking one folder gathers.
+  struct Folder {
+    const Pending& pending;
+    int dfd;
+    QString name;  // with a trailing slash
+    int number = -1;
+    std::vector<Subfolder> subfolders;
+    std::unique_ptr<FolderDetailsHelper::Job> job;
+  };
+  // What a folder entry turned out to be.
+  struct Entry {
+    const char* name;
+    unsigned char type;
+    bool is_link;
+    bool have_stat = false;
+    struct stat st;
+  };
 
-  while (!stack.empty() || !linked_folders.empty()) {
-    if (stopped_.load() || global_panic_state.load() >= 2) break;
-    if (stack.empty()) {
-      stack.assign(std::make_move_iterator(linked_folders.rbegin()),
-                   std::make_move_iterator(linked_folders.rend()));
-      linked_folders.clear();
+  // The next folder to walk: the stack first, then the folders reached
+  // through a link. False when the walk is over or stopped.
+  bool NextFolder(Pending* cur) {
+    if (walker_.stopped_.load() || global_panic_state.load() >= 2) return false;
+    if (stack_.empty()) {
+      if (linked_folders_.empty()) return false;
+      stack_.assign(std::make_move_iterator(linked_folders_.rbegin()),
+                    std::make_move_iterator(linked_folders_.rend()));
+      linked_folders_.clear();
     }
-    Pending cur = std::move(stack.back());
-    stack.pop_back();
-    YieldToEvents();
+    *cur = std::move(stack_.back());
+    stack_.pop_back();
+    return true;
+  }
 
+  void WalkFolder(const Pending& cur) {
     const int dfd = ::open(cur.path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dfd < 0) {
       const QString reason = NativeError(errno);
       const QString path = NameFromNative(cur.path);
-      Problem(path, reason,
-              QStringLiteral("Cannot read folder \"%1\": %2").arg(DisplayName(path), reason));
-      first = false;
-      continue;
+      walker_.Problem(
+          path, reason,
+          QStringLiteral("Cannot read folder \"%1\": %2").arg(DisplayName(path), reason));
+      return;
     }
     struct stat dst;
-    if (::fstat(dfd, &dst) == 0) {
-      if (!visited.insert({dst.st_dev, dst.st_ino}).second) {
-        ::close(dfd);  // reached again through a link: walked already
-        continue;
-      }
+    if (::fstat(dfd, &dst) == 0 && !visited_.insert({dst.st_dev, dst.st_ino}).second) {
+      ::close(dfd);  // reached again through a link: walked already
+      return;
     }
-    FolderEntryReader entries(dfd, entry_buffer);
-    const QString folder = NameFromNative(cur.path) + QLatin1Char('/');
-    int folder_number = -1;
-    struct Subfolder {
-      QString name;
-      QByteArray path;
-      bool through_link;
-    };
-    std::vector<Subfolder> subdirs;
-    std::unique_ptr<FolderDetailsHelper::Job> job;
-
-    while (const struct dirent64* e = entries.Next()) {
-      const char* nm = e->d_name;
-      if (nm[0] == '.' && (nm[1] == 0 || (nm[1] == '.' && nm[2] == 0))) continue;
-      if (SkipHidden && nm[0] == '.') continue;
-      unsigned char type = e->d_type;
-      struct stat st;
-      bool have_stat = false;
-      bool is_link = type == DT_LNK;
-      if (type == DT_UNKNOWN && OneNamePerFile) {
-        if (::fstatat(dfd, nm, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
-        is_link = S_ISLNK(st.st_mode);
-      }
-      if (type == DT_UNKNOWN || type == DT_LNK) {
-        // Follow links to learn what they point at; a dangling link is skipped.
-        if (::fstatat(dfd, nm, &st, 0) != 0) continue;
-        have_stat = true;
-        type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISREG(st.st_mode) ? DT_REG : DT_UNKNOWN;
-      }
-      if (type == DT_DIR) {
-        if (!IncludeSubFolders) continue;
-        const QString name = NameFromNative(std::string_view(nm));
-        if (!excluded_.isEmpty() && excluded_.contains(name.toLower())) continue;
-        QByteArray child = cur.path;
-        if (!child.endsWith('/')) child += '/';
-        child += nm;
-        subdirs.push_back(Subfolder{name, std::move(child), cur.through_link || is_link});
-        continue;
-      }
-      if (type != DT_REG) continue;
-      // Most names are plain ASCII, which reads as Latin-1 without any
-      // check; any other name keeps its bytes (see native_names.h).
-      QString name =
-          IsPlainAscii(nm) ? QString::fromLatin1(nm) : NameFromNative(std::string_view(nm));
-      if (!matcher.Matches(name)) continue;
-      if (folder_number < 0) folder_number = found_.AddFolder(folder);
-      if (!ReadDetails && !OneNamePerFile) {
-        found_.AddOne(folder_number, std::move(name), 0, 0);
-        continue;
-      }
-      if (have_stat) {
-        const int index =
-            found_.AddOne(folder_number, std::move(name), static_cast<std::int64_t>(st.st_size),
-                          day_numbers.Of(st.st_mtim.tv_sec, st.st_mtim.tv_nsec));
-        if (OneNamePerFile) note_identity(index, st.st_dev, st.st_ino, cur.through_link || is_link);
-        continue;
-      }
-      // Size and date come from the helper; the entry keeps its place.
-      if (!job) {
-        job = std::make_unique<FolderDetailsHelper::Job>();
-        job->through_link = cur.through_link;
-        job->indexes.reserve(64);
-        job->name_starts.reserve(64);
-        job->names.reserve(64 * 24);
-      }
-      job->indexes.push_back(found_.AddOne(folder_number, std::move(name), 0, 0));
-      job->name_starts.push_back(job->names.size());
-      job->names.append(nm);
-      job->names.push_back('\0');
-    }
-    if (job) {
-      if (!helper) helper = std::make_unique<FolderDetailsHelper>();
-      if (helper->HasRoom()) {
-        job->dfd = ::fcntl(dfd, F_DUPFD_CLOEXEC, 0);
-        if (job->dfd >= 0) helper->Submit(std::move(job));
-      }
-      if (job) {
-        // The helper has enough to do, or no descriptor was left to hand
-        // over: ask here, with the folder still open.
-        job->dfd = dfd;
-        FolderDetailsHelper::TakeDetails(*job);
-        job->dfd = -1;
-        inline_jobs.push_back(std::move(job));
-      }
-    }
+    Folder folder{cur, dfd, NameFromNative(cur.path) + QLatin1Char('/'), -1, {}, nullptr};
+    FolderEntryReader entries(dfd, entry_buffer_);
+    while (const struct dirent64* e = entries.Next()) TakeEntry(folder, e);
+    if (folder.job) HandOverDetails(folder);
     ::close(dfd);
+    PushSubfolders(cur, std::move(folder.subfolders));
+    ShowProgress(cur);
+  }
 
-    // Sub-folders in descending name order on the stack, so that they are
-    // walked in ascending order.
+  // Learns what an entry is, following links; false for entries the walk
+  // passes over ("." and "..", hidden names, dangling links).
+  bool Classify(int dfd, const struct dirent64* e, Entry* entry) const {
+    const char* nm = e->d_name;
+    if (nm[0] == '.' && (nm[1] == 0 || (nm[1] == '.' && nm[2] == 0))) return false;
+    if (walker_.SkipHidden && nm[0] == '.') return false;
+    entry->name = nm;
+    entry->type = e->d_type;
+    entry->is_link = entry->type == DT_LNK;
+    if (entry->type == DT_UNKNOWN && walker_.OneNamePerFile) {
+      if (::fstatat(dfd, nm, &entry->st, AT_SYMLINK_NOFOLLOW) != 0) return false;
+      entry->is_link = S_ISLNK(entry->st.st_mode);
+    }
+    if (entry->type == DT_UNKNOWN || entry->type == DT_LNK) {
+      // Follow links to learn what they point at; a dangling link is skipped.
+      if (::fstatat(dfd, nm, &entry->st, 0) != 0) return false;
+      entry->have_stat = true;
+      entry->type = S_ISDIR(entry->st.st_mode)   ? DT_DIR
+                    : S_ISREG(entry->st.st_mode) ? DT_REG
+                                                 : DT_UNKNOWN;
+    }
+    return true;
+  }
+
+  void TakeEntry(Folder& folder, const struct dirent64* e) {
+    Entry entry;
+    if (!Classify(folder.dfd, e, &entry)) return;
+    if (entry.type == DT_DIR) {
+      if (walker_.IncludeSubFolders) TakeSubfolder(folder, entry);
+      return;
+    }
+    if (entry.type == DT_REG) TakeFile(folder, entry);
+  }
+
+  void TakeSubfolder(Folder& folder, const Entry& entry) {
+    const QString name = NameFromNative(std::string_view(entry.name));
+    if (!walker_.excluded_.isEmpty() && walker_.excluded_.contains(name.toLower())) return;
+    QByteArray child = folder.pending.path;
+    if (!child.endsWith('/')) child += '/';
+    child += entry.name;
+    folder.subfolders.push_back(
+        Subfolder{name, std::move(child), folder.pending.through_link || entry.is_link});
+  }
+
+  void TakeFile(Folder& folder, const Entry& entry) {
+    const char* nm = entry.name;
+    // Most names are plain ASCII, which reads as Latin-1 without any
+    // check; any other name keeps its bytes (see native_names.h).
+    QString name =
+        IsPlainAscii(nm) ? QString::fromLatin1(nm) : NameFromNative(std::string_view(nm));
+    if (!matcher_.Matches(name)) return;
+    FolderFileList& found = walker_.found_;
+    if (folder.number < 0) folder.number = found.AddFolder(folder.name);
+    if (!walker_.ReadDetails && !walker_.OneNamePerFile) {
+      found.AddOne(folder.number, std::move(name), 0, 0);
+      return;
+    }
+    if (entry.have_stat) {
+      const struct stat& st = entry.st;
+      const int index =
+          found.AddOne(folder.number, std::move(name), static_cast<std::int64_t>(st.st_size),
+                       day_numbers_.Of(st.st_mtim.tv_sec, st.st_mtim.tv_nsec));
+      if (walker_.OneNamePerFile)
+        NoteIdentity(index, st.st_dev, st.st_ino, folder.pending.through_link || entry.is_link);
+      return;
+    }
+    // Size and date come from the helper; the entry keeps its place.
+    if (!folder.job) {
+      folder.job = std::make_unique<FolderDetailsHelper::Job>();
+      folder.job->through_link = folder.pending.through_link;
+      folder.job->indexes.reserve(64);
+      folder.job->name_starts.reserve(64);
+      folder.job->names.reserve(64 * 24);
+    }
+    FolderDetailsHelper::Job& job = *folder.job;
+    job.indexes.push_back(found.AddOne(folder.number, std::move(name), 0, 0));
+    job.name_starts.push_back(job.names.size());
+    job.names.append(nm);
+    job.names.push_back('\0');
+  }
+
+  // Gives the folder's files to the helper, or asks for their details here
+  // when the helper has enough to do or no descriptor is left to hand over.
+  void HandOverDetails(Folder& folder) {
+    if (!helper_) helper_ = std::make_unique<FolderDetailsHelper>();
+    if (helper_->HasRoom()) {
+      folder.job->dfd = ::fcntl(folder.dfd, F_DUPFD_CLOEXEC, 0);
+      if (folder.job->dfd >= 0) {
+        helper_->Submit(std::move(folder.job));
+        return;
+      }
+    }
+    folder.job->dfd = folder.dfd;
+    FolderDetailsHelper::TakeDetails(*folder.job);
+    folder.job->dfd = -1;
+    inline_jobs_.push_back(std::move(folder.job));
+  }
+
+  // Sub-folders in descending name order on the stack, so that they are
+  // walked in ascending order.
+  void PushSubfolders(const Pending& cur, std::vector<Subfolder> subdirs) {
     std::sort(subdirs.begin(), subdirs.end(), [](const auto& a, const auto& b) {
       const int c = a.name.compare(b.name, Qt::CaseInsensitive);
       return c != 0 ? c > 0 : a.name > b.name;
     });
-    if (first) top_count = static_cast<int>(subdirs.size());
+    if (first_) top_count_ = static_cast<int>(subdirs.size());
     for (std::size_t k = 0; k < subdirs.size(); ++k) {
-      const int top = first ? static_cast<int>(subdirs.size() - 1 - k) : cur.top_index;
+      const int top = first_ ? static_cast<int>(subdirs.size() - 1 - k) : cur.top_index;
       Pending next{std::move(subdirs[k].path), top, subdirs[k].through_link};
-      if (OneNamePerFile && next.through_link) {
-        linked_folders.push_back(std::move(next));
-      } else {
-        stack.push_back(std::move(next));
-      }
-    }
-    if (OnFilesProgress && top_count > 0 && cur.top_index >= 0) {
-      const int pct = static_cast<int>(100LL * cur.top_index / top_count);
-      if (pct != last_percent) {
-        last_percent = pct;
-        OnFilesProgress(pct);
-      }
-    }
-    first = false;
-  }
-  // Put the sizes and dates in place; files that vanished or stopped being
-  // plain files meanwhile are dropped.
-  std::vector<std::unique_ptr<FolderDetailsHelper::Job>> jobs;
-  if (helper) jobs = helper->Finish();
-  for (auto& j : inline_jobs) jobs.push_back(std::move(j));
-  std::vector<int> vanished;
-  for (const auto& j : jobs) {
-    for (std::size_t k = 0; k < j->indexes.size(); ++k) {
-      const FolderDetailsHelper::Details& d = j->details[k];
-      if (!d.regular) {
-        vanished.push_back(j->indexes[k]);
-        continue;
-      }
-      if (OneNamePerFile) note_identity(j->indexes[k], d.device, d.inode, j->through_link);
-      if (ReadDetails)
-        found_.SetSizeAndTime(j->indexes[k], d.size, day_numbers.Of(d.seconds, d.nanoseconds));
+      if (walker_.OneNamePerFile && next.through_link)
+        linked_folders_.push_back(std::move(next));
+      else
+        stack_.push_back(std::move(next));
     }
   }
-  if (OneNamePerFile) {
-    // Among the names of one file keep the first reached without a link, or
-    // else the first of all.
+
+  // Progress counts the top-level folders walked.
+  void ShowProgress(const Pending& cur) {
+    if (!walker_.OnFilesProgress || top_count_ <= 0 || cur.top_index < 0) return;
+    const int pct = static_cast<int>(100LL * cur.top_index / top_count_);
+    if (pct == last_percent_) return;
+    last_percent_ = pct;
+    walker_.OnFilesProgress(pct);
+  }
+
+  void NoteIdentity(int index, dev_t device, ino_t inode, bool through_link) {
+    if (static_cast<std::size_t>(index) >= identities_.size())
+      identities_.resize(static_cast<std::size_t>(index) + 1);
+    identities_[static_cast<std::size_t>(index)] = Identity{device, inode, true, through_link};
+  }
+
+  // Puts the sizes and dates in place; returns the files that vanished or
+  // stopped being plain files meanwhile, which are to be dropped.
+  std::vector<int> PlaceDetails() {
+    std::vector<std::unique_ptr<FolderDetailsHelper::Job>> jobs;
+    if (helper_) jobs = helper_->Finish();
+    for (auto& j : inline_jobs_) jobs.push_back(std::move(j));
+    std::vector<int> vanished;
+    for (const auto& j : jobs) {
+      for (std::size_t k = 0; k < j->indexes.size(); ++k) {
+        const FolderDetailsHelper::Details& d = j->details[k];
+        if (!d.regular) {
+          vanished.push_back(j->indexes[k]);
+          continue;
+        }
+        if (walker_.OneNamePerFile) NoteIdentity(j->indexes[k], d.device, d.inode, j->through_link);
+        if (walker_.ReadDetails)
+          walker_.found_.SetSizeAndTime(j->indexes[k], d.size,
+                                        day_numbers_.Of(d.seconds, d.nanoseconds));
+      }
+    }
+    return vanished;
+  }
+
+  // Among the names of one file keeps the first reached without a link, or
+  // else the first of all; the others join vanished.
+  void KeepOneNamePerFile(std::vector<int>* vanished) const {
     std::map<std::pair<dev_t, ino_t>, int> kept;
-    for (std::size_t i = 0; i < identities.size(); ++i) {
-      const Identity& id = identities[i];
+    for (std::size_t i = 0; i < identities_.size(); ++i) {
+      const Identity& id = identities_[i];
       if (!id.known) continue;
       auto [it, fresh] = kept.emplace(std::make_pair(id.device, id.inode), static_cast<int>(i));
       if (fresh) continue;
-      if (identities[static_cast<std::size_t>(it->second)].through_link && !id.through_link) {
-        vanished.push_back(it->second);
+      if (identities_[static_cast<std::size_t>(it->second)].through_link && !id.through_link) {
+        vanished->push_back(it->second);
         it->second = static_cast<int>(i);
       } else {
-        vanished.push_back(static_cast<int>(i));
+        vanished->push_back(static_cast<int>(i));
       }
     }
   }
-  if (!vanished.empty()) found_.RemoveEntries(std::move(vanished));
+
+  FileWalker& walker_;
+  const FileMaskMatcher matcher_;
+  std::set<std::pair<dev_t, ino_t>> visited_;
+  std::vector<Pending> stack_;
+  // With OneNamePerFile: folders reached through a link, walked last.
+  std::vector<Pending> linked_folders_;
+  std::vector<Identity> identities_;
+  int top_count_ = 0;
+  int last_percent_ = -1;
+  bool first_ = true;
+  LocalDayNumbers day_numbers_;
+  std::unique_ptr<FolderDetailsHelper> helper_;
+  std::vector<std::unique_ptr<FolderDetailsHelper::Job>> inline_jobs_;
+  std::vector<char> entry_buffer_;
+};
+
+int FileWalker::IterateFindingFiles() {
+  Clear();
+  stopped_.store(false);
+  if (HeadDir.isEmpty()) return 0;
+  TreeWalk(*this).Run(QDir::cleanPath(QDir(HeadDir).absolutePath()));
   if (OnFilesProgress && !stopped_.load()) OnFilesProgress(100);
   return found_.Count();
 }

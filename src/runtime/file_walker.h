@@ -92,6 +92,7 @@ class FileWalker {
   bool HeadDirExists() const;
 
  private:
+  class TreeWalk;
   void Problem(const QString& file, const QString& reason, const QString& text);
   QStringList excluded_;
   FolderFileList found_;

@@ -61,6 +61,11 @@ TEST(ReportCli, WritesThePageAndTheObjectWithTheSameNumbers) {
   EXPECT_EQ(text.code, 0);
   EXPECT_TRUE(text.out.contains("4 files")) << text.out.toStdString();
   EXPECT_TRUE(text.out.contains("Report written to")) << text.out.toStdString();
+  // The run's one closing line, last on stderr.
+  const QStringList err = QString::fromUtf8(text.err).trimmed().split(QLatin1Char('\n'));
+  EXPECT_TRUE(err.last().startsWith(
+      S("Checked 4 files: 2 broken, 1 spare near-duplicate copy, 2 files with shared names")))
+      << text.err.toStdString();
 }
 
 TEST(ReportCli, UnusableInputAndOutputEndWithTwoAndUnreadableFilesWithThree) {
@@ -72,6 +77,7 @@ TEST(ReportCli, UnusableInputAndOutputEndWithTwoAndUnreadableFilesWithThree) {
   CliResult r = RunCli({S("report"), S("-o"), page, t.Path(S("missing"))});
   EXPECT_EQ(r.code, 2);
   EXPECT_TRUE(r.err.contains("no such folder")) << r.err.toStdString();
+  EXPECT_TRUE(r.err.contains("Folder not found: ")) << r.err.toStdString();
   r = RunCli({S("report"), corpus});  // neither a page nor --json
   EXPECT_EQ(r.code, 2);
   r = RunCli({S("report"), S("-o"), corpus, corpus});  // the output is a folder

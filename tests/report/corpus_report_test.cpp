@@ -7,8 +7,10 @@
 #include <QJsonObject>
 #include <algorithm>
 
+#include "boilerplate/repeated_chunks.h"
 #include "report/mixed_corpus.h"
 #include "report/report_writers.h"
+#include "runtime/file_walker.h"
 #include "runtime/native_names.h"
 #include "support/test_support.h"
 
@@ -142,6 +144,55 @@ TEST(CorpusReport, ProfileMemoryBoundAndListLimitKeepTheCounts) {
   EXPECT_EQ(r.broken[0].path, corpus.Path(QStringLiteral("blog/damaged.txt")));
   EXPECT_EQ(r.by_folder.size(), 1u);
   EXPECT_EQ(r.folders_with_findings, 2);
+}
+
+// The report cuts each text's sentences in its one reading; a text too long
+// to wait cut in memory is left to the boilerplate engine. Either way the
+// counts are the boilerplate tool's own. The digraph profiles kept between
+// reading and comparing give the distances a second reading gives.
+TEST(CorpusReport, SharedReadingCountsAsTheSeparateTools) {
+  TextDecodingScope decoding(QStringLiteral("auto"));
+  MixedCorpus corpus;
+  // Over a million characters of sentences, with the notice inside.
+  QString longest;
+  for (int k = 0; longest.size() < 1200000; ++k) longest += Prose(900 + k % 50, 40) + kNotice;
+  corpus.Add(QStringLiteral("news/long.txt"), longest.toUtf8(), MidMonth(2020, 2));
+
+  CorpusReportOptions o = OptionsFor(corpus);
+  o.threads = 2;
+  const CorpusReport r = MakeCorpusReport(o);
+  RepeatedChunks separate;
+  separate.SetSettings(false, o.tag_span, o.boilerplate_min_hits, o.boilerplate_min_length, {}, {},
+                       {});
+  FileWalker walk;
+  walk.HeadDir = corpus.tree.Root();
+  walk.IncludeSubFolders = true;
+  walk.IterateFindingFiles();
+  walk.BuildDetailedList(FileSortOrder::ByName);
+  separate.AddTextFiles(walk.FilesFound().GetAsStringlist());
+  separate.SortDescendingFreq();
+  ASSERT_EQ(r.chunks_total, separate.Chunks().Count());
+  ASSERT_GE(r.chunks.size(), 2u);
+  std::int64_t characters = 0;
+  for (int i = 0; i < separate.Chunks().Count(); ++i)
+    characters += separate.Chunks().Total(i) * separate.Chunks().Strings(i).size();
+  EXPECT_EQ(r.chunk_characters, characters);
+  for (std::size_t i = 0; i < r.chunks.size(); ++i) {
+    const int k = static_cast<int>(i);
+    EXPECT_EQ(r.chunks[i].text, separate.Chunks().Strings(k));
+    EXPECT_EQ(r.chunks[i].hits, separate.Chunks().Total(k));
+    EXPECT_EQ(r.chunks[i].files, separate.Chunks().GetAListOfOccurrences(k).Count());
+  }
+
+  // Every profile read again for the comparison: the same distances.
+  o.profile_memory_bytes = 0;
+  const CorpusReport reread = MakeCorpusReport(o);
+  EXPECT_EQ(reread.digraph_tested, r.digraph_tested);
+  EXPECT_DOUBLE_EQ(reread.digraph_median, r.digraph_median);
+  EXPECT_DOUBLE_EQ(reread.digraph_mad, r.digraph_mad);
+  ASSERT_EQ(reread.broken.size(), r.broken.size());
+  for (std::size_t i = 0; i < r.broken.size(); ++i)
+    EXPECT_DOUBLE_EQ(reread.broken[i].distance, r.broken[i].distance) << i;
 }
 
 TEST(CorpusReport, KnownGoodReferenceAndStop) {
