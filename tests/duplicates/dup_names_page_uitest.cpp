@@ -1,5 +1,6 @@
 #include <QDir>
 #include <QHeaderView>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QThread>
 #include <QtTest>
@@ -202,6 +203,19 @@ class DupNamesPageTest : public QObject {
     QCOMPARE(host.Summaries().last(),
              QStringLiteral("Checked 7 files: 3 files of folder 2 share 2 names with folder 1"));
 
+    // A new search shows its results from the top, wherever the last one was left.
+    for (int k = 0; k < 60; ++k) {
+      t.Write(QStringLiteral("one/n%1.txt").arg(k), "1");
+      t.Write(QStringLiteral("two/n%1.txt").arg(k), "2");
+    }
+    page.resize(600, 400);
+    page.show();
+    RunSearch(page);
+    page.results->scrollToBottom();
+    QVERIFY(page.results->verticalScrollBar()->value() > 0);
+    RunSearch(page);
+    QCOMPARE(page.results->verticalScrollBar()->value(), 0);
+
     // A second search that finds nothing empties the tree and leaves Expand off.
     QVERIFY(QDir().mkpath(t.Path("empty")));
     page.folder2_edit->SetFolder(t.Path("empty"));
@@ -209,13 +223,13 @@ class DupNamesPageTest : public QObject {
     QCOMPARE(page.results->model()->rowCount(), 0);
     QVERIFY(!page.expand_button->isEnabled());
     QVERIFY(host.Status().contains(QStringLiteral("folder 2: 0 files")));
-    QCOMPARE(host.Summaries().last(), QStringLiteral("Checked 3 files: no duplicates"));
-    QCOMPARE(host.runs, 2);
+    QCOMPARE(host.Summaries().last(), QStringLiteral("Checked 63 files: no duplicates"));
+    QCOMPARE(host.runs, 4);
     // A folder that is not there: the closing line says so, and nothing runs.
     page.folder2_edit->SetFolder(t.Path("nowhere"));
     page.search_button->click();
     QCOMPARE(host.Summaries().last(), FolderNotFoundSummary(t.Path("nowhere")));
-    QCOMPARE(host.runs, 2);
+    QCOMPARE(host.runs, 4);
   }
 
   // The page as the main window holds it: its real host runs the search on a
