@@ -294,6 +294,19 @@ void DuplicateContentsPage::FitNameColumn() {
 
 QString DuplicateContentsPage::FolderText() const { return folder_edit_->text().trimmed(); }
 
+QString DuplicateContentsPage::UsableFolder() {
+  const QString folder = FolderText();
+  if (folder.isEmpty()) {
+    FormNotFilled(LX("LXFolder"), kHelpContext);
+    return QString();
+  }
+  if (!IsExistingFolder(folder)) {
+    ShowSummary(FolderNotFoundSummary(folder));
+    return QString();
+  }
+  return folder;
+}
+
 void DuplicateContentsPage::SetBusy(bool busy) {
   busy_ = busy;
   search_button_->setEnabled(!busy);
@@ -327,15 +340,8 @@ void DuplicateContentsPage::Search() {
     int asked = 0;
     if (ask_start_percent(&asked)) start_percent = asked;
   }
-  const QString folder = FolderText();
-  if (folder.isEmpty()) {
-    FormNotFilled(LX("LXFolder"), kHelpContext);
-    return;
-  }
-  if (!IsExistingFolder(folder)) {
-    ShowSummary(FolderNotFoundSummary(folder));
-    return;
-  }
+  const QString folder = UsableFolder();
+  if (folder.isEmpty()) return;
   ElapsedTime(true);
   found_label_->clear();
   time_remaining_->clear();
@@ -502,15 +508,8 @@ QStringList DuplicateContentsPage::RenamedByRestore(const QString& folder) const
 
 void DuplicateContentsPage::RestoreMoved() {
   if (busy_ || (host_ && host_->ToolRunning())) return;
-  const QString folder = FolderText();
-  if (folder.isEmpty()) {
-    FormNotFilled(LX("LXFolder"), kHelpContext);
-    return;
-  }
-  if (!IsExistingFolder(folder)) {
-    ShowSummary(FolderNotFoundSummary(folder));
-    return;
-  }
+  const QString folder = UsableFolder();
+  if (folder.isEmpty()) return;
   const QString what = QStringLiteral(
                            "move the files of every \"%1\" folder under %2 back to the folder "
                            "above it, each with the extension .txt")

@@ -78,6 +78,8 @@ class DuplicateContentsPage : public QWidget {
   void BuildResultTable();
   void FitNameColumn();
   QString FolderText() const;
+  // The folder to work on; empty, after saying why, when there is none.
+  QString UsableFolder();
   void SetBusy(bool busy);
   void ShowSummary(const QString& line);
   // Runs work on the host's worker thread, the page busy until done has run.
