@@ -17,6 +17,8 @@
 #include <cstring>
 
 #include "runtime/file_walker.h"
+#include "runtime/native_files.h"
+#include "runtime/run_summary.h"
 #include "runtime/settings.h"
 #include "runtime/text_reader.h"
 
@@ -219,6 +221,11 @@ QString RequireFolder(const QString& path, const QString& what) {
   if (!dir) return Refuse(what, path, QStringLiteral("cannot be read: %1").arg(ErrnoText(errno)));
   ::closedir(dir);
   return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+}
+
+QString UnusableFolderSummary(const QString& path) {
+  return PathExists(path) ? CheckedSummary(0, QStringLiteral("the folder cannot be read"))
+                          : FolderNotFoundSummary(path);
 }
 
 QString RequireFile(const QString& path, const QString& what) {

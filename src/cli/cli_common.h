@@ -113,6 +113,9 @@ class CliProblems {
 // "filter file", "list file", "output folder").
 QString RequireFolder(const QString& path, const QString& what = QStringLiteral("folder"));
 QString RequireFile(const QString& path, const QString& what = QStringLiteral("file"));
+// The closing line of a run whose folder RequireFolder refused: "Folder not
+// found: ..." when it does not exist, else that it cannot be read.
+QString UnusableFolderSummary(const QString& path);
 // A folder that receives output: it may be missing (it is created when
 // written to, so its nearest existing parent must be writable), and when it
 // exists it must be a folder that can be written to.

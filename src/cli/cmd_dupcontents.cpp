@@ -7,6 +7,7 @@
 
 #include "cli/cli_common.h"
 #include "duplicates/dup_contents_moving.h"
+#include "duplicates/dup_contents_rows.h"
 #include "duplicates/dup_contents_search.h"
 #include "duplicates/file_duplicate_contents_seeking.h"
 #include "runtime/dialogs.h"
@@ -17,6 +18,7 @@
 #include "runtime/native_files.h"
 #include "runtime/native_names.h"
 #include "runtime/panic.h"
+#include "runtime/run_summary.h"
 #include "runtime/settings.h"
 #include "runtime/tree_lock.h"
 #include "runtime/word_lists.h"
@@ -51,18 +53,28 @@ DupContentsKeepRule KeepRule(const std::string& keep) {
   return DupContentsKeepRule::Head;
 }
 
-int RunDupContents(const DupContentsOptions& o) {
-  const QString folder = RequireFolder(QStr(o.folder));
-  if (folder.isEmpty()) return kExitBadInput;
-  CliDialogScope dialog_scope(o.common.yes);
+// What one dupcontents run found and did, for PrintHuman or ToJson.
+struct DupContentsRun {
+  DupContentsSeeker seeker;
+  DupContentsSearchResult found;
+  QString folder;
+  bool move = false;
+  bool yes = false;
+  std::vector<PlannedFileMove> plan;
+  std::vector<FileMoveProblem> not_moved;
+  int moved = 0;
+};
+
+// Searches, chooses the files to keep and, when asked, moves the others.
+// Returns the exit status when the run cannot go on, else -1.
+int RunDupContents(const DupContentsOptions& o, DupContentsRun& run, CliProblems& problems) {
   CliProgress progress(o.common.quiet);
   global_panic_state.store(0);
   ElapsedTime(true);
 
   FileWalker walker;
-  DupContentsSeeker seeker;
   DupContentsSearch search;
-  search.folder = folder;
+  search.folder = run.folder;
   search.file_mask = FileTypeMaskOfCliName(QStr(o.types));
   search.criteria.max_days_diff = o.days;
   search.criteria.check_dates = !o.no_dates;
@@ -79,153 +91,179 @@ int RunDupContents(const DupContentsOptions& o) {
     return false;
   };
   progress.Status(QStringLiteral("finding files"));
-  const DupContentsSearchResult found =
-      RunDupContentsSearch(seeker, walker, search, callbacks, [&](int) { progress.Done(); });
+  run.found =
+      RunDupContentsSearch(run.seeker, walker, search, callbacks, [&](int) { progress.Done(); });
   progress.Done();
-  CliProblems problems(o.common.json);
-  problems.Add(found.problems);
-  if (found.files == 0) {
-    return NoFilesToWorkOn(problems, folder, search.file_mask);
-  }
-  const int pairs = found.pairs;
-  const QStringList& empty_files = found.empty_files;
-  seeker.SetKeepByRule(KeepRule(o.keep));
+  problems.Add(run.found.problems);
+  if (run.found.files == 0) return NoFilesToWorkOn(problems, run.folder, search.file_mask);
+  run.seeker.SetKeepByRule(KeepRule(o.keep));
 
-  const DupContentsGroups& groups = seeker.dup_contents_top_list;
-  std::vector<PlannedFileMove> plan;
-  std::vector<FileMoveProblem> not_moved;
-  int moved = 0;
-  if (o.move && o.common.yes) {
-    const TreeMoveLock lock(folder);
+  if (run.move && run.yes) {
+    const TreeMoveLock lock(run.folder);
     if (!lock.Held()) {
       PrintError(lock.Refusal());
       return kExitBadInput;
     }
-    plan = PlanMovesNotKept(seeker, folder);
-    moved = MoveFilesNotKept(seeker, folder, {}, &not_moved);
-  } else if (o.move) {
-    plan = PlanMovesNotKept(seeker, folder, &not_moved);
+    run.plan = PlanMovesNotKept(run.seeker, run.folder);
+    run.moved = MoveFilesNotKept(run.seeker, run.folder, {}, &run.not_moved);
+    for (const FileMoveProblem& p : run.not_moved) problems.Add(p.file, p.reason);
+  } else if (run.move) {
+    run.plan = PlanMovesNotKept(run.seeker, run.folder, &run.not_moved);
   }
-  if (o.common.yes)
-    for (const FileMoveProblem& p : not_moved) problems.Add(p.file, p.reason);
+  return -1;
+}
 
-  if (o.common.json) {
-    QJsonArray jgroups;
-    for (int g = 0; g < groups.Count(); ++g) {
-      const DupContentsGroup group = groups.Group(g);
-      QJsonArray members;
-      for (int m = 0; m < group.dup_contents_list->Count(); ++m) {
-        const DupContentsMember& r = group.dup_contents_list->GetAValue(m);
-        members.append(
-            QJsonObject{{QStringLiteral("file"), DisplayName(seeker.FullFilename(r.file_index))},
-                        {QStringLiteral("tokens"), r.token_count},
-                        {QStringLiteral("token_diff"), r.token_diff},
-                        {QStringLiteral("type_diff"), r.type_diff}});
-      }
-      jgroups.append(QJsonObject{{QStringLiteral("keep"), group.which_to_keep},
-                                 {QStringLiteral("members"), members}});
+QJsonObject ToJson(const DupContentsRun& run, const CliProblems& problems) {
+  const DupContentsGroups& groups = run.seeker.dup_contents_top_list;
+  QJsonArray jgroups;
+  for (int g = 0; g < groups.Count(); ++g) {
+    const DupContentsGroup group = groups.Group(g);
+    QJsonArray members;
+    for (int m = 0; m < group.dup_contents_list->Count(); ++m) {
+      const DupContentsMember& r = group.dup_contents_list->GetAValue(m);
+      members.append(
+          QJsonObject{{QStringLiteral("file"), DisplayName(run.seeker.FullFilename(r.file_index))},
+                      {QStringLiteral("tokens"), r.token_count},
+                      {QStringLiteral("token_diff"), r.token_diff},
+                      {QStringLiteral("type_diff"), r.type_diff}});
     }
-    QJsonObject out{{QStringLiteral("pairs"), pairs},
-                    {QStringLiteral("groups"), jgroups},
-                    {QStringLiteral("empty_files"), DisplayNames(empty_files)}};
-    problems.AddTo(out);
-    if (o.move) {
-      QJsonArray moves;
-      for (const PlannedFileMove& p : plan)
-        moves.append(QJsonObject{{QStringLiteral("from"), DisplayName(p.from)},
-                                 {QStringLiteral("to"), DisplayName(p.to)}});
-      out.insert(QStringLiteral("moves"), moves);
-      out.insert(QStringLiteral("moved"), moved);
-      QJsonArray failed;
-      for (const FileMoveProblem& p : not_moved) failed.append(DisplayName(p.file));
-      out.insert(QStringLiteral("failed"), failed);
-    }
-    problems.AddTo(out);
-    PrintJson(out);
-  } else {
-    for (int g = 0; g < groups.Count(); ++g) {
-      const int keep = groups.WhichToKeep(g);
-      for (int m = 0; m < groups.MemberCount(g); ++m)
-        PrintLine(DisplayName(groups.DupContentsFilename(g, m)) + QLatin1Char('\t') +
-                  groups.DupContentsTokenCountAsText(g, m) + QLatin1Char('\t') +
-                  groups.DupContentsTokensAsText(g, m) + QLatin1Char('\t') +
-                  groups.DupContentsTypesAsText(g, m) + QLatin1Char('\t') +
-                  (m == keep ? LX("LXOK") : LX("LXDelete")));
-      PrintLine(QString());
-    }
-    PrintLine(QStringLiteral("%1 %2 in %3 groups among %4 files")
-                  .arg(LocaleNumber(static_cast<long long>(pairs)), LX("LXNearDuplicates"),
-                       LocaleNumber(static_cast<long long>(groups.Count())),
-                       LocaleNumber(static_cast<long long>(found.files))));
-    if (!empty_files.isEmpty()) {
-      PrintLine(QStringLiteral("Empty files, not compared:"));
-      for (const QString& f : empty_files) PrintLine(QStringLiteral("  ") + DisplayName(f));
-    }
-    if (o.move) {
-      if (o.common.yes) {
-        PrintLine(QStringLiteral("%1 files moved into \"%2\" folders")
-                      .arg(LocaleNumber(static_cast<long long>(moved)), MovedFilesWord()));
-      } else {
-        for (const PlannedFileMove& p : plan)
-          PrintLine(
-              QStringLiteral("would move %1 -> %2").arg(DisplayName(p.from), DisplayName(p.to)));
-        for (const FileMoveProblem& p : not_moved)
-          PrintLine(QStringLiteral("would leave %1 (%2)").arg(DisplayName(p.file), p.reason));
-        PrintLine(QStringLiteral("Nothing moved: pass --yes to move these %1 files.")
-                      .arg(LocaleNumber(static_cast<long long>(plan.size()))));
-      }
-    }
+    jgroups.append(QJsonObject{{QStringLiteral("keep"), group.which_to_keep},
+                               {QStringLiteral("members"), members}});
   }
+  QJsonObject out{{QStringLiteral("pairs"), run.found.pairs},
+                  {QStringLiteral("groups"), jgroups},
+                  {QStringLiteral("empty_files"), DisplayNames(run.found.empty_files)}};
+  if (run.move) {
+    QJsonArray moves;
+    for (const PlannedFileMove& p : run.plan)
+      moves.append(QJsonObject{{QStringLiteral("from"), DisplayName(p.from)},
+                               {QStringLiteral("to"), DisplayName(p.to)}});
+    out.insert(QStringLiteral("moves"), moves);
+    out.insert(QStringLiteral("moved"), run.moved);
+    QJsonArray failed;
+    for (const FileMoveProblem& p : run.not_moved) failed.append(DisplayName(p.file));
+    out.insert(QStringLiteral("failed"), failed);
+  }
+  problems.AddTo(out);
+  return out;
+}
+
+void PrintHuman(const DupContentsRun& run) {
+  for (const QString& line : DupContentsHumanLines(run.seeker)) PrintLine(line);
+  if (!run.found.empty_files.isEmpty()) {
+    PrintLine(QStringLiteral("Empty files, not compared:"));
+    for (const QString& f : run.found.empty_files) PrintLine(QStringLiteral("  ") + DisplayName(f));
+  }
+  if (!run.move) return;
+  if (run.yes) {
+    PrintLine(
+        QStringLiteral("%1 moved into \"%2\" folders").arg(CountOf(run.moved), MovedFilesWord()));
+    return;
+  }
+  for (const PlannedFileMove& p : run.plan)
+    PrintLine(QStringLiteral("would move %1 -> %2").arg(DisplayName(p.from), DisplayName(p.to)));
+  for (const FileMoveProblem& p : run.not_moved)
+    PrintLine(QStringLiteral("would leave %1 (%2)").arg(DisplayName(p.file), p.reason));
+  PrintLine(QStringLiteral("Nothing moved: pass --yes to move %1.")
+                .arg(CountOf(static_cast<long long>(run.plan.size()))));
+}
+
+int DupContentsCommand(const DupContentsOptions& o) {
+  const QString folder = RequireFolder(QStr(o.folder));
+  if (folder.isEmpty()) {
+    PrintSummary(o.common, UnusableFolderSummary(QStr(o.folder)));
+    return kExitBadInput;
+  }
+  CliDialogScope dialog_scope(o.common.yes);
+  auto run = std::make_unique<DupContentsRun>();
+  run->folder = folder;
+  run->move = o.move;
+  run->yes = o.common.yes;
+  CliProblems problems(o.common.json);
+  const int early = RunDupContents(o, *run, problems);
+  if (early >= 0) {
+    if (run->found.files == 0)
+      PrintSummary(o.common, CheckedSummary(0, QStringLiteral("no files to compare")));
+    return early;
+  }
+  if (o.common.json)
+    PrintJson(ToJson(*run, problems));
+  else
+    PrintHuman(*run);
+  PrintSummary(o.common, DupContentsSummary(run->found));
   return problems.ExitCode();
 }
 
-int RunRestore(const RestoreOptions& o) {
+// What one restore run found and did.
+struct RestoreRun {
+  std::vector<PlannedFileMove> plan;
+  RestoreOutcome outcome;
+};
+
+QJsonObject ToJson(const RestoreRun& run, const CliProblems& problems) {
+  QJsonArray jplan;
+  for (const PlannedFileMove& p : run.plan)
+    jplan.append(QJsonObject{{QStringLiteral("from"), DisplayName(p.from)},
+                             {QStringLiteral("to"), DisplayName(p.to)}});
+  QJsonArray jfailed;
+  for (const RestoreFailure& f : run.outcome.failures)
+    jfailed.append(QJsonObject{{QStringLiteral("from"), DisplayName(f.from)},
+                               {QStringLiteral("to"), DisplayName(f.to)}});
+  QJsonObject out{{QStringLiteral("found"), run.outcome.found},
+                  {QStringLiteral("restored"), run.outcome.restored},
+                  {QStringLiteral("moves"), jplan},
+                  {QStringLiteral("failed"), jfailed}};
+  problems.AddTo(out);
+  return out;
+}
+
+void PrintHuman(const RestoreRun& run, bool yes) {
+  if (yes) {
+    PrintLine(QStringLiteral("%1 of %2 restored")
+                  .arg(LocaleNumber(static_cast<long long>(run.outcome.restored)),
+                       CountOf(run.outcome.found, QStringLiteral("moved file"),
+                               QStringLiteral("moved files"))));
+    return;
+  }
+  for (const PlannedFileMove& p : run.plan)
+    PrintLine(QStringLiteral("would restore %1 -> %2%3")
+                  .arg(DisplayName(p.from), DisplayName(p.to),
+                       PathExists(p.to) ? QStringLiteral(" (exists: would stay where it is)")
+                                        : QString()));
+  PrintLine(QStringLiteral("Nothing restored: pass --yes to restore %1.")
+                .arg(CountOf(static_cast<long long>(run.plan.size()))));
+}
+
+int RestoreCommand(const RestoreOptions& o) {
   const QString folder = RequireFolder(QStr(o.folder));
-  if (folder.isEmpty()) return kExitBadInput;
+  if (folder.isEmpty()) {
+    PrintSummary(o.common, UnusableFolderSummary(QStr(o.folder)));
+    return kExitBadInput;
+  }
   CliDialogScope dialog_scope(o.common.yes);
   global_panic_state.store(0);
-  const std::vector<PlannedFileMove> plan = PlanRestore(folder);
-  QJsonArray jfailed;
+  RestoreRun run;
+  run.plan = PlanRestore(folder);
+  run.outcome.found = static_cast<int>(run.plan.size());
   CliProblems problems(o.common.json);
-  RestoreOutcome outcome;
-  outcome.found = static_cast<int>(plan.size());
   if (o.common.yes) {
-    outcome = RestoreMovedFiles(folder);
-    if (!outcome.refusal.isEmpty()) {
-      PrintError(outcome.refusal);
+    run.outcome = RestoreMovedFiles(folder);
+    if (!run.outcome.refusal.isEmpty()) {
+      PrintError(run.outcome.refusal);
       return kExitBadInput;
     }
-    for (const RestoreFailure& f : outcome.failures) {
-      jfailed.append(QJsonObject{{QStringLiteral("from"), DisplayName(f.from)},
-                                 {QStringLiteral("to"), DisplayName(f.to)}});
+    for (const RestoreFailure& f : run.outcome.failures)
       problems.Add(f.from,
                    QStringLiteral("not restored as \"%1\": %2").arg(DisplayName(f.to), f.reason));
-    }
   }
-  if (o.common.json) {
-    QJsonArray jplan;
-    for (const PlannedFileMove& p : plan)
-      jplan.append(QJsonObject{{QStringLiteral("from"), DisplayName(p.from)},
-                               {QStringLiteral("to"), DisplayName(p.to)}});
-    QJsonObject out{{QStringLiteral("found"), outcome.found},
-                    {QStringLiteral("restored"), outcome.restored},
-                    {QStringLiteral("moves"), jplan},
-                    {QStringLiteral("failed"), jfailed}};
-    problems.AddTo(out);
-    PrintJson(out);
-  } else if (o.common.yes) {
-    PrintLine(QStringLiteral("%1 of %2 moved files restored")
-                  .arg(LocaleNumber(static_cast<long long>(outcome.restored)),
-                       LocaleNumber(static_cast<long long>(outcome.found))));
-  } else {
-    for (const PlannedFileMove& p : plan)
-      PrintLine(QStringLiteral("would restore %1 -> %2%3")
-                    .arg(DisplayName(p.from), DisplayName(p.to),
-                         PathExists(p.to) ? QStringLiteral(" (exists: would stay where it is)")
-                                          : QString()));
-    PrintLine(QStringLiteral("Nothing restored: pass --yes to restore these %1 files.")
-                  .arg(LocaleNumber(static_cast<long long>(plan.size()))));
-  }
+  if (o.common.json)
+    PrintJson(ToJson(run, problems));
+  else
+    PrintHuman(run, o.common.yes);
+  const QString done = o.common.yes ? CountOf(run.outcome.restored) + QStringLiteral(" restored")
+                                    : QStringLiteral("nothing restored without --yes");
+  PrintSummary(o.common, CheckedSummary(run.outcome.found, done, QStringLiteral("moved file"),
+                                        QStringLiteral("moved files")));
   return problems.ExitCode();
 }
 
@@ -265,12 +303,12 @@ void RegisterDupContentsCommands(CLI::App& app, CliRun* run) {
                   "Which member to keep: head (default), longest, shortest, newest, oldest")
       ->check(CLI::IsMember({"head", "longest", "shortest", "newest", "oldest"}));
   sub->add_option("FOLDER", dup->folder, "Folder to search, sub-folders included")->required();
-  sub->callback([run, dup] { *run = [dup] { return RunDupContents(*dup); }; });
+  sub->callback([run, dup] { *run = [dup] { return DupContentsCommand(*dup); }; });
 
   auto res = std::make_shared<RestoreOptions>();
   CLI::App* rsub =
       app.add_subcommand("restore", "Move the copies that dupcontents --move moved back");
   AddCommonFlags(rsub, res->common);
   rsub->add_option("FOLDER", res->folder, "Folder that was searched")->required();
-  rsub->callback([run, res] { *run = [res] { return RunRestore(*res); }; });
+  rsub->callback([run, res] { *run = [res] { return RestoreCommand(*res); }; });
 }

@@ -18,6 +18,7 @@
 #include "duplicates/file_duplicate_names_seeking.h"
 #include "runtime/messages.h"
 #include "runtime/native_names.h"
+#include "runtime/run_summary.h"
 
 namespace {
 
@@ -32,75 +33,37 @@ struct DupNamesOptions {
   std::vector<std::string> exclude;
 };
 
-int RunDupNames(const DupNamesOptions& o) {
-  const QString folder1 = QStr(o.folder1);
-  const QString folder2 = QStr(o.folder2);
-  if (RequireFolder(folder1).isEmpty()) return kExitBadInput;
-  if (!folder2.isEmpty() && RequireFolder(folder2, QStringLiteral("second folder")).isEmpty())
-    return kExitBadInput;
-  // With no second folder (or the same one) the search stays within folder 1,
-  // as on the page. The page asks first because a press of its button may be
-  // a slip; a command line that names one folder has said what it wants.
-  const bool one_folder = folder2.isEmpty() || folder2 == folder1;
-  QStringList excluded;
-  for (const std::string& e : o.exclude) excluded << QStr(e);
-
-  CliDialogScope dialog_scope(o.common.yes);
-  CliProgress progress(o.common.quiet);
+// What one dupnames run found, for PrintHuman or ToJson.
+struct DupNamesRun {
   DupNamesTreeLines lines;
   QString final_status;
-  DupNamesSeeker seeker([&](std::int32_t order, std::int32_t n,
-                            const DupNamesRec& r) { return lines.AddFile(order, n, r); },
-                        [&](const QString& s) {
-                          // The scan repeats one text many times over: copy it only when new.
-                          if (s.constData() != final_status.constData()) final_status = s;
-                          progress.Status(s);
-                        },
-                        progress.PercentCallback());
-  DupNamesSearch search;
-  search.folder1 = folder1;
-  search.folder2 = one_folder ? folder1 : folder2;
-  search.folder1_subfolders = !o.no_subfolders;
-  search.folder2_subfolders = !o.no_subfolders2;
-  search.only_folder1 = one_folder;
-  search.must_be_same_date = o.check_date;
-  search.must_be_same_size = o.check_size;
-  search.excluded_folders = excluded.join(QLatin1Char('\n'));
-  seeker.SeekNamesDuplicatesIn(search);
-  progress.Done();
-  CliProblems problems(o.common.json);
-  problems.AddWalkProblems(seeker.Iterator1);
-  if (!one_folder) problems.AddWalkProblems(seeker.Iterator2);
-  if (seeker.DupRecNamesList1.Count() == 0) {
-    return NoFilesToWorkOn(problems, folder1);
-  }
-  if (!one_folder && seeker.DupRecNamesList2.Count() == 0) {
-    return NoFilesToWorkOn(problems, folder2);
-  }
+  std::unique_ptr<DupNamesSeeker> seeker;
+};
 
-  if (o.common.json) {
-    QJsonArray groups;
-    for (const DupNamesTreeGroup& g : lines.Groups()) {
-      QJsonArray files;
-      for (const DupNamesTreeFile& f : g.files)
-        files.append(QJsonObject{{QStringLiteral("folder"), DisplayName(f.Folder().toString())},
-                                 {QStringLiteral("date"), DupNamesIsoDate(f.time)}});
-      groups.append(QJsonObject{{QStringLiteral("key"), DisplayName(g.key)},
-                                {QStringLiteral("files"), files}});
-    }
-    QJsonObject out{{QStringLiteral("redundant"), seeker.RedundantDuplicatesFound},
-                    {QStringLiteral("groups"), groups}};
-    problems.AddTo(out);
-    PrintJson(out);
-    return problems.ExitCode();
+QJsonObject ToJson(const DupNamesRun& run, const CliProblems& problems) {
+  QJsonArray groups;
+  for (const DupNamesTreeGroup& g : run.lines.Groups()) {
+    QJsonArray files;
+    for (const DupNamesTreeFile& f : g.files)
+      files.append(QJsonObject{{QStringLiteral("folder"), DisplayName(f.Folder().toString())},
+                               {QStringLiteral("date"), DupNamesIsoDate(f.time)}});
+    groups.append(
+        QJsonObject{{QStringLiteral("key"), DisplayName(g.key)}, {QStringLiteral("files"), files}});
   }
+  QJsonObject out{{QStringLiteral("redundant"), run.seeker->RedundantDuplicatesFound},
+                  {QStringLiteral("groups"), groups}};
+  problems.AddTo(out);
+  return out;
+}
+
+void PrintHuman(const DupNamesRun& run) {
   // A group's lines are written in one go, from one buffer. Each folder and
   // each day is turned into UTF-8 once: a line is then a few copies.
   QHash<const QChar*, QByteArray> folder_bytes;  // by the folder text the lines share and keep
   QHash<double, QByteArray> date_bytes;          // by the day
   const QLocale locale;
   QByteArray text;
-  for (const DupNamesTreeGroup& g : lines.Groups()) {
+  for (const DupNamesTreeGroup& g : run.lines.Groups()) {
     text.resize(0);
     for (std::size_t k = 0; k < g.files.size(); ++k) {
       const DupNamesTreeFile& f = g.files[k];
@@ -119,8 +82,66 @@ int RunDupNames(const DupNamesOptions& o) {
     }
     PrintUtf8Line(text);
   }
-  if (!lines.Groups().empty()) PrintLine(QString());
-  PrintLine(final_status);
+  if (!run.lines.Groups().empty()) PrintLine(QString());
+  PrintLine(run.final_status);
+}
+
+int DupNamesCommand(const DupNamesOptions& o) {
+  const QString folder1 = QStr(o.folder1);
+  const QString folder2 = QStr(o.folder2);
+  if (RequireFolder(folder1).isEmpty()) {
+    PrintSummary(o.common, UnusableFolderSummary(folder1));
+    return kExitBadInput;
+  }
+  if (!folder2.isEmpty() && RequireFolder(folder2, QStringLiteral("second folder")).isEmpty()) {
+    PrintSummary(o.common, UnusableFolderSummary(folder2));
+    return kExitBadInput;
+  }
+  // With no second folder (or the same one) the search stays within folder 1,
+  // as on the page. The page asks first because a press of its button may be
+  // a slip; a command line that names one folder has said what it wants.
+  const bool one_folder = folder2.isEmpty() || folder2 == folder1;
+  QStringList excluded;
+  for (const std::string& e : o.exclude) excluded << QStr(e);
+
+  CliDialogScope dialog_scope(o.common.yes);
+  CliProgress progress(o.common.quiet);
+  DupNamesRun run;
+  run.seeker = std::make_unique<DupNamesSeeker>(
+      [&](std::int32_t order, std::int32_t n, const DupNamesRec& r) {
+        return run.lines.AddFile(order, n, r);
+      },
+      [&](const QString& s) {
+        // The scan repeats one text many times over: copy it only when new.
+        if (s.constData() != run.final_status.constData()) run.final_status = s;
+        progress.Status(s);
+      },
+      progress.PercentCallback());
+  DupNamesSeeker& seeker = *run.seeker;
+  DupNamesSearch search;
+  search.folder1 = folder1;
+  search.folder2 = one_folder ? folder1 : folder2;
+  search.folder1_subfolders = !o.no_subfolders;
+  search.folder2_subfolders = !o.no_subfolders2;
+  search.only_folder1 = one_folder;
+  search.must_be_same_date = o.check_date;
+  search.must_be_same_size = o.check_size;
+  search.excluded_folders = excluded.join(QLatin1Char('\n'));
+  seeker.SeekNamesDuplicatesIn(search);
+  progress.Done();
+  CliProblems problems(o.common.json);
+  problems.AddWalkProblems(seeker.Iterator1);
+  if (!one_folder) problems.AddWalkProblems(seeker.Iterator2);
+  if (seeker.DupRecNamesList1.Count() == 0 ||
+      (!one_folder && seeker.DupRecNamesList2.Count() == 0)) {
+    PrintSummary(o.common, DupNamesSummary(seeker, run.lines));
+    return NoFilesToWorkOn(problems, seeker.DupRecNamesList1.Count() == 0 ? folder1 : folder2);
+  }
+  if (o.common.json)
+    PrintJson(ToJson(run, problems));
+  else
+    PrintHuman(run);
+  PrintSummary(o.common, DupNamesSummary(seeker, run.lines));
   return problems.ExitCode();
 }
 
@@ -144,5 +165,5 @@ void RegisterDupNamesCommand(CLI::App& app, CliRun* run) {
       ->allow_extra_args(false);
   AddCommonFlags(sub, opts->common);
   sub->add_option("FOLDER1", opts->folder1, "The folder tree to search")->required();
-  sub->callback([run, opts] { *run = [opts] { return RunDupNames(*opts); }; });
+  sub->callback([run, opts] { *run = [opts] { return DupNamesCommand(*opts); }; });
 }

@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QDoubleSpinBox>
+#include <QEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -18,12 +19,15 @@
 #include <QScreen>
 #include <QSpinBox>
 #include <QStatusBar>
-#include <QTableWidget>
+#include <QTableView>
 #include <QToolButton>
 #include <QVBoxLayout>
 
 #include "duplicates/dup_contents_moving.h"
+#include "duplicates/dup_contents_rows.h"
 #include "duplicates/dup_contents_search.h"
+#include "duplicates/dup_contents_table_model.h"
+#include "duplicates/result_columns_gui.h"
 #include "runtime/dialogs.h"
 #include "runtime/error.h"
 #include "runtime/file_types.h"
@@ -32,6 +36,7 @@
 #include "runtime/native_files.h"
 #include "runtime/native_names.h"
 #include "runtime/panic.h"
+#include "runtime/run_summary.h"
 #include "runtime/settings.h"
 #include "runtime/text_reader.h"
 #include "runtime/tree_lock.h"
@@ -42,23 +47,40 @@
 
 namespace {
 
-QDoubleSpinBox* PercentBox(QWidget* parent, const char* name) {
+const QString kSettingsGroup = QStringLiteral("DuplicateContentsPage");
+
+QDoubleSpinBox* PercentBox(QWidget* parent, const char* name, const QString& tip) {
   auto* box = new QDoubleSpinBox(parent);
   box->setObjectName(QLatin1String(name));
   box->setDecimals(2);
   box->setSingleStep(0.1);
   box->setRange(0.0, 100.0);
   box->setValue(0.5);
+  box->setToolTip(tip);
   return box;
+}
+
+// A line that is markup only, such as "<p>" or "</head>".
+bool IsAngleBracketed(const QString& line) {
+  const QString t = line.trimmed();
+  return t.size() >= 2 && t.startsWith(QLatin1Char('<')) && t.endsWith(QLatin1Char('>'));
+}
+
+int SpareCopies(const DupContentsSeeker& seeker) {
+  int n = 0;
+  for (int g = 0; g < seeker.dup_contents_top_list.Count(); ++g)
+    n += seeker.dup_contents_top_list.MemberCount(g) - 1;
+  return n;
 }
 
 }  // namespace
 
 DuplicateContentsPage::DuplicateContentsPage(PageHost* host, DupContentsSeeker* seeker,
                                              QWidget* parent)
-    : QWidget(parent), host_(host), seeker_(seeker) {
+    : QWidget(parent), host_(host), seeker_(seeker), model_(new DupContentsTableModel(this)) {
   setObjectName(QStringLiteral("DuplicateContentsPage"));
   BuildControls();
+  BuildResultTable();
   control_key_down = [] {
     return QGuiApplication::queryKeyboardModifiers().testFlag(Qt::ControlModifier);
   };
@@ -75,175 +97,229 @@ DuplicateContentsPage::DuplicateContentsPage(PageHost* host, DupContentsSeeker* 
     return true;
   };
   if (host_) {
-    host_->RegisterStartControl(AdvGlowButtonDuplicateContentsSearch);
-    host_->RegisterStartControl(AdvGlowButtonDupContentsUNRemove);
+    host_->RegisterStartControl(search_button_);
+    host_->RegisterStartControl(restore_button_);
     host_->AddStopHandler([this] {
       global_panic_state.store(2);
-      FileAndDirIteratorDuplicateContents.Stop();
+      walker_.Stop();
     });
   }
   SetCopyTextProvider(
-      AdvListViewDupContents, [this] { return busy_ || !seeker_ ? QString() : seeker_->AsText(); },
+      results_, [this] { return busy_ || !seeker_ ? QString() : DupContentsAsText(*seeker_); },
       kHelpContext);
 }
 
-DuplicateContentsPage::~DuplicateContentsPage() { FreeShowForms(); }
+DuplicateContentsPage::~DuplicateContentsPage() {
+  if (columns_sized_by_user_) SaveColumnWidths(results_->horizontalHeader(), kSettingsGroup);
+  FreeShowForms();
+}
 
 void DuplicateContentsPage::BuildControls() {
   auto* outer = new QVBoxLayout(this);
   auto* grid = new QGridLayout;
   outer->addLayout(grid);
 
-  grid->addWidget(new QLabel(QStringLiteral("Folder to search"), this), 0, 0);
+  auto* folder_label = new QLabel(QStringLiteral("&Folder to search"), this);
+  grid->addWidget(folder_label, 0, 0);
   auto* folder_row = new QHBoxLayout;
-  MyOpenFolderDialogDuplicateContents = new QLineEdit(this);
-  MyOpenFolderDialogDuplicateContents->setObjectName(
-      QStringLiteral("MyOpenFolderDialogDuplicateContents"));
+  folder_edit_ = new QLineEdit(this);
+  folder_edit_->setObjectName(QStringLiteral("MyOpenFolderDialogDuplicateContents"));
+  folder_label->setBuddy(folder_edit_);
   auto* browse = new QToolButton(this);
   browse->setText(QStringLiteral("..."));
+  browse->setToolTip(QStringLiteral("Choose the folder to search"));
   browse->setObjectName(QStringLiteral("MyOpenFolderDialogDuplicateContentsBrowse"));
   connect(browse, &QToolButton::clicked, this, [this] {
     const QString dir =
         QFileDialog::getExistingDirectory(this, QStringLiteral("Folder to search"), FolderText());
-    if (!dir.isEmpty()) MyOpenFolderDialogDuplicateContents->setText(dir);
+    if (!dir.isEmpty()) folder_edit_->setText(dir);
   });
-  folder_row->addWidget(MyOpenFolderDialogDuplicateContents, 1);
+  folder_row->addWidget(folder_edit_, 1);
   folder_row->addWidget(browse);
   grid->addLayout(folder_row, 0, 1, 1, 5);
 
-  AdvOfficeCheckBoxDupContentsUseDates = new QCheckBox(QStringLiteral("Check dates"), this);
-  AdvOfficeCheckBoxDupContentsUseDates->setObjectName(
-      QStringLiteral("AdvOfficeCheckBoxDupContentsUseDates"));
-  AdvOfficeCheckBoxDupContentsUseDates->setChecked(true);
-  connect(AdvOfficeCheckBoxDupContentsUseDates, &QCheckBox::clicked, this,
-          &DuplicateContentsPage::AdvOfficeCheckBoxDupContentsUseDatesClick);
-  grid->addWidget(AdvOfficeCheckBoxDupContentsUseDates, 1, 0);
+  check_dates_ = new QCheckBox(QStringLiteral("Check &dates"), this);
+  check_dates_->setObjectName(QStringLiteral("AdvOfficeCheckBoxDupContentsUseDates"));
+  check_dates_->setChecked(true);
+  connect(check_dates_, &QCheckBox::toggled, this, [this](bool on) { max_days_->setEnabled(on); });
+  grid->addWidget(check_dates_, 1, 0);
   grid->addWidget(new QLabel(QStringLiteral("max diff in days"), this), 1, 1);
-  AdvSpinEditDupContentsDateDiff = new QSpinBox(this);
-  AdvSpinEditDupContentsDateDiff->setObjectName(QStringLiteral("AdvSpinEditDupContentsDateDiff"));
-  AdvSpinEditDupContentsDateDiff->setRange(0, 365000);
-  AdvSpinEditDupContentsDateDiff->setValue(1);
-  grid->addWidget(AdvSpinEditDupContentsDateDiff, 1, 2);
+  max_days_ = new QSpinBox(this);
+  max_days_->setObjectName(QStringLiteral("AdvSpinEditDupContentsDateDiff"));
+  max_days_->setRange(0, 365000);
+  max_days_->setValue(1);
+  max_days_->setToolTip(
+      QStringLiteral("Texts whose date stamps lie more whole days apart are not compared."));
+  grid->addWidget(max_days_, 1, 2);
   grid->addWidget(new QLabel(QStringLiteral("File-types"), this), 1, 3);
-  myAdvFilterComboDupContents = new QComboBox(this);
-  myAdvFilterComboDupContents->setObjectName(QStringLiteral("myAdvFilterComboDupContents"));
-  myAdvFilterComboDupContents->addItems(FileTypeCaptions());
-  myAdvFilterComboDupContents->setCurrentIndex(0);
-  grid->addWidget(myAdvFilterComboDupContents, 1, 4, 1, 2);
+  file_types_ = new QComboBox(this);
+  file_types_->setObjectName(QStringLiteral("myAdvFilterComboDupContents"));
+  file_types_->addItems(FileTypeCaptions());
+  file_types_->setCurrentIndex(0);
+  grid->addWidget(file_types_, 1, 4, 1, 2);
 
   grid->addWidget(new QLabel(QStringLiteral("max length diff %"), this), 2, 0);
-  AdvSpinEditDupContentsLengthDiff = PercentBox(this, "AdvSpinEditDupContentsLengthDiff");
-  grid->addWidget(AdvSpinEditDupContentsLengthDiff, 2, 1);
+  max_length_diff_ = PercentBox(
+      this, "AdvSpinEditDupContentsLengthDiff",
+      QStringLiteral("Only texts whose sizes differ by at most this percentage of their mean size "
+                     "are compared."));
+  grid->addWidget(max_length_diff_, 2, 1);
   grid->addWidget(new QLabel(QStringLiteral("max words diff %"), this), 2, 2);
-  AdvSpinEditDupContentsTTDiff = PercentBox(this, "AdvSpinEditDupContentsTTDiff");
-  grid->addWidget(AdvSpinEditDupContentsTTDiff, 2, 3);
-  AdvOfficeCheckBoxDupContentsSameFolder = new QCheckBox(QStringLiteral("same folder"), this);
-  AdvOfficeCheckBoxDupContentsSameFolder->setObjectName(
-      QStringLiteral("AdvOfficeCheckBoxDupContentsSameFolder"));
-  AdvOfficeCheckBoxDupContentsSameFolder->setChecked(true);
-  grid->addWidget(AdvOfficeCheckBoxDupContentsSameFolder, 2, 4);
-  CheckBoxDupContentsIgnoreSpacing =
-      new QCheckBox(QStringLiteral("ignore line ends and spacing"), this);
-  CheckBoxDupContentsIgnoreSpacing->setObjectName(
-      QStringLiteral("CheckBoxDupContentsIgnoreSpacing"));
-  CheckBoxDupContentsIgnoreSpacing->setToolTip(QStringLiteral(
+  max_words_diff_ = PercentBox(
+      this, "AdvSpinEditDupContentsTTDiff",
+      QStringLiteral("Two texts are near duplicates when their word lists differ by at most this "
+                     "percentage: the words (types) and the running words (tokens) that one text "
+                     "has and the other lacks, counted against the texts' lengths. 0 means the "
+                     "same words the same number of times."));
+  grid->addWidget(max_words_diff_, 2, 3);
+  same_folder_ = new QCheckBox(QStringLiteral("same f&older"), this);
+  same_folder_->setObjectName(QStringLiteral("AdvOfficeCheckBoxDupContentsSameFolder"));
+  same_folder_->setToolTip(QStringLiteral("Compare only texts that lie in the same folder."));
+  same_folder_->setChecked(true);
+  grid->addWidget(same_folder_, 2, 4);
+  ignore_spacing_ = new QCheckBox(QStringLiteral("ignore line ends and spacing"), this);
+  ignore_spacing_->setObjectName(QStringLiteral("CheckBoxDupContentsIgnoreSpacing"));
+  ignore_spacing_->setToolTip(QStringLiteral(
       "Compare sizes and passages as if every run of white space were one blank and there were no "
       "byte-order mark: finds copies with other line ends or line wrapping."));
-  grid->addWidget(CheckBoxDupContentsIgnoreSpacing, 2, 5);
+  grid->addWidget(ignore_spacing_, 2, 5);
 
   auto* buttons = new QHBoxLayout;
-  AdvGlowButtonDuplicateContentsSearch = new QPushButton(QStringLiteral("Search"), this);
-  AdvGlowButtonDuplicateContentsSearch->setObjectName(
-      QStringLiteral("AdvGlowButtonDuplicateContentsSearch"));
-  AdvGlowButtonDuplicateContentsSearch->setToolTip(QStringLiteral(
+  search_button_ = new QPushButton(QStringLiteral("&Search"), this);
+  search_button_->setObjectName(QStringLiteral("AdvGlowButtonDuplicateContentsSearch"));
+  search_button_->setToolTip(QStringLiteral(
       "Search the folder and its sub-folders. Hold Ctrl to start part of the way down the list."));
-  AdvGlowButtonDupContentsRemove = new QPushButton(QStringLiteral("Move"), this);
-  AdvGlowButtonDupContentsRemove->setObjectName(QStringLiteral("AdvGlowButtonDupContentsRemove"));
-  AdvGlowButtonDupContentsRemove->setEnabled(false);
-  AdvGlowButtonDupContentsUNRemove = new QPushButton(QStringLiteral("Restore any moved"), this);
-  AdvGlowButtonDupContentsUNRemove->setObjectName(
-      QStringLiteral("AdvGlowButtonDupContentsUNRemove"));
-  LabelDuplicatesFound = new QLabel(this);
-  LabelDuplicatesFound->setObjectName(QStringLiteral("LabelDuplicatesFound"));
-  AdvEditTimeRemaining = new QLineEdit(this);
-  AdvEditTimeRemaining->setObjectName(QStringLiteral("AdvEditTimeRemaining"));
-  AdvEditTimeRemaining->setReadOnly(true);
-  AdvEditTimeRemaining->setMaximumWidth(90);
-  AdvEditTimeRemaining->hide();
-  buttons->addWidget(AdvGlowButtonDuplicateContentsSearch);
-  buttons->addWidget(AdvGlowButtonDupContentsRemove);
-  buttons->addWidget(AdvGlowButtonDupContentsUNRemove);
+  move_button_ = new QPushButton(QStringLiteral("&Move"), this);
+  move_button_->setObjectName(QStringLiteral("AdvGlowButtonDupContentsRemove"));
+  move_button_->setToolTip(
+      QStringLiteral("Move every file marked for deletion into a \"%1\" folder beside it")
+          .arg(MovedFilesWord()));
+  move_button_->setEnabled(false);
+  restore_button_ = new QPushButton(QStringLiteral("&Restore any moved"), this);
+  restore_button_->setObjectName(QStringLiteral("AdvGlowButtonDupContentsUNRemove"));
+  restore_button_->setToolTip(
+      QStringLiteral("Move the files of every \"%1\" folder under the folder back, as .txt files")
+          .arg(MovedFilesWord()));
+  found_label_ = new QLabel(this);
+  found_label_->setObjectName(QStringLiteral("LabelDuplicatesFound"));
+  time_remaining_ = new QLineEdit(this);
+  time_remaining_->setObjectName(QStringLiteral("AdvEditTimeRemaining"));
+  time_remaining_->setReadOnly(true);
+  time_remaining_->setMaximumWidth(90);
+  time_remaining_->setToolTip(QStringLiteral("Time remaining"));
+  time_remaining_->hide();
+  buttons->addWidget(search_button_);
+  buttons->addWidget(move_button_);
+  buttons->addWidget(restore_button_);
   buttons->addSpacing(12);
-  buttons->addWidget(LabelDuplicatesFound, 1);
-  buttons->addWidget(AdvEditTimeRemaining);
+  buttons->addWidget(found_label_, 1);
+  buttons->addWidget(time_remaining_);
   outer->addLayout(buttons);
-  connect(AdvGlowButtonDuplicateContentsSearch, &QPushButton::clicked, this,
-          &DuplicateContentsPage::AdvGlowButtonDuplicateContentsSearchClick);
-  connect(AdvGlowButtonDupContentsRemove, &QPushButton::clicked, this,
-          &DuplicateContentsPage::AdvGlowButtonDupContentsMoveClick);
-  connect(AdvGlowButtonDupContentsUNRemove, &QPushButton::clicked, this,
-          &DuplicateContentsPage::AdvGlowButtonDupContentsUNRemoveClick);
-
-  AdvListViewDupContents = new QTableWidget(0, 5, this);
-  AdvListViewDupContents->setObjectName(QStringLiteral("AdvListViewDupContents"));
-  AdvListViewDupContents->setHorizontalHeaderLabels({LX("LXFilenames"), LX("LXTokens"),
-                                                     LX("LXTokenDifferences"),
-                                                     LX("LXTypeDifferences"), LX("LXKeep")});
-  AdvListViewDupContents->setSelectionBehavior(QAbstractItemView::SelectRows);
-  AdvListViewDupContents->setSelectionMode(QAbstractItemView::SingleSelection);
-  AdvListViewDupContents->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  AdvListViewDupContents->setShowGrid(true);
-  AdvListViewDupContents->verticalHeader()->hide();
-  AdvListViewDupContents->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
-  const int ppi = logicalDpiX() > 0 ? logicalDpiX() : 96;
-  AdvListViewDupContents->setColumnWidth(0, 3 * ppi);
-  AdvListViewDupContents->setTextElideMode(Qt::ElideMiddle);  // the file name matters most
-  for (int c = 1; c < 5; ++c) {
-    // At least as wide as the heading, so that no heading is cut.
-    AdvListViewDupContents->setColumnWidth(
-        c,
-        std::max(ppi, AdvListViewDupContents->horizontalHeader()->fontMetrics().horizontalAdvance(
-                          AdvListViewDupContents->horizontalHeaderItem(c)->text()) +
-                          16));
-    AdvListViewDupContents->horizontalHeaderItem(c)->setTextAlignment(Qt::AlignRight |
-                                                                      Qt::AlignVCenter);
-  }
-  AdvListViewDupContents->setContextMenuPolicy(Qt::CustomContextMenu);
-  outer->addWidget(AdvListViewDupContents, 1);
-
-  AdvPopupMenuDuplicContents = new QMenu(this);
-  AdvPopupMenuDuplicContents->setObjectName(QStringLiteral("AdvPopupMenuDuplicContents"));
-  AdvPopupMenuDuplicContents->addAction(QStringLiteral("Copy"), this,
-                                        &DuplicateContentsPage::CopyAListClick);
-  AdvPopupMenuDuplicContents->addAction(QStringLiteral("Remove"), this,
-                                        &DuplicateContentsPage::AdvGlowButtonDupContentsMoveClick);
-  AdvPopupMenuDuplicContents->addAction(QStringLiteral("Show"), this,
-                                        &DuplicateContentsPage::ShowDupContents1Click);
-  AdvPopupMenuDuplicContents->addAction(QStringLiteral("Keep"), this,
-                                        &DuplicateContentsPage::DuplicateContentsKeepClick);
-  connect(AdvListViewDupContents, &QWidget::customContextMenuRequested, this,
-          [this](const QPoint& pos) {
-            AdvListViewDupContents->setFocus();
-            AdvPopupMenuDuplicContents->popup(AdvListViewDupContents->viewport()->mapToGlobal(pos));
-          });
-  connect(AdvListViewDupContents, &QTableWidget::cellDoubleClicked, this,
-          [this](int, int) { AdvListViewDupContentsDblClick(); });
+  connect(search_button_, &QPushButton::clicked, this, &DuplicateContentsPage::Search);
+  connect(move_button_, &QPushButton::clicked, this, &DuplicateContentsPage::MoveSpareCopies);
+  connect(restore_button_, &QPushButton::clicked, this, &DuplicateContentsPage::RestoreMoved);
 }
 
-QString DuplicateContentsPage::FolderText() const {
-  return MyOpenFolderDialogDuplicateContents->text().trimmed();
+void DuplicateContentsPage::BuildResultTable() {
+  results_ = new QTableView(this);
+  results_->setObjectName(QStringLiteral("AdvListViewDupContents"));
+  results_->setModel(model_);
+  results_->setSelectionBehavior(QAbstractItemView::SelectRows);
+  results_->setSelectionMode(QAbstractItemView::SingleSelection);
+  results_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  results_->setShowGrid(true);
+  // A path has no place to wrap: without this the view wraps it and cuts
+  // the end off instead of eliding the middle.
+  results_->setWordWrap(false);
+  results_->setTextElideMode(Qt::ElideMiddle);
+  results_->verticalHeader()->hide();
+  results_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  results_->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+  QHeaderView* header = results_->horizontalHeader();
+  header->setTextElideMode(Qt::ElideRight);
+  const int ppi = logicalDpiX() > 0 ? logicalDpiX() : 96;
+  QList<int> widths{3 * ppi};
+  for (int c = 1; c < kDupContentsColumns; ++c) {
+    // At least as wide as the heading, so that no heading is cut.
+    const QString heading = DupContentsHeading(static_cast<DupContentsColumn>(c));
+    widths << std::max(ppi * 3 / 4, header->fontMetrics().horizontalAdvance(heading) + 24);
+  }
+  // The keep column is the last: it stretches to the edge from its own width.
+  keep_column_width_ = widths.back();
+  header->resizeSection(kDupContentsColumns - 1, keep_column_width_);
+  header->setStretchLastSection(true);
+  names_column_sized_by_user_ = RestoreColumnWidths(header, kSettingsGroup, widths);
+  connect(header, &QHeaderView::sectionResized, this, [this](int column, int, int) {
+    if (fitting_names_column_ || column == kDupContentsColumns - 1) return;
+    columns_sized_by_user_ = true;
+    if (column == 0) names_column_sized_by_user_ = true;
+  });
+  results_->viewport()->installEventFilter(this);
+  results_->setContextMenuPolicy(Qt::CustomContextMenu);
+  layout()->addWidget(results_);
+  static_cast<QVBoxLayout*>(layout())->setStretchFactor(results_, 1);
+
+  popup_menu_ = new QMenu(this);
+  popup_menu_->setObjectName(QStringLiteral("AdvPopupMenuDuplicContents"));
+  popup_menu_->addAction(QStringLiteral("&Copy"), this, &DuplicateContentsPage::CopyList);
+  popup_menu_->addAction(QStringLiteral("&Remove"), this, &DuplicateContentsPage::MoveSpareCopies);
+  popup_menu_->addAction(QStringLiteral("&Show"), this, &DuplicateContentsPage::ShowSelectedGroup);
+  popup_menu_->addAction(QStringLiteral("&Keep"), this, &DuplicateContentsPage::KeepSelected);
+  connect(results_, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+    results_->setFocus();
+    popup_menu_->popup(results_->viewport()->mapToGlobal(pos));
+  });
+  connect(results_, &QTableView::doubleClicked, this, &DuplicateContentsPage::ShowSelectedGroup);
+}
+
+bool DuplicateContentsPage::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == results_->viewport() && event->type() == QEvent::Resize) FitNameColumn();
+  return QWidget::eventFilter(watched, event);
+}
+
+// Until the user sizes it, the name column takes the room that the number
+// columns leave, so that names are cut as little as the window allows.
+void DuplicateContentsPage::FitNameColumn() {
+  if (names_column_sized_by_user_) return;
+  QHeaderView* header = results_->horizontalHeader();
+  int others = 0;
+  for (int c = 1; c < kDupContentsColumns - 1; ++c) others += header->sectionSize(c);
+  const int keep = keep_column_width_;
+  const int ppi = logicalDpiX() > 0 ? logicalDpiX() : 96;
+  const int width = std::max(2 * ppi, results_->viewport()->width() - others - keep);
+  fitting_names_column_ = true;
+  header->resizeSection(0, width);
+  fitting_names_column_ = false;
+}
+
+QString DuplicateContentsPage::FolderText() const { return folder_edit_->text().trimmed(); }
+
+QString DuplicateContentsPage::UsableFolder() {
+  const QString folder = FolderText();
+  if (folder.isEmpty()) {
+    FormNotFilled(LX("LXFolder"), kHelpContext);
+    return QString();
+  }
+  if (!IsExistingFolder(folder)) {
+    ShowSummary(FolderNotFoundSummary(folder));
+    return QString();
+  }
+  return folder;
 }
 
 void DuplicateContentsPage::SetBusy(bool busy) {
   busy_ = busy;
-  AdvGlowButtonDuplicateContentsSearch->setEnabled(!busy);
-  AdvGlowButtonDupContentsUNRemove->setEnabled(!busy);
-  AdvGlowButtonDupContentsRemove->setEnabled(!busy && seeker_ &&
-                                             seeker_->dup_contents_top_list.Count() > 0);
+  search_button_->setEnabled(!busy);
+  restore_button_->setEnabled(!busy);
+  move_button_->setEnabled(!busy && seeker_ && seeker_->dup_contents_top_list.Count() > 0);
   if (busy)
     QApplication::setOverrideCursor(Qt::WaitCursor);
   else
     QApplication::restoreOverrideCursor();
+}
+
+void DuplicateContentsPage::ShowSummary(const QString& line) {
+  if (host_) host_->ShowRunSummary(line);
 }
 
 void DuplicateContentsPage::RunPageTool(const std::function<void()>& work,
@@ -257,47 +333,37 @@ void DuplicateContentsPage::RunPageTool(const std::function<void()>& work,
   }
 }
 
-void DuplicateContentsPage::AdvOfficeCheckBoxDupContentsUseDatesClick() {
-  AdvSpinEditDupContentsDateDiff->setEnabled(AdvOfficeCheckBoxDupContentsUseDates->isChecked());
-}
-
-void DuplicateContentsPage::AdvGlowButtonDuplicateContentsSearchClick() {
+void DuplicateContentsPage::Search() {
   if (busy_ || !seeker_ || (host_ && host_->ToolRunning())) return;
   int start_percent = 0;
   if (control_key_down && control_key_down() && ask_start_percent) {
     int asked = 0;
     if (ask_start_percent(&asked)) start_percent = asked;
   }
+  const QString folder = UsableFolder();
+  if (folder.isEmpty()) return;
   ElapsedTime(true);
-  LabelDuplicatesFound->clear();
-  AdvEditTimeRemaining->clear();
+  found_label_->clear();
+  time_remaining_->clear();
+  // The table shows the seeker's groups, which are being rebuilt.
+  model_->Detach();
   seeker_->Clear();
-  const QString folder = FolderText();
-  if (folder.isEmpty() || !IsExistingFolder(folder)) {
-    FormNotFilled(LX("LXFolder"), kHelpContext);
-    return;
-  }
   searched_folder_ = QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
-  // The list shows the seeker's groups, which are being rebuilt.
-  AdvListViewDupContents->setRowCount(0);
-  AdvGlowButtonDupContentsRemove->setEnabled(false);
+  move_button_->setEnabled(false);
 
   DupContentsSearch search;
   search.folder = folder;
-  search.file_mask = FileTypeMaskAt(myAdvFilterComboDupContents->currentIndex());
+  search.file_mask = FileTypeMaskAt(file_types_->currentIndex());
   search.criteria.tag_span = GetIgnoreTagsSpan();
-  search.criteria.max_length_diff_percent =
-      static_cast<float>(AdvSpinEditDupContentsLengthDiff->value());
-  search.criteria.max_days_diff = AdvSpinEditDupContentsDateDiff->value();
-  search.criteria.max_words_diff_percent =
-      static_cast<float>(AdvSpinEditDupContentsTTDiff->value());
-  search.criteria.check_dates = AdvOfficeCheckBoxDupContentsUseDates->isChecked();
-  search.criteria.same_folder = AdvOfficeCheckBoxDupContentsSameFolder->isChecked();
-  search.criteria.normalize_space = CheckBoxDupContentsIgnoreSpacing->isChecked();
+  search.criteria.max_length_diff_percent = static_cast<float>(max_length_diff_->value());
+  search.criteria.max_days_diff = max_days_->value();
+  search.criteria.max_words_diff_percent = static_cast<float>(max_words_diff_->value());
+  search.criteria.check_dates = check_dates_->isChecked();
+  search.criteria.same_folder = same_folder_->isChecked();
+  search.criteria.normalize_space = ignore_spacing_->isChecked();
   search.criteria.start_percent = start_percent;
 
-  auto pairs = std::make_shared<int>(0);
-  auto empty_files = std::make_shared<QStringList>();
+  auto result = std::make_shared<DupContentsSearchResult>();
   QPointer<DuplicateContentsPage> self(this);
   auto on_page = [self](std::function<void(DuplicateContentsPage*)> f) {
     QMetaObject::invokeMethod(
@@ -311,12 +377,12 @@ void DuplicateContentsPage::AdvGlowButtonDuplicateContentsSearchClick() {
   DupContentsCallbacks callbacks;
   callbacks.time_remaining = [on_page](const QString& t) {
     on_page([t](DuplicateContentsPage* p) {
-      p->AdvEditTimeRemaining->setText(t);
-      p->AdvEditTimeRemaining->show();
+      p->time_remaining_->setText(t);
+      p->time_remaining_->show();
     });
   };
   callbacks.found_label = [on_page](const QString& t) {
-    on_page([t](DuplicateContentsPage* p) { p->LabelDuplicatesFound->setText(t); });
+    on_page([t](DuplicateContentsPage* p) { p->found_label_->setText(t); });
   };
   callbacks.status = [host](const QString& s) {
     if (host) host->ShowStatusText(s);
@@ -326,73 +392,52 @@ void DuplicateContentsPage::AdvGlowButtonDuplicateContentsSearchClick() {
     if (host) host->SetSecondProgress(p);
   };
   DupContentsSeeker* seeker = seeker_;
-  FileWalker* walker = &FileAndDirIteratorDuplicateContents;
+  FileWalker* walker = &walker_;
   auto work = [=] {
     global_panic_state.store(0);
-    DupContentsSearchResult result = RunDupContentsSearch(*seeker, *walker, search, callbacks);
-    *pairs = result.pairs;
-    *empty_files = std::move(result.empty_files);
+    *result = RunDupContentsSearch(*seeker, *walker, search, callbacks);
   };
   auto done = [=, this](bool) {
     if (!self) return;
-    if (*pairs > 0) FillRows();
+    FillRows();
+    results_->scrollToTop();
     if (host) {
       host->ShowStatusText(QString());
       host->ResetProgress(true);
     }
-    AdvEditTimeRemaining->hide();
+    time_remaining_->hide();
     SetBusy(false);
-    FileAndDirIteratorDuplicateContents.Clear();
-    AdvGlowButtonDupContentsRemove->setEnabled(*pairs > 0);
-    if (!empty_files->isEmpty())
-      ReportedAFact(Format(LX("LXEmptyFile"), {empty_files->join(QStringLiteral("\r\n"))}),
+    walker_.Clear();
+    move_button_->setEnabled(result->pairs > 0);
+    ShowSummary(DupContentsSummary(*result));
+    if (!result->empty_files.isEmpty())
+      ReportedAFact(Format(LX("LXEmptyFile"), {result->empty_files.join(QStringLiteral("\r\n"))}),
                     kHelpContext);
-    Q_EMIT SearchFinished(*pairs);
+    Q_EMIT SearchFinished(result->pairs);
   };
   if (host) host->ResetProgress(false);
   RunPageTool(work, done);
 }
 
-void DuplicateContentsPage::FillRows() {
-  AdvListViewDupContents->setUpdatesEnabled(false);
-  AdvListViewDupContents->clearContents();
-  AdvListViewDupContents->setRowCount(seeker_ ? seeker_->RowCount() : 0);
-  if (seeker_) {
-    const DupContentsGroups& groups = seeker_->dup_contents_top_list;
-    int row = 0;
-    for (int g = 0; g < groups.Count(); ++g) {
-      const int keep = groups.WhichToKeep(g);
-      for (int m = 0; m < groups.MemberCount(g); ++m, ++row) {
-        const QString texts[5] = {
-            DisplayName(groups.DupContentsFilename(g, m)), groups.DupContentsTokenCountAsText(g, m),
-            groups.DupContentsTokensAsText(g, m), groups.DupContentsTypesAsText(g, m),
-            m == keep ? LX("LXOK") : LX("LXDelete")};
-        for (int c = 0; c < 5; ++c) {
-          auto* item = new QTableWidgetItem(texts[c]);
-          if (c > 0) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-          AdvListViewDupContents->setItem(row, c, item);
-        }
-      }
-    }
-  }
-  AdvListViewDupContents->setUpdatesEnabled(true);
-}
+void DuplicateContentsPage::FillRows() { model_->Fill(seeker_); }
 
-void DuplicateContentsPage::DuplicateContentsKeepClick() {
+void DuplicateContentsPage::KeepSelected() {
   if (busy_ || !seeker_) return;
-  const int row = AdvListViewDupContents->currentRow();
   // Without a selected row there is nothing to keep.
-  if (row < 0 || row >= seeker_->RowCount()) return;
-  seeker_->SetKeepNumber(row);
-  FillRows();
-  AdvListViewDupContents->selectRow(row);
+  model_->KeepRow(results_->currentIndex().row());
 }
 
-void DuplicateContentsPage::AdvGlowButtonDupContentsMoveClick() {
+void DuplicateContentsPage::MoveSpareCopies() {
   if (busy_ || !seeker_ || (host_ && host_->ToolRunning())) return;
-  if (OKToDoX(Format(LX("LXRemoveXQ").toLower(), {LX("LXNearDuplicates")}), kHelpContext) != mrOK)
-    return;
+  const int spare = SpareCopies(*seeker_);
+  if (spare == 0) return;
+  const QString question =
+      QStringLiteral(
+          "move %1, all but the kept file of each group, into a \"%2\" folder beside each")
+          .arg(CountOf(spare), MovedFilesWord());
+  if (OKToDoX(question, kHelpContext) != mrOK) return;
   auto moved = std::make_shared<int>(0);
+  auto plan = std::make_shared<std::vector<PlannedFileMove>>();
   auto problems = std::make_shared<std::vector<FileMoveProblem>>();
   auto refusal = std::make_shared<QString>();
   QPointer<DuplicateContentsPage> self(this);
@@ -406,6 +451,7 @@ void DuplicateContentsPage::AdvGlowButtonDupContentsMoveClick() {
       *refusal = lock.Refusal();
       return;
     }
+    *plan = PlanMovesNotKept(*seeker, tree);
     *moved = MoveFilesNotKept(
         *seeker, tree,
         [host](int g, int n) {
@@ -418,29 +464,65 @@ void DuplicateContentsPage::AdvGlowButtonDupContentsMoveClick() {
     if (host) host->ResetProgress(true);
     SetBusy(false);
     if (!refusal->isEmpty()) {
+      ShowSummary(QStringLiteral("Nothing moved: ") + *refusal);
       ReportedAFact(*refusal, kHelpContext);
       return;
     }
+    for (const PlannedFileMove& p : *plan)
+      if (IsExistingFile(p.to) && !IsExistingFile(p.from)) moved_from_.insert(p.to, p.from);
     NFilesCopiedOrMoved(*moved, true,
                         (MovedFilesWord() + QLatin1Char(' ') + LX("LXFolders")).toLower(),
                         kHelpContext);
+    QString summary = QStringLiteral("Moved ") + CountOf(*moved) + QStringLiteral(" of ") +
+                      CountOf(spare, QStringLiteral("spare copy"), QStringLiteral("spare copies"));
     if (!problems->empty()) {
+      summary += QStringLiteral(", ") +
+                 QLocale().toString(static_cast<qlonglong>(problems->size())) +
+                 QStringLiteral(" could not be moved");
       QStringList lines;
-      for (const FileMoveProblem& p : *problems) lines << p.file + QStringLiteral(": ") + p.reason;
+      for (const FileMoveProblem& p : *problems)
+        lines << DisplayName(p.file) + QStringLiteral(": ") + p.reason;
       ReportedAFact(lines.join(QStringLiteral("\r\n")), kHelpContext);
     }
+    ShowSummary(summary);
     Q_EMIT MoveFinished(*moved);
   };
   if (host) host->ResetProgress(false);
   RunPageTool(work, done);
 }
 
-void DuplicateContentsPage::AdvGlowButtonDupContentsUNRemoveClick() {
+QStringList DuplicateContentsPage::RenamedByRestore(const QString& folder) const {
+  // The files this page moved whose names end otherwise than .txt: a web
+  // page would come back as a text file.
+  QStringList renamed;
+  const QString root = QDir::cleanPath(QFileInfo(folder).absoluteFilePath()) + QLatin1Char('/');
+  for (auto it = moved_from_.constBegin(); it != moved_from_.constEnd(); ++it) {
+    const QString target = RestoreTarget(it.key());
+    if (!it.key().startsWith(root) || !IsExistingFile(it.key()) || target == it.value()) continue;
+    renamed << QStringLiteral("  %1 comes back as %2")
+                   .arg(DisplayName(it.value()), QFileInfo(target).fileName());
+  }
+  renamed.sort();
+  return renamed;
+}
+
+void DuplicateContentsPage::RestoreMoved() {
   if (busy_ || (host_ && host_->ToolRunning())) return;
-  if (OKToDoX(Format(LX("LXUNRemoveXQ").toLower(), {LX("LXNearDuplicates")}), kHelpContext) != mrOK)
-    return;
-  const QString folder = FolderText();
-  if (folder.isEmpty() || !IsExistingFolder(folder)) return;
+  const QString folder = UsableFolder();
+  if (folder.isEmpty()) return;
+  const QString what = QStringLiteral(
+                           "move the files of every \"%1\" folder under %2 back to the folder "
+                           "above it, each with the extension .txt")
+                           .arg(MovedFilesWord(), DisplayName(folder));
+  const QStringList renamed = RenamedByRestore(folder);
+  const int answer =
+      renamed.isEmpty()
+          ? OKToDoX(what, kHelpContext)
+          : WarnAboutAndASKOK(QStringLiteral("A restore would %1.\r\nThese were not .txt files "
+                                             "when they were moved:\r\n%2")
+                                  .arg(what, renamed.join(QStringLiteral("\r\n"))),
+                              kHelpContext);
+  if (answer != mrOK) return;
   auto outcome = std::make_shared<RestoreOutcome>();
   QPointer<DuplicateContentsPage> self(this);
   PageHost* host = host_;
@@ -455,57 +537,54 @@ void DuplicateContentsPage::AdvGlowButtonDupContentsUNRemoveClick() {
     if (host) host->ResetProgress(true);
     SetBusy(false);
     if (!outcome->refusal.isEmpty()) {
+      ShowSummary(QStringLiteral("Nothing restored: ") + outcome->refusal);
       ReportedAFact(outcome->refusal, kHelpContext);
       return;
     }
-    // One box for the whole run: how many were found, and each file that
+    const QString restored = CountOf(outcome->restored) + QStringLiteral(" restored");
+    ShowSummary(CheckedSummary(outcome->found, restored, QStringLiteral("moved file"),
+                               QStringLiteral("moved files")));
+    // One box for the whole run: how many came back, and each file that
     // stayed where it is with the reason.
-    QStringList lines{Format(LX("LXNmanyUNMoved"), {outcome->found})};
+    QStringList lines{
+        restored + QStringLiteral(" of ") +
+        CountOf(outcome->found, QStringLiteral("moved file"), QStringLiteral("moved files")) +
+        QStringLiteral(" found")};
     for (const RestoreFailure& f : outcome->failures) {
       QString line =
-          QStringLiteral("Failed to rename %1 as %2").arg(DisplayName(f.from), DisplayName(f.to));
+          QStringLiteral("Not restored: %1 as %2").arg(DisplayName(f.from), DisplayName(f.to));
       if (!f.reason.isEmpty()) line += QStringLiteral(": ") + f.reason;
       lines << line;
     }
+    for (auto it = moved_from_.begin(); it != moved_from_.end();)
+      it = IsExistingFile(it.key()) ? std::next(it) : moved_from_.erase(it);
     ReportedAFact(lines.join(QStringLiteral("\r\n")), kHelpContext);
-    Q_EMIT RestoreFinished(outcome->found);
+    Q_EMIT RestoreFinished(outcome->restored);
   };
   if (host) host->ResetProgress(false);
   RunPageTool(work, done);
 }
 
-void DuplicateContentsPage::CopyAListClick() { CopyAList(QApplication::focusWidget()); }
-
-void DuplicateContentsPage::AdvListViewDupContentsDblClick() { ShowDupContents1Click(); }
+void DuplicateContentsPage::CopyList() { CopyAList(QApplication::focusWidget()); }
 
 void DuplicateContentsPage::FreeShowForms() {
-  for (QPointer<TextViewerWindow>& form : show_forms) delete form.data();
-  show_forms.clear();
+  for (QPointer<TextViewerWindow>& form : show_forms_) delete form.data();
+  show_forms_.clear();
 }
 
-namespace {
-
-// A line that is markup only, such as "<p>" or "</head>".
-bool IsAngleBracketed(const QString& line) {
-  const QString t = line.trimmed();
-  return t.size() >= 2 && t.startsWith(QLatin1Char('<')) && t.endsWith(QLatin1Char('>'));
-}
-
-}  // namespace
-
-void DuplicateContentsPage::ShowDupContents1Click() {
-  if (busy_ || busy_with_duplicate || !seeker_) return;
-  busy_with_duplicate = true;
-  const int g = seeker_->GroupOfRow(AdvListViewDupContents->currentRow());
+void DuplicateContentsPage::ShowSelectedGroup() {
+  if (busy_ || showing_group_ || !seeker_) return;
+  showing_group_ = true;
+  const int g = model_->Rows().GroupOfRow(results_->currentIndex().row());
   if (g < 0) {
-    busy_with_duplicate = false;
+    showing_group_ = false;
     return;
   }
   FreeShowForms();
   const DupContentsGroup group = seeker_->dup_contents_top_list.Group(g);
   const int members = group.dup_contents_list->Count();
-  show_forms.resize(static_cast<std::size_t>(members));
-  comparison_strings.clear();
+  show_forms_.resize(static_cast<std::size_t>(members));
+  comparison_strings_.clear();
 
   // The viewers stand side by side across the screen, one per member.
   QWidget* main_window = window();
@@ -526,16 +605,16 @@ void DuplicateContentsPage::ShowDupContents1Click() {
       } catch (const SorvelError&) {
         text.clear();
       }
-      comparison_strings = text.split(QStringLiteral("\r\n"));
-      if (!comparison_strings.isEmpty() && comparison_strings.last().isEmpty())
-        comparison_strings.removeLast();
-      comparison_strings.removeIf(IsAngleBracketed);
+      comparison_strings_ = text.split(QStringLiteral("\r\n"));
+      if (!comparison_strings_.isEmpty() && comparison_strings_.last().isEmpty())
+        comparison_strings_.removeLast();
+      comparison_strings_.removeIf(IsAngleBracketed);
     }
     auto* form = new TextViewerWindow(main_window);
     form->setWindowFlag(Qt::Window, true);
     form->setAttribute(Qt::WA_DeleteOnClose, false);
-    show_forms[static_cast<std::size_t>(m)] = form;
-    if (m > 0) form->SetComparisonWholeLines(&comparison_strings);
+    show_forms_[static_cast<std::size_t>(m)] = form;
+    if (m > 0) form->SetComparisonWholeLines(&comparison_strings_);
     form->setGeometry(area.left() + m * width, area.top() + 40, width,
                       std::min(area.height() - 80, 600));
     ViewerFileDetails details;
@@ -546,5 +625,5 @@ void DuplicateContentsPage::ShowDupContents1Click() {
     // The lines this member shares with the head, at once.
     if (m > 0 && form->isVisible()) form->HighlightSimilarities();
   }
-  busy_with_duplicate = false;
+  showing_group_ = false;
 }

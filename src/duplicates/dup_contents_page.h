@@ -5,8 +5,10 @@
 // into a moved-files folder beside them and restores them later.
 //
 // Searching, moving and restoring run on a worker thread through the page
-// host; the page touches the seeker only while none of its runs is going on.
+// host; the page touches the seeker only while none of its runs is going on,
+// and the table is detached from the seeker while a search rebuilds it.
 
+#include <QHash>
 #include <QPointer>
 #include <QStringList>
 #include <QWidget>
@@ -16,6 +18,7 @@
 #include "duplicates/file_duplicate_contents_seeking.h"
 #include "runtime/file_walker.h"
 
+class DupContentsTableModel;
 class PageHost;
 class QCheckBox;
 class QComboBox;
@@ -25,7 +28,7 @@ class QLineEdit;
 class QMenu;
 class QPushButton;
 class QSpinBox;
-class QTableWidget;
+class QTableView;
 class TextViewerWindow;
 
 class DuplicateContentsPage : public QWidget {
@@ -37,18 +40,21 @@ class DuplicateContentsPage : public QWidget {
   DuplicateContentsPage(PageHost* host, DupContentsSeeker* seeker, QWidget* parent = nullptr);
   ~DuplicateContentsPage() override;
 
-  // Handlers, by the event that runs them.
-  void AdvGlowButtonDuplicateContentsSearchClick();
-  void AdvGlowButtonDupContentsMoveClick();
-  void AdvGlowButtonDupContentsUNRemoveClick();
-  void DuplicateContentsKeepClick();
-  void ShowDupContents1Click();
-  void AdvListViewDupContentsDblClick();
-  void AdvOfficeCheckBoxDupContentsUseDatesClick();
-  void CopyAListClick();
+  void Search();
+  // Moves every member but the kept one of each group into a moved-files
+  // folder beside it, after asking.
+  void MoveSpareCopies();
+  // Moves the moved files under the folder back, after asking.
+  void RestoreMoved();
+  // Makes the selected row's file the one its group keeps.
+  void KeepSelected();
+  // Opens the selected row's group in text viewers side by side.
+  void ShowSelectedGroup();
+  void CopyList();
 
   // One row per group member, groups in the seeker's order.
   void FillRows();
+  const DupContentsTableModel& Model() const { return *model_; }
 
   // Whether Ctrl is held as Search is pressed, and the question for the start
   // percentage (false when cancelled). Replaceable, for tests.
@@ -56,44 +62,64 @@ class DuplicateContentsPage : public QWidget {
   std::function<bool(int* start_percent)> ask_start_percent;
 
   // The viewers of the group last shown, and the head's lines they compare with.
-  const std::vector<QPointer<TextViewerWindow>>& ShowForms() const { return show_forms; }
-  const QStringList& ComparisonStrings() const { return comparison_strings; }
+  const std::vector<QPointer<TextViewerWindow>>& ShowForms() const { return show_forms_; }
+  const QStringList& ComparisonStrings() const { return comparison_strings_; }
 
  Q_SIGNALS:
   void SearchFinished(int pairs);
   void MoveFinished(int moved);
-  void RestoreFinished(int found);
+  void RestoreFinished(int restored);
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void BuildControls();
+  void BuildResultTable();
+  void FitNameColumn();
   QString FolderText() const;
+  // The folder to work on; empty, after saying why, when there is none.
+  QString UsableFolder();
   void SetBusy(bool busy);
+  void ShowSummary(const QString& line);
   // Runs work on the host's worker thread, the page busy until done has run.
   void RunPageTool(const std::function<void()>& work, const std::function<void(bool)>& done);
   void FreeShowForms();
+  // The files moved from this page under folder that a restore would bring
+  // back under another extension, one line each.
+  QStringList RenamedByRestore(const QString& folder) const;
 
   PageHost* host_;
   DupContentsSeeker* seeker_;
-  FileWalker FileAndDirIteratorDuplicateContents;
+  DupContentsTableModel* model_;
+  FileWalker walker_;
   QString searched_folder_;  // the tree of the last search, which Move works on
   bool busy_ = false;
-  bool busy_with_duplicate = false;
-  std::vector<QPointer<TextViewerWindow>> show_forms;
-  QStringList comparison_strings;
+  bool showing_group_ = false;
+  // Widths are kept in the settings only when the user has set them.
+  bool columns_sized_by_user_ = false;
+  bool names_column_sized_by_user_ = false;
+  bool fitting_names_column_ = false;
+  int keep_column_width_ = 0;
+  std::vector<QPointer<TextViewerWindow>> show_forms_;
+  QStringList comparison_strings_;
+  // The original names of the files moved from this page, by moved name:
+  // a restore brings every file back as .txt, so the others are named first.
+  QHash<QString, QString> moved_from_;
 
-  QLineEdit* MyOpenFolderDialogDuplicateContents = nullptr;
-  QCheckBox* AdvOfficeCheckBoxDupContentsUseDates = nullptr;
-  QSpinBox* AdvSpinEditDupContentsDateDiff = nullptr;
-  QComboBox* myAdvFilterComboDupContents = nullptr;
-  QDoubleSpinBox* AdvSpinEditDupContentsLengthDiff = nullptr;
-  QDoubleSpinBox* AdvSpinEditDupContentsTTDiff = nullptr;
-  QCheckBox* AdvOfficeCheckBoxDupContentsSameFolder = nullptr;
-  QCheckBox* CheckBoxDupContentsIgnoreSpacing = nullptr;  // off by default
-  QPushButton* AdvGlowButtonDuplicateContentsSearch = nullptr;
-  QPushButton* AdvGlowButtonDupContentsRemove = nullptr;
-  QPushButton* AdvGlowButtonDupContentsUNRemove = nullptr;
-  QLabel* LabelDuplicatesFound = nullptr;
-  QLineEdit* AdvEditTimeRemaining = nullptr;
-  QTableWidget* AdvListViewDupContents = nullptr;
-  QMenu* AdvPopupMenuDuplicContents = nullptr;
+  QLineEdit* folder_edit_ = nullptr;
+  QCheckBox* check_dates_ = nullptr;
+  QSpinBox* max_days_ = nullptr;
+  QComboBox* file_types_ = nullptr;
+  QDoubleSpinBox* max_length_diff_ = nullptr;
+  QDoubleSpinBox* max_words_diff_ = nullptr;
+  QCheckBox* same_folder_ = nullptr;
+  QCheckBox* ignore_spacing_ = nullptr;  // off by default
+  QPushButton* search_button_ = nullptr;
+  QPushButton* move_button_ = nullptr;
+  QPushButton* restore_button_ = nullptr;
+  QLabel* found_label_ = nullptr;
+  QLineEdit* time_remaining_ = nullptr;
+  QTableView* results_ = nullptr;
+  QMenu* popup_menu_ = nullptr;
 };

@@ -1,6 +1,20 @@
 #include "duplicates/dup_contents_search.h"
 
 #include "duplicates/dup_contents_moving.h"
+#include "runtime/panic.h"
+#include "runtime/run_summary.h"
+
+QString DupContentsSummary(const DupContentsSearchResult& result) {
+  const QString found = result.pairs == 0 ? QStringLiteral("no duplicates")
+                                          : CountOf(result.pairs, QStringLiteral("near duplicate"),
+                                                    QStringLiteral("near duplicates")) +
+                                                QStringLiteral(" in ") +
+                                                CountOf(result.groups, QStringLiteral("group"),
+                                                        QStringLiteral("groups"));
+  if (result.stopped)
+    return StoppedSummary(result.files_searched, result.files) + QStringLiteral(": ") + found;
+  return CheckedSummary(result.files, found);
+}
 
 DupContentsSearchResult RunDupContentsSearch(DupContentsSeeker& seeker, FileWalker& walker,
                                              const DupContentsSearch& search,
@@ -21,5 +35,8 @@ DupContentsSearchResult RunDupContentsSearch(DupContentsSeeker& seeker, FileWalk
   if (walked) walked(result.files);
   result.pairs = seeker.SeekContentsDuplicatesIn(walker.FilesFound(), search.folder,
                                                  search.criteria, callbacks, &result.empty_files);
+  result.groups = seeker.dup_contents_top_list.Count();
+  result.files_searched = seeker.FilesSearched();
+  result.stopped = StopRequested() || walker.Stopped();
   return result;
 }

@@ -21,10 +21,19 @@ struct DupContentsSearch {
 struct DupContentsSearchResult {
   int files = 0;  // files found and compared
   int pairs = 0;  // near-duplicate pairs; 0 means no groups
+  int groups = 0;
+  // Stopped before the end: only the first files_searched files were searched.
+  bool stopped = false;
+  int files_searched = 0;
   QStringList empty_files;
   // Folders that could not be entered and files that could not be listed.
   std::vector<FileProblem> problems;
 };
+
+// The line that ends a search: "Checked 1,200 files: 7 near duplicates in 3
+// groups", "Checked 12 files: no duplicates", or "Stopped after 300 of 1,200
+// files: ...".
+QString DupContentsSummary(const DupContentsSearchResult& result);
 
 // Walks the folder with walker (which the caller may stop) and leaves the
 // groups in seeker. walked, when given, is called between the walk and the

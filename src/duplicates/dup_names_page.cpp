@@ -4,14 +4,18 @@
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QShortcut>
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "duplicates/result_columns_gui.h"
 #include "runtime/dialogs.h"
 #include "runtime/format.h"
 #include "runtime/messages.h"
+#include "runtime/native_files.h"
 #include "runtime/native_names.h"
 #include "runtime/panic.h"
+#include "runtime/run_summary.h"
 
 // ---------------------------------------------------------------------------
 // DupNamesFolderEdit
@@ -45,121 +49,141 @@ void DupNamesFolderEdit::SetChosenFolder(const QString& folder) {
 // ---------------------------------------------------------------------------
 // DuplicateNamesPage
 
+namespace {
+
+const QString kSettingsGroup = QStringLiteral("DuplicateNamesPage");
+
+}  // namespace
+
 DuplicateNamesPage::DuplicateNamesPage(PageHost* host, DupNamesSeeker* seeker, QWidget* parent)
-    : QWidget(parent), host_(host), seeker_(seeker) {
+    : QWidget(parent), host_(host), seeker_(seeker), model_(new DupNamesTreeModel(this)) {
   setObjectName(QStringLiteral("DuplicateNamesPage"));
 
-  GroupBoxDupFolder1 = new QGroupBox(QStringLiteral("Folder 1"), this);
-  GroupBoxDupFolder1->setObjectName(QStringLiteral("GroupBoxDupFolder1"));
-  ElFolderNameEditDuplicates1 =
-      new DupNamesFolderEdit(QStringLiteral("ElFolderNameEditDuplicates1"), GroupBoxDupFolder1);
-  CheckBoxFolder1Subdirs = new QCheckBox(QStringLiteral("and sub-folders too"), GroupBoxDupFolder1);
-  CheckBoxFolder1Subdirs->setObjectName(QStringLiteral("CheckBoxFolder1Subdirs"));
-  CheckBoxFolder1Subdirs->setChecked(true);
-  CheckBoxDatesMustMatch = new QCheckBox(QStringLiteral("check date too"), GroupBoxDupFolder1);
-  CheckBoxDatesMustMatch->setObjectName(QStringLiteral("CheckBoxDatesMustMatch"));
-  CheckBoxSizeMustMatch = new QCheckBox(QStringLiteral("check size too"), GroupBoxDupFolder1);
-  CheckBoxSizeMustMatch->setObjectName(QStringLiteral("CheckBoxSizeMustMatch"));
+  folder1_box = new QGroupBox(QStringLiteral("Folder &1"), this);
+  folder1_box->setObjectName(QStringLiteral("GroupBoxDupFolder1"));
+  folder1_edit = new DupNamesFolderEdit(QStringLiteral("ElFolderNameEditDuplicates1"), folder1_box);
+  folder1_subfolders = new QCheckBox(QStringLiteral("and sub-folders too"), folder1_box);
+  folder1_subfolders->setObjectName(QStringLiteral("CheckBoxFolder1Subdirs"));
+  folder1_subfolders->setChecked(true);
+  dates_must_match = new QCheckBox(QStringLiteral("check &date too"), folder1_box);
+  dates_must_match->setObjectName(QStringLiteral("CheckBoxDatesMustMatch"));
+  dates_must_match->setToolTip(tr("Files of the same name count only when their dates match too"));
+  sizes_must_match = new QCheckBox(QStringLiteral("check si&ze too"), folder1_box);
+  sizes_must_match->setObjectName(QStringLiteral("CheckBoxSizeMustMatch"));
+  sizes_must_match->setToolTip(tr("Files of the same name count only when their sizes match too"));
   {
-    auto* box = new QVBoxLayout(GroupBoxDupFolder1);
-    box->addWidget(ElFolderNameEditDuplicates1);
+    auto* box = new QVBoxLayout(folder1_box);
+    box->addWidget(folder1_edit);
     auto* checks = new QHBoxLayout;
-    checks->addWidget(CheckBoxFolder1Subdirs);
-    checks->addWidget(CheckBoxDatesMustMatch);
-    checks->addWidget(CheckBoxSizeMustMatch);
+    checks->addWidget(folder1_subfolders);
+    checks->addWidget(dates_must_match);
+    checks->addWidget(sizes_must_match);
     checks->addStretch(1);
     box->addLayout(checks);
   }
 
-  GroupBoxDupFolder2 = new QGroupBox(QStringLiteral("Folder 2 (optional)"), this);
-  GroupBoxDupFolder2->setObjectName(QStringLiteral("GroupBoxDupFolder2"));
-  ElFolderNameEditDuplicates2 =
-      new DupNamesFolderEdit(QStringLiteral("ElFolderNameEditDuplicates2"), GroupBoxDupFolder2);
-  CheckBoxFolder2SubDirs = new QCheckBox(QStringLiteral("and sub-folders too"), GroupBoxDupFolder2);
-  CheckBoxFolder2SubDirs->setObjectName(QStringLiteral("CheckBoxFolder2SubDirs"));
-  CheckBoxFolder2SubDirs->setChecked(true);
+  folder2_box = new QGroupBox(QStringLiteral("Folder &2 (optional)"), this);
+  folder2_box->setObjectName(QStringLiteral("GroupBoxDupFolder2"));
+  folder2_box->setToolTip(
+      tr("With a second folder, the files of folder 2 whose names also occur in folder 1 are "
+         "listed"));
+  folder2_edit = new DupNamesFolderEdit(QStringLiteral("ElFolderNameEditDuplicates2"), folder2_box);
+  folder2_subfolders = new QCheckBox(QStringLiteral("and sub-folders too"), folder2_box);
+  folder2_subfolders->setObjectName(QStringLiteral("CheckBoxFolder2SubDirs"));
+  folder2_subfolders->setChecked(true);
   {
-    auto* box = new QVBoxLayout(GroupBoxDupFolder2);
-    box->addWidget(ElFolderNameEditDuplicates2);
-    box->addWidget(CheckBoxFolder2SubDirs);
+    auto* box = new QVBoxLayout(folder2_box);
+    box->addWidget(folder2_edit);
+    box->addWidget(folder2_subfolders);
   }
 
-  ElGroupBoxFoldersExclude = new QGroupBox(QStringLiteral("sub-folders to exclude"), this);
-  ElGroupBoxFoldersExclude->setObjectName(QStringLiteral("ElGroupBoxFoldersExclude"));
-  ElMemoDuplicatesIgnore = new QPlainTextEdit(ElGroupBoxFoldersExclude);
-  ElMemoDuplicatesIgnore->setObjectName(QStringLiteral("ElMemoDuplicatesIgnore"));
-  ElMemoDuplicatesIgnore->setToolTip(tr("Folder names to leave out, one per line"));
-  (new QVBoxLayout(ElGroupBoxFoldersExclude))->addWidget(ElMemoDuplicatesIgnore);
+  excluded_box = new QGroupBox(QStringLiteral("sub-folders to exclude"), this);
+  excluded_box->setObjectName(QStringLiteral("ElGroupBoxFoldersExclude"));
+  excluded_folders = new QPlainTextEdit(excluded_box);
+  excluded_folders->setObjectName(QStringLiteral("ElMemoDuplicatesIgnore"));
+  excluded_folders->setToolTip(tr("Folder names to leave out, one per line"));
+  (new QVBoxLayout(excluded_box))->addWidget(excluded_folders);
 
-  AdvGlowButtonDuplicateNamesFind = new QPushButton(QStringLiteral("Search"), this);
-  AdvGlowButtonDuplicateNamesFind->setObjectName(QStringLiteral("AdvGlowButtonDuplicateNamesFind"));
-  AdvGlowButtonDupnamesExpand = new QPushButton(QStringLiteral("Expand"), this);
-  AdvGlowButtonDupnamesExpand->setObjectName(QStringLiteral("AdvGlowButtonDupnamesExpand"));
-  AdvGlowButtonDupnamesExpand->setEnabled(false);
+  search_button = new QPushButton(QStringLiteral("&Search"), this);
+  search_button->setObjectName(QStringLiteral("AdvGlowButtonDuplicateNamesFind"));
+  expand_button = new QPushButton(LX("LXExpand"), this);
+  expand_button->setObjectName(QStringLiteral("AdvGlowButtonDupnamesExpand"));
+  expand_button->setToolTip(tr("Expand or collapse every name (Alt+E)"));
+  expand_button->setEnabled(false);
 
-  TreeViewDupNames = new QTreeWidget(this);
-  TreeViewDupNames->setObjectName(QStringLiteral("TreeViewDupNames"));
-  TreeViewDupNames->setUniformRowHeights(true);
-  TreeViewDupNames->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  results = new QTreeView(this);
+  results->setObjectName(QStringLiteral("TreeViewDupNames"));
+  results->setModel(model_);
+  results->setUniformRowHeights(true);
+  results->setWordWrap(false);
+  results->setTextElideMode(Qt::ElideMiddle);
+  results->setSelectionMode(QAbstractItemView::ExtendedSelection);
   SetUpTreeColumns();
 
   // Settings on the left, the exclusions and buttons on the right, the
   // results below.
   auto* top = new QHBoxLayout;
   auto* folders = new QVBoxLayout;
-  folders->addWidget(GroupBoxDupFolder1);
-  folders->addWidget(GroupBoxDupFolder2);
+  folders->addWidget(folder1_box);
+  folders->addWidget(folder2_box);
   top->addLayout(folders, 3);
   auto* right = new QVBoxLayout;
-  right->addWidget(ElGroupBoxFoldersExclude, 1);
+  right->addWidget(excluded_box, 1);
   auto* buttons = new QHBoxLayout;
-  buttons->addWidget(AdvGlowButtonDuplicateNamesFind);
-  buttons->addWidget(AdvGlowButtonDupnamesExpand);
+  buttons->addWidget(search_button);
+  buttons->addWidget(expand_button);
   right->addLayout(buttons);
   top->addLayout(right, 2);
   auto* page = new QVBoxLayout(this);
   page->addLayout(top);
-  page->addWidget(TreeViewDupNames, 1);
+  page->addWidget(results, 1);
 
-  connect(ElFolderNameEditDuplicates1, &DupNamesFolderEdit::FolderChosen, this,
-          &DuplicateNamesPage::ElFolderNameEditDuplicates1FolderChosen);
-  connect(AdvGlowButtonDuplicateNamesFind, &QPushButton::clicked, this,
-          &DuplicateNamesPage::AdvGlowButtonDuplicateNamesFindClick);
-  connect(AdvGlowButtonDupnamesExpand, &QPushButton::clicked, this,
-          &DuplicateNamesPage::AdvGlowButtonDupnamesExpandClick);
+  connect(folder1_edit, &DupNamesFolderEdit::FolderChosen, this,
+          &DuplicateNamesPage::CopyFolder1ToFolder2);
+  connect(search_button, &QPushButton::clicked, this, &DuplicateNamesPage::Search);
+  connect(expand_button, &QPushButton::clicked, this, &DuplicateNamesPage::ToggleExpanded);
+  // The caption changes between Expand and Collapse, so the key is its own.
+  auto* expand_key = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_E), this);
+  connect(expand_key, &QShortcut::activated, expand_button, &QPushButton::animateClick);
+  connect(results, &QTreeView::expanded, this, [this] { UpdateExpandCaption(); });
+  connect(results, &QTreeView::collapsed, this, [this] { UpdateExpandCaption(); });
 
   seeker_->OnDuplicatesHandle = [this](std::int32_t order, std::int32_t n, const DupNamesRec& rec) {
-    return DupNamesFileHandler(order, n, rec);
+    return AddReportedFile(order, n, rec);
   };
   seeker_->OnProgressShow = [this](std::int32_t percent) { ProgressFromSearch(percent); };
   seeker_->OnDuplicatesStatus = [this](const QString& s) { StatusFromSearch(s); };
   status_timer_.start();
   if (host_) {
-    host_->RegisterStartControl(AdvGlowButtonDuplicateNamesFind);
+    host_->RegisterStartControl(search_button);
     // The Stop panel stops every engine; this one only sets flags.
     host_->AddStopHandler([seeker = seeker_] { seeker->Stop(); });
   }
 }
 
+DuplicateNamesPage::~DuplicateNamesPage() { SaveColumnWidths(results->header(), kSettingsGroup); }
+
 void DuplicateNamesPage::SetUpTreeColumns() {
-  TreeViewDupNames->setColumnCount(2);
-  TreeViewDupNames->setHeaderLabels({LX("LXFilename"), LX("LXFolder")});
-  // Two inches each at the screen's resolution; the columns keep their widths
-  // rather than stretching to fill the tree.
-  const int ppi = logicalDpiX();
-  TreeViewDupNames->header()->setStretchLastSection(false);
-  TreeViewDupNames->setColumnWidth(0, 2 * ppi);
-  TreeViewDupNames->setColumnWidth(1, 2 * ppi);
+  // The name column starts two inches wide at the screen's resolution (or
+  // as the user last left it); the folder column takes the rest and
+  // stretches with the window.
+  const int ppi = logicalDpiX() > 0 ? logicalDpiX() : 96;
+  results->header()->setStretchLastSection(true);
+  RestoreColumnWidths(results->header(), kSettingsGroup, {2 * ppi});
+  // The last column follows the view's width; only the others are the user's.
+  connect(results->header(), &QHeaderView::sectionResized, this, [this](int column) {
+    if (column + 1 < results->header()->count()) columns_sized_by_user_ = true;
+  });
 }
 
-void DuplicateNamesPage::ElFolderNameEditDuplicates1FolderChosen() {
-  ElFolderNameEditDuplicates2->SetFolder(ElFolderNameEditDuplicates1->Edit()->text());
+void DuplicateNamesPage::CopyFolder1ToFolder2() {
+  folder2_edit->SetFolder(folder1_edit->Edit()->text());
 }
 
-void DuplicateNamesPage::AdvGlowButtonDuplicateNamesFindClick() {
+void DuplicateNamesPage::Search() {
   if (searching_ || (host_ && host_->ToolRunning())) return;
-  const QString folder1 = ElFolderNameEditDuplicates1->Folder();
-  const QString folder2 = ElFolderNameEditDuplicates2->Folder();
+  const QString folder1 = folder1_edit->Folder();
+  const QString folder2 = folder2_edit->Folder();
   if (folder1.isEmpty()) {
     BoxRequest box;
     box.name = QStringLiteral("ChooseADriveAndFolder");
@@ -171,22 +195,28 @@ void DuplicateNamesPage::AdvGlowButtonDuplicateNamesFindClick() {
     Dialogs().Show(box);
     return;
   }
+  for (const QString& folder : {folder1, folder2}) {
+    if (!folder.isEmpty() && !IsExistingFolder(folder)) {
+      host_->ShowRunSummary(FolderNotFoundSummary(folder));
+      return;
+    }
+  }
   const bool one_folder = folder2.isEmpty() || folder2 == folder1;
   if (one_folder) {
     const QString question =
         Format(LX("LXSearchWithin"), {folder1}) + QLatin1Char('\r') +
-        (CheckBoxFolder1Subdirs->isChecked() ? LX("LXAndAllSubFoldersExcludingAnyListedBelow")
-                                             : LX("LXOnly"));
+        (folder1_subfolders->isChecked() ? LX("LXAndAllSubFoldersExcludingAnyListedBelow")
+                                         : LX("LXOnly"));
     if (OKToDoX(question, kHelpContext) != mrOK) return;
   }
 
   host_->ResetProgress(false);
-  AdvGlowButtonDuplicateNamesFind->setEnabled(false);
-  AdvGlowButtonDupnamesExpand->setEnabled(false);
+  search_button->setEnabled(false);
+  expand_button->setEnabled(false);
   QApplication::setOverrideCursor(Qt::WaitCursor);
 
   seeker_->OnDuplicatesStatus = [this](const QString& s) { StatusFromSearch(s); };
-  TreeViewDupNames->clear();
+  model_->Detach();
   lines_.Clear();
   {
     std::lock_guard<std::mutex> lock(status_mutex_);
@@ -197,20 +227,23 @@ void DuplicateNamesPage::AdvGlowButtonDuplicateNamesFindClick() {
   DupNamesSearch search;
   search.folder1 = folder1;
   search.folder2 = folder2;
-  search.folder1_subfolders = CheckBoxFolder1Subdirs->isChecked();
-  search.folder2_subfolders = CheckBoxFolder2SubDirs->isChecked();
+  search.folder1_subfolders = folder1_subfolders->isChecked();
+  search.folder2_subfolders = folder2_subfolders->isChecked();
   search.only_folder1 = one_folder;
-  search.must_be_same_date = CheckBoxDatesMustMatch->isChecked();
-  search.must_be_same_size = CheckBoxSizeMustMatch->isChecked();
-  search.excluded_folders = ElMemoDuplicatesIgnore->toPlainText();
+  search.must_be_same_date = dates_must_match->isChecked();
+  search.must_be_same_size = sizes_must_match->isChecked();
+  search.excluded_folders = excluded_folders->toPlainText();
   searching_ = true;
-  auto work = [search, this] { seeker_->SeekNamesDuplicatesIn(search); };
+  auto work = [search, this] {
+    global_panic_state.store(0);
+    seeker_->SeekNamesDuplicatesIn(search);
+  };
   if (!host_->RunTool(QStringLiteral("Duplicate Names"), work, [this](bool) { SearchDone(); }))
     SearchDone();
 }
 
-bool DuplicateNamesPage::DupNamesFileHandler(std::int32_t show_order, std::int32_t n_duplicates,
-                                             const DupNamesRec& rec) {
+bool DuplicateNamesPage::AddReportedFile(std::int32_t show_order, std::int32_t n_duplicates,
+                                         const DupNamesRec& rec) {
   YieldToEvents();
   return lines_.AddFile(show_order, n_duplicates, rec);
 }
@@ -231,26 +264,15 @@ void DuplicateNamesPage::ProgressFromSearch(int percent) {
   if (host_) host_->SetOverallProgress(percent);
 }
 
-void DuplicateNamesPage::FillTree() {
-  TreeViewDupNames->setUpdatesEnabled(false);
-  QList<QTreeWidgetItem*> items;
-  items.reserve(static_cast<qsizetype>(lines_.Groups().size()));
-  for (const DupNamesTreeGroup& g : lines_.Groups()) {
-    auto* top =
-        new QTreeWidgetItem(QStringList{DisplayName(g.key), DupNamesFolderText(g.files.front())});
-    for (std::size_t k = 1; k < g.files.size(); ++k)
-      top->addChild(new QTreeWidgetItem(QStringList{QString(), DupNamesFolderText(g.files[k])}));
-    items.push_back(top);
-  }
-  TreeViewDupNames->addTopLevelItems(items);
-  TreeViewDupNames->setUpdatesEnabled(true);
-}
+QString DuplicateNamesPage::Summary() const { return DupNamesSummary(*seeker_, lines_); }
 
 void DuplicateNamesPage::SearchDone() {
-  FillTree();
+  model_->Fill(&lines_);
+  results->scrollToTop();
   searching_ = false;
-  AdvGlowButtonDuplicateNamesFind->setEnabled(true);
-  AdvGlowButtonDupnamesExpand->setEnabled(TreeViewDupNames->topLevelItemCount() > 0);
+  search_button->setEnabled(true);
+  expand_button->setEnabled(model_->rowCount() > 0);
+  UpdateExpandCaption();
   QString final_status;
   {
     std::lock_guard<std::mutex> lock(status_mutex_);
@@ -259,18 +281,31 @@ void DuplicateNamesPage::SearchDone() {
   host_->ShowStatusText(final_status);
   host_->ResetProgress(true);
   host_->SetOverallProgress(0);
+  host_->ShowRunSummary(Summary());
   QApplication::restoreOverrideCursor();
   Q_EMIT SearchFinished();
 }
 
-void DuplicateNamesPage::AdvGlowButtonDupnamesExpandClick() {
-  dup_names_expanded = !dup_names_expanded;
-  if (dup_names_expanded) {
-    TreeViewDupNames->expandAll();
-    AdvGlowButtonDupnamesExpand->setText(LX("LXCollapse"));
-  } else {
-    AdvGlowButtonDupnamesExpand->setText(LX("LXExpand"));
-    TreeViewDupNames->collapseAll();
+bool DuplicateNamesPage::AllExpanded() const {
+  bool any = false;
+  for (int row = 0; row < model_->rowCount(); ++row) {
+    const QModelIndex index = model_->index(row, 0);
+    if (model_->rowCount(index) == 0) continue;
+    if (!results->isExpanded(index)) return false;
+    any = true;
   }
-  TreeViewDupNames->viewport()->update();
+  return any;
+}
+
+void DuplicateNamesPage::UpdateExpandCaption() {
+  expand_button->setText(AllExpanded() ? LX("LXCollapse") : LX("LXExpand"));
+}
+
+void DuplicateNamesPage::ToggleExpanded() {
+  if (AllExpanded())
+    results->collapseAll();
+  else
+    results->expandAll();
+  UpdateExpandCaption();
+  results->viewport()->update();
 }

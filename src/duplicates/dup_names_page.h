@@ -10,11 +10,12 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QWidget>
 #include <mutex>
 
 #include "duplicates/dup_names_tree.h"
+#include "duplicates/dup_names_tree_model.h"
 #include "duplicates/file_duplicate_names_seeking.h"
 #include "ui_kit/page_host_gui.h"
 
@@ -47,36 +48,35 @@ class DuplicateNamesPage : public QWidget {
   // Binds the seeker's file handler, status and progress events to this page
   // and its host.
   DuplicateNamesPage(PageHost* host, DupNamesSeeker* seeker, QWidget* parent = nullptr);
+  ~DuplicateNamesPage() override;
 
   // --- controls ---
-  QGroupBox* GroupBoxDupFolder1;
-  DupNamesFolderEdit* ElFolderNameEditDuplicates1;
-  QCheckBox* CheckBoxFolder1Subdirs;
-  QCheckBox* CheckBoxDatesMustMatch;
-  QCheckBox* CheckBoxSizeMustMatch;
-  QGroupBox* GroupBoxDupFolder2;
-  DupNamesFolderEdit* ElFolderNameEditDuplicates2;
-  QCheckBox* CheckBoxFolder2SubDirs;
-  QGroupBox* ElGroupBoxFoldersExclude;
-  QPlainTextEdit* ElMemoDuplicatesIgnore;
-  QPushButton* AdvGlowButtonDuplicateNamesFind;
-  QPushButton* AdvGlowButtonDupnamesExpand;
-  QTreeWidget* TreeViewDupNames;
+  QGroupBox* folder1_box;
+  DupNamesFolderEdit* folder1_edit;
+  QCheckBox* folder1_subfolders;
+  QCheckBox* dates_must_match;
+  QCheckBox* sizes_must_match;
+  QGroupBox* folder2_box;
+  DupNamesFolderEdit* folder2_edit;
+  QCheckBox* folder2_subfolders;
+  QGroupBox* excluded_box;
+  QPlainTextEdit* excluded_folders;
+  QPushButton* search_button;
+  QPushButton* expand_button;
+  QTreeView* results;
 
-  // The tree was last expanded by the Expand button.
-  bool dup_names_expanded = false;
   // The top-level line from which the next name lookup starts.
   std::int32_t last_dup_names_treeview_search() const {
     return lines_.last_dup_names_treeview_search;
   }
 
-  // --- handlers ---
-  void AdvGlowButtonDuplicateNamesFindClick();
-  void ElFolderNameEditDuplicates1FolderChosen();
-  void AdvGlowButtonDupnamesExpandClick();
+  void Search();
+  // Folder 1 chosen through its browse button: folder 2 gets it too.
+  void CopyFolder1ToFolder2();
+  // Expands every line when some are collapsed, else collapses them all.
+  void ToggleExpanded();
   // The seeker's file handler; runs on the search's thread.
-  bool DupNamesFileHandler(std::int32_t show_order, std::int32_t n_duplicates,
-                           const DupNamesRec& rec);
+  bool AddReportedFile(std::int32_t show_order, std::int32_t n_duplicates, const DupNamesRec& rec);
 
   bool Searching() const { return searching_; }
 
@@ -87,14 +87,20 @@ class DuplicateNamesPage : public QWidget {
  private:
   void SetUpTreeColumns();
   void SearchDone();
-  void FillTree();
+  // The Expand button's caption follows the tree: Collapse while every line
+  // with files below it is expanded, else Expand.
+  void UpdateExpandCaption();
+  bool AllExpanded() const;
   void StatusFromSearch(const QString& text);
   void ProgressFromSearch(int percent);
+  QString Summary() const;
 
   PageHost* host_;
   DupNamesSeeker* seeker_;
   DupNamesTreeLines lines_;  // written by the search's thread, read after it
+  DupNamesTreeModel* model_;
   bool searching_ = false;
+  bool columns_sized_by_user_ = false;  // only then are the widths kept
 
   // Status texts come once per file; the status bar gets at most a few a
   // second, and always the last one when the search ends.

@@ -6,6 +6,7 @@
 
 #include "runtime/file_list.h"
 #include "runtime/native_names.h"
+#include "runtime/run_summary.h"
 
 QString DupNamesKey(const DupNamesRec& rec, int n_duplicates) {
   return rec.sr.Name + QStringLiteral(" (") + QString::number(n_duplicates) + QLatin1Char(')');
@@ -79,4 +80,28 @@ bool DupNamesTreeLines::AddFile(std::int32_t /*show_order*/, std::int32_t n_dupl
   group.files.push_back(std::move(file));
   groups_.push_back(std::move(group));
   return true;
+}
+
+QString DupNamesSummary(const DupNamesSeeker& seeker, const DupNamesTreeLines& lines) {
+  long long files = 0;
+  for (const DupNamesTreeGroup& g : lines.Groups()) files += static_cast<long long>(g.files.size());
+  const long long names = static_cast<long long>(lines.Groups().size());
+  QString found;
+  if (names == 0) {
+    found = QStringLiteral("no duplicates");
+  } else if (seeker.using_folder1_only) {
+    found = CountOf(files) + (files == 1 ? QStringLiteral(" shares ") : QStringLiteral(" share ")) +
+            CountOf(names, QStringLiteral("name"), QStringLiteral("names"));
+  } else {
+    found = CountOf(files) + QStringLiteral(" of folder 2 ") +
+            (files == 1 ? QStringLiteral("shares ") : QStringLiteral("share ")) +
+            CountOf(names, QStringLiteral("name"), QStringLiteral("names")) +
+            QStringLiteral(" with folder 1");
+  }
+  const long long first = seeker.DupRecNamesList1.Count();
+  const long long checked =
+      first + (seeker.using_folder1_only ? 0 : seeker.DupRecNamesList2.Count());
+  if (!seeker.Processing_files.load())
+    return StoppedSummary(seeker.ScannedEntries(), first) + QStringLiteral(": ") + found;
+  return CheckedSummary(checked, found);
 }

@@ -21,13 +21,7 @@
 
 namespace {
 
-const QString kCrLf = QStringLiteral("\r\n");
-const QString kMemberPrefix = QString(4, QChar(0x00B7)) + QLatin1Char(' ');
 constexpr int kPassageLength = 100;
-
-QString WholeNumber(std::int32_t n) {
-  return Format(QStringLiteral("%0.n"), {static_cast<double>(n)});
-}
 
 // The passage of a text that begins at the 1-based character position
 // `start` (a position below 1 counts as 1) and is up to 100 characters long.
@@ -158,46 +152,6 @@ void DupContentsGroups::SetWhichToKeep(int g, std::int32_t keep) {
   holders_[static_cast<std::size_t>(g)]->data.which_to_keep = keep;
 }
 
-const DupContentsMember* DupContentsGroups::MemberRec(int g, int m) const {
-  const DupContentsGroup d = Group(g);
-  if (!d.dup_contents_list || m < 0 || m >= d.dup_contents_list->Count()) return nullptr;
-  return &d.dup_contents_list->GetAValue(m);
-}
-
-QString DupContentsGroups::DupContentsFilename(int g, int m) const {
-  const DupContentsMember* r = MemberRec(g, m);
-  if (!r) return QString();
-  const QString name = pai ? pai->FullFilename(r->file_index) : QString();
-  return m > 0 ? kMemberPrefix + name : name;
-}
-
-QString DupContentsGroups::DupContentsTokenCountAsText(int g, int m) const {
-  const DupContentsMember* r = MemberRec(g, m);
-  return r ? WholeNumber(r->token_count) : QString();
-}
-
-QString DupContentsGroups::DupContentsTokensAsText(int g, int m) const {
-  const DupContentsMember* r = MemberRec(g, m);
-  return r ? WholeNumber(r->token_diff) : QString();
-}
-
-QString DupContentsGroups::DupContentsTypesAsText(int g, int m) const {
-  const DupContentsMember* r = MemberRec(g, m);
-  return r ? WholeNumber(r->type_diff) : QString();
-}
-
-QString DupContentsGroups::ALineAsText(int g) const {
-  QString out;
-  const int n = MemberCount(g);
-  for (int m = 0; m < n; ++m) {
-    if (m > 0) out += kCrLf;
-    out += DupContentsFilename(g, m) + QLatin1Char('\t') + DupContentsTokenCountAsText(g, m) +
-           QLatin1Char('\t') + DupContentsTokensAsText(g, m) + QLatin1Char('\t') +
-           DupContentsTypesAsText(g, m);
-  }
-  return out;
-}
-
 // ---------------------------------------------------------------------------
 // Seeker
 
@@ -206,7 +160,6 @@ DupContentsSeeker::DupContentsSeeker() : dup_contents_top_list(this) {}
 DupContentsSeeker::~DupContentsSeeker() { Clear(); }
 
 void DupContentsSeeker::Clear() {
-  row_to_toplist_numbers.clear();
   dup_contents_top_list.Clear();
   fnames.Clear();
 }
@@ -214,17 +167,6 @@ void DupContentsSeeker::Clear() {
 QString DupContentsSeeker::FullFilename(int file_index) const {
   if (file_index < 0 || file_index >= fnames.Count()) return QString();
   return fnames.GetFullFilename(file_index);
-}
-
-int DupContentsSeeker::GroupOfRow(int row) const {
-  if (row < 0 || row >= RowCount()) return -1;
-  return row_to_toplist_numbers[static_cast<std::size_t>(row)];
-}
-
-int DupContentsSeeker::FirstRowOfGroup(int g) const {
-  auto it = std::find(row_to_toplist_numbers.begin(), row_to_toplist_numbers.end(), g);
-  return it == row_to_toplist_numbers.end() ? -1
-                                            : static_cast<int>(it - row_to_toplist_numbers.begin());
 }
 
 int DupContentsSeeker::SeekContentsDuplicatesIn(const FolderFileList& files,
@@ -244,6 +186,7 @@ int DupContentsSeeker::SeekContentsDuplicatesIn(const FolderFileList& files,
   const auto& on_status = callbacks.status;
   const auto& on_percent = callbacks.percent;
   const auto& on_percent2 = callbacks.second_percent;
+  files_searched_ = 0;
   QStringList spare_empty_files;
   QStringList& empty_files = empty_files_out ? *empty_files_out : spare_empty_files;
   // The search walks list positions. A position is a file of `files`; the
@@ -376,6 +319,7 @@ int DupContentsSeeker::SeekContentsDuplicatesIn(const FolderFileList& files,
   auto search_first_file = [&](int i) {
     YieldToEvents();
     if (StopRequested()) return false;
+    files_searched_ = i + 1;
     const int percent = static_cast<int>(static_cast<std::int64_t>(i) * 100 / n);
     if (on_percent && on_percent(percent))
       TryToDoElapsedTime(time_remaining, processed, n, skipped);
@@ -611,14 +555,6 @@ int DupContentsSeeker::SeekContentsDuplicatesIn(const FolderFileList& files,
   return static_cast<int>(pairs.size());
 }
 
-void DupContentsSeeker::RebuildRows() {
-  row_to_toplist_numbers.clear();
-  for (int g = 0; g < dup_contents_top_list.Count(); ++g)
-    row_to_toplist_numbers.insert(row_to_toplist_numbers.end(),
-                                  static_cast<std::size_t>(dup_contents_top_list.MemberCount(g)),
-                                  g);
-}
-
 void DupContentsSeeker::Sort(DupContentsSort order) {
   dup_contents_top_list.sort_system = order;
   auto head = [](const DupContentsGroupHolder& h) -> const DupContentsMember& {
@@ -650,13 +586,6 @@ void DupContentsSeeker::Sort(DupContentsSort order) {
   };
   std::stable_sort(dup_contents_top_list.holders_.begin(), dup_contents_top_list.holders_.end(),
                    [&](const auto& a, const auto& b) { return compare(a, b) < 0; });
-  RebuildRows();
-}
-
-void DupContentsSeeker::SetKeepNumber(int row) {
-  const int g = GroupOfRow(row);
-  if (g < 0) return;
-  dup_contents_top_list.SetWhichToKeep(g, row - FirstRowOfGroup(g));
 }
 
 void DupContentsSeeker::SetKeepByRule(DupContentsKeepRule rule) {
@@ -689,13 +618,4 @@ void DupContentsSeeker::SetKeepByRule(DupContentsKeepRule rule) {
     }
     dup_contents_top_list.SetWhichToKeep(g, best);
   }
-}
-
-QString DupContentsSeeker::AsText() const {
-  QString out;
-  for (int g = 0; g < dup_contents_top_list.Count(); ++g) {
-    if (g > 0) out += kCrLf;
-    out += dup_contents_top_list.ALineAsText(g);
-  }
-  return out;
 }

@@ -115,21 +115,11 @@ class DupContentsGroups {
     return list.GetAValue(k);
   }
 
-  // The texts of one member; empty when g or m is out of range.
-  QString DupContentsFilename(int g, int m) const;
-  QString DupContentsTokenCountAsText(int g, int m) const;
-  QString DupContentsTokensAsText(int g, int m) const;
-  QString DupContentsTypesAsText(int g, int m) const;
-  // All members of one group, one line each: name TAB tokens TAB token
-  // differences TAB type differences, joined with CR LF.
-  QString ALineAsText(int g) const;
-
   DupContentsSeeker* pai;
   DupContentsSort sort_system = dcs_head_file;
 
  private:
   friend class DupContentsSeeker;
-  const DupContentsMember* MemberRec(int g, int m) const;
   std::vector<std::unique_ptr<DupContentsGroupHolder>> holders_;
 };
 
@@ -189,17 +179,12 @@ class DupContentsSeeker {
                                const DupContentsCallbacks& callbacks, QStringList* empty_files);
 
   void Sort(DupContentsSort order);
-  // Makes the member shown in display row `row` the file to keep of its group.
-  void SetKeepNumber(int row);
   // Sets the file to keep of every group by a rule (ties keep the earlier member).
   void SetKeepByRule(DupContentsKeepRule rule);
-  // All groups as text, one line per member (see ALineAsText), CR LF between.
-  QString AsText() const;
-
-  int RowCount() const { return static_cast<int>(row_to_toplist_numbers.size()); }
-  int GroupOfRow(int row) const;               // -1 when row is out of range
-  int FirstRowOfGroup(int g) const;            // -1 when g has no rows
   QString FullFilename(int file_index) const;  // empty when out of range
+  // How many files of the list the last search went through: all of them
+  // unless it was stopped.
+  int FilesSearched() const { return files_searched_; }
   const FolderFileList& Files() const { return fnames; }
 
   DupContentsGroups dup_contents_top_list;
@@ -207,7 +192,6 @@ class DupContentsSeeker {
   std::size_t cache_limit_bytes = std::size_t{256} << 20;
 
  private:
-  void RebuildRows();
   FolderFileList fnames;
-  std::vector<std::int32_t> row_to_toplist_numbers;
+  int files_searched_ = 0;
 };

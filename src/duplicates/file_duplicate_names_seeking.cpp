@@ -438,16 +438,8 @@ QString DupNamesSeeker::FoundText(const QString& pattern, const QString& what,
 }
 
 void DupNamesSeeker::SeekNamesDuplicatesIn(const DupNamesSearch& search) {
-  const QString& folder1 = search.folder1;
-  const QString& folder2 = search.folder2;
-  const bool folder1_subfolders = search.folder1_subfolders;
-  const bool folder2_subfolders = search.folder2_subfolders;
-  const bool must_be_same_date = search.must_be_same_date;
-  const bool must_be_same_size = search.must_be_same_size;
-  const DupNamesCompare& compare_names = search.compare_names;
-  const QString& file_mask = search.file_mask;
-  const QString& excluded_folders = search.excluded_folders;
   RedundantDuplicatesFound = 0;
+  scanned_entries_ = 0;
   Processing_files.store(true);
   sort_on_date = search.sort_on_date;
   using_folder1_only = search.only_folder1;
@@ -456,27 +448,27 @@ void DupNamesSeeker::SeekNamesDuplicatesIn(const DupNamesSearch& search) {
   // comes up more than once, usually a small part of a tree: those are read
   // after the sort, and the walk reads names alone. A date sort, or groups
   // made by a caller's own comparison, need them for every file.
-  if (compare_names) own_name_compare_ = false;  // the lists keep it for later searches
+  if (search.compare_names) own_name_compare_ = false;  // the lists keep it for later searches
   const bool details_later = !sort_on_date && own_name_compare_;
   for (FileWalker* it : {&Iterator1, &Iterator2}) it->ReadDetails = !details_later;
 
   for (DupNamesRecList* list : {&DupRecNamesList1, &DupRecNamesList2}) {
     list->Clear();
-    if (compare_names) list->FonCompare = compare_names;
-    list->must_be_same_date = must_be_same_date;
-    list->must_be_same_size = must_be_same_size;
+    if (search.compare_names) list->FonCompare = search.compare_names;
+    list->must_be_same_date = search.must_be_same_date;
+    list->must_be_same_size = search.must_be_same_size;
   }
 
-  const QStringList excluded = DupNamesExcludedFolderNames(excluded_folders);
+  const QStringList excluded = DupNamesExcludedFolderNames(search.excluded_folders);
   auto set_up = [&](FileWalker& it, const QString& folder, bool subfolders) {
     it.Clear();
-    it.FileMask = file_mask;
+    it.FileMask = search.file_mask;
     it.IncludeSubFolders = subfolders;
     it.HeadDir = folder;
     it.SetExcludedDirs(excluded);
   };
-  set_up(Iterator1, folder1, folder1_subfolders);
-  set_up(Iterator2, folder2, folder2_subfolders);
+  set_up(Iterator1, search.folder1, search.folder1_subfolders);
+  set_up(Iterator2, search.folder2, search.folder2_subfolders);
 
   // A Stop that comes between two walks must not be undone by the next walk
   // starting afresh, so each step is taken only while the search still runs.
@@ -505,6 +497,16 @@ void DupNamesSeeker::SeekNamesDuplicatesIn(const DupNamesSearch& search) {
   if (!using_folder1_only) fill(Iterator2, DupRecNamesList2);
   if (details_later) ReadDetailsOfRepeatedNames();
 
+  ReportGroups(status, n1);
+
+  if (OnDuplicatesStatus) {
+    OnDuplicatesStatus(status + QLatin1Char(' ') + FoundText() + QStringLiteral(" (") +
+                       Format(LX("LXBasedOnNmanyFiles"), {static_cast<double>(n1)}) +
+                       QLatin1Char(')'));
+  }
+}
+
+void DupNamesSeeker::ReportGroups(const QString& status, int n1) {
   // The found-count text changes only when the count does; build it then,
   // from texts looked up once.
   int text_count = -1;
@@ -519,9 +521,19 @@ void DupNamesSeeker::SeekNamesDuplicatesIn(const DupNamesSearch& search) {
     }
     if (OnDuplicatesStatus) OnDuplicatesStatus(running_status);
   };
+  auto report_group = [&](const DupNamesRecList& list, const std::vector<std::int32_t>& group,
+                          bool count_first) {
+    const int n = static_cast<int>(group.size());
+    for (int k = 0; k < n; ++k) {
+      YieldToEvents();
+      if (k > 0 || count_first) ++RedundantDuplicatesFound;
+      if (OnDuplicatesHandle) OnDuplicatesHandle(k, n, list.At(group[static_cast<std::size_t>(k)]));
+    }
+  };
 
   int i = 0;
   while (Processing_files.load() && i < DupRecNamesList1.Count()) {
+    scanned_entries_ = i;
     if (OnProgressShow)
       OnProgressShow(static_cast<std::int32_t>(static_cast<std::int64_t>(i) * 100 / n1));
     report_running();
@@ -530,15 +542,9 @@ void DupNamesSeeker::SeekNamesDuplicatesIn(const DupNamesSearch& search) {
       const std::vector<std::int32_t> group = sort_on_date
                                                   ? DupRecNamesList1.ListOfAllSameDate(i)
                                                   : DupRecNamesList1.ListOfAllSameShortFName(i);
-      const int n = static_cast<int>(group.size());
-      if (n >= 2) {
-        for (int k = 0; k < n; ++k) {
-          YieldToEvents();
-          if (k > 0) ++RedundantDuplicatesFound;
-          if (OnDuplicatesHandle)
-            OnDuplicatesHandle(k, n, DupRecNamesList1.At(group[static_cast<std::size_t>(k)]));
-        }
-        i += n;
+      if (group.size() >= 2) {
+        report_group(DupRecNamesList1, group, false);
+        i += static_cast<int>(group.size());
       } else {
         // The entry after a file without duplicates can be skipped: a group
         // is gathered backwards as well as forwards from any of its members.
@@ -548,24 +554,13 @@ void DupNamesSeeker::SeekNamesDuplicatesIn(const DupNamesSearch& search) {
       const int j = DupRecNamesList2.FoundExactSameName(DupRecNamesList1.At(i).sr.Name);
       if (j >= 0) {
         const std::vector<std::int32_t> group = DupRecNamesList2.ListOfAllSameShortFName(j);
-        const int n = static_cast<int>(group.size());
-        if (n > 0) {
+        if (!group.empty()) {
           SetBaseCompare(DupRecNamesList1.At(i));
-          for (int k = 0; k < n; ++k) {
-            YieldToEvents();
-            ++RedundantDuplicatesFound;
-            if (OnDuplicatesHandle)
-              OnDuplicatesHandle(k, n, DupRecNamesList2.At(group[static_cast<std::size_t>(k)]));
-          }
+          report_group(DupRecNamesList2, group, true);
         }
       }
       ++i;
     }
   }
-
-  if (OnDuplicatesStatus) {
-    OnDuplicatesStatus(status + QLatin1Char(' ') + FoundText() + QStringLiteral(" (") +
-                       Format(LX("LXBasedOnNmanyFiles"), {static_cast<double>(n1)}) +
-                       QLatin1Char(')'));
-  }
+  if (Processing_files.load()) scanned_entries_ = DupRecNamesList1.Count();
 }

@@ -152,6 +152,10 @@ class DupNamesSeeker {
   // Results go out through the events.
   void SeekNamesDuplicatesIn(const DupNamesSearch& search);
 
+  // How many entries of the first list the last search went through: all of
+  // them unless it was stopped.
+  int ScannedEntries() const { return scanned_entries_; }
+
   // Ends a running search at its next check. Safe from any thread.
   void Stop();
 
@@ -163,11 +167,15 @@ class DupNamesSeeker {
  private:
   void Collect(FileWalker& iterator, DupNamesRecList& list, bool keep_walk_list);
   void ReadDetailsOfRepeatedNames();
+  // Goes through the sorted lists and reports every group; status is the
+  // walk's text that the running count is added to, n1 the files of folder 1.
+  void ReportGroups(const QString& status, int n1);
   QString FoundText() const;
   QString FoundText(const QString& pattern, const QString& what, const QLocale& locale) const;
 
   DupNamesRec fbase_compare;
   bool own_name_compare_ = true;  // groups are runs of equal names
+  int scanned_entries_ = 0;
 };
 
 // Splits the excluded-folder text (one name per line) into folder names.

@@ -34,6 +34,8 @@ TEST(DupContentsCli, JsonGroupsMoveOnlyWithYesAndRestore) {
             t.Path(QStringLiteral("a.txt")));
   EXPECT_EQ(members[1].toObject().value(QStringLiteral("tokens")).toInt(), 300);
   EXPECT_EQ(o.value(QStringLiteral("empty_files")).toArray().size(), 1);
+  // The closing line goes to stderr, also under --json, as the page says it.
+  EXPECT_EQ(r.err, QByteArray("Checked 4 files: 1 near duplicate in 1 group\n"));
 
   // Without --yes nothing moves; the command says what it would do.
   r = RunCli({QStringLiteral("dupcontents"), QStringLiteral("--any-folder"),
@@ -55,15 +57,21 @@ TEST(DupContentsCli, JsonGroupsMoveOnlyWithYesAndRestore) {
   r = RunCli({QStringLiteral("dupcontents"), QStringLiteral("--any-folder"),
               QStringLiteral("--json"), t.Root()});
   EXPECT_EQ(QJsonDocument::fromJson(r.out).object().value(QStringLiteral("pairs")).toInt(), 0);
+  EXPECT_EQ(r.err, QByteArray("Checked 2 files: no duplicates\n"));
 
   r = RunCli(
       {QStringLiteral("restore"), QStringLiteral("--yes"), QStringLiteral("--json"), t.Root()});
   o = QJsonDocument::fromJson(r.out).object();
   EXPECT_EQ(o.value(QStringLiteral("restored")).toInt(), 2);
+  EXPECT_EQ(r.err, QByteArray("Checked 2 moved files: 2 files restored\n"));
   EXPECT_EQ(ReadAll(t.Path(QStringLiteral("sub/c.txt"))), a);
   EXPECT_EQ(ReadAll(t.Path(QStringLiteral("b.txt"))), a + " ");
 
-  EXPECT_EQ(RunCli({QStringLiteral("dupcontents"), t.Path(QStringLiteral("missing"))}).code, 2);
+  r = RunCli({QStringLiteral("dupcontents"), t.Path(QStringLiteral("missing"))});
+  EXPECT_EQ(r.code, 2);
+  EXPECT_TRUE(
+      r.err.endsWith("Folder not found: " + t.Path(QStringLiteral("missing")).toUtf8() + "\n"))
+      << r.err.constData();
 }
 
 TEST(DupContentsCli, NormalizeSpaceFindsACopyWithOtherLineEnds) {

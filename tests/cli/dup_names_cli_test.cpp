@@ -33,6 +33,7 @@ TEST(DupNamesCli, TreeLinesAndJsonOfOneFolder) {
   EXPECT_EQ(lines.mid(0, 5),
             (QStringList{"a.txt (2)\t~", "\t~/sub", "ärger.txt (2)\t~/sub", "\t~/zwei", ""}));
   EXPECT_TRUE(lines[5].contains(QStringLiteral("duplicates: 2 found"))) << lines[5].toStdString();
+  EXPECT_EQ(r.err, QByteArray("Checked 5 files: 4 files share 2 names\n"));
 
   r = RunCli({QStringLiteral("dupnames"), QStringLiteral("--json"), t.Root()});
   ASSERT_EQ(r.code, 0);
@@ -47,4 +48,16 @@ TEST(DupNamesCli, TreeLinesAndJsonOfOneFolder) {
   EXPECT_EQ(files[1].toObject().value(QStringLiteral("folder")).toString(),
             root + QStringLiteral("/zwei"));
   EXPECT_EQ(files[1].toObject().value(QStringLiteral("date")).toString().size(), 10);  // yyyy-MM-dd
+
+  // A second folder: its files that share a name with the first; a folder
+  // that is not there ends the run with a line that says so.
+  r = RunCli({QStringLiteral("dupnames"), QStringLiteral("--folder2"),
+              t.Path(QStringLiteral("zwei")), t.Path(QStringLiteral("sub"))});
+  ASSERT_EQ(r.code, 0) << r.err.toStdString();
+  EXPECT_EQ(r.err, QByteArray("Checked 4 files: 1 file of folder 2 shares 1 name with folder 1\n"));
+  r = RunCli({QStringLiteral("dupnames"), t.Path(QStringLiteral("nowhere"))});
+  EXPECT_EQ(r.code, 2);
+  EXPECT_TRUE(
+      r.err.endsWith("Folder not found: " + t.Path(QStringLiteral("nowhere")).toUtf8() + "\n"))
+      << r.err.constData();
 }

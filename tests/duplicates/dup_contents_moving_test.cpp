@@ -33,7 +33,7 @@ TEST(DupContentsMoving, MoveKeepsTheChosenFileMovesTheRestAndRestoresThem) {
   t.Write(QStringLiteral("x/c.txt"), a);
   DupContentsSeeker s;
   ASSERT_EQ(DupTestSeek(s, t.Root()), 2);
-  s.SetKeepNumber(1);  // keep the second member, b.htm
+  s.dup_contents_top_list.SetWhichToKeep(0, 1);  // keep the second member, b.htm
   const QString w = MovedFilesWord();
 
   const auto plan = PlanMovesNotKept(s);
@@ -145,13 +145,13 @@ TEST(DupContentsMoving, LinksAreOneFileAndNothingIsMovedThroughThem) {
 
   // Whatever is kept, the file outside the tree is never moved.
   for (int keep_row = 0; keep_row < 3; ++keep_row) {
-    s.SetKeepNumber(keep_row);
+    s.dup_contents_top_list.SetWhichToKeep(0, keep_row);
     std::vector<FileMoveProblem> refused;
     const auto plan = PlanMovesNotKept(s, t.Root(), &refused);
     for (const PlannedFileMove& p : plan)
       EXPECT_FALSE(p.from.contains(QStringLiteral("c_out"))) << p.from.toStdString();
   }
-  s.SetKeepNumber(0);
+  s.dup_contents_top_list.SetWhichToKeep(0, 0);
   std::vector<FileMoveProblem> problems;
   MoveFilesNotKept(s, t.Root(), {}, &problems);
   EXPECT_EQ(ReadAll(outside.Path(QStringLiteral("o.txt"))), text);

@@ -6,11 +6,13 @@
 #include <QClipboard>
 #include <QFile>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSettings>
 #include <QSpinBox>
-#include <QTableWidget>
+#include <QTableView>
 #include <QtTest>
 #include <cerrno>
 #include <cstring>
@@ -20,9 +22,12 @@
 #include "dup_contents_xlsx_reader.h"
 #include "duplicates/dup_contents_moving.h"
 #include "duplicates/dup_contents_page.h"
+#include "duplicates/dup_contents_rows.h"
 #include "runtime/dialogs.h"
 #include "runtime/format.h"
 #include "runtime/messages.h"
+#include "runtime/native_files.h"
+#include "runtime/run_summary.h"
 #include "support/test_page_host.h"
 #include "support/test_support.h"
 #include "ui_kit/page_host_gui.h"
@@ -34,6 +39,11 @@ class DupContentsPageTest : public QObject {
   Q_OBJECT
 
  private Q_SLOTS:
+  // Column widths are kept in the settings file: never the user's own.
+  void initTestCase() {
+    QVERIFY(settings_dir_.isValid());
+    qputenv("SORVEL_SETTINGS", settings_dir_.filePath(QStringLiteral("lexivor.ini")).toUtf8());
+  }
   void init() {
     SetDialogInterface(&dialogs_);
     dialogs_.Clear();
@@ -54,7 +64,7 @@ class DupContentsPageTest : public QObject {
                 ->isChecked());
     QVERIFY(!Button(page, "AdvGlowButtonDupContentsRemove")->isEnabled());
     QCOMPARE(Button(page, "AdvGlowButtonDupContentsUNRemove")->text(),
-             QStringLiteral("Restore any moved"));
+             QStringLiteral("&Restore any moved"));
     QCOMPARE(host.start_controls.size(), 2u);
     QCOMPARE(host.stop_handlers.size(), 1u);
     dates->click();
@@ -65,6 +75,15 @@ class DupContentsPageTest : public QObject {
     // No folder: the search says so and changes nothing.
     Button(page, "AdvGlowButtonDuplicateContentsSearch")->click();
     QCOMPARE(dialogs_.ShownNames(), QStringList{QStringLiteral("FormNotFilled")});
+    // A folder that is not there: the closing line says so, for a search
+    // and for a restore alike.
+    dialogs_.Clear();
+    Folder(page)->setText(QStringLiteral("/nonexistent/corpus"));
+    Button(page, "AdvGlowButtonDuplicateContentsSearch")->click();
+    Button(page, "AdvGlowButtonDupContentsUNRemove")->click();
+    QCOMPARE(host.Summaries(),
+             QStringList(2, FolderNotFoundSummary(QStringLiteral("/nonexistent/corpus"))));
+    QVERIFY(dialogs_.ShownNames().isEmpty());
     QCOMPARE(host.runs, 0);
   }
 
@@ -82,7 +101,7 @@ class DupContentsPageTest : public QObject {
     page.resize(900, 420);
     page.show();
     Folder(page)->setText(t.Root());
-    auto* list = page.findChild<QTableWidget*>(QStringLiteral("AdvListViewDupContents"));
+    auto* list = page.findChild<QTableView*>(QStringLiteral("AdvListViewDupContents"));
     QSignalSpy searched(&page, &DuplicateContentsPage::SearchFinished);
 
     // Search.
@@ -90,29 +109,31 @@ class DupContentsPageTest : public QObject {
     QCoreApplication::processEvents();
     QCOMPARE(searched.count(), 1);
     QCOMPARE(searched.at(0).at(0).toInt(), 2);
-    QCOMPARE(list->rowCount(), 3);
-    QCOMPARE(list->item(0, 0)->text(), t.Path(QStringLiteral("x/a.txt")));
-    QCOMPARE(list->item(1, 0)->text(),
+    QCOMPARE(list->model()->rowCount(), 3);
+    QCOMPARE(Cell(list, 0, 0), t.Path(QStringLiteral("x/a.txt")));
+    QCOMPARE(Cell(list, 1, 0),
              QString(4, QChar(0x00B7)) + QStringLiteral(" ") + t.Path(QStringLiteral("x/b.htm")));
-    QCOMPARE(list->item(1, 1)->text(), QStringLiteral("300"));
-    QCOMPARE(list->item(0, 4)->text(), LX("LXOK"));
-    QCOMPARE(list->item(2, 4)->text(), LX("LXDelete"));
+    QCOMPARE(Cell(list, 1, 1), QStringLiteral("300"));
+    QCOMPARE(Cell(list, 0, 4), LX("LXOK"));
+    QCOMPARE(Cell(list, 2, 4), LX("LXDelete"));
     QVERIFY(Button(page, "AdvGlowButtonDupContentsRemove")->isEnabled());
     QVERIFY(page.findChild<QLabel*>(QStringLiteral("LabelDuplicatesFound"))
                 ->text()
                 .contains(QStringLiteral("2")));
     QVERIFY(!page.findChild<QLineEdit*>(QStringLiteral("AdvEditTimeRemaining"))->isVisible());
     QVERIFY(!host.stop_shown);
+    QCOMPARE(host.Summaries().last(),
+             QStringLiteral("Checked 5 files: 2 near duplicates in 1 group"));
     // The empty file is reported in one box after the search.
     QCOMPARE(dialogs_.ShownNames(), QStringList{QStringLiteral("ReportedAFact")});
     QVERIFY(dialogs_.Shown().at(0).text.contains(t.Path(QStringLiteral("x/e.txt"))));
 
     // Keep the second member: only column 4 of the group changes.
-    list->setCurrentCell(1, 0);
-    page.DuplicateContentsKeepClick();
-    QCOMPARE(list->item(0, 4)->text(), LX("LXDelete"));
-    QCOMPARE(list->item(1, 4)->text(), LX("LXOK"));
-    QCOMPARE(list->item(1, 0)->text(),
+    list->setCurrentIndex(list->model()->index(1, 0));
+    page.KeepSelected();
+    QCOMPARE(Cell(list, 0, 4), LX("LXDelete"));
+    QCOMPARE(Cell(list, 1, 4), LX("LXOK"));
+    QCOMPARE(Cell(list, 1, 0),
              QString(4, QChar(0x00B7)) + QStringLiteral(" ") + t.Path(QStringLiteral("x/b.htm")));
     QVERIFY(QDir().mkpath(QStringLiteral("/tmp/sorvel-shots")));
     QVERIFY(page.grab().save(QStringLiteral("/tmp/sorvel-shots/dup_contents_page.png")));
@@ -123,9 +144,9 @@ class DupContentsPageTest : public QObject {
     dialogs_.QueueAnswer(mrYes);
     dialogs_.QueueAnswer(mrNo);
     list->setFocus();
-    page.CopyAListClick();
-    QCOMPARE(QGuiApplication::clipboard()->text(), seeker.AsText());
-    QCOMPARE(seeker.AsText().split(QStringLiteral("\r\n")).size(), 3);
+    page.CopyList();
+    QCOMPARE(QGuiApplication::clipboard()->text(), DupContentsAsText(seeker));
+    QCOMPARE(DupContentsAsText(seeker).split(QStringLiteral("\r\n")).size(), 3);
     QCOMPARE(dialogs_.ShownNames(), (QStringList{QStringLiteral("CopyResultsToExcelToo"),
                                                  QStringLiteral("SavedOKOpenNow")}));
     const QString box = dialogs_.Shown().at(1).text;
@@ -143,6 +164,11 @@ class DupContentsPageTest : public QObject {
     dialogs_.QueueAnswer(mrCancel);
     Button(page, "AdvGlowButtonDupContentsRemove")->click();
     QVERIFY(QFileInfo::exists(t.Path(QStringLiteral("x/a.txt"))));
+    // The question says how many files go, and where.
+    QVERIFY2(dialogs_.Shown().at(0).text.startsWith(QStringLiteral("OK to move 2 files, ")),
+             qPrintable(dialogs_.Shown().at(0).text));
+    QVERIFY(dialogs_.Shown().at(0).text.contains(
+        QStringLiteral("\"%1\" folder").arg(MovedFilesWord())));
     QSignalSpy moved(&page, &DuplicateContentsPage::MoveFinished);
     dialogs_.QueueAnswer(mrOK);
     Button(page, "AdvGlowButtonDupContentsRemove")->click();
@@ -153,8 +179,9 @@ class DupContentsPageTest : public QObject {
     QCOMPARE(ReadAll(t.Path(QStringLiteral("x/%1/c.%1").arg(w))), a + " ");
     QVERIFY(QFileInfo::exists(t.Path(QStringLiteral("x/b.htm"))));
     QCOMPARE(dialogs_.ShownNames().last(), QStringLiteral("NFilesCopiedOrMoved"));
-    QVERIFY(dialogs_.Shown().back().text.startsWith(QStringLiteral("2 ")));
-    QCOMPARE(list->rowCount(), 3);  // the rows stay
+    QVERIFY(dialogs_.Shown().back().text.startsWith(QStringLiteral("2 files moved")));
+    QCOMPARE(host.Summaries().last(), QStringLiteral("Moved 2 files of 2 spare copies"));
+    QCOMPARE(list->model()->rowCount(), 3);  // the rows stay
 
     // Move again: nothing is left where the groups say.
     dialogs_.QueueAnswer(mrOK);
@@ -166,7 +193,8 @@ class DupContentsPageTest : public QObject {
     dialogs_.Clear();
     Button(page, "AdvGlowButtonDuplicateContentsSearch")->click();
     QCOMPARE(searched.last().at(0).toInt(), 0);
-    QCOMPARE(list->rowCount(), 0);
+    QCOMPARE(list->model()->rowCount(), 0);
+    QCOMPARE(host.Summaries().last(), QStringLiteral("Checked 3 files: no duplicates"));
     QVERIFY(!Button(page, "AdvGlowButtonDupContentsRemove")->isEnabled());
 
     // Restore, with a new c.txt in the way: a comes back, c stays moved.
@@ -176,7 +204,7 @@ class DupContentsPageTest : public QObject {
     QSignalSpy restored(&page, &DuplicateContentsPage::RestoreFinished);
     Button(page, "AdvGlowButtonDupContentsUNRemove")->click();
     QCOMPARE(restored.count(), 1);
-    QCOMPARE(restored.at(0).at(0).toInt(), 2);
+    QCOMPARE(restored.at(0).at(0).toInt(), 1);
     QCOMPARE(ReadAll(t.Path(QStringLiteral("x/a.txt"))), a);
     QCOMPARE(ReadAll(t.Path(QStringLiteral("x/c.txt"))), QByteArray("written meanwhile"));
     QCOMPARE(ReadAll(t.Path(QStringLiteral("x/%1/c.%1").arg(w))), a + " ");
@@ -185,9 +213,70 @@ class DupContentsPageTest : public QObject {
     QCOMPARE(dialogs_.ShownNames(),
              (QStringList{QStringLiteral("OKToDoX"), QStringLiteral("ReportedAFact")}));
     const QString summary = dialogs_.Shown().at(1).text;
-    QVERIFY(summary.startsWith(Format(LX("LXNmanyUNMoved"), {2})));
+    QVERIFY(summary.startsWith(QStringLiteral("1 file restored of 2 moved files found")));
+    QCOMPARE(host.Summaries().last(), QStringLiteral("Checked 2 moved files: 1 file restored"));
     QVERIFY(summary.contains(t.Path(QStringLiteral("x/c.txt"))));
     QVERIFY(summary.contains(QString::fromLocal8Bit(std::strerror(EEXIST))));
+  }
+
+  // Long names at a usual size: the name column takes the room the numbers
+  // leave and grows with the page, the keep column stays readable, a moved
+  // web page is named before a restore would bring it back as .txt, and
+  // column widths outlive the page.
+  void ReadableColumnsAndAWarningForWebPages() {
+    TempTree t;
+    const QString deep = QStringLiteral(
+        "a-rather-long-folder-name-for-a-corpus/with-another-long-sub-folder/and-one-more-level");
+    const QByteArray a = DupTestText(92, 300);
+    t.Write(deep + QStringLiteral("/a.txt"), a);
+    t.Write(deep + QStringLiteral("/b.htm"), a);
+    TestPageHost host;
+    DupContentsSeeker seeker;
+    {
+      DuplicateContentsPage page(&host, &seeker);
+      page.resize(960, 560);
+      page.show();
+      Folder(page)->setText(t.Root());
+      page.Search();
+      auto* list = page.findChild<QTableView*>(QStringLiteral("AdvListViewDupContents"));
+      QHeaderView* header = list->horizontalHeader();
+      QCoreApplication::processEvents();
+      QCOMPARE(list->model()->rowCount(), 2);
+      QVERIFY(header->sectionSize(4) >= header->fontMetrics().horizontalAdvance(LX("LXKeep")));
+      QVERIFY2(header->length() <= list->viewport()->width(),
+               qPrintable(QStringLiteral("%1 %2 %3 %4")
+                              .arg(header->length())
+                              .arg(list->viewport()->width())
+                              .arg(header->sectionSize(0))
+                              .arg(header->sectionSize(4))));
+      QVERIFY(header->sectionSize(0) > header->length() / 2);
+      const QModelIndex name = list->model()->index(1, 0);
+      QCOMPARE(name.data(Qt::ToolTipRole).toString(), t.Path(deep + QStringLiteral("/b.htm")));
+      QVERIFY(page.grab().save(QStringLiteral("/tmp/sorvel-shots/dup_contents_long_names.png")));
+      const int narrow = header->sectionSize(0);
+      page.resize(1300, 560);
+      QCoreApplication::processEvents();
+      QVERIFY(header->sectionSize(0) > narrow);
+
+      // Keep the .txt copy: the web page goes, and the restore question names it.
+      dialogs_.QueueAnswer(mrOK);
+      page.MoveSpareCopies();
+      QVERIFY(IsExistingFile(t.Path(deep + QStringLiteral("/%1/b.%1").arg(MovedFilesWord()))));
+      dialogs_.Clear();
+      dialogs_.QueueAnswer(mrCancel);
+      page.RestoreMoved();
+      QCOMPARE(dialogs_.ShownNames(), QStringList{QStringLiteral("WarnAboutAndASKOK")});
+      QVERIFY2(dialogs_.Shown().at(0).text.contains(t.Path(deep + QStringLiteral("/b.htm")) +
+                                                    QStringLiteral(" comes back as b.txt")),
+               qPrintable(dialogs_.Shown().at(0).text));
+      QVERIFY(IsExistingFile(t.Path(deep + QStringLiteral("/%1/b.%1").arg(MovedFilesWord()))));
+      header->resizeSection(1, 150);
+    }
+    DuplicateContentsPage again(&host, &seeker);
+    QCOMPARE(again.findChild<QTableView*>(QStringLiteral("AdvListViewDupContents"))
+                 ->horizontalHeader()
+                 ->sectionSize(1),
+             150);
   }
 
   void ShowOpensOneViewerPerMemberSideBySide() {
@@ -200,11 +289,11 @@ class DupContentsPageTest : public QObject {
     DupContentsSeeker seeker;
     DuplicateContentsPage page(&host, &seeker);
     Folder(page)->setText(t.Root());
-    page.AdvGlowButtonDuplicateContentsSearchClick();
-    auto* list = page.findChild<QTableWidget*>(QStringLiteral("AdvListViewDupContents"));
-    QCOMPARE(list->rowCount(), 3);
-    list->setCurrentCell(2, 0);
-    page.ShowDupContents1Click();
+    page.Search();
+    auto* list = page.findChild<QTableView*>(QStringLiteral("AdvListViewDupContents"));
+    QCOMPARE(list->model()->rowCount(), 3);
+    list->setCurrentIndex(list->model()->index(2, 0));
+    page.ShowSelectedGroup();
     QCOMPARE(page.ShowForms().size(), 3u);
     // The head's lines without its markup lines are what the others compare with.
     QCOMPARE(page.ComparisonStrings().size(), 30);
@@ -226,18 +315,17 @@ class DupContentsPageTest : public QObject {
         QStringLiteral("/tmp/sorvel-shots/dup_contents_viewer_member.png")));
     // The next Show frees the viewers of the last one.
     QFile::remove(t.Path(QStringLiteral("a.txt")));
-    page.AdvListViewDupContentsDblClick();
+    page.ShowSelectedGroup();
     QVERIFY(first.isNull());
     QVERIFY(!page.ShowForms()[0]);  // the head is gone: no viewer, no comparison lines
     QVERIFY(page.ShowForms()[1]);
     QVERIFY(page.ComparisonStrings().isEmpty());
-    list->setCurrentCell(-1, -1);
-    page.ShowDupContents1Click();  // no row: nothing changes
+    list->setCurrentIndex(list->model()->index(-1, -1));
+    page.ShowSelectedGroup();  // no row: nothing changes
     QVERIFY(page.ShowForms()[1]);
   }
 
   void SearchesOnTheMainWindowsWorker() {
-    qputenv("SORVEL_SETTINGS", QByteArray("/nonexistent/sorvel-test.ini"));
     TempTree t;
     const QByteArray a = DupTestText(98, 400);
     t.Write(QStringLiteral("a.txt"), a);
@@ -253,8 +341,9 @@ class DupContentsPageTest : public QObject {
     Button(*page, "AdvGlowButtonDuplicateContentsSearch")->click();
     QVERIFY(searched.wait(30000));
     QCOMPARE(searched.at(0).at(0).toInt(), 1);
-    QCOMPARE(page->findChild<QTableWidget*>(QStringLiteral("AdvListViewDupContents"))->rowCount(),
-             2);
+    QCOMPARE(
+        page->findChild<QTableView*>(QStringLiteral("AdvListViewDupContents"))->model()->rowCount(),
+        2);
     QVERIFY(Button(*page, "AdvGlowButtonDuplicateContentsSearch")->isEnabled());
     QVERIFY(Button(*page, "AdvGlowButtonDupContentsRemove")->isEnabled());
     QVERIFY(w.grab().save(QStringLiteral("/tmp/sorvel-shots/dup_contents_main_window.png")));
@@ -280,21 +369,24 @@ class DupContentsPageTest : public QObject {
       ++asked;
       return false;  // cancelled: from the beginning
     };
-    page.AdvGlowButtonDuplicateContentsSearchClick();
+    page.Search();
     QCOMPARE(asked, 1);
     QCOMPARE(searched.last().at(0).toInt(), 2);
     page.ask_start_percent = [](int* p) {
       *p = 50;
       return true;
     };
-    page.AdvGlowButtonDuplicateContentsSearchClick();
+    page.Search();
     QCOMPARE(searched.last().at(0).toInt(), 1);
     page.control_key_down = [] { return false; };
-    page.AdvGlowButtonDuplicateContentsSearchClick();
+    page.Search();
     QCOMPARE(searched.last().at(0).toInt(), 2);
   }
 
  private:
+  static QString Cell(QTableView* list, int row, int column) {
+    return list->model()->index(row, column).data().toString();
+  }
   static QPushButton* Button(QWidget& page, const char* name) {
     return page.findChild<QPushButton*>(QLatin1String(name));
   }
@@ -302,6 +394,7 @@ class DupContentsPageTest : public QObject {
     return page.findChild<QLineEdit*>(QStringLiteral("MyOpenFolderDialogDuplicateContents"));
   }
   ScriptedDialogs dialogs_;
+  QTemporaryDir settings_dir_;
 };
 
 QTEST_MAIN(DupContentsPageTest)

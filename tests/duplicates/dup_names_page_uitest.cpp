@@ -1,5 +1,6 @@
 #include <QDir>
 #include <QHeaderView>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QThread>
 #include <QtTest>
@@ -9,6 +10,7 @@
 #include "duplicates/dup_names_page.h"
 #include "runtime/dialogs.h"
 #include "runtime/messages.h"
+#include "runtime/run_summary.h"
 #include "support/test_page_host.h"
 #include "support/test_support.h"
 
@@ -16,19 +18,21 @@ namespace {
 
 // Top-level lines as "key | folder text", children as "  | folder text",
 // with the root folder shortened to "~".
-QStringList TreeLines(QTreeWidget* tree, const QString& root) {
+QStringList TreeLines(QTreeView* tree, const QString& root) {
   const QString lower_root = QDir(root).absolutePath().toLower();
+  const QAbstractItemModel* model = tree->model();
   QStringList out;
-  for (int i = 0; i < tree->topLevelItemCount(); ++i) {
-    QTreeWidgetItem* top = tree->topLevelItem(i);
-    auto line = [&](QTreeWidgetItem* item) {
-      QString folder = item->text(1);
-      folder.replace(lower_root, QStringLiteral("~"));
-      folder = folder.left(folder.indexOf(QStringLiteral(" (")));
-      return item->text(0) + QStringLiteral(" | ") + folder;
-    };
+  auto line = [&](const QModelIndex& index) {
+    QString folder = index.siblingAtColumn(1).data().toString();
+    folder.replace(lower_root, QStringLiteral("~"));
+    folder = folder.left(folder.indexOf(QStringLiteral(" (")));
+    return index.data().toString() + QStringLiteral(" | ") + folder;
+  };
+  for (int i = 0; i < model->rowCount(); ++i) {
+    const QModelIndex top = model->index(i, 0);
     out << line(top);
-    for (int k = 0; k < top->childCount(); ++k) out << QStringLiteral("  ") + line(top->child(k));
+    for (int k = 0; k < model->rowCount(top); ++k)
+      out << QStringLiteral("  ") + line(model->index(k, 0, top));
   }
   return out;
 }
@@ -40,14 +44,20 @@ class DupNamesPageTest : public QObject {
 
  private:
   ScriptedDialogs dialogs_;
+  QTemporaryDir settings_dir_;
 
   void RunSearch(DuplicateNamesPage& page) {
     QSignalSpy finished(&page, &DuplicateNamesPage::SearchFinished);
-    page.AdvGlowButtonDuplicateNamesFind->click();
+    page.search_button->click();
     QVERIFY(finished.wait(20000));
   }
 
  private Q_SLOTS:
+  // Column widths are kept in the settings file: never the user's own.
+  void initTestCase() {
+    QVERIFY(settings_dir_.isValid());
+    qputenv("SORVEL_SETTINGS", settings_dir_.filePath(QStringLiteral("lexivor.ini")).toUtf8());
+  }
   void init() {
     dialogs_.Clear();
     SetDialogInterface(&dialogs_);
@@ -65,21 +75,19 @@ class DupNamesPageTest : public QObject {
           "ElMemoDuplicatesIgnore", "AdvGlowButtonDuplicateNamesFind",
           "AdvGlowButtonDupnamesExpand", "TreeViewDupNames"})
       QVERIFY2(page.findChild<QWidget*>(QString::fromLatin1(name)) != nullptr, name);
-    QCOMPARE(page.GroupBoxDupFolder2->title(), QStringLiteral("Folder 2 (optional)"));
-    QCOMPARE(page.ElGroupBoxFoldersExclude->title(), QStringLiteral("sub-folders to exclude"));
-    QVERIFY(page.CheckBoxFolder1Subdirs->isChecked());
-    QVERIFY(page.CheckBoxFolder2SubDirs->isChecked());
-    QVERIFY(!page.CheckBoxDatesMustMatch->isChecked());
-    QVERIFY(!page.CheckBoxSizeMustMatch->isChecked());
-    QVERIFY(page.AdvGlowButtonDuplicateNamesFind->isEnabled());
-    QVERIFY(!page.AdvGlowButtonDupnamesExpand->isEnabled());
-    QCOMPARE(page.TreeViewDupNames->columnCount(), 2);
-    QCOMPARE(page.TreeViewDupNames->headerItem()->text(0), LX("LXFilename"));
-    QCOMPARE(page.TreeViewDupNames->headerItem()->text(1), LX("LXFolder"));
-    QCOMPARE(page.TreeViewDupNames->columnWidth(0), 2 * page.logicalDpiX());
-    QVERIFY(!page.TreeViewDupNames->header()->stretchLastSection());
+    QCOMPARE(page.folder2_box->title(), QStringLiteral("Folder &2 (optional)"));
+    QCOMPARE(page.excluded_box->title(), QStringLiteral("sub-folders to exclude"));
+    QVERIFY(page.folder1_subfolders->isChecked());
+    QVERIFY(page.folder2_subfolders->isChecked());
+    QVERIFY(!page.dates_must_match->isChecked());
+    QVERIFY(!page.sizes_must_match->isChecked());
+    QVERIFY(page.search_button->isEnabled());
+    QVERIFY(!page.expand_button->isEnabled());
+    QCOMPARE(page.results->model()->columnCount(), 2);
+    QCOMPARE(page.results->model()->headerData(0, Qt::Horizontal).toString(), LX("LXFilename"));
+    QCOMPARE(page.results->model()->headerData(1, Qt::Horizontal).toString(), LX("LXFolder"));
     QCOMPARE(host.start_controls.size(), 1u);
-    QCOMPARE(host.start_controls[0], page.AdvGlowButtonDuplicateNamesFind);
+    QCOMPARE(host.start_controls[0], page.search_button);
 
     // The Stop panel reaches the seeker.
     seeker.Processing_files.store(true);
@@ -92,7 +100,7 @@ class DupNamesPageTest : public QObject {
     TestPageHost host(TestPageHost::Runs::OnThread);
     DupNamesSeeker seeker(nullptr, nullptr, nullptr);
     DuplicateNamesPage page(&host, &seeker);
-    page.AdvGlowButtonDuplicateNamesFind->click();
+    page.search_button->click();
     QCOMPARE(dialogs_.Shown().size(), 1u);
     QCOMPARE(dialogs_.Shown()[0].text, LX("LXChooseADriveAndFolder"));
     QCOMPARE(dialogs_.Shown()[0].icon, BoxIcon::Error);
@@ -101,18 +109,18 @@ class DupNamesPageTest : public QObject {
     // Typing folder 2 equal to folder 1 makes a one-folder search: it asks.
     TempTree t;
     t.Write("a.txt", "a");
-    page.ElFolderNameEditDuplicates1->SetFolder(t.Root());
-    page.ElFolderNameEditDuplicates2->SetFolder(t.Root());
-    page.CheckBoxFolder1Subdirs->setChecked(false);
+    page.folder1_edit->SetFolder(t.Root());
+    page.folder2_edit->SetFolder(t.Root());
+    page.folder1_subfolders->setChecked(false);
     dialogs_.Clear();
     dialogs_.QueueAnswer(mrCancel);
-    page.AdvGlowButtonDuplicateNamesFind->click();
+    page.search_button->click();
     QCOMPARE(dialogs_.Shown().size(), 1u);
     QCOMPARE(dialogs_.Shown()[0].buttons, BoxButtons::OKCancel);
     QVERIFY(dialogs_.Shown()[0].text.contains(t.Root()));
     QVERIFY(dialogs_.Shown()[0].text.contains(QLatin1Char('\r') + LX("LXOnly")));
     QCOMPARE(host.runs, 0);
-    QVERIFY(page.AdvGlowButtonDuplicateNamesFind->isEnabled());
+    QVERIFY(page.search_button->isEnabled());
   }
 
   void OneFolderSearchShowsEachGroupUnderItsKey() {
@@ -127,39 +135,48 @@ class DupNamesPageTest : public QObject {
     DuplicateNamesPage page(&host, &seeker);
 
     // Choosing folder 1 through its browse button copies it into folder 2.
-    page.ElFolderNameEditDuplicates1->SetChosenFolder(t.Root());
-    QCOMPARE(page.ElFolderNameEditDuplicates2->Folder(), t.Root());
-    page.ElMemoDuplicatesIgnore->setPlainText(QStringLiteral("skip"));
+    page.folder1_edit->SetChosenFolder(t.Root());
+    QCOMPARE(page.folder2_edit->Folder(), t.Root());
+    page.excluded_folders->setPlainText(QStringLiteral("skip"));
     dialogs_.QueueAnswer(mrOK);
     RunSearch(page);
     QCOMPARE(dialogs_.ShownNames(), QStringList{"OKToDoX"});
     QVERIFY(dialogs_.Shown()[0].text.contains(QLatin1Char('\r') +
                                               LX("LXAndAllSubFoldersExcludingAnyListedBelow")));
 
-    QCOMPARE(TreeLines(page.TreeViewDupNames, t.Root()),
+    QCOMPARE(TreeLines(page.results, t.Root()),
              (QStringList{"b.txt (3) | ~", "   | ~/x", "   | ~/y"}));
     // Column 1 carries the file's date after its folder.
     const QString date = QLocale().toString(QDate::currentDate(), QLocale::ShortFormat);
-    QVERIFY(page.TreeViewDupNames->topLevelItem(0)->text(1).endsWith(QStringLiteral(" (") + date +
-                                                                     ")"));
-    QVERIFY(page.AdvGlowButtonDupnamesExpand->isEnabled());
-    QVERIFY(page.AdvGlowButtonDuplicateNamesFind->isEnabled());
+    const QModelIndex top = page.results->model()->index(0, 0);
+    QVERIFY(top.siblingAtColumn(1).data().toString().endsWith(QStringLiteral(" (") + date + ")"));
+    // The full text is in the tooltip, as the column may elide it.
+    QCOMPARE(top.siblingAtColumn(1).data(Qt::ToolTipRole), top.siblingAtColumn(1).data());
+    QVERIFY(page.expand_button->isEnabled());
+    QVERIFY(page.search_button->isEnabled());
     QVERIFY(!host.stop_shown);
     QCOMPARE(host.progress.load(), 0);
     QVERIFY(host.Status().contains(QStringLiteral("duplicates: 2 found")));
+    QCOMPARE(host.Summaries(),
+             QStringList{QStringLiteral("Checked 4 files: 3 files share 1 name")});
 
     // Expand twice: expanded with "Collapse", then collapsed with "Expand".
-    QVERIFY(!page.TreeViewDupNames->topLevelItem(0)->isExpanded());
-    page.AdvGlowButtonDupnamesExpand->click();
-    QVERIFY(page.TreeViewDupNames->topLevelItem(0)->isExpanded());
-    QCOMPARE(page.AdvGlowButtonDupnamesExpand->text(), LX("LXCollapse"));
-    page.AdvGlowButtonDupnamesExpand->click();
-    QVERIFY(!page.TreeViewDupNames->topLevelItem(0)->isExpanded());
-    QCOMPARE(page.AdvGlowButtonDupnamesExpand->text(), LX("LXExpand"));
+    // The caption follows the tree when a line is opened or closed by hand.
+    QVERIFY(!page.results->isExpanded(top));
+    page.expand_button->click();
+    QVERIFY(page.results->isExpanded(top));
+    QCOMPARE(page.expand_button->text(), LX("LXCollapse"));
+    page.expand_button->click();
+    QVERIFY(!page.results->isExpanded(top));
+    QCOMPARE(page.expand_button->text(), LX("LXExpand"));
+    page.results->expand(top);
+    QCOMPARE(page.expand_button->text(), LX("LXCollapse"));
+    page.results->collapse(top);
+    QCOMPARE(page.expand_button->text(), LX("LXExpand"));
 
     if (qEnvironmentVariableIsSet("DUPNAMES_SCREENSHOT")) {
       page.resize(760, 480);
-      page.AdvGlowButtonDupnamesExpand->click();
+      page.expand_button->click();
       page.grab().save(qEnvironmentVariable("DUPNAMES_SCREENSHOT"));
     }
   }
@@ -176,26 +193,48 @@ class DupNamesPageTest : public QObject {
     TestPageHost host(TestPageHost::Runs::OnThread);
     DupNamesSeeker seeker(nullptr, nullptr, nullptr);
     DuplicateNamesPage page(&host, &seeker);
-    page.ElFolderNameEditDuplicates1->SetFolder(t.Path("one"));
-    page.ElFolderNameEditDuplicates2->SetFolder(t.Path("two"));
+    page.folder1_edit->SetFolder(t.Path("one"));
+    page.folder2_edit->SetFolder(t.Path("two"));
     RunSearch(page);
     QVERIFY(dialogs_.Shown().empty());  // no question for two folders
-    QCOMPARE(TreeLines(page.TreeViewDupNames, t.Root()),
+    QCOMPARE(TreeLines(page.results, t.Root()),
              (QStringList{"a.txt (2) | ~/two", "   | ~/two/sub", "c.txt (1) | ~/two"}));
 
-    // A second search that finds nothing empties the tree and leaves Expand off.
-    page.ElFolderNameEditDuplicates2->SetFolder(t.Path("nowhere"));
+    QCOMPARE(host.Summaries().last(),
+             QStringLiteral("Checked 7 files: 3 files of folder 2 share 2 names with folder 1"));
+
+    // A new search shows its results from the top, wherever the last one was left.
+    for (int k = 0; k < 60; ++k) {
+      t.Write(QStringLiteral("one/n%1.txt").arg(k), "1");
+      t.Write(QStringLiteral("two/n%1.txt").arg(k), "2");
+    }
+    page.resize(600, 400);
+    page.show();
     RunSearch(page);
-    QCOMPARE(page.TreeViewDupNames->topLevelItemCount(), 0);
-    QVERIFY(!page.AdvGlowButtonDupnamesExpand->isEnabled());
+    page.results->scrollToBottom();
+    QVERIFY(page.results->verticalScrollBar()->value() > 0);
+    RunSearch(page);
+    QCOMPARE(page.results->verticalScrollBar()->value(), 0);
+
+    // A second search that finds nothing empties the tree and leaves Expand off.
+    QVERIFY(QDir().mkpath(t.Path("empty")));
+    page.folder2_edit->SetFolder(t.Path("empty"));
+    RunSearch(page);
+    QCOMPARE(page.results->model()->rowCount(), 0);
+    QVERIFY(!page.expand_button->isEnabled());
     QVERIFY(host.Status().contains(QStringLiteral("folder 2: 0 files")));
-    QCOMPARE(host.runs, 2);
+    QCOMPARE(host.Summaries().last(), QStringLiteral("Checked 63 files: no duplicates"));
+    QCOMPARE(host.runs, 4);
+    // A folder that is not there: the closing line says so, and nothing runs.
+    page.folder2_edit->SetFolder(t.Path("nowhere"));
+    page.search_button->click();
+    QCOMPARE(host.Summaries().last(), FolderNotFoundSummary(t.Path("nowhere")));
+    QCOMPARE(host.runs, 4);
   }
 
   // The page as the main window holds it: its real host runs the search on a
   // worker and shows the final counts in the status bar.
   void SearchFromTheMainWindow() {
-    qputenv("SORVEL_SETTINGS", QByteArray("/nonexistent/sorvel-test.ini"));
     TempTree t;
     t.Write("one/Notes.txt", "1");
     t.Write("one/sub/notes.TXT", "1");
@@ -206,16 +245,17 @@ class DupNamesPageTest : public QObject {
     QVERIFY(page != nullptr);
     QCOMPARE(page, w.duplicate_names_page);
     w.AdvOfficePager1->setCurrentWidget(w.AdvOfficePageDuplicateNames);
-    page->ElFolderNameEditDuplicates1->SetChosenFolder(t.Path("one"));
+    page->folder1_edit->SetChosenFolder(t.Path("one"));
     dialogs_.QueueAnswer(mrOK);
     RunSearch(*page);
-    QCOMPARE(TreeLines(page->TreeViewDupNames, t.Root()),
+    QCOMPARE(TreeLines(page->results, t.Root()),
              (QStringList{"notes.txt (2) | ~/one", "   | ~/one/sub"}));
     QCOMPARE(w.duplicate_names_seeker->RedundantDuplicatesFound, 1);
     QVERIFY(!w.AdvOfficeStatusBar1->StopVisible());
-    QVERIFY(w.AdvOfficeStatusBar1->PanelText(10).contains(QStringLiteral("folder 1: 3 files")));
+    QCOMPARE(w.AdvOfficeStatusBar1->PanelText(10),
+             QStringLiteral("Checked 3 files: 2 files share 1 name"));
     if (qEnvironmentVariableIsSet("DUPNAMES_WINDOW_SCREENSHOT")) {
-      page->AdvGlowButtonDupnamesExpand->click();
+      page->expand_button->click();
       w.grab().save(qEnvironmentVariable("DUPNAMES_WINDOW_SCREENSHOT"));
     }
   }

@@ -6,6 +6,7 @@
 #include <QFile>
 
 #include "dup_contents_test_corpus.h"
+#include "duplicates/dup_contents_rows.h"
 #include "runtime/format.h"
 #include "runtime/messages.h"
 #include "support/test_support.h"
@@ -21,7 +22,7 @@ QList<QStringList> GroupNames(const DupContentsSeeker& s, const QString& root) {
   for (int g = 0; g < groups.Count(); ++g) {
     QStringList names;
     for (int m = 0; m < groups.MemberCount(g); ++m) {
-      QString n = groups.DupContentsFilename(g, m);
+      QString n = DupContentsCellText(s, g, m, DupContentsColumn::Name);
       if (m > 0) {
         EXPECT_TRUE(n.startsWith(kPrefix)) << n.toStdString();
         n = n.mid(kPrefix.size());
@@ -75,23 +76,31 @@ TEST(DupContentsSeeker, CopiesAndNearCopiesFormOneGroupUnderTheFirstFile) {
   EXPECT_EQ(m.GetAValue(0).token_diff, 2);
   EXPECT_EQ(m.GetAValue(2).token_diff, 0);
   EXPECT_EQ(groups.WhichToKeep(0), 0);
-  EXPECT_EQ(s.RowCount(), 3);
+  DupContentsRows rows;
+  rows.Rebuild(s);
+  EXPECT_EQ(rows.Count(), 3);
 
   // The text form: four TAB-separated fields per member, CR LF between lines.
-  const QStringList lines = s.AsText().split(QStringLiteral("\r\n"));
+  const QStringList lines = DupContentsAsText(s).split(QStringLiteral("\r\n"));
   ASSERT_EQ(lines.size(), 3);
   EXPECT_EQ(lines[0], t.Path(QStringLiteral("a.txt")) + QStringLiteral("\t400\t2\t2"));
   EXPECT_EQ(lines[2], kPrefix + t.Path(QStringLiteral("c.txt")) + QStringLiteral("\t400\t0\t0"));
-  EXPECT_EQ(groups.DupContentsFilename(0, 3), QString());
-  EXPECT_EQ(groups.DupContentsFilename(5, 0), QString());
+  // The human lines add the keep column and end each group with an empty line.
+  EXPECT_EQ(DupContentsHumanLines(s),
+            (QStringList{lines[0] + QLatin1Char('\t') + LX("LXOK"),
+                         lines[1] + QLatin1Char('\t') + LX("LXDelete"),
+                         lines[2] + QLatin1Char('\t') + LX("LXDelete"), QString()}));
+  EXPECT_EQ(DupContentsCellText(s, 0, 3, DupContentsColumn::Name), QString());
+  EXPECT_EQ(DupContentsCellText(s, 5, 0, DupContentsColumn::Name), QString());
   EXPECT_EQ(groups.WhichToKeep(5), -1);
-  EXPECT_EQ(s.GroupOfRow(3), -1);
-  EXPECT_EQ(s.GroupOfRow(-1), -1);
+  EXPECT_EQ(rows.GroupOfRow(3), -1);
+  EXPECT_EQ(rows.GroupOfRow(-1), -1);
   EXPECT_EQ(s.FullFilename(99), QString());
 
   s.Clear();
-  EXPECT_EQ(s.AsText(), QString());
-  EXPECT_EQ(s.RowCount(), 0);
+  rows.Rebuild(s);
+  EXPECT_EQ(DupContentsAsText(s), QString());
+  EXPECT_EQ(rows.Count(), 0);
 }
 
 TEST(DupContentsSeeker, EmptyListReadsNothing) {
@@ -226,7 +235,7 @@ TEST(DupContentsSeeker, SortOrdersAndKeepRows) {
   auto heads = [&] {
     QStringList h;
     for (int g = 0; g < s.dup_contents_top_list.Count(); ++g)
-      h << s.dup_contents_top_list.DupContentsFilename(g, 0).mid(t.Root().size() + 1);
+      h << DupContentsCellText(s, g, 0, DupContentsColumn::Name).mid(t.Root().size() + 1);
     return h;
   };
   // After a search: by token differences, descending, ties by head name.
@@ -242,17 +251,22 @@ TEST(DupContentsSeeker, SortOrdersAndKeepRows) {
   EXPECT_EQ(heads(), (QStringList{"b0.txt", "m0.txt", "z0.txt"}));
 
   // Rows follow the order: b (3 rows), m (2), z (2).
-  ASSERT_EQ(s.RowCount(), 7);
-  EXPECT_EQ(s.GroupOfRow(2), 0);
-  EXPECT_EQ(s.GroupOfRow(3), 1);
+  DupContentsRows rows;
+  rows.Rebuild(s);
+  ASSERT_EQ(rows.Count(), 7);
+  EXPECT_EQ(rows.GroupOfRow(2), 0);
+  EXPECT_EQ(rows.GroupOfRow(3), 1);
+  EXPECT_EQ(rows.FirstRowOfGroup(2), 5);
   // The third row of the list is the third member of the first group; row 4
   // is the second member of the second group.
-  s.SetKeepNumber(2);
-  s.SetKeepNumber(4);
+  EXPECT_TRUE(rows.KeepRow(s, 2));
+  EXPECT_TRUE(rows.KeepRow(s, 4));
   EXPECT_EQ(s.dup_contents_top_list.WhichToKeep(0), 2);
   EXPECT_EQ(s.dup_contents_top_list.WhichToKeep(1), 1);
   EXPECT_EQ(s.dup_contents_top_list.WhichToKeep(2), 0);
-  s.SetKeepNumber(7);  // not a row: nothing changes
+  EXPECT_EQ(DupContentsCellText(s, 1, 1, DupContentsColumn::Keep), LX("LXOK"));
+  EXPECT_EQ(DupContentsCellText(s, 1, 0, DupContentsColumn::Keep), LX("LXDelete"));
+  EXPECT_FALSE(rows.KeepRow(s, 7));  // not a row: nothing changes
   EXPECT_EQ(s.dup_contents_top_list.WhichToKeep(2), 0);
   s.SetKeepByRule(DupContentsKeepRule::Head);
   EXPECT_EQ(s.dup_contents_top_list.WhichToKeep(0), 0);
@@ -275,7 +289,7 @@ TEST(DupContentsSeeker, ResultsDoNotDependOnTheCacheBound) {
   const int b = DupTestSeek(uncached, t.Root(), o);
   EXPECT_GT(a, 0);
   EXPECT_EQ(a, b);
-  EXPECT_EQ(cached.AsText(), uncached.AsText());
+  EXPECT_EQ(DupContentsAsText(cached), DupContentsAsText(uncached));
 }
 
 TEST(DupContentsSeeker, StopEndsTheSearchButKeepsTheGroupsFound) {
@@ -340,7 +354,7 @@ TEST(DupContentsSeeker, TextsWithoutWordsOrCutShortByANulHaveOnlyExactCopies) {
             (QList<QStringList>{{QStringLiteral("g1.gz"), QStringLiteral("g3.gz")},
                                 {QStringLiteral("w1.txt"), QStringLiteral("w3.txt")}}));
   // Exact copies carry their token counts and no differences.
-  EXPECT_EQ(s.AsText().count(QStringLiteral("\t0\t0\t0")), 4);
+  EXPECT_EQ(DupContentsAsText(s).count(QStringLiteral("\t0\t0\t0")), 4);
 }
 
 TEST(DupContentsSeeker, IgnoringLineEndsAndSpacingFindsReformattedCopies) {
