@@ -59,9 +59,6 @@ ToolStatusBar::ToolStatusBar(QWidget* parent) : QWidget(parent) {
                                     : QStringLiteral("Progress within the current file"));
         time_left_ms_[i] = -1;
         shows_bar_[i] = true;
-        QSizePolicy keep_room = bars_[i]->sizePolicy();
-        keep_room.setRetainSizeWhenHidden(true);
-        bars_[i]->setSizePolicy(keep_room);
         l->addWidget(bars_[i]);
         labels_[i]->hide();
       }
@@ -72,14 +69,23 @@ ToolStatusBar::ToolStatusBar(QWidget* parent) : QWidget(parent) {
     panels_[i] = panel;
     const bool used = i == 1 || i == 2 || i == 3 || i == 8 || i == 9 || i == 10;
     if (!used) panel->hide();
-    row->addWidget(panel, i == 10 ? 1 : 0);
   }
+  // Stop and Help first, so that they never move; then the page's status
+  // text, which takes the room left; then the bars, which appear at the
+  // right during a run and take their room from the text, not from Stop.
+  // The text never widens the window: a long one is cut, and its tooltip
+  // holds it whole.
+  labels_[10]->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  for (int i : {8, 9, 10, 1, 2, 3}) row->addWidget(panels_[i], i == 10 ? 1 : 0);
+  for (int i = 0; i < kPanels; ++i)
+    if (row->indexOf(panels_[i]) < 0) row->addWidget(panels_[i]);
   setFixedHeight(qMax(19, fontMetrics().height() + 8));
 }
 
 void ToolStatusBar::SetPanelText(int panel, const QString& text) {
   if (panel < 0 || panel >= kPanels || !labels_[panel]) return;
   labels_[panel]->setText(text);
+  if (panel == 10) labels_[panel]->setToolTip(text);
 }
 
 void ToolStatusBar::SetPanelBar(int panel, int percent) {
