@@ -101,7 +101,9 @@ int FuzzTextReader(const std::uint8_t* data, std::size_t size) {
   // reader's (one U+FFFD for each ill-formed sequence), so decoding in one
   // piece with it is a reference for well-formed UTF-8 only; for ill-formed
   // UTF-8 the whole-file reading below is compared with the streamed text.
-  QStringDecoder strict(QStringDecoder::Utf8);
+  // Stateless, so that a sequence cut off by the end of the file counts as
+  // ill-formed instead of waiting for bytes that never come.
+  QStringDecoder strict(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
   const std::size_t mark = MarkLength(file);
   const QString decoded_by_qt =
       strict.decode(QByteArrayView(file.data() + mark, static_cast<qsizetype>(file.size() - mark)));
