@@ -11,13 +11,14 @@
 #include "app/sorvel_window.h"
 #include "runtime/settings.h"
 #include "sorvel_version.h"
+#include "support/test_support.h"
 #include "ui_kit/help_router_gui.h"
 
 class AboutDialogTest : public QObject {
   Q_OBJECT
  private Q_SLOTS:
   void HelpMenuOpensThePageTopicAndTheAboutBox() {
-    qputenv("SORVEL_SETTINGS", QByteArray("/nonexistent/sorvel-test.ini"));
+    UseScratchSettings();
     QList<QUrl> opened;
     HelpRouter::SetUrlOpener([&](const QUrl& u) {
       opened << u;

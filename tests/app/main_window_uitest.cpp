@@ -34,6 +34,7 @@
 #include "runtime/settings.h"
 #include "runtime/text_reader.h"
 #include "sampling/sample_page.h"
+#include "support/test_support.h"
 #include "ui_kit/folder_field_gui.h"
 #include "ui_kit/help_browser_window.h"
 #include "ui_kit/help_router_gui.h"
@@ -61,7 +62,7 @@ class MainWindowTest : public QObject {
   Q_OBJECT
  private Q_SLOTS:
   void initTestCase() {
-    qputenv("SORVEL_SETTINGS", QByteArray("/nonexistent/sorvel-test.ini"));
+    UseScratchSettings();
     HelpRouter::SetUrlOpener([](const QUrl& u) {
       g_opened << u;
       return true;

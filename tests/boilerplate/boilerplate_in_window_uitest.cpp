@@ -21,7 +21,7 @@
 class BoilerplateInWindowTest : public QObject {
   Q_OBJECT
  private Q_SLOTS:
-  void initTestCase() { qputenv("SORVEL_SETTINGS", QByteArray("/nonexistent/sorvel-test.ini")); }
+  void initTestCase() { UseScratchSettings(); }
 
   void SearchFromTheMainWindow() {
     global_panic_state = 0;

@@ -22,7 +22,7 @@
 class ReportActionTest : public QObject {
   Q_OBJECT
  private Q_SLOTS:
-  void initTestCase() { qputenv("SORVEL_SETTINGS", QByteArray("/nonexistent/sorvel-test.ini")); }
+  void initTestCase() { UseScratchSettings(); }
 
   void ShortcutOfTheWindowOpensTheDialog() {
     MainWindow w;

@@ -88,3 +88,8 @@ TextDecodingScope::~TextDecodingScope() {
   SetAnsiCodePage(QStringLiteral("windows-1252"));
   SetTextDecoding(QStringLiteral("auto"));
 }
+
+void UseScratchSettings() {
+  static QTemporaryDir folder;
+  qputenv("SORVEL_SETTINGS", folder.filePath(QStringLiteral("lexivor.ini")).toLocal8Bit());
+}

@@ -42,6 +42,12 @@ class TempTree {
 // that repeats): names that mix cases, scripts and lengths.
 QString RandomPiecesText(const QStringList& parts, int max_pieces);
 
+// Points the program's settings file (SORVEL_SETTINGS) at a file in a fresh
+// folder of its own that lives until the test program ends, so that a window
+// test neither reads the user's settings nor leaves any behind, and no two
+// tests share what they remember (window size, folders, column widths).
+void UseScratchSettings();
+
 // UTF-16 LE bytes with a byte-order mark.
 QByteArray Utf16LeWithBom(const QString& text);
 QByteArray ReadAll(const QString& path);
