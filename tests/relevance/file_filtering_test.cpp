@@ -133,22 +133,13 @@ TEST(RelevanceScorer, GroupedTermsNeedDensity) {
   // P = 4, Q = 1 (g3 alone): density 2.5 -> 2 < 3.
   std::vector<std::pair<int, QString>> five(at.begin(), at.begin() + 4);
   five.push_back(at.back());
-  EXPECT_EQ(
-      [&] {
-        ScoredTextRec x;
-        Score(Filters(lines), Text(2000, five), 1, 0, &x);
-        return x.positive_terms;
-      }(),
-      4);
+  ScoredTextRec x;
+  Score(Filters(lines), Text(2000, five), 1, 0, &x);
+  EXPECT_EQ(x.positive_terms, 4);
   // P = 6, Q = 1 (g4 alone): density 3.5 -> 4 meets g4's threshold 4.
   at.back() = {100, QStringLiteral("g4")};
-  EXPECT_EQ(
-      [&] {
-        ScoredTextRec x;
-        Score(Filters(lines), Text(2000, at), 1, 0, &x);
-        return x.positive_terms;
-      }(),
-      7);
+  Score(Filters(lines), Text(2000, at), 1, 0, &x);
+  EXPECT_EQ(x.positive_terms, 7);
   // Negative hits of a grouped term are never counted.
   const auto fn = Filters({QStringLiteral("p\t1\t0\t"), QStringLiteral("q\t9\t1\tn")});
   EXPECT_FLOAT_EQ(Score(fn, Text(100, {{1, QStringLiteral("p")}, {2, QStringLiteral("q")}}), 1, 0),
@@ -282,14 +273,15 @@ TEST(RelevanceResults, SortsAndHeading) {
   list.AddOne(QStringLiteral("b"), {10, 3, 1.5f});
   list.AddOne(QStringLiteral("a"), {30, 1, 1.5f});
   list.AddOne(QStringLiteral("c"), {20, 2, 4.0f});
+  const auto order = [&] { return list.String(0) + list.String(1) + list.String(2); };
   list.SortOnSingle_Sort2String(false);
-  EXPECT_EQ(list.String(0) + list.String(1) + list.String(2), QStringLiteral("cab"));
+  EXPECT_EQ(order(), QStringLiteral("cab"));
   list.SortOn_Int(1, true);
-  EXPECT_EQ(list.String(0) + list.String(1) + list.String(2), QStringLiteral("bca"));
+  EXPECT_EQ(order(), QStringLiteral("bca"));
   list.SortOn_Int(2, false);
-  EXPECT_EQ(list.String(0) + list.String(1) + list.String(2), QStringLiteral("bca"));
+  EXPECT_EQ(order(), QStringLiteral("bca"));
   list.SortOnStrings(false);
-  EXPECT_EQ(list.String(0) + list.String(1) + list.String(2), QStringLiteral("cba"));
+  EXPECT_EQ(order(), QStringLiteral("cba"));
 
   QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
   EXPECT_EQ(RtfSampleHeading(3, {1234, 2, 3.0f}),

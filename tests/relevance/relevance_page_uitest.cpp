@@ -30,6 +30,14 @@ QString Words(int n, const QString& extra) {
   return s + extra;
 }
 
+// Runs a check of the folder, answering the page's folder-or-list chooser.
+void CheckFolder(RelevancePage& page, const QString& folder) {
+  FolderOrListChooserDialog* chooser = page.FolderOrListChooser();
+  chooser->ElFolderNameEditFolder->setText(folder);
+  QTimer::singleShot(0, chooser, [chooser] { chooser->AdvGlowButtonOK->click(); });
+  page.Check();
+}
+
 }  // namespace
 
 class RelevancePageTest : public QObject {
@@ -70,10 +78,7 @@ class RelevancePageTest : public QObject {
     QCOMPARE(dialogs_.ShownNames(), QStringList{QStringLiteral("FormNotFilled")});
 
     page.filter_file_edit->setText(filters);
-    FolderOrListChooserDialog* chooser = page.FolderOrListChooser();
-    chooser->ElFolderNameEditFolder->setText(t.Path(QStringLiteral("c")));
-    QTimer::singleShot(0, chooser, [chooser] { chooser->AdvGlowButtonOK->click(); });
-    page.Check();
+    CheckFolder(page, t.Path(QStringLiteral("c")));
 
     RelevanceGridModel* m = page.GridModel();
     QCOMPARE(m->rowCount(), 2);  // neg scores below 0, short is too short
@@ -102,8 +107,6 @@ class RelevancePageTest : public QObject {
     QVERIFY(m->CellText(0, 1).endsWith(QStringLiteral("a.txt")));
     page.grid->sortByColumn(2, Qt::DescendingOrder);
     QVERIFY(m->CellText(0, 1).endsWith(QStringLiteral("b.txt")));
-
-    page.grab().save(QDir::temp().filePath(QStringLiteral("relevance_page.png")));
 
     // Raising the minimum score after the check to 1 copies nothing (both
     // score below 1); back at 0 both are copied, into the tree below the
@@ -153,11 +156,8 @@ class RelevancePageTest : public QObject {
     QVERIFY(host.Summaries().isEmpty());
 
     dialogs_.QueueAnswer(mrOK);
-    FolderOrListChooserDialog* chooser = page.FolderOrListChooser();
     const QString gone = t.Path(QStringLiteral("gone"));
-    chooser->ElFolderNameEditFolder->setText(gone);
-    QTimer::singleShot(0, chooser, [chooser] { chooser->AdvGlowButtonOK->click(); });
-    page.Check();
+    CheckFolder(page, gone);
     QCOMPARE(host.Summaries(), QStringList{QStringLiteral("Folder not found: ") + gone});
   }
 
@@ -211,10 +211,7 @@ class RelevancePageTest : public QObject {
     RelevanceFilterList list;
     RelevancePage page(&host, &list, nullptr);
     page.filter_file_edit->setText(filters);
-    FolderOrListChooserDialog* chooser = page.FolderOrListChooser();
-    chooser->ElFolderNameEditFolder->setText(t.Path(QStringLiteral("c")));
-    QTimer::singleShot(0, chooser, [chooser] { chooser->AdvGlowButtonOK->click(); });
-    page.Check();
+    CheckFolder(page, t.Path(QStringLiteral("c")));
     QCOMPARE(page.GridModel()->rowCount(), 3);  // c.txt scores 0 and is listed at minimum 0
 
     page.grid->selectRow(0);
