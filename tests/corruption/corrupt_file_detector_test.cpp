@@ -269,32 +269,6 @@ TEST(CrapDetector, ProgressStopAndMissingFiles) {
   EXPECT_EQ(percents.back(), 43);  // no closing 100 after a stop
 }
 
-TEST(CrapDetector, ThreadsGiveTheResultsOfOneThread) {
-  Fixture f;
-  f.Reference(Text(40, 0, 0));
-  for (int i = 0; i < 60; ++i) {
-    if (i % 3 == 0)
-      f.Add(QStringLiteral("d/%1.txt").arg(i, 2, 10, QLatin1Char('0')), Text(20, i % 20, 60));
-    else if (i % 3 == 1)
-      f.Add(QStringLiteral("d/%1.txt").arg(i, 2, 10, QLatin1Char('0')), QByteArray(200 + i, '\0'));
-    else
-      f.Add(QStringLiteral("d/%1.txt").arg(i, 2, 10, QLatin1Char('0')), Text(20, 0, 0));
-  }
-  f.detector.digraph_percent_fail_allowed = 5;
-  f.detector.threads = 1;
-  f.detector.CheckForCrap(f.list, true, nullptr, nullptr);
-  QStringList one;
-  for (int i = 0; i < f.detector.weird_files.Count(); ++i)
-    one << f.detector.weird_files.Strings(i) + f.detector.weird_files.Objects(i)->data;
-  ASSERT_GT(one.size(), 20);
-  f.detector.threads = 4;
-  f.detector.CheckForCrap(f.list, true, nullptr, nullptr);
-  QStringList four;
-  for (int i = 0; i < f.detector.weird_files.Count(); ++i)
-    four << f.detector.weird_files.Strings(i) + f.detector.weird_files.Objects(i)->data;
-  EXPECT_EQ(one, four);
-}
-
 TEST(CrapDetector, AnUnreadableFileIsListedAndTheRunGoesOn) {
   for (int threads : {1, 3}) {
     Fixture f;

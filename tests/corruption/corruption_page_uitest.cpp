@@ -79,6 +79,13 @@ QColor RowBackground(QListView* list, int row) {
   return img.pixelColor(r.right() - 3, r.center().y());
 }
 
+// Shows the main window on its Corruption page.
+CorruptionPage* ShowCorruptionPage(MainWindow& w) {
+  w.show();
+  w.AdvOfficePager1->setCurrentWidget(w.AdvOfficePageCorruption);
+  return w.corruption_page;
+}
+
 void SaveShot(QWidget* w, const char* name) {
   const QByteArray dir = qgetenv("SORVEL_SCREENSHOT_DIR");
   if (dir.isEmpty()) return;
@@ -107,9 +114,10 @@ class CorruptionPageTest : public QObject {
   }
   void cleanup() { SetDialogInterface(nullptr); }
 
-  void ControlsStartWithTheirDefaults() {
+  void DefaultsThenASizeTestThatNeedsNoKnownGoodFile() {
+    Corpus c;
     MainWindow w;
-    CorruptionPage* p = w.corruption_page;
+    CorruptionPage* p = ShowCorruptionPage(w);
     QVERIFY(p);
     QCOMPARE(p->parentWidget(), w.AdvOfficePageCorruption);
     QCOMPARE(p->frequency_variation_spin->value(), 15);
@@ -124,14 +132,6 @@ class CorruptionPageTest : public QObject {
     // Several chosen files round-trip through the edit.
     p->good_files_edit->SetFileNames({"/a b/x.txt", "/c/y.txt"});
     QCOMPARE(p->good_files_edit->FileNames(), QStringList({"/a b/x.txt", "/c/y.txt"}));
-  }
-
-  void SizeTestNeedsNoKnownGoodFileAndANewStartBeginsClean() {
-    Corpus c;
-    MainWindow w;
-    w.show();
-    w.AdvOfficePager1->setCurrentWidget(w.AdvOfficePageCorruption);
-    CorruptionPage* p = w.corruption_page;
     Fill(p, c, false, false);
     // Only the digraph check needs known-good texts.
     p->good_files_edit->SetFileNames({});
@@ -183,9 +183,7 @@ class CorruptionPageTest : public QObject {
   void DigraphRunWithSubfoldersDrawsDigraphFailuresNormally() {
     Corpus c;
     MainWindow w;
-    w.show();
-    w.AdvOfficePager1->setCurrentWidget(w.AdvOfficePageCorruption);
-    CorruptionPage* p = w.corruption_page;
+    CorruptionPage* p = ShowCorruptionPage(w);
     Fill(p, c, true, true);
     SaveShot(&w, "sorvel-idle.png");
     p->Start();
@@ -260,16 +258,10 @@ class CorruptionPageTest : public QObject {
     const int kFiles = 1500;
     for (int i = 0; i < kFiles; ++i) {
       const QString name = QStringLiteral("data/f%1.txt").arg(i, 5, 10, QLatin1Char('0'));
-      if (i % 10 == 0) {
-        tree.Write(name, BrokenFile());
-      } else {
-        tree.WriteText(name, EnglishText(30));
-      }
+      tree.Write(name, i % 10 == 0 ? BrokenFile() : EnglishText(30).toUtf8());
     }
     MainWindow w;
-    w.show();
-    w.AdvOfficePager1->setCurrentWidget(w.AdvOfficePageCorruption);
-    CorruptionPage* p = w.corruption_page;
+    CorruptionPage* p = ShowCorruptionPage(w);
     p->good_files_edit->SetFileNames({good});
     p->folder_edit->SetFolder(tree.Path(QStringLiteral("data")));
     p->digraph_check->setChecked(true);
@@ -292,10 +284,9 @@ class CorruptionPageTest : public QObject {
     QVERIFY(listed >= 3);
     QVERIFY2(listed < kFiles / 10, "Stop did not end the run");
     QCOMPARE(listed, w.crap_detector->weird_files.Count());
-    for (int i = 0; i < listed; ++i) {
+    for (int i = 0; i < listed; ++i)
       QCOMPARE(ListedFiles(p).value(i),
                QStringLiteral("f%1.txt").arg(i * 10, 5, 10, QLatin1Char('0')));
-    }
     QCOMPARE(w.AdvOfficeStatusBar1->PanelBar(2), 0);
     QCOMPARE(w.AdvOfficeStatusBar1->PanelBar(3), 0);
     QVERIFY(!w.AdvOfficeStatusBar1->StopVisible());
