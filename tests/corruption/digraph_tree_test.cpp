@@ -39,9 +39,8 @@ TEST(DigraphProfile, WhatStartsADigraph) {
   EXPECT_EQ(p.digraphs, 4);  // AB, "B " twice, "A " once
   const auto& r = p.Tree->sorted_results;
   ASSERT_EQ(r.Count(), 3);
-  EXPECT_EQ(r.At(0).value, 1);  // "A "
-  EXPECT_EQ(r.At(1).value, 1);  // AB
-  EXPECT_EQ(r.At(2).value, 2);  // "B "
+  EXPECT_EQ((std::vector<int>{r.At(0).value, r.At(1).value, r.At(2).value}),
+            (std::vector<int>{1, 1, 2}));  // "A ", AB, "B "
   EXPECT_EQ(r.Find(u"B "), 2);
   EXPECT_EQ(r.Find(u"ZZ"), -1);
 
