@@ -128,10 +128,10 @@ class RepeatedChunksTest : public ::testing::Test {
   TempTree tree;
   RepeatedChunks engine;
 
-  void Run(const QStringList& files, bool unterminated = false, int min_hits = 2,
-           int min_length = 10) {
+  // Terminated chunks of 10 characters or more found at least twice, one file at a time.
+  void Run(const QStringList& files) {
     engine.Clear();
-    engine.SetSettings(unterminated, 200, min_hits, min_length, nullptr, nullptr, nullptr);
+    engine.SetSettings(false, 200, 2, 10, nullptr, nullptr, nullptr);
     for (const QString& f : files) {
       const int n = engine.LoadATextFile(f);
       if (n >= 0) engine.AddToRepeatedSentencesInTxt(n, static_cast<int>(files.size()));
@@ -177,18 +177,6 @@ TEST_F(RepeatedChunksTest, CountsAcrossAndWithinFiles) {
   EXPECT_EQ(Pairs(twice), (std::vector<std::pair<QString, int>>{{b, 2}}));
   EXPECT_EQ(Find(QStringLiteral("Navigation bar")), -1);  // unterminated, not asked for
   EXPECT_EQ(engine.ChunkFiles().Count(), 3);              // the unreadable file is not taken
-
-  // Unterminated pieces on request; a minimum length that "Navigation bar" misses.
-  Run({a, b, c}, true);
-  EXPECT_EQ(Pairs(Find(QStringLiteral("Navigation bar"))),
-            (std::vector<std::pair<QString, int>>{{a, 1}, {b, 1}}));
-  Run({a, b, c}, true, 2, 15);
-  EXPECT_EQ(Find(QStringLiteral("Navigation bar")), -1);
-  EXPECT_GE(Find(legal), 0);
-  // Minimum hits: only the chunk found 4 times is left.
-  Run({a, b, c}, true, 3);
-  ASSERT_EQ(engine.Chunks().Count(), 1);
-  EXPECT_EQ(engine.Chunks().Strings(0), legal);
 }
 
 TEST_F(RepeatedChunksTest, CountsSurviveTheTableGrowing) {
