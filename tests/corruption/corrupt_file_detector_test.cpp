@@ -55,30 +55,22 @@ struct Fixture {
 TEST(CrapDetector, SizeTestBoundaries) {
   Fixture f;
   f.Reference(Text(20, 0, 0));
-  QByteArray crlf(998, 'a');
-  crlf += "\r\n";
-  f.Add(QStringLiteral("ansi-crlf.txt"), crlf);  // 1000 characters: passes
-  QString u499(497, QLatin1Char('b'));
-  u499 += QStringLiteral("\r\n");
+  f.Add(QStringLiteral("ansi-crlf.txt"), QByteArray(998, 'a') + "\r\n");  // 1000 characters: passes
+  const QString u499 = QString(497, u'b') + QStringLiteral("\r\n");
   f.Add(QStringLiteral("utf16.txt"), Utf16LeWithBom(u499).left(1000));  // S = 1000, L = 499: passes
   QByteArray nul(1000, 'c');
   nul[100] = '\0';
   f.Add(QStringLiteral("nul.txt"), nul);                      // 102 < 999: flagged
   f.Add(QStringLiteral("empty.txt"), QByteArray());           // 0 is not below -1
   f.Add(QStringLiteral("lf.txt"), QByteArray("one\ntwo\n"));  // reads longer than its size
-  QString u498(496, QLatin1Char('b'));
-  u498 += QStringLiteral("\r\n");
-  QByteArray short16 = Utf16LeWithBom(u498);
-  short16.append(2, '\0');  // a NUL unit at the end: S = 1000, L = 498
-  f.Add(QStringLiteral("utf16-short.txt"), short16);
+  // A NUL unit at the end: S = 1000, L = 498.
+  f.Add(QStringLiteral("utf16-short.txt"),
+        Utf16LeWithBom(QString(496, u'b') + QStringLiteral("\r\n")) + QByteArray(2, '\0'));
   // 8 bits, one character shorter than the file: passes; two shorter: flagged.
   // (E9 is no UTF-8, so these are read in the code page.)
-  f.Add(QStringLiteral("cp-one-short.txt"), QByteArray("\xE9"
-                                                       "bc\r\n\0",
-                                                       6));
-  f.Add(QStringLiteral("cp-two-short.txt"), QByteArray("\xE9"
-                                                       "bc\r\n\0\0",
-                                                       7));
+  const QByteArray two_short("\351bc\r\n\0\0", 7);  // \351 is E9
+  f.Add(QStringLiteral("cp-one-short.txt"), two_short.left(6));
+  f.Add(QStringLiteral("cp-two-short.txt"), two_short);
   f.detector.CheckForCrap(f.list, false, nullptr, nullptr);
   ASSERT_EQ(f.FlaggedNames(), (QStringList{"nul.txt", "utf16-short.txt", "cp-two-short.txt"}));
   EXPECT_EQ(f.detector.weird_files.Objects(2)->data,
