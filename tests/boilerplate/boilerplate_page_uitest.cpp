@@ -110,14 +110,14 @@ class BoilerplatePageTest : public QObject {
     ScriptedDialogs dialogs;
     SetDialogInterface(&dialogs);
     page.Search();
-    QCOMPARE(dialogs.ShownNames(), QStringList{QStringLiteral("FormNotFilled")});
+    QCOMPARE(dialogs.ShownNames(), QStringList{"FormNotFilled"});
     SetDialogInterface(nullptr);
     Child<QLineEdit>(page, "ElFolderNameEditBoilerHeadFolder")
         ->setText(QStringLiteral("/no/such/folder"));
     page.Search();
     QVERIFY(!page.Running());
     QVERIFY(!host.stop_shown);
-    QCOMPARE(host.Summaries(), QStringList{QStringLiteral("Folder not found: /no/such/folder")});
+    QCOMPARE(host.Summaries(), QStringList{"Folder not found: /no/such/folder"});
   }
 
   void SearchListSortAndSelect() {
@@ -144,7 +144,7 @@ class BoilerplatePageTest : public QObject {
     QCOMPARE(page.HeadFolder(), tree.Root());
     // The notice is in a, b and c (4 hits; the filtered copy is not searched).
     auto* m = page.TreeModel();
-    QCOMPARE(TopTexts(page), (QStringList{kNotice, QStringLiteral("Gamma is said twice here.")}));
+    QCOMPARE(TopTexts(page), (QStringList{kNotice, "Gamma is said twice here."}));
     QCOMPARE(m->data(m->index(0, 1)).toString(), QStringLiteral("4"));
     QCOMPARE(m->data(m->index(0, 2)).toString(), LX("LXTotal"));
     QCOMPARE(m->rowCount(m->index(0, 0)), 3);
@@ -174,9 +174,9 @@ class BoilerplatePageTest : public QObject {
 
     // Header clicks: the chunk column does not sort; the file column sorts by file order.
     page.SortByColumn(2);
-    QCOMPARE(TopTexts(page), (QStringList{kNotice, QStringLiteral("Gamma is said twice here.")}));
+    QCOMPARE(TopTexts(page), (QStringList{kNotice, "Gamma is said twice here."}));
     page.SortByColumn(0);
-    QCOMPARE(TopTexts(page), (QStringList{kNotice, QStringLiteral("Gamma is said twice here.")}));
+    QCOMPARE(TopTexts(page), (QStringList{kNotice, "Gamma is said twice here."}));
 
     // Selecting a file row, then a total row (each row's text: the tree model test).
     view->setCurrentIndex(m->index(0, 0, m->index(0, 0)));

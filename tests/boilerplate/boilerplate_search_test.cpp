@@ -48,7 +48,7 @@ TEST(BoilerplateSearch, LeavesOutFilteredFoldersAndReportsFolders) {
   EXPECT_EQ(RunBoilerplateSearch(engine, it, search, cb).files, 2);
   ASSERT_EQ(engine.Chunks().Count(), 1);
   EXPECT_EQ(engine.Chunks().Total(0), 2);
-  EXPECT_EQ(folders, (QStringList{QStringLiteral(". (1/2)"), QStringLiteral("sub (2/2)")}));
+  EXPECT_EQ(folders, (QStringList{". (1/2)", "sub (2/2)"}));
   EXPECT_EQ(last_count, 1);
 }
 
@@ -71,8 +71,7 @@ TEST(BoilerplateSearch, AFileGivenForAFolderBecomesTheMask) {
   search.file_mask = FileTypeMaskOfCaption(name);
   RunBoilerplateSearch(engine, it, search, {});
   ASSERT_EQ(engine.Chunks().Count(), 1);
-  EXPECT_EQ(FilesOf(engine, 0),
-            (QStringList{QStringLiteral("c/notes.txt"), QStringLiteral("x/notes.txt")}));
+  EXPECT_EQ(FilesOf(engine, 0), (QStringList{"c/notes.txt", "x/notes.txt"}));
   search.include_subfolders = false;
   RunBoilerplateSearch(engine, it, search, {});
   EXPECT_EQ(engine.Chunks().Count(), 0);  // one file alone repeats nothing

@@ -33,12 +33,9 @@ TEST(ChunkCutting, SentenceEndsAbbreviationsAndNumbers) {
   const auto cuts = CutAll(
       QStringLiteral("Dr. Smith met J. R. Jones at 3.14 p.m. in the U.S. office.  It rained!\r\n"
                      "Was it \"cold?\" Yes. see www.example.org. Fine... really fine."));
-  EXPECT_EQ(
-      Texts(cuts),
-      (QStringList{QStringLiteral("Dr. Smith met J. R. Jones at 3.14 p.m. in the U.S. office."),
-                   QStringLiteral("It rained!"), QStringLiteral("Was it \"cold?\""),
-                   QStringLiteral("Yes. see www.example.org."),
-                   QStringLiteral("Fine... really fine.")}));
+  EXPECT_EQ(Texts(cuts),
+            (QStringList{"Dr. Smith met J. R. Jones at 3.14 p.m. in the U.S. office.", "It rained!",
+                         "Was it \"cold?\"", "Yes. see www.example.org.", "Fine... really fine."}));
   for (const Cut& c : cuts) EXPECT_TRUE(c.terminated) << c.text.toStdString();
 }
 
@@ -62,16 +59,13 @@ TEST(ChunkCutting, MarkupWithinTheTagSpan) {
       "<ul><li><a href=\"/\">Home</a></li><li>About <b>us</b></li></ul>"
       "<p>This is <i>very</i> important. If a < b then</p><!-- note --><p>x</p>");
   EXPECT_EQ(Texts(CutAll(page)),
-            (QStringList{QStringLiteral("Home"), QStringLiteral("About us"),
-                         QStringLiteral("This is very important."), QStringLiteral("If a < b then"),
-                         QStringLiteral("x")}));
+            (QStringList{"Home", "About us", "This is very important.", "If a < b then", "x"}));
   // With a span too short for the href tag, that tag is text; with 0 nothing is markup.
   const auto narrow = Texts(CutAll(QStringLiteral("<a href=\"/x\">Home</a> page."), 5));
-  EXPECT_EQ(narrow, QStringList{QStringLiteral("<a href=\"/x\">Home page.")});
+  EXPECT_EQ(narrow, QStringList{"<a href=\"/x\">Home page."});
   // Nor does a stop directly before a "<" then end a sentence.
   EXPECT_EQ(Texts(CutAll(QStringLiteral("<p>One.</p> Two. Xx.<3 delta. Three."), 0)),
-            (QStringList{QStringLiteral("<p>One.</p> Two."), QStringLiteral("Xx.<3 delta."),
-                         QStringLiteral("Three.")}));
+            (QStringList{"<p>One.</p> Two.", "Xx.<3 delta.", "Three."}));
 }
 
 TEST(ChunkCutting, StopsAtLineEndsInitialsAndInlineMarkup) {
@@ -85,19 +79,17 @@ TEST(ChunkCutting, StopsAtLineEndsInitialsAndInlineMarkup) {
   for (const Cut& c : licence) EXPECT_TRUE(c.terminated) << c.text.toStdString();
   // On the same line a small letter still carries the sentence on.
   EXPECT_EQ(Texts(CutAll(QStringLiteral("It works, i.e. mostly. Fine."))),
-            (QStringList{QStringLiteral("It works, i.e. mostly."), QStringLiteral("Fine.")}));
+            (QStringList{"It works, i.e. mostly.", "Fine."}));
   // An initial before a closing bracket is no sentence end.
   EXPECT_EQ(Texts(CutAll(QStringLiteral(
                 "Séneca (4 a.C.-65 d.C.) Filósofo. (106-43 A.C.) Escritor romano."))),
-            (QStringList{QStringLiteral("Séneca (4 a.C.-65 d.C.) Filósofo."),
-                         QStringLiteral("(106-43 A.C.) Escritor romano.")}));
+            (QStringList{"Séneca (4 a.C.-65 d.C.) Filósofo.", "(106-43 A.C.) Escritor romano."}));
   // Inline markup disappears without a trace, also between a stop and the next word.
-  EXPECT_EQ(
-      Texts(CutAll(QStringLiteral(
-          "<p>Use <code>Buffer</span>.<span>alloc(10);</code> first. Then <b>go</b>.</p>"))),
-      (QStringList{QStringLiteral("Use Buffer.alloc(10); first."), QStringLiteral("Then go.")}));
+  EXPECT_EQ(Texts(CutAll(QStringLiteral(
+                "<p>Use <code>Buffer</span>.<span>alloc(10);</code> first. Then <b>go</b>.</p>"))),
+            (QStringList{"Use Buffer.alloc(10); first.", "Then go."}));
   EXPECT_EQ(Texts(CutAll(QStringLiteral("Done. <b>next</b> words follow. <i>New</i> one."))),
-            (QStringList{QStringLiteral("Done. next words follow."), QStringLiteral("New one.")}));
+            (QStringList{"Done. next words follow.", "New one."}));
 }
 
 TEST(ChunkCutting, OverlongPiecesAreCutBetweenWords) {

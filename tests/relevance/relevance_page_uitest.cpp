@@ -75,7 +75,7 @@ class RelevancePageTest : public QObject {
 
     // No filter file: the form is not filled, and no chooser opens.
     page.Check();
-    QCOMPARE(dialogs_.ShownNames(), QStringList{QStringLiteral("FormNotFilled")});
+    QCOMPARE(dialogs_.ShownNames(), QStringList{"FormNotFilled"});
 
     page.filter_file_edit->setText(filters);
     CheckFolder(page, t.Path(QStringLiteral("c")));
@@ -90,7 +90,7 @@ class RelevancePageTest : public QObject {
     QCOMPARE(m->CellText(0, 4), QStringLiteral("1"));
     QCOMPARE(page.Overall().files_examined, 4);
     QCOMPARE(host.Status(), LX("LXScore") + QStringLiteral(": 2 / 4  (50%)"));
-    QCOMPARE(host.Summaries(), QStringList{QStringLiteral("Checked 4 files: 2 relevant")});
+    QCOMPARE(host.Summaries(), QStringList{"Checked 4 files: 2 relevant"});
     QVERIFY(page.filter_button->isVisible());
     QVERIFY(page.rtf_button->isVisible());
     QVERIFY(page.check_button->isEnabled());
@@ -115,8 +115,7 @@ class RelevancePageTest : public QObject {
     page.min_score_spin->setValue(1);
     dialogs_.QueueAnswer(mrOK);
     page.CopyRelevantTexts();
-    QCOMPARE(dialogs_.ShownNames(),
-             (QStringList{QStringLiteral("OKToDoX"), QStringLiteral("NFilesCopiedOrMoved")}));
+    QCOMPARE(dialogs_.ShownNames(), (QStringList{"OKToDoX", "NFilesCopiedOrMoved"}));
     // The question says how many texts would go where, in one sentence.
     QCOMPARE(dialogs_.Shown()[0].text,
              QStringLiteral("OK to copy 0 texts scoring at least 1 to %1?")
@@ -148,7 +147,7 @@ class RelevancePageTest : public QObject {
     RelevancePage page(&host, &list, nullptr);
     page.filter_file_edit->setText(filters);
     page.Check();
-    QCOMPARE(dialogs_.ShownNames(), QStringList{QStringLiteral("WarnAboutAndASKOK")});
+    QCOMPARE(dialogs_.ShownNames(), QStringList{"WarnAboutAndASKOK"});
     const QString warning = dialogs_.Shown()[0].text;
     QVERIFY2(warning.contains(QStringLiteral("the term \"river\" different settings")),
              qPrintable(warning));
@@ -158,7 +157,7 @@ class RelevancePageTest : public QObject {
     dialogs_.QueueAnswer(mrOK);
     const QString gone = t.Path(QStringLiteral("gone"));
     CheckFolder(page, gone);
-    QCOMPARE(host.Summaries(), QStringList{QStringLiteral("Folder not found: ") + gone});
+    QCOMPARE(host.Summaries(), QStringList{"Folder not found: " + gone});
   }
 
   void listInputAsksForTheBase() {
@@ -178,7 +177,7 @@ class RelevancePageTest : public QObject {
     page.Check();
     QCOMPARE(page.GridModel()->rowCount(), 1);
     // The listed file that is missing is named after the check, with why.
-    QCOMPARE(dialogs_.ShownNames(), QStringList{QStringLiteral("FilesWithProblems")});
+    QCOMPARE(dialogs_.ShownNames(), QStringList{"FilesWithProblems"});
     QVERIFY(dialogs_.Shown()[0].text.startsWith(QStringLiteral("Could not read 1 file:")));
     QVERIFY(dialogs_.Shown()[0].text.contains(t.Path(QStringLiteral("c/gone.txt")) +
                                               QStringLiteral(": no such file")));

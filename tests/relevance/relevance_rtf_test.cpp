@@ -50,7 +50,7 @@ TEST(HighlightedRtf, SummaryHeadingAndConsentToOverwrite) {
   dialogs.QueueAnswer(mrCancel);
   EXPECT_FALSE(SaveTextAsHighlightedRtf(file, terms, folder, QStringLiteral("Other heading")));
   EXPECT_EQ(ReadAll(saved), rtf);
-  EXPECT_EQ(dialogs.ShownNames(), QStringList{QStringLiteral("OKToDoX")});
+  EXPECT_EQ(dialogs.ShownNames(), QStringList{"OKToDoX"});
 
   // A text without any hit is not saved.
   const QString none =
