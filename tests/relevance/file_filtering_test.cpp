@@ -137,14 +137,13 @@ TEST(RelevanceFileCheck, TabsRepeatsAndExactCopies) {
   // Uneven lines are checked through a file below; the flags start wrong on purpose.
   bool unequal = true;
   QString repeated = QStringLiteral("stale");
-  QStringList l2{QStringLiteral("a"), QStringLiteral("a"), QStringLiteral("b")};
+  QStringList l2{"a", "a", "b"};
   CheckFilterLines(l2, &unequal, &repeated);
   EXPECT_FALSE(unequal);
   EXPECT_TRUE(repeated.isEmpty());
   EXPECT_EQ(l2.size(), 3);
 
-  QStringList l3{QStringLiteral("alpha\t1\t0"), QStringLiteral("alpha\t1\t0"),
-                 QStringLiteral("alpha\t2\t0"), QStringLiteral("beta\t1\t0")};
+  QStringList l3{"alpha\t1\t0", "alpha\t1\t0", "alpha\t2\t0", "beta\t1\t0"};
   CheckFilterLines(l3, &unequal, &repeated);
   EXPECT_FALSE(unequal);
   EXPECT_TRUE(l3[0].isEmpty());

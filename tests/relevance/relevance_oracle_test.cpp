@@ -81,9 +81,7 @@ ScoredTextRec OracleScore(const RelevanceFilterList& f, const QString& text, int
 }
 
 QString RandomWords(QRandomGenerator& rng, const QStringList& vocabulary, int n) {
-  static const QStringList gaps{QStringLiteral(" "),  QStringLiteral("  "), QStringLiteral("\r\n"),
-                                QStringLiteral(", "), QStringLiteral("-"),  QStringLiteral(" <b>"),
-                                QStringLiteral(" < ")};
+  static const QStringList gaps{" ", "  ", "\r\n", ", ", "-", " <b>", " < "};
   QString t;
   for (int i = 0; i < n; ++i) {
     t += vocabulary[static_cast<int>(rng.bounded(vocabulary.size()))];
