@@ -71,7 +71,16 @@ class BoilerplatePageTest : public QObject {
   }
   void cleanupTestCase() { QFile::remove(qEnvironmentVariable("SORVEL_SETTINGS")); }
 
-  void DefaultsAndNames() {
+  // The defaults first, then a search in the same page.
+  void DefaultsThenSearchListSortAndSelect() {
+    TempTree tree;
+    const QString a = tree.WriteText(QStringLiteral("a.txt"),
+                                     kNotice + QStringLiteral(" Alpha starts. ") + kNotice);
+    tree.WriteText(QStringLiteral("sub/b.txt"), QStringLiteral("Beta here, alone. ") + kNotice);
+    const QString c = tree.WriteText(
+        QStringLiteral("sub/c.txt"),
+        kNotice + QStringLiteral(" Gamma is said twice here. Gamma is said twice here."));
+    tree.WriteText(QStringLiteral("sub/") + LX("LXFiltered") + QStringLiteral("/d.txt"), kNotice);
     TestPageHost host(TestPageHost::Runs::OnThread, TestPageHost::Viewer::Shared);
     RepeatedChunks engine;
     BoilerplatePage page(&host, &engine);
@@ -118,20 +127,7 @@ class BoilerplatePageTest : public QObject {
     QVERIFY(!page.Running());
     QVERIFY(!host.stop_shown);
     QCOMPARE(host.Summaries(), QStringList{"Folder not found: /no/such/folder"});
-  }
 
-  void SearchListSortAndSelect() {
-    TempTree tree;
-    const QString a = tree.WriteText(QStringLiteral("a.txt"),
-                                     kNotice + QStringLiteral(" Alpha starts. ") + kNotice);
-    tree.WriteText(QStringLiteral("sub/b.txt"), QStringLiteral("Beta here, alone. ") + kNotice);
-    const QString c = tree.WriteText(
-        QStringLiteral("sub/c.txt"),
-        kNotice + QStringLiteral(" Gamma is said twice here. Gamma is said twice here."));
-    tree.WriteText(QStringLiteral("sub/") + LX("LXFiltered") + QStringLiteral("/d.txt"), kNotice);
-    TestPageHost host(TestPageHost::Runs::OnThread, TestPageHost::Viewer::Shared);
-    RepeatedChunks engine;
-    BoilerplatePage page(&host, &engine);
     page.resize(900, 500);
     page.show();
     Search(page, tree.Root());
@@ -139,8 +135,7 @@ class BoilerplatePageTest : public QObject {
     QVERIFY(!host.stop_shown);
     QVERIFY(Child<QPushButton>(page, "AdvGlowButtonBoilerSearch")->isEnabled());
     QVERIFY(Child<QLabel>(page, "LabelBoilerplateFolder")->text().isEmpty());
-    QCOMPARE(Child<QTabWidget>(page, "AdvOfficePagerBoiler")->currentWidget(),
-             Child<QWidget>(page, "AdvOfficePageBoilerList"));
+    QCOMPARE(pager->currentWidget(), Child<QWidget>(page, "AdvOfficePageBoilerList"));
     QCOMPARE(page.HeadFolder(), tree.Root());
     // The notice is in a, b and c (4 hits; the filtered copy is not searched).
     auto* m = page.TreeModel();
@@ -195,10 +190,10 @@ class BoilerplatePageTest : public QObject {
     // A new search that finds nothing leaves the Settings page showing and the tree empty.
     TempTree plain;
     plain.WriteText(QStringLiteral("x.txt"), QStringLiteral("Nothing here is said twice."));
-    Child<QTabWidget>(page, "AdvOfficePagerBoiler")->setCurrentIndex(0);
+    pager->setCurrentIndex(0);
     Search(page, plain.Root());
     QCOMPARE(m->rowCount(), 0);
-    QCOMPARE(Child<QTabWidget>(page, "AdvOfficePagerBoiler")->currentIndex(), 0);
+    QCOMPARE(pager->currentIndex(), 0);
     QCOMPARE(host.Summaries().last(), QStringLiteral("Checked 1 file: 0 repeated chunks"));
     // A mask that nothing matches: the line says what was looked for.
     Child<QComboBox>(page, "myAdvFilterComboBoiler")->setCurrentIndex(2);
