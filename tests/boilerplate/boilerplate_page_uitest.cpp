@@ -74,9 +74,9 @@ class BoilerplatePageTest : public QObject {
   // The defaults first, then a search in the same page.
   void DefaultsThenSearchListSortAndSelect() {
     TempTree tree;
-    const QString a = tree.WriteText(QStringLiteral("a.txt"),
-                                     kNotice + QStringLiteral(" Alpha starts. ") + kNotice);
-    tree.WriteText(QStringLiteral("sub/b.txt"), QStringLiteral("Beta here, alone. ") + kNotice);
+    const QString a =
+        tree.WriteText("a.txt", kNotice + QStringLiteral(" Alpha starts. ") + kNotice);
+    tree.WriteText("sub/b.txt", QStringLiteral("Beta here, alone. ") + kNotice);
     const QString c = tree.WriteText(
         QStringLiteral("sub/c.txt"),
         kNotice + QStringLiteral(" Gamma is said twice here. Gamma is said twice here."));
@@ -189,7 +189,7 @@ class BoilerplatePageTest : public QObject {
 
     // A new search that finds nothing leaves the Settings page showing and the tree empty.
     TempTree plain;
-    plain.WriteText(QStringLiteral("x.txt"), QStringLiteral("Nothing here is said twice."));
+    plain.WriteText("x.txt", "Nothing here is said twice.");
     pager->setCurrentIndex(0);
     Search(page, plain.Root());
     QCOMPARE(m->rowCount(), 0);
@@ -205,11 +205,10 @@ class BoilerplatePageTest : public QObject {
 
   void AFileForTheFolderAndUnterminated() {
     TempTree tree;
-    const QString given = tree.WriteText(QStringLiteral("one/page.html"),
-                                         QStringLiteral("<p>") + kMenu + QStringLiteral("</p>"));
-    tree.WriteText(QStringLiteral("one/other.html"),
-                   QStringLiteral("<p>") + kMenu + QStringLiteral("</p>"));
-    tree.WriteText(QStringLiteral("one/two/page.html"),
+    const QString given =
+        tree.WriteText("one/page.html", QStringLiteral("<p>") + kMenu + QStringLiteral("</p>"));
+    tree.WriteText("one/other.html", QStringLiteral("<p>") + kMenu + QStringLiteral("</p>"));
+    tree.WriteText("one/two/page.html",
                    QStringLiteral("<p>") + kMenu + QStringLiteral("</p><p>End.</p>"));
     TestPageHost host(TestPageHost::Runs::OnThread, TestPageHost::Viewer::Shared);
     RepeatedChunks engine;
@@ -228,9 +227,8 @@ class BoilerplatePageTest : public QObject {
   void OpenAndShowAndCopy() {
     TempTree tree;
     const QString twice = QStringLiteral("Gamma is said twice here.");
-    const QString a =
-        tree.WriteText(QStringLiteral("a.txt"), kNotice + u' ' + twice + u' ' + twice);
-    const QString b = tree.WriteText(QStringLiteral("b.txt"), kNotice + u' ' + kNotice);
+    const QString a = tree.WriteText("a.txt", kNotice + u' ' + twice + u' ' + twice);
+    const QString b = tree.WriteText("b.txt", kNotice + u' ' + kNotice);
     TestPageHost host(TestPageHost::Runs::OnThread, TestPageHost::Viewer::Shared);
     RepeatedChunks engine;
     BoilerplatePage page(&host, &engine);
@@ -259,7 +257,7 @@ class BoilerplatePageTest : public QObject {
     // The selection outlives a search that finds nothing; a file that has gone opens nothing.
     viewer->hide();
     TempTree plain;
-    plain.WriteText(QStringLiteral("x.txt"), QStringLiteral("Nothing here is said twice."));
+    plain.WriteText("x.txt", "Nothing here is said twice.");
     Search(page, plain.Root());
     QCOMPARE(page.FileToOpen().full_path, a);
     QVERIFY(QFile::remove(a));

@@ -17,9 +17,9 @@ class BoilerTreeTest : public ::testing::Test {
   QString a, b, c;
 
   void SetUp() override {
-    a = tree.WriteText(QStringLiteral("a.txt"), three + u' ' + one + u' ' + one);
-    b = tree.WriteText(QStringLiteral("b.txt"), three + u' ' + three);
-    c = tree.WriteText(QStringLiteral("c.txt"), three);
+    a = tree.WriteText("a.txt", three + u' ' + one + u' ' + one);
+    b = tree.WriteText("b.txt", three + u' ' + three);
+    c = tree.WriteText("c.txt", three);
     engine.SetSettings(false, 200, 2, 20, nullptr, nullptr, nullptr);
     for (const QString& f : {a, b, c})
       engine.AddToRepeatedSentencesInTxt(engine.LoadATextFile(f), 3);

@@ -374,7 +374,7 @@ QStringList RandomCorpus(TempTree& tree, std::mt19937& rng, int files) {
         f % 2 ? Utf16LeWithBom(text) : QByteArray("\xEF\xBB\xBF") + text.toUtf8();
     paths << tree.Write(rel, bytes);
   }
-  paths.insert(paths.size() / 2, tree.Path(QStringLiteral("missing.txt")));
+  paths.insert(paths.size() / 2, tree.Path("missing.txt"));
   return paths;
 }
 
@@ -439,9 +439,8 @@ TEST(ChunkOracle, ALongTextIsCountedInStretchesWithTheSameResult) {
   for (int k = 0; big.size() < (3 << 20); ++k)
     big += QStringLiteral("Sentence %1 of the long text is here. The refrain comes back. ")
                .arg(k % 40000);
-  const QString a = tree.Write(QStringLiteral("a.txt"), Utf16LeWithBom(big));
-  const QString b = tree.WriteText(QStringLiteral("b.txt"),
-                                   QStringLiteral("Sentence 5 of the long text is here."));
+  const QString a = tree.Write("a.txt", Utf16LeWithBom(big));
+  const QString b = tree.WriteText("b.txt", "Sentence 5 of the long text is here.");
   const Options o{false, 200, 2, 10};
   RepeatedChunks engine;
   std::vector<int> in_file;

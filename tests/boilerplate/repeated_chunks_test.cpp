@@ -149,15 +149,14 @@ class RepeatedChunksTest : public ::testing::Test {
 
 TEST_F(RepeatedChunksTest, CountsAcrossAndWithinFiles) {
   const QString legal = QStringLiteral("All rights reserved by the publisher.");
-  const QString a =
-      tree.WriteText(QStringLiteral("a.txt"), legal + QStringLiteral(" Alpha is unique here. ") +
-                                                  legal + QStringLiteral("\n\nNavigation bar"));
+  const QString a = tree.WriteText("a.txt", legal + QStringLiteral(" Alpha is unique here. ") +
+                                                legal + QStringLiteral("\n\nNavigation bar"));
   const QString b = tree.WriteText(
       QStringLiteral("b.txt"),
       QStringLiteral("Beta  text\r\nis unique. ") + legal +
           QStringLiteral(" Say it twice, twice. Say it twice, twice.\n\nNavigation bar"));
-  const QString c = tree.WriteText(QStringLiteral("c.txt"), QStringLiteral("Gamma. ") + legal);
-  const QString missing = tree.Path(QStringLiteral("gone.txt"));
+  const QString c = tree.WriteText("c.txt", QStringLiteral("Gamma. ") + legal);
+  const QString missing = tree.Path("gone.txt");
   Run({a, missing, b, c});
 
   ASSERT_EQ(engine.Chunks().Count(), 2);
@@ -177,9 +176,8 @@ TEST_F(RepeatedChunksTest, CountsSurviveTheTableGrowing) {
   QString text = repeated + u' ';
   for (int i = 0; i < 200000; ++i)
     text += QStringLiteral("Sentence number %1 stands alone. ").arg(i);
-  const QString big = tree.WriteText(QStringLiteral("big.txt"), text + repeated);
-  const QString small = tree.WriteText(QStringLiteral("small.txt"),
-                                       QStringLiteral("Sentence number 77 stands alone."));
+  const QString big = tree.WriteText("big.txt", text + repeated);
+  const QString small = tree.WriteText("small.txt", "Sentence number 77 stands alone.");
   Run({big, small});
   EXPECT_EQ(engine.DistinctChunks(), 200001);
   ASSERT_EQ(engine.Chunks().Count(), 2);
@@ -194,10 +192,9 @@ TEST_F(RepeatedChunksTest, TheTwoSortOrders) {
   const QString s1 = QStringLiteral("First shared sentence here.");
   const QString s2 = QStringLiteral("Second shared sentence here.");
   const QString s3 = QStringLiteral("Third shared sentence here.");
-  const QString f0 = tree.WriteText(QStringLiteral("0.txt"), s3 + u' ' + s3);
-  const QString f1 = tree.WriteText(QStringLiteral("1.txt"), s2 + u' ' + s1);
-  const QString f2 =
-      tree.WriteText(QStringLiteral("2.txt"), s1 + u' ' + s2 + u' ' + s1 + u' ' + s3);
+  const QString f0 = tree.WriteText("0.txt", s3 + u' ' + s3);
+  const QString f1 = tree.WriteText("1.txt", s2 + u' ' + s1);
+  const QString f2 = tree.WriteText("2.txt", s1 + u' ' + s2 + u' ' + s1 + u' ' + s3);
   Run({f0, f1, f2});
   // Totals: s1 3, s3 3, s2 2; on equal totals the chunk seen in an earlier file comes first.
   QStringList by_hits;

@@ -36,7 +36,7 @@ struct Fixture {
   Fixture() { SetDialogInterface(&dialogs); }
   ~Fixture() { SetDialogInterface(nullptr); }
   void Reference(const QByteArray& bytes) {
-    detector.SetReferenceFiles(tree.Write(QStringLiteral("good/ref.txt"), bytes));
+    detector.SetReferenceFiles(tree.Write("good/ref.txt", bytes));
   }
   void Add(const QString& rel, const QByteArray& bytes) {
     const QString p = tree.Write(rel, bytes);
@@ -211,7 +211,7 @@ TEST(CrapDetector, NotesForAbsentAndTooFrequentDigraphs) {
 TEST(CrapDetector, OnlyTheDigraphTestNeedsAReference) {
   Fixture f;
   f.Add(QStringLiteral("nul.txt"), QByteArray("abc\0def", 7));
-  f.detector.SetReferenceFiles(f.tree.Path(QStringLiteral("missing.txt")));
+  f.detector.SetReferenceFiles(f.tree.Path("missing.txt"));
   EXPECT_EQ(f.dialogs.ShownNames(), (QStringList{"FailedToFind", "ReferenceTextTooShort"}));
   // The size test runs without one, and asks for none.
   f.detector.CheckForCrap(f.list, false, nullptr, nullptr);
@@ -240,7 +240,7 @@ TEST(CrapDetector, ProgressStopAndMissingFiles) {
   f.Reference(Text(20, 0, 0));
   for (int i = 0; i < 6; ++i)
     f.Add(QStringLiteral("f%1.txt").arg(i), QByteArray("xxxxxxxx\0yyyyyyyy", 17));
-  f.list.AddOne(f.tree.Path(QStringLiteral("gone.txt")), 10, 0);  // listed, then deleted
+  f.list.AddOne(f.tree.Path("gone.txt"), 10, 0);  // listed, then deleted
   std::vector<int> percents;
   f.detector.threads = 1;
   f.detector.CheckForCrap(
@@ -266,15 +266,15 @@ TEST(CrapDetector, AnUnreadableFileIsListedAndTheRunGoesOn) {
     Fixture f;
     f.Reference(Text(20, 0, 0));
     f.Add(QStringLiteral("a.txt"), QByteArray("aaaaaaaa\0bbbbbbbb", 17));
-    f.tree.MakeDir(QStringLiteral("b.txt"));  // not a regular file: cannot be read
-    f.list.AddOne(f.tree.Path(QStringLiteral("b.txt")), 4096, 0);
-    f.list.AddOne(f.tree.Path(QStringLiteral("gone.txt")), 10, 0);  // missing: skipped silently
+    f.tree.MakeDir("b.txt");  // not a regular file: cannot be read
+    f.list.AddOne(f.tree.Path("b.txt"), 4096, 0);
+    f.list.AddOne(f.tree.Path("gone.txt"), 10, 0);  // missing: skipped silently
     f.Add(QStringLiteral("c.txt"), QByteArray("cccccccc\0dddddddd", 17));
     f.detector.threads = threads;
     f.detector.CheckForCrap(f.list, true, nullptr, nullptr);
     EXPECT_EQ(f.FlaggedNames(), (QStringList{"a.txt", "c.txt"}));
     ASSERT_EQ(f.detector.unreadable_files.size(), 1u);
-    EXPECT_EQ(f.detector.unreadable_files[0].file, f.tree.Path(QStringLiteral("b.txt")));
+    EXPECT_EQ(f.detector.unreadable_files[0].file, f.tree.Path("b.txt"));
     EXPECT_EQ(f.detector.unreadable_files[0].reason, QStringLiteral("not a regular file"));
   }
 }

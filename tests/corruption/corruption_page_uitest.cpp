@@ -50,12 +50,12 @@ struct Corpus {
   TempTree tree;
   QString good;
   Corpus() {
-    good = tree.WriteText(QStringLiteral("good/english.txt"), EnglishText(40));
-    tree.WriteText(QStringLiteral("data/a_clean.txt"), EnglishText(5));
-    tree.Write(QStringLiteral("data/b_broken.bin"), BrokenFile());
-    tree.WriteText(QStringLiteral("data/c_gibberish.txt"), Gibberish(3000));
-    tree.Write(QStringLiteral("data/sub/d_broken.dat"), BrokenFile());
-    tree.WriteText(QStringLiteral("data/sub/e_clean.txt"), EnglishText(3));
+    good = tree.WriteText("good/english.txt", EnglishText(40));
+    tree.WriteText("data/a_clean.txt", EnglishText(5));
+    tree.Write("data/b_broken.bin", BrokenFile());
+    tree.WriteText("data/c_gibberish.txt", Gibberish(3000));
+    tree.Write("data/sub/d_broken.dat", BrokenFile());
+    tree.WriteText("data/sub/e_clean.txt", EnglishText(3));
   }
 };
 
@@ -101,7 +101,7 @@ class CorruptionPageTest : public QObject {
 
   void Fill(CorruptionPage* p, const Corpus& c, bool subfolders, bool thorough) {
     p->good_files_edit->SetFileNames({c.good});
-    p->folder_edit->SetFolder(c.tree.Path(QStringLiteral("data")));
+    p->folder_edit->SetFolder(c.tree.Path("data"));
     p->subfolders_check->setChecked(subfolders);
     p->digraph_check->setChecked(thorough);
   }
@@ -207,25 +207,24 @@ class CorruptionPageTest : public QObject {
     CorruptionPage page(&host, &detector);
     Fill(&page, c, false, false);
     // The files are all in sub-folders and sub-folders are off.
-    c.tree.Write(QStringLiteral("nested/deeper/x.txt"), "Some text.\r\n");
-    page.folder_edit->SetFolder(c.tree.Path(QStringLiteral("nested")));
+    c.tree.Write("nested/deeper/x.txt", "Some text.\r\n");
+    page.folder_edit->SetFolder(c.tree.Path("nested"));
     page.Start();
     QCOMPARE(
         host.Summaries().last(),
         QStringLiteral(
             "Checked 0 files: the files are all in sub-folders, and sub-folders are left out"));
     // A folder without files.
-    QDir().mkpath(c.tree.Path(QStringLiteral("empty")));
-    page.folder_edit->SetFolder(c.tree.Path(QStringLiteral("empty")));
+    QDir().mkpath(c.tree.Path("empty"));
+    page.folder_edit->SetFolder(c.tree.Path("empty"));
     page.Start();
     QCOMPARE(host.Summaries().last(), QStringLiteral("Checked 0 files: the folder holds no files"));
     // A folder that is not there.
-    page.folder_edit->SetFolder(c.tree.Path(QStringLiteral("gone")));
+    page.folder_edit->SetFolder(c.tree.Path("gone"));
     page.Start();
-    QCOMPARE(host.Summaries().last(),
-             QStringLiteral("Folder not found: ") + c.tree.Path(QStringLiteral("gone")));
+    QCOMPARE(host.Summaries().last(), QStringLiteral("Folder not found: ") + c.tree.Path("gone"));
     // The digraph check without a usable known-good text: nothing tested.
-    page.folder_edit->SetFolder(c.tree.Path(QStringLiteral("data")));
+    page.folder_edit->SetFolder(c.tree.Path("data"));
     page.digraph_check->setChecked(true);
     page.good_files_edit->SetFileNames({});
     page.Start();
@@ -237,14 +236,14 @@ class CorruptionPageTest : public QObject {
     QCOMPARE(dialogs_.Shown().back().help_context, 5140);
     // A known-good file that is not there.
     dialogs_.Clear();
-    page.good_files_edit->SetFileNames({c.tree.Path(QStringLiteral("good/missing.txt"))});
+    page.good_files_edit->SetFileNames({c.tree.Path("good/missing.txt")});
     page.Start();
     QCOMPARE(dialogs_.ShownNames(),
              QStringList({"FailedToFind", "ReferenceTextTooShort", "FailedToFind"}));
     // A clean run says how many files it checked, besides the box.
     dialogs_.Clear();
     page.digraph_check->setChecked(false);
-    page.folder_edit->SetFolder(c.tree.Path(QStringLiteral("good")));
+    page.folder_edit->SetFolder(c.tree.Path("good"));
     page.Start();
     QCOMPARE(host.Summaries().last(), QStringLiteral("Checked 1 file: none flagged"));
     QCOMPARE(dialogs_.ShownNames(), QStringList({"NoCorruptFilesFound"}));
@@ -254,7 +253,7 @@ class CorruptionPageTest : public QObject {
     // Many files, every tenth broken, with the digraph test to make the run
     // long enough to watch.
     TempTree tree;
-    const QString good = tree.WriteText(QStringLiteral("good/english.txt"), EnglishText(40));
+    const QString good = tree.WriteText("good/english.txt", EnglishText(40));
     const int kFiles = 1500;
     for (int i = 0; i < kFiles; ++i) {
       const QString name = QStringLiteral("data/f%1.txt").arg(i, 5, 10, QLatin1Char('0'));
@@ -263,7 +262,7 @@ class CorruptionPageTest : public QObject {
     MainWindow w;
     CorruptionPage* p = ShowCorruptionPage(w);
     p->good_files_edit->SetFileNames({good});
-    p->folder_edit->SetFolder(tree.Path(QStringLiteral("data")));
+    p->folder_edit->SetFolder(tree.Path("data"));
     p->digraph_check->setChecked(true);
     p->Start();
     // Listed while the run goes on.

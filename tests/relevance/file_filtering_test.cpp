@@ -82,10 +82,10 @@ TEST(RelevanceScorer, NegativeTermsLowerTheScore) {
   EXPECT_FLOAT_EQ(Score(f, Text(200, {{9, "bad"}}), 1, 1), 0.0f);
   // Listed only when the minimum score allows it.
   TempTree tree;
-  tree.WriteText(QStringLiteral("in/neg.txt"), Text(200, at));
+  tree.WriteText("in/neg.txt", Text(200, at));
   RelevanceCheckParams params;
   params.min_words = 0;
-  params.input.head_folder = tree.Path(QStringLiteral("in"));
+  params.input.head_folder = tree.Path("in");
   RelevanceResults results;
   ScoreRelevanceTexts(GatherRelevanceTexts(params.input), f, params, &overall, &results, {});
   EXPECT_EQ(results.Count(), 0);
@@ -153,8 +153,7 @@ TEST(RelevanceFileCheck, TabsRepeatsAndExactCopies) {
   // Through a file: the exact copy is dropped, the conflict is asked about.
   TempTree tree;
   const QString file =
-      tree.WriteText(QStringLiteral("f.txt"),
-                     QStringLiteral("beta\t1\t0\nalpha\t1\t0\nalpha\t1\t0\nalpha\t2\t0\n"));
+      tree.WriteText("f.txt", "beta\t1\t0\nalpha\t1\t0\nalpha\t1\t0\nalpha\t2\t0\n");
   RelevanceFilterList list;
   DialogScope ds;
   ds.dialogs.QueueAnswer(mrCancel);
@@ -165,14 +164,13 @@ TEST(RelevanceFileCheck, TabsRepeatsAndExactCopies) {
   ds.dialogs.QueueAnswer(mrOK);
   EXPECT_EQ(LoadFiltersForCheck(&list, file), FilterLoadOutcome::Ok);
 
-  const QString uneven =
-      tree.WriteText(QStringLiteral("u.txt"), QStringLiteral("a\t1\nb\t1\nc\t1\t2\n"));
+  const QString uneven = tree.WriteText("u.txt", "a\t1\nb\t1\nc\t1\t2\n");
   EXPECT_EQ(LoadFiltersForCheck(&list, uneven), FilterLoadOutcome::UnequalLines);
   EXPECT_EQ(list.Count(), 0);
-  const QString bad = tree.WriteText(QStringLiteral("b.txt"), QStringLiteral("a\t1\nb\tx\n"));
+  const QString bad = tree.WriteText("b.txt", "a\t1\nb\tx\n");
   EXPECT_EQ(LoadFiltersForCheck(&list, bad), FilterLoadOutcome::BadLines);
   EXPECT_TRUE(ds.dialogs.Shown().back().text.contains(QStringLiteral("line 2")));
-  const QString empty = tree.WriteText(QStringLiteral("e.txt"), QStringLiteral("# nothing\n\n"));
+  const QString empty = tree.WriteText("e.txt", "# nothing\n\n");
   EXPECT_EQ(LoadFiltersForCheck(&list, empty), FilterLoadOutcome::NoTerms);
   // The file was read: it holds no terms, which the message says.
   EXPECT_EQ(ds.dialogs.ShownNames().back(), QStringLiteral("ReportedAFact"));
@@ -185,17 +183,16 @@ TEST(RelevanceCheck, FromFolderAndFromListThenFilter) {
   QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
   TempTree tree;
   const auto f = Filters({"river\t1\t0\t", "flood*\t1\t0\t"});
-  tree.WriteText(QStringLiteral("c/a.txt"), Text(300, {{1, "river"}, {2, "floods"}}));
-  tree.WriteText(QStringLiteral("c/sub/b.txt"), Text(300, {{1, "river"}}));
-  tree.WriteText(QStringLiteral("c/sub/short.txt"), Text(50, {{1, "river"}}));
-  tree.WriteText(QStringLiteral("c/none.txt"), Text(300, {}));
-  tree.WriteText(QStringLiteral("c/page.htm"),
-                 QStringLiteral("<p class=\"river\">") + Text(300, {{0, "river"}}));
+  tree.WriteText("c/a.txt", Text(300, {{1, "river"}, {2, "floods"}}));
+  tree.WriteText("c/sub/b.txt", Text(300, {{1, "river"}}));
+  tree.WriteText("c/sub/short.txt", Text(50, {{1, "river"}}));
+  tree.WriteText("c/none.txt", Text(300, {}));
+  tree.WriteText("c/page.htm", QStringLiteral("<p class=\"river\">") + Text(300, {{0, "river"}}));
   tree.WriteText(QStringLiteral("c/") + LX("LXFiltered") + QStringLiteral("/old.txt"),
                  Text(300, {{1, "river"}}));
 
   RelevanceCheckParams params;
-  params.input.head_folder = tree.Path(QStringLiteral("c"));
+  params.input.head_folder = tree.Path("c");
   params.input.filemask = QStringLiteral("*.txt");
   RelevanceFilter overall;
   RelevanceResults results;
@@ -220,12 +217,11 @@ TEST(RelevanceCheck, FromFolderAndFromListThenFilter) {
   EXPECT_EQ(GatherRelevanceTexts(params.input).size(), 2);
 
   // From a list: relative and missing names.
-  tree.WriteText(
-      QStringLiteral("list.txt"),
-      QStringLiteral("c/sub/b.txt\n%1\nc/gone.txt\n\n").arg(tree.Path(QStringLiteral("c/a.txt"))));
+  tree.WriteText(QStringLiteral("list.txt"),
+                 QStringLiteral("c/sub/b.txt\n%1\nc/gone.txt\n\n").arg(tree.Path("c/a.txt")));
   FileSourceChoice in;
   in.file_or_folder = FileOrFolder::t_textfile;
-  in.file_list = tree.Path(QStringLiteral("list.txt"));
+  in.file_list = tree.Path("list.txt");
   const QStringList listed = GatherRelevanceTexts(in);
   ASSERT_EQ(listed.size(), 2);
   ScoreRelevanceTexts(listed, f, params, &overall, &results, {});
@@ -233,13 +229,12 @@ TEST(RelevanceCheck, FromFolderAndFromListThenFilter) {
 
   // Filtering after the minimum score is raised copies only the best text,
   // into the tree below the base, overwriting a stale copy of the same name.
-  const QString base = tree.Path(QStringLiteral("c"));
+  const QString base = tree.Path("c");
   const QString filtered = FilteredFolderOf(base);
   tree.WriteText(QStringLiteral("c/") + LX("LXFiltered") + QStringLiteral("/a.txt"),
                  QStringLiteral("stale"));
   EXPECT_EQ(CopyFilteredTexts(results, base, 0.5, nullptr), 1);
-  EXPECT_EQ(ReadAll(filtered + QStringLiteral("/a.txt")),
-            ReadAll(tree.Path(QStringLiteral("c/a.txt"))));
+  EXPECT_EQ(ReadAll(filtered + QStringLiteral("/a.txt")), ReadAll(tree.Path("c/a.txt")));
   EXPECT_FALSE(QFileInfo::exists(filtered + QStringLiteral("/sub/b.txt")));
   EXPECT_TRUE(QFileInfo::exists(filtered + QStringLiteral("/old.txt")));
   EXPECT_EQ(CopyFilteredTexts(results, base, 0.0, nullptr), 2);

@@ -137,7 +137,7 @@ TEST(RelevanceOracle, ScorerAndRunAgreeWithTheDefinition) {
       EXPECT_EQ(got.positive_terms, expected.back().positive_terms) << markup_free.toStdString();
       EXPECT_EQ(got.score, expected.back().score) << markup_free.toStdString();
     }
-    files.insert(7, tree.Path(QStringLiteral("t/vanished.txt")));
+    files.insert(7, tree.Path("t/vanished.txt"));
     expected.insert(expected.begin() + 7, ScoredTextRec());
 
     RelevanceCheckParams params;
