@@ -40,7 +40,7 @@ class BoilerplateInWindowTest : public QObject {
 
     BoilerplatePage* page = w.boilerplate_page;
     page->findChild<QLineEdit*>(QStringLiteral("ElFolderNameEditBoilerHeadFolder"))
-        ->setText(tree.Path(QStringLiteral("texts")));
+        ->setText(tree.Path("texts"));
     QTest::mouseClick(page->findChild<QPushButton*>(QStringLiteral("AdvGlowButtonBoilerSearch")),
                       Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(!page->Running() && !w.ToolRunning(), 20000);
@@ -57,8 +57,7 @@ class BoilerplateInWindowTest : public QObject {
     auto* view = page->findChild<QTreeView*>(QStringLiteral("AdvTreeViewBoiler"));
     view->setCurrentIndex(page->TreeModel()->index(2, 0, page->TreeModel()->index(0, 0)));
     QCOMPARE(w.AdvOfficeStatusBar1->PanelText(10),
-             QStringLiteral("\"%1\" found 1 times in %2")
-                 .arg(licence, tree.Path(QStringLiteral("texts/t2.txt"))));
+             QStringLiteral("\"%1\" found 1 times in %2").arg(licence, tree.Path("texts/t2.txt")));
 
     // "Open && show" opens the selected file in the window's shared viewer.
     page->OpenSelectedFile();

@@ -25,15 +25,15 @@ QStringList FilesOf(const RepeatedChunks& engine, int chunk) {
 
 TEST(BoilerplateSearch, LeavesOutFilteredFoldersAndReportsFolders) {
   TempTree tree;
-  tree.WriteText(QStringLiteral("top/a.txt"), kShared);
-  tree.WriteText(QStringLiteral("top/sub/b.txt"), kShared);
+  tree.WriteText("top/a.txt", kShared);
+  tree.WriteText("top/sub/b.txt", kShared);
   tree.WriteText(QStringLiteral("top/sub/") + LX("LXFiltered") + QStringLiteral("/c.txt"), kShared);
   tree.WriteText(
       QStringLiteral("top/deep/") + LX("LXFiltered").toUpper() + QStringLiteral("/d.txt"), kShared);
   RepeatedChunks engine;
   FileWalker it;
   BoilerplateSearch search;
-  search.head_folder = tree.Path(QStringLiteral("top"));
+  search.head_folder = tree.Path("top");
   BoilerplateCallbacks cb;
   QStringList folders;
   cb.on_folder = [&](const QString& f, int n, int count) {
@@ -48,20 +48,20 @@ TEST(BoilerplateSearch, LeavesOutFilteredFoldersAndReportsFolders) {
   EXPECT_EQ(RunBoilerplateSearch(engine, it, search, cb).files, 2);
   ASSERT_EQ(engine.Chunks().Count(), 1);
   EXPECT_EQ(engine.Chunks().Total(0), 2);
-  EXPECT_EQ(folders, (QStringList{QStringLiteral(". (1/2)"), QStringLiteral("sub (2/2)")}));
+  EXPECT_EQ(folders, (QStringList{". (1/2)", "sub (2/2)"}));
   EXPECT_EQ(last_count, 1);
 }
 
 TEST(BoilerplateSearch, AFileGivenForAFolderBecomesTheMask) {
   TempTree tree;
-  const QString given = tree.WriteText(QStringLiteral("c/notes.txt"), kShared);
-  tree.WriteText(QStringLiteral("c/other.txt"), kShared);
-  tree.WriteText(QStringLiteral("c/x/notes.txt"), kShared);
+  const QString given = tree.WriteText("c/notes.txt", kShared);
+  tree.WriteText("c/other.txt", kShared);
+  tree.WriteText("c/x/notes.txt", kShared);
   QString head, name;
   ASSERT_TRUE(ResolveFolderOrFile(given, &head, &name));
-  EXPECT_EQ(head, tree.Path(QStringLiteral("c")));
+  EXPECT_EQ(head, tree.Path("c"));
   EXPECT_EQ(name, QStringLiteral("notes.txt"));
-  EXPECT_FALSE(ResolveFolderOrFile(tree.Path(QStringLiteral("nowhere")), &head, &name));
+  EXPECT_FALSE(ResolveFolderOrFile(tree.Path("nowhere"), &head, &name));
   EXPECT_EQ(name, QStringLiteral("notes.txt"));  // left as it was
 
   RepeatedChunks engine;
@@ -71,8 +71,7 @@ TEST(BoilerplateSearch, AFileGivenForAFolderBecomesTheMask) {
   search.file_mask = FileTypeMaskOfCaption(name);
   RunBoilerplateSearch(engine, it, search, {});
   ASSERT_EQ(engine.Chunks().Count(), 1);
-  EXPECT_EQ(FilesOf(engine, 0),
-            (QStringList{QStringLiteral("c/notes.txt"), QStringLiteral("x/notes.txt")}));
+  EXPECT_EQ(FilesOf(engine, 0), (QStringList{"c/notes.txt", "x/notes.txt"}));
   search.include_subfolders = false;
   RunBoilerplateSearch(engine, it, search, {});
   EXPECT_EQ(engine.Chunks().Count(), 0);  // one file alone repeats nothing

@@ -17,9 +17,9 @@ class BoilerTreeTest : public ::testing::Test {
   QString a, b, c;
 
   void SetUp() override {
-    a = tree.WriteText(QStringLiteral("a.txt"), three + u' ' + one + u' ' + one);
-    b = tree.WriteText(QStringLiteral("b.txt"), three + u' ' + three);
-    c = tree.WriteText(QStringLiteral("c.txt"), three);
+    a = tree.WriteText("a.txt", three + u' ' + one + u' ' + one);
+    b = tree.WriteText("b.txt", three + u' ' + three);
+    c = tree.WriteText("c.txt", three);
     engine.SetSettings(false, 200, 2, 20, nullptr, nullptr, nullptr);
     for (const QString& f : {a, b, c})
       engine.AddToRepeatedSentencesInTxt(engine.LoadATextFile(f), 3);
@@ -37,15 +37,15 @@ class BoilerTreeTest : public ::testing::Test {
 TEST_F(BoilerTreeTest, RowsForOneFileAndThreeFileChunks) {
   ASSERT_EQ(model.rowCount(), 2);
   const QModelIndex top0 = model.index(0, 0);
-  EXPECT_EQ(Row(top0), (QStringList{three, QStringLiteral("4"), LX("LXTotal")}));
+  EXPECT_EQ(Row(top0), (QStringList{three, "4", LX("LXTotal")}));
   ASSERT_EQ(model.rowCount(top0), 3);
-  EXPECT_EQ(Row(model.index(0, 0, top0)), (QStringList{three, QStringLiteral("1"), a}));
-  EXPECT_EQ(Row(model.index(1, 0, top0)), (QStringList{three, QStringLiteral("2"), b}));
-  EXPECT_EQ(Row(model.index(2, 2, top0)), (QStringList{three, QStringLiteral("1"), c}));
+  EXPECT_EQ(Row(model.index(0, 0, top0)), (QStringList{three, "1", a}));
+  EXPECT_EQ(Row(model.index(1, 0, top0)), (QStringList{three, "2", b}));
+  EXPECT_EQ(Row(model.index(2, 2, top0)), (QStringList{three, "1", c}));
   EXPECT_EQ(model.parent(model.index(1, 0, top0)), top0);
 
   const QModelIndex top1 = model.index(1, 0);
-  EXPECT_EQ(Row(top1), (QStringList{one, QStringLiteral("2"), a}));
+  EXPECT_EQ(Row(top1), (QStringList{one, "2", a}));
   EXPECT_EQ(model.rowCount(top1), 0);  // one file: no child rows
   EXPECT_EQ(
       model.data(model.index(0, 1), Qt::TextAlignmentRole).value<Qt::Alignment>() & Qt::AlignRight,

@@ -196,80 +196,15 @@ std::vector<Cut> ReferenceCut(const QString& text, int tag_span) {
 
 // ---- Random texts ---------------------------------------------------------
 
-const QStringList kTokens = {"alpha",
-                             "Beta",
-                             "gamma",
-                             "Delta",
-                             "über",
-                             "Ärger",
-                             "niño",
-                             "Él",
-                             "x",
-                             "A",
-                             "b",
-                             "Dr",
-                             "Mr",
-                             "No",
-                             "vol",
-                             "U",
-                             "S",
-                             "C",
-                             "3",
-                             "14",
-                             "www",
-                             "example",
-                             "org",
-                             "今天",
-                             "下雨",
-                             "ωμέγα",
-                             "Ωmega",
-                             ".",
-                             ".",
-                             ".",
-                             "!",
-                             "?",
-                             "…",
-                             "...",
-                             "?!",
-                             "。",
-                             "！",
-                             "、",
-                             ",",
-                             ";",
-                             ")",
-                             "\"",
-                             "»",
-                             "'",
-                             "(",
-                             " ",
-                             " ",
-                             " ",
-                             " ",
-                             "  ",
-                             "\t",
-                             "\r\n",
-                             "\n",
-                             "\r\n\r\n",
-                             "\n \n",
-                             "\u00a0",
-                             "\u3000",
-                             "\u2028",
-                             "<b>",
-                             "</b>",
-                             "<span class=x>",
-                             "</span>",
-                             "<p>",
-                             "</p>",
-                             "<br/>",
-                             "<!-- c -->",
-                             "<",
-                             "< b",
-                             "<3",
-                             ">",
-                             "<div",
-                             "<a href=\"#\">",
-                             "</a>",
-                             "<LI>"};
+// The pieces random texts are made of, split at "|": words, abbreviations,
+// stops, closers, white space of every kind and markup, whole and broken.
+const QStringList kTokens =
+    QStringLiteral(
+        "alpha|Beta|gamma|Delta|über|Ärger|niño|Él|x|A|b|Dr|Mr|No|vol|U|S|C|3|14|www|example|org|"
+        "今天|下雨|ωμέγα|Ωmega|.|.|.|!|?|…|...|?!|。|！|、|,|;|)|\"|»|'|(| | | | |  "
+        "|\t|\r\n|\n|\r\n\r\n|\n \n|\u00a0|\u3000|\u2028|<b>|</b>|<span "
+        "class=x>|</span>|<p>|</p>|<br/>|<!-- c -->|<|< b|<3|>|<div|<a href=\"#\">|</a>|<LI>")
+        .split(u'|');
 
 QString RandomText(std::mt19937& rng, int tokens) {
   QString t;
@@ -349,6 +284,11 @@ struct Options {
   int min_hits;
   int min_length;
 };
+
+void Configure(RepeatedChunks& engine, const Options& o) {
+  engine.SetSettings(o.unterminated, o.tag_span, o.min_hits, o.min_length, nullptr, nullptr,
+                     nullptr);
+}
 
 std::vector<Found> ReferenceSearch(const QStringList& files, const Options& o) {
   std::map<QString, Found> by_text;
@@ -434,7 +374,7 @@ QStringList RandomCorpus(TempTree& tree, std::mt19937& rng, int files) {
         f % 2 ? Utf16LeWithBom(text) : QByteArray("\xEF\xBB\xBF") + text.toUtf8();
     paths << tree.Write(rel, bytes);
   }
-  paths.insert(paths.size() / 2, tree.Path(QStringLiteral("missing.txt")));
+  paths.insert(paths.size() / 2, tree.Path("missing.txt"));
   return paths;
 }
 
@@ -451,8 +391,7 @@ TEST(ChunkOracle, SearchEqualsTheReferenceWithEveryOption) {
     const auto expected = ReferenceSearch(files, o);
     ASSERT_FALSE(expected.empty());
     RepeatedChunks engine;
-    engine.SetSettings(o.unterminated, o.tag_span, o.min_hits, o.min_length, nullptr, nullptr,
-                       nullptr);
+    Configure(engine, o);
     engine.AddTextFiles(files);
     engine.SortDescendingFreq();
     EXPECT_EQ(EngineResult(engine), expected)
@@ -462,8 +401,7 @@ TEST(ChunkOracle, SearchEqualsTheReferenceWithEveryOption) {
 
     // One file at a time gives the same.
     RepeatedChunks single;
-    single.SetSettings(o.unterminated, o.tag_span, o.min_hits, o.min_length, nullptr, nullptr,
-                       nullptr);
+    Configure(single, o);
     for (const QString& f : files) {
       const int n = single.LoadATextFile(f);
       if (n >= 0) single.AddToRepeatedSentencesInTxt(n, static_cast<int>(files.size()));
@@ -480,8 +418,7 @@ TEST(ChunkOracle, AStopKeepsExactlyTheFilesCountedBeforeIt) {
   const Options o{true, 200, 2, 10};
   for (int stop_at : {1, 37, 80}) {
     RepeatedChunks engine;
-    engine.SetSettings(o.unterminated, o.tag_span, o.min_hits, o.min_length, nullptr, nullptr,
-                       nullptr);
+    Configure(engine, o);
     int seen = 0;
     engine.AddTextFiles(files, [&](int i) {
       seen = i;
@@ -502,9 +439,8 @@ TEST(ChunkOracle, ALongTextIsCountedInStretchesWithTheSameResult) {
   for (int k = 0; big.size() < (3 << 20); ++k)
     big += QStringLiteral("Sentence %1 of the long text is here. The refrain comes back. ")
                .arg(k % 40000);
-  const QString a = tree.Write(QStringLiteral("a.txt"), Utf16LeWithBom(big));
-  const QString b = tree.WriteText(QStringLiteral("b.txt"),
-                                   QStringLiteral("Sentence 5 of the long text is here."));
+  const QString a = tree.Write("a.txt", Utf16LeWithBom(big));
+  const QString b = tree.WriteText("b.txt", "Sentence 5 of the long text is here.");
   const Options o{false, 200, 2, 10};
   RepeatedChunks engine;
   std::vector<int> in_file;

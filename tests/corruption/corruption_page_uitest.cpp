@@ -50,12 +50,12 @@ struct Corpus {
   TempTree tree;
   QString good;
   Corpus() {
-    good = tree.WriteText(QStringLiteral("good/english.txt"), EnglishText(40));
-    tree.WriteText(QStringLiteral("data/a_clean.txt"), EnglishText(5));
-    tree.Write(QStringLiteral("data/b_broken.bin"), BrokenFile());
-    tree.WriteText(QStringLiteral("data/c_gibberish.txt"), Gibberish(3000));
-    tree.Write(QStringLiteral("data/sub/d_broken.dat"), BrokenFile());
-    tree.WriteText(QStringLiteral("data/sub/e_clean.txt"), EnglishText(3));
+    good = tree.WriteText("good/english.txt", EnglishText(40));
+    tree.WriteText("data/a_clean.txt", EnglishText(5));
+    tree.Write("data/b_broken.bin", BrokenFile());
+    tree.WriteText("data/c_gibberish.txt", Gibberish(3000));
+    tree.Write("data/sub/d_broken.dat", BrokenFile());
+    tree.WriteText("data/sub/e_clean.txt", EnglishText(3));
   }
 };
 
@@ -79,6 +79,13 @@ QColor RowBackground(QListView* list, int row) {
   return img.pixelColor(r.right() - 3, r.center().y());
 }
 
+// Shows the main window on its Corruption page.
+CorruptionPage* ShowCorruptionPage(MainWindow& w) {
+  w.show();
+  w.AdvOfficePager1->setCurrentWidget(w.AdvOfficePageCorruption);
+  return w.corruption_page;
+}
+
 void SaveShot(QWidget* w, const char* name) {
   const QByteArray dir = qgetenv("SORVEL_SCREENSHOT_DIR");
   if (dir.isEmpty()) return;
@@ -94,7 +101,7 @@ class CorruptionPageTest : public QObject {
 
   void Fill(CorruptionPage* p, const Corpus& c, bool subfolders, bool thorough) {
     p->good_files_edit->SetFileNames({c.good});
-    p->folder_edit->SetFolder(c.tree.Path(QStringLiteral("data")));
+    p->folder_edit->SetFolder(c.tree.Path("data"));
     p->subfolders_check->setChecked(subfolders);
     p->digraph_check->setChecked(thorough);
   }
@@ -107,9 +114,10 @@ class CorruptionPageTest : public QObject {
   }
   void cleanup() { SetDialogInterface(nullptr); }
 
-  void ControlsStartWithTheirDefaults() {
+  void DefaultsThenASizeTestThatNeedsNoKnownGoodFile() {
+    Corpus c;
     MainWindow w;
-    CorruptionPage* p = w.corruption_page;
+    CorruptionPage* p = ShowCorruptionPage(w);
     QVERIFY(p);
     QCOMPARE(p->parentWidget(), w.AdvOfficePageCorruption);
     QCOMPARE(p->frequency_variation_spin->value(), 15);
@@ -124,14 +132,6 @@ class CorruptionPageTest : public QObject {
     // Several chosen files round-trip through the edit.
     p->good_files_edit->SetFileNames({"/a b/x.txt", "/c/y.txt"});
     QCOMPARE(p->good_files_edit->FileNames(), QStringList({"/a b/x.txt", "/c/y.txt"}));
-  }
-
-  void SizeTestNeedsNoKnownGoodFileAndANewStartBeginsClean() {
-    Corpus c;
-    MainWindow w;
-    w.show();
-    w.AdvOfficePager1->setCurrentWidget(w.AdvOfficePageCorruption);
-    CorruptionPage* p = w.corruption_page;
     Fill(p, c, false, false);
     // Only the digraph check needs known-good texts.
     p->good_files_edit->SetFileNames({});
@@ -183,9 +183,7 @@ class CorruptionPageTest : public QObject {
   void DigraphRunWithSubfoldersDrawsDigraphFailuresNormally() {
     Corpus c;
     MainWindow w;
-    w.show();
-    w.AdvOfficePager1->setCurrentWidget(w.AdvOfficePageCorruption);
-    CorruptionPage* p = w.corruption_page;
+    CorruptionPage* p = ShowCorruptionPage(w);
     Fill(p, c, true, true);
     SaveShot(&w, "sorvel-idle.png");
     p->Start();
@@ -209,25 +207,24 @@ class CorruptionPageTest : public QObject {
     CorruptionPage page(&host, &detector);
     Fill(&page, c, false, false);
     // The files are all in sub-folders and sub-folders are off.
-    c.tree.Write(QStringLiteral("nested/deeper/x.txt"), "Some text.\r\n");
-    page.folder_edit->SetFolder(c.tree.Path(QStringLiteral("nested")));
+    c.tree.Write("nested/deeper/x.txt", "Some text.\r\n");
+    page.folder_edit->SetFolder(c.tree.Path("nested"));
     page.Start();
     QCOMPARE(
         host.Summaries().last(),
         QStringLiteral(
             "Checked 0 files: the files are all in sub-folders, and sub-folders are left out"));
     // A folder without files.
-    QDir().mkpath(c.tree.Path(QStringLiteral("empty")));
-    page.folder_edit->SetFolder(c.tree.Path(QStringLiteral("empty")));
+    QDir().mkpath(c.tree.Path("empty"));
+    page.folder_edit->SetFolder(c.tree.Path("empty"));
     page.Start();
     QCOMPARE(host.Summaries().last(), QStringLiteral("Checked 0 files: the folder holds no files"));
     // A folder that is not there.
-    page.folder_edit->SetFolder(c.tree.Path(QStringLiteral("gone")));
+    page.folder_edit->SetFolder(c.tree.Path("gone"));
     page.Start();
-    QCOMPARE(host.Summaries().last(),
-             QStringLiteral("Folder not found: ") + c.tree.Path(QStringLiteral("gone")));
+    QCOMPARE(host.Summaries().last(), QStringLiteral("Folder not found: ") + c.tree.Path("gone"));
     // The digraph check without a usable known-good text: nothing tested.
-    page.folder_edit->SetFolder(c.tree.Path(QStringLiteral("data")));
+    page.folder_edit->SetFolder(c.tree.Path("data"));
     page.digraph_check->setChecked(true);
     page.good_files_edit->SetFileNames({});
     page.Start();
@@ -239,14 +236,14 @@ class CorruptionPageTest : public QObject {
     QCOMPARE(dialogs_.Shown().back().help_context, 5140);
     // A known-good file that is not there.
     dialogs_.Clear();
-    page.good_files_edit->SetFileNames({c.tree.Path(QStringLiteral("good/missing.txt"))});
+    page.good_files_edit->SetFileNames({c.tree.Path("good/missing.txt")});
     page.Start();
     QCOMPARE(dialogs_.ShownNames(),
              QStringList({"FailedToFind", "ReferenceTextTooShort", "FailedToFind"}));
     // A clean run says how many files it checked, besides the box.
     dialogs_.Clear();
     page.digraph_check->setChecked(false);
-    page.folder_edit->SetFolder(c.tree.Path(QStringLiteral("good")));
+    page.folder_edit->SetFolder(c.tree.Path("good"));
     page.Start();
     QCOMPARE(host.Summaries().last(), QStringLiteral("Checked 1 file: none flagged"));
     QCOMPARE(dialogs_.ShownNames(), QStringList({"NoCorruptFilesFound"}));
@@ -256,22 +253,16 @@ class CorruptionPageTest : public QObject {
     // Many files, every tenth broken, with the digraph test to make the run
     // long enough to watch.
     TempTree tree;
-    const QString good = tree.WriteText(QStringLiteral("good/english.txt"), EnglishText(40));
+    const QString good = tree.WriteText("good/english.txt", EnglishText(40));
     const int kFiles = 1500;
     for (int i = 0; i < kFiles; ++i) {
       const QString name = QStringLiteral("data/f%1.txt").arg(i, 5, 10, QLatin1Char('0'));
-      if (i % 10 == 0) {
-        tree.Write(name, BrokenFile());
-      } else {
-        tree.WriteText(name, EnglishText(30));
-      }
+      tree.Write(name, i % 10 == 0 ? BrokenFile() : EnglishText(30).toUtf8());
     }
     MainWindow w;
-    w.show();
-    w.AdvOfficePager1->setCurrentWidget(w.AdvOfficePageCorruption);
-    CorruptionPage* p = w.corruption_page;
+    CorruptionPage* p = ShowCorruptionPage(w);
     p->good_files_edit->SetFileNames({good});
-    p->folder_edit->SetFolder(tree.Path(QStringLiteral("data")));
+    p->folder_edit->SetFolder(tree.Path("data"));
     p->digraph_check->setChecked(true);
     p->Start();
     // Listed while the run goes on.
@@ -292,10 +283,9 @@ class CorruptionPageTest : public QObject {
     QVERIFY(listed >= 3);
     QVERIFY2(listed < kFiles / 10, "Stop did not end the run");
     QCOMPARE(listed, w.crap_detector->weird_files.Count());
-    for (int i = 0; i < listed; ++i) {
+    for (int i = 0; i < listed; ++i)
       QCOMPARE(ListedFiles(p).value(i),
                QStringLiteral("f%1.txt").arg(i * 10, 5, 10, QLatin1Char('0')));
-    }
     QCOMPARE(w.AdvOfficeStatusBar1->PanelBar(2), 0);
     QCOMPARE(w.AdvOfficeStatusBar1->PanelBar(3), 0);
     QVERIFY(!w.AdvOfficeStatusBar1->StopVisible());

@@ -34,14 +34,12 @@ TEST(DigraphProfile, WhatStartsADigraph) {
   // AB counts; "A " counts; a letter before a digit, full stop, tab, no-break
   // space or line break starts nothing; the last letter starts nothing.
   const sample_array p = Profile(QStringLiteral("ab a b a1 a. a\ta\u00A0a\r\nz"), 1);
-  EXPECT_EQ(Digraphs(p),
-            (QStringList{QStringLiteral("A "), QStringLiteral("AB"), QStringLiteral("B ")}));
+  EXPECT_EQ(Digraphs(p), (QStringList{"A ", "AB", "B "}));
   EXPECT_EQ(p.digraphs, 4);  // AB, "B " twice, "A " once
   const auto& r = p.Tree->sorted_results;
   ASSERT_EQ(r.Count(), 3);
-  EXPECT_EQ(r.At(0).value, 1);  // "A "
-  EXPECT_EQ(r.At(1).value, 1);  // AB
-  EXPECT_EQ(r.At(2).value, 2);  // "B "
+  EXPECT_EQ((std::vector<int>{r.At(0).value, r.At(1).value, r.At(2).value}),
+            (std::vector<int>{1, 1, 2}));  // "A ", AB, "B "
   EXPECT_EQ(r.Find(u"B "), 2);
   EXPECT_EQ(r.Find(u"ZZ"), -1);
 
@@ -59,13 +57,12 @@ TEST(DigraphProfile, CaseFoldingMinimumCountAndOrder) {
   for (int i = 0; i < 9; ++i) text += QStringLiteral("xy. ");
   text += QStringLiteral("ÉÀ. éà. ба. ");
   const sample_array p = Profile(text, 10);
-  ASSERT_EQ(Digraphs(p), QStringList{QStringLiteral("TH")});
+  ASSERT_EQ(Digraphs(p), QStringList{"TH"});
   EXPECT_EQ(p.Tree->sorted_results.At(0).value, 15);
   EXPECT_EQ(p.digraphs, 15 + 9 + 3);
 
   const sample_array all = Profile(text, 1);
-  ASSERT_EQ(Digraphs(all), (QStringList{QStringLiteral("TH"), QStringLiteral("XY"),
-                                        QStringLiteral("ÉÀ"), QStringLiteral("БА")}));
+  ASSERT_EQ(Digraphs(all), (QStringList{"TH", "XY", "ÉÀ", "БА"}));
   EXPECT_EQ(all.Tree->sorted_results.At(2).value, 2);
 }
 

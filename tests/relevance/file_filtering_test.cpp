@@ -48,12 +48,9 @@ class DialogScope {
 // 1,000 words, a term of weight 2 found 5 times in 3 of 4 segments:
 // (10 x 3) x 100 / 1000 = 3.0, and 0 once all 4 segments are required.
 TEST(RelevanceScorer, WeightedHitsCoverageAndSegments) {
-  const auto f = Filters({QStringLiteral("target\t2\t0\t")});
-  const QString text = Text(1000, {{10, QStringLiteral("target")},
-                                   {200, QStringLiteral("Target")},
-                                   {300, QStringLiteral("target")},
-                                   {800, QStringLiteral("target")},
-                                   {999, QStringLiteral("TARGET")}});
+  const auto f = Filters({"target\t2\t0\t"});
+  const QString text = Text(
+      1000, {{10, "target"}, {200, "Target"}, {300, "target"}, {800, "target"}, {999, "TARGET"}});
   ScoredTextRec r;
   EXPECT_FLOAT_EQ(Score(f, text, 4, 3, &r), 3.0f);
   EXPECT_EQ(r.words, 1000);
@@ -70,8 +67,8 @@ TEST(RelevanceScorer, WeightedHitsCoverageAndSegments) {
 }
 
 TEST(RelevanceScorer, NegativeTermsLowerTheScore) {
-  const auto f = Filters({QStringLiteral("good\t1\t0\t"), QStringLiteral("bad\t3\t0\tn")});
-  std::vector<std::pair<int, QString>> at{{5, QStringLiteral("good")}, {6, QStringLiteral("good")}};
+  const auto f = Filters({"good\t1\t0\t", "bad\t3\t0\tn"});
+  std::vector<std::pair<int, QString>> at{{5, "good"}, {6, "good"}};
   for (int k = 0; k < 4; ++k) at.push_back({50 + k, QStringLiteral("bad")});
   RelevanceFilter overall;
   const RelevanceScorer scorer(f);
@@ -82,13 +79,13 @@ TEST(RelevanceScorer, NegativeTermsLowerTheScore) {
   EXPECT_EQ(overall.negative_terms_this_file, 1);
   EXPECT_EQ(overall.unfiltered_wordcount_overall, 200);
   // Only negative hits: 0, not a negative score.
-  EXPECT_FLOAT_EQ(Score(f, Text(200, {{9, QStringLiteral("bad")}}), 1, 1), 0.0f);
+  EXPECT_FLOAT_EQ(Score(f, Text(200, {{9, "bad"}}), 1, 1), 0.0f);
   // Listed only when the minimum score allows it.
   TempTree tree;
-  tree.WriteText(QStringLiteral("in/neg.txt"), Text(200, at));
+  tree.WriteText("in/neg.txt", Text(200, at));
   RelevanceCheckParams params;
   params.min_words = 0;
-  params.input.head_folder = tree.Path(QStringLiteral("in"));
+  params.input.head_folder = tree.Path("in");
   RelevanceResults results;
   ScoreRelevanceTexts(GatherRelevanceTexts(params.input), f, params, &overall, &results, {});
   EXPECT_EQ(results.Count(), 0);
@@ -100,23 +97,14 @@ TEST(RelevanceScorer, NegativeTermsLowerTheScore) {
 // A grouped term counts only when (P + Q) x 1000 / W, rounded half to even,
 // reaches its threshold; it then also covers every segment a grouped hit lies in.
 TEST(RelevanceScorer, GroupedTermsNeedDensity) {
-  const auto f = Filters({QStringLiteral("a1\t1\t0\t"), QStringLiteral("a2\t1\t0\t"),
-                          QStringLiteral("a3\t1\t0\t"), QStringLiteral("a4\t1\t0\t"),
-                          QStringLiteral("g\t1\t5\t")});
+  const auto f = Filters({"a1\t1\t0\t", "a2\t1\t0\t", "a3\t1\t0\t", "a4\t1\t0\t", "g\t1\t5\t"});
   // P = 4, Q = 1, W = 1000: density 5 meets threshold 5.
-  const QString dense = Text(1000, {{1, QStringLiteral("a1")},
-                                    {2, QStringLiteral("a2")},
-                                    {3, QStringLiteral("a3")},
-                                    {4, QStringLiteral("a4")},
-                                    {900, QStringLiteral("g")}});
+  const QString dense = Text(1000, {{1, "a1"}, {2, "a2"}, {3, "a3"}, {4, "a4"}, {900, "g"}});
   ScoredTextRec r;
   EXPECT_FLOAT_EQ(Score(f, dense, 2, 2, &r), 5.0f * 2 * 100 / 1000);
   EXPECT_EQ(r.positive_terms, 5);
   // Without a4 the density is 4: the grouped hit neither counts nor covers.
-  const QString sparse = Text(1000, {{1, QStringLiteral("a1")},
-                                     {2, QStringLiteral("a2")},
-                                     {3, QStringLiteral("a3")},
-                                     {900, QStringLiteral("g")}});
+  const QString sparse = Text(1000, {{1, "a1"}, {2, "a2"}, {3, "a3"}, {900, "g"}});
   EXPECT_FLOAT_EQ(Score(f, sparse, 2, 2, &r), 0.0f);
   EXPECT_EQ(r.positive_terms, 3);
   EXPECT_FLOAT_EQ(Score(f, sparse, 2, 1), 3.0f * 1 * 100 / 1000);
@@ -129,47 +117,33 @@ TEST(RelevanceScorer, GroupedTermsNeedDensity) {
     at.push_back({k, QStringLiteral("t%1").arg(k)});
   }
   lines << QStringLiteral("g3\t1\t3\t") << QStringLiteral("g4\t1\t4\t");
-  at.push_back({100, QStringLiteral("g3")});
+  at.push_back({100, "g3"});
   // P = 4, Q = 1 (g3 alone): density 2.5 -> 2 < 3.
   std::vector<std::pair<int, QString>> five(at.begin(), at.begin() + 4);
   five.push_back(at.back());
-  EXPECT_EQ(
-      [&] {
-        ScoredTextRec x;
-        Score(Filters(lines), Text(2000, five), 1, 0, &x);
-        return x.positive_terms;
-      }(),
-      4);
+  ScoredTextRec x;
+  Score(Filters(lines), Text(2000, five), 1, 0, &x);
+  EXPECT_EQ(x.positive_terms, 4);
   // P = 6, Q = 1 (g4 alone): density 3.5 -> 4 meets g4's threshold 4.
-  at.back() = {100, QStringLiteral("g4")};
-  EXPECT_EQ(
-      [&] {
-        ScoredTextRec x;
-        Score(Filters(lines), Text(2000, at), 1, 0, &x);
-        return x.positive_terms;
-      }(),
-      7);
+  at.back() = {100, "g4"};
+  Score(Filters(lines), Text(2000, at), 1, 0, &x);
+  EXPECT_EQ(x.positive_terms, 7);
   // Negative hits of a grouped term are never counted.
-  const auto fn = Filters({QStringLiteral("p\t1\t0\t"), QStringLiteral("q\t9\t1\tn")});
-  EXPECT_FLOAT_EQ(Score(fn, Text(100, {{1, QStringLiteral("p")}, {2, QStringLiteral("q")}}), 1, 0),
-                  1.0f);
+  const auto fn = Filters({"p\t1\t0\t", "q\t9\t1\tn"});
+  EXPECT_FLOAT_EQ(Score(fn, Text(100, {{1, "p"}, {2, "q"}}), 1, 0), 1.0f);
 }
 
 TEST(RelevanceFileCheck, TabsRepeatsAndExactCopies) {
-  bool unequal = false;
-  QString repeated;
-  QStringList l1{QStringLiteral("a\t1"), QStringLiteral("b\t1"), QStringLiteral("c\t1\t2")};
-  CheckFilterLines(l1, &unequal, &repeated);
-  EXPECT_TRUE(unequal);
-
-  QStringList l2{QStringLiteral("a"), QStringLiteral("a"), QStringLiteral("b")};
+  // Uneven lines are checked through a file below; the flags start wrong on purpose.
+  bool unequal = true;
+  QString repeated = QStringLiteral("stale");
+  QStringList l2{"a", "a", "b"};
   CheckFilterLines(l2, &unequal, &repeated);
   EXPECT_FALSE(unequal);
   EXPECT_TRUE(repeated.isEmpty());
   EXPECT_EQ(l2.size(), 3);
 
-  QStringList l3{QStringLiteral("alpha\t1\t0"), QStringLiteral("alpha\t1\t0"),
-                 QStringLiteral("alpha\t2\t0"), QStringLiteral("beta\t1\t0")};
+  QStringList l3{"alpha\t1\t0", "alpha\t1\t0", "alpha\t2\t0", "beta\t1\t0"};
   CheckFilterLines(l3, &unequal, &repeated);
   EXPECT_FALSE(unequal);
   EXPECT_TRUE(l3[0].isEmpty());
@@ -179,8 +153,7 @@ TEST(RelevanceFileCheck, TabsRepeatsAndExactCopies) {
   // Through a file: the exact copy is dropped, the conflict is asked about.
   TempTree tree;
   const QString file =
-      tree.WriteText(QStringLiteral("f.txt"),
-                     QStringLiteral("beta\t1\t0\nalpha\t1\t0\nalpha\t1\t0\nalpha\t2\t0\n"));
+      tree.WriteText("f.txt", "beta\t1\t0\nalpha\t1\t0\nalpha\t1\t0\nalpha\t2\t0\n");
   RelevanceFilterList list;
   DialogScope ds;
   ds.dialogs.QueueAnswer(mrCancel);
@@ -191,14 +164,13 @@ TEST(RelevanceFileCheck, TabsRepeatsAndExactCopies) {
   ds.dialogs.QueueAnswer(mrOK);
   EXPECT_EQ(LoadFiltersForCheck(&list, file), FilterLoadOutcome::Ok);
 
-  const QString uneven =
-      tree.WriteText(QStringLiteral("u.txt"), QStringLiteral("a\t1\nb\t1\nc\t1\t2\n"));
+  const QString uneven = tree.WriteText("u.txt", "a\t1\nb\t1\nc\t1\t2\n");
   EXPECT_EQ(LoadFiltersForCheck(&list, uneven), FilterLoadOutcome::UnequalLines);
   EXPECT_EQ(list.Count(), 0);
-  const QString bad = tree.WriteText(QStringLiteral("b.txt"), QStringLiteral("a\t1\nb\tx\n"));
+  const QString bad = tree.WriteText("b.txt", "a\t1\nb\tx\n");
   EXPECT_EQ(LoadFiltersForCheck(&list, bad), FilterLoadOutcome::BadLines);
   EXPECT_TRUE(ds.dialogs.Shown().back().text.contains(QStringLiteral("line 2")));
-  const QString empty = tree.WriteText(QStringLiteral("e.txt"), QStringLiteral("# nothing\n\n"));
+  const QString empty = tree.WriteText("e.txt", "# nothing\n\n");
   EXPECT_EQ(LoadFiltersForCheck(&list, empty), FilterLoadOutcome::NoTerms);
   // The file was read: it holds no terms, which the message says.
   EXPECT_EQ(ds.dialogs.ShownNames().back(), QStringLiteral("ReportedAFact"));
@@ -210,19 +182,17 @@ TEST(RelevanceFileCheck, TabsRepeatsAndExactCopies) {
 TEST(RelevanceCheck, FromFolderAndFromListThenFilter) {
   QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
   TempTree tree;
-  const auto f = Filters({QStringLiteral("river\t1\t0\t"), QStringLiteral("flood*\t1\t0\t")});
-  tree.WriteText(QStringLiteral("c/a.txt"),
-                 Text(300, {{1, QStringLiteral("river")}, {2, QStringLiteral("floods")}}));
-  tree.WriteText(QStringLiteral("c/sub/b.txt"), Text(300, {{1, QStringLiteral("river")}}));
-  tree.WriteText(QStringLiteral("c/sub/short.txt"), Text(50, {{1, QStringLiteral("river")}}));
-  tree.WriteText(QStringLiteral("c/none.txt"), Text(300, {}));
-  tree.WriteText(QStringLiteral("c/page.htm"),
-                 QStringLiteral("<p class=\"river\">") + Text(300, {{0, QStringLiteral("river")}}));
+  const auto f = Filters({"river\t1\t0\t", "flood*\t1\t0\t"});
+  tree.WriteText("c/a.txt", Text(300, {{1, "river"}, {2, "floods"}}));
+  tree.WriteText("c/sub/b.txt", Text(300, {{1, "river"}}));
+  tree.WriteText("c/sub/short.txt", Text(50, {{1, "river"}}));
+  tree.WriteText("c/none.txt", Text(300, {}));
+  tree.WriteText("c/page.htm", QStringLiteral("<p class=\"river\">") + Text(300, {{0, "river"}}));
   tree.WriteText(QStringLiteral("c/") + LX("LXFiltered") + QStringLiteral("/old.txt"),
-                 Text(300, {{1, QStringLiteral("river")}}));
+                 Text(300, {{1, "river"}}));
 
   RelevanceCheckParams params;
-  params.input.head_folder = tree.Path(QStringLiteral("c"));
+  params.input.head_folder = tree.Path("c");
   params.input.filemask = QStringLiteral("*.txt");
   RelevanceFilter overall;
   RelevanceResults results;
@@ -247,12 +217,11 @@ TEST(RelevanceCheck, FromFolderAndFromListThenFilter) {
   EXPECT_EQ(GatherRelevanceTexts(params.input).size(), 2);
 
   // From a list: relative and missing names.
-  tree.WriteText(
-      QStringLiteral("list.txt"),
-      QStringLiteral("c/sub/b.txt\n%1\nc/gone.txt\n\n").arg(tree.Path(QStringLiteral("c/a.txt"))));
+  tree.WriteText(QStringLiteral("list.txt"),
+                 QStringLiteral("c/sub/b.txt\n%1\nc/gone.txt\n\n").arg(tree.Path("c/a.txt")));
   FileSourceChoice in;
   in.file_or_folder = FileOrFolder::t_textfile;
-  in.file_list = tree.Path(QStringLiteral("list.txt"));
+  in.file_list = tree.Path("list.txt");
   const QStringList listed = GatherRelevanceTexts(in);
   ASSERT_EQ(listed.size(), 2);
   ScoreRelevanceTexts(listed, f, params, &overall, &results, {});
@@ -260,13 +229,12 @@ TEST(RelevanceCheck, FromFolderAndFromListThenFilter) {
 
   // Filtering after the minimum score is raised copies only the best text,
   // into the tree below the base, overwriting a stale copy of the same name.
-  const QString base = tree.Path(QStringLiteral("c"));
+  const QString base = tree.Path("c");
   const QString filtered = FilteredFolderOf(base);
   tree.WriteText(QStringLiteral("c/") + LX("LXFiltered") + QStringLiteral("/a.txt"),
                  QStringLiteral("stale"));
   EXPECT_EQ(CopyFilteredTexts(results, base, 0.5, nullptr), 1);
-  EXPECT_EQ(ReadAll(filtered + QStringLiteral("/a.txt")),
-            ReadAll(tree.Path(QStringLiteral("c/a.txt"))));
+  EXPECT_EQ(ReadAll(filtered + QStringLiteral("/a.txt")), ReadAll(tree.Path("c/a.txt")));
   EXPECT_FALSE(QFileInfo::exists(filtered + QStringLiteral("/sub/b.txt")));
   EXPECT_TRUE(QFileInfo::exists(filtered + QStringLiteral("/old.txt")));
   EXPECT_EQ(CopyFilteredTexts(results, base, 0.0, nullptr), 2);
@@ -282,14 +250,15 @@ TEST(RelevanceResults, SortsAndHeading) {
   list.AddOne(QStringLiteral("b"), {10, 3, 1.5f});
   list.AddOne(QStringLiteral("a"), {30, 1, 1.5f});
   list.AddOne(QStringLiteral("c"), {20, 2, 4.0f});
+  const auto order = [&] { return list.String(0) + list.String(1) + list.String(2); };
   list.SortOnSingle_Sort2String(false);
-  EXPECT_EQ(list.String(0) + list.String(1) + list.String(2), QStringLiteral("cab"));
+  EXPECT_EQ(order(), QStringLiteral("cab"));
   list.SortOn_Int(1, true);
-  EXPECT_EQ(list.String(0) + list.String(1) + list.String(2), QStringLiteral("bca"));
+  EXPECT_EQ(order(), QStringLiteral("bca"));
   list.SortOn_Int(2, false);
-  EXPECT_EQ(list.String(0) + list.String(1) + list.String(2), QStringLiteral("bca"));
+  EXPECT_EQ(order(), QStringLiteral("bca"));
   list.SortOnStrings(false);
-  EXPECT_EQ(list.String(0) + list.String(1) + list.String(2), QStringLiteral("cba"));
+  EXPECT_EQ(order(), QStringLiteral("cba"));
 
   QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
   EXPECT_EQ(RtfSampleHeading(3, {1234, 2, 3.0f}),

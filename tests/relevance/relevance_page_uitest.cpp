@@ -30,6 +30,14 @@ QString Words(int n, const QString& extra) {
   return s + extra;
 }
 
+// Runs a check of the folder, answering the page's folder-or-list chooser.
+void CheckFolder(RelevancePage& page, const QString& folder) {
+  FolderOrListChooserDialog* chooser = page.FolderOrListChooser();
+  chooser->ElFolderNameEditFolder->setText(folder);
+  QTimer::singleShot(0, chooser, [chooser] { chooser->AdvGlowButtonOK->click(); });
+  page.Check();
+}
+
 }  // namespace
 
 class RelevancePageTest : public QObject {
@@ -44,13 +52,11 @@ class RelevancePageTest : public QObject {
 
   void checkListsSortsAndFilters() {
     TempTree t;
-    const QString filters =
-        t.WriteText(QStringLiteral("f.txt"), QStringLiteral("river\t1\t0\t\nbank\t1\t0\tn\n"));
-    t.WriteText(QStringLiteral("c/a.txt"), Words(200, QStringLiteral("river")));
-    t.WriteText(QStringLiteral("c/s/b.txt"),
-                Words(1000, QStringLiteral("river river river river river river")));
-    t.WriteText(QStringLiteral("c/neg.txt"), Words(300, QStringLiteral("river bank bank")));
-    t.WriteText(QStringLiteral("c/short.txt"), Words(5, QStringLiteral("river")));
+    const QString filters = t.WriteText("f.txt", "river\t1\t0\t\nbank\t1\t0\tn\n");
+    t.WriteText("c/a.txt", Words(200, QStringLiteral("river")));
+    t.WriteText("c/s/b.txt", Words(1000, QStringLiteral("river river river river river river")));
+    t.WriteText("c/neg.txt", Words(300, QStringLiteral("river bank bank")));
+    t.WriteText("c/short.txt", Words(5, QStringLiteral("river")));
 
     TestPageHost host(TestPageHost::Runs::InPlace, TestPageHost::Viewer::Shared);
     RelevanceFilterList list;
@@ -67,13 +73,10 @@ class RelevancePageTest : public QObject {
 
     // No filter file: the form is not filled, and no chooser opens.
     page.Check();
-    QCOMPARE(dialogs_.ShownNames(), QStringList{QStringLiteral("FormNotFilled")});
+    QCOMPARE(dialogs_.ShownNames(), QStringList{"FormNotFilled"});
 
     page.filter_file_edit->setText(filters);
-    FolderOrListChooserDialog* chooser = page.FolderOrListChooser();
-    chooser->ElFolderNameEditFolder->setText(t.Path(QStringLiteral("c")));
-    QTimer::singleShot(0, chooser, [chooser] { chooser->AdvGlowButtonOK->click(); });
-    page.Check();
+    CheckFolder(page, t.Path("c"));
 
     RelevanceGridModel* m = page.GridModel();
     QCOMPARE(m->rowCount(), 2);  // neg scores below 0, short is too short
@@ -85,7 +88,7 @@ class RelevancePageTest : public QObject {
     QCOMPARE(m->CellText(0, 4), QStringLiteral("1"));
     QCOMPARE(page.Overall().files_examined, 4);
     QCOMPARE(host.Status(), LX("LXScore") + QStringLiteral(": 2 / 4  (50%)"));
-    QCOMPARE(host.Summaries(), QStringList{QStringLiteral("Checked 4 files: 2 relevant")});
+    QCOMPARE(host.Summaries(), QStringList{"Checked 4 files: 2 relevant"});
     QVERIFY(page.filter_button->isVisible());
     QVERIFY(page.rtf_button->isVisible());
     QVERIFY(page.check_button->isEnabled());
@@ -103,8 +106,6 @@ class RelevancePageTest : public QObject {
     page.grid->sortByColumn(2, Qt::DescendingOrder);
     QVERIFY(m->CellText(0, 1).endsWith(QStringLiteral("b.txt")));
 
-    page.grab().save(QDir::temp().filePath(QStringLiteral("relevance_page.png")));
-
     // Raising the minimum score after the check to 1 copies nothing (both
     // score below 1); back at 0 both are copied, into the tree below the
     // head folder.
@@ -112,40 +113,38 @@ class RelevancePageTest : public QObject {
     page.min_score_spin->setValue(1);
     dialogs_.QueueAnswer(mrOK);
     page.CopyRelevantTexts();
-    QCOMPARE(dialogs_.ShownNames(),
-             (QStringList{QStringLiteral("OKToDoX"), QStringLiteral("NFilesCopiedOrMoved")}));
+    QCOMPARE(dialogs_.ShownNames(), (QStringList{"OKToDoX", "NFilesCopiedOrMoved"}));
     // The question says how many texts would go where, in one sentence.
-    QCOMPARE(dialogs_.Shown()[0].text,
-             QStringLiteral("OK to copy 0 texts scoring at least 1 to %1?")
-                 .arg(t.Path(QStringLiteral("c/filtered"))));
+    QCOMPARE(
+        dialogs_.Shown()[0].text,
+        QStringLiteral("OK to copy 0 texts scoring at least 1 to %1?").arg(t.Path("c/filtered")));
     QVERIFY(dialogs_.Shown()[1].text.startsWith(QStringLiteral("0 files copied")));
     page.min_score_spin->setValue(0);
     dialogs_.QueueAnswer(mrOK);
     page.CopyRelevantTexts();
     QVERIFY(dialogs_.Shown().back().text.startsWith(QStringLiteral("2 files copied")));
     QVERIFY(dialogs_.Shown()[2].text.startsWith(QStringLiteral("OK to copy 2 texts scoring")));
-    QVERIFY(QFileInfo::exists(t.Path(QStringLiteral("c/filtered/s/b.txt"))));
-    QVERIFY(QFileInfo::exists(t.Path(QStringLiteral("c/filtered/a.txt"))));
+    QVERIFY(QFileInfo::exists(t.Path("c/filtered/s/b.txt")));
+    QVERIFY(QFileInfo::exists(t.Path("c/filtered/a.txt")));
 
     // Declining the question copies nothing.
-    QFile::remove(t.Path(QStringLiteral("c/filtered/a.txt")));
+    QFile::remove(t.Path("c/filtered/a.txt"));
     dialogs_.QueueAnswer(mrCancel);
     page.CopyRelevantTexts();
-    QVERIFY(!QFileInfo::exists(t.Path(QStringLiteral("c/filtered/a.txt"))));
+    QVERIFY(!QFileInfo::exists(t.Path("c/filtered/a.txt")));
   }
 
   // A filter file that gives one term two settings: the warning names the
   // term; a folder that has gone is named in the closing line.
   void repeatedTermsAndAMissingFolder() {
     TempTree t;
-    const QString filters =
-        t.WriteText(QStringLiteral("f.txt"), QStringLiteral("river\t1\t0\t\nriver\t2\t0\t\n"));
+    const QString filters = t.WriteText("f.txt", "river\t1\t0\t\nriver\t2\t0\t\n");
     TestPageHost host(TestPageHost::Runs::InPlace, TestPageHost::Viewer::Shared);
     RelevanceFilterList list;
     RelevancePage page(&host, &list, nullptr);
     page.filter_file_edit->setText(filters);
     page.Check();
-    QCOMPARE(dialogs_.ShownNames(), QStringList{QStringLiteral("WarnAboutAndASKOK")});
+    QCOMPARE(dialogs_.ShownNames(), QStringList{"WarnAboutAndASKOK"});
     const QString warning = dialogs_.Shown()[0].text;
     QVERIFY2(warning.contains(QStringLiteral("the term \"river\" different settings")),
              qPrintable(warning));
@@ -153,21 +152,17 @@ class RelevancePageTest : public QObject {
     QVERIFY(host.Summaries().isEmpty());
 
     dialogs_.QueueAnswer(mrOK);
-    FolderOrListChooserDialog* chooser = page.FolderOrListChooser();
-    const QString gone = t.Path(QStringLiteral("gone"));
-    chooser->ElFolderNameEditFolder->setText(gone);
-    QTimer::singleShot(0, chooser, [chooser] { chooser->AdvGlowButtonOK->click(); });
-    page.Check();
-    QCOMPARE(host.Summaries(), QStringList{QStringLiteral("Folder not found: ") + gone});
+    const QString gone = t.Path("gone");
+    CheckFolder(page, gone);
+    QCOMPARE(host.Summaries(), QStringList{"Folder not found: " + gone});
   }
 
   void listInputAsksForTheBase() {
     TempTree t;
-    const QString filters = t.WriteText(QStringLiteral("f.txt"), QStringLiteral("river\n"));
-    t.WriteText(QStringLiteral("c/a.txt"), Words(200, QStringLiteral("river")));
-    const QString list = t.WriteText(QStringLiteral("l.txt"),
-                                     t.Path(QStringLiteral("c/a.txt")) + QLatin1Char('\n') +
-                                         t.Path(QStringLiteral("c/gone.txt")) + QLatin1Char('\n'));
+    const QString filters = t.WriteText("f.txt", "river\n");
+    t.WriteText("c/a.txt", Words(200, QStringLiteral("river")));
+    const QString list = t.WriteText(
+        "l.txt", t.Path("c/a.txt") + QLatin1Char('\n') + t.Path("c/gone.txt") + QLatin1Char('\n'));
     TestPageHost host(TestPageHost::Runs::InPlace, TestPageHost::Viewer::Shared);
     RelevanceFilterList flist;
     RelevancePage page(&host, &flist, nullptr);
@@ -178,19 +173,18 @@ class RelevancePageTest : public QObject {
     page.Check();
     QCOMPARE(page.GridModel()->rowCount(), 1);
     // The listed file that is missing is named after the check, with why.
-    QCOMPARE(dialogs_.ShownNames(), QStringList{QStringLiteral("FilesWithProblems")});
+    QCOMPARE(dialogs_.ShownNames(), QStringList{"FilesWithProblems"});
     QVERIFY(dialogs_.Shown()[0].text.startsWith(QStringLiteral("Could not read 1 file:")));
-    QVERIFY(dialogs_.Shown()[0].text.contains(t.Path(QStringLiteral("c/gone.txt")) +
-                                              QStringLiteral(": no such file")));
+    QVERIFY(
+        dialogs_.Shown()[0].text.contains(t.Path("c/gone.txt") + QStringLiteral(": no such file")));
     dialogs_.Clear();
 
     FolderChooserDialog* fc = page.FolderChooser();
-    fc->ElFolderNameEditFolder->setText(t.Path(QStringLiteral("out")));
+    fc->ElFolderNameEditFolder->setText(t.Path("out"));
     QTimer::singleShot(0, fc, [fc] { fc->AdvGlowButtonOK->click(); });
     dialogs_.QueueAnswer(mrOK);
     page.CopyRelevantTexts();
-    QVERIFY(QFileInfo::exists(t.Path(QStringLiteral("out/filtered")) +
-                              t.Path(QStringLiteral("c/a.txt"))));
+    QVERIFY(QFileInfo::exists(t.Path("out/filtered") + t.Path("c/a.txt")));
 
     // Cancelling the chooser on the next check leaves the grid as it was.
     QTimer::singleShot(0, chooser, [chooser] { chooser->reject(); });
@@ -204,17 +198,14 @@ class RelevancePageTest : public QObject {
     TempTree t;
     const QString filters = t.WriteText(
         QStringLiteral("f.txt"), QStringLiteral("river\t1\t0\t\nflood*\t1\t0\t\nbank\t1\t0\tn\n"));
-    t.WriteText(QStringLiteral("c/a.txt"), Words(200, QStringLiteral("river floods river")));
-    t.WriteText(QStringLiteral("c/b.txt"), Words(200, QStringLiteral("river")));
-    t.WriteText(QStringLiteral("c/c.txt"), Words(200, QStringLiteral("bank")));
+    t.WriteText("c/a.txt", Words(200, QStringLiteral("river floods river")));
+    t.WriteText("c/b.txt", Words(200, QStringLiteral("river")));
+    t.WriteText("c/c.txt", Words(200, QStringLiteral("bank")));
     TestPageHost host(TestPageHost::Runs::InPlace, TestPageHost::Viewer::Shared);
     RelevanceFilterList list;
     RelevancePage page(&host, &list, nullptr);
     page.filter_file_edit->setText(filters);
-    FolderOrListChooserDialog* chooser = page.FolderOrListChooser();
-    chooser->ElFolderNameEditFolder->setText(t.Path(QStringLiteral("c")));
-    QTimer::singleShot(0, chooser, [chooser] { chooser->AdvGlowButtonOK->click(); });
-    page.Check();
+    CheckFolder(page, t.Path("c"));
     QCOMPARE(page.GridModel()->rowCount(), 3);  // c.txt scores 0 and is listed at minimum 0
 
     page.grid->selectRow(0);
@@ -231,7 +222,7 @@ class RelevancePageTest : public QObject {
     QCOMPARE(v->CurrentShortFilename(), QStringLiteral("a.txt"));
 
     SampleRtfDialog* w = page.SampleRtfWindow();
-    const QString out = t.Path(QStringLiteral("rtf"));
+    const QString out = t.Path("rtf");
     w->ElFolderNameEdit1->setText(out);
     page.grid->selectRow(1);
     QTimer::singleShot(0, w, [w] { w->AdvGlowButtonOK->click(); });
@@ -245,7 +236,7 @@ class RelevancePageTest : public QObject {
     QVERIFY(rtf.contains("river (1)"));
     // The page writes what the command-line tool writes for the same run.
     RtfSampleChoice cli_choice = w->SampleRTF_choices;
-    cli_choice.folder = t.Path(QStringLiteral("cli-rtf"));
+    cli_choice.folder = t.Path("cli-rtf");
     QCOMPARE(SaveRelevanceRtfSample(page.Scores(), list, cli_choice), 1);
     QCOMPARE(ReadAll(cli_choice.folder + QStringLiteral("/b.rtf")), rtf);
     QCOMPARE(host.Status(), QStringLiteral("1 RTF file saved in ") + out);

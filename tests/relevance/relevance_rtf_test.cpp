@@ -30,9 +30,8 @@ TEST(HighlightedRtf, SummaryHeadingAndConsentToOverwrite) {
   TempTree tree;
   ScriptedDialogs dialogs;
   SetDialogInterface(&dialogs);
-  const QString file =
-      tree.WriteText(QStringLiteral("texts/report.v2.txt"), QString::fromUtf8(kText));
-  const QString folder = tree.Path(QStringLiteral("rtf/new/deeper"));
+  const QString file = tree.WriteText("texts/report.v2.txt", QString::fromUtf8(kText));
+  const QString folder = tree.Path("rtf/new/deeper");
   const auto terms = Terms({"alpha", "beta", "gamma"});
   QString problem;
   EXPECT_TRUE(
@@ -50,12 +49,11 @@ TEST(HighlightedRtf, SummaryHeadingAndConsentToOverwrite) {
   dialogs.QueueAnswer(mrCancel);
   EXPECT_FALSE(SaveTextAsHighlightedRtf(file, terms, folder, QStringLiteral("Other heading")));
   EXPECT_EQ(ReadAll(saved), rtf);
-  EXPECT_EQ(dialogs.ShownNames(), QStringList{QStringLiteral("OKToDoX")});
+  EXPECT_EQ(dialogs.ShownNames(), QStringList{"OKToDoX"});
 
   // A text without any hit is not saved.
-  const QString none =
-      tree.WriteText(QStringLiteral("none.txt"), QStringLiteral("delta epsilon\n"));
-  const QString empty_out = tree.Path(QStringLiteral("empty-out"));
+  const QString none = tree.WriteText("none.txt", "delta epsilon\n");
+  const QString empty_out = tree.Path("empty-out");
   EXPECT_FALSE(SaveTextAsHighlightedRtf(none, Terms({"alpha"}), empty_out, QStringLiteral("h")));
   EXPECT_TRUE(QDir(empty_out).entryList(QDir::Files).isEmpty());
   SetDialogInterface(nullptr);
