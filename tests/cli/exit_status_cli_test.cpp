@@ -76,6 +76,7 @@ TEST(ExitStatusCli, MissingFoldersFilesWhereFoldersAreWantedAndEmptyFoldersAreRe
       {S("relevance"), S("--filters"), filters, S("--folder")},
       {S("sample"), S("--size"), S("3"), S("--folder")},
       {S("subcorpora"), S("--delicacy"), S("year")},
+      {S("report"), S("-o"), t.Path(S("report.html"))},
   };
   for (QStringList args : folder_tools) {
     SCOPED_TRACE(args.join(QLatin1Char(' ')).toStdString());
@@ -86,7 +87,11 @@ TEST(ExitStatusCli, MissingFoldersFilesWhereFoldersAreWantedAndEmptyFoldersAreRe
       if (subcorpora) a << t.Path(S("out"));
       return a;
     };
-    ExpectRefused(RunCli(with(missing)), "no such folder");
+    const CliResult gone = RunCli(with(missing));
+    ExpectRefused(gone, "no such folder");
+    // The run's closing line, last on stderr, names the folder as well.
+    EXPECT_TRUE(gone.err.endsWith("Folder not found: " + missing.toUtf8() + "\n"))
+        << gone.err.constData();
     if (args[0] != S("boilerplate"))
       ExpectRefused(RunCli(with(file)), "not a folder");  // a file is its mask there
     if (args[0] != S("restore") && !subcorpora)

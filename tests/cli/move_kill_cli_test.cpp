@@ -29,6 +29,8 @@
 #include "duplicates/dup_contents_moving.h"
 #include "support/test_support.h"
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 QByteArray Checksum(const QByteArray& bytes) {
@@ -40,7 +42,7 @@ QByteArray Checksum(const QByteArray& bytes) {
 struct KillSetup {
   TempTree tree;
   std::unique_ptr<QTemporaryDir> memory;  // set for the cross-file-system case
-  QString MovedFolder() const { return tree.Path(QStringLiteral("x/") + MovedFilesWord()); }
+  QString MovedFolder() const { return tree.Path(u"x/"_s + MovedFilesWord()); }
   QString MovedFolderSeenHere() const { return memory ? memory->path() : MovedFolder(); }
 };
 
@@ -48,15 +50,15 @@ bool SecondFileSystemAvailable(QString* why) {
   struct stat shm, build;
   if (::stat("/dev/shm", &shm) != 0 ||
       ::stat(QDir::tempPath().toLocal8Bit().constData(), &build) != 0) {
-    *why = QStringLiteral("/dev/shm is missing");
+    *why = u"/dev/shm is missing"_s;
     return false;
   }
   if (shm.st_dev == build.st_dev) {
-    *why = QStringLiteral("/dev/shm lies on the same file system as the temporary folder");
+    *why = u"/dev/shm lies on the same file system as the temporary folder"_s;
     return false;
   }
   QProcess p;
-  p.start(QStringLiteral("unshare"), {QStringLiteral("-rm"), QStringLiteral("true")});
+  p.start(u"unshare"_s, {u"-rm"_s, u"true"_s});
   if (!p.waitForFinished(10000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
     *why = QStringLiteral(
         "cannot make a private mount namespace (unshare -rm) to bind /dev/shm into the tree");
@@ -71,15 +73,15 @@ void StartCli(QProcess& p, const KillSetup& s, const QStringList& args) {
   if (!s.memory) {
     p.start(QStringLiteral(SORVEL_CLI_PATH), args);
   } else {
-    QStringList all{QStringLiteral("-rm"),
-                    QStringLiteral("sh"),
-                    QStringLiteral("-c"),
-                    QStringLiteral("mount --bind \"$0\" \"$1\" && shift && exec \"$@\""),
+    QStringList all{u"-rm"_s,
+                    u"sh"_s,
+                    u"-c"_s,
+                    u"mount --bind \"$0\" \"$1\" && shift && exec \"$@\""_s,
                     s.memory->path(),
                     s.MovedFolder(),
                     QStringLiteral(SORVEL_CLI_PATH)};
     all << args;
-    p.start(QStringLiteral("unshare"), all);
+    p.start(u"unshare"_s, all);
   }
   p.waitForStarted();
 }
@@ -96,7 +98,7 @@ QStringList PartialFiles(const QString& folder) {
   QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
   while (it.hasNext()) {
     const QString f = it.next();
-    if (f.endsWith(QStringLiteral(".sorvel-partial"))) out << f;
+    if (f.endsWith(u".sorvel-partial"_s)) out << f;
   }
   return out;
 }
@@ -147,10 +149,10 @@ struct RestoreCase {
   }
 
   void Make(KillSetup& s) const {
-    s.tree.MakeDir(QStringLiteral("x"));
+    s.tree.MakeDir(u"x"_s);
     QDir().mkpath(s.MovedFolder());
     for (int k = 0; k < files; ++k) {
-      QFile f(s.MovedFolderSeenHere() + QStringLiteral("/f%1.%2").arg(k).arg(MovedFilesWord()));
+      QFile f(s.MovedFolderSeenHere() + u"/f%1.%2"_s.arg(k).arg(MovedFilesWord()));
       ASSERT_TRUE(f.open(QIODevice::WriteOnly));
       f.write(texts[k]);
     }
@@ -161,9 +163,8 @@ struct RestoreCase {
   int Check(const KillSetup& s, const QString& when) const {
     int restored = 0;
     for (int k = 0; k < files; ++k) {
-      const QString source =
-          s.MovedFolderSeenHere() + QStringLiteral("/f%1.%2").arg(k).arg(MovedFilesWord());
-      const QString target = s.tree.Path(QStringLiteral("x/f%1.txt").arg(k));
+      const QString source = s.MovedFolderSeenHere() + u"/f%1.%2"_s.arg(k).arg(MovedFilesWord());
+      const QString target = s.tree.Path(u"x/f%1.txt"_s.arg(k));
       const bool at_source = QFileInfo::exists(source);
       const bool at_target = QFileInfo::exists(target);
       EXPECT_TRUE(at_source || at_target) << when.toStdString() << ": file " << k << " is lost";
@@ -187,23 +188,21 @@ void KillRestoresAtRandomMoments(bool across_file_systems) {
   for (int round = 0; round < 4; ++round) {
     KillSetup s;
     if (across_file_systems)
-      s.memory = std::make_unique<QTemporaryDir>(QStringLiteral("/dev/shm/sorvel-kill-XXXXXX"));
+      s.memory = std::make_unique<QTemporaryDir>(u"/dev/shm/sorvel-kill-XXXXXX"_s);
     c.Make(s);
-    const QStringList args{QStringLiteral("restore"), QStringLiteral("--yes"),
-                           QStringLiteral("--quiet"), s.tree.Root()};
+    const QStringList args{u"restore"_s, u"--yes"_s, u"--quiet"_s, s.tree.Root()};
     QProcess p;
     StartCli(p, s, args);
     // Across file systems most kills come in the middle of a copy.
     const bool mid_copy = across_file_systems && round % 3 != 2;
-    const int wait_ms =
-        KillWhileMoving(p, s.tree.Path(QStringLiteral("x")), 150, random, mid_copy, c.size);
-    const QString when = mid_copy ? QStringLiteral("killed while copying")
-                                  : QStringLiteral("killed %1 ms into the moves").arg(wait_ms);
+    const int wait_ms = KillWhileMoving(p, s.tree.Path(u"x"_s), 150, random, mid_copy, c.size);
+    const QString when =
+        mid_copy ? u"killed while copying"_s : u"killed %1 ms into the moves"_s.arg(wait_ms);
     const int restored = c.Check(s, when);
     if (restored < c.files) ++cut_in_the_middle;
     // The next run finishes the job and removes what the killed one left.
     RunToEnd(s, args);
-    EXPECT_EQ(c.Check(s, when + QStringLiteral(", then run again")), c.files);
+    EXPECT_EQ(c.Check(s, when + u", then run again"_s), c.files);
     EXPECT_EQ(PartialFiles(s.tree.Root()), QStringList()) << when.toStdString();
   }
   // Across file systems a move is a copy that takes a while: most kills must
@@ -236,10 +235,10 @@ TEST(MoveKillCli, MoveKilledAcrossFileSystemsLosesNothing) {
   for (int k = 0; k < kPairs; ++k)
     texts.push_back(DupTestText(static_cast<std::uint32_t>(100 + k), kWords));
   auto make = [&](KillSetup& s) {
-    s.memory = std::make_unique<QTemporaryDir>(QStringLiteral("/dev/shm/sorvel-kill-XXXXXX"));
+    s.memory = std::make_unique<QTemporaryDir>(u"/dev/shm/sorvel-kill-XXXXXX"_s);
     for (int k = 0; k < kPairs; ++k) {
-      s.tree.Write(QStringLiteral("x/p%1_a.txt").arg(k), texts[k]);
-      s.tree.Write(QStringLiteral("x/p%1_b.txt").arg(k), texts[k]);
+      s.tree.Write(u"x/p%1_a.txt"_s.arg(k), texts[k]);
+      s.tree.Write(u"x/p%1_b.txt"_s.arg(k), texts[k]);
     }
     QDir().mkpath(s.MovedFolder());
   };
@@ -249,8 +248,8 @@ TEST(MoveKillCli, MoveKilledAcrossFileSystemsLosesNothing) {
     int moved = 0;
     for (int k = 0; k < kPairs; ++k) {
       for (const char* side : {"a", "b"}) {
-        const QString name = QStringLiteral("p%1_%2").arg(k).arg(QLatin1String(side));
-        const QString old_place = s.tree.Path(QStringLiteral("x/") + name + QStringLiteral(".txt"));
+        const QString name = u"p%1_%2"_s.arg(k).arg(QLatin1String(side));
+        const QString old_place = s.tree.Path(u"x/"_s + name + u".txt"_s);
         const QString new_place =
             s.MovedFolderSeenHere() + QLatin1Char('/') + name + QLatin1Char('.') + MovedFilesWord();
         const bool at_old = QFileInfo::exists(old_place), at_new = QFileInfo::exists(new_place);
@@ -268,19 +267,18 @@ TEST(MoveKillCli, MoveKilledAcrossFileSystemsLosesNothing) {
     }
     return moved;
   };
-  const QStringList options{QStringLiteral("dupcontents"), QStringLiteral("--move"),
-                            QStringLiteral("--yes"), QStringLiteral("--no-dates"),
-                            QStringLiteral("--quiet")};
+  const QStringList options{u"dupcontents"_s, u"--move"_s, u"--yes"_s, u"--no-dates"_s,
+                            u"--quiet"_s};
   for (int round = 0; round < 3; ++round) {
     KillSetup s;
     make(s);
     QProcess p;
     StartCli(p, s, options + QStringList{s.tree.Root()});
     const int wait_ms = KillWhileMoving(p, s.MovedFolderSeenHere(), 60, random);
-    const QString when = QStringLiteral("killed %1 ms into the moves").arg(wait_ms);
+    const QString when = u"killed %1 ms into the moves"_s.arg(wait_ms);
     check(s, when);
     RunToEnd(s, options + QStringList{s.tree.Root()});
-    EXPECT_EQ(check(s, when + QStringLiteral(", then run again")), kPairs);
+    EXPECT_EQ(check(s, when + u", then run again"_s), kPairs);
     EXPECT_EQ(PartialFiles(s.MovedFolderSeenHere()), QStringList()) << when.toStdString();
   }
 }

@@ -9,6 +9,8 @@
 #include "runtime/native_names.h"
 #include "support/test_support.h"
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 const QByteArray kReplacementCharacter("\xEF\xBF\xBD");
@@ -32,53 +34,46 @@ QJsonObject JsonOf(const CliResult& r) { return QJsonDocument::fromJson(r.out).o
 // the files and groups them, in human and JSON output alike.
 TEST(OddNamesCli, Latin1FolderInDupNamesAndDupContents) {
   TempTree t;
-  t.Write(Latin1Folder() + QStringLiteral("/eins.txt"), Words("Haus"));
-  t.Write(Latin1Folder() + QStringLiteral("/zwei.txt"), Words("Haus"));
-  t.Write(QStringLiteral("andere/eins.txt"), Words("Baum"));
+  t.Write(Latin1Folder() + u"/eins.txt"_s, Words("Haus"));
+  t.Write(Latin1Folder() + u"/zwei.txt"_s, Words("Haus"));
+  t.Write(u"andere/eins.txt"_s, Words("Baum"));
   // Names that differ only in a byte that is not UTF-8 are different names.
-  t.Write(QStringLiteral("andere/") + NameFromNative(QByteArray("GR\xC4.txt")), "a");
+  t.Write(u"andere/"_s + NameFromNative(QByteArray("GR\xC4.txt")), "a");
   t.Write(Latin1Folder() + QLatin1Char('/') + NameFromNative(QByteArray("gr\xE4.txt")), "b");
   const QString root = QDir(t.Root()).absolutePath();
-  const QString shown_folder = root + QStringLiteral("/d\\xfcr");
+  const QString shown_folder = root + u"/d\\xfcr"_s;
 
-  CliResult r = RunCli({QStringLiteral("dupnames"), t.Root()});
+  CliResult r = RunCli({u"dupnames"_s, t.Root()});
   ASSERT_EQ(r.code, 0) << r.err.toStdString();
   EXPECT_FALSE(r.out.contains(kReplacementCharacter));
-  EXPECT_TRUE(QString::fromUtf8(r.out).contains(QStringLiteral("\t") + shown_folder.toLower() +
-                                                QStringLiteral(" (")))
+  EXPECT_TRUE(QString::fromUtf8(r.out).contains(u"\t"_s + shown_folder.toLower() + u" ("_s))
       << r.out.toStdString();
-  r = RunCli({QStringLiteral("dupnames"), QStringLiteral("--json"), t.Root()});
+  r = RunCli({u"dupnames"_s, u"--json"_s, t.Root()});
   ASSERT_EQ(r.code, 0);
-  ASSERT_EQ(JsonOf(r).value(QStringLiteral("groups")).toArray().size(), 1) << r.out.toStdString();
-  const QJsonArray files = JsonOf(r)
-                               .value(QStringLiteral("groups"))
-                               .toArray()
-                               .at(0)
-                               .toObject()
-                               .value(QStringLiteral("files"))
-                               .toArray();
+  ASSERT_EQ(JsonOf(r).value(u"groups"_s).toArray().size(), 1) << r.out.toStdString();
+  const QJsonArray files =
+      JsonOf(r).value(u"groups"_s).toArray().at(0).toObject().value(u"files"_s).toArray();
   ASSERT_EQ(files.size(), 2) << r.out.toStdString();
-  EXPECT_EQ(files[1].toObject().value(QStringLiteral("folder")).toString(), shown_folder.toLower());
+  EXPECT_EQ(files[1].toObject().value(u"folder"_s).toString(), shown_folder.toLower());
 
-  r = RunCli({QStringLiteral("dupcontents"), t.Root()});
+  r = RunCli({u"dupcontents"_s, t.Root()});
   ASSERT_EQ(r.code, 0) << r.err.toStdString();
   const QString out = QString::fromUtf8(r.out);
   EXPECT_FALSE(r.out.contains(kReplacementCharacter));
-  EXPECT_TRUE(out.contains(shown_folder + QStringLiteral("/eins.txt\t"))) << out.toStdString();
-  EXPECT_TRUE(out.contains(shown_folder + QStringLiteral("/zwei.txt\t"))) << out.toStdString();
-  EXPECT_FALSE(out.contains(QStringLiteral("Empty files"))) << out.toStdString();
+  EXPECT_TRUE(out.contains(shown_folder + u"/eins.txt\t"_s)) << out.toStdString();
+  EXPECT_TRUE(out.contains(shown_folder + u"/zwei.txt\t"_s)) << out.toStdString();
+  EXPECT_FALSE(out.contains(u"Empty files"_s)) << out.toStdString();
   // Nothing on stderr but the closing line.
   EXPECT_EQ(r.err, QByteArray("Checked 5 files: 1 near duplicate in 1 group\n"));
 
-  r = RunCli({QStringLiteral("dupcontents"), QStringLiteral("--json"), t.Root()});
+  r = RunCli({u"dupcontents"_s, u"--json"_s, t.Root()});
   ASSERT_EQ(r.code, 0);
-  const QJsonArray groups = JsonOf(r).value(QStringLiteral("groups")).toArray();
+  const QJsonArray groups = JsonOf(r).value(u"groups"_s).toArray();
   ASSERT_EQ(groups.size(), 1) << r.out.toStdString();
-  const QJsonArray members = groups[0].toObject().value(QStringLiteral("members")).toArray();
+  const QJsonArray members = groups[0].toObject().value(u"members"_s).toArray();
   ASSERT_EQ(members.size(), 2);
-  EXPECT_EQ(members[0].toObject().value(QStringLiteral("file")).toString(),
-            shown_folder + QStringLiteral("/eins.txt"));
-  EXPECT_GT(members[0].toObject().value(QStringLiteral("tokens")).toInt(),
+  EXPECT_EQ(members[0].toObject().value(u"file"_s).toString(), shown_folder + u"/eins.txt"_s);
+  EXPECT_GT(members[0].toObject().value(u"tokens"_s).toInt(),
             100);  // the text was read
 }
 
@@ -86,27 +81,21 @@ TEST(OddNamesCli, Latin1FolderInDupNamesAndDupContents) {
 // human output shows each on one line with the TAB and newline escaped.
 TEST(OddNamesCli, SampleShowsTabNewlineAndStarNamesAsThemselves) {
   TempTree t;
-  const QStringList names{QStringLiteral("a*.txt"), QStringLiteral("a\tb.txt"),
-                          QStringLiteral("ab.txt"), QStringLiteral("new\nline.txt")};
-  for (const QString& n : names) t.Write(QStringLiteral("in/") + n, "Text.\r\n");
-  const QString folder = QDir(t.Path(QStringLiteral("in"))).absolutePath();
+  const QStringList names{u"a*.txt"_s, u"a\tb.txt"_s, u"ab.txt"_s, u"new\nline.txt"_s};
+  for (const QString& n : names) t.Write(u"in/"_s + n, "Text.\r\n");
+  const QString folder = QDir(t.Path(u"in"_s)).absolutePath();
 
-  CliResult r = RunCli({QStringLiteral("sample"), QStringLiteral("--size"), QStringLiteral("10"),
-                        QStringLiteral("--folder"), folder});
+  CliResult r = RunCli({u"sample"_s, u"--size"_s, u"10"_s, u"--folder"_s, folder});
   ASSERT_EQ(r.code, 0) << r.err.toStdString();
   QStringList lines = QString::fromUtf8(r.out).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
   lines.sort();
-  EXPECT_EQ(lines,
-            (QStringList{folder + QStringLiteral("/a*.txt"), folder + QStringLiteral("/a\\tb.txt"),
-                         folder + QStringLiteral("/ab.txt"),
-                         folder + QStringLiteral("/new\\nline.txt")}));
+  EXPECT_EQ(lines, (QStringList{folder + u"/a*.txt"_s, folder + u"/a\\tb.txt"_s,
+                                folder + u"/ab.txt"_s, folder + u"/new\\nline.txt"_s}));
 
-  r = RunCli({QStringLiteral("sample"), QStringLiteral("--json"), QStringLiteral("--size"),
-              QStringLiteral("10"), QStringLiteral("--folder"), folder});
+  r = RunCli({u"sample"_s, u"--json"_s, u"--size"_s, u"10"_s, u"--folder"_s, folder});
   ASSERT_EQ(r.code, 0);
   QStringList sampled;
-  for (const QJsonValue& v : JsonOf(r).value(QStringLiteral("sample")).toArray())
-    sampled << v.toString();
+  for (const QJsonValue& v : JsonOf(r).value(u"sample"_s).toArray()) sampled << v.toString();
   sampled.sort();
   EXPECT_EQ(sampled, lines);
 }

@@ -16,19 +16,19 @@
 #include "cli/cli_runner.h"
 #include "support/test_support.h"
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
-const QString kSentence =
-    QStringLiteral("Es ist unmöglich, dass die schöne Straße in Köln so grün blüht.");
+const QString kSentence = u"Es ist unmöglich, dass die schöne Straße in Köln so grün blüht."_s;
 
 QByteArray GermanProse(int lines) {
   QByteArray out;
-  const QStringList words = {QStringLiteral("Über"),  QStringLiteral("Brücken"),
-                             QStringLiteral("gehen"), QStringLiteral("Bäcker"),
-                             QStringLiteral("früh"),  QStringLiteral("täglich")};
+  const QStringList words = {u"Über"_s,   u"Brücken"_s, u"gehen"_s,
+                             u"Bäcker"_s, u"früh"_s,    u"täglich"_s};
   for (int i = 0; i < lines; ++i) {
     out += (words[i % words.size()] + u' ' + words[(i * 5 + 1) % words.size()] + u' ' + kSentence +
-            QStringLiteral("\r\n"))
+            u"\r\n"_s)
                .toUtf8();
   }
   return out;
@@ -37,9 +37,7 @@ QByteArray GermanProse(int lines) {
 // The tests read no user settings: the defaults hold ("auto").
 class Utf8TextsCli : public ::testing::Test {
  protected:
-  void SetUp() override {
-    qputenv("SORVEL_SETTINGS", settings_.Path(QStringLiteral("lexivor.ini")).toUtf8());
-  }
+  void SetUp() override { qputenv("SORVEL_SETTINGS", settings_.Path(u"lexivor.ini"_s).toUtf8()); }
   void TearDown() override { qunsetenv("SORVEL_SETTINGS"); }
   TempTree settings_;
   TempTree t_;
@@ -66,139 +64,120 @@ QByteArray ZipEntry(const QString& archive, const char* name) {
 
 TEST_F(Utf8TextsCli, CorruptionPassesCleanUtf8AndFlagsLostBytes) {
   const QByteArray prose = GermanProse(30);
-  const QString good = t_.Write(QStringLiteral("good/ref.txt"), prose);
-  t_.Write(QStringLiteral("data/clean.txt"), prose);
+  const QString good = t_.Write(u"good/ref.txt"_s, prose);
+  t_.Write(u"data/clean.txt"_s, prose);
   QByteArray cut = prose;
   cut[100] = '\0';
-  const QString cut_path = t_.Write(QStringLiteral("data/cut.txt"), cut);
+  const QString cut_path = t_.Write(u"data/cut.txt"_s, cut);
   QByteArray spoilt = prose;
   spoilt[200] = '\xFF';
   spoilt[201] = '\xFE';
-  const QString spoilt_path = t_.Write(QStringLiteral("data/spoilt.txt"), spoilt);
-  const QString data = t_.Path(QStringLiteral("data"));
+  const QString spoilt_path = t_.Write(u"data/spoilt.txt"_s, spoilt);
+  const QString data = t_.Path(u"data"_s);
 
   // Auto: only the text cut by a NUL lost bytes (100 bytes and the line
   // break). The one with stray bytes is read in the 8-bit code page whole,
   // where the digraph test sees its accents as foreign pairs.
-  CliResult r = RunCli({QStringLiteral("corruption"), QStringLiteral("--good"), good,
-                        QStringLiteral("--digraph"), data});
+  CliResult r = RunCli({u"corruption"_s, u"--good"_s, good, u"--digraph"_s, data});
   EXPECT_EQ(r.code, 0) << r.err.toStdString();
   EXPECT_EQ(QString::fromUtf8(r.out).section(QLatin1Char('\n'), 0, 0),
-            cut_path + QStringLiteral("\tFile-size %1 but text-length 102").arg(cut.size()));
-  EXPECT_TRUE(QString::fromUtf8(r.out).contains(spoilt_path + QStringLiteral("\tToo many: ") +
-                                                QStringLiteral(" AÃ")))
+            cut_path + u"\tFile-size %1 but text-length 102"_s.arg(cut.size()));
+  EXPECT_TRUE(QString::fromUtf8(r.out).contains(spoilt_path + u"\tToo many: "_s + u" AÃ"_s))
       << r.out.toStdString();
   // Forced UTF-8: the stray bytes are lost bytes too.
-  r = RunCli({QStringLiteral("corruption"), QStringLiteral("--good"), good,
-              QStringLiteral("--codepage"), QStringLiteral("utf-8"), data});
+  r = RunCli({u"corruption"_s, u"--good"_s, good, u"--codepage"_s, u"utf-8"_s, data});
   EXPECT_EQ(r.code, 0) << r.err.toStdString();
   EXPECT_TRUE(r.out.contains(spoilt_path.toUtf8() + "\tFile-size ")) << r.out.toStdString();
   // Windows-1252 throughout: one character per byte, nothing lost but the cut.
-  r = RunCli({QStringLiteral("corruption"), QStringLiteral("--good"), good,
-              QStringLiteral("--codepage"), QStringLiteral("windows-1252"), data});
+  r = RunCli({u"corruption"_s, u"--good"_s, good, u"--codepage"_s, u"windows-1252"_s, data});
   EXPECT_EQ(QString::fromUtf8(r.out),
-            cut_path + QStringLiteral("\tFile-size %1 but text-length 102\n").arg(cut.size()));
+            cut_path + u"\tFile-size %1 but text-length 102\n"_s.arg(cut.size()));
 
   // An unknown or multi-byte code page is unusable input, said clearly; the
   // help names the choices and the default.
-  r = RunCli({QStringLiteral("corruption"), QStringLiteral("--good"), good,
-              QStringLiteral("--codepage"), QStringLiteral("klingon-1"), data});
+  r = RunCli({u"corruption"_s, u"--good"_s, good, u"--codepage"_s, u"klingon-1"_s, data});
   EXPECT_EQ(r.code, 2);
   EXPECT_TRUE(r.err.contains("unknown code page \"klingon-1\"")) << r.err.toStdString();
-  r = RunCli(
-      {QStringLiteral("boilerplate"), QStringLiteral("--codepage"), QStringLiteral("BIG5"), data});
+  r = RunCli({u"boilerplate"_s, u"--codepage"_s, u"BIG5"_s, data});
   EXPECT_EQ(r.code, 2);
   EXPECT_TRUE(r.err.contains("not an 8-bit code page")) << r.err.toStdString();
-  r = RunCli({QStringLiteral("relevance"), QStringLiteral("--help")});
+  r = RunCli({u"relevance"_s, u"--help"_s});
   EXPECT_TRUE(r.out.contains("--codepage")) << r.out.toStdString();
   EXPECT_TRUE(r.out.contains("Default: the suite setting, now \"auto\"")) << r.out.toStdString();
 }
 
 TEST_F(Utf8TextsCli, DupContentsFindsTheSameTextWithAndWithoutAMark) {
   const QByteArray prose = GermanProse(60);
-  t_.Write(QStringLiteral("c/plain.txt"), prose);
-  t_.Write(QStringLiteral("c/marked.txt"), QByteArray("\xEF\xBB\xBF") + prose);
-  const CliResult r = RunCli({QStringLiteral("dupcontents"), QStringLiteral("--json"),
-                              QStringLiteral("--no-dates"), t_.Path(QStringLiteral("c"))});
+  t_.Write(u"c/plain.txt"_s, prose);
+  t_.Write(u"c/marked.txt"_s, QByteArray("\xEF\xBB\xBF") + prose);
+  const CliResult r = RunCli({u"dupcontents"_s, u"--json"_s, u"--no-dates"_s, t_.Path(u"c"_s)});
   ASSERT_EQ(r.code, 0) << r.err.toStdString();
   const QJsonObject o = QJsonDocument::fromJson(r.out).object();
-  const QJsonArray groups = o.value(QStringLiteral("groups")).toArray();
+  const QJsonArray groups = o.value(u"groups"_s).toArray();
   ASSERT_EQ(groups.size(), 1) << r.out.toStdString();
-  for (const auto& m : groups[0].toObject().value(QStringLiteral("members")).toArray()) {
-    EXPECT_EQ(m.toObject().value(QStringLiteral("type_diff")).toInt(), 0);
+  for (const auto& m : groups[0].toObject().value(u"members"_s).toArray()) {
+    EXPECT_EQ(m.toObject().value(u"type_diff"_s).toInt(), 0);
   }
 }
 
 TEST_F(Utf8TextsCli, BoilerplateChunksReadAsWritten) {
-  t_.WriteText(QStringLiteral("a.txt"), QStringLiteral("Erster Text über Bäume. ") + kSentence);
-  t_.WriteText(QStringLiteral("b.txt"), kSentence + QStringLiteral(" Zweiter Text, ganz anders."));
-  const CliResult r = RunCli({QStringLiteral("boilerplate"), QStringLiteral("--json"), t_.Root()});
+  t_.WriteText(u"a.txt"_s, u"Erster Text über Bäume. "_s + kSentence);
+  t_.WriteText(u"b.txt"_s, kSentence + u" Zweiter Text, ganz anders."_s);
+  const CliResult r = RunCli({u"boilerplate"_s, u"--json"_s, t_.Root()});
   ASSERT_EQ(r.code, 0) << r.err.toStdString();
-  const QJsonArray chunks =
-      QJsonDocument::fromJson(r.out).object().value(QStringLiteral("chunks")).toArray();
+  const QJsonArray chunks = QJsonDocument::fromJson(r.out).object().value(u"chunks"_s).toArray();
   ASSERT_EQ(chunks.size(), 1) << r.out.toStdString();
-  EXPECT_EQ(chunks[0].toObject().value(QStringLiteral("text")).toString(), kSentence);
+  EXPECT_EQ(chunks[0].toObject().value(u"text"_s).toString(), kSentence);
 }
 
 TEST_F(Utf8TextsCli, RelevanceMatchesAMarkedFilterFileAndItsScoreReadsBack) {
   // "schön" from a filter file with a mark, in texts without one. 29 hits in
   // 256 words, one segment: the score is 2900 / 256 = 11.328125 exactly.
   const QString filters =
-      t_.Write(QStringLiteral("filters.txt"),
-               QByteArray("\xEF\xBB\xBF") + QStringLiteral("schön\t1\t0\t\n").toUtf8());
+      t_.Write(u"filters.txt"_s, QByteArray("\xEF\xBB\xBF") + u"schön\t1\t0\t\n"_s.toUtf8());
   QString text;
-  for (int i = 0; i < 227; ++i) text += QStringLiteral("wort ");
-  for (int i = 0; i < 29; ++i) text += QStringLiteral("schön ");
-  t_.WriteText(QStringLiteral("c/de.txt"), text);
-  t_.WriteText(QStringLiteral("c/other.txt"), QStringLiteral("schon ").repeated(256));
-  const QStringList args = {
-      QStringLiteral("relevance"),   QStringLiteral("--filters"),  filters,
-      QStringLiteral("--folder"),    t_.Path(QStringLiteral("c")), QStringLiteral("--segments"),
-      QStringLiteral("1"),           QStringLiteral("--coverage"), QStringLiteral("1"),
-      QStringLiteral("--min-score"), QStringLiteral("1")};
-  CliResult r = RunCli(args + QStringList{QStringLiteral("--json")});
+  for (int i = 0; i < 227; ++i) text += u"wort "_s;
+  for (int i = 0; i < 29; ++i) text += u"schön "_s;
+  t_.WriteText(u"c/de.txt"_s, text);
+  t_.WriteText(u"c/other.txt"_s, u"schon "_s.repeated(256));
+  const QStringList args = {u"relevance"_s,  u"--filters"_s,   filters, u"--folder"_s,
+                            t_.Path(u"c"_s), u"--segments"_s,  u"1"_s,  u"--coverage"_s,
+                            u"1"_s,          u"--min-score"_s, u"1"_s};
+  CliResult r = RunCli(args + QStringList{u"--json"_s});
   ASSERT_EQ(r.code, 0) << r.err.toStdString();
-  const QJsonArray results =
-      QJsonDocument::fromJson(r.out).object().value(QStringLiteral("results")).toArray();
+  const QJsonArray results = QJsonDocument::fromJson(r.out).object().value(u"results"_s).toArray();
   ASSERT_EQ(results.size(), 1) << r.out.toStdString();
-  EXPECT_TRUE(results[0]
-                  .toObject()
-                  .value(QStringLiteral("file"))
-                  .toString()
-                  .endsWith(QStringLiteral("de.txt")));
+  EXPECT_TRUE(results[0].toObject().value(u"file"_s).toString().endsWith(u"de.txt"_s));
   // The number as printed is the shortest that reads back as the same float.
-  const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("\"score\": ([-0-9.eE+]+)"))
-                                        .match(QString::fromUtf8(r.out));
+  const QRegularExpressionMatch m =
+      QRegularExpression(u"\"score\": ([-0-9.eE+]+)"_s).match(QString::fromUtf8(r.out));
   ASSERT_TRUE(m.hasMatch());
-  EXPECT_EQ(m.captured(1), QStringLiteral("11.328125"));
+  EXPECT_EQ(m.captured(1), u"11.328125"_s);
   // The human lines keep one decimal.
   r = RunCli(args);
   EXPECT_TRUE(r.out.startsWith("1\t11.3\t256\t1\t")) << r.out.toStdString();
 }
 
 TEST_F(Utf8TextsCli, SampleZipJoinsTheTextsAsWritten) {
-  t_.Write(QStringLiteral("c/de.txt"), GermanProse(3));
-  const QString zip = t_.Path(QStringLiteral("set.zip"));
+  t_.Write(u"c/de.txt"_s, GermanProse(3));
+  const QString zip = t_.Path(u"set.zip"_s);
   const CliResult r =
-      RunCli({QStringLiteral("sample"), QStringLiteral("--folder"), t_.Path(QStringLiteral("c")),
-              QStringLiteral("--size"), QStringLiteral("1"), QStringLiteral("--zip"), zip});
+      RunCli({u"sample"_s, u"--folder"_s, t_.Path(u"c"_s), u"--size"_s, u"1"_s, u"--zip"_s, zip});
   ASSERT_EQ(r.code, 0) << r.err.toStdString();
   const QByteArray joined = ZipEntry(zip, "as_one_text.txt");
   ASSERT_TRUE(joined.startsWith("\xEF\xBB\xBF"));
   const QString text = QString::fromUtf8(joined.mid(3));
-  EXPECT_TRUE(text.contains(QStringLiteral("Über Brücken ") + kSentence + QStringLiteral("\r\n")))
-      << text.toStdString();
+  EXPECT_TRUE(text.contains(u"Über Brücken "_s + kSentence + u"\r\n"_s)) << text.toStdString();
 }
 
 TEST_F(Utf8TextsCli, SubCorporaWriteTheTextsAsWritten) {
-  t_.Write(QStringLiteral("c/de.txt"), GermanProse(3));
-  t_.SetMTime(QStringLiteral("c/de.txt"), 1262304000);  // 1 January 2010
+  t_.Write(u"c/de.txt"_s, GermanProse(3));
+  t_.SetMTime(u"c/de.txt"_s, 1262304000);  // 1 January 2010
   const CliResult r =
-      RunCli({QStringLiteral("subcorpora"), QStringLiteral("--delicacy"), QStringLiteral("year"),
-              t_.Path(QStringLiteral("c")), t_.Path(QStringLiteral("out"))});
+      RunCli({u"subcorpora"_s, u"--delicacy"_s, u"year"_s, t_.Path(u"c"_s), t_.Path(u"out"_s)});
   ASSERT_EQ(r.code, 0) << r.err.toStdString();
   QString all;
-  QDirIterator it(t_.Path(QStringLiteral("out")), QDir::Files, QDirIterator::Subdirectories);
+  QDirIterator it(t_.Path(u"out"_s), QDir::Files, QDirIterator::Subdirectories);
   while (it.hasNext()) {
     const QByteArray b = ReadAll(it.next());
     ASSERT_TRUE(b.startsWith("\xFF\xFE")) << "sub-corpus files are UTF-16 LE with a mark";
@@ -206,5 +185,5 @@ TEST_F(Utf8TextsCli, SubCorporaWriteTheTextsAsWritten) {
                               (b.size() - 2) / 2);
   }
   EXPECT_TRUE(all.contains(kSentence)) << all.toStdString();
-  EXPECT_FALSE(all.contains(QStringLiteral("Ã"))) << all.toStdString();
+  EXPECT_FALSE(all.contains(u"Ã"_s)) << all.toStdString();
 }
