@@ -12,25 +12,24 @@
 #include "runtime/panic.h"
 #include "support/test_support.h"
 
+using namespace Qt::StringLiterals;
+
 TEST(DupContentsMoving, TargetNamesUseTheMovedFilesWord) {
   const QString w = MovedFilesWord();
   EXPECT_FALSE(w.isEmpty());
-  EXPECT_EQ(MovedFileTarget(QStringLiteral("/c/d/a.b.txt")),
-            QStringLiteral("/c/d/%1/a.b.%1").arg(w));
-  EXPECT_EQ(MovedFileTarget(QStringLiteral("/c/d/readme")),
-            QStringLiteral("/c/d/%1/readme.%1").arg(w));
-  EXPECT_EQ(RestoreTarget(QStringLiteral("/c/d/%1/report.%1").arg(w)),
-            QStringLiteral("/c/d/report.txt"));
+  EXPECT_EQ(MovedFileTarget(u"/c/d/a.b.txt"_s), u"/c/d/%1/a.b.%1"_s.arg(w));
+  EXPECT_EQ(MovedFileTarget(u"/c/d/readme"_s), u"/c/d/%1/readme.%1"_s.arg(w));
+  EXPECT_EQ(RestoreTarget(u"/c/d/%1/report.%1"_s.arg(w)), u"/c/d/report.txt"_s);
   // A file with the extension outside a moved-files folder was not moved by us.
-  EXPECT_EQ(RestoreTarget(QStringLiteral("/c/d/report.%1").arg(w)), QString());
+  EXPECT_EQ(RestoreTarget(u"/c/d/report.%1"_s.arg(w)), QString());
 }
 
 TEST(DupContentsMoving, MoveKeepsTheChosenFileMovesTheRestAndRestoresThem) {
   TempTree t;
   const QByteArray a = DupTestText(5, 300);
-  t.Write(QStringLiteral("x/a.txt"), a);
-  t.Write(QStringLiteral("x/b.htm"), a);
-  t.Write(QStringLiteral("x/c.txt"), a);
+  t.Write(u"x/a.txt"_s, a);
+  t.Write(u"x/b.htm"_s, a);
+  t.Write(u"x/c.txt"_s, a);
   DupContentsSeeker s;
   ASSERT_EQ(DupTestSeek(s, t.Root()), 2);
   s.dup_contents_top_list.SetWhichToKeep(0, 1);  // keep the second member, b.htm
@@ -38,14 +37,14 @@ TEST(DupContentsMoving, MoveKeepsTheChosenFileMovesTheRestAndRestoresThem) {
 
   const auto plan = PlanMovesNotKept(s);
   ASSERT_EQ(plan.size(), 2u);
-  EXPECT_EQ(plan[0].to, t.Path(QStringLiteral("x/%1/a.%1").arg(w)));
-  EXPECT_TRUE(QFileInfo::exists(t.Path(QStringLiteral("x/a.txt"))));  // planning moves nothing
+  EXPECT_EQ(plan[0].to, t.Path(u"x/%1/a.%1"_s.arg(w)));
+  EXPECT_TRUE(QFileInfo::exists(t.Path(u"x/a.txt"_s)));  // planning moves nothing
 
   EXPECT_EQ(MoveFilesNotKept(s, t.Root()), 2);
-  EXPECT_FALSE(QFileInfo::exists(t.Path(QStringLiteral("x/a.txt"))));
-  EXPECT_FALSE(QFileInfo::exists(t.Path(QStringLiteral("x/c.txt"))));
-  EXPECT_EQ(ReadAll(t.Path(QStringLiteral("x/b.htm"))), a);
-  EXPECT_EQ(ReadAll(t.Path(QStringLiteral("x/%1/c.%1").arg(w))), a);
+  EXPECT_FALSE(QFileInfo::exists(t.Path(u"x/a.txt"_s)));
+  EXPECT_FALSE(QFileInfo::exists(t.Path(u"x/c.txt"_s)));
+  EXPECT_EQ(ReadAll(t.Path(u"x/b.htm"_s)), a);
+  EXPECT_EQ(ReadAll(t.Path(u"x/%1/c.%1"_s.arg(w))), a);
   // Again: the files are no longer where the groups say.
   EXPECT_EQ(MoveFilesNotKept(s, t.Root()), 0);
   // A new search leaves the moved-files folders out only when told to; the
@@ -58,26 +57,26 @@ TEST(DupContentsMoving, MoveKeepsTheChosenFileMovesTheRestAndRestoresThem) {
 
   // Restore: a.moved comes back as a.txt; c.txt meanwhile exists again, so
   // c.moved stays and the clash is reported.
-  t.Write(QStringLiteral("x/c.txt"), "new text");
+  t.Write(u"x/c.txt"_s, "new text");
   const RestoreOutcome r = RestoreMovedFiles(t.Root());
   EXPECT_EQ(r.found, 2);
   EXPECT_EQ(r.restored, 1);
-  EXPECT_EQ(ReadAll(t.Path(QStringLiteral("x/a.txt"))), a);
+  EXPECT_EQ(ReadAll(t.Path(u"x/a.txt"_s)), a);
   ASSERT_EQ(r.failures.size(), 1u);
-  EXPECT_EQ(r.failures[0].from, t.Path(QStringLiteral("x/%1/c.%1").arg(w)));
-  EXPECT_EQ(r.failures[0].to, t.Path(QStringLiteral("x/c.txt")));
+  EXPECT_EQ(r.failures[0].from, t.Path(u"x/%1/c.%1"_s.arg(w)));
+  EXPECT_EQ(r.failures[0].to, t.Path(u"x/c.txt"_s));
   EXPECT_EQ(r.failures[0].reason,
             QString::fromLocal8Bit(std::strerror(EEXIST)));  // the system's words for the clash
-  EXPECT_EQ(ReadAll(t.Path(QStringLiteral("x/c.txt"))), QByteArray("new text"));
-  EXPECT_EQ(ReadAll(t.Path(QStringLiteral("x/%1/c.%1").arg(w))), a);
+  EXPECT_EQ(ReadAll(t.Path(u"x/c.txt"_s)), QByteArray("new text"));
+  EXPECT_EQ(ReadAll(t.Path(u"x/%1/c.%1"_s.arg(w))), a);
 }
 
 TEST(DupContentsMoving, SameNamesInOneFolderNeverOverwriteEachOther) {
   TempTree t;
   const QByteArray a = DupTestText(6, 300);
-  t.Write(QStringLiteral("k.txt"), a);
-  t.Write(QStringLiteral("r.htm"), a);
-  t.Write(QStringLiteral("r.txt"), a);
+  t.Write(u"k.txt"_s, a);
+  t.Write(u"r.htm"_s, a);
+  t.Write(u"r.txt"_s, a);
   DupContentsSeeker s;
   ASSERT_EQ(DupTestSeek(s, t.Root()), 2);
   std::vector<FileMoveProblem> failed;
@@ -112,21 +111,21 @@ int SeekOneNamePerFile(DupContentsSeeker& s, const QString& root) {
 TEST(DupContentsMoving, LinksAreOneFileAndNothingIsMovedThroughThem) {
   TempTree outside;
   const QByteArray text = DupTestText(8, 300);
-  outside.Write(QStringLiteral("o.txt"), text);
+  outside.Write(u"o.txt"_s, text);
   TempTree t;
-  t.Write(QStringLiteral("b/real.txt"), text);
+  t.Write(u"b/real.txt"_s, text);
   // A link to a file of the tree, met before its target in name order.
-  ASSERT_EQ(::symlink(t.Path(QStringLiteral("b/real.txt")).toLocal8Bit().constData(),
-                      t.Path(QStringLiteral("a_link.txt")).toLocal8Bit().constData()),
+  ASSERT_EQ(::symlink(t.Path(u"b/real.txt"_s).toLocal8Bit().constData(),
+                      t.Path(u"a_link.txt"_s).toLocal8Bit().constData()),
             0);
   // A link to a folder outside the tree, whose file is a copy of the text.
   ASSERT_EQ(::symlink(outside.Root().toLocal8Bit().constData(),
-                      t.Path(QStringLiteral("c_out")).toLocal8Bit().constData()),
+                      t.Path(u"c_out"_s).toLocal8Bit().constData()),
             0);
   // A linked folder inside the tree, met before the folder itself.
-  t.Write(QStringLiteral("z/zz.txt"), text);
-  ASSERT_EQ(::symlink(t.Path(QStringLiteral("z")).toLocal8Bit().constData(),
-                      t.Path(QStringLiteral("a_dir")).toLocal8Bit().constData()),
+  t.Write(u"z/zz.txt"_s, text);
+  ASSERT_EQ(::symlink(t.Path(u"z"_s).toLocal8Bit().constData(),
+                      t.Path(u"a_dir"_s).toLocal8Bit().constData()),
             0);
 
   DupContentsSeeker s;
@@ -139,9 +138,8 @@ TEST(DupContentsMoving, LinksAreOneFileAndNothingIsMovedThroughThem) {
     for (int m = 0; m < groups.MemberCount(g); ++m)
       members << s.FullFilename(groups.Group(g).dup_contents_list->GetAValue(m).file_index);
   members.sort();
-  EXPECT_EQ(members, (QStringList{t.Path(QStringLiteral("b/real.txt")),
-                                  t.Path(QStringLiteral("c_out/o.txt")),
-                                  t.Path(QStringLiteral("z/zz.txt"))}));
+  EXPECT_EQ(members, (QStringList{t.Path(u"b/real.txt"_s), t.Path(u"c_out/o.txt"_s),
+                                  t.Path(u"z/zz.txt"_s)}));
 
   // Whatever is kept, the file outside the tree is never moved.
   for (int keep_row = 0; keep_row < 3; ++keep_row) {
@@ -149,22 +147,21 @@ TEST(DupContentsMoving, LinksAreOneFileAndNothingIsMovedThroughThem) {
     std::vector<FileMoveProblem> refused;
     const auto plan = PlanMovesNotKept(s, t.Root(), &refused);
     for (const PlannedFileMove& p : plan)
-      EXPECT_FALSE(p.from.contains(QStringLiteral("c_out"))) << p.from.toStdString();
+      EXPECT_FALSE(p.from.contains(u"c_out"_s)) << p.from.toStdString();
   }
   s.dup_contents_top_list.SetWhichToKeep(0, 0);
   std::vector<FileMoveProblem> problems;
   MoveFilesNotKept(s, t.Root(), {}, &problems);
-  EXPECT_EQ(ReadAll(outside.Path(QStringLiteral("o.txt"))), text);
+  EXPECT_EQ(ReadAll(outside.Path(u"o.txt"_s)), text);
   EXPECT_FALSE(QFileInfo::exists(outside.Path(MovedFilesWord())));
   ASSERT_EQ(problems.size(), 1u);
-  EXPECT_EQ(problems[0].file, t.Path(QStringLiteral("c_out/o.txt")));
-  EXPECT_TRUE(problems[0].reason.contains(QStringLiteral("symbolic link")))
-      << problems[0].reason.toStdString();
+  EXPECT_EQ(problems[0].file, t.Path(u"c_out/o.txt"_s));
+  EXPECT_TRUE(problems[0].reason.contains(u"symbolic link"_s)) << problems[0].reason.toStdString();
 
   // A name that is itself a link, or a moved-files folder that is a link, is
   // refused by the same rule.
-  EXPECT_FALSE(MoveThroughLinkRefusal(t.Path(QStringLiteral("a_link.txt")), t.Root()).isEmpty());
-  EXPECT_FALSE(MoveThroughLinkRefusal(t.Path(QStringLiteral("a_dir/zz.txt")), t.Root()).isEmpty());
-  EXPECT_TRUE(MoveThroughLinkRefusal(t.Path(QStringLiteral("z/zz.txt")), t.Root()).isEmpty());
-  EXPECT_FALSE(MoveThroughLinkRefusal(outside.Path(QStringLiteral("o.txt")), t.Root()).isEmpty());
+  EXPECT_FALSE(MoveThroughLinkRefusal(t.Path(u"a_link.txt"_s), t.Root()).isEmpty());
+  EXPECT_FALSE(MoveThroughLinkRefusal(t.Path(u"a_dir/zz.txt"_s), t.Root()).isEmpty());
+  EXPECT_TRUE(MoveThroughLinkRefusal(t.Path(u"z/zz.txt"_s), t.Root()).isEmpty());
+  EXPECT_FALSE(MoveThroughLinkRefusal(outside.Path(u"o.txt"_s), t.Root()).isEmpty());
 }

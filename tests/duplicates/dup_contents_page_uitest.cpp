@@ -33,6 +33,8 @@
 #include "ui_kit/page_host_gui.h"
 #include "ui_kit/text_viewer_window.h"
 
+using namespace Qt::StringLiterals;
+
 namespace {}  // namespace
 
 class DupContentsPageTest : public QObject {
@@ -42,7 +44,7 @@ class DupContentsPageTest : public QObject {
   // Column widths are kept in the settings file: never the user's own.
   void initTestCase() {
     QVERIFY(settings_dir_.isValid());
-    qputenv("SORVEL_SETTINGS", settings_dir_.filePath(QStringLiteral("lexivor.ini")).toUtf8());
+    qputenv("SORVEL_SETTINGS", settings_dir_.filePath(u"lexivor.ini"_s).toUtf8());
   }
   void init() {
     SetDialogInterface(&dialogs_);
@@ -54,17 +56,14 @@ class DupContentsPageTest : public QObject {
     TestPageHost host;
     DupContentsSeeker seeker;
     DuplicateContentsPage page(&host, &seeker);
-    auto* dates =
-        page.findChild<QCheckBox*>(QStringLiteral("AdvOfficeCheckBoxDupContentsUseDates"));
-    auto* days = page.findChild<QSpinBox*>(QStringLiteral("AdvSpinEditDupContentsDateDiff"));
+    auto* dates = page.findChild<QCheckBox*>(u"AdvOfficeCheckBoxDupContentsUseDates"_s);
+    auto* days = page.findChild<QSpinBox*>(u"AdvSpinEditDupContentsDateDiff"_s);
     QVERIFY(dates && days);
     QVERIFY(dates->isChecked());
     QCOMPARE(days->value(), 1);
-    QVERIFY(page.findChild<QCheckBox*>(QStringLiteral("AdvOfficeCheckBoxDupContentsSameFolder"))
-                ->isChecked());
+    QVERIFY(page.findChild<QCheckBox*>(u"AdvOfficeCheckBoxDupContentsSameFolder"_s)->isChecked());
     QVERIFY(!Button(page, "AdvGlowButtonDupContentsRemove")->isEnabled());
-    QCOMPARE(Button(page, "AdvGlowButtonDupContentsUNRemove")->text(),
-             QStringLiteral("&Restore any moved"));
+    QCOMPARE(Button(page, "AdvGlowButtonDupContentsUNRemove")->text(), u"&Restore any moved"_s);
     QCOMPARE(host.start_controls.size(), 2u);
     QCOMPARE(host.stop_handlers.size(), 1u);
     dates->click();
@@ -74,15 +73,14 @@ class DupContentsPageTest : public QObject {
 
     // No folder: the search says so and changes nothing.
     Button(page, "AdvGlowButtonDuplicateContentsSearch")->click();
-    QCOMPARE(dialogs_.ShownNames(), QStringList{QStringLiteral("FormNotFilled")});
+    QCOMPARE(dialogs_.ShownNames(), QStringList{u"FormNotFilled"_s});
     // A folder that is not there: the closing line says so, for a search
     // and for a restore alike.
     dialogs_.Clear();
-    Folder(page)->setText(QStringLiteral("/nonexistent/corpus"));
+    Folder(page)->setText(u"/nonexistent/corpus"_s);
     Button(page, "AdvGlowButtonDuplicateContentsSearch")->click();
     Button(page, "AdvGlowButtonDupContentsUNRemove")->click();
-    QCOMPARE(host.Summaries(),
-             QStringList(2, FolderNotFoundSummary(QStringLiteral("/nonexistent/corpus"))));
+    QCOMPARE(host.Summaries(), QStringList(2, FolderNotFoundSummary(u"/nonexistent/corpus"_s)));
     QVERIFY(dialogs_.ShownNames().isEmpty());
     QCOMPARE(host.runs, 0);
   }
@@ -90,18 +88,18 @@ class DupContentsPageTest : public QObject {
   void SearchKeepMoveRestoreAndCopy() {
     TempTree t;
     const QByteArray a = DupTestText(90, 300);
-    t.Write(QStringLiteral("x/a.txt"), a);
-    t.Write(QStringLiteral("x/b.htm"), a);
-    t.Write(QStringLiteral("x/c.txt"), a + " ");
-    t.Write(QStringLiteral("x/u.txt"), DupTestText(91, 300));
-    t.Write(QStringLiteral("x/e.txt"), QByteArray());
+    t.Write(u"x/a.txt"_s, a);
+    t.Write(u"x/b.htm"_s, a);
+    t.Write(u"x/c.txt"_s, a + " ");
+    t.Write(u"x/u.txt"_s, DupTestText(91, 300));
+    t.Write(u"x/e.txt"_s, QByteArray());
     TestPageHost host;
     DupContentsSeeker seeker;
     DuplicateContentsPage page(&host, &seeker);
     page.resize(900, 420);
     page.show();
     Folder(page)->setText(t.Root());
-    auto* list = page.findChild<QTableView*>(QStringLiteral("AdvListViewDupContents"));
+    auto* list = page.findChild<QTableView*>(u"AdvListViewDupContents"_s);
     QSignalSpy searched(&page, &DuplicateContentsPage::SearchFinished);
 
     // Search.
@@ -110,33 +108,28 @@ class DupContentsPageTest : public QObject {
     QCOMPARE(searched.count(), 1);
     QCOMPARE(searched.at(0).at(0).toInt(), 2);
     QCOMPARE(list->model()->rowCount(), 3);
-    QCOMPARE(Cell(list, 0, 0), t.Path(QStringLiteral("x/a.txt")));
-    QCOMPARE(Cell(list, 1, 0),
-             QString(4, QChar(0x00B7)) + QStringLiteral(" ") + t.Path(QStringLiteral("x/b.htm")));
-    QCOMPARE(Cell(list, 1, 1), QStringLiteral("300"));
+    QCOMPARE(Cell(list, 0, 0), t.Path(u"x/a.txt"_s));
+    QCOMPARE(Cell(list, 1, 0), QString(4, QChar(0x00B7)) + u" "_s + t.Path(u"x/b.htm"_s));
+    QCOMPARE(Cell(list, 1, 1), u"300"_s);
     QCOMPARE(Cell(list, 0, 4), LX("LXOK"));
     QCOMPARE(Cell(list, 2, 4), LX("LXDelete"));
     QVERIFY(Button(page, "AdvGlowButtonDupContentsRemove")->isEnabled());
-    QVERIFY(page.findChild<QLabel*>(QStringLiteral("LabelDuplicatesFound"))
-                ->text()
-                .contains(QStringLiteral("2")));
-    QVERIFY(!page.findChild<QLineEdit*>(QStringLiteral("AdvEditTimeRemaining"))->isVisible());
+    QVERIFY(page.findChild<QLabel*>(u"LabelDuplicatesFound"_s)->text().contains(u"2"_s));
+    QVERIFY(!page.findChild<QLineEdit*>(u"AdvEditTimeRemaining"_s)->isVisible());
     QVERIFY(!host.stop_shown);
-    QCOMPARE(host.Summaries().last(),
-             QStringLiteral("Checked 5 files: 2 near duplicates in 1 group"));
+    QCOMPARE(host.Summaries().last(), u"Checked 5 files: 2 near duplicates in 1 group"_s);
     // The empty file is reported in one box after the search.
-    QCOMPARE(dialogs_.ShownNames(), QStringList{QStringLiteral("ReportedAFact")});
-    QVERIFY(dialogs_.Shown().at(0).text.contains(t.Path(QStringLiteral("x/e.txt"))));
+    QCOMPARE(dialogs_.ShownNames(), QStringList{u"ReportedAFact"_s});
+    QVERIFY(dialogs_.Shown().at(0).text.contains(t.Path(u"x/e.txt"_s)));
 
     // Keep the second member: only column 4 of the group changes.
     list->setCurrentIndex(list->model()->index(1, 0));
     page.KeepSelected();
     QCOMPARE(Cell(list, 0, 4), LX("LXDelete"));
     QCOMPARE(Cell(list, 1, 4), LX("LXOK"));
-    QCOMPARE(Cell(list, 1, 0),
-             QString(4, QChar(0x00B7)) + QStringLiteral(" ") + t.Path(QStringLiteral("x/b.htm")));
-    QVERIFY(QDir().mkpath(QStringLiteral("/tmp/sorvel-shots")));
-    QVERIFY(page.grab().save(QStringLiteral("/tmp/sorvel-shots/dup_contents_page.png")));
+    QCOMPARE(Cell(list, 1, 0), QString(4, QChar(0x00B7)) + u" "_s + t.Path(u"x/b.htm"_s));
+    QVERIFY(QDir().mkpath(u"/tmp/sorvel-shots"_s));
+    QVERIFY(page.grab().save(u"/tmp/sorvel-shots/dup_contents_page.png"_s));
 
     // Copy with the list focused: the groups as text on the clipboard, and
     // as a spreadsheet when asked.
@@ -146,76 +139,72 @@ class DupContentsPageTest : public QObject {
     list->setFocus();
     page.CopyList();
     QCOMPARE(QGuiApplication::clipboard()->text(), DupContentsAsText(seeker));
-    QCOMPARE(DupContentsAsText(seeker).split(QStringLiteral("\r\n")).size(), 3);
-    QCOMPARE(dialogs_.ShownNames(), (QStringList{QStringLiteral("CopyResultsToExcelToo"),
-                                                 QStringLiteral("SavedOKOpenNow")}));
+    QCOMPARE(DupContentsAsText(seeker).split(u"\r\n"_s).size(), 3);
+    QCOMPARE(dialogs_.ShownNames(), (QStringList{u"CopyResultsToExcelToo"_s, u"SavedOKOpenNow"_s}));
     const QString box = dialogs_.Shown().at(1).text;
-    const QString xlsx = box.mid(6, box.indexOf(QStringLiteral(".xlsx")) + 5 - 6);
+    const QString xlsx = box.mid(6, box.indexOf(u".xlsx"_s) + 5 - 6);
     const QMap<QString, QString> cells = XlsxCells(xlsx);
-    QCOMPARE(cells.value(QStringLiteral("A1")), t.Path(QStringLiteral("x/a.txt")));
-    QCOMPARE(cells.value(QStringLiteral("B2")), QStringLiteral("300"));
-    QCOMPARE(cells.value(QStringLiteral("A3")),
-             QString(4, QChar(0x00B7)) + QStringLiteral(" ") + t.Path(QStringLiteral("x/c.txt")));
-    QVERIFY(!cells.contains(QStringLiteral("E1")));  // the keep column is not copied
+    QCOMPARE(cells.value(u"A1"_s), t.Path(u"x/a.txt"_s));
+    QCOMPARE(cells.value(u"B2"_s), u"300"_s);
+    QCOMPARE(cells.value(u"A3"_s), QString(4, QChar(0x00B7)) + u" "_s + t.Path(u"x/c.txt"_s));
+    QVERIFY(!cells.contains(u"E1"_s));  // the keep column is not copied
     QFile::remove(xlsx);
 
     // Move: declined first, then agreed.
     dialogs_.Clear();
     dialogs_.QueueAnswer(mrCancel);
     Button(page, "AdvGlowButtonDupContentsRemove")->click();
-    QVERIFY(QFileInfo::exists(t.Path(QStringLiteral("x/a.txt"))));
+    QVERIFY(QFileInfo::exists(t.Path(u"x/a.txt"_s)));
     // The question says how many files go, and where.
-    QVERIFY2(dialogs_.Shown().at(0).text.startsWith(QStringLiteral("OK to move 2 files, ")),
+    QVERIFY2(dialogs_.Shown().at(0).text.startsWith(u"OK to move 2 files, "_s),
              qPrintable(dialogs_.Shown().at(0).text));
-    QVERIFY(dialogs_.Shown().at(0).text.contains(
-        QStringLiteral("\"%1\" folder").arg(MovedFilesWord())));
+    QVERIFY(dialogs_.Shown().at(0).text.contains(u"\"%1\" folder"_s.arg(MovedFilesWord())));
     QSignalSpy moved(&page, &DuplicateContentsPage::MoveFinished);
     dialogs_.QueueAnswer(mrOK);
     Button(page, "AdvGlowButtonDupContentsRemove")->click();
     QCOMPARE(moved.count(), 1);
     QCOMPARE(moved.at(0).at(0).toInt(), 2);
     const QString w = MovedFilesWord();
-    QCOMPARE(ReadAll(t.Path(QStringLiteral("x/%1/a.%1").arg(w))), a);
-    QCOMPARE(ReadAll(t.Path(QStringLiteral("x/%1/c.%1").arg(w))), a + " ");
-    QVERIFY(QFileInfo::exists(t.Path(QStringLiteral("x/b.htm"))));
-    QCOMPARE(dialogs_.ShownNames().last(), QStringLiteral("NFilesCopiedOrMoved"));
-    QVERIFY(dialogs_.Shown().back().text.startsWith(QStringLiteral("2 files moved")));
-    QCOMPARE(host.Summaries().last(), QStringLiteral("Moved 2 files of 2 spare copies"));
+    QCOMPARE(ReadAll(t.Path(u"x/%1/a.%1"_s.arg(w))), a);
+    QCOMPARE(ReadAll(t.Path(u"x/%1/c.%1"_s.arg(w))), a + " ");
+    QVERIFY(QFileInfo::exists(t.Path(u"x/b.htm"_s)));
+    QCOMPARE(dialogs_.ShownNames().last(), u"NFilesCopiedOrMoved"_s);
+    QVERIFY(dialogs_.Shown().back().text.startsWith(u"2 files moved"_s));
+    QCOMPARE(host.Summaries().last(), u"Moved 2 files of 2 spare copies"_s);
     QCOMPARE(list->model()->rowCount(), 3);  // the rows stay
 
     // Move again: nothing is left where the groups say.
     dialogs_.QueueAnswer(mrOK);
     Button(page, "AdvGlowButtonDupContentsRemove")->click();
     QCOMPARE(moved.at(1).at(0).toInt(), 0);
-    QVERIFY(dialogs_.Shown().back().text.startsWith(QStringLiteral("0 ")));
+    QVERIFY(dialogs_.Shown().back().text.startsWith(u"0 "_s));
 
     // A new search leaves the moved-files folder out.
     dialogs_.Clear();
     Button(page, "AdvGlowButtonDuplicateContentsSearch")->click();
     QCOMPARE(searched.last().at(0).toInt(), 0);
     QCOMPARE(list->model()->rowCount(), 0);
-    QCOMPARE(host.Summaries().last(), QStringLiteral("Checked 3 files: no duplicates"));
+    QCOMPARE(host.Summaries().last(), u"Checked 3 files: no duplicates"_s);
     QVERIFY(!Button(page, "AdvGlowButtonDupContentsRemove")->isEnabled());
 
     // Restore, with a new c.txt in the way: a comes back, c stays moved.
-    t.Write(QStringLiteral("x/c.txt"), "written meanwhile");
+    t.Write(u"x/c.txt"_s, "written meanwhile");
     dialogs_.Clear();
     dialogs_.QueueAnswer(mrOK);
     QSignalSpy restored(&page, &DuplicateContentsPage::RestoreFinished);
     Button(page, "AdvGlowButtonDupContentsUNRemove")->click();
     QCOMPARE(restored.count(), 1);
     QCOMPARE(restored.at(0).at(0).toInt(), 1);
-    QCOMPARE(ReadAll(t.Path(QStringLiteral("x/a.txt"))), a);
-    QCOMPARE(ReadAll(t.Path(QStringLiteral("x/c.txt"))), QByteArray("written meanwhile"));
-    QCOMPARE(ReadAll(t.Path(QStringLiteral("x/%1/c.%1").arg(w))), a + " ");
+    QCOMPARE(ReadAll(t.Path(u"x/a.txt"_s)), a);
+    QCOMPARE(ReadAll(t.Path(u"x/c.txt"_s)), QByteArray("written meanwhile"));
+    QCOMPARE(ReadAll(t.Path(u"x/%1/c.%1"_s.arg(w))), a + " ");
     // One summary box for the run: the count, and the file that stayed with
     // the reason, in the system's words.
-    QCOMPARE(dialogs_.ShownNames(),
-             (QStringList{QStringLiteral("OKToDoX"), QStringLiteral("ReportedAFact")}));
+    QCOMPARE(dialogs_.ShownNames(), (QStringList{u"OKToDoX"_s, u"ReportedAFact"_s}));
     const QString summary = dialogs_.Shown().at(1).text;
-    QVERIFY(summary.startsWith(QStringLiteral("1 file restored of 2 moved files found")));
-    QCOMPARE(host.Summaries().last(), QStringLiteral("Checked 2 moved files: 1 file restored"));
-    QVERIFY(summary.contains(t.Path(QStringLiteral("x/c.txt"))));
+    QVERIFY(summary.startsWith(u"1 file restored of 2 moved files found"_s));
+    QCOMPARE(host.Summaries().last(), u"Checked 2 moved files: 1 file restored"_s);
+    QVERIFY(summary.contains(t.Path(u"x/c.txt"_s)));
     QVERIFY(summary.contains(QString::fromLocal8Bit(std::strerror(EEXIST))));
   }
 
@@ -228,8 +217,8 @@ class DupContentsPageTest : public QObject {
     const QString deep = QStringLiteral(
         "a-rather-long-folder-name-for-a-corpus/with-another-long-sub-folder/and-one-more-level");
     const QByteArray a = DupTestText(92, 300);
-    t.Write(deep + QStringLiteral("/a.txt"), a);
-    t.Write(deep + QStringLiteral("/b.htm"), a);
+    t.Write(deep + u"/a.txt"_s, a);
+    t.Write(deep + u"/b.htm"_s, a);
     TestPageHost host;
     DupContentsSeeker seeker;
     {
@@ -238,21 +227,20 @@ class DupContentsPageTest : public QObject {
       page.show();
       Folder(page)->setText(t.Root());
       page.Search();
-      auto* list = page.findChild<QTableView*>(QStringLiteral("AdvListViewDupContents"));
+      auto* list = page.findChild<QTableView*>(u"AdvListViewDupContents"_s);
       QHeaderView* header = list->horizontalHeader();
       QCoreApplication::processEvents();
       QCOMPARE(list->model()->rowCount(), 2);
       QVERIFY(header->sectionSize(4) >= header->fontMetrics().horizontalAdvance(LX("LXKeep")));
       QVERIFY2(header->length() <= list->viewport()->width(),
-               qPrintable(QStringLiteral("%1 %2 %3 %4")
-                              .arg(header->length())
+               qPrintable(u"%1 %2 %3 %4"_s.arg(header->length())
                               .arg(list->viewport()->width())
                               .arg(header->sectionSize(0))
                               .arg(header->sectionSize(4))));
       QVERIFY(header->sectionSize(0) > header->length() / 2);
       const QModelIndex name = list->model()->index(1, 0);
-      QCOMPARE(name.data(Qt::ToolTipRole).toString(), t.Path(deep + QStringLiteral("/b.htm")));
-      QVERIFY(page.grab().save(QStringLiteral("/tmp/sorvel-shots/dup_contents_long_names.png")));
+      QCOMPARE(name.data(Qt::ToolTipRole).toString(), t.Path(deep + u"/b.htm"_s));
+      QVERIFY(page.grab().save(u"/tmp/sorvel-shots/dup_contents_long_names.png"_s));
       const int narrow = header->sectionSize(0);
       page.resize(1300, 560);
       QCoreApplication::processEvents();
@@ -261,19 +249,19 @@ class DupContentsPageTest : public QObject {
       // Keep the .txt copy: the web page goes, and the restore question names it.
       dialogs_.QueueAnswer(mrOK);
       page.MoveSpareCopies();
-      QVERIFY(IsExistingFile(t.Path(deep + QStringLiteral("/%1/b.%1").arg(MovedFilesWord()))));
+      QVERIFY(IsExistingFile(t.Path(deep + u"/%1/b.%1"_s.arg(MovedFilesWord()))));
       dialogs_.Clear();
       dialogs_.QueueAnswer(mrCancel);
       page.RestoreMoved();
-      QCOMPARE(dialogs_.ShownNames(), QStringList{QStringLiteral("WarnAboutAndASKOK")});
-      QVERIFY2(dialogs_.Shown().at(0).text.contains(t.Path(deep + QStringLiteral("/b.htm")) +
-                                                    QStringLiteral(" comes back as b.txt")),
+      QCOMPARE(dialogs_.ShownNames(), QStringList{u"WarnAboutAndASKOK"_s});
+      QVERIFY2(dialogs_.Shown().at(0).text.contains(t.Path(deep + u"/b.htm"_s) +
+                                                    u" comes back as b.txt"_s),
                qPrintable(dialogs_.Shown().at(0).text));
-      QVERIFY(IsExistingFile(t.Path(deep + QStringLiteral("/%1/b.%1").arg(MovedFilesWord()))));
+      QVERIFY(IsExistingFile(t.Path(deep + u"/%1/b.%1"_s.arg(MovedFilesWord()))));
       header->resizeSection(1, 150);
     }
     DuplicateContentsPage again(&host, &seeker);
-    QCOMPARE(again.findChild<QTableView*>(QStringLiteral("AdvListViewDupContents"))
+    QCOMPARE(again.findChild<QTableView*>(u"AdvListViewDupContents"_s)
                  ->horizontalHeader()
                  ->sectionSize(1),
              150);
@@ -282,39 +270,39 @@ class DupContentsPageTest : public QObject {
   void ShowOpensOneViewerPerMemberSideBySide() {
     TempTree t;
     const QByteArray a = "<doc>\n" + DupTestText(97, 300) + "</doc>\n";
-    t.Write(QStringLiteral("a.txt"), a);
-    t.Write(QStringLiteral("b.txt"), a);
-    t.Write(QStringLiteral("c.txt"), a);
+    t.Write(u"a.txt"_s, a);
+    t.Write(u"b.txt"_s, a);
+    t.Write(u"c.txt"_s, a);
     TestPageHost host;
     DupContentsSeeker seeker;
     DuplicateContentsPage page(&host, &seeker);
     Folder(page)->setText(t.Root());
     page.Search();
-    auto* list = page.findChild<QTableView*>(QStringLiteral("AdvListViewDupContents"));
+    auto* list = page.findChild<QTableView*>(u"AdvListViewDupContents"_s);
     QCOMPARE(list->model()->rowCount(), 3);
     list->setCurrentIndex(list->model()->index(2, 0));
     page.ShowSelectedGroup();
     QCOMPARE(page.ShowForms().size(), 3u);
     // The head's lines without its markup lines are what the others compare with.
     QCOMPARE(page.ComparisonStrings().size(), 30);
-    QVERIFY(!page.ComparisonStrings().contains(QStringLiteral("<doc>")));
+    QVERIFY(!page.ComparisonStrings().contains(u"<doc>"_s));
     QList<int> lefts;
     for (std::size_t m = 0; m < 3; ++m) {
       TextViewerWindow* form = page.ShowForms()[m];
       QVERIFY(form);
       QVERIFY(form->isVisible());
       QCOMPARE(form->CurrentShortFilename(),
-               QStringLiteral("%1.txt").arg(QChar(u'a' + static_cast<char16_t>(m))));
-      QVERIFY(form->PanelText(2).startsWith(QStringLiteral("(%1)").arg(m + 1)));
+               u"%1.txt"_s.arg(QChar(u'a' + static_cast<char16_t>(m))));
+      QVERIFY(form->PanelText(2).startsWith(u"(%1)"_s.arg(m + 1)));
       lefts << form->geometry().left();
     }
     QVERIFY(lefts[0] < lefts[1] && lefts[1] < lefts[2]);  // side by side
     QPointer<TextViewerWindow> first = page.ShowForms()[0];
-    QVERIFY(first->grab().save(QStringLiteral("/tmp/sorvel-shots/dup_contents_viewer_head.png")));
-    QVERIFY(page.ShowForms()[1]->grab().save(
-        QStringLiteral("/tmp/sorvel-shots/dup_contents_viewer_member.png")));
+    QVERIFY(first->grab().save(u"/tmp/sorvel-shots/dup_contents_viewer_head.png"_s));
+    QVERIFY(
+        page.ShowForms()[1]->grab().save(u"/tmp/sorvel-shots/dup_contents_viewer_member.png"_s));
     // The next Show frees the viewers of the last one.
-    QFile::remove(t.Path(QStringLiteral("a.txt")));
+    QFile::remove(t.Path(u"a.txt"_s));
     page.ShowSelectedGroup();
     QVERIFY(first.isNull());
     QVERIFY(!page.ShowForms()[0]);  // the head is gone: no viewer, no comparison lines
@@ -328,8 +316,8 @@ class DupContentsPageTest : public QObject {
   void SearchesOnTheMainWindowsWorker() {
     TempTree t;
     const QByteArray a = DupTestText(98, 400);
-    t.Write(QStringLiteral("a.txt"), a);
-    t.Write(QStringLiteral("b.txt"), a);
+    t.Write(u"a.txt"_s, a);
+    t.Write(u"b.txt"_s, a);
     MainWindow w;
     SetDialogInterface(&dialogs_);
     w.show();
@@ -341,12 +329,10 @@ class DupContentsPageTest : public QObject {
     Button(*page, "AdvGlowButtonDuplicateContentsSearch")->click();
     QVERIFY(searched.wait(30000));
     QCOMPARE(searched.at(0).at(0).toInt(), 1);
-    QCOMPARE(
-        page->findChild<QTableView*>(QStringLiteral("AdvListViewDupContents"))->model()->rowCount(),
-        2);
+    QCOMPARE(page->findChild<QTableView*>(u"AdvListViewDupContents"_s)->model()->rowCount(), 2);
     QVERIFY(Button(*page, "AdvGlowButtonDuplicateContentsSearch")->isEnabled());
     QVERIFY(Button(*page, "AdvGlowButtonDupContentsRemove")->isEnabled());
-    QVERIFY(w.grab().save(QStringLiteral("/tmp/sorvel-shots/dup_contents_main_window.png")));
+    QVERIFY(w.grab().save(u"/tmp/sorvel-shots/dup_contents_main_window.png"_s));
   }
 
   void CtrlSearchAsksForTheStartPercentage() {
@@ -354,10 +340,10 @@ class DupContentsPageTest : public QObject {
     // Two groups far apart in size: the larger one lies in the second half.
     const QByteArray small = DupTestText(95, 100);
     const QByteArray large = DupTestText(96, 900);
-    t.Write(QStringLiteral("s1.txt"), small);
-    t.Write(QStringLiteral("s2.txt"), small);
-    t.Write(QStringLiteral("l1.txt"), large);
-    t.Write(QStringLiteral("l2.txt"), large);
+    t.Write(u"s1.txt"_s, small);
+    t.Write(u"s2.txt"_s, small);
+    t.Write(u"l1.txt"_s, large);
+    t.Write(u"l2.txt"_s, large);
     TestPageHost host;
     DupContentsSeeker seeker;
     DuplicateContentsPage page(&host, &seeker);
@@ -391,7 +377,7 @@ class DupContentsPageTest : public QObject {
     return page.findChild<QPushButton*>(QLatin1String(name));
   }
   static QLineEdit* Folder(QWidget& page) {
-    return page.findChild<QLineEdit*>(QStringLiteral("MyOpenFolderDialogDuplicateContents"));
+    return page.findChild<QLineEdit*>(u"MyOpenFolderDialogDuplicateContents"_s);
   }
   ScriptedDialogs dialogs_;
   QTemporaryDir settings_dir_;

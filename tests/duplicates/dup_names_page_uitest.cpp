@@ -14,6 +14,8 @@
 #include "support/test_page_host.h"
 #include "support/test_support.h"
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // Top-level lines as "key | folder text", children as "  | folder text",
@@ -24,15 +26,14 @@ QStringList TreeLines(QTreeView* tree, const QString& root) {
   QStringList out;
   auto line = [&](const QModelIndex& index) {
     QString folder = index.siblingAtColumn(1).data().toString();
-    folder.replace(lower_root, QStringLiteral("~"));
-    folder = folder.left(folder.indexOf(QStringLiteral(" (")));
-    return index.data().toString() + QStringLiteral(" | ") + folder;
+    folder.replace(lower_root, u"~"_s);
+    folder = folder.left(folder.indexOf(u" ("_s));
+    return index.data().toString() + u" | "_s + folder;
   };
   for (int i = 0; i < model->rowCount(); ++i) {
     const QModelIndex top = model->index(i, 0);
     out << line(top);
-    for (int k = 0; k < model->rowCount(top); ++k)
-      out << QStringLiteral("  ") + line(model->index(k, 0, top));
+    for (int k = 0; k < model->rowCount(top); ++k) out << u"  "_s + line(model->index(k, 0, top));
   }
   return out;
 }
@@ -56,7 +57,7 @@ class DupNamesPageTest : public QObject {
   // Column widths are kept in the settings file: never the user's own.
   void initTestCase() {
     QVERIFY(settings_dir_.isValid());
-    qputenv("SORVEL_SETTINGS", settings_dir_.filePath(QStringLiteral("lexivor.ini")).toUtf8());
+    qputenv("SORVEL_SETTINGS", settings_dir_.filePath(u"lexivor.ini"_s).toUtf8());
   }
   void init() {
     dialogs_.Clear();
@@ -64,7 +65,7 @@ class DupNamesPageTest : public QObject {
   }
   void cleanup() { SetDialogInterface(nullptr); }
 
-  void ControlsStartWithTheirDefaults() {
+  void DefaultsAndSearchesThatDoNothing() {
     TestPageHost host(TestPageHost::Runs::OnThread);
     DupNamesSeeker seeker(nullptr, nullptr, nullptr);
     DuplicateNamesPage page(&host, &seeker);
@@ -75,8 +76,8 @@ class DupNamesPageTest : public QObject {
           "ElMemoDuplicatesIgnore", "AdvGlowButtonDuplicateNamesFind",
           "AdvGlowButtonDupnamesExpand", "TreeViewDupNames"})
       QVERIFY2(page.findChild<QWidget*>(QString::fromLatin1(name)) != nullptr, name);
-    QCOMPARE(page.folder2_box->title(), QStringLiteral("Folder &2 (optional)"));
-    QCOMPARE(page.excluded_box->title(), QStringLiteral("sub-folders to exclude"));
+    QCOMPARE(page.folder2_box->title(), u"Folder &2 (optional)"_s);
+    QCOMPARE(page.excluded_box->title(), u"sub-folders to exclude"_s);
     QVERIFY(page.folder1_subfolders->isChecked());
     QVERIFY(page.folder2_subfolders->isChecked());
     QVERIFY(!page.dates_must_match->isChecked());
@@ -94,12 +95,8 @@ class DupNamesPageTest : public QObject {
     QCOMPARE(host.stop_handlers.size(), 1u);
     host.stop_handlers[0]();
     QVERIFY(!seeker.Processing_files.load());
-  }
 
-  void NoFolderOneAndACancelledQuestionDoNothing() {
-    TestPageHost host(TestPageHost::Runs::OnThread);
-    DupNamesSeeker seeker(nullptr, nullptr, nullptr);
-    DuplicateNamesPage page(&host, &seeker);
+    // No folder 1: the search says so and nothing runs.
     page.search_button->click();
     QCOMPARE(dialogs_.Shown().size(), 1u);
     QCOMPARE(dialogs_.Shown()[0].text, LX("LXChooseADriveAndFolder"));
@@ -137,7 +134,7 @@ class DupNamesPageTest : public QObject {
     // Choosing folder 1 through its browse button copies it into folder 2.
     page.folder1_edit->SetChosenFolder(t.Root());
     QCOMPARE(page.folder2_edit->Folder(), t.Root());
-    page.excluded_folders->setPlainText(QStringLiteral("skip"));
+    page.excluded_folders->setPlainText(u"skip"_s);
     dialogs_.QueueAnswer(mrOK);
     RunSearch(page);
     QCOMPARE(dialogs_.ShownNames(), QStringList{"OKToDoX"});
@@ -149,16 +146,15 @@ class DupNamesPageTest : public QObject {
     // Column 1 carries the file's date after its folder.
     const QString date = QLocale().toString(QDate::currentDate(), QLocale::ShortFormat);
     const QModelIndex top = page.results->model()->index(0, 0);
-    QVERIFY(top.siblingAtColumn(1).data().toString().endsWith(QStringLiteral(" (") + date + ")"));
+    QVERIFY(top.siblingAtColumn(1).data().toString().endsWith(u" ("_s + date + ")"));
     // The full text is in the tooltip, as the column may elide it.
     QCOMPARE(top.siblingAtColumn(1).data(Qt::ToolTipRole), top.siblingAtColumn(1).data());
     QVERIFY(page.expand_button->isEnabled());
     QVERIFY(page.search_button->isEnabled());
     QVERIFY(!host.stop_shown);
     QCOMPARE(host.progress.load(), 0);
-    QVERIFY(host.Status().contains(QStringLiteral("duplicates: 2 found")));
-    QCOMPARE(host.Summaries(),
-             QStringList{QStringLiteral("Checked 4 files: 3 files share 1 name")});
+    QVERIFY(host.Status().contains(u"duplicates: 2 found"_s));
+    QCOMPARE(host.Summaries(), QStringList{u"Checked 4 files: 3 files share 1 name"_s});
 
     // Expand twice: expanded with "Collapse", then collapsed with "Expand".
     // The caption follows the tree when a line is opened or closed by hand.
@@ -201,12 +197,12 @@ class DupNamesPageTest : public QObject {
              (QStringList{"a.txt (2) | ~/two", "   | ~/two/sub", "c.txt (1) | ~/two"}));
 
     QCOMPARE(host.Summaries().last(),
-             QStringLiteral("Checked 7 files: 3 files of folder 2 share 2 names with folder 1"));
+             u"Checked 7 files: 3 files of folder 2 share 2 names with folder 1"_s);
 
     // A new search shows its results from the top, wherever the last one was left.
     for (int k = 0; k < 60; ++k) {
-      t.Write(QStringLiteral("one/n%1.txt").arg(k), "1");
-      t.Write(QStringLiteral("two/n%1.txt").arg(k), "2");
+      t.Write(u"one/n%1.txt"_s.arg(k), "1");
+      t.Write(u"two/n%1.txt"_s.arg(k), "2");
     }
     page.resize(600, 400);
     page.show();
@@ -222,8 +218,8 @@ class DupNamesPageTest : public QObject {
     RunSearch(page);
     QCOMPARE(page.results->model()->rowCount(), 0);
     QVERIFY(!page.expand_button->isEnabled());
-    QVERIFY(host.Status().contains(QStringLiteral("folder 2: 0 files")));
-    QCOMPARE(host.Summaries().last(), QStringLiteral("Checked 63 files: no duplicates"));
+    QVERIFY(host.Status().contains(u"folder 2: 0 files"_s));
+    QCOMPARE(host.Summaries().last(), u"Checked 63 files: no duplicates"_s);
     QCOMPARE(host.runs, 4);
     // A folder that is not there: the closing line says so, and nothing runs.
     page.folder2_edit->SetFolder(t.Path("nowhere"));
@@ -252,8 +248,7 @@ class DupNamesPageTest : public QObject {
              (QStringList{"notes.txt (2) | ~/one", "   | ~/one/sub"}));
     QCOMPARE(w.duplicate_names_seeker->RedundantDuplicatesFound, 1);
     QVERIFY(!w.AdvOfficeStatusBar1->StopVisible());
-    QCOMPARE(w.AdvOfficeStatusBar1->PanelText(10),
-             QStringLiteral("Checked 3 files: 2 files share 1 name"));
+    QCOMPARE(w.AdvOfficeStatusBar1->PanelText(10), u"Checked 3 files: 2 files share 1 name"_s);
     if (qEnvironmentVariableIsSet("DUPNAMES_WINDOW_SCREENSHOT")) {
       page->expand_button->click();
       w.grab().save(qEnvironmentVariable("DUPNAMES_WINDOW_SCREENSHOT"));

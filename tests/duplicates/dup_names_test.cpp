@@ -9,6 +9,8 @@
 #include "runtime/panic.h"
 #include "support/test_support.h"
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // One reported file as the handler saw it.
@@ -93,7 +95,7 @@ TEST(DupNames, OneFolderGroupsNamesWithoutRegardToCaseAndReportsEachGroupOnce) {
 
   Recorder rec(t.Root());
   auto s = rec.MakeSeeker();
-  OneFolder(s, t.Root(), false, false, QStringLiteral("SkipMe\n\n  other \n"));
+  OneFolder(s, t.Root(), false, false, u"SkipMe\n\n  other \n"_s);
 
   std::vector<QString> seen;
   for (const Report& r : rec.reports)
@@ -107,9 +109,8 @@ TEST(DupNames, OneFolderGroupsNamesWithoutRegardToCaseAndReportsEachGroupOnce) {
 
   // Status texts: the count of folder 1 first, the running count, then the end.
   ASSERT_GE(rec.statuses.size(), 2u);
-  EXPECT_EQ(rec.statuses.front(), QStringLiteral("folder 1: 9 files"));
-  EXPECT_EQ(rec.statuses.back(),
-            QStringLiteral("folder 1: 9 files duplicates: 4 found (based on 9 files)"));
+  EXPECT_EQ(rec.statuses.front(), u"folder 1: 9 files"_s);
+  EXPECT_EQ(rec.statuses.back(), u"folder 1: 9 files duplicates: 4 found (based on 9 files)"_s);
   ASSERT_FALSE(rec.percents.empty());
   EXPECT_EQ(rec.percents.front(), 0);
   EXPECT_TRUE(std::is_sorted(rec.percents.begin(), rec.percents.end()));
@@ -118,8 +119,8 @@ TEST(DupNames, OneFolderGroupsNamesWithoutRegardToCaseAndReportsEachGroupOnce) {
   // The tree lines: one top-level line per name, the other files below it.
   const auto& groups = rec.lines.Groups();
   ASSERT_EQ(groups.size(), 3u);
-  EXPECT_EQ(groups[0].key, QStringLiteral("a.txt (2)"));
-  EXPECT_EQ(groups[1].key, QStringLiteral("c.txt (3)"));
+  EXPECT_EQ(groups[0].key, u"a.txt (2)"_s);
+  EXPECT_EQ(groups[1].key, u"c.txt (3)"_s);
   ASSERT_EQ(groups[1].files.size(), 3u);
   EXPECT_EQ(groups[1].files[0].Folder(), QDir(t.Root()).absolutePath().toLower());
   EXPECT_EQ(groups[1].files[2].Folder(), QDir(t.Root()).absolutePath().toLower() + "/y");
@@ -147,8 +148,8 @@ TEST(DupNames, DateAndSizeFiltersCompareWithTheBase) {
   OneFolder(s, t.Root(), true, false);
   // The first two share the base's stamp; the third's own group is only itself.
   ASSERT_EQ(rec.reports.size(), 2u);
-  EXPECT_EQ(rec.reports[0].dir, QStringLiteral("s1/"));
-  EXPECT_EQ(rec.reports[1].dir, QStringLiteral("s2/"));
+  EXPECT_EQ(rec.reports[0].dir, u"s1/"_s);
+  EXPECT_EQ(rec.reports[1].dir, u"s2/"_s);
   EXPECT_EQ(rec.reports[1].n, 2);
   EXPECT_EQ(s.RedundantDuplicatesFound, 1);
   // The collected stamps are the suite's local day numbers of the files' times.
@@ -161,8 +162,8 @@ TEST(DupNames, DateAndSizeFiltersCompareWithTheBase) {
   auto s2 = by_size.MakeSeeker();
   OneFolder(s2, t.Root(), false, true);
   ASSERT_EQ(by_size.reports.size(), 2u);
-  EXPECT_EQ(by_size.reports[0].dir, QStringLiteral("s1/"));
-  EXPECT_EQ(by_size.reports[1].dir, QStringLiteral("s2/"));
+  EXPECT_EQ(by_size.reports[0].dir, u"s1/"_s);
+  EXPECT_EQ(by_size.reports[1].dir, u"s2/"_s);
 
   // Both filters: s2 fails on date, s3 on size, so no group at all.
   Recorder both(t.Root());
@@ -193,19 +194,18 @@ TEST(DupNames, TwoFoldersReportOnlyFolderTwoFilesAgainstTheFolderOneBase) {
   EXPECT_EQ(s.RedundantDuplicatesFound, 3);
   // The last base set before each group is the folder-1 file.
   ASSERT_FALSE(rec.bases.empty());
-  EXPECT_EQ(rec.bases.back(), QStringLiteral("b.txt@one/"));
-  EXPECT_NE(std::find(rec.bases.begin(), rec.bases.end(), QStringLiteral("a.txt@one/")),
-            rec.bases.end());
-  EXPECT_EQ(s.BaseCompare().sr.Name, QStringLiteral("b.txt"));
+  EXPECT_EQ(rec.bases.back(), u"b.txt@one/"_s);
+  EXPECT_NE(std::find(rec.bases.begin(), rec.bases.end(), u"a.txt@one/"_s), rec.bases.end());
+  EXPECT_EQ(s.BaseCompare().sr.Name, u"b.txt"_s);
 
   EXPECT_EQ(rec.statuses.back(),
             QStringLiteral(
                 "folder 1: 3 files ; folder 2: 4 files duplicates: 3 found (based on 3 files)"));
   const auto& groups = rec.lines.Groups();
   ASSERT_EQ(groups.size(), 2u);
-  EXPECT_EQ(groups[0].key, QStringLiteral("a.txt (2)"));
+  EXPECT_EQ(groups[0].key, u"a.txt (2)"_s);
   EXPECT_EQ(groups[0].files.size(), 2u);
-  EXPECT_EQ(groups[1].key, QStringLiteral("b.txt (1)"));
+  EXPECT_EQ(groups[1].key, u"b.txt (1)"_s);
 
   // A missing folder 1 gives nothing, whatever folder 2 holds.
   Recorder none(t.Root());
@@ -253,8 +253,7 @@ TEST(DupNames, StopDuringTheScanKeepsWhatWasFoundAndReportsTheFinalStatus) {
   // The group under way is finished; the scan ends before the next entry.
   EXPECT_EQ(rec.reports.size(), 2u);
   EXPECT_FALSE(s.Processing_files.load());
-  EXPECT_EQ(rec.statuses.back(),
-            QStringLiteral("folder 1: 8 files duplicates: 1 found (based on 8 files)"));
+  EXPECT_EQ(rec.statuses.back(), u"folder 1: 8 files duplicates: 1 found (based on 8 files)"_s);
 
   // A new search runs again in full.
   rec.on_report = nullptr;
@@ -280,22 +279,22 @@ TEST(DupNames, ListLookupsAndDateGroups) {
   OneFolder(s, t.Root());
   const DupNamesRecList& l = s.DupRecNamesList1;
   ASSERT_EQ(l.Count(), 4);
-  EXPECT_EQ(l.FoundExactSameName(QStringLiteral("four.txt")), 0);
-  EXPECT_EQ(l.FoundExactSameName(QStringLiteral("TWO.TXT")), 3);
-  EXPECT_EQ(l.FoundExactSameName(QStringLiteral("five.txt")), -1);
+  EXPECT_EQ(l.FoundExactSameName(u"four.txt"_s), 0);
+  EXPECT_EQ(l.FoundExactSameName(u"TWO.TXT"_s), 3);
+  EXPECT_EQ(l.FoundExactSameName(u"five.txt"_s), -1);
   EXPECT_TRUE(l.Record(4).sr.Name.isEmpty());
   EXPECT_EQ(l.Record(4).sr.Size, 0);
   EXPECT_TRUE(l.Record(-1).dir.isEmpty());
   DupNamesRecList empty(&s, false, false, {}, {}, {});
-  EXPECT_EQ(empty.FoundExactSameName(QStringLiteral("a")), -1);
+  EXPECT_EQ(empty.FoundExactSameName(u"a"_s), -1);
 
   // Grouped on dates: the two files stamped alike form one group.
   Recorder dated(t.Root());
   auto s2 = dated.MakeSeeker();
   OneFolder(s2, t.Root(), false, false, {}, true, true);
   ASSERT_EQ(dated.reports.size(), 2u);
-  EXPECT_EQ(dated.reports[0].name, QStringLiteral("one.txt"));
-  EXPECT_EQ(dated.reports[1].name, QStringLiteral("two.txt"));
+  EXPECT_EQ(dated.reports[0].name, u"one.txt"_s);
+  EXPECT_EQ(dated.reports[1].name, u"two.txt"_s);
   EXPECT_EQ(s2.DupRecNamesList1.ListOfAllSameDate(2), (std::vector<std::int32_t>{2}));
 }
 
@@ -321,11 +320,11 @@ TEST(DupNames, TreeLinesPlaceFilesUnderTheirKeyFromTheLastUsedLine) {
   const auto& g = lines.Groups();
   ASSERT_EQ(g.size(), 3u);
   EXPECT_EQ(g[0].files.size(), 2u);
-  EXPECT_EQ(g[1].files[1].Folder(), QStringLiteral("/"));
-  EXPECT_EQ(g[2].key, QStringLiteral("a.txt (3)"));
-  EXPECT_EQ(g[0].files[1].Folder(), QStringLiteral("/y"));
-  EXPECT_EQ(DupNamesIsoDate(g[0].files[0].time), QStringLiteral("2023-03-15"));
-  EXPECT_TRUE(DupNamesFolderText(g[0].files[0]).startsWith(QStringLiteral("/x (")));
+  EXPECT_EQ(g[1].files[1].Folder(), u"/"_s);
+  EXPECT_EQ(g[2].key, u"a.txt (3)"_s);
+  EXPECT_EQ(g[0].files[1].Folder(), u"/y"_s);
+  EXPECT_EQ(DupNamesIsoDate(g[0].files[0].time), u"2023-03-15"_s);
+  EXPECT_TRUE(DupNamesFolderText(g[0].files[0]).startsWith(u"/x ("_s));
   lines.Clear();
   EXPECT_TRUE(lines.Groups().empty());
   EXPECT_EQ(lines.last_dup_names_treeview_search, 1);
@@ -388,7 +387,7 @@ TEST(DupNames, SortingLongAndNonAsciiNamesKeepsTheComparerOrder) {
       for (int i = 0; i < count; ++i) {
         DupNamesRec r;
         r.sr.Name = random_name();
-        r.dir = QStringLiteral("/d%1/").arg(std::rand() % 4);
+        r.dir = u"/d%1/"_s.arg(std::rand() % 4);
         r.sr.Time = 45000 + std::rand() % 3;
         r.sr.Size = i;  // the order of collection
         list.Add(r);
@@ -429,10 +428,8 @@ TEST(DupNames, SizesAndDatesReadAfterTheSortGiveTheSameReports) {
   const QStringList names{"a.txt",  "A.TXT", "b.txt",     "c.txt",    "dé.txt",
                           "DÉ.txt", "e.txt", "only1.txt", "only2.txt"};
   for (int i = 0; i < 120; ++i) {
-    const QString rel = QStringLiteral("%1/s%2/%3")
-                            .arg(i % 2 ? "one" : "two")
-                            .arg(i % 7)
-                            .arg(names[std::rand() % names.size()]);
+    const QString rel =
+        u"%1/s%2/%3"_s.arg(i % 2 ? "one" : "two").arg(i % 7).arg(names[std::rand() % names.size()]);
     tree.Write(rel, QByteArray(std::rand() % 3, 'x'));
     tree.SetMTime(rel, 1600000000 + 86400 * (std::rand() % 2));
   }
@@ -441,8 +438,7 @@ TEST(DupNames, SizesAndDatesReadAfterTheSortGiveTheSameReports) {
     DupNamesSeeker* self = nullptr;
     DupNamesSeeker s(
         [&](std::int32_t order, std::int32_t n, const DupNamesRec& r) {
-          seen.push_back(QStringLiteral("%1/%2 %3%4 %5 %6")
-                             .arg(order)
+          seen.push_back(u"%1/%2 %3%4 %5 %6"_s.arg(order)
                              .arg(n)
                              .arg(r.dir, r.sr.Name)
                              .arg(r.sr.Size)
@@ -455,7 +451,7 @@ TEST(DupNames, SizesAndDatesReadAfterTheSortGiveTheSameReports) {
         }),
         {}, {},
         [&](const DupNamesRec& base) {
-          seen.push_back(QStringLiteral("base %1 %2").arg(base.sr.Size).arg(base.sr.Time));
+          seen.push_back(u"base %1 %2"_s.arg(base.sr.Size).arg(base.sr.Time));
         });
     self = &s;
     DupNamesSearch search;

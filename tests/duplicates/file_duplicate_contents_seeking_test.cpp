@@ -11,6 +11,8 @@
 #include "runtime/messages.h"
 #include "support/test_support.h"
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 const QString kPrefix = QString(4, QChar(0x00B7)) + QLatin1Char(' ');
@@ -47,22 +49,20 @@ QByteArray WithOneWordChanged(QByteArray text) {
 TEST(DupContentsSeeker, CopiesAndNearCopiesFormOneGroupUnderTheFirstFile) {
   TempTree t;
   const QByteArray a = DupTestText(1, 400);
-  t.Write(QStringLiteral("c.txt"), a);
-  t.Write(QStringLiteral("a.txt"), a);
-  t.Write(QStringLiteral("b.txt"), WithOneWordChanged(a));
+  t.Write(u"c.txt"_s, a);
+  t.Write(u"a.txt"_s, a);
+  t.Write(u"b.txt"_s, WithOneWordChanged(a));
   // Same size, other words: passes the size test, fails the passage test.
   QByteArray other = DupTestText(2, 400);
   other.resize(a.size(), ' ');
-  t.Write(QStringLiteral("d.txt"), other);
-  t.Write(QStringLiteral("empty.txt"), QByteArray());
+  t.Write(u"d.txt"_s, other);
+  t.Write(u"empty.txt"_s, QByteArray());
 
   DupContentsSeeker s;
   QStringList empty, statuses;
   EXPECT_EQ(DupTestSeek(s, t.Root(), {}, &empty, &statuses), 2);
-  ASSERT_EQ(GroupNames(s, t.Root()),
-            (QList<QStringList>{
-                {QStringLiteral("a.txt"), QStringLiteral("b.txt"), QStringLiteral("c.txt")}}));
-  EXPECT_EQ(empty, QStringList{t.Path(QStringLiteral("empty.txt"))});
+  ASSERT_EQ(GroupNames(s, t.Root()), (QList<QStringList>{{u"a.txt"_s, u"b.txt"_s, u"c.txt"_s}}));
+  EXPECT_EQ(empty, QStringList{t.Path(u"empty.txt"_s)});
   EXPECT_EQ(statuses.value(0), Format(LX("LXNmanyTexts"), {5}));
 
   const auto& groups = s.dup_contents_top_list;
@@ -81,10 +81,10 @@ TEST(DupContentsSeeker, CopiesAndNearCopiesFormOneGroupUnderTheFirstFile) {
   EXPECT_EQ(rows.Count(), 3);
 
   // The text form: four TAB-separated fields per member, CR LF between lines.
-  const QStringList lines = DupContentsAsText(s).split(QStringLiteral("\r\n"));
+  const QStringList lines = DupContentsAsText(s).split(u"\r\n"_s);
   ASSERT_EQ(lines.size(), 3);
-  EXPECT_EQ(lines[0], t.Path(QStringLiteral("a.txt")) + QStringLiteral("\t400\t2\t2"));
-  EXPECT_EQ(lines[2], kPrefix + t.Path(QStringLiteral("c.txt")) + QStringLiteral("\t400\t0\t0"));
+  EXPECT_EQ(lines[0], t.Path(u"a.txt"_s) + u"\t400\t2\t2"_s);
+  EXPECT_EQ(lines[2], kPrefix + t.Path(u"c.txt"_s) + u"\t400\t0\t0"_s);
   // The human lines add the keep column and end each group with an empty line.
   EXPECT_EQ(DupContentsHumanLines(s),
             (QStringList{lines[0] + QLatin1Char('\t') + LX("LXOK"),
@@ -116,34 +116,44 @@ TEST(DupContentsSeeker, EmptyListReadsNothing) {
   EXPECT_EQ(statuses, QStringList{Format(LX("LXNmanyTexts"), {0})});
 }
 
-TEST(DupContentsSeeker, SizeWindowEndsAtTheFirstPartnerTooFarOff) {
-  // A text of 199 bytes and copies padded with spaces to 201 and 202 bytes:
-  // 2 bytes of 200 on average is exactly 1 %, 3 bytes of 200.5 is more.
+TEST(DupContentsSeeker, SizeWindowEndsAtTheFirstPartnerTooFarOffAndJoinedFilesStartNoGroup) {
+  // Copies of a 199-byte text padded with spaces, length threshold 1 %:
+  // 2 bytes of 200 on average is exactly 1 % (in), 3 bytes of 200.5 is more.
+  // Padded by 0, 2 and 4 bytes, the middle copy is near enough to both
+  // others; it joins the first's group and is done, so it does not start a
+  // group of its own with the third.
   const QByteArray base = DupTestText(7, 200).left(199);
   ASSERT_EQ(base.size(), 199);
-  for (int extra : {2, 3}) {
+  const QStringList names{u"a.txt"_s, u"b.txt"_s, u"c.txt"_s};
+  const struct {
+    std::vector<int> padding;
+    int pairs;
+  } cases[] = {{{0, 2}, 1}, {{0, 3}, 0}, {{0, 2, 4}, 1}};
+  for (const auto& c : cases) {
     TempTree t;
-    t.Write(QStringLiteral("a.txt"), base);
-    t.Write(QStringLiteral("b.txt"), base + QByteArray(extra, ' '));
+    for (std::size_t k = 0; k < c.padding.size(); ++k)
+      t.Write(names[static_cast<qsizetype>(k)], base + QByteArray(c.padding[k], ' '));
     DupContentsSeeker s;
     DupSearchOptions o;
     o.length_diff = 1.0f;
-    EXPECT_EQ(DupTestSeek(s, t.Root(), o), extra == 2 ? 1 : 0) << extra;
+    EXPECT_EQ(DupTestSeek(s, t.Root(), o), c.pairs) << c.padding.back();
+    EXPECT_EQ(GroupNames(s, t.Root()),
+              c.pairs ? QList<QStringList>{names.mid(0, 2)} : QList<QStringList>{})
+        << c.padding.back();
   }
 }
 
 TEST(DupContentsSeeker, SameFolderSkipsPartnersButGoesOnScanning) {
   TempTree t;
   const QByteArray a = DupTestText(3, 300);
-  t.Write(QStringLiteral("one/x.txt"), a);
-  t.Write(QStringLiteral("two/y.txt"), a + " ");
-  t.Write(QStringLiteral("one/z.txt"), a + "  ");
+  t.Write(u"one/x.txt"_s, a);
+  t.Write(u"two/y.txt"_s, a + " ");
+  t.Write(u"one/z.txt"_s, a + "  ");
   DupContentsSeeker s;
   DupSearchOptions o;
   o.same_folder = true;
   EXPECT_EQ(DupTestSeek(s, t.Root(), o), 1);
-  EXPECT_EQ(GroupNames(s, t.Root()),
-            (QList<QStringList>{{QStringLiteral("one/x.txt"), QStringLiteral("one/z.txt")}}));
+  EXPECT_EQ(GroupNames(s, t.Root()), (QList<QStringList>{{u"one/x.txt"_s, u"one/z.txt"_s}}));
   o.same_folder = false;
   EXPECT_EQ(DupTestSeek(s, t.Root(), o), 2);
   EXPECT_EQ(GroupNames(s, t.Root()).value(0).size(), 3);
@@ -164,10 +174,10 @@ TEST(DupContentsSeeker, DateStampsCountInWholeDays) {
   };
   for (const Case& c : cases) {
     TempTree t;
-    t.Write(QStringLiteral("a.txt"), a);
-    t.Write(QStringLiteral("b.txt"), a);
-    t.SetMTime(QStringLiteral("a.txt"), base);
-    t.SetMTime(QStringLiteral("b.txt"), base + c.apart_seconds);
+    t.Write(u"a.txt"_s, a);
+    t.Write(u"b.txt"_s, a);
+    t.SetMTime(u"a.txt"_s, base);
+    t.SetMTime(u"b.txt"_s, base + c.apart_seconds);
     DupContentsSeeker s;
     DupSearchOptions o;
     o.check_dates = c.check_dates;
@@ -190,7 +200,7 @@ TEST(DupContentsSeeker, StartPercentSkipsTheFirstFilesOfTheList) {
     else
       text = DupTestText(20 + static_cast<std::uint32_t>(i), 100);
     text.append(QByteArray(sizes[i] - text.size(), ' '));
-    t.Write(QStringLiteral("f%1.txt").arg(i), text);
+    t.Write(u"f%1.txt"_s.arg(i), text);
   }
   DupContentsSeeker s;
   DupSearchOptions o;
@@ -199,19 +209,7 @@ TEST(DupContentsSeeker, StartPercentSkipsTheFirstFilesOfTheList) {
   EXPECT_EQ(GroupNames(s, t.Root()).size(), 2);
   o.start_percent = 50;
   EXPECT_EQ(DupTestSeek(s, t.Root(), o), 1);
-  EXPECT_EQ(GroupNames(s, t.Root()),
-            (QList<QStringList>{{QStringLiteral("f5.txt"), QStringLiteral("f6.txt")}}));
-}
-
-TEST(DupContentsSeeker, ShortTextsYieldTheirWholeRestAsPassage) {
-  TempTree t;
-  t.Write(QStringLiteral("a.txt"), "x");
-  t.Write(QStringLiteral("b.txt"), "x");
-  t.Write(QStringLiteral("c.txt"), "y");
-  DupContentsSeeker s;
-  EXPECT_EQ(DupTestSeek(s, t.Root()), 1);
-  EXPECT_EQ(GroupNames(s, t.Root()),
-            (QList<QStringList>{{QStringLiteral("a.txt"), QStringLiteral("b.txt")}}));
+  EXPECT_EQ(GroupNames(s, t.Root()), (QList<QStringList>{{u"f5.txt"_s, u"f6.txt"_s}}));
 }
 
 TEST(DupContentsSeeker, SortOrdersAndKeepRows) {
@@ -227,7 +225,7 @@ TEST(DupContentsSeeker, SortOrdersAndKeepRows) {
   for (const G& g : groups) {
     const QByteArray text = DupTestText(seed++, g.words);
     for (int k = 0; k < g.members; ++k)
-      t.Write(QStringLiteral("%1%2.txt").arg(QLatin1String(g.name)).arg(k),
+      t.Write(u"%1%2.txt"_s.arg(QLatin1String(g.name)).arg(k),
               (g.changed && k == 1) ? WithOneWordChanged(text) : text);
   }
   DupContentsSeeker s;
@@ -279,7 +277,7 @@ TEST(DupContentsSeeker, ResultsDoNotDependOnTheCacheBound) {
     const std::uint32_t seed = 100 + static_cast<std::uint32_t>(i / (i % 3 == 0 ? 2 : 1));
     QByteArray text = DupTestText(seed, 250).left(1500);
     text.append(QByteArray(i % 4, ' '));
-    t.Write(QStringLiteral("d%1/t%2.txt").arg(i % 2).arg(i), text);
+    t.Write(u"d%1/t%2.txt"_s.arg(i % 2).arg(i), text);
   }
   DupContentsSeeker cached, uncached;
   uncached.cache_limit_bytes = 0;
@@ -296,10 +294,10 @@ TEST(DupContentsSeeker, StopEndsTheSearchButKeepsTheGroupsFound) {
   TempTree t;
   const QByteArray a = DupTestText(50, 200);
   const QByteArray b = DupTestText(51, 300);
-  t.Write(QStringLiteral("a1.txt"), a);
-  t.Write(QStringLiteral("a2.txt"), a);
-  t.Write(QStringLiteral("b1.txt"), b);
-  t.Write(QStringLiteral("b2.txt"), b);
+  t.Write(u"a1.txt"_s, a);
+  t.Write(u"a2.txt"_s, a);
+  t.Write(u"b1.txt"_s, b);
+  t.Write(u"b2.txt"_s, b);
   const FolderFileList files = DupTestFilesBySize(t.Root());
   DupContentsSeeker s;
   QStringList empty;
@@ -313,48 +311,34 @@ TEST(DupContentsSeeker, StopEndsTheSearchButKeepsTheGroupsFound) {
   EXPECT_EQ(s.dup_contents_top_list.Count(), 1);
 }
 
-TEST(DupContentsSeeker, AFileThatJoinedAGroupIsNotAFirstFileAgain) {
-  // Three copies padded to 199, 201 and 203 bytes with length threshold 1 %:
-  // the first and second, and the second and third, are within it; the first
-  // and third are not. The second joins the first's group and is done, so it
-  // does not start a group of its own with the third.
-  const QByteArray base = DupTestText(7, 200).left(199);
-  TempTree t;
-  t.Write(QStringLiteral("a.txt"), base);
-  t.Write(QStringLiteral("b.txt"), base + "  ");
-  t.Write(QStringLiteral("c.txt"), base + "    ");
-  DupContentsSeeker s;
-  DupSearchOptions o;
-  o.length_diff = 1.0f;
-  EXPECT_EQ(DupTestSeek(s, t.Root(), o), 1);
-  EXPECT_EQ(GroupNames(s, t.Root()),
-            (QList<QStringList>{{QStringLiteral("a.txt"), QStringLiteral("b.txt")}}));
-}
-
 TEST(DupContentsSeeker, TextsWithoutWordsOrCutShortByANulHaveOnlyExactCopies) {
   TempTree t;
   // Compressed files: the text stops at the first NUL and has no word.
   const QByteArray gzip_head("\x1f\x8b\x08\x00\x12\x34\x00\x00", 8);
-  t.Write(QStringLiteral("g1.gz"), gzip_head + "AAAA");
-  t.Write(QStringLiteral("g2.gz"), gzip_head + "BBBB");
-  t.Write(QStringLiteral("g3.gz"), gzip_head + "AAAA");
+  t.Write(u"g1.gz"_s, gzip_head + "AAAA");
+  t.Write(u"g2.gz"_s, gzip_head + "BBBB");
+  t.Write(u"g3.gz"_s, gzip_head + "AAAA");
   // Words before a NUL, different bytes after it.
-  t.Write(QStringLiteral("n1.txt"), QByteArray("Hello world\0xyz1", 16));
-  t.Write(QStringLiteral("n2.txt"), QByteArray("Hello world\0xyz2", 16));
+  t.Write(u"n1.txt"_s, QByteArray("Hello world\0xyz1", 16));
+  t.Write(u"n2.txt"_s, QByteArray("Hello world\0xyz2", 16));
   // Text without any word; markup without any text.
-  t.Write(QStringLiteral("w1.txt"), "--- !!!\n");
-  t.Write(QStringLiteral("w2.txt"), "--- ???\n");
-  t.Write(QStringLiteral("w3.txt"), "--- !!!\n");
-  t.Write(QStringLiteral("m1.htm"), "<a></a>");
-  t.Write(QStringLiteral("m2.htm"), "<b></b>");
+  t.Write(u"w1.txt"_s, "--- !!!\n");
+  t.Write(u"w2.txt"_s, "--- ???\n");
+  t.Write(u"w3.txt"_s, "--- !!!\n");
+  t.Write(u"m1.htm"_s, "<a></a>");
+  t.Write(u"m2.htm"_s, "<b></b>");
+  // Texts shorter than a passage are compared whole.
+  t.Write(u"s1.txt"_s, "x");
+  t.Write(u"s2.txt"_s, "x");
+  t.Write(u"s3.txt"_s, "y");
   DupContentsSeeker s;
-  EXPECT_EQ(DupTestSeek(s, t.Root()), 2);
+  EXPECT_EQ(DupTestSeek(s, t.Root()), 3);
   s.Sort(dcs_head_file);
   EXPECT_EQ(GroupNames(s, t.Root()),
-            (QList<QStringList>{{QStringLiteral("g1.gz"), QStringLiteral("g3.gz")},
-                                {QStringLiteral("w1.txt"), QStringLiteral("w3.txt")}}));
+            (QList<QStringList>{
+                {u"g1.gz"_s, u"g3.gz"_s}, {u"s1.txt"_s, u"s2.txt"_s}, {u"w1.txt"_s, u"w3.txt"_s}}));
   // Exact copies carry their token counts and no differences.
-  EXPECT_EQ(DupContentsAsText(s).count(QStringLiteral("\t0\t0\t0")), 4);
+  EXPECT_EQ(DupContentsAsText(s).count(u"\t0\t0\t0"_s), 4);
 }
 
 TEST(DupContentsSeeker, IgnoringLineEndsAndSpacingFindsReformattedCopies) {
@@ -369,18 +353,17 @@ TEST(DupContentsSeeker, IgnoringLineEndsAndSpacingFindsReformattedCopies) {
     else if (rewrapped[k] == ' ' && k % 7 == 0)
       rewrapped[k] = '\n';
   }
-  t.Write(QStringLiteral("a.txt"), lf);
-  t.Write(QStringLiteral("b.txt"), crlf);
-  t.Write(QStringLiteral("c.txt"), rewrapped);
-  t.Write(QStringLiteral("d.txt"), "\xEF\xBB\xBF" + lf + "  \n");
+  t.Write(u"a.txt"_s, lf);
+  t.Write(u"b.txt"_s, crlf);
+  t.Write(u"c.txt"_s, rewrapped);
+  t.Write(u"d.txt"_s, "\xEF\xBB\xBF" + lf + "  \n");
   // Only the spacing: same words, but not a copy.
-  t.Write(QStringLiteral("e.txt"), DupTestText(61, 400));
+  t.Write(u"e.txt"_s, DupTestText(61, 400));
   DupContentsSeeker s;
   DupSearchOptions o;
   // By default only the copy with a mark (3 bytes more) is near enough in size.
   EXPECT_EQ(DupTestSeek(s, t.Root(), o), 1);
-  EXPECT_EQ(GroupNames(s, t.Root()),
-            (QList<QStringList>{{QStringLiteral("a.txt"), QStringLiteral("d.txt")}}));
+  EXPECT_EQ(GroupNames(s, t.Root()), (QList<QStringList>{{u"a.txt"_s, u"d.txt"_s}}));
   o.normalize = true;
   EXPECT_EQ(DupTestSeek(s, t.Root(), o), 3);
   ASSERT_EQ(s.dup_contents_top_list.Count(), 1);
