@@ -128,6 +128,23 @@ int KillWhileMoving(QProcess& p, const QString& watched, int spread_ms, std::mt1
   return wait_ms;
 }
 
+// A file on its way from one name to another: it must stand complete under
+// at least one of them, and never cut short under either. Returns whether it
+// stands at the new one.
+bool CheckOneMove(const QString& from, const QString& to, const QByteArray& sum,
+                  const QString& when) {
+  const bool at_from = QFileInfo::exists(from), at_to = QFileInfo::exists(to);
+  EXPECT_TRUE(at_from || at_to) << when.toStdString() << ": " << from.toStdString() << " is lost";
+  if (at_from) {
+    EXPECT_EQ(Checksum(ReadAll(from)), sum) << when.toStdString() << ": " << from.toStdString();
+  }
+  if (at_to) {
+    EXPECT_EQ(Checksum(ReadAll(to)), sum)
+        << when.toStdString() << ": " << to.toStdString() << " cut short";
+  }
+  return at_to;
+}
+
 // Restore: files f0.moved ... in the moved-files folder go back to x/fN.txt.
 struct RestoreCase {
   int files = 2;
@@ -158,24 +175,12 @@ struct RestoreCase {
     }
   }
 
-  // Every file complete in at least one place; any file under a final name
-  // complete. Returns how many stand at their restored name.
+  // Returns how many files stand at their restored name.
   int Check(const KillSetup& s, const QString& when) const {
     int restored = 0;
     for (int k = 0; k < files; ++k) {
-      const QString source = s.MovedFolderSeenHere() + u"/f%1.%2"_s.arg(k).arg(MovedFilesWord());
-      const QString target = s.tree.Path(u"x/f%1.txt"_s.arg(k));
-      const bool at_source = QFileInfo::exists(source);
-      const bool at_target = QFileInfo::exists(target);
-      EXPECT_TRUE(at_source || at_target) << when.toStdString() << ": file " << k << " is lost";
-      if (at_source) {
-        EXPECT_EQ(Checksum(ReadAll(source)), sums[k]) << when.toStdString() << ": source " << k;
-      }
-      if (at_target) {
-        EXPECT_EQ(Checksum(ReadAll(target)), sums[k])
-            << when.toStdString() << ": target " << k << " cut short";
-        ++restored;
-      }
+      restored += CheckOneMove(s.MovedFolderSeenHere() + u"/f%1.%2"_s.arg(k).arg(MovedFilesWord()),
+                               s.tree.Path(u"x/f%1.txt"_s.arg(k)), sums[k], when);
     }
     return restored;
   }
@@ -249,20 +254,10 @@ TEST(MoveKillCli, MoveKilledAcrossFileSystemsLosesNothing) {
     for (int k = 0; k < kPairs; ++k) {
       for (const char* side : {"a", "b"}) {
         const QString name = u"p%1_%2"_s.arg(k).arg(QLatin1String(side));
-        const QString old_place = s.tree.Path(u"x/"_s + name + u".txt"_s);
-        const QString new_place =
-            s.MovedFolderSeenHere() + QLatin1Char('/') + name + QLatin1Char('.') + MovedFilesWord();
-        const bool at_old = QFileInfo::exists(old_place), at_new = QFileInfo::exists(new_place);
-        EXPECT_TRUE(at_old || at_new)
-            << when.toStdString() << ": " << name.toStdString() << " is lost";
-        if (at_old) {
-          EXPECT_EQ(Checksum(ReadAll(old_place)), Checksum(texts[k])) << when.toStdString();
-        }
-        if (at_new) {
-          EXPECT_EQ(Checksum(ReadAll(new_place)), Checksum(texts[k]))
-              << when.toStdString() << ": cut short";
-          ++moved;
-        }
+        moved += CheckOneMove(
+            s.tree.Path(u"x/"_s + name + u".txt"_s),
+            s.MovedFolderSeenHere() + QLatin1Char('/') + name + QLatin1Char('.') + MovedFilesWord(),
+            Checksum(texts[k]), when);
       }
     }
     return moved;
