@@ -41,7 +41,11 @@ QString DecodeWhole(const std::vector<char>& file, TextEncoding encoding, std::s
   const std::size_t n = file.size() - mark;
   switch (encoding) {
     case TextEncoding::Utf8:
-      return QString::fromUtf8(p, static_cast<qsizetype>(n));
+      // A U+FEFF after the mark is a character of the text, which
+      // QString::fromUtf8 would drop as if it were a second mark.
+      return QStringDecoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless |
+                                                      QStringDecoder::Flag::ConvertInitialBom)
+          .decode(QByteArrayView(p, static_cast<qsizetype>(n)));
     case TextEncoding::Utf16LE:
     case TextEncoding::Utf16BE: {
       const auto* u = reinterpret_cast<const unsigned char*>(p);
