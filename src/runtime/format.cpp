@@ -30,7 +30,7 @@ QString FixedText(double v, int decimals, bool groups, const QLocale& loc) {
 }
 
 // One pattern item after its percent sign: [index:][-][width][.precision].
-struct ItemSpec {
+struct ItemLayout {
   bool left = false;
   int width = -1;
   int precision = -1;
@@ -51,10 +51,10 @@ bool ReadNumber(const QString& pattern, qsizetype& i, int& value) {
 // Reads an item's index, alignment, width and precision, starting after the
 // percent sign. An index moves next; a "*" width or precision takes the next
 // argument (an integer) and moves past it.
-ItemSpec ReadItemSpec(const QString& pattern, qsizetype& i, const FormatArg* args,
-                      std::size_t arg_count, std::size_t& next) {
+ItemLayout ReadItemLayout(const QString& pattern, qsizetype& i, const FormatArg* args,
+                          std::size_t arg_count, std::size_t& next) {
   const qsizetype n = pattern.size();
-  ItemSpec spec;
+  ItemLayout layout;
   const qsizetype save = i;
   int index = 0;
   if (ReadNumber(pattern, i, index) && i < n && pattern[i] == QLatin1Char(':')) {
@@ -64,7 +64,7 @@ ItemSpec ReadItemSpec(const QString& pattern, qsizetype& i, const FormatArg* arg
     i = save;
   }
   if (i < n && pattern[i] == QLatin1Char('-')) {
-    spec.left = true;
+    layout.left = true;
     ++i;
   }
   auto starred = [&](int& value) {
@@ -73,19 +73,19 @@ ItemSpec ReadItemSpec(const QString& pattern, qsizetype& i, const FormatArg* arg
     ++i;
   };
   if (i < n && pattern[i] == QLatin1Char('*')) {
-    starred(spec.width);
-  } else if (!ReadNumber(pattern, i, spec.width)) {
-    spec.width = -1;
+    starred(layout.width);
+  } else if (!ReadNumber(pattern, i, layout.width)) {
+    layout.width = -1;
   }
   if (i < n && pattern[i] == QLatin1Char('.')) {
     ++i;
     if (i < n && pattern[i] == QLatin1Char('*')) {
-      starred(spec.precision);
-    } else if (!ReadNumber(pattern, i, spec.precision)) {
-      spec.precision = 0;
+      starred(layout.precision);
+    } else if (!ReadNumber(pattern, i, layout.precision)) {
+      layout.precision = 0;
     }
   }
-  return spec;
+  return layout;
 }
 
 double FloatOf(const FormatArg& arg) {
@@ -166,7 +166,7 @@ QString Format(const QString& pattern, std::initializer_list<FormatArg> args, co
       ++i;
       continue;
     }
-    const ItemSpec spec = ReadItemSpec(pattern, i, a, arg_count, next);
+    const ItemLayout layout = ReadItemLayout(pattern, i, a, arg_count, next);
     if (i >= n || next >= arg_count) {
       // No type letter or no argument left: the item is written out as is.
       out.append(pattern.mid(start, i - start + (i < n ? 1 : 0)));
@@ -175,13 +175,13 @@ QString Format(const QString& pattern, std::initializer_list<FormatArg> args, co
     }
     const char16_t type = pattern[i].toLower().unicode();
     ++i;
-    const std::optional<QString> text = ItemText(type, a[next], spec.precision, loc);
+    const std::optional<QString> text = ItemText(type, a[next], layout.precision, loc);
     if (!text) {
       out.append(pattern.mid(start, i - start));
       continue;
     }
     ++next;
-    out.append(Pad(*text, spec.width, spec.left));
+    out.append(Pad(*text, layout.width, layout.left));
   }
   return out;
 }
