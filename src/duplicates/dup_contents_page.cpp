@@ -27,7 +27,6 @@
 #include "duplicates/dup_contents_rows.h"
 #include "duplicates/dup_contents_search.h"
 #include "duplicates/dup_contents_table_model.h"
-#include "duplicates/result_columns_gui.h"
 #include "runtime/dialogs.h"
 #include "runtime/error.h"
 #include "runtime/file_types.h"
@@ -43,6 +42,7 @@
 #include "runtime/word_lists.h"
 #include "ui_kit/copy_a_list_gui.h"
 #include "ui_kit/page_host_gui.h"
+#include "ui_kit/result_columns_gui.h"
 #include "ui_kit/text_viewer_window.h"
 
 namespace {

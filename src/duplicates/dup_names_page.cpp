@@ -8,7 +8,6 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "duplicates/result_columns_gui.h"
 #include "runtime/dialogs.h"
 #include "runtime/format.h"
 #include "runtime/messages.h"
@@ -16,6 +15,7 @@
 #include "runtime/native_names.h"
 #include "runtime/panic.h"
 #include "runtime/run_summary.h"
+#include "ui_kit/result_columns_gui.h"
 
 // ---------------------------------------------------------------------------
 // DupNamesFolderEdit

@@ -1,4 +1,4 @@
-#include "duplicates/result_columns_gui.h"
+#include "ui_kit/result_columns_gui.h"
 
 #include <QHeaderView>
 #include <QSettings>
