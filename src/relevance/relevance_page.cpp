@@ -467,18 +467,7 @@ void RelevancePage::OpenInViewer(const ViewerFileDetails& details, bool with_key
   auto* main_window = qobject_cast<QMainWindow*>(window());
   viewer->OpenAndShowAText(details, main_window ? main_window->statusBar() : nullptr);
   if (!with_keywords) return;
-  // The positive terms go to the viewer with all their settings; negative
-  // terms are neither searched nor listed there.
-  viewer->SearchList().Clear();
-  viewer->ClearKeywordList();
-  QStringList typed;
-  for (int i = 0; i < filters_->Count(); ++i) {
-    const SearchTerm& term = filters_->GetASearchRec(i);
-    if (term.Negative()) continue;
-    viewer->SearchList().AddOne(term);
-    typed << filters_->GetATypedInSW(i);
-  }
-  viewer->AddStringsToLeftListbox(typed);
+  viewer->UseSearchTerms(*filters_);
 }
 
 void RelevancePage::ShowCurrentText() {

@@ -371,19 +371,9 @@ void SamplePage::ShowSelectedText() {
   auto* main_window = qobject_cast<QMainWindow*>(window());
   if (!viewer->OpenAndShowAText(details, main_window ? main_window->statusBar() : nullptr)) return;
   // The relevance terms go to the viewer with all their settings, as the
-  // relevance page hands them over; negative terms are neither searched nor
-  // listed. Then they are highlighted.
-  viewer->SearchList().Clear();
-  viewer->ClearKeywordList();
-  if (!relevance_terms_) return;
-  QStringList typed;
-  for (const SearchTerm& term : relevance_terms_->Terms()) {
-    if (term.Negative()) continue;
-    viewer->SearchList().AddOne(term);
-    typed << term.typed_in;
-  }
-  viewer->AddStringsToLeftListbox(typed);
-  if (!typed.isEmpty()) viewer->HighlightAnyKWS();
+  // relevance page hands them over, and are highlighted.
+  if (viewer->UseSearchTerms(relevance_terms_ ? *relevance_terms_ : TermList()) > 0)
+    viewer->HighlightAnyKWS();
 }
 
 QString SamplePage::AllText() const {

@@ -615,6 +615,19 @@ void TextViewerWindow::ClearKeywordList() {
   show_values_ = false;
 }
 
+int TextViewerWindow::UseSearchTerms(const TermList& terms) {
+  SearchList().Clear();
+  ClearKeywordList();
+  QStringList typed;
+  for (const SearchTerm& term : terms.Terms()) {
+    if (term.Negative()) continue;
+    SearchList().AddOne(term);
+    typed << term.typed_in;
+  }
+  AddStringsToLeftListbox(typed);
+  return static_cast<int>(typed.size());
+}
+
 std::vector<TextViewerWindow::FoundKeyword> TextViewerWindow::FoundKeywords() const {
   std::vector<FoundKeyword> found;
   const SourceTextEdit* edit = SourceTextRich_;

@@ -67,6 +67,10 @@ class TextViewerWindow : public QMainWindow {
   TermList& SearchList() { return SourceTextRich_->SearchList(); }
   // Empties the keyword list.
   void ClearKeywordList();
+  // Makes terms (a relevance filter list) the viewer's search list and lists
+  // them as typed in. Negative terms are neither searched nor listed. Returns
+  // how many terms were listed.
+  int UseSearchTerms(const TermList& terms);
   // The keywords found by the last run, most hits first: (keyword as typed,
   // search-list index, hit count).
   struct FoundKeyword {
