@@ -44,18 +44,17 @@ MainWindow::MainWindow(QWidget* parent) : ToolWindowBase(parent) {
   QFont f(QStringLiteral("Tahoma"), 8);
   setFont(f);
 
-  AdvOfficePager1 = new QTabWidget(this);
-  AdvOfficePager1->setObjectName(QStringLiteral("AdvOfficePager1"));
-  setCentralWidget(AdvOfficePager1);
-  AdvOfficePageCorruption = AddPage("AdvOfficePageCorruption", QStringLiteral("Corruption"), 5140);
-  AdvOfficePageDuplicateNames =
-      AddPage("AdvOfficePageDuplicateNames", QStringLiteral("Duplicate Names"), 4170);
-  AdvOfficePageDuplicateContents =
+  pager = new QTabWidget(this);
+  pager->setObjectName(QStringLiteral("AdvOfficePager1"));
+  setCentralWidget(pager);
+  corruption_tab = AddPage("AdvOfficePageCorruption", QStringLiteral("Corruption"), 5140);
+  dup_names_tab = AddPage("AdvOfficePageDuplicateNames", QStringLiteral("Duplicate Names"), 4170);
+  dup_contents_tab =
       AddPage("AdvOfficePageDuplicateContents", QStringLiteral("Duplicate Contents"), 6020);
-  AdvOfficePageBoiler = AddPage("AdvOfficePageBoiler", QStringLiteral("Boilerplate text"), 6030);
-  AdvOfficePageRelevance = AddPage("AdvOfficePageRelevance", QStringLiteral("Relevance"), 6040);
-  AdvOfficePageSample = AddPage("AdvOfficePageSample", QStringLiteral("Corpus Sampler"), 6060);
-  AdvOfficePageBuildSubCorpora =
+  boilerplate_tab = AddPage("AdvOfficePageBoiler", QStringLiteral("Boilerplate text"), 6030);
+  relevance_tab = AddPage("AdvOfficePageRelevance", QStringLiteral("Relevance"), 6040);
+  sample_tab = AddPage("AdvOfficePageSample", QStringLiteral("Corpus Sampler"), 6060);
+  sub_corpora_tab =
       AddPage("AdvOfficePageBuildSubCorpora", QStringLiteral("Build Sub-corpora"), 6280);
 
   // ---- the engines ----
@@ -70,56 +69,54 @@ MainWindow::MainWindow(QWidget* parent) : ToolWindowBase(parent) {
   // ---- the tool pages ----
   // Each page is created here with the engines this window owns and put into
   // its container with InstallPage(container, page). One line per page.
-  corruption_page = new CorruptionPage(this, crap_detector.get(), AdvOfficePageCorruption);
-  InstallPage(AdvOfficePageCorruption, corruption_page);
-  sample_page = new SamplePage(this, &SampleFileslist, &relevance_filters, AdvOfficePageSample);
-  InstallPage(AdvOfficePageSample, sample_page);
-  build_sub_corpora_page = new BuildSubCorporaPage(this, AdvOfficePageBuildSubCorpora);
-  InstallPage(AdvOfficePageBuildSubCorpora, build_sub_corpora_page);
+  corruption_page = new CorruptionPage(this, crap_detector.get(), corruption_tab);
+  InstallPage(corruption_tab, corruption_page);
+  sample_page = new SamplePage(this, &SampleFileslist, &relevance_filters, sample_tab);
+  InstallPage(sample_tab, sample_page);
+  build_sub_corpora_page = new BuildSubCorporaPage(this, sub_corpora_tab);
+  InstallPage(sub_corpora_tab, build_sub_corpora_page);
   connect(build_sub_corpora_page, &BuildSubCorporaPage::DelicacyChosen, this,
           [this](int ordinal) { BuildSubCorpora_Delicacy = ordinal; });
-  InstallPage(AdvOfficePageDuplicateNames,
-              duplicate_names_page = new DuplicateNamesPage(this, duplicate_names_seeker.get(),
-                                                            AdvOfficePageDuplicateNames));
-  InstallPage(AdvOfficePageRelevance,
-              new RelevancePage(this, &relevance_filters, AdvOfficePageRelevance,
-                                &RelevanceFilterScores, &RelevanceFilterOverall));
-  boilerplate_page = new BoilerplatePage(this, frepetition_seeker.get(), AdvOfficePageBoiler);
-  InstallPage(AdvOfficePageBoiler, boilerplate_page);
-  duplicate_contents_page = new DuplicateContentsPage(this, duplicate_contents_seeker.get(),
-                                                      AdvOfficePageDuplicateContents);
-  InstallPage(AdvOfficePageDuplicateContents, duplicate_contents_page);
+  InstallPage(dup_names_tab, duplicate_names_page = new DuplicateNamesPage(
+                                 this, duplicate_names_seeker.get(), dup_names_tab));
+  InstallPage(relevance_tab, new RelevancePage(this, &relevance_filters, relevance_tab,
+                                               &RelevanceFilterScores, &RelevanceFilterOverall));
+  boilerplate_page = new BoilerplatePage(this, frepetition_seeker.get(), boilerplate_tab);
+  InstallPage(boilerplate_tab, boilerplate_page);
+  duplicate_contents_page =
+      new DuplicateContentsPage(this, duplicate_contents_seeker.get(), dup_contents_tab);
+  InstallPage(dup_contents_tab, duplicate_contents_page);
   // ---- end of the tool pages ----
   SetCorruptionListRefresher([this] { corruption_page->PostNewFlaggedFiles(); });
 
   // Preferences (Ctrl+,): in the Settings menu, and the shortcut anywhere in
   // the window. The tab bar keeps its whole width for the seven tabs.
-  ActionPreferences = new QAction(QStringLiteral("Preferences..."), this);
-  ActionPreferences->setObjectName(QStringLiteral("ActionPreferences"));
-  ActionPreferences->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
-  ActionPreferences->setShortcutContext(Qt::WindowShortcut);
-  ActionPreferences->setToolTip(QStringLiteral("How texts are read (Ctrl+,)"));
-  connect(ActionPreferences, &QAction::triggered, this, [this] { ShowPreferences(); });
-  addAction(ActionPreferences);
+  preferences_action = new QAction(QStringLiteral("Preferences..."), this);
+  preferences_action->setObjectName(QStringLiteral("ActionPreferences"));
+  preferences_action->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
+  preferences_action->setShortcutContext(Qt::WindowShortcut);
+  preferences_action->setToolTip(QStringLiteral("How texts are read (Ctrl+,)"));
+  connect(preferences_action, &QAction::triggered, this, [this] { ShowPreferences(); });
+  addAction(preferences_action);
 
-  AdvOfficePager1->setCurrentWidget(AdvOfficePageDuplicateContents);
+  pager->setCurrentWidget(dup_contents_tab);
   menuBar()->addMenu(QStringLiteral("&Report"))->addAction(MakeCorpusReportAction(this, this));
-  menuBar()->addMenu(QStringLiteral("&Settings"))->addAction(ActionPreferences);
+  menuBar()->addMenu(QStringLiteral("&Settings"))->addAction(preferences_action);
   AddHelpMenu(this);
 
   // Each page keeps its own status line; the bar shows the current page's.
-  for (int i = 0; i < AdvOfficePager1->count(); ++i) page_status_ << QString();
-  connect(AdvOfficePager1, &QTabWidget::currentChanged, this,
+  for (int i = 0; i < pager->count(); ++i) page_status_ << QString();
+  connect(pager, &QTabWidget::currentChanged, this,
           [this](int index) { status_bar->SetPanelText(10, PageStatusText(index)); });
 
   // Folder fields: drops, Return to start, the last folder remembered.
   folder_fields_ = new FolderFields(this);
-  folder_fields_->Attach(AdvOfficePager1);
+  folder_fields_->Attach(pager);
   connect(folder_fields_, &FolderFields::ReturnPressed, this,
           [this](QLineEdit* field) { StartPageActionFrom(field); });
 
   // Every tab shows in full: no eliding, and a window wide enough for all.
-  AdvOfficePager1->setElideMode(Qt::ElideNone);
+  pager->setElideMode(Qt::ElideNone);
   const QByteArray geometry = RememberedValue(kGeometryKey).toByteArray();
   if (geometry.isEmpty() || !restoreGeometry(geometry)) resize(DefaultSize());
   FitToScreen();
@@ -137,9 +134,8 @@ MainWindow::~MainWindow() {
     worker_->wait();
   }
   // Viewer windows first, then the engines (members, freed after this body).
-  if (AFormOneTextFileShower && !show_forms.contains(AFormOneTextFileShower))
-    delete AFormOneTextFileShower;
-  AFormOneTextFileShower = nullptr;
+  if (shared_viewer && !show_forms.contains(shared_viewer)) delete shared_viewer;
+  shared_viewer = nullptr;
   qDeleteAll(show_forms);
   show_forms.clear();
 }
@@ -158,12 +154,12 @@ void MainWindow::showEvent(QShowEvent* event) {
 }
 
 QWidget* MainWindow::AddPage(const char* object_name, const QString& caption, int help_context) {
-  auto* page = new QWidget(AdvOfficePager1);
+  auto* page = new QWidget(pager);
   page->setObjectName(QString::fromLatin1(object_name));
   auto* layout = new QVBoxLayout(page);
   layout->setContentsMargins(0, 0, 0, 0);
   SetHelpContext(page, help_context);
-  AdvOfficePager1->addTab(page, caption);
+  pager->addTab(page, caption);
   return page;
 }
 
@@ -186,7 +182,7 @@ void MainWindow::TakeOverPageHelpKeys(QWidget* page) {
 QSize MainWindow::DefaultSize() const {
   // The client area of 727 x 479, widened so that the seven tabs fit without
   // scroll arrows.
-  const int tabs_width = AdvOfficePager1->tabBar()->sizeHint().width();
+  const int tabs_width = pager->tabBar()->sizeHint().width();
   const int width = std::max(727, tabs_width + 24);
   const int height = 479 + menuBar()->sizeHint().height() + statusBar()->sizeHint().height();
   return {width, height};
@@ -215,18 +211,18 @@ void MainWindow::FitToScreen() {
 QString MainWindow::PageStatusText(int page_index) const { return page_status_.value(page_index); }
 
 int MainWindow::StatusOwnerPage() const {
-  return run_page_ >= 0 ? run_page_ : AdvOfficePager1->currentIndex();
+  return run_page_ >= 0 ? run_page_ : pager->currentIndex();
 }
 
 void MainWindow::SetPageStatus(int page_index, const QString& text) {
   if (page_index < 0 || page_index >= page_status_.size()) return;
   page_status_[page_index] = text;
-  if (page_index == AdvOfficePager1->currentIndex()) status_bar->SetPanelText(10, text);
+  if (page_index == pager->currentIndex()) status_bar->SetPanelText(10, text);
 }
 
 void MainWindow::StartPageActionFrom(QWidget* field) {
   QWidget* page = field;
-  while (page && AdvOfficePager1->indexOf(page) < 0) page = page->parentWidget();
+  while (page && pager->indexOf(page) < 0) page = page->parentWidget();
   if (!page) return;
   // The field's ancestors, the page first; the start control that shares
   // the deepest of them with the field is the one the field belongs to.
@@ -352,7 +348,7 @@ bool MainWindow::RunTool(const QString& tool_name, std::function<void()> work,
   running_ = true;
   running_tool_ = tool_name;
   global_panic_state = 0;
-  run_page_ = AdvOfficePager1->currentIndex();
+  run_page_ = pager->currentIndex();
   run_clock_.start();
   folder_fields_->RememberAll();
   SetStartControlsEnabled(false);
@@ -406,7 +402,7 @@ void MainWindow::StopPanelClick() {
 }
 
 int MainWindow::ActivePageHelpContext() const {
-  QWidget* page = AdvOfficePager1->currentWidget();
+  QWidget* page = pager->currentWidget();
   int context = HelpContextOf(page);
   // A page with inner pages (the Corpus Sampler) gives the help of the inner
   // page on show.
@@ -430,8 +426,8 @@ void MainWindow::ShowHelpTopic(int help_context) {
 TextViewerWindow* MainWindow::SharedViewer() {
   // A window of its own (no parent), so that it can sit beside the main
   // window; this window frees it.
-  if (!AFormOneTextFileShower) AFormOneTextFileShower = new TextViewerWindow(nullptr);
-  return AFormOneTextFileShower;
+  if (!shared_viewer) shared_viewer = new TextViewerWindow(nullptr);
+  return shared_viewer;
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

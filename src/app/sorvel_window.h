@@ -100,19 +100,19 @@ class MainWindow : public ToolWindowBase, public PageHost {
   QSize DefaultSize() const;
 
   // --- controls ---
-  QTabWidget* AdvOfficePager1 = nullptr;
-  QWidget* AdvOfficePageCorruption = nullptr;
-  QWidget* AdvOfficePageDuplicateNames = nullptr;
-  QWidget* AdvOfficePageDuplicateContents = nullptr;
-  QWidget* AdvOfficePageBoiler = nullptr;
-  QWidget* AdvOfficePageRelevance = nullptr;
-  QWidget* AdvOfficePageSample = nullptr;
-  QWidget* AdvOfficePageBuildSubCorpora = nullptr;
-  QAction* ActionPreferences = nullptr;
+  QTabWidget* pager = nullptr;
+  QWidget* corruption_tab = nullptr;
+  QWidget* dup_names_tab = nullptr;
+  QWidget* dup_contents_tab = nullptr;
+  QWidget* boilerplate_tab = nullptr;
+  QWidget* relevance_tab = nullptr;
+  QWidget* sample_tab = nullptr;
+  QWidget* sub_corpora_tab = nullptr;
+  QAction* preferences_action = nullptr;
 
   // --- fields the window owns ---
   // The shared viewer: created on first use, kept, freed with the window.
-  TextViewerWindow* AFormOneTextFileShower = nullptr;
+  TextViewerWindow* shared_viewer = nullptr;
   // Viewer windows opened side by side from the pages; freed with the window.
   QList<TextViewerWindow*> show_forms;
   QStringList SampleFileslist;  // the current sample of the Corpus Sampler

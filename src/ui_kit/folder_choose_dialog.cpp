@@ -9,22 +9,22 @@ FolderChooserDialog::FolderChooserDialog(QWidget* parent) : QDialog(parent) {
   setWindowTitle(QStringLiteral("Choose a folder"));
   setModal(true);
   const FolderPickBlock pick(this);
-  ElFolderNameEditFolder = pick.folder;
+  folder_edit = pick.folder;
   myAdvFilterComboFolder = pick.types;
-  AdvGlowButtonOK = MakeChooserOkButton(this);
+  ok_button = MakeChooserOkButton(this);
 
   auto* grid = new QGridLayout(this);
-  grid->addWidget(ElFolderNameEditFolder, 0, 0, 1, 3);
+  grid->addWidget(folder_edit, 0, 0, 1, 3);
   grid->addWidget(pick.types_label, 1, 0, Qt::AlignRight);
   grid->addWidget(myAdvFilterComboFolder, 1, 1);
-  grid->addWidget(AdvGlowButtonOK, 1, 2, Qt::AlignRight);
+  grid->addWidget(ok_button, 1, 2, Qt::AlignRight);
   grid->setColumnStretch(1, 1);
   resize(402, 101);
   ini_filename = ChooserSettingsFile(this);
-  connect(AdvGlowButtonOK, &QPushButton::clicked, this, &FolderChooserDialog::AcceptChoice);
+  connect(ok_button, &QPushButton::clicked, this, &FolderChooserDialog::AcceptChoice);
 }
 
 void FolderChooserDialog::AcceptChoice() {
-  Choice = ElFolderNameEditFolder->text();
+  Choice = folder_edit->text();
   done(QDialog::Accepted);
 }

@@ -16,10 +16,10 @@ class FolderChooserDialog : public QDialog {
   QString Choice;
   QString ini_filename;
 
-  PathEdit* ElFolderNameEditFolder;
+  PathEdit* folder_edit;
   // Offered for the look of the suite's folder choosers; its value is not read.
   QComboBox* myAdvFilterComboFolder;
-  QPushButton* AdvGlowButtonOK;
+  QPushButton* ok_button;
 
   // Choice := the folder edit's text (an empty text is accepted); closes with OK.
   void AcceptChoice();

@@ -54,61 +54,58 @@ FolderOrListChooserDialog::FolderOrListChooserDialog(QWidget* parent) : QDialog(
   setWindowTitle(QStringLiteral("Choose input"));
   setModal(true);
 
-  AdvOfficeRadioButtonFolder = new QRadioButton(QStringLiteral("a folder"), this);
-  AdvOfficeRadioButtonFolder->setObjectName(QStringLiteral("AdvOfficeRadioButtonFolder"));
-  AdvOfficeRadioButtonFolder->setChecked(true);
+  folder_radio = new QRadioButton(QStringLiteral("a folder"), this);
+  folder_radio->setObjectName(QStringLiteral("AdvOfficeRadioButtonFolder"));
+  folder_radio->setChecked(true);
   const FolderPickBlock pick(this);
-  ElFolderNameEditFolder = pick.folder;
+  folder_edit = pick.folder;
   myAdvFilterComboFolder = pick.types;
-  AdvOfficeCheckBoxIncludeSubFolders = new QCheckBox(QStringLiteral("and sub-folders"), this);
-  AdvOfficeCheckBoxIncludeSubFolders->setObjectName(
-      QStringLiteral("AdvOfficeCheckBoxIncludeSubFolders"));
-  AdvOfficeCheckBoxIncludeSubFolders->setChecked(true);
-  AdvOfficeRadioButtonList = new QRadioButton(QStringLiteral("a list of text files"), this);
-  AdvOfficeRadioButtonList->setObjectName(QStringLiteral("AdvOfficeRadioButtonList"));
-  ElFileNameEditList = new PathEdit(PathEdit::Kind::ExistingFile, this);
-  ElFileNameEditList->setObjectName(QStringLiteral("ElFileNameEditList"));
-  ElFileNameEditList->setNameFilter(QStringLiteral("Text files (*.txt);;All files (*)"));
-  AdvGlowButtonOK = MakeChooserOkButton(this);
+  subfolders_check = new QCheckBox(QStringLiteral("and sub-folders"), this);
+  subfolders_check->setObjectName(QStringLiteral("AdvOfficeCheckBoxIncludeSubFolders"));
+  subfolders_check->setChecked(true);
+  list_radio = new QRadioButton(QStringLiteral("a list of text files"), this);
+  list_radio->setObjectName(QStringLiteral("AdvOfficeRadioButtonList"));
+  list_edit = new PathEdit(PathEdit::Kind::ExistingFile, this);
+  list_edit->setObjectName(QStringLiteral("ElFileNameEditList"));
+  list_edit->setNameFilter(QStringLiteral("Text files (*.txt);;All files (*)"));
+  ok_button = MakeChooserOkButton(this);
 
   auto* grid = new QGridLayout(this);
-  grid->addWidget(AdvOfficeRadioButtonFolder, 0, 0);
-  grid->addWidget(ElFolderNameEditFolder, 0, 1, 1, 3);
+  grid->addWidget(folder_radio, 0, 0);
+  grid->addWidget(folder_edit, 0, 1, 1, 3);
   grid->addWidget(pick.types_label, 1, 1, Qt::AlignRight);
   grid->addWidget(myAdvFilterComboFolder, 1, 2);
-  grid->addWidget(AdvOfficeCheckBoxIncludeSubFolders, 1, 3);
-  grid->addWidget(AdvOfficeRadioButtonList, 2, 0);
-  grid->addWidget(ElFileNameEditList, 2, 1, 1, 3);
+  grid->addWidget(subfolders_check, 1, 3);
+  grid->addWidget(list_radio, 2, 0);
+  grid->addWidget(list_edit, 2, 1, 1, 3);
   auto* buttons = new QHBoxLayout;
   buttons->addStretch(1);
-  buttons->addWidget(AdvGlowButtonOK);
+  buttons->addWidget(ok_button);
   grid->addLayout(buttons, 3, 0, 1, 4);
   grid->setColumnStretch(2, 1);
   resize(497, 159);
 
   ini_filename = ChooserSettingsFile(this);
-  connect(ElFolderNameEditFolder, &PathEdit::textChanged, this,
-          [this] { AnEditChange(ElFolderNameEditFolder); });
-  connect(ElFileNameEditList, &PathEdit::textChanged, this,
-          [this] { AnEditChange(ElFileNameEditList); });
-  connect(AdvGlowButtonOK, &QPushButton::clicked, this, &FolderOrListChooserDialog::AcceptChoices);
+  connect(folder_edit, &PathEdit::textChanged, this, [this] { AnEditChange(folder_edit); });
+  connect(list_edit, &PathEdit::textChanged, this, [this] { AnEditChange(list_edit); });
+  connect(ok_button, &QPushButton::clicked, this, &FolderOrListChooserDialog::AcceptChoices);
 }
 
 void FolderOrListChooserDialog::AnEditChange(QObject* sender) {
-  if (sender == ElFolderNameEditFolder) {
-    AdvOfficeRadioButtonFolder->setChecked(true);
-  } else if (sender == ElFileNameEditList) {
-    AdvOfficeRadioButtonList->setChecked(true);
+  if (sender == folder_edit) {
+    folder_radio->setChecked(true);
+  } else if (sender == list_edit) {
+    list_radio->setChecked(true);
   }
 }
 
 void FolderOrListChooserDialog::AcceptChoices() {
-  InputChoices.head_folder = ElFolderNameEditFolder->text();
+  InputChoices.head_folder = folder_edit->text();
   InputChoices.filemask = GetCurrentFileMask();
-  InputChoices.file_list = ElFileNameEditList->text();
-  InputChoices.include_sub_folders = AdvOfficeCheckBoxIncludeSubFolders->isChecked();
+  InputChoices.file_list = list_edit->text();
+  InputChoices.include_sub_folders = subfolders_check->isChecked();
   int result = QDialog::Accepted;
-  if (AdvOfficeRadioButtonList->isChecked()) {
+  if (list_radio->isChecked()) {
     InputChoices.file_or_folder = FileOrFolder::t_textfile;
     if (!QFileInfo(InputChoices.file_list).isFile()) {
       const QString shown =

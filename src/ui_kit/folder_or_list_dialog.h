@@ -40,13 +40,13 @@ class FolderOrListChooserDialog : public QDialog {
   FileSourceChoice InputChoices;
   QString ini_filename;
 
-  QRadioButton* AdvOfficeRadioButtonFolder;
-  PathEdit* ElFolderNameEditFolder;
+  QRadioButton* folder_radio;
+  PathEdit* folder_edit;
   QComboBox* myAdvFilterComboFolder;
-  QCheckBox* AdvOfficeCheckBoxIncludeSubFolders;
-  QRadioButton* AdvOfficeRadioButtonList;
-  PathEdit* ElFileNameEditList;
-  QPushButton* AdvGlowButtonOK;
+  QCheckBox* subfolders_check;
+  QRadioButton* list_radio;
+  PathEdit* list_edit;
+  QPushButton* ok_button;
 
   // A change of the folder edit chooses "a folder", of the list edit "a list".
   void AnEditChange(QObject* sender);

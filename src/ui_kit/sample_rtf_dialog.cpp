@@ -27,25 +27,25 @@ SampleRtfDialog::SampleRtfDialog(QWidget* parent) : QDialog(parent) {
   AdvSpinEditSampleSize->setObjectName(QStringLiteral("AdvSpinEditSampleSize"));
   AdvSpinEditSampleSize->setRange(1, std::numeric_limits<int>::max());
   AdvSpinEditSampleSize->setSingleStep(5);
-  ElFolderNameEdit1 = new PathEdit(PathEdit::Kind::Folder, this);
-  ElFolderNameEdit1->setObjectName(QStringLiteral("ElFolderNameEdit1"));
-  (new FolderFields(this))->Attach(ElFolderNameEdit1);
-  AdvGlowButtonOK = MakeChooserOkButton(this);
+  folder_edit = new PathEdit(PathEdit::Kind::Folder, this);
+  folder_edit->setObjectName(QStringLiteral("ElFolderNameEdit1"));
+  (new FolderFields(this))->Attach(folder_edit);
+  ok_button = MakeChooserOkButton(this);
 
   auto* form = new QFormLayout;
   form->addRow(QStringLiteral("Start number"), AdvSpinEditStartNumber);
   form->addRow(QStringLiteral("Number to save"), AdvSpinEditSampleSize);
-  form->addRow(QStringLiteral("Folder"), ElFolderNameEdit1);
+  form->addRow(QStringLiteral("Folder"), folder_edit);
   auto* buttons = new QHBoxLayout;
   buttons->addStretch(1);
-  buttons->addWidget(AdvGlowButtonOK);
+  buttons->addWidget(ok_button);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(Label1);
   layout->addLayout(form);
   layout->addStretch(1);
   layout->addLayout(buttons);
   resize(433, 207);
-  connect(AdvGlowButtonOK, &QPushButton::clicked, this, &SampleRtfDialog::AcceptChoices);
+  connect(ok_button, &QPushButton::clicked, this, &SampleRtfDialog::AcceptChoices);
 }
 
 void SampleRtfDialog::showEvent(QShowEvent* event) {
@@ -57,12 +57,12 @@ void SampleRtfDialog::ShowChoices() {
   AdvSpinEditStartNumber->setValue(SampleRTF_choices.start_num);
   if (SampleRTF_choices.sample_size == 0) SampleRTF_choices.sample_size = 5;
   AdvSpinEditSampleSize->setValue(SampleRTF_choices.sample_size);
-  if (SampleRTF_choices.folder.isEmpty() && ElFolderNameEdit1->text().isEmpty())
-    ElFolderNameEdit1->setText(GetDefaultFolder(kSorvelToolNumber));
+  if (SampleRTF_choices.folder.isEmpty() && folder_edit->text().isEmpty())
+    folder_edit->setText(GetDefaultFolder(kSorvelToolNumber));
 }
 
 void SampleRtfDialog::AcceptChoices() {
-  SampleRTF_choices.folder = ElFolderNameEdit1->text();
+  SampleRTF_choices.folder = folder_edit->text();
   if (SampleRTF_choices.folder.isEmpty()) {
     FailedToFind(SampleRTF_choices.folder);
     done(kRetry);

@@ -25,8 +25,8 @@ class SampleRtfDialog : public QDialog {
   QLabel* Label1;
   QSpinBox* AdvSpinEditStartNumber;
   QSpinBox* AdvSpinEditSampleSize;
-  PathEdit* ElFolderNameEdit1;
-  QPushButton* AdvGlowButtonOK;
+  PathEdit* folder_edit;
+  QPushButton* ok_button;
 
   // Fills the controls from SampleRTF_choices (see showEvent).
   void ShowChoices();

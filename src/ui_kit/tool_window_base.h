@@ -88,8 +88,6 @@ class ToolWindowBase : public QMainWindow {
   ~ToolWindowBase() override;
 
   ToolStatusBar* status_bar = nullptr;
-  // The earlier name of status_bar, still used by some page tests.
-  ToolStatusBar*& AdvOfficeStatusBar1 = status_bar;
 
   // The controller's command message (1025) with its code. 1350 and 6122 end
   // the program through the end-program operation below.

@@ -26,7 +26,7 @@ class AboutDialogTest : public QObject {
     });
     MainWindow w;
     w.show();
-    w.AdvOfficePager1->setCurrentWidget(w.AdvOfficePageBoiler);
+    w.pager->setCurrentWidget(w.boilerplate_tab);
     auto* topic = w.menuBar()->findChild<QAction*>(QStringLiteral("HelpOnThisPage"));
     auto* about = w.menuBar()->findChild<QAction*>(QStringLiteral("AboutSorvel"));
     QVERIFY(topic && about);

@@ -88,13 +88,13 @@ class MainWindowTest : public QObject {
                                "AdvOfficePageRelevance",         "AdvOfficePageSample",
                                "AdvOfficePageBuildSubCorpora"};
     const QList<int> contexts = {5140, 4170, 6020, 6030, 6040, 6060, 6280};
-    QCOMPARE(w.AdvOfficePager1->count(), 7);
+    QCOMPARE(w.pager->count(), 7);
     for (int i = 0; i < 7; ++i) {
-      QCOMPARE(w.AdvOfficePager1->tabText(i), captions[i]);
-      QCOMPARE(w.AdvOfficePager1->widget(i)->objectName(), names[i]);
-      QCOMPARE(HelpContextOf(w.AdvOfficePager1->widget(i)), contexts[i]);
+      QCOMPARE(w.pager->tabText(i), captions[i]);
+      QCOMPARE(w.pager->widget(i)->objectName(), names[i]);
+      QCOMPARE(HelpContextOf(w.pager->widget(i)), contexts[i]);
     }
-    QCOMPARE(w.AdvOfficePager1->currentWidget()->objectName(),
+    QCOMPARE(w.pager->currentWidget()->objectName(),
              QStringLiteral("AdvOfficePageDuplicateContents"));
     // Idle: bars at 0 and blank, Stop in its place but not to be pressed,
     // Help there.
@@ -109,10 +109,10 @@ class MainWindowTest : public QObject {
   void RunToolOnWorkerDisablesStartsAndStops() {
     MainWindow w;
     w.show();
-    w.AdvOfficePager1->setCurrentWidget(w.AdvOfficePageCorruption);
+    w.pager->setCurrentWidget(w.corruption_tab);
     const QPoint help_at = w.status_bar->Panel(9)->pos();
-    QPushButton start_a(QStringLiteral("Start"), w.AdvOfficePageCorruption);
-    QPushButton start_b(QStringLiteral("Start"), w.AdvOfficePageBoiler);
+    QPushButton start_a(QStringLiteral("Start"), w.corruption_tab);
+    QPushButton start_b(QStringLiteral("Start"), w.boilerplate_tab);
     w.RegisterStartControl(&start_a);
     w.RegisterStartControl(&start_b);
     std::atomic<bool> stop_seen{false};
@@ -154,19 +154,19 @@ class MainWindowTest : public QObject {
         QStringLiteral("second"), [] {}, [](bool) {}));
     // The window thread stays free: the worker's reports arrive while it runs.
     QTRY_VERIFY(steps > 3);
-    QTRY_COMPARE(w.AdvOfficeStatusBar1->PanelBar(3), 40);
-    QTRY_VERIFY(w.AdvOfficeStatusBar1->PanelText(10).contains(QStringLiteral("1,200")) ||
-                w.AdvOfficeStatusBar1->PanelText(10).contains(QStringLiteral("1200")));
-    QVERIFY(w.AdvOfficeStatusBar1->PanelText(10).startsWith(QLatin1Char('3')));
+    QTRY_COMPARE(w.status_bar->PanelBar(3), 40);
+    QTRY_VERIFY(w.status_bar->PanelText(10).contains(QStringLiteral("1,200")) ||
+                w.status_bar->PanelText(10).contains(QStringLiteral("1200")));
+    QVERIFY(w.status_bar->PanelText(10).startsWith(QLatin1Char('3')));
     // The overall bar says how far: the count out of the total.
     QVERIFY2(
         w.status_bar->Bar(2)->text().contains(QStringLiteral("3 of ") + QLocale().toString(1200)),
         qPrintable(w.status_bar->Bar(2)->text()));
     // Another page shows its own status line, not the running page's.
-    w.AdvOfficePager1->setCurrentWidget(w.AdvOfficePageBoiler);
+    w.pager->setCurrentWidget(w.boilerplate_tab);
     QVERIFY(w.status_bar->PanelText(10).isEmpty());
     // Stop on the status bar: panic state 2 and the page's stop handler.
-    Q_EMIT w.AdvOfficeStatusBar1->PanelClick(8);
+    Q_EMIT w.status_bar->PanelClick(8);
     QCOMPARE(int(global_panic_state), 2);
     QVERIFY(stop_seen);
     QTRY_VERIFY(done_called);
@@ -177,11 +177,11 @@ class MainWindowTest : public QObject {
     QVERIFY(!w.ToolRunning());
     QVERIFY(start_a.isEnabled());
     QVERIFY(start_b.isEnabled());
-    QVERIFY(!w.AdvOfficeStatusBar1->StopVisible());
+    QVERIFY(!w.status_bar->StopVisible());
     // The run's closing line went to the page that ran it, though another
     // page was on show when it came.
     QVERIFY(w.status_bar->PanelText(10).isEmpty());
-    w.AdvOfficePager1->setCurrentWidget(w.AdvOfficePageCorruption);
+    w.pager->setCurrentWidget(w.corruption_tab);
     QCOMPARE(w.status_bar->PanelText(10), QStringLiteral("Stopped after 3 of 1,200 files"));
     // A new run starts with the panic state cleared.
     QVERIFY(w.RunTool(
@@ -232,25 +232,25 @@ class MainWindowTest : public QObject {
     MainWindow w;
     w.show();
     // Help panel: the active page's topic in our HTML help.
-    w.AdvOfficePager1->setCurrentWidget(w.AdvOfficePageCorruption);
-    Q_EMIT w.AdvOfficeStatusBar1->PanelClick(9);
+    w.pager->setCurrentWidget(w.corruption_tab);
+    Q_EMIT w.status_bar->PanelClick(9);
     QCOMPARE(g_opened.size(), 1);
     QVERIFY(g_opened[0].isLocalFile());
     QVERIFY(g_opened[0].toLocalFile().endsWith(QStringLiteral("help/topic-5140.html")) ||
             g_opened[0].toLocalFile().endsWith(QStringLiteral("help/index.html")));
 
     // A page with inner pages gives the topic of the inner page on show.
-    w.AdvOfficePager1->setCurrentWidget(w.AdvOfficePageSample);
+    w.pager->setCurrentWidget(w.sample_tab);
     // The real sampler page (both inner pages 6060) steps aside for this one.
     if (w.sample_page) w.sample_page->hide();
-    auto* inner = new QTabWidget(w.AdvOfficePageSample);
+    auto* inner = new QTabWidget(w.sample_tab);
     auto* first = new QWidget;
     auto* second = new QWidget;
     SetHelpContext(first, 6060);
     SetHelpContext(second, 6061);
     inner->addTab(first, QStringLiteral("Sample settings"));
     inner->addTab(second, QStringLiteral("Actions"));
-    w.InstallPage(w.AdvOfficePageSample, inner);
+    w.InstallPage(w.sample_tab, inner);
     inner->setCurrentIndex(1);
     QCOMPARE(w.ActivePageHelpContext(), 6061);
 
@@ -269,13 +269,13 @@ class MainWindowTest : public QObject {
     // A control whose own context is 0 takes its page's; without a control
     // the answer is 1000; a context above 1000 is kept.
     UseHelpMode(0);
-    auto* panel = new QWidget(w.AdvOfficePageBoiler);
+    auto* panel = new QWidget(w.boilerplate_tab);
     auto* label = new QLabel(QStringLiteral("x"), panel);
     QCOMPARE(HelpRouter::GetTheBestHelpContextFrom(0, label), 6030);
     QCOMPARE(HelpRouter::GetTheBestHelpContextFrom(0, nullptr), 1000);
     QCOMPARE(HelpRouter::GetTheBestHelpContextFrom(4170, label), 4170);
     // The right-click menu takes the clicked control's context.
-    w.AdvOfficePager1->setCurrentWidget(w.AdvOfficePageBoiler);
+    w.pager->setCurrentWidget(w.boilerplate_tab);
     QTest::qWait(10);
     const QPoint at = label->mapTo(&w, QPoint(2, 2));
     Q_EMIT w.customContextMenuRequested(at);
@@ -297,15 +297,15 @@ class MainWindowTest : public QObject {
     w.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&w));
     const QList<int> topics = {5140, 4170, 6020, 6030, 6040, 6060, 6280};
-    for (int i = 0; i < w.AdvOfficePager1->count(); ++i) {
-      w.AdvOfficePager1->setCurrentIndex(i);
+    for (int i = 0; i < w.pager->count(); ++i) {
+      w.pager->setCurrentIndex(i);
       // The key goes to a control inside the page, as when the user types.
-      QWidget* page = w.AdvOfficePager1->currentWidget();
+      QWidget* page = w.pager->currentWidget();
       QWidget* inside = page->findChildren<QWidget*>().value(0, page);
       inside->setFocus();
       g_opened.clear();
       QTest::keyClick(inside, Qt::Key_F1);
-      QVERIFY2(g_opened.size() == 1, qPrintable(w.AdvOfficePager1->tabText(i)));
+      QVERIFY2(g_opened.size() == 1, qPrintable(w.pager->tabText(i)));
       QVERIFY2(g_opened[0].toLocalFile().endsWith(QStringLiteral("/topic-%1.html").arg(topics[i])),
                qPrintable(g_opened[0].toString()));
     }
@@ -347,12 +347,12 @@ class MainWindowTest : public QObject {
       QVERIFY(QTest::qWaitForWindowExposed(&w));
       // Every tab in full at the default size: the last one ends inside the
       // bar, and choosing it does not scroll the bar.
-      QTabBar* tabs = w.AdvOfficePager1->tabBar();
+      QTabBar* tabs = w.pager->tabBar();
       QVERIFY2(
           tabs->tabRect(6).right() < tabs->width(),
           qPrintable(QStringLiteral("%1 >= %2").arg(tabs->tabRect(6).right()).arg(tabs->width())));
       const QRect first_tab = tabs->tabRect(0);
-      w.AdvOfficePager1->setCurrentIndex(6);
+      w.pager->setCurrentIndex(6);
       QCOMPARE(tabs->tabRect(0), first_tab);
       QVERIFY(w.screen()->availableGeometry().contains(w.geometry()));
       w.resize(w.width() - 37, w.height() - 21);
@@ -385,7 +385,7 @@ class MainWindowTest : public QObject {
       w.show();
       // Two folder fields with their own Start buttons on one page, as the
       // pages build them: Return presses the field's own button.
-      auto* page = w.AdvOfficePageBuildSubCorpora;
+      auto* page = w.sub_corpora_tab;
       auto* left = new QWidget(page);
       auto* right = new QWidget(page);
       auto* left_field = new QLineEdit(left);
@@ -408,9 +408,9 @@ class MainWindowTest : public QObject {
       QCOMPARE(right_clicks.count(), 1);
 
       // A real page's field reaches the page's registered Start.
-      QLineEdit* names_field = w.AdvOfficePageDuplicateNames->findChild<QLineEdit*>(
-          QStringLiteral("ElFolderNameEditDuplicates1Edit"));
-      auto* names_find = w.AdvOfficePageDuplicateNames->findChild<QPushButton*>(
+      QLineEdit* names_field =
+          w.dup_names_tab->findChild<QLineEdit*>(QStringLiteral("ElFolderNameEditDuplicates1Edit"));
+      auto* names_find = w.dup_names_tab->findChild<QPushButton*>(
           QStringLiteral("AdvGlowButtonDuplicateNamesFind"));
       QVERIFY(names_field && names_find);
       QSignalSpy find_clicks(names_find, &QPushButton::clicked);
@@ -444,14 +444,14 @@ class MainWindowTest : public QObject {
     {
       // The next run finds the folders again, each in its own field.
       MainWindow w;
-      QCOMPARE(w.AdvOfficePageDuplicateNames
-                   ->findChild<QLineEdit*>(QStringLiteral("ElFolderNameEditDuplicates1Edit"))
-                   ->text(),
-               folder);
-      QVERIFY(w.AdvOfficePageDuplicateNames
-                  ->findChild<QLineEdit*>(QStringLiteral("ElFolderNameEditDuplicates2Edit"))
-                  ->text()
-                  .isEmpty());
+      QCOMPARE(
+          w.dup_names_tab->findChild<QLineEdit*>(QStringLiteral("ElFolderNameEditDuplicates1Edit"))
+              ->text(),
+          folder);
+      QVERIFY(
+          w.dup_names_tab->findChild<QLineEdit*>(QStringLiteral("ElFolderNameEditDuplicates2Edit"))
+              ->text()
+              .isEmpty());
     }
     qputenv("SORVEL_SETTINGS", old_settings);
   }
@@ -545,7 +545,7 @@ class MainWindowTest : public QObject {
     ReloadSuiteSettings();
     {
       MainWindow w;
-      QCOMPARE(w.ActionPreferences->shortcut(), QKeySequence(QStringLiteral("Ctrl+,")));
+      QCOMPARE(w.preferences_action->shortcut(), QKeySequence(QStringLiteral("Ctrl+,")));
       // The action opens the dialog, showing the current choice.
       bool shown_auto = false;
       QTimer::singleShot(0, [&] {
@@ -555,7 +555,7 @@ class MainWindowTest : public QObject {
               d->AutoButton()->isChecked() && d->CodePage() == QStringLiteral("windows-1252");
         if (d) d->reject();
       });
-      w.ActionPreferences->trigger();
+      w.preferences_action->trigger();
       QVERIFY(shown_auto);
 
       PreferencesDialog d(&w);

@@ -176,7 +176,7 @@ class PageScreenshotsTest : public QObject {
   }
 
   void everyTabShowsWhole() {
-    QTabBar* bar = window_->AdvOfficePager1->tabBar();
+    QTabBar* bar = window_->pager->tabBar();
     QStringList cut;
     for (int i = 0; i < bar->count(); ++i)
       if (!bar->rect().contains(bar->tabRect(i))) cut << bar->tabText(i);
@@ -184,7 +184,7 @@ class PageScreenshotsTest : public QObject {
   }
 
   void corruption() {
-    QWidget* page = Show(window_->AdvOfficePageCorruption);
+    QWidget* page = Show(window_->corruption_tab);
     Type(page, "ElFileNameEditCorruptGoodFiles", Corpus("good/reference.txt"));
     Type(page, "ElFolderNameEditCorrupt", Corpus("texts"));
     Tick(page, "AdvOfficeCheckBoxCorruptIncludeSubfolders", true);
@@ -194,7 +194,7 @@ class PageScreenshotsTest : public QObject {
   }
 
   void duplicateNames() {
-    QWidget* page = Show(window_->AdvOfficePageDuplicateNames);
+    QWidget* page = Show(window_->dup_names_tab);
     Type(page, "ElFolderNameEditDuplicates1", Corpus("texts"));
     Tick(page, "CheckBoxFolder1Subdirs", true);
     Run(page, "AdvGlowButtonDuplicateNamesFind");
@@ -202,7 +202,7 @@ class PageScreenshotsTest : public QObject {
   }
 
   void duplicateContents() {
-    QWidget* page = Show(window_->AdvOfficePageDuplicateContents);
+    QWidget* page = Show(window_->dup_contents_tab);
     Type(page, "MyOpenFolderDialogDuplicateContents", Corpus("texts"));
     Tick(page, "AdvOfficeCheckBoxDupContentsUseDates", false);
     Tick(page, "AdvOfficeCheckBoxDupContentsSameFolder", false);
@@ -211,7 +211,7 @@ class PageScreenshotsTest : public QObject {
   }
 
   void boilerplate() {
-    QWidget* page = Show(window_->AdvOfficePageBoiler);
+    QWidget* page = Show(window_->boilerplate_tab);
     Type(page, "ElFolderNameEditBoilerHeadFolder", Corpus("texts"));
     Tick(page, "AdvOfficeCheckBoxSubFoldersTooBoiler", true);
     Run(page, "AdvGlowButtonBoilerSearch");
@@ -219,7 +219,7 @@ class PageScreenshotsTest : public QObject {
   }
 
   void relevance() {
-    QWidget* page = Show(window_->AdvOfficePageRelevance);
+    QWidget* page = Show(window_->relevance_tab);
     Type(page, "ElFileNameEditFilterStrings", Corpus("filters.txt"));
     Named<QSpinBox>(page, "AdvSpinEditRelevanceMinWords")->setValue(50);
     AnswerChooserWhenShown(Corpus("texts"));
@@ -228,7 +228,7 @@ class PageScreenshotsTest : public QObject {
   }
 
   void corpusSampler() {
-    QWidget* page = Show(window_->AdvOfficePageSample);
+    QWidget* page = Show(window_->sample_tab);
     Type(page, "MyOpenFolderDialogSampleSource", Corpus("texts"));
     Named<QSpinBox>(page, "AdvSpinEditSample")->setValue(6);
     Run(page, "AdvGlowButtonRandomSampleFromFolder");
@@ -236,7 +236,7 @@ class PageScreenshotsTest : public QObject {
   }
 
   void buildSubCorpora() {
-    QWidget* page = Show(window_->AdvOfficePageBuildSubCorpora);
+    QWidget* page = Show(window_->sub_corpora_tab);
     const QString results = root_ + QStringLiteral("/sub-corpora");
     Type(page, "MyOpenFolderDialogSubCorporaSource", Corpus("texts"));
     Type(page, "MyOpenFolderDialogSubCorporaResults", results);
@@ -297,7 +297,7 @@ class PageScreenshotsTest : public QObject {
 
   // Brings a page to the front of the window.
   QWidget* Show(QWidget* page) {
-    window_->AdvOfficePager1->setCurrentWidget(page);
+    window_->pager->setCurrentWidget(page);
     QApplication::processEvents();
     return page;
   }

@@ -35,8 +35,8 @@ class BoilerplateInWindowTest : public QObject {
     w.show();
     QVERIFY(w.frepetition_seeker);
     QVERIFY(w.boilerplate_page);
-    QCOMPARE(w.boilerplate_page->parentWidget(), w.AdvOfficePageBoiler);
-    w.AdvOfficePager1->setCurrentWidget(w.AdvOfficePageBoiler);
+    QCOMPARE(w.boilerplate_page->parentWidget(), w.boilerplate_tab);
+    w.pager->setCurrentWidget(w.boilerplate_tab);
 
     BoilerplatePage* page = w.boilerplate_page;
     page->findChild<QLineEdit*>(QStringLiteral("ElFolderNameEditBoilerHeadFolder"))
@@ -51,12 +51,11 @@ class BoilerplateInWindowTest : public QObject {
     QCOMPARE(page->TreeModel()->data(page->TreeModel()->index(0, 0)).toString(), licence);
     QCOMPARE(page->TreeModel()->data(page->TreeModel()->index(0, 1)).toString(),
              QStringLiteral("5"));
-    QCOMPARE(w.AdvOfficeStatusBar1->PanelText(10),
-             QStringLiteral("Checked 5 files: 1 repeated chunk"));
+    QCOMPARE(w.status_bar->PanelText(10), QStringLiteral("Checked 5 files: 1 repeated chunk"));
 
     auto* view = page->findChild<QTreeView*>(QStringLiteral("AdvTreeViewBoiler"));
     view->setCurrentIndex(page->TreeModel()->index(2, 0, page->TreeModel()->index(0, 0)));
-    QCOMPARE(w.AdvOfficeStatusBar1->PanelText(10),
+    QCOMPARE(w.status_bar->PanelText(10),
              QStringLiteral("\"%1\" found 1 times in %2").arg(licence, tree.Path("texts/t2.txt")));
 
     // "Open && show" opens the selected file in the window's shared viewer.

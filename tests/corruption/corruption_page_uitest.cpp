@@ -82,7 +82,7 @@ QColor RowBackground(QListView* list, int row) {
 // Shows the main window on its Corruption page.
 CorruptionPage* ShowCorruptionPage(MainWindow& w) {
   w.show();
-  w.AdvOfficePager1->setCurrentWidget(w.AdvOfficePageCorruption);
+  w.pager->setCurrentWidget(w.corruption_tab);
   return w.corruption_page;
 }
 
@@ -119,7 +119,7 @@ class CorruptionPageTest : public QObject {
     MainWindow w;
     CorruptionPage* p = ShowCorruptionPage(w);
     QVERIFY(p);
-    QCOMPARE(p->parentWidget(), w.AdvOfficePageCorruption);
+    QCOMPARE(p->parentWidget(), w.corruption_tab);
     QCOMPARE(p->frequency_variation_spin->value(), 15);
     QCOMPARE(p->percent_fail_spin->value(), 10);
     QCOMPARE(p->frequency_variation_spin->minimum(), 0);
@@ -143,16 +143,15 @@ class CorruptionPageTest : public QObject {
     QCOMPARE(ListedFiles(p), QStringList({"b_broken.bin"}));
     QCOMPARE(NoteOf(p, 0), QStringLiteral("File-size 1000 but text-length 102"));
     QVERIFY(dialogs_.ShownNames().isEmpty());
-    QCOMPARE(w.AdvOfficeStatusBar1->PanelBar(2), 0);
-    QVERIFY(!w.AdvOfficeStatusBar1->StopVisible());
+    QCOMPARE(w.status_bar->PanelBar(2), 0);
+    QVERIFY(!w.status_bar->StopVisible());
     QTest::qWait(20);
     QCOMPARE(RowBackground(p->results_view, 0), QColor(0xFF, 0xC7, 0xCE));
 
     // A click shows the note in the status bar; a double click the text.
     const QRect r = RowRect(p->results_view, 0);
     QTest::mouseClick(p->results_view->viewport(), Qt::LeftButton, {}, r.center());
-    QCOMPARE(w.AdvOfficeStatusBar1->PanelText(10),
-             QStringLiteral("File-size 1000 but text-length 102"));
+    QCOMPARE(w.status_bar->PanelText(10), QStringLiteral("File-size 1000 but text-length 102"));
     QTest::mouseDClick(p->results_view->viewport(), Qt::LeftButton, {}, r.center());
     QCOMPARE(p->text_view->toPlainText(),
              QString::fromLatin1(kEnglish).left(100) + QLatin1Char('\n'));
@@ -164,8 +163,7 @@ class CorruptionPageTest : public QObject {
     p->Start();
     QTRY_VERIFY(!w.ToolRunning());
     QVERIFY(p->text_view->toPlainText().isEmpty());
-    QVERIFY(w.AdvOfficeStatusBar1->PanelText(10) !=
-            QStringLiteral("File-size 1000 but text-length 102"));
+    QVERIFY(w.status_bar->PanelText(10) != QStringLiteral("File-size 1000 but text-length 102"));
 
     // A file deleted before its double click: the user is told what failed
     // and why, in one sentence.
@@ -194,7 +192,7 @@ class CorruptionPageTest : public QObject {
     QTest::qWait(20);
     QCOMPARE(RowBackground(p->results_view, 1), p->results_view->palette().color(QPalette::Base));
     QCOMPARE(RowBackground(p->results_view, 2), QColor(0xFF, 0xC7, 0xCE));
-    QCOMPARE(w.AdvOfficeStatusBar1->PanelText(10), QStringLiteral("Checked 5 files: 3 flagged"));
+    QCOMPARE(w.status_bar->PanelText(10), QStringLiteral("Checked 5 files: 3 flagged"));
     p->results_view->setCurrentIndex(p->Results()->index(2));
     p->ShowSelectedText();
     SaveShot(&w, "sorvel-finished.png");
@@ -268,16 +266,15 @@ class CorruptionPageTest : public QObject {
     // Listed while the run goes on.
     QTRY_VERIFY_WITH_TIMEOUT(p->Results()->rowCount() >= 3 || !w.ToolRunning(), 20000);
     QVERIFY2(w.ToolRunning(), "the run ended before its results could be watched");
-    QVERIFY(w.AdvOfficeStatusBar1->StopVisible());
+    QVERIFY(w.status_bar->StopVisible());
     // The spin values are read at Start: changing them now does nothing to this run.
     p->percent_fail_spin->setValue(0);
     // A click on a flagged file during the run shows its note at once.
     p->results_view->setCurrentIndex(p->Results()->index(0));
     p->ShowSelectedNote();
-    QCOMPARE(w.AdvOfficeStatusBar1->PanelText(10),
-             QStringLiteral("File-size 1000 but text-length 102"));
+    QCOMPARE(w.status_bar->PanelText(10), QStringLiteral("File-size 1000 but text-length 102"));
     SaveShot(&w, "sorvel-running.png");
-    QTest::mouseClick(w.AdvOfficeStatusBar1->Panel(8), Qt::LeftButton);
+    QTest::mouseClick(w.status_bar->Panel(8), Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(!w.ToolRunning(), 20000);
     const int listed = p->Results()->rowCount();
     QVERIFY(listed >= 3);
@@ -286,13 +283,13 @@ class CorruptionPageTest : public QObject {
     for (int i = 0; i < listed; ++i)
       QCOMPARE(ListedFiles(p).value(i),
                QStringLiteral("f%1.txt").arg(i * 10, 5, 10, QLatin1Char('0')));
-    QCOMPARE(w.AdvOfficeStatusBar1->PanelBar(2), 0);
-    QCOMPARE(w.AdvOfficeStatusBar1->PanelBar(3), 0);
-    QVERIFY(!w.AdvOfficeStatusBar1->StopVisible());
+    QCOMPARE(w.status_bar->PanelBar(2), 0);
+    QCOMPARE(w.status_bar->PanelBar(3), 0);
+    QVERIFY(!w.status_bar->StopVisible());
     QVERIFY(p->start_button->isEnabled());
     QCOMPARE(w.crap_detector->digraph_percent_fail_allowed, 10);
     QVERIFY(!dialogs_.ShownNames().contains(QStringLiteral("NoCorruptFilesFound")));
-    const QString summary = w.AdvOfficeStatusBar1->PanelText(10);
+    const QString summary = w.status_bar->PanelText(10);
     QVERIFY2(summary.startsWith(QStringLiteral("Stopped after ")) &&
                  summary.contains(QStringLiteral(" of 1,500 files: %1 flagged").arg(listed)),
              qPrintable(summary));

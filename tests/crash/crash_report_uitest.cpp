@@ -104,9 +104,9 @@ class CrashReportTest : public QObject {
   void HandlerThatThrowsLeavesTheWindowUsable() {
     MainWindow w;
     w.show();
-    w.AdvOfficePager1->setCurrentWidget(w.AdvOfficePageBoiler);
-    auto* start = new QPushButton(QStringLiteral("Start"), w.AdvOfficePageBoiler);
-    w.InstallPage(w.AdvOfficePageBoiler, start);
+    w.pager->setCurrentWidget(w.boilerplate_tab);
+    auto* start = new QPushButton(QStringLiteral("Start"), w.boilerplate_tab);
+    w.InstallPage(w.boilerplate_tab, start);
     w.RegisterStartControl(start);
     int clicks = 0;
     QObject::connect(start, &QPushButton::clicked, [&] {
@@ -150,7 +150,7 @@ class CrashReportTest : public QObject {
 
   void ToolWorkThatThrowsIsReportedAndEndsTheRun() {
     MainWindow w;
-    auto* start = new QPushButton(QStringLiteral("Start"), w.AdvOfficePageRelevance);
+    auto* start = new QPushButton(QStringLiteral("Start"), w.relevance_tab);
     w.RegisterStartControl(start);
     bool done_called = false, done_ok = true;
     user_actions_ = QStringLiteral("m");

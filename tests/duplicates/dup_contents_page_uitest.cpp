@@ -321,9 +321,9 @@ class DupContentsPageTest : public QObject {
     MainWindow w;
     SetDialogInterface(&dialogs_);
     w.show();
-    auto* page = w.AdvOfficePageDuplicateContents->findChild<DuplicateContentsPage*>();
+    auto* page = w.dup_contents_tab->findChild<DuplicateContentsPage*>();
     QVERIFY(page);
-    QCOMPARE(w.AdvOfficePager1->currentWidget(), w.AdvOfficePageDuplicateContents);
+    QCOMPARE(w.pager->currentWidget(), w.dup_contents_tab);
     Folder(*page)->setText(t.Root());
     QSignalSpy searched(page, &DuplicateContentsPage::SearchFinished);
     Button(*page, "AdvGlowButtonDuplicateContentsSearch")->click();

@@ -237,18 +237,18 @@ class DupNamesPageTest : public QObject {
     t.Write("one/other.txt", "1");
     MainWindow w;
     w.show();
-    auto* page = w.AdvOfficePageDuplicateNames->findChild<DuplicateNamesPage*>();
+    auto* page = w.dup_names_tab->findChild<DuplicateNamesPage*>();
     QVERIFY(page != nullptr);
     QCOMPARE(page, w.duplicate_names_page);
-    w.AdvOfficePager1->setCurrentWidget(w.AdvOfficePageDuplicateNames);
+    w.pager->setCurrentWidget(w.dup_names_tab);
     page->folder1_edit->SetChosenFolder(t.Path("one"));
     dialogs_.QueueAnswer(mrOK);
     RunSearch(*page);
     QCOMPARE(TreeLines(page->results, t.Root()),
              (QStringList{"notes.txt (2) | ~/one", "   | ~/one/sub"}));
     QCOMPARE(w.duplicate_names_seeker->RedundantDuplicatesFound, 1);
-    QVERIFY(!w.AdvOfficeStatusBar1->StopVisible());
-    QCOMPARE(w.AdvOfficeStatusBar1->PanelText(10), u"Checked 3 files: 2 files share 1 name"_s);
+    QVERIFY(!w.status_bar->StopVisible());
+    QCOMPARE(w.status_bar->PanelText(10), u"Checked 3 files: 2 files share 1 name"_s);
     if (qEnvironmentVariableIsSet("DUPNAMES_WINDOW_SCREENSHOT")) {
       page->expand_button->click();
       w.grab().save(qEnvironmentVariable("DUPNAMES_WINDOW_SCREENSHOT"));

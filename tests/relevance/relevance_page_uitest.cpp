@@ -33,8 +33,8 @@ QString Words(int n, const QString& extra) {
 // Runs a check of the folder, answering the page's folder-or-list chooser.
 void CheckFolder(RelevancePage& page, const QString& folder) {
   FolderOrListChooserDialog* chooser = page.FolderOrListChooser();
-  chooser->ElFolderNameEditFolder->setText(folder);
-  QTimer::singleShot(0, chooser, [chooser] { chooser->AdvGlowButtonOK->click(); });
+  chooser->folder_edit->setText(folder);
+  QTimer::singleShot(0, chooser, [chooser] { chooser->ok_button->click(); });
   page.Check();
 }
 
@@ -168,8 +168,8 @@ class RelevancePageTest : public QObject {
     RelevancePage page(&host, &flist, nullptr);
     page.filter_file_edit->setText(filters);
     FolderOrListChooserDialog* chooser = page.FolderOrListChooser();
-    chooser->ElFileNameEditList->setText(list);
-    QTimer::singleShot(0, chooser, [chooser] { chooser->AdvGlowButtonOK->click(); });
+    chooser->list_edit->setText(list);
+    QTimer::singleShot(0, chooser, [chooser] { chooser->ok_button->click(); });
     page.Check();
     QCOMPARE(page.GridModel()->rowCount(), 1);
     // The listed file that is missing is named after the check, with why.
@@ -180,8 +180,8 @@ class RelevancePageTest : public QObject {
     dialogs_.Clear();
 
     FolderChooserDialog* fc = page.FolderChooser();
-    fc->ElFolderNameEditFolder->setText(t.Path("out"));
-    QTimer::singleShot(0, fc, [fc] { fc->AdvGlowButtonOK->click(); });
+    fc->folder_edit->setText(t.Path("out"));
+    QTimer::singleShot(0, fc, [fc] { fc->ok_button->click(); });
     dialogs_.QueueAnswer(mrOK);
     page.CopyRelevantTexts();
     QVERIFY(QFileInfo::exists(t.Path("out/filtered") + t.Path("c/a.txt")));
@@ -223,9 +223,9 @@ class RelevancePageTest : public QObject {
 
     SampleRtfDialog* w = page.SampleRtfWindow();
     const QString out = t.Path("rtf");
-    w->ElFolderNameEdit1->setText(out);
+    w->folder_edit->setText(out);
     page.grid->selectRow(1);
-    QTimer::singleShot(0, w, [w] { w->AdvGlowButtonOK->click(); });
+    QTimer::singleShot(0, w, [w] { w->ok_button->click(); });
     page.SaveRtfSample();
     QCOMPARE(w->SampleRTF_choices.start_num, 1);
     QVERIFY(!QFileInfo::exists(out + QStringLiteral("/a.rtf")));

@@ -138,7 +138,7 @@ class BuildSubCorporaPageTest : public QObject {
                QDateTime(QDate(1999, 12, 31), QTime(23, 0), Qt::LocalTime).toSecsSinceEpoch());
     MainWindow w;
     w.show();
-    auto* build = w.AdvOfficePageBuildSubCorpora;
+    auto* build = w.sub_corpora_tab;
     QCOMPARE(Find<QComboBox>(build, "AdvComboBoxDelicacy")->count(), 6);
     Find<QLineEdit>(build, "MyOpenFolderDialogSubCorporaSource")->setText(t.Path("src"));
     Find<QLineEdit>(build, "MyOpenFolderDialogSubCorporaResults")->setText(t.Path("out"));
@@ -148,7 +148,7 @@ class BuildSubCorporaPageTest : public QObject {
     QCOMPARE(w.BuildSubCorpora_Delicacy, 3);
     QTRY_VERIFY(QFileInfo::exists(t.Path("out/decade/1990-1999.txt")));
 
-    auto* sample = w.AdvOfficePageSample;
+    auto* sample = w.sample_tab;
     Find<QLineEdit>(sample, "MyOpenFolderDialogSampleSource")->setText(t.Path("src"));
     Find<QPushButton>(sample, "AdvGlowButtonRandomSampleFromFolder")->click();
     QTRY_VERIFY_WITH_TIMEOUT(!w.ToolRunning(), 20000);
@@ -160,7 +160,7 @@ class BuildSubCorporaPageTest : public QObject {
     w.sample_page->ShowSelectedText();
     QVERIFY(w.SharedViewer()->isVisible());
     QCOMPARE(w.SharedViewer()->FoundKeywords().size(), std::size_t(1));
-    w.AdvOfficePager1->setCurrentWidget(sample);
+    w.pager->setCurrentWidget(sample);
     QCOMPARE(w.ActivePageHelpContext(), 6060);
   }
 

@@ -38,9 +38,9 @@ class ChoosersTest : public QObject {
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.close();
     w.myAdvFilterComboFolder->setCurrentIndex(2);
-    w.AdvOfficeCheckBoxIncludeSubFolders->setChecked(false);
-    w.ElFileNameEditList->lineEdit()->setText(list);
-    QVERIFY(w.AdvOfficeRadioButtonList->isChecked());
+    w.subfolders_check->setChecked(false);
+    w.list_edit->lineEdit()->setText(list);
+    QVERIFY(w.list_radio->isChecked());
     w.AcceptChoices();
     QCOMPARE(w.result(), int(QDialog::Accepted));
     QVERIFY(w.InputChoices.file_or_folder == FileOrFolder::t_textfile);
@@ -50,7 +50,7 @@ class ChoosersTest : public QObject {
     QVERIFY(dialogs_.Shown().empty());
 
     // A missing list asks; Cancel closes without OK, OK goes on.
-    w.ElFileNameEditList->setText(QString());
+    w.list_edit->setText(QString());
     dialogs_.QueueAnswer(mrCancel);
     w.AcceptChoices();
     QCOMPARE(w.result(), int(QDialog::Rejected));
@@ -61,15 +61,15 @@ class ChoosersTest : public QObject {
     QCOMPARE(w.result(), int(QDialog::Accepted));
 
     // Typing in the folder edit chooses the folder again.
-    w.ElFolderNameEditFolder->setText(dir.path());
-    QVERIFY(w.AdvOfficeRadioButtonFolder->isChecked());
+    w.folder_edit->setText(dir.path());
+    QVERIFY(w.folder_radio->isChecked());
     QVERIFY(w.ini_filename.endsWith(QStringLiteral("FormFolderOrListChooser.ini")));
     w.grab().save(QDir::temp().filePath(QStringLiteral("choose_input.png")));
   }
 
   void folderChooserHandsBackTheEdit() {
     FolderChooserDialog w;
-    w.ElFolderNameEditFolder->setText(QStringLiteral("/some/where"));
+    w.folder_edit->setText(QStringLiteral("/some/where"));
     w.AcceptChoice();
     QCOMPARE(w.result(), int(QDialog::Accepted));
     QCOMPARE(w.Choice, QStringLiteral("/some/where"));
@@ -86,10 +86,10 @@ class ChoosersTest : public QObject {
     w.show();
     QCOMPARE(w.AdvSpinEditSampleSize->value(), 5);
     QCOMPARE(w.AdvSpinEditStartNumber->value(), 3);
-    QCOMPARE(w.ElFolderNameEdit1->text(), s.default_results_folder);
+    QCOMPARE(w.folder_edit->text(), s.default_results_folder);
 
     const QString target = dir.filePath(QStringLiteral("a/b/rtf"));
-    w.ElFolderNameEdit1->setText(target);
+    w.folder_edit->setText(target);
     w.AdvSpinEditSampleSize->setValue(7);
     w.AcceptChoices();
     QCOMPARE(w.result(), int(QDialog::Accepted));
@@ -102,13 +102,13 @@ class ChoosersTest : public QObject {
     w.hide();
     w.SampleRTF_choices.start_num = 0;
     w.show();
-    QCOMPARE(w.ElFolderNameEdit1->text(), target);
+    QCOMPARE(w.folder_edit->text(), target);
     QCOMPARE(w.AdvSpinEditSampleSize->value(), 7);
     QCOMPARE(w.AdvSpinEditStartNumber->value(), 0);
     w.grab().save(QDir::temp().filePath(QStringLiteral("sample_rtf.png")));
 
     // An empty folder: not OK, and the user hears of it.
-    w.ElFolderNameEdit1->setText(QString());
+    w.folder_edit->setText(QString());
     w.AcceptChoices();
     QCOMPARE(w.result(), SampleRtfDialog::kRetry);
     QCOMPARE(dialogs_.ShownNames(), QStringList{QStringLiteral("FailedToFind")});
