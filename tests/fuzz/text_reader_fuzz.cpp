@@ -1,6 +1,7 @@
 // The text reader on arbitrary bytes, through every encoding it knows: the
 // three byte-order marks and, without one, the built-in Windows-1252 table or
-// a code page decoded by Qt (single-byte and multi-byte). The reader streams
+// a code page decoded by Qt (single-byte and multi-byte), and the choice
+// between UTF-8 and the code page for a text without a mark. The reader streams
 // the file in chunks and holds an undecided text only so far; a control bit
 // shrinks both to a few bytes, so that short inputs cross many boundaries,
 // where a CR LF pair, a UTF-8 sequence, a UTF-16 unit or a multi-byte
@@ -14,6 +15,7 @@
 
 #include <QString>
 #include <QStringDecoder>
+#include <algorithm>
 #include <array>
 #include <vector>
 
@@ -116,6 +118,22 @@ int FuzzTextReader(const std::uint8_t* data, std::size_t size) {
     FuzzCheck(text == whole, "streamed text differs from the text decoded in one piece");
   }
   FuzzCheck(ReadTextOfFile(path) == text, "whole-file reading differs from streaming");
+
+  // Without a mark only the bytes before the first NUL decide: UTF-8 when
+  // they are well-formed and hold a multi-byte sequence, else the code page.
+  if (mark == 0) {
+    const auto nul = std::find(file.begin(), file.end(), '\0');
+    const QByteArrayView before(file.data(), nul - file.begin());
+    QStringDecoder check(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString decoded = check.decode(before);  // decodes only when taken as a string
+    const bool utf8 = !check.hasError() && std::any_of(before.begin(), before.end(), [](char c) {
+      return static_cast<unsigned char>(c) >= 0x80;
+    });
+    FuzzCheck(info.encoding == (utf8 ? TextEncoding::Utf8 : TextEncoding::Ansi),
+              "encoding decided against the bytes before the first NUL");
+    FuzzCheck(info.cut_at_nul == (nul != file.end()), "NUL cut misreported");
+    FuzzCheck(!utf8 || info.utf8_length == text.toUtf8().size(), "UTF-8 length misreported");
+  }
 
   SetAnsiCodePage(QStringLiteral("windows-1252"));
   SetTextReaderSizes(usual_sizes);
