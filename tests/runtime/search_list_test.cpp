@@ -181,6 +181,7 @@ TEST(MultiTermMatcher, StopFlagEndsTheSearch) {
   std::atomic<bool> stop{true};
   std::vector<TermMatches> hits;
   m.FindAll(text, hits, &stop);
+  ASSERT_EQ(hits.size(), 1u);
   EXPECT_LT(hits[0].positions.size(), 50000u);
   m.FindAll(text, hits);
   EXPECT_EQ(hits[0].positions.size(), 50000u);

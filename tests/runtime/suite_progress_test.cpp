@@ -17,30 +17,27 @@ namespace {
 class RecordingPanels : public ProgressPanels {
  public:
   int PanelCount() const override { return 11; }
-  void SetPanelText(int panel, const QString& text) override {
-    text_[panel] = text;
-    ++writes;
-  }
-  void SetPanelBar(int panel, int percent) override {
-    bar_[panel] = percent;
-    ++writes;
-  }
+  void SetPanelText(int panel, const QString& text) override { text_[panel] = text; }
+  void SetPanelBar(int panel, int percent) override { bar_[panel] = percent; }
   void SetPanelShowsBar(int panel, bool bar) override { shows_bar_[panel] = bar; }
   QString text_[11];
   int bar_[11] = {};
   bool shows_bar_[11] = {};
-  int writes = 0;
 };
 
-// A link whose controller has a window, with this tool's window published.
+// A link whose controller has a window, with this tool's window published,
+// and scripted answers to every question.
 struct LinkedController : ::testing::Test {
   RecordingControllerLink link;
+  ScriptedDialogs dialogs;
   void SetUp() override {
     link.shell_wnd = 0x500;
     SetControllerLink(&link);
     SetOwnWindowHandle(0x700);
+    SetDialogInterface(&dialogs);
   }
   void TearDown() override {
+    SetDialogInterface(nullptr);
     SetControllerLink(nullptr);
     SetOwnWindowHandle(0);
   }
@@ -61,14 +58,17 @@ struct LinkedController : ::testing::Test {
 }  // namespace
 
 TEST_F(LinkedController, RecordReadsBackAndCodesGoToTheController) {
+  const auto report = [](SuiteProgress& p, const QString& long_message) {
+    p.ClearAllAndShow(0x1122334455667788LL, 0);
+    p.ThisPercent(42);
+    p.OverallPercent(-3);
+    p.RunningWords(123456);
+    p.ProgressShortMessage(QStringLiteral("short é"));
+    p.ProgressLongMessage(long_message);
+  };
   SuiteProgress p;
-  p.ClearAllAndShow(0x1122334455667788LL, 0);
+  report(p, QString(250, QChar(0x4E2D)));  // cut to 200 units
   EXPECT_TRUE(link.Calls().contains(QStringLiteral("front")));
-  p.ThisPercent(42);
-  p.OverallPercent(-3);
-  p.RunningWords(123456);
-  p.ProgressShortMessage(QStringLiteral("short é"));
-  p.ProgressLongMessage(QString(250, QChar(0x4E2D)));  // cut to 200 units
   p.ShowTimeToGo();
   p.Memory();
 
@@ -97,14 +97,10 @@ TEST_F(LinkedController, RecordReadsBackAndCodesGoToTheController) {
   p.ProgressLongMessage(QStringLiteral("ok"));
   const QByteArray sent = link.Records().back();
   SuiteProgress fresh;
-  fresh.ClearAllAndShow(0x1122334455667788LL, 0);
-  fresh.ThisPercent(42);
-  fresh.OverallPercent(-3);
-  fresh.RunningWords(123456);
-  fresh.ProgressShortMessage(QStringLiteral("short é"));
-  fresh.ProgressLongMessage(QStringLiteral("ok"));
+  report(fresh, QStringLiteral("ok"));
   EXPECT_EQ(sent, fresh.Record());
-  EXPECT_EQ(progress_record::Read(fresh.Record())->long_message, QStringLiteral("ok"));
+  ASSERT_TRUE(progress_record::Read(sent).has_value());
+  EXPECT_EQ(progress_record::Read(sent)->long_message, QStringLiteral("ok"));
 }
 
 TEST_F(LinkedController, UnchangedPercentagesSendNothing) {
@@ -145,11 +141,7 @@ TEST_F(LinkedController, HideStopsReportingUntilShownAgain) {
   EXPECT_EQ(Codes(), (std::vector<int>{0x17D4}));
 }
 
-TEST(ProgressInToolStatusBar, PanelsShowBarsOrPercentTexts) {
-  RecordingControllerLink link;
-  link.shell_wnd = 0x500;
-  SetControllerLink(&link);
-  SetOwnWindowHandle(0x700);
+TEST_F(LinkedController, InTheToolPanelsShowBarsOrPercentTextsAndErrorsAsBoxes) {
   RecordingPanels panels;
   SuiteProgress p;
   p.SetProgressStatusBar(&panels);
@@ -176,8 +168,6 @@ TEST(ProgressInToolStatusBar, PanelsShowBarsOrPercentTexts) {
   EXPECT_TRUE(panels.text_[3].isEmpty());
 
   // Errors are boxes with the suite's captions; a fatal one halts.
-  ScriptedDialogs dialogs;
-  SetDialogInterface(&dialogs);
   bool halted = false;
   p.halt = [&] { halted = true; };
   p.ShowError(QStringLiteral("disk full"));
@@ -188,15 +178,10 @@ TEST(ProgressInToolStatusBar, PanelsShowBarsOrPercentTexts) {
   EXPECT_EQ(dialogs.Shown()[0].caption, LX("LXErrorCaption"));
   EXPECT_EQ(dialogs.Shown()[0].text, QStringLiteral("disk full"));
   EXPECT_EQ(dialogs.Shown()[1].caption, LX("LXHaltingCaption"));
-  SetDialogInterface(nullptr);
-  SetControllerLink(nullptr);
-  SetOwnWindowHandle(0);
 }
 
-TEST(ControllerLink, NotificationsNeedBothWindows) {
-  RecordingControllerLink link;
-  SetControllerLink(&link);
-  SetOwnWindowHandle(0x700);
+TEST_F(LinkedController, NotificationsNeedBothWindows) {
+  link.shell_wnd = 0;
   EXPECT_FALSE(NotifyController(kCodeToolStarted));  // controller without a window
   link.shell_wnd = 0x700;
   EXPECT_FALSE(NotifyController(kCodeToolStarted));  // that window is ours
@@ -206,22 +191,17 @@ TEST(ControllerLink, NotificationsNeedBothWindows) {
   EXPECT_TRUE(link.PostedMessages().empty());
   SetOwnWindowHandle(0x700);
   EXPECT_TRUE(NotifyController(0xFFFF));
+  ASSERT_FALSE(link.PostedMessages().empty());
   EXPECT_EQ(link.PostedMessages().back().wparam, 0x000DFFFFu);
   EXPECT_EQ(ControllerNotifyParam(0x11F9, 0x1FF), 0x00FF11F9u);  // the tool takes 8 bits only
-  SetControllerLink(nullptr);
-  SetOwnWindowHandle(0);
   // The null link drops everything.
+  SetControllerLink(nullptr);
   EXPECT_FALSE(NotifyController(kCodeToolStarted));
 }
 
-TEST(ControllerLink, StartingTheController) {
-  RecordingControllerLink link;
-  SetControllerLink(&link);
-  ScriptedDialogs dialogs;
-  SetDialogInterface(&dialogs);
+TEST_F(LinkedController, StartingTheController) {
   TempTree tree;
   // Running already: nothing is launched.
-  link.shell_wnd = 0x500;
   EXPECT_TRUE(StartATool(kControllerToolNumber, QString(), false, false, nullptr));
   EXPECT_TRUE(link.Calls().isEmpty());
   // Not configured, or not an executable file: fails quietly.
@@ -251,6 +231,4 @@ TEST(ControllerLink, StartingTheController) {
   ASSERT_EQ(dialogs.Shown().size(), 1u);
   EXPECT_EQ(dialogs.Shown()[0].caption, QStringLiteral("Fatal Error"));
   EXPECT_EQ(dialogs.Shown()[0].text, QStringLiteral("Can't start \r") + link.tool_path);
-  SetDialogInterface(nullptr);
-  SetControllerLink(nullptr);
 }
