@@ -131,13 +131,12 @@ class CrashReportTest : public QObject {
     QCOMPARE(clicks, 2);
     QCOMPARE(shown_.size(), 1);
 
-    // The log tells the story, and the saved report is in the report folder.
+    // The log tells the story (the wording of each stage is checked with the
+    // hooks alone), and the saved report is in the report folder.
     const QStringList lines = LogLines(log_);
     QCOMPARE(lines.value(0), QStringLiteral("Lexivor Error noticed"));
-    QCOMPARE(lines.value(1), QStringLiteral("Outputpath = ") + dir_.path());
-    QCOMPARE(lines.value(2), QStringLiteral("Module 1: ") + r.modules[0]);
     const int showing = int(lines.indexOf(QStringLiteral("Showing error")));
-    QCOMPARE(showing, 2 + int(r.modules.size()));
+    QCOMPARE(showing, 2 + int(r.modules.size()));  // after the folder and the modules
     QVERIFY(lines.value(showing + 1)
                 .startsWith(QStringLiteral("Saving error in ") + dir_.path() + QLatin1Char('/')));
     QVERIFY(lines.value(showing + 1).endsWith(QStringLiteral(".elf")));
