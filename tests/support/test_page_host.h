@@ -14,6 +14,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "ui_kit/page_host_gui.h"
@@ -50,15 +51,15 @@ class TestPageHost : public PageHost {
     }
     if (on_status) on_status(text);
   }
-  void ShowCountOutOf(long long, long long) override {}
+  void ShowCountOutOf(long long done, long long total) override {
+    QMutexLocker lock(&mutex_);
+    counts_.emplace_back(done, total);
+  }
   void ShowRunSummary(const QString& summary) override {
     QMutexLocker lock(&mutex_);
     summaries_ << summary;
   }
-  QStringList Summaries() {
-    QMutexLocker lock(&mutex_);
-    return summaries_;
-  }
+  QStringList Summaries() { return Locked(summaries_); }
 
   bool RunTool(const QString&, std::function<void()> work,
                std::function<void(bool)> done) override {
@@ -111,21 +112,14 @@ class TestPageHost : public PageHost {
   // The viewer the page asked for, if it asked.
   TextViewerWindow* ShownViewer() const { return viewer_.get(); }
   QString Status() {
-    QMutexLocker lock(&mutex_);
-    return statuses_.isEmpty() ? QString() : statuses_.last();
+    const QStringList all = Statuses();
+    return all.isEmpty() ? QString() : all.last();
   }
-  QStringList Statuses() {
-    QMutexLocker lock(&mutex_);
-    return statuses_;
-  }
-  std::vector<int> Percents() {
-    QMutexLocker lock(&mutex_);
-    return percents_;
-  }
-  std::vector<bool> Resets() {
-    QMutexLocker lock(&mutex_);
-    return resets_;
-  }
+  QStringList Statuses() { return Locked(statuses_); }
+  std::vector<int> Percents() { return Locked(percents_); }
+  std::vector<bool> Resets() { return Locked(resets_); }
+  // Each (done, total) the page showed with ShowCountOutOf, in order.
+  std::vector<std::pair<long long, long long>> Counts() { return Locked(counts_); }
 
   std::atomic<int> progress{-1};         // the overall bar's last value
   std::atomic<int> second_progress{-1};  // the second bar's last value
@@ -138,6 +132,14 @@ class TestPageHost : public PageHost {
   std::function<void(const QString&)> on_status;  // runs on the thread that reports
 
  private:
+  // A copy of what the page sent, taken under the lock: the worker may be
+  // adding to it.
+  template <class Record>
+  Record Locked(const Record& record) {
+    QMutexLocker lock(&mutex_);
+    return record;
+  }
+
   Runs runs_;
   Viewer viewer_kind_;
   std::atomic<bool> work_threw{false};
@@ -147,4 +149,5 @@ class TestPageHost : public PageHost {
   QStringList summaries_;
   std::vector<int> percents_;
   std::vector<bool> resets_;
+  std::vector<std::pair<long long, long long>> counts_;
 };
