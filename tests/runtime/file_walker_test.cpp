@@ -12,6 +12,12 @@ QStringList Names(const FolderFileList& l, const QString& root) {
   for (int i = 0; i < l.Count(); ++i) out << l.GetFullFilename(i).mid(root.size() + 1);
   return out;
 }
+// Walks again and gives the files found in name order, relative to root.
+QStringList Walk(FileWalker& it, const QString& root) {
+  it.IterateFindingFiles();
+  it.BuildDetailedList();
+  return Names(it.FilesFound(), root);
+}
 }  // namespace
 
 TEST(FileIterator, MasksSubFoldersHiddenAndExcluded) {
@@ -28,21 +34,15 @@ TEST(FileIterator, MasksSubFoldersHiddenAndExcluded) {
   FileWalker it;
   it.HeadDir = t.Root();
   it.FileMask = QStringLiteral("*.txt");
-  it.IterateFindingFiles();
-  it.BuildDetailedList();
-  EXPECT_EQ(Names(it.FilesFound(), t.Root()), (QStringList{"A.TXT", "b.txt"}));
+  EXPECT_EQ(Walk(it, t.Root()), (QStringList{"A.TXT", "b.txt"}));
 
   it.IncludeSubFolders = true;
   it.FileMask = QStringLiteral("*.xml;*.htm;*.html");
-  it.IterateFindingFiles();
-  it.BuildDetailedList();
-  EXPECT_EQ(Names(it.FilesFound(), t.Root()), (QStringList{"page.html", "sub/deeper/d.xml"}));
+  EXPECT_EQ(Walk(it, t.Root()), (QStringList{"page.html", "sub/deeper/d.xml"}));
 
   it.FileMask = QStringLiteral("*.*");
   it.SetExcludedDirs({QStringLiteral("filtered")});
-  it.IterateFindingFiles();
-  it.BuildDetailedList();
-  EXPECT_EQ(Names(it.FilesFound(), t.Root()),
+  EXPECT_EQ(Walk(it, t.Root()),
             (QStringList{"A.TXT", "b.txt", "page.html", "sub/c.txt", "sub/deeper/d.xml"}));
 }
 
@@ -55,8 +55,7 @@ TEST(FileIterator, FiresEventsPerFolderAndStopsAtTheNextFile) {
   FileWalker it;
   it.HeadDir = t.Root();
   it.IncludeSubFolders = true;
-  it.IterateFindingFiles();
-  it.BuildDetailedList(FileSortOrder::ByName);
+  Walk(it, t.Root());
   QStringList events;
   it.OnProcessingAFolder = [&](const QString& f) {
     events << QStringLiteral("folder ") + f.mid(t.Root().size());
@@ -95,9 +94,7 @@ TEST(FileIterator, LinkLoopsSpecialFilesAndUnreadableFolders) {
   FileWalker it;
   it.HeadDir = t.Root();
   it.IncludeSubFolders = true;
-  it.IterateFindingFiles();
-  it.BuildDetailedList();
-  QStringList names = Names(it.FilesFound(), t.Root());
+  QStringList names = Walk(it, t.Root());
   ::chmod(t.Path("locked").toLocal8Bit().constData(), 0700);
   // root can read every folder; only check the problem note when we could not.
   if (::geteuid() != 0) {
