@@ -80,7 +80,7 @@ MainWindow::MainWindow(QWidget* parent) : ToolWindowBase(parent) {
   InstallPage(dup_names_tab, duplicate_names_page = new DuplicateNamesPage(
                                  this, duplicate_names_seeker.get(), dup_names_tab));
   InstallPage(relevance_tab, new RelevancePage(this, &relevance_filters, relevance_tab,
-                                               &RelevanceFilterScores, &RelevanceFilterOverall));
+                                               &relevance_results, &relevance_overall));
   boilerplate_page = new BoilerplatePage(this, frepetition_seeker.get(), boilerplate_tab);
   InstallPage(boilerplate_tab, boilerplate_page);
   duplicate_contents_page =
@@ -134,10 +134,10 @@ MainWindow::~MainWindow() {
     worker_->wait();
   }
   // Viewer windows first, then the engines (members, freed after this body).
-  if (shared_viewer && !show_forms.contains(shared_viewer)) delete shared_viewer;
+  if (shared_viewer && !side_by_side_viewers.contains(shared_viewer)) delete shared_viewer;
   shared_viewer = nullptr;
-  qDeleteAll(show_forms);
-  show_forms.clear();
+  qDeleteAll(side_by_side_viewers);
+  side_by_side_viewers.clear();
 }
 
 void MainWindow::ShowPreferences() {

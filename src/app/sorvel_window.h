@@ -114,7 +114,7 @@ class MainWindow : public ToolWindowBase, public PageHost {
   // The shared viewer: created on first use, kept, freed with the window.
   TextViewerWindow* shared_viewer = nullptr;
   // Viewer windows opened side by side from the pages; freed with the window.
-  QList<TextViewerWindow*> show_forms;
+  QList<TextViewerWindow*> side_by_side_viewers;
   QStringList SampleFileslist;  // the current sample of the Corpus Sampler
   int BuildSubCorpora_Delicacy = 0;
   // The engines, in the order they are freed (after the viewers).
@@ -124,10 +124,10 @@ class MainWindow : public ToolWindowBase, public PageHost {
   std::unique_ptr<DupNamesSeeker> duplicate_names_seeker;
   // Relevance: the filter terms with their search settings, the run state
   // and the listed texts of the last check.
-  SearchSettings boiler_highlight_settings{0, GetIgnoreTagsSpan()};
-  RelevanceFilter RelevanceFilterOverall;
-  RelevanceResults RelevanceFilterScores;
-  RelevanceFilterList relevance_filters{boiler_highlight_settings};
+  SearchSettings relevance_search_settings{0, GetIgnoreTagsSpan()};
+  RelevanceFilter relevance_overall;
+  RelevanceResults relevance_results;
+  RelevanceFilterList relevance_filters{relevance_search_settings};
   std::unique_ptr<RepeatedChunks> frepetition_seeker;
 
   // The pages.

@@ -481,9 +481,9 @@ void RelevancePage::CopyList() { CopyAList(grid); }
 void RelevancePage::SaveRtfSample() {
   if (scores_->Count() == 0 || model_->rowCount() == 0) return;
   SampleRtfDialog* window = SampleRtfWindow();
-  window->SampleRTF_choices.start_num = std::max(0, grid->currentIndex().row());
+  window->choices.start_num = std::max(0, grid->currentIndex().row());
   if (window->exec() != QDialog::Accepted) return;
-  const RtfSampleChoice choice = window->SampleRTF_choices;
+  const RtfSampleChoice choice = window->choices;
   // The same files as sorvel-cli relevance --rtf writes, byte for byte.
   std::vector<FileProblem> problems;
   const int saved = SaveRelevanceRtfSample(*scores_, *filters_, choice, &problems);

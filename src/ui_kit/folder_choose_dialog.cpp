@@ -10,13 +10,13 @@ FolderChooserDialog::FolderChooserDialog(QWidget* parent) : QDialog(parent) {
   setModal(true);
   const FolderPickBlock pick(this);
   folder_edit = pick.folder;
-  myAdvFilterComboFolder = pick.types;
+  file_types_combo = pick.types;
   ok_button = MakeChooserOkButton(this);
 
   auto* grid = new QGridLayout(this);
   grid->addWidget(folder_edit, 0, 0, 1, 3);
   grid->addWidget(pick.types_label, 1, 0, Qt::AlignRight);
-  grid->addWidget(myAdvFilterComboFolder, 1, 1);
+  grid->addWidget(file_types_combo, 1, 1);
   grid->addWidget(ok_button, 1, 2, Qt::AlignRight);
   grid->setColumnStretch(1, 1);
   resize(402, 101);

@@ -18,7 +18,7 @@ class FolderChooserDialog : public QDialog {
 
   PathEdit* folder_edit;
   // Offered for the look of the suite's folder choosers; its value is not read.
-  QComboBox* myAdvFilterComboFolder;
+  QComboBox* file_types_combo;
   QPushButton* ok_button;
 
   // Choice := the folder edit's text (an empty text is accepted); closes with OK.

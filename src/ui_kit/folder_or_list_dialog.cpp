@@ -59,7 +59,7 @@ FolderOrListChooserDialog::FolderOrListChooserDialog(QWidget* parent) : QDialog(
   folder_radio->setChecked(true);
   const FolderPickBlock pick(this);
   folder_edit = pick.folder;
-  myAdvFilterComboFolder = pick.types;
+  file_types_combo = pick.types;
   subfolders_check = new QCheckBox(QStringLiteral("and sub-folders"), this);
   subfolders_check->setObjectName(QStringLiteral("AdvOfficeCheckBoxIncludeSubFolders"));
   subfolders_check->setChecked(true);
@@ -74,7 +74,7 @@ FolderOrListChooserDialog::FolderOrListChooserDialog(QWidget* parent) : QDialog(
   grid->addWidget(folder_radio, 0, 0);
   grid->addWidget(folder_edit, 0, 1, 1, 3);
   grid->addWidget(pick.types_label, 1, 1, Qt::AlignRight);
-  grid->addWidget(myAdvFilterComboFolder, 1, 2);
+  grid->addWidget(file_types_combo, 1, 2);
   grid->addWidget(subfolders_check, 1, 3);
   grid->addWidget(list_radio, 2, 0);
   grid->addWidget(list_edit, 2, 1, 1, 3);

@@ -42,7 +42,7 @@ class FolderOrListChooserDialog : public QDialog {
 
   QRadioButton* folder_radio;
   PathEdit* folder_edit;
-  QComboBox* myAdvFilterComboFolder;
+  QComboBox* file_types_combo;
   QCheckBox* subfolders_check;
   QRadioButton* list_radio;
   PathEdit* list_edit;
@@ -53,5 +53,5 @@ class FolderOrListChooserDialog : public QDialog {
   // Takes the choices and closes with OK; choosing a list file that does not
   // exist asks first.
   void AcceptChoices();
-  QString GetCurrentFileMask() const { return FileMaskOfCombo(myAdvFilterComboFolder); }
+  QString GetCurrentFileMask() const { return FileMaskOfCombo(file_types_combo); }
 };

@@ -33,18 +33,18 @@ int HelpContextOf(const QWidget* widget) {
 
 HelpRouter::HelpRouter(QObject* parent) : QObject(parent) {
   QApplication::setFont(QFont(QStringLiteral("Segoe UI"), 9));
-  PopupActionBar1 = new QMenu();
-  PopupActionBar1->setObjectName(QStringLiteral("PopupActionBar1"));
-  WhatsThis1 = PopupActionBar1->addAction(QStringLiteral("context help"));
-  WhatsThis1->setObjectName(QStringLiteral("WhatsThis1"));
-  connect(PopupActionBar1, &QMenu::aboutToShow, this, [this] { PrepareContextHelp(); });
-  connect(WhatsThis1, &QAction::triggered, this, [this] { ShowContextHelp(); });
+  context_help_menu = new QMenu();
+  context_help_menu->setObjectName(QStringLiteral("PopupActionBar1"));
+  context_help_action = context_help_menu->addAction(QStringLiteral("context help"));
+  context_help_action->setObjectName(QStringLiteral("WhatsThis1"));
+  connect(context_help_menu, &QMenu::aboutToShow, this, [this] { PrepareContextHelp(); });
+  connect(context_help_action, &QAction::triggered, this, [this] { ShowContextHelp(); });
   g_module = this;
 }
 
 HelpRouter::~HelpRouter() {
   if (g_module == this) g_module = nullptr;
-  delete PopupActionBar1;
+  delete context_help_menu;
   delete built_in_;
 }
 
@@ -143,9 +143,9 @@ int HelpRouter::GetTheBestHelpContext(int help_context, QWidget* under_pointer) 
   return GetTheBestHelpContextFrom(help_context, under_pointer);
 }
 
-void HelpRouter::PrepareContextHelp() { WhatsThis1->setData(GetTheBestHelpContext(0)); }
+void HelpRouter::PrepareContextHelp() { context_help_action->setData(GetTheBestHelpContext(0)); }
 
-void HelpRouter::ShowContextHelp() { HandleAHelpFileChoice(WhatsThis1->data().toInt()); }
+void HelpRouter::ShowContextHelp() { HandleAHelpFileChoice(context_help_action->data().toInt()); }
 
 void HelpRouter::SetContextMenuHelp(QWidget* window, QMenu* menu) {
   if (!window || !menu) return;
@@ -157,8 +157,8 @@ void HelpRouter::SetContextMenuHelp(QWidget* window, QMenu* menu) {
           [this, window, menu](const QPoint& pos) {
             QWidget* clicked = window->childAt(pos);
             if (!clicked) clicked = window;
-            if (menu == PopupActionBar1) {
-              WhatsThis1->setData(GetTheBestHelpContextFrom(0, clicked));
+            if (menu == context_help_menu) {
+              context_help_action->setData(GetTheBestHelpContextFrom(0, clicked));
               QSignalBlocker block(menu);  // the context is set already
               menu->popup(window->mapToGlobal(pos));
             } else {
@@ -167,12 +167,12 @@ void HelpRouter::SetContextMenuHelp(QWidget* window, QMenu* menu) {
           });
 }
 
-void HelpRouter::SetMenuAndAppStylerToGLobalStyle() {
+void HelpRouter::ApplyStyleToMenus() {
   // The suite names its styles after office themes; the dark ones get a dark
   // menu, every other one the light default.
   const QString style = GetCurrentTMSStyle();
   const bool dark = style.contains(QStringLiteral("Black"), Qt::CaseInsensitive) ||
                     style.contains(QStringLiteral("Dark"), Qt::CaseInsensitive);
-  PopupActionBar1->setStyleSheet(
+  context_help_menu->setStyleSheet(
       dark ? QStringLiteral("QMenu { background: #2b2b2b; color: #f0f0f0; }") : QString());
 }

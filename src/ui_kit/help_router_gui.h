@@ -56,10 +56,10 @@ class HelpRouter : public QObject {
 
   void SetContextMenuHelp(QWidget* window, QMenu* menu);
   // Re-reads the style from the suite's settings and applies it to menus.
-  void SetMenuAndAppStylerToGLobalStyle();
+  void ApplyStyleToMenus();
 
-  QMenu* PopupActionBar1 = nullptr;
-  QAction* WhatsThis1 = nullptr;
+  QMenu* context_help_menu = nullptr;
+  QAction* context_help_action = nullptr;
 
   // The context menu is about to open: its item takes the best context.
   void PrepareContextHelp();

@@ -16,31 +16,31 @@ SampleRtfDialog::SampleRtfDialog(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("FormSampleRTF"));
   setWindowTitle(QStringLiteral("Save a sample in RTF format"));
   setModal(true);
-  Label1 =
+  intro_label =
       new QLabel(QStringLiteral("Saves a sample of results in the folder as RTF files "), this);
-  Label1->setObjectName(QStringLiteral("Label1"));
-  AdvSpinEditStartNumber = new QSpinBox(this);
-  AdvSpinEditStartNumber->setObjectName(QStringLiteral("AdvSpinEditStartNumber"));
-  AdvSpinEditStartNumber->setRange(0, std::numeric_limits<int>::max());
-  AdvSpinEditStartNumber->setSingleStep(10);
-  AdvSpinEditSampleSize = new QSpinBox(this);
-  AdvSpinEditSampleSize->setObjectName(QStringLiteral("AdvSpinEditSampleSize"));
-  AdvSpinEditSampleSize->setRange(1, std::numeric_limits<int>::max());
-  AdvSpinEditSampleSize->setSingleStep(5);
+  intro_label->setObjectName(QStringLiteral("Label1"));
+  start_number_spin = new QSpinBox(this);
+  start_number_spin->setObjectName(QStringLiteral("AdvSpinEditStartNumber"));
+  start_number_spin->setRange(0, std::numeric_limits<int>::max());
+  start_number_spin->setSingleStep(10);
+  sample_size_spin = new QSpinBox(this);
+  sample_size_spin->setObjectName(QStringLiteral("AdvSpinEditSampleSize"));
+  sample_size_spin->setRange(1, std::numeric_limits<int>::max());
+  sample_size_spin->setSingleStep(5);
   folder_edit = new PathEdit(PathEdit::Kind::Folder, this);
   folder_edit->setObjectName(QStringLiteral("ElFolderNameEdit1"));
   (new FolderFields(this))->Attach(folder_edit);
   ok_button = MakeChooserOkButton(this);
 
   auto* form = new QFormLayout;
-  form->addRow(QStringLiteral("Start number"), AdvSpinEditStartNumber);
-  form->addRow(QStringLiteral("Number to save"), AdvSpinEditSampleSize);
+  form->addRow(QStringLiteral("Start number"), start_number_spin);
+  form->addRow(QStringLiteral("Number to save"), sample_size_spin);
   form->addRow(QStringLiteral("Folder"), folder_edit);
   auto* buttons = new QHBoxLayout;
   buttons->addStretch(1);
   buttons->addWidget(ok_button);
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(Label1);
+  layout->addWidget(intro_label);
   layout->addLayout(form);
   layout->addStretch(1);
   layout->addLayout(buttons);
@@ -54,27 +54,27 @@ void SampleRtfDialog::showEvent(QShowEvent* event) {
 }
 
 void SampleRtfDialog::ShowChoices() {
-  AdvSpinEditStartNumber->setValue(SampleRTF_choices.start_num);
-  if (SampleRTF_choices.sample_size == 0) SampleRTF_choices.sample_size = 5;
-  AdvSpinEditSampleSize->setValue(SampleRTF_choices.sample_size);
-  if (SampleRTF_choices.folder.isEmpty() && folder_edit->text().isEmpty())
+  start_number_spin->setValue(choices.start_num);
+  if (choices.sample_size == 0) choices.sample_size = 5;
+  sample_size_spin->setValue(choices.sample_size);
+  if (choices.folder.isEmpty() && folder_edit->text().isEmpty())
     folder_edit->setText(GetDefaultFolder(kSorvelToolNumber));
 }
 
 void SampleRtfDialog::AcceptChoices() {
-  SampleRTF_choices.folder = folder_edit->text();
-  if (SampleRTF_choices.folder.isEmpty()) {
-    FailedToFind(SampleRTF_choices.folder);
+  choices.folder = folder_edit->text();
+  if (choices.folder.isEmpty()) {
+    FailedToFind(choices.folder);
     done(kRetry);
     return;
   }
   // A folder that cannot be made is reported and the window stays open, so
   // that the user can correct the name.
-  if (!QDir().mkpath(SampleRTF_choices.folder)) {
-    FailedToFind(SampleRTF_choices.folder);
+  if (!QDir().mkpath(choices.folder)) {
+    FailedToFind(choices.folder);
     return;
   }
-  SampleRTF_choices.start_num = AdvSpinEditStartNumber->value();
-  SampleRTF_choices.sample_size = AdvSpinEditSampleSize->value();
+  choices.start_num = start_number_spin->value();
+  choices.sample_size = sample_size_spin->value();
   done(QDialog::Accepted);
 }

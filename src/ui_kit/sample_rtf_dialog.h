@@ -1,7 +1,7 @@
 #pragma once
 // "Save a sample in RTF format": where to save a run of results as RTF
 // files, from which result on and how many. Created once and kept, so that
-// SampleRTF_choices survive from one use to the next; the caller sets
+// the choices survive from one use to the next; the caller sets
 // start_num before each showing and reads the record after OK.
 
 #include <QDialog>
@@ -20,15 +20,15 @@ class SampleRtfDialog : public QDialog {
 
   explicit SampleRtfDialog(QWidget* parent = nullptr);
 
-  RtfSampleChoice SampleRTF_choices;
+  RtfSampleChoice choices;
 
-  QLabel* Label1;
-  QSpinBox* AdvSpinEditStartNumber;
-  QSpinBox* AdvSpinEditSampleSize;
+  QLabel* intro_label;
+  QSpinBox* start_number_spin;
+  QSpinBox* sample_size_spin;
   PathEdit* folder_edit;
   QPushButton* ok_button;
 
-  // Fills the controls from SampleRTF_choices (see showEvent).
+  // Fills the controls from the choices (see showEvent).
   void ShowChoices();
   void AcceptChoices();
 

@@ -131,7 +131,7 @@ TextViewerWindow::TextViewerWindow(QWidget* parent) : QMainWindow(parent, Qt::Wi
 }
 
 TextViewerWindow::~TextViewerWindow() {
-  if (SourceTextRich_) SourceTextRich_->Stop();
+  if (text_edit_) text_edit_->Stop();
   ShowStopButton(false);
 }
 
@@ -143,67 +143,66 @@ void TextViewerWindow::BuildWindow() {
   row->setContentsMargins(0, 0, 0, 0);
   row->setSpacing(0);
 
-  AdvSplitter1_ = new QSplitter(Qt::Horizontal, central);
-  AdvSplitter1_->setObjectName(QStringLiteral("AdvSplitter1"));
+  splitter_ = new QSplitter(Qt::Horizontal, central);
+  splitter_->setObjectName(QStringLiteral("AdvSplitter1"));
   // A handle wide enough to grab, drawn so that it can be seen.
-  AdvSplitter1_->setHandleWidth(8);
-  AdvSplitter1_->setChildrenCollapsible(false);
-  AdvSplitter1_->setStyleSheet(
+  splitter_->setHandleWidth(8);
+  splitter_->setChildrenCollapsible(false);
+  splitter_->setStyleSheet(
       QStringLiteral("QSplitter::handle { background: palette(mid); "
                      "margin: 0 2px; }"));
 
-  auto* left = new QWidget(AdvSplitter1_);
+  auto* left = new QWidget(splitter_);
   left->setObjectName(QStringLiteral("PanelLeft"));
   auto* left_layout = new QVBoxLayout(left);
   left_layout->setContentsMargins(0, 0, 0, 0);
-  StyledListboxKWs_ = new QListWidget(left);
-  StyledListboxKWs_->setObjectName(QStringLiteral("StyledListboxKWs"));
-  list_delegate_ = new KeywordListDelegate(&show_values_, StyledListboxKWs_);
-  StyledListboxKWs_->setItemDelegate(list_delegate_);
-  StyledListboxKWs_->setUniformItemSizes(true);
-  StyledListboxKWs_->setSelectionMode(QAbstractItemView::SingleSelection);
-  StyledListboxKWs_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  keyword_list_ = new QListWidget(left);
+  keyword_list_->setObjectName(QStringLiteral("StyledListboxKWs"));
+  list_delegate_ = new KeywordListDelegate(&show_values_, keyword_list_);
+  keyword_list_->setItemDelegate(list_delegate_);
+  keyword_list_->setUniformItemSizes(true);
+  keyword_list_->setSelectionMode(QAbstractItemView::SingleSelection);
+  keyword_list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   {
-    QPalette p = StyledListboxKWs_->palette();
+    QPalette p = keyword_list_->palette();
     p.setColor(QPalette::Base, kListBackground);
-    StyledListboxKWs_->setPalette(p);
+    keyword_list_->setPalette(p);
   }
-  left_layout->addWidget(StyledListboxKWs_);
+  left_layout->addWidget(keyword_list_);
 
-  SourceTextRich_ = new SourceTextEdit(AdvSplitter1_);
-  SourceTextRich_->setObjectName(QStringLiteral("SourceTextRich"));
-  SourceTextRich_->setFrameShape(QFrame::StyledPanel);
-  SourceTextRich_->document()->setDocumentMargin(4);
+  text_edit_ = new SourceTextEdit(splitter_);
+  text_edit_->setObjectName(QStringLiteral("SourceTextRich"));
+  text_edit_->setFrameShape(QFrame::StyledPanel);
+  text_edit_->document()->setDocumentMargin(4);
 
-  AdvSplitter1_->addWidget(left);
-  AdvSplitter1_->addWidget(SourceTextRich_);
-  AdvSplitter1_->setStretchFactor(0, 0);
-  AdvSplitter1_->setStretchFactor(1, 1);
-  AdvSplitter1_->setSizes({list_width_, 784 - list_width_ - 23});
-  row->addWidget(AdvSplitter1_, 1);
+  splitter_->addWidget(left);
+  splitter_->addWidget(text_edit_);
+  splitter_->setStretchFactor(0, 0);
+  splitter_->setStretchFactor(1, 1);
+  splitter_->setSizes({list_width_, 784 - list_width_ - 23});
+  row->addWidget(splitter_, 1);
 
-  PCPLotBar1_ = new HitPlotBar(central);
-  PCPLotBar1_->setObjectName(QStringLiteral("PCPLotBar1"));
-  PCPLotBar1_->SetColours(Qt::black, QColor(0, 0, 128));
-  row->addWidget(PCPLotBar1_);
+  hit_plot_ = new HitPlotBar(central);
+  hit_plot_->setObjectName(QStringLiteral("PCPLotBar1"));
+  hit_plot_->SetColours(Qt::black, QColor(0, 0, 128));
+  row->addWidget(hit_plot_);
   setCentralWidget(central);
 
   // Progress of loading goes to panel 2.
-  LoadProgress = [this](int percent) { return SetProgress2(percent); };
-  SourceTextRich_->OnProgress = LoadProgress;
+  load_progress_ = [this](int percent) { return SetFirstProgress(percent); };
+  text_edit_->OnProgress = load_progress_;
 
   BuildStatusBar();
-  PCPLotBar1_->hide();
+  hit_plot_->hide();
   confirm_RTF_save = true;
 
   // The text's font: the suite's text settings give a general-purpose font.
   QFont text_font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
-  SourceTextRich_->SetFont(text_font.family(), std::max(10.0, text_font.pointSizeF()));
+  text_edit_->SetFont(text_font.family(), std::max(10.0, text_font.pointSizeF()));
 
   BuildMenu();
 
-  connect(SourceTextRich_, &SourceTextEdit::LineShowMessage, this,
-          &TextViewerWindow::SourceTextRichLineShowMessage);
+  connect(text_edit_, &SourceTextEdit::LineShowMessage, this, &TextViewerWindow::ShowCursorPlace);
   // F3 and Shift+F3 step through the hits as ">" and "<" do.
   auto* next_hit = new QShortcut(QKeySequence(Qt::Key_F3), this);
   connect(next_hit, &QShortcut::activated, this, [this] { StatusPanelClick(7); });
@@ -211,16 +210,15 @@ void TextViewerWindow::BuildWindow() {
   connect(previous_hit, &QShortcut::activated, this, [this] { StatusPanelClick(6); });
   auto* help = new QShortcut(QKeySequence::HelpContents, this);
   connect(help, &QShortcut::activated, this, &TextViewerWindow::ShowHelp);
-  connect(StyledListboxKWs_, &QListWidget::itemClicked, this, [this] { KeywordClicked(); });
-  connect(StyledListboxKWs_, &QListWidget::itemActivated, this, [this] { KeywordClicked(); });
-  connect(AdvSplitter1_, &QSplitter::splitterMoved, this, [this] {
+  connect(keyword_list_, &QListWidget::itemClicked, this, [this] { KeywordClicked(); });
+  connect(keyword_list_, &QListWidget::itemActivated, this, [this] { KeywordClicked(); });
+  connect(splitter_, &QSplitter::splitterMoved, this, [this] {
     // The user's own choice of width is kept for the texts that follow.
-    list_width_ = AdvSplitter1_->sizes().value(0, list_width_);
+    list_width_ = splitter_->sizes().value(0, list_width_);
     KeywordSplitterMoved();
   });
-  connect(PCPLotBar1_, &HitPlotBar::PositionClicked, this, [this](long long position) {
-    SourceTextRich_->CentreOnPosition(static_cast<int>(position));
-  });
+  connect(hit_plot_, &HitPlotBar::PositionClicked, this,
+          [this](long long position) { text_edit_->CentreOnPosition(static_cast<int>(position)); });
 }
 
 void TextViewerWindow::BuildStatusBar() {
@@ -279,10 +277,10 @@ void TextViewerWindow::BuildStatusBar() {
 }
 
 void TextViewerWindow::BuildMenu() {
-  AdvPopupMenuHighlighter_ = new QMenu(this);
-  AdvPopupMenuHighlighter_->setObjectName(QStringLiteral("AdvPopupMenuHighlighter"));
+  highlight_menu_ = new QMenu(this);
+  highlight_menu_->setObjectName(QStringLiteral("AdvPopupMenuHighlighter"));
   auto add = [this](const char* name, const QString& caption, void (TextViewerWindow::*handler)()) {
-    QAction* a = AdvPopupMenuHighlighter_->addAction(caption);
+    QAction* a = highlight_menu_->addAction(caption);
     a->setObjectName(QString::fromLatin1(name));
     connect(a, &QAction::triggered, this, [this, handler] { (this->*handler)(); });
     return a;
@@ -295,17 +293,17 @@ void TextViewerWindow::BuildMenu() {
   add("HighlightTrimthetext1", QStringLiteral("Trim the text"), &TextViewerWindow::TrimTheText);
   add("HighlighterGreyout1", QStringLiteral("Grey out <*>"), &TextViewerWindow::GreyOutAnyMarkup);
   add("Infoonscores1", QStringLiteral("Info on scores"), &TextViewerWindow::ShowInfoOnScores);
-  Showruler1_ = add("Showruler1", QStringLiteral("Show ruler"), &TextViewerWindow::ToggleRuler);
-  Showruler1_->setCheckable(true);
-  AdvPopupMenuHighlighter_->addSeparator();
+  show_ruler_action_ =
+      add("Showruler1", QStringLiteral("Show ruler"), &TextViewerWindow::ToggleRuler);
+  show_ruler_action_->setCheckable(true);
+  highlight_menu_->addSeparator();
   add("Highlightsimilarities1", QStringLiteral("Highlight similarities"),
       &TextViewerWindow::HighlightSimilarities);
-  AdvPopupMenuHighlighter_->addSeparator();
+  highlight_menu_->addSeparator();
   add("ViewerHelp", QStringLiteral("Help on the viewer (F1)"), &TextViewerWindow::ShowHelp);
 
-  for (QWidget* w :
-       {static_cast<QWidget*>(SourceTextRich_), static_cast<QWidget*>(StyledListboxKWs_),
-        static_cast<QWidget*>(PCPLotBar1_)}) {
+  for (QWidget* w : {static_cast<QWidget*>(text_edit_), static_cast<QWidget*>(keyword_list_),
+                     static_cast<QWidget*>(hit_plot_)}) {
     w->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(w, &QWidget::customContextMenuRequested, this,
             [this, w](const QPoint& pos) { ShowPopup(w, pos); });
@@ -313,8 +311,8 @@ void TextViewerWindow::BuildMenu() {
 }
 
 void TextViewerWindow::ShowPopup(QWidget* from, const QPoint& pos) {
-  QWidget* target = from == SourceTextRich_ ? SourceTextRich_->viewport() : from;
-  AdvPopupMenuHighlighter_->popup(target->mapToGlobal(pos));
+  QWidget* target = from == text_edit_ ? text_edit_->viewport() : from;
+  highlight_menu_->popup(target->mapToGlobal(pos));
 }
 
 QWidget* TextViewerWindow::Panel(int panel) const {
@@ -344,26 +342,26 @@ void TextViewerWindow::MakeProgressPanel(int panel, bool progress) {
   if (progress) panel_bar_[panel - 2]->setValue(0);
 }
 
-bool TextViewerWindow::SetProgress2(int percent) {
+bool TextViewerWindow::SetFirstProgress(int percent) {
   QCoreApplication::processEvents();
   panel_bar_[0]->setValue(std::clamp(percent, 0, 100));
   return true;
 }
 
-bool TextViewerWindow::SetProgress3(int percent) {
+bool TextViewerWindow::SetSecondProgress(int percent) {
   QCoreApplication::processEvents();
   panel_bar_[1]->setValue(std::clamp(percent, 0, 100));
   return true;
 }
 
-void TextViewerWindow::SetProgress3DoneOfTotal(long long done, long long total) {
-  SetProgress3(total > 0 ? static_cast<int>(done * 100 / total) : 0);
+void TextViewerWindow::SetSecondProgressDoneOfTotal(long long done, long long total) {
+  SetSecondProgress(total > 0 ? static_cast<int>(done * 100 / total) : 0);
 }
 
 void TextViewerWindow::ShowStopButton(bool show) {
   if (panels_.size() > 8) panels_[8]->setEnabled(show);
-  if (!PaiStatusBar) return;
-  QWidget* caller_stop = CallerStopPanel(PaiStatusBar);
+  if (!caller_status_) return;
+  QWidget* caller_stop = CallerStopPanel(caller_status_);
   if (!caller_stop) return;
   // The caller's Stop stays where it is; it is offered while the viewer
   // works and afterwards left as it was (its own tool may be running).
@@ -379,25 +377,25 @@ void TextViewerWindow::ShowStopButton(bool show) {
   if (show) {
     if (auto* button = qobject_cast<QAbstractButton*>(caller_stop)) {
       caller_stop_connection_ =
-          connect(button, &QAbstractButton::clicked, SourceTextRich_, &SourceTextEdit::Stop);
+          connect(button, &QAbstractButton::clicked, text_edit_, &SourceTextEdit::Stop);
     }
   }
 }
 
 void TextViewerWindow::KeywordColours() {
-  SourceTextRich_->SetColoursEtc(true, kKeywordText, kKeywordBackground, true);
+  text_edit_->SetColoursEtc(true, kKeywordText, kKeywordBackground, true);
 }
 
-bool TextViewerWindow::Idle() const { return !working_ && !SourceTextRich_->Busy(); }
+bool TextViewerWindow::Idle() const { return !working_ && !text_edit_->Busy(); }
 
 bool TextViewerWindow::OpenAndShowAText(const ViewerFileDetails& details, QWidget* caller_status) {
   if (!Idle()) return false;
-  PCPLotBar1_->hide();
+  hit_plot_->hide();
   current_short_filename.clear();
   HourGlass hour_glass;
 
   if (caller_status) {
-    PaiStatusBar = caller_status;
+    caller_status_ = caller_status;
     MakeProgressPanel(2, true);
     MakeProgressPanel(3, true);
     if (QWidget* caller_stop = CallerStopPanel(caller_status)) {
@@ -407,14 +405,14 @@ bool TextViewerWindow::OpenAndShowAText(const ViewerFileDetails& details, QWidge
     }
   }
 
-  SourceTextRich_->SetMarkupEtc(false, GetIgnoreTagsSpan());
-  SourceTextRich_->SetMarkupEtc(QLatin1Char('<'), QLatin1Char('>'));
-  SourceTextRich_->SetColoursEtc(false, QColor(Qt::black), QColor(Qt::white), false);
+  text_edit_->SetMarkupEtc(false, GetIgnoreTagsSpan());
+  text_edit_->SetMarkupEtc(QLatin1Char('<'), QLatin1Char('>'));
+  text_edit_->SetColoursEtc(false, QColor(Qt::black), QColor(Qt::white), false);
   KeywordColours();
 
   MakeProgressPanel(2, true);
   working_ = true;
-  const bool loaded = SourceTextRich_->LoadedASourceText(details.full_path);
+  const bool loaded = text_edit_->LoadedASourceText(details.full_path);
   working_ = false;
   if (!loaded) {
     MakeProgressPanel(2, false);
@@ -425,19 +423,19 @@ bool TextViewerWindow::OpenAndShowAText(const ViewerFileDetails& details, QWidge
   // width it may have taken for them.
   show_values_ = false;
   RestoreListWidth();
-  for (int i = 0; i < StyledListboxKWs_->count(); ++i) {
-    StyledListboxKWs_->item(i)->setData(kHolderTerm, QVariant());
-    StyledListboxKWs_->item(i)->setData(kHolderCount, QVariant());
+  for (int i = 0; i < keyword_list_->count(); ++i) {
+    keyword_list_->item(i)->setData(kHolderTerm, QVariant());
+    keyword_list_->item(i)->setData(kHolderCount, QVariant());
   }
-  StyledListboxKWs_->viewport()->update();
+  keyword_list_->viewport()->update();
 
-  if (SourceTextRich_->LineCount() < SourceTextRich_->AutoGreyOutLineLimit()) {
+  if (text_edit_->LineCount() < text_edit_->AutoGreyOutLineLimit()) {
     MakeProgressPanel(3, true);
     working_ = true;
     ShowStopButton(true);
-    SourceTextRich_->GreyOutAnyMarkup(
-        [this](long long done, long long total) { SetProgress3DoneOfTotal(done, total); },
-        LoadProgress);
+    text_edit_->GreyOutAnyMarkup(
+        [this](long long done, long long total) { SetSecondProgressDoneOfTotal(done, total); },
+        load_progress_);
     ShowStopButton(false);
     working_ = false;
   }
@@ -446,7 +444,7 @@ bool TextViewerWindow::OpenAndShowAText(const ViewerFileDetails& details, QWidge
   MakeProgressPanel(3, false);
   current_short_filename = QFileInfo(details.full_path).fileName();
   setWindowTitle(DisplayName(current_short_filename));
-  encoding_label_->setText(SourceTextRich_->LoadedEncoding());
+  encoding_label_->setText(text_edit_->LoadedEncoding());
   panel_bar_[1]->setValue(0);
   SetPanelText(2, details.info1.isEmpty()
                       ? QString()
@@ -457,35 +455,34 @@ bool TextViewerWindow::OpenAndShowAText(const ViewerFileDetails& details, QWidge
   if (!isVisible()) show();
   // A viewer given the lines of a reference text (a member of a duplicate
   // group) shows the lines it shares with it straight away.
-  if (ComparisonWholeLines && !ComparisonWholeLines->isEmpty()) HighlightSimilarities();
-  SourceTextRich_->moveCursor(QTextCursor::Start);
-  SourceTextRich_->verticalScrollBar()->setValue(0);
+  if (reference_lines_ && !reference_lines_->isEmpty()) HighlightSimilarities();
+  text_edit_->moveCursor(QTextCursor::Start);
+  text_edit_->verticalScrollBar()->setValue(0);
   return true;
 }
 
 void TextViewerWindow::AddStringsToLeftListbox(const QStringList& lines) {
-  StyledListboxKWs_->clear();
+  keyword_list_->clear();
   show_values_ = false;
-  StyledListboxKWs_->addItems(lines);
-  for (int i = 0; i < StyledListboxKWs_->count(); ++i)
-    StyledListboxKWs_->item(i)->setToolTip(lines[i]);
+  keyword_list_->addItems(lines);
+  for (int i = 0; i < keyword_list_->count(); ++i) keyword_list_->item(i)->setToolTip(lines[i]);
   KeywordColours();
 }
 
 void TextViewerWindow::HighlightSimilarities() {
-  if (working_ || SourceTextRich_->Busy()) return;
+  if (working_ || text_edit_->Busy()) return;
   // The search list holds no keywords while shared lines are shown; without
   // reference lines that is all that happens.
   SearchList().Clear();
-  if (!ComparisonWholeLines || ComparisonWholeLines->isEmpty()) return;
-  const QStringList reference = *ComparisonWholeLines;
+  if (!reference_lines_ || reference_lines_->isEmpty()) return;
+  const QStringList reference = *reference_lines_;
   working_ = true;
   ShowStopButton(true);
   MakeProgressPanel(3, true);
   KeywordColours();
-  SourceTextRich_->HighlightWith(
+  text_edit_->HighlightWith(
       [reference](QStringView text) { return SharedLineHits(text, reference); },
-      [this](int percent) { return SetProgress3(percent); });
+      [this](int percent) { return SetSecondProgress(percent); });
   panel_bar_[1]->setValue(0);
   MakeProgressPanel(3, false);
   ShowStopButton(false);
@@ -493,11 +490,11 @@ void TextViewerWindow::HighlightSimilarities() {
 }
 
 void TextViewerWindow::GreyOutAnyMarkup() {
-  if (working_ || SourceTextRich_->Busy()) return;
+  if (working_ || text_edit_->Busy()) return;
   working_ = true;
   ShowStopButton(true);
   MakeProgressPanel(2, true);
-  SourceTextRich_->GreyOutAnyMarkup({}, LoadProgress);
+  text_edit_->GreyOutAnyMarkup({}, load_progress_);
   MakeProgressPanel(2, false);
   ShowStopButton(false);
   working_ = false;
@@ -507,7 +504,7 @@ bool TextViewerWindow::SaveRtfTo(const QString& file, const QString& heading,
                                  const QString& summary) {
   if (PathExists(file) && OKToDoX(Format(LX("LXOverwriteX"), {DisplayName(file)})) != mrOK)
     return false;
-  if (!SourceTextRich_->SaveAsRTF(file, heading, summary)) {
+  if (!text_edit_->SaveAsRTF(file, heading, summary)) {
     BoxRequest failed;
     failed.name = QStringLiteral("FailedToSave");
     failed.caption = QStringLiteral("Sorvel");
@@ -529,7 +526,7 @@ void TextViewerWindow::SaveAsRtf() {
   if (choose_rtf_file) {
     file = choose_rtf_file(proposed);
   } else {
-    const QString dir = QFileInfo(SourceTextRich_->LoadedPath()).absolutePath();
+    const QString dir = QFileInfo(text_edit_->LoadedPath()).absolutePath();
     QString selected = LX("LXRTFFiles");
     file = QFileDialog::getSaveFileName(this, QString(),
                                         QDir(dir).filePath(proposed + QStringLiteral(".rtf")),
@@ -546,64 +543,63 @@ void TextViewerWindow::SaveAsRtf() {
 }
 
 void TextViewerWindow::TrimTheText() {
-  if (working_ || SourceTextRich_->Busy()) return;
+  if (working_ || text_edit_->Busy()) return;
   ShowStopButton(false);
   HourGlass hour_glass;
   working_ = true;
   MakeProgressPanel(2, true);
-  SourceTextRich_->OnProgress = LoadProgress;
-  SourceTextRich_->TrimTheText(true);
+  text_edit_->OnProgress = load_progress_;
+  text_edit_->TrimTheText(true);
   panel_bar_[0]->setValue(0);
   MakeProgressPanel(2, false);
   working_ = false;
   ShowStopButton(false);
   // The trimmed text has other positions: the plot follows them.
-  if (PCPLotBar1_->isVisible()) {
-    PCPLotBar1_->SetRange(1, std::max<qsizetype>(1, SourceTextRich_->ShownText().size()));
-    PCPLotBar1_->SetPlotLines(SourceTextRich_->KeyWordPositionsAsArray());
+  if (hit_plot_->isVisible()) {
+    hit_plot_->SetRange(1, std::max<qsizetype>(1, text_edit_->ShownText().size()));
+    hit_plot_->SetPlotLines(text_edit_->KeyWordPositionsAsArray());
   }
 }
 
 void TextViewerWindow::ToggleRuler() {
   // The choice is the suite's: its menu state holds it as item 46.
   constexpr int kShowRulerMenuItem = 46;
-  SetMenuItemChecked(kShowRulerMenuItem, Showruler1_->isChecked());
-  if (PCPLotBar1_->isVisible()) PCPLotBar1_->SetShowRuler(Showruler1_->isChecked());
+  SetMenuItemChecked(kShowRulerMenuItem, show_ruler_action_->isChecked());
+  if (hit_plot_->isVisible()) hit_plot_->SetShowRuler(show_ruler_action_->isChecked());
 }
 
 void TextViewerWindow::StatusPanelClick(int panel) {
   switch (panel) {
     case 6:
-      SourceTextRich_->GotoNextKW(true);
+      text_edit_->GotoNextKW(true);
       break;
     case 7:
-      SourceTextRich_->GotoNextKW(false);
+      text_edit_->GotoNextKW(false);
       break;
     case 8:
-      SourceTextRich_->Stop();
+      text_edit_->Stop();
       break;
     default:
       break;
   }
 }
 
-void TextViewerWindow::SourceTextRichLineShowMessage(double item, double items, double line,
-                                                     double lines) {
+void TextViewerWindow::ShowCursorPlace(double item, double items, double line, double lines) {
   SetPanelText(kPanelCount - 1,
                Format(LX("LXItemNOfNAndLineNofN"), {item + 1, items, line, lines}));
 }
 
-void TextViewerWindow::KeywordSplitterMoved() { StyledListboxKWs_->viewport()->update(); }
+void TextViewerWindow::KeywordSplitterMoved() { keyword_list_->viewport()->update(); }
 
 void TextViewerWindow::RestoreListWidth() {
-  QList<int> sizes = AdvSplitter1_->sizes();
+  QList<int> sizes = splitter_->sizes();
   if (sizes.size() != 2 || sizes[0] == list_width_) return;
   sizes[1] = std::max(50, sizes[1] + sizes[0] - list_width_);
   sizes[0] = list_width_;
-  AdvSplitter1_->setSizes(sizes);
+  splitter_->setSizes(sizes);
 }
 
-int TextViewerWindow::KeywordListWidth() const { return AdvSplitter1_->sizes().value(0); }
+int TextViewerWindow::KeywordListWidth() const { return splitter_->sizes().value(0); }
 
 void TextViewerWindow::ShowHelp() {
   if (auto* router = HelpRouter::Instance())
@@ -611,7 +607,7 @@ void TextViewerWindow::ShowHelp() {
 }
 
 void TextViewerWindow::ClearKeywordList() {
-  StyledListboxKWs_->clear();
+  keyword_list_->clear();
   show_values_ = false;
 }
 
@@ -630,7 +626,7 @@ int TextViewerWindow::UseSearchTerms(const TermList& terms) {
 
 std::vector<TextViewerWindow::FoundKeyword> TextViewerWindow::FoundKeywords() const {
   std::vector<FoundKeyword> found;
-  const SourceTextEdit* edit = SourceTextRich_;
+  const SourceTextEdit* edit = text_edit_;
   const TermHits& hits = edit->Hits();
   for (int i = 0; i < static_cast<int>(hits.counts.size()); ++i) {
     const int count = hits.counts[static_cast<size_t>(i)];
@@ -643,9 +639,9 @@ std::vector<TextViewerWindow::FoundKeyword> TextViewerWindow::FoundKeywords() co
 }
 
 void TextViewerWindow::RefillFoundKeywords() {
-  StyledListboxKWs_->clear();
+  keyword_list_->clear();
   for (const FoundKeyword& f : FoundKeywords()) {
-    auto* item = new QListWidgetItem(f.keyword, StyledListboxKWs_);
+    auto* item = new QListWidgetItem(f.keyword, keyword_list_);
     item->setToolTip(QStringLiteral("%1 (%2)").arg(f.keyword).arg(f.count));
     item->setData(kHolderTerm, f.index);
     item->setData(kHolderCount, f.count);
@@ -653,24 +649,23 @@ void TextViewerWindow::RefillFoundKeywords() {
 }
 
 void TextViewerWindow::WidenListToFit() {
-  const QFontMetrics fm(StyledListboxKWs_->font());
+  const QFontMetrics fm(keyword_list_->font());
   int widest = 0;
-  for (int i = 0; i < StyledListboxKWs_->count(); ++i) {
-    widest = std::max(widest, list_delegate_->WidthOf(fm, StyledListboxKWs_->model()->index(i, 0)));
+  for (int i = 0; i < keyword_list_->count(); ++i) {
+    widest = std::max(widest, list_delegate_->WidthOf(fm, keyword_list_->model()->index(i, 0)));
   }
-  QList<int> sizes = AdvSplitter1_->sizes();
+  QList<int> sizes = splitter_->sizes();
   if (sizes.size() != 2) return;
   // The list may take up to a share of the window; longer entries are
   // elided, with the whole entry in their tooltip.
   const int share = centralWidget()->width() * kMostListShare / 100;
-  const int wanted =
-      std::min(widest + StyledListboxKWs_->verticalScrollBar()->sizeHint().width() + 8,
-               std::max(list_width_, share));
+  const int wanted = std::min(widest + keyword_list_->verticalScrollBar()->sizeHint().width() + 8,
+                              std::max(list_width_, share));
   if (wanted > sizes[0]) {
     const int grow = wanted - sizes[0];
     sizes[0] = wanted;
     sizes[1] = std::max(50, sizes[1] - grow);
-    AdvSplitter1_->setSizes(sizes);
+    splitter_->setSizes(sizes);
   }
 }
 
@@ -678,34 +673,34 @@ int TextViewerWindow::HighlightAnyKWS() {
   if (!Idle()) return 0;
   working_ = true;
   ShowStopButton(true);
-  SourceTextRich_->SetHeaderEndMarker(QStringLiteral("</HEADER>"));
+  text_edit_->SetHeaderEndMarker(QStringLiteral("</HEADER>"));
   KeywordColours();
   show_values_ = true;
 
   MakeProgressPanel(3, true);
-  const int first = SourceTextRich_->HighlightKWs(
-      SearchList(), [this](int percent) { return SetProgress3(percent); });
+  const int first = text_edit_->HighlightKWs(
+      SearchList(), [this](int percent) { return SetSecondProgress(percent); });
   MakeProgressPanel(3, false);
   RefillFoundKeywords();
-  const int found = SourceTextRich_->HighlightsFoundCount();
+  const int found = text_edit_->HighlightsFoundCount();
 
   ShowStopButton(false);
-  StyledListboxKWs_->viewport()->update();
+  keyword_list_->viewport()->update();
   WidenListToFit();
   working_ = false;
 
   if (found > 0) {
-    PCPLotBar1_->SetColours(Qt::black, QColor(0, 0, 128));
-    PCPLotBar1_->SetRange(1, std::max<qsizetype>(1, SourceTextRich_->ShownText().size()));
-    PCPLotBar1_->SetPlotLines(SourceTextRich_->KeyWordPositionsAsArray());
-    PCPLotBar1_->SetShowRuler(false);
-    Showruler1_->setChecked(false);
-    PCPLotBar1_->show();
-    StyledListboxKWs_->setCurrentRow(0);
-    SourceTextRich_->CentreOnPosition(first);
-    SourceTextRich_->GotoNextKW(false);
+    hit_plot_->SetColours(Qt::black, QColor(0, 0, 128));
+    hit_plot_->SetRange(1, std::max<qsizetype>(1, text_edit_->ShownText().size()));
+    hit_plot_->SetPlotLines(text_edit_->KeyWordPositionsAsArray());
+    hit_plot_->SetShowRuler(false);
+    show_ruler_action_->setChecked(false);
+    hit_plot_->show();
+    keyword_list_->setCurrentRow(0);
+    text_edit_->CentreOnPosition(first);
+    text_edit_->GotoNextKW(false);
   } else {
-    PCPLotBar1_->hide();
+    hit_plot_->hide();
   }
   return found;
 }
@@ -716,35 +711,35 @@ void TextViewerWindow::HighlightOneKW(const QString& keyword) {
   ShowStopButton(true);
   KeywordColours();
   MakeProgressPanel(3, true);
-  const int first = SourceTextRich_->HighlightOneKW(
-      keyword, [this](int percent) { return SetProgress3(percent); });
+  const int first = text_edit_->HighlightOneKW(
+      keyword, [this](int percent) { return SetSecondProgress(percent); });
   MakeProgressPanel(3, false);
   ShowStopButton(false);
   working_ = false;
   if (first >= 0) {
-    SourceTextRich_->CentreOnPosition(first);
-    SourceTextRich_->GotoNextKW(false);
+    text_edit_->CentreOnPosition(first);
+    text_edit_->GotoNextKW(false);
   }
 }
 
 void TextViewerWindow::HighlightAllKeywords() {
   if (!Idle()) return;
   QStringList lines;
-  for (int i = 0; i < StyledListboxKWs_->count(); ++i) lines << StyledListboxKWs_->item(i)->text();
+  for (int i = 0; i < keyword_list_->count(); ++i) lines << keyword_list_->item(i)->text();
   SearchList().Clear();
   SearchList().LoadFromAStringlist(lines, false);
   HighlightAnyKWS();
-  StyledListboxKWs_->viewport()->update();
+  keyword_list_->viewport()->update();
 }
 
 void TextViewerWindow::HighlightSelectedKeyword() {
-  QListWidgetItem* item = StyledListboxKWs_->currentItem();
+  QListWidgetItem* item = keyword_list_->currentItem();
   if (!item || !item->isSelected()) return;
   HighlightOneKW(item->text());
 }
 
 QString TextViewerWindow::InfoOnCurrentText() const {
-  const TermHits& hits = SourceTextRich_->Hits();
+  const TermHits& hits = text_edit_->Hits();
   QStringList parts;
   long long total = 0;
   for (int i = 0; i < static_cast<int>(hits.counts.size()); ++i) {
@@ -759,20 +754,20 @@ QString TextViewerWindow::InfoOnCurrentText() const {
 
 void TextViewerWindow::ShowInfoOnScores() {
   if (!Idle()) return;
-  if (SourceTextRich_->HighlightsFoundCount() == 0) HighlightAllKeywords();
+  if (text_edit_->HighlightsFoundCount() == 0) HighlightAllKeywords();
   ReportedAFact(InfoOnCurrentText(), kHelpContextRelevance);
 }
 
 void TextViewerWindow::KeywordClicked() {
-  QListWidgetItem* item = StyledListboxKWs_->currentItem();
+  QListWidgetItem* item = keyword_list_->currentItem();
   if (!item || !item->isSelected()) return;
-  const int row = StyledListboxKWs_->row(item);
+  const int row = keyword_list_->row(item);
   const QVariant term = item->data(kHolderTerm);
-  if (row < SearchList().Count() && term.isValid()) SourceTextRich_->SetCurrentKW(term.toInt());
+  if (row < SearchList().Count() && term.isValid()) text_edit_->SetCurrentKW(term.toInt());
 }
 
 std::pair<QString, int> TextViewerWindow::KeywordItem(int i) const {
-  QListWidgetItem* item = StyledListboxKWs_->item(i);
+  QListWidgetItem* item = keyword_list_->item(i);
   if (!item) return {QString(), kNoHolderValue};
   const QVariant count = item->data(kHolderCount);
   return {item->text(), count.isValid() ? count.toInt() : kNoHolderValue};
@@ -780,6 +775,6 @@ std::pair<QString, int> TextViewerWindow::KeywordItem(int i) const {
 
 void TextViewerWindow::closeEvent(QCloseEvent* event) {
   // Closing hides the window; its owner keeps it for the next text.
-  SourceTextRich_->Stop();
+  text_edit_->Stop();
   event->accept();
 }

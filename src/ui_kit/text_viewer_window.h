@@ -50,7 +50,7 @@ class TextViewerWindow : public QMainWindow {
   // until the next highlight run.
   void AddStringsToLeftListbox(const QStringList& lines);
   // Lines of a reference text for HighlightSimilarities; borrowed, may be null.
-  void SetComparisonWholeLines(const QStringList* lines) { ComparisonWholeLines = lines; }
+  void SetComparisonWholeLines(const QStringList* lines) { reference_lines_ = lines; }
   // Highlights the reference lines present in the text as whole lines.
   void HighlightSimilarities();
   // Highlights every term of the search list, lists the keywords found with
@@ -64,7 +64,7 @@ class TextViewerWindow : public QMainWindow {
   // a carriage return, then the total.
   QString InfoOnCurrentText() const;
   // The text component's search list.
-  TermList& SearchList() { return SourceTextRich_->SearchList(); }
+  TermList& SearchList() { return text_edit_->SearchList(); }
   // Empties the keyword list.
   void ClearKeywordList();
   // Makes terms (a relevance filter list) the viewer's search list and lists
@@ -91,10 +91,12 @@ class TextViewerWindow : public QMainWindow {
   bool SaveRtfTo(const QString& file, const QString& heading, const QString& summary);
 
   // --- parts, for callers and tests ---
-  SourceTextEdit* SourceTextRich() const { return SourceTextRich_; }
-  QListWidget* StyledListboxKWs() const { return StyledListboxKWs_; }
-  HitPlotBar* HitPlot() const { return PCPLotBar1_; }
-  QMenu* AdvPopupMenuHighlighter() const { return AdvPopupMenuHighlighter_; }
+  SourceTextEdit* TextEdit() const { return text_edit_; }
+  QListWidget* KeywordList() const { return keyword_list_; }
+  // The earlier name of KeywordList, still used by some page tests.
+  QListWidget* StyledListboxKWs() const { return keyword_list_; }
+  HitPlotBar* HitPlot() const { return hit_plot_; }
+  QMenu* HighlightMenu() const { return highlight_menu_; }
   QStatusBar* StatusBar() const { return statusBar(); }
   // Text of a status panel (a progress panel gives its text label).
   QString PanelText(int panel) const;
@@ -102,10 +104,10 @@ class TextViewerWindow : public QMainWindow {
   int PanelCount() const { return static_cast<int>(panels_.size()); }
   bool ListShowsValues() const { return show_values_; }
 
-  // --- progress setters (let the message loop run; true) ---
-  bool SetProgress2(int percent);
-  bool SetProgress3(int percent);
-  void SetProgress3DoneOfTotal(long long done, long long total);
+  // --- progress setters of panels 2 and 3 (let the message loop run; true) ---
+  bool SetFirstProgress(int percent);
+  bool SetSecondProgress(int percent);
+  void SetSecondProgressDoneOfTotal(long long done, long long total);
   // Offers Stop (enabled) here and on the caller's status bar, or takes it
   // back.
   void ShowStopButton(bool show);
@@ -116,7 +118,7 @@ class TextViewerWindow : public QMainWindow {
 
   // --- handlers ---
   void StatusPanelClick(int panel);
-  void SourceTextRichLineShowMessage(double item, double items, double line, double lines);
+  void ShowCursorPlace(double item, double items, double line, double lines);
   void KeywordSplitterMoved();
   void HighlightAllKeywords();
   void HighlightSelectedKeyword();
@@ -148,17 +150,17 @@ class TextViewerWindow : public QMainWindow {
   void ShowPopup(QWidget* from, const QPoint& pos);
 
   QString current_short_filename;
-  QPointer<QWidget> PaiStatusBar;
-  SourceTextEdit::ProgressFn LoadProgress;
-  const QStringList* ComparisonWholeLines = nullptr;
+  QPointer<QWidget> caller_status_;
+  SourceTextEdit::ProgressFn load_progress_;
+  const QStringList* reference_lines_ = nullptr;
 
-  SourceTextEdit* SourceTextRich_ = nullptr;
-  QListWidget* StyledListboxKWs_ = nullptr;
+  SourceTextEdit* text_edit_ = nullptr;
+  QListWidget* keyword_list_ = nullptr;
   KeywordListDelegate* list_delegate_ = nullptr;
-  HitPlotBar* PCPLotBar1_ = nullptr;
-  QSplitter* AdvSplitter1_ = nullptr;
-  QMenu* AdvPopupMenuHighlighter_ = nullptr;
-  QAction* Showruler1_ = nullptr;
+  HitPlotBar* hit_plot_ = nullptr;
+  QSplitter* splitter_ = nullptr;
+  QMenu* highlight_menu_ = nullptr;
+  QAction* show_ruler_action_ = nullptr;
   std::vector<QWidget*> panels_;
   QLabel* encoding_label_ = nullptr;                 // the open text's encoding
   QLabel* panel_label_[2] = {nullptr, nullptr};      // text forms of panels 2 and 3

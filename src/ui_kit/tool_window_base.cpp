@@ -186,13 +186,7 @@ bool ToolStatusBar::eventFilter(QObject* watched, QEvent* event) {
     for (int i = 0; i < kPanels; ++i) {
       if (watched != panels_[i] && watched != labels_[i]) continue;
       auto* me = static_cast<QMouseEvent*>(event);
-      if (t == QEvent::MouseButtonDblClick) {
-        Q_EMIT PanelDblClick(i);
-      } else if (me->button() == Qt::RightButton) {
-        Q_EMIT PanelRightClick(i);
-      } else {
-        Q_EMIT PanelClick(i);
-      }
+      if (t == QEvent::MouseButtonRelease && me->button() != Qt::RightButton) Q_EMIT PanelClick(i);
       break;
     }
   }
@@ -219,15 +213,14 @@ ToolWindowBase::ToolWindowBase(QWidget* parent) : QMainWindow(parent) {
   StartATool(kControllerToolNumber, QString(), false, false, [] { YieldToEvents(); });
   NotifyController(kCodeToolStarted);
 
-  ScreenAndFontFix();
+  // The suite's default font for every window of the program.
+  QApplication::setFont(QFont(QStringLiteral("Segoe UI"), 9));
 
   status_bar = new ToolStatusBar(this);
   statusBar()->setSizeGripEnabled(true);
   statusBar()->addWidget(status_bar, 1);
   status_bar->ClearBars();
   status_bar->SetStopEnabled(false);
-  connect(status_bar, &ToolStatusBar::PanelDblClick, this, [this](int i) { PanelDblClick(i); });
-  connect(status_bar, &ToolStatusBar::PanelRightClick, this, [this](int i) { PanelRightClick(i); });
 
   ReadLoggingSettings();
   Controller().SetNewWnd(kSorvelToolNumber, handle_);
@@ -236,12 +229,11 @@ ToolWindowBase::ToolWindowBase(QWidget* parent) : QMainWindow(parent) {
   for (int kind = 0; kind < 4; ++kind) lists.Refresh(kind);
 
   connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState s) {
-    if (s == Qt::ApplicationActive) ApplicationActivate();
+    if (s == Qt::ApplicationActive) ApplyStyle();
   });
 }
 
 ToolWindowBase::~ToolWindowBase() {
-  ShowAndDestroyHook();
   NotifyController(kCodeToolClosing);
   closing_ = true;
   AddToLogFile(QString(10, QLatin1Char('*')) + Tool_Name(kSorvelToolNumber) + QLatin1Char(' ') +
@@ -262,14 +254,8 @@ void ToolWindowBase::ReadLoggingSettings() {
   SetCurrentSuiteSettings(current);
 }
 
-void ToolWindowBase::ApplicationActivate() { StyleChanged(); }
-
-void ToolWindowBase::ScreenAndFontFix() {
-  QApplication::setFont(QFont(QStringLiteral("Segoe UI"), 9));
-}
-
-void ToolWindowBase::StyleChanged() {
-  if (auto* dm = HelpRouter::Instance()) dm->SetMenuAndAppStylerToGLobalStyle();
+void ToolWindowBase::ApplyStyle() {
+  if (auto* dm = HelpRouter::Instance()) dm->ApplyStyleToMenus();
 }
 
 void ToolWindowBase::PanelClick(int) {}
@@ -289,10 +275,9 @@ void ToolWindowBase::showEvent(QShowEvent* event) {
 }
 
 void ToolWindowBase::OnFirstShow() {
-  StyleChanged();
+  ApplyStyle();
   BindStatusBar();
-  if (auto* dm = HelpRouter::Instance()) dm->SetContextMenuHelp(this, dm->PopupActionBar1);
-  ShowAndDestroyHook();
+  if (auto* dm = HelpRouter::Instance()) dm->SetContextMenuHelp(this, dm->context_help_menu);
 }
 
 void ToolWindowBase::changeEvent(QEvent* event) {
@@ -304,8 +289,7 @@ void ToolWindowBase::OnActivated() {
   if (closing_) return;
   ReadLoggingSettings();
   AddToLogFile(TimeNow() + QStringLiteral(": activating main form"));
-  StyleChanged();
-  OnControllerRefresh(-1);
+  ApplyStyle();
 }
 
 void ToolWindowBase::ControllerCommand(int code) {
@@ -319,5 +303,4 @@ void ToolWindowBase::ControllerCommand(int code) {
     case ControllerCommandEffect::None:
       break;
   }
-  if (code == 233) OnControllerRefresh(code);
 }

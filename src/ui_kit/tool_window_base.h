@@ -1,8 +1,7 @@
 #pragma once
 // The base of the suite's utility windows: the status bar with its panels,
 // the link to the controller program (registration, notifications, its
-// commands), logging of window events, and the hooks derived windows
-// override.
+// commands) and logging of window events.
 
 #include <QLabel>
 #include <QMainWindow>
@@ -55,9 +54,8 @@ class ToolStatusBar : public QWidget, public ProgressPanels {
   bool BarShown(int panel) const { return bars_[panel] && !bars_[panel]->isHidden(); }
 
  Q_SIGNALS:
+  // A left click on a panel (a right click or a double click is no click).
   void PanelClick(int panel);
-  void PanelDblClick(int panel);
-  void PanelRightClick(int panel);
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -97,23 +95,8 @@ class ToolWindowBase : public QMainWindow {
 
   bool Closing() const { return closing_; }
 
-  // What a window built on this base may change or add to.
-  // The application came to the front.
-  virtual void ApplicationActivate();
-  // Fits the window to the screen and the font in use.
-  virtual void ScreenAndFontFix();
-  virtual void StyleChanged();
-  // Clicks on a status-bar panel.
+  // A click on a status-bar panel: what the panels do is the window's own.
   virtual void PanelClick(int panel);
-  virtual void PanelDblClick(int) {}
-  virtual void PanelRightClick(int) {}
-  // Runs when the window is first shown and again when it is closed.
-  virtual void ShowAndDestroyHook() {}
-  // Connects the status bar's panels to the progress reporter.
-  virtual void BindStatusBar();
-  // The controller's command 233 (logging settings changed), and -1 whenever
-  // the window is activated.
-  virtual void OnControllerRefresh(int) {}
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -121,6 +104,11 @@ class ToolWindowBase : public QMainWindow {
   void ReadLoggingSettings();
 
  private:
+  // Menus follow the suite's style, taken again whenever the program comes
+  // to the front.
+  void ApplyStyle();
+  // Panel clicks reach PanelClick from the first showing on.
+  void BindStatusBar();
   void OnFirstShow();
   void OnActivated();
   bool shown_once_ = false;

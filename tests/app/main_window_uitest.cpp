@@ -198,7 +198,7 @@ class MainWindowTest : public QObject {
       QVERIFY(shared);
       QCOMPARE(w.SharedViewer(), shared.data());  // created once, kept
       side = new TextViewerWindow(nullptr);
-      w.show_forms.append(side);
+      w.side_by_side_viewers.append(side);
     }
     QVERIFY(shared.isNull());
     QVERIFY(side.isNull());
@@ -279,11 +279,11 @@ class MainWindowTest : public QObject {
     QTest::qWait(10);
     const QPoint at = label->mapTo(&w, QPoint(2, 2));
     Q_EMIT w.customContextMenuRequested(at);
-    QCOMPARE(dm->WhatsThis1->text(), QStringLiteral("context help"));
-    QCOMPARE(dm->WhatsThis1->data().toInt(), 6030);
-    dm->PopupActionBar1->hide();
+    QCOMPARE(dm->context_help_action->text(), QStringLiteral("context help"));
+    QCOMPARE(dm->context_help_action->data().toInt(), 6030);
+    dm->context_help_menu->hide();
     g_opened.clear();
-    dm->WhatsThis1->trigger();
+    dm->context_help_action->trigger();
     QCOMPARE(g_opened.size(), 1);
     QVERIFY(g_opened[0].toLocalFile().contains(QStringLiteral("help/")));
   }
@@ -315,7 +315,7 @@ class MainWindowTest : public QObject {
     viewer->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(viewer));
     g_opened.clear();
-    QTest::keyClick(viewer->SourceTextRich(), Qt::Key_F1);
+    QTest::keyClick(viewer->TextEdit(), Qt::Key_F1);
     QCOMPARE(g_opened.size(), 1);
     QVERIFY(g_opened[0].toLocalFile().endsWith(QStringLiteral("/topic-viewer.html")));
 

@@ -227,7 +227,7 @@ class RelevancePageTest : public QObject {
     page.grid->selectRow(1);
     QTimer::singleShot(0, w, [w] { w->ok_button->click(); });
     page.SaveRtfSample();
-    QCOMPARE(w->SampleRTF_choices.start_num, 1);
+    QCOMPARE(w->choices.start_num, 1);
     QVERIFY(!QFileInfo::exists(out + QStringLiteral("/a.rtf")));
     QVERIFY(QFileInfo::exists(out + QStringLiteral("/b.rtf")));
     QVERIFY(!QFileInfo::exists(out + QStringLiteral("/c.rtf")));
@@ -235,7 +235,7 @@ class RelevancePageTest : public QObject {
     QVERIFY(rtf.contains("(2) Score: "));
     QVERIFY(rtf.contains("river (1)"));
     // The page writes what the command-line tool writes for the same run.
-    RtfSampleChoice cli_choice = w->SampleRTF_choices;
+    RtfSampleChoice cli_choice = w->choices;
     cli_choice.folder = t.Path("cli-rtf");
     QCOMPARE(SaveRelevanceRtfSample(page.Scores(), list, cli_choice), 1);
     QCOMPARE(ReadAll(cli_choice.folder + QStringLiteral("/b.rtf")), rtf);

@@ -37,7 +37,7 @@ class ChoosersTest : public QObject {
     QFile f(list);
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.close();
-    w.myAdvFilterComboFolder->setCurrentIndex(2);
+    w.file_types_combo->setCurrentIndex(2);
     w.subfolders_check->setChecked(false);
     w.list_edit->lineEdit()->setText(list);
     QVERIFY(w.list_radio->isChecked());
@@ -82,29 +82,29 @@ class ChoosersTest : public QObject {
     SetCurrentSuiteSettings(s);
 
     SampleRtfDialog w;
-    w.SampleRTF_choices.start_num = 3;
+    w.choices.start_num = 3;
     w.show();
-    QCOMPARE(w.AdvSpinEditSampleSize->value(), 5);
-    QCOMPARE(w.AdvSpinEditStartNumber->value(), 3);
+    QCOMPARE(w.sample_size_spin->value(), 5);
+    QCOMPARE(w.start_number_spin->value(), 3);
     QCOMPARE(w.folder_edit->text(), s.default_results_folder);
 
     const QString target = dir.filePath(QStringLiteral("a/b/rtf"));
     w.folder_edit->setText(target);
-    w.AdvSpinEditSampleSize->setValue(7);
+    w.sample_size_spin->setValue(7);
     w.AcceptChoices();
     QCOMPARE(w.result(), int(QDialog::Accepted));
     QVERIFY(QFileInfo(target).isDir());
-    QCOMPARE(w.SampleRTF_choices.folder, target);
-    QCOMPARE(w.SampleRTF_choices.sample_size, 7);
-    QCOMPARE(w.SampleRTF_choices.start_num, 3);
+    QCOMPARE(w.choices.folder, target);
+    QCOMPARE(w.choices.sample_size, 7);
+    QCOMPARE(w.choices.start_num, 3);
 
     // The next showing keeps the folder and the size; the caller's start wins.
     w.hide();
-    w.SampleRTF_choices.start_num = 0;
+    w.choices.start_num = 0;
     w.show();
     QCOMPARE(w.folder_edit->text(), target);
-    QCOMPARE(w.AdvSpinEditSampleSize->value(), 7);
-    QCOMPARE(w.AdvSpinEditStartNumber->value(), 0);
+    QCOMPARE(w.sample_size_spin->value(), 7);
+    QCOMPARE(w.start_number_spin->value(), 0);
     w.grab().save(QDir::temp().filePath(QStringLiteral("sample_rtf.png")));
 
     // An empty folder: not OK, and the user hears of it.

@@ -31,7 +31,7 @@ const char kText[] =
     "alphabet is no alpha; gamma ends it.\n";
 
 QAction* Item(TextViewerWindow& v, const char* name) {
-  QAction* a = v.AdvPopupMenuHighlighter()->findChild<QAction*>(QString::fromLatin1(name));
+  QAction* a = v.HighlightMenu()->findChild<QAction*>(QString::fromLatin1(name));
   if (!a) qFatal("menu item %s missing", name);
   return a;
 }
@@ -86,13 +86,13 @@ void KeywordHighlightingTest::HighlightAllListsFoundKeywordsByCount() {
            std::make_pair(QStringLiteral("alpha"), TextViewerWindow::kNoHolderValue));
 
   Item(viewer, "HighlighAllwords1")->trigger();
-  SourceTextEdit* edit = viewer.SourceTextRich();
+  SourceTextEdit* edit = viewer.TextEdit();
   QCOMPARE(edit->HighlightsFoundCount(), 8);
   QVERIFY(viewer.ListShowsValues());
-  QCOMPARE(viewer.StyledListboxKWs()->count(), 2);
+  QCOMPARE(viewer.KeywordList()->count(), 2);
   QCOMPARE(viewer.KeywordItem(0), std::make_pair(QStringLiteral("gamma"), 5));
   QCOMPARE(viewer.KeywordItem(1), std::make_pair(QStringLiteral("alpha"), 3));
-  QCOMPARE(viewer.StyledListboxKWs()->currentRow(), 0);
+  QCOMPARE(viewer.KeywordList()->currentRow(), 0);
 
   // The ruler plot shows every hit along the text.
   QVERIFY(viewer.HitPlot()->isVisible());
@@ -162,13 +162,13 @@ void KeywordHighlightingTest::ListClickStepsThroughOneKeyword() {
   viewer.AddStringsToLeftListbox(
       {QStringLiteral("alpha"), QStringLiteral("beta"), QStringLiteral("gamma")});
   Item(viewer, "HighlighAllwords1")->trigger();
-  SourceTextEdit* edit = viewer.SourceTextRich();
+  SourceTextEdit* edit = viewer.TextEdit();
   const std::vector<int> alphas =
       PositionsOf(edit->ShownText(), QStringLiteral("alpha"), edit->KeyWordPositionsAsArray());
   QCOMPARE(alphas.size(), size_t{3});
 
   // Clicking "alpha" (second in the list) makes ">" visit alpha's hits only.
-  QListWidget* list = viewer.StyledListboxKWs();
+  QListWidget* list = viewer.KeywordList();
   const QRect r = list->visualItemRect(list->item(1));
   QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, r.center());
   QCOMPARE(edit->CurrentKW(), 0);  // alpha's index in the search list
@@ -204,9 +204,9 @@ void KeywordHighlightingTest::HighlightSelectedAndCallerTerms() {
   QCOMPARE(viewer.KeywordItem(1), std::make_pair(QStringLiteral("GAMMA"), 1));
 
   // "Highlight selected" draws only the selected keyword's hits.
-  viewer.StyledListboxKWs()->setCurrentRow(1);
+  viewer.KeywordList()->setCurrentRow(1);
   Item(viewer, "Highlightselected1")->trigger();
-  SourceTextEdit* edit = viewer.SourceTextRich();
+  SourceTextEdit* edit = viewer.TextEdit();
   QCOMPARE(edit->HighlightsFoundCount(), 1);
   QCOMPARE(edit->ShownText().mid(edit->KeyWordPositionsAsArray()[0], 5), QStringLiteral("GAMMA"));
   QCOMPARE(edit->CurrentKW(), 0);
@@ -224,7 +224,7 @@ void KeywordHighlightingTest::NoKeywordFoundLeavesListEmpty() {
   QVERIFY(viewer.OpenAndShowAText({file, QString(), QString()}));
   viewer.AddStringsToLeftListbox({QStringLiteral("alpha"), QStringLiteral("beta")});
   Item(viewer, "HighlighAllwords1")->trigger();
-  QCOMPARE(viewer.StyledListboxKWs()->count(), 0);
+  QCOMPARE(viewer.KeywordList()->count(), 0);
   QVERIFY(!viewer.HitPlot()->isVisible());
   QCOMPARE(viewer.InfoOnCurrentText(), QStringLiteral("\r") + Format(LX("LXTotalN"), {0.0}));
 }
@@ -245,20 +245,20 @@ void KeywordHighlightingTest::LongKeywordsKeepTheListToItsShare() {
   QVERIFY(viewer.OpenAndShowAText({file, QString(), QString()}));
   const int first_width = viewer.KeywordListWidth();
   viewer.AddStringsToLeftListbox({QStringLiteral("alpha"), long_term});
-  QCOMPARE(viewer.StyledListboxKWs()->item(1)->toolTip(), long_term);
+  QCOMPARE(viewer.KeywordList()->item(1)->toolTip(), long_term);
 
   Item(viewer, "HighlighAllwords1")->trigger();
-  QCOMPARE(viewer.StyledListboxKWs()->count(), 2);
+  QCOMPARE(viewer.KeywordList()->count(), 2);
   auto* splitter = viewer.findChild<QSplitter*>(QStringLiteral("AdvSplitter1"));
   QVERIFY(splitter);
   const int whole = viewer.centralWidget()->width();
   QVERIFY2(viewer.KeywordListWidth() <= whole * 30 / 100 + 1,
            qPrintable(QStringLiteral("%1 of %2").arg(viewer.KeywordListWidth()).arg(whole)));
   QVERIFY(viewer.KeywordListWidth() > first_width);  // it did grow, within its share
-  QVERIFY(viewer.StyledListboxKWs()->fontMetrics().horizontalAdvance(long_term) >
+  QVERIFY(viewer.KeywordList()->fontMetrics().horizontalAdvance(long_term) >
           viewer.KeywordListWidth());
-  QVERIFY(viewer.StyledListboxKWs()->item(0)->toolTip().contains(long_term) ||
-          viewer.StyledListboxKWs()->item(1)->toolTip().contains(long_term));
+  QVERIFY(viewer.KeywordList()->item(0)->toolTip().contains(long_term) ||
+          viewer.KeywordList()->item(1)->toolTip().contains(long_term));
 
   QVERIFY(viewer.OpenAndShowAText({other, QString(), QString()}));
   QCOMPARE(viewer.KeywordListWidth(), first_width);

@@ -86,7 +86,7 @@ void TextViewerTest::OpensTextsAndShowsInfoPanels() {
   QVERIFY(viewer.isVisible());
   QCOMPARE(viewer.windowTitle(), QStringLiteral("first.txt"));
   QCOMPARE(viewer.CurrentShortFilename(), QStringLiteral("first.txt"));
-  QCOMPARE(viewer.SourceTextRich()->toPlainText(), QStringLiteral("alpha line\nsecond line"));
+  QCOMPARE(viewer.TextEdit()->toPlainText(), QStringLiteral("alpha line\nsecond line"));
   QCOMPARE(viewer.PanelText(2), QStringLiteral("1,234 ") + LX("LXWords"));
   QCOMPARE(viewer.PanelText(3), QStringLiteral("7 ") + LX("LXHitTypes"));
   // The cursor sits at the start: no hit, line 1 of 2.
@@ -98,7 +98,7 @@ void TextViewerTest::OpensTextsAndShowsInfoPanels() {
   viewer.HitPlot()->show();
   QVERIFY(viewer.OpenAndShowAText({second, QString(), QString()}));
   QCOMPARE(viewer.windowTitle(), QStringLiteral("second.txt"));
-  QCOMPARE(viewer.SourceTextRich()->toPlainText(), QStringLiteral("other text"));
+  QCOMPARE(viewer.TextEdit()->toPlainText(), QStringLiteral("other text"));
   QVERIFY(viewer.PanelText(2).isEmpty());
   QVERIFY(viewer.PanelText(3).isEmpty());
   QVERIFY(!viewer.HitPlot()->isVisible());
@@ -162,7 +162,7 @@ void TextViewerTest::HighlightsLinesSharedWithReference() {
 
   // No comparison lines: nothing is highlighted.
   viewer.HighlightSimilarities();
-  QCOMPARE(viewer.SourceTextRich()->HighlightsFoundCount(), 0);
+  QCOMPARE(viewer.TextEdit()->HighlightsFoundCount(), 0);
 
   // A viewer given comparison lines highlights at once when it opens a text.
   const QStringList reference{QStringLiteral("shared line"), QString(),
@@ -170,7 +170,7 @@ void TextViewerTest::HighlightsLinesSharedWithReference() {
                               QStringLiteral("shared line")};
   viewer.SetComparisonWholeLines(&reference);
   QVERIFY(viewer.OpenAndShowAText({file, QStringLiteral("(2)"), QString()}));
-  const SourceTextEdit* edit = viewer.SourceTextRich();
+  const SourceTextEdit* edit = viewer.TextEdit();
   QCOMPARE(edit->Hits().terms,
            (QStringList{QStringLiteral("shared line"), QStringLiteral("last shared")}));
   QCOMPARE(edit->HighlightsFoundCount(), 3);
@@ -180,14 +180,14 @@ void TextViewerTest::HighlightsLinesSharedWithReference() {
                             static_cast<int>(shown.indexOf(QStringLiteral("last shared")))};
   QCOMPARE(edit->KeyWordPositionsAsArray(), expected);
   // Drawn in bold over the whole line, and only there.
-  QVERIFY(IsBoldAt(viewer.SourceTextRich(), expected[1]));
-  QVERIFY(IsBoldAt(viewer.SourceTextRich(), expected[1] + 10));
-  QVERIFY(!IsBoldAt(viewer.SourceTextRich(),
-                    static_cast<int>(shown.indexOf(QStringLiteral("own line")))));
-  QVERIFY(!IsBoldAt(viewer.SourceTextRich(),
+  QVERIFY(IsBoldAt(viewer.TextEdit(), expected[1]));
+  QVERIFY(IsBoldAt(viewer.TextEdit(), expected[1] + 10));
+  QVERIFY(
+      !IsBoldAt(viewer.TextEdit(), static_cast<int>(shown.indexOf(QStringLiteral("own line")))));
+  QVERIFY(!IsBoldAt(viewer.TextEdit(),
                     static_cast<int>(shown.indexOf(QStringLiteral("the shared")) + 4)));
   // The keyword list and the ruler plot are left alone.
-  QCOMPARE(viewer.StyledListboxKWs()->count(), 1);
+  QCOMPARE(viewer.KeywordList()->count(), 1);
   QVERIFY(!viewer.HitPlot()->isVisible());
 
   // A reference that shares one line only: the other highlights go, the
@@ -196,8 +196,8 @@ void TextViewerTest::HighlightsLinesSharedWithReference() {
   viewer.SetComparisonWholeLines(&fewer);
   viewer.HighlightSimilarities();
   QCOMPARE(edit->HighlightsFoundCount(), 1);
-  QVERIFY(!IsBoldAt(viewer.SourceTextRich(), expected[1]));
-  QVERIFY(IsBoldAt(viewer.SourceTextRich(), expected[2]));
+  QVERIFY(!IsBoldAt(viewer.TextEdit(), expected[1]));
+  QVERIFY(IsBoldAt(viewer.TextEdit(), expected[2]));
 
   // Without reference lines only the search list is emptied.
   viewer.SearchList().Add(QStringLiteral("own"));
@@ -215,7 +215,7 @@ void TextViewerTest::StepsThroughHitsAndReportsPosition() {
   const QStringList reference{QStringLiteral("x"), QStringLiteral("z")};
   viewer.SetComparisonWholeLines(&reference);
   viewer.HighlightSimilarities();
-  SourceTextEdit* edit = viewer.SourceTextRich();
+  SourceTextEdit* edit = viewer.TextEdit();
   QCOMPARE(edit->KeyWordPositionsAsArray(), (std::vector<int>{0, 4, 6, 8}));
   QCOMPARE(edit->CountAndFirstPosOfKWPositions(0), std::make_pair(3, 0));
   QCOMPARE(edit->CountAndFirstPosOfKWPositions(1), std::make_pair(1, 6));
@@ -252,7 +252,7 @@ void TextViewerTest::GreysOutMarkupAtLoadAndTrimsText() {
                                               "a < b is prose\nend\n"));
   TextViewerWindow viewer;
   QVERIFY(viewer.OpenAndShowAText({file, QString(), QString()}));
-  SourceTextEdit* edit = viewer.SourceTextRich();
+  SourceTextEdit* edit = viewer.TextEdit();
   // Four tags; the lone "<" of the prose is text.
   QCOMPARE(edit->GreyedTagCount(), 4);
   const QString shown = edit->ShownText();
@@ -273,7 +273,7 @@ void TextViewerTest::GreysOutMarkupAtLoadAndTrimsText() {
   viewer.HighlightSimilarities();
   QCOMPARE(edit->HighlightsFoundCount(), 1);
 
-  QMenu* menu = viewer.AdvPopupMenuHighlighter();
+  QMenu* menu = viewer.HighlightMenu();
   QAction* trim = menu->findChild<QAction*>(QStringLiteral("HighlightTrimthetext1"));
   QVERIFY(trim);
   trim->trigger();
@@ -341,7 +341,7 @@ void TextViewerTest::ShowsTextsAsWrittenWithTheirEncoding() {
   QVERIFY(encoding);
   for (const QString& file : {utf8, latin}) {
     QVERIFY(viewer.OpenAndShowAText({file, QString(), QString()}));
-    QCOMPARE(viewer.SourceTextRich()->toPlainText(), QStringLiteral("Das ist unmöglich schön."));
+    QCOMPARE(viewer.TextEdit()->toPlainText(), QStringLiteral("Das ist unmöglich schön."));
   }
   QCOMPARE(encoding->text(), QStringLiteral("windows-1252"));
   QVERIFY(viewer.OpenAndShowAText({utf8, QString(), QString()}));
