@@ -14,7 +14,6 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPainter>
-#include <QProgressBar>
 #include <QScrollBar>
 #include <QShortcut>
 #include <QSplitter>
@@ -35,6 +34,7 @@
 #include "runtime/settings.h"
 #include "ui_kit/help_router_gui.h"
 #include "ui_kit/hit_plot_bar_widget.h"
+#include "ui_kit/progress_bar_widget.h"
 #include "viewer/rtf_writer.h"
 #include "viewer/text_spans.h"
 
@@ -230,10 +230,8 @@ void TextViewerWindow::BuildStatusBar() {
     if (i == 2 || i == 3) {
       auto* stack = new QStackedWidget(bar);
       auto* label = new QLabel(stack);
-      auto* progress = new QProgressBar(stack);
-      progress->setRange(0, 100);
-      progress->setTextVisible(false);
-      progress->setMaximumHeight(14);
+      // The same bar as the main window's: it shows its percentage.
+      auto* progress = new ProgressTextBar(stack);
       stack->addWidget(label);
       stack->addWidget(progress);
       stack->setMinimumWidth(130);
@@ -339,18 +337,18 @@ void TextViewerWindow::SetPanelText(int panel, const QString& text) {
 void TextViewerWindow::MakeProgressPanel(int panel, bool progress) {
   QStackedWidget* stack = panel_stack_[panel - 2];
   stack->setCurrentIndex(progress ? 1 : 0);
-  if (progress) panel_bar_[panel - 2]->setValue(0);
+  if (progress) panel_bar_[panel - 2]->Clear();
 }
 
 bool TextViewerWindow::SetFirstProgress(int percent) {
   QCoreApplication::processEvents();
-  panel_bar_[0]->setValue(std::clamp(percent, 0, 100));
+  panel_bar_[0]->SetPercent(percent);
   return true;
 }
 
 bool TextViewerWindow::SetSecondProgress(int percent) {
   QCoreApplication::processEvents();
-  panel_bar_[1]->setValue(std::clamp(percent, 0, 100));
+  panel_bar_[1]->SetPercent(percent);
   return true;
 }
 
@@ -445,7 +443,7 @@ bool TextViewerWindow::OpenAndShowAText(const ViewerFileDetails& details, QWidge
   current_short_filename = QFileInfo(details.full_path).fileName();
   setWindowTitle(DisplayName(current_short_filename));
   encoding_label_->setText(text_edit_->LoadedEncoding());
-  panel_bar_[1]->setValue(0);
+  panel_bar_[1]->Clear();
   SetPanelText(2, details.info1.isEmpty()
                       ? QString()
                       : Format(QStringLiteral("%s ") + LX("LXWords"), {details.info1}));
@@ -483,7 +481,7 @@ void TextViewerWindow::HighlightSimilarities() {
   text_edit_->HighlightWith(
       [reference](QStringView text) { return SharedLineHits(text, reference); },
       [this](int percent) { return SetSecondProgress(percent); });
-  panel_bar_[1]->setValue(0);
+  panel_bar_[1]->Clear();
   MakeProgressPanel(3, false);
   ShowStopButton(false);
   working_ = false;
@@ -550,7 +548,7 @@ void TextViewerWindow::TrimTheText() {
   MakeProgressPanel(2, true);
   text_edit_->OnProgress = load_progress_;
   text_edit_->TrimTheText(true);
-  panel_bar_[0]->setValue(0);
+  panel_bar_[0]->Clear();
   MakeProgressPanel(2, false);
   working_ = false;
   ShowStopButton(false);

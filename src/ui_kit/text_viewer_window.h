@@ -26,12 +26,12 @@ class QAction;
 class QLabel;
 class QListWidget;
 class QMenu;
-class QProgressBar;
 class QSplitter;
 class QStackedWidget;
 class QStatusBar;
 class QToolButton;
 class HitPlotBar;
+class ProgressTextBar;
 class KeywordListDelegate;
 
 class TextViewerWindow : public QMainWindow {
@@ -101,6 +101,10 @@ class TextViewerWindow : public QMainWindow {
   // Text of a status panel (a progress panel gives its text label).
   QString PanelText(int panel) const;
   QWidget* Panel(int panel) const;
+  // The progress bar of panel 2 or 3 (else null).
+  ProgressTextBar* PanelBar(int panel) const {
+    return panel == 2 || panel == 3 ? panel_bar_[panel - 2] : nullptr;
+  }
   int PanelCount() const { return static_cast<int>(panels_.size()); }
   bool ListShowsValues() const { return show_values_; }
 
@@ -162,9 +166,9 @@ class TextViewerWindow : public QMainWindow {
   QMenu* highlight_menu_ = nullptr;
   QAction* show_ruler_action_ = nullptr;
   std::vector<QWidget*> panels_;
-  QLabel* encoding_label_ = nullptr;                 // the open text's encoding
-  QLabel* panel_label_[2] = {nullptr, nullptr};      // text forms of panels 2 and 3
-  QProgressBar* panel_bar_[2] = {nullptr, nullptr};  // progress forms of panels 2 and 3
+  QLabel* encoding_label_ = nullptr;                    // the open text's encoding
+  QLabel* panel_label_[2] = {nullptr, nullptr};         // text forms of panels 2 and 3
+  ProgressTextBar* panel_bar_[2] = {nullptr, nullptr};  // progress forms of panels 2 and 3
   QStackedWidget* panel_stack_[2] = {nullptr, nullptr};
   QMetaObject::Connection caller_stop_connection_;
   bool show_values_ = false;

@@ -5,7 +5,6 @@
 #include <QEvent>
 #include <QFileInfo>
 #include <QHBoxLayout>
-#include <QLocale>
 #include <QMouseEvent>
 #include <QStatusBar>
 #include <QStyle>
@@ -45,19 +44,13 @@ ToolStatusBar::ToolStatusBar(QWidget* parent) : QWidget(parent) {
       labels_[i] = new QLabel(panel);
       l->addWidget(labels_[i]);
       if (i == 2 || i == 3) {
-        bars_[i] = new QProgressBar(panel);
-        bars_[i]->setRange(0, 100);
-        bars_[i]->setValue(0);
-        bars_[i]->setTextVisible(true);
-        bars_[i]->setAlignment(Qt::AlignCenter);
-        bars_[i]->setFormat(QString());
+        bars_[i] = new ProgressTextBar(panel);
         bars_[i]->setFixedWidth(fontMetrics().horizontalAdvance(
                                     QStringLiteral("20,000 of 20,000 (100%) · about 59 min left")) /
                                     (i == 2 ? 1 : 2) +
                                 12);
         bars_[i]->setToolTip(i == 2 ? QStringLiteral("Progress of the run")
                                     : QStringLiteral("Progress within the current file"));
-        time_left_ms_[i] = -1;
         shows_bar_[i] = true;
         l->addWidget(bars_[i]);
         labels_[i]->hide();
@@ -90,78 +83,47 @@ void ToolStatusBar::SetPanelText(int panel, const QString& text) {
 
 void ToolStatusBar::SetPanelBar(int panel, int percent) {
   if (panel < 0 || panel >= kPanels || !bars_[panel]) return;
-  bars_[panel]->setValue(qBound(0, percent, 100));
-  UpdateBarText(panel);
+  bars_[panel]->SetPercent(percent);
+  UpdateBarVisibility(panel);
 }
 
 void ToolStatusBar::SetPanelCount(int panel, long long done, long long total) {
   if (panel < 0 || panel >= kPanels || !bars_[panel]) return;
-  count_done_[panel] = total > 0 ? done : 0;
-  count_total_[panel] = total > 0 ? total : 0;
-  if (total > 0) bars_[panel]->setValue(static_cast<int>(qBound(0LL, done * 100 / total, 100LL)));
-  UpdateBarText(panel);
+  bars_[panel]->SetCount(done, total);
+  UpdateBarVisibility(panel);
 }
 
 void ToolStatusBar::SetPanelTimeLeft(int panel, long long milliseconds) {
   if (panel < 0 || panel >= kPanels || !bars_[panel]) return;
-  time_left_ms_[panel] = milliseconds < 0 ? -1 : milliseconds;
-  UpdateBarText(panel);
+  bars_[panel]->SetTimeLeft(milliseconds);
 }
 
 void ToolStatusBar::ClearBars() {
   for (int panel : {2, 3}) {
-    count_done_[panel] = 0;
-    count_total_[panel] = 0;
-    time_left_ms_[panel] = -1;
-    bars_[panel]->setValue(0);
-    UpdateBarText(panel);
+    bars_[panel]->Clear();
+    UpdateBarVisibility(panel);
   }
 }
 
-void ToolStatusBar::UpdateBarText(int panel) {
-  bars_[panel]->setFormat(ProgressBarText(bars_[panel]->value(), count_done_[panel],
-                                          count_total_[panel], time_left_ms_[panel]));
+void ToolStatusBar::UpdateBarVisibility(int panel) {
   // An idle bar would look like an empty text box: it is shown only while
   // there is progress to show, and keeps its room meanwhile, so that Stop
   // and Help never move.
-  const bool in_use = bars_active_ || bars_[panel]->value() > 0 || count_total_[panel] > 0;
+  const bool in_use = bars_active_ || bars_[panel]->value() > 0 || bars_[panel]->HasCount();
   bars_[panel]->setVisible(shows_bar_[panel] && in_use);
-}
-
-QString TimeLeftText(long long milliseconds) {
-  const long long seconds = (std::max(0LL, milliseconds) + 999) / 1000;
-  if (seconds < 60) return QStringLiteral("about %1 s left").arg(std::max(1LL, seconds));
-  const long long minutes = (seconds + 30) / 60;
-  if (minutes < 60) return QStringLiteral("about %1 min left").arg(minutes);
-  return QStringLiteral("about %1 h %2 min left").arg(minutes / 60).arg(minutes % 60);
-}
-
-QString ProgressBarText(int percent, long long done, long long total, long long time_left_ms) {
-  QString text;
-  if (total > 0) {
-    const QLocale locale;
-    text = QStringLiteral("%1 of %2 (%3%)")
-               .arg(locale.toString(done), locale.toString(total))
-               .arg(percent);
-  } else if (percent > 0) {
-    text = QStringLiteral("%1%").arg(percent);
-  }
-  if (!text.isEmpty() && time_left_ms >= 0)
-    text += QStringLiteral(" · ") + TimeLeftText(time_left_ms);
-  return text;
 }
 
 void ToolStatusBar::SetPanelShowsBar(int panel, bool bar) {
   if (panel < 0 || panel >= kPanels || !bars_[panel]) return;
   shows_bar_[panel] = bar;
   labels_[panel]->setVisible(!bar);
-  UpdateBarText(panel);
+  UpdateBarVisibility(panel);
 }
 
 void ToolStatusBar::SetBarsActive(bool active) {
   bars_active_ = active;
-  UpdateBarText(2);
-  UpdateBarText(3);
+  UpdateBarVisibility(2);
+  UpdateBarVisibility(3);
 }
 
 QString ToolStatusBar::PanelText(int panel) const {
@@ -172,7 +134,7 @@ int ToolStatusBar::PanelBar(int panel) const {
   return (panel >= 0 && panel < kPanels && bars_[panel]) ? bars_[panel]->value() : 0;
 }
 
-QProgressBar* ToolStatusBar::Bar(int panel) const {
+ProgressTextBar* ToolStatusBar::Bar(int panel) const {
   return (panel >= 0 && panel < kPanels) ? bars_[panel] : nullptr;
 }
 

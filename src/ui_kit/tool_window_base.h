@@ -5,13 +5,13 @@
 
 #include <QLabel>
 #include <QMainWindow>
-#include <QProgressBar>
 #include <QToolButton>
 #include <array>
 #include <cstdint>
 #include <functional>
 
 #include "runtime/suite_progress.h"
+#include "ui_kit/progress_bar_widget.h"
 
 // The status bar: panel 1 a short message, 2 and 3 progress bars (or
 // percentage texts), 8 Stop, 9 Help, 10 the status text. The other indexes
@@ -34,7 +34,7 @@ class ToolStatusBar : public QWidget, public ProgressPanels {
 
   QString PanelText(int panel) const;
   int PanelBar(int panel) const;
-  QProgressBar* Bar(int panel) const;
+  ProgressTextBar* Bar(int panel) const;
   QWidget* Panel(int panel) const { return panels_[panel]; }
   // Stop can be pressed (a tool runs) or not.
   void SetStopEnabled(bool enabled);
@@ -63,21 +63,12 @@ class ToolStatusBar : public QWidget, public ProgressPanels {
  private:
   std::array<QWidget*, kPanels> panels_{};
   std::array<QLabel*, kPanels> labels_{};
-  std::array<QProgressBar*, kPanels> bars_{};
-  void UpdateBarText(int panel);
-  std::array<long long, kPanels> count_done_{};
-  std::array<long long, kPanels> count_total_{};
-  std::array<long long, kPanels> time_left_ms_{};
+  std::array<ProgressTextBar*, kPanels> bars_{};
+  // Shows or hides a bar as its progress and the run's state ask.
+  void UpdateBarVisibility(int panel);
   std::array<bool, kPanels> shows_bar_{};
   bool bars_active_ = false;
 };
-
-// What a progress bar says: "42%", "1,234 of 20,000 (6%)", each followed by
-// " · about 3 min left" when the time left is known (>= 0). Empty at 0 with
-// no count, so that an idle bar stays blank.
-QString ProgressBarText(int percent, long long done, long long total, long long time_left_ms);
-// "about 40 s left", "about 3 min left", "about 1 h 5 min left".
-QString TimeLeftText(long long milliseconds);
 
 class ToolWindowBase : public QMainWindow {
   Q_OBJECT

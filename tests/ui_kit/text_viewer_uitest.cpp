@@ -1,5 +1,5 @@
-// The text viewer window offscreen: opening texts, the info panels, similarity
-// highlighting, stepping, trimming and saving RTF.
+// The text viewer window offscreen: opening texts, the info panels, its
+// progress bars, similarity highlighting, stepping, trimming and saving RTF.
 
 #include <QApplication>
 #include <QLabel>
@@ -17,7 +17,9 @@
 #include "runtime/search_list.h"
 #include "support/test_support.h"
 #include "ui_kit/hit_plot_bar_widget.h"
+#include "ui_kit/progress_bar_widget.h"
 #include "ui_kit/text_viewer_window.h"
+#include "ui_kit/tool_window_base.h"
 
 namespace {
 
@@ -60,6 +62,7 @@ class TextViewerTest : public QObject {
 
   void OpensTextsAndShowsInfoPanels();
   void UnreadableFileIsNotShown();
+  void ProgressBarsReadLikeTheMainWindows();
   void CallerStatusBarStopPanelFollowsTheRun();
   void HighlightsLinesSharedWithReference();
   void StepsThroughHitsAndReportsPosition();
@@ -114,6 +117,34 @@ void TextViewerTest::UnreadableFileIsNotShown() {
   // A folder is no text either.
   QVERIFY(!viewer.OpenAndShowAText({tree.MakeDir(QStringLiteral("folder")), QString(), QString()}));
   QVERIFY(dialogs_.Shown().empty());
+}
+
+void TextViewerTest::ProgressBarsReadLikeTheMainWindows() {
+  // The viewer's bars are the main window's kind: they show their
+  // percentage as text, worded alike.
+  TextViewerWindow viewer;
+  ToolStatusBar main_bar;
+  viewer.SetSecondProgress(37);
+  main_bar.SetPanelBar(2, 37);
+  ProgressTextBar* bar = viewer.PanelBar(3);
+  QVERIFY(bar && bar->isTextVisible());
+  QCOMPARE(bar->text(), QStringLiteral("37%"));
+  QCOMPARE(main_bar.Bar(2)->text(), bar->text());
+  viewer.SetFirstProgress(100);
+  QCOMPARE(viewer.PanelBar(2)->text(), QStringLiteral("100%"));
+  // A bar at 0 with no count is blank, not "0%".
+  viewer.SetSecondProgress(0);
+  QVERIFY(bar->text().isEmpty());
+
+  // The wording: a count with its percentage and the time left, which is
+  // given in seconds below a minute, in minutes below an hour.
+  const QLocale locale;
+  QCOMPARE(ProgressBarText(6, 1234, 20000, 150 * 1000),
+           QStringLiteral("%1 of %2 (6%) · about 3 min left")
+               .arg(locale.toString(1234), locale.toString(20000)));
+  QCOMPARE(TimeLeftText(59 * 1000), QStringLiteral("about 59 s left"));
+  QCOMPARE(TimeLeftText(60 * 1000), QStringLiteral("about 1 min left"));
+  QCOMPARE(TimeLeftText(65 * 60 * 1000), QStringLiteral("about 1 h 5 min left"));
 }
 
 void TextViewerTest::CallerStatusBarStopPanelFollowsTheRun() {
