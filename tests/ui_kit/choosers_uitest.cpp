@@ -1,14 +1,12 @@
-// The three chooser windows: what their OK hands back, when they ask, and
+// The chooser windows: what their OK hands back, when they ask, and
 // what they keep from one showing to the next.
 
-#include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include "runtime/dialogs.h"
 #include "runtime/settings.h"
-#include "ui_kit/folder_choose_dialog.h"
 #include "ui_kit/folder_or_list_dialog.h"
 #include "ui_kit/sample_rtf_dialog.h"
 
@@ -64,15 +62,6 @@ class ChoosersTest : public QObject {
     w.folder_edit->setText(dir.path());
     QVERIFY(w.folder_radio->isChecked());
     QVERIFY(w.ini_filename.endsWith(QStringLiteral("FormFolderOrListChooser.ini")));
-    w.grab().save(QDir::temp().filePath(QStringLiteral("choose_input.png")));
-  }
-
-  void folderChooserHandsBackTheEdit() {
-    FolderChooserDialog w;
-    w.folder_edit->setText(QStringLiteral("/some/where"));
-    w.AcceptChoice();
-    QCOMPARE(w.result(), int(QDialog::Accepted));
-    QCOMPARE(w.Choice, QStringLiteral("/some/where"));
   }
 
   void sampleRtfDefaultsAndFolder() {
@@ -105,7 +94,6 @@ class ChoosersTest : public QObject {
     QCOMPARE(w.folder_edit->text(), target);
     QCOMPARE(w.sample_size_spin->value(), 7);
     QCOMPARE(w.start_number_spin->value(), 0);
-    w.grab().save(QDir::temp().filePath(QStringLiteral("sample_rtf.png")));
 
     // An empty folder: not OK, and the user hears of it.
     w.folder_edit->setText(QString());

@@ -3,7 +3,6 @@
 // highlighted RTF with its summary.
 
 #include <QApplication>
-#include <QDir>
 #include <QImage>
 #include <QListWidget>
 #include <QMenu>
@@ -65,7 +64,6 @@ class KeywordHighlightingTest : public QObject {
   void InfoOnScoresReportsCountsInSearchOrder();
   void ListClickStepsThroughOneKeyword();
   void HighlightSelectedAndCallerTerms();
-  void NoKeywordFoundLeavesListEmpty();
   void LongKeywordsKeepTheListToItsShare();
 
  private:
@@ -107,20 +105,13 @@ void KeywordHighlightingTest::HighlightAllListsFoundKeywordsByCount() {
   QVERIFY(!GetMenuItemChecked(46));
   Item(viewer, "Showruler1")->trigger();
 
-  // None of the hits lies in the header or in a tag, and the view stands on
-  // the first hit.
-  const QString shown = edit->ShownText();
-  const int body = static_cast<int>(shown.indexOf(QStringLiteral("</HEADER>")) + 9);
-  for (int p : edit->KeyWordPositionsAsArray()) {
-    QVERIFY(p > body);
-    QVERIFY(shown[p - 1] != QLatin1Char('<'));
-  }
+  // The view stands on the first hit. (That the header and the tags hold
+  // none is the hit finder's, counted above and in its own tests.)
   QCOMPARE(edit->textCursor().selectionStart(), edit->KeyWordPositionsAsArray().front());
 
   // The highlights are drawn: the keyword background shows in the window.
   QApplication::processEvents();
   const QImage shot = viewer.grab().toImage();
-  shot.save(QDir::temp().filePath(QStringLiteral("sorvel-viewer-keywords.png")));
   int highlighted = 0;
   for (int y = 0; y < shot.height(); ++y) {
     for (int x = 0; x < shot.width(); ++x) {
@@ -153,6 +144,16 @@ void KeywordHighlightingTest::InfoOnScoresReportsCountsInSearchOrder() {
   QCOMPARE(shown[0].name, QStringLiteral("ReportedAFact"));
   QCOMPARE(shown[0].text, expected);
   QCOMPARE(shown[0].help_context, 6040);
+
+  // A text without any keyword: an empty list, no plot, a total of 0.
+  const QString none =
+      tree_.WriteText(QStringLiteral("none.txt"), QStringLiteral("delta epsilon\n"));
+  QVERIFY(viewer.OpenAndShowAText({none, QString(), QString()}));
+  viewer.AddStringsToLeftListbox({QStringLiteral("alpha"), QStringLiteral("beta")});
+  Item(viewer, "HighlighAllwords1")->trigger();
+  QCOMPARE(viewer.KeywordList()->count(), 0);
+  QVERIFY(!viewer.HitPlot()->isVisible());
+  QCOMPARE(viewer.InfoOnCurrentText(), QStringLiteral("\r") + Format(LX("LXTotalN"), {0.0}));
 }
 
 void KeywordHighlightingTest::ListClickStepsThroughOneKeyword() {
@@ -215,18 +216,6 @@ void KeywordHighlightingTest::HighlightSelectedAndCallerTerms() {
   // terms: now "GAMMA" ignores case.
   Item(viewer, "HighlighAllwords1")->trigger();
   QCOMPARE(viewer.KeywordItem(0), std::make_pair(QStringLiteral("GAMMA"), 5));
-}
-
-void KeywordHighlightingTest::NoKeywordFoundLeavesListEmpty() {
-  const QString file =
-      tree_.WriteText(QStringLiteral("none.txt"), QStringLiteral("delta epsilon\n"));
-  TextViewerWindow viewer;
-  QVERIFY(viewer.OpenAndShowAText({file, QString(), QString()}));
-  viewer.AddStringsToLeftListbox({QStringLiteral("alpha"), QStringLiteral("beta")});
-  Item(viewer, "HighlighAllwords1")->trigger();
-  QCOMPARE(viewer.KeywordList()->count(), 0);
-  QVERIFY(!viewer.HitPlot()->isVisible());
-  QCOMPARE(viewer.InfoOnCurrentText(), QStringLiteral("\r") + Format(LX("LXTotalN"), {0.0}));
 }
 
 void KeywordHighlightingTest::LongKeywordsKeepTheListToItsShare() {

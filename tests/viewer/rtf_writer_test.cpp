@@ -236,21 +236,17 @@ TEST(RtfWriter, HeadingAndSummaryComeFirst) {
   EXPECT_FALSE(parsed.bold[static_cast<size_t>(parsed.text.indexOf(QStringLiteral("body")))]);
 }
 
-TEST(RtfWriter, SpansOutsideTheTextAndEmptyTextAreHarmless) {
-  RtfDocument doc = KeywordDocument(QString());
-  doc.spans.push_back({5, 10, 0});
-  doc.spans.push_back({-3, 2, 0});
-  doc.spans.push_back({0, 1, 7});  // no such style
-  Parsed parsed = ParseRtf(WriteRtf(doc));
-  ASSERT_TRUE(parsed.ok) << parsed.error.toStdString();
-  EXPECT_TRUE(parsed.text.isEmpty());
-
-  doc.text = QStringLiteral("ab");
-  doc.spans = {{1, 100, 0}};
-  parsed = ParseRtf(WriteRtf(doc));
+TEST(RtfWriter, SpansPastTheEndOrOfNoStyleAreHarmless) {
+  RtfDocument doc = KeywordDocument(QStringLiteral("ab"));
+  doc.spans = {{1, 100, 0}, {5, 10, 0}, {-3, 2, 0}, {0, 1, 7}};  // style 7 does not exist
+  const Parsed parsed = ParseRtf(WriteRtf(doc));
   ASSERT_TRUE(parsed.ok) << parsed.error.toStdString();
   EXPECT_EQ(parsed.text, QStringLiteral("ab"));
   EXPECT_EQ(parsed.bold, (std::vector<bool>{false, true}));
+  // The same spans over an empty text.
+  doc.text.clear();
+  const Parsed empty = ParseRtf(WriteRtf(doc));
+  EXPECT_TRUE(empty.ok && empty.text.isEmpty()) << empty.error.toStdString();
 }
 
 // An independent reader: the Debian unrtf converter, when installed (the
