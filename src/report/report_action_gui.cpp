@@ -20,6 +20,7 @@
 #include "runtime/dialogs.h"
 #include "runtime/native_files.h"
 #include "runtime/native_names.h"
+#include "runtime/run_summary.h"
 #include "runtime/settings.h"
 #include "ui_kit/folder_edit_widget.h"
 #include "ui_kit/page_host_gui.h"
@@ -191,8 +192,8 @@ bool StartCorpusReport(PageHost* host, const CorpusReportChoice& choice,
       return;
     }
     outcome->written = true;
-    outcome->message = QStringLiteral("Report of %1 files written to %2")
-                           .arg(QLocale().toString(report.files), DisplayName(choice.output));
+    outcome->message = QStringLiteral("Report of %1 written to %2")
+                           .arg(CountOf(report.files), DisplayName(choice.output));
   };
   auto finished = [host, outcome, done](bool ok) {
     host->ResetProgress(true);

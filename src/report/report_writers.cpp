@@ -31,11 +31,6 @@ QString Num(std::int64_t n, const QLocale& locale) {
   return locale.toString(static_cast<qlonglong>(n));
 }
 
-// A count with its noun: "1 group", "3 groups".
-QString Count(std::int64_t n, const QString& one, const QString& many, const QLocale& locale) {
-  return Num(n, locale) + QLatin1Char(' ') + (n == 1 ? one : many);
-}
-
 QString Bytes(std::int64_t n, const QLocale& locale) {
   static const char* const units[] = {"bytes", "KB", "MB", "GB", "TB"};
   double v = static_cast<double>(n);
@@ -73,12 +68,16 @@ QString FileLink(const QString& path) {
 
 QString CutNote(std::int64_t shown, std::int64_t total, const QString& what,
                 const QLocale& locale) {
+  // what is plural: a list is cut only when it holds more than one entry.
   if (shown >= total) return {};
-  return QStringLiteral(
-             "<p class=\"cut\">The first %1 of %2 %3 are listed; the JSON output (--json) has the "
-             "same "
-             "limit, and the tool of each check lists them all.</p>")
-      .arg(Num(shown, locale), Num(total, locale), what);
+  const QString all = Num(total, locale) + QLatin1Char(' ') + what;
+  const QString first =
+      shown == 1 ? QStringLiteral("Only the first of %1 is listed").arg(all)
+                 : QStringLiteral("The first %1 of %2 are listed").arg(Num(shown, locale), all);
+  return QStringLiteral("<p class=\"cut\">") + first +
+         QStringLiteral(
+             "; the JSON output (--json) has the same limit, and the tool of each "
+             "check lists them all.</p>");
 }
 
 // One column of a listed table, on the page and in the JSON object alike:
@@ -476,12 +475,14 @@ QString FolderChart(const CorpusReport& r, const QLocale& locale) {
                .arg(Num(f.broken, locale));
     if (f.duplicates > 0)
       s += QStringLiteral(
-               "<rect x=\"%1\" y=\"%2\" width=\"%3\" height=\"16\" fill=\"#ef6c00\"><title>%4 "
-               "duplicates</title></rect>")
+               "<rect x=\"%1\" y=\"%2\" width=\"%3\" height=\"16\" "
+               "fill=\"#ef6c00\"><title>%4</title>"
+               "</rect>")
                .arg(label_w + wb, 0, 'f', 1)
                .arg(y + 2)
                .arg(std::max(1.0, wd), 0, 'f', 1)
-               .arg(Num(f.duplicates, locale));
+               .arg(CountOf(f.duplicates, QStringLiteral("duplicate"), QStringLiteral("duplicates"),
+                            locale));
     s += QStringLiteral("<text x=\"%1\" y=\"%2\">%3 / %4</text>")
              .arg(label_w + wb + wd + 6, 0, 'f', 1)
              .arg(y + 14)
@@ -491,11 +492,15 @@ QString FolderChart(const CorpusReport& r, const QLocale& locale) {
       "</svg><p class=\"legend\"><span><i style=\"background:#c62828\"></i>broken files</span>"
       "<span><i style=\"background:#ef6c00\"></i>duplicate names and spare near-duplicate "
       "copies</span></p>");
-  if (r.folders_with_findings > static_cast<std::int64_t>(rows))
+  const QString all = Num(r.folders_with_findings, locale);
+  if (rows == 1 && r.folders_with_findings > 1)
     s += QStringLiteral(
-             "<p class=\"cut\">The %1 folders with the most findings of %2 are drawn.</p>")
-             .arg(Num(static_cast<std::int64_t>(rows), locale),
-                  Num(r.folders_with_findings, locale));
+             "<p class=\"cut\">Only the folder with the most findings, of %1, is drawn.</p>")
+             .arg(all);
+  else if (r.folders_with_findings > static_cast<std::int64_t>(rows))
+    s += QStringLiteral(
+             "<p class=\"cut\">Only the %1 folders with the most findings, of %2, are drawn.</p>")
+             .arg(Num(static_cast<std::int64_t>(rows), locale), all);
   return s;
 }
 
@@ -556,37 +561,49 @@ std::vector<ReportVerdict> ReportVerdicts(const CorpusReport& r, const QLocale& 
                  QStringLiteral("The run was stopped: the report is incomplete.")});
   if (r.unreadable_files > 0)
     v.push_back({QStringLiteral("unreadable"), false,
-                 QStringLiteral("%1 of %2 files could not be read (listed under Problems).")
-                     .arg(Num(r.unreadable_files, l), Num(files, l))});
-  v.push_back(
-      {QStringLiteral("broken"), r.broken_total == 0,
-       r.broken_total == 0
-           ? QStringLiteral(
-                 "No file looks broken: every text passed the size test and the digraph test.")
-           : QStringLiteral(
-                 "%1 of files look broken (%2): %3 failed the size test, %4 differ from the "
-                 "digraph reference by more than %5.")
+                 QStringLiteral("%1 of %2 could not be read (listed under Problems).")
+                     .arg(Num(r.unreadable_files, l),
+                          CountOf(files, QStringLiteral("file"), QStringLiteral("files"), l))});
+  // Without a usable reference no text was compared, and no threshold applies.
+  const QString no_digraph_test =
+      QStringLiteral("the corpus holds too little text for the digraph test");
+  QString broken;
+  if (r.broken_total == 0)
+    broken =
+        r.digraph_reference_usable
+            ? QStringLiteral(
+                  "No file looks broken: every text passed the size test and the digraph "
+                  "test.")
+            : QStringLiteral("No file failed the size test; ") + no_digraph_test + QLatin1Char('.');
+  else
+    broken = QStringLiteral("%1 of files look broken (%2): %3 failed the size test")
                  .arg(Pct(Share(r.broken_total, files), l), Num(r.broken_total, l),
-                      Num(r.size_failures, l), Num(r.digraph_failures, l),
-                      Pct(r.digraph_threshold, l))});
-  v.push_back(
-      {QStringLiteral("names"), r.name_groups_total == 0,
-       r.name_groups_total == 0
-           ? QStringLiteral("No two files share a name.")
-           : QStringLiteral("%1 of files share their name with another file (%2 files in %3).")
-                 .arg(Pct(Share(r.name_duplicate_files, files), l), Num(r.name_duplicate_files, l),
-                      Count(r.name_groups_total, QStringLiteral("group"), QStringLiteral("groups"),
-                            l))});
+                      Num(r.size_failures, l)) +
+             (r.digraph_reference_usable
+                  ? QStringLiteral(", %1 the digraph test (more than %2 of their letter pairs "
+                                   "differ from the reference).")
+                        .arg(Num(r.digraph_failures, l), Pct(r.digraph_threshold, l))
+                  : QStringLiteral("; ") + no_digraph_test + QLatin1Char('.'));
+  v.push_back({QStringLiteral("broken"), r.broken_total == 0, broken});
+  v.push_back({QStringLiteral("names"), r.name_groups_total == 0,
+               r.name_groups_total == 0
+                   ? QStringLiteral("No two files share a name.")
+                   : QStringLiteral("%1 of files share their name with another file (%2 in %3).")
+                         .arg(Pct(Share(r.name_duplicate_files, files), l),
+                              CountOf(r.name_duplicate_files, QStringLiteral("file"),
+                                      QStringLiteral("files"), l),
+                              CountOf(r.name_groups_total, QStringLiteral("group"),
+                                      QStringLiteral("groups"), l))});
   v.push_back({QStringLiteral("near_duplicates"), r.near_groups_total == 0,
                r.near_groups_total == 0
                    ? QStringLiteral("No text is a near duplicate of another.")
                    : QStringLiteral("%1 of files are near duplicates of another file: %2 in %3, "
                                     "%4 of the corpus's bytes.")
                          .arg(Pct(Share(r.spare_copies, files), l),
-                              Count(r.spare_copies, QStringLiteral("spare copy"),
-                                    QStringLiteral("spare copies"), l),
-                              Count(r.near_groups_total, QStringLiteral("group"),
-                                    QStringLiteral("groups"), l),
+                              CountOf(r.spare_copies, QStringLiteral("spare copy"),
+                                      QStringLiteral("spare copies"), l),
+                              CountOf(r.near_groups_total, QStringLiteral("group"),
+                                      QStringLiteral("groups"), l),
                               Pct(Share(r.spare_bytes, r.bytes), l))});
   const double boiler = std::min(1.0, Share(r.chunk_characters, r.text_characters));
   v.push_back({QStringLiteral("boilerplate"), boiler < 0.01,
@@ -594,8 +611,8 @@ std::vector<ReportVerdict> ReportVerdicts(const CorpusReport& r, const QLocale& 
                    ? QStringLiteral("No sentence recurs across the texts.")
                    : QStringLiteral("%1 across texts; their repeats make up %2 of the "
                                     "corpus's text.")
-                         .arg(Count(r.chunks_total, QStringLiteral("sentence recurs"),
-                                    QStringLiteral("sentences recur"), l),
+                         .arg(CountOf(r.chunks_total, QStringLiteral("sentence recurs"),
+                                      QStringLiteral("sentences recur"), l),
                               Pct(boiler, l))});
   return v;
 }
@@ -668,7 +685,18 @@ QString BrokenSection(const CorpusReport& r, const QLocale& l) {
       "reading "
       "stops at a NUL byte, and bytes that are not text in the file's encoding are lost. The "
       "<em>digraph test</em> compares how often each pair of letters occurs in a text with ");
-  if (r.digraph_reference_from_corpus) {
+  if (!r.digraph_reference_usable) {
+    h += QStringLiteral("the reference.");
+  } else if (r.digraph_reference_from_corpus && r.digraph_threshold <= r.digraph_floor) {
+    // The texts differ from the corpus so little (or are so few) that the
+    // spread of their distances sets no cut above the least one.
+    h += QStringLiteral(
+             "the whole corpus, and flags those whose share of differing pairs is above "
+             "<strong>%1</strong>: the texts differ too little from one another (median %2) for "
+             "a cut of their own. Give known-good texts with <code>--good FOLDER</code> for a "
+             "stricter reference.")
+             .arg(Pct(r.digraph_threshold, l), Pct(r.digraph_median, l));
+  } else if (r.digraph_reference_from_corpus) {
     h +=
         QStringLiteral(
             "the whole corpus, and flags the texts that differ most: those whose share of "
@@ -684,8 +712,9 @@ QString BrokenSection(const CorpusReport& r, const QLocale& l) {
              "<strong>%2</strong>.")
              .arg(Shown(r.reference), Pct(r.digraph_threshold, l));
   }
-  h += QStringLiteral(" %1 texts had enough pairs to be compared.</p>")
-           .arg(Num(r.digraph_tested, l));
+  h += QStringLiteral(" %1 enough pairs to be compared.</p>")
+           .arg(CountOf(r.digraph_tested, QStringLiteral("text had"), QStringLiteral("texts had"),
+                        l));
   if (!r.digraph_reference_usable)
     h += QStringLiteral(
         "<p class=\"cut\">The corpus holds too little text for a digraph reference; only the size "
@@ -709,14 +738,17 @@ QString MovePart(const CorpusReport& r, const QLocale& l) {
            "<code>sorvel-cli restore --yes FOLDER</code> brings them back. Without "
            "<code>--yes</code> "
            "it only lists what it would move.</p><pre id=\"move-command\">%2</pre>")
-           .arg(Count(r.moves_total, QStringLiteral("spare copy"), QStringLiteral("spare copies"),
-                      l),
+           .arg(CountOf(r.moves_total, QStringLiteral("spare copy"), QStringLiteral("spare copies"),
+                        l),
                 HtmlEscaped(r.move_command));
-  if (r.moves_refused > 0)
+  if (r.moves_refused == 1)
+    h += QStringLiteral(
+        "<p class=\"cut\">1 spare copy would stay where it is: it is reached through a symbolic "
+        "link.</p>");
+  else if (r.moves_refused > 1)
     h += QStringLiteral(
              "<p class=\"cut\">%1 spare copies would stay where they are: they are reached "
-             "through a "
-             "symbolic link.</p>")
+             "through a symbolic link.</p>")
              .arg(Num(r.moves_refused, l));
   h += Table("moves", MoveColumns(), r.moves, r.moves_total, QStringLiteral("moves"), l);
   return h;
@@ -731,11 +763,13 @@ QString DuplicatesSection(const CorpusReport& r, const QLocale& l) {
     h += QStringLiteral("<p>No two files share a name.</p>");
   } else {
     h += QStringLiteral(
-             "<p>%1 by more than one file; %2 files (%3 of the corpus) carry them. Names "
+             "<p>%1 by more than one file; %2 (%3 of the corpus) carry them. Names "
              "are compared without regard to case.</p>")
-             .arg(Count(r.name_groups_total, QStringLiteral("name is used"),
-                        QStringLiteral("names are used"), l),
-                  Num(r.name_duplicate_files, l), Pct(Share(r.name_duplicate_files, r.files), l));
+             .arg(CountOf(r.name_groups_total, QStringLiteral("name is used"),
+                          QStringLiteral("names are used"), l),
+                  CountOf(r.name_duplicate_files, QStringLiteral("file"), QStringLiteral("files"),
+                          l),
+                  Pct(Share(r.name_duplicate_files, r.files), l));
     h += Table("name-groups", NameGroupColumns(), r.name_groups, r.name_groups_total,
                QStringLiteral("groups"), l);
   }
@@ -743,16 +777,18 @@ QString DuplicatesSection(const CorpusReport& r, const QLocale& l) {
   if (r.near_groups.empty()) {
     h += QStringLiteral("<p>No text has the same or nearly the same contents as another.</p>");
   } else {
-    h += QStringLiteral(
-             "<p>%1 of texts with the same or nearly the same words: %2 files, of which %3 "
-             "(%4 of the files, %5, %6 of the corpus's bytes). The first file of each "
-             "group is kept; the word differences are counted against it.</p>")
-             .arg(Count(r.near_groups_total, QStringLiteral("group"), QStringLiteral("groups"), l),
-                  Num(r.near_duplicate_files, l),
-                  Count(r.spare_copies, QStringLiteral("is a spare copy"),
+    h +=
+        QStringLiteral(
+            "<p>%1 of texts with the same or nearly the same words: %2, of which %3 "
+            "(%4 of the files, %5, %6 of the corpus's bytes). The first file of each "
+            "group is kept; the word differences are counted against it.</p>")
+            .arg(
+                CountOf(r.near_groups_total, QStringLiteral("group"), QStringLiteral("groups"), l),
+                CountOf(r.near_duplicate_files, QStringLiteral("file"), QStringLiteral("files"), l),
+                CountOf(r.spare_copies, QStringLiteral("is a spare copy"),
                         QStringLiteral("are spare copies"), l),
-                  Pct(Share(r.spare_copies, r.files), l), Bytes(r.spare_bytes, l),
-                  Pct(Share(r.spare_bytes, r.bytes), l));
+                Pct(Share(r.spare_copies, r.files), l), Bytes(r.spare_bytes, l),
+                Pct(Share(r.spare_bytes, r.bytes), l));
     h += GroupedTable("near-groups", NearDuplicateColumns(), r.near_groups, r.near_groups_total,
                       QStringLiteral("groups"), l);
     h += MovePart(r, l);
@@ -771,8 +807,8 @@ QString BoilerplateSection(const CorpusReport& r, const QLocale& l) {
     h += QStringLiteral(
              "<p>%1 more than once; all their repeats together make up %2 of the "
              "corpus's text, and those of the %3 listed here %4.</p>")
-             .arg(Count(r.chunks_total, QStringLiteral("sentence occurs"),
-                        QStringLiteral("sentences occur"), l),
+             .arg(CountOf(r.chunks_total, QStringLiteral("sentence occurs"),
+                          QStringLiteral("sentences occur"), l),
                   Pct(std::min(1.0, Share(r.chunk_characters, r.text_characters)), l),
                   Num(static_cast<std::int64_t>(r.chunks.size()), l),
                   Pct(std::min(1.0, Share(r.top_chunk_characters, r.text_characters)), l));
@@ -805,7 +841,8 @@ QString PicturesSection(const CorpusReport& r, const QLocale& l) {
       values.push_back(r.size_bins[k]);
       labels.push_back(BinLabel(k));
     }
-    if (r.files == 0)
+    // None when no file was read: an empty folder, or a run stopped before.
+    if (values.empty())
       h += QStringLiteral("<p class=\"muted\">No files.</p>");
     else
       h += ColumnChart(QStringLiteral("chart-sizes"), QStringLiteral("Text sizes"), values, labels,

@@ -222,6 +222,8 @@ TEST(CorpusReport, KnownGoodReferenceAndStop) {
   const CorpusReport stopped = MakeCorpusReport(OptionsFor(corpus), {}, &stop);
   EXPECT_TRUE(stopped.stopped);
   EXPECT_EQ(stopped.broken_total, 0);
+  // The page of a run stopped after its walk has files but no sizes to draw.
+  EXPECT_TRUE(CorpusReportHtml(stopped, QLocale::c()).contains("No files."));
 }
 
 TEST(CorpusReport, ThresholdFollowsTheSpreadAboveTheFloor) {
