@@ -364,6 +364,7 @@ class ReportMaker {
               StopFlag* stop)
       : o_(options),
         progress_(callbacks),
+        count_(callbacks.count),
         stop_(stop),
         limit_(static_cast<std::size_t>(std::max(1, options.list_limit))),
         kept_(options.profile_memory_bytes) {
@@ -413,6 +414,7 @@ class ReportMaker {
 
   const CorpusReportOptions& o_;
   StagedProgress progress_;
+  std::function<void(long long done, long long total)> count_;
   StopFlag* stop_;
   QElapsedTimer clock_;
   const QLocale locale_;
@@ -542,6 +544,7 @@ bool ReportMaker::ReadTexts() {
     YieldToEvents();
     TakeFacts(i, pool.Take(i, own, {}));
     report_.texts_read = i + 1;
+    if (count_ && ((i + 1) % 100 == 0 || i + 1 == n)) count_(i + 1, n);
   }
   for (const auto& [name, count] : encodings_) report_.encodings.push_back({name, count});
   std::stable_sort(report_.encodings.begin(), report_.encodings.end(),

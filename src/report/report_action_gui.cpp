@@ -172,6 +172,9 @@ bool StartCorpusReport(PageHost* host, const CorpusReportChoice& choice,
     CorpusReportCallbacks callbacks;
     callbacks.percent = [host](int p) { host->SetOverallProgress(p); };
     callbacks.status = [host](const QString& s) { host->ShowStatusText(s); };
+    callbacks.count = [host](long long done, long long total) {
+      host->ShowCountOutOf(done, total);
+    };
     CorpusReport report;
     try {
       report = MakeCorpusReport(options, callbacks);

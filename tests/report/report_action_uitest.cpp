@@ -16,6 +16,7 @@
 #include "app/sorvel_window.h"
 #include "report/report_action_gui.h"
 #include "runtime/panic.h"
+#include "sampling/sampling_test_support.h"
 #include "support/test_page_host.h"
 #include "support/test_support.h"
 
@@ -90,7 +91,7 @@ class ReportActionTest : public QObject {
     tree.Write(QStringLiteral("corpus/b.txt"), prose);
     tree.Write(QStringLiteral("good/g.txt"), prose);
     const QString page = tree.Path(QStringLiteral("report.html"));
-    TestPageHost host(TestPageHost::Runs::OnThread);
+    CountingPageHost host(TestPageHost::Runs::OnThread);
     bool finished = false, written = false;
     QString message;
     const CorpusReportChoice choice{tree.Path(QStringLiteral("corpus")),
@@ -109,6 +110,7 @@ class ReportActionTest : public QObject {
     QVERIFY(html.startsWith("<!DOCTYPE html>"));
     QVERIFY(html.contains("b.txt"));       // the copy of a.txt, listed as a near duplicate
     QVERIFY(html.contains("known-good"));  // the reference named in the options
+    QCOMPARE(host.Counts(), (std::vector<std::pair<long long, long long>>{{2, 2}}));
     QCOMPARE(host.Summaries(),
              QStringList{QStringLiteral(
                  "Checked 2 files: 1 spare near-duplicate copy, 1 repeated sentence")});

@@ -47,7 +47,8 @@ TEST(SubCorpora, YearBaseLayoutsTagsAndFileDates) {
   FileWalker it;
   QStringList statuses;
   SubCorpusRequest rq{t.Path("src"), t.Path("out/"), QStringLiteral("*.*"), tlbYear};
-  const int saved = BuildSubCorpora(it, rq, {nullptr, [&](const QString& s) { statuses << s; }});
+  const int saved =
+      BuildSubCorpora(it, rq, {nullptr, [&](const QString& s) { statuses << s; }, nullptr});
   EXPECT_EQ(saved, 2);
   EXPECT_EQ(statuses.last(), QStringLiteral("2 files saved"));
 
@@ -128,7 +129,7 @@ TEST(SubCorpora, BasesWithoutPeriodsAndCustomBases) {
   FileWalker it;
   QStringList statuses;
   EXPECT_EQ(BuildSubCorpora(it, {t.Path("src"), t.Path("out"), QStringLiteral("*.*"), tlbCentury},
-                            {nullptr, [&](const QString& s) { statuses << s; }}),
+                            {nullptr, [&](const QString& s) { statuses << s; }, nullptr}),
             0);
   EXPECT_TRUE(QFileInfo(t.Path("out/century")).isDir());
   EXPECT_TRUE(QDir(t.Path("out/century")).isEmpty());
@@ -152,8 +153,13 @@ TEST(SubCorpora, StoppedOrFailedRunLeavesEarlierFilesAsTheyWere) {
                             QStringLiteral("*.*"), tlbDay};
   FileWalker it;
   SubCorpusOutcome outcome;
-  EXPECT_EQ(BuildSubCorpora(it, rq, {}, nullptr, &outcome), 1);
+  std::vector<std::pair<long long, long long>> counts;
+  SubCorpusProgress counting;
+  counting.count = [&](long long done, long long total) { counts.emplace_back(done, total); };
+  EXPECT_EQ(BuildSubCorpora(it, rq, counting, nullptr, &outcome), 1);
   EXPECT_TRUE(outcome.finished);
+  // Counted over both folders: three texts, then two more.
+  EXPECT_EQ(counts, (std::vector<std::pair<long long, long long>>{{0, 3}, {3, 3}, {3, 5}, {5, 5}}));
   const QString day_file = t.Path("out/day/2001_04_02.txt");
   const QByteArray complete = ReadAll(day_file);
   EXPECT_TRUE(ReadSubCorpus(day_file).contains(
