@@ -16,7 +16,6 @@
 #include "app/sorvel_window.h"
 #include "report/report_action_gui.h"
 #include "runtime/panic.h"
-#include "sampling/sampling_test_support.h"
 #include "support/test_page_host.h"
 #include "support/test_support.h"
 
@@ -91,7 +90,7 @@ class ReportActionTest : public QObject {
     tree.Write(QStringLiteral("corpus/b.txt"), prose);
     tree.Write(QStringLiteral("good/g.txt"), prose);
     const QString page = tree.Path(QStringLiteral("report.html"));
-    CountingPageHost host(TestPageHost::Runs::OnThread);
+    TestPageHost host(TestPageHost::Runs::OnThread);
     bool finished = false, written = false;
     QString message;
     const CorpusReportChoice choice{tree.Path(QStringLiteral("corpus")),

@@ -86,7 +86,7 @@ class BuildSubCorporaPageTest : public QObject {
     t.Write("src/c.txt", "four");
     t.SetMTime("src/c.txt", when(2004, 1, 1));
     t.Write("src/d.xml", "<x/>");
-    CountingPageHost host;
+    TestPageHost host;
     BuildSubCorporaPage page(&host);
     int chosen = -1;
     connect(&page, &BuildSubCorporaPage::DelicacyChosen, this, [&](int o) { chosen = o; });

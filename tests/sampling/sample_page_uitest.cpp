@@ -155,7 +155,7 @@ class SamplePageTest : public QObject {
     TempTree t;
     const QString real = t.Write("texts/a.txt", "alpha");
     const QString list = t.Write("list.txt", (real + "\tscore 9\n\n" + real + "\n").toUtf8());
-    CountingPageHost host;
+    TestPageHost host;
     QStringList sample;
     SamplePage page(&host, &sample);
     script_->QueueAnswer(mrNo);

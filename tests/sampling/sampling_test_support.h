@@ -5,7 +5,6 @@
 #include <QWidget>
 #include <QtGlobal>
 #include <functional>
-#include <utility>
 #include <vector>
 
 #include "support/test_page_host.h"
@@ -17,21 +16,3 @@ T* Find(QWidget* page, const char* name) {
   if (!w) qFatal("control %s missing", name);
   return w;
 }
-
-// The test host that also keeps every "n of N" a run showed.
-class CountingPageHost : public TestPageHost {
- public:
-  using TestPageHost::TestPageHost;
-  void ShowCountOutOf(long long n, long long total) override {
-    QMutexLocker lock(&count_mutex_);
-    counts_.emplace_back(n, total);
-  }
-  std::vector<std::pair<long long, long long>> Counts() {
-    QMutexLocker lock(&count_mutex_);
-    return counts_;
-  }
-
- private:
-  QMutex count_mutex_;
-  std::vector<std::pair<long long, long long>> counts_;
-};
