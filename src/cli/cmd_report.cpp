@@ -136,10 +136,11 @@ ReportRun RunReport(const ReportOptions& o) {
 
 void PrintHuman(const ReportRun& run) {
   const CorpusReport& report = run.report;
-  PrintLine(QStringLiteral("%1 files, %2 folders, %3 bytes under %4")
-                .arg(LocaleNumber(static_cast<long long>(report.files)),
-                     LocaleNumber(static_cast<long long>(report.folders)),
-                     LocaleNumber(static_cast<long long>(report.bytes)), DisplayName(run.folder)));
+  PrintLine(QStringLiteral("%1, %2, %3 under %4")
+                .arg(CountOf(report.files),
+                     CountOf(report.folders, QStringLiteral("folder"), QStringLiteral("folders")),
+                     CountOf(report.bytes, QStringLiteral("byte"), QStringLiteral("bytes")),
+                     DisplayName(run.folder)));
   for (const ReportVerdict& v : ReportVerdicts(report, QLocale::system()))
     PrintLine((v.ok ? QStringLiteral("  ok    ") : QStringLiteral("  check ")) + v.text);
   PrintLine(QStringLiteral("Report written to %1 (%2 seconds)")

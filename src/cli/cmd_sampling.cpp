@@ -288,8 +288,8 @@ SubCorporaRun RunSubCorpora(const SubCorporaOptions& o, CliProblems& problems) {
   CliProgress progress(o.common.quiet);
   FileWalker iterator;
   try {
-    BuildSubCorpora(iterator, rq, {progress.PercentCallback(), progress.StatusCallback()}, nullptr,
-                    &run.outcome);
+    BuildSubCorpora(iterator, rq, {progress.PercentCallback(), progress.StatusCallback(), nullptr},
+                    nullptr, &run.outcome);
   } catch (const FileReadError& e) {
     // The builder stops at a text it cannot read, and writes nothing then.
     run.failed = true;

@@ -23,6 +23,7 @@
 #include "runtime/native_files.h"
 #include "runtime/native_names.h"
 #include "runtime/ordered_work.h"
+#include "runtime/run_summary.h"
 #include "runtime/text_case.h"
 #include "runtime/text_reader.h"
 #include "sampling/sub_corpus_builder.h"
@@ -363,6 +364,7 @@ class ReportMaker {
               StopFlag* stop)
       : o_(options),
         progress_(callbacks),
+        count_(callbacks.count),
         stop_(stop),
         limit_(static_cast<std::size_t>(std::max(1, options.list_limit))),
         kept_(options.profile_memory_bytes) {
@@ -412,6 +414,7 @@ class ReportMaker {
 
   const CorpusReportOptions& o_;
   StagedProgress progress_;
+  std::function<void(long long done, long long total)> count_;
   StopFlag* stop_;
   QElapsedTimer clock_;
   const QLocale locale_;
@@ -444,10 +447,12 @@ void ReportMaker::DescribeRun() {
       QStringLiteral("folder = %1 (with sub-folders)").arg(DisplayName(o.folder)),
       QStringLiteral("texts without byte-order mark = %1").arg(report_.decoding),
       QStringLiteral("digraph reference = %1")
-          .arg(report_.digraph_reference_from_corpus ? QStringLiteral("the corpus itself")
-                                                     : QStringLiteral("%1 (%2 known-good texts)")
-                                                           .arg(DisplayName(o.good_folder))
-                                                           .arg(o.good_files.size())),
+          .arg(report_.digraph_reference_from_corpus
+                   ? QStringLiteral("the corpus itself")
+                   : QStringLiteral("%1 (%2)").arg(
+                         DisplayName(o.good_folder),
+                         CountOf(o.good_files.size(), QStringLiteral("known-good text"),
+                                 QStringLiteral("known-good texts"), QLocale::c()))),
       QStringLiteral(
           "digraph test = least count %1, variation %2 per mille, %3 % of digraphs off allowed")
           .arg(o.min_digraphs)
@@ -461,12 +466,16 @@ void ReportMaker::DescribeRun() {
                                    .arg(o.max_days_diff == 1 ? "" : "s")
                              : QStringLiteral("any dates"))
           .arg(o.same_folder ? QStringLiteral("same folder only") : QStringLiteral("any folder")),
-      QStringLiteral(
-          "boilerplate = at least %1 hits, at least %2 characters, markup tags up to %3 characters")
-          .arg(o.boilerplate_min_hits)
-          .arg(o.boilerplate_min_length)
-          .arg(o.tag_span),
-      QStringLiteral("lists cut at %1 entries").arg(o.list_limit),
+      QStringLiteral("boilerplate = at least %1, at least %2, markup tags up to %3")
+          .arg(CountOf(o.boilerplate_min_hits, QStringLiteral("hit"), QStringLiteral("hits"),
+                       QLocale::c()),
+               CountOf(o.boilerplate_min_length, QStringLiteral("character"),
+                       QStringLiteral("characters"), QLocale::c()),
+               CountOf(o.tag_span, QStringLiteral("character"), QStringLiteral("characters"),
+                       QLocale::c())),
+      QStringLiteral("lists cut at %1")
+          .arg(CountOf(o.list_limit, QStringLiteral("entry"), QStringLiteral("entries"),
+                       QLocale::c())),
   };
 }
 
@@ -511,7 +520,9 @@ bool ReportMaker::Walk() {
 // all come from it.
 bool ReportMaker::ReadTexts() {
   const int n = Files().Count();
-  progress_.Stage(5, 60, QStringLiteral("reading %1 texts").arg(locale_.toString(n)));
+  progress_.Stage(5, 60,
+                  QStringLiteral("reading ") +
+                      CountOf(n, QStringLiteral("text"), QStringLiteral("texts"), locale_));
   report_.size_bins.assign(2, 0);
   const int chunk_min_length = std::max(1, o_.boilerplate_min_length);
   chunk_counter_.SetSettings(false, o_.tag_span, o_.boilerplate_min_hits, chunk_min_length, {}, {},
@@ -533,6 +544,7 @@ bool ReportMaker::ReadTexts() {
     YieldToEvents();
     TakeFacts(i, pool.Take(i, own, {}));
     report_.texts_read = i + 1;
+    if (count_ && ((i + 1) % 100 == 0 || i + 1 == n)) count_(i + 1, n);
   }
   for (const auto& [name, count] : encodings_) report_.encodings.push_back({name, count});
   std::stable_sort(report_.encodings.begin(), report_.encodings.end(),

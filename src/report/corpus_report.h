@@ -58,6 +58,8 @@ struct CorpusReportOptions {
 struct CorpusReportCallbacks {
   std::function<void(int percent)> percent;
   std::function<void(const QString& status)> status;
+  // Texts read of all the files found, every hundred texts and at the end.
+  std::function<void(long long done, long long total)> count;
 };
 
 struct ReportCount {

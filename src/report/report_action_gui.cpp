@@ -20,6 +20,7 @@
 #include "runtime/dialogs.h"
 #include "runtime/native_files.h"
 #include "runtime/native_names.h"
+#include "runtime/run_summary.h"
 #include "runtime/settings.h"
 #include "ui_kit/folder_edit_widget.h"
 #include "ui_kit/page_host_gui.h"
@@ -171,6 +172,9 @@ bool StartCorpusReport(PageHost* host, const CorpusReportChoice& choice,
     CorpusReportCallbacks callbacks;
     callbacks.percent = [host](int p) { host->SetOverallProgress(p); };
     callbacks.status = [host](const QString& s) { host->ShowStatusText(s); };
+    callbacks.count = [host](long long done, long long total) {
+      host->ShowCountOutOf(done, total);
+    };
     CorpusReport report;
     try {
       report = MakeCorpusReport(options, callbacks);
@@ -191,8 +195,8 @@ bool StartCorpusReport(PageHost* host, const CorpusReportChoice& choice,
       return;
     }
     outcome->written = true;
-    outcome->message = QStringLiteral("Report of %1 files written to %2")
-                           .arg(QLocale().toString(report.files), DisplayName(choice.output));
+    outcome->message = QStringLiteral("Report of %1 written to %2")
+                           .arg(CountOf(report.files), DisplayName(choice.output));
   };
   auto finished = [host, outcome, done](bool ok) {
     host->ResetProgress(true);

@@ -4,6 +4,9 @@
 #include <QUrl>
 #include <algorithm>
 #include <cmath>
+#include <functional>
+#include <span>
+#include <type_traits>
 
 #include "runtime/native_names.h"
 #include "runtime/run_summary.h"
@@ -26,11 +29,6 @@ QString Pct(double share, const QLocale& locale) {
 
 QString Num(std::int64_t n, const QLocale& locale) {
   return locale.toString(static_cast<qlonglong>(n));
-}
-
-// A count with its noun: "1 group", "3 groups".
-QString Count(std::int64_t n, const QString& one, const QString& many, const QLocale& locale) {
-  return Num(n, locale) + QLatin1Char(' ') + (n == 1 ? one : many);
 }
 
 QString Bytes(std::int64_t n, const QLocale& locale) {
@@ -70,12 +68,232 @@ QString FileLink(const QString& path) {
 
 QString CutNote(std::int64_t shown, std::int64_t total, const QString& what,
                 const QLocale& locale) {
+  // what is plural: a list is cut only when it holds more than one entry.
   if (shown >= total) return {};
-  return QStringLiteral(
-             "<p class=\"cut\">The first %1 of %2 %3 are listed; the JSON output (--json) has the "
-             "same "
-             "limit, and the tool of each check lists them all.</p>")
-      .arg(Num(shown, locale), Num(total, locale), what);
+  const QString all = Num(total, locale) + QLatin1Char(' ') + what;
+  const QString first =
+      shown == 1 ? QStringLiteral("Only the first of %1 is listed").arg(all)
+                 : QStringLiteral("The first %1 of %2 are listed").arg(Num(shown, locale), all);
+  return QStringLiteral("<p class=\"cut\">") + first +
+         QStringLiteral(
+             "; the JSON output (--json) has the same limit, and the tool of each "
+             "check lists them all.</p>");
+}
+
+// One column of a listed table, on the page and in the JSON object alike:
+// its head and cell on the page, its field and value in the object. A column
+// without a heading is in the object only; one without a key on the page only.
+template <typename Row>
+struct Column {
+  const char* heading = nullptr;
+  const char* key = nullptr;
+  const char* css = nullptr;  // the cells' class: "n" (a number, right-aligned) or "path"
+  std::function<QString(const Row&, const QLocale&)> cell;  // markup, escaped
+  std::function<QJsonValue(const Row&)> value;
+  std::function<QString(const Row&)> css_of = nullptr;  // a class that depends on the row
+};
+
+template <typename Row>
+using Columns = std::vector<Column<Row>>;
+
+template <typename Row>
+QString TableHead(const char* id, const Columns<Row>& columns) {
+  QString h = QStringLiteral("<table id=\"%1\"><thead><tr>").arg(QLatin1String(id));
+  for (const Column<Row>& c : columns) {
+    if (!c.heading) continue;
+    const bool number = c.css && qstrcmp(c.css, "n") == 0;
+    h += (number ? QStringLiteral("<th class=\"n\">") : QStringLiteral("<th>")) +
+         QLatin1String(c.heading) + QStringLiteral("</th>");
+  }
+  return h + QStringLiteral("</tr></thead>");
+}
+
+template <typename Row>
+QString TableRow(const Columns<Row>& columns, const Row& row, const QLocale& l) {
+  QString h = QStringLiteral("<tr>");
+  for (const Column<Row>& c : columns) {
+    if (!c.heading) continue;
+    const QString css = c.css_of ? c.css_of(row) : QString::fromLatin1(c.css);
+    h += (css.isEmpty() ? QStringLiteral("<td>") : QStringLiteral("<td class=\"%1\">").arg(css)) +
+         c.cell(row, l) + QStringLiteral("</td>");
+  }
+  return h + QStringLiteral("</tr>");
+}
+
+// A table of rows, with the note that says how many were left out of it.
+template <typename Row>
+QString Table(const char* id, const Columns<Row>& columns,
+              std::type_identity_t<std::span<const Row>> rows, std::int64_t total,
+              const QString& what, const QLocale& l) {
+  QString h = TableHead(id, columns) + QStringLiteral("<tbody>");
+  for (const Row& row : rows) h += TableRow(columns, row, l);
+  h += QStringLiteral("</tbody></table>");
+  return h + CutNote(static_cast<std::int64_t>(rows.size()), total, what, l);
+}
+
+// A table of groups of rows, each group a body of its own.
+template <typename Row>
+QString GroupedTable(const char* id, const Columns<Row>& columns,
+                     const std::vector<std::vector<Row>>& groups, std::int64_t total,
+                     const QString& what, const QLocale& l) {
+  QString h = TableHead(id, columns);
+  for (const std::vector<Row>& group : groups) {
+    h += QStringLiteral("<tbody class=\"group\">");
+    for (const Row& row : group) h += TableRow(columns, row, l);
+    h += QStringLiteral("</tbody>");
+  }
+  h += QStringLiteral("</table>");
+  return h + CutNote(static_cast<std::int64_t>(groups.size()), total, what, l);
+}
+
+// The same rows as objects, one field per column with a key.
+template <typename Row>
+QJsonArray JsonRows(const Columns<Row>& columns, std::type_identity_t<std::span<const Row>> rows) {
+  QJsonArray out;
+  for (const Row& row : rows) {
+    QJsonObject o;
+    for (const Column<Row>& c : columns)
+      if (c.key) o.insert(QLatin1String(c.key), c.value(row));
+    out.append(o);
+  }
+  return out;
+}
+
+// The listed tables of the report: each is one list of the result, shown on
+// the page and written to the object by the same columns.
+
+const Columns<ReportBrokenFile>& BrokenColumns() {
+  static const Columns<ReportBrokenFile> columns = {
+      {"File", "file", "path", [](const auto& b, const QLocale&) { return FileLink(b.path); },
+       [](const auto& b) { return QJsonValue(DisplayName(b.path)); }},
+      {"Test", "test", nullptr, [](const auto& b, const QLocale&) { return HtmlEscaped(b.test); },
+       [](const auto& b) { return QJsonValue(b.test); }},
+      {"Distance", "distance", "n",
+       [](const auto& b, const QLocale& l) {
+         return b.test == QStringLiteral("digraph") ? Pct(b.distance, l) : QString();
+       },
+       [](const auto& b) { return QJsonValue(Rounded(b.distance)); }},
+      {"What was found", "note", nullptr,
+       [](const auto& b, const QLocale&) { return HtmlEscaped(b.note); },
+       [](const auto& b) { return QJsonValue(b.note); }},
+  };
+  return columns;
+}
+
+const Columns<ReportNameGroup>& NameGroupColumns() {
+  static const Columns<ReportNameGroup> columns = {
+      {"Name", "name", nullptr, [](const auto& g, const QLocale&) { return Shown(g.name); },
+       [](const auto& g) { return QJsonValue(DisplayName(g.name)); }},
+      {"Files", "files", "path",
+       [](const auto& g, const QLocale&) {
+         QStringList links;
+         for (const QString& p : g.paths) links << FileLink(p);
+         return links.join(QStringLiteral("<br>"));
+       },
+       [](const auto& g) {
+         QJsonArray paths;
+         for (const QString& p : g.paths) paths.append(DisplayName(p));
+         return QJsonValue(paths);
+       }},
+  };
+  return columns;
+}
+
+const Columns<ReportNearDuplicate>& NearDuplicateColumns() {
+  static const Columns<ReportNearDuplicate> columns = {
+      {"File", "file", "path", [](const auto& m, const QLocale&) { return FileLink(m.path); },
+       [](const auto& m) { return QJsonValue(DisplayName(m.path)); }},
+      {nullptr, "bytes", nullptr, nullptr,
+       [](const auto& m) { return QJsonValue(static_cast<double>(m.size)); }},
+      {"Words", "words", "n", [](const auto& m, const QLocale& l) { return Num(m.tokens, l); },
+       [](const auto& m) { return QJsonValue(m.tokens); }},
+      {"Word differences", "word_diff", "n",
+       [](const auto& m, const QLocale& l) { return Num(m.token_diff, l); },
+       [](const auto& m) { return QJsonValue(m.token_diff); }},
+      {"Word-type differences", "type_diff", "n",
+       [](const auto& m, const QLocale& l) { return Num(m.type_diff, l); },
+       [](const auto& m) { return QJsonValue(m.type_diff); }},
+      {"", "keep", nullptr,
+       [](const auto& m, const QLocale&) {
+         return m.keep ? QStringLiteral("keep") : QStringLiteral("spare copy");
+       },
+       [](const auto& m) { return QJsonValue(m.keep); },
+       [](const auto& m) { return m.keep ? QStringLiteral("keep") : QStringLiteral("spare"); }},
+  };
+  return columns;
+}
+
+const Columns<ReportMove>& MoveColumns() {
+  static const Columns<ReportMove> columns = {
+      {"Would move", "from", "path", [](const auto& m, const QLocale&) { return FileLink(m.from); },
+       [](const auto& m) { return QJsonValue(DisplayName(m.from)); }},
+      {"to", "to", "path", [](const auto& m, const QLocale&) { return Shown(m.to); },
+       [](const auto& m) { return QJsonValue(DisplayName(m.to)); }},
+  };
+  return columns;
+}
+
+const Columns<ReportChunk>& ChunkColumns() {
+  static const Columns<ReportChunk> columns = {
+      {"Hits", "hits", "n", [](const auto& c, const QLocale& l) { return Num(c.hits, l); },
+       [](const auto& c) { return QJsonValue(static_cast<double>(c.hits)); }},
+      {"Files", "files", "n", [](const auto& c, const QLocale& l) { return Num(c.files, l); },
+       [](const auto& c) { return QJsonValue(c.files); }},
+      {"Sentence", "text", nullptr,
+       [](const auto& c, const QLocale&) { return HtmlEscaped(c.text); },
+       [](const auto& c) { return QJsonValue(c.text); }},
+  };
+  return columns;
+}
+
+const Columns<FileProblem>& ProblemColumns() {
+  static const Columns<FileProblem> columns = {
+      {"File or folder", "file", "path",
+       [](const auto& p, const QLocale&) { return FileLink(p.file); },
+       [](const auto& p) { return QJsonValue(DisplayName(p.file)); }},
+      {"Why it could not be read", "reason", nullptr,
+       [](const auto& p, const QLocale&) { return HtmlEscaped(p.reason); },
+       [](const auto& p) { return QJsonValue(p.reason); }},
+  };
+  return columns;
+}
+
+// Lists that the page draws as pictures and the object lists as they are.
+
+const Columns<ReportCount>& EncodingColumns() {
+  static const Columns<ReportCount> columns = {
+      {nullptr, "encoding", nullptr, nullptr, [](const auto& e) { return QJsonValue(e.name); }},
+      {nullptr, "files", nullptr, nullptr,
+       [](const auto& e) { return QJsonValue(static_cast<double>(e.count)); }},
+  };
+  return columns;
+}
+
+const Columns<ReportCount>& MonthColumns() {
+  static const Columns<ReportCount> columns = {
+      // "YYYY-MM", the form of dates that readers of the object expect.
+      {nullptr, "month", nullptr, nullptr,
+       [](const auto& m) {
+         return QJsonValue(QString(m.name).replace(QLatin1Char('_'), QLatin1Char('-')));
+       }},
+      {nullptr, "files", nullptr, nullptr,
+       [](const auto& m) { return QJsonValue(static_cast<double>(m.count)); }},
+  };
+  return columns;
+}
+
+const Columns<ReportFolder>& FolderColumns() {
+  static const Columns<ReportFolder> columns = {
+      {nullptr, "folder", nullptr, nullptr,
+       [](const auto& f) { return QJsonValue(DisplayName(f.folder)); }},
+      {nullptr, "files", nullptr, nullptr,
+       [](const auto& f) { return QJsonValue(static_cast<double>(f.files)); }},
+      {nullptr, "broken", nullptr, nullptr,
+       [](const auto& f) { return QJsonValue(static_cast<double>(f.broken)); }},
+      {nullptr, "duplicates", nullptr, nullptr,
+       [](const auto& f) { return QJsonValue(static_cast<double>(f.duplicates)); }},
+  };
+  return columns;
 }
 
 const char* const kStyle = R"CSS(
@@ -257,12 +475,14 @@ QString FolderChart(const CorpusReport& r, const QLocale& locale) {
                .arg(Num(f.broken, locale));
     if (f.duplicates > 0)
       s += QStringLiteral(
-               "<rect x=\"%1\" y=\"%2\" width=\"%3\" height=\"16\" fill=\"#ef6c00\"><title>%4 "
-               "duplicates</title></rect>")
+               "<rect x=\"%1\" y=\"%2\" width=\"%3\" height=\"16\" "
+               "fill=\"#ef6c00\"><title>%4</title>"
+               "</rect>")
                .arg(label_w + wb, 0, 'f', 1)
                .arg(y + 2)
                .arg(std::max(1.0, wd), 0, 'f', 1)
-               .arg(Num(f.duplicates, locale));
+               .arg(CountOf(f.duplicates, QStringLiteral("duplicate"), QStringLiteral("duplicates"),
+                            locale));
     s += QStringLiteral("<text x=\"%1\" y=\"%2\">%3 / %4</text>")
              .arg(label_w + wb + wd + 6, 0, 'f', 1)
              .arg(y + 14)
@@ -272,11 +492,15 @@ QString FolderChart(const CorpusReport& r, const QLocale& locale) {
       "</svg><p class=\"legend\"><span><i style=\"background:#c62828\"></i>broken files</span>"
       "<span><i style=\"background:#ef6c00\"></i>duplicate names and spare near-duplicate "
       "copies</span></p>");
-  if (r.folders_with_findings > static_cast<std::int64_t>(rows))
+  const QString all = Num(r.folders_with_findings, locale);
+  if (rows == 1 && r.folders_with_findings > 1)
     s += QStringLiteral(
-             "<p class=\"cut\">The %1 folders with the most findings of %2 are drawn.</p>")
-             .arg(Num(static_cast<std::int64_t>(rows), locale),
-                  Num(r.folders_with_findings, locale));
+             "<p class=\"cut\">Only the folder with the most findings, of %1, is drawn.</p>")
+             .arg(all);
+  else if (r.folders_with_findings > static_cast<std::int64_t>(rows))
+    s += QStringLiteral(
+             "<p class=\"cut\">Only the %1 folders with the most findings, of %2, are drawn.</p>")
+             .arg(Num(static_cast<std::int64_t>(rows), locale), all);
   return s;
 }
 
@@ -337,37 +561,49 @@ std::vector<ReportVerdict> ReportVerdicts(const CorpusReport& r, const QLocale& 
                  QStringLiteral("The run was stopped: the report is incomplete.")});
   if (r.unreadable_files > 0)
     v.push_back({QStringLiteral("unreadable"), false,
-                 QStringLiteral("%1 of %2 files could not be read (listed under Problems).")
-                     .arg(Num(r.unreadable_files, l), Num(files, l))});
-  v.push_back(
-      {QStringLiteral("broken"), r.broken_total == 0,
-       r.broken_total == 0
-           ? QStringLiteral(
-                 "No file looks broken: every text passed the size test and the digraph test.")
-           : QStringLiteral(
-                 "%1 of files look broken (%2): %3 failed the size test, %4 differ from the "
-                 "digraph reference by more than %5.")
+                 QStringLiteral("%1 of %2 could not be read (listed under Problems).")
+                     .arg(Num(r.unreadable_files, l),
+                          CountOf(files, QStringLiteral("file"), QStringLiteral("files"), l))});
+  // Without a usable reference no text was compared, and no threshold applies.
+  const QString no_digraph_test =
+      QStringLiteral("the corpus holds too little text for the digraph test");
+  QString broken;
+  if (r.broken_total == 0)
+    broken =
+        r.digraph_reference_usable
+            ? QStringLiteral(
+                  "No file looks broken: every text passed the size test and the digraph "
+                  "test.")
+            : QStringLiteral("No file failed the size test; ") + no_digraph_test + QLatin1Char('.');
+  else
+    broken = QStringLiteral("%1 of files look broken (%2): %3 failed the size test")
                  .arg(Pct(Share(r.broken_total, files), l), Num(r.broken_total, l),
-                      Num(r.size_failures, l), Num(r.digraph_failures, l),
-                      Pct(r.digraph_threshold, l))});
-  v.push_back(
-      {QStringLiteral("names"), r.name_groups_total == 0,
-       r.name_groups_total == 0
-           ? QStringLiteral("No two files share a name.")
-           : QStringLiteral("%1 of files share their name with another file (%2 files in %3).")
-                 .arg(Pct(Share(r.name_duplicate_files, files), l), Num(r.name_duplicate_files, l),
-                      Count(r.name_groups_total, QStringLiteral("group"), QStringLiteral("groups"),
-                            l))});
+                      Num(r.size_failures, l)) +
+             (r.digraph_reference_usable
+                  ? QStringLiteral(", %1 the digraph test (more than %2 of their letter pairs "
+                                   "differ from the reference).")
+                        .arg(Num(r.digraph_failures, l), Pct(r.digraph_threshold, l))
+                  : QStringLiteral("; ") + no_digraph_test + QLatin1Char('.'));
+  v.push_back({QStringLiteral("broken"), r.broken_total == 0, broken});
+  v.push_back({QStringLiteral("names"), r.name_groups_total == 0,
+               r.name_groups_total == 0
+                   ? QStringLiteral("No two files share a name.")
+                   : QStringLiteral("%1 of files share their name with another file (%2 in %3).")
+                         .arg(Pct(Share(r.name_duplicate_files, files), l),
+                              CountOf(r.name_duplicate_files, QStringLiteral("file"),
+                                      QStringLiteral("files"), l),
+                              CountOf(r.name_groups_total, QStringLiteral("group"),
+                                      QStringLiteral("groups"), l))});
   v.push_back({QStringLiteral("near_duplicates"), r.near_groups_total == 0,
                r.near_groups_total == 0
                    ? QStringLiteral("No text is a near duplicate of another.")
                    : QStringLiteral("%1 of files are near duplicates of another file: %2 in %3, "
                                     "%4 of the corpus's bytes.")
                          .arg(Pct(Share(r.spare_copies, files), l),
-                              Count(r.spare_copies, QStringLiteral("spare copy"),
-                                    QStringLiteral("spare copies"), l),
-                              Count(r.near_groups_total, QStringLiteral("group"),
-                                    QStringLiteral("groups"), l),
+                              CountOf(r.spare_copies, QStringLiteral("spare copy"),
+                                      QStringLiteral("spare copies"), l),
+                              CountOf(r.near_groups_total, QStringLiteral("group"),
+                                      QStringLiteral("groups"), l),
                               Pct(Share(r.spare_bytes, r.bytes), l))});
   const double boiler = std::min(1.0, Share(r.chunk_characters, r.text_characters));
   v.push_back({QStringLiteral("boilerplate"), boiler < 0.01,
@@ -375,8 +611,8 @@ std::vector<ReportVerdict> ReportVerdicts(const CorpusReport& r, const QLocale& 
                    ? QStringLiteral("No sentence recurs across the texts.")
                    : QStringLiteral("%1 across texts; their repeats make up %2 of the "
                                     "corpus's text.")
-                         .arg(Count(r.chunks_total, QStringLiteral("sentence recurs"),
-                                    QStringLiteral("sentences recur"), l),
+                         .arg(CountOf(r.chunks_total, QStringLiteral("sentence recurs"),
+                                      QStringLiteral("sentences recur"), l),
                               Pct(boiler, l))});
   return v;
 }
@@ -449,7 +685,18 @@ QString BrokenSection(const CorpusReport& r, const QLocale& l) {
       "reading "
       "stops at a NUL byte, and bytes that are not text in the file's encoding are lost. The "
       "<em>digraph test</em> compares how often each pair of letters occurs in a text with ");
-  if (r.digraph_reference_from_corpus) {
+  if (!r.digraph_reference_usable) {
+    h += QStringLiteral("the reference.");
+  } else if (r.digraph_reference_from_corpus && r.digraph_threshold <= r.digraph_floor) {
+    // The texts differ from the corpus so little (or are so few) that the
+    // spread of their distances sets no cut above the least one.
+    h += QStringLiteral(
+             "the whole corpus, and flags those whose share of differing pairs is above "
+             "<strong>%1</strong>: the texts differ too little from one another (median %2) for "
+             "a cut of their own. Give known-good texts with <code>--good FOLDER</code> for a "
+             "stricter reference.")
+             .arg(Pct(r.digraph_threshold, l), Pct(r.digraph_median, l));
+  } else if (r.digraph_reference_from_corpus) {
     h +=
         QStringLiteral(
             "the whole corpus, and flags the texts that differ most: those whose share of "
@@ -465,8 +712,9 @@ QString BrokenSection(const CorpusReport& r, const QLocale& l) {
              "<strong>%2</strong>.")
              .arg(Shown(r.reference), Pct(r.digraph_threshold, l));
   }
-  h += QStringLiteral(" %1 texts had enough pairs to be compared.</p>")
-           .arg(Num(r.digraph_tested, l));
+  h += QStringLiteral(" %1 enough pairs to be compared.</p>")
+           .arg(CountOf(r.digraph_tested, QStringLiteral("text had"), QStringLiteral("texts had"),
+                        l));
   if (!r.digraph_reference_usable)
     h += QStringLiteral(
         "<p class=\"cut\">The corpus holds too little text for a digraph reference; only the size "
@@ -474,19 +722,8 @@ QString BrokenSection(const CorpusReport& r, const QLocale& l) {
   if (r.broken.empty()) {
     h += QStringLiteral("<p>No broken files.</p>");
   } else {
-    h += QStringLiteral(
-        "<table id=\"broken-files\"><thead><tr><th>File</th><th>Test</th><th "
-        "class=\"n\">Distance</th>"
-        "<th>What was found</th></tr></thead><tbody>");
-    for (const ReportBrokenFile& b : r.broken)
-      h += QStringLiteral(
-               "<tr><td class=\"path\">%1</td><td>%2</td><td class=\"n\">%3</td><td>%4</td></tr>")
-               .arg(FileLink(b.path), b.test,
-                    b.test == QStringLiteral("digraph") ? Pct(b.distance, l) : QString(),
-                    HtmlEscaped(b.note));
-    h += QStringLiteral("</tbody></table>");
-    h += CutNote(static_cast<std::int64_t>(r.broken.size()), r.broken_total,
-                 QStringLiteral("broken files"), l);
+    h += Table("broken-files", BrokenColumns(), r.broken, r.broken_total,
+               QStringLiteral("broken files"), l);
   }
   h += QStringLiteral("</section>\n");
   return h;
@@ -501,23 +738,19 @@ QString MovePart(const CorpusReport& r, const QLocale& l) {
            "<code>sorvel-cli restore --yes FOLDER</code> brings them back. Without "
            "<code>--yes</code> "
            "it only lists what it would move.</p><pre id=\"move-command\">%2</pre>")
-           .arg(Count(r.moves_total, QStringLiteral("spare copy"), QStringLiteral("spare copies"),
-                      l),
+           .arg(CountOf(r.moves_total, QStringLiteral("spare copy"), QStringLiteral("spare copies"),
+                        l),
                 HtmlEscaped(r.move_command));
-  if (r.moves_refused > 0)
+  if (r.moves_refused == 1)
+    h += QStringLiteral(
+        "<p class=\"cut\">1 spare copy would stay where it is: it is reached through a symbolic "
+        "link.</p>");
+  else if (r.moves_refused > 1)
     h += QStringLiteral(
              "<p class=\"cut\">%1 spare copies would stay where they are: they are reached "
-             "through a "
-             "symbolic link.</p>")
+             "through a symbolic link.</p>")
              .arg(Num(r.moves_refused, l));
-  h += QStringLiteral(
-      "<table id=\"moves\"><thead><tr><th>Would move</th><th>to</th></tr></thead><tbody>");
-  for (const ReportMove& m : r.moves)
-    h += QStringLiteral("<tr><td class=\"path\">%1</td><td class=\"path\">%2</td></tr>")
-             .arg(FileLink(m.from), Shown(m.to));
-  h += QStringLiteral("</tbody></table>");
-  h +=
-      CutNote(static_cast<std::int64_t>(r.moves.size()), r.moves_total, QStringLiteral("moves"), l);
+  h += Table("moves", MoveColumns(), r.moves, r.moves_total, QStringLiteral("moves"), l);
   return h;
 }
 
@@ -530,55 +763,34 @@ QString DuplicatesSection(const CorpusReport& r, const QLocale& l) {
     h += QStringLiteral("<p>No two files share a name.</p>");
   } else {
     h += QStringLiteral(
-             "<p>%1 by more than one file; %2 files (%3 of the corpus) carry them. Names "
+             "<p>%1 by more than one file; %2 (%3 of the corpus) carry them. Names "
              "are compared without regard to case.</p>")
-             .arg(Count(r.name_groups_total, QStringLiteral("name is used"),
-                        QStringLiteral("names are used"), l),
-                  Num(r.name_duplicate_files, l), Pct(Share(r.name_duplicate_files, r.files), l));
-    h += QStringLiteral(
-        "<table id=\"name-groups\"><thead><tr><th>Name</th><th>Files</th></tr></thead><tbody>");
-    for (const ReportNameGroup& g : r.name_groups) {
-      h += QStringLiteral("<tr><td>%1</td><td class=\"path\">").arg(Shown(g.name));
-      for (qsizetype k = 0; k < g.paths.size(); ++k)
-        h += (k ? QStringLiteral("<br>") : QString()) + FileLink(g.paths[k]);
-      h += QStringLiteral("</td></tr>");
-    }
-    h += QStringLiteral("</tbody></table>");
-    h += CutNote(static_cast<std::int64_t>(r.name_groups.size()), r.name_groups_total,
-                 QStringLiteral("groups"), l);
+             .arg(CountOf(r.name_groups_total, QStringLiteral("name is used"),
+                          QStringLiteral("names are used"), l),
+                  CountOf(r.name_duplicate_files, QStringLiteral("file"), QStringLiteral("files"),
+                          l),
+                  Pct(Share(r.name_duplicate_files, r.files), l));
+    h += Table("name-groups", NameGroupColumns(), r.name_groups, r.name_groups_total,
+               QStringLiteral("groups"), l);
   }
   h += QStringLiteral("<h3>Near duplicates</h3>");
   if (r.near_groups.empty()) {
     h += QStringLiteral("<p>No text has the same or nearly the same contents as another.</p>");
   } else {
-    h += QStringLiteral(
-             "<p>%1 of texts with the same or nearly the same words: %2 files, of which %3 "
-             "(%4 of the files, %5, %6 of the corpus's bytes). The first file of each "
-             "group is kept; the word differences are counted against it.</p>")
-             .arg(Count(r.near_groups_total, QStringLiteral("group"), QStringLiteral("groups"), l),
-                  Num(r.near_duplicate_files, l),
-                  Count(r.spare_copies, QStringLiteral("is a spare copy"),
+    h +=
+        QStringLiteral(
+            "<p>%1 of texts with the same or nearly the same words: %2, of which %3 "
+            "(%4 of the files, %5, %6 of the corpus's bytes). The first file of each "
+            "group is kept; the word differences are counted against it.</p>")
+            .arg(
+                CountOf(r.near_groups_total, QStringLiteral("group"), QStringLiteral("groups"), l),
+                CountOf(r.near_duplicate_files, QStringLiteral("file"), QStringLiteral("files"), l),
+                CountOf(r.spare_copies, QStringLiteral("is a spare copy"),
                         QStringLiteral("are spare copies"), l),
-                  Pct(Share(r.spare_copies, r.files), l), Bytes(r.spare_bytes, l),
-                  Pct(Share(r.spare_bytes, r.bytes), l));
-    h += QStringLiteral(
-        "<table id=\"near-groups\"><thead><tr><th>File</th><th class=\"n\">Words</th>"
-        "<th class=\"n\">Word differences</th><th class=\"n\">Word-type differences</th>"
-        "<th></th></tr></thead>");
-    for (const std::vector<ReportNearDuplicate>& g : r.near_groups) {
-      h += QStringLiteral("<tbody class=\"group\">");
-      for (const ReportNearDuplicate& m : g)
-        h += QStringLiteral(
-                 "<tr><td class=\"path\">%1</td><td class=\"n\">%2</td><td class=\"n\">%3</td>"
-                 "<td class=\"n\">%4</td><td class=\"%5\">%6</td></tr>")
-                 .arg(FileLink(m.path), Num(m.tokens, l), Num(m.token_diff, l), Num(m.type_diff, l),
-                      m.keep ? QStringLiteral("keep") : QStringLiteral("spare"),
-                      m.keep ? QStringLiteral("keep") : QStringLiteral("spare copy"));
-      h += QStringLiteral("</tbody>");
-    }
-    h += QStringLiteral("</table>");
-    h += CutNote(static_cast<std::int64_t>(r.near_groups.size()), r.near_groups_total,
-                 QStringLiteral("groups"), l);
+                Pct(Share(r.spare_copies, r.files), l), Bytes(r.spare_bytes, l),
+                Pct(Share(r.spare_bytes, r.bytes), l));
+    h += GroupedTable("near-groups", NearDuplicateColumns(), r.near_groups, r.near_groups_total,
+                      QStringLiteral("groups"), l);
     h += MovePart(r, l);
   }
   h += QStringLiteral("</section>\n");
@@ -595,18 +807,14 @@ QString BoilerplateSection(const CorpusReport& r, const QLocale& l) {
     h += QStringLiteral(
              "<p>%1 more than once; all their repeats together make up %2 of the "
              "corpus's text, and those of the %3 listed here %4.</p>")
-             .arg(Count(r.chunks_total, QStringLiteral("sentence occurs"),
-                        QStringLiteral("sentences occur"), l),
+             .arg(CountOf(r.chunks_total, QStringLiteral("sentence occurs"),
+                          QStringLiteral("sentences occur"), l),
                   Pct(std::min(1.0, Share(r.chunk_characters, r.text_characters)), l),
                   Num(static_cast<std::int64_t>(r.chunks.size()), l),
                   Pct(std::min(1.0, Share(r.top_chunk_characters, r.text_characters)), l));
-    h += QStringLiteral(
-        "<table id=\"chunks\"><thead><tr><th class=\"n\">Hits</th><th class=\"n\">Files</th>"
-        "<th>Sentence</th></tr></thead><tbody>");
-    for (const ReportChunk& c : r.chunks)
-      h += QStringLiteral("<tr><td class=\"n\">%1</td><td class=\"n\">%2</td><td>%3</td></tr>")
-               .arg(Num(c.hits, l), Num(c.files, l), HtmlEscaped(c.text));
-    h += QStringLiteral("</tbody></table>");
+    // The paragraph above says how many of all the sentences are listed.
+    h += Table("chunks", ChunkColumns(), r.chunks, static_cast<std::int64_t>(r.chunks.size()),
+               QString(), l);
   }
   h += QStringLiteral("</section>\n");
   return h;
@@ -633,7 +841,8 @@ QString PicturesSection(const CorpusReport& r, const QLocale& l) {
       values.push_back(r.size_bins[k]);
       labels.push_back(BinLabel(k));
     }
-    if (r.files == 0)
+    // None when no file was read: an empty folder, or a run stopped before.
+    if (values.empty())
       h += QStringLiteral("<p class=\"muted\">No files.</p>");
     else
       h += ColumnChart(QStringLiteral("chart-sizes"), QStringLiteral("Text sizes"), values, labels,
@@ -671,17 +880,9 @@ QString ProblemsSection(const CorpusReport& r, const QLocale& l) {
   if (r.problems.empty()) {
     h += QStringLiteral("<p>Every folder and file could be read.</p>");
   } else {
-    h += QStringLiteral(
-        "<table id=\"problem-list\"><thead><tr><th>File or folder</th><th>Why it could not be "
-        "read</th>"
-        "</tr></thead><tbody>");
     const std::size_t shown = std::min<std::size_t>(r.problems.size(), 500);
-    for (std::size_t k = 0; k < shown; ++k)
-      h += QStringLiteral("<tr><td class=\"path\">%1</td><td>%2</td></tr>")
-               .arg(FileLink(r.problems[k].file), HtmlEscaped(r.problems[k].reason));
-    h += QStringLiteral("</tbody></table>");
-    h += CutNote(static_cast<std::int64_t>(shown), static_cast<std::int64_t>(r.problems.size()),
-                 QStringLiteral("problems"), l);
+    h += Table("problem-list", ProblemColumns(), std::span(r.problems).first(shown),
+               static_cast<std::int64_t>(r.problems.size()), QStringLiteral("problems"), l);
   }
   h += QStringLiteral("</section>\n");
   return h;
@@ -734,72 +935,11 @@ QJsonArray VerdictsJson(const CorpusReport& r) {
   return verdicts;
 }
 
-// Texts by encoding.
-QJsonArray EncodingsJson(const CorpusReport& r) {
-  QJsonArray encodings;
-  for (const ReportCount& e : r.encodings)
-    encodings.append(QJsonObject{{QStringLiteral("encoding"), e.name},
-                                 {QStringLiteral("files"), static_cast<double>(e.count)}});
-  return encodings;
-}
-
-// The broken files listed.
-QJsonArray BrokenJson(const CorpusReport& r) {
-  QJsonArray broken;
-  for (const ReportBrokenFile& b : r.broken)
-    broken.append(QJsonObject{{QStringLiteral("file"), DisplayName(b.path)},
-                              {QStringLiteral("test"), b.test},
-                              {QStringLiteral("note"), b.note},
-                              {QStringLiteral("distance"), Rounded(b.distance)}});
-  return broken;
-}
-
-// The duplicate-name groups listed.
-QJsonArray NameGroupsJson(const CorpusReport& r) {
-  QJsonArray names;
-  for (const ReportNameGroup& g : r.name_groups) {
-    QJsonArray paths;
-    for (const QString& p : g.paths) paths.append(DisplayName(p));
-    names.append(QJsonObject{{QStringLiteral("name"), DisplayName(g.name)},
-                             {QStringLiteral("files"), paths}});
-  }
-  return names;
-}
-
-// The near-duplicate groups listed, members in order.
+// The groups of near duplicates listed, members in order.
 QJsonArray NearGroupsJson(const CorpusReport& r) {
-  QJsonArray near;
-  for (const auto& g : r.near_groups) {
-    QJsonArray members;
-    for (const ReportNearDuplicate& m : g)
-      members.append(QJsonObject{{QStringLiteral("file"), DisplayName(m.path)},
-                                 {QStringLiteral("bytes"), static_cast<double>(m.size)},
-                                 {QStringLiteral("words"), m.tokens},
-                                 {QStringLiteral("word_diff"), m.token_diff},
-                                 {QStringLiteral("type_diff"), m.type_diff},
-                                 {QStringLiteral("keep"), m.keep}});
-    near.append(members);
-  }
-  return near;
-}
-
-// The moves listed.
-QJsonArray MovesJson(const CorpusReport& r) {
-  QJsonArray moves;
-  for (const ReportMove& m : r.moves)
-    moves.append(QJsonObject{{QStringLiteral("from"), DisplayName(m.from)},
-                             {QStringLiteral("to"), DisplayName(m.to)}});
-  return moves;
-}
-
-// The most repeated sentences.
-QJsonArray ChunksJson(const CorpusReport& r) {
-  QJsonArray chunks;
-  for (const ReportChunk& ch : r.chunks)
-    chunks.append(QJsonObject{{QStringLiteral("text"), ch.text},
-                              {QStringLiteral("hits"), static_cast<double>(ch.hits)},
-                              {QStringLiteral("files"), ch.files}});
-  return chunks;
+  QJsonArray groups;
+  for (const auto& g : r.near_groups) groups.append(JsonRows(NearDuplicateColumns(), g));
+  return groups;
 }
 
 // The size histogram: each bin with its bounds in bytes.
@@ -813,36 +953,6 @@ QJsonArray SizesJson(const CorpusReport& r) {
                              {QStringLiteral("files"), static_cast<double>(r.size_bins[k])}});
   }
   return sizes;
-}
-
-// Texts per month, "YYYY-MM".
-QJsonArray MonthsJson(const CorpusReport& r) {
-  QJsonArray months;
-  for (const ReportCount& m : r.months)
-    months.append(QJsonObject{
-        {QStringLiteral("month"), QString(m.name).replace(QLatin1Char('_'), QLatin1Char('-'))},
-        {QStringLiteral("files"), static_cast<double>(m.count)}});
-  return months;
-}
-
-// The folders with findings listed.
-QJsonArray FoldersJson(const CorpusReport& r) {
-  QJsonArray folders;
-  for (const ReportFolder& f : r.by_folder)
-    folders.append(QJsonObject{{QStringLiteral("folder"), DisplayName(f.folder)},
-                               {QStringLiteral("files"), static_cast<double>(f.files)},
-                               {QStringLiteral("broken"), static_cast<double>(f.broken)},
-                               {QStringLiteral("duplicates"), static_cast<double>(f.duplicates)}});
-  return folders;
-}
-
-// What could not be read.
-QJsonArray ProblemsJson(const CorpusReport& r) {
-  QJsonArray problems;
-  for (const FileProblem& p : r.problems)
-    problems.append(QJsonObject{{QStringLiteral("file"), DisplayName(p.file)},
-                                {QStringLiteral("reason"), p.reason}});
-  return problems;
 }
 
 }  // namespace
@@ -863,7 +973,7 @@ QJsonObject CorpusReportJson(const CorpusReport& r) {
                    {QStringLiteral("characters"), num(r.text_characters)},
                    {QStringLiteral("empty_files"), num(r.empty_files)},
                    {QStringLiteral("unreadable_files"), num(r.unreadable_files)},
-                   {QStringLiteral("encodings"), EncodingsJson(r)}}},
+                   {QStringLiteral("encodings"), JsonRows(EncodingColumns(), r.encodings)}}},
       {QStringLiteral("broken"),
        QJsonObject{
            {QStringLiteral("total"), num(r.broken_total)},
@@ -875,11 +985,11 @@ QJsonObject CorpusReportJson(const CorpusReport& r) {
            {QStringLiteral("digraph_threshold"), Rounded(r.digraph_threshold)},
            {QStringLiteral("digraph_median"), Rounded(r.digraph_median)},
            {QStringLiteral("digraph_mad"), Rounded(r.digraph_mad)},
-           {QStringLiteral("files"), BrokenJson(r)}}},
+           {QStringLiteral("files"), JsonRows(BrokenColumns(), r.broken)}}},
       {QStringLiteral("duplicate_names"),
        QJsonObject{{QStringLiteral("groups_total"), num(r.name_groups_total)},
                    {QStringLiteral("files"), num(r.name_duplicate_files)},
-                   {QStringLiteral("groups"), NameGroupsJson(r)}}},
+                   {QStringLiteral("groups"), JsonRows(NameGroupColumns(), r.name_groups)}}},
       {QStringLiteral("near_duplicates"),
        QJsonObject{{QStringLiteral("groups_total"), num(r.near_groups_total)},
                    {QStringLiteral("files"), num(r.near_duplicate_files)},
@@ -890,7 +1000,7 @@ QJsonObject CorpusReportJson(const CorpusReport& r) {
                    {QStringLiteral("groups"), NearGroupsJson(r)},
                    {QStringLiteral("moves_total"), num(r.moves_total)},
                    {QStringLiteral("moves_refused"), num(r.moves_refused)},
-                   {QStringLiteral("moves"), MovesJson(r)},
+                   {QStringLiteral("moves"), JsonRows(MoveColumns(), r.moves)},
                    {QStringLiteral("command"), r.move_command}}},
       {QStringLiteral("boilerplate"),
        QJsonObject{{QStringLiteral("chunks_total"), num(r.chunks_total)},
@@ -899,12 +1009,12 @@ QJsonObject CorpusReportJson(const CorpusReport& r) {
                     Rounded(std::min(1.0, Share(r.chunk_characters, r.text_characters)))},
                    {QStringLiteral("top_share_of_text"),
                     Rounded(std::min(1.0, Share(r.top_chunk_characters, r.text_characters)))},
-                   {QStringLiteral("chunks"), ChunksJson(r)}}},
+                   {QStringLiteral("chunks"), JsonRows(ChunkColumns(), r.chunks)}}},
       {QStringLiteral("pictures"),
        QJsonObject{{QStringLiteral("sizes"), SizesJson(r)},
-                   {QStringLiteral("months"), MonthsJson(r)},
-                   {QStringLiteral("folders"), FoldersJson(r)},
+                   {QStringLiteral("months"), JsonRows(MonthColumns(), r.months)},
+                   {QStringLiteral("folders"), JsonRows(FolderColumns(), r.by_folder)},
                    {QStringLiteral("folders_with_findings"), num(r.folders_with_findings)}}},
-      {QStringLiteral("problems"), ProblemsJson(r)},
+      {QStringLiteral("problems"), JsonRows(ProblemColumns(), r.problems)},
   };
 }

@@ -5,7 +5,12 @@
 #include "runtime/native_names.h"
 
 QString CountOf(long long count, const QString& singular, const QString& plural) {
-  return QLocale().toString(count) + QLatin1Char(' ') + (count == 1 ? singular : plural);
+  return CountOf(count, singular, plural, QLocale());
+}
+
+QString CountOf(long long count, const QString& singular, const QString& plural,
+                const QLocale& locale) {
+  return locale.toString(count) + QLatin1Char(' ') + (count == 1 ? singular : plural);
 }
 
 QString CheckedSummary(long long checked, const QString& found, const QString& singular,

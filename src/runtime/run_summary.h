@@ -10,9 +10,15 @@
 
 #include <QString>
 
+class QLocale;
+
 // "1 file" / "20,000 files" (or the given nouns).
 QString CountOf(long long count, const QString& singular = QStringLiteral("file"),
                 const QString& plural = QStringLiteral("files"));
+// The same with the number in the given locale: for a page written for a
+// reader elsewhere, or plain (QLocale::c()) inside a JSON text.
+QString CountOf(long long count, const QString& singular, const QString& plural,
+                const QLocale& locale);
 
 // "Checked N files: <found>" ("Checked N files" when found is empty).
 QString CheckedSummary(long long checked, const QString& found,

@@ -166,6 +166,9 @@ void BuildSubCorporaPage::Build() {
         SubCorpusProgress progress;
         progress.percent = [host](int p) { host->SetOverallProgress(p); };
         progress.status = [host](const QString& s) { host->ShowStatusText(s); };
+        progress.count = [host](long long done, long long total) {
+          host->ShowCountOutOf(done, total);
+        };
         try {
           BuildSubCorpora(corpus_walker_, request, progress, &stop_, outcome.get());
         } catch (const SorvelError& e) {

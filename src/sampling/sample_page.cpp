@@ -331,9 +331,12 @@ void SamplePage::SaveZippedTextSet(const QString& zip_path) {
   SetBusy(true);
   const bool started = host_->RunTool(
       tr("Save zipped text set"),
-      [sample, zip_path, failure, outcome, replace] {
+      [host = host_, sample, zip_path, failure, outcome, replace] {
         try {
-          *outcome = WriteZippedTextSet(sample, zip_path, {}, replace);
+          *outcome = WriteZippedTextSet(
+              sample, zip_path,
+              [host](long long done, long long total) { host->ShowCountOutOf(done, total); },
+              replace);
         } catch (const SorvelError& e) {
           *failure = e.Message();
         }

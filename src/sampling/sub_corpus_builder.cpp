@@ -309,6 +309,7 @@ int BuildSubCorpora(FileWalker& iterator, const SubCorpusRequest& request,
   global_panic_state.store(0);
   if (stop) stop->Reset();
   bool stopped = false;
+  long long done_before = 0;  // texts of the folders searched before this one
   try {
     for (const QString& folder : FoldersFromSameHead(request.source_text)) {
       FindFolderTexts(iterator, folder, request.file_mask, progress, result);
@@ -324,6 +325,7 @@ int BuildSubCorpora(FileWalker& iterator, const SubCorpusRequest& request,
           break;
         }
         if (j % 100 == 0) {
+          if (progress.count) progress.count(done_before + j, done_before + total);
           if (progress.percent)
             progress.percent(static_cast<int>(static_cast<long long>(j) * 100 / total));
           if (progress.status)
@@ -343,6 +345,8 @@ int BuildSubCorpora(FileWalker& iterator, const SubCorpusRequest& request,
       }
       iterator.Clear();
       if (stopped) break;
+      done_before += total;
+      if (progress.count) progress.count(done_before, done_before);
     }
   } catch (const FileReadError& e) {
     // Kept a read error, so that the caller can name the file it met.

@@ -57,6 +57,9 @@ struct SubCorpusRequest {
 struct SubCorpusProgress {
   std::function<void(int percent)> percent;
   std::function<void(const QString& status)> status;
+  // Texts done of the texts found so far (over the folders searched until
+  // then), every hundred texts and at the end of each folder.
+  std::function<void(long long done, long long total)> count;
 };
 
 // True for the bases the builder cannot group by (custom ones).

@@ -237,7 +237,7 @@ class PartialFilesGuard {
 // Writes the joined text to path piece by piece: the header of each text
 // and its lines, read and encoded as they stream from the file.
 void WriteJoinedText(const QString& path, const QStringList& sample,
-                     const std::function<void()>& yield) {
+                     const std::function<void(long long done, long long total)>& count) {
   QFile out(path);
   if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly))
     throw SorvelError(QStringLiteral("Cannot write \"%1\": %2").arg(path, out.errorString()));
@@ -251,7 +251,7 @@ void WriteJoinedText(const QString& path, const QStringList& sample,
   };
   static const QString kCrLf = QStringLiteral("\r\n");
   for (qsizetype i = 0; i < sample.size(); ++i) {
-    if (yield) yield();
+    if (count) count(i, sample.size());
     const QString& entry = sample.at(i);
     const QString file = CleanSamplePath(entry);
     if (file.isEmpty()) continue;
@@ -267,6 +267,7 @@ void WriteJoinedText(const QString& path, const QStringList& sample,
     ReadNormalisedText(file, put);
     if (!ok) break;
   }
+  if (count && ok) count(sample.size(), sample.size());
   ok = ok && out.flush();
   if (!ok)
     throw SorvelError(QStringLiteral("Cannot write \"%1\": %2").arg(path, out.errorString()));
@@ -311,7 +312,8 @@ QString ZippedTextSetPartialPrefix(const QString& zip_path) {
 }
 
 ZippedTextSetOutcome WriteZippedTextSet(const QStringList& sample, const QString& zip_path,
-                                        const std::function<void()>& yield, bool replace_existing) {
+                                        const std::function<void(long long, long long)>& count,
+                                        bool replace_existing) {
   const QFileInfo target(zip_path);
   const QString folder = target.absolutePath();
   if (!IsExistingFolder(folder))
@@ -360,7 +362,7 @@ ZippedTextSetOutcome WriteZippedTextSet(const QStringList& sample, const QString
   const PartialOutputScope on_interrupt(folder, prefix);
   const QString partial_zip = folder + QLatin1Char('/') + prefix;
   const QString joined_file = partial_zip + QStringLiteral("-joined");
-  WriteJoinedText(joined_file, sample, yield);
+  WriteJoinedText(joined_file, sample, count);
 
   Archive archive(partial_zip, zip_path);
   constexpr std::uint32_t kArchiveAttribute = 0x20;
@@ -371,7 +373,6 @@ ZippedTextSetOutcome WriteZippedTextSet(const QStringList& sample, const QString
   // An empty joined text stays an empty entry (no byte-order mark alone).
   archive.AddFile(QStringLiteral("as_one_text.txt"), joined_file, kArchiveAttribute, false);
   for (const QStringList& files : files_of_entries) {
-    if (yield) yield();
     for (const QString& file : files) {
       archive.AddFile(EntryNameFor(QFileInfo(file).fileName(), used), file);
       ++outcome.files_added;

@@ -55,9 +55,13 @@ struct ZippedTextSetOutcome {
 // when the archive cannot be written or must not be (the target exists, or
 // is a file of the sample) and FileReadError when a text cannot be read;
 // the temporary files are removed and an older archive is kept as it was.
-ZippedTextSetOutcome WriteZippedTextSet(const QStringList& sample, const QString& zip_path,
-                                        const std::function<void()>& yield = {},
-                                        bool replace_existing = false);
+//
+// count, when given, hears the entries done of all entries as their texts
+// are read into the joined text.
+ZippedTextSetOutcome WriteZippedTextSet(
+    const QStringList& sample, const QString& zip_path,
+    const std::function<void(long long done, long long total)>& count = {},
+    bool replace_existing = false);
 
 // The line that ends a save, for the page and the command line alike:
 // "Checked 5 entries: 4 texts saved in /out/set.zip", or, when the archive

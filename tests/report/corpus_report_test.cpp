@@ -129,23 +129,6 @@ TEST(CorpusReport, NumbersOfAMixedCorpus) {
   EXPECT_EQ(r.by_folder[1].duplicates, 2);
 }
 
-TEST(CorpusReport, ProfileMemoryBoundAndListLimitKeepTheCounts) {
-  TextDecodingScope decoding(QStringLiteral("auto"));
-  MixedCorpus corpus;
-  CorpusReportOptions o = OptionsFor(corpus);
-  o.profile_memory_bytes = 0;  // every profile is read again for the comparison
-  o.list_limit = 1;
-  o.threads = 1;
-  const CorpusReport r = MakeCorpusReport(o);
-  EXPECT_EQ(r.broken_total, 2);
-  EXPECT_EQ(r.digraph_failures, 1);
-  EXPECT_EQ(r.digraph_tested, 14);
-  ASSERT_EQ(r.broken.size(), 1u);
-  EXPECT_EQ(r.broken[0].path, corpus.Path(QStringLiteral("blog/damaged.txt")));
-  EXPECT_EQ(r.by_folder.size(), 1u);
-  EXPECT_EQ(r.folders_with_findings, 2);
-}
-
 // The report cuts each text's sentences in its one reading; a text too long
 // to wait cut in memory is left to the boilerplate engine. Either way the
 // counts are the boilerplate tool's own. The digraph profiles kept between
@@ -184,15 +167,20 @@ TEST(CorpusReport, SharedReadingCountsAsTheSeparateTools) {
     EXPECT_EQ(r.chunks[i].files, separate.Chunks().GetAListOfOccurrences(k).Count());
   }
 
-  // Every profile read again for the comparison: the same distances.
+  // Every profile read again for the comparison, on one thread: the same
+  // distances. Lists cut at one entry keep their full counts.
   o.profile_memory_bytes = 0;
+  o.threads = 1;
+  o.list_limit = 1;
   const CorpusReport reread = MakeCorpusReport(o);
   EXPECT_EQ(reread.digraph_tested, r.digraph_tested);
   EXPECT_DOUBLE_EQ(reread.digraph_median, r.digraph_median);
   EXPECT_DOUBLE_EQ(reread.digraph_mad, r.digraph_mad);
-  ASSERT_EQ(reread.broken.size(), r.broken.size());
-  for (std::size_t i = 0; i < r.broken.size(); ++i)
-    EXPECT_DOUBLE_EQ(reread.broken[i].distance, r.broken[i].distance) << i;
+  EXPECT_EQ(reread.digraph_failures, r.digraph_failures);
+  EXPECT_EQ(reread.broken_total, r.broken_total);
+  EXPECT_EQ(reread.broken.size(), 1u);
+  EXPECT_EQ(reread.by_folder.size(), 1u);
+  EXPECT_EQ(reread.folders_with_findings, r.folders_with_findings);
 }
 
 TEST(CorpusReport, KnownGoodReferenceAndStop) {
@@ -222,6 +210,8 @@ TEST(CorpusReport, KnownGoodReferenceAndStop) {
   const CorpusReport stopped = MakeCorpusReport(OptionsFor(corpus), {}, &stop);
   EXPECT_TRUE(stopped.stopped);
   EXPECT_EQ(stopped.broken_total, 0);
+  // The page of a run stopped after its walk has files but no sizes to draw.
+  EXPECT_TRUE(CorpusReportHtml(stopped, QLocale::c()).contains("No files."));
 }
 
 TEST(CorpusReport, ThresholdFollowsTheSpreadAboveTheFloor) {

@@ -109,6 +109,7 @@ class ReportActionTest : public QObject {
     QVERIFY(html.startsWith("<!DOCTYPE html>"));
     QVERIFY(html.contains("b.txt"));       // the copy of a.txt, listed as a near duplicate
     QVERIFY(html.contains("known-good"));  // the reference named in the options
+    QCOMPARE(host.Counts(), (std::vector<std::pair<long long, long long>>{{2, 2}}));
     QCOMPARE(host.Summaries(),
              QStringList{QStringLiteral(
                  "Checked 2 files: 1 spare near-duplicate copy, 1 repeated sentence")});

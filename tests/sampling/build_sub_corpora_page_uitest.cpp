@@ -105,6 +105,8 @@ class BuildSubCorporaPageTest : public QObject {
     QCOMPARE(host.Summaries(),
              QStringList{QStringLiteral("Checked 3 files: 2 sub-corpus files written")});
     QVERIFY(!host.stop_shown);
+    using Count = std::pair<long long, long long>;
+    QCOMPARE(host.Counts(), (std::vector<Count>{{0, 3}, {3, 3}}));  // the .xml file is no text
     QCOMPARE(QDir(t.Path("out/month")).entryList(QDir::Files),
              (QStringList{"2003_04.txt", "2004_01.txt"}));
     // The page lists the files it wrote, with the texts in each.

@@ -184,6 +184,8 @@ class SamplePageTest : public QObject {
     QCOMPARE(script_->ShownNames(), QStringList{QStringLiteral("SavedOKOpenNow")});
     QCOMPARE(opened, zip);
     QCOMPARE(host.Summaries().last(), QStringLiteral("Checked 3 entries: 1 text saved in ") + zip);
+    QCOMPARE(host.Counts(),
+             (std::vector<std::pair<long long, long long>>{{0, 3}, {1, 3}, {2, 3}, {3, 3}}));
 
     // Saving again under that name asks first; Cancel leaves it as it was.
     const QByteArray first_archive = ReadAll(zip);
