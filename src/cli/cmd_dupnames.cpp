@@ -130,12 +130,11 @@ int DupNamesCommand(const DupNamesOptions& o) {
   seeker.SeekNamesDuplicatesIn(search);
   progress.Done();
   CliProblems problems(o.common.json);
-  problems.AddWalkProblems(seeker.Iterator1);
-  if (!one_folder) problems.AddWalkProblems(seeker.Iterator2);
-  if (seeker.DupRecNamesList1.Count() == 0 ||
-      (!one_folder && seeker.DupRecNamesList2.Count() == 0)) {
+  problems.AddWalkProblems(seeker.first_walker);
+  if (!one_folder) problems.AddWalkProblems(seeker.second_walker);
+  if (seeker.first_list.Count() == 0 || (!one_folder && seeker.second_list.Count() == 0)) {
     PrintSummary(o.common, DupNamesSummary(seeker, run.lines));
-    return NoFilesToWorkOn(problems, seeker.DupRecNamesList1.Count() == 0 ? folder1 : folder2);
+    return NoFilesToWorkOn(problems, seeker.first_list.Count() == 0 ? folder1 : folder2);
   }
   if (o.common.json)
     PrintJson(ToJson(run, problems));

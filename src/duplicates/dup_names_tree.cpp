@@ -98,10 +98,9 @@ QString DupNamesSummary(const DupNamesSeeker& seeker, const DupNamesTreeLines& l
             CountOf(names, QStringLiteral("name"), QStringLiteral("names")) +
             QStringLiteral(" with folder 1");
   }
-  const long long first = seeker.DupRecNamesList1.Count();
-  const long long checked =
-      first + (seeker.using_folder1_only ? 0 : seeker.DupRecNamesList2.Count());
-  if (!seeker.Processing_files.load())
+  const long long first = seeker.first_list.Count();
+  const long long checked = first + (seeker.using_folder1_only ? 0 : seeker.second_list.Count());
+  if (!seeker.searching.load())
     return StoppedSummary(seeker.ScannedEntries(), first) + QStringLiteral(": ") + found;
   return CheckedSummary(checked, found);
 }

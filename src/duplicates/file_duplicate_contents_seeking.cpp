@@ -10,6 +10,7 @@
 #include <unordered_map>
 
 #include "duplicates/passage_index.h"
+#include "duplicates/progress_count.h"
 #include "runtime/error.h"
 #include "runtime/format.h"
 #include "runtime/markup.h"
@@ -169,367 +170,485 @@ QString DupContentsSeeker::FullFilename(int file_index) const {
   return fnames.GetFullFilename(file_index);
 }
 
+// ---------------------------------------------------------------------------
+// One search
+
+namespace {
+
+constexpr int kBatchFiles = 256;
+constexpr std::int64_t kBatchBytes = std::int64_t{32} << 20;
+
+// What the scan learns of each text: its token count, and whether it is
+// compared byte for byte (a text that is empty, ends at a NUL or has no
+// word: its word list says nothing about it) with the fingerprint of its bytes.
+struct TextFacts {
+  std::int32_t tokens = 0;
+  bool read = false;
+  bool by_bytes = false;
+  bool bytes_readable = false;
+  std::uint64_t bytes_fingerprint = 0;
+};
+
+// The working state of one search, discarded at its end. The search walks
+// list positions. A position is a file of the input list; the list is sorted
+// by size, and with normalize_space it is ordered again by the length of the
+// normalised text (ties keep their order), which is then the size that the
+// size test uses.
+class ContentsSearch {
+ public:
+  ContentsSearch(const FolderFileList& files, const QString& root_folder,
+                 const DupContentsCriteria& criteria, const DupContentsCallbacks& callbacks,
+                 QStringList& empty_files, std::size_t cache_limit_bytes)
+      : files_(files),
+        root_folder_(root_folder),
+        criteria_(criteria),
+        callbacks_(callbacks),
+        empty_files_(empty_files),
+        cache_limit_bytes_(cache_limit_bytes),
+        n_(files.Count()) {}
+
+  // The near-duplicate pairs, in the order found, as input positions.
+  DupContentsPairs Run();
+  // How many files of the list the search went through.
+  int FilesSearched() const { return files_searched_; }
+
+ private:
+  void OrderBySize();
+  void FindSizeWindows();
+
+  const FileRecord& Rec(int p) const { return files_.GetASimpleSearchRec(InputPos(p)); }
+  QString Path(int p) const { return files_.GetFullFilename(InputPos(p)); }
+  std::int32_t InputPos(int p) const { return order_[static_cast<std::size_t>(p)]; }
+  // Partners of p lie in (p, EndOf(p)).
+  int EndOf(int p) const { return window_end_[static_cast<std::size_t>(p)]; }
+  bool IsDone(int p) const { return done_[static_cast<std::size_t>(p)] != 0; }
+  std::int32_t TokensOf(int p) const { return facts_[static_cast<std::size_t>(p)].tokens; }
+  bool NeedsReading(int p) const;
+  bool PassesFolderAndDate(int i, int j) const;
+
+  WordList WordListOf(int p) const;
+  const WordList* KeepWordList(int p, WordList list);
+  const WordList* KeptOrBuilt(int p, WordList& spare) const;
+  void DropWordListsBelow(int p);
+  void PrepareWordLists(int from, int to);
+
+  bool SearchFirstFiles(int from, int to);
+  bool SearchFirstFile(int i);
+  void FindCandidates(int i);
+  void CompareWithCandidates(int i);
+  void AddPair(int i, int j, std::int32_t token_diff, std::int32_t type_diff);
+
+  void ScanNextBatch();
+  void ReadBatch(int b0, int b1);
+  void IndexPassages(int b0, int b1);
+  void FindPassagesIn(int b0, int b1);
+
+  const FolderFileList& files_;
+  const QString& root_folder_;
+  const DupContentsCriteria& criteria_;
+  const DupContentsCallbacks& callbacks_;
+  QStringList& empty_files_;
+  const std::size_t cache_limit_bytes_;
+  const int n_;
+
+  std::vector<std::int32_t> order_;  // position -> input position
+  std::vector<double> sizes_;        // by position
+  std::vector<std::int32_t> window_end_;
+  int start_pos_ = 0;  // positions below are skipped (start_percent)
+
+  std::vector<TextFacts> facts_;
+  // passage_hits_[i]: the positions j > i in i's size window whose text holds
+  // one of i's passages, ascending; filled while the texts are scanned.
+  std::vector<std::vector<std::int32_t>> passage_hits_;
+  // Texts compared byte for byte: fingerprint -> positions.
+  std::unordered_map<std::uint64_t, std::vector<std::int32_t>> by_bytes_;
+  PassageIndex passages_;
+  int scanned_ = 0;             // positions below have been scanned
+  int lowest_needed_ = 0;       // lowest first file whose window reaches the next batch
+  std::vector<QString> texts_;  // the batch being scanned
+  std::vector<std::vector<std::int32_t>> owners_found_;
+
+  // Word lists of texts that are compared, kept while they may be needed again.
+  std::unordered_map<int, WordList> word_lists_;
+  std::size_t word_list_bytes_ = 0;
+
+  std::vector<char> done_;
+  std::vector<int> candidates_;
+  DupContentsPairs pairs_;
+  std::vector<std::int32_t> in_pair_;  // sorted positions already in a pair
+  std::int64_t processed_ = 0, skipped_ = 0;
+  int files_searched_ = 0;
+  ProgressCount count_{callbacks_.count};
+};
+
+DupContentsPairs ContentsSearch::Run() {
+  if (callbacks_.status) callbacks_.status(Format(LX("LXNmanyTexts"), {n_}));
+  OrderBySize();
+  FindSizeWindows();
+  facts_.resize(static_cast<std::size_t>(n_));
+  passage_hits_.resize(static_cast<std::size_t>(n_));
+  done_.assign(static_cast<std::size_t>(n_), 0);
+  scanned_ = start_pos_;
+  // Texts are read in batches along the list, on all cores. Each text's
+  // passages enter the index; each text is searched once for the passages of
+  // the texts before it whose size window reaches it. First files whose whole
+  // window has been scanned are then searched, in list order.
+  int next_first = 0;
+  for (;;) {
+    int ready = next_first;
+    while (ready < n_ && (ready < start_pos_ || scanned_ == n_ || EndOf(ready) <= scanned_))
+      ++ready;
+    if (!SearchFirstFiles(next_first, ready)) break;
+    next_first = ready;
+    if (next_first >= n_) break;
+    YieldToEvents();
+    if (StopRequested()) break;
+    ScanNextBatch();
+  }
+  return std::move(pairs_);
+}
+
+void ContentsSearch::OrderBySize() {
+  order_.resize(static_cast<std::size_t>(n_));
+  std::iota(order_.begin(), order_.end(), 0);
+  sizes_.resize(static_cast<std::size_t>(n_));
+  if (!criteria_.normalize_space) {
+    for (int p = 0; p < n_; ++p)
+      sizes_[static_cast<std::size_t>(p)] = static_cast<double>(files_.GetASimpleSearchRec(p).Size);
+    return;
+  }
+  std::vector<double> lengths(static_cast<std::size_t>(n_), 0.0);
+  ParallelFor(n_, [&](int f) {
+    if (files_.GetASimpleSearchRec(f).Size == 0 || StopRequested()) return;
+    lengths[static_cast<std::size_t>(f)] = static_cast<double>(
+        ReadComparedText(files_.GetFullFilename(f), criteria_.tag_span, true).text.size());
+  });
+  std::stable_sort(order_.begin(), order_.end(), [&](std::int32_t a, std::int32_t b) {
+    return lengths[static_cast<std::size_t>(a)] < lengths[static_cast<std::size_t>(b)];
+  });
+  for (int p = 0; p < n_; ++p)
+    sizes_[static_cast<std::size_t>(p)] = lengths[static_cast<std::size_t>(InputPos(p))];
+}
+
+// Sizes are monotonic along the list, so the end of a size window never moves
+// back as its first position moves on.
+void ContentsSearch::FindSizeWindows() {
+  auto too_far_apart = [this](int p, int q) {
+    const double si = sizes_[static_cast<std::size_t>(p)], sj = sizes_[static_cast<std::size_t>(q)];
+    const float d = static_cast<float>(std::fabs(si - sj) / ((si + sj) / 2.0) * 100.0);
+    return d > criteria_.max_length_diff_percent;
+  };
+  window_end_.resize(static_cast<std::size_t>(n_));
+  for (int p = 0, q = 0; p < n_; ++p) {
+    q = std::max(q, p + 1);
+    while (q < n_ && !too_far_apart(p, q)) ++q;
+    window_end_[static_cast<std::size_t>(p)] = q;
+  }
+  while (start_pos_ < n_ &&
+         static_cast<std::int64_t>(start_pos_) * 100 / n_ < criteria_.start_percent)
+    ++start_pos_;
+}
+
+// Only files that are a first file or a partner of one are ever read.
+bool ContentsSearch::NeedsReading(int p) const {
+  if (p < start_pos_ || Rec(p).Size == 0) return false;
+  return EndOf(p) > p + 1 || (p > start_pos_ && EndOf(p - 1) > p);
+}
+
+bool ContentsSearch::PassesFolderAndDate(int i, int j) const {
+  const FileRecord& ri = Rec(i);
+  const FileRecord& rj = Rec(j);
+  if (criteria_.same_folder && rj.FolderNumber != ri.FolderNumber) return false;
+  return !(criteria_.check_dates &&
+           std::trunc(std::fabs(ri.Time - rj.Time)) > criteria_.max_days_diff);
+}
+
+// ---- word lists
+
+WordList ContentsSearch::WordListOf(int p) const {
+  return SimpleWordListOfTxt(
+      ReadComparedText(Path(p), criteria_.tag_span, criteria_.normalize_space).text, 1, false);
+}
+
+// Keeps p's list while the bound allows; null when it does not.
+const WordList* ContentsSearch::KeepWordList(int p, WordList list) {
+  const std::size_t bytes = list.MemoryBytes() + 64;
+  if (word_list_bytes_ + bytes > cache_limit_bytes_) return nullptr;
+  word_list_bytes_ += bytes;
+  return &word_lists_.emplace(p, std::move(list)).first->second;
+}
+
+// The kept word list of p, or one built into spare.
+const WordList* ContentsSearch::KeptOrBuilt(int p, WordList& spare) const {
+  auto it = word_lists_.find(p);
+  if (it != word_lists_.end()) return &it->second;
+  spare = WordListOf(p);
+  return &spare;
+}
+
+void ContentsSearch::DropWordListsBelow(int p) {
+  for (auto it = word_lists_.begin(); it != word_lists_.end();) {
+    if (it->first < p) {
+      word_list_bytes_ -= it->second.MemoryBytes() + 64;
+      it = word_lists_.erase(it);
+    } else {
+      ++it;
+    }
+  }
+}
+
+// Builds, on all cores, the word lists that the first files of [from, to)
+// will probably compare, so that the comparisons themselves find them ready.
+void ContentsSearch::PrepareWordLists(int from, int to) {
+  std::vector<int> wanted;
+  for (int i = std::max(from, start_pos_); i < to; ++i) {
+    const TextFacts& fi = facts_[static_cast<std::size_t>(i)];
+    if (IsDone(i) || !fi.read || fi.by_bytes) continue;
+    bool any = false;
+    for (std::int32_t j : passage_hits_[static_cast<std::size_t>(i)]) {
+      if (IsDone(j) ||
+          !TokenCountsCloseEnough(fi.tokens, TokensOf(j), criteria_.max_length_diff_percent))
+        continue;
+      wanted.push_back(j);
+      any = true;
+    }
+    if (any) wanted.push_back(i);
+  }
+  std::sort(wanted.begin(), wanted.end());
+  wanted.erase(std::unique(wanted.begin(), wanted.end()), wanted.end());
+  std::erase_if(wanted, [this](int p) { return word_lists_.count(p) > 0; });
+  // In slices, so that lists that do not fit under the bound are not all
+  // built at once.
+  constexpr std::size_t kSlice = 256;
+  for (std::size_t s = 0; s < wanted.size(); s += kSlice) {
+    const std::size_t e = std::min(wanted.size(), s + kSlice);
+    std::vector<WordList> built(e - s);
+    ParallelFor(static_cast<int>(e - s), [&](int k) {
+      built[static_cast<std::size_t>(k)] = WordListOf(wanted[s + static_cast<std::size_t>(k)]);
+    });
+    bool full = false;
+    for (std::size_t k = 0; k < built.size(); ++k)
+      if (!KeepWordList(wanted[s + k], std::move(built[k]))) full = true;
+    if (full) break;
+  }
+}
+
+// ---- first files
+
+// Searches the first files of [from, to) in list order, in batches whose
+// word lists are built ahead. Answers false when a stop was asked for.
+bool ContentsSearch::SearchFirstFiles(int from, int to) {
+  for (int batch = from; batch < to; batch += kBatchFiles) {
+    const int end = std::min(to, batch + kBatchFiles);
+    PrepareWordLists(batch, end);
+    for (int i = batch; i < end; ++i)
+      if (!SearchFirstFile(i)) return false;
+  }
+  return true;
+}
+
+// One first file: its candidates are the partners that are not done, pass the
+// folder and date tests and share a passage (or, for texts compared byte for
+// byte, all their bytes); each similar one becomes done and joins i's group.
+// Answers false when a stop was asked for.
+bool ContentsSearch::SearchFirstFile(int i) {
+  YieldToEvents();
+  if (StopRequested()) return false;
+  files_searched_ = i + 1;
+  count_.Report(files_searched_, n_);
+  const int percent = static_cast<int>(static_cast<std::int64_t>(i) * 100 / n_);
+  if (callbacks_.percent && callbacks_.percent(percent))
+    TryToDoElapsedTime(callbacks_.time_remaining, processed_, n_, skipped_);
+  if (percent < criteria_.start_percent) {
+    ++skipped_;
+    return true;
+  }
+  if (IsDone(i)) return true;
+  if (Rec(i).Size == 0) {
+    empty_files_ << Path(i);
+    return true;
+  }
+  ++processed_;
+  FindCandidates(i);
+  if (!candidates_.empty()) CompareWithCandidates(i);
+  return true;
+}
+
+void ContentsSearch::FindCandidates(int i) {
+  const TextFacts& fi = facts_[static_cast<std::size_t>(i)];
+  candidates_.clear();
+  if (fi.read && fi.by_bytes) {
+    if (fi.bytes_readable) {
+      for (std::int32_t j : by_bytes_.find(fi.bytes_fingerprint)->second) {
+        if (j <= i || j >= EndOf(i) || IsDone(j) || !PassesFolderAndDate(i, j)) continue;
+        if (SameFileBytes(Path(i), Path(j))) candidates_.push_back(j);
+      }
+    }
+  } else {
+    for (std::int32_t j : passage_hits_[static_cast<std::size_t>(i)])
+      if (!IsDone(j)) candidates_.push_back(j);
+  }
+  std::vector<std::int32_t>().swap(passage_hits_[static_cast<std::size_t>(i)]);
+}
+
+void ContentsSearch::CompareWithCandidates(int i) {
+  DropWordListsBelow(i);
+  const TextFacts& fi = facts_[static_cast<std::size_t>(i)];
+  WordList spare_i;
+  const WordList* words_i = nullptr;
+  if (callbacks_.status) {
+    const QString name = Path(i);
+    const int from = std::max<int>(static_cast<int>(root_folder_.size()), 1) - 1;
+    callbacks_.status(Format(LX("LXNManyOutOfN"), {i + 1, n_}) + QLatin1Char(' ') + name.mid(from));
+  }
+  const int nc = static_cast<int>(candidates_.size());
+  for (int k = 0; k < nc; ++k) {
+    if (callbacks_.second_percent)
+      callbacks_.second_percent(static_cast<int>(static_cast<std::int64_t>(k) * 100 / nc));
+    YieldToEvents();
+    const int j = candidates_[static_cast<std::size_t>(k)];
+    std::int32_t type_diff = 0, token_diff = 0;
+    bool similar = false;
+    if (fi.by_bytes) {
+      similar = true;  // the same bytes: the same words
+    } else if (TokenCountsCloseEnough(fi.tokens, TokensOf(j), criteria_.max_length_diff_percent)) {
+      if (!words_i) words_i = KeptOrBuilt(i, spare_i);
+      WordList spare_j;
+      const WordList* words_j = KeptOrBuilt(j, spare_j);
+      similar = TypeAndTokenDifferences2SimpleWordLists(
+          *words_i, *words_j, criteria_.max_length_diff_percent, criteria_.max_words_diff_percent,
+          &type_diff, &token_diff);
+    }
+    if (similar) AddPair(i, j, token_diff, type_diff);
+  }
+}
+
+// j joins i's group: it is done, and the pair is recorded unless j is in a
+// pair already.
+void ContentsSearch::AddPair(int i, int j, std::int32_t token_diff, std::int32_t type_diff) {
+  done_[static_cast<std::size_t>(j)] = 1;
+  TryToDoElapsedTime(callbacks_.time_remaining, processed_, n_, skipped_);
+  auto in_pair = [this](std::int32_t v) {
+    return std::binary_search(in_pair_.begin(), in_pair_.end(), v);
+  };
+  auto enter = [this](std::int32_t v) {
+    in_pair_.insert(std::lower_bound(in_pair_.begin(), in_pair_.end(), v), v);
+  };
+  if (!in_pair(i)) enter(i);
+  if (in_pair(j)) return;
+  enter(j);
+  pairs_.push_back({InputPos(i), InputPos(j), TokensOf(i), TokensOf(j), token_diff, type_diff});
+  if (callbacks_.found_label)
+    callbacks_.found_label(
+        Format(LX("LXFunctionNFound"), {LX("LXNearDuplicates"), static_cast<int>(pairs_.size())}));
+}
+
+// ---- the scan
+
+void ContentsSearch::ScanNextBatch() {
+  const int b0 = scanned_;
+  int b1 = b0;
+  std::int64_t bytes = 0;
+  while (b1 < n_ && b1 - b0 < kBatchFiles && (b1 == b0 || bytes < kBatchBytes)) {
+    if (NeedsReading(b1)) bytes += Rec(b1).Size;
+    ++b1;
+  }
+  ReadBatch(b0, b1);
+  IndexPassages(b0, b1);
+  FindPassagesIn(b0, b1);
+  scanned_ = b1;
+  if (callbacks_.second_percent)
+    callbacks_.second_percent(static_cast<int>(static_cast<std::int64_t>(scanned_) * 100 / n_));
+}
+
+// Reads the texts of [b0, b1) that are needed, on all cores, and learns
+// their facts.
+void ContentsSearch::ReadBatch(int b0, int b1) {
+  texts_.assign(static_cast<std::size_t>(b1 - b0), QString());
+  ParallelFor(b1 - b0, [&](int k) {
+    const int p = b0 + k;
+    if (!NeedsReading(p)) return;
+    ComparedText ct = ReadComparedText(Path(p), criteria_.tag_span, criteria_.normalize_space);
+    TextFacts& f = facts_[static_cast<std::size_t>(p)];
+    f.read = true;
+    f.tokens = TokenCountOfTxt(ct.text);
+    f.by_bytes = ct.text.isEmpty() || ct.cut_at_nul || f.tokens == 0;
+    if (f.by_bytes)
+      f.bytes_readable = FileBytesFingerprint(Path(p), &f.bytes_fingerprint);
+    else
+      texts_[static_cast<std::size_t>(k)] = std::move(ct.text);
+  });
+}
+
+// Enters the passages of the batch's texts (or their fingerprints) and drops
+// those of first files that the batch is past.
+void ContentsSearch::IndexPassages(int b0, int b1) {
+  for (int p = b0; p < b1; ++p) {
+    const TextFacts& f = facts_[static_cast<std::size_t>(p)];
+    if (!f.read) continue;
+    if (f.by_bytes) {
+      if (f.bytes_readable) by_bytes_[f.bytes_fingerprint].push_back(p);
+      continue;
+    }
+    if (EndOf(p) <= p + 1) continue;  // no partner: never a first file with candidates
+    const QString& t = texts_[static_cast<std::size_t>(p - b0)];
+    const QStringView middle = PassageAt(t, t.size() / 2);
+    const QStringView third = PassageAt(t, t.size() / 3);
+    passages_.Add(p, middle);
+    if (third != middle) passages_.Add(p, third);
+  }
+  // Texts from b0 on can no longer reach the windows of first files whose
+  // window ends at or before b0.
+  while (lowest_needed_ < b0 && EndOf(lowest_needed_) <= b0) ++lowest_needed_;
+  passages_.RemoveOwnersBelow(lowest_needed_);
+  passages_.Seal();
+}
+
+// Searches each text of the batch for the passages of the first files whose
+// window reaches it, on all cores, and records the hits.
+void ContentsSearch::FindPassagesIn(int b0, int b1) {
+  owners_found_.assign(static_cast<std::size_t>(b1 - b0), {});
+  if (!passages_.Empty()) {
+    ParallelFor(b1 - b0, [&](int k) {
+      const int j = b0 + k;
+      const QString& t = texts_[static_cast<std::size_t>(k)];
+      if (t.isEmpty()) return;
+      std::vector<std::int32_t>& owners = owners_found_[static_cast<std::size_t>(k)];
+      passages_.FindIn(t, owners);
+      // The folder and date tests never change during a search, so they
+      // can be applied here already; only the done flags must wait.
+      std::erase_if(owners, [&](std::int32_t i) {
+        return i >= j || EndOf(i) <= j || !PassesFolderAndDate(i, j);
+      });
+      std::sort(owners.begin(), owners.end());
+      owners.erase(std::unique(owners.begin(), owners.end()), owners.end());
+    });
+  }
+  for (int k = 0; k < b1 - b0; ++k)
+    for (std::int32_t i : owners_found_[static_cast<std::size_t>(k)])
+      passage_hits_[static_cast<std::size_t>(i)].push_back(b0 + k);
+}
+
+}  // namespace
+
 int DupContentsSeeker::SeekContentsDuplicatesIn(const FolderFileList& files,
                                                 const QString& root_folder,
                                                 const DupContentsCriteria& criteria,
                                                 const DupContentsCallbacks& callbacks,
-                                                QStringList* empty_files_out) {
-  const std::int32_t max_days_diff = criteria.max_days_diff;
-  const std::int32_t tag_span = criteria.tag_span;
-  const std::int32_t start_percent = criteria.start_percent;
-  const bool check_dates = criteria.check_dates;
-  const bool same_folder = criteria.same_folder;
-  const float max_length_diff_percent = criteria.max_length_diff_percent;
-  const float max_words_diff_percent = criteria.max_words_diff_percent;
-  const auto& time_remaining = callbacks.time_remaining;
-  const auto& found_label = callbacks.found_label;
-  const auto& on_status = callbacks.status;
-  const auto& on_percent = callbacks.percent;
-  const auto& on_percent2 = callbacks.second_percent;
-  files_searched_ = 0;
+                                                QStringList* empty_files) {
   QStringList spare_empty_files;
-  QStringList& empty_files = empty_files_out ? *empty_files_out : spare_empty_files;
-  // The search walks list positions. A position is a file of `files`; the
-  // list is sorted by size, and with normalize_space it is ordered again by
-  // the length of the normalised text (ties keep their order), which is then
-  // the size that the size test uses.
-  const int n = files.Count();
-  const bool normalize = criteria.normalize_space;
-  if (on_status) on_status(Format(LX("LXNmanyTexts"), {n}));
-  std::vector<std::int32_t> order(static_cast<std::size_t>(n));
-  std::iota(order.begin(), order.end(), 0);
-  std::vector<double> sizes(static_cast<std::size_t>(n));
-  if (normalize) {
-    std::vector<double> lengths(static_cast<std::size_t>(n), 0.0);
-    ParallelFor(n, [&](int f) {
-      if (files.GetASimpleSearchRec(f).Size == 0 || StopRequested()) return;
-      lengths[static_cast<std::size_t>(f)] = static_cast<double>(
-          ReadComparedText(files.GetFullFilename(f), tag_span, true).text.size());
-    });
-    std::stable_sort(order.begin(), order.end(), [&](std::int32_t a, std::int32_t b) {
-      return lengths[static_cast<std::size_t>(a)] < lengths[static_cast<std::size_t>(b)];
-    });
-    for (int p = 0; p < n; ++p)
-      sizes[static_cast<std::size_t>(p)] =
-          lengths[static_cast<std::size_t>(order[static_cast<std::size_t>(p)])];
-  } else {
-    for (int p = 0; p < n; ++p)
-      sizes[static_cast<std::size_t>(p)] = static_cast<double>(files.GetASimpleSearchRec(p).Size);
-  }
-  auto rec = [&](int p) -> const FileRecord& {
-    return files.GetASimpleSearchRec(order[static_cast<std::size_t>(p)]);
-  };
-  auto path = [&](int p) { return files.GetFullFilename(order[static_cast<std::size_t>(p)]); };
-  auto too_far_apart = [&](int p, int q) {
-    const double si = sizes[static_cast<std::size_t>(p)], sj = sizes[static_cast<std::size_t>(q)];
-    const float d = static_cast<float>(std::fabs(si - sj) / ((si + sj) / 2.0) * 100.0);
-    return d > max_length_diff_percent;
-  };
-  // Partners of p lie in (p, window_end[p]): sizes are monotonic along the
-  // list, so the end of the size window never moves back as p moves on.
-  std::vector<std::int32_t> window_end(static_cast<std::size_t>(n));
-  for (int p = 0, q = 0; p < n; ++p) {
-    q = std::max(q, p + 1);
-    while (q < n && !too_far_apart(p, q)) ++q;
-    window_end[static_cast<std::size_t>(p)] = q;
-  }
-  auto end_of = [&](int p) { return window_end[static_cast<std::size_t>(p)]; };
-  int start_pos = 0;
-  while (start_pos < n && static_cast<std::int64_t>(start_pos) * 100 / n < start_percent)
-    ++start_pos;
-  // Only files that are a first file or a partner of one are ever read.
-  auto needs_reading = [&](int p) {
-    if (p < start_pos || rec(p).Size == 0) return false;
-    return end_of(p) > p + 1 || (p > start_pos && end_of(p - 1) > p);
-  };
+  ContentsSearch search(files, root_folder, criteria, callbacks,
+                        empty_files ? *empty_files : spare_empty_files, cache_limit_bytes);
+  files_searched_ = 0;
+  const DupContentsPairs pairs = search.Run();
+  files_searched_ = search.FilesSearched();
+  MakeGroups(files, pairs);
+  Sort(dcs_token_diff);
+  return static_cast<int>(pairs.size());
+}
 
-  // What the scan learns of each text: its token count, and whether it is
-  // compared byte for byte (a text that is empty, ends at a NUL or has no
-  // word: its word list says nothing about it) with the fingerprint of its bytes.
-  struct TextFacts {
-    std::int32_t tokens = 0;
-    bool read = false;
-    bool by_bytes = false;
-    bool bytes_readable = false;
-    std::uint64_t bytes_fingerprint = 0;
-  };
-  std::vector<TextFacts> facts(static_cast<std::size_t>(n));
-  // passage_hits[i]: the positions j > i in i's size window whose text holds
-  // one of i's passages, ascending; filled while the texts are scanned.
-  std::vector<std::vector<std::int32_t>> passage_hits(static_cast<std::size_t>(n));
-  std::unordered_map<std::uint64_t, std::vector<std::int32_t>>
-      by_bytes;  // fingerprint -> positions
-  PassageIndex passages;
-
-  // Word lists of texts that are compared, kept while they may be needed again.
-  std::unordered_map<int, WordList> word_lists;
-  std::size_t word_list_bytes = 0;
-  auto word_list_of = [&](int p) {
-    return SimpleWordListOfTxt(ReadComparedText(path(p), tag_span, normalize).text, 1, false);
-  };
-  auto keep_word_list = [&](int p, WordList list) -> const WordList* {
-    const std::size_t bytes = list.MemoryBytes() + 64;
-    if (word_list_bytes + bytes > cache_limit_bytes) return nullptr;
-    word_list_bytes += bytes;
-    return &word_lists.emplace(p, std::move(list)).first->second;
-  };
-  // The kept word list of p, or one built into `spare`.
-  auto kept_or_built = [&](int p, WordList& spare) -> const WordList* {
-    auto it = word_lists.find(p);
-    if (it != word_lists.end()) return &it->second;
-    spare = word_list_of(p);
-    return &spare;
-  };
-  auto drop_word_lists_below = [&](int p) {
-    for (auto it = word_lists.begin(); it != word_lists.end();) {
-      if (it->first < p) {
-        word_list_bytes -= it->second.MemoryBytes() + 64;
-        it = word_lists.erase(it);
-      } else {
-        ++it;
-      }
-    }
-  };
-
-  std::vector<char> done(static_cast<std::size_t>(n), 0);
-  auto is_done = [&](int p) { return done[static_cast<std::size_t>(p)] != 0; };
-  auto passes_folder_and_date = [&](int i, int j) {
-    const FileRecord& ri = rec(i);
-    const FileRecord& rj = rec(j);
-    if (same_folder && rj.FolderNumber != ri.FolderNumber) return false;
-    return !(check_dates && std::trunc(std::fabs(ri.Time - rj.Time)) > max_days_diff);
-  };
-  auto tokens_of = [&](int p) { return facts[static_cast<std::size_t>(p)].tokens; };
-
-  DupContentsPairs pairs;
-  std::vector<std::int32_t> in_pair;  // sorted positions already in a pair
-  std::int64_t processed = 0, skipped = 0;
-  auto in_pair_set = [&](std::int32_t v) {
-    return std::binary_search(in_pair.begin(), in_pair.end(), v);
-  };
-  auto add_to_pair_set = [&](std::int32_t v) {
-    in_pair.insert(std::lower_bound(in_pair.begin(), in_pair.end(), v), v);
-  };
-  std::vector<int> candidates;
-
-  // One first file, in list order: its candidates are the partners that are
-  // not done, pass the folder and date tests and share a passage (or, for
-  // texts compared byte for byte, all their bytes); each similar one becomes
-  // done and joins i's group. Answers false when a stop was asked for.
-  auto search_first_file = [&](int i) {
-    YieldToEvents();
-    if (StopRequested()) return false;
-    files_searched_ = i + 1;
-    const int percent = static_cast<int>(static_cast<std::int64_t>(i) * 100 / n);
-    if (on_percent && on_percent(percent))
-      TryToDoElapsedTime(time_remaining, processed, n, skipped);
-    if (percent < start_percent) {
-      ++skipped;
-      return true;
-    }
-    if (is_done(i)) return true;
-    if (rec(i).Size == 0) {
-      empty_files << path(i);
-      return true;
-    }
-    ++processed;
-    const TextFacts& fi = facts[static_cast<std::size_t>(i)];
-    candidates.clear();
-    if (fi.read && fi.by_bytes) {
-      if (fi.bytes_readable) {
-        for (std::int32_t j : by_bytes.find(fi.bytes_fingerprint)->second) {
-          if (j <= i || j >= end_of(i) || is_done(j) || !passes_folder_and_date(i, j)) continue;
-          if (SameFileBytes(path(i), path(j))) candidates.push_back(j);
-        }
-      }
-    } else {
-      for (std::int32_t j : passage_hits[static_cast<std::size_t>(i)])
-        if (!is_done(j)) candidates.push_back(j);
-    }
-    std::vector<std::int32_t>().swap(passage_hits[static_cast<std::size_t>(i)]);
-    if (candidates.empty()) return true;
-
-    drop_word_lists_below(i);
-    const std::int32_t tokens_i = tokens_of(i);
-    WordList spare_i;
-    const WordList* words_i = nullptr;
-    bool first_entered = false;
-    if (on_status) {
-      const QString name = path(i);
-      const int from = std::max<int>(static_cast<int>(root_folder.size()), 1) - 1;
-      on_status(Format(LX("LXNManyOutOfN"), {i + 1, n}) + QLatin1Char(' ') + name.mid(from));
-    }
-    const int nc = static_cast<int>(candidates.size());
-    for (int k = 0; k < nc; ++k) {
-      if (on_percent2) on_percent2(static_cast<int>(static_cast<std::int64_t>(k) * 100 / nc));
-      YieldToEvents();
-      const int j = candidates[static_cast<std::size_t>(k)];
-      std::int32_t type_diff = 0, token_diff = 0;
-      bool similar = false;
-      if (fi.by_bytes) {
-        similar = true;  // the same bytes: the same words
-      } else if (TokenCountsCloseEnough(tokens_i, tokens_of(j), max_length_diff_percent)) {
-        if (!words_i) words_i = kept_or_built(i, spare_i);
-        WordList spare_j;
-        const WordList* words_j = kept_or_built(j, spare_j);
-        similar = TypeAndTokenDifferences2SimpleWordLists(
-            *words_i, *words_j, max_length_diff_percent, max_words_diff_percent, &type_diff,
-            &token_diff);
-      }
-      if (!similar) continue;
-      done[static_cast<std::size_t>(j)] = 1;
-      TryToDoElapsedTime(time_remaining, processed, n, skipped);
-      if (!first_entered && !in_pair_set(i)) {
-        first_entered = true;
-        add_to_pair_set(i);
-      }
-      if (!in_pair_set(j)) {
-        add_to_pair_set(j);
-        pairs.push_back({order[static_cast<std::size_t>(i)], order[static_cast<std::size_t>(j)],
-                         tokens_i, tokens_of(j), token_diff, type_diff});
-        if (found_label)
-          found_label(Format(LX("LXFunctionNFound"),
-                             {LX("LXNearDuplicates"), static_cast<int>(pairs.size())}));
-      }
-    }
-    return true;
-  };
-
-  // Builds, on all cores, the word lists that the first files of [from, to)
-  // will probably compare, so that the comparisons themselves find them ready.
-  auto prepare_word_lists = [&](int from, int to) {
-    std::vector<int> wanted;
-    for (int i = std::max(from, start_pos); i < to; ++i) {
-      const TextFacts& fi = facts[static_cast<std::size_t>(i)];
-      if (is_done(i) || !fi.read || fi.by_bytes) continue;
-      bool any = false;
-      for (std::int32_t j : passage_hits[static_cast<std::size_t>(i)]) {
-        if (is_done(j) || !TokenCountsCloseEnough(fi.tokens, tokens_of(j), max_length_diff_percent))
-          continue;
-        wanted.push_back(j);
-        any = true;
-      }
-      if (any) wanted.push_back(i);
-    }
-    std::sort(wanted.begin(), wanted.end());
-    wanted.erase(std::unique(wanted.begin(), wanted.end()), wanted.end());
-    wanted.erase(std::remove_if(wanted.begin(), wanted.end(),
-                                [&](int p) { return word_lists.count(p) > 0; }),
-                 wanted.end());
-    // In slices, so that lists that do not fit under the bound are not all
-    // built at once.
-    constexpr std::size_t kSlice = 256;
-    for (std::size_t s = 0; s < wanted.size(); s += kSlice) {
-      const std::size_t e = std::min(wanted.size(), s + kSlice);
-      std::vector<WordList> built(e - s);
-      ParallelFor(static_cast<int>(e - s), [&](int k) {
-        built[static_cast<std::size_t>(k)] = word_list_of(wanted[s + static_cast<std::size_t>(k)]);
-      });
-      bool full = false;
-      for (std::size_t k = 0; k < built.size(); ++k)
-        if (!keep_word_list(wanted[s + k], std::move(built[k]))) full = true;
-      if (full) break;
-    }
-  };
-
-  // The scan: texts are read in batches along the list, on all cores. Each
-  // text's passages enter the index; each text is searched once for the
-  // passages of the texts before it whose size window reaches it. First files
-  // whose whole window has been scanned are then searched, in list order.
-  constexpr int kBatchFiles = 256;
-  constexpr std::int64_t kBatchBytes = std::int64_t{32} << 20;
-  int scanned = start_pos;  // positions below have been scanned
-  int next_first = 0;
-  std::vector<QString> texts;
-  std::vector<std::vector<std::int32_t>> owners_found;
-  int lowest_needed = 0;  // lowest first file whose window reaches the batch
-  bool stopped = false;
-  while (!stopped) {
-    int ready = next_first;
-    while (ready < n && (ready < start_pos || scanned == n || end_of(ready) <= scanned)) ++ready;
-    for (int from = next_first; from < ready && !stopped; from += kBatchFiles) {
-      const int to = std::min(ready, from + kBatchFiles);
-      prepare_word_lists(from, to);
-      for (int i = from; i < to; ++i) {
-        if (!search_first_file(i)) {
-          stopped = true;
-          break;
-        }
-      }
-    }
-    next_first = ready;
-    if (stopped || next_first >= n) break;
-    YieldToEvents();
-    if (StopRequested()) break;
-
-    const int b0 = scanned;
-    int b1 = b0;
-    std::int64_t bytes = 0;
-    while (b1 < n && b1 - b0 < kBatchFiles && (b1 == b0 || bytes < kBatchBytes)) {
-      if (needs_reading(b1)) bytes += rec(b1).Size;
-      ++b1;
-    }
-    texts.assign(static_cast<std::size_t>(b1 - b0), QString());
-    ParallelFor(b1 - b0, [&](int k) {
-      const int p = b0 + k;
-      if (!needs_reading(p)) return;
-      ComparedText ct = ReadComparedText(path(p), tag_span, normalize);
-      TextFacts& f = facts[static_cast<std::size_t>(p)];
-      f.read = true;
-      f.tokens = TokenCountOfTxt(ct.text);
-      f.by_bytes = ct.text.isEmpty() || ct.cut_at_nul || f.tokens == 0;
-      if (f.by_bytes)
-        f.bytes_readable = FileBytesFingerprint(path(p), &f.bytes_fingerprint);
-      else
-        texts[static_cast<std::size_t>(k)] = std::move(ct.text);
-    });
-    for (int p = b0; p < b1; ++p) {
-      const TextFacts& f = facts[static_cast<std::size_t>(p)];
-      if (!f.read) continue;
-      if (f.by_bytes) {
-        if (f.bytes_readable) by_bytes[f.bytes_fingerprint].push_back(p);
-        continue;
-      }
-      if (end_of(p) <= p + 1) continue;  // no partner: never a first file with candidates
-      const QString& t = texts[static_cast<std::size_t>(p - b0)];
-      const QStringView middle = PassageAt(t, t.size() / 2);
-      const QStringView third = PassageAt(t, t.size() / 3);
-      passages.Add(p, middle);
-      if (third != middle) passages.Add(p, third);
-    }
-    // Texts from b0 on can no longer reach the windows of first files whose
-    // window ends at or before b0.
-    while (lowest_needed < b0 && end_of(lowest_needed) <= b0) ++lowest_needed;
-    passages.RemoveOwnersBelow(lowest_needed);
-    passages.Seal();
-    owners_found.assign(static_cast<std::size_t>(b1 - b0), {});
-    if (!passages.Empty()) {
-      ParallelFor(b1 - b0, [&](int k) {
-        const int j = b0 + k;
-        const QString& t = texts[static_cast<std::size_t>(k)];
-        if (t.isEmpty()) return;
-        std::vector<std::int32_t>& owners = owners_found[static_cast<std::size_t>(k)];
-        passages.FindIn(t, owners);
-        // The folder and date tests never change during a search, so they
-        // can be applied here already; only the done flags must wait.
-        owners.erase(std::remove_if(owners.begin(), owners.end(),
-                                    [&](std::int32_t i) {
-                                      return i >= j || end_of(i) <= j ||
-                                             !passes_folder_and_date(i, j);
-                                    }),
-                     owners.end());
-        std::sort(owners.begin(), owners.end());
-        owners.erase(std::unique(owners.begin(), owners.end()), owners.end());
-      });
-    }
-    for (int k = 0; k < b1 - b0; ++k)
-      for (std::int32_t i : owners_found[static_cast<std::size_t>(k)])
-        passage_hits[static_cast<std::size_t>(i)].push_back(b0 + k);
-    scanned = b1;
-    if (on_percent2) on_percent2(static_cast<int>(static_cast<std::int64_t>(scanned) * 100 / n));
-  }
-
-  // Consecutive pairs with the same first file form one group.
+// Consecutive pairs with the same first file form one group.
+void DupContentsSeeker::MakeGroups(const FolderFileList& files, const DupContentsPairs& pairs) {
   auto add_file = [&](std::int32_t input_pos) {
     const FileRecord& r = files.GetASimpleSearchRec(input_pos);
     const int folder = fnames.AddFolder(files.GetFolder(r.FolderNumber));
@@ -551,8 +670,6 @@ int DupContentsSeeker::SeekContentsDuplicatesIn(const FolderFileList& files,
     dup_contents_top_list.Add(std::move(holder));
     ++p;
   }
-  Sort(dcs_token_diff);
-  return static_cast<int>(pairs.size());
 }
 
 void DupContentsSeeker::Sort(DupContentsSort order) {

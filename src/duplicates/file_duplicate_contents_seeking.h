@@ -31,6 +31,7 @@
 #include <memory>
 #include <vector>
 
+#include "duplicates/progress_count.h"
 #include "runtime/file_list.h"
 
 class DupContentsSeeker;
@@ -94,7 +95,7 @@ enum DupContentsSort {
 // The groups, in their current order.
 class DupContentsGroups {
  public:
-  explicit DupContentsGroups(DupContentsSeeker* owner) : pai(owner) {}
+  explicit DupContentsGroups(DupContentsSeeker* seeker) : owner(seeker) {}
   ~DupContentsGroups() { Clear(); }
   DupContentsGroups(const DupContentsGroups&) = delete;
   DupContentsGroups& operator=(const DupContentsGroups&) = delete;
@@ -115,7 +116,7 @@ class DupContentsGroups {
     return list.GetAValue(k);
   }
 
-  DupContentsSeeker* pai;
+  DupContentsSeeker* owner;
   DupContentsSort sort_system = dcs_head_file;
 
  private:
@@ -156,6 +157,9 @@ struct DupContentsCallbacks {
   std::function<bool(int)> percent;
   // The share of the current file's candidates done.
   std::function<void(int)> second_percent;
+  // How many files of the list have been searched, out of how many; called
+  // at most once per thousandth of the list and at its end.
+  CountCallback count;
 };
 
 // What a caller chooses to keep in every group, besides a row picked by hand.
@@ -192,6 +196,8 @@ class DupContentsSeeker {
   std::size_t cache_limit_bytes = std::size_t{256} << 20;
 
  private:
+  void MakeGroups(const FolderFileList& files, const DupContentsPairs& pairs);
+
   FolderFileList fnames;
   int files_searched_ = 0;
 };

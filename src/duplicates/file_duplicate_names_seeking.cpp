@@ -68,12 +68,12 @@ QStringList DupNamesExcludedFolderNames(const QString& text) {
 DupNamesRecList::DupNamesRecList(DupNamesSeeker* owner, bool same_date, bool same_size,
                                  DupNamesCompare on_compare, DupNamesCompareSizes on_compare_size,
                                  DupNamesCompareDates on_compare_date)
-    : FonCompare(std::move(on_compare)),
-      FonCompareSize(std::move(on_compare_size)),
-      FonCompareDate(std::move(on_compare_date)),
+    : compare_names(std::move(on_compare)),
+      compare_sizes(std::move(on_compare_size)),
+      compare_dates(std::move(on_compare_date)),
       must_be_same_date(same_date),
       must_be_same_size(same_size),
-      pai(owner) {}
+      owner(owner) {}
 
 void DupNamesRecList::Clear() {
   items_.clear();
@@ -233,21 +233,21 @@ int DupNamesRecList::FoundExactSameName(const QString& name) const {
 std::vector<std::int32_t> DupNamesRecList::ListOfAllSameShortFName(int idx) {
   std::vector<std::int32_t> result;
   if (idx < 0 || idx >= Count()) return result;
-  pai->SetBaseCompare(At(idx));
+  owner->SetBaseCompare(At(idx));
   int lo = idx;
-  while (lo > 0 && FonCompare(At(lo - 1)) == 0) {
+  while (lo > 0 && compare_names(At(lo - 1)) == 0) {
     --lo;
     YieldToEvents();
   }
   int hi = idx;
-  while (hi < Count() - 1 && FonCompare(At(hi + 1)) == 0) {
+  while (hi < Count() - 1 && compare_names(At(hi + 1)) == 0) {
     ++hi;
     YieldToEvents();
   }
   for (int k = lo; k <= hi; ++k) {
     const DupNamesRec& r = At(k);
-    if (must_be_same_date && FonCompareDate(r.sr.Time) != 0) continue;
-    if (must_be_same_size && FonCompareSize(r.sr.Size) != 0) continue;
+    if (must_be_same_date && compare_dates(r.sr.Time) != 0) continue;
+    if (must_be_same_size && compare_sizes(r.sr.Size) != 0) continue;
     result.push_back(k);
   }
   return result;
@@ -297,21 +297,21 @@ DupNamesSeeker::DupNamesSeeker(DupNamesGroupHandler on_handle, DupNamesStatusHan
       OnDuplicatesStatus(std::move(on_status)),
       OnDuplicatesHandle(std::move(on_handle)),
       OnProgressShow(std::move(on_progress)),
-      DupRecNamesList1(this, false, false, nullptr, nullptr, nullptr),
-      DupRecNamesList2(this, false, false, nullptr, nullptr, nullptr) {
+      first_list(this, false, false, nullptr, nullptr, nullptr),
+      second_list(this, false, false, nullptr, nullptr, nullptr) {
   own_name_compare_ = !compare_names;
   if (!compare_names)
     compare_names = [this](const DupNamesRec& r) { return DefaultCompareNames(r); };
   if (!compare_sizes) compare_sizes = [this](std::int64_t s) { return DefaultCompareSizes(s); };
   if (!compare_dates) compare_dates = [this](double d) { return DefaultCompareDates(d); };
-  for (DupNamesRecList* list : {&DupRecNamesList1, &DupRecNamesList2}) {
-    list->FonCompare = compare_names;
-    list->FonCompareSize = compare_sizes;
-    list->FonCompareDate = compare_dates;
+  for (DupNamesRecList* list : {&first_list, &second_list}) {
+    list->compare_names = compare_names;
+    list->compare_sizes = compare_sizes;
+    list->compare_dates = compare_dates;
   }
   // The iterators name each folder as its files are collected, so the status
   // text follows the collection.
-  for (FileWalker* it : {&Iterator1, &Iterator2}) {
+  for (FileWalker* it : {&first_walker, &second_walker}) {
     it->OnProcessingAFolder = [this](const QString& folder) {
       if (OnDuplicatesStatus) OnDuplicatesStatus(DisplayName(folder));
     };
@@ -319,26 +319,26 @@ DupNamesSeeker::DupNamesSeeker(DupNamesGroupHandler on_handle, DupNamesStatusHan
 }
 
 void DupNamesSeeker::SetBaseCompare(const DupNamesRec& value) {
-  fbase_compare = value;
+  base_compare_ = value;
   if (OnBaseCompareSet) OnBaseCompareSet(value);
 }
 
 std::int16_t DupNamesSeeker::DefaultCompareNames(const DupNamesRec& rec) const {
-  return Sign(DupNamesCompareNames(rec.sr.Name, fbase_compare.sr.Name));
+  return Sign(DupNamesCompareNames(rec.sr.Name, base_compare_.sr.Name));
 }
 
 std::int16_t DupNamesSeeker::DefaultCompareSizes(std::int64_t size) const {
-  return Sign(CompareInt64s(size, fbase_compare.sr.Size));
+  return Sign(CompareInt64s(size, base_compare_.sr.Size));
 }
 
 std::int16_t DupNamesSeeker::DefaultCompareDates(double date) const {
-  return Sign(CompareDates(date, fbase_compare.sr.Time));
+  return Sign(CompareDates(date, base_compare_.sr.Time));
 }
 
 void DupNamesSeeker::Stop() {
-  Iterator1.Stop();
-  Iterator2.Stop();
-  Processing_files.store(false);
+  first_walker.Stop();
+  second_walker.Stop();
+  searching.store(false);
 }
 
 void DupNamesSeeker::Collect(FileWalker& iterator, DupNamesRecList& list, bool keep_walk_list) {
@@ -370,8 +370,8 @@ void DupNamesSeeker::Collect(FileWalker& iterator, DupNamesRecList& list, bool k
 }
 
 void DupNamesSeeker::ReadDetailsOfRepeatedNames() {
-  DupNamesRecList& l1 = DupRecNamesList1;
-  DupNamesRecList& l2 = DupRecNamesList2;
+  DupNamesRecList& l1 = first_list;
+  DupNamesRecList& l2 = second_list;
   std::vector<char> want1(static_cast<std::size_t>(l1.Count()), 0);
   std::vector<char> want2(static_cast<std::size_t>(l2.Count()), 0);
   auto same = [](const DupNamesRec& a, const DupNamesRec& b) {
@@ -383,7 +383,7 @@ void DupNamesSeeker::ReadDetailsOfRepeatedNames() {
       if (same(l1.At(k), l1.At(k + 1)) == 0)
         want1[static_cast<std::size_t>(k)] = want1[static_cast<std::size_t>(k) + 1] = 1;
     }
-    l1.TakeDetailsFrom(Iterator1, want1);
+    l1.TakeDetailsFrom(first_walker, want1);
     // The scan also makes some single files the base it announces. Which
     // ones follows from the groups alone, whose details are known now: when
     // someone listens, the scan's steps are replayed without announcing
@@ -400,9 +400,9 @@ void DupNamesSeeker::ReadDetailsOfRepeatedNames() {
         i += n >= 2 ? n : 2;
       }
       OnBaseCompareSet = std::move(announce);
-      l1.TakeDetailsFrom(Iterator1, bases);
+      l1.TakeDetailsFrom(first_walker, bases);
     }
-    Iterator1.ReleaseFilesFound();
+    first_walker.ReleaseFilesFound();
     return;
   }
   // Every file of either folder whose name the other folder has too: the
@@ -422,10 +422,10 @@ void DupNamesSeeker::ReadDetailsOfRepeatedNames() {
         want2[static_cast<std::size_t>(j)] = 1;
     }
   }
-  l1.TakeDetailsFrom(Iterator1, want1);
-  Iterator1.ReleaseFilesFound();
-  l2.TakeDetailsFrom(Iterator2, want2);
-  Iterator2.ReleaseFilesFound();
+  l1.TakeDetailsFrom(first_walker, want1);
+  first_walker.ReleaseFilesFound();
+  l2.TakeDetailsFrom(second_walker, want2);
+  second_walker.ReleaseFilesFound();
 }
 
 QString DupNamesSeeker::FoundText() const {
@@ -440,7 +440,7 @@ QString DupNamesSeeker::FoundText(const QString& pattern, const QString& what,
 void DupNamesSeeker::SeekNamesDuplicatesIn(const DupNamesSearch& search) {
   RedundantDuplicatesFound = 0;
   scanned_entries_ = 0;
-  Processing_files.store(true);
+  searching.store(true);
   sort_on_date = search.sort_on_date;
   using_folder1_only = search.only_folder1;
 
@@ -450,11 +450,11 @@ void DupNamesSeeker::SeekNamesDuplicatesIn(const DupNamesSearch& search) {
   // made by a caller's own comparison, need them for every file.
   if (search.compare_names) own_name_compare_ = false;  // the lists keep it for later searches
   const bool details_later = !sort_on_date && own_name_compare_;
-  for (FileWalker* it : {&Iterator1, &Iterator2}) it->ReadDetails = !details_later;
+  for (FileWalker* it : {&first_walker, &second_walker}) it->ReadDetails = !details_later;
 
-  for (DupNamesRecList* list : {&DupRecNamesList1, &DupRecNamesList2}) {
+  for (DupNamesRecList* list : {&first_list, &second_list}) {
     list->Clear();
-    if (search.compare_names) list->FonCompare = search.compare_names;
+    if (search.compare_names) list->compare_names = search.compare_names;
     list->must_be_same_date = search.must_be_same_date;
     list->must_be_same_size = search.must_be_same_size;
   }
@@ -467,25 +467,25 @@ void DupNamesSeeker::SeekNamesDuplicatesIn(const DupNamesSearch& search) {
     it.HeadDir = folder;
     it.SetExcludedDirs(excluded);
   };
-  set_up(Iterator1, search.folder1, search.folder1_subfolders);
-  set_up(Iterator2, search.folder2, search.folder2_subfolders);
+  set_up(first_walker, search.folder1, search.folder1_subfolders);
+  set_up(second_walker, search.folder2, search.folder2_subfolders);
 
   // A Stop that comes between two walks must not be undone by the next walk
   // starting afresh, so each step is taken only while the search still runs.
-  if (Processing_files.load()) Iterator1.IterateFindingFiles();
-  QString status =
-      Format(LX("LXFolderNNmanyFiles"), {1, static_cast<double>(Iterator1.FilesFound().Count())});
+  if (searching.load()) first_walker.IterateFindingFiles();
+  QString status = Format(LX("LXFolderNNmanyFiles"),
+                          {1, static_cast<double>(first_walker.FilesFound().Count())});
   if (OnDuplicatesStatus) OnDuplicatesStatus(status);
 
   if (!using_folder1_only) {
-    if (Processing_files.load()) Iterator2.IterateFindingFiles();
-    status +=
-        QStringLiteral(" ; ") +
-        Format(LX("LXFolderNNmanyFiles"), {2, static_cast<double>(Iterator2.FilesFound().Count())});
+    if (searching.load()) second_walker.IterateFindingFiles();
+    status += QStringLiteral(" ; ") +
+              Format(LX("LXFolderNNmanyFiles"),
+                     {2, static_cast<double>(second_walker.FilesFound().Count())});
     if (OnDuplicatesStatus) OnDuplicatesStatus(status);
   }
 
-  const int n1 = Iterator1.FilesFound().Count();
+  const int n1 = first_walker.FilesFound().Count();
   auto fill = [&](FileWalker& it, DupNamesRecList& list) {
     Collect(it, list, details_later);
     if (sort_on_date)
@@ -493,8 +493,8 @@ void DupNamesSeeker::SeekNamesDuplicatesIn(const DupNamesSearch& search) {
     else
       list.SortByName();
   };
-  fill(Iterator1, DupRecNamesList1);
-  if (!using_folder1_only) fill(Iterator2, DupRecNamesList2);
+  fill(first_walker, first_list);
+  if (!using_folder1_only) fill(second_walker, second_list);
   if (details_later) ReadDetailsOfRepeatedNames();
 
   ReportGroups(status, n1);
@@ -531,19 +531,20 @@ void DupNamesSeeker::ReportGroups(const QString& status, int n1) {
     }
   };
 
+  ProgressCount count(OnCountShow);
   int i = 0;
-  while (Processing_files.load() && i < DupRecNamesList1.Count()) {
+  while (searching.load() && i < first_list.Count()) {
     scanned_entries_ = i;
+    count.Report(i, first_list.Count());
     if (OnProgressShow)
       OnProgressShow(static_cast<std::int32_t>(static_cast<std::int64_t>(i) * 100 / n1));
     report_running();
     YieldToEvents();
     if (using_folder1_only) {
-      const std::vector<std::int32_t> group = sort_on_date
-                                                  ? DupRecNamesList1.ListOfAllSameDate(i)
-                                                  : DupRecNamesList1.ListOfAllSameShortFName(i);
+      const std::vector<std::int32_t> group =
+          sort_on_date ? first_list.ListOfAllSameDate(i) : first_list.ListOfAllSameShortFName(i);
       if (group.size() >= 2) {
-        report_group(DupRecNamesList1, group, false);
+        report_group(first_list, group, false);
         i += static_cast<int>(group.size());
       } else {
         // The entry after a file without duplicates can be skipped: a group
@@ -551,16 +552,18 @@ void DupNamesSeeker::ReportGroups(const QString& status, int n1) {
         i += 2;
       }
     } else {
-      const int j = DupRecNamesList2.FoundExactSameName(DupRecNamesList1.At(i).sr.Name);
+      const int j = second_list.FoundExactSameName(first_list.At(i).sr.Name);
       if (j >= 0) {
-        const std::vector<std::int32_t> group = DupRecNamesList2.ListOfAllSameShortFName(j);
+        const std::vector<std::int32_t> group = second_list.ListOfAllSameShortFName(j);
         if (!group.empty()) {
-          SetBaseCompare(DupRecNamesList1.At(i));
-          report_group(DupRecNamesList2, group, true);
+          SetBaseCompare(first_list.At(i));
+          report_group(second_list, group, true);
         }
       }
       ++i;
     }
   }
-  if (Processing_files.load()) scanned_entries_ = DupRecNamesList1.Count();
+  if (!searching.load()) return;
+  scanned_entries_ = first_list.Count();
+  count.Report(scanned_entries_, scanned_entries_);
 }

@@ -20,6 +20,7 @@
 #include <memory>
 #include <vector>
 
+#include "duplicates/progress_count.h"
 #include "runtime/file_list.h"
 #include "runtime/file_walker.h"
 
@@ -58,12 +59,12 @@ class DupNamesRecList {
   DupNamesRecList(DupNamesSeeker* owner, bool same_date, bool same_size, DupNamesCompare on_compare,
                   DupNamesCompareSizes on_compare_size, DupNamesCompareDates on_compare_date);
 
-  DupNamesCompare FonCompare;
-  DupNamesCompareSizes FonCompareSize;
-  DupNamesCompareDates FonCompareDate;
+  DupNamesCompare compare_names;
+  DupNamesCompareSizes compare_sizes;
+  DupNamesCompareDates compare_dates;
   bool must_be_same_date = false;
   bool must_be_same_size = false;
-  DupNamesSeeker* pai = nullptr;  // not owned
+  DupNamesSeeker* owner = nullptr;  // not owned
 
   void Clear();
   int Count() const { return static_cast<int>(items_.size()); }
@@ -132,22 +133,24 @@ class DupNamesSeeker {
   DupNamesSeeker(const DupNamesSeeker&) = delete;
   DupNamesSeeker& operator=(const DupNamesSeeker&) = delete;
 
-  const DupNamesRec& BaseCompare() const { return fbase_compare; }
+  const DupNamesRec& BaseCompare() const { return base_compare_; }
   void SetBaseCompare(const DupNamesRec& value);
 
   DupNamesRecHandler OnBaseCompareSet;
   DupNamesStatusHandler OnDuplicatesStatus;
   DupNamesGroupHandler OnDuplicatesHandle;
   ProgressShowEvent OnProgressShow;
+  // "n of N" entries of the first list gone through.
+  CountCallback OnCountShow;
 
   bool sort_on_date = false;
   bool using_folder1_only = false;
-  DupNamesRecList DupRecNamesList1;
-  DupNamesRecList DupRecNamesList2;
-  FileWalker Iterator1;
-  FileWalker Iterator2;
+  DupNamesRecList first_list;
+  DupNamesRecList second_list;
+  FileWalker first_walker;
+  FileWalker second_walker;
   std::int32_t RedundantDuplicatesFound = 0;
-  std::atomic<bool> Processing_files{false};
+  std::atomic<bool> searching{false};
 
   // Results go out through the events.
   void SeekNamesDuplicatesIn(const DupNamesSearch& search);
@@ -173,7 +176,7 @@ class DupNamesSeeker {
   QString FoundText() const;
   QString FoundText(const QString& pattern, const QString& what, const QLocale& locale) const;
 
-  DupNamesRec fbase_compare;
+  DupNamesRec base_compare_;
   bool own_name_compare_ = true;  // groups are runs of equal names
   int scanned_entries_ = 0;
 };

@@ -704,7 +704,7 @@ bool ReportMaker::FindDuplicateNames() {
   progress_.Stage(64, 66, QStringLiteral("looking for duplicate names"));
   const int n = Files().Count();
   DupNamesSeeker names_seeker({}, {}, {});
-  DupNamesRecList& list = names_seeker.DupRecNamesList1;
+  DupNamesRecList& list = names_seeker.first_list;
   list.Reserve(static_cast<std::size_t>(n));
   for (int i = 0; i < n; ++i) {
     const FileRecord& rec = Files().GetASimpleSearchRec(i);
