@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QDoubleSpinBox>
 #include <QEvent>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -27,6 +26,7 @@
 #include "duplicates/dup_contents_rows.h"
 #include "duplicates/dup_contents_search.h"
 #include "duplicates/dup_contents_table_model.h"
+#include "duplicates/search_on_return_gui.h"
 #include "runtime/dialogs.h"
 #include "runtime/error.h"
 #include "runtime/file_types.h"
@@ -41,6 +41,7 @@
 #include "runtime/tree_lock.h"
 #include "runtime/word_lists.h"
 #include "ui_kit/copy_a_list_gui.h"
+#include "ui_kit/folder_field_gui.h"
 #include "ui_kit/page_host_gui.h"
 #include "ui_kit/result_columns_gui.h"
 #include "ui_kit/text_viewer_window.h"
@@ -130,8 +131,7 @@ void DuplicateContentsPage::BuildControls() {
   browse->setToolTip(QStringLiteral("Choose the folder to search"));
   browse->setObjectName(QStringLiteral("MyOpenFolderDialogDuplicateContentsBrowse"));
   connect(browse, &QToolButton::clicked, this, [this] {
-    const QString dir =
-        QFileDialog::getExistingDirectory(this, QStringLiteral("Folder to search"), FolderText());
+    const QString dir = ChooseFolder(this, FolderText());
     if (!dir.isEmpty()) folder_edit_->setText(dir);
   });
   folder_row->addWidget(folder_edit_, 1);
@@ -216,6 +216,9 @@ void DuplicateContentsPage::BuildControls() {
   buttons->addWidget(time_remaining_);
   outer->addLayout(buttons);
   connect(search_button_, &QPushButton::clicked, this, &DuplicateContentsPage::Search);
+  search_on_return_ = new SearchOnReturn([this] { return search_button_->isEnabled(); },
+                                         [this] { Search(); }, this);
+  search_on_return_->Watch(folder_edit_);
   connect(move_button_, &QPushButton::clicked, this, &DuplicateContentsPage::MoveSpareCopies);
   connect(restore_button_, &QPushButton::clicked, this, &DuplicateContentsPage::RestoreMoved);
 }
@@ -334,7 +337,7 @@ void DuplicateContentsPage::RunPageTool(const std::function<void()>& work,
 }
 
 void DuplicateContentsPage::Search() {
-  if (busy_ || !seeker_ || (host_ && host_->ToolRunning())) return;
+  if (busy_ || !seeker_ || (host_ && host_->ToolRunning()) || search_on_return_->Repeated()) return;
   int start_percent = 0;
   if (control_key_down && control_key_down() && ask_start_percent) {
     int asked = 0;
@@ -390,6 +393,9 @@ void DuplicateContentsPage::Search() {
   callbacks.percent = [host](int p) { return host ? host->SetOverallProgress(p) : false; };
   callbacks.second_percent = [host](int p) {
     if (host) host->SetSecondProgress(p);
+  };
+  callbacks.count = [host](long long done, long long total) {
+    if (host) host->ShowCountOutOf(done, total);
   };
   DupContentsSeeker* seeker = seeker_;
   FileWalker* walker = &walker_;

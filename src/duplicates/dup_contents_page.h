@@ -29,6 +29,7 @@ class QMenu;
 class QPushButton;
 class QSpinBox;
 class QTableView;
+class SearchOnReturn;
 class TextViewerWindow;
 
 class DuplicateContentsPage : public QWidget {
@@ -92,6 +93,7 @@ class DuplicateContentsPage : public QWidget {
   PageHost* host_;
   DupContentsSeeker* seeker_;
   DupContentsTableModel* model_;
+  SearchOnReturn* search_on_return_ = nullptr;
   FileWalker walker_;
   QString searched_folder_;  // the tree of the last search, which Move works on
   bool busy_ = false;

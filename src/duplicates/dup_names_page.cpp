@@ -1,13 +1,13 @@
 #include "duplicates/dup_names_page.h"
 
 #include <QApplication>
-#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QShortcut>
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "duplicates/search_on_return_gui.h"
 #include "runtime/dialogs.h"
 #include "runtime/format.h"
 #include "runtime/messages.h"
@@ -15,6 +15,7 @@
 #include "runtime/native_names.h"
 #include "runtime/panic.h"
 #include "runtime/run_summary.h"
+#include "ui_kit/folder_field_gui.h"
 #include "ui_kit/result_columns_gui.h"
 
 // ---------------------------------------------------------------------------
@@ -36,8 +37,7 @@ DupNamesFolderEdit::DupNamesFolderEdit(const QString& object_name, QWidget* pare
 }
 
 void DupNamesFolderEdit::Browse() {
-  const QString folder =
-      QFileDialog::getExistingDirectory(this, QString(), Folder(), QFileDialog::ShowDirsOnly);
+  const QString folder = ChooseFolder(this, Folder());
   if (!folder.isEmpty()) SetChosenFolder(folder);
 }
 
@@ -141,6 +141,10 @@ DuplicateNamesPage::DuplicateNamesPage(PageHost* host, DupNamesSeeker* seeker, Q
   connect(folder1_edit, &DupNamesFolderEdit::FolderChosen, this,
           &DuplicateNamesPage::CopyFolder1ToFolder2);
   connect(search_button, &QPushButton::clicked, this, &DuplicateNamesPage::Search);
+  search_on_return_ =
+      new SearchOnReturn([this] { return search_button->isEnabled(); }, [this] { Search(); }, this);
+  search_on_return_->Watch(folder1_edit->Edit());
+  search_on_return_->Watch(folder2_edit->Edit());
   connect(expand_button, &QPushButton::clicked, this, &DuplicateNamesPage::ToggleExpanded);
   // The caption changes between Expand and Collapse, so the key is its own.
   auto* expand_key = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_E), this);
@@ -152,6 +156,9 @@ DuplicateNamesPage::DuplicateNamesPage(PageHost* host, DupNamesSeeker* seeker, Q
     return AddReportedFile(order, n, rec);
   };
   seeker_->OnProgressShow = [this](std::int32_t percent) { ProgressFromSearch(percent); };
+  seeker_->OnCountShow = [this](long long done, long long total) {
+    if (host_) host_->ShowCountOutOf(done, total);
+  };
   seeker_->OnDuplicatesStatus = [this](const QString& s) { StatusFromSearch(s); };
   status_timer_.start();
   if (host_) {
@@ -181,7 +188,7 @@ void DuplicateNamesPage::CopyFolder1ToFolder2() {
 }
 
 void DuplicateNamesPage::Search() {
-  if (searching_ || (host_ && host_->ToolRunning())) return;
+  if (searching_ || (host_ && host_->ToolRunning()) || search_on_return_->Repeated()) return;
   const QString folder1 = folder1_edit->Folder();
   const QString folder2 = folder2_edit->Folder();
   if (folder1.isEmpty()) {
