@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "dup_contents_test_corpus.h"
+#include "duplicates/dup_contents_search.h"
 #include "runtime/file_walker.h"
 #include "runtime/panic.h"
 #include "support/test_support.h"
@@ -47,13 +48,6 @@ TEST(DupContentsMoving, MoveKeepsTheChosenFileMovesTheRestAndRestoresThem) {
   EXPECT_EQ(ReadAll(t.Path(u"x/%1/c.%1"_s.arg(w))), a);
   // Again: the files are no longer where the groups say.
   EXPECT_EQ(MoveFilesNotKept(s, t.Root()), 0);
-  // A new search leaves the moved-files folders out only when told to; the
-  // page and the command line exclude them, so here the kept file is alone.
-  FileWalker it;
-  it.HeadDir = t.Root();
-  it.IncludeSubFolders = true;
-  it.SetExcludedDirs({w});
-  EXPECT_EQ(it.IterateFindingFiles(), 1);
 
   // Restore: a.moved comes back as a.txt; c.txt meanwhile exists again, so
   // c.moved stays and the clash is reported.
@@ -89,25 +83,6 @@ TEST(DupContentsMoving, SameNamesInOneFolderNeverOverwriteEachOther) {
       << failed[0].reason.toStdString();
 }
 
-namespace {
-
-// The near-duplicate search as the page and the command line run it: each
-// file once, however many links name it.
-int SeekOneNamePerFile(DupContentsSeeker& s, const QString& root) {
-  FileWalker it;
-  it.HeadDir = root;
-  it.IncludeSubFolders = true;
-  it.OneNamePerFile = true;
-  it.SetExcludedDirs({MovedFilesWord()});
-  it.IterateFindingFiles();
-  it.BuildDetailedList(FileSortOrder::BySize);
-  QStringList empty;
-  global_panic_state.store(0);
-  return s.SeekContentsDuplicatesIn(it.FilesFound(), root, DupTestCriteria({}), {}, &empty);
-}
-
-}  // namespace
-
 TEST(DupContentsMoving, LinksAreOneFileAndNothingIsMovedThroughThem) {
   TempTree outside;
   const QByteArray text = DupTestText(8, 300);
@@ -128,8 +103,15 @@ TEST(DupContentsMoving, LinksAreOneFileAndNothingIsMovedThroughThem) {
                       t.Path(u"a_dir"_s).toLocal8Bit().constData()),
             0);
 
+  // The search as the page and the command line run it: each file once,
+  // however many links name it.
   DupContentsSeeker s;
-  SeekOneNamePerFile(s, t.Root());
+  FileWalker walker;
+  DupContentsSearch search;
+  search.folder = t.Root();
+  search.criteria = DupTestCriteria({});
+  global_panic_state.store(0);
+  RunDupContentsSearch(s, walker, search, {});
   // The link and its target are one member under the target's own name;
   // the linked folder adds no second name for zz.txt.
   QStringList members;

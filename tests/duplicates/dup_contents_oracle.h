@@ -130,48 +130,42 @@ inline OracleOutcome OracleSeek(const FolderFileList& files, const DupSearchOpti
     }
   }
   out.pairs = static_cast<int>(pairs.size());
-  // Consecutive pairs with the same first file form a group, listed here in
-  // the order of their heads' names.
-  std::vector<std::vector<Pair>> groups;
+  // One line per member, named by its group's head: consecutive pairs with
+  // the same first file form a group. Sorted, as the groups' order is not
+  // compared.
+  auto line = [&](int head, int f, int tokens, int token_diff, int type_diff) {
+    out.members << QStringLiteral("%1 %2 %3 %4 %5")
+                       .arg(files.GetFullFilename(head), files.GetFullFilename(f))
+                       .arg(tokens)
+                       .arg(token_diff)
+                       .arg(type_diff);
+  };
   for (std::size_t p = 0; p < pairs.size(); ++p) {
-    if (p == 0 || pairs[p].i != pairs[p - 1].i) groups.emplace_back();
-    groups.back().push_back(pairs[p]);
+    const Pair& pair = pairs[p];
+    if (p == 0 || pair.i != pairs[p - 1].i)
+      line(pair.i, pair.i, pair.tokens_i, pair.token_diff, pair.type_diff);
+    line(pair.i, pair.j, pair.tokens_j, pair.token_diff, pair.type_diff);
   }
-  std::stable_sort(groups.begin(), groups.end(), [&](const auto& a, const auto& b) {
-    return Compare2Strings(files.GetFullFilename(a[0].i), files.GetFullFilename(b[0].i)) < 0;
-  });
-  for (std::size_t g = 0; g < groups.size(); ++g) {
-    const Pair& first = groups[g][0];
-    auto line = [&](int f, int tokens, int token_diff, int type_diff) {
-      out.members << QStringLiteral("%1 %2 %3 %4 %5")
-                         .arg(g)
-                         .arg(files.GetFullFilename(f))
-                         .arg(tokens)
-                         .arg(token_diff)
-                         .arg(type_diff);
-    };
-    line(first.i, first.tokens_i, first.token_diff, first.type_diff);
-    for (const Pair& p : groups[g]) line(p.j, p.tokens_j, p.token_diff, p.type_diff);
-  }
+  out.members.sort();
   return out;
 }
 
-// The seeker's groups in the oracle's form (groups ordered by head name).
-inline QStringList SeekerMembers(DupContentsSeeker& s) {
-  s.Sort(dcs_head_file);
+// The seeker's groups in the oracle's form.
+inline QStringList SeekerMembers(const DupContentsSeeker& s) {
   QStringList out;
   const DupContentsGroups& groups = s.dup_contents_top_list;
   for (int g = 0; g < groups.Count(); ++g) {
     const DupContentsMembers& members = *groups.Group(g).dup_contents_list;
+    const QString head = s.FullFilename(members.GetAValue(0).file_index);
     for (int m = 0; m < members.Count(); ++m) {
       const DupContentsMember& r = members.GetAValue(m);
       out << QStringLiteral("%1 %2 %3 %4 %5")
-                 .arg(g)
-                 .arg(s.FullFilename(r.file_index))
+                 .arg(head, s.FullFilename(r.file_index))
                  .arg(r.token_count)
                  .arg(r.token_diff)
                  .arg(r.type_diff);
     }
   }
+  out.sort();
   return out;
 }
