@@ -16,7 +16,6 @@
 #include <cerrno>
 #include <cstring>
 
-#include "count_recording_host.h"
 #include "dup_contents_test_corpus.h"
 #include "duplicates/dup_contents_moving.h"
 #include "duplicates/dup_contents_page.h"
@@ -27,6 +26,7 @@
 #include "runtime/messages.h"
 #include "runtime/native_files.h"
 #include "runtime/run_summary.h"
+#include "support/test_page_host.h"
 #include "support/test_support.h"
 #include "ui_kit/text_viewer_window.h"
 
@@ -34,11 +34,17 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+// The last count the page showed; (-1, -1) when none.
+std::pair<long long, long long> LastCount(TestPageHost& host) {
+  const auto counts = host.Counts();
+  return counts.empty() ? std::make_pair(-1LL, -1LL) : counts.back();
+}
+
 // A page with its own host and seeker.
 struct PageUnderTest {
   explicit PageUnderTest(TestPageHost::Runs runs = TestPageHost::Runs::InPlace)
       : host(runs), page(&host, &seeker) {}
-  CountRecordingHost host;
+  TestPageHost host;
   DupContentsSeeker seeker;
   DuplicateContentsPage page;
 };
@@ -124,7 +130,7 @@ class DupContentsPageTest : public QObject {
     QVERIFY(!page.findChild<QLineEdit*>(u"AdvEditTimeRemaining"_s)->isVisible());
     QVERIFY(!host.stop_shown);
     QCOMPARE(host.Summaries().last(), u"Checked 5 files: 2 near duplicates in 1 group"_s);
-    QCOMPARE(host.LastCount(), std::make_pair(5LL, 5LL));  // "5 of 5" on the bar
+    QCOMPARE(LastCount(host), std::make_pair(5LL, 5LL));  // "5 of 5" on the bar
     // The empty file is reported in one box after the search.
     QCOMPARE(dialogs_.ShownNames(), QStringList{u"ReportedAFact"_s});
     QVERIFY(dialogs_.Shown().at(0).text.contains(t.Path(u"x/e.txt"_s)));
@@ -310,7 +316,7 @@ class DupContentsPageTest : public QObject {
     QCOMPARE(searched.at(0).at(0).toInt(), 1);
     QCOMPARE(host.runs, 1);
     QCOMPARE(page.Model().rowCount(), 2);
-    QCOMPARE(host.LastCount(), std::make_pair(2LL, 2LL));
+    QCOMPARE(LastCount(host), std::make_pair(2LL, 2LL));
     QVERIFY(Button(page, "AdvGlowButtonDuplicateContentsSearch")->isEnabled());
     QVERIFY(Button(page, "AdvGlowButtonDupContentsRemove")->isEnabled());
   }

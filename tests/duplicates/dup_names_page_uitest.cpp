@@ -6,16 +6,22 @@
 #include <QtTest>
 #include <vector>
 
-#include "count_recording_host.h"
 #include "duplicates/dup_names_page.h"
 #include "runtime/dialogs.h"
 #include "runtime/messages.h"
 #include "runtime/run_summary.h"
+#include "support/test_page_host.h"
 #include "support/test_support.h"
 
 using namespace Qt::StringLiterals;
 
 namespace {
+
+// The last count the page showed; (-1, -1) when none.
+std::pair<long long, long long> LastCount(TestPageHost& host) {
+  const auto counts = host.Counts();
+  return counts.empty() ? std::make_pair(-1LL, -1LL) : counts.back();
+}
 
 // Top-level lines as "key | folder text", children as "  | folder text",
 // with the root folder shortened to "~".
@@ -179,7 +185,7 @@ class DupNamesPageTest : public QObject {
     t.Write("two/sub/A.txt", "2");
     t.Write("two/c.txt", "2");
     t.Write("two/only_in_two.txt", "2");
-    CountRecordingHost host(TestPageHost::Runs::OnThread);
+    TestPageHost host(TestPageHost::Runs::OnThread);
     DupNamesSeeker seeker(nullptr, nullptr, nullptr);
     DuplicateNamesPage page(&host, &seeker);
     // Return in a folder field searches. The main window presses Search on
@@ -202,7 +208,7 @@ class DupNamesPageTest : public QObject {
     QCOMPARE(host.runs, 1);
     QVERIFY(dialogs_.Shown().empty());  // no question for two folders
     // The bar counted the files of folder 1 gone through.
-    QCOMPARE(host.LastCount(), std::make_pair(3LL, 3LL));
+    QCOMPARE(LastCount(host), std::make_pair(3LL, 3LL));
     QCOMPARE(page.results->model()->rowCount(), 2);
     QCOMPARE(host.Summaries().last(),
              u"Checked 7 files: 3 files of folder 2 share 2 names with folder 1"_s);
