@@ -26,7 +26,6 @@
 #include "duplicates/dup_contents_rows.h"
 #include "duplicates/dup_contents_search.h"
 #include "duplicates/dup_contents_table_model.h"
-#include "duplicates/search_on_return_gui.h"
 #include "runtime/dialogs.h"
 #include "runtime/error.h"
 #include "runtime/file_types.h"
@@ -216,9 +215,6 @@ void DuplicateContentsPage::BuildControls() {
   buttons->addWidget(time_remaining_);
   outer->addLayout(buttons);
   connect(search_button_, &QPushButton::clicked, this, &DuplicateContentsPage::Search);
-  search_on_return_ = new SearchOnReturn([this] { return search_button_->isEnabled(); },
-                                         [this] { Search(); }, this);
-  search_on_return_->Watch(folder_edit_);
   connect(move_button_, &QPushButton::clicked, this, &DuplicateContentsPage::MoveSpareCopies);
   connect(restore_button_, &QPushButton::clicked, this, &DuplicateContentsPage::RestoreMoved);
 }
@@ -337,7 +333,7 @@ void DuplicateContentsPage::RunPageTool(const std::function<void()>& work,
 }
 
 void DuplicateContentsPage::Search() {
-  if (busy_ || !seeker_ || (host_ && host_->ToolRunning()) || search_on_return_->Repeated()) return;
+  if (busy_ || !seeker_ || (host_ && host_->ToolRunning())) return;
   int start_percent = 0;
   if (control_key_down && control_key_down() && ask_start_percent) {
     int asked = 0;

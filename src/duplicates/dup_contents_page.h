@@ -29,7 +29,6 @@ class QMenu;
 class QPushButton;
 class QSpinBox;
 class QTableView;
-class SearchOnReturn;
 class TextViewerWindow;
 
 class DuplicateContentsPage : public QWidget {
@@ -93,7 +92,6 @@ class DuplicateContentsPage : public QWidget {
   PageHost* host_;
   DupContentsSeeker* seeker_;
   DupContentsTableModel* model_;
-  SearchOnReturn* search_on_return_ = nullptr;
   FileWalker walker_;
   QString searched_folder_;  // the tree of the last search, which Move works on
   bool busy_ = false;

@@ -7,7 +7,6 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "duplicates/search_on_return_gui.h"
 #include "runtime/dialogs.h"
 #include "runtime/format.h"
 #include "runtime/messages.h"
@@ -141,10 +140,6 @@ DuplicateNamesPage::DuplicateNamesPage(PageHost* host, DupNamesSeeker* seeker, Q
   connect(folder1_edit, &DupNamesFolderEdit::FolderChosen, this,
           &DuplicateNamesPage::CopyFolder1ToFolder2);
   connect(search_button, &QPushButton::clicked, this, &DuplicateNamesPage::Search);
-  search_on_return_ =
-      new SearchOnReturn([this] { return search_button->isEnabled(); }, [this] { Search(); }, this);
-  search_on_return_->Watch(folder1_edit->Edit());
-  search_on_return_->Watch(folder2_edit->Edit());
   connect(expand_button, &QPushButton::clicked, this, &DuplicateNamesPage::ToggleExpanded);
   // The caption changes between Expand and Collapse, so the key is its own.
   auto* expand_key = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_E), this);
@@ -188,7 +183,7 @@ void DuplicateNamesPage::CopyFolder1ToFolder2() {
 }
 
 void DuplicateNamesPage::Search() {
-  if (searching_ || (host_ && host_->ToolRunning()) || search_on_return_->Repeated()) return;
+  if (searching_ || (host_ && host_->ToolRunning())) return;
   const QString folder1 = folder1_edit->Folder();
   const QString folder2 = folder2_edit->Folder();
   if (folder1.isEmpty()) {

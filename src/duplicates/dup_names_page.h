@@ -40,8 +40,6 @@ class DupNamesFolderEdit : public QWidget {
   QLineEdit* edit_;
 };
 
-class SearchOnReturn;
-
 class DuplicateNamesPage : public QWidget {
   Q_OBJECT
  public:
@@ -101,7 +99,6 @@ class DuplicateNamesPage : public QWidget {
   DupNamesSeeker* seeker_;
   DupNamesTreeLines lines_;  // written by the search's thread, read after it
   DupNamesTreeModel* model_;
-  SearchOnReturn* search_on_return_ = nullptr;
   bool searching_ = false;
   bool columns_sized_by_user_ = false;  // only then are the widths kept
 

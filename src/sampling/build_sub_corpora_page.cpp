@@ -79,11 +79,6 @@ BuildSubCorporaPage::BuildSubCorporaPage(PageHost* host, QWidget* parent)
   files_table_->setToolTip(tr("The files the last build wrote, with the number of texts in each"));
   outer->addWidget(files_table_, 1);
   connect(build_button_, &QPushButton::clicked, this, &BuildSubCorporaPage::Build);
-  // Return in a folder field builds, as the button does.
-  for (FolderEdit* edit : {source_folder_edit_, results_folder_edit_})
-    connect(edit, &QLineEdit::returnPressed, this, [this] {
-      if (build_button_->isEnabled()) Build();
-    });
 
   if (host_) {
     host_->RegisterStartControl(build_button_);

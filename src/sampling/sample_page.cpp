@@ -90,10 +90,6 @@ QWidget* SamplePage::BuildSettings() {
   source_folder_edit_->setToolTip(
       tr("Every file under this folder, sub-folders included, except folders named FILTERS"));
   form->addRow(tr("Source folder"), source_folder_edit_);
-  // Return in the folder field draws, as the button does.
-  connect(source_folder_edit_, &QLineEdit::returnPressed, this, [this] {
-    if (from_folder_button_->isEnabled()) SampleFromFolder();
-  });
   layout->addLayout(form, 0, 0);
 
   auto* group = new QGroupBox(tr("preference"), settings);

@@ -21,6 +21,7 @@
 #include <QTimer>
 #include <QUrlQuery>
 #include <atomic>
+#include <memory>
 #include <thread>
 
 #include "app/preferences_dialog.h"
@@ -380,18 +381,35 @@ class MainWindowTest : public QObject {
       QCOMPARE(left_clicks.count(), 0);
       QCOMPARE(right_clicks.count(), 1);
 
-      // A real page's field reaches the page's registered Start.
-      QLineEdit* names_field =
-          w.dup_names_tab->findChild<QLineEdit*>(QStringLiteral("ElFolderNameEditDuplicates1Edit"));
-      auto* names_find = w.dup_names_tab->findChild<QPushButton*>(
-          QStringLiteral("AdvGlowButtonDuplicateNamesFind"));
-      QVERIFY(names_field && names_find);
-      QSignalSpy find_clicks(names_find, &QPushButton::clicked);
+      // On every page, Return in each folder field presses that page's Start
+      // once: one press, and at most one box, per key. A missing folder keeps
+      // the runs short.
       ScriptedDialogs answers;
       SetDialogInterface(&answers);
-      QTest::keyClick(names_field, Qt::Key_Return);
-      QCOMPARE(find_clicks.count(), 1);
-      QTRY_VERIFY(!w.ToolRunning());
+      int fields_seen = 0;
+      for (int i = 0; i < w.pager->count(); ++i) {
+        QWidget* page = w.pager->widget(i);
+        const QList<QPushButton*> buttons = page->findChildren<QPushButton*>();
+        for (QLineEdit* field : w.Folders()->Fields()) {
+          if (!page->isAncestorOf(field) || !field->isEnabled()) continue;
+          ++fields_seen;
+          field->setText(dir.filePath(QStringLiteral("no such folder")));
+          std::vector<std::unique_ptr<QSignalSpy>> clicks;
+          for (QPushButton* b : buttons)
+            clicks.push_back(std::make_unique<QSignalSpy>(b, &QPushButton::clicked));
+          answers.Clear();
+          QTest::keyClick(field, Qt::Key_Return);
+          QTRY_VERIFY(!w.ToolRunning());
+          QCoreApplication::processEvents();
+          int pressed = 0;
+          for (const auto& spy : clicks) pressed += static_cast<int>(spy->count());
+          const QString where = w.pager->tabText(i) + QStringLiteral(": ") + field->objectName();
+          QVERIFY2(pressed == 1, qPrintable(where + QStringLiteral(" pressed %1").arg(pressed)));
+          QVERIFY2(answers.Shown().size() <= 1, qPrintable(where + QStringLiteral(" boxes: ") +
+                                                           answers.ShownNames().join(u',')));
+        }
+      }
+      QVERIFY(fields_seen >= 7);
       SetDialogInterface(nullptr);
 
       // A dropped folder fills the field; a dropped file is refused.
@@ -411,6 +429,9 @@ class MainWindowTest : public QObject {
       QDropEvent drop(QPointF(2, 2), Qt::CopyAction, &folder_data, Qt::LeftButton, Qt::NoModifier);
       QApplication::sendEvent(left_field, &drop);
       QCOMPARE(left_field->text(), folder);
+      QLineEdit* names_field =
+          w.dup_names_tab->findChild<QLineEdit*>(QStringLiteral("ElFolderNameEditDuplicates1Edit"));
+      QVERIFY(names_field);
       names_field->setText(folder);
       w.close();
     }

@@ -98,8 +98,7 @@ class BuildSubCorporaPageTest : public QObject {
     Find<QComboBox>(&page, "myAdvFilterComboSubCorpus")->setCurrentIndex(1);
     Find<QComboBox>(&page, "AdvComboBoxDelicacy")->setCurrentText(QStringLiteral("month"));
     script_->QueueAnswer(mrYes);
-    // Return in a folder field builds, as the button does.
-    QTest::keyClick(results, Qt::Key_Return);
+    Find<QPushButton>(&page, "AdvGlowButtonBuildSubCorpus")->click();
     QCOMPARE(chosen, 5);
     QCOMPARE(page.LastFilesSaved(), 2);
     QCOMPARE(host.Summaries(),

@@ -87,8 +87,7 @@ class SamplePageTest : public QObject {
     folder->setText(t.Path("c"));
     Find<QSpinBox>(&page, "AdvSpinEditSample")->setValue(5);
     Find<QRadioButton>(&page, "RadioSamplePreference0")->setChecked(true);  // top quarter
-    // Return in the folder field draws, as the button does.
-    QTest::keyClick(folder, Qt::Key_Return);
+    Find<QPushButton>(&page, "AdvGlowButtonRandomSampleFromFolder")->click();
     // The top quarter of 8 sorted files is t1, t2.
     QCOMPARE(sample, (QStringList{t.Path("c/t1.txt"), t.Path("c/t2.txt")}));
     QCOMPARE(host.Summaries(),
