@@ -24,9 +24,9 @@
 
 #include "boilerplate/boilerplate_page.h"
 #include "boilerplate/boilerplate_tree_model.h"
-#include "corruption/count_recording_host.h"
 #include "runtime/dialogs.h"
 #include "runtime/messages.h"
+#include "support/test_page_host.h"
 #include "support/test_support.h"
 #include "ui_kit/text_viewer_window.h"
 
@@ -81,7 +81,7 @@ class BoilerplatePageTest : public QObject {
         QStringLiteral("sub/c.txt"),
         kNotice + QStringLiteral(" Gamma is said twice here. Gamma is said twice here."));
     tree.WriteText(QStringLiteral("sub/") + LX("LXFiltered") + QStringLiteral("/d.txt"), kNotice);
-    CountRecordingHost host(TestPageHost::Runs::OnThread, TestPageHost::Viewer::Shared);
+    TestPageHost host(TestPageHost::Runs::OnThread, TestPageHost::Viewer::Shared);
     RepeatedChunks engine;
     BoilerplatePage page(&host, &engine);
     auto* pager = Child<QTabWidget>(page, "AdvOfficePagerBoiler");
@@ -120,9 +120,9 @@ class BoilerplatePageTest : public QObject {
     QCOMPARE(host.Summaries().last(), QStringLiteral("Checked 3 files: 2 repeated chunks"));
 
     // Texts read, "n of N", ending at all of them.
-    const std::vector<CountRecordingHost::Count> counts = host.Counts();
+    const std::vector<std::pair<long long, long long>> counts = host.Counts();
     QVERIFY(!counts.empty());
-    QCOMPARE(counts.back(), CountRecordingHost::Count(3, 3));
+    QCOMPARE(counts.back(), std::pair<long long, long long>(3, 3));
 
     // The chunk column takes the width the others leave, and follows the
     // page's width until the user sizes a column; those widths are kept for

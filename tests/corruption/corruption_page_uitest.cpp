@@ -10,9 +10,9 @@
 #include "app/sorvel_window.h"
 #include "corruption/corruption_page.h"
 #include "corruption/corruption_results_model.h"
-#include "corruption/count_recording_host.h"
 #include "runtime/dialogs.h"
 #include "runtime/panic.h"
+#include "support/test_page_host.h"
 #include "support/test_support.h"
 
 namespace {
@@ -196,7 +196,7 @@ class CorruptionPageTest : public QObject {
 
   void ARunThatCheckedNothingSaysSo() {
     Corpus c;
-    CountRecordingHost host;
+    TestPageHost host;
     CorruptFileDetector detector;
     CorruptionPage page(&host, &detector);
     Fill(&page, c, false, false);
@@ -237,7 +237,7 @@ class CorruptionPageTest : public QObject {
     QCOMPARE(dialogs_.ShownNames(), QStringList({"NoCorruptFilesFound"}));
     // Files checked, "n of N".
     QVERIFY(!host.Counts().empty());
-    QCOMPARE(host.Counts().back(), CountRecordingHost::Count(1, 1));
+    QCOMPARE(host.Counts().back(), std::pair<long long, long long>(1, 1));
   }
 
   void ResultsAppearWhileRunningAndStopKeepsThem() {

@@ -11,11 +11,11 @@
 #include <QTimer>
 #include <QtTest>
 
-#include "corruption/count_recording_host.h"
 #include "relevance/relevance_page.h"
 #include "relevance/relevance_rtf.h"
 #include "runtime/dialogs.h"
 #include "runtime/messages.h"
+#include "support/test_page_host.h"
 #include "support/test_support.h"
 #include "ui_kit/folder_choose_dialog.h"
 #include "ui_kit/folder_or_list_dialog.h"
@@ -63,7 +63,7 @@ class RelevancePageTest : public QObject {
     t.WriteText("c/neg.txt", Words(300, QStringLiteral("river bank bank")));
     t.WriteText("c/short.txt", Words(5, QStringLiteral("river")));
 
-    CountRecordingHost host(TestPageHost::Runs::InPlace, TestPageHost::Viewer::Shared);
+    TestPageHost host(TestPageHost::Runs::InPlace, TestPageHost::Viewer::Shared);
     RelevanceFilterList list;
     RelevancePage page(&host, &list, nullptr);
     page.resize(900, 500);
@@ -97,7 +97,7 @@ class RelevancePageTest : public QObject {
     QCOMPARE(host.Status(), LX("LXScore") + QStringLiteral(": 2 / 4  (50%)"));
     QCOMPARE(host.Summaries(), QStringList{"Checked 4 files: 2 relevant"});
     QCOMPARE(host.Counts().size(), size_t(4));  // texts scored, "n of N"
-    QCOMPARE(host.Counts().back(), CountRecordingHost::Count(4, 4));
+    QCOMPARE(host.Counts().back(), std::pair<long long, long long>(4, 4));
     QVERIFY(page.filter_button->isVisible());
     QVERIFY(page.rtf_button->isVisible());
     QVERIFY(page.check_button->isEnabled());
