@@ -122,7 +122,7 @@ class BoilerplatePageTest : public QObject {
     // Texts read, "n of N", ending at all of them.
     const std::vector<std::pair<long long, long long>> counts = host.Counts();
     QVERIFY(!counts.empty());
-    QCOMPARE(counts.back(), std::pair<long long, long long>(3, 3));
+    QCOMPARE(counts.back(), (std::pair<long long, long long>(3, 3)));
 
     // The chunk column takes the width the others leave, and follows the
     // page's width until the user sizes a column; those widths are kept for

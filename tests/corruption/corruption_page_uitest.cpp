@@ -237,7 +237,7 @@ class CorruptionPageTest : public QObject {
     QCOMPARE(dialogs_.ShownNames(), QStringList({"NoCorruptFilesFound"}));
     // Files checked, "n of N".
     QVERIFY(!host.Counts().empty());
-    QCOMPARE(host.Counts().back(), std::pair<long long, long long>(1, 1));
+    QCOMPARE(host.Counts().back(), (std::pair<long long, long long>(1, 1)));
   }
 
   void ResultsAppearWhileRunningAndStopKeepsThem() {

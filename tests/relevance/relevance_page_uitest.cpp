@@ -97,7 +97,7 @@ class RelevancePageTest : public QObject {
     QCOMPARE(host.Status(), LX("LXScore") + QStringLiteral(": 2 / 4  (50%)"));
     QCOMPARE(host.Summaries(), QStringList{"Checked 4 files: 2 relevant"});
     QCOMPARE(host.Counts().size(), size_t(4));  // texts scored, "n of N"
-    QCOMPARE(host.Counts().back(), std::pair<long long, long long>(4, 4));
+    QCOMPARE(host.Counts().back(), (std::pair<long long, long long>(4, 4)));
     QVERIFY(page.filter_button->isVisible());
     QVERIFY(page.rtf_button->isVisible());
     QVERIFY(page.check_button->isEnabled());
