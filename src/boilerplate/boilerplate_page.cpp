@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFormLayout>
@@ -13,7 +14,6 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QPushButton>
-#include <QSettings>
 #include <QShortcut>
 #include <QSpinBox>
 #include <QStandardPaths>
@@ -37,9 +37,12 @@
 #include "runtime/run_summary.h"
 #include "runtime/settings.h"
 #include "ui_kit/copy_a_list_gui.h"
+#include "ui_kit/result_columns_gui.h"
 #include "ui_kit/text_viewer_window.h"
 
 namespace {
+
+const QString kSettingsGroup = QStringLiteral("BoilerplatePage");
 
 // Rows of a fixed height, 1.3 times the pixel height of the tree's font;
 // file names elided in the middle, where the folders are, and chunk texts at
@@ -182,8 +185,6 @@ void BoilerplatePage::BuildSettingsPage() {
   outer->addStretch(1);
 }
 
-QString BoilerplatePage::ColumnSettingsKey() { return QStringLiteral("columns/boilerplate_tree"); }
-
 void BoilerplatePage::BuildListPage() {
   list_page_ = new QWidget(pager_);
   list_page_->setObjectName(QStringLiteral("AdvOfficePageBoilerList"));
@@ -206,24 +207,25 @@ void BoilerplatePage::BuildListPage() {
   tree_->setContextMenuPolicy(Qt::CustomContextMenu);
   layout->addWidget(tree_);
 
-  // The chunk and hits columns keep the widths the user gives them (from the
-  // last session too); the file names take whatever width is left.
+  // The chunk column takes the room the hits and file columns leave, until
+  // the user sizes a column; then the user's widths are kept (across
+  // sessions too) and the stretching file column follows the window.
   QHeaderView* header = tree_->header();
   header->setStretchLastSection(true);
   header->setSectionsClickable(true);
   header->setSortIndicatorShown(false);
   header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   header->setMinimumSectionSize(fontMetrics().horizontalAdvance(QStringLiteral("0000")));
-  header->resizeSection(0, static_cast<int>(std::lround(3.0 * tree_->logicalDpiX())));
-  header->resizeSection(
-      1, fontMetrics().horizontalAdvance(model_->headerData(1, Qt::Horizontal).toString()) + 24);
-  RestoreColumnWidths();
-  connect(header, &QHeaderView::sectionClicked, this, &BoilerplatePage::SortByColumn);
-  // Only the user's own widths are kept: the stretching last column follows
-  // the window.
+  const int hits_width =
+      fontMetrics().horizontalAdvance(model_->headerData(1, Qt::Horizontal).toString()) + 24;
+  columns_sized_by_user_ = RestoreColumnWidths(header, kSettingsGroup, {3 * Inch(), hits_width});
   connect(header, &QHeaderView::sectionResized, this, [this](int column) {
-    if (column < 2) SaveColumnWidths();
+    if (fitting_columns_ || column >= 2) return;
+    columns_sized_by_user_ = true;
+    SaveColumnWidths(tree_->header(), kSettingsGroup);
   });
+  tree_->viewport()->installEventFilter(this);
+  connect(header, &QHeaderView::sectionClicked, this, &BoilerplatePage::SortByColumn);
   connect(tree_->selectionModel(), &QItemSelectionModel::currentChanged, this,
           [this](const QModelIndex& current, const QModelIndex&) { ShowSelection(current); });
   connect(tree_, &QTreeView::customContextMenuRequested, this, &BoilerplatePage::ShowTreeMenu);
@@ -238,26 +240,27 @@ void BoilerplatePage::BuildListPage() {
   connect(copy_action_, &QAction::triggered, this, &BoilerplatePage::CopyList);
 }
 
-void BoilerplatePage::RestoreColumnWidths() {
-  QSettings settings(SuiteSettingsPath(), QSettings::IniFormat);
-  const QList<QVariant> widths = settings.value(ColumnSettingsKey()).toList();
-  QHeaderView* header = tree_->header();
-  // The last column stretches; only the two before it are kept.
-  for (int c = 0; c < 2 && c < widths.size(); ++c) {
-    const int w = widths[c].toInt();
-    if (w >= header->minimumSectionSize()) header->resizeSection(c, w);
-  }
+int BoilerplatePage::Inch() const { return logicalDpiX() > 0 ? logicalDpiX() : 96; }
+
+bool BoilerplatePage::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == tree_->viewport() && event->type() == QEvent::Resize) FitChunkColumn();
+  return QWidget::eventFilter(watched, event);
 }
 
-void BoilerplatePage::SaveColumnWidths() const {
-  QSettings settings(SuiteSettingsPath(), QSettings::IniFormat);
-  const QHeaderView* header = tree_->header();
-  settings.setValue(ColumnSettingsKey(),
-                    QList<QVariant>{header->sectionSize(0), header->sectionSize(1)});
+void BoilerplatePage::FitChunkColumn() {
+  if (columns_sized_by_user_) return;
+  QHeaderView* header = tree_->header();
+  const int width = tree_->viewport()->width();
+  // The file column keeps three inches (names are elided in the middle);
+  // the chunk column gets the rest.
+  fitting_columns_ = true;
+  header->resizeSection(0, std::max(2 * Inch(), width - header->sectionSize(1) - 3 * Inch()));
+  fitting_columns_ = false;
 }
 
 void BoilerplatePage::BrowseForFolder() {
-  QFileDialog dialog(this, QStringLiteral("Folder to search"));
+  // The folder dialog's wording; unlike the plain folder dialog it lists files.
+  QFileDialog dialog(this, QStringLiteral("Choose a folder"));
   // Files are listed too: picking one searches the files of that name.
   dialog.setFileMode(QFileDialog::Directory);
   dialog.setOption(QFileDialog::ShowDirsOnly, false);
@@ -310,6 +313,7 @@ void BoilerplatePage::Search() {
     BoilerplateCallbacks cb;
     cb.progress_in_file = [host](int p) { return host->SetSecondProgress(p); };
     cb.progress_overall = [host](int p) { return host->SetOverallProgress(p); };
+    cb.count = [host](long long done, long long total) { host->ShowCountOutOf(done, total); };
     cb.count_reporter = [host](int n) {
       host->ShowStatusText(Format(LX("LXNManyX"), {IntToSingle(n), LX("LXRepeatedChunks")}));
     };

@@ -61,12 +61,13 @@ class BoilerplatePage : public QWidget {
   QTreeView* Tree() const { return tree_; }
   bool Running() const { return running_; }
 
-  // The settings key under which the tree's column widths are kept.
-  static QString ColumnSettingsKey();
-
  Q_SIGNALS:
   // A search has ended (also after Stop) and the tree shows its results.
   void SearchFinished(int chunks);
+
+ protected:
+  // Fits the chunk column when the tree's width changes.
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void BuildSettingsPage();
@@ -74,8 +75,8 @@ class BoilerplatePage : public QWidget {
   void FillTree();
   void BrowseForFolder();
   void ShowTreeMenu(const QPoint& pos);
-  void RestoreColumnWidths();
-  void SaveColumnWidths() const;
+  void FitChunkColumn();
+  int Inch() const;
 
   PageHost* host_;
   RepeatedChunks* finder_;
@@ -104,6 +105,8 @@ class BoilerplatePage : public QWidget {
   QString chunk_to_show_;
   ViewerFileDetails file_to_open_;
   bool running_ = false;
+  bool columns_sized_by_user_ = false;
+  bool fitting_columns_ = false;
   // Written by the run's thread, read by the window thread once it has ended.
   BoilerplateSearch last_search_;
   BoilerplateOutcome last_outcome_;

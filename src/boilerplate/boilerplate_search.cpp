@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <algorithm>
 #include <set>
 
 #include "runtime/messages.h"
@@ -68,6 +69,7 @@ BoilerplateOutcome RunBoilerplateSearch(RepeatedChunks& engine, FileWalker& iter
   names.reserve(files.Count());
   for (int i = 0; i < files.Count(); ++i) names << files.GetFullFilename(i);
   int last_folder = -1;
+  const int count_step = std::max(1, files.Count() / 1000);
   auto before_file = [&](int i) {
     YieldToEvents();
     if (iterator.Stopped()) {
@@ -83,7 +85,11 @@ BoilerplateOutcome RunBoilerplateSearch(RepeatedChunks& engine, FileWalker& iter
                             folder_count);
     }
     // A stop asked for just now leaves this file unread.
-    if (!iterator.Stopped() && !engine.Stopped()) outcome.read = i + 1;
+    if (iterator.Stopped() || engine.Stopped()) return;
+    outcome.read = i + 1;
+    // About a thousand counts over the run, and the last one.
+    if (callbacks.count && (outcome.read == files.Count() || outcome.read % count_step == 0))
+      callbacks.count(outcome.read, files.Count());
   };
   if (!walk_stopped && !engine.Stopped()) engine.AddTextFiles(names, before_file);
   iterator.OnFilesProgress = nullptr;

@@ -24,6 +24,8 @@ struct BoilerplateCallbacks {
   RepeatedChunks::ProgressFunc progress_in_file;
   RepeatedChunks::ProgressFunc progress_overall;
   RepeatedChunks::CountFunc count_reporter;
+  // Texts taken in turn so far, of all found by the walk.
+  std::function<void(long long done, long long total)> count;
   // A folder's files are about to be read: its path without a trailing
   // separator, its number (from 1) and the number of folders with files.
   std::function<void(const QString& folder, int number, int count)> on_folder;

@@ -3,6 +3,7 @@
 #include "runtime/format.h"
 #include "runtime/messages.h"
 #include "runtime/native_names.h"
+#include "runtime/run_summary.h"
 
 // Internal ids: 0 marks a top-level row; r + 1 marks a child of top-level row r.
 BoilerplateTreeModel::BoilerplateTreeModel(QObject* parent) : QAbstractItemModel(parent) {}
@@ -60,14 +61,24 @@ QString BoilerplateTreeModel::CellText(const QModelIndex& index, int column) con
   if (column == 0) return chunks.Strings(chunk);
   if (child) {
     if (index.row() >= occ.Count()) return BeyondTheList();
-    const boiler::OccurrenceRec& pair = occ.GetAValue(index.row());
-    if (column == 1) return Format(QStringLiteral("%0.n"), {double(pair.value2)});
-    return engine_->ChunkFiles().GetFullFilename(pair.value1);
+    if (column == 1) return Format(QStringLiteral("%0.n"), {double(Hits(index))});
+    return engine_->ChunkFiles().GetFullFilename(occ.GetAValue(index.row()).value1);
   }
-  if (column == 1) return Format(QStringLiteral("%0.n"), {double(occ.TotalOf(1))});
+  if (column == 1) return Format(QStringLiteral("%0.n"), {double(Hits(index))});
   if (occ.Count() > 1) return LX("LXTotal");
   if (occ.Count() == 1) return engine_->ChunkFiles().GetFullFilename(occ.GetAValue(0).value1);
   return {};
+}
+
+long long BoilerplateTreeModel::Hits(const QModelIndex& index) const {
+  if (!engine_ || !index.isValid()) return 0;
+  const bool child = index.internalId() != 0;
+  const int top_row = child ? static_cast<int>(index.internalId() - 1) : index.row();
+  const int chunk = top_row < engine_->Chunks().Count() ? ChunkOfRow(top_row) : -1;
+  if (chunk < 0) return 0;
+  const auto& occ = engine_->Chunks().GetAListOfOccurrences(chunk);
+  if (!child) return occ.TotalOf(1);
+  return index.row() < occ.Count() ? occ.GetAValue(index.row()).value2 : 0;
 }
 
 QVariant BoilerplateTreeModel::data(const QModelIndex& index, int role) const {
@@ -135,7 +146,7 @@ BoilerplateSelection SummariseBoilerRow(const BoilerplateTreeModel& model, const
   BoilerplateSelection s;
   if (!index.isValid() || !model.Engine()) return s;
   QString file = model.CellText(index, 2);
-  const QString count_text = model.CellText(index, 1);
+  const QString times = CountOf(model.Hits(index), QStringLiteral("time"), QStringLiteral("times"));
   s.chunk = model.CellText(index, 0);
   if (file == LX("LXTotal")) {
     file = head_folder;
@@ -146,11 +157,9 @@ BoilerplateSelection SummariseBoilerRow(const BoilerplateTreeModel& model, const
   if (s.total_row) {
     // A total row stands for several files: say how often and in how many.
     const int files = model.rowCount(index.sibling(index.row(), 0));
-    s.message = Format(
-        LX("LXXFoundNStrTimesInY"),
-        {s.chunk, count_text, Format(LX("LXNManyX"), {IntToSingle(files), LX("LXFilesWord")})});
+    s.message = Format(LX("LXXFoundNStrTimesInY"), {s.chunk, times, CountOf(files)});
   } else if (k == 1) {
-    s.message = Format(LX("LXXFoundNStrTimesInY"), {s.chunk, count_text, file});
+    s.message = Format(LX("LXXFoundNStrTimesInY"), {s.chunk, times, file});
   } else {
     s.message = Format(LX("LXXFoundInY"),
                        {Format(LX("LXNManyX"), {IntToSingle(k), LX("LXRepeatedChunks")}), file});

@@ -38,6 +38,8 @@ class BoilerplateTreeModel : public QAbstractItemModel {
 
   // The text of one cell, as shown.
   QString CellText(const QModelIndex& index, int column) const;
+  // The hits of a row (column 1 as a number): the total on a top-level row.
+  long long Hits(const QModelIndex& index) const;
 
   static QString BeyondTheList() { return QStringLiteral("*** beyond the list ***!!"); }
 

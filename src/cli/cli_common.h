@@ -113,6 +113,11 @@ class CliProblems {
 // "filter file", "list file", "output folder").
 QString RequireFolder(const QString& path, const QString& what = QStringLiteral("folder"));
 QString RequireFile(const QString& path, const QString& what = QStringLiteral("file"));
+// The folder a tool works on, given by the user: its absolute path, or an
+// empty string after saying once why it cannot be used. A folder that is not
+// there is told by the run's closing line alone ("Folder not found: ..."),
+// as every run ends; any other refusal is RequireFolder's.
+QString RequireToolFolder(const CliCommonOptions& common, const QString& path);
 // The closing line of a run whose folder RequireFolder refused: "Folder not
 // found: ..." when it does not exist, else that it cannot be read.
 QString UnusableFolderSummary(const QString& path);

@@ -203,9 +203,7 @@ std::optional<BoilerplateSearch> SearchOf(const BoilerplateOptions& o) {
   BoilerplateSearch search;
   QString file_name;
   if (!ResolveFolderOrFile(input, &search.head_folder, &file_name)) {
-    PrintError(
-        QStringLiteral("folder or file \"%1\": no such folder or file").arg(DisplayName(input)));
-    if (!PathExists(input)) PrintSummary(o.common, FolderNotFoundSummary(input));
+    RequireToolFolder(o.common, input);  // says why
     return std::nullopt;
   }
   if (RequireFolder(search.head_folder).isEmpty()) return std::nullopt;

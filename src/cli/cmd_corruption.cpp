@@ -74,14 +74,14 @@ CorruptionRun RunCorruption(const CorruptionOptions& o, CorruptFileDetector& det
     run.check.folder_found = true;
     run.check.files = walker.FilesFound().Count();
     run.check.tested = detector.files_taken;
-    run.check.flagged = detector.weird_files.Count();
+    run.check.flagged = detector.flagged_files.Count();
     run.check.problems = walker.FileProblems();
     run.check.problems.insert(run.check.problems.end(), detector.unreadable_files.begin(),
                               detector.unreadable_files.end());
   }
   progress.Done();
-  for (int i = 0; i < detector.weird_files.Count(); ++i)
-    run.flagged.push_back({detector.weird_files.Strings(i), detector.weird_files.Objects(i)->data});
+  for (int i = 0; i < detector.flagged_files.Count(); ++i)
+    run.flagged.push_back({detector.flagged_files.Path(i), detector.flagged_files.Note(i)});
   return run;
 }
 
@@ -107,12 +107,8 @@ QJsonObject ToJson(const CorruptionRun& run, const CliProblems& problems) {
 
 int RunCorruptionCommand(const CorruptionOptions& o) {
   CliDialogScope dialogs(o.common.yes);
-  const QString folder = RequireFolder(QStr(o.folder));
-  if (folder.isEmpty()) {
-    // A folder that is not there is also told as the closing line of a run.
-    if (!PathExists(QStr(o.folder))) PrintSummary(o.common, FolderNotFoundSummary(QStr(o.folder)));
-    return kExitBadInput;
-  }
+  const QString folder = RequireToolFolder(o.common, QStr(o.folder));
+  if (folder.isEmpty()) return kExitBadInput;
   if (o.threads < 0) {
     ReportBadNumber(QStringLiteral("--threads"),
                     QStringLiteral("must be 0 (one per core) or more"));

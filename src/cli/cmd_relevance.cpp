@@ -74,11 +74,9 @@ bool InputOf(const RelevanceCliOptions& o, FileSourceChoice* in) {
     return !in->file_list.isEmpty();
   }
   in->file_or_folder = FileOrFolder::t_folder_contents;
-  in->head_folder = RequireFolder(QStr(o.folder));
+  in->head_folder = RequireToolFolder(o.common, QStr(o.folder));
   in->filemask = FileTypeMaskOfCliName(QStr(o.types));
   in->include_sub_folders = !o.no_subfolders;
-  if (in->head_folder.isEmpty() && !PathExists(QStr(o.folder)))
-    PrintSummary(o.common, FolderNotFoundSummary(QStr(o.folder)));
   return !in->head_folder.isEmpty();
 }
 

@@ -36,7 +36,7 @@ struct RunSettings {
 struct FileOutcome {
   bool tested = false;  // false: the file was missing and skipped, or unreadable
   QString unreadable;   // why the file could not be read, when it could not
-  CrapVerdict verdict;
+  FileVerdict verdict;
 };
 
 // What one thread keeps from file to file.
@@ -158,10 +158,10 @@ CorruptFileDetector::CorruptFileDetector() = default;
 CorruptFileDetector::~CorruptFileDetector() = default;
 
 void CorruptFileDetector::SetReferenceFiles(const QString& one_full_name_per_line) {
-  fReferenceFiles.clear();
+  reference_files.clear();
   for (QString line : one_full_name_per_line.split(QLatin1Char('\n'))) {
     if (line.endsWith(QLatin1Char('\r'))) line.chop(1);
-    if (!line.trimmed().isEmpty()) fReferenceFiles << line;
+    if (!line.trimmed().isEmpty()) reference_files << line;
   }
   if (!BuildReference()) ReferenceTextTooShort(one_full_name_per_line, help_context);
 }
@@ -170,7 +170,7 @@ bool CorruptFileDetector::BuildReference() {
   reference_setup = false;
   ref = DigraphProfile();
   DigraphCounter counter;
-  for (const QString& name : fReferenceFiles) {
+  for (const QString& name : reference_files) {
     if (!FileExists(name)) {
       FailedToFind(name, help_context);
       return false;
@@ -190,13 +190,15 @@ bool CorruptFileDetector::BuildReference() {
   return reference_setup;
 }
 
-void CorruptFileDetector::CheckForCrap(const FolderFileList& files, bool thorough,
-                                       PercentReport on_percent, PercentReport on_percent2) {
-  weird_files.Clear();
+void CorruptFileDetector::CheckFiles(const FolderFileList& files, bool thorough,
+                                     PercentReport percent, PercentReport file_percent,
+                                     CountReport count) {
+  flagged_files.Clear();
   unreadable_files.clear();
   files_taken = 0;
-  fOnPercent = std::move(on_percent);
-  fOnPercent2 = std::move(on_percent2);
+  on_percent = std::move(percent);
+  on_file_percent = std::move(file_percent);
+  on_count = std::move(count);
   if (thorough && !reference_setup && !BuildReference()) return;
   processing = true;
 
@@ -212,6 +214,7 @@ void CorruptFileDetector::CheckForCrap(const FolderFileList& files, bool thoroug
       threads > 0 ? threads - 1 : static_cast<int>(std::thread::hardware_concurrency()) - 1;
   helpers = std::clamp(helpers, 0, 16);
   if (n < 2) helpers = 0;
+  const int count_step = std::max(1, n / 1000);
   TestScratch own;
   OrderedWork<FileOutcome, TestScratch> pool(
       n, helpers,
@@ -224,20 +227,22 @@ void CorruptFileDetector::CheckForCrap(const FolderFileList& files, bool thoroug
       pool.Halt();
       break;  // the remaining files are skipped
     }
-    if (fOnPercent) fOnPercent(static_cast<int>(std::nearbyint(100.0 * i / n)));
+    if (on_percent) on_percent(static_cast<int>(std::nearbyint(100.0 * i / n)));
     YieldToEvents();
-    FileOutcome outcome = pool.Take(i, own, fOnPercent2);
+    FileOutcome outcome = pool.Take(i, own, on_file_percent);
     files_taken = i + 1;
+    // About a thousand counts over the run, and the last one.
+    if (on_count && (files_taken == n || files_taken % count_step == 0)) on_count(files_taken, n);
     if (!outcome.unreadable.isEmpty())
       unreadable_files.push_back({files.GetFullFilename(i), outcome.unreadable});
     if (!outcome.tested) continue;
     too_many_str = outcome.verdict.too_many;
     too_few_str = outcome.verdict.too_few;
-    if (outcome.verdict.flagged) weird_files.Add(files.GetFullFilename(i), outcome.verdict.note);
+    if (outcome.verdict.flagged) flagged_files.Add(files.GetFullFilename(i), outcome.verdict.note);
   }
   if (processing.load()) {
-    if (fOnPercent) fOnPercent(100);
-    if (fOnPercent2) fOnPercent2(100);
+    if (on_percent) on_percent(100);
+    if (on_file_percent) on_file_percent(100);
   }
   processing = false;
 }

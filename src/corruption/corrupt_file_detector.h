@@ -14,7 +14,6 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
-#include <memory>
 #include <utility>
 #include <vector>
 
@@ -23,66 +22,59 @@
 #include "runtime/file_list.h"
 #include "runtime/text_reader.h"
 
-class CorruptionNote {
- public:
-  explicit CorruptionNote(QString d) : data(std::move(d)) {}
-  QString data;
-};
-
-// Flagged files: the full name of each, with its note.
+// Flagged files: the full name of each, with its one-line note.
 class CorruptFileList {
  public:
   int Count() const { return static_cast<int>(entries_.size()); }
-  QString Strings(int i) const { return entries_[static_cast<std::size_t>(i)].first; }
-  const CorruptionNote* Objects(int i) const {
-    return entries_[static_cast<std::size_t>(i)].second.get();
-  }
-  void Add(const QString& file, const QString& note) {
-    entries_.emplace_back(file, std::make_unique<CorruptionNote>(note));
-  }
+  const QString& Path(int i) const { return entries_[static_cast<std::size_t>(i)].first; }
+  const QString& Note(int i) const { return entries_[static_cast<std::size_t>(i)].second; }
+  void Add(const QString& file, const QString& note) { entries_.emplace_back(file, note); }
   void Clear() { entries_.clear(); }
 
  private:
-  std::vector<std::pair<QString, std::unique_ptr<CorruptionNote>>> entries_;
+  std::vector<std::pair<QString, QString>> entries_;
 };
 
 using PercentReport = std::function<void(int)>;
+using CountReport = std::function<void(long long done, long long total)>;
 
 class CorruptFileDetector {
  public:
   CorruptFileDetector();
   ~CorruptFileDetector();
 
-  // The write-only property ReferenceFiles: one full file name per line.
+  // Sets the known-good files, one full file name per line.
   // Rebuilds the reference profile at once; when that fails the user is told
   // (ReferenceTextTooShort, after FailedToFind for a missing file).
   void SetReferenceFiles(const QString& one_full_name_per_line);
   bool ReferenceUsable() const { return reference_setup; }
 
-  // Tests every file of the list in order; results are left in weird_files.
+  // Tests every file of the list in order; results are left in flagged_files.
   // The size test needs nothing more; with thorough (the digraph test too) a
   // usable reference is needed, and without one nothing is tested.
   // A file that exists but cannot be read is listed in unreadable_files with
   // the reason, and the run goes on. Callbacks run on the calling thread.
   // Throws SorvelError for a lopsided digraph tree; the files flagged before
-  // stay in weird_files.
-  void CheckForCrap(const FolderFileList& files, bool thorough, PercentReport on_percent,
-                    PercentReport on_percent2);
+  // stay in flagged_files.
+  // on_count hears how many files of the list have been taken after each one.
+  void CheckFiles(const FolderFileList& files, bool thorough, PercentReport on_percent,
+                  PercentReport on_file_percent, CountReport on_count = nullptr);
 
   DigraphProfile ref;
   bool reference_setup = false;
-  PercentReport fOnPercent;
-  PercentReport fOnPercent2;
+  PercentReport on_percent;
+  PercentReport on_file_percent;
+  CountReport on_count;
   QString too_many_str;
   QString too_few_str;
-  QStringList fReferenceFiles;
+  QStringList reference_files;
   // The run goes on while this is set; clearing it (from any thread) skips
   // the files not yet begun.
   std::atomic<bool> processing{false};
   std::int32_t min_digraphs = 10;
   std::int32_t digraph_frequency_variation_per_mille = 15;
   std::int32_t digraph_percent_fail_allowed = 20;
-  CorruptFileList weird_files;
+  CorruptFileList flagged_files;
   // Files of the last run that could not be read, in list order.
   std::vector<FileProblem> unreadable_files;
   // Files of the last run taken in turn: all of them unless it was stopped.
@@ -98,7 +90,7 @@ class CorruptFileDetector {
 };
 
 // The verdict on one text, for the detector and its tests.
-struct CrapVerdict {
+struct FileVerdict {
   bool flagged = false;
   QString note;
   QString too_many;

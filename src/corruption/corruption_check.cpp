@@ -38,11 +38,11 @@ CorruptionCheckResult RunCorruptionCheck(CorruptFileDetector& detector, FileWalk
   if (result.folder_found && result.files == 0 && !check.include_subfolders)
     result.files_only_in_subfolders = HasSubfolders(check.folder);
   if (callbacks.walked) callbacks.walked(result.files);
-  detector.CheckForCrap(walker.FilesFound(), check.thorough, callbacks.percent,
-                        callbacks.file_percent);
+  detector.CheckFiles(walker.FilesFound(), check.thorough, callbacks.percent,
+                      callbacks.file_percent, callbacks.count);
   result.reference_missing = check.thorough && !detector.ReferenceUsable();
   result.tested = detector.files_taken;
-  result.flagged = detector.weird_files.Count();
+  result.flagged = detector.flagged_files.Count();
   result.problems.insert(result.problems.end(), detector.unreadable_files.begin(),
                          detector.unreadable_files.end());
   return result;

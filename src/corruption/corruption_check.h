@@ -30,6 +30,8 @@ struct CorruptionCallbacks {
   PercentReport percent;
   // The test of the file under way (a large file takes a while).
   PercentReport file_percent;
+  // Files tested so far, of all found.
+  CountReport count;
 };
 
 struct CorruptionCheckResult {
@@ -52,9 +54,9 @@ struct CorruptionCheckResult {
 };
 
 // Walks the folder with walker (which the caller may stop) and tests every
-// file found; the flagged files are left in the detector's weird_files. A
+// file found; the flagged files are left in the detector's flagged_files. A
 // folder that does not exist gives folder_found false and tests nothing.
-// Throws what CheckForCrap throws.
+// Throws what CheckFiles throws.
 CorruptionCheckResult RunCorruptionCheck(CorruptFileDetector& detector, FileWalker& walker,
                                          const CorruptionCheck& check,
                                          const CorruptionCallbacks& callbacks);

@@ -22,6 +22,7 @@
 #include "runtime/native_names.h"
 #include "runtime/panic.h"
 #include "runtime/text_reader.h"
+#include "ui_kit/folder_field_gui.h"
 
 namespace {
 
@@ -132,7 +133,7 @@ FolderNameEdit::FolderNameEdit(QWidget* parent) : QWidget(parent), edit_(new QLi
   QToolButton* choose = ChooserButton(this);
   row->addWidget(choose);
   connect(choose, &QToolButton::clicked, this, [this] {
-    const QString folder = QFileDialog::getExistingDirectory(this, QString(), Folder());
+    const QString folder = ChooseFolder(this, Folder());
     if (!folder.isEmpty()) SetFolder(folder);
   });
 }
@@ -242,12 +243,12 @@ QWidget* CorruptionPage::BuildSettings() {
 
 void CorruptionPage::PostNewFlaggedFiles() {
   if (!detector_) return;
-  const CorruptFileList& found = detector_->weird_files;
+  const CorruptFileList& found = detector_->flagged_files;
   const int n = found.Count();
   if (n <= posted_) return;
   std::vector<FlaggedFile> fresh;
   fresh.reserve(static_cast<std::size_t>(n - posted_));
-  for (int i = posted_; i < n; ++i) fresh.push_back({found.Strings(i), found.Objects(i)->data});
+  for (int i = posted_; i < n; ++i) fresh.push_back({found.Path(i), found.Note(i)});
   posted_ = n;
   // The list belongs to the window thread: the copies go there by a queued
   // call, in order, so the files appear while the run goes on.
@@ -257,10 +258,10 @@ void CorruptionPage::PostNewFlaggedFiles() {
 
 void CorruptionPage::AppendRemainingResults() {
   if (!detector_) return;
-  const CorruptFileList& found = detector_->weird_files;
+  const CorruptFileList& found = detector_->flagged_files;
   std::vector<FlaggedFile> rest;
   for (int i = results_->rowCount(); i < found.Count(); ++i)
-    rest.push_back({found.Strings(i), found.Objects(i)->data});
+    rest.push_back({found.Path(i), found.Note(i)});
   results_->Append(rest);
 }
 
@@ -304,6 +305,9 @@ void CorruptionPage::Start() {
       YieldToEvents();
     };
     callbacks.file_percent = [this](int p) { host_->SetSecondProgress(p); };
+    callbacks.count = [this](long long done, long long total) {
+      host_->ShowCountOutOf(done, total);
+    };
     last_result_ = CorruptionCheckResult();
     last_result_.folder = check.folder;
     last_result_.folder_found = true;
@@ -320,7 +324,7 @@ void CorruptionPage::RunFinished(bool ok) {
     // The check ended with a fault (already reported): say how far it got.
     result.files = walker_.FilesFound().Count();
     result.tested = detector_->files_taken;
-    result.flagged = detector_->weird_files.Count();
+    result.flagged = detector_->flagged_files.Count();
     result.problems = detector_->unreadable_files;
   }
   // Folders that could not be entered and files that could not be read are

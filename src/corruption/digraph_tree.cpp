@@ -52,7 +52,7 @@ int DigraphCountList::Find(QStringView text) const {
 
 DigraphTree::DigraphTree(std::int32_t min_freq_)
     : GeneralTree(&DigraphTree::Compare), min_freq(min_freq_) {
-  Seed_Tree();
+  SeedTree();
 }
 
 DigraphTree::~DigraphTree() { FreeAllNodesQuietly(); }
@@ -67,11 +67,9 @@ int DigraphTree::Compare(const void* a, const void* b) {
   return 0;
 }
 
-void DigraphTree::Do_Found_Match(TreeNode** slot) {
-  ++static_cast<DigraphRec*>((*slot)->item)->count;
-}
+void DigraphTree::FoundMatch(TreeNode** slot) { ++static_cast<DigraphRec*>((*slot)->item)->count; }
 
-void DigraphTree::Do_In_Order(TreeNode** slot) {
+void DigraphTree::InOrder(TreeNode** slot) {
   const auto* rec = static_cast<const DigraphRec*>((*slot)->item);
   if (rec->count < min_freq) return;
   int len = 0;
@@ -79,7 +77,7 @@ void DigraphTree::Do_In_Order(TreeNode** slot) {
   sorted_results.Append(QString(reinterpret_cast<const QChar*>(rec->characters), len), rec->count);
 }
 
-void DigraphTree::Do_Deleting(TreeNode** slot) {
+void DigraphTree::Deleting(TreeNode** slot) {
   delete static_cast<DigraphRec*>((*slot)->item);
   (*slot)->item = nullptr;
 }
@@ -180,7 +178,7 @@ void DigraphCounter::FillTree(DigraphTree& tree) const {
     // the largest count they can hold.
     rec->count = static_cast<std::int32_t>(std::min<std::int64_t>(Count(key), INT32_MAX));
     tree.current = rec;
-    if (!tree.Add_One()) delete rec;  // cannot happen for distinct keys; keeps ownership clear
+    if (!tree.AddOne()) delete rec;  // cannot happen for distinct keys; keeps ownership clear
   }
 }
 
@@ -239,8 +237,8 @@ void DigraphCounter::CheckTreeDepth() {
   }
 }
 
-void FinishProfile(sample_array& profile) {
-  profile.Tree->Traverse();
-  profile.Tree->sorted_results.SetSorted();
-  profile.Tree->Clear();
+void FinishProfile(DigraphSample& profile) {
+  profile.tree->Traverse();
+  profile.tree->sorted_results.SetSorted();
+  profile.tree->Clear();
 }

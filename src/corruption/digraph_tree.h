@@ -55,16 +55,16 @@ class DigraphTree : public GeneralTree {
   DigraphCountList sorted_results;
 
  protected:
-  void Do_Found_Match(TreeNode** slot) override;
-  void Do_In_Order(TreeNode** slot) override;
-  void Do_Deleting(TreeNode** slot) override;
-  void Seed_Tree() override {}
+  void FoundMatch(TreeNode** slot) override;
+  void InOrder(TreeNode** slot) override;
+  void Deleting(TreeNode** slot) override;
+  void SeedTree() override {}
 };
 
 // One side of a comparison: the tree (holding the results after collection)
 // and the total of digraph occurrences counted, repeats included.
-struct sample_array {
-  std::unique_ptr<DigraphTree> Tree;
+struct DigraphSample {
+  std::unique_ptr<DigraphTree> tree;
   std::int64_t digraphs = 0;
 };
 
@@ -124,4 +124,4 @@ class DigraphCounter {
 // Finishes a profile: the tree's in-order walk fills sorted_results with the
 // digraphs counted at least min_freq times, then the tree's nodes are freed.
 // Throws SorvelError for a lopsided tree.
-void FinishProfile(sample_array& profile);
+void FinishProfile(DigraphSample& profile);

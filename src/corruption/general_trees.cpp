@@ -10,42 +10,42 @@ void ThrowLopsidedTree() {
   throw SorvelError(QStringLiteral("lopsided data: stack overflow in Tree"));
 }
 
-GeneralTree::GeneralTree(CompareObjects compare)
-    : fCompareFunctOfObject(compare ? std::move(compare)
-                                    : CompareObjects([](const void*, const void*) { return 0; })) {
-  fDoFoundMatchFunct = [this](TreeNode** s) { Do_Found_Match(s); };
-  fDoInOrderFunct = [this](TreeNode** s) { Do_In_Order(s); };
-  fDoAddedOneFunct = [this](TreeNode** s) { Do_Added_One(s); };
-  fDoDeletingFunct = [this](TreeNode** s) { Do_Deleting(s); };
+GeneralTree::GeneralTree(CompareObjects comparison)
+    : compare(comparison ? std::move(comparison)
+                         : CompareObjects([](const void*, const void*) { return 0; })) {
+  on_found_match = [this](TreeNode** s) { FoundMatch(s); };
+  on_in_order = [this](TreeNode** s) { InOrder(s); };
+  on_added_one = [this](TreeNode** s) { AddedOne(s); };
+  on_deleting = [this](TreeNode** s) { Deleting(s); };
 }
 
 GeneralTree::~GeneralTree() { FreeAllNodesQuietly(); }
 
-bool GeneralTree::Add_One() {
+bool GeneralTree::AddOne() {
   YieldToEvents();
-  TreeNode* node = froot;
+  TreeNode* node = root_;
   TreeNode* parent = nullptr;
   while (node) {
-    const int c = fCompareFunctOfObject(current, node->item);
+    const int c = compare(current, node->item);
     if (c == 0) {
       TreeNode* slot = node;
-      if (fDoFoundMatchFunct) fDoFoundMatchFunct(&slot);
+      if (on_found_match) on_found_match(&slot);
       return false;
     }
     parent = node;
     node = c < 0 ? node->left : node->right;
   }
   TreeNode* fresh = new TreeNode{current, nullptr, nullptr};
-  if (fDoAddedOneFunct) fDoAddedOneFunct(&fresh);
+  if (on_added_one) on_added_one(&fresh);
   if (!parent) {
-    froot = fresh;
-  } else if (fCompareFunctOfObject(current, parent->item) < 0) {
+    root_ = fresh;
+  } else if (compare(current, parent->item) < 0) {
     parent->left = fresh;
   } else {
     parent->right = fresh;
   }
   ++counter;
-  fTreeModified = true;
+  modified_ = true;
   return true;
 }
 
@@ -55,7 +55,7 @@ bool GeneralTree::Add_One() {
 void GeneralTree::WalkInOrder(const std::function<void(TreeNode*)>& visit) {
   std::vector<TreeNode*> stack;
   stack.reserve(64);
-  TreeNode* cur = froot;
+  TreeNode* cur = root_;
   for (;;) {
     while (cur) {
       stack.push_back(cur);
@@ -71,46 +71,46 @@ void GeneralTree::WalkInOrder(const std::function<void(TreeNode*)>& visit) {
 }
 
 void GeneralTree::Traverse() {
-  fTreeModified = false;
-  if (!froot) return;
+  modified_ = false;
+  if (!root_) return;
   going = 0;
   WalkInOrder([this](TreeNode* node) {
     ++going;
     TreeNode* slot = node;
-    if (fDoInOrderFunct) fDoInOrderFunct(&slot);
+    if (on_in_order) on_in_order(&slot);
   });
 }
 
 void GeneralTree::Clear() {
-  if (froot) {
+  if (root_) {
     // A dry walk first: a lopsided tree raises before any node is freed, so
     // the tree stays whole and can still be released quietly.
     WalkInOrder([](TreeNode*) {});
     going = counter;
     WalkInOrder([this](TreeNode* node) {
       TreeNode* slot = node;
-      if (fDoDeletingFunct) fDoDeletingFunct(&slot);
+      if (on_deleting) on_deleting(&slot);
       delete node;
       --going;
     });
   }
-  froot = nullptr;
+  root_ = nullptr;
   counter = 0;
-  fTreeModified = true;
+  modified_ = true;
 }
 
 void GeneralTree::FreeAllNodesQuietly() {
   std::vector<TreeNode*> pending;
-  if (froot) pending.push_back(froot);
+  if (root_) pending.push_back(root_);
   while (!pending.empty()) {
     TreeNode* node = pending.back();
     pending.pop_back();
     if (node->left) pending.push_back(node->left);
     if (node->right) pending.push_back(node->right);
     TreeNode* slot = node;
-    Do_Deleting(&slot);
+    Deleting(&slot);
     delete node;
   }
-  froot = nullptr;
+  root_ = nullptr;
   counter = 0;
 }

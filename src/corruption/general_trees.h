@@ -24,44 +24,44 @@ class GeneralTree {
  public:
   static constexpr int kStackLimit = 2048;
 
-  explicit GeneralTree(CompareObjects compare = nullptr);
+  explicit GeneralTree(CompareObjects comparison = nullptr);
   virtual ~GeneralTree();
   GeneralTree(const GeneralTree&) = delete;
   GeneralTree& operator=(const GeneralTree&) = delete;
 
   // Inserts the item held in `current`. True when a new node was made; false
-  // when an equal key existed (that node went through DoFoundMatchFunction and
+  // when an equal key existed (that node went through on_found_match and
   // the caller still owns `current`).
-  bool Add_One();
-  // Visits every node in ascending key order through DoInOrderFunction.
+  bool AddOne();
+  // Visits every node in ascending key order through on_in_order.
   void Traverse();
-  // Frees every node, calling DoDeletingFunction for each first.
+  // Frees every node, calling on_deleting for each first.
   void Clear();
 
-  bool TreeModified() const { return fTreeModified; }
-  TreeNode* Root() const { return froot; }
+  bool TreeModified() const { return modified_; }
+  TreeNode* Root() const { return root_; }
   std::int32_t Count() const { return counter; }
 
-  TreeNodeVisitor fDoFoundMatchFunct;
-  TreeNodeVisitor fDoInOrderFunct;
-  TreeNodeVisitor fDoAddedOneFunct;
-  TreeNodeVisitor fDoDeletingFunct;
-  CompareObjects fCompareFunctOfObject;
+  TreeNodeVisitor on_found_match;
+  TreeNodeVisitor on_in_order;
+  TreeNodeVisitor on_added_one;
+  TreeNodeVisitor on_deleting;
+  CompareObjects compare;
   void* current = nullptr;
 
  protected:
-  virtual void Do_Found_Match(TreeNode** /*slot*/) {}
-  virtual void Do_Added_One(TreeNode** /*slot*/) {}
-  virtual void Do_In_Order(TreeNode** /*slot*/) {}
-  virtual void Do_Deleting(TreeNode** /*slot*/) {}
-  virtual void Seed_Tree() {}
+  virtual void FoundMatch(TreeNode** /*slot*/) {}
+  virtual void AddedOne(TreeNode** /*slot*/) {}
+  virtual void InOrder(TreeNode** /*slot*/) {}
+  virtual void Deleting(TreeNode** /*slot*/) {}
+  virtual void SeedTree() {}
   // Frees all nodes without raising (used on destruction, where a lopsided
   // tree must still be released).
   void FreeAllNodesQuietly();
   void WalkInOrder(const std::function<void(TreeNode*)>& visit);
 
-  bool fTreeModified = false;
-  TreeNode* froot = nullptr;
+  bool modified_ = false;
+  TreeNode* root_ = nullptr;
   std::int32_t counter = 0;
   std::int32_t going = 0;
 };

@@ -346,6 +346,7 @@ QString ScoreRelevanceTexts(const QStringList& texts, const RelevanceFilterList&
       });
   ScoringScratch own;
   QString last_folder;
+  const int count_step = std::max(1, F / 1000);
   for (int k = 0; k < F; ++k) {
     YieldToEvents();
     if (Stopped(callbacks.stop)) {
@@ -369,6 +370,10 @@ QString ScoreRelevanceTexts(const QStringList& texts, const RelevanceFilterList&
     if (callbacks.percent)
       callbacks.percent(
           static_cast<int>(static_cast<std::int64_t>(overall->files_examined) * 100 / F));
+    // About a thousand counts over the run, and the last one.
+    if (callbacks.count &&
+        (overall->files_examined == F || overall->files_examined % count_step == 0))
+      callbacks.count(overall->files_examined, F);
   }
   overall->files_meeting_requirements = results->Count();
   results->SortOnSingle_Sort2String(false);

@@ -153,6 +153,8 @@ struct RelevanceCheckParams {
 
 struct RelevanceCheckCallbacks {
   std::function<void(int)> percent;
+  // Texts scored so far, of all to score.
+  std::function<void(long long done, long long total)> count;
   std::function<void(const QString&)> status;
   const StopFlag* stop = nullptr;  // besides the global stop state
   // A text that could not be read; it is counted as examined, with no words.

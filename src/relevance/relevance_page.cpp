@@ -270,6 +270,11 @@ void RelevancePage::LayOut() {
 
 void RelevancePage::Connect() {
   connect(check_button, &QPushButton::clicked, this, &RelevancePage::Check);
+  // Return in the filter-strings field checks, as the button does (the texts
+  // are chosen next).
+  connect(filter_file_edit->lineEdit(), &QLineEdit::returnPressed, this, [this] {
+    if (check_button->isEnabled()) Check();
+  });
   connect(edit_button, &QPushButton::clicked, this, &RelevancePage::EditFilterFile);
   connect(filter_button, &QPushButton::clicked, this, &RelevancePage::CopyRelevantTexts);
   connect(rtf_button, &QPushButton::clicked, this, &RelevancePage::SaveRtfSample);
@@ -340,6 +345,9 @@ void RelevancePage::Check() {
     cb.stop = &stop_;
     cb.percent = [this](int p) {
       if (host_) host_->SetOverallProgress(p);
+    };
+    cb.count = [this](long long done, long long total) {
+      if (host_) host_->ShowCountOutOf(done, total);
     };
     cb.status = [this](const QString& s) {
       if (host_) host_->ShowStatusText(s);

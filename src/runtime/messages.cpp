@@ -67,7 +67,7 @@ constexpr MessageEntry kMessages[] = {
     {"LXTotal", "Total"},
     {"LXNManyX", "%0.n %s"},
     {"LXFilesWord", "files"},
-    {"LXXFoundNStrTimesInY", "\"%s\" found %s times in %s"},
+    {"LXXFoundNStrTimesInY", "\"%s\" found %s in %s"},
     {"LXXFoundInY", "%s found in %s"},
 
     // --- relevance ---

@@ -1,8 +1,7 @@
 // The Boilerplate page inside the main window, as a user meets it: a search
-// from the page, the results on the List page, the status bar's text, and the
-// tree's last column following the window's width.
+// from the page, the results on the List page, the status bar's text and the
+// shared viewer. (Column widths: the page's own test.)
 
-#include <QHeaderView>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -56,7 +55,7 @@ class BoilerplateInWindowTest : public QObject {
     auto* view = page->findChild<QTreeView*>(QStringLiteral("AdvTreeViewBoiler"));
     view->setCurrentIndex(page->TreeModel()->index(2, 0, page->TreeModel()->index(0, 0)));
     QCOMPARE(w.status_bar->PanelText(10),
-             QStringLiteral("\"%1\" found 1 times in %2").arg(licence, tree.Path("texts/t2.txt")));
+             QStringLiteral("\"%1\" found 1 time in %2").arg(licence, tree.Path("texts/t2.txt")));
 
     // "Open && show" opens the selected file in the window's shared viewer.
     page->OpenSelectedFile();
@@ -65,13 +64,6 @@ class BoilerplateInWindowTest : public QObject {
     QCOMPARE(viewer->CurrentShortFilename(), QStringLiteral("t2.txt"));
     QCOMPARE(viewer->StyledListboxKWs()->count(), 1);
     QCOMPARE(viewer->StyledListboxKWs()->item(0)->text(), licence);
-
-    // A wider window: the file column takes the extra width.
-    const int before = view->header()->sectionSize(2);
-    w.resize(w.width() + 200, w.height());
-    QTRY_COMPARE(view->header()->sectionSize(2), before + 200);
-    QHeaderView* h = view->header();
-    QCOMPARE(h->sectionSize(0) + h->sectionSize(1) + h->sectionSize(2), view->viewport()->width());
 
     if (!qEnvironmentVariableIsEmpty("BOILER_SCREENSHOT")) {
       view->expandAll();

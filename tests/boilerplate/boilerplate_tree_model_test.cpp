@@ -77,6 +77,8 @@ TEST_F(BoilerTreeTest, SelectionSummaryAndChunksOfAFile) {
   EXPECT_EQ(s.to_open.full_path, b);
   EXPECT_EQ(s.to_open.info2, QStringLiteral("1"));
   EXPECT_EQ(s.message, QStringLiteral("\"%1\" found 2 times in %2").arg(three, b));
+  s = SummariseBoilerRow(model, model.index(2, 0, top0), tree.Root());
+  EXPECT_EQ(s.message, QStringLiteral("\"%1\" found 1 time in %2").arg(three, c));
 
   s = SummariseBoilerRow(model, model.index(0, 2, top0), tree.Root());
   EXPECT_EQ(s.message, QStringLiteral("2 %1 found in %2").arg(LX("LXRepeatedChunks"), a));

@@ -411,26 +411,6 @@ TEST(ChunkOracle, SearchEqualsTheReferenceWithEveryOption) {
   }
 }
 
-TEST(ChunkOracle, AStopKeepsExactlyTheFilesCountedBeforeIt) {
-  std::mt19937 rng(77);
-  TempTree tree;
-  const QStringList files = RandomCorpus(tree, rng, 90);
-  const Options o{true, 200, 2, 10};
-  for (int stop_at : {1, 37, 80}) {
-    RepeatedChunks engine;
-    Configure(engine, o);
-    int seen = 0;
-    engine.AddTextFiles(files, [&](int i) {
-      seen = i;
-      if (i == stop_at) engine.Stop();
-    });
-    engine.SortDescendingFreq();
-    EXPECT_EQ(seen, stop_at);
-    EXPECT_EQ(EngineResult(engine), ReferenceSearch(files.mid(0, stop_at), o))
-        << "stop at " << stop_at;
-  }
-}
-
 TEST(ChunkOracle, ALongTextIsCountedInStretchesWithTheSameResult) {
   // Far more chunk text than one hand-over holds, so the text is counted while
   // it is still being read; the in-file progress ends at 100.

@@ -79,6 +79,7 @@ TEST(ExitStatusCli, MissingFoldersFilesWhereFoldersAreWantedAndEmptyFoldersAreRe
       {S("subcorpora"), S("--delicacy"), S("year")},
       {S("report"), S("-o"), t.Path(S("report.html"))},
   };
+  const QStringList told_once = {S("corruption"), S("boilerplate"), S("relevance")};
   for (QStringList args : folder_tools) {
     SCOPED_TRACE(args.join(QLatin1Char(' ')).toStdString());
     const bool subcorpora = args[0] == S("subcorpora");
@@ -89,10 +90,15 @@ TEST(ExitStatusCli, MissingFoldersFilesWhereFoldersAreWantedAndEmptyFoldersAreRe
       return a;
     };
     const CliResult gone = RunCli(with(missing));
-    ExpectRefused(gone, "no such folder");
-    // The run's closing line, last on stderr, names the folder as well.
+    EXPECT_EQ(gone.code, 2);
+    // The run's closing line, last on stderr, names the folder.
     EXPECT_TRUE(gone.err.endsWith("Folder not found: " + missing.toUtf8() + "\n"))
         << gone.err.constData();
+    // ...and is the only line that tells of it.
+    if (told_once.contains(args[0]))
+      EXPECT_EQ(gone.err.count(missing.toUtf8()), 1) << gone.err.constData();
+    else
+      ExpectRefused(gone, "no such folder");
     if (args[0] != S("boilerplate"))
       ExpectRefused(RunCli(with(file)), "not a folder");  // a file is its mask there
     if (args[0] != S("restore") && !subcorpora)

@@ -15,9 +15,9 @@
 
 namespace {
 
-// Counts the digraphs of upper-cased text into the tree, one Add_One per
+// Counts the digraphs of upper-cased text into the tree, one AddOne per
 // occurrence.
-void CountInto(const QString& text, sample_array& side) {
+void CountInto(const QString& text, DigraphSample& side) {
   QString t = text;
   UpperCaseInPlace(t);
   const qsizetype n = t.size();
@@ -28,8 +28,8 @@ void CountInto(const QString& text, sample_array& side) {
     if (i + 1 < n && (t[i + 1] == QLatin1Char(' ') || IsLetterUnit(t[i + 1].unicode()))) {
       ++side.digraphs;
       rec->characters[1] = t[i + 1].unicode();
-      side.Tree->current = rec;
-      if (!side.Tree->Add_One()) delete rec;
+      side.tree->current = rec;
+      if (!side.tree->AddOne()) delete rec;
     } else {
       delete rec;
     }
@@ -37,14 +37,14 @@ void CountInto(const QString& text, sample_array& side) {
 }
 
 // The comparison as defined, on the trees' sorted lists.
-float OracleCompare(const sample_array& sample, const sample_array& reference, int per_mille,
+float OracleCompare(const DigraphSample& sample, const DigraphSample& reference, int per_mille,
                     QString& too_many, QString& too_few) {
   const float threshold = static_cast<float>(per_mille / 1000.0);
   const bool walk_sample = reference.digraphs > sample.digraphs;
-  const sample_array& walked = walk_sample ? sample : reference;
-  const sample_array& other = walk_sample ? reference : sample;
-  const DigraphCountList& wl = walked.Tree->sorted_results;
-  const DigraphCountList& ol = other.Tree->sorted_results;
+  const DigraphSample& walked = walk_sample ? sample : reference;
+  const DigraphSample& other = walk_sample ? reference : sample;
+  const DigraphCountList& wl = walked.tree->sorted_results;
+  const DigraphCountList& ol = other.tree->sorted_results;
   int fails = 0;
   for (int k = 0; k < wl.Count(); ++k) {
     const float fw = static_cast<float>(wl.At(k).value / static_cast<double>(walked.digraphs));
@@ -62,7 +62,7 @@ float OracleCompare(const sample_array& sample, const sample_array& reference, i
                                         QStringLiteral(") ") + wl.At(k).text;
     }
   }
-  return static_cast<float>(static_cast<double>(fails) / sample.Tree->sorted_results.Count());
+  return static_cast<float>(static_cast<double>(fails) / sample.tree->sorted_results.Count());
 }
 
 struct OracleSettings {
@@ -75,11 +75,11 @@ struct OracleSettings {
 // The notes the definition gives for each file (empty: not flagged).
 QStringList OracleNotes(const QStringList& refs, const QStringList& files,
                         const OracleSettings& s) {
-  sample_array ref;
-  ref.Tree = std::make_unique<DigraphTree>(s.min_digraphs);
+  DigraphSample ref;
+  ref.tree = std::make_unique<DigraphTree>(s.min_digraphs);
   for (const QString& r : refs) CountInto(ReadTextOfFile(r), ref);
-  ref.Tree->Traverse();
-  ref.Tree->Clear();
+  ref.tree->Traverse();
+  ref.tree->Clear();
   QStringList notes;
   for (const QString& f : files) {
     TextFileInfo info;
@@ -93,14 +93,14 @@ QStringList OracleNotes(const QStringList& refs, const QStringList& files,
       notes << QString();
       continue;
     }
-    sample_array sample;
-    sample.Tree = std::make_unique<DigraphTree>(s.min_digraphs);
+    DigraphSample sample;
+    sample.tree = std::make_unique<DigraphTree>(s.min_digraphs);
     CountInto(text, sample);
-    sample.Tree->Traverse();
-    sample.Tree->Clear();
+    sample.tree->Traverse();
+    sample.tree->Clear();
     QString many, few;
     float ratio = 0;
-    if (sample.Tree->sorted_results.Count() > 0)
+    if (sample.tree->sorted_results.Count() > 0)
       ratio = OracleCompare(sample, ref, s.per_mille, many, few);
     QString note;
     if (static_cast<double>(ratio) > s.percent_fail / 100.0) {
@@ -136,15 +136,15 @@ QStringList DetectorNotes(const CorruptFileDetector& d, const QStringList& files
   QStringList notes;
   int k = 0;
   for (const QString& f : files) {
-    if (k < d.weird_files.Count() && d.weird_files.Strings(k) == f) {
-      const QString note = d.weird_files.Objects(k)->data;
+    if (k < d.flagged_files.Count() && d.flagged_files.Path(k) == f) {
+      const QString note = d.flagged_files.Note(k);
       notes << (note.isEmpty() ? QStringLiteral("(flagged)") : note);
       ++k;
     } else {
       notes << QString();
     }
   }
-  EXPECT_EQ(k, d.weird_files.Count()) << "results out of list order";
+  EXPECT_EQ(k, d.flagged_files.Count()) << "results out of list order";
   return notes;
 }
 
@@ -181,14 +181,14 @@ TEST(CrapDetectorOracle, RandomCorporaEveryOptionAndAStop) {
     d.digraph_frequency_variation_per_mille = s.per_mille;
     d.digraph_percent_fail_allowed = s.percent_fail;
     d.threads = 1 + round % 3;
-    d.CheckForCrap(list, s.thorough, nullptr, nullptr);
+    d.CheckFiles(list, s.thorough, nullptr, nullptr);
     EXPECT_EQ(DetectorNotes(d, files), expected) << "round " << round;
 
     // Stop pressed while file `stop_at` has its turn: that file and the ones
     // before it are tested as always, nothing after it.
     const int stop_at = static_cast<int>(rng.bounded(1, 40));
     int turn = 0;
-    d.CheckForCrap(
+    d.CheckFiles(
         list, s.thorough,
         [&](int) {
           if (turn++ == stop_at) d.processing = false;

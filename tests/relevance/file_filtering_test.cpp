@@ -45,55 +45,8 @@ class DialogScope {
 
 }  // namespace
 
-// 1,000 words, a term of weight 2 found 5 times in 3 of 4 segments:
-// (10 x 3) x 100 / 1000 = 3.0, and 0 once all 4 segments are required.
-TEST(RelevanceScorer, WeightedHitsCoverageAndSegments) {
-  const auto f = Filters({"target\t2\t0\t"});
-  const QString text = Text(
-      1000, {{10, "target"}, {200, "Target"}, {300, "target"}, {800, "target"}, {999, "TARGET"}});
-  ScoredTextRec r;
-  EXPECT_FLOAT_EQ(Score(f, text, 4, 3, &r), 3.0f);
-  EXPECT_EQ(r.words, 1000);
-  EXPECT_EQ(r.positive_terms, 1);
-  EXPECT_FLOAT_EQ(Score(f, text, 4, 4), 0.0f);
-  EXPECT_FLOAT_EQ(Score(f, text, 4, 0), 3.0f);
-  // One segment: every hit lands in it; net weighted hits per 100 words.
-  EXPECT_FLOAT_EQ(Score(f, text, 1, 1), 1.0f);
-  // Coverage above the segments counts as all of them, a negative one as 0.
-  EXPECT_FLOAT_EQ(Score(f, text, 2, 5), 2.0f);
-  EXPECT_FLOAT_EQ(Score(f, text, 2, -3), 2.0f);
-  // A text whose last hit sits in the very last character stays in range.
-  EXPECT_GT(Score(f, QStringLiteral("target"), 10, 1), 0.0f);
-}
-
-TEST(RelevanceScorer, NegativeTermsLowerTheScore) {
-  const auto f = Filters({"good\t1\t0\t", "bad\t3\t0\tn"});
-  std::vector<std::pair<int, QString>> at{{5, "good"}, {6, "good"}};
-  for (int k = 0; k < 4; ++k) at.push_back({50 + k, QStringLiteral("bad")});
-  RelevanceFilter overall;
-  const RelevanceScorer scorer(f);
-  // (2 - 12) x 1 x 100 / 200 = -5
-  const auto r = scorer.ScoreText(Text(200, at), 1, 1, &overall);
-  EXPECT_FLOAT_EQ(r.score, -5.0f);
-  EXPECT_EQ(r.positive_terms, 1);
-  EXPECT_EQ(overall.negative_terms_this_file, 1);
-  EXPECT_EQ(overall.unfiltered_wordcount_overall, 200);
-  // Only negative hits: 0, not a negative score.
-  EXPECT_FLOAT_EQ(Score(f, Text(200, {{9, "bad"}}), 1, 1), 0.0f);
-  // Listed only when the minimum score allows it.
-  TempTree tree;
-  tree.WriteText("in/neg.txt", Text(200, at));
-  RelevanceCheckParams params;
-  params.min_words = 0;
-  params.input.head_folder = tree.Path("in");
-  RelevanceResults results;
-  ScoreRelevanceTexts(GatherRelevanceTexts(params.input), f, params, &overall, &results, {});
-  EXPECT_EQ(results.Count(), 0);
-  params.min_score = -5;
-  ScoreRelevanceTexts(GatherRelevanceTexts(params.input), f, params, &overall, &results, {});
-  EXPECT_EQ(results.Count(), 1);
-}
-
+// Weights, segments, coverage and negative terms: the oracle test. The
+// density of grouped terms at its exact boundaries here.
 // A grouped term counts only when (P + Q) x 1000 / W, rounded half to even,
 // reaches its threshold; it then also covers every segment a grouped hit lies in.
 TEST(RelevanceScorer, GroupedTermsNeedDensity) {
@@ -199,6 +152,8 @@ TEST(RelevanceCheck, FromFolderAndFromListThenFilter) {
   QStringList statuses;
   RelevanceCheckCallbacks cb;
   cb.status = [&](const QString& s) { statuses << s; };
+  std::vector<std::pair<long long, long long>> counts;
+  cb.count = [&](long long n, long long total) { counts.emplace_back(n, total); };
   const QStringList texts = GatherRelevanceTexts(params.input);
   EXPECT_EQ(texts.size(), 4);  // the filtered copy and the web page are not read
   const QString status = ScoreRelevanceTexts(texts, f, params, &overall, &results, cb);
@@ -211,6 +166,8 @@ TEST(RelevanceCheck, FromFolderAndFromListThenFilter) {
   EXPECT_EQ(overall.files_meeting_requirements, 3);
   EXPECT_EQ(status, LX("LXScore") + QStringLiteral(": 3 / 4  (75%)"));
   EXPECT_EQ(statuses.back(), status);
+  ASSERT_EQ(counts.size(), 4u);  // texts scored, "n of N"
+  EXPECT_EQ(counts.back(), (std::pair<long long, long long>(4, 4)));
 
   // Without sub-folders only the head folder's texts are read.
   params.input.include_sub_folders = false;
