@@ -223,17 +223,13 @@ QString RequireFolder(const QString& path, const QString& what) {
   return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
 }
 
-QString RequireToolFolder(const CliCommonOptions& common, const QString& path) {
+QString RequireToolFolder(const CliCommonOptions& common, const QString& path,
+                          const QString& what) {
   if (!path.isEmpty() && !PathExists(path)) {
     PrintSummary(common, FolderNotFoundSummary(path));
     return QString();
   }
-  return RequireFolder(path);
-}
-
-QString UnusableFolderSummary(const QString& path) {
-  return PathExists(path) ? CheckedSummary(0, QStringLiteral("the folder cannot be read"))
-                          : FolderNotFoundSummary(path);
+  return RequireFolder(path, what);
 }
 
 QString RequireFile(const QString& path, const QString& what) {

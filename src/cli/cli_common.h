@@ -117,10 +117,8 @@ QString RequireFile(const QString& path, const QString& what = QStringLiteral("f
 // empty string after saying once why it cannot be used. A folder that is not
 // there is told by the run's closing line alone ("Folder not found: ..."),
 // as every run ends; any other refusal is RequireFolder's.
-QString RequireToolFolder(const CliCommonOptions& common, const QString& path);
-// The closing line of a run whose folder RequireFolder refused: "Folder not
-// found: ..." when it does not exist, else that it cannot be read.
-QString UnusableFolderSummary(const QString& path);
+QString RequireToolFolder(const CliCommonOptions& common, const QString& path,
+                          const QString& what = QStringLiteral("folder"));
 // A folder that receives output: it may be missing (it is created when
 // written to, so its nearest existing parent must be writable), and when it
 // exists it must be a folder that can be written to.

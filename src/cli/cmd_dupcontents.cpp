@@ -169,11 +169,8 @@ void PrintHuman(const DupContentsRun& run) {
 }
 
 int DupContentsCommand(const DupContentsOptions& o) {
-  const QString folder = RequireFolder(QStr(o.folder));
-  if (folder.isEmpty()) {
-    PrintSummary(o.common, UnusableFolderSummary(QStr(o.folder)));
-    return kExitBadInput;
-  }
+  const QString folder = RequireToolFolder(o.common, QStr(o.folder));
+  if (folder.isEmpty()) return kExitBadInput;
   CliDialogScope dialog_scope(o.common.yes);
   auto run = std::make_unique<DupContentsRun>();
   run->folder = folder;
@@ -235,11 +232,8 @@ void PrintHuman(const RestoreRun& run, bool yes) {
 }
 
 int RestoreCommand(const RestoreOptions& o) {
-  const QString folder = RequireFolder(QStr(o.folder));
-  if (folder.isEmpty()) {
-    PrintSummary(o.common, UnusableFolderSummary(QStr(o.folder)));
-    return kExitBadInput;
-  }
+  const QString folder = RequireToolFolder(o.common, QStr(o.folder));
+  if (folder.isEmpty()) return kExitBadInput;
   CliDialogScope dialog_scope(o.common.yes);
   global_panic_state.store(0);
   RestoreRun run;

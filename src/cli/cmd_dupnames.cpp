@@ -89,14 +89,10 @@ void PrintHuman(const DupNamesRun& run) {
 int DupNamesCommand(const DupNamesOptions& o) {
   const QString folder1 = QStr(o.folder1);
   const QString folder2 = QStr(o.folder2);
-  if (RequireFolder(folder1).isEmpty()) {
-    PrintSummary(o.common, UnusableFolderSummary(folder1));
+  if (RequireToolFolder(o.common, folder1).isEmpty()) return kExitBadInput;
+  if (!folder2.isEmpty() &&
+      RequireToolFolder(o.common, folder2, QStringLiteral("second folder")).isEmpty())
     return kExitBadInput;
-  }
-  if (!folder2.isEmpty() && RequireFolder(folder2, QStringLiteral("second folder")).isEmpty()) {
-    PrintSummary(o.common, UnusableFolderSummary(folder2));
-    return kExitBadInput;
-  }
   // With no second folder (or the same one) the search stays within folder 1,
   // as on the page. The page asks first because a press of its button may be
   // a slip; a command line that names one folder has said what it wants.

@@ -82,11 +82,8 @@ bool EngineOptions(const ReportOptions& o, const QString& folder, CorpusReportOp
 ReportRun RunReport(const ReportOptions& o) {
   ReportRun run(o.common.json);
   run.exit_code = kExitBadInput;
-  run.folder = RequireFolder(QStr(o.folder));
-  if (run.folder.isEmpty()) {
-    if (!PathExists(QStr(o.folder))) PrintSummary(o.common, FolderNotFoundSummary(QStr(o.folder)));
-    return run;
-  }
+  run.folder = RequireToolFolder(o.common, QStr(o.folder));
+  if (run.folder.isEmpty()) return run;
   if (!o.output.empty()) {
     run.output = OutputPath(o);
     if (run.output.isEmpty()) return run;

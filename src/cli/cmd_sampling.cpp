@@ -70,12 +70,6 @@ SampleSpread PreferenceByName(const std::string& name) {
   return spAnywhere;
 }
 
-// A folder the user named that is not there: the error from RequireFolder,
-// then the closing line that says so.
-void SummariseMissingFolder(const CliCommonOptions& common, const QString& folder) {
-  if (!PathExists(folder)) PrintSummary(common, FolderNotFoundSummary(folder));
-}
-
 // What a sample run drew and saved. exit is kExitBadInput when the input
 // could not be used; the reason has been printed then.
 struct SampleRun {
@@ -106,9 +100,8 @@ QString ZipTargetRefusal(const SampleOptions& o, const QString& zip) {
 // Draws from the folder's files (run.exit says whether there were any).
 void DrawFromFolder(const SampleOptions& o, SampleSpread pref, std::optional<std::uint64_t> seed,
                     CliProblems& problems, SampleRun& run) {
-  const QString folder = RequireFolder(QStr(o.folder));
+  const QString folder = RequireToolFolder(o.common, QStr(o.folder));
   if (folder.isEmpty()) {
-    SummariseMissingFolder(o.common, QStr(o.folder));
     run.exit = kExitBadInput;
     return;
   }
@@ -262,10 +255,7 @@ QStringList CheckedSourceFolders(const SubCorporaOptions& o) {
     return {};
   }
   for (const QString& f : folders) {
-    if (RequireFolder(f, QStringLiteral("source folder")).isEmpty()) {
-      SummariseMissingFolder(o.common, f);
-      return {};
-    }
+    if (RequireToolFolder(o.common, f, QStringLiteral("source folder")).isEmpty()) return {};
   }
   return folders;
 }
