@@ -622,156 +622,218 @@ struct AbortReading {};
 
 }  // namespace
 
+// Reads the files of a list on worker threads, ahead of the one being
+// counted, cutting each into chunk batches. Files read ahead and chunk text
+// waiting to be counted are both bounded, which bounds the memory of the
+// reading. The counter takes the batches of file i in order with NextBatch.
+class RepeatedChunks::ReadAhead {
+ public:
+  ReadAhead(const QStringList& file_names, std::function<ChunkCutter()> make_cutter)
+      : file_names_(file_names),
+        n_(static_cast<int>(file_names.size())),
+        make_cutter_(std::move(make_cutter)),
+        ring_(kAhead) {
+    const int reader_count =
+        std::max(1, std::min<int>(n_, static_cast<int>(std::thread::hardware_concurrency())));
+    for (int r = 0; r < reader_count; ++r) readers_.emplace_back([this] { ReadFiles(); });
+  }
+  ~ReadAhead() {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      abort_ = true;
+    }
+    readers_wake_.notify_all();
+    for (std::thread& t : readers_) t.join();
+  }
+
+  // What NextBatch found for a file.
+  struct Taken {
+    ChunkBatch batch;
+    bool has_batch = false;  // batch holds chunks of the file
+    bool finished = false;   // nothing more of the file will come
+    std::int64_t size = 0;   // the file's size, once finished
+    bool unreadable = false;
+    QString unreadable_reason;
+    std::exception_ptr error;
+  };
+  // Waits for the next batch of file i, or for its end.
+  Taken NextBatch(int i) {
+    Taken taken;
+    FileInFlight& slot = SlotOf(i);
+    std::unique_lock<std::mutex> lock(mutex_);
+    counter_wakes_.wait(lock,
+                        [&] { return slot.file == i && (!slot.batches.empty() || slot.done); });
+    if (!slot.batches.empty()) {
+      taken.batch = std::move(slot.batches.front());
+      taken.has_batch = true;
+      slot.batches.pop_front();
+      waiting_units_ -= taken.batch.chunks.text.size();
+      taken.finished = slot.done && slot.batches.empty();
+      readers_wake_.notify_all();
+    } else {
+      taken.finished = true;
+      taken.error = slot.error;
+      taken.unreadable = slot.unreadable;
+      taken.unreadable_reason = slot.unreadable_reason;
+    }
+    if (taken.finished) taken.size = slot.size;
+    return taken;
+  }
+  // File i is counted: its slot may take a file further on.
+  void Counted(int i) {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      counting_ = i + 1;
+    }
+    readers_wake_.notify_all();
+  }
+
+ private:
+  static constexpr int kAhead = 64;
+  static constexpr std::size_t kBatchUnits = std::size_t(1) << 20;
+  static constexpr std::size_t kWaitingUnitsCap = std::size_t(16) << 20;
+
+  FileInFlight& SlotOf(int i) { return ring_[static_cast<std::size_t>(i % kAhead)]; }
+
+  // A reading thread: takes the next file while the ring has room.
+  void ReadFiles() {
+    for (;;) {
+      int i;
+      {
+        std::unique_lock<std::mutex> lock(mutex_);
+        readers_wake_.wait(lock, [&] {
+          return abort_ || next_to_read_ >= n_ || next_to_read_ < counting_ + kAhead;
+        });
+        if (abort_ || next_to_read_ >= n_) return;
+        i = next_to_read_++;
+        SlotOf(i) = FileInFlight{};
+        SlotOf(i).file = i;
+      }
+      if (!ReadOne(i, SlotOf(i))) return;
+    }
+  }
+
+  // Reads and cuts file i into its slot; false when the run is aborted.
+  bool ReadOne(int i, FileInFlight& slot) {
+    ChunkCutter cutter = make_cutter_();
+    std::int64_t units_read = 0;
+    try {
+      TextFileInfo info;
+      ReadNormalisedText(
+          file_names_[i],
+          [&](QStringView piece) {
+            if (abort_) throw AbortReading{};
+            cutter.Feed(reinterpret_cast<const char16_t*>(piece.utf16()), piece.size());
+            units_read += piece.size();
+            if (cutter.HeldUnits() >= kBatchUnits) HandOver(i, slot, cutter, units_read, false, 0);
+          },
+          &info);
+      cutter.Finish();
+      HandOver(i, slot, cutter, units_read, true, info.size);
+    } catch (const AbortReading&) {
+      return false;
+    } catch (const SorvelError& e) {
+      const auto* read_error = dynamic_cast<const FileReadError*>(&e);
+      std::lock_guard<std::mutex> lock(mutex_);
+      slot.unreadable = true;
+      slot.unreadable_reason = read_error ? read_error->Reason() : e.Message();
+      slot.done = true;
+      counter_wakes_.notify_all();
+    } catch (...) {
+      std::lock_guard<std::mutex> lock(mutex_);
+      slot.error = std::current_exception();
+      slot.done = true;
+      counter_wakes_.notify_all();
+    }
+    return true;
+  }
+
+  // Hands the chunks cut so far to the counter. A long file waits while the
+  // counter is behind, unless it is the one being counted.
+  void HandOver(int i, FileInFlight& slot, ChunkCutter& cutter, std::int64_t units_read, bool last,
+                std::int64_t size) {
+    ChunkBatch batch;
+    cutter.TakeChunks(&batch.chunks);
+    batch.units_read = units_read;
+    std::unique_lock<std::mutex> lock(mutex_);
+    waiting_units_ += batch.chunks.text.size();
+    slot.batches.push_back(std::move(batch));
+    if (last) {
+      slot.size = size;
+      slot.done = true;
+    }
+    counter_wakes_.notify_all();
+    readers_wake_.wait(
+        lock, [&] { return abort_ || waiting_units_ < kWaitingUnitsCap || i == counting_; });
+    if (abort_) throw AbortReading{};
+  }
+
+  const QStringList& file_names_;
+  const int n_;
+  std::function<ChunkCutter()> make_cutter_;
+  std::mutex mutex_;
+  std::condition_variable counter_wakes_, readers_wake_;
+  std::vector<FileInFlight> ring_;
+  int next_to_read_ = 0;
+  int counting_ = 0;
+  std::size_t waiting_units_ = 0;
+  std::atomic<bool> abort_{false};
+  std::vector<std::thread> readers_;
+};
+
 void RepeatedChunks::AddTextFiles(const QStringList& file_names,
                                   const std::function<void(int)>& before_file) {
   const int n = static_cast<int>(file_names.size());
   if (n == 0) return;
-  // Files read ahead of the one being counted, and code units of chunk text
-  // waiting to be counted: together they bound the memory of the reading.
-  constexpr int kAhead = 64;
-  constexpr std::size_t kBatchUnits = std::size_t(1) << 20;
-  constexpr std::size_t kWaitingUnitsCap = std::size_t(16) << 20;
-
-  std::mutex mutex;
-  std::condition_variable counter_wakes, readers_wake;
-  std::vector<FileInFlight> ring(kAhead);
-  int next_to_read = 0;
-  int counting = 0;
-  std::size_t waiting_units = 0;
-  bool abort = false;
-
-  auto read_files = [&] {
-    for (;;) {
-      int i;
-      {
-        std::unique_lock<std::mutex> lock(mutex);
-        readers_wake.wait(
-            lock, [&] { return abort || next_to_read >= n || next_to_read < counting + kAhead; });
-        if (abort || next_to_read >= n) return;
-        i = next_to_read++;
-        ring[static_cast<std::size_t>(i % kAhead)] = FileInFlight{};
-        ring[static_cast<std::size_t>(i % kAhead)].file = i;
-      }
-      FileInFlight& slot = ring[static_cast<std::size_t>(i % kAhead)];
-      ChunkCutter cutter = MakeCutter();
-      std::int64_t units_read = 0;
-      auto hand_over = [&](bool last, std::int64_t size) {
-        ChunkBatch batch;
-        cutter.TakeChunks(&batch.chunks);
-        batch.units_read = units_read;
-        std::unique_lock<std::mutex> lock(mutex);
-        waiting_units += batch.chunks.text.size();
-        slot.batches.push_back(std::move(batch));
-        if (last) {
-          slot.size = size;
-          slot.done = true;
-        }
-        counter_wakes.notify_all();
-        // A long file waits while the counter is behind, unless it is the one being counted.
-        readers_wake.wait(
-            lock, [&] { return abort || waiting_units < kWaitingUnitsCap || i == counting; });
-        if (abort) throw AbortReading{};
-      };
-      try {
-        TextFileInfo info;
-        ReadNormalisedText(
-            file_names[i],
-            [&](QStringView piece) {
-              if (abort) throw AbortReading{};
-              cutter.Feed(reinterpret_cast<const char16_t*>(piece.utf16()), piece.size());
-              units_read += piece.size();
-              if (cutter.HeldUnits() >= kBatchUnits) hand_over(false, 0);
-            },
-            &info);
-        cutter.Finish();
-        hand_over(true, info.size);
-      } catch (const AbortReading&) {
-        return;
-      } catch (const SorvelError& e) {
-        const auto* read_error = dynamic_cast<const FileReadError*>(&e);
-        std::lock_guard<std::mutex> lock(mutex);
-        slot.unreadable = true;
-        slot.unreadable_reason = read_error ? read_error->Reason() : e.Message();
-        slot.done = true;
-        counter_wakes.notify_all();
-      } catch (...) {
-        std::lock_guard<std::mutex> lock(mutex);
-        slot.error = std::current_exception();
-        slot.done = true;
-        counter_wakes.notify_all();
-      }
-    }
-  };
-
-  const int reader_count =
-      std::max(1, std::min<int>(n, static_cast<int>(std::thread::hardware_concurrency())));
-  std::vector<std::thread> readers;
-  for (int r = 0; r < reader_count; ++r) readers.emplace_back(read_files);
-
   std::exception_ptr error;
-  for (int i = 0; i < n && !error; ++i) {
-    if (StopAsked()) break;
-    if (before_file) before_file(i);
-    if (StopAsked()) break;
-    FileInFlight& slot = ring[static_cast<std::size_t>(i % kAhead)];
-    int number = -1;
-    std::int64_t size_hint = -1;
-    int last_in_file = -1;
-    for (;;) {
-      ChunkBatch batch;
-      bool finished = false;
-      {
-        std::unique_lock<std::mutex> lock(mutex);
-        counter_wakes.wait(lock,
-                           [&] { return slot.file == i && (!slot.batches.empty() || slot.done); });
-        if (!slot.batches.empty()) {
-          batch = std::move(slot.batches.front());
-          slot.batches.pop_front();
-          waiting_units -= batch.chunks.text.size();
-          finished = slot.done && slot.batches.empty();
-          readers_wake.notify_all();
-        } else {
-          finished = true;
-          if (slot.error) error = slot.error;
-          if (slot.unreadable && number < 0) {  // not taken, like a file that LoadATextFile refuses
-            read_problems_.push_back({file_names[i], slot.unreadable_reason});
-            break;
-          }
-        }
-      }
-      if (error) break;
-      if (number < 0) number = files_.AddOne(file_names[i], 0, 0);
-      CountChunks(batch.chunks, number);
-      if (!finished && progress_in_file_) {
-        // A long text, read in stretches: show how far it has come.
-        if (size_hint < 0) size_hint = std::max<std::int64_t>(1, QFileInfo(file_names[i]).size());
-        const int p =
-            static_cast<int>(std::min<std::int64_t>(99, batch.units_read * 100 / size_hint));
-        if (p != last_in_file) progress_in_file_(last_in_file = p);
-      }
-      if (finished) {
-        std::lock_guard<std::mutex> lock(mutex);
-        files_.SetSizeAndTime(number, slot.size, 0);
-        break;
-      }
-      if (StopAsked()) break;
-    }
-    if (last_in_file >= 0 && progress_in_file_) progress_in_file_(100);
-    if (number >= 0) AfterFile(n);
-    {
-      std::lock_guard<std::mutex> lock(mutex);
-      counting = i + 1;
-    }
-    readers_wake.notify_all();
-  }
   {
-    std::lock_guard<std::mutex> lock(mutex);
-    abort = true;
-  }
-  readers_wake.notify_all();
-  for (std::thread& t : readers) t.join();
+    ReadAhead ahead(file_names, [this] { return MakeCutter(); });
+    for (int i = 0; i < n && !error; ++i) {
+      if (StopAsked()) break;
+      if (before_file) before_file(i);
+      if (StopAsked()) break;
+      error = CountReadFile(ahead, file_names[i], i, n);
+      ahead.Counted(i);
+    }
+  }  // the readers are stopped and joined here
   Finish();
   if (error) std::rethrow_exception(error);
+}
+
+std::exception_ptr RepeatedChunks::CountReadFile(ReadAhead& ahead, const QString& name, int i,
+                                                 int n) {
+  int number = -1;
+  std::int64_t size_hint = -1;
+  int last_in_file = -1;
+  std::exception_ptr error;
+  for (;;) {
+    ReadAhead::Taken taken = ahead.NextBatch(i);
+    if (!taken.has_batch) {
+      error = taken.error;
+      if (error) break;
+      if (taken.unreadable && number < 0) {  // not taken, like a file that LoadATextFile refuses
+        read_problems_.push_back({name, taken.unreadable_reason});
+        break;
+      }
+    }
+    if (number < 0) number = files_.AddOne(name, 0, 0);
+    CountChunks(taken.batch.chunks, number);
+    if (!taken.finished && progress_in_file_) {
+      // A long text, read in stretches: show how far it has come.
+      if (size_hint < 0) size_hint = std::max<std::int64_t>(1, QFileInfo(name).size());
+      const int p =
+          static_cast<int>(std::min<std::int64_t>(99, taken.batch.units_read * 100 / size_hint));
+      if (p != last_in_file) progress_in_file_(last_in_file = p);
+    }
+    if (taken.finished) {
+      files_.SetSizeAndTime(number, taken.size, 0);
+      break;
+    }
+    if (StopAsked()) break;
+  }
+  if (last_in_file >= 0 && progress_in_file_) progress_in_file_(100);
+  if (number >= 0) AfterFile(n);
+  return error;
 }
 
 void RepeatedChunks::Finish() {

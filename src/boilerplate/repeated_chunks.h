@@ -50,6 +50,7 @@
 #include <QStringView>
 #include <atomic>
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <vector>
 
@@ -204,6 +205,12 @@ class RepeatedChunks {
     std::uint64_t key;
     std::int32_t value;
   };
+
+  // The reading threads of AddTextFiles.
+  class ReadAhead;
+  // Counts file i of AddTextFiles as its batches arrive; an error a reader
+  // met, to be thrown once the readers are stopped.
+  std::exception_ptr CountReadFile(ReadAhead& ahead, const QString& name, int i, int n);
 
   ChunkCutter MakeCutter() const;
   bool StopAsked() const;
