@@ -93,8 +93,6 @@ class TextViewerWindow : public QMainWindow {
   // --- parts, for callers and tests ---
   SourceTextEdit* TextEdit() const { return text_edit_; }
   QListWidget* KeywordList() const { return keyword_list_; }
-  // The earlier name of KeywordList, still used by some page tests.
-  QListWidget* StyledListboxKWs() const { return keyword_list_; }
   HitPlotBar* HitPlot() const { return hit_plot_; }
   QMenu* HighlightMenu() const { return highlight_menu_; }
   QStatusBar* StatusBar() const { return statusBar(); }

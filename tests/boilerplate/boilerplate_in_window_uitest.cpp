@@ -62,8 +62,8 @@ class BoilerplateInWindowTest : public QObject {
     TextViewerWindow* viewer = w.SharedViewer();
     QVERIFY(viewer && viewer->isVisible());
     QCOMPARE(viewer->CurrentShortFilename(), QStringLiteral("t2.txt"));
-    QCOMPARE(viewer->StyledListboxKWs()->count(), 1);
-    QCOMPARE(viewer->StyledListboxKWs()->item(0)->text(), licence);
+    QCOMPARE(viewer->KeywordList()->count(), 1);
+    QCOMPARE(viewer->KeywordList()->item(0)->text(), licence);
 
     if (!qEnvironmentVariableIsEmpty("BOILER_SCREENSHOT")) {
       view->expandAll();

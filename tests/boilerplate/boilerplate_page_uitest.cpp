@@ -233,8 +233,8 @@ class BoilerplatePageTest : public QObject {
     QVERIFY(viewer && viewer->isVisible());
     QCOMPARE(viewer->CurrentShortFilename(), QStringLiteral("a.txt"));
     QStringList listed;
-    for (int i = 0; i < viewer->StyledListboxKWs()->count(); ++i)
-      listed << viewer->StyledListboxKWs()->item(i)->text();
+    for (int i = 0; i < viewer->KeywordList()->count(); ++i)
+      listed << viewer->KeywordList()->item(i)->text();
     QCOMPARE(listed, (QStringList{kNotice, twice}));
 
     // The selection outlives a search that finds nothing; a file that has gone opens nothing.

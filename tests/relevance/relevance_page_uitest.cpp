@@ -222,10 +222,9 @@ class RelevancePageTest : public QObject {
     TextViewerWindow* v = host.ShownViewer();
     QVERIFY(v);
     QCOMPARE(v->SearchList().Count(), 2);
-    QCOMPARE(v->StyledListboxKWs()->count(), 2);
+    QCOMPARE(v->KeywordList()->count(), 2);
     QStringList listed;
-    for (int i = 0; i < v->StyledListboxKWs()->count(); ++i)
-      listed << v->StyledListboxKWs()->item(i)->text();
+    for (int i = 0; i < v->KeywordList()->count(); ++i) listed << v->KeywordList()->item(i)->text();
     QVERIFY(!listed.contains(QStringLiteral("bank")));
     QVERIFY(listed.contains(QStringLiteral("flood*")));
     QCOMPARE(v->CurrentShortFilename(), QStringLiteral("a.txt"));

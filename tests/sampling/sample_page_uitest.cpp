@@ -141,8 +141,8 @@ class SamplePageTest : public QObject {
     QCOMPARE(viewer->CurrentShortFilename(), QStringLiteral("a.txt"));
     // The negative term is neither listed nor searched; the positive one is
     // highlighted wherever it occurs.
-    QCOMPARE(viewer->StyledListboxKWs()->count(), 1);
-    QCOMPARE(viewer->StyledListboxKWs()->item(0)->text().section(QLatin1Char(' '), 0, 0),
+    QCOMPARE(viewer->KeywordList()->count(), 1);
+    QCOMPARE(viewer->KeywordList()->item(0)->text().section(QLatin1Char(' '), 0, 0),
              QStringLiteral("river"));
     const auto found = viewer->FoundKeywords();
     QCOMPARE(found.size(), std::size_t(1));
