@@ -8,6 +8,7 @@
 #include "runtime/messages.h"
 #include "runtime/native_files.h"
 #include "runtime/panic.h"
+#include "runtime/progress_count.h"
 #include "runtime/run_summary.h"
 
 QString WithoutTrailingSeparator(const QString& folder) {
@@ -69,7 +70,7 @@ BoilerplateOutcome RunBoilerplateSearch(RepeatedChunks& engine, FileWalker& iter
   names.reserve(files.Count());
   for (int i = 0; i < files.Count(); ++i) names << files.GetFullFilename(i);
   int last_folder = -1;
-  const int count_step = std::max(1, files.Count() / 1000);
+  ProgressCount counter(callbacks.count);
   auto before_file = [&](int i) {
     YieldToEvents();
     if (iterator.Stopped()) {
@@ -87,9 +88,7 @@ BoilerplateOutcome RunBoilerplateSearch(RepeatedChunks& engine, FileWalker& iter
     // A stop asked for just now leaves this file unread.
     if (iterator.Stopped() || engine.Stopped()) return;
     outcome.read = i + 1;
-    // About a thousand counts over the run, and the last one.
-    if (callbacks.count && (outcome.read == files.Count() || outcome.read % count_step == 0))
-      callbacks.count(outcome.read, files.Count());
+    counter.Report(outcome.read, files.Count());
   };
   if (!walk_stopped && !engine.Stopped()) engine.AddTextFiles(names, before_file);
   iterator.OnFilesProgress = nullptr;

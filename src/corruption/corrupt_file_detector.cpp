@@ -14,6 +14,7 @@
 #include "runtime/native_names.h"
 #include "runtime/ordered_work.h"
 #include "runtime/panic.h"
+#include "runtime/progress_count.h"
 #include "runtime/text_reader.h"
 
 namespace {
@@ -214,7 +215,7 @@ void CorruptFileDetector::CheckFiles(const FolderFileList& files, bool thorough,
       threads > 0 ? threads - 1 : static_cast<int>(std::thread::hardware_concurrency()) - 1;
   helpers = std::clamp(helpers, 0, 16);
   if (n < 2) helpers = 0;
-  const int count_step = std::max(1, n / 1000);
+  ProgressCount counter(on_count);
   TestScratch own;
   OrderedWork<FileOutcome, TestScratch> pool(
       n, helpers,
@@ -231,8 +232,7 @@ void CorruptFileDetector::CheckFiles(const FolderFileList& files, bool thorough,
     YieldToEvents();
     FileOutcome outcome = pool.Take(i, own, on_file_percent);
     files_taken = i + 1;
-    // About a thousand counts over the run, and the last one.
-    if (on_count && (files_taken == n || files_taken % count_step == 0)) on_count(files_taken, n);
+    counter.Report(files_taken, n);
     if (!outcome.unreadable.isEmpty())
       unreadable_files.push_back({files.GetFullFilename(i), outcome.unreadable});
     if (!outcome.tested) continue;

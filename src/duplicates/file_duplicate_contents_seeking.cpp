@@ -10,13 +10,13 @@
 #include <unordered_map>
 
 #include "duplicates/passage_index.h"
-#include "duplicates/progress_count.h"
 #include "runtime/error.h"
 #include "runtime/format.h"
 #include "runtime/markup.h"
 #include "runtime/messages.h"
 #include "runtime/native_files.h"
 #include "runtime/panic.h"
+#include "runtime/progress_count.h"
 #include "runtime/text_reader.h"
 #include "runtime/word_lists.h"
 

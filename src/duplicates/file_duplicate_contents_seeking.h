@@ -31,8 +31,8 @@
 #include <memory>
 #include <vector>
 
-#include "duplicates/progress_count.h"
 #include "runtime/file_list.h"
+#include "runtime/progress_count.h"
 
 class DupContentsSeeker;
 

@@ -20,9 +20,9 @@
 #include <memory>
 #include <vector>
 
-#include "duplicates/progress_count.h"
 #include "runtime/file_list.h"
 #include "runtime/file_walker.h"
+#include "runtime/progress_count.h"
 
 // One collected file: its search record (the name lower-cased) and its folder
 // (lower-cased, with the trailing path delimiter).

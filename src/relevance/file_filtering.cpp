@@ -21,6 +21,7 @@
 #include "runtime/native_files.h"
 #include "runtime/native_names.h"
 #include "runtime/ordered_work.h"
+#include "runtime/progress_count.h"
 #include "runtime/run_summary.h"
 #include "runtime/safe_move.h"
 #include "runtime/text_reader.h"
@@ -346,7 +347,7 @@ QString ScoreRelevanceTexts(const QStringList& texts, const RelevanceFilterList&
       });
   ScoringScratch own;
   QString last_folder;
-  const int count_step = std::max(1, F / 1000);
+  ProgressCount counter(callbacks.count);
   for (int k = 0; k < F; ++k) {
     YieldToEvents();
     if (Stopped(callbacks.stop)) {
@@ -370,10 +371,7 @@ QString ScoreRelevanceTexts(const QStringList& texts, const RelevanceFilterList&
     if (callbacks.percent)
       callbacks.percent(
           static_cast<int>(static_cast<std::int64_t>(overall->files_examined) * 100 / F));
-    // About a thousand counts over the run, and the last one.
-    if (callbacks.count &&
-        (overall->files_examined == F || overall->files_examined % count_step == 0))
-      callbacks.count(overall->files_examined, F);
+    counter.Report(overall->files_examined, F);
   }
   overall->files_meeting_requirements = results->Count();
   results->SortOnSingle_Sort2String(false);

@@ -1,7 +1,7 @@
 #pragma once
-// "n of N" for a run over a list, as both duplicate seekers report it: at
-// most once per thousandth of the list, so that a million files do not flood
-// the window with updates, and always when the end is reached.
+// "n of N" for a run over a list of files: at most once per thousandth of
+// the list, so that a million files do not flood the window with updates,
+// and always when the end is reached.
 
 #include <cstdint>
 #include <functional>
