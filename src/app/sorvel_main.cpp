@@ -35,14 +35,14 @@ int main(int argc, char** argv) {
   {
     MainWindow window;
     dialogs.SetOwnerWindow(&window);
-    Progress().SetProgressStatusBar(window.status_bar);
+    Progress().SetStatusBar(window.status_bar);
     window.show();
     // Takes the keyboard focus as it opens, so that its shortcuts work at
     // once also where no window manager hands the focus over (a bare X
     // server, as in scripted runs).
     window.activateWindow();
     rc = QCoreApplication::exec();
-    Progress().SetProgressStatusBar(nullptr);
+    Progress().SetStatusBar(nullptr);
   }
   SetDialogInterface(nullptr);
   QuitMinimalProgress();

@@ -58,30 +58,30 @@ MainWindow::MainWindow(QWidget* parent) : ToolWindowBase(parent) {
       AddPage("AdvOfficePageBuildSubCorpora", QStringLiteral("Build Sub-corpora"), 6280);
 
   // ---- the engines ----
-  crap_detector = std::make_unique<CorruptFileDetector>();
+  corruption_detector = std::make_unique<CorruptFileDetector>();
   // Its file handler is the Duplicate Names page's, bound when the page is made.
   duplicate_names_seeker = std::make_unique<DupNamesSeeker>(
       nullptr, [this](const QString& s) { ShowStatusText(s); },
       [this](std::int32_t p) { SetOverallProgress(p); });
-  frepetition_seeker = std::make_unique<RepeatedChunks>();
+  boilerplate_search = std::make_unique<RepeatedChunks>();
   duplicate_contents_seeker = std::make_unique<DupContentsSeeker>();
 
   // ---- the tool pages ----
   // Each page is created here with the engines this window owns and put into
   // its container with InstallPage(container, page). One line per page.
-  corruption_page = new CorruptionPage(this, crap_detector.get(), corruption_tab);
+  corruption_page = new CorruptionPage(this, corruption_detector.get(), corruption_tab);
   InstallPage(corruption_tab, corruption_page);
-  sample_page = new SamplePage(this, &SampleFileslist, &relevance_filters, sample_tab);
+  sample_page = new SamplePage(this, &current_sample, &relevance_filters, sample_tab);
   InstallPage(sample_tab, sample_page);
   build_sub_corpora_page = new BuildSubCorporaPage(this, sub_corpora_tab);
   InstallPage(sub_corpora_tab, build_sub_corpora_page);
   connect(build_sub_corpora_page, &BuildSubCorporaPage::DelicacyChosen, this,
-          [this](int ordinal) { BuildSubCorpora_Delicacy = ordinal; });
+          [this](int ordinal) { sub_corpora_delicacy = ordinal; });
   InstallPage(dup_names_tab, duplicate_names_page = new DuplicateNamesPage(
                                  this, duplicate_names_seeker.get(), dup_names_tab));
   InstallPage(relevance_tab, new RelevancePage(this, &relevance_filters, relevance_tab,
                                                &relevance_results, &relevance_overall));
-  boilerplate_page = new BoilerplatePage(this, frepetition_seeker.get(), boilerplate_tab);
+  boilerplate_page = new BoilerplatePage(this, boilerplate_search.get(), boilerplate_tab);
   InstallPage(boilerplate_tab, boilerplate_page);
   duplicate_contents_page =
       new DuplicateContentsPage(this, duplicate_contents_seeker.get(), dup_contents_tab);

@@ -115,11 +115,11 @@ class MainWindow : public ToolWindowBase, public PageHost {
   TextViewerWindow* shared_viewer = nullptr;
   // Viewer windows opened side by side from the pages; freed with the window.
   QList<TextViewerWindow*> side_by_side_viewers;
-  QStringList SampleFileslist;  // the current sample of the Corpus Sampler
-  int BuildSubCorpora_Delicacy = 0;
+  QStringList current_sample;  // the current sample of the Corpus Sampler
+  int sub_corpora_delicacy = 0;
   // The engines, in the order they are freed (after the viewers).
   // Page developers: add the engine your page needs here.
-  std::unique_ptr<CorruptFileDetector> crap_detector;
+  std::unique_ptr<CorruptFileDetector> corruption_detector;
   std::unique_ptr<DupContentsSeeker> duplicate_contents_seeker;
   std::unique_ptr<DupNamesSeeker> duplicate_names_seeker;
   // Relevance: the filter terms with their search settings, the run state
@@ -128,7 +128,7 @@ class MainWindow : public ToolWindowBase, public PageHost {
   RelevanceFilter relevance_overall;
   RelevanceResults relevance_results;
   RelevanceFilterList relevance_filters{relevance_search_settings};
-  std::unique_ptr<RepeatedChunks> frepetition_seeker;
+  std::unique_ptr<RepeatedChunks> boilerplate_search;
 
   // The pages.
   CorruptionPage* corruption_page = nullptr;

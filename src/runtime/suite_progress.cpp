@@ -71,39 +71,39 @@ std::uint16_t ProgressNotificationCode(int kind) {
   }
 }
 
-SuiteProgress::SuiteProgress() : fparams(pr::kSize, '\0') {
+SuiteProgress::SuiteProgress() : record_(pr::kSize, '\0') {
   halt = [] { std::exit(1); };
 }
 
 void SuiteProgress::PutInt(int offset, std::int32_t value) {
-  qToLittleEndian<std::int32_t>(value, fparams.data() + offset);
+  qToLittleEndian<std::int32_t>(value, record_.data() + offset);
 }
 
-std::int32_t SuiteProgress::GetInt(int offset) const { return IntAt(fparams, offset); }
+std::int32_t SuiteProgress::GetInt(int offset) const { return IntAt(record_, offset); }
 
 void SuiteProgress::PutMessage(int offset, const QString& text) {
   const QString cut = text.left(pr::kMessageUnits);
-  char* p = fparams.data() + offset;
+  char* p = record_.data() + offset;
   std::memset(p, 0, (pr::kMessageUnits + 1) * 2);
   for (int i = 0; i < cut.size(); ++i)
     qToLittleEndian<std::uint16_t>(cut.at(i).unicode(), p + 2 * i);
 }
 
-QString SuiteProgress::GetMessage(int offset) const { return MessageAt(fparams, offset); }
+QString SuiteProgress::GetMessage(int offset) const { return MessageAt(record_, offset); }
 
 void SuiteProgress::ClearAllAndShow(std::int64_t start_value, std::uint8_t at_shell_or_tool) {
-  AtShellOrTool = at_shell_or_tool;
+  shown_at = at_shell_or_tool;
   if (at_shell_or_tool == 0) Controller().BringProgressWindowToFront();
   ShowWhere(at_shell_or_tool);
   const bool bars = at_shell_or_tool == 1;
-  fuse_statusbar_progress_THIS = bars;
-  fuse_statusbar_progress_OVERALL = bars;
-  if (ProgressStatusBar) {
-    ProgressStatusBar->SetPanelShowsBar(2, bars);
-    ProgressStatusBar->SetPanelShowsBar(3, bars);
+  uses_file_bar_ = bars;
+  uses_overall_bar_ = bars;
+  if (status_bar_) {
+    status_bar_->SetPanelShowsBar(2, bars);
+    status_bar_->SetPanelShowsBar(3, bars);
   }
-  fparams.fill('\0');
-  qToLittleEndian<std::int64_t>(start_value, fparams.data() + pr::kStartValue);
+  record_.fill('\0');
+  qToLittleEndian<std::int64_t>(start_value, record_.data() + pr::kStartValue);
   Send(kProgClearAll);
 }
 
@@ -142,8 +142,8 @@ void SuiteProgress::ProgressLongMessage(const QString& text) {
 }
 
 void SuiteProgress::ShowWhere(std::uint8_t mode) {
-  AtShellOrTool = mode;
-  Hidden = false;
+  shown_at = mode;
+  hidden = false;
   Send(kProgShowWhere);
 }
 
@@ -155,7 +155,7 @@ void SuiteProgress::RunningWords(int count) {
 void SuiteProgress::Memory() { Send(kProgMemory); }
 
 void SuiteProgress::ShowTimeToGo() {
-  Hidden = false;
+  hidden = false;
   Send(kProgTimeToGo);
 }
 
@@ -170,24 +170,24 @@ void SuiteProgress::FatalError(const QString& text) {
 }
 
 void SuiteProgress::Hide() {
-  fuse_statusbar_progress_THIS = false;
-  fuse_statusbar_progress_OVERALL = false;
+  uses_file_bar_ = false;
+  uses_overall_bar_ = false;
   ClearBarsOnly();
   NotifyController(kProgHideCode);
-  if (ProgressStatusBar && ProgressStatusBar->PanelCount() > 10) {
-    ProgressStatusBar->SetPanelText(3, QString());
-    ProgressStatusBar->SetPanelText(2, QString());
-    ProgressStatusBar->SetPanelText(10, QString());
+  if (status_bar_ && status_bar_->PanelCount() > 10) {
+    status_bar_->SetPanelText(3, QString());
+    status_bar_->SetPanelText(2, QString());
+    status_bar_->SetPanelText(10, QString());
   }
-  Hidden = true;
+  hidden = true;
   if (bring_to_front) bring_to_front();
 }
 
 void SuiteProgress::SetPercentPanel(int panel, bool bar, int percent) {
   if (bar) {
-    ProgressStatusBar->SetPanelBar(panel, percent);
+    status_bar_->SetPanelBar(panel, percent);
   } else {
-    ProgressStatusBar->SetPanelText(
+    status_bar_->SetPanelText(
         panel, percent >= 1 ? QString::number(percent) + QLatin1Char('%') : QString());
   }
 }
@@ -195,23 +195,23 @@ void SuiteProgress::SetPercentPanel(int panel, bool bar, int percent) {
 void SuiteProgress::ShowInStatusBar(int kind) {
   switch (kind) {
     case kProgThisPercent:
-      SetPercentPanel(3, fuse_statusbar_progress_THIS, GetInt(pr::kThisPercent));
+      SetPercentPanel(3, uses_file_bar_, GetInt(pr::kThisPercent));
       break;
     case kProgOverallPercent:
-      SetPercentPanel(2, fuse_statusbar_progress_OVERALL, GetInt(pr::kOverallPercent));
+      SetPercentPanel(2, uses_overall_bar_, GetInt(pr::kOverallPercent));
       break;
     case kProgShortMessage:
-      ProgressStatusBar->SetPanelText(1, GetMessage(pr::kShortMessage));
+      status_bar_->SetPanelText(1, GetMessage(pr::kShortMessage));
       break;
     case kProgLongMessage:
-      ProgressStatusBar->SetPanelText(10, GetMessage(pr::kLongMessage));
+      status_bar_->SetPanelText(10, GetMessage(pr::kLongMessage));
       break;
     case kProgClearAll:
     case kProgClearAll2:
-      SetPercentPanel(3, fuse_statusbar_progress_THIS, 0);
-      SetPercentPanel(2, fuse_statusbar_progress_OVERALL, 0);
-      ProgressStatusBar->SetPanelText(10, QString());
-      ProgressStatusBar->SetPanelText(1, QString());
+      SetPercentPanel(3, uses_file_bar_, 0);
+      SetPercentPanel(2, uses_overall_bar_, 0);
+      status_bar_->SetPanelText(10, QString());
+      status_bar_->SetPanelText(1, QString());
       break;
     default:
       break;
@@ -220,7 +220,7 @@ void SuiteProgress::ShowInStatusBar(int kind) {
 
 void SuiteProgress::Send(int kind) {
   YieldToEvents();
-  if (Hidden) return;
+  if (hidden) return;
   // Errors are boxes wherever the report goes.
   if (kind == kProgError || kind == kProgFatalError) {
     BoxRequest r;
@@ -234,12 +234,12 @@ void SuiteProgress::Send(int kind) {
     YieldToEvents();
     return;
   }
-  if (AtShellOrTool == 1 && ProgressStatusBar && ProgressStatusBar->PanelCount() > 0) {
+  if (shown_at == 1 && status_bar_ && status_bar_->PanelCount() > 0) {
     ShowInStatusBar(kind);
   } else {
     const std::uint16_t code = ProgressNotificationCode(kind);
     if (code != 0) {
-      Controller().SetProgressParams(fparams);
+      Controller().SetProgressParams(record_);
       NotifyController(code);
     }
   }

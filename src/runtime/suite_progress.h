@@ -1,6 +1,6 @@
 #pragma once
 // The suite-wide progress reporter. Each event goes either to a status bar of
-// the tool's own window (AtShellOrTool 1) or, as the whole 832-byte progress
+// the tool's own window (shown_at 1) or, as the whole 832-byte progress
 // record plus a notification code, to the controller program.
 
 #include <QByteArray>
@@ -70,10 +70,10 @@ class SuiteProgress {
  public:
   SuiteProgress();
 
-  bool Using_statusbar_progress_THIS() const { return fuse_statusbar_progress_THIS; }
-  bool Using_statusbar_progress_OVERALL() const { return fuse_statusbar_progress_OVERALL; }
+  bool UsesFileBar() const { return uses_file_bar_; }
+  bool UsesOverallBar() const { return uses_overall_bar_; }
 
-  void SetProgressStatusBar(ProgressPanels* bar) { ProgressStatusBar = bar; }
+  void SetStatusBar(ProgressPanels* bar) { status_bar_ = bar; }
   void ClearAllAndShow(std::int64_t start_value, std::uint8_t at_shell_or_tool);
   void ClearBarsOnly();
   bool ThisPercent(int percent);
@@ -89,9 +89,9 @@ class SuiteProgress {
   void FatalError(const QString& text);
   void Hide();
 
-  const QByteArray& Record() const { return fparams; }
-  bool Hidden = false;
-  std::uint8_t AtShellOrTool = 0;
+  const QByteArray& Record() const { return record_; }
+  bool hidden = false;
+  std::uint8_t shown_at = 0;  // 1: the tool's own status bar; else the controller
 
   // Ends the program after a fatal error's box; replaceable for tests.
   std::function<void()> halt;
@@ -107,10 +107,10 @@ class SuiteProgress {
   void PutMessage(int offset, const QString& text);
   QString GetMessage(int offset) const;
 
-  bool fuse_statusbar_progress_THIS = false;
-  bool fuse_statusbar_progress_OVERALL = false;
-  QByteArray fparams;
-  ProgressPanels* ProgressStatusBar = nullptr;
+  bool uses_file_bar_ = false;
+  bool uses_overall_bar_ = false;
+  QByteArray record_;
+  ProgressPanels* status_bar_ = nullptr;
 };
 
 // The process-wide instance, created on first use.

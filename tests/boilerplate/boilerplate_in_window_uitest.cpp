@@ -32,7 +32,7 @@ class BoilerplateInWindowTest : public QObject {
                      QStringLiteral("Text %1 starts here. ").arg(i) + licence);
     MainWindow w;
     w.show();
-    QVERIFY(w.frepetition_seeker);
+    QVERIFY(w.boilerplate_search);
     QVERIFY(w.boilerplate_page);
     QCOMPARE(w.boilerplate_page->parentWidget(), w.boilerplate_tab);
     w.pager->setCurrentWidget(w.boilerplate_tab);

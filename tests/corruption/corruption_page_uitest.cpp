@@ -272,12 +272,12 @@ class CorruptionPageTest : public QObject {
     const int listed = p->Results()->rowCount();
     QVERIFY(listed >= 3);
     QVERIFY2(listed < kFiles / 10, "Stop did not end the run");
-    QCOMPARE(listed, w.crap_detector->flagged_files.Count());
+    QCOMPARE(listed, w.corruption_detector->flagged_files.Count());
     QCOMPARE(w.status_bar->PanelBar(2), 0);
     QCOMPARE(w.status_bar->PanelBar(3), 0);
     QVERIFY(!w.status_bar->StopVisible());
     QVERIFY(p->start_button->isEnabled());
-    QCOMPARE(w.crap_detector->digraph_percent_fail_allowed, 10);
+    QCOMPARE(w.corruption_detector->digraph_percent_fail_allowed, 10);
     QVERIFY(!dialogs_.ShownNames().contains(QStringLiteral("NoCorruptFilesFound")));
     const QString summary = w.status_bar->PanelText(10);
     QVERIFY2(summary.startsWith(QStringLiteral("Stopped after ")) &&

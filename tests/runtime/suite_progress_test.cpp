@@ -122,14 +122,14 @@ TEST_F(LinkedController, UnchangedPercentagesSendNothing) {
 TEST_F(LinkedController, HideStopsReportingUntilShownAgain) {
   RecordingPanels panels;
   SuiteProgress p;
-  p.SetProgressStatusBar(&panels);
+  p.SetStatusBar(&panels);
   bool fronted = false;
   p.bring_to_front = [&] { fronted = true; };
   p.ClearAllAndShow(0, 0);
   link.Clear();
   panels.text_[10] = QStringLiteral("old");
   p.Hide();
-  EXPECT_TRUE(p.Hidden);
+  EXPECT_TRUE(p.hidden);
   EXPECT_TRUE(fronted);
   EXPECT_EQ(Codes(), (std::vector<int>{0x17DB}));
   EXPECT_TRUE(panels.text_[10].isEmpty());
@@ -137,16 +137,16 @@ TEST_F(LinkedController, HideStopsReportingUntilShownAgain) {
   EXPECT_TRUE(p.ThisPercent(50));  // stored, but not sent
   EXPECT_TRUE(Codes().empty());
   p.ShowWhere(0);
-  EXPECT_FALSE(p.Hidden);
+  EXPECT_FALSE(p.hidden);
   EXPECT_EQ(Codes(), (std::vector<int>{0x17D4}));
 }
 
 TEST_F(LinkedController, InTheToolPanelsShowBarsOrPercentTextsAndErrorsAsBoxes) {
   RecordingPanels panels;
   SuiteProgress p;
-  p.SetProgressStatusBar(&panels);
+  p.SetStatusBar(&panels);
   p.ClearAllAndShow(0, 1);  // in the tool: bars
-  EXPECT_TRUE(p.Using_statusbar_progress_THIS());
+  EXPECT_TRUE(p.UsesFileBar());
   EXPECT_TRUE(panels.shows_bar_[2] && panels.shows_bar_[3]);
   p.ThisPercent(30);
   p.OverallPercent(60);

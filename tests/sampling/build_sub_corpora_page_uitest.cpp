@@ -146,14 +146,14 @@ class BuildSubCorporaPageTest : public QObject {
     Find<QComboBox>(build, "AdvComboBoxDelicacy")->setCurrentText(QStringLiteral("decade"));
     Find<QPushButton>(build, "AdvGlowButtonBuildSubCorpus")->click();
     QTRY_VERIFY_WITH_TIMEOUT(!w.ToolRunning(), 20000);
-    QCOMPARE(w.BuildSubCorpora_Delicacy, 3);
+    QCOMPARE(w.sub_corpora_delicacy, 3);
     QTRY_VERIFY(QFileInfo::exists(t.Path("out/decade/1990-1999.txt")));
 
     auto* sample = w.sample_tab;
     Find<QLineEdit>(sample, "MyOpenFolderDialogSampleSource")->setText(t.Path("src"));
     Find<QPushButton>(sample, "AdvGlowButtonRandomSampleFromFolder")->click();
     QTRY_VERIFY_WITH_TIMEOUT(!w.ToolRunning(), 20000);
-    QTRY_COMPARE(w.SampleFileslist, QStringList{t.Path("src/a.txt")});
+    QTRY_COMPARE(w.current_sample, QStringList{t.Path("src/a.txt")});
     // "Show this text" highlights the relevance page's terms in the window's
     // shared viewer.
     w.relevance_filters.Add(QStringLiteral("two"));

@@ -11,8 +11,8 @@
 #include <QTreeWidget>
 #include <QtTest>
 
-#include "duplicates/dup_contents_xlsx_reader.h"
 #include "runtime/dialogs.h"
+#include "support/xlsx_reader.h"
 #include "ui_kit/copy_a_list_gui.h"
 
 class CopyAListTest : public QObject {
