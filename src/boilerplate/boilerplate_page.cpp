@@ -207,9 +207,10 @@ void BoilerplatePage::BuildListPage() {
   tree_->setContextMenuPolicy(Qt::CustomContextMenu);
   layout->addWidget(tree_);
 
-  // The chunk column takes the room the hits and file columns leave, until
-  // the user sizes a column; then the user's widths are kept (across
-  // sessions too) and the stretching file column follows the window.
+  // The chunk column takes the room the hits column and a three-inch file
+  // column leave, until the user sizes a column; then the user's widths are
+  // kept (across sessions too) and the stretching file column follows the
+  // window.
   QHeaderView* header = tree_->header();
   header->setStretchLastSection(true);
   header->setSectionsClickable(true);
@@ -218,13 +219,7 @@ void BoilerplatePage::BuildListPage() {
   header->setMinimumSectionSize(fontMetrics().horizontalAdvance(QStringLiteral("0000")));
   const int hits_width =
       fontMetrics().horizontalAdvance(model_->headerData(1, Qt::Horizontal).toString()) + 24;
-  columns_sized_by_user_ = RestoreColumnWidths(header, kSettingsGroup, {3 * Inch(), hits_width});
-  connect(header, &QHeaderView::sectionResized, this, [this](int column) {
-    if (fitting_columns_ || column >= 2) return;
-    columns_sized_by_user_ = true;
-    SaveColumnWidths(tree_->header(), kSettingsGroup);
-  });
-  tree_->viewport()->installEventFilter(this);
+  new FittedFirstColumn(tree_, header, kSettingsGroup, {3 * Inch(), hits_width}, 3 * Inch());
   connect(header, &QHeaderView::sectionClicked, this, &BoilerplatePage::SortByColumn);
   connect(tree_->selectionModel(), &QItemSelectionModel::currentChanged, this,
           [this](const QModelIndex& current, const QModelIndex&) { ShowSelection(current); });
@@ -241,22 +236,6 @@ void BoilerplatePage::BuildListPage() {
 }
 
 int BoilerplatePage::Inch() const { return logicalDpiX() > 0 ? logicalDpiX() : 96; }
-
-bool BoilerplatePage::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == tree_->viewport() && event->type() == QEvent::Resize) FitChunkColumn();
-  return QWidget::eventFilter(watched, event);
-}
-
-void BoilerplatePage::FitChunkColumn() {
-  if (columns_sized_by_user_) return;
-  QHeaderView* header = tree_->header();
-  const int width = tree_->viewport()->width();
-  // The file column keeps three inches (names are elided in the middle);
-  // the chunk column gets the rest.
-  fitting_columns_ = true;
-  header->resizeSection(0, std::max(2 * Inch(), width - header->sectionSize(1) - 3 * Inch()));
-  fitting_columns_ = false;
-}
 
 void BoilerplatePage::BrowseForFolder() {
   // The folder dialog's wording; unlike the plain folder dialog it lists files.

@@ -65,17 +65,12 @@ class BoilerplatePage : public QWidget {
   // A search has ended (also after Stop) and the tree shows its results.
   void SearchFinished(int chunks);
 
- protected:
-  // Fits the chunk column when the tree's width changes.
-  bool eventFilter(QObject* watched, QEvent* event) override;
-
  private:
   void BuildSettingsPage();
   void BuildListPage();
   void FillTree();
   void BrowseForFolder();
   void ShowTreeMenu(const QPoint& pos);
-  void FitChunkColumn();
   int Inch() const;
 
   PageHost* host_;
@@ -105,8 +100,6 @@ class BoilerplatePage : public QWidget {
   QString chunk_to_show_;
   ViewerFileDetails file_to_open_;
   bool running_ = false;
-  bool columns_sized_by_user_ = false;
-  bool fitting_columns_ = false;
   // Written by the run's thread, read by the window thread once it has ended.
   BoilerplateSearch last_search_;
   BoilerplateOutcome last_outcome_;

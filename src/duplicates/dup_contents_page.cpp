@@ -109,10 +109,7 @@ DuplicateContentsPage::DuplicateContentsPage(PageHost* host, DupContentsSeeker* 
       kHelpContext);
 }
 
-DuplicateContentsPage::~DuplicateContentsPage() {
-  if (columns_sized_by_user_) SaveColumnWidths(results_->horizontalHeader(), kSettingsGroup);
-  FreeShowForms();
-}
+DuplicateContentsPage::~DuplicateContentsPage() { FreeShowForms(); }
 
 void DuplicateContentsPage::BuildControls() {
   auto* outer = new QVBoxLayout(this);
@@ -243,17 +240,12 @@ void DuplicateContentsPage::BuildResultTable() {
     const QString heading = DupContentsHeading(static_cast<DupContentsColumn>(c));
     widths << std::max(ppi * 3 / 4, header->fontMetrics().horizontalAdvance(heading) + 24);
   }
-  // The keep column is the last: it stretches to the edge from its own width.
-  keep_column_width_ = widths.back();
-  header->resizeSection(kDupContentsColumns - 1, keep_column_width_);
+  // The keep column is the last: it stretches to the edge from its own width,
+  // and the name column takes the room the number columns leave, so that
+  // names are cut as little as the window allows.
+  header->resizeSection(kDupContentsColumns - 1, widths.back());
   header->setStretchLastSection(true);
-  names_column_sized_by_user_ = RestoreColumnWidths(header, kSettingsGroup, widths);
-  connect(header, &QHeaderView::sectionResized, this, [this](int column, int, int) {
-    if (fitting_names_column_ || column == kDupContentsColumns - 1) return;
-    columns_sized_by_user_ = true;
-    if (column == 0) names_column_sized_by_user_ = true;
-  });
-  results_->viewport()->installEventFilter(this);
+  new FittedFirstColumn(results_, header, kSettingsGroup, widths, widths.back());
   results_->setContextMenuPolicy(Qt::CustomContextMenu);
   layout()->addWidget(results_);
   static_cast<QVBoxLayout*>(layout())->setStretchFactor(results_, 1);
@@ -269,26 +261,6 @@ void DuplicateContentsPage::BuildResultTable() {
     popup_menu_->popup(results_->viewport()->mapToGlobal(pos));
   });
   connect(results_, &QTableView::doubleClicked, this, &DuplicateContentsPage::ShowSelectedGroup);
-}
-
-bool DuplicateContentsPage::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == results_->viewport() && event->type() == QEvent::Resize) FitNameColumn();
-  return QWidget::eventFilter(watched, event);
-}
-
-// Until the user sizes it, the name column takes the room that the number
-// columns leave, so that names are cut as little as the window allows.
-void DuplicateContentsPage::FitNameColumn() {
-  if (names_column_sized_by_user_) return;
-  QHeaderView* header = results_->horizontalHeader();
-  int others = 0;
-  for (int c = 1; c < kDupContentsColumns - 1; ++c) others += header->sectionSize(c);
-  const int keep = keep_column_width_;
-  const int ppi = logicalDpiX() > 0 ? logicalDpiX() : 96;
-  const int width = std::max(2 * ppi, results_->viewport()->width() - others - keep);
-  fitting_names_column_ = true;
-  header->resizeSection(0, width);
-  fitting_names_column_ = false;
 }
 
 QString DuplicateContentsPage::FolderText() const { return folder_edit_->text().trimmed(); }

@@ -71,12 +71,9 @@ class DuplicateContentsPage : public QWidget {
   void RestoreFinished(int restored);
 
  protected:
-  bool eventFilter(QObject* watched, QEvent* event) override;
-
  private:
   void BuildControls();
   void BuildResultTable();
-  void FitNameColumn();
   QString FolderText() const;
   // The folder to work on; empty, after saying why, when there is none.
   QString UsableFolder();
@@ -97,10 +94,6 @@ class DuplicateContentsPage : public QWidget {
   bool busy_ = false;
   bool showing_group_ = false;
   // Widths are kept in the settings only when the user has set them.
-  bool columns_sized_by_user_ = false;
-  bool names_column_sized_by_user_ = false;
-  bool fitting_names_column_ = false;
-  int keep_column_width_ = 0;
   std::vector<QPointer<TextViewerWindow>> show_forms_;
   QStringList comparison_strings_;
   // The original names of the files moved from this page, by moved name:

@@ -1,7 +1,10 @@
 #include "ui_kit/result_columns_gui.h"
 
+#include <QAbstractItemView>
+#include <QEvent>
 #include <QHeaderView>
 #include <QSettings>
+#include <algorithm>
 
 #include "runtime/settings.h"
 
@@ -33,4 +36,33 @@ void SaveColumnWidths(const QHeaderView* header, const QString& group) {
   for (int c = 0; c + 1 < header->count(); ++c) widths << QString::number(header->sectionSize(c));
   QSettings ini(SuiteSettingsPath(), QSettings::IniFormat);
   ini.setValue(WidthsKey(group), widths);
+}
+
+FittedFirstColumn::FittedFirstColumn(QAbstractItemView* view, QHeaderView* header,
+                                     const QString& group, const QList<int>& defaults,
+                                     int last_room)
+    : QObject(view), view_(view), header_(header), group_(group), last_room_(last_room) {
+  sized_by_user_ = RestoreColumnWidths(header, group, defaults);
+  connect(header, &QHeaderView::sectionResized, this, [this](int column) {
+    if (fitting_ || !header_ || column >= header_->count() - 1) return;
+    sized_by_user_ = true;
+    SaveColumnWidths(header_, group_);
+  });
+  view->viewport()->installEventFilter(this);
+}
+
+bool FittedFirstColumn::eventFilter(QObject* watched, QEvent* event) {
+  if (view_ && watched == view_->viewport() && event->type() == QEvent::Resize) Fit();
+  return QObject::eventFilter(watched, event);
+}
+
+void FittedFirstColumn::Fit() {
+  if (sized_by_user_ || !view_ || !header_) return;
+  int others = last_room_;
+  for (int c = 1; c + 1 < header_->count(); ++c) others += header_->sectionSize(c);
+  // Never narrower than two inches, however small the window.
+  const int inch = view_->logicalDpiX() > 0 ? view_->logicalDpiX() : 96;
+  fitting_ = true;
+  header_->resizeSection(0, std::max(2 * inch, view_->viewport()->width() - others));
+  fitting_ = false;
 }
