@@ -177,8 +177,7 @@ QString SampleEntryDisplay(const QString& entry) {
   return DisplayName(entry.left(tab)) + entry.mid(tab);
 }
 
-ZippedTextSetTexts BuildZippedTextSetTexts(const QStringList& sample,
-                                           const std::function<void()>& yield) {
+ZippedTextSetTexts BuildZippedTextSetTexts(const QStringList& sample) {
   static const QString kCrLf = QStringLiteral("\r\n");
   ZippedTextSetTexts t;
   t.list_name =
@@ -186,7 +185,6 @@ ZippedTextSetTexts BuildZippedTextSetTexts(const QStringList& sample,
   t.list_text = LX("LXN") + QLatin1Char('\t') + LX("LXFilenames") + QLatin1Char('\t') +
                 LX("LXScores") + kCrLf + kCrLf;
   for (qsizetype i = 0; i < sample.size(); ++i) {
-    if (yield) yield();
     const QString& entry = sample.at(i);
     const QString path = CleanSamplePath(entry);
     if (path.isEmpty()) continue;
@@ -261,9 +259,11 @@ void WriteJoinedText(const QString& path, const QStringList& sample,
     }
     // The header ends with its own CR LF and then the line break that every
     // line of the joined text gets, which leaves an empty line under it; the
-    // reader ends every line of the text, the last one too, with CR LF.
-    put(QString::number(i + 1) + QStringLiteral("\t***") + entry + QStringLiteral("\t***") + kCrLf +
-        kCrLf);
+    // reader ends every line of the text, the last one too, with CR LF. The
+    // name is shown as in the list: a tab or a byte that is not UTF-8 in it
+    // is written out, so that it cannot split the header's fields.
+    put(QString::number(i + 1) + QStringLiteral("\t***") + SampleEntryDisplay(entry) +
+        QStringLiteral("\t***") + kCrLf + kCrLf);
     ReadNormalisedText(file, put);
     if (!ok) break;
   }

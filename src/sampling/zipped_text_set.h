@@ -30,8 +30,7 @@ struct ZippedTextSetTexts {
 // Builds the two generated texts. Entries whose file does not exist are left
 // out of both; their numbers are skipped. Throws FileReadError for a file
 // that exists but cannot be read.
-ZippedTextSetTexts BuildZippedTextSetTexts(const QStringList& sample,
-                                           const std::function<void()>& yield = {});
+ZippedTextSetTexts BuildZippedTextSetTexts(const QStringList& sample);
 
 struct ZippedTextSetOutcome {
   int texts = 0;        // sample entries whose file exists: listed and joined
