@@ -177,27 +177,51 @@ QString SampleEntryDisplay(const QString& entry) {
   return DisplayName(entry.left(tab)) + entry.mid(tab);
 }
 
-ZippedTextSetTexts BuildZippedTextSetTexts(const QStringList& sample) {
-  static const QString kCrLf = QStringLiteral("\r\n");
-  ZippedTextSetTexts t;
-  t.list_name =
-      Format(QStringLiteral("List_of_%d_Texts.txt"), {static_cast<long long>(sample.size())});
-  t.list_text = LX("LXN") + QLatin1Char('\t') + LX("LXFilenames") + QLatin1Char('\t') +
-                LX("LXScores") + kCrLf + kCrLf;
+namespace {
+
+const QString kCrLf = QStringLiteral("\r\n");
+
+QString SampleListName(const QStringList& sample) {
+  return Format(QStringLiteral("List_of_%d_Texts.txt"), {static_cast<long long>(sample.size())});
+}
+
+// The list: a heading, an empty line, and one line per entry whose file
+// exists, numbered by its place in the sample. *texts gets the lines' count.
+QString SampleListText(const QStringList& sample, int* texts) {
+  QString list = LX("LXN") + QLatin1Char('\t') + LX("LXFilenames") + QLatin1Char('\t') +
+                 LX("LXScores") + kCrLf + kCrLf;
+  *texts = 0;
   for (qsizetype i = 0; i < sample.size(); ++i) {
-    const QString& entry = sample.at(i);
-    const QString path = CleanSamplePath(entry);
+    if (CleanSamplePath(sample.at(i)).isEmpty()) continue;
+    list += QString::number(i + 1) + QLatin1Char('\t') + SampleEntryDisplay(sample.at(i)) +
+            QStringLiteral("\t?") + kCrLf;
+    ++*texts;
+  }
+  return list;
+}
+
+// The header of the i-th entry's text in the joined text. It ends with its
+// own CR LF and then the line break that every line of the joined text gets,
+// which leaves an empty line under it. The name is shown as in the list: a
+// tab or a byte that is not UTF-8 in it is written out, so that it cannot
+// split the header's fields.
+QString JoinedTextHeader(qsizetype i, const QString& entry) {
+  return QString::number(i + 1) + QStringLiteral("\t***") + SampleEntryDisplay(entry) +
+         QStringLiteral("\t***") + kCrLf + kCrLf;
+}
+
+}  // namespace
+
+ZippedTextSetTexts BuildZippedTextSetTexts(const QStringList& sample) {
+  ZippedTextSetTexts t;
+  int texts = 0;
+  t.list_name = SampleListName(sample);
+  t.list_text = SampleListText(sample, &texts);
+  for (qsizetype i = 0; i < sample.size(); ++i) {
+    const QString path = CleanSamplePath(sample.at(i));
     if (path.isEmpty()) continue;
-    const QString number = QString::number(i + 1);
-    // The reader already ends each line, the last one too, with CR LF.
-    const QString text = ReadTextOfFile(path);
-    // The header ends with its own CR LF and then the line break that every
-    // line of the joined text gets, which leaves an empty line under it.
-    const QString shown = SampleEntryDisplay(entry);
-    t.joined_text +=
-        number + QStringLiteral("\t***") + shown + QStringLiteral("\t***") + kCrLf + kCrLf;
-    t.joined_text += text;
-    t.list_text += number + QLatin1Char('\t') + shown + QStringLiteral("\t?") + kCrLf;
+    // The reader ends each line, the last one too, with CR LF.
+    t.joined_text += JoinedTextHeader(i, sample.at(i)) + ReadTextOfFile(path);
   }
   return t;
 }
@@ -247,7 +271,6 @@ void WriteJoinedText(const QString& path, const QStringList& sample,
     const QByteArray bytes = to_utf8.encode(piece);
     ok = out.write(bytes) == bytes.size();
   };
-  static const QString kCrLf = QStringLiteral("\r\n");
   for (qsizetype i = 0; i < sample.size(); ++i) {
     if (count) count(i, sample.size());
     const QString& entry = sample.at(i);
@@ -257,13 +280,8 @@ void WriteJoinedText(const QString& path, const QStringList& sample,
       ok = out.write("\xEF\xBB\xBF", 3) == 3;
       started = true;
     }
-    // The header ends with its own CR LF and then the line break that every
-    // line of the joined text gets, which leaves an empty line under it; the
-    // reader ends every line of the text, the last one too, with CR LF. The
-    // name is shown as in the list: a tab or a byte that is not UTF-8 in it
-    // is written out, so that it cannot split the header's fields.
-    put(QString::number(i + 1) + QStringLiteral("\t***") + SampleEntryDisplay(entry) +
-        QStringLiteral("\t***") + kCrLf + kCrLf);
+    // The reader ends every line of the text, the last one too, with CR LF.
+    put(JoinedTextHeader(i, entry));
     ReadNormalisedText(file, put);
     if (!ok) break;
   }
@@ -328,21 +346,12 @@ ZippedTextSetOutcome WriteZippedTextSet(const QStringList& sample, const QString
     throw SorvelError(QStringLiteral("\"%1\" exists already; nothing was written").arg(zip_path));
 
   // The list text is small; it also settles which entries have a file.
-  static const QString kCrLf = QStringLiteral("\r\n");
   ZippedTextSetOutcome outcome;
-  const QString list_name =
-      Format(QStringLiteral("List_of_%d_Texts.txt"), {static_cast<long long>(sample.size())});
-  QString list_text = LX("LXN") + QLatin1Char('\t') + LX("LXFilenames") + QLatin1Char('\t') +
-                      LX("LXScores") + kCrLf + kCrLf;
+  const QString list_name = SampleListName(sample);
+  const QString list_text = SampleListText(sample, &outcome.texts);
   QList<QStringList> files_of_entries;
   files_of_entries.reserve(sample.size());
-  for (qsizetype i = 0; i < sample.size(); ++i) {
-    const QString& entry = sample.at(i);
-    if (!CleanSamplePath(entry).isEmpty()) {
-      list_text += QString::number(i + 1) + QLatin1Char('\t') + SampleEntryDisplay(entry) +
-                   QStringLiteral("\t?") + kCrLf;
-      ++outcome.texts;
-    }
+  for (const QString& entry : sample) {
     files_of_entries << FilesForMask(entry);
     // The archive must never take the place of a text it packs.
     if (target_exists) {
