@@ -1,60 +1,57 @@
+// What an RTF sample adds to the viewer's RTF writer: the positive terms' hits
+// outside the header block and markup, a summary of them, consent to replace.
+
 #include "relevance/relevance_rtf.h"
 
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QFileInfo>
 
 #include "runtime/dialogs.h"
-#include "runtime/search_list.h"
 #include "support/test_support.h"
+#include "viewer/rtf_writer.h"
 
-namespace {
-
-// Hits in the header block and inside markup do not count.
-const char kText[] =
-    "<HEADER>alpha in the header</HEADER>\n"
-    "Gamma rays, alpha and alpha particles.\n"
-    "<alpha id=1>A gamma, a gamma, a GAMMA.</alpha>\n"
-    "alphabet is no alpha; gamma ends it.\n";
-
-std::vector<SearchTerm> Terms(std::initializer_list<const char*> typed) {
-  std::vector<SearchTerm> terms;
-  for (const char* t : typed) terms.push_back(PlainSearchTerm(QString::fromLatin1(t)));
-  return terms;
-}
-
-}  // namespace
-
-TEST(HighlightedRtf, SummaryHeadingAndConsentToOverwrite) {
+TEST(RelevanceRtfSample, SavesTheViewersRtfOfThePositiveHits) {
+  // The expected hits in brackets. Not hits: the header block, a tag, a longer
+  // word and the negative term "rays".
+  const QString marked = QStringLiteral(
+      "<HEADER>alpha in the header</HEADER>\r\n[Gamma] rays, [alpha] and [alpha] particles.\r\n"
+      "<alpha id=1>A [gamma], a [gamma], a [GAMMA].</alpha>\r\nalphabet is no [alpha]; "
+      "[gamma].\r\n");
+  RtfDocument expected;
+  expected.styles.push_back(RtfSpanStyle{kHighlightText, kHighlightBackground, true});
+  for (const QChar c : marked) {
+    if (c == u'[')
+      expected.spans.push_back({static_cast<int>(expected.text.size()), 0, 0});
+    else if (c == u']')
+      expected.spans.back().length =
+          static_cast<int>(expected.text.size()) - expected.spans.back().start;
+    else
+      expected.text += c;
+  }
   TempTree tree;
+  RelevanceResults results;
+  results.AddOne(tree.WriteText("texts/report.v2.txt", expected.text), {40, 2, 12.5f});
+  results.AddOne(tree.WriteText("none.txt", "delta epsilon"), {2, 0, 1.0f});
+  RelevanceFilterList filters;
+  filters.LoadFromAStringlist({"alpha\t1\t0\t", "beta\t1\t0\t", "gamma\t1\t0\t", "rays\t1\t0\tn"},
+                              true);
+  const RtfSampleChoice choice{tree.Path("rtf/new"), 0, 5};
   ScriptedDialogs dialogs;
   SetDialogInterface(&dialogs);
-  const QString file = tree.WriteText("texts/report.v2.txt", QString::fromUtf8(kText));
-  const QString folder = tree.Path("rtf/new/deeper");
-  const auto terms = Terms({"alpha", "beta", "gamma"});
-  QString problem;
-  EXPECT_TRUE(
-      SaveTextAsHighlightedRtf(file, terms, folder, QStringLiteral("Score 12.50"), &problem));
-  EXPECT_TRUE(problem.isEmpty());
-  const QString saved = folder + QStringLiteral("/report.v2.rtf");
-  const QByteArray rtf = ReadAll(saved);
-  EXPECT_TRUE(rtf.startsWith("{\\rtf1"));
-  EXPECT_TRUE(rtf.contains("Score 12.50"));
+  // The text without a hit is not saved.
+  EXPECT_EQ(SaveRelevanceRtfSample(results, filters, choice), 1);
+  EXPECT_EQ(QDir(choice.folder).entryList(QDir::Files), QStringList{"report.v2.rtf"});
   // Most hits first; a term without hits is not named.
-  EXPECT_TRUE(rtf.contains("<gamma (5),alpha (3)>")) << rtf.toStdString();
-  EXPECT_TRUE(dialogs.Shown().empty());
+  expected.heading = RtfSampleHeading(0, results.GetOne(0));
+  expected.summary = QStringLiteral("<gamma (5),alpha (3)>");
+  EXPECT_EQ(ReadAll(choice.folder + "/report.v2.rtf"), WriteRtf(expected));
 
-  // Saving again over the file needs consent; declined, the file stays.
+  // Saving over a file needs consent; declined, the file stays.
+  tree.Write("rtf/new/report.v2.rtf", "keep me");
   dialogs.QueueAnswer(mrCancel);
-  EXPECT_FALSE(SaveTextAsHighlightedRtf(file, terms, folder, QStringLiteral("Other heading")));
-  EXPECT_EQ(ReadAll(saved), rtf);
+  EXPECT_EQ(SaveRelevanceRtfSample(results, filters, choice), 0);
   EXPECT_EQ(dialogs.ShownNames(), QStringList{"OKToDoX"});
-
-  // A text without any hit is not saved.
-  const QString none = tree.WriteText("none.txt", "delta epsilon\n");
-  const QString empty_out = tree.Path("empty-out");
-  EXPECT_FALSE(SaveTextAsHighlightedRtf(none, Terms({"alpha"}), empty_out, QStringLiteral("h")));
-  EXPECT_TRUE(QDir(empty_out).entryList(QDir::Files).isEmpty());
+  EXPECT_EQ(ReadAll(choice.folder + "/report.v2.rtf"), QByteArray("keep me"));
   SetDialogInterface(nullptr);
 }
