@@ -1,17 +1,14 @@
 // The report page in a real browser: headless Chromium loads it, logs no
-// console message (a script error or a refused load would show there),
-// builds the SVG pictures into its document, and paints them (their bar
-// colours are in the screenshot). That the page asks for nothing from the
-// network is checked on its source by the writer tests. The screenshot goes to
-// the test's working folder (in the build tree); the README's copy in docs/ is
-// renewed only when SORVEL_UPDATE_SCREENSHOTS names the source folder
-// (tools/update-screenshots.sh). The page shown there lists the corpus under
-// a reader's kind of path, not the test's temporary folder.
+// console message (a script error or a refused load would show there), builds
+// the SVG pictures into its document and paints their bars. What the page says,
+// and that it asks for nothing from the network, is left to the writer tests.
+// The screenshot goes to the build tree, or to docs/ for the README when
+// SORVEL_UPDATE_SCREENSHOTS names the source folder; the corpus is shown
+// under a reader's kind of path.
 
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QFile>
 #include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
@@ -45,36 +42,14 @@ BrowserRun RunChromium(const QString& chromium, const QString& profile, const QS
   // No sandbox: the suite runs as root in CI containers, where the sandbox
   // cannot start. Every host name fails to resolve, so a page that needed
   // the network would log the failed load.
-  p.setArguments(QStringList{QStringLiteral("--headless"), QStringLiteral("--no-sandbox"),
-                             QStringLiteral("--disable-gpu"), QStringLiteral("--hide-scrollbars"),
-                             QStringLiteral("--no-first-run"),
-                             QStringLiteral("--user-data-dir=") + profile,
-                             QStringLiteral("--host-resolver-rules=MAP * ~NOTFOUND"),
-                             QStringLiteral("--enable-logging=stderr"), QStringLiteral("--v=0")} +
-                 args);
+  p.setArguments(
+      QStringLiteral("--headless --no-sandbox --disable-gpu --hide-scrollbars "
+                     "--no-first-run --enable-logging=stderr --v=0")
+          .split(u' ') +
+      QStringList{"--user-data-dir=" + profile, "--host-resolver-rules=MAP * ~NOTFOUND"} + args);
   p.start();
   p.waitForFinished(120000);
   return {p.exitCode(), p.readAllStandardOutput(), p.readAllStandardError()};
-}
-
-// The report as if its corpus lay at shown_root: every path and text that
-// names the test's temporary folder names shown_root instead.
-void MoveReportTo(CorpusReport& r, const QString& root, const QString& shown_root) {
-  auto move = [&](QString& text) { text.replace(root, shown_root); };
-  move(r.folder);
-  move(r.move_command);
-  for (QString& o : r.options) move(o);
-  for (ReportBrokenFile& b : r.broken) move(b.path);
-  for (ReportNameGroup& g : r.name_groups)
-    for (QString& p : g.paths) move(p);
-  for (auto& g : r.near_groups)
-    for (ReportNearDuplicate& m : g) move(m.path);
-  for (ReportMove& m : r.moves) {
-    move(m.from);
-    move(m.to);
-  }
-  for (ReportFolder& f : r.by_folder) move(f.folder);
-  for (FileProblem& p : r.problems) move(p.file);
 }
 
 // Where the screenshot is kept: docs/ of the source folder named by
@@ -83,15 +58,6 @@ QString ScreenshotPath() {
   const QString source = qEnvironmentVariable("SORVEL_UPDATE_SCREENSHOTS");
   if (source.isEmpty()) return QDir::current().filePath(QStringLiteral("report.png"));
   return QDir(source).filePath(QStringLiteral("docs/report.png"));
-}
-
-bool HasColour(const QImage& image, QRgb colour) {
-  for (int y = 0; y < image.height(); ++y) {
-    const QRgb* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-    for (int x = 0; x < image.width(); ++x)
-      if ((line[x] & 0xFFFFFF) == (colour & 0xFFFFFF)) return true;
-  }
-  return false;
 }
 
 }  // namespace
@@ -109,11 +75,10 @@ TEST(ReportInBrowser, RendersWithoutErrorsAndDrawsThePictures) {
   MixedCorpus corpus;
   CorpusReportOptions options;
   options.folder = corpus.tree.Root();
-  CorpusReport report = MakeCorpusReport(options);
-  MoveReportTo(report, corpus.tree.Root(), QStringLiteral("/home/linguist/corpora/news-2024"));
+  QByteArray html_page = CorpusReportHtml(MakeCorpusReport(options), QLocale::c());
+  html_page.replace(corpus.tree.Root().toUtf8(), "/home/linguist/corpora/news-2024");
   TempTree out;
-  const QString page =
-      out.Write(QStringLiteral("report.html"), CorpusReportHtml(report, QLocale::c()));
+  const QString page = out.Write(QStringLiteral("report.html"), html_page);
   const QString url = QStringLiteral("file://") + page;
   const QString profile = out.MakeDir(QStringLiteral("profile"));
 
@@ -129,10 +94,6 @@ TEST(ReportInBrowser, RendersWithoutErrorsAndDrawsThePictures) {
     ASSERT_TRUE(m.hasMatch()) << id;
     EXPECT_GE(m.captured(1).count(QStringLiteral("<rect")), 2) << id;
   }
-  EXPECT_TRUE(html.contains(QStringLiteral("id=\"verdict-broken\"")));
-  EXPECT_TRUE(html.contains(QStringLiteral("garbled.txt")));
-  EXPECT_TRUE(html.contains(QStringLiteral("/home/linguist/corpora/news-2024/")));
-  EXPECT_FALSE(html.contains(corpus.tree.Root()));
 
   // Nothing wrong in the browser's log.
   const QString log = QString::fromUtf8(dom.err);
@@ -148,14 +109,15 @@ TEST(ReportInBrowser, RendersWithoutErrorsAndDrawsThePictures) {
   QImage image(shot);
   ASSERT_FALSE(image.isNull());
   image = image.convertToFormat(QImage::Format_RGB32);
-  EXPECT_TRUE(HasColour(image, qRgb(0x3b, 0x6f, 0xb6)));  // text sizes and the first encoding
-  EXPECT_TRUE(HasColour(image, qRgb(0x4f, 0x9e, 0x5b)));  // texts per month
-  EXPECT_TRUE(HasColour(image, qRgb(0xc6, 0x28, 0x28)));  // broken files by folder
-  EXPECT_TRUE(HasColour(image, qRgb(0xef, 0x6c, 0x00)));  // duplicates by folder
-  QSet<QRgb> colours;
-  for (int y = 0; y < 1200; y += 3)
-    for (int x = 0; x < image.width(); x += 3) colours.insert(image.pixel(x, y));
-  EXPECT_GT(colours.size(), 20) << "the top of the page looks blank";
+  QSet<QRgb> colours, top;
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x) (y < 1200 ? top : colours).insert(image.pixel(x, y));
+  colours.unite(top);
+  EXPECT_TRUE(colours.contains(qRgb(0x3b, 0x6f, 0xb6)));  // text sizes and the first encoding
+  EXPECT_TRUE(colours.contains(qRgb(0x4f, 0x9e, 0x5b)));  // texts per month
+  EXPECT_TRUE(colours.contains(qRgb(0xc6, 0x28, 0x28)));  // broken files by folder
+  EXPECT_TRUE(colours.contains(qRgb(0xef, 0x6c, 0x00)));  // duplicates by folder
+  EXPECT_GT(top.size(), 20) << "the top of the page looks blank";
 
   const QString keep = ScreenshotPath();
   QDir().mkpath(QFileInfo(keep).absolutePath());
