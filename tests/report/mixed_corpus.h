@@ -13,13 +13,12 @@
 
 // A text of plain English-like sentences, different for every seed.
 inline QString Prose(unsigned seed, int sentences) {
-  static const QStringList words = QStringLiteral(
-                                       "the river town market people walked slowly through morning "
-                                       "light and spoke about their work "
-                                       "while children played near water old house stood beside "
-                                       "road where farmers brought bread "
-                                       "milk of in to was with for on that it as")
-                                       .split(u' ');
+  static const QStringList words =
+      QStringLiteral(
+          "the river town market people walked slowly through morning light and spoke "
+          "about their work while children played near water old house stood beside "
+          "road where farmers brought bread milk of in to was with for on that it as")
+          .split(u' ');
   std::mt19937 random(seed);
   QString text;
   for (int s = 0; s < sentences; ++s) {
