@@ -2,26 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <QDir>
-#include <QFileInfo>
-
-#include "runtime/file_types.h"
 #include "runtime/messages.h"
 #include "support/test_support.h"
 
 namespace {
 
 const QString kShared = QStringLiteral("This notice is shared by several texts.");
-
-QStringList FilesOf(const RepeatedChunks& engine, int chunk) {
-  QStringList out;
-  const auto& occ = engine.Chunks().GetAListOfOccurrences(chunk);
-  for (int j = 0; j < occ.Count(); ++j) {
-    const QFileInfo fi(engine.ChunkFiles().GetFullFilename(occ.GetAValue(j).value1));
-    out << fi.dir().dirName() + QLatin1Char('/') + fi.fileName();
-  }
-  return out;
-}
 
 TEST(BoilerplateSearch, LeavesOutFilteredFoldersAndReportsFolders) {
   TempTree tree;
@@ -36,20 +22,18 @@ TEST(BoilerplateSearch, LeavesOutFilteredFoldersAndReportsFolders) {
   search.head_folder = tree.Path("top");
   BoilerplateCallbacks cb;
   QStringList folders;
+  // Each folder as given to on_folder, after the head folder: no trailing separator.
   cb.on_folder = [&](const QString& f, int n, int count) {
-    folders << QStringLiteral("%1 (%2/%3)")
-                   .arg(QDir(search.head_folder).relativeFilePath(f))
-                   .arg(n)
-                   .arg(count);
-    EXPECT_FALSE(f.endsWith(QLatin1Char('/')));
+    folders << QStringLiteral("%1 (%2/%3)").arg(f.mid(search.head_folder.size())).arg(n).arg(count);
   };
   int last_count = -1;
   cb.count_reporter = [&](int n) { last_count = n; };
-  EXPECT_EQ(RunBoilerplateSearch(engine, it, search, cb).files, 2);
+  const BoilerplateOutcome outcome = RunBoilerplateSearch(engine, it, search, cb);
   ASSERT_EQ(engine.Chunks().Count(), 1);
   EXPECT_EQ(engine.Chunks().Total(0), 2);
-  EXPECT_EQ(folders, (QStringList{". (1/2)", "sub (2/2)"}));
+  EXPECT_EQ(folders, (QStringList{" (1/2)", "/sub (2/2)"}));
   EXPECT_EQ(last_count, 1);
+  EXPECT_EQ(BoilerplateSummary(search, outcome, 1), "Checked 2 files: 1 repeated chunk");
 }
 
 TEST(BoilerplateSearch, AFileGivenForAFolderBecomesTheMask) {
@@ -68,16 +52,19 @@ TEST(BoilerplateSearch, AFileGivenForAFolderBecomesTheMask) {
   FileWalker it;
   BoilerplateSearch search;
   search.head_folder = head;
-  search.file_mask = FileTypeMaskOfCaption(name);
+  search.file_mask = name;
   RunBoilerplateSearch(engine, it, search, {});
   ASSERT_EQ(engine.Chunks().Count(), 1);
-  EXPECT_EQ(FilesOf(engine, 0), (QStringList{"c/notes.txt", "x/notes.txt"}));
+  EXPECT_EQ(
+      (QStringList{engine.ChunkFiles().GetFullFilename(0), engine.ChunkFiles().GetFullFilename(1)}),
+      (QStringList{given, tree.Path("c/x/notes.txt")}));
   search.include_subfolders = false;
   RunBoilerplateSearch(engine, it, search, {});
   EXPECT_EQ(engine.Chunks().Count(), 0);  // one file alone repeats nothing
-
-  EXPECT_EQ(FileTypeMaskOfCaption(QStringLiteral("Web files (*.xml;*.htm;*.html)")),
-            QStringLiteral("*.xml;*.htm;*.html"));
+  // A mask that nothing matches: the closing line says what was looked for.
+  search.file_mask = QStringLiteral("*.xml");
+  EXPECT_EQ(BoilerplateSummary(search, RunBoilerplateSearch(engine, it, search, {}), 0),
+            "Checked 0 files: the folder holds no files matching *.xml");
 }
 
 TEST(BoilerplateSearch, StopDuringTheWalkStillSorts) {
