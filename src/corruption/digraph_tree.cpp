@@ -42,14 +42,6 @@ QString DigraphText(std::uint32_t key) {
   return QString(units, 2);
 }
 
-int DigraphCountList::Find(QStringView text) const {
-  auto it = std::lower_bound(
-      entries_.begin(), entries_.end(), text,
-      [](const Entry& e, QStringView t) { return QStringView(e.text).compare(t) < 0; });
-  if (it == entries_.end() || QStringView(it->text).compare(text) != 0) return -1;
-  return static_cast<int>(it - entries_.begin());
-}
-
 DigraphTree::DigraphTree(std::int32_t min_freq_)
     : GeneralTree(&DigraphTree::Compare), min_freq(min_freq_) {
   SeedTree();
@@ -239,6 +231,5 @@ void DigraphCounter::CheckTreeDepth() {
 
 void FinishProfile(DigraphSample& profile) {
   profile.tree->Traverse();
-  profile.tree->sorted_results.SetSorted();
   profile.tree->Clear();
 }

@@ -28,19 +28,10 @@ class DigraphCountList {
   int Count() const { return static_cast<int>(entries_.size()); }
   const Entry& At(int i) const { return entries_[static_cast<std::size_t>(i)]; }
   void Append(const QString& text, std::int32_t value) { entries_.push_back({text, value}); }
-  void Clear() {
-    entries_.clear();
-    sorted_ = false;
-  }
-  // Marks the list sorted (the tree's in-order walk already produced the order).
-  void SetSorted() { sorted_ = true; }
-  bool Sorted() const { return sorted_; }
-  // Index of text, or -1. Needs a sorted list.
-  int Find(QStringView text) const;
+  void Clear() { entries_.clear(); }
 
  private:
   std::vector<Entry> entries_;
-  bool sorted_ = false;
 };
 
 class DigraphTree : public GeneralTree {

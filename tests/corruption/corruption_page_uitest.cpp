@@ -50,11 +50,6 @@ QColor RowBackground(QListView* list, int row) {
   return list->viewport()->grab().toImage().pixelColor(r.right() - 3, r.center().y());
 }
 
-void SaveShot(QWidget* w, const char* name) {
-  const QByteArray dir = qgetenv("SORVEL_SCREENSHOT_DIR");
-  if (!dir.isEmpty()) w->grab().save(QString::fromLocal8Bit(dir) + '/' + QLatin1String(name));
-}
-
 }  // namespace
 
 class CorruptionPageTest : public QObject {
@@ -138,7 +133,6 @@ class CorruptionPageTest : public QObject {
     p->good_files_edit->SetFileNames({good});
     p->subfolders_check->setChecked(true);
     p->digraph_check->setChecked(true);
-    SaveShot(&w, "sorvel-idle.png");
     p->Start();
     QTRY_VERIFY(!w.ToolRunning());
     QCOMPARE(ListedFiles(p), QStringList({"b_broken.bin", "c_gibberish.txt", "d_broken.dat"}));
@@ -148,7 +142,6 @@ class CorruptionPageTest : public QObject {
     QCOMPARE(w.status_bar->PanelText(10), QStringLiteral("Checked 4 files: 3 flagged"));
     p->results_view->setCurrentIndex(p->Results()->index(2));
     p->ShowSelectedText();
-    SaveShot(&w, "sorvel-finished.png");
   }
 
   void BoxesAndCountOfARunWithATestHost() {
@@ -202,7 +195,6 @@ class CorruptionPageTest : public QObject {
     p->results_view->setCurrentIndex(p->Results()->index(0));
     p->ShowSelectedNote();
     QCOMPARE(w.status_bar->PanelText(10), kSizeNote);
-    SaveShot(&w, "sorvel-running.png");
     QTest::mouseClick(w.status_bar->Panel(8), Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(!w.ToolRunning(), 20000);
     const int listed = p->Results()->rowCount();
