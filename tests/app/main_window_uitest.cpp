@@ -1,6 +1,6 @@
 // The main window as a user meets it: the pager, the status bar, running a
-// tool on a worker, Stop, Help routing, folder fields, the controller link,
-// the log and the preferences.
+// tool on a worker, Stop, Help routing, folder fields, the controller link
+// and the preferences.
 
 #include <QAction>
 #include <QApplication>
@@ -94,7 +94,7 @@ class MainWindowTest : public QObject {
     UseHelpMode(0);
   }
 
-  void OpensOnDuplicateContentsWithSevenPagesInOrder() {
+  void OpensIdleThenRunsAToolOnAWorkerAndStops() {
     MainWindow w;
     w.show();
     QCOMPARE(w.windowTitle(), QStringLiteral("Sorvel"));
@@ -110,14 +110,11 @@ class MainWindowTest : public QObject {
     QCOMPARE(w.pager->currentIndex(), 2);
     // Idle: Stop in its place but not to be pressed, Help there, bars blank.
     QVERIFY(w.status_bar->Panel(8)->isVisible() && !w.status_bar->StopEnabled());
-    QCOMPARE(w.status_bar->Panel(8)->property("text").toString(), QStringLiteral("Stop"));
     QVERIFY(w.status_bar->Panel(9)->isVisible());
+    QCOMPARE(w.status_bar->Panel(8)->property("text").toString(), QStringLiteral("Stop"));
     QVERIFY(!w.status_bar->BarShown(2) && !w.status_bar->BarShown(3));
-  }
 
-  void RunToolOnWorkerDisablesStartsAndStops() {
-    MainWindow w;
-    w.show();
+    // A run on a worker.
     w.pager->setCurrentWidget(w.corruption_tab);
     const QPoint help_at = w.status_bar->Panel(9)->pos();
     QPushButton start_a(QStringLiteral("Start"), w.corruption_tab);
@@ -129,9 +126,7 @@ class MainWindowTest : public QObject {
 
     std::atomic<bool> on_other_thread{false};
     std::atomic<int> steps{0};
-    bool done_ok = false;
-    bool done_called = false;
-    bool done_on_window_thread = false;
+    bool done_ok = false, done_called = false, done_on_window_thread = false;
     const bool started = w.RunTool(
         QStringLiteral("test"),
         [&] {
@@ -189,10 +184,10 @@ class MainWindowTest : public QObject {
         QStringLiteral("again"), [] {}, [](bool) {}));
     QCOMPARE(int(global_panic_state), 0);
     QTRY_VERIFY(!w.ToolRunning());
-  }
 
-  void BarsShowEveryChangeAndTheFirstValueAfterAReset() {
-    MainWindow w;
+    // After a reset every change of a bar shows, and after the next reset
+    // the same value again.
+    w.ResetProgress(true);
     QVERIFY(w.SetOverallProgress(31) && !w.SetOverallProgress(31));
     QCOMPARE(w.status_bar->Bar(2)->text(), QStringLiteral("31%"));
     w.ResetProgress(true);
@@ -417,33 +412,6 @@ class MainWindowTest : public QObject {
     SetControllerLink(nullptr);
   }
 
-  void WindowEventsAndStopCommandsAreLogged() {
-    OwnSettingsFile settings;
-    const QString log = settings.dir.filePath(QStringLiteral("lexivor.log"));
-    {
-      QSettings s(settings.Path(), QSettings::IniFormat);
-      s.setValue(QStringLiteral("suite/logging"), true);
-      s.setValue(QStringLiteral("suite/log_file"), log);
-    }
-    ReloadSuiteSettings();
-    QFile(log).open(QIODevice::WriteOnly);
-    {
-      MainWindow w;
-      w.ControllerCommand(6120);
-      w.show();
-      w.activateWindow();
-      QTest::qWait(20);
-    }
-    global_panic_state = 0;
-    const QStringList lines =
-        QString::fromUtf8(ReadAll(log)).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    QVERIFY2(lines.size() >= 3, qPrintable(lines.join(QLatin1Char('|'))));
-    QVERIFY(lines[0].startsWith(QStringLiteral("stopping at end of file ")));
-    QCOMPARE(lines.mid(lines.size() - 2),
-             QStringList({"**********Sorvel closing a tool",
-                          "unset main_window_uitest main window and quit lexivor_minimal"}));
-  }
-
   void PreferencesStoreHowTextsAreRead() {
     OwnSettingsFile settings;
     const auto stored = [&](const char* key) {
@@ -474,27 +442,6 @@ class MainWindowTest : public QObject {
     QCOMPARE(TextDecoding(), QStringLiteral("auto"));
     QCOMPARE(AnsiCodePage(), QStringLiteral("KOI8-R"));
     QCOMPARE(stored("ansi_code_page"), QStringLiteral("KOI8-R"));
-  }
-
-  void ControllerClearsTheToolsSharedLists() {
-    QTemporaryDir dir;
-    SuiteSettings s = CurrentSuiteSettings();
-    s.user_read_write_folder = dir.path();
-    SetCurrentSuiteSettings(s);
-    SharedToolLists& lists = SharedToolLists::Instance();
-    QDir().mkpath(dir.path() + QStringLiteral("/lists"));
-    for (int kind : {0, 2}) {
-      QFile f(lists.FileOf(kind));
-      QVERIFY(f.open(QIODevice::WriteOnly) && f.write("alpha\nbeta\n") > 0);
-    }
-    MainWindow w;
-    w.ControllerCommand(234);  // refresh the lemma list
-    w.ControllerCommand(238);  // refresh the stop list
-    QCOMPARE(lists.List(0), QStringList({"alpha", "beta"}));
-    QCOMPARE(lists.List(2), lists.List(0));
-    w.ControllerCommand(239);  // clear the stop list, and its file; the lemma list stays
-    QVERIFY(lists.List(2).isEmpty() && QFileInfo(lists.FileOf(2)).size() == 0);
-    QCOMPARE(lists.List(0).size(), 2);
   }
 };
 

@@ -26,16 +26,10 @@ namespace {
 
 // Plays the user's part on the box once it is open: what(box).
 void WhenBoxOpens(std::function<void(QWidget*)> what) {
-  auto* timer = new QTimer;
-  timer->setInterval(5);
-  QObject::connect(timer, &QTimer::timeout, [timer, what] {
-    if (QWidget* box = QApplication::activeModalWidget()) {
-      timer->stop();
-      timer->deleteLater();
-      what(box);
-    }
+  QTimer::singleShot(5, qApp, [what] {
+    if (QWidget* box = QApplication::activeModalWidget()) return what(box);
+    WhenBoxOpens(what);
   });
-  timer->start();
 }
 
 }  // namespace

@@ -311,7 +311,7 @@ class TextViewerTest : public QObject {
     QVERIFY(dialogs_.Shown().at(0).icon == BoxIcon::Error);
   }
 
-  void HighlightAllListsFoundKeywordsByCount() {
+  void HighlightAllAndInfoOnScoresListFoundKeywordsByCount() {
     TextViewerWindow viewer;
     viewer.resize(784, 426);
     QVERIFY(OpenWithKeywords(viewer));
@@ -319,7 +319,15 @@ class TextViewerTest : public QObject {
     QCOMPARE(viewer.KeywordItem(0),
              std::make_pair(QStringLiteral("alpha"), TextViewerWindow::kNoHolderValue));
 
-    Item(viewer, "HighlighAllwords1")->trigger();
+    // Nothing highlighted yet: "Info on scores" runs "Highlight all" first,
+    // and tells the counts in the search list's order.
+    Item(viewer, "Infoonscores1")->trigger();
+    const QString expected =
+        QStringLiteral("alpha (3),gamma (5)\r") + Format(LX("LXTotalN"), {8.0});
+    QCOMPARE(viewer.InfoOnCurrentText(), expected);
+    QCOMPARE(dialogs_.ShownNames(), QStringList{QStringLiteral("ReportedAFact")});
+    QCOMPARE(dialogs_.Shown()[0].text, expected);
+    QCOMPARE(dialogs_.Shown()[0].help_context, 6040);
     SourceTextEdit* edit = viewer.TextEdit();
     QCOMPARE(edit->HighlightsFoundCount(), 8);
     QVERIFY(viewer.ListShowsValues());
@@ -353,26 +361,11 @@ class TextViewerTest : public QObject {
     QVERIFY2(highlighted > 100,
              qPrintable(QStringLiteral("%1 highlighted pixels").arg(highlighted)));
 
-    // A second text hides the plot and drops the values until the next run.
-    QVERIFY(viewer.OpenAndShowAText({tree_.WriteText("other.txt", "nothing here\n"), {}, {}}));
+    // A second text hides the plot and drops the values until the next run;
+    // without any keyword in it the list is empty and the total 0.
+    QVERIFY(viewer.OpenAndShowAText({tree_.WriteText("none.txt", "delta epsilon\n"), {}, {}}));
     QVERIFY(!viewer.HitPlot()->isVisible() && !viewer.ListShowsValues());
     QCOMPARE(edit->HighlightsFoundCount(), 0);
-  }
-
-  void InfoOnScoresReportsCountsInSearchOrder() {
-    TextViewerWindow viewer;
-    QVERIFY(OpenWithKeywords(viewer));
-    // Nothing highlighted yet: "Info on scores" runs "Highlight all" first.
-    Item(viewer, "Infoonscores1")->trigger();
-    const QString expected =
-        QStringLiteral("alpha (3),gamma (5)\r") + Format(LX("LXTotalN"), {8.0});
-    QCOMPARE(viewer.InfoOnCurrentText(), expected);
-    QCOMPARE(dialogs_.ShownNames(), QStringList{QStringLiteral("ReportedAFact")});
-    QCOMPARE(dialogs_.Shown()[0].text, expected);
-    QCOMPARE(dialogs_.Shown()[0].help_context, 6040);
-
-    // A text without any keyword: an empty list, no plot, a total of 0.
-    QVERIFY(viewer.OpenAndShowAText({tree_.WriteText("none.txt", "delta epsilon\n"), {}, {}}));
     viewer.AddStringsToLeftListbox({QStringLiteral("alpha"), QStringLiteral("beta")});
     Item(viewer, "HighlighAllwords1")->trigger();
     QCOMPARE(viewer.KeywordList()->count(), 0);
@@ -394,16 +387,14 @@ class TextViewerTest : public QObject {
     const QRect r = list->visualItemRect(list->item(1));
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, r.center());
     QCOMPARE(edit->CurrentKW(), 0);  // alpha's index in the search list
-    auto next = [&] { static_cast<QToolButton*>(viewer.Panel(7))->click(); };
     std::vector<int> visited;
     for (int i = 0; i < 4; ++i) {
-      next();
+      static_cast<QToolButton*>(viewer.Panel(7))->click();
       visited.push_back(edit->textCursor().selectionStart());
     }
     // The run left the first hit of all ("Gamma") selected; from there ">"
     // goes to each alpha and wraps round to the first.
-    std::vector<int> expected{alphas[0], alphas[1], alphas[2], alphas[0]};
-    QCOMPARE(visited, expected);
+    QCOMPARE(visited, (std::vector<int>{alphas[0], alphas[1], alphas[2], alphas[0]}));
     QCOMPARE(edit->textCursor().selectedText(), QStringLiteral("alpha"));
   }
 
