@@ -1,40 +1,27 @@
 // Pictures of every page of the main window, each after a run with results,
-// at the window's default size. The test makes a small corpus, runs each
-// page's tool on it as a user would (by the controls' names), waits for the
-// results and grabs the window. It checks what can be checked without
-// comparing pixels: the picture is not blank, the results view has rows,
-// every tab shows whole in the tab bar and no control of the page is pushed
-// past its edge.
+// at the window's default size: a small corpus is made, each page's tool run
+// on it as a user would (by the controls' names) and the window grabbed once
+// the results show, with every column heading whole.
 //
 // The pictures go to page_screenshots/ beside the test always, and into
 // docs/pages/ of the source tree only when SORVEL_UPDATE_SCREENSHOTS names
 // that tree (tools/update-screenshots.sh runs the test so), so that a plain
 // test run never changes the sources.
 
-#include <QAbstractButton>
 #include <QAbstractItemView>
-#include <QAbstractSpinBox>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateTime>
 #include <QDialog>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QHeaderView>
-#include <QImage>
 #include <QLineEdit>
 #include <QLockFile>
-#include <QPushButton>
-#include <QSet>
 #include <QSpinBox>
 #include <QStackedWidget>
-#include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
 #include <QtTest>
-#include <cstdint>
 #include <memory>
 
 #include "app/sorvel_window.h"
@@ -122,25 +109,16 @@ void Reveal(QWidget* w) {
   }
 }
 
-// Clicks a dialog's OK once the dialog of that name is shown (the relevance
-// check asks where its texts are in a modal window).
+// Answers the relevance check's question where its texts are (a modal
+// chooser) with the folder, once it shows.
 void AnswerChooserWhenShown(const QString& folder) {
-  auto* poll = new QTimer(qApp);
-  poll->setInterval(20);
-  QObject::connect(poll, &QTimer::timeout, poll, [poll, folder] {
-    for (QWidget* top : QApplication::topLevelWidgets()) {
-      auto* dialog = qobject_cast<QDialog*>(top);
-      if (!dialog || !dialog->isVisible() ||
-          dialog->objectName() != QStringLiteral("FormFolderOrListChooser"))
-        continue;
-      Type(dialog, "ElFolderNameEditFolder", folder);
-      Tick(dialog, "AdvOfficeCheckBoxIncludeSubFolders", true);
-      Named<QAbstractButton>(dialog, "AdvGlowButtonOK")->click();
-      poll->deleteLater();
-      return;
-    }
+  QTimer::singleShot(20, qApp, [folder] {
+    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    if (!dialog) return AnswerChooserWhenShown(folder);
+    Type(dialog, "ElFolderNameEditFolder", folder);
+    Tick(dialog, "AdvOfficeCheckBoxIncludeSubFolders", true);
+    Named<QAbstractButton>(dialog, "AdvGlowButtonOK")->click();
   });
-  poll->start();
 }
 
 }  // namespace
@@ -175,75 +153,48 @@ class PageScreenshotsTest : public QObject {
     QDir(root_).removeRecursively();
   }
 
-  void everyTabShowsWhole() {
-    QTabBar* bar = window_->pager->tabBar();
-    QStringList cut;
-    for (int i = 0; i < bar->count(); ++i)
-      if (!bar->rect().contains(bar->tabRect(i))) cut << bar->tabText(i);
-    QVERIFY2(cut.isEmpty(), qPrintable(cut.join(QStringLiteral(", ")) + QStringLiteral(" cut")));
-  }
-
-  void corruption() {
+  void everyPageWithItsResults() {
     QWidget* page = Show(window_->corruption_tab);
     Type(page, "ElFileNameEditCorruptGoodFiles", Corpus("good/reference.txt"));
     Type(page, "ElFolderNameEditCorrupt", Corpus("texts"));
     Tick(page, "AdvOfficeCheckBoxCorruptIncludeSubfolders", true);
     Tick(page, "AdvOfficeCheckBoxCorruptThorough", true);
-    Run(page, "ButtonCorruptStart");
-    Finish(page, "ListBoxCorrupt", "corruption");
-  }
+    RunAndSave(page, "ButtonCorruptStart", "ListBoxCorrupt", "corruption");
 
-  void duplicateNames() {
-    QWidget* page = Show(window_->dup_names_tab);
+    page = Show(window_->dup_names_tab);
     Type(page, "ElFolderNameEditDuplicates1", Corpus("texts"));
     Tick(page, "CheckBoxFolder1Subdirs", true);
-    Run(page, "AdvGlowButtonDuplicateNamesFind");
-    Finish(page, "TreeViewDupNames", "duplicate-names");
-  }
+    RunAndSave(page, "AdvGlowButtonDuplicateNamesFind", "TreeViewDupNames", "duplicate-names");
 
-  void duplicateContents() {
-    QWidget* page = Show(window_->dup_contents_tab);
+    page = Show(window_->dup_contents_tab);
     Type(page, "MyOpenFolderDialogDuplicateContents", Corpus("texts"));
     Tick(page, "AdvOfficeCheckBoxDupContentsUseDates", false);
     Tick(page, "AdvOfficeCheckBoxDupContentsSameFolder", false);
-    Run(page, "AdvGlowButtonDuplicateContentsSearch");
-    Finish(page, "AdvListViewDupContents", "duplicate-contents");
-  }
+    RunAndSave(page, "AdvGlowButtonDuplicateContentsSearch", "AdvListViewDupContents",
+               "duplicate-contents");
 
-  void boilerplate() {
-    QWidget* page = Show(window_->boilerplate_tab);
+    page = Show(window_->boilerplate_tab);
     Type(page, "ElFolderNameEditBoilerHeadFolder", Corpus("texts"));
     Tick(page, "AdvOfficeCheckBoxSubFoldersTooBoiler", true);
-    Run(page, "AdvGlowButtonBoilerSearch");
-    Finish(page, "AdvTreeViewBoiler", "boilerplate");
-  }
+    RunAndSave(page, "AdvGlowButtonBoilerSearch", "AdvTreeViewBoiler", "boilerplate");
 
-  void relevance() {
-    QWidget* page = Show(window_->relevance_tab);
+    page = Show(window_->relevance_tab);
     Type(page, "ElFileNameEditFilterStrings", Corpus("filters.txt"));
     Named<QSpinBox>(page, "AdvSpinEditRelevanceMinWords")->setValue(50);
     AnswerChooserWhenShown(Corpus("texts"));
-    Run(page, "AdvGlowButtonRelevanceCheck");
-    Finish(page, "LXSimpleVirtualGridRelevance", "relevance");
-  }
+    RunAndSave(page, "AdvGlowButtonRelevanceCheck", "LXSimpleVirtualGridRelevance", "relevance");
 
-  void corpusSampler() {
-    QWidget* page = Show(window_->sample_tab);
+    page = Show(window_->sample_tab);
     Type(page, "MyOpenFolderDialogSampleSource", Corpus("texts"));
     Named<QSpinBox>(page, "AdvSpinEditSample")->setValue(6);
-    Run(page, "AdvGlowButtonRandomSampleFromFolder");
-    Finish(page, "LXSimpleVirtualGridSample", "corpus-sampler");
-  }
+    RunAndSave(page, "AdvGlowButtonRandomSampleFromFolder", "LXSimpleVirtualGridSample",
+               "corpus-sampler");
 
-  void buildSubCorpora() {
-    QWidget* page = Show(window_->sub_corpora_tab);
-    const QString results = root_ + QStringLiteral("/sub-corpora");
+    page = Show(window_->sub_corpora_tab);
     Type(page, "MyOpenFolderDialogSubCorporaSource", Corpus("texts"));
-    Type(page, "MyOpenFolderDialogSubCorporaResults", results);
+    Type(page, "MyOpenFolderDialogSubCorporaResults", root_ + QStringLiteral("/sub-corpora"));
     Named<QComboBox>(page, "AdvComboBoxDelicacy")->setCurrentText(QStringLiteral("year"));
-    Run(page, "AdvGlowButtonBuildSubCorpus");
-    QCOMPARE(QDir(results + QStringLiteral("/year")).entryList(QDir::Files).size(), 4);
-    Finish(page, "TableSubCorporaFiles", "build-sub-corpora");
+    RunAndSave(page, "AdvGlowButtonBuildSubCorpus", "TableSubCorporaFiles", "build-sub-corpora");
   }
 
  private:
@@ -253,12 +204,10 @@ class PageScreenshotsTest : public QObject {
 
   // Writes a text of the corpus, dated in the given year.
   void Write(const char* rel, const QByteArray& bytes, int year = 2022) {
-    const QString path = Corpus(rel);
-    QVERIFY(QDir().mkpath(QFileInfo(path).path()));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-    QVERIFY(file.flush());  // before the date, which a later flush would renew
+    QFile file(Corpus(rel));
+    QVERIFY(QDir().mkpath(QFileInfo(file).path()) && file.open(QIODevice::WriteOnly));
+    // Flushed before the date is set, which a later flush would renew.
+    QVERIFY(file.write(bytes) == bytes.size() && file.flush());
     const QDateTime when(QDate(year, 3 + year % 7, 14), QTime(10, 30), Qt::LocalTime);
     QVERIFY(file.setFileTime(when, QFileDevice::FileModificationTime));
   }
@@ -302,51 +251,35 @@ class PageScreenshotsTest : public QObject {
     return page;
   }
 
-  // Starts a page's tool and waits for it to end.
-  void Run(QWidget* page, const char* start_button) {
+  // Starts a page's tool, waits for its results and saves the picture.
+  void RunAndSave(QWidget* page, const char* start_button, const char* results_view,
+                  const char* picture) {
     dialogs_.Clear();
-    auto* button = Named<QAbstractButton>(page, start_button);
-    QVERIFY2(button->isEnabled(), start_button);
-    button->click();
+    Named<QAbstractButton>(page, start_button)->click();
     QTRY_VERIFY_WITH_TIMEOUT(!window_->ToolRunning(), 60000);
     QApplication::processEvents();
-  }
-
-  // Checks the page with its results and saves its picture.
-  void Finish(QWidget* page, const char* results_view, const char* picture) {
-    if (results_view) {
-      auto* view = Named<QAbstractItemView>(page, results_view);
-      QTRY_VERIFY2(view->model() && view->model()->rowCount() > 0,
-                   qPrintable(dialogs_.ShownNames().join(QStringLiteral(", "))));
-      Reveal(view);
-      QVERIFY(view->isVisible());
-    }
+    auto* view = Named<QAbstractItemView>(page, results_view);
+    QTRY_VERIFY2(view->model() && view->model()->rowCount() > 0,
+                 qPrintable(dialogs_.ShownNames().join(QStringLiteral(", "))));
+    Reveal(view);
     QApplication::processEvents();
     // Every column heading of the page's lists shows in full.
     for (QHeaderView* header : page->findChildren<QHeaderView*>()) {
       if (!header->isVisible() || header->orientation() != Qt::Horizontal) continue;
       for (int c = 0; c < header->count(); ++c) {
-        if (header->isSectionHidden(c)) continue;
         const QString heading = header->model()->headerData(c, Qt::Horizontal).toString();
-        const int needed = header->fontMetrics().horizontalAdvance(heading) + 8;
-        QVERIFY2(header->sectionSize(c) >= needed,
+        QVERIFY2(header->isSectionHidden(c) ||
+                     header->sectionSize(c) >= header->fontMetrics().horizontalAdvance(heading) + 8,
                  qPrintable(QStringLiteral("heading \"%1\" cut").arg(heading)));
       }
     }
     const QImage image = window_->grab().toImage();
-    QCOMPARE(image.size(), window_->size() * image.devicePixelRatio());
-    QSet<QRgb> colours;
-    for (int y = 0; y < image.height(); y += 3)
-      for (int x = 0; x < image.width(); x += 3) colours.insert(image.pixel(x, y));
-    QVERIFY2(colours.size() > 16, "the picture is blank");
-
     const QString name = QString::fromLatin1(picture) + QStringLiteral(".png");
     QVERIFY(image.save(out_ + QLatin1Char('/') + name));
     const QString source = qEnvironmentVariable("SORVEL_UPDATE_SCREENSHOTS");
     if (!source.isEmpty()) {
-      const QString docs = source + QStringLiteral("/docs/pages");
-      QVERIFY(QDir().mkpath(docs));
-      QVERIFY(image.save(docs + QLatin1Char('/') + name));
+      QVERIFY(QDir().mkpath(source + QStringLiteral("/docs/pages")));
+      QVERIFY(image.save(source + QStringLiteral("/docs/pages/") + name));
     }
   }
 
