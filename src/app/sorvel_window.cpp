@@ -133,11 +133,10 @@ MainWindow::~MainWindow() {
     StopPanelClick();
     worker_->wait();
   }
-  // Viewer windows first, then the engines (members, freed after this body).
-  if (shared_viewer && !side_by_side_viewers.contains(shared_viewer)) delete shared_viewer;
+  // The viewer first, then the engines (members, freed after this body). The
+  // side-by-side viewers of Duplicate Contents are that page's own.
+  delete shared_viewer;
   shared_viewer = nullptr;
-  qDeleteAll(side_by_side_viewers);
-  side_by_side_viewers.clear();
 }
 
 void MainWindow::ShowPreferences() {
@@ -311,8 +310,9 @@ void MainWindow::ShowStatusText(const QString& text) {
 
 void MainWindow::ShowRunSummary(const QString& summary) { ShowStatusText(summary); }
 
+// The count goes on the overall bar, beside its percent; the status text
+// stays the page's own (what is being read, what was found so far).
 void MainWindow::ShowCountOutOf(long long n, long long total) {
-  ShowStatusText(Format(LX("LXNManyOutOfN"), {n, total}));
   OnWindowThread([this, n, total] {
     status_bar->SetPanelCount(2, n, total);
     status_bar->SetPanelTimeLeft(

@@ -113,8 +113,6 @@ class MainWindow : public ToolWindowBase, public PageHost {
   // --- fields the window owns ---
   // The shared viewer: created on first use, kept, freed with the window.
   TextViewerWindow* shared_viewer = nullptr;
-  // Viewer windows opened side by side from the pages; freed with the window.
-  QList<TextViewerWindow*> side_by_side_viewers;
   QStringList current_sample;  // the current sample of the Corpus Sampler
   int sub_corpora_delicacy = 0;
   // The engines, in the order they are freed (after the viewers).
