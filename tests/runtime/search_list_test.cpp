@@ -4,7 +4,6 @@
 
 #include <QRandomGenerator>
 
-#include "runtime/text_reader.h"
 #include "support/test_support.h"
 
 namespace {
@@ -36,13 +35,9 @@ TEST(SearchLine, FieldsWildcardsAndOptions) {
 
   EXPECT_FALSE(ParseSearchLine(QStringLiteral("tax\tx"), &r, &err));
   EXPECT_TRUE(err.contains(QStringLiteral("\"x\""))) << err.toStdString();
-  EXPECT_FALSE(ParseSearchLine(QStringLiteral("tax\t-2"), &r, &err));
   EXPECT_FALSE(ParseSearchLine(QStringLiteral("tax\t1\t0\tq"), &r, &err));
-  EXPECT_TRUE(err.contains(QStringLiteral("\"q\"")));
   EXPECT_FALSE(ParseSearchLine(QStringLiteral("ta*x"), &r, &err));
-  EXPECT_FALSE(ParseSearchLine(QStringLiteral("*"), &r, &err));
   EXPECT_FALSE(ParseSearchLine(QStringLiteral("a\t1\t2\tc\textra"), &r, &err));
-  EXPECT_FALSE(ParseSearchLine(QStringLiteral("\t1"), &r, &err));
 }
 
 TEST(SearchList, LoadsFileSkippingCommentsAndNamesBadLines) {
@@ -66,10 +61,6 @@ TEST(SearchList, LoadsFileSkippingCommentsAndNamesBadLines) {
   ASSERT_EQ(list.Problems().size(), 1);
   EXPECT_TRUE(list.Problems()[0].startsWith(QStringLiteral("line 3")))
       << list.Problems()[0].toStdString();
-
-  EXPECT_FALSE(list.LoadFromFile(tree.Path(QStringLiteral("missing.txt"))));
-  EXPECT_EQ(list.Count(), 0);
-  EXPECT_EQ(list.Problems().size(), 1);
 }
 
 TEST(SearchList, PlainLinesKeepTabsAndStarsAsText) {
@@ -83,32 +74,19 @@ TEST(SearchList, PlainLinesKeepTabsAndStarsAsText) {
   EXPECT_EQ(list[2].weight, 5);
 }
 
-TEST(WordSearch, WholeWordsCaseAndWildcards) {
+// Whole words, case and overlapping hits are checked against a plain scan
+// below; these are the cases its random terms never make.
+TEST(WordSearch, WildcardsPhrasesOverLineBreaksAndEmptyTerms) {
   const QString text = QStringLiteral("Tax, taxes and TAX. Syntax tax-free; economy economics.");
-  EXPECT_EQ(Find(QStringLiteral("tax"), text), (V{0, 15, 27}));
-  EXPECT_EQ(Find(QStringLiteral("TAX"), text, kSoCaseKept), (V{15}));
-  EXPECT_EQ(Find(QStringLiteral("tax"), text, kSoAnywhere), (V{0, 5, 15, 23, 27}));
   std::vector<std::int64_t> lengths;
   EXPECT_EQ(Find(QStringLiteral("econom"), text, kSoWordGoesOn, &lengths), (V{37, 45}));
   EXPECT_EQ(lengths, (V{7, 9}));  // the hit covers the whole word
   EXPECT_EQ(Find(QStringLiteral("tax"), text, kSoWordBeganBefore, &lengths), (V{0, 15, 20, 27}));
   EXPECT_EQ(lengths, (V{3, 3, 6, 3}));
-  // Upper-cased text finds the same as the original for a case-folding term.
-  QString upper = text;
-  UpperCaseInPlace(upper);
-  EXPECT_EQ(Find(QStringLiteral("taxes"), upper), Find(QStringLiteral("taxes"), text));
   EXPECT_TRUE(Find(QString(), text).empty());
-}
-
-TEST(WordSearch, PhrasesSpanLineBreaksAndHitsDoNotOverlap) {
-  const QString text = QStringLiteral("global\r\n  warming and global warming");
-  std::vector<std::int64_t> lengths;
-  EXPECT_EQ(Find(QStringLiteral("global  warming"), text, 0, &lengths), (V{0, 22}));
+  const QString lines = QStringLiteral("global\r\n  warming and global warming");
+  EXPECT_EQ(Find(QStringLiteral("global  warming"), lines, 0, &lengths), (V{0, 22}));
   EXPECT_EQ(lengths, (V{17, 14}));
-  EXPECT_EQ(Find(QStringLiteral("aa"), QStringLiteral("aaaaa"), kSoAnywhere), (V{0, 2}));
-  EXPECT_EQ(Find(QStringLiteral("very very"), QStringLiteral("very very very very")), (V{0, 10}));
-  // Non-letter edges need no word boundary there.
-  EXPECT_EQ(Find(QStringLiteral("U.S."), QStringLiteral("the U.S.A. and U.S.")), (V{4, 15}));
 }
 
 TEST(WordCount, RunsOfWordUnitsWithJoiners) {
@@ -122,50 +100,38 @@ TEST(WordCount, RunsOfWordUnitsWithJoiners) {
 // matches and both case modes mixed.
 TEST(MultiTermMatcher, AgreesWithAPlainScanOnRandomTexts) {
   QRandomGenerator rng(12345);
-  const QString alphabet = QStringLiteral("abAB .");
-  auto random_string = [&](int len) {
+  // Letters of both cases, spaces and full stops; no space first or doubled.
+  const auto random_text = [&](int length) {
     QString s;
-    for (int i = 0; i < len; ++i)
-      s.append(alphabet[static_cast<int>(rng.bounded(alphabet.size()))]);
-    return s;
-  };
-  auto is_word = [](QChar c) { return c.isLetter(); };
-  auto single_spaces = [](QString s) {
-    while (s.contains(QStringLiteral("  "))) s.replace(QStringLiteral("  "), QStringLiteral(" "));
+    while (s.size() < length) {
+      const QChar c = QStringLiteral("abAB .")[static_cast<int>(rng.bounded(6))];
+      if (c != u' ' || (!s.isEmpty() && !s.endsWith(u' '))) s += c;
+    }
     return s;
   };
   for (int round = 0; round < 200; ++round) {
-    std::vector<SearchTerm> terms;
-    const int nterms = 1 + static_cast<int>(rng.bounded(8));
-    for (int k = 0; k < nterms; ++k) {
-      SearchTerm r;
-      QString t = single_spaces(random_string(1 + static_cast<int>(rng.bounded(4))).trimmed());
-      if (t.isEmpty()) t = QStringLiteral("a");
-      r.term = r.typed_in = t;
-      const int o = static_cast<int>(rng.bounded(4));
-      r.options = (o & 1 ? kSoCaseKept : 0) | (o & 2 ? kSoAnywhere : 0);
-      terms.push_back(r);
+    std::vector<SearchTerm> terms(1 + rng.bounded(8));
+    for (SearchTerm& r : terms) {
+      r.term = r.typed_in = random_text(1 + static_cast<int>(rng.bounded(4))).trimmed();
+      r.options = (rng.bounded(2) ? kSoCaseKept : 0) | (rng.bounded(2) ? kSoAnywhere : 0);
     }
-    const QString text = single_spaces(random_string(60));
-    MultiTermMatcher m(terms);
+    const QString text = random_text(60);
     std::vector<TermMatches> hits;
-    m.FindAll(text, hits);
+    MultiTermMatcher(terms).FindAll(text, hits);
     ASSERT_EQ(hits.size(), terms.size());
     for (std::size_t k = 0; k < terms.size(); ++k) {
       const SearchTerm& r = terms[k];
-      const Qt::CaseSensitivity cs = r.CaseKept() ? Qt::CaseSensitive : Qt::CaseInsensitive;
+      const qsizetype n = r.term.size();
       V expected;
-      qsizetype last_end = 0;
-      for (qsizetype i = 0; i + r.term.size() <= text.size(); ++i) {
-        if (QStringView(text).mid(i, r.term.size()).compare(r.term, cs) != 0) continue;
-        const qsizetype e = i + r.term.size();
-        if (!(r.options & kSoAnywhere)) {
-          if (is_word(r.term.front()) && i > 0 && is_word(text[i - 1])) continue;
-          if (is_word(r.term.back()) && e < text.size() && is_word(text[e])) continue;
-        }
-        if (i < last_end) continue;
-        expected.push_back(static_cast<std::int64_t>(i));
-        last_end = e;
+      for (qsizetype i = 0; i + n <= text.size(); ++i) {
+        const bool starts = !r.term.front().isLetter() || i == 0 || !text[i - 1].isLetter();
+        const bool ends =
+            !r.term.back().isLetter() || i + n == text.size() || !text[i + n].isLetter();
+        const auto cs = r.CaseKept() ? Qt::CaseSensitive : Qt::CaseInsensitive;
+        if (((r.options & kSoAnywhere) || (starts && ends)) &&
+            (expected.empty() || i >= expected.back() + n) &&
+            QStringView(text).mid(i, n).compare(r.term, cs) == 0)
+          expected.push_back(i);
       }
       EXPECT_EQ(hits[k].positions, expected) << "term \"" << r.term.toStdString() << "\" options "
                                              << r.options << " in \"" << text.toStdString() << "\"";
