@@ -9,7 +9,7 @@
 
 #include "support/test_support.h"
 
-TEST(DupContentsSafeMove, MovesWithoutEverReplacing) {
+TEST(SafeMove, MovesWithoutEverReplacing) {
   TempTree t;
   const QString a = t.Write(QStringLiteral("a.txt"), "alpha");
   const QString b = t.Write(QStringLiteral("b.txt"), "beta");
@@ -17,7 +17,6 @@ TEST(DupContentsSafeMove, MovesWithoutEverReplacing) {
   EXPECT_EQ(SafeMoveFile(a, b, &error), SafeFileResult::TargetExists);
   EXPECT_EQ(ReadAll(a), QByteArray("alpha"));
   EXPECT_EQ(ReadAll(b), QByteArray("beta"));
-
   const QString c = t.Path(QStringLiteral("c.txt"));
   EXPECT_EQ(SafeMoveFile(a, c, &error), SafeFileResult::Done) << error.toStdString();
   EXPECT_FALSE(QFileInfo::exists(a));
@@ -29,11 +28,15 @@ TEST(DupContentsSafeMove, MovesWithoutEverReplacing) {
   EXPECT_TRUE(QFileInfo(t.Path(QStringLiteral("sub"))).isDir());
 }
 
-TEST(DupContentsSafeMove, CopiesNewFilesOnlyKeepingTheDate) {
+TEST(SafeMove, CopiesNewFilesOnlyKeepingTheDateAndNoPartialCopy) {
   TempTree t;
   const QString a = t.Write(QStringLiteral("a.txt"), QByteArray(200000, 'x') + "end");
   t.SetMTime(QStringLiteral("a.txt"), 1600000000);
   const QString b = t.Write(QStringLiteral("b.txt"), "keep me");
+  // A copy cut short by a killed run lies under the temporary name only; the
+  // next copy of that file removes it, and a clash leaves no temporary file.
+  for (const QString& target : {b, t.Path(QStringLiteral("c.txt"))})
+    t.Write(QFileInfo(PartialCopyName(target)).fileName(), "cut sh");
   EXPECT_EQ(SafeCopyFile(a, b), SafeFileResult::TargetExists);
   EXPECT_EQ(ReadAll(b), QByteArray("keep me"));
   const QString c = t.Path(QStringLiteral("c.txt"));
@@ -41,20 +44,11 @@ TEST(DupContentsSafeMove, CopiesNewFilesOnlyKeepingTheDate) {
   EXPECT_EQ(ReadAll(c), ReadAll(a));
   EXPECT_EQ(QFileInfo(c).lastModified().toSecsSinceEpoch(), 1600000000);
   EXPECT_TRUE(QFileInfo::exists(a));
-
-  // A copy cut short by a killed run lies under the temporary name only; the
-  // next copy of that file removes it, and a clash leaves no temporary file.
-  const QString d = t.Path(QStringLiteral("d.txt"));
-  t.Write(QFileInfo(PartialCopyName(d)).fileName(), "cut sh");
-  EXPECT_EQ(SafeCopyFile(a, d), SafeFileResult::Done);
-  EXPECT_EQ(ReadAll(d), ReadAll(a));
-  EXPECT_FALSE(QFileInfo::exists(PartialCopyName(d)));
-  t.Write(QFileInfo(PartialCopyName(b)).fileName(), "cut sh");
-  EXPECT_EQ(SafeCopyFile(a, b), SafeFileResult::TargetExists);
   EXPECT_FALSE(QFileInfo::exists(PartialCopyName(b)));
+  EXPECT_FALSE(QFileInfo::exists(PartialCopyName(c)));
 }
 
-TEST(DupContentsSafeMove, AcrossFileSystemsCopiesVerifiesThenDeletes) {
+TEST(SafeMove, AcrossFileSystemsCopiesVerifiesThenDeletes) {
   struct stat shm, tmp;
   if (::stat("/dev/shm", &shm) != 0 ||
       ::stat(QDir::tempPath().toLocal8Bit().constData(), &tmp) != 0 || shm.st_dev == tmp.st_dev)
@@ -63,19 +57,16 @@ TEST(DupContentsSafeMove, AcrossFileSystemsCopiesVerifiesThenDeletes) {
   ASSERT_TRUE(other.isValid());
   TempTree t;
   const QString a = t.Write(QStringLiteral("a.txt"), QByteArray(100000, 'y'));
-  const QString target = other.path() + QStringLiteral("/a.moved");
-  t.Write(QStringLiteral("b.txt"), "b");
+  const QString b = t.Write(QStringLiteral("b.txt"), "b");
   const QString clash = other.path() + QStringLiteral("/b.moved");
-  {
-    QFile f(clash);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("older");
-  }
-  EXPECT_EQ(SafeMoveFile(t.Path(QStringLiteral("b.txt")), clash), SafeFileResult::TargetExists);
+  QFile older(clash);
+  ASSERT_TRUE(older.open(QIODevice::WriteOnly) && older.write("older") == 5);
+  older.close();
+  EXPECT_EQ(SafeMoveFile(b, clash), SafeFileResult::TargetExists);
   EXPECT_EQ(ReadAll(clash), QByteArray("older"));
-  EXPECT_TRUE(QFileInfo::exists(t.Path(QStringLiteral("b.txt"))));
-
+  EXPECT_TRUE(QFileInfo::exists(b));
   QString error;
+  const QString target = other.path() + QStringLiteral("/a.moved");
   EXPECT_EQ(SafeMoveFile(a, target, &error), SafeFileResult::Done) << error.toStdString();
   EXPECT_FALSE(QFileInfo::exists(a));
   EXPECT_EQ(ReadAll(target), QByteArray(100000, 'y'));
