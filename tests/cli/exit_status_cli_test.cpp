@@ -25,34 +25,8 @@ void SetMode(const QString& path, mode_t mode) {
   ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), mode), 0);
 }
 
-// A tree the unprivileged child can read, with one sub-folder it cannot enter.
-struct LockedTree {
-  TempTree t;
-  QString data;
-  QString locked;
-  LockedTree() {
-    SetMode(t.Root(), 0755);
-    t.Write(S("data/a.txt"), kProse);
-    t.Write(S("data/b.txt"), kProse + "More words here.");
-    t.Write(S("data/locked/hidden.txt"), kProse);
-    data = t.Path(S("data"));
-    locked = t.Path(S("data/locked"));
-    SetMode(locked, 0);
-  }
-  ~LockedTree() { ::chmod(QFile::encodeName(locked).constData(), 0755); }
-};
-
 QJsonArray Problems(const CliResult& r) {
   return QJsonDocument::fromJson(r.out).object().value(S("problems")).toArray();
-}
-
-// A JSON run that completed with one problem, naming this file with a reason.
-void ExpectOneProblem(const CliResult& r, const QString& file) {
-  EXPECT_EQ(r.code, 3) << r.err.toStdString();
-  const QJsonArray problems = Problems(r);
-  ASSERT_EQ(problems.size(), 1) << r.out.toStdString() << r.err.toStdString();
-  EXPECT_EQ(problems[0].toObject().value(S("file")).toString(), file);
-  EXPECT_FALSE(problems[0].toObject().value(S("reason")).toString().isEmpty());
 }
 
 void ExpectRefused(const CliResult& r, const char* reason) {
@@ -62,10 +36,11 @@ void ExpectRefused(const CliResult& r, const char* reason) {
 
 }  // namespace
 
-TEST(ExitStatusCli, MissingFoldersFilesWhereFoldersAreWantedAndEmptyFoldersAreRefusedByEveryTool) {
+TEST(ExitStatusCli, InputAndOutputThatCannotBeUsedEndWithTwoAndTheReason) {
   TempTree t;
   const QString missing = t.Path(S("missing"));
-  const QString file = t.Write(S("plain.txt"), kProse);
+  const QString file = t.Write(S("data/a.txt"), kProse);
+  const QString data = t.Path(S("data"));
   const QString empty = t.MakeDir(S("empty"));
   const QString filters = t.Write(S("filters.txt"), "river\t1\t0\t\n");
   const QList<QStringList> folder_tools = {
@@ -100,126 +75,97 @@ TEST(ExitStatusCli, MissingFoldersFilesWhereFoldersAreWantedAndEmptyFoldersAreRe
     if (args[0] != S("restore") && !subcorpora)
       ExpectRefused(RunCli(with(empty)), "no files found");
   }
-  // dupnames checks its second folder as it checks the first.
-  const QByteArray second_gone = "Folder not found: " + missing.toUtf8();
-  ExpectRefused(RunCli({S("dupnames"), S("--folder2"), missing, t.Path(S("."))}),
-                second_gone.constData());
-}
 
-TEST(ExitStatusCli, NumbersFilesAndOutputFoldersThatCannotBeUsedAreRefused) {
-  TempTree t;
-  const QString data = t.Path(S("data"));
-  t.Write(S("data/a.txt"), kProse);
-  const QString filters = t.Write(S("filters.txt"), "river\t1\t0\t\n");
-  const QString list = t.Write(S("list.txt"), (t.Path(S("data/a.txt")) + S("\n")).toUtf8());
+  // Numbers out of range, and files and output folders that cannot be used.
   const QString empty_list = t.Write(S("empty-list.txt"), QByteArray());
-  const QString a_file = t.Path(S("data/a.txt"));
-
-  ExpectRefused(RunCli({S("sample"), S("--size"), S("0"), S("--folder"), data}), "--size");
-  ExpectRefused(RunCli({S("sample"), S("--size"), S("2"), S("--list"), t.Path(S("nope.txt"))}),
-                "no such file");
-  ExpectRefused(RunCli({S("sample"), S("--size"), S("2"), S("--list"), empty_list}), "no lines");
-  ExpectRefused(RunCli({S("sample"), S("--size"), S("2"), S("--list"), data}),
-                "not a regular file");
-  ExpectRefused(RunCli({S("sample"), S("--size"), S("2"), S("--folder"), data, S("--zip"),
-                        a_file + S("/x/s.zip")}),
-                "is not a folder");
-  ExpectRefused(RunCli({S("corruption"), S("--good"), t.Path(S("nope.txt")), data}),
-                "no such file");
-  ExpectRefused(RunCli({S("corruption"), S("--good"), a_file, S("--threads"), S("-1"), data}),
-                "--threads");
-  ExpectRefused(RunCli({S("dupcontents"), S("--start-percent"), S("101"), data}),
-                "--start-percent");
-  ExpectRefused(RunCli({S("relevance"), S("--filters"), data, S("--folder"), data}),
-                "not a regular file");
-  ExpectRefused(
-      RunCli({S("relevance"), S("--filters"), filters, S("--list"), t.Path(S("nope.txt"))}),
-      "no such file");
-  ExpectRefused(RunCli({S("relevance"), S("--filters"), filters, S("--segments"), S("2"),
-                        S("--coverage"), S("3"), S("--folder"), data}),
-                "--coverage");
-  ExpectRefused(
-      RunCli({S("relevance"), S("--filters"), filters, S("--list"), list, S("--rtf"), a_file}),
-      "not a folder");
-  ExpectRefused(RunCli({S("relevance"), S("--filters"), filters, S("--list"), list,
-                        S("--copy-filtered"), S("--base"), a_file}),
-                "not a folder");
-  ExpectRefused(RunCli({S("subcorpora"), S("--delicacy"), S("year"), data, a_file}),
-                "not a folder");
-}
-
-TEST(ExitStatusCli, EveryWalkingToolListsTheFolderItCouldNotEnterAndEndsWithThree) {
-  LockedTree lt;
-  const QString good = lt.t.Path(S("data/a.txt"));
-  const QString filters = lt.t.Write(S("filters.txt"), "river\t1\t0\t\n");
-  const QList<QStringList> runs = {
-      {S("corruption"), S("--good"), good, S("--subfolders"), lt.data},
-      {S("dupnames"), lt.data},
-      {S("dupcontents"), lt.data},
-      {S("boilerplate"), lt.data},
-      {S("relevance"), S("--min-words"), S("1"), S("--filters"), filters, S("--folder"), lt.data},
-      {S("sample"), S("--size"), S("5"), S("--folder"), lt.data},
+  const QByteArray second_gone = "Folder not found: " + missing.toUtf8();
+  const QList<std::pair<QStringList, const char*>> refusals = {
+      {{S("dupnames"), S("--folder2"), missing, data}, second_gone.constData()},
+      {{S("sample"), S("--size"), S("0"), S("--folder"), data}, "--size"},
+      {{S("sample"), S("--size"), S("2"), S("--list"), empty_list}, "no lines"},
+      {{S("sample"), S("--size"), S("2"), S("--list"), data}, "not a regular file"},
+      {{S("sample"), S("--size"), S("2"), S("--folder"), data, S("--zip"), file + S("/x/s.zip")},
+       "is not a folder"},
+      {{S("corruption"), S("--good"), missing, data}, "no such file"},
+      {{S("corruption"), S("--good"), file, S("--threads"), S("-1"), data}, "--threads"},
+      {{S("dupcontents"), S("--start-percent"), S("101"), data}, "--start-percent"},
+      {{S("relevance"), S("--filters"), filters, S("--segments"), S("2"), S("--coverage"), S("3"),
+        S("--folder"), data},
+       "--coverage"},
+      {{S("relevance"), S("--filters"), filters, S("--folder"), data, S("--rtf"), file},
+       "not a folder"},
   };
-  for (const QStringList& args : runs) {
-    SCOPED_TRACE(args[0].toStdString());
-    const CliResult json = RunCliUnprivileged(QStringList(args) << S("--json"));
-    ExpectOneProblem(json, lt.locked);
-    // Without --json the problem goes to stderr and the results still come.
-    const CliResult text = RunCliUnprivileged(args);
-    EXPECT_EQ(text.code, 3);
-    EXPECT_TRUE(text.err.contains(QFile::encodeName(lt.locked))) << text.err.toStdString();
+  for (const auto& [args, reason] : refusals) {
+    SCOPED_TRACE(args.join(QLatin1Char(' ')).toStdString());
+    ExpectRefused(RunCli(args), reason);
   }
-  // The named folder itself unreadable is unusable input, not a problem of the run.
-  ExpectRefused(RunCliUnprivileged({S("dupnames"), lt.locked}), "cannot be read");
 }
 
-TEST(ExitStatusCli, FilesThatCannotBeReadOrWrittenAreProblemsOfTheRun) {
+// A sub-folder that cannot be entered, a text that cannot be read and a list
+// that names a file that is not there: the run completes, and lists each.
+TEST(ExitStatusCli, RunsThatMissFilesListEachOneAndEndWithThree) {
   TempTree t;
   SetMode(t.Root(), 0755);
   const QString good = t.Write(S("good/ref.txt"), kProse);
   const QString readable = t.Write(S("data/a.txt"), kProse);
-  const QString unreadable = t.Write(S("data/b.txt"), kProse);
-  SetMode(unreadable, 0);
+  const QString unreadable = t.Write(S("data/b.txt"), kProse + "More words here.");
+  t.Write(S("data/locked/hidden.txt"), kProse);
+  const QString data = t.Path(S("data"));
+  const QString locked = t.Path(S("data/locked"));
   const QString filters = t.Write(S("filters.txt"), "river\t1\t0\t\n");
-  const QString out = t.MakeDir(S("out"));
-  SetMode(out, 0777);
+  const QString zip = t.MakeDir(S("out")) + S("/s.zip");
+  SetMode(t.Path(S("out")), 0777);
+  const QString gone = t.Path(S("data/gone.txt"));
+  const QString list = t.Write(S("list.txt"), (readable + S("\n") + gone + S("\n")).toUtf8());
+  SetMode(unreadable, 0);
+  SetMode(locked, 0);
+  const QStringList relevance{S("relevance"), S("--min-words"), S("1"), S("--filters"), filters};
+  const QList<std::pair<QStringList, QStringList>> runs = {
+      {{S("corruption"), S("--good"), good, S("--subfolders"), data}, {locked, unreadable}},
+      {{S("dupnames"), data}, {locked}},
+      {{S("dupcontents"), data}, {locked}},
+      {{S("boilerplate"), data}, {locked, unreadable}},
+      {relevance + QStringList{S("--folder"), data}, {locked, unreadable}},
+      {relevance + QStringList{S("--list"), list}, {gone}},
+      // The archive cannot be made from a text that cannot be read.
+      {{S("sample"), S("--size"), S("5"), S("--folder"), data, S("--zip"), zip},
+       {locked, unreadable}},
+  };
+  for (const auto& [args, files] : runs) {
+    SCOPED_TRACE(args.join(QLatin1Char(' ')).toStdString());
+    const CliResult json = RunCliUnprivileged(QStringList(args) << S("--json"));
+    EXPECT_EQ(json.code, 3) << json.err.toStdString();
+    const QJsonArray problems = Problems(json);
+    ASSERT_EQ(problems.size(), files.size()) << json.out.toStdString();
+    for (qsizetype i = 0; i < files.size(); ++i) {
+      EXPECT_EQ(problems[i].toObject().value(S("file")).toString(), files[i]);
+      EXPECT_FALSE(problems[i].toObject().value(S("reason")).toString().isEmpty());
+    }
+    // Without --json the problems go to stderr and the results still come.
+    const CliResult text = RunCliUnprivileged(args);
+    EXPECT_EQ(text.code, 3);
+    for (const QString& file : files)
+      EXPECT_TRUE(text.err.contains(QFile::encodeName(file))) << text.err.toStdString();
+  }
+  EXPECT_FALSE(QFile::exists(zip));
+  // The named folder itself unreadable is unusable input, not a problem of the run.
+  ExpectRefused(RunCliUnprivileged({S("dupnames"), locked}), "cannot be read");
+  SetMode(locked, 0755);
+}
 
-  // The corruption check stops at the file and says so; earlier files stay listed.
-  CliResult r =
-      RunCliUnprivileged({S("corruption"), S("--json"), S("--good"), good, t.Path(S("data"))});
-  ExpectOneProblem(r, unreadable);
-
-  r = RunCliUnprivileged({S("boilerplate"), S("--json"), t.Path(S("data"))});
-  ExpectOneProblem(r, unreadable);
-
-  r = RunCliUnprivileged({S("relevance"), S("--json"), S("--min-words"), S("1"), S("--filters"),
-                          filters, S("--folder"), t.Path(S("data"))});
-  ExpectOneProblem(r, unreadable);
-  EXPECT_EQ(QJsonDocument::fromJson(r.out).object().value(S("results")).toArray().size(), 1);
-
-  // A list naming a file that is not there.
-  const QString list =
-      t.Write(S("list.txt"), (readable + S("\n") + t.Path(S("data/gone.txt")) + S("\n")).toUtf8());
-  r = RunCli({S("relevance"), S("--json"), S("--min-words"), S("1"), S("--filters"), filters,
-              S("--list"), list});
-  ExpectOneProblem(r, t.Path(S("data/gone.txt")));
-
-  // The archive cannot be made from a text that cannot be read.
-  r = RunCliUnprivileged({S("sample"), S("--json"), S("--size"), S("5"), S("--folder"),
-                          t.Path(S("data")), S("--zip"), out + S("/s.zip")});
-  ExpectOneProblem(r, unreadable);
-  EXPECT_FALSE(QFile::exists(out + S("/s.zip")));
-
+TEST(ExitStatusCli, CopiesAndSamplesThatCannotBeWrittenAreProblemsOfTheRun) {
+  TempTree t;
+  const QString readable = t.Write(S("data/a.txt"), kProse);
+  const QString filters = t.Write(S("filters.txt"), "river\t1\t0\t\n");
   // Copies and RTF samples that cannot be written: a file stands where the
   // filtered folder goes, and a folder where the RTF file goes.
-  SetMode(unreadable, 0644);
   const QString base = t.MakeDir(S("base"));
   t.Write(S("base/filtered"), "in the way");
   t.MakeDir(S("rtf/a.rtf"));
   const QString one = t.Write(S("one.txt"), (readable + S("\n")).toUtf8());
-  r = RunCli({S("relevance"), S("--json"), S("--yes"), S("--min-words"), S("1"), S("--filters"),
-              filters, S("--list"), one, S("--copy-filtered"), S("--base"), base, S("--rtf"),
-              t.Path(S("rtf"))});
+  const CliResult r = RunCli({S("relevance"), S("--json"), S("--yes"), S("--min-words"), S("1"),
+                              S("--filters"), filters, S("--list"), one, S("--copy-filtered"),
+                              S("--base"), base, S("--rtf"), t.Path(S("rtf"))});
   EXPECT_EQ(r.code, 3) << r.err.toStdString();
   const QJsonArray problems = Problems(r);
   ASSERT_EQ(problems.size(), 2) << r.out.toStdString();
