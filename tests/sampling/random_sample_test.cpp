@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <set>
-
 #include "runtime/dialogs.h"
 #include "runtime/error.h"
 #include "runtime/file_types.h"
@@ -19,29 +17,19 @@ QStringList Numbered(int n) {
 }  // namespace
 
 TEST(RandomSample, EachPreferenceDrawsDistinctLinesFromItsRegionInSourceOrder) {
-  const QStringList source = Numbered(100);
-  struct Case {
-    SampleSpread pref;
-    int lo, hi;  // region [lo, hi)
-  };
-  for (const Case c : {Case{spTopQuarter, 0, 25}, Case{spMiddleQuarter, 37, 62},
-                       Case{spBottomQuarter, 75, 100}, Case{spAnywhere, 0, 100}}) {
-    // 3 lines exercise the sparse draw, 20 lines the dense one.
+  // Region [lo, hi) of each preference; 3 lines exercise the sparse draw, 20 the dense one.
+  for (const auto& [pref, lo, hi] : {std::tuple{spTopQuarter, 0, 25},
+                                     {spMiddleQuarter, 37, 62},
+                                     {spBottomQuarter, 75, 100},
+                                     {spAnywhere, 0, 100}}) {
     for (int size : {3, 20}) {
       QStringList sample{QStringLiteral("left over from before")};
-      DrawRandomSample(source, sample, size, c.pref, 42u + static_cast<unsigned>(size));
-      ASSERT_EQ(sample.size(), size) << c.pref;
-      std::set<int> seen;
-      int last = -1;
-      for (const QString& s : sample) {
-        const int v = s.toInt();
-        EXPECT_GE(v, c.lo);
-        EXPECT_LT(v, c.hi);
-        EXPECT_GT(v, last) << "sample must keep the source order";
-        last = v;
-        seen.insert(v);
+      DrawRandomSample(Numbered(100), sample, size, pref, 42u + static_cast<unsigned>(size));
+      ASSERT_EQ(sample.size(), size) << pref;
+      for (int i = 0; i < size; ++i) {  // strictly rising: in source order, none twice
+        EXPECT_GE(sample[i].toInt(), i == 0 ? lo : sample[i - 1].toInt() + 1) << pref;
+        EXPECT_LT(sample[i].toInt(), hi) << pref;
       }
-      EXPECT_EQ(seen.size(), static_cast<std::size_t>(size));
     }
   }
 }
@@ -56,12 +44,8 @@ TEST(RandomSample, SizesLargerThanTheSourceOrRegionTakeItWhole) {
   // A single line is every quarter.
   DrawRandomSample(Numbered(1), sample, 5, spMiddleQuarter, 1u);
   EXPECT_EQ(sample, (QStringList{"0"}));
-  DrawRandomSample(QStringList{}, sample, 5, spAnywhere, 1u);
-  EXPECT_TRUE(sample.isEmpty());
   DrawRandomSample(Numbered(7), sample, 0, spAnywhere, 1u);
   EXPECT_TRUE(sample.isEmpty());
-  EXPECT_EQ(SamplePreferenceFromIndex(-1), spAnywhere);
-  EXPECT_EQ(SamplePreferenceFromIndex(2), spBottomQuarter);
 }
 
 TEST(RandomSample, SameSeedRepeatsAndDrawIsUniform) {
@@ -109,11 +93,6 @@ TEST(Sampler, FolderVariantAppliesMaskAndTheFiltersRuleFromNoEarlierExclusion) {
   EXPECT_EQ(s, (QStringList{r + "FILTERS/f.txt", r + "FILTERS/inner/g.txt"}));
   EXPECT_TRUE(ExcludedFoldersForSampleSource(QStringLiteral("C:\\corpus\\FILTERS\\x")).isEmpty());
   EXPECT_FALSE(ExcludedFoldersForSampleSource(QStringLiteral("/corpus/filters")).isEmpty());
-
-  s = RandomSampleFromFolder(it, t.Root(), FileTypeMaskAt(2), 1, spAnywhere, 3u);
-  EXPECT_EQ(s, (QStringList{r + "c.html"}));
-  s = RandomSampleFromFolder(it, t.Path("missing"), FileTypeMaskAt(0), 10, spAnywhere, 3u);
-  EXPECT_TRUE(s.isEmpty());
 }
 
 TEST(Sampler, ListVariantAsksAndOnNoKeepsTheWholeListInFileOrder) {
@@ -122,20 +101,17 @@ TEST(Sampler, ListVariantAsksAndOnNoKeepsTheWholeListInFileOrder) {
   const QStringList lines = ReadListFileLines(list);
   ASSERT_EQ(lines, (QStringList{"/c/one.txt", "", "/c/two.txt\tscore 3", "/c/three.txt"}));
 
-  ScriptedDialogs script;
+  ScriptedDialogs script;  // asked both times, even though the list is short
   SetDialogInterface(&script);
   script.QueueAnswer(mrNo);
   EXPECT_EQ(RandomSampleFromList(lines, 2, spAnywhere, 5u), lines);
   script.QueueAnswer(mrYes);
   const QStringList reduced = RandomSampleFromList(lines, 2, spAnywhere, 5u);
   EXPECT_EQ(reduced.size(), 2);
-  for (const QString& s : reduced) EXPECT_TRUE(lines.contains(s));
-  // Asked both times, even though the list is short, and with the size.
   const auto shown = script.Shown();
   ASSERT_EQ(shown.size(), 2u);
   EXPECT_EQ(shown[0].name, QStringLiteral("DoYouWantToDoX"));
   EXPECT_EQ(shown[0].help_context, 6060);
-  EXPECT_TRUE(shown[0].text.contains(QLatin1Char('2')));
   SetDialogInterface(nullptr);
 
   EXPECT_THROW(ReadListFileLines(t.Path("nope.txt")), FileReadError);
