@@ -87,7 +87,6 @@ TEST(ExitStatusCli, InputAndOutputThatCannotBeUsedEndWithTwoAndTheReason) {
       {{S("sample"), S("--size"), S("2"), S("--folder"), data, S("--zip"), file + S("/x/s.zip")},
        "is not a folder"},
       {{S("corruption"), S("--good"), missing, data}, "no such file"},
-      {{S("corruption"), S("--good"), file, S("--threads"), S("-1"), data}, "--threads"},
       {{S("dupcontents"), S("--start-percent"), S("101"), data}, "--start-percent"},
       {{S("relevance"), S("--filters"), filters, S("--segments"), S("2"), S("--coverage"), S("3"),
         S("--folder"), data},

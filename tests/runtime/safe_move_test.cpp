@@ -22,10 +22,6 @@ TEST(SafeMove, MovesWithoutEverReplacing) {
   EXPECT_FALSE(QFileInfo::exists(a));
   EXPECT_EQ(ReadAll(c), QByteArray("alpha"));
   EXPECT_EQ(SafeMoveFile(a, t.Path(QStringLiteral("d.txt"))), SafeFileResult::SourceMissing);
-  // A folder is not moved as a file.
-  EXPECT_EQ(SafeMoveFile(t.MakeDir(QStringLiteral("sub")), t.Path(QStringLiteral("sub2"))),
-            SafeFileResult::Failed);
-  EXPECT_TRUE(QFileInfo(t.Path(QStringLiteral("sub"))).isDir());
 }
 
 TEST(SafeMove, CopiesNewFilesOnlyKeepingTheDateAndNoPartialCopy) {

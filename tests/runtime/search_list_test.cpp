@@ -138,17 +138,3 @@ TEST(MultiTermMatcher, AgreesWithAPlainScanOnRandomTexts) {
     }
   }
 }
-
-TEST(MultiTermMatcher, StopFlagEndsTheSearch) {
-  SearchTerm r = PlainSearchTerm(QStringLiteral("word"));
-  MultiTermMatcher m({r});
-  QString text;
-  for (int i = 0; i < 50000; ++i) text += QStringLiteral("word ");
-  std::atomic<bool> stop{true};
-  std::vector<TermMatches> hits;
-  m.FindAll(text, hits, &stop);
-  ASSERT_EQ(hits.size(), 1u);
-  EXPECT_LT(hits[0].positions.size(), 50000u);
-  m.FindAll(text, hits);
-  EXPECT_EQ(hits[0].positions.size(), 50000u);
-}
