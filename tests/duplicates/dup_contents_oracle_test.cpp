@@ -1,137 +1,100 @@
-// The seeker against the plain pairwise search of dup_contents_oracle.h, on
-// random corpora made to be hard for it: few words (so passages recur across
-// unrelated texts), many equal sizes, short texts, exact and near copies,
-// changed line ends, re-wrapped lines, byte-order marks, texts cut short by a
-// NUL, texts without words or without any text, every option, and stops in
-// the middle of a search.
+// The seeker against the plain search of dup_contents_oracle.h on random
+// corpora made hard for it: few words (passages recur across unrelated texts),
+// equal sizes, short texts, near copies, other line ends and wrapping, marks,
+// texts cut at a NUL, without words or text, every option, and stops.
 
 #include "dup_contents_oracle.h"
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <random>
-
-#include "support/test_support.h"
 
 namespace {
 
 QByteArray RandomWords(std::mt19937& rng, int words) {
-  static const char* const kWords[] = {"the",  "cat",   "sat",  "on", "a",     "mat",  "und",
-                                       "der",  "hund",  "lief", "el", "perro", "come", "pan",
-                                       "vino", "rosso", "x",    "zz", "of",    "it"};
+  static const QList<QByteArray> kWords =
+      QByteArray("the cat sat on a mat und der hund lief el perro come pan vino rosso x zz of it")
+          .split(' ');
   QByteArray out;
-  for (int w = 0; w < words; ++w) {
-    out += kWords[rng() % std::size(kWords)];
-    out += (rng() % 9 == 0) ? "\n" : " ";
-  }
+  for (int w = 0; w < words; ++w)
+    out.append(kWords[rng() % kWords.size()]).append(rng() % 9 ? ' ' : '\n');
   return out;
 }
 
 // One variant of a base text.
-QByteArray Variant(std::mt19937& rng, const QByteArray& base) {
-  QByteArray t = base;
+QByteArray Variant(std::mt19937& rng, QByteArray t) {
   switch (rng() % 12) {
     case 0:
     case 1:
-      break;   // exact copy
-    case 2: {  // one word changed
-      const int at = static_cast<int>(rng() % static_cast<unsigned>(t.size()));
+      return t;  // exact copy
+    case 2: {    // one word changed
+      const int at = rng() % t.size();
       t[at] = t[at] == 'q' ? 'w' : 'q';
-      break;
+      return t;
     }
     case 3:
-      t.replace("\n", "\r\n");
-      break;
+      return t.replace("\n", "\r\n");
     case 4:  // re-wrapped lines
-      for (char& c : t)
-        if (c == ' ' && rng() % 5 == 0)
-          c = '\n';
-        else if (c == '\n')
-          c = ' ';
-      break;
+      for (char& c : t) c = c == '\n' ? ' ' : (c == ' ' && rng() % 5 == 0 ? '\n' : c);
+      return t;
     case 5:
-      t.prepend("\xEF\xBB\xBF");
-      break;
+      return t.prepend("\xEF\xBB\xBF");
     case 6:
-      t.prepend("header line\n");
-      break;
+      return t.prepend("header line\n");
     case 7:  // padded to a round size: many texts of equal size
-      t.append(QByteArray(64 - t.size() % 64, ' '));
-      break;
+      return t.append(QByteArray(64 - t.size() % 64, ' '));
     case 8:  // the text ends at a NUL; what follows differs between copies
-      t.append('\0');
-      t.append(RandomWords(rng, 1 + static_cast<int>(rng() % 3)));
-      break;
+      return t.append('\0').append(RandomWords(rng, 1 + rng() % 3));
     case 9:  // no text at all, only markup
-      t = (rng() % 2) ? "<p></p>" : "<p><b></b></p>";
-      break;
+      return rng() % 2 ? "<p></p>" : "<p><b></b></p>";
     case 10:  // text without words
-      t = (rng() % 2) ? "--- !!!\n" : "--- ???\n";
-      break;
+      return rng() % 2 ? "--- !!!\n" : "--- ???\n";
     default:
-      t.append(RandomWords(rng, 1));
+      return t.append(RandomWords(rng, 1));
   }
-  return t;
 }
-
-struct Round {
-  DupSearchOptions options;
-  bool normalize = false;
-  bool small_cache = false;
-  int stop_after = -1;
-};
 
 void CompareOnRandomCorpus(std::uint32_t seed) {
   std::mt19937 rng(seed);
+  std::vector<QByteArray> bases;  // short texts (under 200 characters) and longer ones
+  for (int b = 0; b < 7; ++b)
+    bases.push_back(RandomWords(rng, rng() % 2 ? 3 + rng() % 30 : 40 + rng() % 90));
   TempTree t;
-  std::vector<QByteArray> bases;
-  for (int b = 0; b < 7; ++b) {
-    // Short texts (under 200 characters) and longer ones.
-    const int words =
-        (rng() % 2) ? 3 + static_cast<int>(rng() % 30) : 40 + static_cast<int>(rng() % 90);
-    bases.push_back(RandomWords(rng, words));
-  }
-  const int files = 25 + static_cast<int>(rng() % 20);
+  const int files = 25 + rng() % 20;
   for (int f = 0; f < files; ++f) {
     const QString name = QStringLiteral("d%1/f%2.txt").arg(rng() % 3).arg(f);
     t.Write(name, f % 11 == 10 ? QByteArray() : Variant(rng, bases[rng() % bases.size()]));
-    t.SetMTime(name, 1700000000 + static_cast<std::int64_t>(rng() % 4) * 86400 +
-                         static_cast<std::int64_t>(rng() % 3600));
+    t.SetMTime(name, 1700000000 + rng() % 4 * 86400 + rng() % 3600);
   }
   const FolderFileList list = DupTestFilesBySize(t.Root());
 
-  static const float kLength[] = {0.5f, 3.0f, 20.0f, 200.0f};
-  static const float kWords[] = {0.5f, 5.0f, 40.0f};
-  for (int r = 0; r < 6; ++r) {
-    Round round;
-    round.options.length_diff = kLength[rng() % 4];
-    round.options.words_diff = kWords[rng() % 3];
-    round.options.same_folder = rng() % 3 == 0;
-    round.options.check_dates = rng() % 3 == 0;
-    round.options.max_days = static_cast<int>(rng() % 3);
-    round.options.start_percent = rng() % 4 == 0 ? 30 : 0;
-    round.normalize = rng() % 2;
-    round.small_cache = rng() % 3 == 0;
-    round.stop_after = rng() % 4 == 0 ? 1 + static_cast<int>(rng() % 3) : -1;
-    const std::string what = "seed " + std::to_string(seed) + " round " + std::to_string(r);
+  for (int round = 0; round < 6; ++round) {
+    DupContentsCriteria c = DupTestCriteria();
+    c.max_length_diff_percent = std::array{0.5f, 3.0f, 20.0f, 200.0f}[rng() % 4];
+    c.max_words_diff_percent = std::array{0.5f, 5.0f, 40.0f}[rng() % 3];
+    c.same_folder = rng() % 3 == 0;
+    c.check_dates = rng() % 3 == 0;
+    c.max_days_diff = rng() % 3;
+    c.start_percent = rng() % 4 == 0 ? 30 : 0;
+    c.normalize_space = rng() % 2;
+    const bool small_cache = rng() % 3 == 0;
+    const int stop_after = rng() % 4 == 0 ? 1 + rng() % 3 : -1;
+    const std::string what = "seed " + std::to_string(seed) + " round " + std::to_string(round);
 
-    const OracleOutcome expected =
-        OracleSeek(list, round.options, round.normalize, round.stop_after);
+    const OracleOutcome expected = OracleSeek(list, c, stop_after);
     DupContentsSeeker s;
-    if (round.small_cache) s.cache_limit_bytes = 0;
-    QStringList empty;
+    if (small_cache) s.cache_limit_bytes = 0;
     int found = 0;
-    global_panic_state.store(0);
-    DupSearchOptions options = round.options;
-    options.normalize = round.normalize;
     DupContentsCallbacks callbacks;
     callbacks.found_label = [&](const QString&) {
-      if (++found == round.stop_after) global_panic_state.store(2);
+      if (++found == stop_after) global_panic_state.store(2);
     };
-    const int pairs =
-        s.SeekContentsDuplicatesIn(list, t.Root(), DupTestCriteria(options), callbacks, &empty);
+    QStringList empty;
     global_panic_state.store(0);
-    EXPECT_EQ(pairs, expected.pairs) << what;
+    EXPECT_EQ(s.SeekContentsDuplicatesIn(list, t.Root(), c, callbacks, &empty), expected.pairs)
+        << what;
+    global_panic_state.store(0);
     EXPECT_EQ(empty, expected.empty_files) << what;
     EXPECT_EQ(SeekerMembers(s), expected.members) << what;
   }

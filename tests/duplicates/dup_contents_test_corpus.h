@@ -28,26 +28,11 @@ inline QByteArray DupTestText(std::uint32_t seed, int words) {
   return out;
 }
 
-struct DupSearchOptions {
-  int max_days = 1;
-  int start_percent = 0;
-  bool check_dates = false;
-  bool same_folder = false;
-  float length_diff = 0.5f;
-  float words_diff = 0.5f;
-  bool normalize = false;
-};
-
-inline DupContentsCriteria DupTestCriteria(const DupSearchOptions& o) {
+// The tests' criteria: any folder, any date, the narrowest thresholds.
+inline DupContentsCriteria DupTestCriteria() {
   DupContentsCriteria c;
-  c.max_days_diff = o.max_days;
-  c.check_dates = o.check_dates;
-  c.same_folder = o.same_folder;
-  c.max_length_diff_percent = o.length_diff;
-  c.max_words_diff_percent = o.words_diff;
+  c.check_dates = c.same_folder = false;
   c.tag_span = 250;
-  c.start_percent = o.start_percent;
-  c.normalize_space = o.normalize;
   return c;
 }
 
@@ -61,20 +46,13 @@ inline FolderFileList DupTestFilesBySize(const QString& root) {
   return it.FilesFound();
 }
 
+// Seeks the groups of the files under root; returns the number of pairs.
 inline int DupTestSeek(DupContentsSeeker& seeker, const QString& root,
-                       const DupSearchOptions& o = {}, QStringList* empty = nullptr,
-                       QStringList* statuses = nullptr) {
+                       const DupContentsCriteria& criteria = DupTestCriteria(),
+                       QStringList* empty = nullptr) {
   global_panic_state.store(0);
-  const FolderFileList files = DupTestFilesBySize(root);
   QStringList empty_files;
   seeker.Clear();
-  DupContentsCallbacks callbacks;
-  callbacks.status = [statuses](const QString& s) {
-    if (statuses) *statuses << s;
-  };
-  callbacks.percent = [](int) { return false; };
-  const int n =
-      seeker.SeekContentsDuplicatesIn(files, root, DupTestCriteria(o), callbacks, &empty_files);
-  if (empty) *empty = empty_files;
-  return n;
+  return seeker.SeekContentsDuplicatesIn(DupTestFilesBySize(root), root, criteria, {},
+                                         empty ? empty : &empty_files);
 }
