@@ -9,11 +9,16 @@
 
 #include "dup_contents_test_corpus.h"
 #include "duplicates/dup_contents_search.h"
-#include "runtime/file_walker.h"
-#include "runtime/panic.h"
 #include "support/test_support.h"
 
 using namespace Qt::StringLiterals;
+
+namespace {
+
+// The system's words for a target that already exists.
+QString ExistsReason() { return QString::fromLocal8Bit(std::strerror(EEXIST)); }
+
+}  // namespace
 
 TEST(DupContentsMoving, TargetNamesUseTheMovedFilesWord) {
   const QString w = MovedFilesWord();
@@ -25,47 +30,7 @@ TEST(DupContentsMoving, TargetNamesUseTheMovedFilesWord) {
   EXPECT_EQ(RestoreTarget(u"/c/d/report.%1"_s.arg(w)), QString());
 }
 
-TEST(DupContentsMoving, MoveKeepsTheChosenFileMovesTheRestAndRestoresThem) {
-  TempTree t;
-  const QByteArray a = DupTestText(5, 300);
-  t.Write(u"x/a.txt"_s, a);
-  t.Write(u"x/b.htm"_s, a);
-  t.Write(u"x/c.txt"_s, a);
-  DupContentsSeeker s;
-  ASSERT_EQ(DupTestSeek(s, t.Root()), 2);
-  s.dup_contents_top_list.SetWhichToKeep(0, 1);  // keep the second member, b.htm
-  const QString w = MovedFilesWord();
-
-  const auto plan = PlanMovesNotKept(s);
-  ASSERT_EQ(plan.size(), 2u);
-  EXPECT_EQ(plan[0].to, t.Path(u"x/%1/a.%1"_s.arg(w)));
-  EXPECT_TRUE(QFileInfo::exists(t.Path(u"x/a.txt"_s)));  // planning moves nothing
-
-  EXPECT_EQ(MoveFilesNotKept(s, t.Root()), 2);
-  EXPECT_FALSE(QFileInfo::exists(t.Path(u"x/a.txt"_s)));
-  EXPECT_FALSE(QFileInfo::exists(t.Path(u"x/c.txt"_s)));
-  EXPECT_EQ(ReadAll(t.Path(u"x/b.htm"_s)), a);
-  EXPECT_EQ(ReadAll(t.Path(u"x/%1/c.%1"_s.arg(w))), a);
-  // Again: the files are no longer where the groups say.
-  EXPECT_EQ(MoveFilesNotKept(s, t.Root()), 0);
-
-  // Restore: a.moved comes back as a.txt; c.txt meanwhile exists again, so
-  // c.moved stays and the clash is reported.
-  t.Write(u"x/c.txt"_s, "new text");
-  const RestoreOutcome r = RestoreMovedFiles(t.Root());
-  EXPECT_EQ(r.found, 2);
-  EXPECT_EQ(r.restored, 1);
-  EXPECT_EQ(ReadAll(t.Path(u"x/a.txt"_s)), a);
-  ASSERT_EQ(r.failures.size(), 1u);
-  EXPECT_EQ(r.failures[0].from, t.Path(u"x/%1/c.%1"_s.arg(w)));
-  EXPECT_EQ(r.failures[0].to, t.Path(u"x/c.txt"_s));
-  EXPECT_EQ(r.failures[0].reason,
-            QString::fromLocal8Bit(std::strerror(EEXIST)));  // the system's words for the clash
-  EXPECT_EQ(ReadAll(t.Path(u"x/c.txt"_s)), QByteArray("new text"));
-  EXPECT_EQ(ReadAll(t.Path(u"x/%1/c.%1"_s.arg(w))), a);
-}
-
-TEST(DupContentsMoving, SameNamesInOneFolderNeverOverwriteEachOther) {
+TEST(DupContentsMoving, NeitherMoveNorRestoreOverwritesAFile) {
   TempTree t;
   const QByteArray a = DupTestText(6, 300);
   t.Write(u"k.txt"_s, a);
@@ -73,14 +38,25 @@ TEST(DupContentsMoving, SameNamesInOneFolderNeverOverwriteEachOther) {
   t.Write(u"r.txt"_s, a);
   DupContentsSeeker s;
   ASSERT_EQ(DupTestSeek(s, t.Root()), 2);
+  // r.htm and r.txt both map to r.moved: the second one stays where it is.
   std::vector<FileMoveProblem> failed;
-  // r.htm and r.txt both map to r.moved: the second one stays where it is,
-  // and the reason names the clash in the system's words.
   EXPECT_EQ(MoveFilesNotKept(s, t.Root(), {}, &failed), 1);
   ASSERT_EQ(failed.size(), 1u);
   EXPECT_TRUE(QFileInfo::exists(failed[0].file));
-  EXPECT_TRUE(failed[0].reason.contains(QString::fromLocal8Bit(std::strerror(EEXIST))))
-      << failed[0].reason.toStdString();
+  EXPECT_TRUE(failed[0].reason.contains(ExistsReason())) << failed[0].reason.toStdString();
+
+  // A restore whose target exists again leaves the moved file where it is.
+  const QString moved = t.Path(u"%1/r.%1"_s.arg(MovedFilesWord()));
+  t.Write(u"r.txt"_s, "new text");
+  const RestoreOutcome r = RestoreMovedFiles(t.Root());
+  EXPECT_EQ(r.found, 1);
+  EXPECT_EQ(r.restored, 0);
+  ASSERT_EQ(r.failures.size(), 1u);
+  EXPECT_EQ(r.failures[0].from, moved);
+  EXPECT_EQ(r.failures[0].to, t.Path(u"r.txt"_s));
+  EXPECT_EQ(r.failures[0].reason, ExistsReason());
+  EXPECT_EQ(ReadAll(t.Path(u"r.txt"_s)), QByteArray("new text"));
+  EXPECT_EQ(ReadAll(moved), a);
 }
 
 TEST(DupContentsMoving, LinksAreOneFileAndNothingIsMovedThroughThem) {
@@ -89,47 +65,40 @@ TEST(DupContentsMoving, LinksAreOneFileAndNothingIsMovedThroughThem) {
   outside.Write(u"o.txt"_s, text);
   TempTree t;
   t.Write(u"b/real.txt"_s, text);
-  // A link to a file of the tree, met before its target in name order.
-  ASSERT_EQ(::symlink(t.Path(u"b/real.txt"_s).toLocal8Bit().constData(),
-                      t.Path(u"a_link.txt"_s).toLocal8Bit().constData()),
-            0);
-  // A link to a folder outside the tree, whose file is a copy of the text.
-  ASSERT_EQ(::symlink(outside.Root().toLocal8Bit().constData(),
-                      t.Path(u"c_out"_s).toLocal8Bit().constData()),
-            0);
-  // A linked folder inside the tree, met before the folder itself.
   t.Write(u"z/zz.txt"_s, text);
-  ASSERT_EQ(::symlink(t.Path(u"z"_s).toLocal8Bit().constData(),
-                      t.Path(u"a_dir"_s).toLocal8Bit().constData()),
-            0);
+  auto link = [&](const QString& target, const QString& name) {
+    ASSERT_EQ(::symlink(target.toLocal8Bit().constData(), t.Path(name).toLocal8Bit().constData()),
+              0);
+  };
+  link(t.Path(u"b/real.txt"_s), u"a_link.txt"_s);  // met before its target in name order
+  link(outside.Root(), u"c_out"_s);  // a folder outside, whose file is a copy of the text
+  link(t.Path(u"z"_s), u"a_dir"_s);  // a folder inside, met before the folder itself
 
   // The search as the page and the command line run it: each file once,
-  // however many links name it.
+  // however many links name it, under its own name.
   DupContentsSeeker s;
   FileWalker walker;
   DupContentsSearch search;
   search.folder = t.Root();
-  search.criteria = DupTestCriteria({});
+  search.criteria = DupTestCriteria();
   global_panic_state.store(0);
   RunDupContentsSearch(s, walker, search, {});
-  // The link and its target are one member under the target's own name;
-  // the linked folder adds no second name for zz.txt.
-  QStringList members;
-  const DupContentsGroups& groups = s.dup_contents_top_list;
-  for (int g = 0; g < groups.Count(); ++g)
-    for (int m = 0; m < groups.MemberCount(g); ++m)
-      members << s.FullFilename(groups.Group(g).dup_contents_list->GetAValue(m).file_index);
-  members.sort();
-  EXPECT_EQ(members, (QStringList{t.Path(u"b/real.txt"_s), t.Path(u"c_out/o.txt"_s),
-                                  t.Path(u"z/zz.txt"_s)}));
+  ASSERT_EQ(s.dup_contents_top_list.Count(), 1);
+  auto member = [&](int m) {
+    return s.FullFilename(
+        s.dup_contents_top_list.Group(0).dup_contents_list->GetAValue(m).file_index);
+  };
+  EXPECT_EQ(
+      (QStringList{member(0), member(1), member(2)}),
+      (QStringList{t.Path(u"b/real.txt"_s), t.Path(u"c_out/o.txt"_s), t.Path(u"z/zz.txt"_s)}));
 
-  // Whatever is kept, the file outside the tree is never moved.
-  for (int keep_row = 0; keep_row < 3; ++keep_row) {
-    s.dup_contents_top_list.SetWhichToKeep(0, keep_row);
-    std::vector<FileMoveProblem> refused;
-    const auto plan = PlanMovesNotKept(s, t.Root(), &refused);
-    for (const PlannedFileMove& p : plan)
+  // Whatever is kept stays, and the file outside the tree is never moved.
+  for (int keep = 0; keep < 3; ++keep) {
+    s.dup_contents_top_list.SetWhichToKeep(0, keep);
+    for (const PlannedFileMove& p : PlanMovesNotKept(s, t.Root())) {
       EXPECT_FALSE(p.from.contains(u"c_out"_s)) << p.from.toStdString();
+      EXPECT_NE(p.from, member(keep));
+    }
   }
   s.dup_contents_top_list.SetWhichToKeep(0, 0);
   std::vector<FileMoveProblem> problems;
@@ -140,7 +109,7 @@ TEST(DupContentsMoving, LinksAreOneFileAndNothingIsMovedThroughThem) {
   EXPECT_EQ(problems[0].file, t.Path(u"c_out/o.txt"_s));
   EXPECT_TRUE(problems[0].reason.contains(u"symbolic link"_s)) << problems[0].reason.toStdString();
 
-  // A name that is itself a link, or a moved-files folder that is a link, is
+  // A name that is itself a link, or a folder reached through one, is
   // refused by the same rule.
   EXPECT_FALSE(MoveThroughLinkRefusal(t.Path(u"a_link.txt"_s), t.Root()).isEmpty());
   EXPECT_FALSE(MoveThroughLinkRefusal(t.Path(u"a_dir/zz.txt"_s), t.Root()).isEmpty());
