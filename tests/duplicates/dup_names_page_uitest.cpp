@@ -1,10 +1,7 @@
 #include <QDir>
-#include <QHeaderView>
 #include <QScrollBar>
 #include <QSignalSpy>
-#include <QThread>
 #include <QtTest>
-#include <vector>
 
 #include "duplicates/dup_names_page.h"
 #include "runtime/dialogs.h"
@@ -23,25 +20,12 @@ std::pair<long long, long long> LastCount(TestPageHost& host) {
   return counts.empty() ? std::make_pair(-1LL, -1LL) : counts.back();
 }
 
-// Top-level lines as "key | folder text", children as "  | folder text",
-// with the root folder shortened to "~".
-QStringList TreeLines(QTreeView* tree, const QString& root) {
-  const QString lower_root = QDir(root).absolutePath().toLower();
-  const QAbstractItemModel* model = tree->model();
-  QStringList out;
-  auto line = [&](const QModelIndex& index) {
-    QString folder = index.siblingAtColumn(1).data().toString();
-    folder.replace(lower_root, u"~"_s);
-    folder = folder.left(folder.indexOf(u" ("_s));
-    return index.data().toString() + u" | "_s + folder;
-  };
-  for (int i = 0; i < model->rowCount(); ++i) {
-    const QModelIndex top = model->index(i, 0);
-    out << line(top);
-    for (int k = 0; k < model->rowCount(top); ++k) out << u"  "_s + line(model->index(k, 0, top));
-  }
-  return out;
-}
+// A page with its own seeker and a host that runs each search on a thread.
+struct PageUnderTest {
+  TestPageHost host{TestPageHost::Runs::OnThread};
+  DupNamesSeeker seeker{nullptr, nullptr, nullptr};
+  DuplicateNamesPage page{&host, &seeker};
+};
 
 }  // namespace
 
@@ -71,29 +55,14 @@ class DupNamesPageTest : public QObject {
   void cleanup() { SetDialogInterface(nullptr); }
 
   void DefaultsAndSearchesThatDoNothing() {
-    TestPageHost host(TestPageHost::Runs::OnThread);
-    DupNamesSeeker seeker(nullptr, nullptr, nullptr);
-    DuplicateNamesPage page(&host, &seeker);
-    for (const char* name :
-         {"GroupBoxDupFolder1", "ElFolderNameEditDuplicates1", "CheckBoxFolder1Subdirs",
-          "CheckBoxDatesMustMatch", "CheckBoxSizeMustMatch", "GroupBoxDupFolder2",
-          "ElFolderNameEditDuplicates2", "CheckBoxFolder2SubDirs", "ElGroupBoxFoldersExclude",
-          "ElMemoDuplicatesIgnore", "AdvGlowButtonDuplicateNamesFind",
-          "AdvGlowButtonDupnamesExpand", "TreeViewDupNames"})
-      QVERIFY2(page.findChild<QWidget*>(QString::fromLatin1(name)) != nullptr, name);
+    PageUnderTest p;
+    auto& [host, seeker, page] = p;
     QCOMPARE(page.folder2_box->title(), u"Folder &2 (optional)"_s);
     QCOMPARE(page.excluded_box->title(), u"sub-folders to exclude"_s);
-    QVERIFY(page.folder1_subfolders->isChecked());
-    QVERIFY(page.folder2_subfolders->isChecked());
-    QVERIFY(!page.dates_must_match->isChecked());
-    QVERIFY(!page.sizes_must_match->isChecked());
-    QVERIFY(page.search_button->isEnabled());
+    QVERIFY(page.folder1_subfolders->isChecked() && page.folder2_subfolders->isChecked());
+    QVERIFY(!page.dates_must_match->isChecked() && !page.sizes_must_match->isChecked());
     QVERIFY(!page.expand_button->isEnabled());
-    QCOMPARE(page.results->model()->columnCount(), 2);
-    QCOMPARE(page.results->model()->headerData(0, Qt::Horizontal).toString(), LX("LXFilename"));
-    QCOMPARE(page.results->model()->headerData(1, Qt::Horizontal).toString(), LX("LXFolder"));
-    QCOMPARE(host.start_controls.size(), 1u);
-    QCOMPARE(host.start_controls[0], page.search_button);
+    QCOMPARE(host.start_controls, std::vector<QWidget*>{page.search_button});
 
     // The Stop panel reaches the seeker.
     seeker.searching.store(true);
@@ -103,12 +72,10 @@ class DupNamesPageTest : public QObject {
 
     // No folder 1: the search says so and nothing runs.
     page.search_button->click();
-    QCOMPARE(dialogs_.Shown().size(), 1u);
-    QCOMPARE(dialogs_.Shown()[0].text, LX("LXChooseADriveAndFolder"));
-    QCOMPARE(dialogs_.Shown()[0].icon, BoxIcon::Error);
+    QCOMPARE(dialogs_.ShownNames(), QStringList{u"ChooseADriveAndFolder"_s});
     QCOMPARE(host.runs, 0);
 
-    // Typing folder 2 equal to folder 1 makes a one-folder search: it asks.
+    // Folder 2 typed equal to folder 1 makes a one-folder search: it asks.
     TempTree t;
     t.Write("a.txt", "a");
     page.folder1_edit->SetFolder(t.Root());
@@ -122,80 +89,61 @@ class DupNamesPageTest : public QObject {
     QVERIFY(dialogs_.Shown()[0].text.contains(t.Root()));
     QVERIFY(dialogs_.Shown()[0].text.contains(QLatin1Char('\r') + LX("LXOnly")));
     QCOMPARE(host.runs, 0);
-    QVERIFY(page.search_button->isEnabled());
   }
 
   void OneFolderSearchShowsEachGroupUnderItsKey() {
     TempTree t;
-    t.Write("b.txt", "1");
-    t.Write("x/B.TXT", "2");
-    t.Write("y/b.txt", "3");
-    t.Write("single.txt", "4");
-    t.Write("skip/single.txt", "5");
-    TestPageHost host(TestPageHost::Runs::OnThread);
-    DupNamesSeeker seeker(nullptr, nullptr, nullptr);
-    DuplicateNamesPage page(&host, &seeker);
+    for (const char* name : {"b.txt", "x/B.TXT", "y/b.txt", "single.txt", "skip/single.txt"})
+      t.Write(name, name);
+    PageUnderTest p;
+    auto& [host, seeker, page] = p;
 
     // Choosing folder 1 through its browse button copies it into folder 2.
     page.folder1_edit->SetChosenFolder(t.Root());
     QCOMPARE(page.folder2_edit->Folder(), t.Root());
     page.excluded_folders->setPlainText(u"skip"_s);
     dialogs_.QueueAnswer(mrOK);
-    RunSearch(page);
+    QSignalSpy finished(&page, &DuplicateNamesPage::SearchFinished);
+    page.search_button->click();
+    QVERIFY(!page.search_button->isEnabled());
+    QVERIFY(finished.wait(20000));
     QCOMPARE(dialogs_.ShownNames(), QStringList{"OKToDoX"});
     QVERIFY(dialogs_.Shown()[0].text.contains(QLatin1Char('\r') +
                                               LX("LXAndAllSubFoldersExcludingAnyListedBelow")));
-
-    QCOMPARE(TreeLines(page.results, t.Root()),
-             (QStringList{"b.txt (3) | ~", "   | ~/x", "   | ~/y"}));
-    // Column 1 carries the file's date after its folder.
-    const QString date = QLocale().toString(QDate::currentDate(), QLocale::ShortFormat);
+    // One line per name, the first file's folder beside it, the others below.
     const QModelIndex top = page.results->model()->index(0, 0);
-    QVERIFY(top.siblingAtColumn(1).data().toString().endsWith(u" ("_s + date + ")"));
-    // The full text is in the tooltip, as the column may elide it.
+    QCOMPARE(page.results->model()->rowCount(), 1);
+    QCOMPARE(top.data().toString(), u"b.txt (3)"_s);
+    QVERIFY(top.siblingAtColumn(1).data().toString().startsWith(
+        QDir(t.Root()).absolutePath().toLower() + u" ("_s));
+    QCOMPARE(page.results->model()->rowCount(top), 2);
+    // The full text is in the tooltip, as the column may cut it short.
     QCOMPARE(top.siblingAtColumn(1).data(Qt::ToolTipRole), top.siblingAtColumn(1).data());
-    QVERIFY(page.expand_button->isEnabled());
     QVERIFY(page.search_button->isEnabled());
     QVERIFY(!host.stop_shown);
     QCOMPARE(host.progress.load(), 0);
-    QVERIFY(host.Status().contains(u"duplicates: 2 found"_s));
     QCOMPARE(host.Summaries(), QStringList{u"Checked 4 files: 3 files share 1 name"_s});
 
     // Expand twice: expanded with "Collapse", then collapsed with "Expand".
-    // The caption follows the tree when a line is opened or closed by hand.
-    QVERIFY(!page.results->isExpanded(top));
+    QVERIFY(page.expand_button->isEnabled());
     page.expand_button->click();
     QVERIFY(page.results->isExpanded(top));
     QCOMPARE(page.expand_button->text(), LX("LXCollapse"));
     page.expand_button->click();
     QVERIFY(!page.results->isExpanded(top));
     QCOMPARE(page.expand_button->text(), LX("LXExpand"));
-    page.results->expand(top);
-    QCOMPARE(page.expand_button->text(), LX("LXCollapse"));
-    page.results->collapse(top);
-    QCOMPARE(page.expand_button->text(), LX("LXExpand"));
   }
 
   void TwoFolderSearchShowsFolderTwoFilesOnly() {
     TempTree t;
-    t.Write("one/a.txt", "1");
-    t.Write("one/only_in_one.txt", "1");
-    t.Write("one/c.txt", "1");
-    t.Write("two/a.txt", "2");
-    t.Write("two/sub/A.txt", "2");
-    t.Write("two/c.txt", "2");
-    t.Write("two/only_in_two.txt", "2");
-    TestPageHost host(TestPageHost::Runs::OnThread);
-    DupNamesSeeker seeker(nullptr, nullptr, nullptr);
-    DuplicateNamesPage page(&host, &seeker);
-    page.search_button->click();  // no folder yet: the box asks for one
-    QCOMPARE(dialogs_.ShownNames(), QStringList{u"ChooseADriveAndFolder"_s});
-    dialogs_.Clear();
+    for (const char* name : {"one/a.txt", "one/only_in_one.txt", "one/c.txt", "two/a.txt",
+                             "two/sub/A.txt", "two/c.txt", "two/only_in_two.txt"})
+      t.Write(name, name);
+    PageUnderTest p;
+    auto& [host, seeker, page] = p;
     page.folder1_edit->SetFolder(t.Path("one"));
     page.folder2_edit->SetFolder(t.Path("two"));
-    QSignalSpy finished(&page, &DuplicateNamesPage::SearchFinished);
-    page.search_button->click();
-    QVERIFY(finished.wait(20000));
+    RunSearch(page);
     QCOMPARE(host.runs, 1);
     QVERIFY(dialogs_.Shown().empty());  // no question for two folders
     // The bar counted the files of folder 1 gone through.
@@ -217,15 +165,13 @@ class DupNamesPageTest : public QObject {
     RunSearch(page);
     QCOMPARE(page.results->verticalScrollBar()->value(), 0);
 
-    // A second search that finds nothing empties the tree and leaves Expand off.
+    // A search that finds nothing empties the tree and leaves Expand off.
     QVERIFY(QDir().mkpath(t.Path("empty")));
     page.folder2_edit->SetFolder(t.Path("empty"));
     RunSearch(page);
     QCOMPARE(page.results->model()->rowCount(), 0);
     QVERIFY(!page.expand_button->isEnabled());
-    QVERIFY(host.Status().contains(u"folder 2: 0 files"_s));
     QCOMPARE(host.Summaries().last(), u"Checked 63 files: no duplicates"_s);
-    QCOMPARE(host.runs, 4);
     // A folder that is not there: the closing line says so, and nothing runs.
     page.folder2_edit->SetFolder(t.Path("nowhere"));
     page.search_button->click();
