@@ -20,6 +20,11 @@ std::pair<long long, long long> LastCount(TestPageHost& host) {
   return counts.empty() ? std::make_pair(-1LL, -1LL) : counts.back();
 }
 
+// The last summary line the page showed; empty when none.
+QString LastSummary(TestPageHost& host) {
+  return host.Summaries().value(host.Summaries().size() - 1);
+}
+
 // A page with its own seeker and a host that runs each search on a thread.
 struct PageUnderTest {
   TestPageHost host{TestPageHost::Runs::OnThread};
@@ -149,7 +154,7 @@ class DupNamesPageTest : public QObject {
     // The bar counted the files of folder 1 gone through.
     QCOMPARE(LastCount(host), std::make_pair(3LL, 3LL));
     QCOMPARE(page.results->model()->rowCount(), 2);
-    QCOMPARE(host.Summaries().last(),
+    QCOMPARE(LastSummary(host),
              u"Checked 7 files: 3 files of folder 2 share 2 names with folder 1"_s);
 
     // A new search shows its results from the top, wherever the last one was left.
@@ -171,11 +176,11 @@ class DupNamesPageTest : public QObject {
     RunSearch(page);
     QCOMPARE(page.results->model()->rowCount(), 0);
     QVERIFY(!page.expand_button->isEnabled());
-    QCOMPARE(host.Summaries().last(), u"Checked 63 files: no duplicates"_s);
+    QCOMPARE(LastSummary(host), u"Checked 63 files: no duplicates"_s);
     // A folder that is not there: the closing line says so, and nothing runs.
     page.folder2_edit->SetFolder(t.Path("nowhere"));
     page.search_button->click();
-    QCOMPARE(host.Summaries().last(), FolderNotFoundSummary(t.Path("nowhere")));
+    QCOMPARE(LastSummary(host), FolderNotFoundSummary(t.Path("nowhere")));
     QCOMPARE(host.runs, 4);
   }
 };
