@@ -1,6 +1,6 @@
 // The main window as a user meets it: the pager, the status bar, running a
-// tool on a worker, Stop, Help routing, folder fields, the controller link
-// and the preferences.
+// tool on a worker, Stop, Help routing, folder fields, the
+// window's size and the preferences.
 
 #include <QAction>
 #include <QApplication>
@@ -22,7 +22,6 @@
 
 #include "app/preferences_dialog.h"
 #include "app/sorvel_window.h"
-#include "runtime/controller_link.h"
 #include "runtime/dialogs.h"
 #include "runtime/panic.h"
 #include "runtime/settings.h"
@@ -56,12 +55,11 @@ class OwnSettingsFile {
   QByteArray before_;
 };
 
-// Help of the given kind, from the help pages of the source tree.
-void UseHelpMode(int mode) {
+// Help from the help pages of the source tree.
+void UseHelpFromSourceTree() {
   SuiteSettings s = CurrentSuiteSettings();
-  s.help_mode = mode;
+  s.help_mode = 0;
   s.help_file = QStringLiteral(SORVEL_SOURCE_DIR "/help");
-  s.online_help_base = QStringLiteral("https://help.example.org/sorvel/");
   SetCurrentSuiteSettings(s);
 }
 // The duplicate-names page's first or second folder field.
@@ -70,14 +68,6 @@ QLineEdit* NamesField(MainWindow& w, int n) {
       QStringLiteral("ElFolderNameEditDuplicates%1Edit").arg(n));
 }
 
-// What the window posted to the controller: message, first parameter in
-// hex, second parameter.
-QStringList Posted(const RecordingControllerLink& link) {
-  QStringList out;
-  for (const auto& p : link.PostedMessages())
-    out << QStringLiteral("%1 %2 %3").arg(p.msg).arg(p.wparam, 0, 16).arg(p.lparam);
-  return out;
-}
 }  // namespace
 
 class MainWindowTest : public QObject {
@@ -91,7 +81,7 @@ class MainWindowTest : public QObject {
     });
     g_opened.clear();
     global_panic_state = 0;
-    UseHelpMode(0);
+    UseHelpFromSourceTree();
   }
 
   void OpensIdleThenRunsAToolOnAWorkerAndStops() {
@@ -237,7 +227,7 @@ class MainWindowTest : public QObject {
     built_in->close();
   }
 
-  void InnerPagesOnlineHelpAndTheContextMenu() {
+  void InnerPagesAndTheContextMenu() {
     MainWindow w;
     w.show();
     // A page with inner pages gives the topic of the inner page on show. The
@@ -254,18 +244,9 @@ class MainWindowTest : public QObject {
     inner->setCurrentIndex(1);
     QCOMPARE(w.ActivePageHelpContext(), 6061);
 
-    // Online help: base + index.html + ?contextid=<c>; other modes open nothing.
-    UseHelpMode(1);
-    HelpRouter* dm = HelpRouter::Instance();
-    QVERIFY(!dm->HandleAHelpFileChoice(5140));
-    UseHelpMode(7);
-    QVERIFY(!dm->HandleAHelpFileChoice(5140));
-    QCOMPARE(g_opened,
-             QList<QUrl>{QUrl("https://help.example.org/sorvel/index.html?contextid=5140")});
-
     // The right-click menu takes the clicked control's context, which for a
     // control of no context of its own is its page's.
-    UseHelpMode(0);
+    HelpRouter* dm = HelpRouter::Instance();
     auto* label = new QLabel(QStringLiteral("x"), new QWidget(w.boilerplate_tab));
     w.pager->setCurrentWidget(w.boilerplate_tab);
     QTest::qWait(10);
@@ -279,28 +260,10 @@ class MainWindowTest : public QObject {
     QVERIFY(g_opened[0].toLocalFile().endsWith(QStringLiteral("/topic-6030.html")));
   }
 
-  void RemembersItsSizeAndPlace() {
-    // Fitting the screen and showing every tab whole are the scaled-window
-    // test's.
-    OwnSettingsFile settings;
-    QSize closed_size;
-    {
-      MainWindow w;
-      w.show();
-      QVERIFY(QTest::qWaitForWindowExposed(&w));
-      w.resize(w.width() - 37, w.height() - 21);
-      closed_size = w.size();
-      w.close();
-    }
-    {
-      MainWindow w;  // opens at the size it was closed at
-      QCOMPARE(w.size(), closed_size);
-    }
-  }
-
   void FolderFieldsTakeDropsStartOnReturnAndRemember() {
     OwnSettingsFile settings;
     const QString folder = QDir::toNativeSeparators(settings.dir.path());
+    QSize closed_size;
     {
       MainWindow w;
       w.show();
@@ -370,48 +333,17 @@ class MainWindowTest : public QObject {
       }
       QCOMPARE(fields[0]->text(), folder);
       NamesField(w, 1)->setText(folder);
+      w.resize(w.width() - 37, w.height() - 21);
+      closed_size = w.size();
       w.close();
     }
-    // The next run finds the folders again, each in its own field.
+    // The next run finds the folders again, each in its own field, and opens
+    // at the size the window was closed at. (Fitting the screen and showing
+    // every tab whole are the scaled-window test's.)
     MainWindow w;
+    QCOMPARE(w.size(), closed_size);
     QCOMPARE(NamesField(w, 1)->text(), folder);
     QVERIFY(NamesField(w, 2)->text().isEmpty());
-  }
-
-  void RegistersWithTheControllerAndObeysItsCommands() {
-    RecordingControllerLink link;
-    link.shell_wnd = 0xC0FFEE;
-    SetControllerLink(&link);
-    bool ended = false;
-    {
-      MainWindow w;
-      w.end_program = [&] { ended = true; };
-      const std::uintptr_t own = OwnWindowHandle();
-      QVERIFY(own != 0);
-      QVERIFY(link.Calls().contains(QStringLiteral("SetNewWnd 13")));
-      QVERIFY(link.Calls().contains(QStringLiteral("SetActiveMainToolWindow 13")));
-      // Its tool number, then "started" with its window.
-      QCOMPARE(Posted(link), QStringList({QStringLiteral("1252 d %1").arg(own),
-                                          QStringLiteral("1025 d11f9 %1").arg(own)}));
-
-      // Stop after the file, stop now, stop and end; then end alone.
-      for (int command : {6120, 6121, 6122}) {
-        w.ControllerCommand(command);
-        QCOMPARE(int(global_panic_state), command - 6119);
-        QCOMPARE(ended, command == 6122);
-      }
-      ended = false;
-      global_panic_state = 0;
-      w.ControllerCommand(1350);
-      QVERIFY(ended);
-      QCOMPARE(int(global_panic_state), 0);
-      link.Clear();
-    }
-    // Closing: the closing notification, then unregistering.
-    QVERIFY(Posted(link).value(1).startsWith(QStringLiteral("1025 d11f8 ")));
-    QVERIFY(link.Calls().contains(QStringLiteral("UnSetWnd 13")));
-    QCOMPARE(OwnWindowHandle(), std::uintptr_t(0));
-    SetControllerLink(nullptr);
   }
 
   void PreferencesStoreHowTextsAreRead() {
