@@ -1,7 +1,6 @@
 // The text viewer window offscreen: opening texts, its panels and bars,
 // similarity and keyword highlighting, stepping, trimming and saving RTF.
 
-#include <QApplication>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
@@ -301,7 +300,7 @@ class TextViewerTest : public QObject {
 
     // A second text hides the plot and drops the values until the next run;
     // without any keyword in it the list is empty and the total 0.
-    QVERIFY(viewer.OpenAndShowAText({tree_.WriteText("none.txt", "delta epsilon\n"), {}, {}}));
+    QVERIFY(Open(viewer, "none.txt", QStringLiteral("delta epsilon\n")));
     QVERIFY(!viewer.HitPlot()->isVisible() && !viewer.ListShowsValues());
     QCOMPARE(edit->HighlightsFoundCount(), 0);
     viewer.AddStringsToLeftListbox({QStringLiteral("alpha"), QStringLiteral("beta")});
