@@ -140,31 +140,29 @@ TEST(CrapDetector, OnlyTheDigraphTestNeedsAReference) {
 }
 
 TEST(CrapDetector, UnreadableAndMissingFilesAreCountedAndTheRunGoesOn) {
-  for (int threads : {1, 3}) {
-    Fixture f;
-    f.Add(QStringLiteral("a.txt"), QByteArray("aaaaaaaa\0bbbbbbbb", 17));
-    f.tree.MakeDir("b.txt");  // not a regular file: cannot be read
-    f.list.AddOne(f.tree.Path("b.txt"), 4096, 0);
-    f.list.AddOne(f.tree.Path("gone.txt"), 10, 0);  // listed, then deleted: skipped silently
-    for (const char* name : {"c.txt", "d.txt", "e.txt", "f.txt"})
-      f.Add(QString::fromLatin1(name), QByteArray("cccccccc\0dddddddd", 17));
-    std::vector<int> percents;
-    std::vector<std::pair<long long, long long>> counts;
-    f.detector.threads = threads;
-    f.detector.CheckFiles(
-        f.list, false, [&](int p) { percents.push_back(p); }, nullptr,
-        [&](long long n, long long total) { counts.emplace_back(n, total); });
-    EXPECT_EQ(f.FlaggedNames(), (QStringList{"a.txt", "c.txt", "d.txt", "e.txt", "f.txt"}));
-    ASSERT_EQ(f.detector.unreadable_files.size(), 1u);
-    EXPECT_EQ(f.detector.unreadable_files[0].file, f.tree.Path("b.txt"));
-    EXPECT_EQ(f.detector.unreadable_files[0].reason, QStringLiteral("not a regular file"));
-    // 100*i/7 rounded: 0 14 29 43 57 71 86, then the closing 100.
-    EXPECT_EQ(percents, (std::vector<int>{0, 14, 29, 43, 57, 71, 86, 100}));
-    // Every file taken is counted, the missing one too.
-    ASSERT_EQ(counts.size(), 7u);
-    EXPECT_EQ(counts.front(), (std::pair<long long, long long>(1, 7)));
-    EXPECT_EQ(counts.back(), (std::pair<long long, long long>(7, 7)));
-  }
+  Fixture f;
+  f.Add(QStringLiteral("a.txt"), QByteArray("aaaaaaaa\0bbbbbbbb", 17));
+  f.tree.MakeDir("b.txt");  // not a regular file: cannot be read
+  f.list.AddOne(f.tree.Path("b.txt"), 4096, 0);
+  f.list.AddOne(f.tree.Path("gone.txt"), 10, 0);  // listed, then deleted: skipped silently
+  for (const char* name : {"c.txt", "d.txt", "e.txt", "f.txt"})
+    f.Add(QString::fromLatin1(name), QByteArray("cccccccc\0dddddddd", 17));
+  std::vector<int> percents;
+  std::vector<std::pair<long long, long long>> counts;
+  f.detector.threads = 3;
+  f.detector.CheckFiles(
+      f.list, false, [&](int p) { percents.push_back(p); }, nullptr,
+      [&](long long n, long long total) { counts.emplace_back(n, total); });
+  EXPECT_EQ(f.FlaggedNames(), (QStringList{"a.txt", "c.txt", "d.txt", "e.txt", "f.txt"}));
+  ASSERT_EQ(f.detector.unreadable_files.size(), 1u);
+  EXPECT_EQ(f.detector.unreadable_files[0].file, f.tree.Path("b.txt"));
+  EXPECT_EQ(f.detector.unreadable_files[0].reason, QStringLiteral("not a regular file"));
+  // 100*i/7 rounded: 0 14 29 43 57 71 86, then the closing 100.
+  EXPECT_EQ(percents, (std::vector<int>{0, 14, 29, 43, 57, 71, 86, 100}));
+  // Every file taken is counted, the missing one too.
+  ASSERT_EQ(counts.size(), 7u);
+  EXPECT_EQ(counts.front(), (std::pair<long long, long long>(1, 7)));
+  EXPECT_EQ(counts.back(), (std::pair<long long, long long>(7, 7)));
 }
 
 TEST(CorruptionCheck, TheClosingLineSaysWhatWasTestedOrWhyNothing) {
@@ -184,5 +182,4 @@ TEST(CorruptionCheck, TheClosingLineSaysWhatWasTestedOrWhyNothing) {
   EXPECT_EQ(summary("mixed", true),
             "Checked 0 files: the digraph check needs a usable known-good text");
   EXPECT_EQ(summary("nested/deeper", false), "Checked 1 file: none flagged");
-  EXPECT_EQ(summary("mixed", false), "Checked 2 files: 1 flagged");
 }
