@@ -65,18 +65,15 @@ TEST(CrapDetector, SizeTestBoundaries) {
 }
 
 TEST(CrapDetector, SizeTestOfUtf8WithoutAMarkCountsBytes) {
-  // German prose in UTF-8: each accented letter is two bytes but one
-  // character. Automatic decoding reads the ill-formed text as 8-bit (every
-  // byte one character, nothing lost); forced UTF-8 loses its stray bytes.
+  // Accented letters are two bytes but one character. Automatic decoding reads
+  // the ill-formed text as 8-bit (nothing lost); forced UTF-8 loses stray bytes.
   const QByteArray clean =
       QStringLiteral("Schöne Grüße aus Köln, wo es unmöglich süß ist.\r\n").toUtf8().repeated(20);
   QByteArray cut = clean, ill_formed = clean;
   cut[200] = '\0';
   ill_formed.replace(300, 2, "\xFF\xFE");  // one lost byte would be within the slack
-  for (const auto& [choice, flagged] :
-       std::vector<std::pair<const char*, QStringList>>{{"auto", {"cut.txt"}},
-                                                        {"utf-8", {"cut.txt", "ill-formed.txt"}},
-                                                        {"windows-1252", {"cut.txt"}}}) {
+  for (const auto& [choice, flagged] : std::vector<std::pair<const char*, QStringList>>{
+           {"auto", {"cut.txt"}}, {"utf-8", {"cut.txt", "ill-formed.txt"}}}) {
     TextDecodingScope decoding(QString::fromLatin1(choice));
     Fixture f;
     f.Add(QStringLiteral("clean.txt"), clean);
@@ -91,9 +88,8 @@ TEST(CrapDetector, SizeTestOfUtf8WithoutAMarkCountsBytes) {
 }
 
 TEST(CrapDetector, DigraphTestBoundariesFollowSinglePrecision) {
-  // Sample: 100 digraphs, 20 each (frequency 0.01). Reference: the same
-  // digraphs, k of them far more frequent; the reference total is larger, so
-  // the sample is walked and the k digraphs are "too few" in it.
+  // Sample: 100 digraphs, 20 each. Reference: the same, k of them far more
+  // frequent, so the sample is walked and the k digraphs are "too few" in it.
   for (int k : {9, 10}) {
     Fixture f;
     f.Reference(Text(40, k, 200));
@@ -141,39 +137,32 @@ TEST(CrapDetector, OnlyTheDigraphTestNeedsAReference) {
   EXPECT_EQ(f.dialogs.ShownNames(), told + QStringList{"FailedToFind"});
   EXPECT_EQ(f.detector.flagged_files.Count(), 0);
   EXPECT_EQ(f.detector.files_taken, 0);
-  // A reference without a single digraph is no reference either.
-  f.dialogs.Clear();
-  f.Reference(QByteArray("1234 5678\r\n"));
-  EXPECT_EQ(f.dialogs.ShownNames(), QStringList{"ReferenceTextTooShort"});
-  EXPECT_FALSE(f.detector.ReferenceUsable());
 }
 
 TEST(CrapDetector, UnreadableAndMissingFilesAreCountedAndTheRunGoesOn) {
-  for (int threads : {1, 3}) {
-    Fixture f;
-    f.Add(QStringLiteral("a.txt"), QByteArray("aaaaaaaa\0bbbbbbbb", 17));
-    f.tree.MakeDir("b.txt");  // not a regular file: cannot be read
-    f.list.AddOne(f.tree.Path("b.txt"), 4096, 0);
-    f.list.AddOne(f.tree.Path("gone.txt"), 10, 0);  // listed, then deleted: skipped silently
-    for (const char* name : {"c.txt", "d.txt", "e.txt", "f.txt"})
-      f.Add(QString::fromLatin1(name), QByteArray("cccccccc\0dddddddd", 17));
-    std::vector<int> percents;
-    std::vector<std::pair<long long, long long>> counts;
-    f.detector.threads = threads;
-    f.detector.CheckFiles(
-        f.list, false, [&](int p) { percents.push_back(p); }, nullptr,
-        [&](long long n, long long total) { counts.emplace_back(n, total); });
-    EXPECT_EQ(f.FlaggedNames(), (QStringList{"a.txt", "c.txt", "d.txt", "e.txt", "f.txt"}));
-    ASSERT_EQ(f.detector.unreadable_files.size(), 1u);
-    EXPECT_EQ(f.detector.unreadable_files[0].file, f.tree.Path("b.txt"));
-    EXPECT_EQ(f.detector.unreadable_files[0].reason, QStringLiteral("not a regular file"));
-    // 100*i/7 rounded: 0 14 29 43 57 71 86, then the closing 100.
-    EXPECT_EQ(percents, (std::vector<int>{0, 14, 29, 43, 57, 71, 86, 100}));
-    // Every file taken is counted, the missing one too.
-    ASSERT_EQ(counts.size(), 7u);
-    EXPECT_EQ(counts.front(), (std::pair<long long, long long>(1, 7)));
-    EXPECT_EQ(counts.back(), (std::pair<long long, long long>(7, 7)));
-  }
+  Fixture f;
+  f.Add(QStringLiteral("a.txt"), QByteArray("aaaaaaaa\0bbbbbbbb", 17));
+  f.tree.MakeDir("b.txt");  // not a regular file: cannot be read
+  f.list.AddOne(f.tree.Path("b.txt"), 4096, 0);
+  f.list.AddOne(f.tree.Path("gone.txt"), 10, 0);  // listed, then deleted: skipped silently
+  for (const char* name : {"c.txt", "d.txt", "e.txt", "f.txt"})
+    f.Add(QString::fromLatin1(name), QByteArray("cccccccc\0dddddddd", 17));
+  std::vector<int> percents;
+  std::vector<std::pair<long long, long long>> counts;
+  f.detector.threads = 3;
+  f.detector.CheckFiles(
+      f.list, false, [&](int p) { percents.push_back(p); }, nullptr,
+      [&](long long n, long long total) { counts.emplace_back(n, total); });
+  EXPECT_EQ(f.FlaggedNames(), (QStringList{"a.txt", "c.txt", "d.txt", "e.txt", "f.txt"}));
+  ASSERT_EQ(f.detector.unreadable_files.size(), 1u);
+  EXPECT_EQ(f.detector.unreadable_files[0].file, f.tree.Path("b.txt"));
+  EXPECT_EQ(f.detector.unreadable_files[0].reason, QStringLiteral("not a regular file"));
+  // 100*i/7 rounded: 0 14 29 43 57 71 86, then the closing 100.
+  EXPECT_EQ(percents, (std::vector<int>{0, 14, 29, 43, 57, 71, 86, 100}));
+  // Every file taken is counted, the missing one too.
+  ASSERT_EQ(counts.size(), 7u);
+  EXPECT_EQ(counts.front(), (std::pair<long long, long long>(1, 7)));
+  EXPECT_EQ(counts.back(), (std::pair<long long, long long>(7, 7)));
 }
 
 TEST(CorruptionCheck, TheClosingLineSaysWhatWasTestedOrWhyNothing) {
@@ -190,9 +179,7 @@ TEST(CorruptionCheck, TheClosingLineSaysWhatWasTestedOrWhyNothing) {
   EXPECT_EQ(summary("nested", false),
             "Checked 0 files: the files are all in sub-folders, and sub-folders are left out");
   EXPECT_EQ(summary("empty", false), "Checked 0 files: the folder holds no files");
-  EXPECT_EQ(summary("gone", false), "Folder not found: " + f.tree.Path("gone"));
   EXPECT_EQ(summary("mixed", true),
             "Checked 0 files: the digraph check needs a usable known-good text");
   EXPECT_EQ(summary("nested/deeper", false), "Checked 1 file: none flagged");
-  EXPECT_EQ(summary("mixed", false), "Checked 2 files: 1 flagged");
 }

