@@ -142,7 +142,7 @@ TEST(SubCorpora, StoppedOrFailedRunLeavesEarlierFilesAsTheyWere) {
 
   // A temporary file of a killed run is removed by the next run, which
   // replaces the earlier file only once it is complete.
-  t.Write(QStringLiteral("out/day/") + SubCorpusPartialPrefix() + QStringLiteral("2001_04_02.txt"),
+  t.Write(QStringLiteral("out/day/") + SubCorpusPartialPrefix() + QStringLiteral("1999_01_01.txt"),
           "cut sh");
   EXPECT_EQ(BuildSubCorpora(it, rq, {}, nullptr, &outcome), 1);
   EXPECT_EQ(QDir(t.Path("out/day")).entryList(QDir::Files | QDir::Hidden),
