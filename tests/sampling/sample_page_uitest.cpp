@@ -32,7 +32,6 @@ class SamplePageTest : public QObject {
   void folderSampleChecksItsFormAndEndsWithItsSummaryAndAStopKeepsTheOldSample() {
     TempTree t;
     for (int i = 1; i <= 8; ++i) t.Write(QStringLiteral("c/t%1.txt").arg(i), "x");
-    t.Write("c/FILTERS/skip.txt", "x");
     t.MakeDir("empty");
     TestPageHost host;
     QStringList sample{QStringLiteral("kept until a run")};
