@@ -77,8 +77,7 @@ class SamplePageTest : public QObject {
     QCOMPARE(page.GridModel()->index(0, 0).data().toString(), QStringLiteral("     1"));
     QVERIFY(page.Grid()->isEnabled());
 
-    // Stop during the walk: the folder was seen only in part, so the old
-    // sample stays and the line says the run stopped.
+    // Stop during the walk (folder seen in part): the old sample stays, the line says so.
     host.on_status = [](const QString&) { global_panic_state = 2; };
     Find<QRadioButton>(&page, "RadioSamplePreference3")->setChecked(true);
     draw->click();
