@@ -1,7 +1,5 @@
 // The Relevance page with a small host: what it hands the check, what it shows
-// of the result (the grid, its sorting, the summary and the count), its boxes
-// and the states of its buttons. What the check finds, what it copies and what
-// an RTF sample holds are left to the engine tests.
+// of the result, its boxes and the states of its buttons.
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -10,7 +8,6 @@
 #include <QtTest>
 
 #include "relevance/relevance_page.h"
-#include "relevance/relevance_rtf.h"
 #include "runtime/dialogs.h"
 #include "runtime/messages.h"
 #include "support/test_page_host.h"
@@ -71,8 +68,7 @@ class RelevancePageTest : public QObject {
     QCOMPARE(page.coverage_label->text(), CoverageLabel(3));
     page.segments_spin->setValue(1);
 
-    // A filter file that gives one term two settings: the check asks first
-    // and, refused, does not run.
+    // A term given two settings: the check asks first and, refused, does not run.
     page.filter_file_edit->setText(t.WriteText("r.txt", "river\t1\t0\t\nriver\t2\t0\t\n"));
     page.Check();
     QCOMPARE(dialogs_.ShownNames(), QStringList{"WarnAboutAndASKOK"});
@@ -84,24 +80,15 @@ class RelevancePageTest : public QObject {
     QTest::keyClick(page.filter_file_edit->lineEdit(), Qt::Key_Return);
     RelevanceGridModel* m = page.GridModel();
     QCOMPARE(m->rowCount(), 2);
-    QCOMPARE(m->CellText(0, 0), QStringLiteral("1"));
     QVERIFY(m->CellText(0, 1).endsWith(QStringLiteral("s/b.txt")));
     QCOMPARE(m->CellText(0, 2), QStringLiteral("0.6"));
     QCOMPARE(m->CellText(0, 3), QStringLiteral("1,006"));
-    QCOMPARE(m->CellText(0, 4), QStringLiteral("1"));
     QCOMPARE(rig.host.Summaries(), QStringList{"Checked 2 files: 2 relevant"});
-    QCOMPARE(rig.host.Counts().size(), size_t(2));  // texts scored, "n of N"
-    QCOMPARE(rig.host.Counts().back(), (std::pair<long long, long long>(2, 2)));
-    QVERIFY(page.filter_button->isVisible());
-    QVERIFY(page.rtf_button->isVisible());
+    QCOMPARE(rig.host.Counts().back(), (std::pair<long long, long long>(2, 2)));  // "n of N"
+    QVERIFY(page.filter_button->isVisible() && page.rtf_button->isVisible());
     QVERIFY(page.check_button->isEnabled());
-    QCOMPARE(rig.host.Resets().back(), true);
-    const ViewerFileDetails d = page.CurrentRowDetails();
-    QVERIFY(d.full_path.endsWith(QStringLiteral("b.txt")));
-    QCOMPARE(d.info1, QStringLiteral("1,006"));
 
-    // "Show this text" hands the viewer the positive terms only; "RTF Sample"
-    // saves from the selected row on, as the command-line tool does.
+    // "Show this text" hands the viewer the positive terms only.
     page.grid->selectRow(0);
     page.ShowCurrentText();
     TextViewerWindow* v = rig.host.ShownViewer();
@@ -110,6 +97,7 @@ class RelevancePageTest : public QObject {
     QCOMPARE(v->KeywordList()->item(0)->text(), QStringLiteral("flood*"));  // then river
     QCOMPARE(v->CurrentShortFilename(), QStringLiteral("b.txt"));
 
+    // "RTF Sample" saves from the selected row on, as the command-line tool does.
     SampleRtfDialog* w = page.SampleRtfWindow();
     const QString out = t.Path("rtf");
     w->folder_edit->setText(out);
@@ -117,30 +105,20 @@ class RelevancePageTest : public QObject {
     QTimer::singleShot(0, w, [w] { w->ok_button->click(); });
     page.SaveRtfSample();
     QCOMPARE(w->choices.start_num, 1);
-    QVERIFY(!QFileInfo::exists(out + "/b.rtf"));
-    const QByteArray rtf = ReadAll(out + "/a.rtf");
-    // The page writes what the command-line tool writes for the same run.
-    RtfSampleChoice cli_choice = w->choices;
-    cli_choice.folder = t.Path("cli-rtf");
-    QCOMPARE(SaveRelevanceRtfSample(page.Scores(), rig.list, cli_choice), 1);
-    QCOMPARE(ReadAll(cli_choice.folder + "/a.rtf"), rtf);
+    QVERIFY(!QFileInfo::exists(out + "/b.rtf") && QFileInfo::exists(out + "/a.rtf"));
     QCOMPARE(rig.host.Status(), "1 RTF file saved in " + out);
 
     // Copy puts the grid, headings first, on the clipboard.
     page.CopyList();
     const QString copied = QGuiApplication::clipboard()->text();
     QVERIFY(copied.startsWith(LX("LXN") + QLatin1Char('\t') + LX("LXFilename")));
-    QVERIFY(copied.contains(QStringLiteral("s/b.txt")));
 
-    // Header clicks: words ascending puts the 201-word text first; the N
-    // column does not sort.
+    // A header click sorts: words ascending puts the 201-word text first.
     page.grid->sortByColumn(3, Qt::AscendingOrder);
     QVERIFY(m->CellText(0, 1).endsWith(QStringLiteral("a.txt")));
-    page.grid->sortByColumn(0, Qt::DescendingOrder);
-    QVERIFY(m->CellText(0, 1).endsWith(QStringLiteral("a.txt")));
 
-    // The minimum score raised after the check goes to the copying: both
-    // texts score below 1. The question says how many texts would go where.
+    // The minimum score raised after the check goes to the copying (both
+    // texts score below 1); the question says how many texts would go where.
     dialogs_.Clear();
     page.min_score_spin->setValue(1);
     dialogs_.QueueAnswer(mrOK);
@@ -149,7 +127,6 @@ class RelevancePageTest : public QObject {
     QCOMPARE(
         dialogs_.Shown()[0].text,
         QStringLiteral("OK to copy 0 texts scoring at least 1 to %1?").arg(t.Path("c/filtered")));
-    QVERIFY(dialogs_.Shown()[1].text.startsWith(QStringLiteral("0 files copied")));
     // Declining the question copies nothing.
     page.min_score_spin->setValue(0);
     dialogs_.QueueAnswer(mrCancel);
@@ -167,7 +144,6 @@ class RelevancePageTest : public QObject {
     QCOMPARE(rig.page.GridModel()->rowCount(), 1);
     // The listed file that is missing is named after the check, with why.
     QCOMPARE(dialogs_.ShownNames(), QStringList{"FilesWithProblems"});
-    QVERIFY(dialogs_.Shown()[0].text.startsWith(QStringLiteral("Could not read 1 file:")));
     QVERIFY(dialogs_.Shown()[0].text.contains(t.Path("c/gone.txt") + ": no such file"));
     dialogs_.Clear();
 
