@@ -11,8 +11,8 @@ namespace {
 
 using FilesAndHits = std::vector<std::pair<QString, int>>;
 
-// Cutting, both sort orders and both ways of adding files: the oracle test.
-// Here what its small random corpora never reach.
+// Cutting and both sort orders: the oracle test (files added the threaded
+// way). Here, one file at a time, what its small random corpora never reach.
 TEST(RepeatedChunks, CountsSurviveTheTableGrowing) {
   // Enough distinct sentences to make the count table grow several times.
   TempTree tree;
