@@ -41,28 +41,34 @@ void SaveColumnWidths(const QHeaderView* header, const QString& group) {
 FittedFirstColumn::FittedFirstColumn(QAbstractItemView* view, QHeaderView* header,
                                      const QString& group, const QList<int>& defaults,
                                      int last_room)
-    : QObject(view), view_(view), header_(header), group_(group), last_room_(last_room) {
+    : QObject(view),
+      viewport_(view->viewport()),
+      header_(header),
+      group_(group),
+      last_room_(last_room) {
   sized_by_user_ = RestoreColumnWidths(header, group, defaults);
   connect(header, &QHeaderView::sectionResized, this, [this](int column) {
     if (fitting_ || !header_ || column >= header_->count() - 1) return;
     sized_by_user_ = true;
     SaveColumnWidths(header_, group_);
   });
-  view->viewport()->installEventFilter(this);
+  viewport_->installEventFilter(this);
 }
 
 bool FittedFirstColumn::eventFilter(QObject* watched, QEvent* event) {
-  if (view_ && watched == view_->viewport() && event->type() == QEvent::Resize) Fit();
+  // Only the viewport is looked at: events still come while the view is
+  // being destroyed, when it is no longer a view.
+  if (watched == viewport_.data() && event->type() == QEvent::Resize) Fit();
   return QObject::eventFilter(watched, event);
 }
 
 void FittedFirstColumn::Fit() {
-  if (sized_by_user_ || !view_ || !header_) return;
+  if (sized_by_user_ || !viewport_ || !header_) return;
   int others = last_room_;
   for (int c = 1; c + 1 < header_->count(); ++c) others += header_->sectionSize(c);
   // Never narrower than two inches, however small the window.
-  const int inch = view_->logicalDpiX() > 0 ? view_->logicalDpiX() : 96;
+  const int inch = viewport_->logicalDpiX() > 0 ? viewport_->logicalDpiX() : 96;
   fitting_ = true;
-  header_->resizeSection(0, std::max(2 * inch, view_->viewport()->width() - others));
+  header_->resizeSection(0, std::max(2 * inch, viewport_->width() - others));
   fitting_ = false;
 }

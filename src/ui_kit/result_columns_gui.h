@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QWidget>
 
 class QAbstractItemView;
 class QHeaderView;
@@ -34,7 +35,7 @@ class FittedFirstColumn : public QObject {
  private:
   void Fit();
 
-  QPointer<QAbstractItemView> view_;
+  QPointer<QWidget> viewport_;
   QPointer<QHeaderView> header_;
   QString group_;
   int last_room_ = 0;
