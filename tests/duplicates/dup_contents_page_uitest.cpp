@@ -28,17 +28,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// The last count the page showed; (-1, -1) when none.
-std::pair<long long, long long> LastCount(TestPageHost& host) {
-  const auto counts = host.Counts();
-  return counts.empty() ? std::make_pair(-1LL, -1LL) : counts.back();
-}
-
-// The last summary line the page showed; empty when none.
-QString LastSummary(TestPageHost& host) {
-  return host.Summaries().value(host.Summaries().size() - 1);
-}
-
 // A page with its own host and seeker.
 struct PageUnderTest {
   explicit PageUnderTest(TestPageHost::Runs runs = TestPageHost::Runs::InPlace)
@@ -120,8 +109,8 @@ class DupContentsPageTest : public QObject {
     QCOMPARE(list->model()->index(1, 0).data(Qt::ToolTipRole).toString(), t.Path(u"x/b.htm"_s));
     QVERIFY(move->isEnabled());
     QVERIFY(!host.stop_shown);
-    QCOMPARE(LastSummary(host), u"Checked 5 files: 2 near duplicates in 1 group"_s);
-    QCOMPARE(LastCount(host), std::make_pair(5LL, 5LL));  // "5 of 5" on the bar
+    QCOMPARE(host.LastSummary(), u"Checked 5 files: 2 near duplicates in 1 group"_s);
+    QCOMPARE(host.LastCount(), std::make_pair(5LL, 5LL));  // "5 of 5" on the bar
     // The empty file is reported in one box after the search.
     QCOMPARE(dialogs_.ShownNames(), QStringList{u"ReportedAFact"_s});
     QVERIFY(dialogs_.Shown().at(0).text.contains(t.Path(u"x/e.txt"_s)));
@@ -148,13 +137,13 @@ class DupContentsPageTest : public QObject {
     QCOMPARE(moved.at(0).at(0).toInt(), 2);
     QCOMPARE(dialogs_.ShownNames().last(), u"NFilesCopiedOrMoved"_s);
     QVERIFY(dialogs_.Shown().back().text.startsWith(u"2 files moved"_s));
-    QCOMPARE(LastSummary(host), u"Moved 2 files of 2 spare copies"_s);
+    QCOMPARE(host.LastSummary(), u"Moved 2 files of 2 spare copies"_s);
     QCOMPARE(list->model()->rowCount(), 3);  // the rows stay
 
     // A new search leaves the moved-files folder out.
     Button(page, "AdvGlowButtonDuplicateContentsSearch")->click();
     QCOMPARE(list->model()->rowCount(), 0);
-    QCOMPARE(LastSummary(host), u"Checked 3 files: no duplicates"_s);
+    QCOMPARE(host.LastSummary(), u"Checked 3 files: no duplicates"_s);
     QVERIFY(!move->isEnabled());
 
     // Restore, with a new a.txt in the way: the question names the web page
@@ -174,7 +163,7 @@ class DupContentsPageTest : public QObject {
     QVERIFY(summary.startsWith(u"1 file restored of 2 moved files found"_s));
     QVERIFY(summary.contains(t.Path(u"x/a.txt"_s)));
     QVERIFY(summary.contains(QString::fromLocal8Bit(std::strerror(EEXIST))));
-    QCOMPARE(LastSummary(host), u"Checked 2 moved files: 1 file restored"_s);
+    QCOMPARE(host.LastSummary(), u"Checked 2 moved files: 1 file restored"_s);
     // The web page is back: the next restore asks the plain question.
     dialogs_.Clear();
     dialogs_.QueueAnswer(mrCancel);
@@ -238,7 +227,7 @@ class DupContentsPageTest : public QObject {
     QCOMPARE(searched.last().at(0).toInt(), 2);
     QCOMPARE(host.runs, 1);
     QCOMPARE(page.Model().rowCount(), 4);
-    QCOMPARE(LastCount(host), std::make_pair(4LL, 4LL));
+    QCOMPARE(host.LastCount(), std::make_pair(4LL, 4LL));
     QVERIFY(search->isEnabled());
     QVERIFY(Button(page, "AdvGlowButtonDupContentsRemove")->isEnabled());
 

@@ -14,17 +14,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// The last count the page showed; (-1, -1) when none.
-std::pair<long long, long long> LastCount(TestPageHost& host) {
-  const auto counts = host.Counts();
-  return counts.empty() ? std::make_pair(-1LL, -1LL) : counts.back();
-}
-
-// The last summary line the page showed; empty when none.
-QString LastSummary(TestPageHost& host) {
-  return host.Summaries().value(host.Summaries().size() - 1);
-}
-
 // A page with its own seeker and a host that runs each search on a thread.
 struct PageUnderTest {
   TestPageHost host{TestPageHost::Runs::OnThread};
@@ -139,9 +128,9 @@ class DupNamesPageTest : public QObject {
     QCOMPARE(host.runs, 1);
     QVERIFY(dialogs_.Shown().empty());  // no question for two folders
     // The bar counted the files of folder 1 gone through.
-    QCOMPARE(LastCount(host), std::make_pair(3LL, 3LL));
+    QCOMPARE(host.LastCount(), std::make_pair(3LL, 3LL));
     QCOMPARE(page.results->model()->rowCount(), 2);
-    QCOMPARE(LastSummary(host),
+    QCOMPARE(host.LastSummary(),
              u"Checked 7 files: 3 files of folder 2 share 2 names with folder 1"_s);
 
     // A new search shows its results from the top, wherever the last one was left.
@@ -163,11 +152,11 @@ class DupNamesPageTest : public QObject {
     RunSearch(page);
     QCOMPARE(page.results->model()->rowCount(), 0);
     QVERIFY(!page.expand_button->isEnabled());
-    QCOMPARE(LastSummary(host), u"Checked 63 files: no duplicates"_s);
+    QCOMPARE(host.LastSummary(), u"Checked 63 files: no duplicates"_s);
     // A folder that is not there: the closing line says so, and nothing runs.
     page.folder2_edit->SetFolder(t.Path("nowhere"));
     page.search_button->click();
-    QCOMPARE(LastSummary(host), FolderNotFoundSummary(t.Path("nowhere")));
+    QCOMPARE(host.LastSummary(), FolderNotFoundSummary(t.Path("nowhere")));
     QCOMPARE(host.runs, 4);
   }
 };

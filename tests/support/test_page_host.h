@@ -120,6 +120,16 @@ class TestPageHost : public PageHost {
   std::vector<bool> Resets() { return Locked(resets_); }
   // Each (done, total) the page showed with ShowCountOutOf, in order.
   std::vector<std::pair<long long, long long>> Counts() { return Locked(counts_); }
+  // The last count the page showed; (-1, -1) when none.
+  std::pair<long long, long long> LastCount() {
+    const auto counts = Counts();
+    return counts.empty() ? std::make_pair(-1LL, -1LL) : counts.back();
+  }
+  // The last summary line the page showed; empty when none.
+  QString LastSummary() {
+    const QStringList all = Summaries();
+    return all.isEmpty() ? QString() : all.last();
+  }
 
   std::atomic<int> progress{-1};         // the overall bar's last value
   std::atomic<int> second_progress{-1};  // the second bar's last value
