@@ -70,7 +70,6 @@ class DuplicateContentsPage : public QWidget {
   void MoveFinished(int moved);
   void RestoreFinished(int restored);
 
- protected:
  private:
   void BuildControls();
   void BuildResultTable();
@@ -93,7 +92,6 @@ class DuplicateContentsPage : public QWidget {
   QString searched_folder_;  // the tree of the last search, which Move works on
   bool busy_ = false;
   bool showing_group_ = false;
-  // Widths are kept in the settings only when the user has set them.
   std::vector<QPointer<TextViewerWindow>> show_forms_;
   QStringList comparison_strings_;
   // The original names of the files moved from this page, by moved name:

@@ -5,12 +5,13 @@
 
 #include <cstdint>
 #include <functional>
+#include <utility>
 
 using CountCallback = std::function<void(long long done, long long total)>;
 
 class ProgressCount {
  public:
-  explicit ProgressCount(const CountCallback& report) : report_(report) {}
+  explicit ProgressCount(CountCallback report) : report_(std::move(report)) {}
 
   void Report(long long done, long long total) {
     if (!report_ || total <= 0) return;
@@ -21,6 +22,6 @@ class ProgressCount {
   }
 
  private:
-  const CountCallback& report_;
+  CountCallback report_;
   long long shown_ = -1;
 };
